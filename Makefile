@@ -1,0 +1,62 @@
+# Two commands do all the set-up on a fresh Debian 12 machine:
+#   make run    install what is missing, build, open a sample
+#   make test   install what is missing, build, run every test
+BUILD       ?= build
+FUZZ_BUILD  ?= build-fuzz
+FUZZ_SECONDS ?= 30
+JOBS        ?= $(shell nproc)
+
+PACKAGES = cmake ninja-build g++ make libgtest-dev clang libclang-rt-14-dev \
+           zlib1g-dev libpng-dev libjpeg62-turbo-dev libffi-dev
+
+.PHONY: all deps build run test fuzz bench clean
+
+all: build
+
+deps:
+	@missing=""; for p in $(PACKAGES); do \
+	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'install ok installed' || missing="$$missing $$p"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+	  if [ "$$(id -u)" = 0 ]; then \
+	    echo "installing:$$missing"; \
+	    apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $$missing; \
+	  else \
+	    echo "missing packages; run as root:"; echo "  apt-get install -y$$missing"; exit 1; \
+	  fi; \
+	fi
+
+$(BUILD)/build.ninja:
+	cmake -S . -B $(BUILD) -G Ninja
+
+build: deps $(BUILD)/build.ninja
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	$(BUILD)/app/kovash examples/hello.scr
+
+$(FUZZ_BUILD)/build.ninja:
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja -DKOV_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+# Each fuzz target runs for a bounded time on its seed corpus; a crash fails the build.
+fuzz: deps $(FUZZ_BUILD)/build.ninja
+	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+	@set -e; for f in $(FUZZ_BUILD)/tests/fuzz/fuzz_*; do \
+	  [ -x "$$f" ] || continue; n=$$(basename $$f); \
+	  mkdir -p $(FUZZ_BUILD)/corpus/$$n; \
+	  seeds=tests/fuzz/seeds/$${n#fuzz_}; [ -d $$seeds ] || seeds=""; \
+	  echo "fuzz: $$n for $(FUZZ_SECONDS) s"; \
+	  $$f -max_total_time=$(FUZZ_SECONDS) -timeout=10 -rss_limit_mb=2048 -print_final_stats=0 \
+	      $(FUZZ_BUILD)/corpus/$$n $$seeds > $(FUZZ_BUILD)/$$n.log 2>&1 \
+	    || { tail -50 $(FUZZ_BUILD)/$$n.log; exit 1; }; \
+	done
+
+# ctest runs last so that its summary closes the output.
+test: build fuzz
+	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+bench: build
+	bench/run $(BUILD)
+
+clean:
+	rm -rf $(BUILD) $(FUZZ_BUILD)

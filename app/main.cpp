@@ -1,0 +1,2 @@
+// kovash: the program entry.
+int main() { return 0; }

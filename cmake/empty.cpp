@@ -1,0 +1,1 @@
+// Keeps a core library linkable while its folder is still empty.

@@ -1,0 +1,28 @@
+# Shared compile settings of every Kovash target.
+#
+# Narrow strings are Shift-JIS (CP932) inside the program; sources are UTF-8.
+# clang cannot take a CP932 execution charset, so the fuzz build goes without it.
+set(KOV_CHARSET_FLAGS "")
+if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+  set(KOV_CHARSET_FLAGS -finput-charset=UTF-8 -fexec-charset=CP932)
+endif()
+
+if(KOV_FUZZ)
+  set(KOV_SAN_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+endif()
+
+function(kov_target_defaults tgt)
+  target_compile_options(${tgt} PRIVATE -Wall -Wextra ${KOV_CHARSET_FLAGS} ${KOV_SAN_FLAGS})
+  if(KOV_FUZZ)
+    target_compile_options(${tgt} PRIVATE -fsanitize=fuzzer-no-link)
+    target_link_options(${tgt} PRIVATE ${KOV_SAN_FLAGS})
+  endif()
+endfunction()
+
+# A core library: every .cpp of the folder, no Qt.
+function(kov_core_library tgt dir)
+  file(GLOB srcs CONFIGURE_DEPENDS ${dir}/*.cpp)
+  add_library(${tgt} STATIC ${srcs} ${PROJECT_SOURCE_DIR}/cmake/empty.cpp)
+  target_include_directories(${tgt} PUBLIC ${PROJECT_SOURCE_DIR})
+  kov_target_defaults(${tgt})
+endfunction()
