@@ -2,6 +2,7 @@
 // Messages are Shift-JIS; the file is Shift-JIS like every other file of the program.
 #pragma once
 #include <cstdarg>
+#include <ctime>
 
 namespace kov {
 
@@ -16,6 +17,18 @@ int log_get_debug();
 // without one they go to stderr in UTF-8.
 using log_msgbox_fn = void (*)(const char *sjis_text);
 void log_set_msgbox(log_msgbox_fn fn);
+
+// Local time of a line's header; tests install a fixed clock, nullptr restores the real one.
+using log_clock_fn = void (*)(struct tm *now);
+void log_set_clock(log_clock_fn fn);
+
+// Longest message in bytes (never ends inside a double-byte character) and the size at which
+// the log file is renamed to its ".OLD" twin.
+constexpr int LOG_MSG_MAX = 1024;
+constexpr long LOG_ROTATE_SIZE = 0xA00000;
+
+// The ".OLD" twin of a log path: the extension replaced (or appended) by "OLD".
+void log_old_path(const char *path, char *buf, int size);
 
 void log_write(int attention, const char *src, int line, const char *fmt, ...)
     __attribute__((format(printf, 4, 5)));
