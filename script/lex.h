@@ -1,0 +1,92 @@
+// Scanning primitives of the interpreter. The interpreter runs on the script text itself: every
+// grammar method takes a cursor by reference and returns 0 (recognised, cursor moved past the
+// construct) or -1 (not recognised, cursor moved past blanks at most). Nothing here allocates:
+// names and string literals are collected in fixed stack buffers, since scanning repeats each
+// time a construct runs. No primitive reads beyond the terminating NUL of the text.
+#pragma once
+#include <cstdarg>
+
+class VAL_U;
+
+// Reads literals. VAL_U and the interpreter both derive from it; scr_const and scr_string call
+// the readers through the host object.
+class LEX_U {
+public:
+    virtual ~LEX_U();
+    // One character of a character or string literal (escapes decoded) into code (0..511).
+    virtual int lex_char(const char *&cur, int &code);
+    // A numeric constant (C integer bases, then decimal floating point) or 'c' constant.
+    virtual int lex_number(const char *&cur, double &num);
+};
+
+// Name and value of a predefined constant (installed by the interpreter as global enumerators).
+struct SCR_PREDEF {
+    const char *name;
+    int value;
+};
+
+enum { SCR_NAMESIZE = 65, SCR_STRMAX = 4096, SCR_ERRSIZE = 1025, SCR_RSVCOUNT = 37 };
+
+class SCR_LEX : public LEX_U {
+public:
+    SCR_LEX();
+
+    // Furthest text position blank skipping has reached since scr_reset_far(); after a failed
+    // link pass it marks where the parse gave up (the editor puts its caret there).
+    const char *far_pos = nullptr;
+    void scr_reset_far() { far_pos = nullptr; }
+
+    // Skips TAB, LF, space and both comment kinds (CR is not a blank). Returns the byte now
+    // under the cursor as a signed 8-bit value (0 at the end of the text).
+    int scr_skip_space(const char *&cur);
+    // Keyword or punctuator. A one-character operator never matches the first half of a longer
+    // one ("+" not in "++"/"+="), a word never runs on into an identifier. Logs "KEY:%s".
+    int scr_match_key(const char *&cur, const char *key);
+    // Identifier (not a reserved word) into buf; size is 65 everywhere. Logs "ID:%s".
+    int scr_idname(const char *&cur, char *buf, int size);
+    // Numeric or character constant into val.
+    int scr_const(const char *&cur, VAL_U &val);
+    // String literal into val; adjacent literals join across blanks, comments and lines.
+    int scr_string(const char *&cur, VAL_U &val);
+    // Enumeration constant. Needs the symbol tables: the interpreter overrides it.
+    virtual int scr_enum(const char *&cur, VAL_U &val);
+    // Appends text to val's string (a number or empty value counts as ""), cut to 4096 bytes
+    // without leaving half a double-byte character.
+    int scr_add_string(VAL_U &val, const char *text);
+
+    // Excerpt of at most 40 bytes of the line at cur for log lines. The buffer is shared by all
+    // callers and overwritten by the next call.
+    static const char *scr_line40col(const char *cur);
+    // Row and column (0-based, a double-byte character is one column) of pos in text; 0 if pos
+    // lies in the text, else -1 with what was counted.
+    static int scr_text2rowcol(const char *text, const char *pos, int &row, int &col);
+
+    // Error texts: a null format moves the current error to "previous" and empties the current
+    // one; otherwise the text is set only if the current one is empty (the first error wins).
+    // Every text set is also a trace line of the log. Return the current text.
+    const char *scr_set_SCRERR(const char *fmt, ...) __attribute__((format(printf, 2, 3)));
+    const char *scr_set_FNCERR(const char *fmt, ...) __attribute__((format(printf, 2, 3)));
+    const char *scr_vset_SCRERR(const char *fmt, va_list ap);
+    const char *scr_vset_FNCERR(const char *fmt, va_list ap);
+    // Current error (script error preferred), previous error (the one errmsg() returns).
+    const char *scr_get_nowerr() const;
+    const char *scr_get_preerr() const;
+    // Empties all four texts (a fresh interpreter).
+    void scr_clear_errors();
+
+    // Reserved words: must stay in this order, ended by an empty entry.
+    static const char scr_rsvword[SCR_RSVCOUNT + 1][11];
+    static int scr_is_reserved(const char *name);
+    // Predefined constants in installation order: OK NG ERR TRUE FALSE NULL EOF.
+    static const SCR_PREDEF scr_predef[7];
+
+protected:
+    char err_prescr[SCR_ERRSIZE];
+    char err_prefnc[SCR_ERRSIZE];
+    char err_nowscr[SCR_ERRSIZE];
+    char err_nowfnc[SCR_ERRSIZE];
+
+private:
+    const char *err_set(char *now, char *pre, const char *fmt, va_list ap);
+    int str_body(const char *&p, char *buf, int &len);
+};

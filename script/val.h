@@ -1,0 +1,34 @@
+// The script value: empty, number (there is no integer kind) or string of at most 4096 bytes.
+#pragma once
+#include "script/lex.h"
+
+enum { VAL_EMPTY = 0, VAL_NUM = 1, VAL_STR = 2 };
+enum { VAL_CONSTEXP = 1 };   // val_flags: computed as a constant expression
+
+class VAL_U : public LEX_U {
+public:
+    double val_num = 0;        // meaningful for VAL_NUM
+    char *val_str = nullptr;   // owned, NUL-terminated; meaningful for VAL_STR
+    int val_kind = VAL_EMPTY;
+    int val_flags = 0;
+
+    VAL_U() = default;
+    // Copies take all four fields; a copy whose text cannot be allocated becomes empty.
+    VAL_U(const VAL_U &o);
+    VAL_U(VAL_U &&o) noexcept;
+    VAL_U &operator=(const VAL_U &o);
+    VAL_U &operator=(VAL_U &&o) noexcept;
+    ~VAL_U() override;
+
+    int val_putd(double x);
+    // Null or "" makes the value empty; otherwise the first 4096 bytes at most. -1 if the text
+    // cannot be allocated (the old value stays).
+    int val_puts(const char *text);
+    double val_getd() const;
+    const char *val_gets() const;
+    // Kind and content of other (flags stay); null makes this value empty.
+    int val_copy(const VAL_U *other);
+    int val_copy(const VAL_U &other) { return val_copy(&other); }
+    // Back to empty, text freed.
+    void val_clear();
+};
