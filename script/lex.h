@@ -87,6 +87,7 @@ protected:
     char err_nowfnc[SCR_ERRSIZE];
 
 private:
+    static void scan_blanks(const char *&p);
     const char *err_set(char *now, char *pre, const char *fmt, va_list ap);
     int str_body(const char *&p, char *buf, int &len);
 };

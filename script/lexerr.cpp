@@ -1,0 +1,99 @@
+// Error texts of scripts and built-ins, and the position helpers of messages and logs.
+#include "script/lex.h"
+#include "ui/base/kovlog.h"
+#include "ui/base/kovtext.h"
+
+#include <cstdio>
+#include <cstring>
+
+void SCR_LEX::scr_clear_errors()
+{
+    err_prescr[0] = err_prefnc[0] = err_nowscr[0] = err_nowfnc[0] = 0;
+}
+
+// The first error since the last rotation wins; every text is also a trace line.
+const char *SCR_LEX::err_set(char *now, char *pre, const char *fmt, va_list ap)
+{
+    if (!fmt) {
+        memcpy(pre, now, SCR_ERRSIZE);
+        now[0] = 0;
+        return now;
+    }
+    if (now[0] && !kov::log_get_debug()) return now;
+    char text[SCR_ERRSIZE];
+    vsnprintf(text, sizeof text, fmt, ap);
+    text[kov::sj_cut(text, SCR_ERRSIZE - 1)] = 0;   // no half character at the cut
+    KOV_LOG("%s", text);
+    if (!now[0]) memcpy(now, text, SCR_ERRSIZE);
+    return now;
+}
+
+const char *SCR_LEX::scr_vset_SCRERR(const char *fmt, va_list ap)
+{
+    return err_set(err_nowscr, err_prescr, fmt, ap);
+}
+
+const char *SCR_LEX::scr_vset_FNCERR(const char *fmt, va_list ap)
+{
+    return err_set(err_nowfnc, err_prefnc, fmt, ap);
+}
+
+const char *SCR_LEX::scr_set_SCRERR(const char *fmt, ...)
+{
+    va_list ap;
+    va_start(ap, fmt);
+    const char *r = scr_vset_SCRERR(fmt, ap);
+    va_end(ap);
+    return r;
+}
+
+const char *SCR_LEX::scr_set_FNCERR(const char *fmt, ...)
+{
+    va_list ap;
+    va_start(ap, fmt);
+    const char *r = scr_vset_FNCERR(fmt, ap);
+    va_end(ap);
+    return r;
+}
+
+const char *SCR_LEX::scr_get_nowerr() const { return err_nowscr[0] ? err_nowscr : err_nowfnc; }
+
+const char *SCR_LEX::scr_get_preerr() const { return err_prescr[0] ? err_prescr : err_prefnc; }
+
+const char *SCR_LEX::scr_line40col(const char *cur)
+{
+    static char line[41];
+    const char *p = cur;
+    // Blanks only, without moving far_pos: logging must not change where a parse gave up.
+    SCR_LEX::scan_blanks(p);
+    int n = 0;
+    for (; n < 40 && *p && *p != '\n' && *p != '\r'; p++) line[n++] = *p == '\t' ? ' ' : *p;
+    line[n] = 0;
+    if (n > 0 && kov::sj_is_lead(static_cast<unsigned char>(line[n - 1])) &&
+        !kov::sj_is_trail(line, n - 1))
+        line[n - 1] = 0;
+    return line;
+}
+
+int SCR_LEX::scr_text2rowcol(const char *text, const char *pos, int &row, int &col)
+{
+    row = col = 0;
+    if (!text || !pos) {
+        KOV_LOG("(txt_pt == NULL) || (now_pt == NULL)");
+        return -1;
+    }
+    bool trail = false;
+    for (const char *p = text; *p; p++) {
+        if (p == pos) return 0;
+        if (trail) {
+            trail = false;
+        } else if (*p == '\n') {
+            row++;
+            col = 0;
+        } else if (*p != '\r') {
+            col++;
+            trail = kov::sj_is_lead(static_cast<unsigned char>(*p));
+        }
+    }
+    return -1;
+}
