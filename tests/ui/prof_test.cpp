@@ -1,0 +1,223 @@
+#include "ui/base/kovprof.h"
+#include "tests/ui/tmpdir.h"
+
+#include <gtest/gtest.h>
+#include <dirent.h>
+
+using namespace kov;
+using namespace kovtest;
+
+namespace {
+
+class Prof : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ini = dir / "kovash.ini";
+        ASSERT_EQ(pf.prof_set_path(ini.c_str(), "kovash"), 0);
+    }
+    TmpDir dir;
+    std::string ini;
+    PROF_U pf;
+};
+
+int count_entries(const std::string &path)
+{
+    int n = 0;
+    DIR *d = opendir(path.c_str());
+    while (struct dirent *e = readdir(d))
+        if (e->d_name[0] != '.') n++;
+    closedir(d);
+    return n;
+}
+
+} // namespace
+
+TEST_F(Prof, MissingKeyIsWrittenBackWithItsDefault)
+{
+    EXPECT_EQ(pf.prof_read_int("cse", "FONTSIZE", 16, 6, 96), 16);
+    EXPECT_EQ(pf.prof_read_int("csv", "RNWID", 5, 1, 100), 5);
+    EXPECT_EQ(pf.prof_read_int("cse", "DEBUG", 0, 0, 1), 0);
+    EXPECT_EQ(slurp(ini), "[cse]\r\nFONTSIZE=16\r\nDEBUG=0\r\n[csv]\r\nRNWID=5\r\n");
+    EXPECT_EQ(count_entries(dir.path), 1);  // no temporary file left behind
+}
+
+TEST_F(Prof, ValuesConvertLikeAtoiAndAreClamped)
+{
+    struct { const char *text; int min, max, want; } cases[] = {
+        {"200", 6, 96, 96},   {"100", 552, 7992, 552}, {"12abc", 6, 96, 12}, {"  7", 0, 99, 7},
+        {"+3", 0, 9, 3},      {"-5", -9, 9, -5},        {"-5", 0, 1, 0},      {"abc", 6, 96, 6},
+        {"", 0, 1, 0},        {"99999999999999999999", 0, 7992, 7992},  {"-99999999999999", 1, 100, 1},
+        {"\"42\"", 0, 99, 42},  // quotes around a value are not part of it
+    };
+    for (auto &c : cases) {
+        spit(ini, std::string("[cse]\nKEY=") + c.text + "\n");
+        EXPECT_EQ(pf.prof_read_int("cse", "KEY", 1, c.min, c.max), c.want) << c.text;
+        EXPECT_EQ(slurp(ini), std::string("[cse]\nKEY=") + c.text + "\n") << "a present key is not rewritten";
+    }
+}
+
+TEST_F(Prof, WriteIsClampedDecimal)
+{
+    EXPECT_EQ(pf.prof_write_int("cse", "DSPSIZX", 640, 552, 7992, 100), 0);
+    EXPECT_EQ(pf.prof_write_int("cse", "DSPSIZY", 400, 48, 7992, 9000), 0);
+    EXPECT_EQ(pf.prof_write_int("cse", "FONTSIZE", 16, 6, 96, 20), 0);
+    EXPECT_EQ(slurp(ini), "[cse]\r\nDSPSIZX=552\r\nDSPSIZY=7992\r\nFONTSIZE=20\r\n");
+}
+
+TEST_F(Prof, EmptyValueIsNotAMissingKey)
+{
+    spit(ini, "[cse]\r\nEMPTY=\r\n");
+    std::string t = "junk";
+    EXPECT_EQ(pf.prof_read_text("cse", "EMPTY", t), 0);
+    EXPECT_EQ(t, "");
+    EXPECT_EQ(pf.prof_read_text("cse", "GONE", t), -1);
+    EXPECT_EQ(pf.prof_read_text("nosec", "EMPTY", t), -1);
+    // An empty value reads as 0 and stays as it is; a missing key is created.
+    EXPECT_EQ(pf.prof_read_int("cse", "EMPTY", 16, 0, 99), 0);
+    EXPECT_EQ(slurp(ini), "[cse]\r\nEMPTY=\r\n");
+    EXPECT_EQ(pf.prof_read_int("cse", "GONE", 16, 0, 99), 16);
+    EXPECT_EQ(slurp(ini), "[cse]\r\nEMPTY=\r\nGONE=16\r\n");
+}
+
+TEST_F(Prof, OtherLinesSurviveAnUpdate)
+{
+    spit(ini, "; my settings\n"
+              "stray line\n"
+              "[other]\n"
+              "A = 1\n"
+              "\n"
+              "[ cse ]\n"
+              "fontsize = 12\n"
+              "; keep me\n"
+              "\n"
+              "[tail]\n"
+              "B=2");
+    EXPECT_EQ(pf.prof_write_int("CSE", "FONTSIZE", 16, 6, 96, 30), 0);
+    EXPECT_EQ(pf.prof_write_int("cse", "NEWKEY", 0, 0, 9, 3), 0);
+    EXPECT_EQ(pf.prof_write_int("new", "K", 0, 0, 9, 4), 0);
+    EXPECT_EQ(slurp(ini), "; my settings\r\n"
+                          "stray line\r\n"
+                          "[other]\r\n"
+                          "A = 1\r\n"
+                          "\r\n"
+                          "[ cse ]\r\n"
+                          "fontsize=30\r\n"
+                          "; keep me\r\n"
+                          "NEWKEY=3\r\n"
+                          "\r\n"
+                          "[tail]\r\n"
+                          "B=2\r\n"
+                          "[new]\r\n"
+                          "K=4\r\n");
+    EXPECT_EQ(pf.prof_read_int("Other", "a", 0, 0, 9), 1);
+}
+
+TEST_F(Prof, FileModeIsKept)
+{
+    spit(ini, "[cse]\r\nX=1\r\n");
+    chmod(ini.c_str(), 0640);
+    ASSERT_EQ(pf.prof_write_int("cse", "X", 0, 0, 9, 2), 0);
+    struct stat st;
+    ASSERT_EQ(stat(ini.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+}
+
+TEST_F(Prof, EmptySectionIsTheDefaultSection)
+{
+    EXPECT_EQ(pf.prof_write_int("", "K", 0, 0, 9, 7), 0);
+    EXPECT_EQ(pf.prof_read_int(nullptr, "K", 0, 0, 9), 7);
+    EXPECT_EQ(slurp(ini), "[kovash]\r\nK=7\r\n");
+}
+
+TEST_F(Prof, EmptyKeyFails)
+{
+    std::string t;
+    EXPECT_EQ(pf.prof_read_text("cse", "", t), -1);
+    EXPECT_EQ(pf.prof_write_text("cse", "", "1"), -1);
+    EXPECT_EQ(pf.prof_read_int("cse", "", 5, 0, 9), 5);
+    EXPECT_FALSE(exists(ini));
+}
+
+TEST_F(Prof, TextThatWouldBreakTheFileIsRefused)
+{
+    EXPECT_EQ(pf.prof_write_text("cse", "K", "a\r\n[evil]"), -1);
+    EXPECT_EQ(pf.prof_write_text("cse", "A=B", "1"), -1);
+    EXPECT_EQ(pf.prof_write_text("c]s", "K", "1"), -1);
+    EXPECT_FALSE(exists(ini));
+}
+
+TEST_F(Prof, PathOver280CharactersFails)
+{
+    std::string sub = dir / std::string(100, 'd');
+    ASSERT_EQ(mkdir(sub.c_str(), 0700), 0);
+    std::string p280 = sub + "/" + std::string(280 - sub.size() - 1, 'f');
+    ASSERT_EQ(p280.size(), 280u);
+    EXPECT_EQ(pf.prof_set_path(p280.c_str(), "x"), 0);
+    EXPECT_EQ(pf.prof_read_int("cse", "K", 3, 0, 9), 3);
+    EXPECT_EQ(slurp(p280), "[cse]\r\nK=3\r\n");
+
+    std::string p281 = p280 + "g";
+    EXPECT_EQ(pf.prof_set_path(p281.c_str(), "x"), -1);
+    EXPECT_EQ(pf.prof_read_int("cse", "K", 4, 0, 9), 4);
+    EXPECT_EQ(pf.prof_write_int("cse", "K", 4, 0, 9, 4), -1);
+    EXPECT_FALSE(exists(p281));
+}
+
+TEST_F(Prof, GarbageFileReadsWithDefaultsAndKeepsItsBytes)
+{
+    std::string junk("\x00\xff\x1a[cse\n=\n==x\n[cse]\nFONTSIZE\n\x81\n", 30);
+    spit(ini, junk);
+    EXPECT_EQ(pf.prof_read_int("cse", "FONTSIZE", 16, 6, 96), 16);
+    std::string got = slurp(ini);
+    EXPECT_EQ(got.substr(0, 3), std::string("\x00\xff\x1a", 3));
+    EXPECT_NE(got.find("FONTSIZE\r\n\x81\r\nFONTSIZE=16\r\n"), std::string::npos);
+}
+
+TEST_F(Prof, MissingOrUnusableFolderGivesDefaults)
+{
+    spit(dir / "file", "x");
+    const std::string bad[] = {dir / "nofolder/kovash.ini", dir / "file/kovash.ini"};
+    for (auto &p : bad) {
+        PROF_U q;
+        ASSERT_EQ(q.prof_set_path(p.c_str(), "kovash"), 0);
+        EXPECT_EQ(q.prof_read_int("cse", "DSPSIZX", 640, 552, 7992), 640);
+        EXPECT_EQ(q.prof_write_int("cse", "DSPSIZX", 640, 552, 7992, 700), -1);
+    }
+    EXPECT_FALSE(exists(dir / "nofolder"));
+}
+
+TEST_F(Prof, WriteProtectedFolderGivesDefaults)
+{
+    if (geteuid() == 0) GTEST_SKIP() << "permissions do not bind root";
+    spit(ini, "[cse]\r\nFONTSIZE=500\r\n");
+    chmod(dir.path.c_str(), 0555);
+    EXPECT_EQ(pf.prof_read_int("cse", "FONTSIZE", 16, 6, 96), 96);
+    EXPECT_EQ(pf.prof_read_int("cse", "DEBUG", 0, 0, 1), 0);
+    EXPECT_EQ(pf.prof_write_int("cse", "DEBUG", 0, 0, 1, 1), -1);
+    chmod(dir.path.c_str(), 0700);
+    EXPECT_EQ(slurp(ini), "[cse]\r\nFONTSIZE=500\r\n");
+}
+
+TEST_F(Prof, UnreadableFileIsNeverReplaced)
+{
+    // A folder in the file's place cannot be read as settings, even by root.
+    ASSERT_EQ(mkdir(ini.c_str(), 0700), 0);
+    EXPECT_EQ(pf.prof_read_int("cse", "DEBUG", 0, 0, 1), 0);
+    EXPECT_EQ(pf.prof_write_int("cse", "DEBUG", 0, 0, 1, 1), -1);
+    struct stat st;
+    ASSERT_EQ(stat(ini.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISDIR(st.st_mode));
+}
+
+TEST_F(Prof, ShiftJisNamesCompareExactlyInTheirTrailBytes)
+{
+    // "ソ" is 0x83 0x5C and "ボ" is 0x83 0x7B; single-byte letters fold, trail bytes do not.
+    spit(ini, "[ソa]\r\nキー=1\r\n");
+    EXPECT_EQ(pf.prof_read_int("ソA", "キー", 0, 0, 9), 1);
+    std::string t;
+    EXPECT_EQ(pf.prof_read_text("ボa", "キー", t), -1);
+    // "‐" is 0x81 0x5D: its trail byte is not the closing bracket.
+    EXPECT_EQ(pf.prof_write_int("a‐b", "K", 0, 0, 9, 5), 0);
+    EXPECT_EQ(pf.prof_read_int("a‐b", "K", 0, 0, 9), 5);
+}
