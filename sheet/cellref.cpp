@@ -1,8 +1,118 @@
-// Reference adjustment and conversion of formulas (stub bodies until the cell-name code lands).
-#include "sheet/csv.h"
+// Reference adjustment and conversion of the formulas in the store. The text work is in
+// sheet/cellname.cpp; this side finds the formulas and stores the results.
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
 
-int CSV_U::csv_adj_form(int, int, const CSV_CFT *) { return 0; }
-int CSV_U::csv_adj_row(int, int, int, const CSV_CFT *) { return 0; }
-int CSV_U::csv_adj_sheet(const CSV_CFT *) { return 0; }
-int CSV_U::csv_cnv_form(int, int, const CSV_RECT *, int) { return 0; }
-int CSV_U::csv_cnv_region(const CSV_RECT *, int) { return 0; }
+#include "sheet/cellref.h"
+#include "sheet/csv.h"
+#include "ui/base/kovlog.h"
+
+namespace {
+
+// Store a rewritten text; an unchanged text is not stored, so the formula keeps its part.
+int store_form(CSV_U *csv, int x, int y, const char *old, const char *text)
+{
+    if (strcmp(old, text) == 0) return 0;
+    return csv->csv_put_form(x, y, text);
+}
+
+char *work_buffer()
+{
+    char *buf = static_cast<char *>(malloc(CSV_FORM_WORK));
+    if (!buf) KOV_LOG("メモリ不足");
+    return buf;
+}
+
+} // namespace
+
+int CSV_U::csv_adj_form(int x, int y, const CSV_CFT *cft)
+{
+    if (!cft) {
+        KOV_LOG("cft_p == NULL");
+        return -1;
+    }
+    const char *src = csv_get_form(x, y);
+    if (!src) {
+        KOV_LOG("セル式がない");
+        return -1;
+    }
+    char *buf = work_buffer();
+    if (!buf) return -1;
+    int rc = csv_adj_text(src, x, y, cft, buf);
+    if (rc == 0) rc = store_form(this, x, y, src, buf);
+    free(buf);
+    return rc;
+}
+
+int CSV_U::csv_adj_row(int x1, int x2, int y, const CSV_CFT *cft)
+{
+    int rc = 0;
+    for (int x = x1; x <= x2; x++) {
+        const CSV_CEL *c = csv_get_cel(x, y);
+        if (!c) break;
+        if (c->form && csv_adj_form(x, y, cft) != 0) rc = -1;
+    }
+    return rc;
+}
+
+int CSV_U::csv_adj_sheet(const CSV_CFT *cft)
+{
+    if (!cft) {
+        KOV_LOG("cft_p == NULL");
+        return -1;
+    }
+    // A block wholly past the sheet's end moved no cell: nothing refers into it any more than
+    // before, and clipping it would drag the last row or column along.
+    if (std::min(cft->x1, cft->x2) >= csv_get_xs() || std::min(cft->y1, cft->y2) >= csv_get_ys() ||
+        std::max(cft->x1, cft->x2) < 0 || std::max(cft->y1, cft->y2) < 0)
+        return 0;
+    CSV_RECT r = {cft->x1, cft->y1, cft->x2, cft->y2};
+    if (csv_chk_space(&r) != 0) {
+        KOV_LOG("csv_chk_space() 失敗");
+        return -1;
+    }
+    const CSV_CFT c = {r.x1, r.y1, r.x2, r.y2, cft->dx, cft->dy, cft->keep};
+    int rc = 0;
+    const int xs = csv_get_xs(), ys = csv_get_ys();
+    for (int y = 0; y < ys; y++)
+        if (csv_adj_row(0, xs - 1, y, &c) != 0) rc = -1;
+    csv_redraw(nullptr);
+    return rc;
+}
+
+int CSV_U::csv_cnv_form(int x, int y, const CSV_RECT *region, int mode)
+{
+    const char *src = csv_get_form(x, y);
+    if (!src) {
+        KOV_LOG("セル式がない");
+        return -1;
+    }
+    char *buf = work_buffer();
+    if (!buf) return -1;
+    int rc = csv_cnv_text(src, x, y, region, mode, buf);
+    if (rc == 0) rc = store_form(this, x, y, src, buf);
+    free(buf);
+    return rc;
+}
+
+int CSV_U::csv_cnv_region(const CSV_RECT *region, int mode)
+{
+    if (mode != 0 && mode != 1) return -1;
+    CSV_RECT r = region ? *region : CSV_RECT{0, 0, csv_get_xs() - 1, csv_get_ys() - 1};
+    if (csv_chk_space(&r) != 0) {
+        KOV_LOG("csv_chk_space() 失敗");
+        return -1;
+    }
+    int rc = 0;
+    for (int y = r.y1; y <= r.y2; y++) {
+        for (int x = r.x1; x <= r.x2; x++) {
+            const CSV_CEL *c = csv_get_cel(x, y);
+            if (!c) break;
+            if (c->form && csv_cnv_form(x, y, &r, mode) != 0) rc = -1;
+        }
+    }
+    csv_set_modify(1);
+    csv_form_calc(region ? &r : nullptr);
+    return rc;
+}
