@@ -76,6 +76,7 @@ struct CSV_COL {
 CSV_FORM *csv_form_new(const char *text);           // zeroed header; nullptr out of memory
 CSV_FORM *csv_form_dup(const CSV_FORM *f);          // header and text copied, part not
 void csv_form_free(CSV_FORM *f);                    // destroys the owned part too
+void csv_cel_free(CSV_CEL *c);                      // frees what a cell owns, zeroes it whole
 
 // Number to display text (the number formats of the cell attributes): writes at most w bytes
 // including the terminator into buf (w clamped to 1..CSV_DSP_MAX); returns the text length.

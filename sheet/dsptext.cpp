@@ -1,0 +1,117 @@
+// Display text of a cell: texts cut to the cell width, numbers in the cell's number format
+// and fitted to the width by lowering the precision; what never fits shows as "<<<".
+#include <cinttypes>
+#include <cstdio>
+#include <cstring>
+
+#include "sheet/csv.h"
+#include "ui/base/kovtext.h"
+
+namespace {
+
+enum FMT_KIND { FK_G, FK_E, FK_F };
+
+// Print one form, drop the leading blanks of the field width; the length of the text.
+int fmt_print(char *out, size_t size, FMT_KIND k, int fw, int prec, double d)
+{
+    static const char *const form[] = {"%*.*g", "%*.*e", "%*.*f"};  // FMT_KIND order
+    char tmp[512];
+    snprintf(tmp, sizeof tmp, form[k], fw, prec, d);
+    const char *p = tmp;
+    while (*p == ' ') p++;
+    size_t n = strlen(p);
+    if (n >= size) return int(n);  // cannot fit: the caller tries again
+    memcpy(out, p, n + 1);
+    return int(n);
+}
+
+// The g, e or f loop: lower the g/e precision (at most 8 prints, not below 0) until it fits.
+// 0 fitted, -1 not.
+int fmt_fit(char *buf, int w, FMT_KIND k, int fw, int prec, double d)
+{
+    for (int i = 0; i < 8 && prec >= 0; i++, prec--) {
+        if (fmt_print(buf, size_t(w), k, fw, prec, d) <= w - 1) return 0;
+        if (k == FK_F) return -1;
+    }
+    return -1;
+}
+
+// Hexadecimal forms 31..42; 0 fitted, -1 out of range or too wide.
+int fmt_hex(char *buf, int w, int fmt, double d)
+{
+    if (!(d >= -9223372036854775808.0 && d < 9223372036854775808.0)) return -1;
+    int64_t v = int64_t(d);
+    int n = fmt - 30;
+    char tmp[64];
+    if (v < 0) {
+        n = n < w - 4 ? n : w - 4;
+        snprintf(tmp, sizeof tmp, "-0x%0*" PRIX64, n < 0 ? 0 : n, uint64_t(0) - uint64_t(v));
+    } else {
+        n = n < w - 3 ? n : w - 3;
+        snprintf(tmp, sizeof tmp, "0x%0*" PRIX64, n < 0 ? 0 : n, uint64_t(v));
+    }
+    if (int(strlen(tmp)) > w - 1) return -1;
+    strcpy(buf, tmp);
+    return 0;
+}
+
+int fmt_number(char *buf, int w, int fmt, double d)
+{
+    int fw = w - 1 < 23 ? w - 1 : 23;
+    int g15 = fw < 15 ? fw : 15;
+    if (fmt == 1) return fmt_fit(buf, w, FK_G, fw, fw < 16 ? fw : 16, d);
+    if (fmt == 5) {
+        int prec = w - 9 < 0 ? 0 : w - 9 > 15 ? 15 : w - 9;
+        return fmt_fit(buf, w, FK_E, fw, prec, d);
+    }
+    if (fmt >= 10 && fmt <= 25 && fmt_fit(buf, w, FK_F, fw, fmt - 10, d) == 0) return 0;
+    if (fmt >= 31 && fmt <= 42 && fmt_hex(buf, w, fmt, d) == 0) return 0;
+    return fmt_fit(buf, w, FK_G, fw, g15, d);
+}
+
+} // namespace
+
+int csv_fmt_num(double d, int fmt, int w, char *buf)
+{
+    if (w < 1) {
+        if (buf) *buf = 0;
+        return 0;
+    }
+    if (w > CSV_DSP_MAX) w = CSV_DSP_MAX;
+    if (fmt_number(buf, w, fmt, d) == 0) return int(strlen(buf));
+    memset(buf, '<', size_t(w - 1));
+    buf[w - 1] = 0;
+    return w - 1;
+}
+
+// Copy at most max bytes of s without splitting a double-byte character.
+static int copy_cut(char *buf, const char *s, size_t max)
+{
+    size_t n = kov::sj_cut(s, max);
+    memcpy(buf, s, n);
+    buf[n] = 0;
+    return int(n);
+}
+
+int CSV_U::csv_dsp_text(int x, int y, int fmt, int w, char *buf) const
+{
+    if (w < 1) {
+        if (buf) *buf = 0;
+        return 0;
+    }
+    if (w > CSV_DSP_MAX) w = CSV_DSP_MAX;
+    const CSV_CEL *c = csv_get_cel(x, y);
+    char sbuf[9];
+    switch (csv_cel_type(c)) {
+    case CSV_SSTR:
+        return copy_cut(buf, csv_cel_str(c, sbuf), size_t(w - 1 < 8 ? w - 1 : 8));
+    case CSV_LSTR:
+        // Cut at the buffer even for the widest request: longer texts exist.
+        return copy_cut(buf, c->val.p, size_t(w - 1));
+    case CSV_NUM:
+        return csv_fmt_num(c->val.d, fmt ? fmt : csv_get_attr(x, y, CSV_A_FMT), w, buf);
+    default:
+        *buf = 0;
+        return 0;
+    }
+}
