@@ -6,6 +6,13 @@
 #include <cstdio>
 #include <cstring>
 
+// A text cut at len bytes must not end in the lead byte of a double-byte character.
+static void cut_half_char(char *text, int len)
+{
+    if (kov::sj_is_lead(static_cast<unsigned char>(text[len - 1])) && !kov::sj_is_trail(text, len - 1))
+        text[len - 1] = 0;
+}
+
 void SCR_LEX::scr_clear_errors()
 {
     err_prescr[0] = err_prefnc[0] = err_nowscr[0] = err_nowfnc[0] = 0;
@@ -21,8 +28,8 @@ const char *SCR_LEX::err_set(char *now, char *pre, const char *fmt, va_list ap)
     }
     if (now[0] && !kov::log_get_debug()) return now;
     char text[SCR_ERRSIZE];
-    vsnprintf(text, sizeof text, fmt, ap);
-    text[kov::sj_cut(text, SCR_ERRSIZE - 1)] = 0;   // no half character at the cut
+    int n = vsnprintf(text, sizeof text, fmt, ap);
+    if (n >= SCR_ERRSIZE) cut_half_char(text, SCR_ERRSIZE - 1);
     KOV_LOG("%s", text);
     if (!now[0]) memcpy(now, text, SCR_ERRSIZE);
     return now;
@@ -69,9 +76,7 @@ const char *SCR_LEX::scr_line40col(const char *cur)
     int n = 0;
     for (; n < 40 && *p && *p != '\n' && *p != '\r'; p++) line[n++] = *p == '\t' ? ' ' : *p;
     line[n] = 0;
-    if (n > 0 && kov::sj_is_lead(static_cast<unsigned char>(line[n - 1])) &&
-        !kov::sj_is_trail(line, n - 1))
-        line[n - 1] = 0;
+    if (n > 0) cut_half_char(line, n);
     return line;
 }
 

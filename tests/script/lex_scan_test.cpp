@@ -1,0 +1,287 @@
+// Blanks and comments, keys, identifiers, reserved words, line excerpts and row/column.
+#include "script/lex.h"
+#include "tests/script/lex_testlog.h"
+
+#include <cstring>
+#include <string>
+
+using kovtest::TraceLog;
+
+namespace {
+
+struct SkipCase {
+    const char *text;
+    int ch;          // byte returned
+    const char *rest;
+};
+
+TEST(LexSkip, BlanksAndComments)
+{
+    const SkipCase cases[] = {
+        {"  \t\n x", 'x', "x"},
+        {"// line\nx", 'x', "x"},
+        {"// a\n// b\n  y", 'y', "y"},
+        {"/* block */x", 'x', "x"},
+        {"/* a */ /* b\n c */ // d\n z", 'z', "z"},
+        {"/**/x", 'x', "x"},
+        {"/* no end", 0, ""},
+        {"/* no end *", 0, ""},
+        {"// no line end", 0, ""},
+        {"\r\nx", '\r', "\r\nx"},          // CR is not a blank
+        {"\fx", '\f', "\fx"},
+        {"/x", '/', "/x"},
+        {"", 0, ""},
+        {" \x82\xa0", -126, "\x82\xa0"},    // bytes 0x80.. come back negative
+    };
+    for (const auto &c : cases) {
+        SCR_LEX lx;
+        const char *p = c.text;
+        EXPECT_EQ(lx.scr_skip_space(p), c.ch) << c.text;
+        EXPECT_STREQ(p, c.rest) << c.text;
+    }
+}
+
+TEST(LexSkip, FarPosKeepsTheFurthestPosition)
+{
+    SCR_LEX lx;
+    const char *text = "a   b  c";
+    EXPECT_EQ(lx.far_pos, nullptr);
+    const char *p = text + 1;
+    lx.scr_skip_space(p);
+    EXPECT_EQ(lx.far_pos, text + 4);
+    p = text + 6;
+    lx.scr_skip_space(p);
+    EXPECT_EQ(lx.far_pos, text + 7);
+    p = text + 1;                   // backtracking does not pull it back
+    lx.scr_skip_space(p);
+    EXPECT_EQ(lx.far_pos, text + 7);
+    lx.scr_reset_far();
+    EXPECT_EQ(lx.far_pos, nullptr);
+    p = text + 1;
+    lx.scr_skip_space(p);
+    EXPECT_EQ(lx.far_pos, text + 4);
+}
+
+struct KeyCase {
+    const char *text;
+    const char *key;
+    int rc;
+    const char *rest;   // cursor afterwards
+};
+
+TEST(LexKey, OperatorsAndWords)
+{
+    const KeyCase cases[] = {
+        {"+ 1", "+", 0, " 1"},
+        {"++", "+", -1, "++"},
+        {"+=", "+", -1, "+="},
+        {"++x", "++", 0, "x"},
+        {"-1", "-", 0, "1"},
+        {"--", "-", -1, "--"},
+        {"->", "-", 0, ">"},
+        {"<<", "<", -1, "<<"},
+        {"<=", "<", -1, "<="},
+        {"< 3", "<", 0, " 3"},
+        {"<<=", "<<", -1, "<<="},
+        {"<< 2", "<<", 0, " 2"},
+        {">>=", ">>", -1, ">>="},
+        {">>=", ">>=", 0, ""},
+        {">>", ">", -1, ">>"},
+        {">=", ">", -1, ">="},
+        {"&&", "&", -1, "&&"},
+        {"&=", "&", -1, "&="},
+        {"||", "|", -1, "||"},
+        {"|=", "|", -1, "|="},
+        {"==", "=", -1, "=="},
+        {"==", "==", 0, ""},
+        {"*=", "*", -1, "*="},
+        {"/=", "/", -1, "/="},
+        {"%=", "%", -1, "%="},
+        {"^=", "^", -1, "^="},
+        {"^^", "^", 0, "^"},
+        {"!=", "!", 0, "="},
+        {"!=", "!=", 0, ""},
+        {"~=", "~", 0, "="},
+        {"ifx", "if", -1, "ifx"},
+        {"if_", "if", -1, "if_"},
+        {"if1", "if", -1, "if1"},
+        {"if(", "if", 0, "("},
+        {"if\x82\xa0", "if", 0, "\x82\xa0"},
+        {"  /* c */ if (a)", "if", 0, " (a)"},
+        {"  x", "if", -1, "x"},         // unmatched: moved past blanks only
+        {"i", "if", -1, "i"},
+        {"", "+", -1, ""},
+        {"If", "if", -1, "If"},
+    };
+    for (const auto &c : cases) {
+        SCR_LEX lx;
+        const char *p = c.text;
+        EXPECT_EQ(lx.scr_match_key(p, c.key), c.rc) << "key " << c.key << " on " << c.text;
+        EXPECT_STREQ(p, c.rest) << "key " << c.key << " on " << c.text;
+    }
+}
+
+class LexTrace : public TraceLog {};
+
+TEST_F(LexTrace, MatchesAreTraced)
+{
+    SCR_LEX lx;
+    const char *p = "while (abc)";
+    ASSERT_EQ(lx.scr_match_key(p, "while"), 0);
+    char name[SCR_NAMESIZE];
+    ASSERT_EQ(lx.scr_match_key(p, "("), 0);
+    ASSERT_EQ(lx.scr_idname(p, name, sizeof name), 0);
+    EXPECT_TRUE(traced("KEY:while"));
+    EXPECT_TRUE(traced("KEY:("));
+    EXPECT_TRUE(traced("ID:abc"));
+}
+
+struct IdCase {
+    const char *text;
+    int rc;
+    const char *name;
+    const char *rest;
+};
+
+TEST(LexId, Names)
+{
+    const IdCase cases[] = {
+        {"abc def", 0, "abc", " def"},
+        {"  _x1+", 0, "_x1", "+"},
+        {"A9_z[0]", 0, "A9_z", "[0]"},
+        {"1abc", -1, "", "1abc"},
+        {"\x82\xa0", -1, "", "\x82\xa0"},
+        {"", -1, "", ""},
+        {"while", -1, "", "while"},
+        {"while_", 0, "while_", ""},
+        {"While", 0, "While", ""},
+        {"var", 0, "var", ""},
+        {"my", 0, "my", ""},
+        {"PUSH", 0, "PUSH", ""},
+        {"TRUE", 0, "TRUE", ""},
+        {"a\x82\xa0", 0, "a", "\x82\xa0"},
+    };
+    for (const auto &c : cases) {
+        SCR_LEX lx;
+        char name[SCR_NAMESIZE] = "";
+        const char *p = c.text;
+        EXPECT_EQ(lx.scr_idname(p, name, sizeof name), c.rc) << c.text;
+        if (c.rc == 0) { EXPECT_STREQ(name, c.name) << c.text; }
+        EXPECT_STREQ(p, c.rest) << c.text;
+    }
+}
+
+TEST_F(LexTrace, IdentifierOf64IsTheLongest)
+{
+    SCR_LEX lx;
+    char name[SCR_NAMESIZE];
+    std::string id64(64, 'a'), id65(65, 'b');
+    std::string t64 = " " + id64 + "=", t65 = " " + id65 + "=";
+    const char *p = t64.c_str();
+    EXPECT_EQ(lx.scr_idname(p, name, sizeof name), 0);
+    EXPECT_EQ(name, id64);
+    EXPECT_STREQ(p, "=");
+    EXPECT_FALSE(traced("識別子が長すぎる"));
+    p = t65.c_str();
+    EXPECT_EQ(lx.scr_idname(p, name, sizeof name), -1);
+    EXPECT_STREQ(p, t65.c_str() + 1);
+    EXPECT_TRUE(traced("識別子が長すぎる"));
+    EXPECT_STREQ(lx.scr_get_nowerr(), "");   // logged only, not an error text
+}
+
+TEST(LexId, EveryReservedWordFails)
+{
+    const char *words[] = {
+        "_Bool", "_Complex", "_Imaginary", "auto", "break", "case", "char", "const", "continue",
+        "default", "do", "double", "else", "enum", "extern", "float", "for", "goto", "if",
+        "inline", "int", "long", "register", "restrict", "return", "short", "signed", "sizeof",
+        "static", "struct", "switch", "typedef", "union", "unsigned", "void", "volatile", "while",
+    };
+    static_assert(sizeof words / sizeof words[0] == SCR_RSVCOUNT);
+    for (int i = 0; i < SCR_RSVCOUNT; i++) {
+        EXPECT_STREQ(SCR_LEX::scr_rsvword[i], words[i]);
+        SCR_LEX lx;
+        char name[SCR_NAMESIZE];
+        const char *p = words[i];
+        EXPECT_EQ(lx.scr_idname(p, name, sizeof name), -1) << words[i];
+        std::string longer = std::string(words[i]) + "x";
+        p = longer.c_str();
+        EXPECT_EQ(lx.scr_idname(p, name, sizeof name), 0) << longer;
+    }
+    EXPECT_STREQ(SCR_LEX::scr_rsvword[SCR_RSVCOUNT], "");
+}
+
+TEST(LexTables, PredefinedConstants)
+{
+    const SCR_PREDEF want[] = {
+        {"OK", 0}, {"NG", -1}, {"ERR", -1}, {"TRUE", 1}, {"FALSE", 0}, {"NULL", 0}, {"EOF", -1},
+    };
+    for (int i = 0; i < 7; i++) {
+        EXPECT_STREQ(SCR_LEX::scr_predef[i].name, want[i].name);
+        EXPECT_EQ(SCR_LEX::scr_predef[i].value, want[i].value);
+    }
+}
+
+TEST(LexLine, FortyColumnExcerpt)
+{
+    std::string a39(39, 'a'), a38(38, 'a'), a50(50, 'c');
+    struct {
+        std::string text, want;
+    } cases[] = {
+        {"  \t/* c */ ab\tc\nxyz", "ab c"},
+        {"ab\r\ncd", "ab"},
+        {a50, a50.substr(0, 40)},
+        {a39 + "\x82\xa0", a39},                 // a lead byte at the end loses its trail: dropped
+        {a38 + "\x82\xa0", a38 + "\x82\xa0"},
+        {a38 + "\x82\x81" "z", a38 + "\x82\x81"},  // trail byte in the lead range stays
+        {"", ""},
+    };
+    for (const auto &c : cases) EXPECT_EQ(SCR_LEX::scr_line40col(c.text.c_str()), c.want) << c.text;
+
+    SCR_LEX lx;
+    const char *p = "   x";
+    lx.scr_line40col(p);
+    EXPECT_EQ(lx.far_pos, nullptr);
+}
+
+struct RowColCase {
+    const char *text;
+    int at;     // offset of the position
+    int rc, row, col;
+};
+
+TEST(LexRowCol, WalkCountsCharacters)
+{
+    const RowColCase cases[] = {
+        {"abc", 0, 0, 0, 0},
+        {"abc", 2, 0, 0, 2},
+        {"ab\ncd", 4, 0, 1, 1},
+        {"ab\n\ncd", 5, 0, 2, 1},
+        {"a\r\nb", 3, 0, 1, 0},                  // CR counts nothing
+        {"\x82\xa0x", 2, 0, 0, 1},              // a double-byte character is one column
+        {"\x82\xa0\x83\x5cx", 4, 0, 0, 2},      // trail byte equal to a backslash
+        {"\x82\nx", 2, 0, 0, 1},                // a trail byte LF is no line end
+        {"ab\ncd", 5, -1, 1, 2},                // the terminating NUL is not reached
+    };
+    for (const auto &c : cases) {
+        int row = -9, col = -9;
+        EXPECT_EQ(SCR_LEX::scr_text2rowcol(c.text, c.text + c.at, row, col), c.rc) << c.text;
+        EXPECT_EQ(row, c.row) << c.text;
+        EXPECT_EQ(col, c.col) << c.text;
+    }
+    const char *other = "zz";
+    int row, col;
+    EXPECT_EQ(SCR_LEX::scr_text2rowcol("a\nb", other, row, col), -1);
+    EXPECT_EQ(row, 1);
+    EXPECT_EQ(col, 1);
+}
+
+TEST_F(LexTrace, RowColWithoutText)
+{
+    int row, col;
+    EXPECT_EQ(SCR_LEX::scr_text2rowcol(nullptr, "x", row, col), -1);
+    EXPECT_EQ(SCR_LEX::scr_text2rowcol("x", nullptr, row, col), -1);
+    EXPECT_TRUE(traced("(txt_pt == NULL) || (now_pt == NULL)"));
+}
+
+} // namespace
