@@ -1,0 +1,72 @@
+// The kovash program itself, run as a process from a copy in a temporary folder.
+#include "tests/ui/tmpdir.h"
+
+#include <gtest/gtest.h>
+#include <climits>
+#include <sys/wait.h>
+
+using namespace kovtest;
+
+namespace {
+
+class Program : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char self[PATH_MAX];
+        ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+        ASSERT_GT(n, 0);
+        std::string me(self, n);
+        std::string built = me.substr(0, me.rfind('/')) + "/../app/kovash";
+        if (!exists(built)) GTEST_SKIP() << "kovash not built beside the tests";
+        exe = dir / "kovash";
+        ASSERT_EQ(system(("cp '" + built + "' '" + exe + "'").c_str()), 0);
+    }
+    // Runs kovash with args in the temporary folder; returns the exit status.
+    int run(const std::string &args)
+    {
+        std::string cmd = "cd '" + dir.path + "' && HOME='" + dir.path + "' XDG_CONFIG_HOME= XDG_STATE_HOME= ./kovash " +
+                          args + " >out 2>err";
+        int st = system(cmd.c_str());
+        out = slurp(dir / "out");
+        err = slurp(dir / "err");
+        return WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+    }
+    TmpDir dir;
+    std::string exe, out, err;
+};
+
+} // namespace
+
+TEST_F(Program, StartsSilentlyAndCreatesItsSettings)
+{
+    EXPECT_EQ(run(""), 0);
+    EXPECT_EQ(out, "");
+    EXPECT_EQ(err, "");
+    EXPECT_NE(slurp(dir / "kovash.ini").find("[cse]\r\nDEBUG=0\r\n"), std::string::npos);
+}
+
+TEST_F(Program, InfoNamesItsFilesAndTheSheet)
+{
+    EXPECT_EQ(run("--info"), 0);
+    EXPECT_EQ(out, "settings: " + dir / "kovash.ini\n" + "log: " + dir / "kovash.LOG\n" + "sheet: " + dir / "noname.kov\n" +
+                       "size: 256 x 10000\n");
+}
+
+TEST_F(Program, HelpAndUnknownOptions)
+{
+    EXPECT_EQ(run("--help"), 0);
+    EXPECT_EQ(out.rfind("usage: kovash [FILE]\n", 0), 0u);
+    EXPECT_FALSE(exists(dir / "kovash.ini")) << "help touches no file";
+    EXPECT_EQ(run("--nonsense"), 2);
+    EXPECT_EQ(err.rfind("kovash: unknown option --nonsense\n", 0), 0u);
+}
+
+TEST_F(Program, MissingSheetEndsWithFailureAndAUtf8Message)
+{
+    EXPECT_EQ(run("none.kov"), 255);
+    EXPECT_EQ(err, dir / "none.kov" + " \xE8\xAA\xAD\xE8\xBE\xBC\xE3\x81\xBF\xE5\xA4\xB1\xE6\x95\x97\n");  // 読込み失敗
+    std::string log = slurp(dir / "kovash.LOG");
+    EXPECT_EQ(log.rfind("[ATT]KOV(", 0), 0u);
+    EXPECT_NE(log.find(" 読込み失敗\r\n"), std::string::npos);
+}
