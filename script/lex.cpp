@@ -237,8 +237,8 @@ int SCR_LEX::scr_match_key(const char *&cur, const char *key)
 
 int SCR_LEX::scr_is_reserved(const char *name)
 {
-    for (const char *w = scr_rsvword[0]; *w; w += sizeof scr_rsvword[0])
-        if (strcmp(w, name) == 0) return 1;
+    for (int i = 0; scr_rsvword[i][0]; i++)
+        if (strcmp(scr_rsvword[i], name) == 0) return 1;
     return 0;
 }
 
