@@ -172,17 +172,3 @@ int KOV_U::kov_info(FILE *out)
     fprintf(out, "size: %d x %d\n", csv_get_xs(), csv_get_ys());
     return 0;
 }
-
-int kov_usage(FILE *out)
-{
-    fputs("usage: kovash [FILE]\n"
-          "       kovash --info\n"
-          "       kovash --help\n"
-          "\n"
-          "FILE     a sheet (.kov); a script (.scr) runs at once and kovash exits\n"
-          "         with the script's status\n"
-          "--info   print the settings file, the log file and the sheet size\n"
-          "--help   print this text\n",
-          out);
-    return 0;
-}

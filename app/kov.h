@@ -78,5 +78,3 @@ private:
 void kov_set_tz();
 // The one application object of the process.
 KOV_U &kov_app();
-// Usage text of the command line (UTF-8).
-int kov_usage(FILE *out);

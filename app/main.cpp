@@ -1,29 +1,47 @@
-// kovash: the program entry.
+// kovash: the program entry. Each command-line service adds its line here.
 #include "app/kov.h"
 
 #include <cstring>
+
+static int usage(FILE *out)
+{
+    fputs("usage: kovash [FILE]\n"
+          "       kovash --info\n"
+          "       kovash --help\n"
+          "\n"
+          "FILE     a sheet (.kov); a script (.scr) runs at once and kovash exits\n"
+          "         with the script's status\n"
+          "--info   print the settings file, the log file and the sheet size\n"
+          "--help   print this text\n",
+          out);
+    return 0;
+}
+
+static bool is_opt(const char *arg, const char *name) { return arg && strcmp(arg, name) == 0; }
 
 int main(int argc, char **argv)
 {
     kov_set_tz();
     const char *arg = argc > 1 ? argv[1] : nullptr;
-    if (arg && strcmp(arg, "--help") == 0) return kov_usage(stdout);
-    if (arg && arg[0] == '-' && arg[1] == '-' && strcmp(arg, "--info") != 0
-        /* further commands add their name here */) {
+    if (is_opt(arg, "--help")) return usage(stdout);
+
+    // Commands that end the process without the application object go here,
+    // e.g. --convert IN OUT.
+
+    if (arg && strncmp(arg, "--", 2) == 0 && !is_opt(arg, "--info")) {
         fprintf(stderr, "kovash: unknown option %s\n", arg);
-        kov_usage(stderr);
+        usage(stderr);
         return 2;
     }
 
-    // Seams: each part that serves the command line installs itself here.
+    // Services that the start-up calls back install themselves here:
     //   script run of a ".scr" argument: kov_set_scr_runner(...);
     //   sheet file loading:               kov_set_sheet_loader(...);
 
     KOV_U &kov = kov_app();
-    int info = arg && strcmp(arg, "--info") == 0;
+    int info = is_opt(arg, "--info");
     if (kov.kov_start(kov_self_exe(argv[0]).c_str(), info ? nullptr : arg) < 0) return -1;
     if (info) return kov.kov_auto_start(nullptr, "kov") < 0 ? -1 : kov.kov_info(stdout);
-    // Commands that run on the opened store and end the process go here, e.g. --convert IN OUT.
     if (kov.kov_auto_start(arg, "kov") < 0) return -1;
     return kov.win_loop();
 }
