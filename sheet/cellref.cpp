@@ -64,8 +64,10 @@ int CSV_U::csv_adj_sheet(const CSV_CFT *cft)
     }
     // A block wholly past the sheet's end moved no cell: nothing refers into it any more than
     // before, and clipping it would drag the last row or column along.
-    if (std::min(cft->x1, cft->x2) >= csv_get_xs() || std::min(cft->y1, cft->y2) >= csv_get_ys() ||
-        std::max(cft->x1, cft->x2) < 0 || std::max(cft->y1, cft->y2) < 0)
+    const int xs = csv_get_xs(), ys = csv_get_ys();
+    if (xs > 0 && ys > 0 &&
+        (std::min(cft->x1, cft->x2) >= xs || std::min(cft->y1, cft->y2) >= ys ||
+         std::max(cft->x1, cft->x2) < 0 || std::max(cft->y1, cft->y2) < 0))
         return 0;
     CSV_RECT r = {cft->x1, cft->y1, cft->x2, cft->y2};
     if (csv_chk_space(&r) != 0) {
@@ -74,7 +76,6 @@ int CSV_U::csv_adj_sheet(const CSV_CFT *cft)
     }
     const CSV_CFT c = {r.x1, r.y1, r.x2, r.y2, cft->dx, cft->dy, cft->keep};
     int rc = 0;
-    const int xs = csv_get_xs(), ys = csv_get_ys();
     for (int y = 0; y < ys; y++)
         if (csv_adj_row(0, xs - 1, y, &c) != 0) rc = -1;
     csv_redraw(nullptr);
