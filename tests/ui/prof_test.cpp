@@ -221,3 +221,37 @@ TEST_F(Prof, ShiftJisNamesCompareExactlyInTheirTrailBytes)
     EXPECT_EQ(pf.prof_write_int("a‐b", "K", 0, 0, 9, 5), 0);
     EXPECT_EQ(pf.prof_read_int("a‐b", "K", 0, 0, 9), 5);
 }
+
+TEST_F(Prof, RandomFilesNeverLoseTheirOtherLines)
+{
+    // Deterministic noise: lines of brackets, '=', ';', CR, double-byte characters and junk.
+    static const char *atoms[] = {"[", "]", "=", ";", " ", "\t", "\r", "\n", "\n", "cse", "CSE", "K", "k",
+                                  "FONTSIZE", "12", "-", "\x81", "\x81\x5D", "表", "\x1A", "\"", "[cse]\n"};
+    unsigned seed = 12345;
+    auto next = [&seed] { return (seed = seed * 1103515245u + 12345u) >> 16; };
+    for (int round = 0; round < 300; round++) {
+        std::string junk;
+        for (int n = next() % 60; n > 0; n--) junk += atoms[next() % (sizeof atoms / sizeof *atoms)];
+        spit(ini, junk);
+        int v = pf.prof_read_int("cse", "FONTSIZE", 16, 6, 96);
+        ASSERT_GE(v, 6);
+        ASSERT_LE(v, 96);
+        int want = 6 + next() % 91;
+        ASSERT_EQ(pf.prof_write_int("cse", "FONTSIZE", 16, 6, 96, want), 0) << junk;
+        ASSERT_EQ(pf.prof_read_int("cse", "FONTSIZE", 16, 6, 96), want) << junk;
+        ASSERT_EQ(pf.prof_write_int("zz", "Q", 0, 0, 9, 1), 0);
+        ASSERT_EQ(pf.prof_read_int("zz", "Q", 0, 0, 9), 1) << junk;
+        // Every line that does not set FONTSIZE or Q is still there.
+        std::string got = slurp(ini);
+        size_t p = 0;
+        while (p < junk.size()) {
+            size_t e = junk.find('\n', p);
+            if (e == std::string::npos) e = junk.size();
+            std::string ln = junk.substr(p, e - p);
+            p = e + 1;
+            if (!ln.empty() && ln.back() == '\r') ln.pop_back();
+            if (ln.find("FONTSIZE") != std::string::npos || ln.find('Q') != std::string::npos) continue;
+            ASSERT_NE(got.find(ln), std::string::npos) << "lost line [" << ln << "] of [" << junk << "]";
+        }
+    }
+}
