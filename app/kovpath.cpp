@@ -1,4 +1,5 @@
 #include "app/kovpath.h"
+#include "ui/base/kovprof.h"
 
 #include <climits>
 #include <cstdlib>
@@ -62,8 +63,10 @@ int kov_make_paths(const char *exe, KOV_PATHS *p)
     if (p->dir.empty()) p->dir = "/";
     std::string file = slash == std::string::npos ? p->exe : p->exe.substr(slash + 1);
     p->name = kov_with_ext(file, "");
-    if (kov_dir_writable(p->dir)) {
-        p->ini = kov_with_ext(p->exe, ".ini");
+    // A settings path the settings file refuses (too long) would mean defaults forever.
+    std::string ini = kov_with_ext(p->exe, ".ini");
+    if (kov_dir_writable(p->dir) && ini.size() <= (size_t)kov::PROF_PATH_MAX) {
+        p->ini = ini;
         p->log = kov_with_ext(p->exe, ".LOG");
         return 0;
     }

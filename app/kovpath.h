@@ -2,6 +2,8 @@
 // Both files sit beside the program when that folder is writable (as the original did);
 // otherwise the settings go to $XDG_CONFIG_HOME/kovash/kovash.ini and the log to
 // $XDG_STATE_HOME/kovash/<program>.LOG, so an installed read-only program still works.
+// A program folder so deep that the settings path would pass 280 characters counts as not
+// writable.
 #pragma once
 #include <string>
 

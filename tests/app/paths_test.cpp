@@ -61,6 +61,20 @@ TEST(Paths, UserFoldersWhenTheProgramFolderIsNotWritable)
     EXPECT_TRUE(exists(dir / "st/kovash"));
 }
 
+TEST(Paths, UserFoldersWhenTheSettingsPathWouldBeTooLong)
+{
+    TmpDir dir;
+    std::string deep = dir / std::string(200, 'd');
+    ASSERT_EQ(mkdir(deep.c_str(), 0700), 0);
+    deep += "/" + std::string(100, 'e');
+    ASSERT_EQ(mkdir(deep.c_str(), 0700), 0);
+    Env cfg("XDG_CONFIG_HOME", (dir / "cfg").c_str());
+    Env st("XDG_STATE_HOME", (dir / "st").c_str());
+    KOV_PATHS p;
+    ASSERT_EQ(kov_make_paths((deep + "/kovash").c_str(), &p), 0);
+    EXPECT_EQ(p.ini, dir / "cfg/kovash/kovash.ini");
+}
+
 TEST(Paths, HomeDefaultsWithoutXdgVariables)
 {
     TmpDir dir;
