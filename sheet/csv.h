@@ -81,6 +81,13 @@ void csv_cel_free(CSV_CEL *c);                      // frees what a cell owns, z
 // Number to display text (the number formats of the cell attributes): writes at most w bytes
 // including the terminator into buf (w clamped to 1..CSV_DSP_MAX); returns the text length.
 int csv_fmt_num(double d, int fmt, int w, char *buf);
+// Number format codes by name: the keyword ("FORMAT,f.2" -> 12, -1 unknown), the keyword of a
+// code (nullptr when it has none), the code of a menu command 86..110 (-1 otherwise), and the
+// status-bar name ("" for 0, "FMT%d " for codes without a name); returns the name length.
+int csv_fmt_code(const char *keyword);
+const char *csv_fmt_keyword(int code);
+int csv_fmt_by_cmd(int cmd);
+int csv_fmt_label(int code, char *buf, int size);
 
 class CSV_U {
 public:

@@ -115,3 +115,54 @@ int CSV_U::csv_dsp_text(int x, int y, int fmt, int w, char *buf) const
         return 0;
     }
 }
+
+// ---------------------------------------------------------------- format names
+
+// Format keywords in the order of the menu commands 86..110 (twins: the FORMAT rows of the
+// attribute command table, the "celattr" keywords).
+static const struct {
+    int code;
+    const char *key;
+} fmt_keys[] = {
+    {0, "FORMAT,g"},     {5, "FORMAT,e"},     {10, "FORMAT,f.0"},  {11, "FORMAT,f.1"},  {12, "FORMAT,f.2"},
+    {13, "FORMAT,f.3"},  {14, "FORMAT,f.4"},  {15, "FORMAT,f.5"},  {16, "FORMAT,f.6"},  {17, "FORMAT,f.7"},
+    {18, "FORMAT,f.8"},  {19, "FORMAT,f.9"},  {20, "FORMAT,f.10"}, {21, "FORMAT,f.11"}, {22, "FORMAT,f.12"},
+    {23, "FORMAT,f.13"}, {24, "FORMAT,f.14"}, {25, "FORMAT,f.15"}, {31, "FORMAT,x.1"},  {32, "FORMAT,x.2"},
+    {34, "FORMAT,x.4"},  {36, "FORMAT,x.6"},  {38, "FORMAT,x.8"},  {40, "FORMAT,x.10"}, {42, "FORMAT,x.12"},
+};
+constexpr int FMT_CMD_FIRST = 86;
+
+int csv_fmt_code(const char *keyword)
+{
+    for (const auto &k : fmt_keys)
+        if (keyword && strcmp(keyword, k.key) == 0) return k.code;
+    return -1;
+}
+
+const char *csv_fmt_keyword(int code)
+{
+    for (const auto &k : fmt_keys)
+        if (k.code == code) return k.key;
+    return nullptr;
+}
+
+int csv_fmt_by_cmd(int cmd)
+{
+    int i = cmd - FMT_CMD_FIRST;
+    return i >= 0 && i < int(sizeof fmt_keys / sizeof fmt_keys[0]) ? fmt_keys[i].code : -1;
+}
+
+int csv_fmt_label(int code, char *buf, int size)
+{
+    if (!buf || size < 1) return 0;
+    char tmp[32];
+    if (code == 0) tmp[0] = 0;
+    else if (code == 1) snprintf(tmp, sizeof tmp, "ｇ16桁 ");
+    else if (code == 4) snprintf(tmp, sizeof tmp, "ｇ ");
+    else if (code == 5) snprintf(tmp, sizeof tmp, "指数 ");
+    else if (code == 10) snprintf(tmp, sizeof tmp, "整数 ");
+    else if (code >= 11 && code <= 25) snprintf(tmp, sizeof tmp, "小数%d桁 ", code - 10);
+    else if (code >= 31 && code <= 42) snprintf(tmp, sizeof tmp, "16進%d桁 ", code - 30);
+    else snprintf(tmp, sizeof tmp, "FMT%d ", code);
+    return copy_cut(buf, tmp, size_t(size - 1));
+}

@@ -117,3 +117,49 @@ TEST(DspCell, LongTextIsCutAtTheWidestBuffer)
     EXPECT_EQ(n, CSV_DSP_MAX - 1);
     EXPECT_EQ(out[CSV_DSP_MAX], '#');  // nothing written past the 4097 bytes
 }
+
+TEST(DspFormatNames, KeywordsCommandsAndLabels)
+{
+    struct Case {
+        int code;
+        const char *key;
+        int cmd;
+        const char *label;
+    } cases[] = {
+        {0, "FORMAT,g", 86, ""},
+        {5, "FORMAT,e", 87, "指数 "},
+        {10, "FORMAT,f.0", 88, "整数 "},
+        {12, "FORMAT,f.2", 90, "小数2桁 "},
+        {25, "FORMAT,f.15", 103, "小数15桁 "},
+        {31, "FORMAT,x.1", 104, "16進1桁 "},
+        {34, "FORMAT,x.4", 106, "16進4桁 "},
+        {42, "FORMAT,x.12", 110, "16進12桁 "},
+        {1, nullptr, -1, "ｇ16桁 "},
+        {4, nullptr, -1, "ｇ "},
+        {33, nullptr, -1, "16進3桁 "},
+        {7, nullptr, -1, "FMT7 "},
+        {63, nullptr, -1, "FMT63 "},
+    };
+    for (const Case &c : cases) {
+        if (c.key) {
+            EXPECT_EQ(csv_fmt_code(c.key), c.code);
+            EXPECT_STREQ(csv_fmt_keyword(c.code), c.key);
+            EXPECT_EQ(csv_fmt_by_cmd(c.cmd), c.code);
+        } else {
+            EXPECT_EQ(csv_fmt_keyword(c.code), nullptr);
+        }
+        char buf[32];
+        EXPECT_EQ(csv_fmt_label(c.code, buf, sizeof buf), int(strlen(c.label)));
+        EXPECT_STREQ(buf, c.label) << c.code;
+    }
+    EXPECT_EQ(csv_fmt_code("FORMAT,x.3"), -1);
+    EXPECT_EQ(csv_fmt_code("format,g"), -1);
+    EXPECT_EQ(csv_fmt_code(nullptr), -1);
+    EXPECT_EQ(csv_fmt_by_cmd(85), -1);
+    EXPECT_EQ(csv_fmt_by_cmd(111), -1);
+    char small[4];
+    EXPECT_EQ(csv_fmt_label(63, small, sizeof small), 3);
+    EXPECT_STREQ(small, "FMT");
+    EXPECT_EQ(csv_fmt_label(12, small, sizeof small), 2);  // no half character
+    EXPECT_STREQ(small, "小");
+}
