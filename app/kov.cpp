@@ -155,11 +155,8 @@ int KOV_U::kov_auto_start(const char *name, const char *defext)
 
 // ---- end ----
 
-void KOV_U::kov_close(int status)
-{
-    kov_exitstat = status;
-    kov_closed = 1;
-}
+// Without a window, closing only records the status that the loop returns.
+void KOV_U::kov_close(int status) { kov_exitstat = status; }
 
 // Without a window there is nothing to wait for: the loop ends at once.
 int KOV_U::win_loop() { return kov_exitstat; }

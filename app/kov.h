@@ -71,7 +71,6 @@ private:
     std::string kov_title;
     std::string kov_scrname;
     int kov_exitstat = 0;
-    int kov_closed = 0;
 };
 
 // "TZ=JST-9" when the environment has no "TZ" (times are Japan time unless asked otherwise).
