@@ -492,6 +492,7 @@ int CSV_U::csv_set_col(int x, const CSV_COL *col)
         if (x < 0 || x >= csv_xs) return -1;
         csv_cols[x] = *col;
         if (col->wide < 1) csv_cols[x].wide = 10;
+        csv_calc_left();
     }
     csv_modify = 1;
     return 0;
