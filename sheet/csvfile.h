@@ -1,0 +1,179 @@
+// Sheet and CSV files: the two-pass reader, the writer (full format or values only), save by
+// name, and the clipboard transfer of regions (copy, paste with tiling, move).
+// One text format serves all three: comma-separated lines; what plain CSV cannot say travels in
+// fields framed by STX (0x02) and ETX (0x03). Texts are Shift-JIS bytes, copied, never converted.
+// Files are written with CR LF line ends; CR LF and LF are both read as a line end.
+#pragma once
+#include <cstddef>
+#include <string>
+
+#include "sheet/csv.h"
+
+constexpr char CSV_STX = 0x02;
+constexpr char CSV_ETX = 0x03;
+// Longest field kept while reading (bytes beyond are dropped).
+constexpr int CSV_FLD_MAX = 16384;
+// Longest text value written (bytes).
+constexpr int CSV_TXT_MAX = 4095;
+
+// Window state carried by a sheet file, in the order of its option lines ("FOP_DSPPOSX" ..
+// "FOP_FULLSIZ"); -1 means not given, or leave alone. Twins: csv_ws_name in csvfread.cpp.
+enum {
+    CSV_WS_DSPPOSX, CSV_WS_DSPPOSY,   // top-left visible cell
+    CSV_WS_CSRPOSX, CSV_WS_CSRPOSY,   // cursor cell
+    CSV_WS_DSPSIZX, CSV_WS_DSPSIZY,   // window size in pixels
+    CSV_WS_FONTSIZ,                   // font height
+    CSV_WS_TOOLBAR, CSV_WS_STATBAR, CSV_WS_ROWNAME, CSV_WS_COLNAME, CSV_WS_HSCROLL, CSV_WS_VSCROLL,
+    CSV_WS_FULLSIZ,                   // maximised
+    CSV_WS_COUNT
+};
+struct CSV_WINST {
+    int v[CSV_WS_COUNT];
+};
+void csv_winst_clear(CSV_WINST &ws);   // every value -1
+
+// The cells a load filled: x1/y1 = "FOP_XOFF"/"FOP_YOFF", x2/y2 = origin + size - 1;
+// all four CSV_NOCELL when the file held no cells. opt = 1 when it had option lines.
+constexpr int CSV_NOCELL = INT32_MIN;
+struct CSV_LOADED {
+    int x1, y1, x2, y2;
+    int opt;
+};
+
+// What the file layer needs of the desktop: window state, the screen lock, the clipboard, the
+// script editor's text and a folder for temporary files. The defaults serve a program without
+// a window: the window state and the clipboard are kept in memory, and there is no editor.
+class CSV_HOST {
+public:
+    CSV_HOST();
+    virtual ~CSV_HOST();
+    // The state to write into a sheet file.
+    virtual void csv_win_get(CSV_WINST &ws);
+    // The state read from a whole-sheet file; values of -1 are left alone.
+    virtual void csv_win_put(const CSV_WINST &ws);
+    // The screen lock read from a whole-sheet file is to be applied.
+    virtual void csv_scrlock_put(int lock);
+    // Clipboard text (the file text as written). 0 / -1.
+    virtual int csv_clip_put(const std::string &text);
+    virtual int csv_clip_get(std::string &text);
+    // The script editor's text and the file it belongs to; -1 when there is no editor (the
+    // script file is then left alone). An empty text means the script file is to be deleted.
+    virtual int csv_ed_text(std::string &text, std::string &scrname);
+    // Folder of the clipboard transfer files (no trailing '/').
+    virtual std::string csv_tmp_dir();
+
+protected:
+    CSV_WINST host_ws;
+    std::string host_clip;
+};
+
+// A file written whole or not at all: the bytes go to a temporary file in the same folder, which
+// is flushed to disk and renamed over the name once complete. On any failure the old file stays.
+class CSV_FOUT_U {
+public:
+    CSV_FOUT_U() = default;
+    ~CSV_FOUT_U();
+    CSV_FOUT_U(const CSV_FOUT_U &) = delete;
+    CSV_FOUT_U &operator=(const CSV_FOUT_U &) = delete;
+
+    int fout_open(const char *name);            // 0 / -1 (cannot create)
+    void fout_put(const char *s, size_t n);
+    void fout_puts(const char *s);
+    void fout_putc(char c)
+    {
+        if (fout_n == sizeof fout_buf) fout_flush();
+        fout_buf[fout_n++] = c;
+    }
+    void fout_eol() { fout_put("\r\n", 2); }
+    int fout_commit();                           // 0 / -1 (write failed; old file kept)
+    void fout_abort();                           // drop the temporary file
+
+private:
+    void fout_flush();
+    int fout_fd = -1;
+    int fout_err = 0;
+    std::string fout_name;   // final name (a symbolic link resolved)
+    std::string fout_tmp;
+    size_t fout_n = 0;
+    char fout_buf[65536];
+};
+
+struct CSV_FIELD;
+struct CSV_PASS2;
+
+// The file layer of one sheet. The cell store stays the caller's; the host may be null (then
+// a default host without window is used).
+class CSVFILE_U {
+public:
+    explicit CSVFILE_U(CSV_U &csv, CSV_HOST *host = nullptr);
+    ~CSVFILE_U();
+    CSVFILE_U(const CSVFILE_U &) = delete;
+    CSVFILE_U &operator=(const CSVFILE_U &) = delete;
+
+    // Size of an empty sheet (a missing file, a failed load) and the least size after a load.
+    int csv_defxs = 256;
+    int csv_defys = 10000;
+
+    // --- reading ---
+    // Load a file; region nullptr = the whole sheet (the store is created anew), else into the
+    // open store at the region's origin. A missing file gives an empty sheet of the default
+    // size (whole-sheet load only). out may be null.
+    int csv_fload(CSV_LOADED *out, const char *name, const CSV_RECT *region);
+    // The two-pass reader on a file.
+    int csv_fload_sub(CSV_LOADED *out, const char *name, const CSV_RECT *region);
+    // The same reader on bytes in memory.
+    int csv_fload_mem(CSV_LOADED *out, const char *data, size_t len, const CSV_RECT *region);
+
+    // --- writing ---
+    // Save with the script file (whole sheet only, through the host's editor text).
+    int csv_fsave(const char *name, const CSV_RECT *region);
+    // Mode from the extension: "csv", "txt", "$$t" values only, else the full format (".kov"
+    // appended to a name without extension).
+    int csv_save_name(const char *name, const CSV_RECT *region);
+    // The writer: mask 1 values, 2 formulas, 4 attributes; any bit beyond 1 writes the options.
+    int csv_fwrite(const char *name, int mask, const CSV_RECT *region);
+    // The same text into a string (tests, the clipboard).
+    int csv_fwrite_mem(std::string &out, int mask, const CSV_RECT *region);
+
+    // --- clipboard transfer ("$$t" values only, "$$b" full format) ---
+    int csv_clip_copy(const CSV_RECT *region, const char *kind);
+    int csv_clip_paste(const CSV_RECT *target, int noadj);
+    int csv_clip_move(const CSV_RECT *target);
+    // Full name of a transfer file of that kind.
+    std::string csv_tmp_name(const char *kind);
+
+    CSV_HOST *csv_host() { return host; }
+
+private:
+    CSV_U &csv;
+    CSV_HOST *host;
+    CSV_HOST *own_host = nullptr;
+
+    template <class SRC> int csv_read(SRC &src, CSV_LOADED *out, const CSV_RECT *region);
+    template <class SRC> int csv_pass2(SRC &src, CSV_FIELD &f, CSV_PASS2 &p);
+    void csv_clear_area(int x0, int y0, long long xs, long long ys, int mask);
+    void csv_apply_opt(CSV_PASS2 &p, int op, int col, const char *text);
+    int csv_store(CSV_PASS2 &p, int x, int y, char *field);
+    int csv_store_attr(int x, int y, const int *attr);
+    int csv_store_line(CSV_PASS2 &p, int y);
+    template <class OUT> int csv_write(OUT &out, int mask, const CSV_RECT *region);
+    template <class OUT> void csv_write_opts(OUT &out, const CSV_RECT *region);
+    template <class OUT> void csv_wcell(OUT &out, int x, int y, int mask);
+    int csv_save_script();
+    int csv_empty_sheet();
+    int csv_tile(const CSV_RECT &t, const CSV_LOADED &ld);
+    int csv_copy_block(int tx, int ty, int sx, int sy, int w, int h, int mask);
+    std::string wtext;   // one field being written
+};
+
+// Pieces of the format, pure (tests and the fuzz target use them directly).
+// Escape a text for a value or formula field: '"', ',', '\\' and bytes below 0x20 as "\x%02X";
+// a double-byte character is copied whole. At most max bytes of src are taken.
+void csv_escape(std::string &out, const char *src, size_t max);
+// Undo the escapes of a value text or formula (the script literal rules, double-byte characters
+// copied, "" as one '"' when dq is set). s is modified; the result is NUL-terminated in out.
+void csv_unescape(std::string &out, const char *s, int dq);
+// Whether s reads completely as a decimal number (no hex, inf or nan); d gets the value.
+int csv_dec_number(const char *s, double &d);
+// Values-only number text: 16 significant digits ("%.16g"), locale-independent.
+int csv_num_text(char *buf, double d);   // buf >= 32 bytes; returns the length

@@ -1,0 +1,585 @@
+// The sheet and CSV reader: pass 1 sizes the sheet, pass 2 stores the cells and applies the
+// options. Both passes split fields the same way, so rows and columns line up.
+// Every size taken from the file is held to the sheet limits before anything is allocated.
+#include <algorithm>
+#include <bit>
+#include <cerrno>
+#include <clocale>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <locale.h>
+#include <memory>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "script/lex.h"
+#include "sheet/csvfile.h"
+#include "ui/base/kovlog.h"
+#include "ui/base/kovtext.h"
+
+// One field: up to CSV_FLD_MAX bytes kept, NUL-terminated (an embedded NUL ends the text).
+struct CSV_FIELD {
+    int len = 0;
+    char buf[CSV_FLD_MAX + 1];
+};
+
+namespace {
+
+// ---------------------------------------------------------------- byte sources
+
+// A file read in blocks; rewound for the second pass.
+class FILE_SRC {
+public:
+    explicit FILE_SRC(FILE *f) : fp(f) {}
+    int get() { return pos < len || fill() ? (unsigned char)buf[pos++] : -1; }
+    int peek() { return pos < len || fill() ? (unsigned char)buf[pos] : -1; }
+    int rewind()
+    {
+        pos = len = 0;
+        return fseek(fp, 0, SEEK_SET);
+    }
+    bool failed() const { return ferror(fp) != 0; }
+
+private:
+    bool fill()
+    {
+        pos = 0;
+        len = fread(buf, 1, sizeof buf, fp);
+        return len > 0;
+    }
+    FILE *fp;
+    size_t pos = 0, len = 0;
+    char buf[65536];
+};
+
+// Bytes in memory.
+class MEM_SRC {
+public:
+    MEM_SRC(const char *d, size_t n) : data(d), len(n) {}
+    int get() { return pos < len ? (unsigned char)data[pos++] : -1; }
+    int peek() { return pos < len ? (unsigned char)data[pos] : -1; }
+    int rewind()
+    {
+        pos = 0;
+        return 0;
+    }
+    bool failed() const { return false; }
+
+private:
+    const char *data;
+    size_t len, pos = 0;
+};
+
+// ---------------------------------------------------------------- fields
+
+enum { END_FIELD = ',', END_LINE = '\n', END_FILE = -1 };
+
+
+// Reads one field. A double quote toggles the in-quotes state (commas inside do not split);
+// a line feed ends the line in any state; CR LF counts as a line feed.
+template <class SRC> int read_field(SRC &src, CSV_FIELD &f)
+{
+    bool quoted = false;
+    f.len = 0;
+    for (;;) {
+        int c = src.get();
+        if (c < 0) break;
+        if (c == '\n') {
+            f.buf[f.len] = 0;
+            return END_LINE;
+        }
+        if (c == '\r' && src.peek() == '\n') continue;
+        if (c == ',' && !quoted) {
+            f.buf[f.len] = 0;
+            return END_FIELD;
+        }
+        if (c == '"') quoted = !quoted;
+        if (f.len < CSV_FLD_MAX) f.buf[f.len++] = char(c);
+    }
+    f.buf[f.len] = 0;
+    return END_FILE;
+}
+
+// ---------------------------------------------------------------- options
+
+// Option names. Twins: the CSV_WS_ enum in csvfile.h and the writer's table in csvfwrite.cpp.
+enum {
+    OP_VER, OP_YOFF, OP_XOFF, OP_YSIZ, OP_XSIZ, OP_SCRLOCK, OP_WPBEEP, OP_RNWID, OP_CNROW, OP_RNCOL,
+    OP_CYCLEMS, OP_WS0, OP_WID = OP_WS0 + int(CSV_WS_COUNT), OP_COUNT, OP_OTHER = OP_COUNT
+};
+const char *const op_name[OP_COUNT] = {
+    "FOP_VER", "FOP_YOFF", "FOP_XOFF", "FOP_YSIZ", "FOP_XSIZ", "FOP_SCRLOCK", "FOP_WPBEEP",
+    "FOP_RNWID", "FOP_CNROW", "FOP_RNCOL", "FOP_CYCLEMS",
+    "FOP_DSPPOSX", "FOP_DSPPOSY", "FOP_CSRPOSX", "FOP_CSRPOSY", "FOP_DSPSIZX", "FOP_DSPSIZY",
+    "FOP_FONTSIZ", "FOP_TOOLBAR", "FOP_STATBAR", "FOP_ROWNAME", "FOP_COLNAME", "FOP_HSCROLL",
+    "FOP_VSCROLL", "FOP_FULLSIZ", "FOP_WID",
+};
+
+bool is_option(const CSV_FIELD &f) { return f.len >= 5 && f.buf[0] == CSV_STX && memcmp(f.buf + 1, "FOP_", 4) == 0; }
+
+// Leading decimal digits like atoi, but saturated to the int range instead of overflowing.
+int opt_int(const char *s)
+{
+    while (*s == ' ' || *s == '\t') s++;
+    bool neg = *s == '-';
+    if (*s == '-' || *s == '+') s++;
+    long long v = 0;
+    for (; *s >= '0' && *s <= '9'; s++)
+        if ((v = v * 10 + (*s - '0')) > 2147483648LL) v = 2147483648LL;
+    if (neg) v = -v;
+    return int(std::clamp<long long>(v, INT32_MIN, INT32_MAX));
+}
+
+// Splits the first field of an option line into its number and value text.
+int opt_first(CSV_FIELD &f, const char *&text)
+{
+    char *etx = static_cast<char *>(memchr(f.buf + 1, CSV_ETX, size_t(f.len - 1)));
+    text = etx ? etx + 1 : f.buf + f.len;
+    if (etx) *etx = 0;
+    const char *name = f.buf + 1;
+    KOV_LOG("fop_p=\"%s\" text=\"%s\"", name, text);
+    for (int i = 0; i < OP_COUNT; i++)
+        if (strcmp(name, op_name[i]) == 0) return i;
+    KOV_LOG("%s=%d", name, opt_int(text));
+    return OP_OTHER;
+}
+
+long long clamp_ll(long long v, long long lo, long long hi) { return v < lo ? lo : v > hi ? hi : v; }
+
+// ---------------------------------------------------------------- cell fields
+
+// A parsed cell field.
+struct CELLV {
+    int nattr = 0;          // an attribute prefix was read
+    int attr[6];            // field values, -1 = leave unchanged
+    int nform = 0;
+    const char *form = nullptr;
+    int nnum = 0;
+    double num = 0;
+    char *val = nullptr;    // value text (in the field buffer)
+};
+
+int hex_digit(int c)
+{
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
+// Attribute prefix characters: '0' plus the field value; a character below '0' leaves the
+// field alone, one out of the field's range is ignored.
+const int attr_max[6] = {15, 15, 1, 1, 7, 63};
+// First bit of each field in the flags word (the store's layout).
+const int attr_shift[6] = {3, 7, 11, 12, 13, 16};
+
+void parse_attr(const char *p, CELLV &v)
+{
+    v.nattr = 1;
+    for (int i = 0; i < 6; i++) {
+        int d = (unsigned char)p[i] - '0';
+        v.attr[i] = d >= 0 && d <= attr_max[i] ? d : -1;
+    }
+}
+
+int parse_exact(const char *p, size_t n, CELLV &v)
+{
+    if (n != 17) return -1;
+    uint64_t bits = 0;
+    for (int i = 0; i < 8; i++) {
+        int hi = hex_digit((unsigned char)p[1 + 2 * i]), lo = hex_digit((unsigned char)p[2 + 2 * i]);
+        if (hi < 0 || lo < 0) return -1;
+        bits |= uint64_t(hi * 16 + lo) << (8 * i);   // least significant byte first
+    }
+    v.nnum = 1;
+    v.num = std::bit_cast<double>(bits);
+    return 0;
+}
+
+// Prefixes (STX .. ETX) then the value text. A malformed prefix is skipped up to its ETX or
+// the field's end. A prefix starting with '=' is a formula even if six bytes long.
+void parse_cell(char *p, CELLV &v)
+{
+    while (*p == CSV_STX) {
+        char *body = p + 1;
+        char *etx = strchr(body, CSV_ETX);
+        if (!etx) {
+            KOV_LOG("STX without ETX: %.20s", body);
+            p = body + strlen(body);
+            break;
+        }
+        *etx = 0;
+        size_t n = size_t(etx - body);
+        if (body[0] == '=') {
+            v.nform = 1;
+            v.form = body + 1;
+        } else if (body[0] == '.') {
+            if (parse_exact(body, n, v) < 0) KOV_LOG("bad number prefix: %.20s", body);
+        } else if (n == 6) {
+            parse_attr(body, v);
+        } else {
+            KOV_LOG("bad prefix: %.20s", body);
+        }
+        p = etx + 1;
+    }
+    v.val = p;
+}
+
+// A field from another program may hold a double quote doubled inside quotes; Kovash itself
+// writes \x22, so "" never appears in its own files.
+void unescape_step(std::string &out, const char *&s, int dq, LEX_U &lex)
+{
+    unsigned char c = (unsigned char)s[0];
+    if (kov::sj_is_lead(c) && s[1]) {
+        out.append(s, 2);
+        s += 2;
+        return;
+    }
+    if (dq && c == '"' && s[1] == '"') {
+        out += '"';
+        s += 2;
+        return;
+    }
+    int code = 0;
+    const char *cur = s;
+    if (lex.lex_char(cur, code) < 0) {   // CR, or a backslash at the end: the byte itself
+        out += char(c);
+        s += 1;
+        return;
+    }
+    out += char(code & 0xFF);
+    s = cur;
+}
+
+locale_t c_locale()
+{
+    static locale_t loc = newlocale(LC_NUMERIC_MASK, "C", locale_t(0));
+    return loc;
+}
+
+} // namespace
+
+void csv_unescape(std::string &out, const char *s, int dq)
+{
+    LEX_U lex;
+    out.clear();
+    while (*s) unescape_step(out, s, dq, lex);
+    size_t nul = out.find('\0');
+    if (nul != std::string::npos) out.resize(nul);
+}
+
+int csv_dec_number(const char *s, double &d)
+{
+    const char *p = s;
+    while (*p == ' ' || (*p >= '\t' && *p <= '\r')) p++;
+    if (*p == '+' || *p == '-') p++;
+    int digits = 0;
+    for (; *p >= '0' && *p <= '9'; p++) digits++;
+    if (*p == '.')
+        for (p++; *p >= '0' && *p <= '9'; p++) digits++;
+    if (!digits) return -1;
+    if (*p == 'e' || *p == 'E') {
+        p++;
+        if (*p == '+' || *p == '-') p++;
+        if (!(*p >= '0' && *p <= '9')) return -1;
+        while (*p >= '0' && *p <= '9') p++;
+    }
+    if (*p) return -1;
+    char *end = nullptr;
+    d = c_locale() ? strtod_l(s, &end, c_locale()) : strtod(s, &end);
+    return end && *end == 0 ? 0 : -1;
+}
+
+// ---------------------------------------------------------------- the reader
+
+namespace {
+
+// Sizes and options found by pass 1.
+struct PASS1 {
+    long long rows = 0, cols = 0;
+    long long xoff = 0, yoff = 0;
+    int opt = 0;
+};
+
+template <class SRC> void pass1(SRC &src, CSV_FIELD &f, PASS1 &p)
+{
+    long long linecols = 0, idx = 0;
+    int optline = 0, op = OP_OTHER;
+    for (;;) {
+        int end = read_field(src, f);
+        if (idx == 0 && is_option(f)) {
+            const char *text;
+            optline = p.opt = 1;
+            op = opt_first(f, text);
+            int v = opt_int(text);
+            if (op == OP_YSIZ) p.rows = std::max<long long>(p.rows, v);
+            if (op == OP_XSIZ) p.cols = std::max<long long>(p.cols, v);
+            if (op == OP_YOFF) p.yoff = v;
+            if (op == OP_XOFF) p.xoff = v;
+        } else if (!optline && (f.len > 0 || end == END_FIELD)) {
+            linecols = idx + 1;
+        }
+        idx++;
+        if (end == END_FIELD) continue;
+        if (!optline && (end == END_LINE || linecols > 0)) {
+            p.rows++;
+            p.cols = std::max(p.cols, linecols);
+        }
+        if (end == END_FILE) break;
+        linecols = idx = 0;
+        optline = 0;
+    }
+}
+
+} // namespace
+
+// Pass 2 state: where cells go, the options met, and one line of fields stored from its right
+// end so that each row's cell array is allocated once at its final length.
+struct CSV_PASS2 {
+    int whole;
+    int ox, oy;          // origin of a region load
+    int opt;             // the file has option lines
+    int gotwid = 0;
+    CSV_WINST ws;
+    std::string line;    // field texts of the current line, NUL-separated
+    std::vector<std::pair<int, size_t>> cells;   // column, offset into line
+    std::string text;    // unescape buffer
+};
+
+template <class SRC> int CSVFILE_U::csv_read(SRC &src, CSV_LOADED *out, const CSV_RECT *region)
+{
+    CSV_RECT tgt = {0, 0, 0, 0};
+    if (region) {
+        tgt = *region;
+        if (csv.csv_chk_space(&tgt) < 0) {
+            KOV_LOG("csv_chk_space() 失敗");
+            return -1;
+        }
+    }
+    KOV_LOG("csv_fload_sub() start");
+    auto *f = new (std::nothrow) CSV_FIELD;
+    if (!f) {
+        KOV_ATT("メモリ不足");
+        return -1;
+    }
+    std::unique_ptr<CSV_FIELD> fholder(f);
+    PASS1 p1;
+    pass1(src, *f, p1);
+    if (src.failed()) return -1;
+    long long xs = clamp_ll(p1.cols, 0, CSV_MAX_XS), ys = clamp_ll(p1.rows, 0, CSV_MAX_YS);
+    if (p1.cols > CSV_MAX_XS || p1.rows > CSV_MAX_YS)
+        KOV_LOG("size %lld x %lld cut to %lld x %lld", p1.cols, p1.rows, xs, ys);
+    CSV_PASS2 p2;
+    p2.whole = region == nullptr;
+    p2.ox = tgt.x1;
+    p2.oy = tgt.y1;
+    p2.opt = p1.opt;
+    csv_winst_clear(p2.ws);
+    if (p2.whole) {
+        if (csv.csv_create(int(std::max(xs, 1LL)), int(std::max(ys, 1LL))) < 0) return -1;
+    } else {
+        csv_clear_area(tgt.x1, tgt.y1, xs, ys, CSV_P_VAL | CSV_P_FORM | (p1.opt ? CSV_P_ATTR : 0));
+    }
+    if (src.rewind() < 0) return -1;
+    int rc = csv_pass2(src, *f, p2);
+    if (p2.whole) {
+        if (!p2.gotwid) csv.csv_set_autowide(10);
+        host->csv_win_put(p2.ws);
+    }
+    if (out) {
+        bool none = xs == 0 || ys == 0;
+        long long x1 = clamp_ll(p1.xoff, 0, CSV_MAX_XS - 1), y1 = clamp_ll(p1.yoff, 0, CSV_MAX_YS - 1);
+        *out = CSV_LOADED{none ? CSV_NOCELL : int(x1), none ? CSV_NOCELL : int(y1),
+                          none ? CSV_NOCELL : int(x1 + xs - 1), none ? CSV_NOCELL : int(y1 + ys - 1), p1.opt};
+    }
+    KOV_LOG("csv_fload_sub() end");
+    csv.csv_set_modify(0);
+    csv.csv_redraw(nullptr);
+    return rc;
+}
+
+// Clears the masked parts of the cells of an area (a region load clears values and formulas,
+// attributes too when the file has option lines). Only cells that exist are visited.
+void CSVFILE_U::csv_clear_area(int x0, int y0, long long xs, long long ys, int mask)
+{
+    long long y2 = std::min<long long>(y0 + ys, csv.csv_get_ys());
+    for (long long y = y0; y < y2; y++) {
+        const CSV_ROW *r = csv.csv_get_row(int(y));
+        long long x2 = std::min<long long>(x0 + xs, r ? r->cnt : 0);
+        for (long long x = x2 - 1; x >= x0; x--) csv.csv_clr_cel(int(x), int(y), mask);
+    }
+}
+
+// Applies one value of an option line (whole-sheet loads only; sizes were pass 1's).
+void CSVFILE_U::csv_apply_opt(CSV_PASS2 &p, int op, int col, const char *text)
+{
+    int v = opt_int(text);
+    if (op == OP_WID) {
+        if (col < csv.csv_get_xs()) csv.csv_set_wide(col, std::clamp(v, 0, 32767));
+        p.gotwid = 1;
+        return;
+    }
+    if (col != 0) return;
+    int ys = csv.csv_get_ys(), xs = csv.csv_get_xs();
+    switch (op) {
+    case OP_SCRLOCK: csv.csv_scrlock = v != 0; break;
+    case OP_WPBEEP: csv.csv_wpbeep = v != 0; break;
+    case OP_RNWID: {
+        CSV_COL c = {int16_t(std::clamp(v, 0, 32767)), 0};
+        csv.csv_set_col(CSV_RNCOL, &c);
+        break;
+    }
+    case OP_CNROW: csv.csv_cnrow = v >= 0 && v < ys ? v : -1; break;
+    case OP_RNCOL: csv.csv_rncol = v >= 0 && v < xs ? v : -1; break;
+    case OP_CYCLEMS: csv.csv_cyclems = v < 1 ? 0 : v; break;
+    default:
+        if (op >= OP_WS0 && op < OP_WID) p.ws.v[op - OP_WS0] = v;
+        break;
+    }
+}
+
+// Stores one parsed field at (x, y): value first, then attributes, then the formula.
+int CSVFILE_U::csv_store(CSV_PASS2 &p, int x, int y, char *field)
+{
+    CELLV v;
+    parse_cell(field, v);
+    double d;
+    if (!v.nform && !v.nnum && !*v.val && !v.nattr)
+        return csv.csv_clr_cel(x, y, CSV_P_VAL | CSV_P_FORM | (p.opt ? CSV_P_ATTR : 0));
+    int rc = 0;
+    if (v.nnum) {
+        rc = csv.csv_put_num(x, y, v.num);
+    } else if (*v.val == '"' || *v.val == '\'') {
+        char q = *v.val++;
+        size_t n = strlen(v.val);
+        if (n > 0 && v.val[n - 1] == q) v.val[n - 1] = 0;
+        csv_unescape(p.text, v.val, q == '"');
+        rc = csv.csv_put_str(x, y, p.text.c_str());
+    } else if (*v.val && csv_dec_number(v.val, d) == 0) {
+        rc = csv.csv_put_num(x, y, d);
+    } else {
+        csv_unescape(p.text, v.val, 0);
+        rc = csv.csv_put_str(x, y, p.text.c_str());
+    }
+    if (rc == 0 && v.nattr) rc = csv_store_attr(x, y, v.attr);
+    if (rc == 0 && v.nform) {
+        csv_unescape(p.text, v.form, 0);
+        rc = csv.csv_put_form(x, y, p.text.c_str());
+    }
+    return rc;
+}
+
+// Replaces bits 3-23 of the cell; fields given as -1 keep their present value.
+int CSVFILE_U::csv_store_attr(int x, int y, const int *attr)
+{
+    CSV_CEL src = {};
+    for (int i = 0; i < 6; i++) {
+        int a = attr[i] >= 0 ? attr[i] : csv.csv_get_attr(x, y, i + 1);
+        src.flags |= uint32_t(a) << attr_shift[i];
+    }
+    return csv.csv_put_cel(x, y, &src, CSV_P_ATTR);
+}
+
+// Pass 2: every cell line's fields go to (origin + column, origin + row); options of a whole
+// load are applied. Cells beyond the sheet are dropped (pass 1 held the size to the limits).
+template <class SRC> int CSVFILE_U::csv_pass2(SRC &src, CSV_FIELD &f, CSV_PASS2 &p)
+{
+    long long idx = 0, row = 0;
+    int optline = 0, op = OP_OTHER;
+    const long long xs = csv.csv_get_xs(), ys = csv.csv_get_ys();
+    p.line.clear();
+    p.cells.clear();
+    for (;;) {
+        int end = read_field(src, f);
+        if (idx == 0 && is_option(f)) {
+            const char *text;
+            optline = 1;
+            op = opt_first(f, text);
+            if (p.whole) csv_apply_opt(p, op, 0, text);
+        } else if (optline) {
+            if (p.whole && idx < CSV_MAX_XS) csv_apply_opt(p, op, int(idx), f.buf);
+        } else if (f.len > 0 && p.ox + idx < xs && p.oy + row < ys) {
+            p.cells.emplace_back(int(p.ox + idx), p.line.size());
+            p.line.append(f.buf, size_t(f.len) + 1);
+        }
+        idx++;
+        if (end == END_FIELD) continue;
+        if (!optline && csv_store_line(p, int(p.oy + row)) < 0) return -1;
+        if (!optline) row++;
+        if (end == END_FILE) break;
+        idx = 0;
+        optline = 0;
+    }
+    return src.failed() ? -1 : 0;
+}
+
+int CSVFILE_U::csv_store_line(CSV_PASS2 &p, int y)
+{
+    int rc = 0;
+    for (size_t i = p.cells.size(); i-- > 0 && rc == 0;)
+        rc = csv_store(p, p.cells[i].first, y, &p.line[p.cells[i].second]);
+    if (rc < 0) KOV_LOG("csv_store(%d) 失敗", y);
+    p.line.clear();
+    p.cells.clear();
+    return rc;
+}
+
+// ---------------------------------------------------------------- entry points
+
+int CSVFILE_U::csv_fload_sub(CSV_LOADED *out, const char *name, const CSV_RECT *region)
+{
+    FILE *fp = name ? fopen(name, "rb") : nullptr;
+    if (!fp) return -1;
+    auto *src = new (std::nothrow) FILE_SRC(fp);
+    int rc = src ? csv_read(*src, out, region) : -1;
+    delete src;
+    fclose(fp);
+    return rc;
+}
+
+int CSVFILE_U::csv_fload_mem(CSV_LOADED *out, const char *data, size_t len, const CSV_RECT *region)
+{
+    MEM_SRC src(data, len);
+    return csv_read(src, out, region);
+}
+
+// An empty sheet of the default size.
+int CSVFILE_U::csv_empty_sheet()
+{
+    return csv.csv_create(std::clamp(csv_defxs, 1, CSV_MAX_XS), std::clamp(csv_defys, 1, CSV_MAX_YS));
+}
+
+int CSVFILE_U::csv_fload(CSV_LOADED *out, const char *name, const CSV_RECT *region)
+{
+    KOV_LOG("csv_fload() start");
+    if (out) *out = CSV_LOADED{CSV_NOCELL, CSV_NOCELL, CSV_NOCELL, CSV_NOCELL, 0};
+    CSV_RECT tgt = region ? *region : CSV_RECT{0, 0, 0, 0};
+    if (region && csv.csv_chk_space(&tgt) < 0) {
+        KOV_LOG("csv_chk_space() 失敗");
+        return -1;
+    }
+    FILE *probe = name ? fopen(name, "rb") : nullptr;
+    if (!probe) {
+        KOV_LOG("csv_fload() end");
+        // A missing file is a new sheet; a region load has nothing to paste.
+        return region ? -1 : csv_empty_sheet();
+    }
+    fclose(probe);
+    int rc = csv_fload_sub(out, name, region);
+    if (!region) {
+        if (rc < 0) {
+            csv_empty_sheet();
+        } else {
+            int xs = std::max(csv.csv_get_xs(), std::min(csv_defxs, CSV_MAX_XS));
+            int ys = std::max(csv.csv_get_ys(), std::min(csv_defys, CSV_MAX_YS));
+            if (xs != csv.csv_get_xs() || ys != csv.csv_get_ys()) csv.csv_resize(xs, ys);
+            csv.csv_set_modify(0);
+            host->csv_scrlock_put(csv.csv_scrlock);
+        }
+    }
+    KOV_LOG("csv_fload() end");
+    return rc;
+}

@@ -1,0 +1,435 @@
+// The sheet and CSV writer, save by name and the save of a sheet with its script file.
+// A file is replaced only once its new content is complete on disk (CSV_FOUT_U).
+#include <algorithm>
+#include <bit>
+#include <cerrno>
+#include <charconv>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "sheet/csvfile.h"
+#include "ui/base/kovlog.h"
+#include "ui/base/kovtext.h"
+
+// ---------------------------------------------------------------- the atomic file
+
+CSV_FOUT_U::~CSV_FOUT_U() { fout_abort(); }
+
+namespace {
+
+std::string dir_of(const std::string &name)
+{
+    size_t slash = name.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : name.substr(0, slash);
+}
+
+// A symbolic link is written through: the file it points to is replaced, the link stays.
+std::string resolve_link(const char *name)
+{
+    struct stat st;
+    if (lstat(name, &st) != 0 || !S_ISLNK(st.st_mode)) return name;
+    char *real = realpath(name, nullptr);
+    if (!real) return name;
+    std::string r = real;
+    free(real);
+    return r;
+}
+
+} // namespace
+
+int CSV_FOUT_U::fout_open(const char *name)
+{
+    fout_abort();
+    fout_name = resolve_link(name);
+    struct stat st;
+    bool old = stat(fout_name.c_str(), &st) == 0;
+    if (old && !S_ISREG(st.st_mode)) {
+        errno = EISDIR;
+        return -1;
+    }
+    fout_tmp = fout_name + ".XXXXXX";
+    fout_fd = mkstemp(fout_tmp.data());
+    if (fout_fd < 0) {
+        fout_tmp.clear();
+        return -1;
+    }
+    if (old) {
+        if (fchown(fout_fd, st.st_uid, st.st_gid) != 0) {}   // best effort when run as root
+        fchmod(fout_fd, st.st_mode & 07777);
+    } else {
+        mode_t um = umask(0);
+        umask(um);
+        fchmod(fout_fd, 0666 & ~um);
+    }
+    fout_n = 0;
+    fout_err = 0;
+    return 0;
+}
+
+void CSV_FOUT_U::fout_flush()
+{
+    const char *p = fout_buf;
+    while (fout_n > 0 && !fout_err) {
+        ssize_t k = write(fout_fd, p, fout_n);
+        if (k < 0 && errno == EINTR) continue;
+        if (k <= 0) {
+            fout_err = errno ? errno : EIO;
+            break;
+        }
+        p += k;
+        fout_n -= size_t(k);
+    }
+    fout_n = 0;
+}
+
+void CSV_FOUT_U::fout_put(const char *s, size_t n)
+{
+    while (n > 0) {
+        if (fout_n == sizeof fout_buf) fout_flush();
+        size_t k = std::min(n, sizeof fout_buf - fout_n);
+        memcpy(fout_buf + fout_n, s, k);
+        fout_n += k;
+        s += k;
+        n -= k;
+    }
+}
+
+void CSV_FOUT_U::fout_puts(const char *s) { fout_put(s, strlen(s)); }
+
+int CSV_FOUT_U::fout_commit()
+{
+    if (fout_fd < 0) return -1;
+    fout_flush();
+    if (!fout_err && fsync(fout_fd) != 0) fout_err = errno;
+    if (close(fout_fd) != 0 && !fout_err) fout_err = errno;
+    fout_fd = -1;
+    if (!fout_err && rename(fout_tmp.c_str(), fout_name.c_str()) != 0) fout_err = errno;
+    if (fout_err) {
+        unlink(fout_tmp.c_str());
+        fout_tmp.clear();
+        errno = fout_err;
+        return -1;
+    }
+    fout_tmp.clear();
+    int dfd = open(dir_of(fout_name).c_str(), O_RDONLY | O_DIRECTORY);
+    if (dfd >= 0) {
+        fsync(dfd);   // the rename itself reaches the disk
+        close(dfd);
+    }
+    return 0;
+}
+
+void CSV_FOUT_U::fout_abort()
+{
+    if (fout_fd >= 0) close(fout_fd);
+    fout_fd = -1;
+    if (!fout_tmp.empty()) unlink(fout_tmp.c_str());
+    fout_tmp.clear();
+    fout_n = 0;
+}
+
+// ---------------------------------------------------------------- pieces of the format
+
+namespace {
+
+// A valid second byte of a double-byte character; a lead byte before anything else is written
+// escaped, so that no raw quote or comma can hide behind it.
+bool sj_trail_ok(unsigned char c) { return c >= 0x40 && c <= 0xFC && c != 0x7F; }
+
+const char hexd[] = "0123456789ABCDEF";
+
+void put_hex(std::string &out, unsigned char c)
+{
+    char e[4] = {'\\', 'x', hexd[c >> 4], hexd[c & 15]};
+    out.append(e, 4);
+}
+
+} // namespace
+
+void csv_escape(std::string &out, const char *src, size_t max)
+{
+    size_t n = kov::sj_cut(src, max);
+    for (size_t i = 0; i < n; i++) {
+        unsigned char c = (unsigned char)src[i];
+        if (kov::sj_is_lead(c)) {
+            if (i + 1 < n && sj_trail_ok((unsigned char)src[i + 1])) {
+                out.append(src + i, 2);
+                i++;
+            } else {
+                put_hex(out, c);
+            }
+        } else if (c == '"' || c == ',' || c == '\\' || c < 0x20) {
+            put_hex(out, c);
+        } else {
+            out += char(c);
+        }
+    }
+}
+
+int csv_num_text(char *buf, double d)
+{
+    auto r = std::to_chars(buf, buf + 31, d, std::chars_format::general, 16);
+    *r.ptr = 0;
+    return int(r.ptr - buf);
+}
+
+// ---------------------------------------------------------------- the writer
+
+namespace {
+
+// Writer targets: the atomic file or a string.
+struct STR_OUT {
+    std::string &s;
+    void put(const char *p, size_t n) { s.append(p, n); }
+    void putc(char c) { s += c; }
+    void eol() { s.append("\r\n", 2); }
+};
+struct FILE_OUT {
+    CSV_FOUT_U &f;
+    void put(const char *p, size_t n) { f.fout_put(p, n); }
+    void putc(char c) { f.fout_putc(c); }
+    void eol() { f.fout_eol(); }
+};
+
+template <class OUT> void put_opt(OUT &out, const char *name, const char *text)
+{
+    out.putc(CSV_STX);
+    out.put(name, strlen(name));
+    out.putc(CSV_ETX);
+    out.put(text, strlen(text));
+}
+
+template <class OUT> void put_int(OUT &out, int v)
+{
+    char b[16];
+    auto r = std::to_chars(b, b + sizeof b, v);
+    out.put(b, size_t(r.ptr - b));
+}
+
+template <class OUT> void put_opt(OUT &out, const char *name, int v)
+{
+    put_opt(out, name, "");
+    put_int(out, v);
+    out.eol();
+}
+
+// Window-state options in file order. Twins: the CSV_WS_ enum in csvfile.h and op_name in
+// csvfread.cpp.
+const char *const ws_name[CSV_WS_COUNT] = {
+    "FOP_DSPPOSX", "FOP_DSPPOSY", "FOP_CSRPOSX", "FOP_CSRPOSY", "FOP_DSPSIZX", "FOP_DSPSIZY",
+    "FOP_FONTSIZ", "FOP_TOOLBAR", "FOP_STATBAR", "FOP_ROWNAME", "FOP_COLNAME", "FOP_HSCROLL",
+    "FOP_VSCROLL", "FOP_FULLSIZ",
+};
+
+// Last column + 1 of row y whose cell meets the mask.
+int used_in_row(const CSV_U &csv, int y, int mask)
+{
+    const CSV_ROW *r = csv.csv_get_row(y);
+    int n = r ? r->cnt : 0;
+    while (n > 0 && !(CSV_U::csv_cel_use(&r->cel[n - 1]) & mask)) n--;
+    return n;
+}
+
+} // namespace
+
+template <class OUT> void CSVFILE_U::csv_write_opts(OUT &out, const CSV_RECT *region)
+{
+    CSV_WINST ws;
+    csv_winst_clear(ws);
+    host->csv_win_get(ws);
+    put_opt(out, "FOP_VER", "1.00");
+    out.eol();
+    put_opt(out, "FOP_YOFF", region ? region->y1 : 0);
+    put_opt(out, "FOP_XOFF", region ? region->x1 : 0);
+    put_opt(out, "FOP_YSIZ", region ? region->y2 - region->y1 + 1 : csv.csv_get_ys());
+    put_opt(out, "FOP_XSIZ", region ? region->x2 - region->x1 + 1 : csv.csv_get_xs());
+    put_opt(out, "FOP_SCRLOCK", csv.csv_scrlock);
+    put_opt(out, "FOP_WPBEEP", csv.csv_wpbeep);
+    put_opt(out, "FOP_RNWID", csv.csv_rnwide);
+    put_opt(out, "FOP_CNROW", csv.csv_cnrow);
+    put_opt(out, "FOP_RNCOL", csv.csv_rncol);
+    put_opt(out, "FOP_CYCLEMS", csv.csv_cyclems);
+    for (int i = 0; i < CSV_WS_COUNT; i++) put_opt(out, ws_name[i], ws.v[i]);
+    int xs = csv.csv_get_xs();
+    if (xs < 1) return;
+    put_opt(out, "FOP_WID", "");
+    for (int x = 0; x < xs; x++) {
+        if (x) out.putc(',');
+        put_int(out, csv.csv_get_wide(x));
+    }
+    out.eol();
+}
+
+// One field: attributes (mask 4), formula (mask 2), value (mask 1).
+template <class OUT> void CSVFILE_U::csv_wcell(OUT &out, int x, int y, int mask)
+{
+    const CSV_CEL *c = csv.csv_get_cel(x, y);
+    if (!c) return;
+    std::string &t = wtext;
+    t.clear();
+    if ((mask & CSV_P_ATTR) && (c->flags & CSV_ATTR_MASK)) {
+        t += CSV_STX;
+        for (int i = 1; i <= 6; i++) t += char('0' + csv.csv_get_attr(x, y, i));
+        t += CSV_ETX;
+    }
+    if ((mask & CSV_P_FORM) && c->form) {
+        t += CSV_STX;
+        t += '=';
+        csv_escape(t, c->form->text, SIZE_MAX);
+        t += CSV_ETX;
+    }
+    int type = CSV_U::csv_cel_type(c);
+    if ((mask & CSV_P_VAL) && type == CSV_NUM) {
+        if (mask & ~CSV_P_VAL) {
+            uint64_t bits = std::bit_cast<uint64_t>(c->val.d);
+            t += CSV_STX;
+            t += '.';
+            for (int i = 0; i < 8; i++, bits >>= 8) {
+                t += hexd[(bits >> 4) & 15];
+                t += hexd[bits & 15];
+            }
+            t += CSV_ETX;
+        } else {
+            char b[32];
+            t.append(b, size_t(csv_num_text(b, c->val.d)));
+        }
+    } else if ((mask & CSV_P_VAL) && (type == CSV_SSTR || type == CSV_LSTR)) {
+        char sbuf[9];
+        t += '"';
+        csv_escape(t, CSV_U::csv_cel_str(c, sbuf), CSV_TXT_MAX);
+        t += '"';
+    }
+    out.put(t.data(), t.size());
+}
+
+template <class OUT> int CSVFILE_U::csv_write(OUT &out, int mask, const CSV_RECT *region)
+{
+    if (mask & ~CSV_P_VAL) csv_write_opts(out, region);
+    int y1 = region ? region->y1 : 0;
+    int y2 = region ? region->y2 : csv.csv_used_ys(mask) - 1;
+    for (int y = y1; y <= y2; y++) {
+        int x1 = region ? region->x1 : 0;
+        int x2 = region ? region->x2 : used_in_row(csv, y, mask) - 1;
+        for (int x = x1; x <= x2; x++) {
+            if (x > x1) out.putc(',');
+            csv_wcell(out, x, y, mask);
+        }
+        out.eol();
+    }
+    return 0;
+}
+
+// Checks the region (a copy is clipped) and that there is a store.
+static int write_region(const CSV_U &csv, const CSV_RECT *region, CSV_RECT &r)
+{
+    if (!csv.csv_exists()) return -1;
+    if (!region) return 0;
+    r = *region;
+    if (csv.csv_chk_space(&r) < 0) {
+        KOV_LOG("csv_chk_space() 失敗");
+        return -1;
+    }
+    return 0;
+}
+
+int CSVFILE_U::csv_fwrite(const char *name, int mask, const CSV_RECT *region)
+{
+    CSV_RECT r;
+    if (write_region(csv, region, r) < 0) return -1;
+    CSV_FOUT_U *f = new (std::nothrow) CSV_FOUT_U;
+    if (!f || f->fout_open(name) < 0) {
+        KOV_ATT("%s 作成失敗", name);
+        delete f;
+        return -1;
+    }
+    FILE_OUT out{*f};
+    csv_write(out, mask, region ? &r : nullptr);
+    int rc = f->fout_commit();
+    delete f;
+    if (rc < 0) {
+        KOV_ATT("%s 書込失敗", name);
+        return -1;
+    }
+    // A region (the clipboard transfer) does not save the sheet.
+    if (!region) csv.csv_set_modify(0);
+    return 0;
+}
+
+int CSVFILE_U::csv_fwrite_mem(std::string &text, int mask, const CSV_RECT *region)
+{
+    CSV_RECT r;
+    if (write_region(csv, region, r) < 0) return -1;
+    STR_OUT out{text};
+    return csv_write(out, mask, region ? &r : nullptr);
+}
+
+// ---------------------------------------------------------------- save by name
+
+namespace {
+
+// Extension of the last path component, "" when none.
+const char *name_ext(const char *name)
+{
+    const char *base = strrchr(name, '/');
+    base = base ? base + 1 : name;
+    const char *dot = strrchr(base, '.');
+    return dot ? dot + 1 : "";
+}
+
+} // namespace
+
+int CSVFILE_U::csv_save_name(const char *name, const CSV_RECT *region)
+{
+    if (!name || !*name) return -1;
+    std::string fname = name;
+    const char *ext = name_ext(name);
+    int mask = CSV_P_ALL;
+    if (!strcasecmp(ext, "csv") || !strcasecmp(ext, "txt") || !strcasecmp(ext, "$$t"))
+        mask = CSV_P_VAL;
+    else if (!*ext)
+        fname += ".kov";
+    CSV_RECT all;
+    if (!region && csv_defxs < 2 && csv_defys < 2) {
+        all = CSV_RECT{0, 0, csv.csv_get_xs() - 1, csv.csv_get_ys() - 1};
+        region = &all;
+    }
+    return csv_fwrite(fname.c_str(), mask, region);
+}
+
+int CSVFILE_U::csv_fsave(const char *name, const CSV_RECT *region)
+{
+    if (csv_save_name(name, region) < 0) {
+        KOV_LOG("csv_fsave(%s) fail", name ? name : "");
+        return -1;
+    }
+    return region ? 0 : csv_save_script();
+}
+
+// The script file follows the editor's text: written (LF as CR LF), or deleted when empty.
+int CSVFILE_U::csv_save_script()
+{
+    std::string text, scr;
+    if (host->csv_ed_text(text, scr) < 0 || scr.empty()) return 0;
+    if (text.empty()) {
+        KOV_LOG("unlink(%s)", scr.c_str());
+        if (unlink(scr.c_str()) != 0 && errno != ENOENT) return -1;
+        return 0;
+    }
+    CSV_FOUT_U *f = new (std::nothrow) CSV_FOUT_U;
+    int rc = f && f->fout_open(scr.c_str()) == 0 ? 0 : -1;
+    for (size_t i = 0; rc == 0 && i < text.size(); i++) {
+        if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) f->fout_putc('\r');
+        f->fout_putc(text[i]);
+    }
+    if (rc == 0) rc = f->fout_commit();
+    delete f;
+    if (rc < 0) KOV_LOG("ed_fsave(%s) fail", scr.c_str());
+    return rc;
+}
