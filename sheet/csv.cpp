@@ -254,6 +254,9 @@ int CSV_U::csv_put_cel(int x, int y, const CSV_CEL *src, int mask)
     CSV_CEL s = {};
     if (src && csv_cel_use(src)) s = *src;
     else src = nullptr;
+    // Unused types and a long text without text carry no value.
+    int st = csv_cel_type(&s);
+    if (st > CSV_NUM || (st == CSV_LSTR && !s.val.p)) s.flags &= ~CSV_TYPE_MASK;
     CSV_FORM *nf = nullptr;
     char *ns = nullptr;
     if (src && (mask & CSV_P_FORM) && s.form && !(nf = csv_form_dup(s.form))) return -1;

@@ -327,3 +327,17 @@ TEST(StoreCell, ModifiedFlag)
     s.csv_set_wide(0, 4);
     EXPECT_EQ(s.csv_get_modify(), 1);
 }
+
+TEST(StoreCell, ForeignSourceWithoutValue)
+{
+    Sheet s;
+    CSV_CEL odd = {};
+    odd.flags = 6 | (3u << 3);  // unused type 6, text colour 3
+    ASSERT_EQ(s.csv_put_cel(0, 0, &odd, CSV_P_ALL), 0);
+    EXPECT_EQ(s.csv_get_type(0, 0), CSV_EMPTY);
+    EXPECT_EQ(s.csv_get_attr(0, 0, CSV_A_TEXT), 3);
+    CSV_CEL bare = {};
+    bare.flags = CSV_LSTR;  // long text without a text
+    ASSERT_EQ(s.csv_put_cel(1, 0, &bare, CSV_P_ALL), 0);
+    EXPECT_EQ(s.csv_get_cel(1, 0), nullptr);
+}
