@@ -44,11 +44,9 @@ static void empty_sheet(long base)
     CSV_U s;
     if (s.csv_create(1000, 1000000) < 0) return (void)puts("create failed");
     report("empty 1000 x 1000000", base);
-    // Touch every row record as a whole-sheet scan would.
-    long sum = 0;
-    for (int y = 0; y < s.csv_get_ys(); y++) sum += s.csv_get_row(y)->cnt;
-    report("empty 1000 x 1000000, every row read", base);
-    if (sum) puts("?");
+    // Mark every row as the whole-sheet formula scan does: every row record becomes resident.
+    for (int y = 0; y < s.csv_get_ys(); y++) s.csv_get_row(y)->noform = 1;
+    report("empty 1000 x 1000000, every row marked", base);
 }
 
 static void cells_in_rows(long base)
