@@ -1,0 +1,375 @@
+// The script interpreter. It runs on the script text itself: every grammar method scans the
+// text at a cursor and does what it reads (no tokens, no tree, no code). Names live in two
+// plain lists (variables, functions) scoped by nest levels; text read while st_noexect is above
+// 0 has no effect. Control transfers of the language are the only thrown things (E_GOTO,
+// E_RETURN, E_EXIT, E_SIGNAL).
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "script/gajet.h"
+#include "script/lex.h"
+#include "script/val.h"
+
+class CSV_U;
+class SCR_U;
+
+// Storage and qualifier flags of declarations.
+enum {
+    SF_REF = 1, SF_AUTO = 2, SF_REGISTER = 4, SF_VOLATILE = 8,
+    SF_CONST = 16, SF_STATIC = 32, SF_EXTERN = 64, SF_TYPEDEF = 128,
+};
+enum { PREP_SCRIPT_BEGIN = 0, PREP_SCRIPT_END = 1, PREP_FORM_BEGIN = 2, PREP_FORM_END = 3 };
+constexpr int SCRCB_ONESTEP = 0x40000001;
+constexpr int SCRCB_PAUSE = 0x40000002;
+constexpr int SCR_NOCELL = INT32_MIN;    // current cell when no formula is evaluated
+constexpr int SCR_MAXARG = 20;           // parameters of a script function
+constexpr int SCR_MAXCALL = 100;         // active script function calls
+constexpr int SCR_FILES = 1000;          // script file slots
+// File access bits and creation dispositions of scr_file_open.
+enum { SCR_FA_READ = 1, SCR_FA_WRITE = 2 };
+enum { SCR_CREATE_NEW = 1, SCR_CREATE_ALWAYS = 2, SCR_OPEN_EXISTING = 3, SCR_OPEN_ALWAYS = 4,
+       SCR_TRUNCATE_EXISTING = 5 };
+// Native nesting allowed to constructs (expressions, statements, calls together): well inside
+// the default 8 MB stack even with sanitizers (see tests/script/deep_test.cpp).
+constexpr int SCR_DEEP_MAX = 2500;
+
+// Script control transfers, thrown by value.
+enum E_GOTO { E_GOTO_LABEL };
+enum E_RETURN { E_RETURN_VALUE };
+enum E_EXIT : int {};       // carries the exit code
+enum E_SIGNAL : int {};     // carries the signal number
+
+struct DECL_SPEC {
+    int type = 0;
+    int flags = 0;
+};
+
+// One declared parameter of a script function.
+struct SCR_PARAM {
+    int type, flags, x, y, dims;
+};
+
+// One declared name.
+class VTBL_U {
+public:
+    explicit VTBL_U(SCR_U *host);
+    ~VTBL_U();     // destroys the chain behind it too (iteratively)
+    VTBL_U(const VTBL_U &) = delete;
+    VTBL_U &operator=(const VTBL_U &) = delete;
+
+    // Attaches a storage object (releasing the previous one); nullptr only detaches.
+    int vtb_link(BASE_GJ *gj);
+    int vtb_dims() const { return vtb_gajet_pt ? vtb_gajet_pt->gj_dims() : 0; }
+    int vtb_xs() const { return vtb_gajet_pt ? vtb_gajet_pt->gj_xs() : 0; }
+    int vtb_ys() const { return vtb_gajet_pt ? vtb_gajet_pt->gj_ys() : 0; }
+    // "owner@name" with "[x]" / "[y][x]" for arrays, for messages.
+    const char *vtb_show(char *buf, int size) const;
+
+    VTBL_U *next = nullptr;
+    SCR_U *host;
+    BASE_GJ *vtb_gajet_pt = nullptr;
+    char owner[SCR_NAMESIZE] = {0};
+    char name[SCR_NAMESIZE] = {0};
+    int type = 0;
+    int flags = 0;
+    int nest = 0;
+    int value = 0;
+    static long vtb_objct;
+};
+
+// One script function.
+class FTBL_U {
+public:
+    FTBL_U();
+    ~FTBL_U();     // destroys the chain behind it too (iteratively)
+    FTBL_U(const FTBL_U &) = delete;
+    FTBL_U &operator=(const FTBL_U &) = delete;
+
+    FTBL_U *next = nullptr;
+    char name[SCR_NAMESIZE] = {0};
+    SCR_PARAM param[SCR_MAXARG] = {};
+    const char *text = nullptr;     // where the definition begins
+    int type = 0;
+    int flags = 0;
+    int varargs = 0;                // "..." ends the parameter list
+    static long ftb_objct;
+};
+
+// The interpreter context that blocks save and restore whole (plain data: copied by value).
+struct SCR_CTX {
+    int cel_x = SCR_NOCELL, cel_y = SCR_NOCELL;   // current cell of a formula
+    int scr_pass = 0;                              // 1 link, 2 run
+    int scr_nest = 0;
+    int st_noexect = 0;                            // > 0: read without effect
+    char func_name[SCR_NAMESIZE] = {0};
+    DECL_SPEC fn_spec;                             // of the function being run
+    int sw_nest = 0, sw_value = 0, sw_match = 0, sw_default = 0, sw_default_run = 0;
+    int loop_nest = 0, brk_flag = 0, cnt_flag = 0;
+    char goto_label[SCR_NAMESIZE] = {0};
+};
+
+// A debugging view as data: rows and columns of texts (the window shows it later).
+struct SCR_VIEW {
+    int rows = 0, cols = 0;
+    std::vector<std::string> cell;
+    int open = 0, shown = 1;
+    std::string title;
+    int view_size(int r, int c);
+    void view_set(int r, int c, const char *text);
+    const char *view_get(int r, int c) const;
+};
+
+// A live trace mark: the stack history view lists them innermost first.
+struct SCR_MARK {
+    const char *name;
+    const char *arg;
+    SCR_MARK *prev;
+};
+
+// What the interpreter asks of the application: the statement hook and the run state.
+class SCR_HOST {
+public:
+    virtual ~SCR_HOST();
+    // Statement hook and pause (SCRCB_ONESTEP, SCRCB_PAUSE); -1 stops the script.
+    virtual long scr_host_callback(int code, intptr_t arg);
+    virtual int scr_host_getstat();
+    virtual void scr_host_setstat(int state);
+    // A failed link: show the text at pos with the message, then the status notice.
+    virtual void scr_host_showerr(const char *text, const char *pos, const char *msg);
+    virtual void scr_host_status(const char *msg);
+};
+
+// What the interpreter asks of the script editor.
+class SCR_EDIT {
+public:
+    virtual ~SCR_EDIT();
+    virtual const char *scr_edit_text() = 0;      // nullptr: no text
+    virtual long scr_edit_stamp() = 0;            // differs after every edit
+};
+
+// Built-in call seam: the function table answers a name with its record (nullptr: not a
+// built-in). A handler gets its arguments converted by the signature letters.
+struct FN_ARG {
+    int32_t i;
+    int64_t L;
+    double d;
+    float f;
+    const char *s;
+    BASE_GJ *g;
+};
+struct FN_CALL {
+    int argc = 0;
+    FN_ARG arg[36];
+    VAL_U *vargs[18] = {};      // the "." tail, null-terminated
+    int nvargs = 0;
+};
+struct FN_RET {
+    int64_t L = 0;
+    double d = 0;
+    const char *s = nullptr;
+    VAL_U *x = nullptr;
+};
+using FN_HANDLER = int (*)(SCR_U &scr, const FN_CALL &call, FN_RET &ret);
+struct FN_DEF {
+    const char *name;
+    FN_HANDLER fn;
+    const char *sig;
+};
+using FN_LOOKUP = const FN_DEF *(*)(const char *name);
+
+// One node of the process-wide cache of loaded libraries.
+struct SCR_DLL;
+
+class SCR_U : public SCR_LEX {
+public:
+    SCR_U();
+    ~SCR_U() override;
+    SCR_U(const SCR_U &) = delete;
+    SCR_U &operator=(const SCR_U &) = delete;
+
+    // ---- wiring ----
+    CSV_U *scr_csv = nullptr;       // the sheet (cell references, my); may be null
+    SCR_HOST *scr_host = nullptr;
+    SCR_EDIT *scr_edit = nullptr;
+    static FN_LOOKUP scr_fn_table;  // built-in table (installed by the function library)
+    const char *scr_fn_name = "";   // built-in being called (for its messages)
+    virtual const FN_DEF *scr_fn_lookup(const char *name);
+
+    // ---- state ----
+    SCR_CTX ctx;
+    VTBL_U *vtbl_top = nullptr;
+    FTBL_U *ftbl_top = nullptr;
+    int func_depth = 0;
+    VAL_U scr_retval;               // value of the return being carried out
+    char *scr_text = nullptr;       // linked script text (owned)
+    long scr_stamp = 0;             // editor stamp of the last link
+    int scr_linked = 0;
+    const char *scr_errpos = nullptr;   // innermost failing statement of the run
+    int scr_fatal = 0;              // a fault was trapped
+    int scr_deep = 0;               // native nesting of constructs
+    int scr_deep_err = 0;           // the limit was hit: everything fails fast
+    char scr_goto_to[SCR_NAMESIZE] = {0};   // label of the goto being thrown
+    SCR_MARK *scr_marks = nullptr;
+    SCR_VIEW view_ftbl, view_vtbl, view_stbl;
+    // Calls the link pass met before their function (name, position), checked at its end.
+    std::vector<std::pair<std::string, const char *>> scr_fwd;
+
+    void scr_reset(int full = 0);
+
+    // ---- tables ----
+    VTBL_U *scr_get_vtbl(const char *name);
+    int scr_put_vtbl(VTBL_U *vt);
+    VTBL_U *scr_put_var(const char *name, int x, int y, int dims, int type, int flags, int is_param);
+    int scr_put_enum(const char *tag, const char *name, int value);
+    int scr_put_my();
+    void scr_del_vtbl(int level);
+    void scr_block_in(SCR_CTX &saved);
+    void scr_block_out(const SCR_CTX &saved, int destroy);
+    FTBL_U *scr_get_ftbl(const char *name);
+    int scr_put_ftbl(const char *name, const char *text, int type, int flags,
+                     const SCR_PARAM *param, int varargs = 0);
+    int scr_default_enum();
+    // Views.
+    int scr_make_ftbl(SCR_VIEW &v);
+    int scr_make_vtbl(SCR_VIEW &v);
+    int scr_make_stbl(int start);
+    int scr_make_alltbl();
+    int scr_onoff_onetbl(SCR_VIEW &v);
+    int scr_log_onetbl(const SCR_VIEW &v, const char *label);
+    int scr_log_alltbl();
+
+    // ---- declarations ----
+    int scr_decl(const char *&pos, int exec);
+    int scr_decl_specs(const char *&pos, DECL_SPEC &spec);
+    int scr_spec_qualifier_list(const char *&pos, DECL_SPEC &spec);
+    int scr_storage_class_spec(const char *&pos, DECL_SPEC &spec);
+    int scr_type_qualifier(const char *&pos, DECL_SPEC &spec);
+    int scr_type_spec(const char *&pos, DECL_SPEC &spec, int in_cast = 0);
+    int scr_gajet_type(const char *&pos, DECL_SPEC &spec);
+    int scr_pointer(const char *&pos);
+    int scr_enum_spec(const char *&pos);
+    VTBL_U *scr_direct_declarator_var(const char *&pos, int type, int flags, int is_param);
+    int scr_get_varparam(const char *&pos, int &x, int &y, int &dims, int is_decl);
+    int scr_initializer(const char *&pos, VTBL_U *vt, int *x, int *y);
+    static const char *scr_typ_string(int code);
+    static const char *scr_gajet_name(int code);
+
+    // ---- expressions ----
+    int scr_exp(const char *&pos, VAL_U &val);
+    int scr_assignment_exp(const char *&pos, VAL_U &val);
+    int scr_assignment_let(const char *&pos, VAL_U &val);
+    int scr_assignment_operator(const char *&pos);
+    int scr_conditional_exp(const char *&pos, VAL_U &val);
+    int scr_const_exp(const char *&pos, VAL_U &val);
+    int scr_logical_or_exp(const char *&pos, VAL_U &val);
+    int scr_logical_and_exp(const char *&pos, VAL_U &val);
+    int scr_inclusive_or_exp(const char *&pos, VAL_U &val);
+    int scr_exclusive_or_exp(const char *&pos, VAL_U &val);
+    int scr_and_exp(const char *&pos, VAL_U &val);
+    int scr_equality_exp(const char *&pos, VAL_U &val);
+    int scr_relational_exp(const char *&pos, VAL_U &val);
+    int scr_shift_expression(const char *&pos, VAL_U &val);
+    int scr_additive_exp(const char *&pos, VAL_U &val);
+    int scr_mult_exp(const char *&pos, VAL_U &val);
+    int scr_cast_exp(const char *&pos, VAL_U &val);
+    int scr_unary_exp(const char *&pos, VAL_U &val);
+    int scr_unary_operator(const char *&pos, VAL_U &val);
+    int scr_unary_sizeof(const char *&pos, VAL_U &val);
+    int scr_postfix_exp(const char *&pos, VAL_U &val);
+    // An lvalue: the variable and the element (x column, y row).
+    struct LVAL {
+        VTBL_U *vt = nullptr;
+        BASE_GJ *gj = nullptr;
+        int x = 0, y = 0;
+    };
+    int scr_postfix_adrs(const char *&pos, LVAL &lv);
+    int scr_primary_const(const char *&pos, VAL_U &val);
+    int scr_enum(const char *&pos, VAL_U &val) override;
+
+    // ---- statements ----
+    int scr_stat(const char *&pos, int execute);
+    int scr_compound_stat(const char *&pos);
+    int scr_exp_stat(const char *&pos);
+    int scr_selection_if(const char *&pos);
+    int scr_selection_switch(const char *&pos);
+    int scr_labeled_case(const char *&pos);
+    int scr_labeled_default(const char *&pos);
+    int scr_labeled_label(const char *&pos);
+    int scr_iteration_do(const char *&pos);
+    int scr_iteration_while(const char *&pos);
+    int scr_iteration_for(const char *&pos);
+    int scr_jump_goto(const char *&pos);
+    int scr_jump_break(const char *&pos);
+    int scr_jump_continue(const char *&pos);
+    int scr_jump_return(const char *&pos);
+    int scr_is_endofbreak();
+    int scr_is_endofcontinue();
+
+    // ---- functions and the translation unit ----
+    int scr_translation_unit(const char *text, int pass, int *result);
+    int scr_function_definition(const char *&pos, VTBL_U **argv, VAL_U *result);
+    int scr_function_compound(const char *&pos);
+    int scr_direct_declarator_func(const char *&pos, VTBL_U **argv, SCR_PARAM *param, int &varargs);
+    int scr_func_exec(const char *&pos, VAL_U &val);
+    int scr_func_arg(const char *&pos, const char *fname, int &count, const FTBL_U *f, VTBL_U **argv);
+    VTBL_U *scr_make_argvar(const VAL_U &val, int index);
+    int scr_func_libcall(const char *&pos, VAL_U &val);
+    int scr_func_fmtcall(const char *&pos, VAL_U &val, const FN_DEF *fn);
+    void scr_callback(int code, intptr_t arg);
+    int scr_prepare(int mode);
+    int scr_link_scrpt(SCR_HOST *host, SCR_EDIT *edit);
+    int scr_do_allstep(const char *text, int *result);
+    // Evaluates one cell formula with (x, y) as the current cell; null result: check only.
+    int scr_calc_onecel(int x, int y, const char *form, VAL_U *result);
+
+    // ---- services ----
+    static int scr_get_scrname(const CSV_U *sheet, char *name, int size);
+    static void *scr_load_dll(const char *file);
+    int scr_file_open(const char *name, int access, int disposition, int type);
+    int scr_file_handle(int slot) const;
+    int scr_file_ftype(int slot);
+    int scr_file_close(int slot);
+    void scr_file_closeall();
+
+protected:
+    // Nesting guard of the recursive constructs.
+    struct DEEP {
+        SCR_U &s;
+        int ok;
+        explicit DEEP(SCR_U &s);
+        ~DEEP() { s.scr_deep--; }
+    };
+    // A live trace mark.
+    struct MARK {
+        SCR_U &s;
+        SCR_MARK m;
+        MARK(SCR_U &s, const char *name, const char *arg) : s(s), m{name, arg, s.scr_marks} { s.scr_marks = &m; }
+        ~MARK() { s.scr_marks = m.prev; }
+    };
+    // Block entry and exit around a loop, switch or call, also when a transfer passes through.
+    struct BLOCK {
+        SCR_U &s;
+        SCR_CTX saved;
+        explicit BLOCK(SCR_U &s) : s(s) { s.scr_block_in(saved); }
+        ~BLOCK() { s.scr_block_out(saved, 1); }
+    };
+    int sup() const { return ctx.st_noexect > 0; }
+    int lv_read(const LVAL &lv, VAL_U &val);
+    int lv_lookahead(const char *pos);
+    int scr_jump_skip_args(const char *&pos, const char *name, const char *at);
+    int scr_arg_range(const char *&pos, int &count, const FTBL_U *f, VTBL_U **argv);
+    int scr_fmt_gadget(const char *&p, const FN_DEF *fn, int &k, int argn, FN_CALL &call);
+    int scr_link_check();
+    int scr_stat_body(const char *&pos);
+    int scr_switch_body(const char *&pos);
+    int scr_bind_param(VTBL_U *vt, VTBL_U *av, int i);
+
+    int fd_slot[SCR_FILES];
+    unsigned char fd_type[SCR_FILES];
+};
+
+// Truncation toward zero to a signed 64-bit integer (NaN 0, clamped at the limits).
+int64_t scr_trunc64(double d);
+int32_t scr_trunc32(double d);

@@ -1,0 +1,672 @@
+// Expressions, evaluated straight from the text. Each rule takes the cursor and a result value,
+// returns 0 (recognised, cursor past it) or -1 (cursor unmoved). While st_noexect > 0 the text is
+// read without effect: non-const reads give 0 / "", writes are dropped, no function runs.
+//
+//   exp              : assignment-exp { "," assignment-exp }
+//   assignment-exp   : lvalue assignment-op assignment-exp | conditional-exp
+//   assignment-op    : "=" "*=" "/=" "%=" "+=" "-=" "<<=" ">>=" "&=" "^=" "|="
+//   conditional-exp  : logical-or-exp [ "?" exp ":" conditional-exp ]
+//   logical-or-exp   : logical-and-exp { "||" logical-and-exp }
+//   logical-and-exp  : inclusive-or-exp { "&&" inclusive-or-exp }
+//   inclusive-or-exp : exclusive-or-exp { "|" exclusive-or-exp }
+//   exclusive-or-exp : and-exp { "^" and-exp }
+//   and-exp          : equality-exp { "&" equality-exp }
+//   equality-exp     : relational-exp { ("==" | "!=") relational-exp }
+//   relational-exp   : shift-exp { ("<=" | "<" | ">=" | ">") shift-exp }
+//   shift-exp        : additive-exp { ("<<" | ">>") additive-exp }
+//   additive-exp     : mult-exp { ("+" | "-") mult-exp }
+//   mult-exp         : cast-exp { ("*" | "/" | "%") cast-exp }
+//   cast-exp         : "(" type-name ")" cast-exp | unary-exp
+//   unary-exp        : ("++" | "--") lvalue | unary-op cast-exp | "sizeof" ... | primary
+//   primary          : constant | string | enum-constant | "(" exp ")" | builtin-call
+//                    | function-call | lvalue { "++" | "--" }
+//   lvalue           : cell-name | identifier [ "[" exp "]" [ "[" exp "]" ] ] { ("." | "->") identifier }
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "script/scr.h"
+#include "sheet/cellref.h"
+#include "sheet/csv.h"
+#include "ui/base/kovlog.h"
+#include "ui/base/kovtext.h"
+
+SCR_U::DEEP::DEEP(SCR_U &s) : s(s), ok(1)
+{
+    if (++s.scr_deep > SCR_DEEP_MAX || s.scr_deep_err) {
+        if (!s.scr_deep_err) s.scr_set_SCRERR("入れ子が深すぎる");
+        s.scr_deep_err = 1;
+        ok = 0;
+    }
+}
+
+// A temporary that carries the constant-expression mark of the result it belongs to.
+static inline void inherit(VAL_U &t, const VAL_U &from) { t.val_flags = from.val_flags; }
+
+int SCR_U::scr_exp(const char *&pos, VAL_U &val)
+{
+    const char *p = pos;
+    if (scr_assignment_exp(p, val) != 0) return -1;
+    while (scr_match_key(p, ",") == 0)
+        if (scr_assignment_exp(p, val) != 0) return -1;
+    pos = p;
+    return 0;
+}
+
+// ---- assignment ----
+
+// Blanks and comments, without moving far_pos (lookahead only).
+static const char *look_blanks(const char *p)
+{
+    for (;;) {
+        if (*p == ' ' || *p == '\t' || *p == '\n') p++;
+        else if (p[0] == '/' && p[1] == '/') {
+            while (*p && *p != '\n') p++;
+        } else if (p[0] == '/' && p[1] == '*') {
+            p += 2;
+            while (*p && !(p[0] == '*' && p[1] == '/')) p++;
+            if (*p) p += 2;
+        } else return p;
+    }
+}
+
+// Past a balanced "[ ... ]" group (strings, characters and comments skipped), or null.
+static const char *look_group(const char *p)
+{
+    int depth = 0;
+    while (*p) {
+        char c = *p;
+        if (kov::sj_is_lead((unsigned char)c) && p[1]) {
+            p += 2;
+            continue;
+        }
+        if (c == '"' || c == '\'') {
+            for (p++; *p && *p != c && *p != '\n'; p++)
+                if (*p == '\\' && p[1]) p++;
+            if (*p != c) return nullptr;
+            p++;
+            continue;
+        }
+        if (c == '/' && (p[1] == '/' || p[1] == '*')) {
+            p = look_blanks(p);
+            continue;
+        }
+        if (c == '[') depth++;
+        if (c == ']' && --depth == 0) return p + 1;
+        p++;
+    }
+    return nullptr;
+}
+
+static int is_idc(char c) { return isalnum((unsigned char)c) || c == '_'; }
+
+// Whether the text at pos is an lvalue followed by an assignment operator. Deciding first keeps
+// the indices of an operand from being evaluated twice, and nested indices from costing 2^n.
+int SCR_U::lv_lookahead(const char *pos)
+{
+    const char *p = look_blanks(pos);
+    CSV_REF ref;
+    const char *q = p;
+    if (ctx.cel_x != SCR_NOCELL && csv_parse_name(q, ctx.cel_x, ctx.cel_y, &ref) == 0) {
+        p = q;
+    } else {
+        if (!(isalpha((unsigned char)*p) || *p == '_')) return 0;
+        while (is_idc(*p)) p++;
+        for (int g = 0; g < 2; g++) {
+            p = look_blanks(p);
+            if (*p != '[') break;
+            if (!(p = look_group(p))) return 0;
+        }
+    }
+    for (;;) {
+        p = look_blanks(p);
+        if (*p == '.') p++;
+        else if (p[0] == '-' && p[1] == '>') p += 2;
+        else break;
+        p = look_blanks(p);
+        while (is_idc(*p)) p++;
+    }
+    p = look_blanks(p);
+    switch (*p) {
+    case '=': return p[1] != '=';
+    case '*': case '/': case '%': case '+': case '-': case '&': case '^': case '|':
+        return p[1] == '=';
+    case '<': case '>': return p[1] == p[0] && p[2] == '=';
+    default: return 0;
+    }
+}
+
+int SCR_U::scr_assignment_exp(const char *&pos, VAL_U &val)
+{
+    DEEP deep(*this);
+    if (!deep.ok) return -1;
+    if (lv_lookahead(pos) && scr_assignment_let(pos, val) == 0) return 0;
+    return scr_conditional_exp(pos, val);
+}
+
+// Assignment operators in trial order; the index is the operator's number.
+static const char *const asg_ops[] = {"=", "*=", "/=", "%=", "+=", "-=", "<<=", ">>=", "&=", "^=", "|="};
+
+int SCR_U::scr_assignment_operator(const char *&pos)
+{
+    for (int i = 0; i < 11; i++)
+        if (scr_match_key(pos, asg_ops[i]) == 0) return i;
+    return -1;
+}
+
+// Element of an lvalue into val (suppressed: 0 or empty unless const).
+int SCR_U::lv_read(const LVAL &lv, VAL_U &val)
+{
+    int kind = lv.gj ? lv.gj->gj_kind(lv.x, lv.y) : 0;
+    int hide = sup() && !(lv.vt->flags & SF_CONST);
+    if (kind == 1) {
+        double d = hide ? 0 : lv.gj->gj_getd(lv.x, lv.y);
+        if (val.val_putd(d) != 0) {
+            scr_set_SCRERR("%s:val_putd(%g) 失敗", lv.vt->name, d);
+            return -1;
+        }
+    } else if (kind == 2 && !hide) {
+        if (val.val_puts(lv.gj->gj_gets(lv.x, lv.y, SCR_STRMAX)) != 0) {
+            scr_set_SCRERR("%s:val_puts() 失敗", lv.vt->name);
+            return -1;
+        }
+    } else {
+        val.val_clear();
+    }
+    return 0;
+}
+
+// Number of an element as arithmetic reads it.
+static double lv_num(SCR_U &s, const SCR_U::LVAL &lv)
+{
+    if (!lv.gj || (s.ctx.st_noexect > 0 && !(lv.vt->flags & SF_CONST))) return 0;
+    return lv.gj->gj_getd(lv.x, lv.y);
+}
+
+// Stores into an element; suppression drops stores into non-const variables.
+static int lv_store(SCR_U &s, const SCR_U::LVAL &lv, const VAL_U *v, double d)
+{
+    if (s.ctx.st_noexect > 0 && !(lv.vt->flags & SF_CONST)) return 0;
+    if (!lv.gj) return -1;
+    if (!v || v->val_kind == VAL_NUM) return lv.gj->gj_putd(lv.x, lv.y, v ? v->val_num : d, 0);
+    return lv.gj->gj_puts(lv.x, lv.y, v->val_kind == VAL_STR ? v->val_gets() : nullptr, 0);
+}
+
+// Numeric compound assignment (operator index i of asg_ops, not "=").
+static double asg_num(int i, double old, double r)
+{
+    int64_t a = scr_trunc64(old), b = scr_trunc64(r);
+    unsigned n = (unsigned)(b & 0xFF);
+    switch (i) {
+    case 1: return old * r;
+    case 2: return r == 0 ? 0 : old / r;
+    case 3: return b == 0 || b == -1 ? 0 : (double)(a % b);
+    case 4: return old + r;
+    case 5: return old - r;
+    case 6: return n >= 64 ? 0 : (double)(int64_t)((uint64_t)a << n);
+    case 7: return n >= 64 ? (a < 0 ? -1 : 0) : (double)(a >> n);
+    case 8: return (double)(a & b);
+    case 9: return (double)(a ^ b);
+    default: return (double)(a | b);
+    }
+}
+
+int SCR_U::scr_assignment_let(const char *&pos, VAL_U &val)
+{
+    const char *p = pos;
+    LVAL lv;
+    if (scr_postfix_adrs(p, lv) != 0) return -1;
+    int op = scr_assignment_operator(p);
+    if (op < 0) return -1;
+    VAL_U r;
+    inherit(r, val);
+    if (scr_assignment_exp(p, r) != 0) return -1;
+    if (lv.vt->flags & SF_CONST) {
+        scr_set_SCRERR("const %s への代入", lv.vt->name);
+        return -1;
+    }
+    const char *nm = lv.vt->name;
+    if (op == 0) {
+        if (lv_store(*this, lv, &r, 0) != 0) {
+            scr_set_SCRERR("代入失敗:%s xp=%d yp=%d", nm, lv.x, lv.y);
+            return -1;
+        }
+        val.val_copy(r);
+        pos = p;
+        return 0;
+    }
+    if (op == 8 && r.val_kind != VAL_NUM) {
+        VAL_U cur;
+        if (lv_read(lv, cur) != 0) return -1;
+        if (cur.val_kind != VAL_NUM) {   // string append
+            if (scr_add_string(cur, r.val_gets()) != 0 || lv_store(*this, lv, &cur, 0) != 0) {
+                scr_set_SCRERR("代入失敗:%s xp=%d yp=%d", nm, lv.x, lv.y);
+                return -1;
+            }
+            val.val_copy(cur);
+            pos = p;
+            return 0;
+        }
+    }
+    double d = asg_num(op, lv_num(*this, lv), r.val_getd());
+    if (lv_store(*this, lv, nullptr, d) != 0) {
+        scr_set_SCRERR("代入失敗:%s xp=%d yp=%d", nm, lv.x, lv.y);
+        return -1;
+    }
+    val.val_putd(d);
+    pos = p;
+    return 0;
+}
+
+// ---- conditional and logical ----
+
+int SCR_U::scr_conditional_exp(const char *&pos, VAL_U &val)
+{
+    const char *p = pos;
+    if (scr_logical_or_exp(p, val) != 0) return -1;
+    if (scr_match_key(p, "?") != 0) {
+        pos = p;
+        return 0;
+    }
+    int cond = val.val_getd() != 0;
+    VAL_U a, b;
+    inherit(a, val);
+    inherit(b, val);
+    ctx.st_noexect += !cond;
+    int ra = scr_exp(p, a);
+    ctx.st_noexect -= !cond;
+    if (ra != 0 || scr_match_key(p, ":") != 0) return -1;
+    ctx.st_noexect += cond;
+    int rb = scr_conditional_exp(p, b);
+    ctx.st_noexect -= cond;
+    if (rb != 0) return -1;
+    val.val_copy(cond ? a : b);
+    pos = p;
+    return 0;
+}
+
+int SCR_U::scr_const_exp(const char *&pos, VAL_U &val)
+{
+    int keep = val.val_flags;
+    val.val_flags |= VAL_CONSTEXP;
+    int r = scr_conditional_exp(pos, val);
+    val.val_flags = keep;
+    return r;
+}
+
+// left { op right }, the right side suppressed once the left decides (op "||" or "&&").
+template <class NEXT>
+static int logical_chain(SCR_U &s, const char *&pos, VAL_U &val, const char *op, int is_or, NEXT next)
+{
+    const char *p = pos;
+    if (next(p, val) != 0) return -1;
+    while (s.scr_match_key(p, op) == 0) {
+        int l = val.val_getd() != 0;
+        int skip = is_or ? l : !l;
+        VAL_U t;
+        inherit(t, val);
+        s.ctx.st_noexect += skip;
+        int r = next(p, t);
+        s.ctx.st_noexect -= skip;
+        if (r != 0) return -1;
+        int rv = t.val_getd() != 0;
+        val.val_putd(is_or ? (l || rv) : (l && rv));
+    }
+    pos = p;
+    return 0;
+}
+
+int SCR_U::scr_logical_or_exp(const char *&pos, VAL_U &val)
+{
+    return logical_chain(*this, pos, val, "||", 1,
+                         [this](const char *&p, VAL_U &v) { return scr_logical_and_exp(p, v); });
+}
+
+int SCR_U::scr_logical_and_exp(const char *&pos, VAL_U &val)
+{
+    return logical_chain(*this, pos, val, "&&", 0,
+                         [this](const char *&p, VAL_U &v) { return scr_inclusive_or_exp(p, v); });
+}
+
+// ---- binary levels ----
+
+// left { op right } for the operators of one level; calc(op index, left, right) -> result.
+template <class NEXT, class CALC>
+static int binary_chain(SCR_U &s, const char *&pos, VAL_U &val, const char *const *ops, int nops,
+                        NEXT next, CALC calc)
+{
+    const char *p = pos;
+    if (next(p, val) != 0) return -1;
+    for (;;) {
+        int i = 0;
+        while (i < nops && s.scr_match_key(p, ops[i]) != 0) i++;
+        if (i == nops) break;
+        VAL_U t;
+        inherit(t, val);
+        if (next(p, t) != 0) return -1;
+        calc(i, val, t);
+    }
+    pos = p;
+    return 0;
+}
+
+int SCR_U::scr_inclusive_or_exp(const char *&pos, VAL_U &val)
+{
+    static const char *const ops[] = {"|"};
+    return binary_chain(*this, pos, val, ops, 1,
+        [this](const char *&p, VAL_U &v) { return scr_exclusive_or_exp(p, v); },
+        [](int, VAL_U &l, VAL_U &r) {
+            l.val_putd((double)(scr_trunc64(l.val_getd()) | scr_trunc64(r.val_getd())));
+        });
+}
+
+int SCR_U::scr_exclusive_or_exp(const char *&pos, VAL_U &val)
+{
+    static const char *const ops[] = {"^"};
+    return binary_chain(*this, pos, val, ops, 1,
+        [this](const char *&p, VAL_U &v) { return scr_and_exp(p, v); },
+        [](int, VAL_U &l, VAL_U &r) {
+            l.val_putd((double)(scr_trunc64(l.val_getd()) ^ scr_trunc64(r.val_getd())));
+        });
+}
+
+int SCR_U::scr_and_exp(const char *&pos, VAL_U &val)
+{
+    static const char *const ops[] = {"&"};
+    return binary_chain(*this, pos, val, ops, 1,
+        [this](const char *&p, VAL_U &v) { return scr_equality_exp(p, v); },
+        [](int, VAL_U &l, VAL_U &r) {
+            l.val_putd((double)(scr_trunc64(l.val_getd()) & scr_trunc64(r.val_getd())));
+        });
+}
+
+static int both_str(const VAL_U &l, const VAL_U &r) { return l.val_kind == VAL_STR && r.val_kind == VAL_STR; }
+
+int SCR_U::scr_equality_exp(const char *&pos, VAL_U &val)
+{
+    static const char *const ops[] = {"==", "!="};
+    return binary_chain(*this, pos, val, ops, 2,
+        [this](const char *&p, VAL_U &v) { return scr_relational_exp(p, v); },
+        [](int i, VAL_U &l, VAL_U &r) {
+            int eq = both_str(l, r) ? strcmp(l.val_gets(), r.val_gets()) == 0 : l.val_getd() == r.val_getd();
+            l.val_putd(i == 0 ? eq : !eq);
+        });
+}
+
+int SCR_U::scr_relational_exp(const char *&pos, VAL_U &val)
+{
+    static const char *const ops[] = {"<=", "<", ">=", ">"};
+    return binary_chain(*this, pos, val, ops, 4,
+        [this](const char *&p, VAL_U &v) { return scr_shift_expression(p, v); },
+        [](int i, VAL_U &l, VAL_U &r) {
+            int res;
+            if (both_str(l, r)) {
+                int c = strcmp(l.val_gets(), r.val_gets());
+                res = i == 0 ? c <= 0 : i == 1 ? c < 0 : i == 2 ? c >= 0 : c > 0;
+            } else {
+                double a = l.val_getd(), b = r.val_getd();
+                res = i == 0 ? a <= b : i == 1 ? a < b : i == 2 ? a >= b : a > b;
+            }
+            l.val_putd(res);
+        });
+}
+
+int SCR_U::scr_shift_expression(const char *&pos, VAL_U &val)
+{
+    static const char *const ops[] = {"<<", ">>"};
+    return binary_chain(*this, pos, val, ops, 2,
+        [this](const char *&p, VAL_U &v) { return scr_additive_exp(p, v); },
+        [](int i, VAL_U &l, VAL_U &r) {
+            double rc = r.val_getd();
+            if (!(rc >= 0)) rc = 0;   // negative or NaN counts 0
+            int64_t a = scr_trunc64(l.val_getd());
+            unsigned n = (unsigned)(scr_trunc64(rc) & 0xFF);
+            KOV_LOG(i ? "%g >> %g" : "%g << %g", l.val_getd(), r.val_getd());
+            if (i == 0) l.val_putd(n >= 64 ? 0 : (double)(int64_t)((uint64_t)a << n));
+            else l.val_putd(n >= 64 ? (a < 0 ? -1 : 0) : (double)(a >> n));
+        });
+}
+
+int SCR_U::scr_additive_exp(const char *&pos, VAL_U &val)
+{
+    static const char *const ops[] = {"+", "-"};
+    return binary_chain(*this, pos, val, ops, 2,
+        [this](const char *&p, VAL_U &v) { return scr_mult_exp(p, v); },
+        [](int i, VAL_U &l, VAL_U &r) {
+            double a = l.val_getd(), b = r.val_getd();
+            KOV_LOG("%g %c %g", a, i ? '-' : '+', b);
+            l.val_putd(i ? a - b : a + b);
+        });
+}
+
+int SCR_U::scr_mult_exp(const char *&pos, VAL_U &val)
+{
+    static const char *const ops[] = {"*", "/", "%"};
+    return binary_chain(*this, pos, val, ops, 3,
+        [this](const char *&p, VAL_U &v) { return scr_cast_exp(p, v); },
+        [](int i, VAL_U &l, VAL_U &r) {
+            double a = l.val_getd(), b = r.val_getd();
+            KOV_LOG("%g %c %g", a, "*/%"[i], b);
+            if (i == 0) l.val_putd(a * b);
+            else if (i == 1) l.val_putd(b == 0 ? 0 : a / b);
+            else {
+                int64_t x = scr_trunc64(a), y = scr_trunc64(b);
+                l.val_putd(y == 0 || y == -1 ? 0 : (double)(x % y));
+            }
+        });
+}
+
+// ---- unary ----
+
+int SCR_U::scr_cast_exp(const char *&pos, VAL_U &val)
+{
+    DEEP deep(*this);
+    if (!deep.ok) return -1;
+    const char *p = pos;
+    DECL_SPEC spec;
+    if (scr_match_key(p, "(") == 0 && scr_spec_qualifier_list(p, spec) == 0 && scr_match_key(p, ")") == 0 &&
+        scr_cast_exp(p, val) == 0) {
+        pos = p;
+        return 0;
+    }
+    return scr_unary_exp(pos, val);
+}
+
+// "++" / "--" before an lvalue (inc +1 or -1).
+static int prefix_step(SCR_U &s, const char *&pos, VAL_U &val, int inc)
+{
+    const char *p = pos;
+    SCR_U::LVAL lv;
+    if (s.scr_postfix_adrs(p, lv) != 0) return -1;
+    if (lv.vt->flags & SF_CONST) {
+        s.scr_set_SCRERR("const %s への代入", lv.vt->name);
+        return -1;
+    }
+    double d = lv_num(s, lv) + inc;
+    KOV_LOG("%c%c%g", inc > 0 ? '+' : '-', inc > 0 ? '+' : '-', d - inc);
+    if (lv_store(s, lv, nullptr, d) != 0) {
+        s.scr_set_SCRERR("vtb_putd() 失敗");
+        return -1;
+    }
+    if (val.val_putd(d) != 0) {
+        s.scr_set_SCRERR("val_putd() 失敗");
+        return -1;
+    }
+    pos = p;
+    return 0;
+}
+
+int SCR_U::scr_unary_exp(const char *&pos, VAL_U &val)
+{
+    const char *p = pos;
+    if (scr_match_key(p, "++") == 0) {
+        if (prefix_step(*this, p, val, 1) != 0) return -1;
+        pos = p;
+        return 0;
+    }
+    if (scr_match_key(p, "--") == 0) {
+        if (prefix_step(*this, p, val, -1) != 0) return -1;
+        pos = p;
+        return 0;
+    }
+    if (scr_unary_operator(pos, val) == 0) return 0;
+    if (scr_unary_sizeof(pos, val) == 0) return 0;
+    if (scr_primary_const(pos, val) == 0) return 0;
+    if (scr_func_libcall(pos, val) == 0) return 0;
+    if (scr_func_exec(pos, val) == 0) return 0;
+    return scr_postfix_exp(pos, val);
+}
+
+int SCR_U::scr_unary_operator(const char *&pos, VAL_U &val)
+{
+    static const char ops[] = "&*+-~!";
+    const char *p = pos;
+    int c = scr_skip_space(p);
+    if (!c || !strchr(ops, c)) return -1;
+    char key[2] = {(char)c, 0};
+    if (scr_match_key(p, key) != 0 || c == '&' || c == '*') return -1;   // no addresses
+    VAL_U t;
+    inherit(t, val);
+    if (scr_cast_exp(p, t) != 0) return -1;
+    double d = t.val_getd();
+    KOV_LOG("%c %g", c, d);
+    switch (c) {
+    case '!': val.val_putd(d == 0); break;
+    case '-': val.val_putd(-d); break;
+    case '+': val.val_putd(d); break;
+    default: val.val_putd((double)~scr_trunc64(d)); break;
+    }
+    pos = p;
+    return 0;
+}
+
+int SCR_U::scr_unary_sizeof(const char *&pos, VAL_U &val)
+{
+    const char *p = pos;
+    if (scr_match_key(p, "sizeof") != 0) return -1;
+    const char *q = p;
+    DECL_SPEC spec;
+    if (scr_match_key(q, "(") == 0 && scr_spec_qualifier_list(q, spec) == 0 && scr_match_key(q, ")") == 0) {
+        int t = spec.type;
+        if (t < 0) {
+            scr_set_SCRERR("型 %d は無効", t);
+            return -1;
+        }
+        val.val_putd(t <= VT_VOID ? 0 : t <= VT_ENUM ? 8 : 4);
+        pos = q;
+        return 0;
+    }
+    VAL_U t;
+    inherit(t, val);
+    if (scr_unary_exp(p, t) != 0) return -1;
+    val.val_putd(t.val_kind == VAL_NUM ? 8 : t.val_kind == VAL_STR ? (double)strlen(t.val_gets()) + 1 : 0);
+    pos = p;
+    return 0;
+}
+
+// ---- operands ----
+
+int SCR_U::scr_enum(const char *&pos, VAL_U &val)
+{
+    const char *p = pos;
+    char name[SCR_NAMESIZE];
+    if (scr_idname(p, name, sizeof name) != 0) return -1;
+    if (scr_skip_space(p) == '(') return -1;   // a call, never a constant
+    VTBL_U *vt = scr_get_vtbl(name);
+    if (!vt || vt->type != VT_ENUM) return -1;
+    KOV_LOG("enum:%s == %d", name, vt->value);
+    val.val_putd(vt->value);
+    pos = p;
+    return 0;
+}
+
+int SCR_U::scr_primary_const(const char *&pos, VAL_U &val)
+{
+    if (scr_const(pos, val) == 0 || scr_string(pos, val) == 0 || scr_enum(pos, val) == 0) return 0;
+    const char *p = pos;
+    if (scr_match_key(p, "(") != 0 || scr_exp(p, val) != 0 || scr_match_key(p, ")") != 0) return -1;
+    pos = p;
+    return 0;
+}
+
+int SCR_U::scr_postfix_exp(const char *&pos, VAL_U &val)
+{
+    const char *p = pos;
+    LVAL lv;
+    if (scr_postfix_adrs(p, lv) != 0) return -1;
+    if ((val.val_flags & VAL_CONSTEXP) && !(lv.vt->flags & SF_CONST)) {
+        scr_set_SCRERR("定数式で変数 %s を参照", lv.vt->name);
+        return -1;
+    }
+    if (lv_read(lv, val) != 0) return -1;
+    for (;;) {
+        int inc = scr_match_key(p, "++") == 0 ? 1 : scr_match_key(p, "--") == 0 ? -1 : 0;
+        if (!inc) break;
+        if (lv.vt->flags & SF_CONST) {
+            scr_set_SCRERR("const %s への代入", lv.vt->name);
+            return -1;
+        }
+        double d = lv_num(*this, lv);
+        KOV_LOG("%g%c%c", d, inc > 0 ? '+' : '-', inc > 0 ? '+' : '-');
+        if (lv_store(*this, lv, nullptr, d + inc) != 0) {
+            scr_set_SCRERR("%s 代入失敗", lv.vt->name);
+            return -1;
+        }
+    }
+    pos = p;
+    return 0;
+}
+
+int SCR_U::scr_postfix_adrs(const char *&pos, LVAL &lv)
+{
+    const char *p = pos;
+    VTBL_U *vt = nullptr;
+    int x = 0, y = 0, dims = 0;
+    CSV_REF ref;
+    const char *q = p;
+    scr_skip_space(q);
+    if (ctx.cel_x != SCR_NOCELL && csv_parse_name(q, ctx.cel_x, ctx.cel_y, &ref) == 0) {
+        vt = scr_get_vtbl("my");
+        if (!vt || !vt->vtb_gajet_pt) {
+            scr_set_SCRERR("%s が無効", "my");
+            return -1;
+        }
+        p = q;
+        x = ref.x;
+        y = ref.y;
+        dims = 2;
+    } else {
+        char name[SCR_NAMESIZE];
+        if (scr_idname(p, name, sizeof name) != 0) return -1;
+        vt = scr_get_vtbl(name);
+        if (!vt) return -1;
+        if (scr_get_varparam(p, x, y, dims, 0) != 0) return -1;
+    }
+    if (vt->type < 0) {
+        scr_set_SCRERR("型 %d は無効", vt->type);
+        return -1;
+    }
+    if (vt->type < VT_VAR || vt->type == VT_ENUM) return -1;
+    if (dims != vt->vtb_dims()) {
+        scr_set_SCRERR("%d 次元変数 %s を %d 次元で参照", vt->vtb_dims(), vt->name, dims);
+        return -1;
+    }
+    int xs = vt->vtb_xs(), ys = vt->vtb_ys();
+    if ((xs > 0 && x >= xs) || (ys >= 1 && y >= ys) || x < 0 || y < 0) {
+        scr_set_SCRERR("無効アクセス:%s[%d][%d]", vt->name, y, x);
+        return -1;
+    }
+    for (;;) {   // members are read and have no effect
+        const char *m = p;
+        if (scr_match_key(m, ".") != 0 && scr_match_key(m, "->") != 0) break;
+        char name[SCR_NAMESIZE];
+        if (scr_idname(m, name, sizeof name) != 0) break;
+        p = m;
+    }
+    lv.vt = vt;
+    lv.gj = vt->vtb_gajet_pt;
+    lv.x = x;
+    lv.y = y;
+    pos = p;
+    return 0;
+}

@@ -1,0 +1,765 @@
+// Functions and the translation unit: the link pass registers functions and creates globals and
+// statics; the run pass runs main. Calls re-scan the callee's text from its recorded position on
+// the native stack (at most 100 active calls).
+//
+//   translation-unit : { declaration | function-definition }
+//   function-def     : [ decl-specs ] { pointer } identifier parameter-list ( ";" | compound )
+//   parameter-list   : "(" [ "void" | parameter { "," parameter } [ "," "..." ] ] ")"
+//   parameter        : decl-specs [ "&" ] declarator
+//   call             : identifier "(" [ argument { "," argument } ] ")"
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+#include "script/scr.h"
+#include "sheet/cellref.h"
+#include "sheet/csv.h"
+#include "ui/base/kovlog.h"
+
+enum { TST_SCRPT_RUN = 1 };
+
+// ---- definitions ----
+
+int SCR_U::scr_function_definition(const char *&pos, VTBL_U **argv, VAL_U *result)
+{
+    int link = argv == nullptr;
+    struct RAISE {
+        int &n, on;
+        RAISE(int &n, int on) : n(n), on(on) { n += on; }
+        ~RAISE() { n -= on; }
+    } raise(ctx.st_noexect, link);
+    const char *p = pos;
+    scr_skip_space(p);
+    const char *text = p;
+    DECL_SPEC spec;
+    if (scr_decl_specs(p, spec) != 0) spec = DECL_SPEC{VT_VAR, 0};
+    KOV_LOG("関数型=%s", scr_typ_string(spec.type));
+    while (scr_pointer(p) == 0) {
+    }
+    BLOCK block(*this);
+    char name[SCR_NAMESIZE];
+    if (scr_idname(p, name, sizeof name) != 0) return -1;
+    strcpy(ctx.func_name, name);
+    ctx.fn_spec = spec;
+    SCR_PARAM param[SCR_MAXARG] = {};
+    int varargs = 0;
+    if (scr_direct_declarator_func(p, argv, param, varargs) != 0) return -1;
+    int c = scr_skip_space(p);
+    if (c == ';') {
+        if (link) scr_put_ftbl(name, nullptr, spec.type, spec.flags, param, varargs);
+        pos = p + 1;
+        return 0;
+    }
+    if (c != '{') {
+        scr_set_SCRERR("; 又は { が必要");
+        return -1;
+    }
+    if (link && scr_put_ftbl(name, text, spec.type, spec.flags, param, varargs) != 0) {
+        KOV_LOG("scr_put_ftbl(%s) 失敗", name);
+        return -1;
+    }
+    try {
+        if (scr_function_compound(p) != 0) {
+            KOV_LOG("scr_function_compound() 失敗");
+            return -1;
+        }
+        if (result) result->val_putd(0);
+    } catch (E_RETURN) {
+        KOV_LOG("catch(E_RETURN)");
+        if (result) result->val_copy(scr_retval);
+    }
+    pos = p;
+    return 0;
+}
+
+// The body of a function; a goto re-reads it suppressed from its start up to the label.
+int SCR_U::scr_function_compound(const char *&pos)
+{
+    const char *start = pos;
+    int body_nest = ctx.scr_nest, base_st = ctx.st_noexect;
+    ctx.sw_nest = ctx.loop_nest = ctx.brk_flag = ctx.cnt_flag = 0;
+    for (;;) {
+        const char *p = start;
+        try {
+            if (scr_match_key(p, "{") != 0 || scr_compound_stat(p) != 0) return -1;
+            if (ctx.goto_label[0]) {
+                scr_set_SCRERR("ラベル %s: がない", ctx.goto_label);
+                return -1;
+            }
+            pos = p;
+            return 0;
+        } catch (E_GOTO) {
+            KOV_LOG("%s:", scr_goto_to);
+            strcpy(ctx.goto_label, scr_goto_to);
+            ctx.st_noexect = base_st + 1;
+            ctx.scr_nest = body_nest;
+            ctx.sw_nest = ctx.loop_nest = ctx.brk_flag = ctx.cnt_flag = 0;
+            scr_del_vtbl(body_nest + 1);
+        }
+    }
+}
+
+// Binds parameter vt (number i) to argument av of a call.
+int SCR_U::scr_bind_param(VTBL_U *vt, VTBL_U *av, int i)
+{
+    KOV_LOG("%s():参照開始", ctx.func_name);
+    if (!av) {
+        scr_set_SCRERR("第 %d 引数がない", i + 1);
+        return -1;
+    }
+    if (av->type != vt->type) {
+        scr_set_SCRERR("%s:引数 %d の型が不一致", ctx.func_name, i + 1);
+        KOV_LOG("varg_p=%s vtbl_p=%s", scr_typ_string(av->type), scr_typ_string(vt->type));
+    }
+    int dims = vt->vtb_dims();
+    if (av->vtb_dims() != dims) {
+        scr_set_SCRERR("%s:引数 %d の次元が不一致", ctx.func_name, i + 1);
+        return -1;
+    }
+    auto differ = [](int a, int b) { return a > 0 && b > 0 && a != b; };
+    if ((dims >= 1 && differ(av->vtb_xs(), vt->vtb_xs())) || (dims == 2 && differ(av->vtb_ys(), vt->vtb_ys()))) {
+        scr_set_SCRERR("%s():%d 引数 X サイズ不一致", ctx.func_name, i + 1);
+        return -1;
+    }
+    vt->vtb_link(av->vtb_gajet_pt);
+    vt->type = av->type;
+    vt->flags = av->flags;
+    return 0;
+}
+
+int SCR_U::scr_direct_declarator_func(const char *&pos, VTBL_U **argv, SCR_PARAM *param, int &varargs)
+{
+    const char *p = pos;
+    if (scr_match_key(p, "(") != 0) return -1;
+    if (scr_match_key(p, ")") == 0) {
+        pos = p;
+        return 0;
+    }
+    const char *q = p;
+    if (scr_match_key(q, "void") == 0 && scr_match_key(q, ")") == 0) {
+        pos = q;
+        return 0;
+    }
+    for (int i = 0;; i++) {
+        if (scr_match_key(p, "...") == 0) {
+            varargs = 1;
+            break;
+        }
+        if (i >= SCR_MAXARG) {
+            scr_set_SCRERR("引数が %d 個を越えた", SCR_MAXARG);
+            return -1;
+        }
+        DECL_SPEC spec;
+        if (scr_decl_specs(p, spec) != 0) {
+            scr_set_SCRERR("型宣言がない");
+            return -1;
+        }
+        if (scr_match_key(p, "&") == 0) spec.flags |= SF_REF;
+        VTBL_U *vt = scr_direct_declarator_var(p, spec.type, spec.flags, 1);
+        if (!vt) {
+            scr_set_SCRERR("引数が無効");
+            return -1;
+        }
+        if (vt->vtb_dims() > 0) {
+            KOV_LOG("%s():参照配列", ctx.func_name);
+            vt->flags |= SF_REF;
+        }
+        if (argv && scr_bind_param(vt, argv[i], i) != 0) return -1;
+        KOV_LOG("引数完成 %s(%d) %s[%d][%d]", ctx.func_name, i, vt->name, vt->vtb_ys(), vt->vtb_xs());
+        param[i] = SCR_PARAM{vt->type, vt->flags, vt->vtb_xs(), vt->vtb_ys(), vt->vtb_dims()};
+        if (scr_match_key(p, ",") != 0) break;
+    }
+    if (scr_match_key(p, ")") != 0) return -1;
+    pos = p;
+    return 0;
+}
+
+// ---- calls ----
+
+VTBL_U *SCR_U::scr_make_argvar(const VAL_U &val, int index)
+{
+    char name[16];
+    snprintf(name, sizeof name, "arg%d", index);
+    VTBL_U *vt = scr_put_var(name, 1, 1, 0, VT_VAR, 0, 0);
+    if (!vt || !vt->vtb_gajet_pt) return nullptr;
+    BASE_GJ *gj = vt->vtb_gajet_pt;
+    int r = val.val_kind == VAL_NUM ? gj->gj_putd(0, 0, val.val_num, 0)
+                                    : gj->gj_puts(0, 0, val.val_kind == VAL_STR ? val.val_gets() : nullptr, 0);
+    return r == 0 ? vt : nullptr;
+}
+
+// The cell range form of an argument: an ARRAY by-reference parameter followed by four scalar
+// values takes "R1C1:R2C2" in a formula as my and the range's column, row, width and height.
+int SCR_U::scr_arg_range(const char *&pos, int &count, const FTBL_U *f, VTBL_U **argv)
+{
+    int i = count;
+    if (ctx.cel_x == SCR_NOCELL || i + 4 >= SCR_MAXARG) return -1;
+    const SCR_PARAM *d = f->param + i;
+    if (d[0].type != VT_ARRAY || !(d[0].flags & SF_REF)) return -1;
+    for (int k = 1; k <= 4; k++)
+        if (d[k].type != VT_VAR || d[k].dims != 0 || (d[k].flags & SF_REF)) return -1;
+    const char *p = pos;
+    scr_skip_space(p);
+    CSV_RECT rc;
+    if (csv_parse_range(p, ctx.cel_x, ctx.cel_y, &rc) != 0) return -1;
+    VTBL_U *my = scr_get_vtbl("my");
+    if (!my || !my->vtb_gajet_pt) {
+        scr_set_SCRERR("%s が無効", "my");
+        return -2;
+    }
+    argv[i] = my;
+    int vals[4] = {rc.x1, rc.y1, rc.x2 - rc.x1 + 1, rc.y2 - rc.y1 + 1};
+    for (int k = 0; k < 4; k++) {
+        VAL_U v;
+        v.val_putd(vals[k]);
+        if (!(argv[i + 1 + k] = scr_make_argvar(v, i + 1 + k))) {
+            scr_set_SCRERR("引数変数作成失敗");
+            return -2;
+        }
+    }
+    count += 5;
+    pos = p;
+    return 0;
+}
+
+int SCR_U::scr_func_arg(const char *&pos, const char *fname, int &count, const FTBL_U *f, VTBL_U **argv)
+{
+    int i = count;
+    if (i >= SCR_MAXARG) {
+        scr_set_SCRERR("%s():引数数超過(%d)", fname, i);
+        return -1;
+    }
+    const SCR_PARAM &d = f->param[i];
+    const char *p = pos;
+    if (d.type == 0) {
+        if (!f->varargs) {
+            scr_set_SCRERR("%s():引数 %d が過剰", fname, i + 1);
+            return -1;
+        }
+        VAL_U t;   // after "...": evaluated, bound to nothing
+        if (scr_assignment_exp(p, t) != 0) return -1;
+        count++;
+        pos = p;
+        return 0;
+    }
+    int rr = scr_arg_range(p, count, f, argv);
+    if (rr != -1) {
+        if (rr == 0) pos = p;
+        return rr == 0 ? 0 : -1;
+    }
+    if (d.flags & SF_REF) {
+        char name[SCR_NAMESIZE];
+        if (scr_idname(p, name, sizeof name) != 0) {
+            scr_set_SCRERR("第 %d 引数が変数名でない", i + 1);
+            return -1;
+        }
+        VTBL_U *v = scr_get_vtbl(name);
+        if (!v) {
+            scr_set_SCRERR("変数 %s がない", name);
+            return -1;
+        }
+        if (v->type != d.type) {
+            scr_set_SCRERR("変数 %s の型が不一致", name);
+            return -1;
+        }
+        if (v->vtb_dims() != d.dims) {
+            scr_set_SCRERR("変数 %s の次元が不一致", name);
+            return -1;
+        }
+        if (ctx.scr_pass == 2) {
+            int vx = v->vtb_xs(), vy = v->vtb_ys();
+            if (vx >= 1 && d.x >= 1 && vx != d.x) {
+                scr_set_SCRERR("第 %d 引数 X サイズ不一致(%d!=%d)", i + 1, vx, d.x);
+                return -1;
+            }
+            if (d.dims == 2 && vy >= 1 && d.y >= 1 && vy != d.y) {
+                scr_set_SCRERR("第 %d 引数 Y サイズ不一致(%d!=%d)", i + 1, vy, d.y);
+                return -1;
+            }
+        }
+        argv[i] = v;
+    } else {
+        if (d.type != VT_VAR) {
+            scr_set_SCRERR("第 %d 引数型が var でない", i + 1);
+            return -1;
+        }
+        VAL_U t;
+        if (scr_assignment_exp(p, t) != 0) return -1;
+        if (!sup() && !(argv[i] = scr_make_argvar(t, i))) {
+            scr_set_SCRERR("引数作成失敗");
+            return -1;
+        }
+    }
+    count++;
+    pos = p;
+    return 0;
+}
+
+// The link pass meets a call of a function not defined yet: read its arguments (a bare name
+// may be a by-reference one) and remember the call; the end of the link checks it.
+int SCR_U::scr_jump_skip_args(const char *&pos, const char *name, const char *at)
+{
+    const char *p = pos;
+    if (scr_match_key(p, ")") != 0) {
+        for (;;) {
+            const char *q = p;
+            char id[SCR_NAMESIZE];
+            int c = scr_idname(q, id, sizeof id) == 0 ? scr_skip_space(q) : 0;
+            if (c == ',' || c == ')') {
+                p = q;
+            } else {
+                VAL_U t;
+                if (scr_assignment_exp(p, t) != 0) return -1;
+            }
+            if (scr_match_key(p, ",") != 0) break;
+        }
+        if (scr_match_key(p, ")") != 0) {
+            scr_set_SCRERR("%s(): ) が必要", name);
+            return -1;
+        }
+    }
+    for (auto &f : scr_fwd)
+        if (f.first == name) {
+            pos = p;
+            return 0;
+        }
+    scr_fwd.emplace_back(name, at);
+    pos = p;
+    return 0;
+}
+
+int SCR_U::scr_link_check()
+{
+    for (auto &f : scr_fwd)
+        if (!scr_get_ftbl(f.first.c_str())) {
+            far_pos = f.second;
+            scr_set_SCRERR("関数 %s() がない", f.first.c_str());
+            return -1;
+        }
+    return 0;
+}
+
+int SCR_U::scr_func_exec(const char *&pos, VAL_U &val)
+{
+    const char *p = pos;
+    scr_skip_space(p);
+    const char *at = p;
+    char name[SCR_NAMESIZE];
+    if (scr_idname(p, name, sizeof name) != 0 || scr_match_key(p, "(") != 0) return -1;
+    KOV_LOG("KEY:%s", name);
+    FTBL_U *f = scr_get_ftbl(name);
+    if (!f) {
+        if (ctx.scr_pass == 1 && sup()) {
+            if (scr_jump_skip_args(p, name, at) != 0) return -1;
+            val.val_putd(0);
+            pos = p;
+            return 0;
+        }
+        scr_set_SCRERR("関数 %s() がない", name);
+        return -1;
+    }
+    BLOCK block(*this);
+    KOV_LOG("%s() 呼出", name);
+    VTBL_U *argv[SCR_MAXARG] = {};
+    int count = 0;
+    const char *args = p;
+    if (scr_match_key(p, ")") != 0) {
+        for (;;) {
+            if (scr_func_arg(p, name, count, f, argv) != 0) {
+                KOV_LOG("%s() 引数評価失敗", name);
+                return -1;
+            }
+            if (scr_match_key(p, ",") != 0) break;
+        }
+        if (scr_match_key(p, ")") != 0) {
+            scr_set_SCRERR("%s(): ) が必要", name);
+            return -1;
+        }
+    }
+    if (count < SCR_MAXARG && f->param[count].type != 0) {
+        scr_set_SCRERR("%s(%d):引数の数が不一致", name, count);
+        return -1;
+    }
+    if (sup()) {
+        val.val_putd(0);
+        pos = p;
+        return 0;
+    }
+    MARK mark(*this, at, args);
+    if (func_depth >= SCR_MAXCALL) {
+        KOV_ATT("関数ネスト超過(%d)", func_depth);
+        return -1;
+    }
+    struct DEPTH {
+        int &d;
+        explicit DEPTH(int &d) : d(d) { d++; }
+        ~DEPTH() { d--; }
+    } depth(func_depth);
+    const char *t = f->text;
+    if (scr_function_definition(t, argv, &val) != 0) return -1;
+    KOV_LOG("%s() 戻値==%g", name, val.val_getd());
+    pos = p;
+    return 0;
+}
+
+// ---- built-in calls ----
+
+int SCR_U::scr_func_libcall(const char *&pos, VAL_U &val)
+{
+    const char *p = pos;
+    char name[SCR_NAMESIZE];
+    if (scr_idname(p, name, sizeof name) != 0 || scr_skip_space(p) != '(') return -1;
+    const FN_DEF *fn = scr_fn_lookup(name);
+    if (!fn) return -1;
+    p++;
+    KOV_LOG("KEY:(");
+    if (scr_func_fmtcall(p, val, fn) != 0) return -1;
+    pos = p;
+    return 0;
+}
+
+// A gadget argument: a sheet range in a formula (consumes "giiii"), else a variable's storage.
+int SCR_U::scr_fmt_gadget(const char *&p, const FN_DEF *fn, int &k, int argn, FN_CALL &call)
+{
+    const char *q = p;
+    scr_skip_space(q);
+    CSV_RECT rc;
+    if (ctx.cel_x != SCR_NOCELL && strncmp(fn->sig + k + 1, "iiii", 4) == 0 &&
+        csv_parse_range(q, ctx.cel_x, ctx.cel_y, &rc) == 0) {
+        VTBL_U *my = scr_get_vtbl("my");
+        if (!my || !my->vtb_gajet_pt) {
+            scr_set_SCRERR("%s が無効", "my");
+            return -1;
+        }
+        int v[4] = {rc.x1, rc.y1, rc.x2 - rc.x1 + 1, rc.y2 - rc.y1 + 1};
+        call.arg[call.argc++].g = my->vtb_gajet_pt;
+        for (int n : v) {
+            call.arg[call.argc].i = n;
+            call.arg[call.argc++].L = n;
+        }
+        k += 4;
+        p = q;
+        return 0;
+    }
+    char name[SCR_NAMESIZE];
+    if (scr_idname(p, name, sizeof name) != 0) {
+        scr_set_SCRERR("第 %d 引数が変数でない", argn + 1);
+        return -1;
+    }
+    VTBL_U *v = scr_get_vtbl(name);
+    if (!v) {
+        scr_set_SCRERR("変数 %s がない", name);
+        return -1;
+    }
+    if (!v->vtb_gajet_pt) {
+        scr_set_SCRERR("%s はガジェットを持たない", name);
+        return -1;
+    }
+    call.arg[call.argc++].g = v->vtb_gajet_pt;
+    return 0;
+}
+
+// Converts one argument value by its signature letter.
+static int fmt_convert(char c, const VAL_U &t, FN_ARG &a)
+{
+    double d = t.val_kind == VAL_NUM ? t.val_num : 0;
+    switch (c) {
+    case 'i': case 'l': a.i = scr_trunc32(d); a.L = a.i; return 0;
+    case 'L': a.L = scr_trunc64(d); a.i = (int32_t)a.L; return 0;
+    case 'd': a.d = d; return 0;
+    case 'f': a.f = (float)d; a.d = d; return 0;
+    case 's': a.s = t.val_kind == VAL_STR ? t.val_gets() : ""; return 0;
+    default: return -1;
+    }
+}
+
+int SCR_U::scr_func_fmtcall(const char *&pos, VAL_U &val, const FN_DEF *fn)
+{
+    const char *p = pos;
+    FN_CALL call;
+    VAL_U vals[18];
+    int nv = 0, argn = 0;
+    const char *sig = fn->sig ? fn->sig : "v";
+    for (int k = 1; sig[k]; k++) {
+        char c = sig[k];
+        if (c == '.') {
+            KOV_LOG("ag_ppp[] PUSH");
+            while (scr_skip_space(p) != ')') {
+                if (argn > 0 && scr_match_key(p, ",") != 0) break;
+                if (call.nvargs >= 17 || nv >= 18) {
+                    scr_set_SCRERR("%s():最大引数数超過", fn->name);
+                    return -1;
+                }
+                if (scr_assignment_exp(p, vals[nv]) != 0) {
+                    scr_set_SCRERR("関数 %s() 引数が無効", fn->name);
+                    return -1;
+                }
+                call.vargs[call.nvargs++] = &vals[nv++];
+                argn++;
+            }
+            KOV_LOG("引数 ... 終了");
+            break;
+        }
+        if (scr_skip_space(p) == ')' || (argn > 0 && scr_match_key(p, ",") != 0)) {
+            scr_set_SCRERR("%s():引数が不足", fn->name);
+            return -1;
+        }
+        if (call.argc >= 31 || nv >= 18) {
+            scr_set_SCRERR("%s():最大引数数超過", fn->name);
+            return -1;
+        }
+        if (c == 'g') {
+            if (scr_fmt_gadget(p, fn, k, argn, call) != 0) return -1;
+            argn++;
+            continue;
+        }
+        if (!strchr("ilLdfs", c)) {
+            scr_set_SCRERR("fn_type[%d]=%d", k, c);
+            return -1;
+        }
+        VAL_U &t = vals[nv++];
+        if (scr_assignment_exp(p, t) != 0) {
+            scr_set_SCRERR("関数 %s() 引数が無効", fn->name);
+            return -1;
+        }
+        FN_ARG &a = call.arg[call.argc++];
+        a = FN_ARG{};
+        if (!sup()) fmt_convert(c, t, a);
+        else if (c == 's') a.s = "";
+        argn++;
+    }
+    if (scr_match_key(p, ")") != 0) {
+        scr_set_SCRERR("%s():引数が多すぎる", fn->name);
+        return -1;
+    }
+    if (sup() || !fn->fn) {
+        val.val_putd(0);
+        pos = p;
+        return 0;
+    }
+    KOV_LOG("%s() 実行", fn->name);
+    scr_fn_name = fn->name;
+    FN_RET ret;
+    fn->fn(*this, call, ret);
+    switch (sig[0]) {
+    case 'i': case 'l': val.val_putd((int32_t)ret.L); break;
+    case 'L': val.val_putd((double)ret.L); break;
+    case 'd': case 'f': val.val_putd(ret.d); break;
+    case 's': val.val_puts(ret.s); break;
+    case 'v': val.val_putd(0); break;
+    case 'x':
+        if (ret.x) val.val_copy(*ret.x);
+        else val.val_clear();
+        break;
+    default: return -1;
+    }
+    pos = p;
+    return 0;
+}
+
+// ---- host hook ----
+
+void SCR_U::scr_callback(int code, intptr_t arg)
+{
+    if (ctx.scr_pass != 2 || sup() || !scr_host) return;
+    if (scr_host->scr_host_callback(code, arg) == -1) throw E_EXIT(1);
+}
+
+// ---- passes ----
+
+int SCR_U::scr_translation_unit(const char *text, int pass, int *result)
+{
+    ctx.scr_pass = pass;
+    func_depth = 0;
+    scr_errpos = nullptr;
+    scr_deep = 0;
+    scr_deep_err = 0;
+    KOV_LOG("PASS:%d", pass);
+    const char *p = text;
+    try {
+        if (pass == 1) {
+            scr_fwd.clear();
+            for (;;) {
+                if (scr_skip_space(p) == 0) {
+                    if (scr_link_check() != 0) return -1;
+                    KOV_LOG("PASS_1:正常終了");
+                    return 0;
+                }
+                KOV_LOG("PASS1:%s", scr_line40col(p));
+                if (scr_decl(p, 1) == 0 || scr_function_definition(p, nullptr, nullptr) == 0) continue;
+                scr_set_SCRERR("構文誤り");
+                return -1;
+            }
+        }
+        FTBL_U *f = scr_get_ftbl("main");
+        if (!f) {
+            scr_set_SCRERR("関数 main() がない");
+            KOV_LOG("PASS_2:異常終了");
+            return -1;
+        }
+        KOV_LOG("main() 実行開始");
+        srand(0);
+        VTBL_U *argv[SCR_MAXARG] = {};
+        VAL_U res;
+        const char *t = f->text;
+        if (scr_function_definition(t, argv, &res) != 0) {
+            scr_set_SCRERR("PASS_2:異常終了");
+            return -1;
+        }
+        int r = scr_trunc32(res.val_getd());
+        KOV_LOG("PASS_2:正常終了(%d)", r);
+        if (result) *result = r;
+        return 0;
+    } catch (E_EXIT e) {
+        KOV_LOG("catch(E_EXIT %d)", (int)e);
+        if (pass == 1) {
+            scr_set_SCRERR("catch(E_EXIT %d)", (int)e);
+            return -1;
+        }
+        if (result) *result = 0;
+        return 0;
+    } catch (E_SIGNAL) {
+        KOV_LOG("catch(E_SIGNAL)");
+        scr_fatal = 1;
+        return -1;
+    } catch (E_GOTO) {
+        scr_set_SCRERR("ラベル %s: がない", scr_goto_to);
+        return -1;
+    } catch (E_RETURN) {
+        scr_set_SCRERR("return() 実行");
+        return -1;
+    }
+}
+
+int SCR_U::scr_link_scrpt(SCR_HOST *host, SCR_EDIT *edit)
+{
+    if (!host || !edit) {
+        KOV_ATT("kov_p==NULL or ted_p==NULL");
+        return -1;
+    }
+    delete[] scr_text;
+    scr_text = nullptr;
+    const char *src = edit->scr_edit_text();
+    size_t n = src ? strlen(src) : 0;
+    scr_text = new (std::nothrow) char[n + 1];
+    if (!scr_text) return -1;
+    memcpy(scr_text, src ? src : "", n);
+    scr_text[n] = 0;
+    int st = host->scr_host_getstat();
+    host->scr_host_setstat(TST_SCRPT_RUN);
+    int r = scr_translation_unit(scr_text, 1, nullptr);
+    host->scr_host_setstat(st);
+    if (r != 0) {
+        host->scr_host_showerr(scr_text, far_pos, scr_get_nowerr());
+        host->scr_host_status("スクリプトが無効");
+        return -1;
+    }
+    return 0;
+}
+
+int SCR_U::scr_prepare(int mode)
+{
+    KOV_LOG("scr_prepare()");
+    switch (mode) {
+    case PREP_SCRIPT_END:
+        KOV_LOG("PREP_SCRIPT_END");
+        if (scr_csv && scr_csv->csv_exists()) {
+            scr_make_alltbl();
+            if (kov::log_get_debug()) scr_log_alltbl();
+        }
+        scr_file_closeall();
+        return 0;
+    case PREP_FORM_END:
+        return 0;
+    case PREP_SCRIPT_BEGIN:
+        scr_reset();
+        break;
+    case PREP_FORM_BEGIN:
+        break;
+    default:
+        return -1;
+    }
+    if (!scr_edit) return -1;
+    if (scr_text && scr_linked && scr_stamp == scr_edit->scr_edit_stamp()) return 0;
+    scr_reset();
+    void *probe = malloc(10485760);
+    if (!probe) {
+        KOV_ATT("メモリ不足で実行できない");
+        return -1;
+    }
+    free(probe);
+    if (scr_default_enum() != 0) {
+        scr_set_SCRERR("列挙子初期設定失敗");
+        return -1;
+    }
+    if (scr_put_my() != 0) {
+        scr_set_SCRERR("自己配列登録失敗");
+        return -1;
+    }
+    if (scr_link_scrpt(scr_host, scr_edit) != 0) {
+        KOV_LOG("scr_link_scrpt() 失敗");
+        scr_reset();
+        return -1;
+    }
+    scr_stamp = scr_edit->scr_edit_stamp();
+    scr_linked = 1;
+    if (mode == PREP_FORM_BEGIN) scr_make_alltbl();
+    return 0;
+}
+
+int SCR_U::scr_do_allstep(const char *text, int *result)
+{
+    if (!text) {
+        KOV_ATT("txt_pt == NULL");
+        return -1;
+    }
+    return scr_translation_unit(text, 2, result);
+}
+
+int SCR_U::scr_calc_onecel(int x, int y, const char *form, VAL_U *result)
+{
+    if (!form) {
+        scr_set_SCRERR("form == NULL");
+        return -1;
+    }
+    if (scr_fatal) {
+        KOV_ATT("%sデータ保存後, 即終了してください", "危険です！");
+        return -1;
+    }
+    SCR_CTX keep = ctx;
+    ctx.st_noexect = result ? 0 : 1;
+    ctx.cel_x = x;
+    ctx.cel_y = y;
+    scr_set_SCRERR(nullptr);
+    scr_set_FNCERR(nullptr);
+    ctx.scr_pass = 2;
+    func_depth = 0;
+    scr_deep = 0;
+    scr_deep_err = 0;
+    KOV_LOG("セル式評価:%s", form);
+    int r = -1;
+    try {
+        const char *p = form;
+        VAL_U t;
+        if (scr_exp(p, t) != 0) {
+            scr_set_SCRERR("式評価失敗");
+        } else if (scr_skip_space(p) != 0) {
+            scr_set_SCRERR("無効な文字 %s がある", p);
+        } else {
+            if (result) result->val_copy(t);
+            r = 0;
+        }
+    } catch (E_EXIT e) {
+        KOV_LOG("catch(E_EXIT %d)", (int)e);
+    } catch (E_RETURN) {
+        scr_set_SCRERR("return() 実行");
+    } catch (E_GOTO) {
+        scr_set_SCRERR("ラベル %s: がない", scr_goto_to);
+    } catch (E_SIGNAL) {
+        scr_set_SCRERR("catch(E_SIGNAL)");
+        scr_fatal = 1;
+    }
+    ctx = keep;
+    return r;
+}

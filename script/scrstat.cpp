@@ -1,0 +1,426 @@
+// Statements, executed straight from the text. Loops re-read their text; an untaken branch is
+// read with st_noexect raised; break and continue suppress the rest of the body until the loop
+// consumes them; goto throws E_GOTO and the function body is re-read up to the label.
+//
+//   statement : "{" compound | "if" | "switch" | "do" | "while" | "for" | "goto" | "break"
+//             | "continue" | "return" | "case" | "default" | identifier ":" statement
+//             | [ exp ] ";"
+//   compound  : { declaration } { statement } "}"
+//   if        : "if" "(" exp ")" statement [ "else" statement ]
+//   switch    : "switch" "(" exp ")" "{" { statement } "}"
+//   while     : "while" "(" exp ")" statement
+//   do        : "do" statement "while" "(" exp ")" ";"
+//   for       : "for" "(" [exp] ";" [exp] ";" [exp] ")" statement
+#include <cstdio>
+#include <cstring>
+
+#include "script/scr.h"
+#include "ui/base/kovlog.h"
+
+// Statement keywords (twins: the switch in scr_stat_body).
+enum { K_NONE, K_IF, K_SWITCH, K_DO, K_WHILE, K_FOR, K_GOTO, K_BREAK, K_CONTINUE, K_RETURN, K_CASE, K_DEFAULT };
+static const char *const stat_keys[] = {"", "if", "switch", "do", "while", "for", "goto",
+                                        "break", "continue", "return", "case", "default"};
+
+// The statement keyword at p (p after blanks), K_NONE if there is none.
+static int stat_key(const char *p)
+{
+    char w[12];
+    int n = 0;
+    for (; (isalnum((unsigned char)p[n]) || p[n] == '_') && n < 11; n++) w[n] = p[n];
+    if (isalnum((unsigned char)p[n]) || p[n] == '_' || n < 2) return K_NONE;
+    w[n] = 0;
+    for (int k = K_IF; k <= K_DEFAULT; k++)
+        if (strcmp(w, stat_keys[k]) == 0) return k;
+    return K_NONE;
+}
+
+int SCR_U::scr_stat(const char *&pos, int execute)
+{
+    DEEP deep(*this);
+    if (!deep.ok) return -1;
+    if (!execute) ctx.st_noexect++;
+    if (ctx.scr_pass == 2 && !sup()) scr_callback(SCRCB_ONESTEP, (intptr_t)pos);
+    scr_set_SCRERR(nullptr);
+    scr_set_FNCERR(nullptr);
+    const char *start = pos;
+    int r = scr_stat_body(pos);
+    if (r != 0 && !scr_errpos) {
+        const char *p = start;
+        scr_skip_space(p);
+        scr_errpos = p;
+    }
+    if (!execute) ctx.st_noexect--;
+    return r;
+}
+
+int SCR_U::scr_stat_body(const char *&pos)
+{
+    int c = scr_skip_space(pos);
+    if (c == '{') {
+        pos++;
+        KOV_LOG("KEY:{");
+        // A block's variables end with it, so a body entered again declares them afresh.
+        struct NEST {
+            SCR_U &s;
+            explicit NEST(SCR_U &s) : s(s) { s.ctx.scr_nest++; }
+            ~NEST() {
+                s.scr_del_vtbl(s.ctx.scr_nest);
+                s.ctx.scr_nest--;
+            }
+        } nest(*this);
+        return scr_compound_stat(pos);
+    }
+    switch (stat_key(pos)) {
+    case K_IF: return scr_selection_if(pos);
+    case K_SWITCH: {
+        int cnt;
+        {
+            BLOCK b(*this);
+            if (scr_selection_switch(pos) != 0) return -1;
+            cnt = ctx.cnt_flag;
+        }
+        if (cnt) {   // a continue inside the switch belongs to the enclosing loop
+            ctx.cnt_flag = 1;
+            ctx.st_noexect++;
+        }
+        return 0;
+    }
+    case K_DO: {
+        BLOCK b(*this);
+        return scr_iteration_do(pos);
+    }
+    case K_WHILE: {
+        BLOCK b(*this);
+        return scr_iteration_while(pos);
+    }
+    case K_FOR: {
+        BLOCK b(*this);
+        return scr_iteration_for(pos);
+    }
+    case K_GOTO: return scr_jump_goto(pos);
+    case K_BREAK: return scr_jump_break(pos);
+    case K_CONTINUE: return scr_jump_continue(pos);
+    case K_RETURN: return scr_jump_return(pos);
+    case K_CASE: return scr_labeled_case(pos);
+    case K_DEFAULT: return scr_labeled_default(pos);
+    default: break;
+    }
+    if (scr_labeled_label(pos) == 0) return 0;
+    return scr_exp_stat(pos);
+}
+
+// "{" already read: declarations, then statements, then "}".
+int SCR_U::scr_compound_stat(const char *&pos)
+{
+    const char *p = pos;
+    while (scr_decl(p, 1) == 0) KOV_LOG("DEC:%s", scr_line40col(p));
+    for (;;) {
+        if (scr_match_key(p, "}") == 0) {
+            pos = p;
+            return 0;
+        }
+        KOV_LOG("RUN:%s", scr_line40col(p));
+        if (scr_stat(p, 1) != 0) return -1;
+    }
+}
+
+int SCR_U::scr_exp_stat(const char *&pos)
+{
+    const char *p = pos;
+    if (scr_match_key(p, ";") == 0) {
+        pos = p;
+        return 0;
+    }
+    VAL_U v;
+    if (scr_exp(p, v) != 0 || scr_match_key(p, ";") != 0) return -1;
+    pos = p;
+    return 0;
+}
+
+// "(" exp ")" into v.
+static int paren_exp(SCR_U &s, const char *&p, VAL_U &v)
+{
+    return s.scr_match_key(p, "(") == 0 && s.scr_exp(p, v) == 0 && s.scr_match_key(p, ")") == 0 ? 0 : -1;
+}
+
+int SCR_U::scr_selection_if(const char *&pos)
+{
+    const char *p = pos;
+    VAL_U v;
+    if (scr_match_key(p, "if") != 0 || paren_exp(*this, p, v) != 0) return -1;
+    int cond = v.val_getd() != 0;
+    if (scr_stat(p, cond) != 0) return -1;
+    if (scr_match_key(p, "else") == 0 && scr_stat(p, !cond) != 0) return -1;
+    pos = p;
+    return 0;
+}
+
+int SCR_U::scr_is_endofbreak()
+{
+    if (!ctx.brk_flag || ctx.st_noexect != 1) return 0;
+    ctx.brk_flag = 0;
+    ctx.st_noexect = 0;
+    return 1;
+}
+
+int SCR_U::scr_is_endofcontinue()
+{
+    if (!ctx.cnt_flag || ctx.st_noexect != 1) return 0;
+    ctx.cnt_flag = 0;
+    ctx.st_noexect = 0;
+    return 1;
+}
+
+int SCR_U::scr_iteration_while(const char *&pos)
+{
+    const char *p = pos;
+    if (scr_match_key(p, "while") != 0) return -1;
+    scr_skip_space(p);
+    const char *cond = p;
+    for (;;) {
+        p = cond;
+        VAL_U v;
+        if (paren_exp(*this, p, v) != 0) return -1;
+        int flag = !sup() && v.val_getd() != 0;
+        ctx.loop_nest++;
+        int r = scr_stat(p, flag);
+        ctx.loop_nest--;
+        if (r != 0) return -1;
+        if (scr_is_endofbreak()) break;
+        scr_is_endofcontinue();
+        if (!flag) break;
+    }
+    pos = p;
+    return 0;
+}
+
+int SCR_U::scr_iteration_do(const char *&pos)
+{
+    const char *p = pos;
+    if (scr_match_key(p, "do") != 0) return -1;
+    const char *body = p;
+    for (;;) {
+        p = body;
+        ctx.loop_nest++;
+        int r = scr_stat(p, 1);
+        ctx.loop_nest--;
+        if (r != 0) return -1;
+        scr_is_endofcontinue();
+        VAL_U v;
+        if (scr_match_key(p, "while") != 0 || paren_exp(*this, p, v) != 0 || scr_match_key(p, ";") != 0)
+            return -1;
+        if (scr_is_endofbreak() || sup() || v.val_getd() == 0) break;
+    }
+    pos = p;
+    return 0;
+}
+
+int SCR_U::scr_iteration_for(const char *&pos)
+{
+    const char *p = pos;
+    VAL_U v;
+    if (scr_match_key(p, "for") != 0 || scr_match_key(p, "(") != 0) return -1;
+    if (scr_match_key(p, ";") != 0 && (scr_exp(p, v) != 0 || scr_match_key(p, ";") != 0)) return -1;
+    const char *cond = p;
+    for (;;) {
+        p = cond;
+        v.val_putd(1);
+        if (scr_match_key(p, ";") != 0 && (scr_exp(p, v) != 0 || scr_match_key(p, ";") != 0)) return -1;
+        int flag = v.val_getd() != 0;
+        const char *inc = p;
+        ctx.st_noexect++;
+        int ri = scr_match_key(p, ")") == 0 || (scr_exp(p, v) == 0 && scr_match_key(p, ")") == 0) ? 0 : -1;
+        ctx.st_noexect--;
+        if (ri != 0) return -1;
+        ctx.loop_nest++;
+        int r = scr_stat(p, flag);
+        ctx.loop_nest--;
+        if (r != 0) return -1;
+        if (scr_is_endofbreak()) break;
+        if ((sup() || !flag) && !scr_is_endofcontinue()) break;
+        const char *q = inc;
+        if (scr_match_key(q, ")") != 0 && (scr_exp(q, v) != 0 || scr_match_key(q, ")") != 0)) return -1;
+    }
+    pos = p;
+    return 0;
+}
+
+// Statements up to "}" of a switch body; the default part runs by reading the body again.
+int SCR_U::scr_switch_body(const char *&pos)
+{
+    const char *body = pos, *p = pos;
+    for (int pass = 0;; pass++) {
+        while (scr_match_key(p, "}") != 0)
+            if (scr_stat(p, 1) != 0) return -1;
+        if (pass || ctx.st_noexect != 1 || ctx.sw_match || !ctx.sw_default) break;
+        KOV_LOG("default: 実行");
+        ctx.sw_default = 0;
+        ctx.sw_default_run = 1;
+        p = body;
+    }
+    pos = p;
+    return 0;
+}
+
+int SCR_U::scr_selection_switch(const char *&pos)
+{
+    const char *p = pos;
+    VAL_U v;
+    if (scr_match_key(p, "switch") != 0 || paren_exp(*this, p, v) != 0 || scr_match_key(p, "{") != 0)
+        return -1;
+    ctx.sw_nest++;
+    ctx.sw_value = scr_trunc32(v.val_getd());
+    ctx.st_noexect++;
+    ctx.sw_match = ctx.sw_default = ctx.sw_default_run = 0;
+    KOV_LOG("switch(%d):%s", ctx.sw_value, scr_line40col(p));
+    if (scr_switch_body(p) != 0) return -1;
+    scr_is_endofbreak();
+    pos = p;
+    return 0;
+}
+
+int SCR_U::scr_labeled_case(const char *&pos)
+{
+    const char *p = pos;
+    VAL_U v;
+    if (scr_match_key(p, "case") != 0 || scr_const_exp(p, v) != 0 || scr_match_key(p, ":") != 0) return -1;
+    if (ctx.sw_nest == 0) {
+        scr_set_SCRERR("switch 構文外に case 文がある");
+        return -1;
+    }
+    int n = scr_trunc32(v.val_getd());
+    KOV_LOG("case %d:%s", n, scr_line40col(p));
+    if (n == ctx.sw_value) {
+        KOV_LOG("case %d: 発見", n);
+        if (++ctx.sw_match > 1) {
+            scr_set_SCRERR("複数の同一 case 文がある");
+            return -1;
+        }
+        ctx.st_noexect--;
+    }
+    KOV_LOG("st_noexect=%d", ctx.st_noexect);
+    if (scr_stat(p, 1) != 0) return -1;
+    pos = p;
+    return 0;
+}
+
+int SCR_U::scr_labeled_default(const char *&pos)
+{
+    const char *p = pos;
+    if (scr_match_key(p, "default") != 0 || scr_match_key(p, ":") != 0) return -1;
+    if (ctx.sw_nest == 0) {
+        scr_set_SCRERR("switch 構文外に default 文がある");
+        return -1;
+    }
+    if (++ctx.sw_default > 1) {
+        scr_set_SCRERR("複数の default 文がある");
+        return -1;
+    }
+    if (ctx.sw_default_run) {
+        KOV_LOG("default: 実行");
+        ctx.st_noexect--;
+    }
+    KOV_LOG("st_noexect=%d", ctx.st_noexect);
+    if (scr_stat(p, 1) != 0) return -1;
+    pos = p;
+    return 0;
+}
+
+int SCR_U::scr_labeled_label(const char *&pos)
+{
+    const char *p = pos;
+    char name[SCR_NAMESIZE];
+    if (scr_idname(p, name, sizeof name) != 0 || scr_match_key(p, ":") != 0) return -1;
+    if (ctx.goto_label[0] && strcmp(ctx.goto_label, name) == 0) {
+        KOV_LOG("goto %s; 達成。実行抑制解除", name);
+        ctx.goto_label[0] = 0;
+        if (ctx.st_noexect > 0) ctx.st_noexect--;
+    }
+    if (scr_stat(p, 1) != 0) return -1;
+    pos = p;
+    return 0;
+}
+
+int SCR_U::scr_jump_goto(const char *&pos)
+{
+    const char *p = pos;
+    char name[SCR_NAMESIZE];
+    if (scr_match_key(p, "goto") != 0 || scr_idname(p, name, sizeof name) != 0 || scr_match_key(p, ";") != 0)
+        return -1;
+    if (sup()) {
+        KOV_LOG("GOTO:%s", name);
+        pos = p;
+        return 0;
+    }
+    KOV_LOG("GOTO:%s DO!", name);
+    strcpy(ctx.goto_label, name);
+    strcpy(scr_goto_to, name);   // the blocks passed on the way out restore the context
+    pos = p;
+    throw E_GOTO_LABEL;
+}
+
+int SCR_U::scr_jump_break(const char *&pos)
+{
+    const char *p = pos;
+    if (scr_match_key(p, "break") != 0 || scr_match_key(p, ";") != 0) return -1;
+    if (ctx.loop_nest == 0 && ctx.sw_nest == 0) {
+        scr_set_SCRERR("for/do/while/switch 以外で break を使用");
+        return -1;
+    }
+    if (!sup()) {
+        ctx.brk_flag = 1;
+        ctx.st_noexect++;
+    }
+    pos = p;
+    return 0;
+}
+
+int SCR_U::scr_jump_continue(const char *&pos)
+{
+    const char *p = pos;
+    if (scr_match_key(p, "continue") != 0 || scr_match_key(p, ";") != 0) return -1;
+    if (ctx.loop_nest == 0) {
+        scr_set_SCRERR("for/do/while 以外で continue を使用");
+        return -1;
+    }
+    if (!sup()) {
+        ctx.cnt_flag = 1;
+        ctx.st_noexect++;
+    }
+    pos = p;
+    return 0;
+}
+
+int SCR_U::scr_jump_return(const char *&pos)
+{
+    const char *p = pos;
+    if (scr_match_key(p, "return") != 0) return -1;
+    int t = ctx.fn_spec.type;
+    VAL_U v;
+    if (t < 0) {
+        scr_set_SCRERR("型 %d は無効", t);
+        return -1;
+    }
+    if (t <= VT_VOID) {
+        v.val_putd(0);
+        KOV_LOG("return;");
+    } else if (t <= VT_ENUM) {
+        if (scr_exp(p, v) != 0) {
+            scr_set_SCRERR("return に戻値がない");
+            return -1;
+        }
+        KOV_LOG("return %s;", v.val_kind == VAL_STR ? v.val_gets() : "(num)");
+    } else {
+        v.val_putd(-1);
+        KOV_LOG("return %d;", -1);
+    }
+    if (scr_match_key(p, ";") != 0) {
+        scr_set_SCRERR("; がない");
+        return -1;
+    }
+    pos = p;
+    if (sup()) return 0;
+    scr_retval = std::move(v);
+    throw E_RETURN_VALUE;
+}

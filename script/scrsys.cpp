@@ -1,0 +1,130 @@
+// Services around the interpreter: the script file name of a sheet, the process-wide cache of
+// loaded libraries, and the table of files a script opened.
+#include <cstdio>
+#include <cstring>
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <new>
+#include <unistd.h>
+
+#include "script/scr.h"
+#include "sheet/csv.h"
+#include "ui/base/kovlog.h"
+
+int SCR_U::scr_get_scrname(const CSV_U *sheet, char *name, int size)
+{
+    if (!sheet || !name || size < 1) return -1;
+    const char *path = sheet->csv_get_fname();
+    const char *slash = strrchr(path, '/');
+    const char *dot = strrchr(slash ? slash : path, '.');
+    int stem = dot ? (int)(dot - path) : (int)strlen(path);
+    if (snprintf(name, size, "%.*s.scr", stem, path) >= size) return -1;
+    return 0;
+}
+
+// ---- library cache ----
+
+struct SCR_DLL {
+    char *file;
+    void *handle;
+    SCR_DLL *next;
+};
+static SCR_DLL *dll_top = nullptr;
+
+void *SCR_U::scr_load_dll(const char *file)
+{
+    if (!file || !*file) {
+        while (SCR_DLL *d = dll_top) {
+            dll_top = d->next;
+            dlclose(d->handle);
+            delete[] d->file;
+            delete d;
+        }
+        return nullptr;
+    }
+    for (SCR_DLL *d = dll_top; d; d = d->next)
+        if (strcmp(d->file, file) == 0) return d->handle;
+    void *h = dlopen(file, RTLD_NOW | RTLD_LOCAL);
+    if (!h) return nullptr;
+    SCR_DLL *d = new (std::nothrow) SCR_DLL{new (std::nothrow) char[strlen(file) + 1], h, dll_top};
+    if (!d || !d->file) {
+        if (d) delete d;
+        dlclose(h);
+        return nullptr;
+    }
+    strcpy(d->file, file);
+    dll_top = d;
+    return h;
+}
+
+// ---- script files ----
+
+int SCR_U::scr_file_open(const char *name, int access, int disposition, int type)
+{
+    int slot = 0;
+    while (slot < SCR_FILES && fd_type[slot]) slot++;
+    if (slot >= SCR_FILES || !name || type == 0) return -1;
+    int fl = (access & SCR_FA_READ) && (access & SCR_FA_WRITE) ? O_RDWR : (access & SCR_FA_WRITE) ? O_WRONLY : O_RDONLY;
+    switch (disposition) {
+    case SCR_CREATE_NEW: fl |= O_CREAT | O_EXCL; break;
+    case SCR_CREATE_ALWAYS: fl |= O_CREAT | O_TRUNC; break;
+    case SCR_OPEN_ALWAYS: fl |= O_CREAT; break;
+    case SCR_TRUNCATE_EXISTING: fl |= O_TRUNC; break;
+    default: break;
+    }
+    int fd = open(name, fl | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        KOV_LOG("CreateFile(%s) 失敗", name);
+        return -1;
+    }
+    fd_slot[slot] = fd;
+    fd_type[slot] = (unsigned char)type;
+    KOV_LOG("CreateFile(%s) 成功. handle=%d", name, fd);
+    return slot;
+}
+
+int SCR_U::scr_file_handle(int slot) const
+{
+    if (slot < 0 || slot >= SCR_FILES || !fd_type[slot]) return -1;
+    return fd_slot[slot];
+}
+
+int SCR_U::scr_file_ftype(int slot)
+{
+    if (slot < 0 || slot >= SCR_FILES) {
+        scr_set_SCRERR("ファイルハンドルが無効");
+        return -1;
+    }
+    if (!fd_type[slot]) {
+        scr_set_SCRERR("ファイルタイプ取得失敗");
+        return -1;
+    }
+    return fd_type[slot];
+}
+
+int SCR_U::scr_file_close(int slot)
+{
+    if (slot < 0 || slot >= SCR_FILES) {
+        scr_set_SCRERR("ファイルハンドルが無効");
+        return -1;
+    }
+    if (!fd_type[slot]) {
+        scr_set_SCRERR("ファイルクローズ状態");
+        return -1;
+    }
+    int fd = fd_slot[slot];
+    fd_slot[slot] = -1;
+    fd_type[slot] = 0;
+    if (close(fd) != 0) {
+        scr_set_SCRERR("ファイルクローズ失敗");
+        return -1;
+    }
+    KOV_LOG("CloseHandle(%d)", fd);
+    return 0;
+}
+
+void SCR_U::scr_file_closeall()
+{
+    for (int i = 0; i < SCR_FILES; i++)
+        if (fd_type[i]) scr_file_close(i);
+}

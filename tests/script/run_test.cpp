@@ -1,0 +1,165 @@
+// Whole scripts: status of main, or the error text of a failed link or run.
+#include <gtest/gtest.h>
+
+#include "scrtest.h"
+
+using namespace scrtest;
+
+namespace {
+
+struct CASE {
+    const char *name;
+    const char *text;
+    int status;           // expected main result when err is null
+    const char *err;      // expected error (link or run), null: runs
+};
+
+void check(const CASE &c)
+{
+    RUN r = run(c.text);
+    if (!c.err) {
+        EXPECT_TRUE(r.linked && r.ran) << c.name << ": " << kov::sj_to_utf8(r.err);
+        EXPECT_EQ(r.status, c.status) << c.name;
+    } else {
+        EXPECT_FALSE(r.linked && r.ran) << c.name;
+        EXPECT_EQ(kov::sj_to_utf8(r.err), kov::sj_to_utf8(c.err)) << c.name;
+    }
+}
+
+const CASE arith[] = {
+    {"div0", "main(){ return 1/0 + 7%0; }", 0, nullptr},
+    {"mod trunc", "main(){ return 7.9 % 2; }", 1, nullptr},
+    {"mod neg", "main(){ return -7 % 2; }", -1, nullptr},
+    {"shl64", "main(){ return 1 << 64; }", 0, nullptr},
+    {"shl neg", "main(){ return 1 << -1; }", 1, nullptr},
+    {"shl assign neg", "main(){ var x = 1; x <<= -1; return x; }", 0, nullptr},
+    {"str lt", "main(){ return \"abc\" < \"abd\"; }", 1, nullptr},
+    {"str eq", "main(){ return \"abc\" == \"abc\"; }", 1, nullptr},
+    {"str eq 0", "main(){ return \"abc\" == 0; }", 1, nullptr},
+    {"str eq empty", "main(){ return \"abc\" == \"\"; }", 1, nullptr},
+    {"str plus", "main(){ return \"ab\" + 1; }", 1, nullptr},
+    {"not str", "main(){ return !\"ab\"; }", 1, nullptr},
+    {"cast", "main(){ return (int)3.7 * 10; }", 37, nullptr},
+    {"cast var", "main(){ return (var)(2) + 1; }", 3, nullptr},
+    {"postfix", "main(){ var x = 5, y; y = x++; return y * 10 + x; }", 56, nullptr},
+    {"prefix", "main(){ var x = 5; return ++x * 10 + --x; }", 65, nullptr},
+    {"ternary", "main(){ var x = 0, y = 0; 1 ? x = 1 : (y = 2); return x * 10 + y; }", 10, nullptr},
+    {"ternary nest", "main(){ return 0 ? 1 : 0 ? 2 : 3; }", 3, nullptr},
+    {"andor", "main(){ return (2 && 3) * 10 + (0 || 0); }", 10, nullptr},
+    {"bits", "main(){ return (6 & 3) * 100 + (6 | 1) * 10 + (6 ^ 3); }", 275, nullptr},
+    {"neg not tilde", "main(){ return -(~0) + !0 + !5; }", 2, nullptr},
+    {"sizeof", "main(){ var s = \"abc\"; return sizeof(var) * 100 + sizeof s * 10 + sizeof(PUSH); }", 844, nullptr},
+    {"char const", "main(){ return 'A' + '\\n'; }", 75, nullptr},
+    {"octal hex", "main(){ return 010 + 0x1F; }", 39, nullptr},
+    {"strcat", "main(){ var s = \"ab\"; s &= \"cd\"; return s == \"abcd\"; }", 1, nullptr},
+    {"and assign num", "main(){ var s = 6; s &= 3; return s; }", 2, nullptr},
+    {"compound ops", "main(){ var x = 10; x += 5; x -= 3; x *= 2; x /= 4; x %= 4; return x; }", 2, nullptr},
+    {"div assign 0", "main(){ var x = 10; x /= 0; return x; }", 0, nullptr},
+    {"comma", "main(){ var x; x = (1, 2, 3); return x; }", 3, nullptr},
+    {"const assign", "main(){ const c = 1; c = 2; return 0; }", 0, "const c への代入"},
+    {"const inc", "main(){ const c = 1; ++c; return 0; }", 0, "const c への代入"},
+    {"dims mismatch", "main(){ var m[2][2]; return m[1]; }", 0, "2 次元変数 m を 1 次元で参照"},
+    {"bounds", "main(){ var a[3]; return a[3]; }", 0, "無効アクセス:a[0][3]"},
+    {"index limit", "main(){ var a[3]; return a[-1]; }", 0, "xo=-1 yo=0"},
+    {"missing bracket", "main(){ var a[3]; return a[1; }", 0, "] が必要"},
+    {"index once", "main(){ var a[3], i = 0; a[i++] + 1; return i; }", 1, nullptr},
+    {"index assign once", "main(){ var a[3], i = 0; a[i++] = 7; return i * 10 + a[0]; }", 17, nullptr},
+};
+
+const CASE decls[] = {
+    {"shape 1", "var a[] = {1,2,3}; main(){ return a[2]; }", 3, nullptr},
+    {"shape 2", "var m[][] = {{1,2},{3,4},{5,6}}; main(){ return m[2][1]; }", 6, nullptr},
+    {"fill rows", "var m[2][2] = {1,2,3,4}; main(){ return m[1][0]; }", 3, nullptr},
+    {"open one", "var m[2][] = {1}; main(){ return 0; }", 0, "行/列片方だけ不定な 2 次元配列"},
+    {"zero size", "var a[0]; main(){ return 0; }", 0, "要素数 0 の配列宣言は無効"},
+    {"too wide", "var a[1001]; main(){ return 0; }", 0, "xo=1001 yo=1"},
+    {"huge ok", "var m[1000000][1000]; main(){ m[999999][999] = 5; return m[999999][999]; }", 5, nullptr},
+    {"auto static", "auto static x; main(){ return 0; }", 0, "auto と static を同時に指定した"},
+    {"int not decl", "int x; main(){ return 0; }", 0, "構文誤り"},
+    {"typedef", "typedef var t; main(){ return 0; }", 0, "typedef は未サポート"},
+    {"enum", "enum {P, Q = 5, R,}; main(){ return P * 100 + Q * 10 + R; }", 56, nullptr},
+    {"pointer", "var *p = 4; main(){ return p; }", 4, nullptr},
+    {"init 1d", "var x = {1}; main(){ return 0; }", 0, "@x を 1 次配列で初期化"},
+    {"init over x", "var a[2] = {1,2,3}; main(){ return 0; }", 0, "@a 配列サイズ超過 xo=2"},
+    {"init over y", "var m[2][2] = {1,2,3,4,5}; main(){ return 0; }", 0, "@m 配列サイズ超過 yo=2"},
+    {"init empty", "var a[3] = {}; main(){ return 0; }", 0, "@a 初期値が空白"},
+    {"twice", "main(){ var x; var x; return 0; }", 0, "変数 x は定義済"},
+    {"inner hides", "main(){ var x = 1; { var x = 2; } return x; }", 1, nullptr},
+    {"gadget dims", "PUSH p[2]; main(){ return 0; }", 0, "p:次元指定は無効"},
+    {"gadget", "PUSH p; main(){ return sizeof(PUSH); }", 4, nullptr},
+    {"const expr var", "var n = 3; var a[n]; main(){ return 0; }", 0, "定数式で変数 n を参照"},
+    {"const expr const", "const n = 3; var a[n]; main(){ a[2] = 1; return a[2]; }", 1, nullptr},
+    {"static", "f(){ static s; s++; return s; } main(){ f(); f(); return f(); }", 3, nullptr},
+    {"static init", "f(){ static s = 10; s++; return s; } main(){ f(); return f(); }", 11, nullptr},
+    {"global local", "var g = 1; f(){ var g = 5; return g; } main(){ return f() * 10 + g; }", 51, nullptr},
+    {"static hidden", "f(){ static s = 1; return s; } h(){ return s; } main(){ f(); return h(); }", 0, "return に戻値がない"},
+};
+
+const CASE stats[] = {
+    {"while0", "main(){ var x = 0; while (0) x = 1; return x; }", 0, nullptr},
+    {"for break", "main(){ var i = 0; for (;;) { if (i++ >= 3) break; } return i; }", 4, nullptr},
+    {"for continue", "main(){ var i, s = 0; for (i = 0; i < 3; i++) { if (i == 1) continue; s += i; } return s; }", 2, nullptr},
+    {"switch 2", "main(){ var a=0,b=0,c=0,d=0; switch (2) { case 1: a = 1; case 2: b = 1; case 3: c = 1; break; default: d = 1; } return a*1000+b*100+c*10+d; }", 110, nullptr},
+    {"switch default", "main(){ var a=0,b=0,c=0; switch (5) { case 1: a = 1; default: b = 1; case 2: c = 1; } return a*100+b*10+c; }", 11, nullptr},
+    {"switch 1.9", "main(){ var a = 0; switch (1.9) { case 1: a = 1; break; case 2: a = 2; } return a; }", 1, nullptr},
+    {"dup case", "main(){ switch (2) { case 2: case 2: ; } return 0; }", 0, "複数の同一 case 文がある"},
+    {"dup case other", "main(){ switch (2) { case 3: case 3: ; } return 7; }", 7, nullptr},
+    {"dup default", "main(){ switch (2) { default: ; default: ; } return 0; }", 0, "複数の default 文がある"},
+    {"case outside", "main(){ case 1: ; return 0; }", 0, "switch 構文外に case 文がある"},
+    {"default outside", "main(){ default: ; return 0; }", 0, "switch 構文外に default 文がある"},
+    {"goto fwd", "main(){ var x = 0; goto L; x = 1; L: x += 10; return x; }", 10, nullptr},
+    {"goto back", "main(){ var x = 0; L: x++; if (x < 5) goto L; return x; }", 5, nullptr},
+    {"goto missing", "main(){ goto M; return 0; }", 0, "ラベル M: がない"},
+    {"break top", "main(){ break; return 0; }", 0, "for/do/while/switch 以外で break を使用"},
+    {"continue top", "main(){ continue; return 0; }", 0, "for/do/while 以外で continue を使用"},
+    {"void return value", "void f(){ return 1; } main(){ f(); return 0; }", 0, "; がない"},
+    {"return missing", "main(){ return; }", 0, "return に戻値がない"},
+    {"do", "main(){ var i = 0; do i++; while (i < 10); return i; }", 10, nullptr},
+    {"do break", "main(){ var i = 0; do { i++; if (i == 3) break; } while (1); return i; }", 3, nullptr},
+    {"nested loops", "main(){ var i, j, n = 0; for (i = 0; i < 4; i++) for (j = 0; j < i; j++) n++; return n; }", 6, nullptr},
+    {"while continue", "main(){ var i = 0, s = 0; while (i < 5) { i++; if (i % 2) continue; s += i; } return s; }", 6, nullptr},
+    {"if else", "main(){ var x; if (0) x = 1; else if (1) x = 2; else x = 3; return x; }", 2, nullptr},
+    // Blocks end their variables: a loop body declares afresh each pass.
+    {"loop body decl", "main(){ var i, s = 0; for (i = 0; i < 3; i++) { var t = i; s += t; } return s; }", 3, nullptr},
+    {"goto block decl", "main(){ var n = 0; L: { var t = 1; n += t; } if (n < 3) goto L; return n; }", 3, nullptr},
+    {"goto into block", "main(){ var n = 0; goto L; { var t; L: t = 5; n = t; } return n; }", 5, nullptr},
+    // A continue inside a switch goes to the loop around it; break stays the switch's.
+    {"switch continue", "main(){ var i, s = 0; for (i = 0; i < 4; i++) { switch (i) { case 1: continue; default: break; } s += 10; } return s; }", 30, nullptr},
+    {"switch break loop", "main(){ var i, n = 0; for (i = 0; i < 3; i++) { switch (i) { case 0: break; } n++; } return n; }", 3, nullptr},
+};
+
+const CASE funcs[] = {
+    {"no main", "f(){ return 1; }", 0, "関数 main() がない"},
+    {"no brace", "main(){ return 1;", 0, "構文誤り"},
+    {"prototype", "f(var a); main(){ return f(2); } f(var a){ return a * 3; }", 6, nullptr},
+    {"call before def", "main(){ return f(4); } f(var a){ return a + 1; }", 5, nullptr},
+    {"call missing", "main(){ return g(4); } f(var a){ return a + 1; }", 0, "関数 g() がない"},
+    {"dup def", "f(){ return 1; } f(){ return 2; } main(){ return 0; }", 0, "f 関数名重複"},
+    {"too many args", "f(var a){ return a; } main(){ return f(1, 2); }", 0, "f():引数 2 が過剰"},
+    {"too few args", "f(var a){ return a; } main(){ return f(); }", 0, "f(0):引数の数が不一致"},
+    {"main param", "main(var a){ return 0; }", 0, "第 1 引数がない"},
+    {"by value", "f(var a){ a = 9; return 0; } main(){ var x = 1; f(x); return x; }", 1, nullptr},
+    {"by ref", "f(var &a){ a = 9; return 0; } main(){ var x = 1; f(x); return x; }", 9, nullptr},
+    {"array shared", "f(var a[]){ a[1] = 9; return 0; } main(){ var x[3]; f(x); return x[1]; }", 9, nullptr},
+    {"array size", "f(var a[2]){ return 0; } main(){ var x[3]; return f(x); }", 0, "第 1 引数 X サイズ不一致(3!=2)"},
+    {"suppressed call", "var n; f(){ n++; return 1; } main(){ if (0) f(); 0 && f(); return n; }", 0, nullptr},
+    {"exit", "f(){ exit(3); } main(){ f(); return 9; }", 0, nullptr},
+    {"rec 100", "f(var n){ if (n <= 1) return 1; return f(n - 1) + 1; } main(){ return f(100); }", 100, nullptr},
+    {"rec 101", "f(var n){ if (n <= 1) return 1; return f(n - 1) + 1; } main(){ return f(101); }", 0, "return に戻値がない"},
+    {"builtin wins", "SUM(){ return 5; } main(){ var a[2] = {1, 2}; return SUM(a, 0, 0, 2, 1); }", 3, nullptr},
+    {"varargs", "f(var a, ...){ return a; } main(){ var n = 0; f(1, n++, n++); return n * 10 + f(4, 5); }", 24, nullptr},
+    {"void params", "f(void){ return 2; } main(){ return f(); }", 2, nullptr},
+    {"string result", "f(){ return \"ab\"; } main(){ return f() == \"ab\"; }", 1, nullptr},
+    {"fib", "fib(var n){ return n < 2 ? n : fib(n - 1) + fib(n - 2); } main(){ return fib(15); }", 610, nullptr},
+    {"builtin args", "main(){ return strlen(\"abc\") + strlen(5); }", 3, nullptr},
+    {"builtin few", "main(){ return strlen(); }", 0, "strlen():引数が不足"},
+    {"builtin many", "main(){ return strlen(\"a\", 1); }", 0, "strlen():引数が多すぎる"},
+    {"undefined var", "main(){ var s; s = 1 + x; return 0; }", 0, "構文誤り"},
+};
+
+TEST(Run, Arithmetic) { for (auto &c : arith) check(c); }
+TEST(Run, Declarations) { for (auto &c : decls) check(c); }
+TEST(Run, Statements) { for (auto &c : stats) check(c); }
+TEST(Run, Functions) { for (auto &c : funcs) check(c); }
+
+}  // namespace
