@@ -115,13 +115,21 @@ int SCR_U::scr_compound_stat(const char *&pos)
 {
     const char *p = pos;
     while (scr_decl(p, 1) == 0) KOV_LOG("DEC:%s", scr_line40col(p));
+    // The message of a declaration that failed is the one the syntax error after it carries.
+    char decl_err[SCR_ERRSIZE];
+    decl_err[0] = 0;
+    if (err_nowscr[0]) strcpy(decl_err, err_nowscr);
     for (;;) {
         if (scr_match_key(p, "}") == 0) {
             pos = p;
             return 0;
         }
         KOV_LOG("RUN:%s", scr_line40col(p));
-        if (scr_stat(p, 1) != 0) return -1;
+        if (scr_stat(p, 1) != 0) {
+            if (decl_err[0] && !err_nowscr[0]) scr_set_SCRERR("%s", decl_err);
+            return -1;
+        }
+        decl_err[0] = 0;
     }
 }
 
