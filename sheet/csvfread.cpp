@@ -299,7 +299,8 @@ namespace {
 
 // Sizes and options found by pass 1.
 struct PASS1 {
-    long long rows = 0, cols = 0;
+    long long rows = 0, cols = 0;   // cell lines, most fields on one
+    long long ysiz = 0, xsiz = 0;   // "FOP_YSIZ", "FOP_XSIZ"
     long long xoff = 0, yoff = 0;
     int opt = 0;
 };
@@ -315,8 +316,8 @@ template <class SRC> void pass1(SRC &src, CSV_FIELD &f, PASS1 &p)
             optline = p.opt = 1;
             op = opt_first(f, text);
             int v = opt_int(text);
-            if (op == OP_YSIZ) p.rows = std::max<long long>(p.rows, v);
-            if (op == OP_XSIZ) p.cols = std::max<long long>(p.cols, v);
+            if (op == OP_YSIZ) p.ysiz = std::max<long long>(p.ysiz, v);
+            if (op == OP_XSIZ) p.xsiz = std::max<long long>(p.xsiz, v);
             if (op == OP_YOFF) p.yoff = v;
             if (op == OP_XOFF) p.xoff = v;
         } else if (!optline && (f.len > 0 || end == END_FIELD)) {
@@ -332,6 +333,8 @@ template <class SRC> void pass1(SRC &src, CSV_FIELD &f, PASS1 &p)
         linecols = idx = 0;
         optline = 0;
     }
+    p.rows = std::max(p.rows, p.ysiz);
+    p.cols = std::max(p.cols, p.xsiz);
 }
 
 } // namespace

@@ -1,0 +1,116 @@
+// A small facade for the sheet file tests: a sheet with its file layer, a host that records what
+// it is handed, attention messages caught, and helpers to spell file texts.
+#pragma once
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "sheet/csvfile.h"
+#include "tests/ui/tmpdir.h"
+#include "ui/base/kovlog.h"
+
+namespace filetest {
+
+// Attention lines shown while it lives (the message-box hook).
+class Atts {
+public:
+    Atts()
+    {
+        all().clear();
+        kov::log_set_msgbox([](const char *t) { all().push_back(t); });
+    }
+    ~Atts() { kov::log_set_msgbox(nullptr); }
+    static std::vector<std::string> &all()
+    {
+        static std::vector<std::string> v;
+        return v;
+    }
+    std::string last() const { return all().empty() ? "" : all().back(); }
+};
+
+// A host with an editor text and a private folder for the transfer files.
+struct Host : CSV_HOST {
+    int has_editor = 0;
+    std::string ed_text, ed_name, tmpdir;
+    int scrlock = -1;
+    int csv_ed_text(std::string &text, std::string &name) override
+    {
+        if (!has_editor) return -1;
+        text = ed_text;
+        name = ed_name;
+        return 0;
+    }
+    std::string csv_tmp_dir() override { return tmpdir.empty() ? CSV_HOST::csv_tmp_dir() : tmpdir; }
+    void csv_scrlock_put(int lock) override { scrlock = lock; }
+    CSV_WINST &ws() { return host_ws; }
+    std::string &clip() { return host_clip; }
+};
+
+struct Sheet : CSV_U {
+    Host host;
+    CSVFILE_U file{*this, &host};
+    kovtest::TmpDir dir;
+    explicit Sheet(int xs = 10, int ys = 20)
+    {
+        csv_create(xs, ys);
+        host.tmpdir = dir.path;
+    }
+    std::string path(const std::string &name) const { return dir / name; }
+
+    // Loads bytes as a whole sheet (or into a region).
+    int load(const std::string &text, const CSV_RECT *region = nullptr, CSV_LOADED *ld = nullptr)
+    {
+        return file.csv_fload_mem(ld, text.data(), text.size(), region);
+    }
+    // The file text the writer makes.
+    std::string text(int mask = CSV_P_ALL, const CSV_RECT *region = nullptr)
+    {
+        std::string s;
+        file.csv_fwrite_mem(s, mask, region);
+        return s;
+    }
+    // A cell's value as one text: "" empty, "#<%.17g>" numbers, texts as they are.
+    std::string val(int x, int y) const
+    {
+        const CSV_CEL *c = csv_get_cel(x, y);
+        char buf[9];
+        if (csv_cel_type(c) == CSV_NUM) {
+            char b[64];
+            snprintf(b, sizeof b, "#%.17g", c->val.d);
+            return b;
+        }
+        const char *s = csv_cel_str(c, buf);
+        return s ? s : "";
+    }
+    std::string form(int x, int y) const
+    {
+        const char *f = csv_get_form(x, y);
+        return f ? f : "";
+    }
+    // Values of row y, columns 0..n-1, joined by '|'.
+    std::string row(int y, int n) const
+    {
+        std::string s;
+        for (int x = 0; x < n; x++) s += (x ? "|" : "") + val(x, y);
+        return s;
+    }
+};
+
+// STX and ETX spelled as '{' and '}' in test texts; "\n" as CR LF where asked.
+inline std::string sx(const std::string &t)
+{
+    std::string s;
+    for (char c : t) s += c == '{' ? CSV_STX : c == '}' ? CSV_ETX : c;
+    return s;
+}
+inline std::string crlf(const std::string &t)
+{
+    std::string s;
+    for (char c : t) {
+        if (c == '\n') s += '\r';
+        s += c;
+    }
+    return s;
+}
+
+} // namespace filetest

@@ -1,0 +1,273 @@
+// The reader: field splitting, value texts, prefixes, options, sizes, region loads.
+#include <gtest/gtest.h>
+
+#include "tests/sheet/file_facade.h"
+
+using filetest::crlf;
+using filetest::Sheet;
+using filetest::sx;
+
+TEST(FileRead, PlainCsvFromAnotherProgram)
+{
+    Sheet s;
+    s.host.ws().v[CSV_WS_FONTSIZ] = 16;
+    std::string text = crlf("name,qty,note\n\"Smith, J\",12.5,\"say \"\"hi\"\"\"\n\"12.5\",-3e2,\n");
+    CSV_LOADED ld;
+    ASSERT_EQ(s.load(text, nullptr, &ld), 0);
+    EXPECT_EQ(s.row(0, 3), "name|qty|note");
+    EXPECT_EQ(s.row(1, 3), "Smith, J|#12.5|say \"hi\"");
+    EXPECT_EQ(s.row(2, 3), "12.5|#-300|");
+    EXPECT_EQ(s.csv_get_type(0, 2), CSV_SSTR);   // quoted digits stay a text
+    // Sizes from the content; widths computed; the window state untouched.
+    EXPECT_EQ(s.csv_get_xs(), 3);
+    EXPECT_EQ(s.csv_get_ys(), 3);
+    EXPECT_EQ(s.csv_get_wide(0), 10);
+    EXPECT_EQ(s.host.ws().v[CSV_WS_FONTSIZ], 16);
+    EXPECT_EQ(ld.x1, 0);
+    EXPECT_EQ(ld.y1, 0);
+    EXPECT_EQ(ld.x2, 2);
+    EXPECT_EQ(ld.y2, 2);
+    EXPECT_EQ(ld.opt, 0);
+    EXPECT_EQ(s.csv_get_modify(), 0);
+}
+
+TEST(FileRead, ValueTexts)
+{
+    struct {
+        const char *field;
+        const char *want;
+    } rows[] = {
+        {"12.5", "#12.5"},
+        {" 7", "#7"},
+        {"+.5e1", "#5"},
+        {"1e999", "#1.7976931348623157e+308"},
+        {"\"12.5\"", "12.5"},
+        {"'abc'", "abc"},
+        {"'abc", "abc"},
+        {"\"abc", "abc"},
+        {"nan", "nan"},                  // only decimal numbers become numbers
+        {"inf", "inf"},
+        {"0x10", "0x10"},
+        {"1e", "1e"},
+        {"7 ", "7 "},
+        {"\"a\\x2Cb\\x22c\\x5Cd\"", "a,b\"c\\d"},
+        {"\"\\101\\n\\q\"", "A q"},      // LF is stored as a blank
+        {"\"a\"\"b\"", "a\"b"},
+        {"\"tail\\\"", "tail\\"},        // backslash before the closing quote stays
+        {"plain\\x41", "plainA"},
+        {"\"\x83\x5C\x95\x5C\"", "\x83\x5C\x95\x5C"},   // trail byte 0x5C is no escape
+        {"\"\"", ""},
+    };
+    for (auto &r : rows) {
+        Sheet s;
+        ASSERT_EQ(s.load(r.field), 0) << r.field;
+        EXPECT_EQ(s.val(0, 0), r.want) << r.field;
+    }
+}
+
+TEST(FileRead, LineEndsAndCounting)
+{
+    struct {
+        const char *text;
+        int xs, ys;
+        const char *row0, *last;
+    } rows[] = {
+        {"a,b\r\nc,d\r\n", 2, 2, "a|b", "c|d"},
+        {"a,b\nc,d", 2, 2, "a|b", "c|d"},          // no final line feed
+        {"a,b\n\nc\n", 2, 3, "a|b", "c|"},          // empty line = empty row
+        {"a,b,\n", 2, 1, "a|b", "a|b"},            // a trailing empty field does not count
+        {",,,\n", 3, 1, "||", "||"},               // empty fields followed by commas do
+        {"a\n,", 1, 2, "a", ""},                   // a last line with a comma counts
+        {"a\r\rb\n", 1, 1, "a  b", "a  b"},        // a lone CR is a byte of the text
+        {"\"x\ny\"\n", 1, 2, "x", "y\""},        // a line feed ends the line even in quotes
+    };
+    for (auto &r : rows) {
+        Sheet s;
+        ASSERT_EQ(s.load(r.text), 0) << r.text;
+        EXPECT_EQ(s.csv_get_xs(), r.xs) << r.text;
+        EXPECT_EQ(s.csv_get_ys(), r.ys) << r.text;
+        EXPECT_EQ(s.row(0, r.xs), r.row0) << r.text;
+        EXPECT_EQ(s.row(r.ys - 1, r.xs), r.last) << r.text;
+    }
+}
+
+TEST(FileRead, EmptyFileHoldsNoCells)
+{
+    Sheet s;
+    CSV_LOADED ld;
+    ASSERT_EQ(s.load("", nullptr, &ld), 0);
+    EXPECT_EQ(ld.x1, CSV_NOCELL);
+    EXPECT_EQ(ld.y2, CSV_NOCELL);
+    EXPECT_EQ(s.csv_get_xs(), 1);
+    EXPECT_EQ(s.csv_get_ys(), 1);
+}
+
+TEST(FileRead, Prefixes)
+{
+    Sheet s;
+    std::string text = sx("{060000}{=R0C1*2}{.0000000000000440},{.000000000000F03F}\n"
+                          "{=\"a\\x2Cb\"},{o;;170}\"x\",{.12}5\n"
+                          "{.000000000000F03}7,{123}9,{/5//1/}8\n");
+    ASSERT_EQ(s.load(text), 0);
+    EXPECT_EQ(s.val(0, 0), "#2.5");
+    EXPECT_EQ(s.form(0, 0), "R0C1*2");
+    EXPECT_EQ(s.csv_get_attr(0, 0, CSV_A_BACK), 6);
+    EXPECT_EQ(s.val(1, 0), "#1");
+    EXPECT_EQ(s.form(0, 1), "\"a,b\"");
+    EXPECT_EQ(s.val(0, 1), "");
+    // Out-of-range digits are ignored: 'o' (63) is no text colour, ';' (11) is no top line.
+    EXPECT_EQ(s.csv_get_attr(1, 1, CSV_A_TEXT), 0);
+    EXPECT_EQ(s.csv_get_attr(1, 1, CSV_A_BACK), 11);
+    EXPECT_EQ(s.csv_get_attr(1, 1, CSV_A_TOP), 0);
+    EXPECT_EQ(s.csv_get_attr(1, 1, CSV_A_LEFT), 1);
+    EXPECT_EQ(s.csv_get_attr(1, 1, CSV_A_INPUT), 7);
+    EXPECT_EQ(s.csv_get_attr(1, 1, CSV_A_FMT), 0);
+    EXPECT_EQ(s.val(1, 1), "x");
+    // A malformed number prefix is skipped; the value text then counts.
+    EXPECT_EQ(s.val(2, 1), "#5");
+    EXPECT_EQ(s.val(0, 2), "#7");
+    EXPECT_EQ(s.val(1, 2), "#9");       // unknown prefix skipped
+    EXPECT_EQ(s.csv_get_attr(2, 2, CSV_A_BACK), 5);   // '/' leaves a field alone
+    EXPECT_EQ(s.csv_get_attr(2, 2, CSV_A_INPUT), 1);
+    EXPECT_EQ(s.val(2, 2), "#8");
+}
+
+TEST(FileRead, LoneStxAndNul)
+{
+    Sheet s;
+    std::string text = sx("{abc,1\n");
+    text += std::string("x\0y,2\n", 6);
+    ASSERT_EQ(s.load(text), 0);
+    EXPECT_EQ(s.val(0, 0), "");
+    EXPECT_EQ(s.val(1, 0), "#1");
+    EXPECT_EQ(s.val(0, 1), "x");        // a NUL ends the field's text
+    EXPECT_EQ(s.val(1, 1), "#2");
+}
+
+TEST(FileRead, OptionsOfAWholeSheet)
+{
+    Sheet s;
+    std::string text = sx("{FOP_VER}1.00\n{FOP_YOFF}0\n{FOP_XOFF}0\n{FOP_YSIZ}50\n{FOP_XSIZ}300\n"
+                          "{FOP_SCRLOCK}1\n{FOP_WPBEEP}1\n{FOP_RNWID}7\n{FOP_CNROW}2\n{FOP_RNCOL}1\n"
+                          "{FOP_CYCLEMS}-4\n{FOP_DSPPOSX}3\n{FOP_FONTSIZ}24\n{FOP_FULLSIZ}1\n"
+                          "{FOP_FUTURE}9\n{FOP_WID}4,5,6\n"
+                          "a,b,c\n");
+    CSV_LOADED ld;
+    ASSERT_EQ(s.load(text, nullptr, &ld), 0);
+    EXPECT_EQ(s.csv_get_xs(), 300);
+    EXPECT_EQ(s.csv_get_ys(), 50);
+    EXPECT_EQ(s.csv_scrlock, 1);
+    EXPECT_EQ(s.csv_wpbeep, 1);
+    EXPECT_EQ(s.csv_rnwide, 7);
+    EXPECT_EQ(s.csv_cnrow, 2);
+    EXPECT_EQ(s.csv_rncol, 1);
+    EXPECT_EQ(s.csv_cyclems, 0);
+    EXPECT_EQ(s.csv_get_wide(0), 4);
+    EXPECT_EQ(s.csv_get_wide(2), 6);
+    EXPECT_EQ(s.csv_get_wide(3), 10);
+    EXPECT_EQ(s.host.ws().v[CSV_WS_DSPPOSX], 3);
+    EXPECT_EQ(s.host.ws().v[CSV_WS_FONTSIZ], 24);
+    EXPECT_EQ(s.host.ws().v[CSV_WS_FULLSIZ], 1);
+    EXPECT_EQ(s.host.ws().v[CSV_WS_DSPPOSY], -1);
+    EXPECT_EQ(s.row(0, 3), "a|b|c");
+    EXPECT_EQ(ld.x2, 299);
+    EXPECT_EQ(ld.y2, 49);
+    EXPECT_EQ(ld.opt, 1);
+}
+
+TEST(FileRead, SizesHeldToTheLimits)
+{
+    struct {
+        std::string text;
+        int xs, ys;
+    } rows[] = {
+        {sx("{FOP_YSIZ}2147483647\n{FOP_XSIZ}99999999999\n"), CSV_MAX_XS, CSV_MAX_YS},
+        {sx("{FOP_YSIZ}-5\n{FOP_XSIZ}-2147483648\nx\n"), 1, 1},
+        {std::string(1000000, ',') + "\n", CSV_MAX_XS, 1},
+        {std::string(1500, ',') + "last\n", CSV_MAX_XS, 1},
+    };
+    for (auto &r : rows) {
+        Sheet s;
+        ASSERT_EQ(s.load(r.text), 0);
+        EXPECT_EQ(s.csv_get_xs(), r.xs);
+        EXPECT_EQ(s.csv_get_ys(), r.ys);
+    }
+}
+
+TEST(FileRead, LongFieldIsCut)
+{
+    Sheet s;
+    std::string text = "\"" + std::string(20000, 'a') + "\",2\n";
+    ASSERT_EQ(s.load(text), 0);
+    EXPECT_EQ(s.val(0, 0).size(), size_t(CSV_FLD_MAX - 1));   // the opening quote took a byte
+    EXPECT_EQ(s.val(1, 0), "#2");
+}
+
+TEST(FileRead, RegionLoad)
+{
+    Sheet s(10, 20);
+    for (int y = 0; y < 20; y++)
+        for (int x = 0; x < 10; x++) s.csv_put_num(x, y, x + 100 * y);
+    s.csv_set_attr(4, 6, CSV_A_BACK, 3);
+    s.csv_set_attr(5, 5, CSV_A_BACK, 3);
+    s.csv_scrlock = 0;
+    CSV_RECT r = {4, 5, 8, 9};
+    CSV_LOADED ld;
+    // A values-only file: cleared area 2 x 2 (empty fields clear too), attributes kept.
+    ASSERT_EQ(s.load("a,\n,d\n", &r, &ld), 0);
+    EXPECT_EQ(s.row(5, 7), "#500|#501|#502|#503|a||#506");
+    EXPECT_EQ(s.row(6, 7), "#600|#601|#602|#603||d|#606");
+    EXPECT_EQ(s.csv_get_attr(4, 6, CSV_A_BACK), 3);
+    EXPECT_EQ(ld.x1, 0);
+    EXPECT_EQ(ld.x2, 1);
+    EXPECT_EQ(s.csv_get_xs(), 10);
+    s.csv_set_attr(4, 5, CSV_A_BACK, 3);
+    // With option lines attributes are cleared too, and sheet options are not taken.
+    ASSERT_EQ(s.load(sx("{FOP_SCRLOCK}1\n{FOP_XOFF}3\n{FOP_YOFF}4\n{FOP_WID}2,2\nq\n"), &r, &ld), 0);
+    EXPECT_EQ(s.csv_get_attr(5, 5, CSV_A_BACK), 3);
+    EXPECT_EQ(s.csv_get_attr(4, 5, CSV_A_BACK), 0);
+    EXPECT_EQ(s.val(4, 5), "q");
+    EXPECT_EQ(s.csv_scrlock, 0);
+    EXPECT_EQ(s.csv_get_wide(0), 10);
+    EXPECT_EQ(ld.x1, 3);
+    EXPECT_EQ(ld.y1, 4);
+    EXPECT_EQ(ld.x2, 3);
+    // Cells past the sheet's edge are dropped.
+    CSV_RECT edge = {9, 19, 9, 19};
+    ASSERT_EQ(s.load("x,y\nz\n", &edge), 0);
+    EXPECT_EQ(s.val(9, 19), "x");
+}
+
+TEST(FileRead, MissingFile)
+{
+    Sheet s(5, 5);
+    s.csv_put_num(1, 1, 3);
+    s.file.csv_defxs = 4;
+    s.file.csv_defys = 6;
+    CSV_RECT r = {0, 0, 1, 1};
+    // Into a region: nothing to load, the sheet stays.
+    EXPECT_EQ(s.file.csv_fload(nullptr, s.path("none.kov").c_str(), &r), -1);
+    EXPECT_EQ(s.val(1, 1), "#3");
+    // Whole sheet: an empty sheet of the default size.
+    EXPECT_EQ(s.file.csv_fload(nullptr, s.path("none.kov").c_str(), nullptr), 0);
+    EXPECT_EQ(s.val(1, 1), "");
+    EXPECT_EQ(s.csv_get_xs(), 4);
+    EXPECT_EQ(s.csv_get_ys(), 6);
+}
+
+TEST(FileRead, FileLoadGrowsToDefaultAndAppliesLock)
+{
+    Sheet s;
+    kovtest::spit(s.path("a.kov"), sx("{FOP_SCRLOCK}1\r\n1,2\r\n"));
+    CSV_LOADED ld;
+    ASSERT_EQ(s.file.csv_fload(&ld, s.path("a.kov").c_str(), nullptr), 0);
+    EXPECT_EQ(s.csv_get_xs(), 256);
+    EXPECT_EQ(s.csv_get_ys(), 10000);
+    EXPECT_EQ(s.row(0, 2), "#1|#2");
+    EXPECT_EQ(s.host.scrlock, 1);
+    EXPECT_EQ(s.csv_get_modify(), 0);
+    // A folder is no sheet file: the load fails, an empty sheet remains.
+    EXPECT_EQ(s.file.csv_fload(&ld, s.dir.path.c_str(), nullptr), -1);
+    EXPECT_EQ(s.val(0, 0), "");
+    EXPECT_EQ(s.csv_get_xs(), 256);
+}

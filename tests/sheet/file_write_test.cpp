@@ -1,0 +1,285 @@
+// The writer: field texts, the option header, save by name, the script file, and files that are
+// replaced only once complete.
+#include <gtest/gtest.h>
+
+#include <cfloat>
+#include <cmath>
+#include <csignal>
+#include <cstring>
+#include <dirent.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+
+#include "tests/sheet/file_facade.h"
+
+using filetest::Atts;
+using filetest::crlf;
+using filetest::Sheet;
+using filetest::sx;
+using kovtest::slurp;
+using kovtest::spit;
+
+namespace {
+
+// Names in a folder.
+std::vector<std::string> ls(const std::string &dir)
+{
+    std::vector<std::string> v;
+    DIR *d = opendir(dir.c_str());
+    while (struct dirent *e = d ? readdir(d) : nullptr)
+        if (strcmp(e->d_name, ".") && strcmp(e->d_name, "..")) v.push_back(e->d_name);
+    if (d) closedir(d);
+    std::sort(v.begin(), v.end());
+    return v;
+}
+
+} // namespace
+
+TEST(FileWrite, ValuesOnly)
+{
+    Sheet s;
+    s.csv_put_num(0, 0, 0.1);
+    s.csv_put_num(1, 0, 1.0 / 3);
+    s.csv_put_num(2, 0, 1e20);
+    s.csv_put_num(3, 0, -0.0);
+    s.csv_put_num(0, 2, 123456789012345678.0);
+    s.csv_put_str(1, 2, "a,\"b\\");
+    s.csv_put_form(2, 2, "R0C0");
+    s.csv_set_attr(4, 3, CSV_A_BACK, 6);
+    EXPECT_EQ(s.text(CSV_P_VAL),
+              "0.1,0.3333333333333333,1e+20,-0\r\n"
+              "\r\n"
+              "1.234567890123457e+17,\"a\\x2C\\x22b\\x5C\"\r\n");
+}
+
+TEST(FileWrite, FieldsOfTheFullFormat)
+{
+    Sheet s(3, 3);
+    s.csv_put_num(0, 0, 0.1);
+    s.csv_put_str(1, 0, "abc");
+    s.csv_put_form(0, 1, "\"x,y\"&R0C0");
+    s.csv_put_num(0, 1, 2.5);
+    s.csv_set_attr(0, 1, CSV_A_BACK, 6);
+    s.csv_set_attr(1, 1, CSV_A_TEXT, 12);
+    s.csv_set_attr(1, 1, CSV_A_FMT, 63);
+    std::string t = s.text();
+    EXPECT_NE(t.find(sx("\r\n{.9A9999999999B93F},\"abc\"\r\n{060000}{=\\x22x\\x2Cy\\x22&R0C0}{.0000000000000440},"
+                        "{<0000o}\r\n")),
+              std::string::npos)
+        << t;
+}
+
+TEST(FileWrite, OptionHeader)
+{
+    Sheet s(3, 4);
+    s.csv_scrlock = 1;
+    s.csv_cnrow = 2;
+    s.csv_cyclems = 250;
+    s.csv_set_wide(1, 7);
+    s.host.ws().v[CSV_WS_FONTSIZ] = 16;
+    s.csv_put_str(0, 0, "a");
+    EXPECT_EQ(s.text(), sx(crlf("{FOP_VER}1.00\n{FOP_YOFF}0\n{FOP_XOFF}0\n{FOP_YSIZ}4\n{FOP_XSIZ}3\n"
+                                "{FOP_SCRLOCK}1\n{FOP_WPBEEP}0\n{FOP_RNWID}5\n{FOP_CNROW}2\n{FOP_RNCOL}-1\n"
+                                "{FOP_CYCLEMS}250\n{FOP_DSPPOSX}-1\n{FOP_DSPPOSY}-1\n{FOP_CSRPOSX}-1\n"
+                                "{FOP_CSRPOSY}-1\n{FOP_DSPSIZX}-1\n{FOP_DSPSIZY}-1\n{FOP_FONTSIZ}16\n"
+                                "{FOP_TOOLBAR}-1\n{FOP_STATBAR}-1\n{FOP_ROWNAME}-1\n{FOP_COLNAME}-1\n"
+                                "{FOP_HSCROLL}-1\n{FOP_VSCROLL}-1\n{FOP_FULLSIZ}-1\n{FOP_WID}10,7,10\n"
+                                "\"a\"\n")));
+    // A region: its origin and size, then only its rows and columns.
+    CSV_RECT r = {1, 2, 2, 3};
+    s.csv_put_num(2, 3, 1);
+    std::string t = s.text(CSV_P_ALL, &r);
+    EXPECT_NE(t.find(sx("{FOP_YOFF}2\r\n{FOP_XOFF}1\r\n{FOP_YSIZ}2\r\n{FOP_XSIZ}2\r\n")), std::string::npos);
+    std::string tail = sx("{FOP_WID}10,7,10\r\n,\r\n,{.000000000000F03F}\r\n");
+    ASSERT_GT(t.size(), tail.size());
+    EXPECT_EQ(t.substr(t.size() - tail.size()), tail);
+}
+
+TEST(FileWrite, LongTextAndDoubleByte)
+{
+    Sheet s;
+    std::string big(5000, 'x');
+    s.csv_put_str(0, 0, big.c_str());
+    // 4094 bytes then a double-byte character across the cut: it is left out whole.
+    std::string cut = std::string(4094, 'y') + "\x95\x5C";
+    s.csv_put_str(0, 1, cut.c_str());
+    s.csv_put_str(0, 2, "\x83\x5C\x81\x22\x81");   // a broken pair and a lone lead byte at the end
+    std::string t = s.text(CSV_P_VAL);
+    EXPECT_EQ(t.substr(0, 4099), "\"" + std::string(4095, 'x') + "\"\r\n");
+    EXPECT_EQ(t.substr(4099, 4098), "\"" + std::string(4094, 'y') + "\"\r\n");
+    EXPECT_EQ(t.substr(8197), "\"\x83\x5C\\x81\\x22\\x81\"\r\n");
+    Sheet back;
+    ASSERT_EQ(back.load(t), 0);
+    EXPECT_EQ(back.val(0, 2), "\x83\x5C\x81\x22\x81");
+}
+
+TEST(FileWrite, RoundTripKeepsEverything)
+{
+    Sheet s(6, 8);
+    const double nums[] = {0.1, -0.0, 1.0 / 3, DBL_MAX, -DBL_MIN, 1e-300, 123456789.125, 2.0 / 3e10,
+                           std::nan("")};
+    for (int i = 0; i < 9; i++) s.csv_put_num(i % 6, i / 6, nums[i]);
+    const char *texts[] = {"a,b", "q\"uote", "back\\slash", "\x83\x5C\x95\x5C\x8F\x5C", "'single",
+                           "12.5", "", "\xB1\xB2 kana"};
+    for (int i = 0; i < 8; i++) s.csv_put_str(i % 6, 2 + i / 6, texts[i]);
+    s.csv_put_form(0, 4, "\"tab\there\\n\r,\x03\"&R[-1]C");
+    s.csv_put_form(1, 4, "R1C1+R[1]C[-1]");
+    s.csv_put_num(1, 4, 7);
+    int attrs[6] = {12, 15, 1, 1, 7, 63};
+    for (int f = 1; f <= 6; f++) s.csv_set_attr(2, 4, f, attrs[f - 1]);
+    s.csv_set_attr(3, 5, CSV_A_TOP, 1);
+    s.csv_rnwide = 9;
+    s.csv_wpbeep = 1;
+    s.csv_set_wide(5, 33);
+    for (int i = 0; i < CSV_WS_COUNT; i++) s.host.ws().v[i] = i * 3;
+    ASSERT_EQ(s.file.csv_fsave(s.path("r.kov").c_str(), nullptr), 0);
+
+    Sheet b;
+    b.file.csv_defxs = b.file.csv_defys = 1;
+    ASSERT_EQ(b.file.csv_fload(nullptr, s.path("r.kov").c_str(), nullptr), 0);
+    EXPECT_EQ(b.csv_get_xs(), 6);
+    EXPECT_EQ(b.csv_get_ys(), 8);
+    b.file.csv_defxs = 256;   // back to the usual: rows are written up to their last cell
+    b.file.csv_defys = 10000;
+    for (int y = 0; y < 8; y++) {
+        for (int x = 0; x < 6; x++) {
+            const CSV_CEL *c1 = s.csv_get_cel(x, y), *c2 = b.csv_get_cel(x, y);
+            EXPECT_EQ(CSV_U::csv_cel_use(c1), CSV_U::csv_cel_use(c2)) << x << "," << y;
+            if (!c1 || !c2) continue;
+            EXPECT_EQ(c1->flags, c2->flags) << x << "," << y;
+            if (CSV_U::csv_cel_type(c1) == CSV_NUM) {
+                EXPECT_EQ(memcmp(&c1->val.d, &c2->val.d, 8), 0) << x << "," << y;
+            }
+            EXPECT_EQ(s.val(x, y), b.val(x, y));
+            EXPECT_EQ(s.form(x, y), b.form(x, y));
+        }
+    }
+    EXPECT_EQ(b.csv_rnwide, 9);
+    EXPECT_EQ(b.csv_wpbeep, 1);
+    EXPECT_EQ(b.csv_get_wide(5), 33);
+    for (int i = 0; i < CSV_WS_COUNT; i++) EXPECT_EQ(b.host.ws().v[i], i * 3);
+    // Written again, the file is the same byte for byte.
+    ASSERT_EQ(b.file.csv_fsave(s.path("r2.kov").c_str(), nullptr), 0);
+    EXPECT_EQ(slurp(s.path("r.kov")), slurp(s.path("r2.kov")));
+}
+
+TEST(FileWrite, SaveByName)
+{
+    Atts atts;
+    Sheet s;
+    s.csv_put_num(0, 0, 1);
+    ASSERT_EQ(s.file.csv_save_name(s.path("plain").c_str(), nullptr), 0);
+    EXPECT_EQ(slurp(s.path("plain.kov")).substr(0, 9), sx("{FOP_VER}"));
+    ASSERT_EQ(s.file.csv_save_name(s.path("x.CSV").c_str(), nullptr), 0);
+    EXPECT_EQ(slurp(s.path("x.CSV")), "1\r\n");
+    ASSERT_EQ(s.file.csv_save_name(s.path("x.Txt").c_str(), nullptr), 0);
+    EXPECT_EQ(slurp(s.path("x.Txt")), "1\r\n");
+    ASSERT_EQ(s.file.csv_save_name(s.path("d.ir/noext").c_str(), nullptr), -1);   // no such folder
+    // A tiny default size writes every cell of every row.
+    s.file.csv_defxs = s.file.csv_defys = 1;
+    ASSERT_EQ(s.file.csv_save_name(s.path("all.csv").c_str(), nullptr), 0);
+    std::string all = slurp(s.path("all.csv"));
+    EXPECT_EQ(all.substr(0, 12), "1,,,,,,,,,\r\n");
+    EXPECT_EQ(all.size(), 12u + 19 * 11);
+}
+
+TEST(FileWrite, ModifiedFlag)
+{
+    Sheet s;
+    s.csv_put_num(0, 0, 1);
+    CSV_RECT r = {0, 0, 1, 1};
+    ASSERT_EQ(s.file.csv_fsave(s.path("part.kov").c_str(), &r), 0);
+    EXPECT_EQ(s.csv_get_modify(), 1);   // a region is no save of the sheet
+    ASSERT_EQ(s.file.csv_fsave(s.path("whole.kov").c_str(), nullptr), 0);
+    EXPECT_EQ(s.csv_get_modify(), 0);
+}
+
+TEST(FileWrite, ScriptFileFollowsTheEditor)
+{
+    Sheet s;
+    std::string scr = s.path("a.scr");
+    spit(scr, "old\r\n");
+    // No editor: the script file is left alone.
+    ASSERT_EQ(s.file.csv_fsave(s.path("a.kov").c_str(), nullptr), 0);
+    EXPECT_EQ(slurp(scr), "old\r\n");
+    s.host.has_editor = 1;
+    s.host.ed_name = scr;
+    s.host.ed_text = "main()\n{\r\n}\n";
+    ASSERT_EQ(s.file.csv_fsave(s.path("a.kov").c_str(), nullptr), 0);
+    EXPECT_EQ(slurp(scr), "main()\r\n{\r\n}\r\n");
+    // A region save leaves it; an empty editor deletes it.
+    s.host.ed_text = "";
+    CSV_RECT r = {0, 0, 0, 0};
+    ASSERT_EQ(s.file.csv_fsave(s.path("a.kov").c_str(), &r), 0);
+    EXPECT_TRUE(kovtest::exists(scr));
+    ASSERT_EQ(s.file.csv_fsave(s.path("a.kov").c_str(), nullptr), 0);
+    EXPECT_FALSE(kovtest::exists(scr));
+    ASSERT_EQ(s.file.csv_fsave(s.path("a.kov").c_str(), nullptr), 0);   // nothing to delete
+    // A script that cannot be written fails the save.
+    s.host.ed_text = "x";
+    s.host.ed_name = s.path("no/such.scr");
+    EXPECT_EQ(s.file.csv_fsave(s.path("a.kov").c_str(), nullptr), -1);
+}
+
+TEST(FileWrite, FailedCreateKeepsTheOldFile)
+{
+    Atts atts;
+    Sheet s;
+    s.csv_put_num(0, 0, 1);
+    std::string d = s.path("sub.kov");
+    ASSERT_EQ(mkdir(d.c_str(), 0700), 0);
+    EXPECT_EQ(s.file.csv_fwrite(d.c_str(), CSV_P_ALL, nullptr), -1);
+    EXPECT_EQ(atts.last(), d + " 作成失敗");
+    std::string deep = s.path("none/x.kov");
+    EXPECT_EQ(s.file.csv_fwrite(deep.c_str(), CSV_P_ALL, nullptr), -1);
+    EXPECT_EQ(atts.last(), deep + " 作成失敗");
+    EXPECT_EQ(ls(s.dir.path), std::vector<std::string>{"sub.kov"});
+    EXPECT_EQ(s.csv_get_modify(), 1);
+}
+
+// In a child limited to a small file size (SIGXFSZ ignored, so writes fail with EFBIG), a save
+// fails with the write message and the previous file stays as it was.
+TEST(FileWrite, FailedWriteKeepsTheOldFile)
+{
+    Sheet s(20, 5000);
+    for (int y = 0; y < 5000; y++) s.csv_put_str(0, y, "some text to fill the file");
+    std::string name = s.path("keep.kov");
+    spit(name, "previous content\r\n");
+    chmod(name.c_str(), 0640);
+    pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        signal(SIGXFSZ, SIG_IGN);
+        struct rlimit rl = {4096, 4096};
+        setrlimit(RLIMIT_FSIZE, &rl);
+        Atts atts;
+        int rc = s.file.csv_fsave(name.c_str(), nullptr);
+        _exit(rc == -1 && atts.last() == name + " 書込失敗" ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(slurp(name), "previous content\r\n");
+    EXPECT_EQ(ls(s.dir.path), std::vector<std::string>{"keep.kov"});
+    // Without the limit the save replaces it and keeps its permissions.
+    ASSERT_EQ(s.file.csv_fsave(name.c_str(), nullptr), 0);
+    struct stat st;
+    ASSERT_EQ(stat(name.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+    EXPECT_GT(st.st_size, 5000 * 28);
+}
+
+TEST(FileWrite, SymbolicLinkIsWrittenThrough)
+{
+    Sheet s;
+    s.csv_put_num(0, 0, 2);
+    std::string real = s.path("real.csv"), link = s.path("link.csv");
+    spit(real, "old\r\n");
+    ASSERT_EQ(symlink(real.c_str(), link.c_str()), 0);
+    ASSERT_EQ(s.file.csv_save_name(link.c_str(), nullptr), 0);
+    struct stat st;
+    ASSERT_EQ(lstat(link.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_EQ(slurp(real), "2\r\n");
+}
