@@ -4,6 +4,7 @@
 #pragma once
 #include "app/kovpath.h"
 #include "app/kovset.h"
+#include "script/scr.h"
 #include "sheet/csv.h"
 #include "ui/base/kovprof.h"
 
@@ -27,7 +28,7 @@ using kov_scr_runner = int (*)(KOV_U &kov, const char *scr);
 void kov_set_sheet_loader(kov_sheet_loader fn);
 void kov_set_scr_runner(kov_scr_runner fn);
 
-class KOV_U : public CSV_U {
+class KOV_U : public CSV_U, public SCR_U {
 public:
     KOV_U();
     ~KOV_U() override;

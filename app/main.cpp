@@ -1,5 +1,6 @@
 // kovash: the program entry. Each command-line service adds its line here.
 #include "app/kov.h"
+#include "app/scrhost.h"
 
 #include <cstring>
 
@@ -35,7 +36,7 @@ int main(int argc, char **argv)
     }
 
     // Services that the start-up calls back install themselves here:
-    //   script run of a ".scr" argument: kov_set_scr_runner(...);
+    kov_set_scr_runner(scr_run_file);
     //   sheet file loading:               kov_set_sheet_loader(...);
 
     KOV_U &kov = kov_app();

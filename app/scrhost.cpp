@@ -1,0 +1,79 @@
+// Command-line script runs.
+#include "app/scrhost.h"
+
+#include <cstdio>
+
+#include "app/kov.h"
+#include "ui/base/kovlog.h"
+#include "ui/base/kovtext.h"
+
+long SCRHOST_U::scr_host_callback(int code, intptr_t arg)
+{
+    if (code == SCRCB_PAUSE && arg) {   // nobody to press CONT: show the text and go on
+        fprintf(stderr, "pause: %s\n", kov::sj_to_utf8((const char *)arg).c_str());
+        return 0;
+    }
+    if (code == SCRCB_ONESTEP && budget >= 0 && ++steps > budget) return -1;
+    return 0;
+}
+
+void SCRHOST_U::scr_host_showerr(const char *txt, const char *pos, const char *msg)
+{
+    err_msg = msg ? msg : "";
+    err_row = err_col = -1;
+    SCR_LEX::scr_text2rowcol(txt, pos, err_row, err_col);
+}
+
+int scr_read_file(const char *path, std::string &text)
+{
+    FILE *f = fopen(path, "rb");
+    if (!f) return -1;
+    text.clear();
+    char buf[65536];
+    size_t n;
+    int cr = 0;   // a CR waiting to see whether LF follows
+    while ((n = fread(buf, 1, sizeof buf, f)) > 0) {
+        for (size_t i = 0; i < n; i++) {
+            if (cr && buf[i] != '\n') text += '\r';
+            cr = buf[i] == '\r';
+            if (!cr) text += buf[i];
+        }
+    }
+    if (cr) text += '\r';
+    int bad = ferror(f);
+    fclose(f);
+    return bad ? -1 : 0;
+}
+
+static void print_err(const char *path, int row, int col, const char *msg)
+{
+    fprintf(stderr, "%s:%d:%d: %s\n", path, row + 1, col + 1, kov::sj_to_utf8(msg ? msg : "").c_str());
+}
+
+int scr_run_file(KOV_U &kov, const char *path)
+{
+    static SCRHOST_U host;
+    if (scr_read_file(path, host.text) != 0) {
+        fprintf(stderr, "%s: %s\n", path, kov::sj_to_utf8("読込み失敗").c_str());
+        return -1;
+    }
+    host.stamp++;
+    kov.scr_csv = &kov;
+    kov.scr_host = &host;
+    kov.scr_edit = &host;
+    kov.scr_make_stbl(0);
+    if (kov.scr_prepare(PREP_SCRIPT_BEGIN) != 0) {
+        print_err(path, host.err_row, host.err_col,
+                  host.err_msg.empty() ? kov.scr_get_nowerr() : host.err_msg.c_str());
+        return -1;
+    }
+    int st = 0;
+    int rc = kov.scr_do_allstep(kov.scr_text, &st);
+    if (rc != 0) {
+        int row = -1, col = -1;
+        if (kov.scr_errpos) SCR_LEX::scr_text2rowcol(kov.scr_text, kov.scr_errpos, row, col);
+        print_err(path, row, col, kov.scr_get_nowerr());
+    }
+    kov.scr_prepare(PREP_SCRIPT_END);
+    return rc != 0 ? -1 : st;
+}
