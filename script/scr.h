@@ -33,7 +33,7 @@ enum { SCR_CREATE_NEW = 1, SCR_CREATE_ALWAYS = 2, SCR_OPEN_EXISTING = 3, SCR_OPE
        SCR_TRUNCATE_EXISTING = 5 };
 // Native nesting allowed to constructs (expressions, statements, calls together): well inside
 // the default 8 MB stack even with sanitizers (see tests/script/deep_test.cpp).
-constexpr int SCR_DEEP_MAX = 2500;
+constexpr int SCR_DEEP_MAX = 1500;
 
 // Script control transfers, thrown by value.
 enum E_GOTO { E_GOTO_LABEL };

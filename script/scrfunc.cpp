@@ -560,9 +560,11 @@ int SCR_U::scr_func_fmtcall(const char *&pos, VAL_U &val, const FN_DEF *fn)
 
 // ---- host hook ----
 
+// Also while the link pass runs code (a function called by a file-level initializer), so that
+// such code can be stopped like any run.
 void SCR_U::scr_callback(int code, intptr_t arg)
 {
-    if (ctx.scr_pass != 2 || sup() || !scr_host) return;
+    if (ctx.scr_pass < 1 || sup() || !scr_host) return;
     if (scr_host->scr_host_callback(code, arg) == -1) throw E_EXIT(1);
 }
 

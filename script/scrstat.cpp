@@ -13,6 +13,7 @@
 //   for       : "for" "(" [exp] ";" [exp] ";" [exp] ")" statement
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "script/scr.h"
 #include "ui/base/kovlog.h"
@@ -40,7 +41,7 @@ int SCR_U::scr_stat(const char *&pos, int execute)
     DEEP deep(*this);
     if (!deep.ok) return -1;
     if (!execute) ctx.st_noexect++;
-    if (ctx.scr_pass == 2 && !sup()) scr_callback(SCRCB_ONESTEP, (intptr_t)pos);
+    if (!sup()) scr_callback(SCRCB_ONESTEP, (intptr_t)pos);
     scr_set_SCRERR(nullptr);
     scr_set_FNCERR(nullptr);
     const char *start = pos;
@@ -116,9 +117,8 @@ int SCR_U::scr_compound_stat(const char *&pos)
     const char *p = pos;
     while (scr_decl(p, 1) == 0) KOV_LOG("DEC:%s", scr_line40col(p));
     // The message of a declaration that failed is the one the syntax error after it carries.
-    char decl_err[SCR_ERRSIZE];
-    decl_err[0] = 0;
-    if (err_nowscr[0]) strcpy(decl_err, err_nowscr);
+    std::string decl_err;   // kept off the stack: blocks nest deeply
+    if (err_nowscr[0]) decl_err = err_nowscr;
     for (;;) {
         if (scr_match_key(p, "}") == 0) {
             pos = p;
@@ -126,10 +126,10 @@ int SCR_U::scr_compound_stat(const char *&pos)
         }
         KOV_LOG("RUN:%s", scr_line40col(p));
         if (scr_stat(p, 1) != 0) {
-            if (decl_err[0] && !err_nowscr[0]) scr_set_SCRERR("%s", decl_err);
+            if (!decl_err.empty() && !err_nowscr[0]) scr_set_SCRERR("%s", decl_err.c_str());
             return -1;
         }
-        decl_err[0] = 0;
+        decl_err.clear();
     }
 }
 

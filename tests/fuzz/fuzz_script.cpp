@@ -1,0 +1,72 @@
+// Links and runs arbitrary script text, and evaluates it as a cell formula. The host stops a run
+// after a statement budget, so endless loops end; nothing may crash, leak or hang.
+#include <cstdint>
+#include <cstring>
+#include <string>
+
+#include "script/scr.h"
+#include "sheet/csv.h"
+
+namespace {
+
+struct HOST : SCR_HOST, SCR_EDIT {
+    std::string text;
+    long stamp = 0, steps = 0;
+    long scr_host_callback(int code, intptr_t) override
+    {
+        return code == SCRCB_ONESTEP && ++steps > 3000 ? -1 : 0;
+    }
+    const char *scr_edit_text() override { return text.c_str(); }
+    long scr_edit_stamp() override { return stamp; }
+};
+
+// exit(code)
+int fn_exit(SCR_U &, const FN_CALL &c, FN_RET &) { throw E_EXIT(c.arg[0].i); }
+// len(text)
+int fn_len(SCR_U &, const FN_CALL &c, FN_RET &r) { r.L = (int64_t)strlen(c.arg[0].s); return 0; }
+// first(range): the first number of a range
+int fn_first(SCR_U &, const FN_CALL &c, FN_RET &r)
+{
+    r.d = c.arg[0].g ? c.arg[0].g->gj_getd(c.arg[1].i, c.arg[2].i) : 0;
+    return 0;
+}
+// pick(values...): how many values
+int fn_pick(SCR_U &, const FN_CALL &c, FN_RET &r) { r.L = c.nvargs; return 0; }
+
+const FN_DEF table[] = {
+    {"exit", fn_exit, "vi"}, {"len", fn_len, "is"}, {"first", fn_first, "dgiiii"}, {"pick", fn_pick, "i."},
+};
+
+const FN_DEF *lookup(const char *name)
+{
+    for (const FN_DEF &f : table)
+        if (strcmp(f.name, name) == 0) return &f;
+    return nullptr;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    if (size > 200000) return 0;
+    static CSV_U csv;
+    if (!csv.csv_exists()) csv.csv_create(8, 16);
+    SCR_U::scr_fn_table = lookup;
+    HOST host;
+    host.text.assign((const char *)data, size);
+    host.stamp = 1;
+    SCR_U scr;
+    scr.scr_csv = &csv;
+    scr.scr_host = &host;
+    scr.scr_edit = &host;
+    if (scr.scr_prepare(PREP_SCRIPT_BEGIN) == 0) {
+        int st = 0;
+        scr.scr_do_allstep(scr.scr_text, &st);
+        scr.scr_prepare(PREP_SCRIPT_END);
+        host.steps = 0;
+        VAL_U v;
+        scr.scr_calc_onecel(2, 3, host.text.c_str(), &v);
+        scr.scr_calc_onecel(1, 1, host.text.c_str(), nullptr);
+    }
+    return 0;
+}
