@@ -1,0 +1,480 @@
+// Script conformance: each case is a script run by the real kovash program ("kovash X.scr"),
+// judged only by what the outside sees: the end status and stderr (UTF-8).
+//
+// Scripts live in tests/app/scripts/<name>.scr (ASCII; each says what it checks), or are
+// built here when they are large or need exact bytes (Shift-JIS, garbage, deep nesting).
+// Every case also runs a second time with CR LF line ends, unless it is raw bytes.
+#include "tests/ui/tmpdir.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <vector>
+
+using namespace kovtest;
+
+namespace {
+
+enum : unsigned {
+    RAW = 1,        // exact bytes: no CR LF twin
+    JP = 2,         // stderr must hold a Japanese (non-ASCII) message
+    NEEDS_EXIT = 4, // uses the built-in exit(): skipped while the program has none
+};
+
+struct Case {
+    const char *name;
+    int status;                     // expected end status (0..255)
+    const char8_t *err[3];          // substrings expected in stderr (UTF-8); none: see check
+    unsigned flags;
+    std::string (*make)();          // builds the script; nullptr: scripts/<name>.scr
+    const char *at = nullptr;       // "row:col: " (1-based) that the error line names, or "row:"
+};
+
+// ---- scripts built here ----
+
+std::string rep(const std::string &s, int n)
+{
+    std::string out;
+    out.reserve(s.size() * n);
+    for (int i = 0; i < n; i++) out += s;
+    return out;
+}
+
+std::string wrap_main(const std::string &body) { return "main()\n{\n" + body + "\n}\n"; }
+
+// Deterministic bytes of every value, NULs included.
+std::string garbage(size_t n, bool nul)
+{
+    std::string s;
+    uint32_t x = 12345;
+    while (s.size() < n) {
+        x = x * 1103515245u + 12345u;
+        char c = (char)(x >> 16);
+        if (c || nul) s += c;
+    }
+    return s;
+}
+
+constexpr int DEEP = 100000;
+
+const Case CASES[] = {
+    // main and the end status
+    {"probe", 7, {}, 0, nullptr},
+    {"int_main", 255, {u8"構文誤り"}, 0, nullptr},
+    {"main_types", 42, {}, 0, nullptr},
+    {"main_truncates", 3, {}, 0, nullptr},
+    {"main_negative", 254, {}, 0, nullptr},
+    {"main_noreturn", 0, {}, 0, nullptr},
+    {"main_with_param", 255, {u8"引数がない"}, 0, nullptr},
+    {"no_main", 255, {u8"関数 main() がない"}, 0, nullptr},
+    {"empty", 255, {u8"関数 main() がない"}, RAW, [] { return std::string(); }},
+    {"comments_only", 255, {u8"関数 main() がない"}, 0, [] { return std::string("// nothing\n/* at all */\n"); }},
+
+    // names, scopes, statics, globals
+    {"globals", 34, {}, 0, nullptr},
+    {"shadow_block", 33, {}, 0, nullptr},
+    {"shadow_global", 70, {}, 0, nullptr},
+    {"dup_same_block", 255, {u8"変数 x は定義済"}, 0, nullptr},
+    {"undefined_var", 255, {}, 0, nullptr},
+    {"statics", 145, {}, 0, nullptr},
+    {"static_init", 11, {}, 0, nullptr},
+    {"static_invisible", 255, {}, 0, nullptr},
+    {"block_vars_end", 255, {}, 0, nullptr},
+    {"keywords_in_names", 42, {}, 0, nullptr},
+    {"reserved_name", 255, {}, 0, nullptr},
+    {"long_name_64", 64, {}, 0, [] {
+         std::string n = "v" + std::string(63, 'x');
+         return wrap_main("    var " + n + " = 64;\n    return " + n + ";");
+     }},
+    {"long_name_65", 255, {}, 0, [] {
+         std::string n = "v" + std::string(64, 'x');
+         return wrap_main("    var " + n + " = 65;\n    return " + n + ";");
+     }},
+
+    // declarations, enumerations, constants
+    {"enums", 63, {}, 0, nullptr},
+    {"predefined", 123, {}, 0, nullptr},
+    {"const_vars", 45, {}, 0, nullptr},
+    {"const_assign", 255, {u8"const ", u8"c への代入"}, 0, nullptr},
+    {"const_incr", 255, {u8"const ", u8"c への代入"}, 0, nullptr},
+    {"constexp_var", 255, {u8"定数式で変数 ", u8"n を参照"}, 0, nullptr},
+    {"typedef", 255, {u8"typedef は未サポート"}, 0, nullptr},
+    {"auto_static", 255, {u8"auto と static を同時に指定した"}, 0, nullptr},
+    {"pointer_decl", 20, {}, 0, nullptr},
+    {"cast", 39, {}, 0, nullptr},
+    {"decl_after_stmt", 255, {u8"構文誤り"}, 0, nullptr},
+
+    // arrays and initializers
+    {"arrays_1d", 30, {}, 0, nullptr},
+    {"arrays_2d", 48, {}, 0, nullptr},
+    {"bounds_1d", 255, {u8"無効アクセス:", u8"[0][5]"}, 0, nullptr},
+    {"bounds_2d", 255, {u8"無効アクセス:", u8"[2][0]"}, 0, nullptr},
+    {"bounds_negative", 255, {u8"xo=-1 yo=0"}, 0, nullptr},
+    {"dims_mismatch", 255, {u8"2 次元変数 ", u8" を 1 次元で参照"}, 0, nullptr},
+    {"array_too_big", 255, {u8"xo=1001 yo=1"}, 0, nullptr},
+    {"array_zero", 255, {u8"要素数 0 の配列宣言は無効"}, 0, nullptr},
+    {"array_big_ok", 45, {}, 0, nullptr},
+    {"array_huge_shape", 6, {}, 0, nullptr},
+    {"array_halfopen", 255, {u8"行/列片方だけ不定な 2 次元配列"}, 0, nullptr},
+    {"init_arrays", 75, {}, 0, nullptr},
+    {"init_local", 20, {}, 0, nullptr},
+    {"init_scalar_list", 255, {u8"を 1 次配列で初期化"}, 0, nullptr},
+    {"init_too_many", 255, {u8"配列サイズ超過 xo=2"}, 0, nullptr},
+    {"init_too_many_rows", 255, {u8"配列サイズ超過 yo=2"}, 0, nullptr},
+    {"init_empty", 255, {u8"初期値が空白"}, 0, nullptr},
+    {"my_sheet", 85, {}, 0, nullptr},
+
+    // strings and literals
+    {"strings", 54, {}, 0, nullptr},
+    {"string_compare", 100, {}, 0, nullptr},
+    {"string_cond", 23, {}, 0, nullptr},
+    {"sizeof", 18, {}, 0, nullptr},
+    {"literals", 55, {}, 0, nullptr},
+    {"exponent_no_dot", 255, {u8"; がない"}, 0, nullptr},
+    {"comments", 10, {}, 0, nullptr},
+    {"string_4096", 64, {}, 0, [] { return wrap_main("    var s = \"" + std::string(4096, 'a') + "\";\n    return sizeof(s) / 64;"); }},
+    {"string_4097", 255, {u8"文字列長超過"}, 0, [] { return wrap_main("    var s = \"" + std::string(4097, 'a') + "\";\n    return 1;"); }},
+    // A lead byte as the 4096th stored byte has no room for its trail byte.
+    {"string_lead_at_end", 255, {u8"文字列長超過"}, RAW, [] {
+         return wrap_main("    var s = \"" + std::string(4095, 'a') + "\x95\x5C\";\n    return 1;");
+     }},
+    // &= keeps the first 4096 bytes, less a lead byte whose trail was cut away.
+    {"append_cut", 97, {}, 0, [] {
+         return wrap_main("    var s = \"" + std::string(4000, 'a') + "\";\n    s &= \"" + std::string(200, 'b') +
+                          "\";\n    return sizeof(s) - 4000;");
+     }},
+    {"append_cut_dbcs", 96, {}, RAW, [] {
+         return wrap_main("    var s = \"" + std::string(4095, 'a') + "\";\n    s &= \"\x95\x5C\";\n    return sizeof(s) - 4000;");
+     }},
+    // Shift-JIS: a trail byte 0x5C (the second byte of 表 and of ソ) is never an escape, even
+    // right before the closing quote; comments and strings hold double-byte text.
+    {"sjis_strings", 35, {}, RAW, [] {
+         return std::string("// \x95\x5C\x8E\xA6 \x83\x5C\n"      // // 表示 ソ
+                            "main()\n{\n"
+                            "    var s = \"\x95\x5C\";\n"          // "表"
+                            "    /* \x83\x5C */\n"
+                            "    if (sizeof(s) != 3) return 1;\n"
+                            "    return sizeof(s) * 10 + sizeof(\"\x83\x5C\x95\x5C\");\n"   // 30 + 5
+                            "}\n");
+     }},
+    // The error text and any excerpt of the script reach stderr as UTF-8.
+    {"sjis_unterminated", 255, {u8"文字列終端文字がない"}, RAW, [] {
+         return wrap_main("    var s = \"\x95\x5C\x8E\xA6;\n    return 1;");
+     }},
+    {"unterminated_string", 255, {u8"文字列終端文字がない"}, 0, nullptr, "4:13: "},
+    {"string_ops", 44, {}, 0, nullptr},
+    {"string_literals", 32, {}, 0, nullptr},
+    {"string_append_loop", 97, {}, 0, nullptr},
+    {"numbers_edge", 66, {}, 0, nullptr},
+    {"unterminated_comment_end", 3, {}, 0, nullptr},
+    {"unterminated_comment_body", 255, {u8"構文誤り"}, 0, nullptr},
+
+    // operators
+    {"precedence", 100, {}, 0, nullptr},
+    {"arithmetic", 9, {}, 0, nullptr},
+    {"bitwise", 80, {}, 0, nullptr},
+    {"shifts", 73, {}, 0, nullptr},
+    {"compound_assign", 125, {}, 0, nullptr},
+    {"incdec", 71, {}, 0, nullptr},
+    {"nan_inf", 77, {}, 0, nullptr},
+    {"int_min_mod", 88, {}, 0, nullptr},
+    {"short_circuit", 31, {}, 0, nullptr},
+
+    // statements
+    {"suppressed_stmt", 10, {}, 0, nullptr},
+    {"if_else", 60, {}, 0, nullptr},
+    {"switch_basic", 46, {}, 0, nullptr},
+    {"switch_default", 26, {}, 0, nullptr},
+    {"switch_misc", 73, {}, 0, nullptr},
+    {"switch_break_in_loop", 91, {}, 0, nullptr},
+    {"switch_continue_in_loop", 171, {}, 0, nullptr},
+    {"switch_dup_case", 255, {u8"複数の同一 case 文がある"}, 0, nullptr},
+    {"switch_dup_case_other", 15, {}, 0, nullptr},
+    {"switch_dup_default", 255, {u8"複数の default 文がある"}, 0, nullptr},
+    {"case_outside", 255, {u8"switch 構文外に case 文がある"}, 0, nullptr},
+    {"default_outside", 255, {u8"switch 構文外に default 文がある"}, 0, nullptr},
+    {"break_outside", 255, {u8"for/do/while/switch 以外で break を使用"}, 0, nullptr},
+    {"continue_outside", 255, {}, 0, nullptr},
+    {"continue_in_switch_only", 255, {}, 0, nullptr},
+    {"loops_for", 218, {}, 0, nullptr},
+    {"loops_while", 125, {}, 0, nullptr},
+    {"loops_do", 53, {}, 0, nullptr},
+    {"loops_many", 8, {}, 0, nullptr},
+    {"block_in_loop", 23, {}, 0, nullptr},
+    {"block_goto", 18, {}, 0, nullptr},
+    {"goto", 66, {}, 0, nullptr},
+    {"goto_in_function", 64, {}, 0, nullptr},
+    {"goto_missing", 255, {u8"ラベル nowhere: がない"}, 0, nullptr, "5:"},
+    {"goto_into_block", 7, {}, 0, nullptr},
+    {"block_exit_paths", 37, {}, 0, nullptr},
+    {"static_block", 112, {}, 0, nullptr},
+    {"switch_nested", 21, {}, 0, nullptr},
+    {"loops_nested_continue", 15, {}, 0, nullptr},
+    {"eval_order", 23, {}, 0, nullptr},
+    {"statement_forms", 42, {}, 0, nullptr},
+    {"goto_other_function", 255, {u8"ラベル elsewhere: がない"}, 0, nullptr},
+    {"syntax_missing_brace", 255, {u8"構文誤り"}, 0, nullptr},
+    {"syntax_missing_semicolon", 255, {u8"構文誤り"}, 0, nullptr},
+    {"many_statements", 100, {}, 0, [] { return wrap_main("    var x = 0;\n" + rep("    x++;\n", 100000) + "    return x / 1000;"); }},
+    {"big_comment", 5, {}, 0, [] { return rep("// " + std::string(96, 'c') + "\n", 20000) + wrap_main("    return 5;"); }},
+
+    // functions
+    {"recursion", 84, {}, 0, nullptr},
+    {"depth_100", 100, {}, 0, nullptr},
+    {"depth_101", 255, {u8"関数ネスト超過("}, 0, nullptr, "6:"},
+    {"depth_runaway", 255, {u8"関数ネスト超過("}, 0, nullptr},
+    {"by_reference", 83, {}, 0, nullptr},
+    {"array_params", 109, {}, 0, nullptr},
+    {"array_param_size", 255, {u8"引数 X サイズ不一致"}, 0, nullptr},
+    {"ref_not_a_name", 255, {u8"引数が変数名でない"}, 0, nullptr},
+    {"varargs", 52, {}, 0, nullptr},
+    {"many_params", 191, {}, 0, nullptr},
+    {"params_21", 255, {u8"引数が 20 個を越えた"}, 0, nullptr},
+    {"mutual_recursion", 110, {}, 0, nullptr},
+    {"args_too_many", 255, {u8"f():引数 2 が過剰"}, 0, nullptr},
+    {"args_too_few", 255, {u8"f(", u8"):引数の数が不一致"}, 0, nullptr},
+    {"arg_names", 111, {}, 0, nullptr},
+    {"forward_call", 22, {}, 0, nullptr},
+    {"missing_function", 255, {u8"関数 nothere() がない"}, 0, nullptr, "5:9: "},
+    {"duplicate_function", 255, {u8"f 関数名重複"}, 0, nullptr},
+    {"return_values", 93, {}, 0, nullptr},
+    {"return_void_value", 255, {u8"; がない"}, 0, nullptr},
+    {"return_no_value", 255, {u8"return に戻値がない"}, 0, nullptr},
+    {"exit_nested", 3, {}, NEEDS_EXIT, nullptr},
+
+    // robustness: nesting that must work, nesting that must stop with a message, bad bytes
+    {"nest_parens_60", 7, {}, 0, [] { return wrap_main("    return " + rep("(", 60) + "7" + rep(")", 60) + ";"); }},
+    {"nest_blocks_60", 8, {}, 0, [] { return wrap_main("    var x = 0;\n" + rep("{ x++;\n", 60) + rep("}", 60) + "\n    return x - 52;"); }},
+    {"nest_if_60", 9, {}, 0, [] { return wrap_main("    " + rep("if (1) ", 60) + "return 9;\n    return 1;"); }},
+    {"nest_loops_20", 20, {}, 0, [] {
+         std::string s = "    var n = 0;\n";
+         for (int i = 0; i < 20; i++) s += "    var i" + std::to_string(i) + ";\n";
+         for (int i = 0; i < 20; i++) s += rep("  ", i) + "    for (i" + std::to_string(i) + " = 0; i" + std::to_string(i) + " < 1; i" + std::to_string(i) + "++)\n";
+         return wrap_main(s + "        n++;\n    return n * 20;");
+     }},
+    {"nest_call_args_30", 30, {}, 0, [] {
+         return "inc(var x)\n{\n    return x + 1;\n}\n" + wrap_main("    return " + rep("inc(", 30) + "0" + rep(")", 30) + ";");
+     }},
+    {"deep_parens", 255, {}, JP, [] { return wrap_main("    return " + rep("(", DEEP) + "7" + rep(")", DEEP) + ";"); }},
+    {"deep_parens_open", 255, {}, JP, [] { return wrap_main("    return " + rep("(", DEEP)); }},
+    {"deep_blocks", 255, {}, JP, [] { return wrap_main(rep("{", DEEP) + rep("}", DEEP) + "\n    return 1;"); }},
+    {"deep_if", 255, {}, JP, [] { return wrap_main("    " + rep("if (1) ", DEEP) + "return 1;"); }},
+    {"deep_not", 255, {}, JP, [] { return wrap_main("    return " + rep("!", DEEP) + "0;"); }},
+    {"deep_minus", 255, {}, JP, [] { return wrap_main("    return " + rep("- ", DEEP) + "1;"); }},
+    {"deep_assign", 255, {}, JP, [] { return wrap_main("    var a;\n    " + rep("a = ", DEEP) + "1;\n    return a;"); }},
+    {"deep_cond", 255, {}, JP, [] { return wrap_main("    return " + rep("1 ? ", DEEP) + "1" + rep(" : 0", DEEP) + ";"); }},
+    {"deep_index", 255, {}, JP, [] { return wrap_main("    var a[2];\n    return " + rep("a[", DEEP) + "0" + rep("]", DEEP) + ";"); }},
+    {"deep_calls", 255, {}, JP, [] {
+         return "inc(var x)\n{\n    return x + 1;\n}\n" + wrap_main("    return " + rep("inc(", DEEP) + "0" + rep(")", DEEP) + ";");
+     }},
+    {"deep_else_if", 255, {}, JP, [] { return wrap_main("    var x = 1;\n    " + rep("if (x == 0) x = 2; else ", DEEP) + "x = 3;\n    return x;"); }},
+    {"deep_init", 255, {}, 0, [] { return "var a[] = " + rep("{", DEEP) + "1" + rep("}", DEEP) + ";\n" + wrap_main("    return 1;"); }},
+    {"garbage", 255, {}, RAW, [] { return garbage(4096, true); }},
+    {"garbage_no_nul", 255, {}, RAW, [] { return garbage(65536, false); }},
+    {"garbage_after_main", 255, {}, RAW, [] { return wrap_main("    return 9;") + garbage(4096, false); }},
+};
+
+// ---- running the program ----
+
+bool valid_utf8(const std::string &s)
+{
+    for (size_t i = 0; i < s.size();) {
+        unsigned char c = s[i];
+        int n = c < 0x80 ? 0 : (c & 0xE0) == 0xC0 ? 1 : (c & 0xF0) == 0xE0 ? 2 : (c & 0xF8) == 0xF0 ? 3 : -1;
+        if (n < 0 || (n == 1 && c < 0xC2) || i + n >= s.size() + (n ? 0 : 1)) return false;
+        for (int k = 1; k <= n; k++)
+            if (((unsigned char)s[i + k] & 0xC0) != 0x80) return false;
+        i += n + 1;
+    }
+    return true;
+}
+
+std::string crlf(const std::string &s)
+{
+    std::string out;
+    for (char c : s) {
+        if (c == '\n') out += '\r';
+        out += c;
+    }
+    return out;
+}
+
+struct Outcome {
+    int status = -1;        // exit status, or 1000 + signal
+    std::string out, err;
+};
+
+// Runs "kovash NAME.scr" in folder with a time limit (timeout from coreutils) and a memory
+// limit, so a runaway interpreter ends the case instead of the machine.
+Outcome run_kovash(const std::string &exe, const std::string &home, const std::string &folder, const std::string &script)
+{
+    Outcome o;
+    std::string out = folder + "/stdout", err = folder + "/stderr";
+    pid_t pid = fork();
+    if (pid == 0) {
+        if (chdir(folder.c_str()) != 0) _exit(120);
+        int fo = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        int fe = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        int fi = open("/dev/null", O_RDONLY);
+        if (fo < 0 || fe < 0 || fi < 0) _exit(121);
+        dup2(fi, 0);
+        dup2(fo, 1);
+        dup2(fe, 2);
+        setenv("HOME", home.c_str(), 1);
+        setenv("XDG_CONFIG_HOME", (home + "/config").c_str(), 1);
+        setenv("XDG_STATE_HOME", (home + "/state").c_str(), 1);
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        unsetenv("DISPLAY");
+        unsetenv("WAYLAND_DISPLAY");
+        struct rlimit lim = {2048ul << 20, 2048ul << 20};
+        setrlimit(RLIMIT_AS, &lim);
+        execlp("timeout", "timeout", "-k", "5", "30", exe.c_str(), script.c_str(), (char *)nullptr);
+        _exit(122);
+    }
+    int st = 0;
+    if (pid < 0) return o;
+    while (waitpid(pid, &st, 0) < 0 && errno == EINTR) {
+    }
+    o.status = WIFEXITED(st) ? WEXITSTATUS(st) : 1000 + WTERMSIG(st);
+    o.out = slurp(out);
+    o.err = slurp(err);
+    return o;
+}
+
+std::string u8s(const char8_t *s) { return std::string(reinterpret_cast<const char *>(s)); }
+
+class ScrRun : public ::testing::TestWithParam<std::pair<const Case *, bool>> {
+protected:
+    static void SetUpTestSuite()
+    {
+        home = new TmpDir;
+        exe = *home / "kovash";
+        // A link (or copy) beside a settings file of its own: kovash keeps its .ini and .LOG
+        // beside the program, and the built one must stay untouched.
+        if (link(KOV_BIN, exe.c_str()) != 0 && system(("cp '" + std::string(KOV_BIN) + "' '" + exe + "'").c_str()) != 0)
+            exe.clear();
+        if (exe.empty()) return;
+        std::string folder = *home / "probe-runner";
+        mkdir(folder.c_str(), 0700);
+        spit(folder + "/probe.scr", "main()\n{\n    return 7;\n}\n");
+        Outcome o = run_kovash(exe, home->path, folder, "probe.scr");
+        // Before the script runner exists, "kovash X.scr" ends silently with 0.
+        scripts = !(o.status == 0 && o.err.empty());
+    }
+    static void TearDownTestSuite()
+    {
+        delete home;
+        home = nullptr;
+    }
+    static TmpDir *home;
+    static std::string exe;
+    static bool scripts;
+};
+TmpDir *ScrRun::home;
+std::string ScrRun::exe;
+bool ScrRun::scripts;
+
+std::string script_of(const Case &c)
+{
+    if (c.make) return c.make();
+    std::string path = std::string(KOV_TEST_DATA) + "/scripts/" + c.name + ".scr";
+    if (!exists(path)) return "";
+    return slurp(path);
+}
+
+TEST_P(ScrRun, Script)
+{
+    const Case &c = *GetParam().first;
+    bool dos = GetParam().second;
+    ASSERT_FALSE(exe.empty()) << "cannot place a copy of " << KOV_BIN;
+    if (!scripts) {
+        GTEST_SKIP() << "kovash does not run scripts yet (a .scr argument ends with 0 and says nothing)";
+    }
+    if (!c.make) {
+        ASSERT_TRUE(exists(std::string(KOV_TEST_DATA) + "/scripts/" + c.name + ".scr")) << c.name;
+    }
+
+    std::string text = script_of(c);
+    std::string folder = *home / (std::string(c.name) + (dos ? "_crlf" : ""));
+    ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
+    spit(folder + "/" + c.name + ".scr", dos ? crlf(text) : text);
+    Outcome o = run_kovash(exe, home->path, folder, std::string(c.name) + ".scr");
+
+    if ((c.flags & NEEDS_EXIT) && o.err.find(u8s(u8"関数 exit() がない")) != std::string::npos) {
+        GTEST_SKIP() << "the built-in exit() is not there yet";
+    }
+    ASSERT_NE(o.status, 124) << "timed out";
+    ASSERT_LT(o.status, 1000) << "killed by signal " << o.status - 1000 << "\nstderr: " << o.err;
+    EXPECT_EQ(o.status, c.status) << "stderr: " << o.err;
+    EXPECT_TRUE(valid_utf8(o.err)) << "stderr is not UTF-8: " << o.err;
+    if (c.status != 255) {
+        EXPECT_EQ(o.err, "") << "a run that ends normally says nothing";
+    } else {
+        // The error line: "NAME.scr:row:col: text", rows and columns counted from 1.
+        std::string head = std::string(c.name) + ".scr:";
+        std::string line;
+        for (size_t p = o.err.find(head); p != std::string::npos && line.empty(); p = o.err.find(head, p + 1))
+            if (p == 0 || o.err[p - 1] == '\n') line = o.err.substr(p, o.err.find('\n', p) - p);
+        ASSERT_NE(line, "") << "no error line naming the script:\n" << o.err;
+        EXPECT_EQ(line.find(".scr:0:"), std::string::npos) << "a position counted from 1 is never 0: " << line;
+        if (c.at) {
+            EXPECT_EQ(line.rfind(head + c.at, 0), 0u) << "expected the error at " << c.at << ": " << line;
+        }
+        if (c.err[0]) {
+            EXPECT_NE(line.find(u8s(c.err[0])), std::string::npos) << "the error line lacks \"" << u8s(c.err[0]) << "\":\n" << o.err;
+        }
+        for (const char8_t *want : c.err) {
+            if (want) {
+                EXPECT_NE(o.err.find(u8s(want)), std::string::npos) << "stderr lacks \"" << u8s(want) << "\":\n" << o.err;
+            }
+        }
+        if (c.flags & JP) {
+            bool wide = false;
+            for (unsigned char ch : line) wide |= ch >= 0x80;
+            EXPECT_TRUE(wide) << "expected a Japanese message: " << line;
+        }
+    }
+}
+
+std::vector<std::pair<const Case *, bool>> all_runs()
+{
+    std::vector<std::pair<const Case *, bool>> v;
+    for (const Case &c : CASES) {
+        v.push_back({&c, false});
+        if (!(c.flags & RAW)) v.push_back({&c, true});
+    }
+    return v;
+}
+
+INSTANTIATE_TEST_SUITE_P(ScrCases, ScrRun, ::testing::ValuesIn(all_runs()),
+                         [](const ::testing::TestParamInfo<std::pair<const Case *, bool>> &info) {
+                             return std::string(info.param.first->name) + (info.param.second ? "_crlf" : "");
+                         });
+
+// Every script file in scripts/ is a case of the table (a file nobody runs checks nothing).
+TEST(ScrCasesTable, EveryScriptFileIsACase)
+{
+    DIR *d = opendir((std::string(KOV_TEST_DATA) + "/scripts").c_str());
+    ASSERT_NE(d, nullptr);
+    int files = 0;
+    while (struct dirent *e = readdir(d)) {
+        std::string f = e->d_name;
+        if (f.size() < 5 || f.compare(f.size() - 4, 4, ".scr") != 0) continue;
+        std::string name = f.substr(0, f.size() - 4);
+        bool found = false;
+        for (const Case &c : CASES) found |= !c.make && name == c.name;
+        EXPECT_TRUE(found) << f << " is in scripts/ but not in the table";
+        files++;
+    }
+    closedir(d);
+    EXPECT_GT(files, 0);
+}
+
+} // namespace
