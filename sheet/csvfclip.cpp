@@ -18,34 +18,34 @@ void csv_winst_clear(CSV_WINST &ws)
 
 // ---------------------------------------------------------------- default host
 
-CSV_HOST::CSV_HOST() { csv_winst_clear(host_ws); }
-CSV_HOST::~CSV_HOST() = default;
+CSV_HOST_U::CSV_HOST_U() { csv_winst_clear(host_ws); }
+CSV_HOST_U::~CSV_HOST_U() = default;
 
-void CSV_HOST::csv_win_get(CSV_WINST &ws) { ws = host_ws; }
+void CSV_HOST_U::csv_win_get(CSV_WINST &ws) { ws = host_ws; }
 
-void CSV_HOST::csv_win_put(const CSV_WINST &ws)
+void CSV_HOST_U::csv_win_put(const CSV_WINST &ws)
 {
     for (int i = 0; i < CSV_WS_COUNT; i++)
         if (ws.v[i] != -1) host_ws.v[i] = ws.v[i];
 }
 
-void CSV_HOST::csv_scrlock_put(int) {}
+void CSV_HOST_U::csv_scrlock_put(int) {}
 
-int CSV_HOST::csv_clip_put(const std::string &text)
+int CSV_HOST_U::csv_clip_put(const std::string &text)
 {
     host_clip = text;
     return 0;
 }
 
-int CSV_HOST::csv_clip_get(std::string &text)
+int CSV_HOST_U::csv_clip_get(std::string &text)
 {
     text = host_clip;
     return 0;
 }
 
-int CSV_HOST::csv_ed_text(std::string &, std::string &) { return -1; }
+int CSV_HOST_U::csv_ed_text(std::string &, std::string &) { return -1; }
 
-std::string CSV_HOST::csv_tmp_dir()
+std::string CSV_HOST_U::csv_tmp_dir()
 {
     const char *t = getenv("TMPDIR");
     std::string d = t && *t ? t : "/tmp";
@@ -55,9 +55,9 @@ std::string CSV_HOST::csv_tmp_dir()
 
 // ---------------------------------------------------------------- the file layer
 
-CSVFILE_U::CSVFILE_U(CSV_U &c, CSV_HOST *h) : csv(c), host(h)
+CSVFILE_U::CSVFILE_U(CSV_U &c, CSV_HOST_U *h) : csv(c), host(h)
 {
-    if (!host) host = own_host = new CSV_HOST;
+    if (!host) host = own_host = new CSV_HOST_U;
 }
 
 CSVFILE_U::~CSVFILE_U() { delete own_host; }

@@ -43,10 +43,10 @@ struct CSV_LOADED {
 // What the file layer needs of the desktop: window state, the screen lock, the clipboard, the
 // script editor's text and a folder for temporary files. The defaults serve a program without
 // a window: the window state and the clipboard are kept in memory, and there is no editor.
-class CSV_HOST {
+class CSV_HOST_U {
 public:
-    CSV_HOST();
-    virtual ~CSV_HOST();
+    CSV_HOST_U();
+    virtual ~CSV_HOST_U();
     // The state to write into a sheet file.
     virtual void csv_win_get(CSV_WINST &ws);
     // The state read from a whole-sheet file; values of -1 are left alone.
@@ -105,7 +105,7 @@ struct CSV_PASS2;
 // a default host without window is used).
 class CSVFILE_U {
 public:
-    explicit CSVFILE_U(CSV_U &csv, CSV_HOST *host = nullptr);
+    explicit CSVFILE_U(CSV_U &csv, CSV_HOST_U *host = nullptr);
     ~CSVFILE_U();
     CSVFILE_U(const CSVFILE_U &) = delete;
     CSVFILE_U &operator=(const CSVFILE_U &) = delete;
@@ -142,12 +142,12 @@ public:
     // Full name of a transfer file of that kind.
     std::string csv_tmp_name(const char *kind);
 
-    CSV_HOST *csv_host() { return host; }
+    CSV_HOST_U *csv_host() { return host; }
 
 private:
     CSV_U &csv;
-    CSV_HOST *host;
-    CSV_HOST *own_host = nullptr;
+    CSV_HOST_U *host;
+    CSV_HOST_U *own_host = nullptr;
 
     template <class SRC> int csv_read(SRC &src, CSV_LOADED *out, const CSV_RECT *region);
     template <class SRC> int csv_pass2(SRC &src, CSV_FIELD &f, CSV_PASS2 &p);

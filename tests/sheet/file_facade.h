@@ -29,7 +29,7 @@ public:
 };
 
 // A host with an editor text and a private folder for the transfer files.
-struct Host : CSV_HOST {
+struct Host : CSV_HOST_U {
     int has_editor = 0;
     std::string ed_text, ed_name, tmpdir;
     int scrlock = -1;
@@ -40,7 +40,7 @@ struct Host : CSV_HOST {
         name = ed_name;
         return 0;
     }
-    std::string csv_tmp_dir() override { return tmpdir.empty() ? CSV_HOST::csv_tmp_dir() : tmpdir; }
+    std::string csv_tmp_dir() override { return tmpdir.empty() ? CSV_HOST_U::csv_tmp_dir() : tmpdir; }
     void csv_scrlock_put(int lock) override { scrlock = lock; }
     CSV_WINST &ws() { return host_ws; }
     std::string &clip() { return host_clip; }
