@@ -67,7 +67,7 @@ constexpr int DEEP = 100000;
 const Case CASES[] = {
     // main and the end status
     {"probe", 7, {}, 0, nullptr},
-    {"int_main", 255, {u8"構文誤り"}, 0, nullptr},
+    {"int_main", 255, {u8"構文誤り"}, 0, nullptr, "3:"},
     {"main_types", 42, {}, 0, nullptr},
     {"main_truncates", 3, {}, 0, nullptr},
     {"main_negative", 254, {}, 0, nullptr},
@@ -81,7 +81,7 @@ const Case CASES[] = {
     {"globals", 34, {}, 0, nullptr},
     {"shadow_block", 33, {}, 0, nullptr},
     {"shadow_global", 70, {}, 0, nullptr},
-    {"dup_same_block", 255, {u8"変数 x は定義済"}, 0, nullptr},
+    {"dup_same_block", 255, {u8"変数 x は定義済"}, 0, nullptr, "5:"},
     {"undefined_var", 255, {}, 0, nullptr},
     {"statics", 145, {}, 0, nullptr},
     {"static_init", 11, {}, 0, nullptr},
@@ -102,10 +102,10 @@ const Case CASES[] = {
     {"enums", 63, {}, 0, nullptr},
     {"predefined", 123, {}, 0, nullptr},
     {"const_vars", 45, {}, 0, nullptr},
-    {"const_assign", 255, {u8"const ", u8"c への代入"}, 0, nullptr},
+    {"const_assign", 255, {u8"const ", u8"c への代入"}, 0, nullptr, "5:"},
     {"const_incr", 255, {u8"const ", u8"c への代入"}, 0, nullptr},
-    {"constexp_var", 255, {u8"定数式で変数 ", u8"n を参照"}, 0, nullptr},
-    {"typedef", 255, {u8"typedef は未サポート"}, 0, nullptr},
+    {"constexp_var", 255, {u8"定数式で変数 ", u8"n を参照"}, 0, nullptr, "3:"},
+    {"typedef", 255, {u8"typedef は未サポート"}, 0, nullptr, "2:"},
     {"auto_static", 255, {u8"auto と static を同時に指定した"}, 0, nullptr},
     {"pointer_decl", 20, {}, 0, nullptr},
     {"cast", 39, {}, 0, nullptr},
@@ -114,10 +114,10 @@ const Case CASES[] = {
     // arrays and initializers
     {"arrays_1d", 30, {}, 0, nullptr},
     {"arrays_2d", 48, {}, 0, nullptr},
-    {"bounds_1d", 255, {u8"無効アクセス:", u8"[0][5]"}, 0, nullptr},
-    {"bounds_2d", 255, {u8"無効アクセス:", u8"[2][0]"}, 0, nullptr},
+    {"bounds_1d", 255, {u8"無効アクセス:", u8"[0][5]"}, 0, nullptr, "5:"},
+    {"bounds_2d", 255, {u8"無効アクセス:", u8"[2][0]"}, 0, nullptr, "6:"},
     {"bounds_negative", 255, {u8"xo=-1 yo=0"}, 0, nullptr},
-    {"dims_mismatch", 255, {u8"2 次元変数 ", u8" を 1 次元で参照"}, 0, nullptr},
+    {"dims_mismatch", 255, {u8"2 次元変数 ", u8" を 1 次元で参照"}, 0, nullptr, "5:"},
     {"array_too_big", 255, {u8"xo=1001 yo=1"}, 0, nullptr},
     {"array_zero", 255, {u8"要素数 0 の配列宣言は無効"}, 0, nullptr},
     {"array_big_ok", 45, {}, 0, nullptr},
@@ -137,7 +137,7 @@ const Case CASES[] = {
     {"string_cond", 23, {}, 0, nullptr},
     {"sizeof", 18, {}, 0, nullptr},
     {"literals", 55, {}, 0, nullptr},
-    {"exponent_no_dot", 255, {u8"; がない"}, 0, nullptr},
+    {"exponent_no_dot", 255, {u8"; がない"}, 0, nullptr, "4:"},
     {"comments", 10, {}, 0, nullptr},
     {"string_4096", 64, {}, 0, [] { return wrap_main("    var s = \"" + std::string(4096, 'a') + "\";\n    return sizeof(s) / 64;"); }},
     {"string_4097", 255, {u8"文字列長超過"}, 0, [] { return wrap_main("    var s = \"" + std::string(4097, 'a') + "\";\n    return 1;"); }},
@@ -195,12 +195,12 @@ const Case CASES[] = {
     {"switch_misc", 73, {}, 0, nullptr},
     {"switch_break_in_loop", 91, {}, 0, nullptr},
     {"switch_continue_in_loop", 171, {}, 0, nullptr},
-    {"switch_dup_case", 255, {u8"複数の同一 case 文がある"}, 0, nullptr},
+    {"switch_dup_case", 255, {u8"複数の同一 case 文がある"}, 0, nullptr, "7:"},
     {"switch_dup_case_other", 15, {}, 0, nullptr},
     {"switch_dup_default", 255, {u8"複数の default 文がある"}, 0, nullptr},
-    {"case_outside", 255, {u8"switch 構文外に case 文がある"}, 0, nullptr},
+    {"case_outside", 255, {u8"switch 構文外に case 文がある"}, 0, nullptr, "5:"},
     {"default_outside", 255, {u8"switch 構文外に default 文がある"}, 0, nullptr},
-    {"break_outside", 255, {u8"for/do/while/switch 以外で break を使用"}, 0, nullptr},
+    {"break_outside", 255, {u8"for/do/while/switch 以外で break を使用"}, 0, nullptr, "5:"},
     {"continue_outside", 255, {}, 0, nullptr},
     {"continue_in_switch_only", 255, {}, 0, nullptr},
     {"loops_for", 218, {}, 0, nullptr},
@@ -221,7 +221,43 @@ const Case CASES[] = {
     {"statement_forms", 42, {}, 0, nullptr},
     {"goto_other_function", 255, {u8"ラベル elsewhere: がない"}, 0, nullptr},
     {"syntax_missing_brace", 255, {u8"構文誤り"}, 0, nullptr},
-    {"syntax_missing_semicolon", 255, {u8"構文誤り"}, 0, nullptr},
+    {"syntax_missing_semicolon", 255, {u8"構文誤り"}, 0, nullptr, "6:"},
+    {"calls_in_control", 100, {}, 0, nullptr},
+    {"side_effect_counts", 100, {}, 0, nullptr},
+    {"error_in_callee", 255, {u8"無効アクセス:", u8"[0][3]"}, 0, nullptr, "5:"},
+    {"goto_out_of_switch", 56, {}, 0, nullptr},
+    {"string_functions", 79, {}, 0, nullptr},
+    {"text_layout", 4, {}, 0, nullptr},
+    {"only_prototype", 255, {u8"関数 main() がない"}, 0, nullptr},
+    {"syntax_if_parens", 255, {u8"構文誤り"}, 0, nullptr},
+    {"syntax_extra_brace", 255, {u8"構文誤り"}, 0, nullptr},
+    // Long but flat texts: chains of operators, else-if ladders and case lists of generated
+    // code are loops of the grammar, not nesting.
+    {"long_sum", 100, {}, 0, [] { return wrap_main("    return (1" + rep(" + 1", 9999) + ") / 100;"); }},
+    {"long_logic", 3, {}, 0, [] {
+         return wrap_main("    var a = 1" + rep(" && 1", 5000) + ";\n    var b = 0" + rep(" || 0", 5000) + ";\n    var c = (0" +
+                          rep(", 1", 5000) + ");\n    return a + !b + c;");
+     }},
+    {"else_if_200", 77, {}, 0, [] {
+         std::string s = "    var k = 177;\n    var r = 0;\n    if (k == 0) r = 0;\n";
+         for (int i = 1; i < 200; i++) s += "    else if (k == " + std::to_string(i) + ") r = " + std::to_string(i) + ";\n";
+         return wrap_main(s + "    else r = -1;\n    return r - 100;");
+     }},
+    {"switch_500", 77, {}, 0, [] {
+         std::string s = "    var r = 0;\n    switch (377) {\n";
+         for (int i = 0; i < 500; i++) s += "    case " + std::to_string(i) + ": r = " + std::to_string(i) + "; break;\n";
+         return wrap_main(s + "    }\n    return r - 300;");
+     }},
+    {"functions_300", 73, {}, 0, [] {
+         std::string s;
+         for (int i = 0; i < 300; i++) s += "f" + std::to_string(i) + "()\n{\n    return " + std::to_string(i) + ";\n}\n";
+         return s + wrap_main("    return f123() + f250() - 300;");
+     }},
+    {"globals_2000", 99, {}, 0, [] {
+         std::string s;
+         for (int i = 0; i < 2000; i++) s += "var g" + std::to_string(i) + " = " + std::to_string(i % 100) + ";\n";
+         return s + wrap_main("    return g1999 + g0 + g1000;");
+     }},
     {"many_statements", 100, {}, 0, [] { return wrap_main("    var x = 0;\n" + rep("    x++;\n", 100000) + "    return x / 1000;"); }},
     {"big_comment", 5, {}, 0, [] { return rep("// " + std::string(96, 'c') + "\n", 20000) + wrap_main("    return 5;"); }},
 
@@ -232,21 +268,21 @@ const Case CASES[] = {
     {"depth_runaway", 255, {u8"関数ネスト超過("}, 0, nullptr},
     {"by_reference", 83, {}, 0, nullptr},
     {"array_params", 109, {}, 0, nullptr},
-    {"array_param_size", 255, {u8"引数 X サイズ不一致"}, 0, nullptr},
-    {"ref_not_a_name", 255, {u8"引数が変数名でない"}, 0, nullptr},
+    {"array_param_size", 255, {u8"引数 X サイズ不一致"}, 0, nullptr, "9:"},
+    {"ref_not_a_name", 255, {u8"引数が変数名でない"}, 0, nullptr, "8:"},
     {"varargs", 52, {}, 0, nullptr},
     {"many_params", 191, {}, 0, nullptr},
     {"params_21", 255, {u8"引数が 20 個を越えた"}, 0, nullptr},
     {"mutual_recursion", 110, {}, 0, nullptr},
-    {"args_too_many", 255, {u8"f():引数 2 が過剰"}, 0, nullptr},
+    {"args_too_many", 255, {u8"f():引数 2 が過剰"}, 0, nullptr, "8:"},
     {"args_too_few", 255, {u8"f(", u8"):引数の数が不一致"}, 0, nullptr},
     {"arg_names", 111, {}, 0, nullptr},
     {"forward_call", 22, {}, 0, nullptr},
     {"missing_function", 255, {u8"関数 nothere() がない"}, 0, nullptr, "5:9: "},
-    {"duplicate_function", 255, {u8"f 関数名重複"}, 0, nullptr},
+    {"duplicate_function", 255, {u8"f 関数名重複"}, 0, nullptr, "7:"},
     {"return_values", 93, {}, 0, nullptr},
-    {"return_void_value", 255, {u8"; がない"}, 0, nullptr},
-    {"return_no_value", 255, {u8"return に戻値がない"}, 0, nullptr},
+    {"return_void_value", 255, {u8"; がない"}, 0, nullptr, "4:"},
+    {"return_no_value", 255, {u8"return に戻値がない"}, 0, nullptr, "4:"},
     {"exit_nested", 3, {}, NEEDS_EXIT, nullptr},
 
     // robustness: nesting that must work, nesting that must stop with a message, bad bytes
