@@ -217,6 +217,13 @@ public:
     std::vector<std::pair<std::string, const char *>> scr_fwd;
 
     void scr_reset(int full = 0);
+    // scr_skip_space with a fast way out when no blank or comment stands at p.
+    int sk(const char *&p) {
+        unsigned char c = (unsigned char)*p;
+        if (c == ' ' || c == '\t' || c == '\n' || c == '/') return scr_skip_space(p);
+        if (!far_pos || p > far_pos) far_pos = p;
+        return (signed char)c;
+    }
 
     // ---- tables ----
     VTBL_U *scr_get_vtbl(const char *name);

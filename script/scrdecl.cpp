@@ -239,6 +239,9 @@ int SCR_U::scr_get_varparam(const char *&pos, int &x, int &y, int &dims, int is_
     }
     KOV_LOG("配列:is_decl=%d, dim=%d [%d][%d]", is_decl, dims, y, x);
     int xmax = is_decl ? 1000 : 999, ymax = is_decl ? 1000000 : 999999;
+    if (!is_decl && sup() && (x < 0 || x > xmax || y < 0 || y > ymax)) {
+        x = y = 0;   // suppressed indices read variables as 0: a[i - 1] must still link
+    }
     if (x < 0 || x > xmax || y < 0 || y > ymax) {
         scr_set_SCRERR("xo=%d yo=%d", x, y);
         return -1;

@@ -47,7 +47,7 @@ int SCR_U::scr_exp(const char *&pos, VAL_U &val)
 {
     const char *p = pos;
     if (scr_assignment_exp(p, val) != 0) return -1;
-    while (scr_match_key(p, ",") == 0)
+    while (sk(p) == ',' && scr_match_key(p, ",") == 0)
         if (scr_assignment_exp(p, val) != 0) return -1;
     pos = p;
     return 0;
@@ -149,8 +149,9 @@ static const char *const asg_ops[] = {"=", "*=", "/=", "%=", "+=", "-=", "<<=", 
 
 int SCR_U::scr_assignment_operator(const char *&pos)
 {
+    int c = sk(pos);
     for (int i = 0; i < 11; i++)
-        if (scr_match_key(pos, asg_ops[i]) == 0) return i;
+        if (asg_ops[i][0] == c && scr_match_key(pos, asg_ops[i]) == 0) return i;
     return -1;
 }
 
@@ -264,7 +265,7 @@ int SCR_U::scr_conditional_exp(const char *&pos, VAL_U &val)
 {
     const char *p = pos;
     if (scr_logical_or_exp(p, val) != 0) return -1;
-    if (scr_match_key(p, "?") != 0) {
+    if (sk(p) != '?' || scr_match_key(p, "?") != 0) {
         pos = p;
         return 0;
     }
@@ -300,7 +301,7 @@ static int logical_chain(SCR_U &s, const char *&pos, VAL_U &val, const char *op,
 {
     const char *p = pos;
     if (next(p, val) != 0) return -1;
-    while (s.scr_match_key(p, op) == 0) {
+    while (s.sk(p) == op[0] && s.scr_match_key(p, op) == 0) {
         int l = val.val_getd() != 0;
         int skip = is_or ? l : !l;
         VAL_U t;
@@ -338,8 +339,8 @@ static int binary_chain(SCR_U &s, const char *&pos, VAL_U &val, const char *cons
     const char *p = pos;
     if (next(p, val) != 0) return -1;
     for (;;) {
-        int i = 0;
-        while (i < nops && s.scr_match_key(p, ops[i]) != 0) i++;
+        int c = s.sk(p), i = 0;
+        while (i < nops && (ops[i][0] != c || s.scr_match_key(p, ops[i]) != 0)) i++;
         if (i == nops) break;
         VAL_U t;
         inherit(t, val);
@@ -498,22 +499,36 @@ static int prefix_step(SCR_U &s, const char *&pos, VAL_U &val, int inc)
 
 int SCR_U::scr_unary_exp(const char *&pos, VAL_U &val)
 {
+    int c = sk(pos);
     const char *p = pos;
-    if (scr_match_key(p, "++") == 0) {
-        if (prefix_step(*this, p, val, 1) != 0) return -1;
+    if ((c == '+' || c == '-') && (scr_match_key(p, "++") == 0 || scr_match_key(p, "--") == 0)) {
+        if (prefix_step(*this, p, val, c == '+' ? 1 : -1) != 0) return -1;
         pos = p;
         return 0;
     }
-    if (scr_match_key(p, "--") == 0) {
-        if (prefix_step(*this, p, val, -1) != 0) return -1;
-        pos = p;
+    if (strchr("&*+-~!", c) && c && scr_unary_operator(pos, val) == 0) return 0;
+    if (c == 's' && scr_unary_sizeof(pos, val) == 0) return 0;
+    if (!(isalpha(c) || c == '_') || ctx.cel_x != SCR_NOCELL) {
+        if (scr_primary_const(pos, val) == 0) return 0;
+        if (scr_func_libcall(pos, val) == 0) return 0;
+        if (scr_func_exec(pos, val) == 0) return 0;
+        return scr_postfix_exp(pos, val);
+    }
+    // An identifier: a call when "(" follows, else an enumeration constant or a variable.
+    const char *q = pos;
+    char name[SCR_NAMESIZE];
+    if (scr_idname(q, name, sizeof name) != 0) return -1;
+    if (scr_skip_space(q) == '(') {
+        if (scr_func_libcall(pos, val) == 0) return 0;
+        return scr_func_exec(pos, val);
+    }
+    VTBL_U *vt = scr_get_vtbl(name);
+    if (vt && vt->type == VT_ENUM) {
+        KOV_LOG("enum:%s == %d", name, vt->value);
+        val.val_putd(vt->value);
+        pos = q;
         return 0;
     }
-    if (scr_unary_operator(pos, val) == 0) return 0;
-    if (scr_unary_sizeof(pos, val) == 0) return 0;
-    if (scr_primary_const(pos, val) == 0) return 0;
-    if (scr_func_libcall(pos, val) == 0) return 0;
-    if (scr_func_exec(pos, val) == 0) return 0;
     return scr_postfix_exp(pos, val);
 }
 
@@ -600,6 +615,8 @@ int SCR_U::scr_postfix_exp(const char *&pos, VAL_U &val)
     }
     if (lv_read(lv, val) != 0) return -1;
     for (;;) {
+        int c = sk(p);
+        if (c != '+' && c != '-') break;
         int inc = scr_match_key(p, "++") == 0 ? 1 : scr_match_key(p, "--") == 0 ? -1 : 0;
         if (!inc) break;
         if (lv.vt->flags & SF_CONST) {
@@ -640,7 +657,7 @@ int SCR_U::scr_postfix_adrs(const char *&pos, LVAL &lv)
         if (scr_idname(p, name, sizeof name) != 0) return -1;
         vt = scr_get_vtbl(name);
         if (!vt) return -1;
-        if (scr_get_varparam(p, x, y, dims, 0) != 0) return -1;
+        if (sk(p) == '[' && scr_get_varparam(p, x, y, dims, 0) != 0) return -1;
     }
     if (vt->type < 0) {
         scr_set_SCRERR("型 %d は無効", vt->type);
@@ -652,12 +669,19 @@ int SCR_U::scr_postfix_adrs(const char *&pos, LVAL &lv)
         return -1;
     }
     int xs = vt->vtb_xs(), ys = vt->vtb_ys();
-    if ((xs > 0 && x >= xs) || (ys >= 1 && y >= ys) || x < 0 || y < 0) {
+    int out = (xs > 0 && x >= xs) || (ys >= 1 && y >= ys) || x < 0 || y < 0;
+    if (out && sup()) {   // not accessed for real: only the text is being read
+        x = y = 0;
+        out = 0;
+    }
+    if (out) {
         scr_set_SCRERR("無効アクセス:%s[%d][%d]", vt->name, y, x);
         return -1;
     }
     for (;;) {   // members are read and have no effect
         const char *m = p;
+        int c = sk(m);
+        if (c != '.' && c != '-') break;
         if (scr_match_key(m, ".") != 0 && scr_match_key(m, "->") != 0) break;
         char name[SCR_NAMESIZE];
         if (scr_idname(m, name, sizeof name) != 0) break;

@@ -36,6 +36,18 @@ static int stat_key(const char *p)
     return K_NONE;
 }
 
+// Whether an identifier and ":" (not "::") stand at p (p after blanks).
+static int label_ahead(const char *p)
+{
+    if (!(isalpha((unsigned char)*p) || *p == '_')) return 0;
+    while (isalnum((unsigned char)*p) || *p == '_') p++;
+    while (*p == ' ' || *p == '\t' || *p == '\n' || *p == '/') {
+        if (*p == '/') return 1;   // a comment: let the full rule decide
+        p++;
+    }
+    return *p == ':';
+}
+
 int SCR_U::scr_stat(const char *&pos, int execute)
 {
     DEEP deep(*this);
@@ -107,7 +119,7 @@ int SCR_U::scr_stat_body(const char *&pos)
     case K_DEFAULT: return scr_labeled_default(pos);
     default: break;
     }
-    if (scr_labeled_label(pos) == 0) return 0;
+    if (label_ahead(pos) && scr_labeled_label(pos) == 0) return 0;
     return scr_exp_stat(pos);
 }
 
