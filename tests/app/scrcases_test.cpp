@@ -264,6 +264,9 @@ const Case CASES[] = {
     // functions
     {"recursion", 84, {}, 0, nullptr},
     {"depth_100", 100, {}, 0, nullptr},
+    {"depth_100_heavy", 100, {}, 0, nullptr},
+    {"depth_100_parens", 100, {}, 0, nullptr},
+    {"single_evaluation", 24, {}, 0, nullptr},
     {"depth_101", 255, {u8"関数ネスト超過("}, 0, nullptr, "6:"},
     {"depth_runaway", 255, {u8"関数ネスト超過("}, 0, nullptr},
     {"by_reference", 83, {}, 0, nullptr},
