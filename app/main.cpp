@@ -1,4 +1,5 @@
 // kovash: the program entry. Each command-line service adds its line here.
+#include "app/convert.h"
 #include "app/kov.h"
 #include "app/scrhost.h"
 
@@ -7,11 +8,14 @@
 static int usage(FILE *out)
 {
     fputs("usage: kovash [FILE]\n"
+          "       kovash --convert IN OUT\n"
           "       kovash --info\n"
           "       kovash --help\n"
           "\n"
           "FILE     a sheet (.kov); a script (.scr) runs at once and kovash exits\n"
           "         with the script's status\n"
+          "--convert  load the sheet or CSV file IN and save it as OUT: .kov the\n"
+          "         full format, .csv or .txt values only\n"
           "--info   print the settings file, the log file and the sheet size\n"
           "--help   print this text\n",
           out);
@@ -26,8 +30,8 @@ int main(int argc, char **argv)
     const char *arg = argc > 1 ? argv[1] : nullptr;
     if (is_opt(arg, "--help")) return usage(stdout);
 
-    // Commands that end the process without the application object go here,
-    // e.g. --convert IN OUT.
+    // Commands that end the process without the application object go here.
+    if (is_opt(arg, "--convert")) return kov_convert(argc - 2, argv + 2);
 
     if (arg && strncmp(arg, "--", 2) == 0 && !is_opt(arg, "--info")) {
         fprintf(stderr, "kovash: unknown option %s\n", arg);
@@ -37,7 +41,7 @@ int main(int argc, char **argv)
 
     // Services that the start-up calls back install themselves here:
     kov_set_scr_runner(scr_run_file);
-    //   sheet file loading:               kov_set_sheet_loader(...);
+    kov_set_sheet_loader(kov_load_sheet);
 
     KOV_U &kov = kov_app();
     int info = is_opt(arg, "--info");

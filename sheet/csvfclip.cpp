@@ -58,6 +58,7 @@ std::string CSV_HOST_U::csv_tmp_dir()
 CSVFILE_U::CSVFILE_U(CSV_U &c, CSV_HOST_U *h) : csv(c), host(h)
 {
     if (!host) host = own_host = new CSV_HOST_U;
+    csv_winst_clear(ws_read);
 }
 
 CSVFILE_U::~CSVFILE_U() { delete own_host; }

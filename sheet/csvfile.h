@@ -164,6 +164,8 @@ private:
     int csv_tile(const CSV_RECT &t, const CSV_LOADED &ld);
     int csv_copy_block(int tx, int ty, int sx, int sy, int w, int h, int mask);
     std::string wtext;   // one field being written
+    CSV_WINST ws_read;   // window state of the last whole-sheet load
+    int ws_defer = 0;    // csv_fload applies it once the sheet has its final size
 };
 
 // Pieces of the format, pure (tests and the fuzz target use them directly).

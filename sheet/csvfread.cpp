@@ -390,7 +390,8 @@ template <class SRC> int CSVFILE_U::csv_read(SRC &src, CSV_LOADED *out, const CS
     int rc = csv_pass2(src, *f, p2);
     if (p2.whole) {
         if (!p2.gotwid) csv.csv_set_autowide(10);
-        host->csv_win_put(p2.ws);
+        ws_read = p2.ws;
+        if (!ws_defer && rc == 0) host->csv_win_put(ws_read);
     }
     if (out) {
         bool none = xs == 0 || ys == 0;
@@ -571,7 +572,9 @@ int CSVFILE_U::csv_fload(CSV_LOADED *out, const char *name, const CSV_RECT *regi
         return region ? -1 : csv_empty_sheet();
     }
     fclose(probe);
+    ws_defer = 1;   // the cursor may lie beyond the loaded size until the sheet has grown
     int rc = csv_fload_sub(out, name, region);
+    ws_defer = 0;
     if (!region) {
         if (rc < 0) {
             csv_empty_sheet();
@@ -580,6 +583,7 @@ int CSVFILE_U::csv_fload(CSV_LOADED *out, const char *name, const CSV_RECT *regi
             int ys = std::max(csv.csv_get_ys(), std::min(csv_defys, CSV_MAX_YS));
             if (xs != csv.csv_get_xs() || ys != csv.csv_get_ys()) csv.csv_resize(xs, ys);
             csv.csv_set_modify(0);
+            host->csv_win_put(ws_read);
             host->csv_scrlock_put(csv.csv_scrlock);
         }
     }

@@ -1,0 +1,114 @@
+// kovash --convert IN OUT as a process, and the sheet loader that the start-up uses.
+#include "app/convert.h"
+#include "app/kov.h"
+#include "tests/ui/tmpdir.h"
+#include "ui/base/kovtext.h"
+
+#include <gtest/gtest.h>
+#include <climits>
+#include <sys/wait.h>
+
+using namespace kovtest;
+
+namespace {
+
+std::string sheet_golden(const char *name) { return std::string(KOV_TEST_DATA) + "/../sheet/files/" + name; }
+
+class Convert : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char self[PATH_MAX];
+        ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+        ASSERT_GT(n, 0);
+        std::string me(self, n);
+        exe = me.substr(0, me.rfind('/')) + "/../app/kovash";
+        if (!exists(exe)) GTEST_SKIP() << "kovash not built beside the tests";
+    }
+    int run(const std::string &args)
+    {
+        std::string cmd = "cd '" + dir.path + "' && '" + exe + "' --convert " + args + " >out 2>err";
+        int st = system(cmd.c_str());
+        out = slurp(dir / "out");
+        err = slurp(dir / "err");
+        return WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+    }
+    TmpDir dir;
+    std::string exe, out, err;
+};
+
+} // namespace
+
+TEST_F(Convert, CsvToSheetAndBack)
+{
+    ASSERT_EQ(system(("cp '" + sheet_golden("foreign.csv") + "' '" + dir / "in.csv'").c_str()), 0);
+    ASSERT_EQ(run("in.csv mid.kov"), 0) << err;
+    EXPECT_EQ(err, "");
+    std::string kov = slurp(dir / "mid.kov");
+    EXPECT_EQ(kov.rfind("\x02" "FOP_VER\x03" "1.00\r\n", 0), 0u);
+    EXPECT_NE(kov.find("\x02" "FOP_XSIZ\x03" "256\r\n"), std::string::npos);
+    ASSERT_EQ(run("mid.kov OUT.TXT"), 0) << err;
+    EXPECT_EQ(slurp(dir / "OUT.TXT"), slurp(sheet_golden("foreign_out.csv")));
+    EXPECT_FALSE(exists(dir / "mid.scr"));   // the converter has no script to write
+}
+
+TEST_F(Convert, SheetFileKeepsEverything)
+{
+    ASSERT_EQ(system(("cp '" + sheet_golden("example.kov") + "' '" + dir / "a.kov'").c_str()), 0);
+    ASSERT_EQ(run("a.kov b.kov"), 0) << err;
+    ASSERT_EQ(run("b.kov c.kov"), 0) << err;
+    std::string b = slurp(dir / "b.kov");
+    EXPECT_EQ(b, slurp(dir / "c.kov"));
+    EXPECT_NE(b.find("\x02" "FOP_DSPSIZX\x03" "864\r\n"), std::string::npos);   // window state passes through
+    EXPECT_NE(b.find("\x02" "=R0C1*2+SUM(R0C1:R0C1)\x03"), std::string::npos);
+}
+
+TEST_F(Convert, Failures)
+{
+    EXPECT_EQ(run("none.csv x.kov"), 1);
+    EXPECT_EQ(err, "kovash: none.csv" + kov::sj_to_utf8(" 読込み失敗") + "\n");
+    EXPECT_FALSE(exists(dir / "x.kov"));
+    EXPECT_EQ(run("."), 2);
+    EXPECT_EQ(err.rfind("usage: kovash --convert IN OUT", 0), 0u);
+    spit(dir / "in.csv", "1,2\r\n");
+    EXPECT_EQ(run("in.csv out.xls"), 2);
+    EXPECT_EQ(err, "kovash: out.xls" + kov::sj_to_utf8(" 出力ファイルの拡張子は .kov .csv .txt のどれか") + "\n");
+    EXPECT_EQ(run(". out.csv"), 1);
+    EXPECT_EQ(err, "kovash: ." + kov::sj_to_utf8(" 読込み失敗") + "\n");
+    EXPECT_EQ(run("in.csv no/such/out.csv"), 1);
+    EXPECT_NE(err.find("kovash: no/such/out.csv" + kov::sj_to_utf8(" 保存失敗") + "\n"), std::string::npos) << err;
+    spit(dir / "keep.csv", "old\r\n");
+    ASSERT_EQ(run("in.csv keep.csv"), 0);
+    EXPECT_EQ(slurp(dir / "keep.csv"), "1,2\r\n");
+}
+
+TEST(SheetLoader, WindowStateReachesTheApplication)
+{
+    TmpDir dir;
+    spit(dir / "w.kov", "\x02" "FOP_DSPSIZX\x03" "900\r\n\x02" "FOP_DSPSIZY\x03" "10\r\n\x02" "FOP_TOOLBAR\x03" "0\r\n"
+                        "\x02" "FOP_FONTSIZ\x03" "24\r\n\x02" "FOP_CSRPOSX\x03" "1\r\n\x02" "FOP_CSRPOSY\x03" "2\r\n"
+                        "\x02" "FOP_SCRLOCK\x03" "1\r\n" "5\r\n");
+    KOV_U kov;
+    kov.kov_dspflag |= DSP_TOOLBAR;
+    ASSERT_EQ(kov_load_sheet(kov, (dir / "w.kov").c_str()), 0);
+    EXPECT_EQ(kov.csv_get_num(0, 0), 5);
+    EXPECT_EQ(kov.csv_get_xs(), KOV_INIT_XS);
+    EXPECT_EQ(kov.csv_get_ys(), KOV_INIT_YS);
+    EXPECT_EQ(kov.kov_dspx, 900);
+    EXPECT_EQ(kov.kov_dspy, KOV_WIN_MINY);    // held to the window's limits
+    EXPECT_EQ(kov.kov_dspflag & DSP_TOOLBAR, 0u);
+    EXPECT_EQ(kov.kov_fontsize, 24);
+    EXPECT_EQ(kov.csv_curx, 1);
+    EXPECT_EQ(kov.csv_cury, 2);
+    EXPECT_EQ(kov.csv_scrlock, 1);
+    EXPECT_EQ(kov.kov_editable, 0);
+    // Written back, the application's state is what the file says.
+    KOVFILE_HOST_U host(kov);
+    CSVFILE_U file(kov, &host);
+    std::string text;
+    ASSERT_EQ(file.csv_fwrite_mem(text, CSV_P_ALL, nullptr), 0);
+    EXPECT_NE(text.find("\x02" "FOP_DSPSIZX\x03" "900\r\n\x02" "FOP_DSPSIZY\x03" "48\r\n\x02" "FOP_FONTSIZ\x03" "24\r\n"
+                        "\x02" "FOP_TOOLBAR\x03" "0\r\n"),
+              std::string::npos);
+    EXPECT_EQ(kov_load_sheet(kov, (dir / "none.kov").c_str()), -1);
+}
