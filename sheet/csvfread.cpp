@@ -39,7 +39,13 @@ public:
     int rewind()
     {
         pos = len = 0;
+        stopped = false;
         return fseek(fp, 0, SEEK_SET);
+    }
+    void stop()
+    {
+        pos = len = 0;
+        stopped = true;
     }
     bool failed() const { return ferror(fp) != 0; }
 
@@ -47,9 +53,10 @@ private:
     bool fill()
     {
         pos = 0;
-        len = fread(buf, 1, sizeof buf, fp);
+        len = stopped ? 0 : fread(buf, 1, sizeof buf, fp);
         return len > 0;
     }
+    bool stopped = false;
     FILE *fp;
     size_t pos = 0, len = 0;
     char buf[65536];
@@ -58,19 +65,21 @@ private:
 // Bytes in memory.
 class MEM_SRC {
 public:
-    MEM_SRC(const char *d, size_t n) : data(d), len(n) {}
+    MEM_SRC(const char *d, size_t n) : data(d), len(n), full(n) {}
     int get() { return pos < len ? (unsigned char)data[pos++] : -1; }
     int peek() { return pos < len ? (unsigned char)data[pos] : -1; }
     int rewind()
     {
         pos = 0;
+        len = full;
         return 0;
     }
+    void stop() { len = pos; }
     bool failed() const { return false; }
 
 private:
     const char *data;
-    size_t len, pos = 0;
+    size_t len, full, pos = 0;
 };
 
 // ---------------------------------------------------------------- fields
@@ -79,7 +88,8 @@ enum { END_FIELD = ',', END_LINE = '\n', END_FILE = -1 };
 
 
 // Reads one field. A double quote toggles the in-quotes state (commas inside do not split);
-// a line feed ends the line in any state; CR LF counts as a line feed.
+// a line feed ends the line in any state; CR LF counts as a line feed. The end-of-file byte 0x1A
+// ends the text as text-mode reading did (no Shift-JIS byte and nothing Kovash writes is 0x1A).
 template <class SRC> int read_field(SRC &src, CSV_FIELD &f)
 {
     bool quoted = false;
@@ -87,6 +97,10 @@ template <class SRC> int read_field(SRC &src, CSV_FIELD &f)
     for (;;) {
         int c = src.get();
         if (c < 0) break;
+        if (c == 0x1A) {
+            src.stop();
+            break;
+        }
         if (c == '\n') {
             f.buf[f.len] = 0;
             return END_LINE;

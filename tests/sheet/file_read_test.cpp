@@ -79,7 +79,9 @@ TEST(FileRead, LineEndsAndCounting)
         {",,,\n", 3, 1, "||", "||"},               // empty fields followed by commas do
         {"a\n,", 1, 2, "a", ""},                   // a last line with a comma counts
         {"a\r\rb\n", 1, 1, "a  b", "a  b"},        // a lone CR is a byte of the text
-        {"\"x\ny\"\n", 1, 2, "x", "y\""},        // a line feed ends the line even in quotes
+        {"\"x\ny\"\n", 1, 2, "x", "y\""},
+        {"a,b\r\n\x1A", 2, 1, "a|b", "a|b"},       // an end-of-file byte ends the text
+        {"a,b\r\nc\x1A\r\nd,e,f\r\n", 2, 2, "a|b", "c|"},        // a line feed ends the line even in quotes
     };
     for (auto &r : rows) {
         Sheet s;
@@ -258,12 +260,13 @@ TEST(FileRead, MissingFile)
 TEST(FileRead, FileLoadGrowsToDefaultAndAppliesLock)
 {
     Sheet s;
-    kovtest::spit(s.path("a.kov"), sx("{FOP_SCRLOCK}1\r\n1,2\r\n"));
+    kovtest::spit(s.path("a.kov"), sx("{FOP_SCRLOCK}1\r\n1,2\r\n\x1A" "3,4\r\n"));
     CSV_LOADED ld;
     ASSERT_EQ(s.file.csv_fload(&ld, s.path("a.kov").c_str(), nullptr), 0);
     EXPECT_EQ(s.csv_get_xs(), 256);
     EXPECT_EQ(s.csv_get_ys(), 10000);
     EXPECT_EQ(s.row(0, 2), "#1|#2");
+    EXPECT_EQ(s.row(1, 2), "|");
     EXPECT_EQ(s.host.scrlock, 1);
     EXPECT_EQ(s.csv_get_modify(), 0);
     // A folder is no sheet file: the load fails, an empty sheet remains.
