@@ -391,36 +391,49 @@ Outcome run_kovash(const std::string &exe, const std::string &home, const std::s
 
 std::string u8s(const char8_t *s) { return std::string(reinterpret_cast<const char *>(s)); }
 
-class ScrRun : public ::testing::TestWithParam<std::pair<const Case *, bool>> {
-protected:
-    static void SetUpTestSuite()
+// A link (or copy) of the program in a folder of its own: kovash keeps its .ini and .LOG beside
+// the program, and the built one must stay untouched. Made once per test program.
+struct Kovash {
+    Kovash()
     {
-        home = new TmpDir;
-        exe = *home / "kovash";
-        // A link (or copy) beside a settings file of its own: kovash keeps its .ini and .LOG
-        // beside the program, and the built one must stay untouched.
+        exe = home / "kovash";
         if (link(KOV_BIN, exe.c_str()) != 0 && system(("cp '" + std::string(KOV_BIN) + "' '" + exe + "'").c_str()) != 0)
             exe.clear();
         if (exe.empty()) return;
-        std::string folder = *home / "probe-runner";
+        std::string folder = home / "probe-runner";
         mkdir(folder.c_str(), 0700);
         spit(folder + "/probe.scr", "main()\n{\n    return 7;\n}\n");
-        Outcome o = run_kovash(exe, home->path, folder, "probe.scr");
+        Outcome o = run_kovash(exe, home.path, folder, "probe.scr");
         // Before the script runner exists, "kovash X.scr" ends silently with 0.
         scripts = !(o.status == 0 && o.err.empty());
     }
-    static void TearDownTestSuite()
+    // A new empty folder for one run.
+    std::string folder(const std::string &name)
     {
-        delete home;
-        home = nullptr;
+        std::string f = home / name;
+        return mkdir(f.c_str(), 0700) == 0 ? f : "";
     }
-    static TmpDir *home;
-    static std::string exe;
-    static bool scripts;
+    Outcome run(const std::string &folder, const std::string &script) { return run_kovash(exe, home.path, folder, script); }
+    TmpDir home;
+    std::string exe;
+    bool scripts = false;
 };
-TmpDir *ScrRun::home;
-std::string ScrRun::exe;
-bool ScrRun::scripts;
+
+Kovash &kovash()
+{
+    static Kovash k;
+    return k;
+}
+
+#define KOV_NEED_SCRIPTS()                                                                       \
+    do {                                                                                         \
+        ASSERT_FALSE(kovash().exe.empty()) << "cannot place a copy of " << KOV_BIN;             \
+        if (!kovash().scripts) {                                                                 \
+            GTEST_SKIP() << "kovash does not run scripts yet (a .scr argument ends with 0 and says nothing)"; \
+        }                                                                                        \
+    } while (0)
+
+class ScrRun : public ::testing::TestWithParam<std::pair<const Case *, bool>> {};
 
 std::string script_of(const Case &c)
 {
@@ -434,19 +447,16 @@ TEST_P(ScrRun, Script)
 {
     const Case &c = *GetParam().first;
     bool dos = GetParam().second;
-    ASSERT_FALSE(exe.empty()) << "cannot place a copy of " << KOV_BIN;
-    if (!scripts) {
-        GTEST_SKIP() << "kovash does not run scripts yet (a .scr argument ends with 0 and says nothing)";
-    }
+    KOV_NEED_SCRIPTS();
     if (!c.make) {
         ASSERT_TRUE(exists(std::string(KOV_TEST_DATA) + "/scripts/" + c.name + ".scr")) << c.name;
     }
 
     std::string text = script_of(c);
-    std::string folder = *home / (std::string(c.name) + (dos ? "_crlf" : ""));
-    ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
+    std::string folder = kovash().folder(std::string(c.name) + (dos ? "_crlf" : ""));
+    ASSERT_NE(folder, "");
     spit(folder + "/" + c.name + ".scr", dos ? crlf(text) : text);
-    Outcome o = run_kovash(exe, home->path, folder, std::string(c.name) + ".scr");
+    Outcome o = kovash().run(folder, std::string(c.name) + ".scr");
 
     if ((c.flags & NEEDS_EXIT) && o.err.find(u8s(u8"関数 exit() がない")) != std::string::npos) {
         GTEST_SKIP() << "the built-in exit() is not there yet";
@@ -498,6 +508,36 @@ INSTANTIATE_TEST_SUITE_P(ScrCases, ScrRun, ::testing::ValuesIn(all_runs()),
                          [](const ::testing::TestParamInfo<std::pair<const Case *, bool>> &info) {
                              return std::string(info.param.first->name) + (info.param.second ? "_crlf" : "");
                          });
+
+// Names of scripts: as the user gives them, any folder, UTF-8 names, either case of ".scr".
+TEST(ScrCasesFiles, NamesAndFolders)
+{
+    KOV_NEED_SCRIPTS();
+    std::string top = kovash().folder("files");
+    ASSERT_NE(top, "");
+    std::string sub = top + "/sub dir";
+    ASSERT_EQ(mkdir(sub.c_str(), 0700), 0);
+    std::string jp = u8s(u8"表示");
+    spit(sub + "/" + jp + ".scr", "main()\n{\n    return 6;\n}\n");
+    EXPECT_EQ(kovash().run(top, sub + "/" + jp + ".scr").status, 6) << "absolute path, blank in a folder, UTF-8 name";
+    EXPECT_EQ(kovash().run(sub, jp + ".scr").status, 6);
+
+    spit(top + "/UPPER.SCR", "main()\n{\n    return 12;\n}\n");
+    EXPECT_EQ(kovash().run(top, "UPPER.SCR").status, 12) << "the extension is compared without regard to case";
+
+    std::string bad = u8s(u8"日本") + ".scr";
+    spit(top + "/" + bad, "main()\n{\n    return nothere();\n}\n");
+    Outcome o = kovash().run(top, bad);
+    EXPECT_EQ(o.status, 255);
+    EXPECT_EQ(o.err.rfind(bad + u8s(u8":3:12: 関数 nothere() がない"), 0), 0u) << o.err;
+    o = kovash().run(top, "./" + bad);
+    EXPECT_EQ(o.err.rfind("./" + bad + ":3:", 0), 0u) << "the name as given: " << o.err;
+
+    o = kovash().run(top, "missing.scr");
+    EXPECT_EQ(o.status, 255) << "a script that is not there cannot end well";
+    EXPECT_NE(o.err, "");
+    EXPECT_TRUE(valid_utf8(o.err)) << o.err;
+}
 
 // Every script file in scripts/ is a case of the table (a file nobody runs checks nothing).
 TEST(ScrCasesTable, EveryScriptFileIsACase)
