@@ -70,3 +70,14 @@ TEST_F(Program, MissingSheetEndsWithFailureAndAUtf8Message)
     EXPECT_EQ(log.rfind("[ATT]KOV(", 0), 0u);
     EXPECT_NE(log.find(" 読込み失敗\r\n"), std::string::npos);
 }
+
+TEST_F(Program, ScriptArgumentRunsAndEndsWithItsStatus)
+{
+    spit(dir / "kovash.ini", "[cse]\r\nDEBUG=1\r\n");
+    spit(dir / "job.scr", "main()\n{\n    return 7;\n}\n");
+    EXPECT_EQ(run("job.scr"), 7);
+    EXPECT_EQ(err, "") << "a script without its sheet file is no error";
+    std::string log = slurp(dir / "kovash.LOG");
+    EXPECT_NE(log.find(" job.scr 自動起動\r\n"), std::string::npos) << log;
+    EXPECT_NE(log.find(" stat=7\r\n"), std::string::npos);
+}
