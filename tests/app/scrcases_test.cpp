@@ -539,6 +539,34 @@ TEST(ScrCasesFiles, NamesAndFolders)
     EXPECT_TRUE(valid_utf8(o.err)) << o.err;
 }
 
+// "kovash X.scr" first loads the sheet X.kov beside it: the script reads and writes its cells
+// through my[row][col]. The run saves nothing: the sheet file stays as it was.
+TEST(ScrCasesFiles, SheetBesideTheScript)
+{
+    KOV_NEED_SCRIPTS();
+    std::string top = kovash().folder("sheet");
+    ASSERT_NE(top, "");
+    const std::string sheet = "\"abc\",12\r\n7,\"x\"\r\n";
+    spit(top + "/pl.kov", sheet);
+    spit(top + "/pl.scr", "main()\n{\n"
+                          "    if (my[0][0] != \"abc\") return 1;\n"
+                          "    if (my[0][1] != 12) return 2;\n"
+                          "    if (my[1][0] != 7) return 3;\n"
+                          "    if (my[1][1] != \"x\") return 4;\n"
+                          "    if (my[2][0] != 0) return 5;\n"
+                          "    my[0][0] = 99;\n"
+                          "    return 31 + my[0][0] - 99;\n}\n");
+    Outcome o = kovash().run(top, "pl.scr");
+    EXPECT_EQ(o.status, 31) << o.err;
+    EXPECT_EQ(o.err, "");
+    EXPECT_EQ(slurp(top + "/pl.kov"), sheet);
+
+    // Without a sheet the script starts on an empty one.
+    spit(top + "/alone.scr", "main()\n{\n    return 40 + (my[0][0] == 0);\n}\n");
+    EXPECT_EQ(kovash().run(top, "alone.scr").status, 41);
+    EXPECT_FALSE(exists(top + "/alone.kov")) << "no sheet file appears";
+}
+
 // Every script file in scripts/ is a case of the table (a file nobody runs checks nothing).
 TEST(ScrCasesTable, EveryScriptFileIsACase)
 {
