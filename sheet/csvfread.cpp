@@ -414,7 +414,7 @@ template <class SRC> int CSVFILE_U::csv_read(SRC &src, CSV_LOADED *out, const CS
                           none ? CSV_NOCELL : int(x1 + xs - 1), none ? CSV_NOCELL : int(y1 + ys - 1), p1.opt};
     }
     KOV_LOG("csv_fload_sub() end");
-    csv.csv_set_modify(0);
+    csv.csv_set_modify(!p2.whole);   // a paste is a change of the sheet, not a load of it
     csv.csv_redraw(nullptr);
     return rc;
 }

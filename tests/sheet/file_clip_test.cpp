@@ -56,7 +56,9 @@ TEST(FileClip, PasteAdjustsByTheDistance)
     s.csv_put_str(5, 6, "old");
     s.csv_set_attr(5, 5, CSV_A_TOP, 1);
     CSV_RECT t = {5, 5, 5, 5};
+    s.csv_set_modify(0);
     ASSERT_EQ(s.file.csv_clip_paste(&t, 0), 0);
+    EXPECT_EQ(s.csv_get_modify(), 1);   // pasted cells are unsaved changes
     EXPECT_EQ(s.val(5, 5), "#1");
     EXPECT_EQ(s.csv_get_attr(5, 5, CSV_A_TOP), 0);   // the full format brings its attributes
     EXPECT_EQ(s.val(5, 6), "");
