@@ -119,7 +119,9 @@ TEST(FileClip, PasteNeedsAClipboardText)
     // Text from elsewhere pastes as plain CSV.
     s.host.clip() = "a,\"b,c\"\r\n3\r\n";
     CSV_RECT t2 = {2, 2, 2, 2};
+    s.csv_set_modify(0);
     ASSERT_EQ(s.file.csv_clip_paste(&t2, 0), 0);
+    EXPECT_EQ(s.csv_get_modify(), 1);
     EXPECT_EQ(s.row(2, 4), "||a|b,c");
     EXPECT_EQ(s.val(2, 3), "#3");
 }
