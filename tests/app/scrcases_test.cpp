@@ -353,6 +353,7 @@ std::string crlf(const std::string &s)
 struct Outcome {
     int status = -1;        // exit status, or 1000 + signal
     std::string out, err;
+    long maxrss_kb = 0;     // largest resident size of the run
 };
 
 // Runs "kovash NAME.scr" in folder with a time limit (timeout from coreutils) and a memory
@@ -384,8 +385,10 @@ Outcome run_kovash(const std::string &exe, const std::string &home, const std::s
     }
     int st = 0;
     if (pid < 0) return o;
-    while (waitpid(pid, &st, 0) < 0 && errno == EINTR) {
+    struct rusage ru = {};
+    while (wait4(pid, &st, 0, &ru) < 0 && errno == EINTR) {
     }
+    o.maxrss_kb = ru.ru_maxrss;
     o.status = WIFEXITED(st) ? WEXITSTATUS(st) : 1000 + WTERMSIG(st);
     o.out = slurp(out);
     o.err = slurp(err);
@@ -568,6 +571,30 @@ TEST(ScrCasesFiles, SheetBesideTheScript)
     spit(top + "/alone.scr", "main()\n{\n    return 40 + (my[0][0] == 0);\n}\n");
     EXPECT_EQ(kovash().run(top, "alone.scr").status, 41);
     EXPECT_FALSE(exists(top + "/alone.kov")) << "no sheet file appears";
+}
+
+// Locals, parameters and temporaries end with their calls: 10,000 calls that each make a
+// 1000-element array and a long string stay small (kept, they would pass 300 MB).
+TEST(ScrCasesFiles, CallsGiveBackTheirMemory)
+{
+    KOV_NEED_SCRIPTS();
+    std::string top = kovash().folder("memory");
+    ASSERT_NE(top, "");
+    spit(top + "/calls.scr", "work(var i)\n{\n"
+                             "    var a[1000];\n"
+                             "    var s = \"abcdefghijklmnopqrstuvwxyz\";\n"
+                             "    a[999] = i;\n"
+                             "    s &= s;\n"
+                             "    return a[999];\n}\n"
+                             "main()\n{\n"
+                             "    var i;\n"
+                             "    var t = 0;\n"
+                             "    for (i = 0; i < 10000; i++)\n"
+                             "        t += work(1);\n"
+                             "    return t / 1000;\n}\n");
+    Outcome o = kovash().run(top, "calls.scr");
+    EXPECT_EQ(o.status, 10) << o.err;
+    EXPECT_LT(o.maxrss_kb, 100 * 1024) << "resident size " << o.maxrss_kb << " KB";
 }
 
 // Every script file in scripts/ is a case of the table (a file nobody runs checks nothing).
