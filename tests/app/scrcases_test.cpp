@@ -108,6 +108,9 @@ const Case CASES[] = {
     {"typedef", 255, {u8"typedef は未サポート"}, 0, nullptr, "2:"},
     {"auto_static", 255, {u8"auto と static を同時に指定した"}, 0, nullptr},
     {"pointer_decl", 20, {}, 0, nullptr},
+    {"gadget_vars", 48, {}, 0, nullptr},
+    {"gadget_dims", 255, {u8"q:次元指定は無効"}, 0, nullptr, "4:"},
+    {"predefined_shadow", 53, {}, 0, nullptr},
     {"cast", 39, {}, 0, nullptr},
     {"decl_after_stmt", 255, {u8"構文誤り"}, 0, nullptr},
 
