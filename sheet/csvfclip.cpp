@@ -87,7 +87,7 @@ bool read_whole(const std::string &name, std::string &text)
 bool write_whole(const std::string &name, const std::string &text)
 {
     CSV_FOUT_U *f = new (std::nothrow) CSV_FOUT_U;
-    bool ok = f && f->fout_open(name.c_str()) == 0;
+    bool ok = f && f->fout_open(name.c_str(), 0) == 0;
     if (ok) f->fout_put(text.data(), text.size());
     ok = ok && f->fout_commit() == 0;
     delete f;
@@ -108,7 +108,9 @@ int CSVFILE_U::csv_clip_copy(const CSV_RECT *region, const char *kind)
         return -1;
     }
     std::string tmp = csv_tmp_name(kind), text;
+    scratch = 1;
     bool ok = csv_fsave(tmp.c_str(), &r) == 0 && read_whole(tmp, text);
+    scratch = 0;
     unlink(tmp.c_str());
     if (!ok || host->csv_clip_put(text) < 0) return -1;
     csv.csv_copy_rect = r;

@@ -76,7 +76,8 @@ public:
     CSV_FOUT_U(const CSV_FOUT_U &) = delete;
     CSV_FOUT_U &operator=(const CSV_FOUT_U &) = delete;
 
-    int fout_open(const char *name);            // 0 / -1 (cannot create)
+    // 0 / -1 (cannot create). sync 0: a scratch file that need not reach the disk first.
+    int fout_open(const char *name, int sync = 1);
     void fout_put(const char *s, size_t n);
     void fout_puts(const char *s);
     void fout_putc(char c)
@@ -92,6 +93,7 @@ private:
     void fout_flush();
     int fout_fd = -1;
     int fout_err = 0;
+    int fout_sync = 1;
     std::string fout_name;   // final name (a symbolic link resolved)
     std::string fout_tmp;
     size_t fout_n = 0;
@@ -166,6 +168,7 @@ private:
     std::string wtext;   // one field being written
     CSV_WINST ws_read;   // window state of the last whole-sheet load
     int ws_defer = 0;    // csv_fload applies it once the sheet has its final size
+    int scratch = 0;     // writing a transfer file: no flush to disk
 };
 
 // Pieces of the format, pure (tests and the fuzz target use them directly).

@@ -44,9 +44,10 @@ std::string resolve_link(const char *name)
 
 } // namespace
 
-int CSV_FOUT_U::fout_open(const char *name)
+int CSV_FOUT_U::fout_open(const char *name, int sync)
 {
     fout_abort();
+    fout_sync = sync;
     fout_name = resolve_link(name);
     struct stat st;
     bool old = stat(fout_name.c_str(), &st) == 0;
@@ -107,7 +108,7 @@ int CSV_FOUT_U::fout_commit()
 {
     if (fout_fd < 0) return -1;
     fout_flush();
-    if (!fout_err && fsync(fout_fd) != 0) fout_err = errno;
+    if (!fout_err && fout_sync && fsync(fout_fd) != 0) fout_err = errno;
     if (close(fout_fd) != 0 && !fout_err) fout_err = errno;
     fout_fd = -1;
     if (!fout_err && rename(fout_tmp.c_str(), fout_name.c_str()) != 0) fout_err = errno;
@@ -118,6 +119,7 @@ int CSV_FOUT_U::fout_commit()
         return -1;
     }
     fout_tmp.clear();
+    if (!fout_sync) return 0;
     int dfd = open(dir_of(fout_name).c_str(), O_RDONLY | O_DIRECTORY);
     if (dfd >= 0) {
         fsync(dfd);   // the rename itself reaches the disk
@@ -344,7 +346,7 @@ int CSVFILE_U::csv_fwrite(const char *name, int mask, const CSV_RECT *region)
     CSV_RECT r;
     if (write_region(csv, region, r) < 0) return -1;
     CSV_FOUT_U *f = new (std::nothrow) CSV_FOUT_U;
-    if (!f || f->fout_open(name) < 0) {
+    if (!f || f->fout_open(name, !scratch) < 0) {
         KOV_ATT("%s 作成失敗", name);
         delete f;
         return -1;

@@ -45,7 +45,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         csv.csv_create(20, 30);
         csv.csv_put_form(1, 1, "R0C0+R[1]C");
         CSV_RECT r = {int(mode >> 2) % 25, int(mode >> 4) % 35, 40, 40};
-        load(file, data, size, mode, &r);
+        if (!(mode & 0x80)) {
+            load(file, data, size, mode, &r);
+            return 0;
+        }
+        // Through the clipboard: paste with tiling and adjustment, then copy and move a block.
+        file.csv_host()->csv_clip_put(std::string(reinterpret_cast<const char *>(data), size));
+        file.csv_clip_paste(&r, 0);
+        CSV_RECT a = {0, 0, 3, 4}, b = {int(mode >> 3) % 20, int(mode >> 5) % 30, 0, 0};
+        if (file.csv_clip_copy(&a, (mode & 2) ? "$$b" : "$$t") == 0) file.csv_clip_move(&b);
         return 0;
     }
     if (load(file, data, size, mode, nullptr) < 0) return 0;
