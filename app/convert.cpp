@@ -39,7 +39,7 @@ void KOVFILE_HOST_U::csv_win_put(const CSV_WINST &ws)
 {
     CSV_HOST_U::csv_win_put(ws);
     const int *v = ws.v;
-    if (v[CSV_WS_FONTSIZ] > 0) kov.kov_fontsize = v[CSV_WS_FONTSIZ];
+    if (v[CSV_WS_FONTSIZ] > 0) kov.kov_fontsize = std::clamp(v[CSV_WS_FONTSIZ], 6, 96);   // the setting's range
     for (int i = 0; i < 6; i++) {
         if (v[CSV_WS_TOOLBAR + i] == 1) kov.kov_dspflag |= ws_flag[i];
         if (v[CSV_WS_TOOLBAR + i] == 0) kov.kov_dspflag &= ~ws_flag[i];

@@ -86,7 +86,7 @@ TEST(SheetLoader, WindowStateReachesTheApplication)
 {
     TmpDir dir;
     spit(dir / "w.kov", "\x02" "FOP_DSPSIZX\x03" "900\r\n\x02" "FOP_DSPSIZY\x03" "10\r\n\x02" "FOP_TOOLBAR\x03" "0\r\n"
-                        "\x02" "FOP_FONTSIZ\x03" "24\r\n\x02" "FOP_CSRPOSX\x03" "1\r\n\x02" "FOP_CSRPOSY\x03" "2\r\n"
+                        "\x02" "FOP_FONTSIZ\x03" "2400\r\n\x02" "FOP_CSRPOSX\x03" "1\r\n\x02" "FOP_CSRPOSY\x03" "2\r\n"
                         "\x02" "FOP_SCRLOCK\x03" "1\r\n" "5\r\n");
     KOV_U kov;
     kov.kov_dspflag |= DSP_TOOLBAR;
@@ -97,7 +97,7 @@ TEST(SheetLoader, WindowStateReachesTheApplication)
     EXPECT_EQ(kov.kov_dspx, 900);
     EXPECT_EQ(kov.kov_dspy, KOV_WIN_MINY);    // held to the window's limits
     EXPECT_EQ(kov.kov_dspflag & DSP_TOOLBAR, 0u);
-    EXPECT_EQ(kov.kov_fontsize, 24);
+    EXPECT_EQ(kov.kov_fontsize, 96);   // the font setting's range
     EXPECT_EQ(kov.csv_curx, 1);
     EXPECT_EQ(kov.csv_cury, 2);
     EXPECT_EQ(kov.csv_scrlock, 1);
@@ -107,7 +107,7 @@ TEST(SheetLoader, WindowStateReachesTheApplication)
     CSVFILE_U file(kov, &host);
     std::string text;
     ASSERT_EQ(file.csv_fwrite_mem(text, CSV_P_ALL, nullptr), 0);
-    EXPECT_NE(text.find("\x02" "FOP_DSPSIZX\x03" "900\r\n\x02" "FOP_DSPSIZY\x03" "48\r\n\x02" "FOP_FONTSIZ\x03" "24\r\n"
+    EXPECT_NE(text.find("\x02" "FOP_DSPSIZX\x03" "900\r\n\x02" "FOP_DSPSIZY\x03" "48\r\n\x02" "FOP_FONTSIZ\x03" "96\r\n"
                         "\x02" "FOP_TOOLBAR\x03" "0\r\n"),
               std::string::npos);
     EXPECT_EQ(kov_load_sheet(kov, (dir / "none.kov").c_str()), -1);
