@@ -60,6 +60,7 @@ int KOV_U::kov_put_set(int id, int value)
 
 int KOV_U::cse_1st_open(const char *)
 {
+    kov_prof.prof_fill(kov_settings, SET_COUNT);  // the reads below then find every key
     kov::log_set_debug(kov_get_set(SET_DEBUG));
     kov_dspx = kov_get_set(SET_DSPSIZX);
     kov_dspy = kov_get_set(SET_DSPSIZY);

@@ -1,5 +1,6 @@
 // The settings of the program: one table row per key of the settings file.
 #pragma once
+#include "ui/base/kovprof.h"
 
 // Index of a row of kov_settings; keep in the order of the table (its twin).
 enum KOV_SETID {
@@ -8,11 +9,7 @@ enum KOV_SETID {
     SET_DSPSIZY, SET_COUNT
 };
 
-struct KOV_SETTING {
-    const char *sec;
-    const char *key;
-    int def, min, max;
-};
+using KOV_SETTING = kov::PROF_KEY;
 
 extern const KOV_SETTING kov_settings[SET_COUNT];
 

@@ -42,6 +42,21 @@ TEST_F(Prof, MissingKeyIsWrittenBackWithItsDefault)
     EXPECT_EQ(count_entries(dir.path), 1);  // no temporary file left behind
 }
 
+TEST_F(Prof, FillAddsOnlyMissingKeysInOneGo)
+{
+    spit(ini, "[cse]\r\nFONTSIZE=200\r\n");
+    static const PROF_KEY rows[] = {
+        {"cse", "FONTSIZE", 16, 6, 96}, {"csv", "RNWID", 5, 1, 100}, {"cse", "DEBUG", 0, 0, 1},
+        {"cse", "ODD", 500, 0, 9}, {"cse", "", 1, 0, 1},
+    };
+    ASSERT_EQ(pf.prof_fill(rows, 5), 0);
+    EXPECT_EQ(slurp(ini), "[cse]\r\nFONTSIZE=200\r\nDEBUG=0\r\nODD=9\r\n[csv]\r\nRNWID=5\r\n");
+    ASSERT_EQ(pf.prof_fill(rows, 5), 0);  // nothing missing: file untouched
+    EXPECT_EQ(count_entries(dir.path), 1);
+    PROF_U bad;
+    EXPECT_EQ(bad.prof_fill(rows, 5), -1);
+}
+
 TEST_F(Prof, ValuesConvertLikeAtoiAndAreClamped)
 {
     struct { const char *text; int min, max, want; } cases[] = {

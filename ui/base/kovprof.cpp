@@ -228,12 +228,17 @@ static bool prof_plain(const char *s, const char *bad)
     return true;
 }
 
+// Text that would change the file's structure is refused rather than mangled.
+static bool prof_fits(const char *sec, const char *key, const char *text)
+{
+    return *sec && prof_plain(sec, "]") && prof_plain(key, "=[;") && prof_plain(text, "");
+}
+
 int PROF_U::prof_write_text(const char *sec, const char *key, const char *text)
 {
     if (prof_usable(key) < 0 || !text) return -1;
     const char *s = prof_section(sec);
-    // Text that would change the file's structure is refused rather than mangled.
-    if (!*s || !prof_plain(s, "]") || !prof_plain(key, "=[;") || !prof_plain(text, "")) return -1;
+    if (!prof_fits(s, key, text)) return -1;
     Lines lines;
     if (ini_load(pf_path, lines) < 0) return -1;  // unreadable: never overwrite it
     std::string old;
@@ -275,6 +280,31 @@ int PROF_U::prof_read_int(const char *sec, const char *key, int def, int min, in
         return prof_clamp(def, min, max);
     }
     return prof_clamp(prof_atoll(text.c_str()), min, max);
+}
+
+int PROF_U::prof_fill(const PROF_KEY *rows, int n)
+{
+    if (pf_path.empty()) return -1;
+    Lines lines;
+    if (ini_load(pf_path, lines) < 0) return -1;
+    int added = 0;
+    for (int i = 0; i < n; i++) {
+        const char *s = prof_section(rows[i].sec);
+        char text[16];
+        snprintf(text, sizeof text, "%d", prof_clamp(rows[i].def, rows[i].min, rows[i].max));
+        if (!rows[i].key || !*rows[i].key || !prof_fits(s, rows[i].key, text)) continue;
+        IniSpan sp = ini_find_section(lines, s);
+        if (sp.head != std::string::npos && ini_find_key(lines, sp, rows[i].key, nullptr) != std::string::npos)
+            continue;
+        ini_set(lines, s, rows[i].key, text);
+        added++;
+    }
+    if (added == 0) return 0;
+    if (ini_save(pf_path, lines) < 0) {
+        KOV_LOG("%s 書込み失敗", pf_path.c_str());
+        return -1;
+    }
+    return 0;
 }
 
 int PROF_U::prof_write_int(const char *sec, const char *key, int, int min, int max, int value)

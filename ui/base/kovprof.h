@@ -9,6 +9,13 @@ namespace kov {
 // A settings-file path longer than this is refused (every operation fails).
 constexpr int PROF_PATH_MAX = 280;
 
+// One integer key of the settings file with its default and accepted range.
+struct PROF_KEY {
+    const char *sec;
+    const char *key;
+    int def, min, max;
+};
+
 class PROF_U {
 public:
     // path: the settings file; defsec: the section that an empty section name stands for
@@ -30,6 +37,10 @@ public:
     // Writes value clamped to [min, max] as "%d"; def is not used (kept for symmetry with the
     // read, so that one table row serves both).
     int prof_write_int(const char *sec, const char *key, int def, int min, int max, int value);
+
+    // Writes every missing key of rows with its default in a single rewrite (one flush to disk
+    // instead of one per key on a first start). 0 / -1.
+    int prof_fill(const PROF_KEY *rows, int n);
 
 private:
     const char *prof_section(const char *sec) const;
