@@ -3,6 +3,7 @@
 // Every size taken from the file is held to the sheet limits before anything is allocated.
 #include <algorithm>
 #include <bit>
+#include <charconv>
 #include <cerrno>
 #include <clocale>
 #include <cstdint>
@@ -30,12 +31,17 @@ namespace {
 
 // ---------------------------------------------------------------- byte sources
 
+// Both sources hand out the bytes in spans (cur..end) that the field splitter scans in place.
+
 // A file read in blocks; rewound for the second pass.
 class FILE_SRC {
 public:
     explicit FILE_SRC(FILE *f) : fp(f) {}
-    int get() { return pos < len || fill() ? (unsigned char)buf[pos++] : -1; }
-    int peek() { return pos < len || fill() ? (unsigned char)buf[pos] : -1; }
+    bool more() { return pos < len || fill(); }
+    const char *cur() const { return buf + pos; }
+    const char *end() const { return buf + len; }
+    void skip(size_t n) { pos += n; }
+    int peek() { return more() ? (unsigned char)buf[pos] : -1; }
     int rewind()
     {
         pos = len = 0;
@@ -66,8 +72,11 @@ private:
 class MEM_SRC {
 public:
     MEM_SRC(const char *d, size_t n) : data(d), len(n), full(n) {}
-    int get() { return pos < len ? (unsigned char)data[pos++] : -1; }
-    int peek() { return pos < len ? (unsigned char)data[pos] : -1; }
+    bool more() const { return pos < len; }
+    const char *cur() const { return data + pos; }
+    const char *end() const { return data + len; }
+    void skip(size_t n) { pos += n; }
+    int peek() const { return pos < len ? (unsigned char)data[pos] : -1; }
     int rewind()
     {
         pos = 0;
@@ -86,6 +95,19 @@ private:
 
 enum { END_FIELD = ',', END_LINE = '\n', END_FILE = -1 };
 
+// Appends to the field what still fits; the rest of a long field is dropped.
+void keep(CSV_FIELD &f, const char *p, size_t n)
+{
+    n = std::min(n, size_t(CSV_FLD_MAX - f.len));
+    memcpy(f.buf + f.len, p, n);
+    f.len += int(n);
+}
+
+int field_end(CSV_FIELD &f, int end)
+{
+    f.buf[f.len] = 0;
+    return end;
+}
 
 // Reads one field. A double quote toggles the in-quotes state (commas inside do not split);
 // a line feed ends the line in any state; CR LF counts as a line feed. The end-of-file byte 0x1A
@@ -94,27 +116,31 @@ template <class SRC> int read_field(SRC &src, CSV_FIELD &f)
 {
     bool quoted = false;
     f.len = 0;
-    for (;;) {
-        int c = src.get();
-        if (c < 0) break;
+    while (src.more()) {
+        const char *b = src.cur(), *e = src.end(), *q = b;
+        int c = 0;
+        for (; q < e; q++) {
+            c = (unsigned char)*q;
+            if (c > '"' && c != ',') continue;   // most bytes
+            if (c == '"') quoted = !quoted;
+            else if (c == '\n' || c == '\r' || c == 0x1A || (c == ',' && !quoted)) break;
+        }
+        keep(f, b, size_t(q - b));
+        src.skip(size_t(q - b));
+        if (q == e) continue;
+        src.skip(1);
+        if (c == '\n' || c == ',') return field_end(f, c);
         if (c == 0x1A) {
             src.stop();
             break;
         }
-        if (c == '\n') {
-            f.buf[f.len] = 0;
-            return END_LINE;
+        if (src.peek() == '\n') {   // CR LF
+            src.skip(1);
+            return field_end(f, END_LINE);
         }
-        if (c == '\r' && src.peek() == '\n') continue;
-        if (c == ',' && !quoted) {
-            f.buf[f.len] = 0;
-            return END_FIELD;
-        }
-        if (c == '"') quoted = !quoted;
-        if (f.len < CSV_FLD_MAX) f.buf[f.len++] = char(c);
+        keep(f, "\r", 1);
     }
-    f.buf[f.len] = 0;
-    return END_FILE;
+    return field_end(f, END_FILE);
 }
 
 // ---------------------------------------------------------------- options
@@ -302,6 +328,13 @@ int csv_dec_number(const char *s, double &d)
         while (*p >= '0' && *p <= '9') p++;
     }
     if (*p) return -1;
+    // from_chars is exact and fast but takes no blank and no '+'; out of range goes to strtod,
+    // which gives the infinity or zero that the store then limits.
+    const char *b = s;
+    while (*b == ' ' || (*b >= '\t' && *b <= '\r')) b++;
+    if (*b == '+') b++;
+    auto r = std::from_chars(b, p, d);
+    if (r.ec == std::errc() && r.ptr == p) return 0;
     char *end = nullptr;
     d = c_locale() ? strtod_l(s, &end, c_locale()) : strtod(s, &end);
     return end && *end == 0 ? 0 : -1;
