@@ -138,6 +138,18 @@ TEST_F(Prof, FileModeIsKept)
     EXPECT_EQ(st.st_mode & 0777, 0640u);
 }
 
+TEST_F(Prof, SymbolicLinkStaysALink)
+{
+    std::string real = dir / "real.ini";
+    spit(real, "[cse]\r\nX=1\r\n");
+    ASSERT_EQ(symlink(real.c_str(), ini.c_str()), 0);
+    ASSERT_EQ(pf.prof_write_int("cse", "X", 0, 0, 9, 2), 0);
+    struct stat st;
+    ASSERT_EQ(lstat(ini.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_EQ(slurp(real), "[cse]\r\nX=2\r\n");
+}
+
 TEST_F(Prof, EmptySectionIsTheDefaultSection)
 {
     EXPECT_EQ(pf.prof_write_int("", "K", 0, 0, 9, 7), 0);

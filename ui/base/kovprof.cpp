@@ -5,6 +5,8 @@
 #include "ui/base/kovtext.h"
 
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
@@ -64,9 +66,20 @@ static int ini_write_all(int fd, const std::string &s)
     return 0;
 }
 
-// Temporary file beside the settings, then rename: the old file survives any failure.
-static int ini_save(const std::string &path, const Lines &lines)
+// A settings file that is a symbolic link (kept with other dotfiles) stays one: the file it
+// points to is replaced.
+static std::string ini_target(const std::string &path)
 {
+    char buf[PATH_MAX];
+    struct stat st;
+    if (lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode) && realpath(path.c_str(), buf)) return buf;
+    return path;
+}
+
+// Temporary file beside the settings, then rename: the old file survives any failure.
+static int ini_save(const std::string &name, const Lines &lines)
+{
+    std::string path = ini_target(name);
     std::string text;
     for (auto &ln : lines) text += ln + "\r\n";
     std::string tmp = path + ".XXXXXX";
