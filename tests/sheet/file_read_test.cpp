@@ -274,3 +274,21 @@ TEST(FileRead, FileLoadGrowsToDefaultAndAppliesLock)
     EXPECT_EQ(s.val(0, 0), "");
     EXPECT_EQ(s.csv_get_xs(), 256);
 }
+
+// The file is read in blocks of 65536 bytes: a CR LF, a field or a quoted comma across a block's
+// end reads as it would anywhere else.
+TEST(FileRead, BlockBoundaries)
+{
+    for (int shift = -2; shift <= 1; shift++) {
+        Sheet s;
+        std::string first = "\"" + std::string(size_t(65536 - 4 + shift), 'a') + "\"";   // + CR at 65535 + shift
+        std::string text = first + "\r\n\"x,y\",2\r\nlast";
+        kovtest::spit(s.path("b.csv"), text);
+        CSV_LOADED ld;
+        ASSERT_EQ(s.file.csv_fload_sub(&ld, s.path("b.csv").c_str(), nullptr), 0) << shift;
+        EXPECT_EQ(s.csv_get_ys(), 3) << shift;
+        EXPECT_EQ(s.val(0, 0).size(), size_t(CSV_FLD_MAX - 1)) << shift;
+        EXPECT_EQ(s.row(1, 2), "x,y|#2") << shift;
+        EXPECT_EQ(s.val(0, 2), "last") << shift;
+    }
+}
