@@ -269,7 +269,25 @@ template <class OUT> void CSVFILE_U::csv_write_opts(OUT &out, const CSV_RECT *re
     out.eol();
 }
 
-// One field: attributes (mask 4), formula (mask 2), value (mask 1).
+namespace {
+
+// The exact number prefix: the 8 bytes of the double, least significant first, in hex.
+void put_exact(std::string &t, double d)
+{
+    uint64_t bits = std::bit_cast<uint64_t>(d);
+    t += CSV_STX;
+    t += '.';
+    for (int i = 0; i < 8; i++, bits >>= 8) {
+        t += hexd[(bits >> 4) & 15];
+        t += hexd[bits & 15];
+    }
+    t += CSV_ETX;
+}
+
+} // namespace
+
+// One field: attributes (mask 4), formula (mask 2), value (mask 1). A number is the exact prefix
+// in the full format and 16 digits in a values-only file.
 template <class OUT> void CSVFILE_U::csv_wcell(OUT &out, int x, int y, int mask)
 {
     const CSV_CEL *c = csv.csv_get_cel(x, y);
@@ -287,22 +305,13 @@ template <class OUT> void CSVFILE_U::csv_wcell(OUT &out, int x, int y, int mask)
         csv_escape(t, c->form->text, SIZE_MAX);
         t += CSV_ETX;
     }
-    int type = CSV_U::csv_cel_type(c);
-    if ((mask & CSV_P_VAL) && type == CSV_NUM) {
-        if (mask & ~CSV_P_VAL) {
-            uint64_t bits = std::bit_cast<uint64_t>(c->val.d);
-            t += CSV_STX;
-            t += '.';
-            for (int i = 0; i < 8; i++, bits >>= 8) {
-                t += hexd[(bits >> 4) & 15];
-                t += hexd[bits & 15];
-            }
-            t += CSV_ETX;
-        } else {
-            char b[32];
-            t.append(b, size_t(csv_num_text(b, c->val.d)));
-        }
-    } else if ((mask & CSV_P_VAL) && (type == CSV_SSTR || type == CSV_LSTR)) {
+    int type = (mask & CSV_P_VAL) ? CSV_U::csv_cel_type(c) : CSV_EMPTY;
+    if (type == CSV_NUM && (mask & ~CSV_P_VAL)) {
+        put_exact(t, c->val.d);
+    } else if (type == CSV_NUM) {
+        char b[32];
+        t.append(b, size_t(csv_num_text(b, c->val.d)));
+    } else if (type == CSV_SSTR || type == CSV_LSTR) {
         char sbuf[9];
         t += '"';
         csv_escape(t, CSV_U::csv_cel_str(c, sbuf), CSV_TXT_MAX);
