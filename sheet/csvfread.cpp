@@ -14,6 +14,7 @@
 #include <memory>
 #include <new>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 #include "script/lex.h"
@@ -584,6 +585,13 @@ int CSVFILE_U::csv_fload_sub(CSV_LOADED *out, const char *name, const CSV_RECT *
 {
     FILE *fp = name ? fopen(name, "rb") : nullptr;
     if (!fp) return -1;
+    // Only a regular file is read twice to its end; a device or a pipe might never end.
+    struct stat st;
+    if (fstat(fileno(fp), &st) != 0 || !S_ISREG(st.st_mode)) {
+        KOV_LOG("%s: not a regular file", name);
+        fclose(fp);
+        return -1;
+    }
     auto *src = new (std::nothrow) FILE_SRC(fp);
     int rc = src ? csv_read(*src, out, region) : -1;
     delete src;

@@ -269,10 +269,13 @@ TEST(FileRead, FileLoadGrowsToDefaultAndAppliesLock)
     EXPECT_EQ(s.row(1, 2), "|");
     EXPECT_EQ(s.host.scrlock, 1);
     EXPECT_EQ(s.csv_get_modify(), 0);
-    // A folder is no sheet file: the load fails, an empty sheet remains.
-    EXPECT_EQ(s.file.csv_fload(&ld, s.dir.path.c_str(), nullptr), -1);
-    EXPECT_EQ(s.val(0, 0), "");
-    EXPECT_EQ(s.csv_get_xs(), 256);
+    // A folder or a device is no sheet file: the load fails, an empty sheet remains.
+    for (const char *name : {s.dir.path.c_str(), "/dev/zero"}) {
+        s.csv_put_num(0, 0, 1);
+        EXPECT_EQ(s.file.csv_fload(&ld, name, nullptr), -1) << name;
+        EXPECT_EQ(s.val(0, 0), "");
+        EXPECT_EQ(s.csv_get_xs(), 256);
+    }
 }
 
 // The file is read in blocks of 65536 bytes: a CR LF, a field or a quoted comma across a block's
