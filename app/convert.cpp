@@ -64,7 +64,8 @@ void KOVFILE_HOST_U::csv_scrlock_put(int lock) { kov.cse_set_scrlock(lock); }
 // the empty sheet that csv_fload makes of it.
 int kov_load_sheet(KOV_U &kov, const char *path)
 {
-    if (!path || access(path, F_OK) != 0) return -1;
+    if (!path) return -1;
+    // A name that does not exist yet is a new, empty sheet of that name.
     KOVFILE_HOST_U host(kov);
     CSVFILE_U file(kov, &host);
     file.csv_defxs = KOV_INIT_XS;

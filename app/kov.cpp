@@ -126,7 +126,6 @@ int KOV_U::cse_fload(const char *name)
     if (chdir(csv_get_dir()) != 0) KOV_LOG("chdir %s 失敗", csv_get_dir());
     int rc = g_loader ? g_loader(*this, csv_get_fname()) : -1;
     if (rc >= 0) KOV_LOG("cse_fload() end");
-    else if (kov_has_ext(name, "scr") && access(csv_get_fname(), F_OK) != 0) KOV_LOG("%s なし", csv_get_fname());
     else KOV_ATT("%s 読込み失敗", csv_get_fname());
     csv_redraw(nullptr);
     // The script file goes to the editor and the calculation state is applied here.

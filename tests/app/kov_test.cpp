@@ -1,9 +1,11 @@
+#include "app/convert.h"
 #include "app/kov.h"
 #include "app/kovfname.h"
 #include "tests/ui/tmpdir.h"
 #include "ui/base/kovlog.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <climits>
 #include <cstring>
 #include <set>
@@ -173,18 +175,21 @@ TEST_F(Kov, AutoStartLoadsTheSheetAndRunsAScript)
 TEST_F(Kov, FailedLoadIsReported)
 {
     ASSERT_EQ(start(), 0);
+    kov_set_sheet_loader(kov_load_sheet);
     kov::log_set_msgbox(box);
     g_att.clear();
-    std::string name = dir / "none.kov";
+    std::string name = dir / "bad.kov";
+    ASSERT_EQ(mkdir(name.c_str(), 0755), 0);
     EXPECT_EQ(kov.kov_auto_start(name.c_str(), "kov"), -1);
     ASSERT_EQ(g_att.size(), 1u);
     EXPECT_EQ(g_att[0], name + " 読込み失敗");
-    // A script argument without a runner fails with a message; its missing sheet is no error.
+    // A sheet that does not exist yet is a new one; a script argument without a runner fails.
     g_att.clear();
     name = dir / "none.scr";
     EXPECT_EQ(kov.kov_auto_start(name.c_str(), "kov"), -1);
     ASSERT_EQ(g_att.size(), 1u);
     EXPECT_EQ(g_att[0], name + " スクリプト実行はこの版では使えません");
+    kov_set_sheet_loader(nullptr);
 }
 
 TEST(TimeZone, KeptWhenSetJapanWhenUnset)

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 #include <climits>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 using namespace kovtest;
@@ -62,10 +63,18 @@ TEST_F(Program, HelpAndUnknownOptions)
     EXPECT_EQ(err.rfind("kovash: unknown option --nonsense\n", 0), 0u);
 }
 
-TEST_F(Program, MissingSheetEndsWithFailureAndAUtf8Message)
+TEST_F(Program, MissingSheetIsANewEmptySheet)
 {
-    EXPECT_EQ(run("none.kov"), 255);
-    EXPECT_EQ(err, dir / "none.kov" + " \xE8\xAA\xAD\xE8\xBE\xBC\xE3\x81\xBF\xE5\xA4\xB1\xE6\x95\x97\n");  // 読込み失敗
+    EXPECT_EQ(run("none.kov"), 0);
+    EXPECT_EQ(err, "");
+    EXPECT_FALSE(exists(dir / "none.kov")) << "nothing is written until the user saves";
+}
+
+TEST_F(Program, UnreadableSheetEndsWithFailureAndAUtf8Message)
+{
+    ASSERT_EQ(mkdir((dir / "bad.kov").c_str(), 0755), 0);
+    EXPECT_EQ(run("bad.kov"), 255);
+    EXPECT_EQ(err, dir / "bad.kov" + " \xE8\xAA\xAD\xE8\xBE\xBC\xE3\x81\xBF\xE5\xA4\xB1\xE6\x95\x97\n");  // 読込み失敗
     std::string log = slurp(dir / "kovash.LOG");
     EXPECT_EQ(log.rfind("[ATT]KOV(", 0), 0u);
     EXPECT_NE(log.find(" 読込み失敗\r\n"), std::string::npos);
