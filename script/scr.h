@@ -68,6 +68,8 @@ public:
     const char *vtb_show(char *buf, int size) const;
 
     VTBL_U *next = nullptr;
+    VTBL_U *hnext = nullptr;        // same hash bucket, older (the name index of SCR_U)
+    VTBL_U **hprev = nullptr;
     SCR_U *host;
     BASE_GJ *vtb_gajet_pt = nullptr;
     char owner[SCR_NAMESIZE] = {0};
@@ -88,6 +90,7 @@ public:
     FTBL_U &operator=(const FTBL_U &) = delete;
 
     FTBL_U *next = nullptr;
+    FTBL_U *hnext = nullptr;        // same hash bucket
     char name[SCR_NAMESIZE] = {0};
     SCR_PARAM param[SCR_MAXARG] = {};
     const char *text = nullptr;     // where the definition begins
@@ -201,6 +204,12 @@ public:
     SCR_CTX ctx;
     VTBL_U *vtbl_top = nullptr;
     FTBL_U *ftbl_top = nullptr;
+    // Name indexes of the two lists: a bucket holds its entries newest first, like the list,
+    // so a lookup walks only the names of one bucket.
+    enum { VT_HASH = 1024, FT_HASH = 256 };
+    VTBL_U *vt_hash[VT_HASH] = {};
+    FTBL_U *ft_hash[FT_HASH] = {};
+    static unsigned scr_hash(const char *name);
     int func_depth = 0;
     VAL_U scr_retval;               // value of the return being carried out
     char *scr_text = nullptr;       // linked script text (owned)

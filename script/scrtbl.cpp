@@ -46,6 +46,10 @@ VTBL_U::VTBL_U(SCR_U *host) : host(host) { vtb_objct++; }
 
 VTBL_U::~VTBL_U()
 {
+    if (hprev) {   // out of the name index
+        *hprev = hnext;
+        if (hnext) hnext->hprev = hprev;
+    }
     vtb_link(nullptr);
     VTBL_U *n = next;
     next = nullptr;
@@ -127,6 +131,7 @@ void SCR_U::scr_reset(int full)
     vtbl_top = nullptr;
     delete ftbl_top;
     ftbl_top = nullptr;
+    memset(ft_hash, 0, sizeof ft_hash);
     if (VTBL_U::vtb_objct) KOV_LOG("VTBL_U::vtb_objct=%ld", VTBL_U::vtb_objct);
     if (FTBL_U::ftb_objct) KOV_LOG("FTBL_U::ftb_objct=%ld", FTBL_U::ftb_objct);
     delete[] scr_text;
@@ -152,13 +157,20 @@ void SCR_U::scr_reset(int full)
 
 // Visible entry of name: a local or static of the current function at once, else the oldest
 // global.
+unsigned SCR_U::scr_hash(const char *name)
+{
+    unsigned h = 2166136261u;
+    for (; *name; name++) h = (h ^ (unsigned char)*name) * 16777619u;
+    return h;
+}
+
 VTBL_U *SCR_U::scr_get_vtbl(const char *name)
 {
     if (!name || !*name) return nullptr;
     VTBL_U *global = nullptr;
     long steps = 0;
     int guard = kov::log_get_debug();
-    for (VTBL_U *v = vtbl_top; v; v = v->next) {
+    for (VTBL_U *v = vt_hash[scr_hash(name) % VT_HASH]; v; v = v->hnext) {
         if (guard && ++steps > 1000000) {
             scr_set_SCRERR("BREAK:idname=%s", name);
             return nullptr;
@@ -193,6 +205,11 @@ int SCR_U::scr_put_vtbl(VTBL_U *vt)
     }
     vt->next = vtbl_top;
     vtbl_top = vt;
+    VTBL_U **b = &vt_hash[scr_hash(vt->name) % VT_HASH];
+    vt->hnext = *b;
+    if (*b) (*b)->hprev = &vt->hnext;
+    vt->hprev = b;
+    *b = vt;
     KOV_LOG("変数登録 %s %s", vt->name, scr_typ_string(vt->type));
     return 0;
 }
@@ -338,7 +355,7 @@ void SCR_U::scr_block_out(const SCR_CTX &saved, int destroy)
 FTBL_U *SCR_U::scr_get_ftbl(const char *name)
 {
     if (!name || !*name) return nullptr;
-    for (FTBL_U *f = ftbl_top; f; f = f->next)
+    for (FTBL_U *f = ft_hash[scr_hash(name) % FT_HASH]; f; f = f->hnext)
         if (f->name[0] == name[0] && strcmp(f->name, name) == 0) {
             KOV_LOG("関数取得:%s()", name);
             return f;
@@ -369,6 +386,9 @@ int SCR_U::scr_put_ftbl(const char *name, const char *text, int type, int flags,
     KOV_LOG("引数型:%d,%d,%d ...", f->param[0].type, f->param[1].type, f->param[2].type);
     f->next = ftbl_top;
     ftbl_top = f;
+    FTBL_U *&b = ft_hash[scr_hash(f->name) % FT_HASH];
+    f->hnext = b;
+    b = f;
     KOV_LOG("関数登録 %s %s()", scr_typ_string(type), name);
     return 0;
 }

@@ -1,0 +1,148 @@
+// No script text crashes the interpreter: deep nesting fails with its own message, huge and
+// broken texts fail cleanly, endless runs stop through the host.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "scrtest.h"
+
+using namespace scrtest;
+
+namespace {
+
+std::string rep(const char *s, int n)
+{
+    std::string r;
+    for (int i = 0; i < n; i++) r += s;
+    return r;
+}
+
+TEST(Robust, DeepNestingFailsWithItsMessage)
+{
+    const int N = 100000;
+    const std::string texts[] = {
+        "main(){ return " + rep("(", N) + "1" + rep(")", N) + "; }",
+        "main(){ " + rep("{", N) + rep("}", N) + " return 1; }",
+        "main(){ return " + rep("- ", N) + "1; }",
+        "main(){ return " + rep("!", N) + "1; }",
+        "main(){ " + rep("if (1) ", N) + "; return 1; }",
+        "main(){ var x[3]; return " + rep("x[", N) + "0" + rep("]", N) + "; }",
+        "main(){ var x; return " + rep("x = ", N) + "1; }",
+        "main(){ return " + rep("1 ? ", N) + "1" + rep(" : 0", N) + "; }",
+        "main(){ " + rep("while (0) ", N) + "; return 1; }",
+    };
+    for (const std::string &t : texts) {
+        RUN r = run(t.c_str());
+        EXPECT_FALSE(r.linked && r.ran);
+        EXPECT_EQ(r.err, "入れ子が深すぎる") << t.substr(0, 30);
+    }
+}
+
+TEST(Robust, ModerateNestingStillRuns)
+{
+    const int N = 200;
+    std::string t = "main(){ " + rep("{", N) + "return " + rep("(", N) + "7" + rep(")", N) + ";" + rep("}", N) + " }";
+    RUN r = run(t.c_str());
+    EXPECT_TRUE(r.ran) << r.err;
+    EXPECT_EQ(r.status, 7);
+}
+
+TEST(Robust, NestedIndicesCostLinearTime)
+{
+    // Each level is read once: 40 levels would take 2^40 readings otherwise.
+    std::string t = "main(){ var x[3]; return " + rep("x[", 40) + "1" + rep("]", 40) + "; }";
+    RUN r = run(t.c_str());
+    EXPECT_TRUE(r.ran) << r.err;
+    EXPECT_EQ(r.status, 0);
+}
+
+TEST(Robust, BrokenTexts)
+{
+    const char *texts[] = {
+        "main(){ return 1; } /* never closed",
+        "main(){ return \"never closed; }",
+        "main(){ return 'a; }",
+        "main(){ return 1; }\r\n",
+        "\x81",
+        "main(){ return \"\x81",
+        "\x01\x02\xff\xfe main",
+        "main(",
+        "main(){",
+        "main(){ var a[",
+        "var",
+        "main(){ switch (1) { case 1: ",
+        "main(){ for (;;",
+        "main(){ goto ; }",
+        "f(var a, var a){ return 0; } main(){ return 0; }",
+    };
+    for (const char *t : texts) {
+        RUN r = run(t);
+        (void)r;   // any outcome but a crash
+    }
+    RUN r = run("main(){ return 1; } /* never closed");
+    EXPECT_TRUE(r.ran);
+    EXPECT_EQ(r.status, 1);
+    r = run("main(){ return \"never closed; }");
+    EXPECT_EQ(r.err, "文字列終端文字がない");
+}
+
+TEST(Robust, CrLfFailsAtTheFirstCr)
+{
+    RUN r = run("main(){\r\n return 1;\r\n}\r\n");
+    EXPECT_FALSE(r.linked);
+    EXPECT_EQ(r.err, "構文誤り");
+    EXPECT_EQ(r.row, 0);
+    EXPECT_EQ(r.col, 7);
+}
+
+TEST(Robust, HugeScriptAndManyDeclarations)
+{
+    std::string t = "main(){ var n = 0;\n";
+    t += rep("n += 1; // filler filler filler filler filler filler filler filler filler\n", 140000);
+    t += "return n; }\n";
+    ASSERT_GT(t.size(), 10u * 1000 * 1000);
+    ENV e;
+    e.host.budget = -1;
+    RUN r = e.run(t.c_str());
+    EXPECT_TRUE(r.ran) << r.err;
+    EXPECT_EQ(r.status, 140000);
+
+    std::string d = "main(){ ";
+    for (int i = 0; i < 100000; i++) d += "var v" + std::to_string(i) + ";";
+    d += " v99999 = 5; return v99999; }";
+    r = run(d.c_str());
+    EXPECT_TRUE(r.ran) << r.err;
+    EXPECT_EQ(r.status, 5);
+}
+
+TEST(Robust, HostStopsEndlessRuns)
+{
+    const char *texts[] = {
+        "main(){ for (;;) ; }",
+        "main(){ L: goto L; }",
+        "f(){ return f() + f(); } main(){ return f(); }",
+        "main(){ while (1) { var x; } }",
+    };
+    for (const char *t : texts) {
+        ENV e;
+        e.host.budget = 5000;
+        RUN r = e.run(t);
+        // The stop is exit(1): the run ends normally with 0, or the recursion limit ends it.
+        EXPECT_TRUE(r.linked) << t;
+        if (r.ran) {
+            EXPECT_EQ(r.status, 0) << t;
+        }
+        EXPECT_LE(e.host.steps, 5001) << t;
+    }
+}
+
+TEST(Robust, LinkTimeCodeStopsToo)
+{
+    ENV e;
+    e.host.budget = 100;
+    RUN r = e.run("f(){ for (;;) ; return 1; } var x = f(); main(){ return 0; }");
+    EXPECT_FALSE(r.linked);
+    EXPECT_EQ(r.err, "catch(E_EXIT 1)");
+}
+
+}  // namespace
