@@ -32,8 +32,9 @@ $(BUILD)/build.ninja:
 build: deps $(BUILD)/build.ninja
 	cmake --build $(BUILD) -j $(JOBS)
 
+# No desktop window yet: run the sample script and show its end status (42 = every part worked).
 run: build
-	$(BUILD)/app/kovash examples/hello.scr
+	@$(BUILD)/app/kovash examples/tour.scr; echo "examples/tour.scr ended with status $$?"
 
 $(FUZZ_BUILD)/build.ninja:
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja -DKOV_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
