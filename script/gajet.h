@@ -97,6 +97,7 @@ class PLAIN_GJ : public BASE_GJ {
 public:
     explicit PLAIN_GJ(int type) : type(type) {}
     const char *gj_class() const override;
+    int gj_dims() const override { return type == VT_ARRAY ? 2 : 0; }   // a grid, empty
 private:
     int type;
 };

@@ -1,0 +1,88 @@
+// Cell formulas: cell references through the current cell, ranges to built-ins and to script
+// functions, leftover text, check mode.
+#include <gtest/gtest.h>
+
+#include "scrtest.h"
+
+using namespace scrtest;
+
+namespace {
+
+struct Formula : ::testing::Test {
+    ENV e;
+    void SetUp() override
+    {
+        e.run("twice(var v){ return v * 2; } total(ARRAY &g, var x, var y, var w, var h){ return g[y][x] + w * 10 + h * 100; } main(){ return 0; }");
+        e.csv.csv_put_num(0, 0, 5);
+        e.csv.csv_put_num(1, 0, 7);
+        e.csv.csv_put_str(0, 1, "ab");
+    }
+    VAL_U v;
+    int calc(int x, int y, const char *f) { return e.scr.scr_calc_onecel(x, y, f, &v); }
+};
+
+TEST_F(Formula, CellReferencesReadCells)
+{
+    ASSERT_EQ(calc(2, 0, "R0C0 + RC[-1] * 2"), 0);
+    EXPECT_EQ(v.val_getd(), 19);
+    ASSERT_EQ(calc(0, 2, "R[-1]C"), 0);
+    EXPECT_STREQ(v.val_gets(), "ab");
+    ASSERT_EQ(calc(3, 3, "my[0][1]"), 0);
+    EXPECT_EQ(v.val_getd(), 7);
+}
+
+TEST_F(Formula, CellReferenceWritesCells)
+{
+    ASSERT_EQ(calc(5, 5, "R9C9 = 3, R9C9 += 1"), 0);
+    EXPECT_EQ(e.csv.csv_get_num(9, 9), 4);
+}
+
+TEST_F(Formula, OutsideFormulasCellNamesAreIdentifiers)
+{
+    RUN r = e.run("main(){ var R0C0 = 4; return R0C0; }");
+    EXPECT_TRUE(r.ran) << r.err;
+    EXPECT_EQ(r.status, 4);
+}
+
+TEST_F(Formula, RangesToBuiltinsAndScriptFunctions)
+{
+    ASSERT_EQ(calc(4, 4, "SUM(R0C0:R1C1)"), 0);
+    EXPECT_EQ(v.val_getd(), 12);
+    ASSERT_EQ(calc(4, 4, "total(R0C1:R2C3)"), 0);   // my[0][1] + 3 columns * 10 + 3 rows * 100
+    EXPECT_EQ(v.val_getd(), 7 + 30 + 300);
+    ASSERT_EQ(calc(4, 4, "twice(R0C1)"), 0);
+    EXPECT_EQ(v.val_getd(), 14);
+}
+
+TEST_F(Formula, Failures)
+{
+    struct { const char *f; const char *err; } rows[] = {
+        {"1 2", "無効な文字 2 がある"},
+        {"1+", "式評価失敗"},
+        {"R0C0[1]", "無効な文字 [1] がある"},
+        {"nosuch(1)", "関数 nosuch() がない"},
+    };
+    for (auto &r : rows) {
+        EXPECT_EQ(calc(4, 4, r.f), -1) << r.f;
+        EXPECT_STREQ(e.scr.scr_get_nowerr(), r.err) << r.f;
+    }
+    ASSERT_EQ(calc(4, 4, "1/0"), 0);
+    EXPECT_EQ(v.val_getd(), 0);
+}
+
+TEST_F(Formula, CheckModeRunsNothing)
+{
+    EXPECT_EQ(e.scr.scr_calc_onecel(6, 6, "R7C7 = 9, twice(2)", nullptr), 0);
+    EXPECT_EQ(e.csv.csv_get_type(7, 7), CSV_EMPTY);
+    EXPECT_EQ(e.scr.ctx.cel_x, SCR_NOCELL);
+    EXPECT_EQ(e.scr.ctx.st_noexect, 0);
+}
+
+TEST_F(Formula, GlobalsOfTheScriptAreVisible)
+{
+    e.run("var g = 3; main(){ g = 8; return 0; }");
+    ASSERT_EQ(calc(1, 1, "g * 2"), 0);
+    EXPECT_EQ(v.val_getd(), 16);   // the run's value stays for the formulas after it
+}
+
+}  // namespace

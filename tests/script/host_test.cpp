@@ -1,0 +1,152 @@
+// The interpreter and its host: statement hook, error positions, preparation and relinking,
+// suppression counters, services (script name, file table, library cache).
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <unistd.h>
+
+#include "scrtest.h"
+
+using namespace scrtest;
+
+namespace {
+
+struct StopAt : HOST {
+    long stop = 0;
+    long scr_host_callback(int code, intptr_t) override
+    {
+        if (code == SCRCB_ONESTEP) steps++;
+        return steps == stop ? -1 : 0;
+    }
+};
+
+TEST(Host, HookBeforeEachStatementAndStop)
+{
+    ENV e;
+    RUN r = e.run("var n; main(){ n = 1; n = 2; n = 3; return n; }");
+    EXPECT_EQ(r.status, 3);
+    EXPECT_EQ(e.host.steps, 4);   // the body's statements; nothing in the link pass
+    e.host.budget = 2;
+    e.host.steps = 0;
+    r = e.run("var n; main(){ n = 1; n = 2; n = 3; return n; }");
+    EXPECT_TRUE(r.ran);
+    EXPECT_EQ(r.status, 0);       // stopped like exit(1): a normal end with 0
+    EXPECT_EQ(e.num("n"), 2);
+}
+
+TEST(Host, RunErrorPositionIsTheFailingStatement)
+{
+    RUN r = run("main(){\n  var a[2], i = 5;\n  if (1) {\n    a[i] = 1;\n  }\n  return 0;\n}\n");
+    EXPECT_FALSE(r.ran);
+    EXPECT_EQ(r.err, "無効アクセス:a[0][5]");
+    EXPECT_EQ(r.row, 3);
+    EXPECT_EQ(r.col, 4);
+}
+
+TEST(Host, LinkErrorPositionIsFarPos)
+{
+    RUN r = run("main(){\n  var x;\n  x = 1 +;\n}\n");
+    EXPECT_FALSE(r.linked);
+    EXPECT_EQ(r.err, "構文誤り");
+    EXPECT_EQ(r.row, 2);
+    EXPECT_EQ(r.col, 9);
+    r = run("main(){\n  return g(1);\n}\nf(){ return 0; }\n");
+    EXPECT_EQ(r.err, "関数 g() がない");
+    EXPECT_EQ(r.row, 1);
+    EXPECT_EQ(r.col, 9);
+}
+
+TEST(Host, EveryRunLinksAnewFormulasOnlyWhenChanged)
+{
+    ENV e;
+    const char *t = "var g = 1; main(){ g++; return g; }";
+    EXPECT_EQ(e.run(t).status, 2);
+    EXPECT_EQ(e.run(t).status, 2);   // globals start from their initial values
+    EXPECT_EQ(e.num("g"), 2);
+    EXPECT_EQ(e.scr.scr_prepare(PREP_FORM_BEGIN), 0);
+    EXPECT_EQ(e.num("g"), 2);        // unchanged text: no relink
+    e.host.stamp++;
+    EXPECT_EQ(e.scr.scr_prepare(PREP_FORM_BEGIN), 0);
+    EXPECT_EQ(e.num("g"), 1);        // changed text: linked again
+    EXPECT_EQ(e.scr.scr_prepare(7), -1);
+}
+
+TEST(Host, SuppressionReturnsToZero)
+{
+    ENV e;
+    const char *texts[] = {
+        "main(){ var i; for (i = 0; i < 3; i++) { if (i) continue; break; } return 0; }",
+        "main(){ var i = 0; while (i < 5) { switch (i++) { case 1: continue; case 2: break; default: ; } } return 0; }",
+        "main(){ var x = 0; goto L; x = 1; L: return x; }",
+        "main(){ return 0 ? 1 : 1 || 2 && 0; }",
+    };
+    for (const char *t : texts) {
+        RUN r = e.run(t);
+        EXPECT_TRUE(r.ran) << t << r.err;
+        EXPECT_EQ(e.scr.ctx.st_noexect, 0) << t;
+        EXPECT_EQ(e.scr.ctx.scr_nest, 0) << t;
+        EXPECT_EQ(e.scr.func_depth, 0) << t;
+    }
+}
+
+TEST(Host, ErrorRotationPerStatement)
+{
+    ENV e;
+    e.scr.scr_set_SCRERR("first");
+    e.scr.scr_set_SCRERR("second");
+    EXPECT_STREQ(e.scr.scr_get_nowerr(), "first");
+    RUN r = e.run("var s, t; f(var &a){ return 0; } main(){ t = 2; s = errmsg(); return 0; }");
+    EXPECT_TRUE(r.ran);
+    EXPECT_EQ(e.str("s"), "");
+}
+
+TEST(Host, ScriptName)
+{
+    CSV_U csv;
+    char name[300];
+    csv.csv_set_fullpath("/tmp/x/sheet.kov");
+    ASSERT_EQ(SCR_U::scr_get_scrname(&csv, name, sizeof name), 0);
+    EXPECT_STREQ(name, "/tmp/x/sheet.scr");
+    csv.csv_set_fullpath("/tmp/x.d/sheet");
+    ASSERT_EQ(SCR_U::scr_get_scrname(&csv, name, sizeof name), 0);
+    EXPECT_STREQ(name, "/tmp/x.d/sheet.scr");
+}
+
+TEST(Host, FileTable)
+{
+    char dir[] = "/tmp/scrfileXXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    std::string path = std::string(dir) + "/f.txt";
+    SCR_U s;
+    int a = s.scr_file_open(path.c_str(), SCR_FA_WRITE, SCR_CREATE_ALWAYS, 1);
+    int b = s.scr_file_open(path.c_str(), SCR_FA_READ, SCR_OPEN_EXISTING, 2);
+    EXPECT_EQ(a, 0);
+    EXPECT_EQ(b, 1);
+    EXPECT_GE(s.scr_file_handle(a), 0);
+    EXPECT_EQ(s.scr_file_ftype(b), 2);
+    EXPECT_EQ(s.scr_file_open((path + "x").c_str(), SCR_FA_READ, SCR_OPEN_EXISTING, 1), -1);
+    EXPECT_EQ(s.scr_file_close(a), 0);
+    EXPECT_EQ(s.scr_file_close(a), -1);
+    EXPECT_STREQ(s.scr_get_nowerr(), "ファイルクローズ状態");
+    s.scr_clear_errors();
+    EXPECT_EQ(s.scr_file_ftype(1000), -1);
+    EXPECT_STREQ(s.scr_get_nowerr(), "ファイルハンドルが無効");
+    EXPECT_EQ(s.scr_file_open(path.c_str(), SCR_FA_READ, SCR_OPEN_EXISTING, 1), 0);   // lowest free slot
+    s.scr_file_closeall();
+    EXPECT_EQ(s.scr_file_handle(0), -1);
+    EXPECT_EQ(s.scr_file_handle(1), -1);
+    unlink(path.c_str());
+    rmdir(dir);
+}
+
+TEST(Host, LibraryCacheLoadsOnce)
+{
+    void *a = SCR_U::scr_load_dll("libm.so.6");
+    ASSERT_NE(a, nullptr);
+    EXPECT_EQ(SCR_U::scr_load_dll("libm.so.6"), a);
+    EXPECT_EQ(SCR_U::scr_load_dll("/nonexistent/lib.so"), nullptr);
+    EXPECT_EQ(SCR_U::scr_load_dll(""), nullptr);   // unloads all
+}
+
+}  // namespace
