@@ -328,6 +328,13 @@ const Case CASES[] = {
     {"garbage_after_main", 255, {}, RAW, [] { return wrap_main("    return 9;") + garbage(4096, false); }},
 };
 
+// One run of a case: as written, or with CR LF line ends.
+struct CaseRun {
+    const Case *c;
+    bool crlf;
+};
+void PrintTo(const CaseRun &r, std::ostream *os) { *os << r.c->name << (r.crlf ? " (CR LF)" : ""); }
+
 // ---- running the program ----
 
 bool valid_utf8(const std::string &s)
@@ -442,7 +449,7 @@ Kovash &kovash()
         }                                                                                        \
     } while (0)
 
-class ScrRun : public ::testing::TestWithParam<std::pair<const Case *, bool>> {};
+class ScrRun : public ::testing::TestWithParam<CaseRun> {};
 
 std::string script_of(const Case &c)
 {
@@ -454,8 +461,8 @@ std::string script_of(const Case &c)
 
 TEST_P(ScrRun, Script)
 {
-    const Case &c = *GetParam().first;
-    bool dos = GetParam().second;
+    const Case &c = *GetParam().c;
+    bool dos = GetParam().crlf;
     KOV_NEED_SCRIPTS();
     if (!c.make) {
         ASSERT_TRUE(exists(std::string(KOV_TEST_DATA) + "/scripts/" + c.name + ".scr")) << c.name;
@@ -503,9 +510,9 @@ TEST_P(ScrRun, Script)
     }
 }
 
-std::vector<std::pair<const Case *, bool>> all_runs()
+std::vector<CaseRun> all_runs()
 {
-    std::vector<std::pair<const Case *, bool>> v;
+    std::vector<CaseRun> v;
     for (const Case &c : CASES) {
         v.push_back({&c, false});
         if (!(c.flags & RAW)) v.push_back({&c, true});
@@ -514,8 +521,8 @@ std::vector<std::pair<const Case *, bool>> all_runs()
 }
 
 INSTANTIATE_TEST_SUITE_P(ScrCases, ScrRun, ::testing::ValuesIn(all_runs()),
-                         [](const ::testing::TestParamInfo<std::pair<const Case *, bool>> &info) {
-                             return std::string(info.param.first->name) + (info.param.second ? "_crlf" : "");
+                         [](const ::testing::TestParamInfo<CaseRun> &info) {
+                             return std::string(info.param.c->name) + (info.param.crlf ? "_crlf" : "");
                          });
 
 // Names of scripts: as the user gives them, any folder, UTF-8 names, either case of ".scr".
