@@ -45,9 +45,12 @@ int scr_read_file(const char *path, std::string &text)
     return bad ? -1 : 0;
 }
 
+// "FILE:ROW:COL: MESSAGE" (1-based), or "FILE: MESSAGE" when no position belongs to it.
 static void print_err(const char *path, int row, int col, const char *msg)
 {
-    fprintf(stderr, "%s:%d:%d: %s\n", path, row + 1, col + 1, kov::sj_to_utf8(msg ? msg : "").c_str());
+    std::string m = kov::sj_to_utf8(msg ? msg : "");
+    if (row < 0 || col < 0) fprintf(stderr, "%s: %s\n", path, m.c_str());
+    else fprintf(stderr, "%s:%d:%d: %s\n", path, row + 1, col + 1, m.c_str());
 }
 
 int scr_run_file(KOV_U &kov, const char *path)

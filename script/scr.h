@@ -19,6 +19,7 @@ class SCR_U;
 enum {
     SF_REF = 1, SF_AUTO = 2, SF_REGISTER = 4, SF_VOLATILE = 8,
     SF_CONST = 16, SF_STATIC = 32, SF_EXTERN = 64, SF_TYPEDEF = 128,
+    SF_HIDDEN = 0x100,     // the interpreter's own temporaries: never found by name
 };
 enum { PREP_SCRIPT_BEGIN = 0, PREP_SCRIPT_END = 1, PREP_FORM_BEGIN = 2, PREP_FORM_END = 3 };
 constexpr int SCRCB_ONESTEP = 0x40000001;
@@ -31,9 +32,10 @@ constexpr int SCR_FILES = 1000;          // script file slots
 enum { SCR_FA_READ = 1, SCR_FA_WRITE = 2 };
 enum { SCR_CREATE_NEW = 1, SCR_CREATE_ALWAYS = 2, SCR_OPEN_EXISTING = 3, SCR_OPEN_ALWAYS = 4,
        SCR_TRUNCATE_EXISTING = 5 };
-// Native nesting allowed to constructs (expressions, statements, calls together): well inside
-// the default 8 MB stack even with sanitizers (see tests/script/deep_test.cpp).
-constexpr int SCR_DEEP_MAX = 1500;
+// Native nesting allowed to constructs (expressions, statements, calls together): the stack
+// they may take (half the stack limit, at most 4 MB), and a count as a second bound.
+constexpr long SCR_STACK_MAX = 4L * 1024 * 1024;
+constexpr int SCR_DEEP_MAX = 20000;
 
 // Script control transfers, thrown by value.
 enum E_GOTO { E_GOTO_LABEL };
@@ -109,6 +111,7 @@ struct SCR_CTX {
     char func_name[SCR_NAMESIZE] = {0};
     DECL_SPEC fn_spec;                             // of the function being run
     int sw_nest = 0, sw_value = 0, sw_match = 0, sw_default = 0, sw_default_run = 0;
+    int sw_seek = 0;                               // the switch was entered seeking a label
     int loop_nest = 0, brk_flag = 0, cnt_flag = 0;
     char goto_label[SCR_NAMESIZE] = {0};
 };
@@ -219,6 +222,8 @@ public:
     int scr_fatal = 0;              // a fault was trapped
     int scr_deep = 0;               // native nesting of constructs
     int scr_deep_err = 0;           // the limit was hit: everything fails fast
+    uintptr_t scr_stack_base = 0;   // stack position where the outermost run or formula began
+    const char *scr_goto_pos = nullptr;     // the goto being carried out (for its error)
     char scr_goto_to[SCR_NAMESIZE] = {0};   // label of the goto being thrown
     SCR_MARK *scr_marks = nullptr;
     SCR_VIEW view_ftbl, view_vtbl, view_stbl;
@@ -226,6 +231,8 @@ public:
     std::vector<std::pair<std::string, const char *>> scr_fwd;
 
     void scr_reset(int full = 0);
+    // Text is read without effect: suppressed, or a goto is seeking its label.
+    int sup() const { return ctx.st_noexect > 0 || ctx.goto_label[0]; }
     // scr_skip_space with a fast way out when no blank or comment stands at p.
     int sk(const char *&p) {
         unsigned char c = (unsigned char)*p;
@@ -357,6 +364,18 @@ protected:
         explicit DEEP(SCR_U &s);
         ~DEEP() { s.scr_deep--; }
     };
+    // The outermost run or formula records where the stack began and starts the nesting count.
+    struct OUTER {
+        SCR_U &s;
+        int mine;
+        explicit OUTER(SCR_U &s) : s(s), mine(!s.scr_stack_base) {
+            if (!mine) return;
+            s.scr_stack_base = (uintptr_t)__builtin_frame_address(0);
+            s.scr_deep = 0;
+            s.scr_deep_err = 0;
+        }
+        ~OUTER() { if (mine) s.scr_stack_base = 0; }
+    };
     // A live trace mark.
     struct MARK {
         SCR_U &s;
@@ -371,7 +390,6 @@ protected:
         explicit BLOCK(SCR_U &s) : s(s) { s.scr_block_in(saved); }
         ~BLOCK() { s.scr_block_out(saved, 1); }
     };
-    int sup() const { return ctx.st_noexect > 0; }
     int lv_read(const LVAL &lv, VAL_U &val);
     int lv_lookahead(const char *pos);
     int scr_jump_skip_args(const char *&pos, const char *name, const char *at);

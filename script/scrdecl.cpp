@@ -188,7 +188,8 @@ int SCR_U::scr_enum_spec(const char *&pos)
             if (scr_const_exp(p, v) != 0) return -1;
             value = scr_trunc32(v.val_getd());
         }
-        if (scr_put_enum(nullptr, name, value) != 0) {
+        VTBL_U *old = ctx.goto_label[0] ? scr_get_vtbl(name) : nullptr;   // read again by a goto
+        if (!(old && old->nest == ctx.scr_nest && old->type == VT_ENUM) && scr_put_enum(nullptr, name, value) != 0) {
             scr_set_SCRERR("scr_put_enum() 失敗");
             return -1;
         }
@@ -302,7 +303,7 @@ VTBL_U *SCR_U::scr_direct_declarator_var(const char *&pos, int type, int flags, 
 // non-const variable). 0 or -1.
 static int elem_store(SCR_U &s, VTBL_U *vt, int x, int y, const VAL_U &v)
 {
-    if (s.ctx.st_noexect > 0 && !(vt->flags & SF_CONST)) return 0;
+    if (s.sup() && !(vt->flags & SF_CONST)) return 0;
     BASE_GJ *gj = vt->vtb_gajet_pt;
     if (!gj) return -1;
     if (v.val_kind == VAL_NUM) return gj->gj_putd(x, y, v.val_num, 0);

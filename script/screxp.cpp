@@ -24,6 +24,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <sys/resource.h>
 
 #include "script/scr.h"
 #include "sheet/cellref.h"
@@ -31,9 +32,24 @@
 #include "ui/base/kovlog.h"
 #include "ui/base/kovtext.h"
 
+// Stack the constructs may take: half the stack limit, at most SCR_STACK_MAX.
+static long stack_budget()
+{
+    static long budget = 0;
+    if (!budget) {
+        struct rlimit rl;
+        budget = SCR_STACK_MAX;
+        if (getrlimit(RLIMIT_STACK, &rl) == 0 && rl.rlim_cur != RLIM_INFINITY && (long)(rl.rlim_cur / 2) < budget)
+            budget = (long)(rl.rlim_cur / 2);
+    }
+    return budget;
+}
+
 SCR_U::DEEP::DEEP(SCR_U &s) : s(s), ok(1)
 {
-    if (++s.scr_deep > SCR_DEEP_MAX || s.scr_deep_err) {
+    uintptr_t here = (uintptr_t)__builtin_frame_address(0);
+    long used = s.scr_stack_base > here ? (long)(s.scr_stack_base - here) : 0;
+    if (++s.scr_deep > SCR_DEEP_MAX || used > stack_budget() || s.scr_deep_err) {
         if (!s.scr_deep_err) s.scr_set_SCRERR("入れ子が深すぎる");
         s.scr_deep_err = 1;
         ok = 0;
@@ -180,14 +196,14 @@ int SCR_U::lv_read(const LVAL &lv, VAL_U &val)
 // Number of an element as arithmetic reads it.
 static double lv_num(SCR_U &s, const SCR_U::LVAL &lv)
 {
-    if (!lv.gj || (s.ctx.st_noexect > 0 && !(lv.vt->flags & SF_CONST))) return 0;
+    if (!lv.gj || (s.sup() && !(lv.vt->flags & SF_CONST))) return 0;
     return lv.gj->gj_getd(lv.x, lv.y);
 }
 
 // Stores into an element; suppression drops stores into non-const variables.
 static int lv_store(SCR_U &s, const SCR_U::LVAL &lv, const VAL_U *v, double d)
 {
-    if (s.ctx.st_noexect > 0 && !(lv.vt->flags & SF_CONST)) return 0;
+    if (s.sup() && !(lv.vt->flags & SF_CONST)) return 0;
     if (!lv.gj) return -1;
     if (!v || v->val_kind == VAL_NUM) return lv.gj->gj_putd(lv.x, lv.y, v ? v->val_num : d, 0);
     return lv.gj->gj_puts(lv.x, lv.y, v->val_kind == VAL_STR ? v->val_gets() : nullptr, 0);

@@ -85,14 +85,15 @@ int SCR_U::scr_function_compound(const char *&pos)
             if (scr_match_key(p, "{") != 0 || scr_compound_stat(p) != 0) return -1;
             if (ctx.goto_label[0]) {
                 scr_set_SCRERR("ラベル %s: がない", ctx.goto_label);
+                if (!scr_errpos) scr_errpos = scr_goto_pos;
                 return -1;
             }
             pos = p;
             return 0;
         } catch (E_GOTO) {
             KOV_LOG("%s:", scr_goto_to);
-            strcpy(ctx.goto_label, scr_goto_to);
-            ctx.st_noexect = base_st + 1;
+            strcpy(ctx.goto_label, scr_goto_to);   // seeking the label suppresses by itself
+            ctx.st_noexect = base_st;
             ctx.scr_nest = body_nest;
             ctx.sw_nest = ctx.loop_nest = ctx.brk_flag = ctx.cnt_flag = 0;
             scr_del_vtbl(body_nest + 1);
@@ -124,7 +125,7 @@ int SCR_U::scr_bind_param(VTBL_U *vt, VTBL_U *av, int i)
     }
     vt->vtb_link(av->vtb_gajet_pt);
     vt->type = av->type;
-    vt->flags = av->flags;
+    vt->flags = av->flags & ~SF_HIDDEN;
     return 0;
 }
 
@@ -181,7 +182,7 @@ VTBL_U *SCR_U::scr_make_argvar(const VAL_U &val, int index)
 {
     char name[16];
     snprintf(name, sizeof name, "arg%d", index);
-    VTBL_U *vt = scr_put_var(name, 1, 1, 0, VT_VAR, 0, 0);
+    VTBL_U *vt = scr_put_var(name, 1, 1, 0, VT_VAR, SF_HIDDEN, 0);   // a caller's arg0 stays its own
     if (!vt || !vt->vtb_gajet_pt) return nullptr;
     BASE_GJ *gj = vt->vtb_gajet_pt;
     int r = val.val_kind == VAL_NUM ? gj->gj_putd(0, 0, val.val_num, 0)
@@ -389,6 +390,7 @@ int SCR_U::scr_func_exec(const char *&pos, VAL_U &val)
     MARK mark(*this, at, args);
     if (func_depth >= SCR_MAXCALL) {
         KOV_ATT("関数ネスト超過(%d)", func_depth);
+        scr_set_SCRERR("関数ネスト超過(%d)", func_depth);   // else the failing return's text hides it
         return -1;
     }
     struct DEPTH {
@@ -572,11 +574,10 @@ void SCR_U::scr_callback(int code, intptr_t arg)
 
 int SCR_U::scr_translation_unit(const char *text, int pass, int *result)
 {
+    OUTER outer(*this);
     ctx.scr_pass = pass;
     func_depth = 0;
     scr_errpos = nullptr;
-    scr_deep = 0;
-    scr_deep_err = 0;
     KOV_LOG("PASS:%d", pass);
     const char *p = text;
     try {
@@ -730,6 +731,7 @@ int SCR_U::scr_calc_onecel(int x, int y, const char *form, VAL_U *result)
         return -1;
     }
     SCR_CTX keep = ctx;
+    int keep_depth = func_depth;
     ctx.st_noexect = result ? 0 : 1;
     ctx.cel_x = x;
     ctx.cel_y = y;
@@ -737,8 +739,7 @@ int SCR_U::scr_calc_onecel(int x, int y, const char *form, VAL_U *result)
     scr_set_FNCERR(nullptr);
     ctx.scr_pass = 2;
     func_depth = 0;
-    scr_deep = 0;
-    scr_deep_err = 0;
+    OUTER outer(*this);
     KOV_LOG("セル式評価:%s", form);
     int r = -1;
     try {
@@ -763,5 +764,6 @@ int SCR_U::scr_calc_onecel(int x, int y, const char *form, VAL_U *result)
         scr_fatal = 1;
     }
     ctx = keep;
+    func_depth = keep_depth;
     return r;
 }

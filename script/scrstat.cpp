@@ -170,6 +170,12 @@ int SCR_U::scr_selection_if(const char *&pos)
     VAL_U v;
     if (scr_match_key(p, "if") != 0 || paren_exp(*this, p, v) != 0) return -1;
     int cond = v.val_getd() != 0;
+    if (ctx.goto_label[0]) {   // seeking a label: both branches may hold it
+        if (scr_stat(p, 1) != 0) return -1;
+        if (scr_match_key(p, "else") == 0 && scr_stat(p, ctx.goto_label[0] != 0) != 0) return -1;
+        pos = p;
+        return 0;
+    }
     if (scr_stat(p, cond) != 0) return -1;
     if (scr_match_key(p, "else") == 0 && scr_stat(p, !cond) != 0) return -1;
     pos = p;
@@ -202,14 +208,15 @@ int SCR_U::scr_iteration_while(const char *&pos)
         p = cond;
         VAL_U v;
         if (paren_exp(*this, p, v) != 0) return -1;
-        int flag = !sup() && v.val_getd() != 0;
+        int seek = ctx.goto_label[0] != 0;   // the label may be in the body: go on from it
+        int flag = seek || (!sup() && v.val_getd() != 0);
         ctx.loop_nest++;
         int r = scr_stat(p, flag);
         ctx.loop_nest--;
         if (r != 0) return -1;
         if (scr_is_endofbreak()) break;
         scr_is_endofcontinue();
-        if (!flag) break;
+        if (!flag || ctx.goto_label[0]) break;
     }
     pos = p;
     return 0;
@@ -247,7 +254,7 @@ int SCR_U::scr_iteration_for(const char *&pos)
         p = cond;
         v.val_putd(1);
         if (scr_match_key(p, ";") != 0 && (scr_exp(p, v) != 0 || scr_match_key(p, ";") != 0)) return -1;
-        int flag = v.val_getd() != 0;
+        int flag = ctx.goto_label[0] || v.val_getd() != 0;
         const char *inc = p;
         ctx.st_noexect++;
         int ri = scr_match_key(p, ")") == 0 || (scr_exp(p, v) == 0 && scr_match_key(p, ")") == 0) ? 0 : -1;
@@ -273,7 +280,7 @@ int SCR_U::scr_switch_body(const char *&pos)
     for (int pass = 0;; pass++) {
         while (scr_match_key(p, "}") != 0)
             if (scr_stat(p, 1) != 0) return -1;
-        if (pass || ctx.st_noexect != 1 || ctx.sw_match || !ctx.sw_default) break;
+        if (pass || ctx.sw_seek || ctx.st_noexect != 1 || ctx.sw_match || !ctx.sw_default) break;
         KOV_LOG("default: 実行");
         ctx.sw_default = 0;
         ctx.sw_default_run = 1;
@@ -291,7 +298,8 @@ int SCR_U::scr_selection_switch(const char *&pos)
         return -1;
     ctx.sw_nest++;
     ctx.sw_value = scr_trunc32(v.val_getd());
-    ctx.st_noexect++;
+    ctx.sw_seek = ctx.goto_label[0] != 0;   // entered by a goto: labels do not select
+    ctx.st_noexect += !ctx.sw_seek;
     ctx.sw_match = ctx.sw_default = ctx.sw_default_run = 0;
     KOV_LOG("switch(%d):%s", ctx.sw_value, scr_line40col(p));
     if (scr_switch_body(p) != 0) return -1;
@@ -311,7 +319,7 @@ int SCR_U::scr_labeled_case(const char *&pos)
     }
     int n = scr_trunc32(v.val_getd());
     KOV_LOG("case %d:%s", n, scr_line40col(p));
-    if (n == ctx.sw_value) {
+    if (n == ctx.sw_value && !ctx.sw_seek) {
         KOV_LOG("case %d: 発見", n);
         if (++ctx.sw_match > 1) {
             scr_set_SCRERR("複数の同一 case 文がある");
@@ -337,7 +345,7 @@ int SCR_U::scr_labeled_default(const char *&pos)
         scr_set_SCRERR("複数の default 文がある");
         return -1;
     }
-    if (ctx.sw_default_run) {
+    if (ctx.sw_default_run && !ctx.sw_seek) {
         KOV_LOG("default: 実行");
         ctx.st_noexect--;
     }
@@ -354,8 +362,7 @@ int SCR_U::scr_labeled_label(const char *&pos)
     if (scr_idname(p, name, sizeof name) != 0 || scr_match_key(p, ":") != 0) return -1;
     if (ctx.goto_label[0] && strcmp(ctx.goto_label, name) == 0) {
         KOV_LOG("goto %s; 達成。実行抑制解除", name);
-        ctx.goto_label[0] = 0;
-        if (ctx.st_noexect > 0) ctx.st_noexect--;
+        ctx.goto_label[0] = 0;   // seeking was the only suppression: execution resumes here
     }
     if (scr_stat(p, 1) != 0) return -1;
     pos = p;
@@ -376,6 +383,7 @@ int SCR_U::scr_jump_goto(const char *&pos)
     KOV_LOG("GOTO:%s DO!", name);
     strcpy(ctx.goto_label, name);
     strcpy(scr_goto_to, name);   // the blocks passed on the way out restore the context
+    scr_goto_pos = pos;
     pos = p;
     throw E_GOTO_LABEL;
 }

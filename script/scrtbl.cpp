@@ -176,7 +176,7 @@ VTBL_U *SCR_U::scr_get_vtbl(const char *name)
             return nullptr;
         }
         if (v->name[0] != name[0] || strcmp(v->name, name) != 0) continue;
-        if (v->owner[0] && strcmp(v->owner, ctx.func_name) != 0) continue;
+        if ((v->owner[0] && strcmp(v->owner, ctx.func_name) != 0) || (v->flags & SF_HIDDEN)) continue;
         if (v->nest != 0) {
             KOV_LOG("ローカル変数 %s", name);
             KOV_LOG("変数 %s %s 取得", name, scr_typ_string(v->type));
@@ -321,22 +321,24 @@ int SCR_U::scr_put_my()
     return 0;
 }
 
-// Destroys the entries at nest level >= level (they are all in front); statics stay and fall
-// to level 0, where lookup finds them as statics of their owner.
+// Destroys the entries at nest level >= level (the other entries are all in front); statics stay
+// and fall to level 0, where lookup finds them as statics of their owner. A static stays where
+// it stands in the list, so the walk passes over statics: one left in front by an inner block
+// must not shield the outer block's entries behind it.
 void SCR_U::scr_del_vtbl(int level)
 {
     VTBL_U **link = &vtbl_top;
-    while (*link && (*link)->nest >= level) {
-        VTBL_U *v = *link;
+    while (VTBL_U *v = *link) {
         if (v->flags & SF_STATIC) {
+            if (v->nest >= level) v->nest = 0;
             link = &v->next;
             continue;
         }
+        if (v->nest < level) break;
         *link = v->next;
         v->next = nullptr;
         delete v;
     }
-    for (VTBL_U *v = vtbl_top; v && v->nest >= level; v = v->next) v->nest = 0;
 }
 
 void SCR_U::scr_block_in(SCR_CTX &saved)
@@ -345,10 +347,15 @@ void SCR_U::scr_block_in(SCR_CTX &saved)
     ctx.scr_nest++;
 }
 
+// The label a goto seeks is the function's, not the block's: it stays as it is (found inside,
+// it must not be sought again after the block).
 void SCR_U::scr_block_out(const SCR_CTX &saved, int destroy)
 {
     int inner = ctx.scr_nest;
+    char label[SCR_NAMESIZE];
+    memcpy(label, ctx.goto_label, sizeof label);
     ctx = saved;
+    memcpy(ctx.goto_label, label, sizeof label);
     if (destroy) scr_del_vtbl(inner);
 }
 

@@ -125,6 +125,13 @@ const CASE stats[] = {
     {"goto into block", "main(){ var n = 0; goto L; { var t; L: t = 5; n = t; } return n; }", 5, nullptr},
     // A continue inside a switch goes to the loop around it; break stays the switch's.
     {"switch continue", "main(){ var i, s = 0; for (i = 0; i < 4; i++) { switch (i) { case 1: continue; default: break; } s += 10; } return s; }", 30, nullptr},
+    // A goto reaches a label in a loop body or a branch, from inside or outside.
+    {"goto into loop", "main(){ var i, n = 0; for (i = 0; i < 5; i++) { if (i == 2) goto L; n += 10; L: n++; } return n; }", 45, nullptr},
+    {"goto into while", "main(){ var k = 0; goto L; while (k < 3) { k += 10; L: k++; } return k; }", 12, nullptr},
+    {"goto into else", "main(){ var s = 0; if (1) { goto L; } else { L: s = 3; } return s; }", 3, nullptr},
+    {"goto into case", "main(){ var t = 0; switch (2) { case 1: t = 5; L: t += 1; break; case 2: if (t == 0) goto L; } return t; }", 1, nullptr},
+    {"goto enum again", "main(){ enum { A = 2 }; var n = 0; L: n += A; if (n < 6) goto L; return n; }", 6, nullptr},
+    {"static in inner block", "main(){ var i, r; for (i = 0; i < 4; i++) { { static c; c++; r = c; } } return r; }", 4, nullptr},
     {"switch break loop", "main(){ var i, n = 0; for (i = 0; i < 3; i++) { switch (i) { case 0: break; } n++; } return n; }", 3, nullptr},
 };
 
@@ -145,9 +152,10 @@ const CASE funcs[] = {
     {"suppressed call", "var n; f(){ n++; return 1; } main(){ if (0) f(); 0 && f(); return n; }", 0, nullptr},
     {"exit", "f(){ exit(3); } main(){ f(); return 9; }", 0, nullptr},
     {"rec 100", "f(var n){ if (n <= 1) return 1; return f(n - 1) + 1; } main(){ return f(100); }", 100, nullptr},
-    {"rec 101", "f(var n){ if (n <= 1) return 1; return f(n - 1) + 1; } main(){ return f(101); }", 0, "return に戻値がない"},
+    {"rec 101", "f(var n){ if (n <= 1) return 1; return f(n - 1) + 1; } main(){ return f(101); }", 0, "関数ネスト超過(100)"},
     {"builtin wins", "SUM(){ return 5; } main(){ var a[2] = {1, 2}; return SUM(a, 0, 0, 2, 1); }", 3, nullptr},
     {"varargs", "f(var a, ...){ return a; } main(){ var n = 0; f(1, n++, n++); return n * 10 + f(4, 5); }", 24, nullptr},
+    {"arg names", "add(var a, var b){ return a + b; } main(){ var arg0 = 5, arg1 = 40; return add(arg1, arg0); }", 45, nullptr},
     {"void params", "f(void){ return 2; } main(){ return f(); }", 2, nullptr},
     {"string result", "f(){ return \"ab\"; } main(){ return f() == \"ab\"; }", 1, nullptr},
     {"fib", "fib(var n){ return n < 2 ? n : fib(n - 1) + fib(n - 2); } main(){ return fib(15); }", 610, nullptr},
