@@ -1,6 +1,6 @@
 // Parsing and printing of cell names and ranges.
 #include "sheet/cellref.h"
-#include "tests/sheet/cellref_log.h"
+#include "tests/ui/testlog.h"
 
 #include <gtest/gtest.h>
 #include <cstring>

@@ -3,7 +3,7 @@
 #include "sheet/cellref.h"
 #include "sheet/csv.h"
 #include "tests/sheet/cellref_fill.h"
-#include "tests/sheet/cellref_log.h"
+#include "tests/ui/testlog.h"
 
 #include <gtest/gtest.h>
 #include <functional>

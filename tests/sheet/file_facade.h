@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "sheet/csvfile.h"
+#include "tests/sheet/sheet_text.h"
 #include "tests/ui/tmpdir.h"
 #include "ui/base/kovlog.h"
 
@@ -46,7 +47,7 @@ struct Host : CSV_HOST_U {
     std::string &clip() { return host_clip; }
 };
 
-struct Sheet : CSV_U {
+struct Sheet : sheettest::TextSheet {
     Host host;
     CSVFILE_U file{*this, &host};
     kovtest::TmpDir dir;
@@ -67,31 +68,6 @@ struct Sheet : CSV_U {
     {
         std::string s;
         file.csv_fwrite_mem(s, mask, region);
-        return s;
-    }
-    // A cell's value as one text: "" empty, "#<%.17g>" numbers, texts as they are.
-    std::string val(int x, int y) const
-    {
-        const CSV_CEL *c = csv_get_cel(x, y);
-        char buf[9];
-        if (csv_cel_type(c) == CSV_NUM) {
-            char b[64];
-            snprintf(b, sizeof b, "#%.17g", c->val.d);
-            return b;
-        }
-        const char *s = csv_cel_str(c, buf);
-        return s ? s : "";
-    }
-    std::string form(int x, int y) const
-    {
-        const char *f = csv_get_form(x, y);
-        return f ? f : "";
-    }
-    // Values of row y, columns 0..n-1, joined by '|'.
-    std::string row(int y, int n) const
-    {
-        std::string s;
-        for (int x = 0; x < n; x++) s += (x ? "|" : "") + val(x, y);
         return s;
     }
 };

@@ -102,7 +102,7 @@ TEST(StoreModel, RandomOperations)
         case 2: {
             double d = int(rng() % 7) - 3;
             s.csv_put_num(x, y, d);
-            m.at(x, y).val = "#" + Sheet::num_text(d);
+            m.at(x, y).val = Sheet::num_text(d);
             break;
         }
         case 3: {

@@ -19,6 +19,15 @@ static void fill_rows(Sheet &s, int n, int *dead)
     }
 }
 
+// Row 0 of columns 0..5 holds "a".."f"; column x is x + 1 wide.
+static void fill_columns(Sheet &s)
+{
+    for (int x = 0; x < 6; x++) {
+        s.csv_put_str(x, 0, std::string(1, char('a' + x)).c_str());
+        s.csv_set_wide(x, x + 1);
+    }
+}
+
 TEST(StoreMove, MoveCellPassesTheWholeRecord)
 {
     int dead = 0;
@@ -93,21 +102,14 @@ TEST(StoreMove, DeleteColumns)
 {
     int dead = 0;
     Sheet s(6, 3);
-    const char *cells[] = {"a", "b", "c", "d", "e", "f"};
-    for (int x = 0; x < 6; x++) {
-        s.csv_put_str(x, 0, cells[x]);
-        s.csv_set_wide(x, x + 1);
-    }
+    fill_columns(s);
     s.csv_put_str(1, 1, "only");
     s.csv_put_form(4, 2, "1");
     CountPart *part = new CountPart(&dead);
     s.csv_set_part(4, 2, part);
     ASSERT_EQ(s.csv_del_cols(1, 2), 0);
-    std::string row;
-    for (int x = 0; x < 6; x++) row += s.val(x, 0) + ",";
-    EXPECT_EQ(row, "a,d,e,f,,,");
-    int wide[] = {1, 4, 5, 6, 10, 10};
-    for (int x = 0; x < 6; x++) EXPECT_EQ(s.csv_get_wide(x), wide[x]) << x;
+    EXPECT_EQ(s.row(0, 6), "a|d|e|f||");
+    EXPECT_EQ(s.wides(6), "1|4|5|6|10|10");
     EXPECT_EQ(s.row_cnt(0), 4);
     EXPECT_EQ(s.row_cnt(1), 0);
     EXPECT_EQ(s.csv_get_part(2, 2), part);
@@ -123,20 +125,13 @@ TEST(StoreMove, InsertColumns)
 {
     int dead = 0;
     Sheet s(6, 3);
-    const char *cells[] = {"a", "b", "c", "d", "e", "f"};
-    for (int x = 0; x < 6; x++) {
-        s.csv_put_str(x, 0, cells[x]);
-        s.csv_set_wide(x, x + 1);
-    }
+    fill_columns(s);
     s.csv_put_form(5, 1, "1");
     s.csv_set_part(5, 1, new CountPart(&dead));
     s.csv_put_str(0, 2, "left");
     ASSERT_EQ(s.csv_ins_cols(2, 2), 0);
-    std::string row;
-    for (int x = 0; x < 6; x++) row += s.val(x, 0) + ",";
-    EXPECT_EQ(row, "a,b,,,c,d,");
-    int wide[] = {1, 2, 10, 10, 3, 4};
-    for (int x = 0; x < 6; x++) EXPECT_EQ(s.csv_get_wide(x), wide[x]) << x;
+    EXPECT_EQ(s.row(0, 6), "a|b|||c|d");
+    EXPECT_EQ(s.wides(6), "1|2|10|10|3|4");
     EXPECT_EQ(dead, 1);  // the formula of column 5 was pushed off
     EXPECT_EQ(s.row_cnt(1), 0);
     EXPECT_EQ(s.val(0, 2), "left");
@@ -270,8 +265,7 @@ TEST(StoreWidth, AutoWide)
     s.csv_put_str(4, 4, "x");
     s.csv_set_attr(2, 5, CSV_A_BACK, 3);  // no text: an empty column
     ASSERT_EQ(s.csv_set_autowide(7), 0);
-    int want[] = {21, 7, 10, 79, 7};
-    for (int x = 0; x < 5; x++) EXPECT_EQ(s.csv_get_wide(x), want[x]) << x;
+    EXPECT_EQ(s.wides(5), "21|7|10|79|7");
     s.csv_rncol = 4;
     s.csv_set_autowide(0);  // minimum raised to 2
     EXPECT_EQ(s.csv_rnwide, 2);

@@ -2,8 +2,9 @@
 #include <gtest/gtest.h>
 
 #include "tests/sheet/store_facade.h"
+#include "tests/ui/testlog.h"
 
-using storetest::Log;
+using kovtest::LogCapture;
 using storetest::Sheet;
 
 TEST(StoreSize, CreateLimits)
@@ -107,7 +108,7 @@ TEST(StoreRegion, ChkSpaceClipsAndOrders)
 
 TEST(StoreRegion, ChkSpaceFailures)
 {
-    Log log;
+    LogCapture log;
     Sheet s(10, 100);
     EXPECT_EQ(s.csv_chk_space(nullptr), -1);
     EXPECT_TRUE(log.has("spc_p==NULL"));

@@ -1,0 +1,56 @@
+// A cell store that spells its cells as short texts, so that tests compare whole rows and
+// columns in one line. The store and file test facades derive from it.
+#pragma once
+#include <cstdio>
+#include <string>
+
+#include "sheet/csv.h"
+
+namespace sheettest {
+
+struct TextSheet : CSV_U {
+    // "#" and the number as "%.17g" spells it.
+    static std::string num_text(double d)
+    {
+        char b[64];
+        snprintf(b, sizeof b, "#%.17g", d);
+        return b;
+    }
+    // A cell's value: "" empty, "#<number>" numbers, texts as they are.
+    std::string val(int x, int y) const
+    {
+        const CSV_CEL *c = csv_get_cel(x, y);
+        char buf[9];
+        if (csv_cel_type(c) == CSV_NUM) return num_text(c->val.d);
+        const char *s = csv_cel_str(c, buf);
+        return s ? s : "";
+    }
+    std::string form(int x, int y) const
+    {
+        const char *f = csv_get_form(x, y);
+        return f ? f : "";
+    }
+    // Values of row y, columns 0..n-1, joined by '|'.
+    std::string row(int y, int n) const
+    {
+        std::string s;
+        for (int x = 0; x < n; x++) s += (x ? "|" : "") + val(x, y);
+        return s;
+    }
+    // Values of column x, rows y..y+n-1, joined by '|'.
+    std::string column(int x, int y, int n) const
+    {
+        std::string s;
+        for (int i = y; i < y + n; i++) s += (i > y ? "|" : "") + val(x, i);
+        return s;
+    }
+    // Widths of columns 0..n-1, joined by '|'.
+    std::string wides(int n) const
+    {
+        std::string s;
+        for (int x = 0; x < n; x++) s += (x ? "|" : "") + std::to_string(csv_get_wide(x));
+        return s;
+    }
+};
+
+} // namespace sheettest
