@@ -2,40 +2,20 @@
 // save and load of a .kov of 100,000 formula cells. Each case runs in its own child process so
 // that its peak memory (VmHWM) is its own.
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <string>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <time.h>
 #include <unistd.h>
 
+#include "bench/benchutil.h"
 #include "sheet/csvfile.h"
+
+using bench::now_ms;
+using bench::status_kb;
 
 namespace {
 
 constexpr int ROWS = 1000000;
 constexpr int FORM_ROWS = 10000, FORM_COLS = 10;
-
-long status_kb(const char *field)
-{
-    FILE *f = fopen("/proc/self/status", "r");
-    if (!f) return -1;
-    char line[256];
-    long kb = -1;
-    size_t n = strlen(field);
-    while (fgets(line, sizeof line, f))
-        if (strncmp(line, field, n) == 0 && line[n] == ':') kb = atol(line + n + 1);
-    fclose(f);
-    return kb;
-}
-
-double now_ms()
-{
-    struct timespec ts;
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
-}
 
 long file_kb(const std::string &name)
 {
@@ -43,10 +23,29 @@ long file_kb(const std::string &name)
     return stat(name.c_str(), &st) == 0 ? long(st.st_size / 1024) : -1;
 }
 
-void report(const char *what, double ms, const std::string &file)
+// One line of figures; a failed case says so after its name.
+void report(const char *what, int rc, double ms, const std::string &file)
 {
-    printf("%-40s %8.0f ms  VmHWM %6.1f MB  file %7.1f MB\n", what, ms, status_kb("VmHWM") / 1024.0,
+    std::string name = std::string(what) + (rc == 0 ? "" : " FAILED");
+    printf("%-40s %8.0f ms  VmHWM %6.1f MB  file %7.1f MB\n", name.c_str(), ms, status_kb("VmHWM") / 1024.0,
            file_kb(file) / 1024.0);
+}
+
+void timed_load(const char *what, const std::string &name)
+{
+    CSV_U s;
+    CSVFILE_U f(s);
+    double t0 = now_ms();
+    int rc = f.csv_fload(nullptr, name.c_str(), nullptr);
+    report(what, rc, now_ms() - t0, name);
+}
+
+void timed_save(const char *what, CSV_U &s, const std::string &name)
+{
+    CSVFILE_U f(s);
+    double t0 = now_ms();
+    int rc = f.csv_fsave(name.c_str(), nullptr);
+    report(what, rc, now_ms() - t0, name);
 }
 
 // Row y of the mixed sheet: an integer, a fraction, a short text, a long text, a negative number.
@@ -73,14 +72,7 @@ void make_csv(const std::string &name)
     fclose(f);
 }
 
-void load_csv(const std::string &name)
-{
-    CSV_U s;
-    CSVFILE_U f(s);
-    double t0 = now_ms();
-    int rc = f.csv_fload(nullptr, name.c_str(), nullptr);
-    report(rc == 0 ? "load CSV 1000000 x 5" : "load CSV 1000000 x 5 FAILED", now_ms() - t0, name);
-}
+void load_csv(const std::string &name) { timed_load("load CSV 1000000 x 5", name); }
 
 // The sheet to save is the loaded one (rows allocated as a load makes them).
 void save_csv(const std::string &name)
@@ -88,9 +80,7 @@ void save_csv(const std::string &name)
     CSV_U s;
     CSVFILE_U f(s);
     if (f.csv_fload(nullptr, (name + ".in").c_str(), nullptr) < 0) return (void)puts("load failed");
-    double t0 = now_ms();
-    int rc = f.csv_fsave(name.c_str(), nullptr);
-    report(rc == 0 ? "save CSV 1000000 x 5 (as loaded)" : "save CSV FAILED", now_ms() - t0, name);
+    timed_save("save CSV 1000000 x 5 (as loaded)", s, name);
 }
 
 // The same sheet made by puts, row by row from the left, as typing or a script makes it.
@@ -99,10 +89,7 @@ void save_csv_put(const std::string &name)
     CSV_U s;
     s.csv_create(256, ROWS);
     for (int y = 0; y < ROWS; y++) fill_row(s, y);
-    CSVFILE_U f(s);
-    double t0 = now_ms();
-    int rc = f.csv_fsave(name.c_str(), nullptr);
-    report(rc == 0 ? "save CSV 1000000 x 5 (made by puts)" : "save CSV FAILED", now_ms() - t0, name);
+    timed_save("save CSV 1000000 x 5 (made by puts)", s, name);
 }
 
 void save_kov(const std::string &name)
@@ -114,33 +101,10 @@ void save_kov(const std::string &name)
             s.csv_put_form(x, y, y ? "R[-1]C+RC[1]*2+SUM(R0C0:R9C9)" : "1");
             s.csv_put_num(x, y, x + y * 0.5);
         }
-    CSVFILE_U f(s);
-    double t0 = now_ms();
-    int rc = f.csv_fsave(name.c_str(), nullptr);
-    report(rc == 0 ? "save .kov 100000 formulas" : "save .kov FAILED", now_ms() - t0, name);
+    timed_save("save .kov 100000 formulas", s, name);
 }
 
-void load_kov(const std::string &name)
-{
-    CSV_U s;
-    CSVFILE_U f(s);
-    double t0 = now_ms();
-    int rc = f.csv_fload(nullptr, name.c_str(), nullptr);
-    report(rc == 0 ? "load .kov 100000 formulas" : "load .kov FAILED", now_ms() - t0, name);
-}
-
-void in_child(void (*fn)(const std::string &), const std::string &name)
-{
-    fflush(stdout);
-    pid_t pid = fork();
-    if (pid == 0) {
-        fn(name);
-        fflush(stdout);
-        _exit(0);
-    }
-    int st = 0;
-    if (pid > 0) waitpid(pid, &st, 0);
-}
+void load_kov(const std::string &name) { timed_load("load .kov 100000 formulas", name); }
 
 } // namespace
 
@@ -151,11 +115,11 @@ int main()
     std::string out = std::string(dir) + "/out.csv", in = out + ".in";
     std::string kov = std::string(dir) + "/forms.kov";
     make_csv(in);
-    in_child(load_csv, in);
-    in_child(save_csv, out);
-    in_child(save_csv_put, out);
-    in_child(save_kov, kov);
-    in_child(load_kov, kov);
+    bench::in_child([&] { load_csv(in); });
+    bench::in_child([&] { save_csv(out); });
+    bench::in_child([&] { save_csv_put(out); });
+    bench::in_child([&] { save_kov(kov); });
+    bench::in_child([&] { load_kov(kov); });
     unlink(in.c_str());
     unlink(out.c_str());
     unlink(kov.c_str());

@@ -1,36 +1,13 @@
 // Cell store figures: resident memory of big sheets, sort time of 100,000 rows.
 // Each case runs in its own child process so that its memory figures start clean.
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <random>
-#include <sys/wait.h>
-#include <time.h>
-#include <unistd.h>
 
+#include "bench/benchutil.h"
 #include "sheet/csv.h"
 
-// A field of /proc/self/status in kB.
-static long status_kb(const char *field)
-{
-    FILE *f = fopen("/proc/self/status", "r");
-    if (!f) return -1;
-    char line[256];
-    long kb = -1;
-    size_t n = strlen(field);
-    while (fgets(line, sizeof line, f))
-        if (strncmp(line, field, n) == 0 && line[n] == ':') kb = atol(line + n + 1);
-    fclose(f);
-    return kb;
-}
-
-// <chrono> does not build with the Shift-JIS execution charset.
-static double now_ms()
-{
-    struct timespec ts;
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
-}
+using bench::now_ms;
+using bench::status_kb;
 
 static void report(const char *what, long base_kb)
 {
@@ -100,17 +77,6 @@ int main()
 {
     void (*cases[])(long) = {empty_sheet, cells_in_rows, cells_spread, sort_rows};
     printf("CSV_CEL %zu bytes, CSV_ROW %zu bytes\n", sizeof(CSV_CEL), sizeof(CSV_ROW));
-    for (auto run : cases) {
-        fflush(stdout);
-        pid_t pid = fork();
-        if (pid == 0) {
-            long base = status_kb("VmRSS");
-            run(base);
-            fflush(stdout);
-            _exit(0);
-        }
-        int st = 0;
-        waitpid(pid, &st, 0);
-    }
+    for (auto run : cases) bench::in_child([run] { run(status_kb("VmRSS")); });
     return 0;
 }
