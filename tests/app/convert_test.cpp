@@ -1,12 +1,10 @@
 // kovash --convert IN OUT as a process, and the sheet loader that the start-up uses.
 #include "app/convert.h"
 #include "app/kov.h"
-#include "tests/ui/tmpdir.h"
+#include "tests/app/program.h"
 #include "ui/base/kovtext.h"
 
-#include <gtest/gtest.h>
-#include <climits>
-#include <sys/wait.h>
+#include <sys/stat.h>
 
 using namespace kovtest;
 
@@ -14,27 +12,9 @@ namespace {
 
 std::string sheet_golden(const char *name) { return std::string(KOV_TEST_DATA) + "/../sheet/files/" + name; }
 
-class Convert : public ::testing::Test {
+class Convert : public ProgramTest {
 protected:
-    void SetUp() override
-    {
-        char self[PATH_MAX];
-        ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
-        ASSERT_GT(n, 0);
-        std::string me(self, n);
-        exe = me.substr(0, me.rfind('/')) + "/../app/kovash";
-        if (!exists(exe)) GTEST_SKIP() << "kovash not built beside the tests";
-    }
-    int run(const std::string &args)
-    {
-        std::string cmd = "cd '" + dir.path + "' && '" + exe + "' --convert " + args + " >out 2>err";
-        int st = system(cmd.c_str());
-        out = slurp(dir / "out");
-        err = slurp(dir / "err");
-        return WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-    }
-    TmpDir dir;
-    std::string exe, out, err;
+    int run(const std::string &args) { return shell("'" + exe + "' --convert " + args); }
 };
 
 } // namespace
@@ -110,5 +90,9 @@ TEST(SheetLoader, WindowStateReachesTheApplication)
     EXPECT_NE(text.find("\x02" "FOP_DSPSIZX\x03" "900\r\n\x02" "FOP_DSPSIZY\x03" "48\r\n\x02" "FOP_FONTSIZ\x03" "96\r\n"
                         "\x02" "FOP_TOOLBAR\x03" "0\r\n"),
               std::string::npos);
-    EXPECT_EQ(kov_load_sheet(kov, (dir / "none.kov").c_str()), -1);
+    // A name that does not exist yet is a new empty sheet; what cannot be read fails.
+    EXPECT_EQ(kov_load_sheet(kov, (dir / "none.kov").c_str()), 0);
+    EXPECT_EQ(kov.csv_get_type(0, 0), CSV_EMPTY);
+    ASSERT_EQ(mkdir((dir / "bad.kov").c_str(), 0755), 0);
+    EXPECT_EQ(kov_load_sheet(kov, (dir / "bad.kov").c_str()), -1);
 }

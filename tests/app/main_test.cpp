@@ -1,40 +1,28 @@
 // The kovash program itself, run as a process from a copy in a temporary folder.
-#include "tests/ui/tmpdir.h"
+#include "tests/app/program.h"
 
-#include <gtest/gtest.h>
-#include <climits>
 #include <sys/stat.h>
-#include <sys/wait.h>
 
 using namespace kovtest;
 
 namespace {
 
-class Program : public ::testing::Test {
+class Program : public ProgramTest {
 protected:
+    // A copy of the program in the temporary folder: its settings and log files go beside it.
     void SetUp() override
     {
-        char self[PATH_MAX];
-        ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
-        ASSERT_GT(n, 0);
-        std::string me(self, n);
-        std::string built = me.substr(0, me.rfind('/')) + "/../app/kovash";
-        if (!exists(built)) GTEST_SKIP() << "kovash not built beside the tests";
+        ProgramTest::SetUp();
+        if (IsSkipped()) return;
+        std::string built = exe;
         exe = dir / "kovash";
         ASSERT_EQ(system(("cp '" + built + "' '" + exe + "'").c_str()), 0);
     }
-    // Runs kovash with args in the temporary folder; returns the exit status.
+    // Runs the copy with args, with a home folder of its own; returns the exit status.
     int run(const std::string &args)
     {
-        std::string cmd = "cd '" + dir.path + "' && HOME='" + dir.path + "' XDG_CONFIG_HOME= XDG_STATE_HOME= ./kovash " +
-                          args + " >out 2>err";
-        int st = system(cmd.c_str());
-        out = slurp(dir / "out");
-        err = slurp(dir / "err");
-        return WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+        return shell("HOME='" + dir.path + "' XDG_CONFIG_HOME= XDG_STATE_HOME= ./kovash " + args);
     }
-    TmpDir dir;
-    std::string exe, out, err;
 };
 
 } // namespace
