@@ -194,7 +194,7 @@ int SCR_U::scr_enum_spec(const char *&pos)
             return -1;
         }
         if (scr_match_key(p, ",") == 0) {
-            value++;
+            value = (int)((unsigned)value + 1);   // wraps like the 32-bit counter it is
             continue;
         }
         if (scr_match_key(p, "}") == 0) break;
