@@ -24,6 +24,42 @@ char *work_buffer()
     return buf;
 }
 
+// Rewrites the formula of (x, y) through rewrite(src, buf) -> 0 / -1 into a work buffer.
+template <class F> int rewrite_form(CSV_U *csv, int x, int y, F rewrite)
+{
+    const char *src = csv->csv_get_form(x, y);
+    if (!src) {
+        KOV_LOG("セル式がない");
+        return -1;
+    }
+    char *buf = work_buffer();
+    if (!buf) return -1;
+    int rc = rewrite(src, buf);
+    if (rc == 0) rc = store_form(csv, x, y, src, buf);
+    free(buf);
+    return rc;
+}
+
+// Calls one(x) for the formula cells of row y between x1 and x2; -1 if any call failed, the
+// rest are still done.
+template <class F> int each_form_in_row(const CSV_U *csv, int x1, int x2, int y, F one)
+{
+    int rc = 0;
+    for (int x = x1; x <= x2; x++) {
+        const CSV_CEL *c = csv->csv_get_cel(x, y);
+        if (!c) break;
+        if (c->form && one(x) != 0) rc = -1;
+    }
+    return rc;
+}
+
+int clip_region(CSV_U *csv, CSV_RECT *r)
+{
+    if (csv->csv_chk_space(r) == 0) return 0;
+    KOV_LOG("csv_chk_space() 失敗");
+    return -1;
+}
+
 } // namespace
 
 int CSV_U::csv_adj_form(int x, int y, const CSV_CFT *cft)
@@ -32,28 +68,12 @@ int CSV_U::csv_adj_form(int x, int y, const CSV_CFT *cft)
         KOV_LOG("cft_p == NULL");
         return -1;
     }
-    const char *src = csv_get_form(x, y);
-    if (!src) {
-        KOV_LOG("セル式がない");
-        return -1;
-    }
-    char *buf = work_buffer();
-    if (!buf) return -1;
-    int rc = csv_adj_text(src, x, y, cft, buf);
-    if (rc == 0) rc = store_form(this, x, y, src, buf);
-    free(buf);
-    return rc;
+    return rewrite_form(this, x, y, [&](const char *src, char *buf) { return csv_adj_text(src, x, y, cft, buf); });
 }
 
 int CSV_U::csv_adj_row(int x1, int x2, int y, const CSV_CFT *cft)
 {
-    int rc = 0;
-    for (int x = x1; x <= x2; x++) {
-        const CSV_CEL *c = csv_get_cel(x, y);
-        if (!c) break;
-        if (c->form && csv_adj_form(x, y, cft) != 0) rc = -1;
-    }
-    return rc;
+    return each_form_in_row(this, x1, x2, y, [&](int x) { return csv_adj_form(x, y, cft); });
 }
 
 int CSV_U::csv_adj_sheet(const CSV_CFT *cft)
@@ -70,10 +90,7 @@ int CSV_U::csv_adj_sheet(const CSV_CFT *cft)
          std::max(cft->x1, cft->x2) < 0 || std::max(cft->y1, cft->y2) < 0))
         return 0;
     CSV_RECT r = {cft->x1, cft->y1, cft->x2, cft->y2};
-    if (csv_chk_space(&r) != 0) {
-        KOV_LOG("csv_chk_space() 失敗");
-        return -1;
-    }
+    if (clip_region(this, &r) != 0) return -1;
     const CSV_CFT c = {r.x1, r.y1, r.x2, r.y2, cft->dx, cft->dy, cft->keep};
     int rc = 0;
     for (int y = 0; y < ys; y++)
@@ -84,35 +101,18 @@ int CSV_U::csv_adj_sheet(const CSV_CFT *cft)
 
 int CSV_U::csv_cnv_form(int x, int y, const CSV_RECT *region, int mode)
 {
-    const char *src = csv_get_form(x, y);
-    if (!src) {
-        KOV_LOG("セル式がない");
-        return -1;
-    }
-    char *buf = work_buffer();
-    if (!buf) return -1;
-    int rc = csv_cnv_text(src, x, y, region, mode, buf);
-    if (rc == 0) rc = store_form(this, x, y, src, buf);
-    free(buf);
-    return rc;
+    return rewrite_form(this, x, y,
+                        [&](const char *src, char *buf) { return csv_cnv_text(src, x, y, region, mode, buf); });
 }
 
 int CSV_U::csv_cnv_region(const CSV_RECT *region, int mode)
 {
     if (mode != 0 && mode != 1) return -1;
     CSV_RECT r = region ? *region : CSV_RECT{0, 0, csv_get_xs() - 1, csv_get_ys() - 1};
-    if (csv_chk_space(&r) != 0) {
-        KOV_LOG("csv_chk_space() 失敗");
-        return -1;
-    }
+    if (clip_region(this, &r) != 0) return -1;
     int rc = 0;
-    for (int y = r.y1; y <= r.y2; y++) {
-        for (int x = r.x1; x <= r.x2; x++) {
-            const CSV_CEL *c = csv_get_cel(x, y);
-            if (!c) break;
-            if (c->form && csv_cnv_form(x, y, &r, mode) != 0) rc = -1;
-        }
-    }
+    for (int y = r.y1; y <= r.y2; y++)
+        if (each_form_in_row(this, r.x1, r.x2, y, [&](int x) { return csv_cnv_form(x, y, &r, mode); }) != 0) rc = -1;
     csv_set_modify(1);
     csv_form_calc(region ? &r : nullptr);
     return rc;
