@@ -37,6 +37,12 @@ int SCR_U::scr_function_definition(const char *&pos, VTBL_U **argv, VAL_U *resul
     KOV_LOG("関数型=%s", scr_typ_string(spec.type));
     while (scr_pointer(p) == 0) {
     }
+    struct LABEL {   // a label is sought within one function: the caller's state comes back
+        SCR_U &s;
+        char keep[SCR_NAMESIZE];
+        explicit LABEL(SCR_U &s) : s(s) { memcpy(keep, s.ctx.goto_label, sizeof keep); }
+        ~LABEL() { memcpy(s.ctx.goto_label, keep, sizeof keep); }
+    } label(*this);
     BLOCK block(*this);
     char name[SCR_NAMESIZE];
     if (scr_idname(p, name, sizeof name) != 0) return -1;
@@ -576,6 +582,7 @@ int SCR_U::scr_translation_unit(const char *text, int pass, int *result)
 {
     OUTER outer(*this);
     ctx.scr_pass = pass;
+    ctx.goto_label[0] = 0;
     func_depth = 0;
     scr_errpos = nullptr;
     KOV_LOG("PASS:%d", pass);
@@ -733,6 +740,7 @@ int SCR_U::scr_calc_onecel(int x, int y, const char *form, VAL_U *result)
     SCR_CTX keep = ctx;
     int keep_depth = func_depth;
     ctx.st_noexect = result ? 0 : 1;
+    ctx.goto_label[0] = 0;
     ctx.cel_x = x;
     ctx.cel_y = y;
     scr_set_SCRERR(nullptr);

@@ -72,6 +72,17 @@ TEST(Host, EveryRunLinksAnewFormulasOnlyWhenChanged)
     EXPECT_EQ(e.scr.scr_prepare(7), -1);
 }
 
+TEST(Host, MissingLabelLeavesNothingSought)
+{
+    ENV e;
+    RUN r = e.run("f(){ goto nowhere; return 1; } main(){ return f(); }");
+    EXPECT_EQ(r.err, "ラベル nowhere: がない");
+    EXPECT_EQ(e.scr.ctx.goto_label[0], 0);
+    VAL_U v;
+    ASSERT_EQ(e.scr.scr_calc_onecel(0, 0, "R1C1 = 4", &v), 0);
+    EXPECT_EQ(e.csv.csv_get_num(1, 1), 4);
+}
+
 TEST(Host, SuppressionReturnsToZero)
 {
     ENV e;
