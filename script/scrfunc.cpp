@@ -24,6 +24,7 @@ enum { TST_SCRPT_RUN = 1 };
 int SCR_U::scr_function_definition(const char *&pos, VTBL_U **argv, VAL_U *result)
 {
     int link = argv == nullptr;
+    MARK mark(*this, "SCR_U::scr_function_definition", pos);
     struct RAISE {
         int &n, on;
         RAISE(int &n, int on) : n(n), on(on) { n += on; }
@@ -581,6 +582,7 @@ void SCR_U::scr_callback(int code, intptr_t arg)
 int SCR_U::scr_translation_unit(const char *text, int pass, int *result)
 {
     OUTER outer(*this);
+    MARK mark(*this, "SCR_U::scr_translation_unit", text);
     ctx.scr_pass = pass;
     ctx.goto_label[0] = 0;
     func_depth = 0;

@@ -52,6 +52,7 @@ int SCR_U::scr_stat(const char *&pos, int execute)
 {
     DEEP deep(*this);
     if (!deep.ok) return -1;
+    MARK mark(*this, "SCR_U::scr_stat", pos);
     if (!execute) ctx.st_noexect++;
     if (!sup()) scr_callback(SCRCB_ONESTEP, (intptr_t)pos);
     scr_set_SCRERR(nullptr);

@@ -73,7 +73,16 @@ static int fn_sqrt(SCR_U &, const FN_CALL &c, FN_RET &r)
     return 0;
 }
 
+// stack(): rebuilds the stack history view, gives its row count
+static int fn_stack(SCR_U &s, const FN_CALL &, FN_RET &r)
+{
+    s.scr_make_stbl(0);
+    r.L = s.scr_make_stbl(1) == 0 ? s.view_stbl.rows : -1;
+    return 0;
+}
+
 static const FN_DEF table[] = {
+    {"stack", fn_stack, "i"},
     {"exit", fn_exit, "vi"},     {"errmsg", fn_errmsg, "s"}, {"out", fn_out, "v."},
     {"strlen", fn_strlen, "is"}, {"SUM", fn_SUM, "xgiiii"}, {"sqrt", fn_sqrt, "dd"},
     {"", nullptr, ""},

@@ -185,6 +185,22 @@ TEST_F(Tables, StackViewListsLiveMarksInnermostFirst)
     e.scr.scr_marks = nullptr;
 }
 
+TEST_F(Tables, StackViewDuringARun)
+{
+    ENV e;
+    RUN r = e.run("g(var a){ return stack(); } main(){ return g(1 + 2); }");
+    ASSERT_TRUE(r.ran) << r.err;
+    const SCR_VIEW &v = e.scr.view_stbl;
+    ASSERT_EQ(r.status, v.rows);
+    EXPECT_STREQ(v.view_get(0, 0), "関数名");
+    int call = 0;
+    for (int i = 1; i < v.rows; i++)
+        if (strcmp(v.view_get(i, 0), "g") == 0 && strcmp(v.view_get(i, 1), "1 + 2); }") == 0) call = i;
+    EXPECT_GT(call, 0);
+    EXPECT_STREQ(v.view_get(1, 0), "SCR_U::scr_stat");   // innermost first: g's return
+    EXPECT_STREQ(v.view_get(v.rows - 1, 0), "SCR_U::scr_translation_unit");
+}
+
 TEST_F(Tables, ResetLeavesNoLiveEntries)
 {
     {
