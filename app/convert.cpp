@@ -60,12 +60,11 @@ void KOVFILE_HOST_U::csv_scrlock_put(int lock) { kov.cse_set_scrlock(lock); }
 
 // ---------------------------------------------------------------- loader
 
-// A name on the command line that names no file is an error here (cse_fload reports it), not
-// the empty sheet that csv_fload makes of it.
+// A name that does not exist yet is a new, empty sheet of that name; only a file that cannot be
+// read fails (cse_fload reports it).
 int kov_load_sheet(KOV_U &kov, const char *path)
 {
     if (!path) return -1;
-    // A name that does not exist yet is a new, empty sheet of that name.
     KOVFILE_HOST_U host(kov);
     CSVFILE_U file(kov, &host);
     file.csv_defxs = KOV_INIT_XS;
