@@ -19,7 +19,7 @@ private:
 };
 
 // The sheet loader seam of cse_fload (kov_set_sheet_loader): a whole-sheet load; a missing
-// file fails. 0 / -1.
+// file is a new empty sheet, a file that cannot be read fails. 0 / -1.
 int kov_load_sheet(KOV_U &kov, const char *path);
 
 // kovash --convert IN OUT: load a sheet or CSV file and save it by OUT's extension (.kov the full
