@@ -310,6 +310,9 @@ public:
     int scr_postfix_adrs(const char *&pos, LVAL &lv);
     int scr_primary_const(const char *&pos, VAL_U &val);
     int scr_enum(const char *&pos, VAL_U &val) override;
+    // scr_idname for the operands read at every run of an expression: the same identifiers, the
+    // same log lines, with the reserved words tested by their first byte first.
+    int scr_ident(const char *&pos, char *buf);
 
     // ---- statements ----
     int scr_stat(const char *&pos, int execute);

@@ -533,7 +533,7 @@ int SCR_U::scr_unary_exp(const char *&pos, VAL_U &val)
     // An identifier: a call when "(" follows, else an enumeration constant or a variable.
     const char *q = pos;
     char name[SCR_NAMESIZE];
-    if (scr_idname(q, name, sizeof name) != 0) return -1;
+    if (scr_ident(q, name) != 0) return -1;
     if (scr_skip_space(q) == '(') {
         if (scr_func_libcall(pos, val) == 0) return 0;
         return scr_func_exec(pos, val);
@@ -597,11 +597,35 @@ int SCR_U::scr_unary_sizeof(const char *&pos, VAL_U &val)
 
 // ---- operands ----
 
+static inline int id_first(unsigned char c) { return (unsigned)((c | 0x20) - 'a') < 26u || c == '_'; }
+static inline int id_next(unsigned char c) { return id_first(c) || (unsigned)(c - '0') < 10u; }
+
+int SCR_U::scr_ident(const char *&pos, char *buf)
+{
+    sk(pos);
+    const char *p = pos;
+    if (!id_first((unsigned char)*p)) return -1;
+    int n = 0;
+    for (; id_next((unsigned char)*p); p++) {
+        if (n + 1 >= SCR_NAMESIZE) {
+            KOV_LOG("識別子が長すぎる");
+            return -1;
+        }
+        buf[n++] = *p;
+    }
+    buf[n] = 0;
+    for (int i = 0; scr_rsvword[i][0]; i++)
+        if (scr_rsvword[i][0] == buf[0] && strcmp(scr_rsvword[i], buf) == 0) return -1;
+    pos = p;
+    KOV_LOG("ID:%s", buf);
+    return 0;
+}
+
 int SCR_U::scr_enum(const char *&pos, VAL_U &val)
 {
     const char *p = pos;
     char name[SCR_NAMESIZE];
-    if (scr_idname(p, name, sizeof name) != 0) return -1;
+    if (scr_ident(p, name) != 0) return -1;
     if (scr_skip_space(p) == '(') return -1;   // a call, never a constant
     VTBL_U *vt = scr_get_vtbl(name);
     if (!vt || vt->type != VT_ENUM) return -1;
@@ -670,7 +694,7 @@ int SCR_U::scr_postfix_adrs(const char *&pos, LVAL &lv)
         dims = 2;
     } else {
         char name[SCR_NAMESIZE];
-        if (scr_idname(p, name, sizeof name) != 0) return -1;
+        if (scr_ident(p, name) != 0) return -1;
         vt = scr_get_vtbl(name);
         if (!vt) return -1;
         if (sk(p) == '[' && scr_get_varparam(p, x, y, dims, 0) != 0) return -1;
@@ -700,7 +724,7 @@ int SCR_U::scr_postfix_adrs(const char *&pos, LVAL &lv)
         if (c != '.' && c != '-') break;
         if (scr_match_key(m, ".") != 0 && scr_match_key(m, "->") != 0) break;
         char name[SCR_NAMESIZE];
-        if (scr_idname(m, name, sizeof name) != 0) break;
+        if (scr_ident(m, name) != 0) break;
         p = m;
     }
     lv.vt = vt;

@@ -354,7 +354,7 @@ int SCR_U::scr_func_exec(const char *&pos, VAL_U &val)
     scr_skip_space(p);
     const char *at = p;
     char name[SCR_NAMESIZE];
-    if (scr_idname(p, name, sizeof name) != 0 || scr_match_key(p, "(") != 0) return -1;
+    if (scr_ident(p, name) != 0 || scr_match_key(p, "(") != 0) return -1;
     KOV_LOG("KEY:%s", name);
     FTBL_U *f = scr_get_ftbl(name);
     if (!f) {
@@ -418,7 +418,7 @@ int SCR_U::scr_func_libcall(const char *&pos, VAL_U &val)
 {
     const char *p = pos;
     char name[SCR_NAMESIZE];
-    if (scr_idname(p, name, sizeof name) != 0 || scr_skip_space(p) != '(') return -1;
+    if (scr_ident(p, name) != 0 || scr_skip_space(p) != '(') return -1;
     const FN_DEF *fn = scr_fn_lookup(name);
     if (!fn) return -1;
     p++;

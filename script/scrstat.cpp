@@ -55,8 +55,8 @@ int SCR_U::scr_stat(const char *&pos, int execute)
     MARK mark(*this, "SCR_U::scr_stat", pos);
     if (!execute) ctx.st_noexect++;
     if (!sup()) scr_callback(SCRCB_ONESTEP, (intptr_t)pos);
-    scr_set_SCRERR(nullptr);
-    scr_set_FNCERR(nullptr);
+    if (err_nowscr[0] || err_prescr[0]) scr_set_SCRERR(nullptr);   // nothing to move otherwise
+    if (err_nowfnc[0] || err_prefnc[0]) scr_set_FNCERR(nullptr);
     const char *start = pos;
     int r = scr_stat_body(pos);
     if (r != 0 && !scr_errpos) {
