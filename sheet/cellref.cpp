@@ -53,13 +53,6 @@ template <class F> int each_form_in_row(const CSV_U *csv, int x1, int x2, int y,
     return rc;
 }
 
-int clip_region(CSV_U *csv, CSV_RECT *r)
-{
-    if (csv->csv_chk_space(r) == 0) return 0;
-    KOV_LOG("csv_chk_space() 失敗");
-    return -1;
-}
-
 } // namespace
 
 int CSV_U::csv_adj_form(int x, int y, const CSV_CFT *cft)
@@ -90,7 +83,7 @@ int CSV_U::csv_adj_sheet(const CSV_CFT *cft)
          std::max(cft->x1, cft->x2) < 0 || std::max(cft->y1, cft->y2) < 0))
         return 0;
     CSV_RECT r = {cft->x1, cft->y1, cft->x2, cft->y2};
-    if (clip_region(this, &r) != 0) return -1;
+    if (csv_chk_region(&r) != 0) return -1;
     const CSV_CFT c = {r.x1, r.y1, r.x2, r.y2, cft->dx, cft->dy, cft->keep};
     int rc = 0;
     for (int y = 0; y < ys; y++)
@@ -109,7 +102,7 @@ int CSV_U::csv_cnv_region(const CSV_RECT *region, int mode)
 {
     if (mode != 0 && mode != 1) return -1;
     CSV_RECT r = region ? *region : CSV_RECT{0, 0, csv_get_xs() - 1, csv_get_ys() - 1};
-    if (clip_region(this, &r) != 0) return -1;
+    if (csv_chk_region(&r) != 0) return -1;
     int rc = 0;
     for (int y = r.y1; y <= r.y2; y++)
         if (each_form_in_row(this, r.x1, r.x2, y, [&](int x) { return csv_cnv_form(x, y, &r, mode); }) != 0) rc = -1;

@@ -132,10 +132,7 @@ int CSV_U::csv_create(int xs, int ys)
     csv_rows = static_cast<CSV_ROW *>(calloc(size_t(ys), sizeof(CSV_ROW)));
     csv_cols = static_cast<CSV_COL *>(calloc(size_t(xs), sizeof(CSV_COL)));
     if (!csv_rows || !csv_cols) {
-        free(csv_rows);
-        free(csv_cols);
-        csv_rows = nullptr;
-        csv_cols = nullptr;
+        csv_free_all();   // the sizes are still 0: only the two arrays go
         return -1;
     }
     csv_xs = xs;
@@ -544,6 +541,13 @@ int CSV_U::csv_chk_space(CSV_RECT *r) const
     if (r->x1 > r->x2) std::swap(r->x1, r->x2);
     if (r->y1 > r->y2) std::swap(r->y1, r->y2);
     return 0;
+}
+
+int CSV_U::csv_chk_region(CSV_RECT *r) const
+{
+    if (csv_chk_space(r) == 0) return 0;
+    KOV_LOG("csv_chk_space() 失敗");
+    return -1;
 }
 
 // ---------------------------------------------------------------- file name

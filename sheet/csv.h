@@ -157,6 +157,7 @@ public:
 
     // --- regions and flags ---
     int csv_chk_space(CSV_RECT *r) const;
+    int csv_chk_region(CSV_RECT *r) const;          // the same, a failure logged for the caller
     void csv_set_modify(int on) { csv_modify = on ? 1 : 0; }
     int csv_get_modify() const { return csv_modify; }
 

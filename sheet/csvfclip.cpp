@@ -103,10 +103,7 @@ int CSVFILE_U::csv_clip_copy(const CSV_RECT *region, const char *kind)
     csv.csv_copy_kind = 0;
     if (!region || !kind || strlen(kind) >= sizeof csv.csv_copy_name) return -1;
     CSV_RECT r = *region;
-    if (csv.csv_chk_space(&r) < 0) {
-        KOV_LOG("csv_chk_space() 失敗");
-        return -1;
-    }
+    if (csv.csv_chk_region(&r) < 0) return -1;
     std::string tmp = csv_tmp_name(kind), text;
     scratch = 1;
     bool ok = csv_fsave(tmp.c_str(), &r) == 0 && read_whole(tmp, text);
@@ -123,10 +120,7 @@ int CSVFILE_U::csv_clip_paste(const CSV_RECT *target, int noadj)
 {
     if (!target) return -1;
     CSV_RECT t = *target;
-    if (csv.csv_chk_space(&t) < 0) {
-        KOV_LOG("csv_chk_space() 失敗");
-        return -1;
-    }
+    if (csv.csv_chk_region(&t) < 0) return -1;
     std::string text;
     if (host->csv_clip_get(text) < 0 || text.empty()) return -1;
     std::string tmp = csv_tmp_name("$$b");

@@ -405,10 +405,7 @@ template <class SRC> int CSVFILE_U::csv_read(SRC &src, CSV_LOADED *out, const CS
     CSV_RECT tgt = {0, 0, 0, 0};
     if (region) {
         tgt = *region;
-        if (csv.csv_chk_space(&tgt) < 0) {
-            KOV_LOG("csv_chk_space() 失敗");
-            return -1;
-        }
+        if (csv.csv_chk_region(&tgt) < 0) return -1;
     }
     KOV_LOG("csv_fload_sub() start");
     auto *f = new (std::nothrow) CSV_FIELD;
@@ -616,10 +613,7 @@ int CSVFILE_U::csv_fload(CSV_LOADED *out, const char *name, const CSV_RECT *regi
     KOV_LOG("csv_fload() start");
     if (out) *out = CSV_LOADED{CSV_NOCELL, CSV_NOCELL, CSV_NOCELL, CSV_NOCELL, 0};
     CSV_RECT tgt = region ? *region : CSV_RECT{0, 0, 0, 0};
-    if (region && csv.csv_chk_space(&tgt) < 0) {
-        KOV_LOG("csv_chk_space() 失敗");
-        return -1;
-    }
+    if (region && csv.csv_chk_region(&tgt) < 0) return -1;
     FILE *probe = name ? fopen(name, "rb") : nullptr;
     if (!probe) {
         KOV_LOG("csv_fload() end");

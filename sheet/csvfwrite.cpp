@@ -343,11 +343,7 @@ static int write_region(const CSV_U &csv, const CSV_RECT *region, CSV_RECT &r)
     if (!csv.csv_exists()) return -1;
     if (!region) return 0;
     r = *region;
-    if (csv.csv_chk_space(&r) < 0) {
-        KOV_LOG("csv_chk_space() 失敗");
-        return -1;
-    }
-    return 0;
+    return csv.csv_chk_region(&r);
 }
 
 int CSVFILE_U::csv_fwrite(const char *name, int mask, const CSV_RECT *region)

@@ -61,10 +61,18 @@ static void after_move(CSV_U *u, const CSV_CFT &cft)
     u->csv_form_calc(nullptr);
 }
 
+// A block of n rows or columns from at: -1 unless it starts inside size (and n >= 1); a block
+// running past the end is cut there.
+static int cut_block(int at, int &n, int size)
+{
+    if (at < 0 || at >= size || n < 1) return -1;
+    if (n > size - at) n = size - at;
+    return 0;
+}
+
 int CSV_U::csv_del_cols(int x, int n)
 {
-    if (!csv_rows || x < 0 || x >= csv_xs || n < 1) return -1;
-    if (n > csv_xs - x) n = csv_xs - x;
+    if (!csv_rows || cut_block(x, n, csv_xs) < 0) return -1;
     memmove(&csv_cols[x], &csv_cols[x + n], size_t(csv_xs - x - n) * sizeof(CSV_COL));
     for (int i = csv_xs - n; i < csv_xs; i++) csv_cols[i] = CSV_COL{csv_defwide, csv_defword};
     csv_calc_left();
@@ -85,8 +93,7 @@ int CSV_U::csv_del_cols(int x, int n)
 
 int CSV_U::csv_ins_cols(int x, int n)
 {
-    if (!csv_rows || x < 0 || x >= csv_xs || n < 1) return -1;
-    if (n > csv_xs - x) n = csv_xs - x;
+    if (!csv_rows || cut_block(x, n, csv_xs) < 0) return -1;
     // Room first, so that a failure leaves the sheet as it was.
     for (int y = 0; y < csv_ys; y++) {
         CSV_ROW *r = &csv_rows[y];
@@ -115,8 +122,7 @@ int CSV_U::csv_ins_cols(int x, int n)
 
 int CSV_U::csv_del_rows(int y, int n)
 {
-    if (!csv_rows || y < 0 || y >= csv_ys || n < 1) return -1;
-    if (n > csv_ys - y) n = csv_ys - y;
+    if (!csv_rows || cut_block(y, n, csv_ys) < 0) return -1;
     for (int i = y; i < y + n; i++) csv_free_row(&csv_rows[i]);
     memmove(&csv_rows[y], &csv_rows[y + n], size_t(csv_ys - y - n) * sizeof(CSV_ROW));
     memset(&csv_rows[csv_ys - n], 0, size_t(n) * sizeof(CSV_ROW));
@@ -126,8 +132,7 @@ int CSV_U::csv_del_rows(int y, int n)
 
 int CSV_U::csv_ins_rows(int y, int n)
 {
-    if (!csv_rows || y < 0 || y >= csv_ys || n < 1) return -1;
-    if (n > csv_ys - y) n = csv_ys - y;
+    if (!csv_rows || cut_block(y, n, csv_ys) < 0) return -1;
     for (int i = csv_ys - n; i < csv_ys; i++) csv_free_row(&csv_rows[i]);  // pushed off the sheet
     memmove(&csv_rows[y + n], &csv_rows[y], size_t(csv_ys - y - n) * sizeof(CSV_ROW));
     memset(&csv_rows[y], 0, size_t(n) * sizeof(CSV_ROW));
