@@ -52,6 +52,8 @@ const CASE arith[] = {
     {"char const", "main(){ return 'A' + '\\n'; }", 75, nullptr},
     {"octal hex", "main(){ return 010 + 0x1F; }", 39, nullptr},
     {"strcat", "main(){ var s = \"ab\"; s &= \"cd\"; return s == \"abcd\"; }", 1, nullptr},
+    {"strcat cap", "main(){ var s = \"\", i; for (i = 0; i < 1100; i++) s &= \"abcd\"; return strlen(s); }", 4096, nullptr},
+    {"strcat cap dbcs", "main(){ var s = \"\", i; for (i = 0; i < 4095; i++) s &= \"a\"; s &= \"あい\"; return strlen(s); }", 4095, nullptr},
     {"and assign num", "main(){ var s = 6; s &= 3; return s; }", 2, nullptr},
     {"compound ops", "main(){ var x = 10; x += 5; x -= 3; x *= 2; x /= 4; x %= 4; return x; }", 2, nullptr},
     {"div assign 0", "main(){ var x = 10; x /= 0; return x; }", 0, nullptr},
