@@ -116,6 +116,9 @@ TEST(StoreRegion, ChkSpaceFailures)
     CSV_RECT r = {0, 0, 1, 1};
     EXPECT_EQ(s.csv_chk_space(&r), -1);
     EXPECT_TRUE(log.has("xs=0 ys=0"));
+    EXPECT_FALSE(log.has("csv_chk_space() 失敗"));
+    EXPECT_EQ(s.csv_chk_region(&r), -1);   // the same check, the failure logged
+    EXPECT_TRUE(log.has("csv_chk_space() 失敗"));
 }
 
 TEST(StoreColumn, WidthsAndRowNameWidth)
