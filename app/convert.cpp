@@ -3,13 +3,12 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <string>
-#include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "app/kov.h"
+#include "app/kovfname.h"
 #include "ui/base/kovlog.h"
 #include "ui/base/kovtext.h"
 
@@ -85,9 +84,7 @@ int fail(int status, const char *name, const char *sjis_msg)
 
 bool known_output(const char *name)
 {
-    const char *base = strrchr(name, '/');
-    const char *dot = strrchr(base ? base + 1 : name, '.');
-    return dot && (!strcasecmp(dot, ".kov") || !strcasecmp(dot, ".csv") || !strcasecmp(dot, ".txt"));
+    return kov_has_ext(name, "kov") || kov_has_ext(name, "csv") || kov_has_ext(name, "txt");
 }
 
 } // namespace

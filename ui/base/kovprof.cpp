@@ -98,6 +98,13 @@ static int ini_save(const std::string &name, const Lines &lines)
     return rc == 0 ? 0 : -1;
 }
 
+static int prof_save(const std::string &name, const Lines &lines)
+{
+    if (ini_save(name, lines) == 0) return 0;
+    KOV_LOG("%s 書込み失敗", name.c_str());
+    return -1;
+}
+
 // ---- lines ----
 
 static std::string ini_trim(const std::string &s)
@@ -259,11 +266,7 @@ int PROF_U::prof_write_text(const char *sec, const char *key, const char *text)
     if (sp.head != std::string::npos && ini_find_key(lines, sp, key, &old) != std::string::npos && old == text)
         return 0;
     ini_set(lines, s, key, text);
-    if (ini_save(pf_path, lines) < 0) {
-        KOV_LOG("%s 書込み失敗", pf_path.c_str());
-        return -1;
-    }
-    return 0;
+    return prof_save(pf_path, lines);
 }
 
 long long prof_atoll(const char *text)
@@ -313,11 +316,7 @@ int PROF_U::prof_fill(const PROF_KEY *rows, int n)
         added++;
     }
     if (added == 0) return 0;
-    if (ini_save(pf_path, lines) < 0) {
-        KOV_LOG("%s 書込み失敗", pf_path.c_str());
-        return -1;
-    }
-    return 0;
+    return prof_save(pf_path, lines);
 }
 
 int PROF_U::prof_write_int(const char *sec, const char *key, int, int min, int max, int value)
