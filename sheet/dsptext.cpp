@@ -1,5 +1,6 @@
 // Display text of a cell: texts cut to the cell width, numbers in the cell's number format
 // and fitted to the width by lowering the precision; what never fits shows as "<<<".
+#include <algorithm>
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
@@ -71,13 +72,18 @@ int fmt_number(char *buf, int w, int fmt, double d)
 
 } // namespace
 
+// The usable size of a buffer of w bytes, at most CSV_DSP_MAX; 0 (and buf emptied) below 1.
+static int dsp_width(int w, char *buf)
+{
+    if (w >= 1) return std::min(w, CSV_DSP_MAX);
+    if (buf) *buf = 0;
+    return 0;
+}
+
 int csv_fmt_num(double d, int fmt, int w, char *buf)
 {
-    if (w < 1) {
-        if (buf) *buf = 0;
-        return 0;
-    }
-    if (w > CSV_DSP_MAX) w = CSV_DSP_MAX;
+    w = dsp_width(w, buf);
+    if (w == 0) return 0;
     if (fmt_number(buf, w, fmt, d) == 0) return int(strlen(buf));
     memset(buf, '<', size_t(w - 1));
     buf[w - 1] = 0;
@@ -95,11 +101,8 @@ static int copy_cut(char *buf, const char *s, size_t max)
 
 int CSV_U::csv_dsp_text(int x, int y, int fmt, int w, char *buf) const
 {
-    if (w < 1) {
-        if (buf) *buf = 0;
-        return 0;
-    }
-    if (w > CSV_DSP_MAX) w = CSV_DSP_MAX;
+    w = dsp_width(w, buf);
+    if (w == 0) return 0;
     const CSV_CEL *c = csv_get_cel(x, y);
     char sbuf[9];
     switch (csv_cel_type(c)) {
