@@ -43,6 +43,23 @@ TEST_F(Convert, SheetFileKeepsEverything)
     EXPECT_NE(b.find("\x02" "=R0C1*2+SUM(R0C1:R0C1)\x03"), std::string::npos);
 }
 
+// The example of the user guide, byte for byte.
+TEST_F(Convert, GuideExample)
+{
+    spit(dir / "parts.csv", "name,qty,price\n\"東京\",3,12.5\nbolt,\"10\",0.1\n\"a,b \"\"q\"\"\",-2,1e3\n");
+    ASSERT_EQ(run("parts.csv parts.kov"), 0) << err;
+    ASSERT_EQ(run("parts.kov parts-out.csv"), 0) << err;
+    const std::string want = "\"name\",\"qty\",\"price\"\r\n\"東京\",3,12.5\r\n\"bolt\",\"10\",0.1\r\n"
+                             "\"a\\x2Cb \\x22q\\x22\",-2,1000\r\n";
+    EXPECT_EQ(slurp(dir / "parts-out.csv"), want);
+    ASSERT_EQ(run("parts.csv PARTS.TXT"), 0) << err;
+    EXPECT_EQ(slurp(dir / "PARTS.TXT"), want);
+    EXPECT_NE(slurp(dir / "parts.kov").find("\"bolt\",\"10\",\x02.9A9999999999B93F\x03\r\n"), std::string::npos);
+    spit(dir / "bs.csv", "C:\\temp\\new,C:\\\\temp,\"C:\\x5Ctemp\",a\\qb\r\n");
+    ASSERT_EQ(run("bs.csv bs-out.csv"), 0) << err;
+    EXPECT_EQ(slurp(dir / "bs-out.csv"), "\"C: emp ew\",\"C:\\x5Ctemp\",\"C:\\x5Ctemp\",\"aqb\"\r\n");
+}
+
 TEST_F(Convert, Failures)
 {
     EXPECT_EQ(run("none.csv x.kov"), 1);
