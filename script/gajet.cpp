@@ -26,10 +26,6 @@ VAR_GJ::VAR_GJ(int xs, int ys, int dims) : xs(xs < 0 ? 0 : xs), ys(ys < 0 ? 0 : 
 
 VAR_GJ::~VAR_GJ()
 {
-    if (one) {
-        delete one;
-        gj_cells--;
-    }
     if (!blk) return;
     int nb = ys / BLK + 1;
     for (int b = 0; b < nb; b++) {
@@ -47,7 +43,7 @@ VAR_GJ::~VAR_GJ()
 const VAL_U *VAR_GJ::gj_peek(int x, int y) const
 {
     if (x < 0 || y < 0 || x >= xs || y >= ys) return nullptr;
-    if (xs == 1 && ys == 1) return one;
+    if (xs == 1 && ys == 1) return &one;
     if (!blk || !blk[y / BLK]) return nullptr;
     VAL_U *row = blk[y / BLK][y % BLK];
     return row ? &row[x] : nullptr;
@@ -57,11 +53,7 @@ VAL_U *VAR_GJ::gj_cell(int x, int y)
 {
     if (x < 0 || y < 0 || x >= xs || y >= ys) return nullptr;
     if (xs == 1 && ys == 1) {
-        if (!one) {
-            one = new (std::nothrow) VAL_U;
-            if (one) gj_cells++;
-        }
-        return one;
+        return &one;
     }
     if (!blk) {
         blk = new (std::nothrow) VAL_U **[ys / BLK + 1]();

@@ -5,8 +5,9 @@
 #pragma once
 #include <cstdint>
 
+#include "script/val.h"
+
 class CSV_U;
-class VAL_U;
 
 // Type codes of declarations (twins: scr_typ_string, scr_gajet_name, scr_gajet_type tables).
 enum {
@@ -67,7 +68,7 @@ public:
 private:
     enum { BLK = 1024 };            // rows per block of row pointers
     int xs, ys, dims;
-    VAL_U *one = nullptr;           // the scalar's value (1 x 1)
+    VAL_U one;                      // the scalar's value (1 x 1), kept in place
     VAL_U ***blk = nullptr;         // [ys / BLK + 1] blocks of BLK rows of xs values
 };
 

@@ -46,7 +46,7 @@ int SCR_U::scr_function_definition(const char *&pos, VTBL_U **argv, VAL_U *resul
     } label(*this);
     BLOCK block(*this);
     char name[SCR_NAMESIZE];
-    if (scr_idname(p, name, sizeof name) != 0) return -1;
+    if (scr_ident(p, name) != 0) return -1;
     strcpy(ctx.func_name, name);
     ctx.fn_spec = spec;
     SCR_PARAM param[SCR_MAXARG] = {};
@@ -258,7 +258,7 @@ int SCR_U::scr_func_arg(const char *&pos, const char *fname, int &count, const F
     }
     if (d.flags & SF_REF) {
         char name[SCR_NAMESIZE];
-        if (scr_idname(p, name, sizeof name) != 0) {
+        if (scr_ident(p, name) != 0) {
             scr_set_SCRERR("第 %d 引数が変数名でない", i + 1);
             return -1;
         }
@@ -313,7 +313,7 @@ int SCR_U::scr_jump_skip_args(const char *&pos, const char *name, const char *at
         for (;;) {
             const char *q = p;
             char id[SCR_NAMESIZE];
-            int c = scr_idname(q, id, sizeof id) == 0 ? scr_skip_space(q) : 0;
+            int c = scr_ident(q, id) == 0 ? scr_skip_space(q) : 0;
             if (c == ',' || c == ')') {
                 p = q;
             } else {
@@ -452,7 +452,7 @@ int SCR_U::scr_fmt_gadget(const char *&p, const FN_DEF *fn, int &k, int argn, FN
         return 0;
     }
     char name[SCR_NAMESIZE];
-    if (scr_idname(p, name, sizeof name) != 0) {
+    if (scr_ident(p, name) != 0) {
         scr_set_SCRERR("第 %d 引数が変数でない", argn + 1);
         return -1;
     }
