@@ -537,6 +537,8 @@ TEST(ScrCasesFiles, NamesAndFolders)
     spit(sub + "/" + jp + ".scr", "main()\n{\n    return 6;\n}\n");
     EXPECT_EQ(kovash().run(top, sub + "/" + jp + ".scr").status, 6) << "absolute path, blank in a folder, UTF-8 name";
     EXPECT_EQ(kovash().run(sub, jp + ".scr").status, 6);
+    Outcome rel = kovash().run(top, "sub dir/" + jp + ".scr");
+    EXPECT_EQ(rel.status, 6) << "a name relative to the current folder: " << rel.err;
 
     spit(top + "/UPPER.SCR", "main()\n{\n    return 12;\n}\n");
     EXPECT_EQ(kovash().run(top, "UPPER.SCR").status, 12) << "the extension is compared without regard to case";
@@ -575,6 +577,9 @@ TEST(ScrCasesFiles, SheetBesideTheScript)
     Outcome o = kovash().run(top, "pl.scr");
     EXPECT_EQ(o.status, 31) << o.err;
     EXPECT_EQ(o.err, "");
+    EXPECT_EQ(slurp(top + "/pl.kov"), sheet);
+    o = kovash().run(kovash().home.path, "sheet/pl.scr");
+    EXPECT_EQ(o.status, 31) << "script and sheet named from the folder above: " << o.err;
     EXPECT_EQ(slurp(top + "/pl.kov"), sheet);
 
     // Without a sheet the script starts on an empty one.
