@@ -56,7 +56,10 @@ static void print_err(const char *path, int row, int col, const char *msg)
 int scr_run_file(KOV_U &kov, const char *path)
 {
     static SCRHOST_U host;
-    if (scr_read_file(path, host.text) != 0) {
+    // Loading the sheet made its folder the current one: read the script under the sheet's
+    // script name (a full path), and name it in messages as it was given.
+    const char *file = *kov.kov_get_scrname() ? kov.kov_get_scrname() : path;
+    if (scr_read_file(file, host.text) != 0 && scr_read_file(path, host.text) != 0) {
         fprintf(stderr, "%s: %s\n", path, kov::sj_to_utf8("読込み失敗").c_str());
         return -1;
     }
