@@ -39,3 +39,22 @@ TEST(ScrHost, ExampleTourEndsWith42)
     std::string tour = std::string(KOV_TEST_DATA) + "/../../examples/tour.scr";
     EXPECT_EQ(scr_run_file(kov, tour.c_str()), 42);
 }
+
+#include "tests/app/program.h"
+#include "ui/base/kovtext.h"
+
+class ScrHostProgram : public ProgramTest {};
+
+// The sheet's folder becomes the current one while loading; the script is found all the same,
+// and messages name it as it was given.
+TEST_F(ScrHostProgram, ScriptInASubfolderRunsAndReports)
+{
+    ASSERT_EQ(mkdir((dir / "sub").c_str(), 0755), 0);
+    spit(dir / "sub/ok.scr", "main()\r\n{\r\n    return 7;\r\n}\r\n");
+    spit(dir / "sub/bad.scr", "main()\n{\n    var a[2], i = 3;\n    a[i] = 1;\n    return 0;\n}\n");
+    std::string env = "HOME='" + dir.path + "' XDG_CONFIG_HOME= XDG_STATE_HOME= ";
+    EXPECT_EQ(shell(env + "'" + exe + "' sub/ok.scr"), 7);
+    EXPECT_EQ(err, "");
+    EXPECT_EQ(shell(env + "'" + exe + "' sub/bad.scr"), 255);
+    EXPECT_EQ(err, kov::sj_to_utf8("sub/bad.scr:4:5: 無効アクセス:a[0][3]\n"));   // stderr is UTF-8
+}
