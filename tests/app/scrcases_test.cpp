@@ -220,6 +220,7 @@ const Case CASES[] = {
     {"goto_into_block", 7, {}, 0, nullptr},
     {"goto_into_loop", 57, {}, 0, nullptr},
     {"goto_into_branch", 58, {}, 0, nullptr},
+    {"goto_more", 59, {}, 0, nullptr},
     {"block_exit_paths", 37, {}, 0, nullptr},
     {"static_block", 112, {}, 0, nullptr},
     {"switch_nested", 21, {}, 0, nullptr},
