@@ -173,6 +173,10 @@ const Case CASES[] = {
     {"sjis_unterminated", 255, {u8"文字列終端文字がない"}, RAW, [] {
          return wrap_main("    var s = \"\x95\x5C\x8E\xA6;\n    return 1;");
      }},
+    // Positions: a tab is one column and so is a double-byte character (表 = 95 5C).
+    {"position_tabs_dbcs", 255, {u8"関数 nothere() がない"}, RAW, [] {
+         return std::string("main()\n{\n\tvar s = \"\x95\x5C\"; s = nothere();\n\treturn 1;\n}\n");
+     }, "3:19: "},
     {"unterminated_string", 255, {u8"文字列終端文字がない"}, 0, nullptr, "4:13: "},
     {"string_ops", 44, {}, 0, nullptr},
     {"string_literals", 32, {}, 0, nullptr},
