@@ -24,14 +24,14 @@ namespace {
 
 enum : unsigned {
     RAW = 1,        // exact bytes: no CR LF twin
-    JP = 2,         // stderr must hold a Japanese (non-ASCII) message
+    JP = 2,         // the error line must hold a Japanese (non-ASCII) message
     NEEDS_EXIT = 4, // uses the built-in exit(): skipped while the program has none
 };
 
 struct Case {
     const char *name;
     int status;                     // expected end status (0..255)
-    const char8_t *err[3];          // substrings expected in stderr (UTF-8); none: see check
+    const char8_t *err[3];          // texts expected in stderr (UTF-8), the first in the error line
     unsigned flags;
     std::string (*make)();          // builds the script; nullptr: scripts/<name>.scr
     const char *at = nullptr;       // "row:col: " (1-based) that the error line names, or "row:"
