@@ -439,7 +439,8 @@ int SCR_U::scr_jump_return(const char *&pos)
             scr_set_SCRERR("return に戻値がない");
             return -1;
         }
-        KOV_LOG("return %s;", v.val_kind == VAL_STR ? v.val_gets() : "(num)");
+        if (v.val_kind == VAL_STR) KOV_LOG("return %s;", v.val_gets());
+        else KOV_LOG("return %d;", scr_trunc32(v.val_getd()));
     } else {
         v.val_putd(-1);
         KOV_LOG("return %d;", -1);
