@@ -135,6 +135,8 @@ const Case CASES[] = {
     {"init_too_many_rows", 255, {u8"配列サイズ超過 yo=2"}, 0, nullptr},
     {"init_empty", 255, {u8"初期値が空白"}, 0, nullptr},
     {"my_sheet", 85, {}, 0, nullptr},
+    {"my_sheet_more", 86, {}, 0, nullptr},
+    {"my_bounds", 255, {u8"無効アクセス:my[0][256]"}, 0, nullptr, "6:"},
 
     // strings and literals
     {"strings", 54, {}, 0, nullptr},
