@@ -289,6 +289,7 @@ const Case CASES[] = {
     {"array_param_size", 255, {u8"引数 X サイズ不一致"}, 0, nullptr, "9:"},
     {"ref_not_a_name", 255, {u8"引数が変数名でない"}, 0, nullptr, "8:"},
     {"varargs", 52, {}, 0, nullptr},
+    {"varargs_too_many", 255, {u8"f():引数数超過(20)"}, 0, nullptr, "8:"},
     {"many_params", 191, {}, 0, nullptr},
     {"params_21", 255, {u8"引数が 20 個を越えた"}, 0, nullptr},
     {"mutual_recursion", 110, {}, 0, nullptr},
