@@ -376,7 +376,8 @@ struct Outcome {
 
 // Runs "kovash NAME.scr" in folder with a time limit (timeout from coreutils) and a memory
 // limit, so a runaway interpreter ends the case instead of the machine.
-Outcome run_kovash(const std::string &exe, const std::string &home, const std::string &folder, const std::string &script)
+Outcome run_kovash(const std::string &exe, const std::string &home, const std::string &folder, const std::string &script,
+                   const char *limit = "30")
 {
     Outcome o;
     std::string out = folder + "/stdout", err = folder + "/stderr";
@@ -398,7 +399,7 @@ Outcome run_kovash(const std::string &exe, const std::string &home, const std::s
         unsetenv("WAYLAND_DISPLAY");
         struct rlimit lim = {2048ul << 20, 2048ul << 20};
         setrlimit(RLIMIT_AS, &lim);
-        execlp("timeout", "timeout", "-k", "5", "30", exe.c_str(), script.c_str(), (char *)nullptr);
+        execlp("timeout", "timeout", "-k", "5", limit, exe.c_str(), script.c_str(), (char *)nullptr);
         _exit(122);
     }
     int st = 0;
@@ -437,7 +438,10 @@ struct Kovash {
         std::string f = home / name;
         return mkdir(f.c_str(), 0700) == 0 ? f : "";
     }
-    Outcome run(const std::string &folder, const std::string &script) { return run_kovash(exe, home.path, folder, script); }
+    Outcome run(const std::string &folder, const std::string &script, const char *limit = "30")
+    {
+        return run_kovash(exe, home.path, folder, script, limit);
+    }
     TmpDir home;
     std::string exe;
     bool scripts = false;
@@ -563,6 +567,23 @@ TEST(ScrCasesFiles, NamesAndFolders)
     EXPECT_EQ(o.status, 255) << "a script that is not there cannot end well";
     EXPECT_NE(o.err, "");
     EXPECT_TRUE(valid_utf8(o.err)) << o.err;
+}
+
+// A script name that is not a regular file is refused with a message: a folder, a device that
+// never ends (read to the end, it would take all memory) and a FIFO (opening it would wait).
+TEST(ScrCasesFiles, OnlyRegularFilesAreScripts)
+{
+    KOV_NEED_SCRIPTS();
+    std::string top = kovash().folder("special");
+    ASSERT_NE(top, "");
+    ASSERT_EQ(mkdir((top + "/dir.scr").c_str(), 0700), 0);
+    ASSERT_EQ(symlink("/dev/zero", (top + "/zero.scr").c_str()), 0);
+    ASSERT_EQ(mkfifo((top + "/fifo.scr").c_str(), 0600), 0);
+    for (const char *name : {"dir.scr", "zero.scr", "fifo.scr"}) {
+        Outcome o = kovash().run(top, name, "5");
+        EXPECT_EQ(o.status, 255) << name << ": " << o.err;
+        EXPECT_EQ(o.err.rfind(std::string(name) + ":", 0), 0u) << name << ": " << o.err;
+    }
 }
 
 // "kovash X.scr" first loads the sheet X.kov beside it: the script reads and writes its cells
