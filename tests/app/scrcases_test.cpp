@@ -493,6 +493,7 @@ TEST_P(ScrRun, Script)
     ASSERT_LT(o.status, 1000) << "killed by signal " << o.status - 1000 << "\nstderr: " << o.err;
     EXPECT_EQ(o.status, c.status) << "stderr: " << o.err;
     EXPECT_TRUE(valid_utf8(o.err)) << "stderr is not UTF-8: " << o.err;
+    EXPECT_EQ(o.out, "") << "these scripts print nothing";
     if (c.status != 255) {
         EXPECT_EQ(o.err, "") << "a run that ends normally says nothing";
     } else {
