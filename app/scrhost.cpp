@@ -2,6 +2,9 @@
 #include "app/scrhost.h"
 
 #include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "app/kov.h"
 #include "ui/base/kovlog.h"
@@ -24,28 +27,34 @@ void SCRHOST_U::scr_host_showerr(const char *txt, const char *pos, const char *m
     SCR_LEX::scr_text2rowcol(txt, pos, err_row, err_col);
 }
 
+// Only a regular file is a script (a folder, a device or a pipe is refused without waiting for
+// it), and at most SCR_FILE_MAX bytes of it.
 int scr_read_file(const char *path, std::string &text)
 {
-    FILE *f = fopen(path, "rb");
-    if (!f) return -1;
+    int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return -1;
+    struct stat st;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > SCR_FILE_MAX) {
+        close(fd);
+        return -1;
+    }
     text.clear();
+    text.reserve((size_t)st.st_size);
     char buf[65536];
-    size_t n;
+    ssize_t n;
     int cr = 0;   // a CR waiting to see whether LF follows
-    while ((n = fread(buf, 1, sizeof buf, f)) > 0) {
-        for (size_t i = 0; i < n; i++) {
+    while ((n = read(fd, buf, sizeof buf)) > 0 && (long)text.size() <= SCR_FILE_MAX) {
+        for (ssize_t i = 0; i < n; i++) {
             if (cr && buf[i] != '\n') text += '\r';
             cr = buf[i] == '\r';
             if (!cr) text += buf[i];
         }
     }
     if (cr) text += '\r';
-    int bad = ferror(f);
-    fclose(f);
-    return bad ? -1 : 0;
+    close(fd);
+    return n < 0 || (long)text.size() > SCR_FILE_MAX ? -1 : 0;
 }
 
-// "FILE:ROW:COL: MESSAGE" (1-based), or "FILE: MESSAGE" when no position belongs to it.
 static void print_err(const char *path, int row, int col, const char *msg)
 {
     std::string m = kov::sj_to_utf8(msg ? msg : "");

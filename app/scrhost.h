@@ -22,7 +22,9 @@ public:
     long scr_edit_stamp() override { return stamp; }
 };
 
-// Reads a script file into text: CR LF becomes LF. 0 / -1.
+// Largest script file read (bytes).
+constexpr long SCR_FILE_MAX = 64L * 1024 * 1024;
+// Reads a script file into text: CR LF becomes LF. 0 / -1 (not a regular file, too large).
 int scr_read_file(const char *path, std::string &text);
 // Links and runs the script file on the application object; prints a failure as
 // "FILE:ROW:COL: MESSAGE" (1-based) to stderr. The script's end status, or -1 when it failed.

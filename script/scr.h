@@ -215,6 +215,9 @@ public:
     static unsigned scr_hash(const char *name);
     int func_depth = 0;
     VAL_U scr_retval;               // value of the return being carried out
+    // A return was carried out: the rest of the body is read suppressed up to its definition,
+    // like a break up to its loop (cheaper than unwinding the native stack with E_RETURN).
+    int scr_ret_pending = 0;
     char *scr_text = nullptr;       // linked script text (owned)
     long scr_stamp = 0;             // editor stamp of the last link
     int scr_linked = 0;
@@ -400,6 +403,7 @@ protected:
     int scr_fmt_gadget(const char *&p, const FN_DEF *fn, int &k, int argn, FN_CALL &call);
     int scr_link_check();
     int scr_stat_body(const char *&pos);
+    int ret_carry();
     int scr_switch_body(const char *&pos);
     int scr_bind_param(VTBL_U *vt, VTBL_U *av, int i);
 

@@ -66,12 +66,22 @@ int SCR_U::scr_function_definition(const char *&pos, VTBL_U **argv, VAL_U *resul
         KOV_LOG("scr_put_ftbl(%s) 失敗", name);
         return -1;
     }
+    struct PENDING {   // a return is the function's own: it never reaches the caller
+        int &r;
+        explicit PENDING(int &r) : r(r) {}
+        ~PENDING() { r = 0; }
+    } pending(scr_ret_pending);
     try {
         if (scr_function_compound(p) != 0) {
             KOV_LOG("scr_function_compound() 失敗");
             return -1;
         }
-        if (result) result->val_putd(0);
+        if (!scr_ret_pending) {
+            if (result) result->val_putd(0);
+        } else {
+            KOV_LOG("catch(E_RETURN)");
+            if (result) result->val_copy(scr_retval);
+        }
     } catch (E_RETURN) {
         KOV_LOG("catch(E_RETURN)");
         if (result) result->val_copy(scr_retval);
@@ -275,7 +285,7 @@ int SCR_U::scr_func_arg(const char *&pos, const char *fname, int &count, const F
             scr_set_SCRERR("変数 %s の次元が不一致", name);
             return -1;
         }
-        if (ctx.scr_pass == 2) {
+        if (ctx.scr_pass == 2 && !sup()) {
             int vx = v->vtb_xs(), vy = v->vtb_ys();
             if (vx >= 1 && d.x >= 1 && vx != d.x) {
                 scr_set_SCRERR("第 %d 引数 X サイズ不一致(%d!=%d)", i + 1, vx, d.x);

@@ -68,6 +68,13 @@ int SCR_U::scr_stat(const char *&pos, int execute)
     return r;
 }
 
+// After a loop or switch restored its context, a return inside it still suppresses the rest.
+int SCR_U::ret_carry()
+{
+    if (scr_ret_pending) ctx.st_noexect++;
+    return 0;
+}
+
 int SCR_U::scr_stat_body(const char *&pos)
 {
     int c = scr_skip_space(pos);
@@ -98,19 +105,28 @@ int SCR_U::scr_stat_body(const char *&pos)
             ctx.cnt_flag = 1;
             ctx.st_noexect++;
         }
-        return 0;
+        return ret_carry();
     }
     case K_DO: {
-        BLOCK b(*this);
-        return scr_iteration_do(pos);
+        {
+            BLOCK b(*this);
+            if (scr_iteration_do(pos) != 0) return -1;
+        }
+        return ret_carry();
     }
     case K_WHILE: {
-        BLOCK b(*this);
-        return scr_iteration_while(pos);
+        {
+            BLOCK b(*this);
+            if (scr_iteration_while(pos) != 0) return -1;
+        }
+        return ret_carry();
     }
     case K_FOR: {
-        BLOCK b(*this);
-        return scr_iteration_for(pos);
+        {
+            BLOCK b(*this);
+            if (scr_iteration_for(pos) != 0) return -1;
+        }
+        return ret_carry();
     }
     case K_GOTO: return scr_jump_goto(pos);
     case K_BREAK: return scr_jump_break(pos);
@@ -215,7 +231,7 @@ int SCR_U::scr_iteration_while(const char *&pos)
         int r = scr_stat(p, flag);
         ctx.loop_nest--;
         if (r != 0) return -1;
-        if (scr_is_endofbreak()) break;
+        if (scr_ret_pending || scr_is_endofbreak()) break;
         scr_is_endofcontinue();
         if (!flag || ctx.goto_label[0]) break;
     }
@@ -234,11 +250,11 @@ int SCR_U::scr_iteration_do(const char *&pos)
         int r = scr_stat(p, 1);
         ctx.loop_nest--;
         if (r != 0) return -1;
-        scr_is_endofcontinue();
+        if (!scr_ret_pending) scr_is_endofcontinue();
         VAL_U v;
         if (scr_match_key(p, "while") != 0 || paren_exp(*this, p, v) != 0 || scr_match_key(p, ";") != 0)
             return -1;
-        if (scr_is_endofbreak() || sup() || v.val_getd() == 0) break;
+        if (scr_ret_pending || scr_is_endofbreak() || sup() || v.val_getd() == 0) break;
     }
     pos = p;
     return 0;
@@ -265,7 +281,7 @@ int SCR_U::scr_iteration_for(const char *&pos)
         int r = scr_stat(p, flag);
         ctx.loop_nest--;
         if (r != 0) return -1;
-        if (scr_is_endofbreak()) break;
+        if (scr_ret_pending || scr_is_endofbreak()) break;
         if ((sup() || !flag) && !scr_is_endofcontinue()) break;
         const char *q = inc;
         if (scr_match_key(q, ")") != 0 && (scr_exp(q, v) != 0 || scr_match_key(q, ")") != 0)) return -1;
@@ -452,5 +468,7 @@ int SCR_U::scr_jump_return(const char *&pos)
     pos = p;
     if (sup()) return 0;
     scr_retval = std::move(v);
-    throw E_RETURN_VALUE;
+    scr_ret_pending = 1;
+    ctx.st_noexect++;
+    return 0;
 }

@@ -142,6 +142,7 @@ void SCR_U::scr_reset(int full)
     scr_linked = 0;
     ctx = SCR_CTX();
     scr_retval.val_clear();
+    scr_ret_pending = 0;
     scr_errpos = nullptr;
     scr_deep = 0;
     scr_deep_err = 0;

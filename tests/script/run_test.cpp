@@ -157,6 +157,12 @@ const CASE funcs[] = {
     {"rec 101", "f(var n){ if (n <= 1) return 1; return f(n - 1) + 1; } main(){ return f(101); }", 0, "関数ネスト超過(100)"},
     {"builtin wins", "SUM(){ return 5; } main(){ var a[2] = {1, 2}; return SUM(a, 0, 0, 2, 1); }", 3, nullptr},
     {"varargs", "f(var a, ...){ return a; } main(){ var n = 0; f(1, n++, n++); return n * 10 + f(4, 5); }", 24, nullptr},
+    // A return leaves loops and switches at once; nothing after it runs.
+    {"return in for", "f(){ var i; for (i = 0; i < 10; i++) { if (i == 3) return i; } return 99; } main(){ return f(); }", 3, nullptr},
+    {"return in switch loop", "var g; f(){ var n = 0; while (1) { switch (n) { case 2: return n * 10; default: n++; } } g = 77; return n; } main(){ return f() + g; }", 20, nullptr},
+    {"return nested loops", "f(){ var i, j; for (i = 0; i < 5; i++) for (j = 0; j < 5; j++) if (i * j == 6) return i * 10 + j; return -1; } main(){ return f(); }", 23, nullptr},
+    {"return in do", "var g; f(){ do { return 4; } while (g++ < 3); g = 50; return 0; } main(){ return f() * 10 + g; }", 40, nullptr},
+    {"return string", "f(var x){ if (x) return \"yes\"; return \"no\"; } main(){ return (f(1) == \"yes\") * 10 + (f(0) == \"no\"); }", 11, nullptr},
     {"arg names", "add(var a, var b){ return a + b; } main(){ var arg0 = 5, arg1 = 40; return add(arg1, arg0); }", 45, nullptr},
     {"void params", "f(void){ return 2; } main(){ return f(); }", 2, nullptr},
     {"string result", "f(){ return \"ab\"; } main(){ return f() == \"ab\"; }", 1, nullptr},
