@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cmath>
 #include <csignal>
 #include <cstring>
 #include <dirent.h>
@@ -60,6 +61,119 @@ std::string garbage(size_t n, bool nul)
         if (c || nul) s += c;
     }
     return s;
+}
+
+
+// Random expressions checked against a model of the expression rules: numbers are doubles; / by
+// 0 gives 0; % & | ^ ~ << >> truncate toward zero to 64-bit integers; a negative shift count is
+// 0, the low 8 bits count, 64 or more shift everything out; comparisons and && || ! give 0 or 1.
+// Operands are literals and variables (one of them empty, which counts as 0). Each line returns
+// its number when the program's value differs; 251 means all agree.
+struct ExprGen {
+    uint64_t x;
+    bool bad = false;   // an integer operator met a value outside the range the model keeps exact
+    unsigned pick(unsigned n)
+    {
+        x = x * 6364136223846793005ull + 1442695040888963407ull;
+        return (unsigned)(x >> 33) % n;
+    }
+    int64_t ti(double v)
+    {
+        if (!(std::fabs(v) < 4.6e18)) bad = true;
+        return bad ? 0 : (int64_t)v;
+    }
+    double binary(const std::string &op, double a, double b)
+    {
+        if (op == "+") return a + b;
+        if (op == "-") return a - b;
+        if (op == "*") return a * b;
+        if (op == "/") return b == 0 ? 0 : a / b;
+        if (op == "%") {
+            int64_t p = ti(a), q = ti(b);
+            return q == 0 || bad ? 0 : (double)(p % q);
+        }
+        if (op == "<<" || op == ">>") {
+            if (!(b >= 0)) b = 0;
+            int64_t p = ti(a), c = ti(b) & 0xFF;
+            if (op == "<<") return c >= 64 ? 0 : (double)(int64_t)((uint64_t)p << c);
+            return c >= 64 ? (p < 0 ? -1 : 0) : (double)(p >> c);
+        }
+        if (op == "&") return (double)(ti(a) & ti(b));
+        if (op == "|") return (double)(ti(a) | ti(b));
+        if (op == "^") return (double)(ti(a) ^ ti(b));
+        if (op == "==") return a == b;
+        if (op == "!=") return a != b;
+        if (op == "<") return a < b;
+        if (op == "<=") return a <= b;
+        if (op == ">") return a > b;
+        if (op == ">=") return a >= b;
+        if (op == "&&") return a != 0 && b != 0;
+        return a != 0 || b != 0;   // "||"
+    }
+    struct Expr {
+        std::string text;
+        double v;
+        int level;      // 0 ?:, 1 || ... 10 * / %, 11 unary, 12 operand
+    };
+    Expr operand()
+    {
+        static const char *const names[] = {"v0", "v1", "v2", "v3", "v4"};
+        static const double values[] = {3, -7, 2.5, 1000, 0};
+        static const double fractions[] = {0.5, 2.5, 7.75, 1.25, 3.5};
+        unsigned k = pick(10);
+        if (k < 3) {
+            unsigned i = pick(5);
+            return {names[i], values[i], 12};
+        }
+        double v = k < 8 ? pick(21) : k < 9 ? fractions[pick(5)] : 100 + pick(100000);
+        char buf[32];
+        snprintf(buf, sizeof buf, "%g", v);
+        return {buf, v, 12};
+    }
+    Expr expr(int depth)
+    {
+        static const std::vector<std::vector<std::string>> levels = {
+            {"||"}, {"&&"}, {"|"}, {"^"}, {"&"}, {"==", "!="}, {"<", "<=", ">", ">="}, {"<<", ">>"}, {"+", "-"}, {"*", "/", "%"}};
+        if (depth <= 0 || pick(4) == 0) return operand();
+        unsigned k = pick(25);
+        if (k < 3) {
+            const char *u = k == 0 ? "-" : k == 1 ? "!" : "~";
+            Expr e = expr(depth - 1);
+            if (e.level < 11 || e.text[0] == '-') e.text = "(" + e.text + ")";
+            double v = k == 0 ? -e.v : k == 1 ? (double)(e.v == 0) : (double)~ti(e.v);
+            return {u + e.text, v, 11};
+        }
+        if (k < 5) {
+            Expr c = expr(depth - 1), a = expr(depth - 1), b = expr(depth - 1);
+            if (c.level < 1) c.text = "(" + c.text + ")";
+            return {c.text + " ? " + a.text + " : " + b.text, c.v != 0 ? a.v : b.v, 0};
+        }
+        int lvl = (int)pick((unsigned)levels.size());
+        const std::string &op = levels[lvl][pick((unsigned)levels[lvl].size())];
+        lvl += 1;
+        Expr a = expr(depth - 1), b = expr(depth - 1);
+        if (a.level < lvl) a.text = "(" + a.text + ")";     // left to right
+        if (b.level <= lvl) b.text = "(" + b.text + ")";
+        return {a.text + " " + op + " " + b.text, binary(op, a.v, b.v), lvl};
+    }
+};
+
+std::string random_exprs(uint64_t seed)
+{
+    ExprGen g{seed * 7919 + 17};
+    std::string s = "main()\n{\n    var v0 = 3, v1 = -7, v2 = 2.5, v3 = 1000, v4;\n";
+    for (int n = 1; n <= 200;) {
+        g.bad = false;
+        ExprGen::Expr e = g.expr(4);
+        if (g.bad || std::isnan(e.v) || std::isinf(e.v)) continue;
+        char want[48];
+        if (e.v == std::trunc(e.v) && std::fabs(e.v) < 9e15)
+            snprintf(want, sizeof want, "%.0f", e.v);
+        else
+            snprintf(want, sizeof want, "%.17e", e.v);   // a dot before the exponent: 1e3 would read as 1
+        s += "    if ((" + e.text + ") != " + want + ") return " + std::to_string(n++) + ";\n";
+    }
+    return s + "    return 251;\n}\n";
 }
 
 constexpr int DEEP = 100000;
@@ -197,6 +311,9 @@ const Case CASES[] = {
     {"nan_inf", 77, {}, 0, nullptr},
     {"int_min_mod", 88, {}, 0, nullptr},
     {"short_circuit", 31, {}, 0, nullptr},
+    {"random_exprs_1", 251, {}, 0, [] { return random_exprs(1); }},
+    {"random_exprs_2", 251, {}, 0, [] { return random_exprs(2); }},
+    {"random_exprs_3", 251, {}, 0, [] { return random_exprs(3); }},
 
     // statements
     {"suppressed_stmt", 10, {}, 0, nullptr},
