@@ -417,6 +417,7 @@ const Case CASES[] = {
     {"missing_function", 255, {u8"関数 nothere() がない"}, 0, nullptr, "5:9: "},
     {"duplicate_function", 255, {u8"f 関数名重複"}, 0, nullptr, "7:"},
     {"return_values", 93, {}, 0, nullptr},
+    {"return_paths", 92, {}, 0, nullptr},
     {"return_void_value", 255, {u8"; がない"}, 0, nullptr, "4:"},
     {"return_no_value", 255, {u8"return に戻値がない"}, 0, nullptr, "4:"},
     {"exit_nested", 3, {}, NEEDS_EXIT, nullptr},
