@@ -335,6 +335,7 @@ const Case CASES[] = {
     {"loops_while", 125, {}, 0, nullptr},
     {"loops_do", 53, {}, 0, nullptr},
     {"loops_many", 8, {}, 0, nullptr},
+    {"jump_side_effects", 93, {}, 0, nullptr},
     {"block_in_loop", 23, {}, 0, nullptr},
     {"block_goto", 18, {}, 0, nullptr},
     {"goto", 66, {}, 0, nullptr},
