@@ -403,6 +403,10 @@ protected:
     int scr_fmt_gadget(const char *&p, const FN_DEF *fn, int &k, int argn, FN_CALL &call);
     int scr_link_check();
     int scr_stat_body(const char *&pos);
+    // An operand whose variable the unary level already looked up (text at lk_at, after the
+    // name lk_after): used once by the lvalue right after.
+    const char *lk_at = nullptr, *lk_after = nullptr;
+    VTBL_U *lk_vt = nullptr;
     int ret_carry();
     int scr_switch_body(const char *&pos);
     int scr_bind_param(VTBL_U *vt, VTBL_U *av, int i);

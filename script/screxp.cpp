@@ -545,6 +545,10 @@ int SCR_U::scr_unary_exp(const char *&pos, VAL_U &val)
         pos = q;
         return 0;
     }
+    if (!vt) return -1;
+    lk_at = pos;   // the variable is known: the lvalue need not read and look it up again
+    lk_after = q;
+    lk_vt = vt;
     return scr_postfix_exp(pos, val);
 }
 
@@ -615,7 +619,8 @@ int SCR_U::scr_ident(const char *&pos, char *buf)
     }
     buf[n] = 0;
     for (int i = 0; scr_rsvword[i][0]; i++)
-        if (scr_rsvword[i][0] == buf[0] && strcmp(scr_rsvword[i], buf) == 0) return -1;
+        if (scr_rsvword[i][0] == buf[0] && scr_rsvword[i][1] == buf[1] && strcmp(scr_rsvword[i], buf) == 0)
+            return -1;
     pos = p;
     KOV_LOG("ID:%s", buf);
     return 0;
@@ -692,6 +697,11 @@ int SCR_U::scr_postfix_adrs(const char *&pos, LVAL &lv)
         x = ref.x;
         y = ref.y;
         dims = 2;
+    } else if (lk_at == q) {
+        p = lk_after;
+        vt = lk_vt;
+        lk_at = nullptr;
+        if (sk(p) == '[' && scr_get_varparam(p, x, y, dims, 0) != 0) return -1;
     } else {
         char name[SCR_NAMESIZE];
         if (scr_ident(p, name) != 0) return -1;
