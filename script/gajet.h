@@ -36,6 +36,8 @@ public:
     virtual const char *gj_gets(int x, int y, int limit);
     virtual int gj_puts(int x, int y, const char *text, int flag);   // null text empties
     virtual int gj_kind(int x, int y);                   // 0 empty, 1 number, 2 text
+    // The element itself when the object keeps values (string append works in place).
+    virtual VAL_U *gj_value(int, int) { return nullptr; }
 
     int gj_count = 0;               // entries sharing this object
     static long gj_objct;           // live objects (leak check)
@@ -57,6 +59,7 @@ public:
     const char *gj_gets(int x, int y, int limit) override;
     int gj_puts(int x, int y, const char *text, int flag) override;
     int gj_kind(int x, int y) override;
+    VAL_U *gj_value(int x, int y) override { return gj_cell(x, y); }
     // Element as a value (null for an element never stored), and a writable one (null when
     // outside the shape or out of memory).
     const VAL_U *gj_peek(int x, int y) const;

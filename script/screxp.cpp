@@ -252,6 +252,18 @@ int SCR_U::scr_assignment_let(const char *&pos, VAL_U &val)
         pos = p;
         return 0;
     }
+    if (op == 8 && r.val_kind != VAL_NUM && !sup() && lv.gj) {
+        VAL_U *cell = lv.gj->gj_value(lv.x, lv.y);
+        if (cell && cell->val_kind != VAL_NUM) {   // string append in place
+            if (scr_add_string(*cell, r.val_gets()) != 0) {
+                scr_set_SCRERR("代入失敗:%s xp=%d yp=%d", nm, lv.x, lv.y);
+                return -1;
+            }
+            val.val_copy(*cell);
+            pos = p;
+            return 0;
+        }
+    }
     if (op == 8 && r.val_kind != VAL_NUM) {
         VAL_U cur;
         if (lv_read(lv, cur) != 0) return -1;
