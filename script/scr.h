@@ -344,6 +344,7 @@ public:
     int scr_func_exec(const char *&pos, VAL_U &val);
     int scr_func_arg(const char *&pos, const char *fname, int &count, const FTBL_U *f, VTBL_U **argv);
     VTBL_U *scr_make_argvar(const VAL_U &val, int index);
+    // 0, -1 (not a built-in), -2 (a built-in whose call failed).
     int scr_func_libcall(const char *&pos, VAL_U &val);
     int scr_func_fmtcall(const char *&pos, VAL_U &val, const FN_DEF *fn);
     void scr_callback(int code, intptr_t arg);

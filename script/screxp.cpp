@@ -538,7 +538,8 @@ int SCR_U::scr_unary_exp(const char *&pos, VAL_U &val)
     if (c == 's' && scr_unary_sizeof(pos, val) == 0) return 0;
     if (!(isalpha(c) || c == '_') || ctx.cel_x != SCR_NOCELL) {
         if (scr_primary_const(pos, val) == 0) return 0;
-        if (scr_func_libcall(pos, val) == 0) return 0;
+        int lib = scr_func_libcall(pos, val);
+        if (lib != -1) return lib == 0 ? 0 : -1;   // a built-in's name is never anything else
         if (scr_func_exec(pos, val) == 0) return 0;
         return scr_postfix_exp(pos, val);
     }
@@ -547,7 +548,8 @@ int SCR_U::scr_unary_exp(const char *&pos, VAL_U &val)
     char name[SCR_NAMESIZE];
     if (scr_ident(q, name) != 0) return -1;
     if (scr_skip_space(q) == '(') {
-        if (scr_func_libcall(pos, val) == 0) return 0;
+        int lib = scr_func_libcall(pos, val);
+        if (lib != -1) return lib == 0 ? 0 : -1;   // reading the arguments again would cost 2^n
         return scr_func_exec(pos, val);
     }
     VTBL_U *vt = scr_get_vtbl(name);

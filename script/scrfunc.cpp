@@ -433,7 +433,7 @@ int SCR_U::scr_func_libcall(const char *&pos, VAL_U &val)
     if (!fn) return -1;
     p++;
     KOV_LOG("KEY:(");
-    if (scr_func_fmtcall(p, val, fn) != 0) return -1;
+    if (scr_func_fmtcall(p, val, fn) != 0) return -2;   // a built-in whose call failed
     pos = p;
     return 0;
 }

@@ -56,6 +56,20 @@ TEST(Robust, NestedIndicesCostLinearTime)
     EXPECT_EQ(r.status, 0);
 }
 
+TEST(Robust, FailingCallsAreReadOnce)
+{
+    // A built-in or script call whose arguments fail is not read again as something else.
+    std::string t = "main(){ return " + rep("strlen(1 + ", 40) + "; }";
+    RUN r = run(t.c_str());
+    EXPECT_FALSE(r.linked);
+    t = "f(var a){ return a; } main(){ return " + rep("f(1 + ", 40) + "; }";
+    r = run(t.c_str());
+    EXPECT_FALSE(r.linked);
+    t = "main(){ return " + rep("g(1 + ", 40) + "; }";
+    r = run(t.c_str());
+    EXPECT_FALSE(r.linked);
+}
+
 TEST(Robust, BrokenTexts)
 {
     const char *texts[] = {
