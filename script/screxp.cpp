@@ -156,7 +156,10 @@ int SCR_U::scr_assignment_exp(const char *&pos, VAL_U &val)
 {
     DEEP deep(*this);
     if (!deep.ok) return -1;
-    if (lv_lookahead(pos) && scr_assignment_let(pos, val) == 0) return 0;
+    // An lvalue followed by an assignment operator can only be an assignment: read as a
+    // conditional the text would stop at the operator, which no construct accepts there. Not
+    // reading it a second time keeps nested failing assignments from costing 2^n.
+    if (lv_lookahead(pos)) return scr_assignment_let(pos, val);
     return scr_conditional_exp(pos, val);
 }
 

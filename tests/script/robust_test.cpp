@@ -65,6 +65,9 @@ TEST(Robust, FailingCallsAreReadOnce)
     t = "f(var a){ return a; } main(){ return " + rep("f(1 + ", 40) + "; }";
     r = run(t.c_str());
     EXPECT_FALSE(r.linked);
+    t = "main(){ var a[3]; return " + rep("a[", 40) + "0" + rep("] =", 40) + " ; }";
+    r = run(t.c_str());
+    EXPECT_FALSE(r.linked);
     t = "main(){ return " + rep("g(1 + ", 40) + "; }";
     r = run(t.c_str());
     EXPECT_FALSE(r.linked);
