@@ -416,6 +416,10 @@ protected:
     unsigned char fd_type[SCR_FILES];
 };
 
+// ASCII classes of names, locale-independent (bytes of double-byte characters are neither).
+inline bool scr_is_idf(int c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; }
+inline bool scr_is_idc(int c) { return scr_is_idf(c) || (c >= '0' && c <= '9'); }
+
 // Truncation toward zero to a signed 64-bit integer (NaN 0, clamped at the limits).
 int64_t scr_trunc64(double d);
 int32_t scr_trunc32(double d);

@@ -36,8 +36,8 @@ const char *SCR_U::scr_gajet_name(int code)
 static void peek_word(const char *p, char *w)
 {
     int n = 0;
-    for (; (isalnum((unsigned char)p[n]) || p[n] == '_') && n < 15; n++) w[n] = p[n];
-    w[isalnum((unsigned char)p[n]) || p[n] == '_' ? 0 : n] = 0;
+    for (; scr_is_idc(p[n]) && n < 15; n++) w[n] = p[n];
+    w[scr_is_idc(p[n]) ? 0 : n] = 0;
 }
 
 // Takes the word w at pos (already peeked) as a keyword.

@@ -114,7 +114,7 @@ static const char *look_group(const char *p)
     return nullptr;
 }
 
-static int is_idc(char c) { return isalnum((unsigned char)c) || c == '_'; }
+static int is_idc(char c) { return scr_is_idc(c); }
 
 // Whether the text at pos is an lvalue followed by an assignment operator. Deciding first keeps
 // the indices of an operand from being evaluated twice, and nested indices from costing 2^n.
@@ -126,7 +126,7 @@ int SCR_U::lv_lookahead(const char *pos)
     if (ctx.cel_x != SCR_NOCELL && csv_parse_name(q, ctx.cel_x, ctx.cel_y, &ref) == 0) {
         p = q;
     } else {
-        if (!(isalpha((unsigned char)*p) || *p == '_')) return 0;
+        if (!scr_is_idf(*p)) return 0;
         while (is_idc(*p)) p++;
         for (int g = 0; g < 2; g++) {
             p = look_blanks(p);
@@ -539,7 +539,7 @@ int SCR_U::scr_unary_exp(const char *&pos, VAL_U &val)
     }
     if (strchr("&*+-~!", c) && c && scr_unary_operator(pos, val) == 0) return 0;
     if (c == 's' && scr_unary_sizeof(pos, val) == 0) return 0;
-    if (!(isalpha(c) || c == '_') || ctx.cel_x != SCR_NOCELL) {
+    if (!scr_is_idf(c) || ctx.cel_x != SCR_NOCELL) {
         if (scr_primary_const(pos, val) == 0) return 0;
         int lib = scr_func_libcall(pos, val);
         if (lib != -1) return lib == 0 ? 0 : -1;   // a built-in's name is never anything else

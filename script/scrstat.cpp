@@ -28,8 +28,8 @@ static int stat_key(const char *p)
 {
     char w[12];
     int n = 0;
-    for (; (isalnum((unsigned char)p[n]) || p[n] == '_') && n < 11; n++) w[n] = p[n];
-    if (isalnum((unsigned char)p[n]) || p[n] == '_' || n < 2) return K_NONE;
+    for (; scr_is_idc(p[n]) && n < 11; n++) w[n] = p[n];
+    if (scr_is_idc(p[n]) || n < 2) return K_NONE;
     w[n] = 0;
     for (int k = K_IF; k <= K_DEFAULT; k++)
         if (strcmp(w, stat_keys[k]) == 0) return k;
@@ -39,8 +39,8 @@ static int stat_key(const char *p)
 // Whether an identifier and ":" (not "::") stand at p (p after blanks).
 static int label_ahead(const char *p)
 {
-    if (!(isalpha((unsigned char)*p) || *p == '_')) return 0;
-    while (isalnum((unsigned char)*p) || *p == '_') p++;
+    if (!scr_is_idf(*p)) return 0;
+    while (scr_is_idc(*p)) p++;
     while (*p == ' ' || *p == '\t' || *p == '\n' || *p == '/') {
         if (*p == '/') return 1;   // a comment: let the full rule decide
         p++;

@@ -559,7 +559,7 @@ int SCR_U::scr_make_stbl(int start)
     view_stbl.view_set(0, 1, "引数");
     int r = 1;
     for (SCR_MARK *m = scr_marks; m; m = m->prev, r++) {
-        auto name = mark_text(m->name, [](unsigned char c) { return isalnum(c) || c == ':' || c == '_'; });
+        auto name = mark_text(m->name, [](unsigned char c) { return scr_is_idc(c) || c == ':'; });
         auto arg = mark_text(m->arg, [](unsigned char c) { return c != '\r' && c != '\n'; });
         view_stbl.view_set(r, 0, name.c_str());
         view_stbl.view_set(r, 1, arg.c_str());
