@@ -450,6 +450,18 @@ const Case CASES[] = {
      }},
     {"deep_else_if", 255, {}, JP, [] { return wrap_main("    var x = 1;\n    " + rep("if (x == 0) x = 2; else ", DEEP) + "x = 3;\n    return x;"); }},
     {"deep_init", 255, {}, 0, [] { return "var a[] = " + rep("{", DEEP) + "1" + rep("}", DEEP) + ";\n" + wrap_main("    return 1;"); }},
+    // A failure deep inside nested constructs is found once: re-reading each level after its
+    // inner part failed would cost 2^30 here.
+    {"failing_nested_index", 255, {}, 0, [] { return wrap_main("    var a[2];\n    return " + rep("a[", 30) + "nosuch" + rep("]", 30) + ";"); }},
+    {"failing_nested_calls", 255, {}, 0, [] { return wrap_main("    return " + rep("nothere(", 30) + "1" + rep(")", 30) + ";"); }},
+    {"failing_nested_args", 255, {}, 0, [] {
+         return "f(var p, var q)\n{\n    return 1;\n}\n" + wrap_main("    return " + rep("f(1, ", 30) + "nosuch" + rep(")", 30) + ";");
+     }},
+    {"failing_nested_assign", 255, {}, 0, [] { return wrap_main("    var x;\n    return " + rep("x = (", 30) + "nosuch" + rep(")", 30) + ";"); }},
+    {"failing_nested_incr", 255, {}, 0, [] { return wrap_main("    var a[2];\n    return " + rep("++a[", 30) + "nosuch" + rep("]", 30) + ";"); }},
+    {"failing_nested_stmts", 255, {}, 0, [] {
+         return wrap_main("    var x;\n    " + rep("if (1) { while (x) { switch (1) { case 1: ", 30) + "nosuch;" + rep(" } } }", 30) + "\n    return 1;");
+     }},
     {"garbage", 255, {}, RAW, [] { return garbage(4096, true); }},
     {"garbage_no_nul", 255, {}, RAW, [] { return garbage(65536, false); }},
     {"garbage_after_main", 255, {}, RAW, [] { return wrap_main("    return 9;") + garbage(4096, false); }},
