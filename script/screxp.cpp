@@ -562,7 +562,7 @@ int SCR_U::scr_unary_exp(const char *&pos, VAL_U &val)
         pos = q;
         return 0;
     }
-    if (!vt) return -1;
+    if (!vt) return -1;   // not an operand: the construct around says what failed
     lk_at = pos;   // the variable is known: the lvalue need not read and look it up again
     lk_after = q;
     lk_vt = vt;

@@ -639,7 +639,7 @@ int SCR_U::scr_translation_unit(const char *text, int pass, int *result)
             scr_set_SCRERR("catch(E_EXIT %d)", (int)e);
             return -1;
         }
-        if (result) *result = 0;
+        if (result) *result = (int)e;   // the end status is the exit code (a stop: 1), not success
         return 0;
     } catch (E_SIGNAL) {
         KOV_LOG("catch(E_SIGNAL)");

@@ -155,7 +155,10 @@ int SCR_U::scr_compound_stat(const char *&pos)
         }
         KOV_LOG("RUN:%s", scr_line40col(p));
         if (scr_stat(p, 1) != 0) {
-            if (!decl_err.empty() && !err_nowscr[0]) scr_set_SCRERR("%s", decl_err.c_str());
+            if (!decl_err.empty()) {   // the same text read as a statement: the declaration's text counts
+                err_nowscr[0] = 0;
+                scr_set_SCRERR("%s", decl_err.c_str());
+            }
             return -1;
         }
         decl_err.clear();

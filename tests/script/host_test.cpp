@@ -31,7 +31,7 @@ TEST(Host, HookBeforeEachStatementAndStop)
     e.host.steps = 0;
     r = e.run("var n; main(){ n = 1; n = 2; n = 3; return n; }");
     EXPECT_TRUE(r.ran);
-    EXPECT_EQ(r.status, 0);       // stopped like exit(1): a normal end with 0
+    EXPECT_EQ(r.status, 1);       // stopped like exit(1): the run ends with the status 1
     EXPECT_EQ(e.num("n"), 2);
 }
 

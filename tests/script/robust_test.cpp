@@ -144,10 +144,10 @@ TEST(Robust, HostStopsEndlessRuns)
         ENV e;
         e.host.budget = 5000;
         RUN r = e.run(t);
-        // The stop is exit(1): the run ends normally with 0, or the recursion limit ends it.
+        // The stop is exit(1): the run ends with the status 1, or the recursion limit ends it.
         EXPECT_TRUE(r.linked) << t;
         if (r.ran) {
-            EXPECT_EQ(r.status, 0) << t;
+            EXPECT_EQ(r.status, 1) << t;
         }
         EXPECT_LE(e.host.steps, 5001) << t;
     }

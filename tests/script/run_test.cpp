@@ -152,7 +152,7 @@ const CASE funcs[] = {
     {"array shared", "f(var a[]){ a[1] = 9; return 0; } main(){ var x[3]; f(x); return x[1]; }", 9, nullptr},
     {"array size", "f(var a[2]){ return 0; } main(){ var x[3]; return f(x); }", 0, "第 1 引数 X サイズ不一致(3!=2)"},
     {"suppressed call", "var n; f(){ n++; return 1; } main(){ if (0) f(); 0 && f(); return n; }", 0, nullptr},
-    {"exit", "f(){ exit(3); } main(){ f(); return 9; }", 0, nullptr},
+    {"exit", "f(){ exit(3); } main(){ f(); return 9; }", 3, nullptr},
     {"rec 100", "f(var n){ if (n <= 1) return 1; return f(n - 1) + 1; } main(){ return f(100); }", 100, nullptr},
     {"rec 101", "f(var n){ if (n <= 1) return 1; return f(n - 1) + 1; } main(){ return f(101); }", 0, "関数ネスト超過(100)"},
     {"builtin wins", "SUM(){ return 5; } main(){ var a[2] = {1, 2}; return SUM(a, 0, 0, 2, 1); }", 3, nullptr},
@@ -187,6 +187,8 @@ const CASE funcs[] = {
     {"builtin few", "main(){ return strlen(); }", 0, "strlen():引数が不足"},
     {"builtin many", "main(){ return strlen(\"a\", 1); }", 0, "strlen():引数が多すぎる"},
     {"undefined var", "main(){ var s; s = 1 + x; return 0; }", 0, "構文誤り"},
+    {"undefined init", "var x = nosuch; main(){ return 1; }", 0, "@x 初期値が無効"},
+    {"block var gone", "main(){ { var inner = 5; } return inner; }", 0, "return に戻値がない"},
 };
 
 TEST(Run, Arithmetic) { for (auto &c : arith) check(c); }
