@@ -297,6 +297,7 @@ const Case CASES[] = {
     {"string_ops", 44, {}, 0, nullptr},
     {"string_literals", 32, {}, 0, nullptr},
     {"string_append_loop", 97, {}, 0, nullptr},
+    {"string_aliasing", 94, {}, 0, nullptr},
     {"numbers_edge", 66, {}, 0, nullptr},
     {"unterminated_comment_end", 3, {}, 0, nullptr},
     {"unterminated_comment_body", 255, {u8"構文誤り"}, 0, nullptr},
