@@ -298,6 +298,7 @@ const Case CASES[] = {
     {"string_literals", 32, {}, 0, nullptr},
     {"string_append_loop", 97, {}, 0, nullptr},
     {"string_aliasing", 94, {}, 0, nullptr},
+    {"assign_order", 95, {}, 0, nullptr},
     {"numbers_edge", 66, {}, 0, nullptr},
     {"unterminated_comment_end", 3, {}, 0, nullptr},
     {"unterminated_comment_body", 255, {u8"構文誤り"}, 0, nullptr},
