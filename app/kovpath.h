@@ -1,5 +1,5 @@
 // Where the program, its settings file and its log live.
-// Both files sit beside the program when that folder is writable (where users of the Windows version keep them);
+// Both files sit beside the program when that folder is writable;
 // otherwise the settings go to $XDG_CONFIG_HOME/kovash/kovash.ini and the log to
 // $XDG_STATE_HOME/kovash/<program>.LOG, so an installed read-only program still works.
 // A program folder so deep that the settings path would pass 280 characters counts as not
