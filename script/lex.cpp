@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <functional>
 #include <locale.h>
 
 // Must stay in this order and end with the empty entry (linear scan; no twins elsewhere).
@@ -177,8 +176,7 @@ int LEX_U::lex_number(const char *&cur, double &num)
 
 SCR_LEX::SCR_LEX() { scr_clear_errors(); }
 
-// Past blanks and comments; stops at the NUL inside an unterminated comment.
-void SCR_LEX::scan_blanks(const char *&p)
+const char *SCR_LEX::scr_past_blanks(const char *p)
 {
     for (;;) {
         if (*p == '\t' || *p == '\n' || *p == ' ') {
@@ -192,17 +190,15 @@ void SCR_LEX::scan_blanks(const char *&p)
             while (*p && !(p[0] == '*' && p[1] == '/')) p++;
             if (*p) p += 2;
         } else {
-            return;
+            return p;
         }
     }
 }
 
-int SCR_LEX::scr_skip_space(const char *&cur)
+int SCR_LEX::skip_blanks(const char *&cur)
 {
-    const char *p = cur;
-    scan_blanks(p);
-    // Formula texts and the script are different objects: compare as addresses only.
-    if (!far_pos || std::less<const char *>()(far_pos, p)) far_pos = p;
+    const char *p = scr_past_blanks(cur);
+    note_far(p);
     cur = p;
     return static_cast<signed char>(*p);
 }
@@ -235,10 +231,25 @@ int SCR_LEX::scr_match_key(const char *&cur, const char *key)
     return 0;
 }
 
+// Entries of scr_rsvword by first byte (bit i = entry i), so that an identifier is compared only
+// with the words that begin like it: every identifier read at every run passes through here.
+struct RSV_INDEX {
+    uint64_t by_first[128] = {};
+    RSV_INDEX()
+    {
+        static_assert(SCR_RSVCOUNT <= 64);
+        for (int i = 0; SCR_LEX::scr_rsvword[i][0]; i++)
+            by_first[static_cast<unsigned char>(SCR_LEX::scr_rsvword[i][0])] |= uint64_t(1) << i;
+    }
+};
+
 int SCR_LEX::scr_is_reserved(const char *name)
 {
-    for (int i = 0; scr_rsvword[i][0]; i++)
-        if (strcmp(scr_rsvword[i], name) == 0) return 1;
+    static const RSV_INDEX index;
+    unsigned char c = name[0];
+    if (c >= 128) return 0;
+    for (uint64_t m = index.by_first[c]; m; m &= m - 1)
+        if (strcmp(scr_rsvword[__builtin_ctzll(m)] + 1, name + 1) == 0) return 1;
     return 0;
 }
 

@@ -5,6 +5,7 @@
 // time a construct runs. No primitive reads beyond the terminating NUL of the text.
 #pragma once
 #include <cstdarg>
+#include <functional>
 
 class VAL_U;
 
@@ -37,8 +38,15 @@ public:
     void scr_reset_far() { far_pos = nullptr; }
 
     // Skips TAB, LF, space and both comment kinds (CR is not a blank). Returns the byte now
-    // under the cursor as a signed 8-bit value (0 at the end of the text).
-    int scr_skip_space(const char *&cur);
+    // under the cursor as a signed 8-bit value (0 at the end of the text). Inline for the usual
+    // case of nothing to skip: it runs before every token read.
+    int scr_skip_space(const char *&cur)
+    {
+        unsigned char c = *cur;
+        if (c == ' ' || c == '\t' || c == '\n' || c == '/') return skip_blanks(cur);
+        note_far(cur);
+        return static_cast<signed char>(c);
+    }
     // Keyword or punctuator. A one-character operator never matches the first half of a longer
     // one ("+" not in "++"/"+="), a word never runs on into an identifier. Logs "KEY:%s".
     int scr_match_key(const char *&cur, const char *key);
@@ -54,6 +62,9 @@ public:
     // without leaving half a double-byte character.
     int scr_add_string(VAL_U &val, const char *text);
 
+    // Past blanks and comments as scr_skip_space, by value: for lookahead and logs, which must
+    // not move far_pos. Stops at the NUL inside an unterminated comment.
+    static const char *scr_past_blanks(const char *p);
     // Excerpt of at most 40 bytes of the line at cur for log lines. The buffer is shared by all
     // callers and overwritten by the next call.
     static const char *scr_line40col(const char *cur);
@@ -87,7 +98,12 @@ protected:
     char err_nowfnc[SCR_ERRSIZE];
 
 private:
-    static void scan_blanks(const char *&p);
+    int skip_blanks(const char *&cur);
+    // Formula texts and the script are different objects: compared as addresses only.
+    void note_far(const char *p)
+    {
+        if (!far_pos || std::less<const char *>()(far_pos, p)) far_pos = p;
+    }
     const char *err_set(char *now, char *pre, const char *fmt, va_list ap);
     int str_body(const char *&p, char *buf, int &len);
 };

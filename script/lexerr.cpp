@@ -22,7 +22,7 @@ void SCR_LEX::scr_clear_errors()
 const char *SCR_LEX::err_set(char *now, char *pre, const char *fmt, va_list ap)
 {
     if (!fmt) {
-        memcpy(pre, now, SCR_ERRSIZE);
+        memcpy(pre, now, strlen(now) + 1);   // runs before every statement: usually 1 byte
         now[0] = 0;
         return now;
     }
@@ -31,7 +31,7 @@ const char *SCR_LEX::err_set(char *now, char *pre, const char *fmt, va_list ap)
     int n = vsnprintf(text, sizeof text, fmt, ap);
     if (n >= SCR_ERRSIZE) cut_half_char(text, SCR_ERRSIZE - 1);
     KOV_LOG("%s", text);
-    if (!now[0]) memcpy(now, text, SCR_ERRSIZE);
+    if (!now[0]) memcpy(now, text, strlen(text) + 1);
     return now;
 }
 
@@ -70,9 +70,8 @@ const char *SCR_LEX::scr_get_preerr() const { return err_prescr[0] ? err_prescr 
 const char *SCR_LEX::scr_line40col(const char *cur)
 {
     static char line[41];
-    const char *p = cur;
     // Blanks only, without moving far_pos: logging must not change where a parse gave up.
-    SCR_LEX::scan_blanks(p);
+    const char *p = scr_past_blanks(cur);
     int n = 0;
     for (; n < 40 && *p && *p != '\n' && *p != '\r'; p++) line[n++] = *p == '\t' ? ' ' : *p;
     line[n] = 0;

@@ -236,13 +236,6 @@ public:
     void scr_reset(int full = 0);
     // Text is read without effect: suppressed, or a goto is seeking its label.
     int sup() const { return ctx.st_noexect > 0 || ctx.goto_label[0]; }
-    // scr_skip_space with a fast way out when no blank or comment stands at p.
-    int sk(const char *&p) {
-        unsigned char c = (unsigned char)*p;
-        if (c == ' ' || c == '\t' || c == '\n' || c == '/') return scr_skip_space(p);
-        if (!far_pos || p > far_pos) far_pos = p;
-        return (signed char)c;
-    }
 
     // ---- tables ----
     VTBL_U *scr_get_vtbl(const char *name);
@@ -313,9 +306,6 @@ public:
     int scr_postfix_adrs(const char *&pos, LVAL &lv);
     int scr_primary_const(const char *&pos, VAL_U &val);
     int scr_enum(const char *&pos, VAL_U &val) override;
-    // scr_idname for the operands read at every run of an expression: the same identifiers, the
-    // same log lines, with the reserved words tested by their first byte first.
-    int scr_ident(const char *&pos, char *buf);
 
     // ---- statements ----
     int scr_stat(const char *&pos, int execute);

@@ -175,14 +175,14 @@ int SCR_U::scr_enum_spec(const char *&pos)
 {
     const char *p = pos;
     char name[SCR_NAMESIZE];
-    scr_ident(p, name);   // the tag is read and ignored
+    scr_idname(p, name, sizeof name);   // the tag is read and ignored
     if (scr_match_key(p, "{") != 0) {
         pos = p;
         return 0;
     }
     int value = 0;
     while (scr_match_key(p, "}") != 0) {
-        if (scr_ident(p, name) != 0) return -1;
+        if (scr_idname(p, name, sizeof name) != 0) return -1;
         if (scr_match_key(p, "=") == 0) {
             VAL_U v;
             if (scr_const_exp(p, v) != 0) return -1;
@@ -257,7 +257,7 @@ VTBL_U *SCR_U::scr_direct_declarator_var(const char *&pos, int type, int flags, 
     while (scr_pointer(p) == 0) {
     }
     char name[SCR_NAMESIZE];
-    if (scr_ident(p, name) != 0) return nullptr;
+    if (scr_idname(p, name, sizeof name) != 0) return nullptr;
     if (scr_skip_space(p) == '(') return nullptr;   // a function declarator
     int seeking = ctx.goto_label[0] != 0;
     VTBL_U *old = scr_get_vtbl(name);

@@ -63,28 +63,13 @@ int SCR_U::scr_exp(const char *&pos, VAL_U &val)
 {
     const char *p = pos;
     if (scr_assignment_exp(p, val) != 0) return -1;
-    while (sk(p) == ',' && scr_match_key(p, ",") == 0)
+    while (scr_skip_space(p) == ',' && scr_match_key(p, ",") == 0)
         if (scr_assignment_exp(p, val) != 0) return -1;
     pos = p;
     return 0;
 }
 
 // ---- assignment ----
-
-// Blanks and comments, without moving far_pos (lookahead only).
-static const char *look_blanks(const char *p)
-{
-    for (;;) {
-        if (*p == ' ' || *p == '\t' || *p == '\n') p++;
-        else if (p[0] == '/' && p[1] == '/') {
-            while (*p && *p != '\n') p++;
-        } else if (p[0] == '/' && p[1] == '*') {
-            p += 2;
-            while (*p && !(p[0] == '*' && p[1] == '/')) p++;
-            if (*p) p += 2;
-        } else return p;
-    }
-}
 
 // Past a balanced "[ ... ]" group (strings, characters and comments skipped), or null.
 static const char *look_group(const char *p)
@@ -104,7 +89,7 @@ static const char *look_group(const char *p)
             continue;
         }
         if (c == '/' && (p[1] == '/' || p[1] == '*')) {
-            p = look_blanks(p);
+            p = SCR_LEX::scr_past_blanks(p);
             continue;
         }
         if (c == '[') depth++;
@@ -120,7 +105,7 @@ static int is_idc(char c) { return scr_is_idc(c); }
 // the indices of an operand from being evaluated twice, and nested indices from costing 2^n.
 int SCR_U::lv_lookahead(const char *pos)
 {
-    const char *p = look_blanks(pos);
+    const char *p = SCR_LEX::scr_past_blanks(pos);
     CSV_REF ref;
     const char *q = p;
     if (ctx.cel_x != SCR_NOCELL && csv_parse_name(q, ctx.cel_x, ctx.cel_y, &ref) == 0) {
@@ -129,20 +114,20 @@ int SCR_U::lv_lookahead(const char *pos)
         if (!scr_is_idf(*p)) return 0;
         while (is_idc(*p)) p++;
         for (int g = 0; g < 2; g++) {
-            p = look_blanks(p);
+            p = SCR_LEX::scr_past_blanks(p);
             if (*p != '[') break;
             if (!(p = look_group(p))) return 0;
         }
     }
     for (;;) {
-        p = look_blanks(p);
+        p = SCR_LEX::scr_past_blanks(p);
         if (*p == '.') p++;
         else if (p[0] == '-' && p[1] == '>') p += 2;
         else break;
-        p = look_blanks(p);
+        p = SCR_LEX::scr_past_blanks(p);
         while (is_idc(*p)) p++;
     }
-    p = look_blanks(p);
+    p = SCR_LEX::scr_past_blanks(p);
     switch (*p) {
     case '=': return p[1] != '=';
     case '*': case '/': case '%': case '+': case '-': case '&': case '^': case '|':
@@ -168,7 +153,7 @@ static const char *const asg_ops[] = {"=", "*=", "/=", "%=", "+=", "-=", "<<=", 
 
 int SCR_U::scr_assignment_operator(const char *&pos)
 {
-    int c = sk(pos);
+    int c = scr_skip_space(pos);
     for (int i = 0; i < 11; i++)
         if (asg_ops[i][0] == c && scr_match_key(pos, asg_ops[i]) == 0) return i;
     return -1;
@@ -296,7 +281,7 @@ int SCR_U::scr_conditional_exp(const char *&pos, VAL_U &val)
 {
     const char *p = pos;
     if (scr_logical_or_exp(p, val) != 0) return -1;
-    if (sk(p) != '?' || scr_match_key(p, "?") != 0) {
+    if (scr_skip_space(p) != '?' || scr_match_key(p, "?") != 0) {
         pos = p;
         return 0;
     }
@@ -332,7 +317,7 @@ static int logical_chain(SCR_U &s, const char *&pos, VAL_U &val, const char *op,
 {
     const char *p = pos;
     if (next(p, val) != 0) return -1;
-    while (s.sk(p) == op[0] && s.scr_match_key(p, op) == 0) {
+    while (s.scr_skip_space(p) == op[0] && s.scr_match_key(p, op) == 0) {
         int l = val.val_getd() != 0;
         int skip = is_or ? l : !l;
         VAL_U t;
@@ -370,7 +355,7 @@ static int binary_chain(SCR_U &s, const char *&pos, VAL_U &val, const char *cons
     const char *p = pos;
     if (next(p, val) != 0) return -1;
     for (;;) {
-        int c = s.sk(p), i = 0;
+        int c = s.scr_skip_space(p), i = 0;
         while (i < nops && (ops[i][0] != c || s.scr_match_key(p, ops[i]) != 0)) i++;
         if (i == nops) break;
         VAL_U t;
@@ -530,7 +515,7 @@ static int prefix_step(SCR_U &s, const char *&pos, VAL_U &val, int inc)
 
 int SCR_U::scr_unary_exp(const char *&pos, VAL_U &val)
 {
-    int c = sk(pos);
+    int c = scr_skip_space(pos);
     const char *p = pos;
     if ((c == '+' || c == '-') && (scr_match_key(p, "++") == 0 || scr_match_key(p, "--") == 0)) {
         if (prefix_step(*this, p, val, c == '+' ? 1 : -1) != 0) return -1;
@@ -549,7 +534,7 @@ int SCR_U::scr_unary_exp(const char *&pos, VAL_U &val)
     // An identifier: a call when "(" follows, else an enumeration constant or a variable.
     const char *q = pos;
     char name[SCR_NAMESIZE];
-    if (scr_ident(q, name) != 0) return -1;
+    if (scr_idname(q, name, sizeof name) != 0) return -1;
     if (scr_skip_space(q) == '(') {
         int lib = scr_func_libcall(pos, val);
         if (lib != -1) return lib == 0 ? 0 : -1;   // reading the arguments again would cost 2^n
@@ -618,36 +603,11 @@ int SCR_U::scr_unary_sizeof(const char *&pos, VAL_U &val)
 
 // ---- operands ----
 
-static inline int id_first(unsigned char c) { return (unsigned)((c | 0x20) - 'a') < 26u || c == '_'; }
-static inline int id_next(unsigned char c) { return id_first(c) || (unsigned)(c - '0') < 10u; }
-
-int SCR_U::scr_ident(const char *&pos, char *buf)
-{
-    sk(pos);
-    const char *p = pos;
-    if (!id_first((unsigned char)*p)) return -1;
-    int n = 0;
-    for (; id_next((unsigned char)*p); p++) {
-        if (n + 1 >= SCR_NAMESIZE) {
-            KOV_LOG("識別子が長すぎる");
-            return -1;
-        }
-        buf[n++] = *p;
-    }
-    buf[n] = 0;
-    for (int i = 0; scr_rsvword[i][0]; i++)
-        if (scr_rsvword[i][0] == buf[0] && scr_rsvword[i][1] == buf[1] && strcmp(scr_rsvword[i], buf) == 0)
-            return -1;
-    pos = p;
-    KOV_LOG("ID:%s", buf);
-    return 0;
-}
-
 int SCR_U::scr_enum(const char *&pos, VAL_U &val)
 {
     const char *p = pos;
     char name[SCR_NAMESIZE];
-    if (scr_ident(p, name) != 0) return -1;
+    if (scr_idname(p, name, sizeof name) != 0) return -1;
     if (scr_skip_space(p) == '(') return -1;   // a call, never a constant
     VTBL_U *vt = scr_get_vtbl(name);
     if (!vt || vt->type != VT_ENUM) return -1;
@@ -677,7 +637,7 @@ int SCR_U::scr_postfix_exp(const char *&pos, VAL_U &val)
     }
     if (lv_read(lv, val) != 0) return -1;
     for (;;) {
-        int c = sk(p);
+        int c = scr_skip_space(p);
         if (c != '+' && c != '-') break;
         int inc = scr_match_key(p, "++") == 0 ? 1 : scr_match_key(p, "--") == 0 ? -1 : 0;
         if (!inc) break;
@@ -718,13 +678,13 @@ int SCR_U::scr_postfix_adrs(const char *&pos, LVAL &lv)
         p = lk_after;
         vt = lk_vt;
         lk_at = nullptr;
-        if (sk(p) == '[' && scr_get_varparam(p, x, y, dims, 0) != 0) return -1;
+        if (scr_skip_space(p) == '[' && scr_get_varparam(p, x, y, dims, 0) != 0) return -1;
     } else {
         char name[SCR_NAMESIZE];
-        if (scr_ident(p, name) != 0) return -1;
+        if (scr_idname(p, name, sizeof name) != 0) return -1;
         vt = scr_get_vtbl(name);
         if (!vt) return -1;
-        if (sk(p) == '[' && scr_get_varparam(p, x, y, dims, 0) != 0) return -1;
+        if (scr_skip_space(p) == '[' && scr_get_varparam(p, x, y, dims, 0) != 0) return -1;
     }
     if (vt->type < 0) {
         scr_set_SCRERR("型 %d は無効", vt->type);
@@ -747,11 +707,11 @@ int SCR_U::scr_postfix_adrs(const char *&pos, LVAL &lv)
     }
     for (;;) {   // members are read and have no effect
         const char *m = p;
-        int c = sk(m);
+        int c = scr_skip_space(m);
         if (c != '.' && c != '-') break;
         if (scr_match_key(m, ".") != 0 && scr_match_key(m, "->") != 0) break;
         char name[SCR_NAMESIZE];
-        if (scr_ident(m, name) != 0) break;
+        if (scr_idname(m, name, sizeof name) != 0) break;
         p = m;
     }
     lv.vt = vt;

@@ -46,7 +46,7 @@ int SCR_U::scr_function_definition(const char *&pos, VTBL_U **argv, VAL_U *resul
     } label(*this);
     BLOCK block(*this);
     char name[SCR_NAMESIZE];
-    if (scr_ident(p, name) != 0) return -1;
+    if (scr_idname(p, name, sizeof name) != 0) return -1;
     strcpy(ctx.func_name, name);
     ctx.fn_spec = spec;
     SCR_PARAM param[SCR_MAXARG] = {};
@@ -268,7 +268,7 @@ int SCR_U::scr_func_arg(const char *&pos, const char *fname, int &count, const F
     }
     if (d.flags & SF_REF) {
         char name[SCR_NAMESIZE];
-        if (scr_ident(p, name) != 0) {
+        if (scr_idname(p, name, sizeof name) != 0) {
             scr_set_SCRERR("第 %d 引数が変数名でない", i + 1);
             return -1;
         }
@@ -323,7 +323,7 @@ int SCR_U::scr_jump_skip_args(const char *&pos, const char *name, const char *at
         for (;;) {
             const char *q = p;
             char id[SCR_NAMESIZE];
-            int c = scr_ident(q, id) == 0 ? scr_skip_space(q) : 0;
+            int c = scr_idname(q, id, sizeof id) == 0 ? scr_skip_space(q) : 0;
             if (c == ',' || c == ')') {
                 p = q;
             } else {
@@ -364,7 +364,7 @@ int SCR_U::scr_func_exec(const char *&pos, VAL_U &val)
     scr_skip_space(p);
     const char *at = p;
     char name[SCR_NAMESIZE];
-    if (scr_ident(p, name) != 0 || scr_match_key(p, "(") != 0) return -1;
+    if (scr_idname(p, name, sizeof name) != 0 || scr_match_key(p, "(") != 0) return -1;
     KOV_LOG("KEY:%s", name);
     FTBL_U *f = scr_get_ftbl(name);
     if (!f) {
@@ -428,7 +428,7 @@ int SCR_U::scr_func_libcall(const char *&pos, VAL_U &val)
 {
     const char *p = pos;
     char name[SCR_NAMESIZE];
-    if (scr_ident(p, name) != 0 || scr_skip_space(p) != '(') return -1;
+    if (scr_idname(p, name, sizeof name) != 0 || scr_skip_space(p) != '(') return -1;
     const FN_DEF *fn = scr_fn_lookup(name);
     if (!fn) return -1;
     p++;
@@ -462,7 +462,7 @@ int SCR_U::scr_fmt_gadget(const char *&p, const FN_DEF *fn, int &k, int argn, FN
         return 0;
     }
     char name[SCR_NAMESIZE];
-    if (scr_ident(p, name) != 0) {
+    if (scr_idname(p, name, sizeof name) != 0) {
         scr_set_SCRERR("第 %d 引数が変数でない", argn + 1);
         return -1;
     }

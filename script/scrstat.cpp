@@ -379,7 +379,7 @@ int SCR_U::scr_labeled_label(const char *&pos)
 {
     const char *p = pos;
     char name[SCR_NAMESIZE];
-    if (scr_ident(p, name) != 0 || scr_match_key(p, ":") != 0) return -1;
+    if (scr_idname(p, name, sizeof name) != 0 || scr_match_key(p, ":") != 0) return -1;
     if (ctx.goto_label[0] && strcmp(ctx.goto_label, name) == 0) {
         KOV_LOG("goto %s; 達成。実行抑制解除", name);
         ctx.goto_label[0] = 0;   // seeking was the only suppression: execution resumes here
@@ -393,7 +393,7 @@ int SCR_U::scr_jump_goto(const char *&pos)
 {
     const char *p = pos;
     char name[SCR_NAMESIZE];
-    if (scr_match_key(p, "goto") != 0 || scr_ident(p, name) != 0 || scr_match_key(p, ";") != 0)
+    if (scr_match_key(p, "goto") != 0 || scr_idname(p, name, sizeof name) != 0 || scr_match_key(p, ";") != 0)
         return -1;
     if (sup()) {
         KOV_LOG("GOTO:%s", name);

@@ -207,6 +207,12 @@ TEST(LexId, EveryReservedWordFails)
         std::string longer = std::string(words[i]) + "x";
         p = longer.c_str();
         EXPECT_EQ(lx.scr_idname(p, name, sizeof name), 0) << longer;
+        // Words are found by their first byte: what begins like one is still a name.
+        std::string shorter(words[i], strlen(words[i]) - 1);
+        p = shorter.c_str();
+        EXPECT_EQ(lx.scr_idname(p, name, sizeof name), 0) << shorter;
+        std::string other = "Z" + std::string(words[i] + 1);
+        EXPECT_EQ(SCR_LEX::scr_is_reserved(other.c_str()), 0) << other;
     }
     EXPECT_STREQ(SCR_LEX::scr_rsvword[SCR_RSVCOUNT], "");
 }
