@@ -43,6 +43,15 @@ public:
     static long gj_objct;           // live objects (leak check)
 };
 
+// The element interface as a storage class overrides it (VAR_GJ, MYKOV_GJ).
+#define GJ_ELEMENT_OVERRIDES                                        \
+    double gj_getd(int x, int y) override;                          \
+    int gj_numd(int x, int y, double &d) override;                  \
+    int gj_putd(int x, int y, double d, int flag) override;         \
+    const char *gj_gets(int x, int y, int limit) override;          \
+    int gj_puts(int x, int y, const char *text, int flag) override; \
+    int gj_kind(int x, int y) override;
+
 // A var array: xs columns by ys rows of values. Rows are allocated on first store, so a large
 // declared shape costs nothing until used; a process-wide cap bounds what stores may allocate.
 class VAR_GJ : public BASE_GJ {
@@ -53,12 +62,7 @@ public:
     int gj_dims() const override { return dims; }
     int gj_xs() const override { return xs; }
     int gj_ys() const override { return ys; }
-    double gj_getd(int x, int y) override;
-    int gj_numd(int x, int y, double &d) override;
-    int gj_putd(int x, int y, double d, int flag) override;
-    const char *gj_gets(int x, int y, int limit) override;
-    int gj_puts(int x, int y, const char *text, int flag) override;
-    int gj_kind(int x, int y) override;
+    GJ_ELEMENT_OVERRIDES
     VAL_U *gj_value(int x, int y) override { return gj_cell(x, y); }
     // Element as a value (null for an element never stored), and a writable one (null when
     // outside the shape or out of memory).
@@ -83,12 +87,7 @@ public:
     int gj_dims() const override { return 2; }
     int gj_xs() const override;
     int gj_ys() const override;
-    double gj_getd(int x, int y) override;
-    int gj_numd(int x, int y, double &d) override;
-    int gj_putd(int x, int y, double d, int flag) override;
-    const char *gj_gets(int x, int y, int limit) override;
-    int gj_puts(int x, int y, const char *text, int flag) override;
-    int gj_kind(int x, int y) override;
+    GJ_ELEMENT_OVERRIDES
     CSV_U *gj_csv() const { return csv; }
 
 private:

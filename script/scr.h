@@ -390,6 +390,9 @@ protected:
     int lv_read(const LVAL &lv, VAL_U &val);
     int lv_lookahead(const char *pos);
     int scr_jump_skip_args(const char *&pos, const char *name, const char *at);
+    VTBL_U *my_var();
+    VTBL_U *arg_var(const char *&p, char (&name)[SCR_NAMESIZE], const char *not_name, int argn);
+    int jump_out(const char *&pos, const char *key, int allowed, const char *misplaced, int &flag);
     int scr_arg_range(const char *&pos, int &count, const FTBL_U *f, VTBL_U **argv);
     int scr_fmt_gadget(const char *&p, const FN_DEF *fn, int &k, int argn, FN_CALL &call);
     int scr_link_check();
@@ -402,6 +405,7 @@ protected:
     int scr_switch_body(const char *&pos);
     int scr_bind_param(VTBL_U *vt, VTBL_U *av, int i);
 
+    int file_slot_open(int slot, const char *closed_msg);
     int fd_slot[SCR_FILES];
     unsigned char fd_type[SCR_FILES];
 };

@@ -207,6 +207,28 @@ VTBL_U *SCR_U::scr_make_argvar(const VAL_U &val, int index)
     return r == 0 ? vt : nullptr;
 }
 
+// The sheet variable my with its storage, or nullptr with the error text.
+VTBL_U *SCR_U::my_var()
+{
+    VTBL_U *my = scr_get_vtbl("my");
+    if (my && my->vtb_gajet_pt) return my;
+    scr_set_SCRERR("%s が無効", "my");
+    return nullptr;
+}
+
+// The variable named by argument argn (0-based) into name, or nullptr with the error text:
+// not_name (taking the argument's number) when no identifier stands there.
+VTBL_U *SCR_U::arg_var(const char *&p, char (&name)[SCR_NAMESIZE], const char *not_name, int argn)
+{
+    if (scr_idname(p, name, sizeof name) != 0) {
+        scr_set_SCRERR(not_name, argn + 1);
+        return nullptr;
+    }
+    VTBL_U *v = scr_get_vtbl(name);
+    if (!v) scr_set_SCRERR("変数 %s がない", name);
+    return v;
+}
+
 // The cell range form of an argument: an ARRAY by-reference parameter followed by four scalar
 // values takes "R1C1:R2C2" in a formula as my and the range's column, row, width and height.
 int SCR_U::scr_arg_range(const char *&pos, int &count, const FTBL_U *f, VTBL_U **argv)
@@ -221,11 +243,8 @@ int SCR_U::scr_arg_range(const char *&pos, int &count, const FTBL_U *f, VTBL_U *
     scr_skip_space(p);
     CSV_RECT rc;
     if (csv_parse_range(p, ctx.cel_x, ctx.cel_y, &rc) != 0) return -1;
-    VTBL_U *my = scr_get_vtbl("my");
-    if (!my || !my->vtb_gajet_pt) {
-        scr_set_SCRERR("%s が無効", "my");
-        return -2;
-    }
+    VTBL_U *my = my_var();
+    if (!my) return -2;
     argv[i] = my;
     int vals[4] = {rc.x1, rc.y1, rc.x2 - rc.x1 + 1, rc.y2 - rc.y1 + 1};
     for (int k = 0; k < 4; k++) {
@@ -268,15 +287,8 @@ int SCR_U::scr_func_arg(const char *&pos, const char *fname, int &count, const F
     }
     if (d.flags & SF_REF) {
         char name[SCR_NAMESIZE];
-        if (scr_idname(p, name, sizeof name) != 0) {
-            scr_set_SCRERR("第 %d 引数が変数名でない", i + 1);
-            return -1;
-        }
-        VTBL_U *v = scr_get_vtbl(name);
-        if (!v) {
-            scr_set_SCRERR("変数 %s がない", name);
-            return -1;
-        }
+        VTBL_U *v = arg_var(p, name, "第 %d 引数が変数名でない", i);
+        if (!v) return -1;
         if (v->type != d.type) {
             scr_set_SCRERR("変数 %s の型が不一致", name);
             return -1;
@@ -446,11 +458,8 @@ int SCR_U::scr_fmt_gadget(const char *&p, const FN_DEF *fn, int &k, int argn, FN
     CSV_RECT rc;
     if (ctx.cel_x != SCR_NOCELL && strncmp(fn->sig + k + 1, "iiii", 4) == 0 &&
         csv_parse_range(q, ctx.cel_x, ctx.cel_y, &rc) == 0) {
-        VTBL_U *my = scr_get_vtbl("my");
-        if (!my || !my->vtb_gajet_pt) {
-            scr_set_SCRERR("%s が無効", "my");
-            return -1;
-        }
+        VTBL_U *my = my_var();
+        if (!my) return -1;
         int v[4] = {rc.x1, rc.y1, rc.x2 - rc.x1 + 1, rc.y2 - rc.y1 + 1};
         call.arg[call.argc++].g = my->vtb_gajet_pt;
         for (int n : v) {
@@ -462,15 +471,8 @@ int SCR_U::scr_fmt_gadget(const char *&p, const FN_DEF *fn, int &k, int argn, FN
         return 0;
     }
     char name[SCR_NAMESIZE];
-    if (scr_idname(p, name, sizeof name) != 0) {
-        scr_set_SCRERR("第 %d 引数が変数でない", argn + 1);
-        return -1;
-    }
-    VTBL_U *v = scr_get_vtbl(name);
-    if (!v) {
-        scr_set_SCRERR("変数 %s がない", name);
-        return -1;
-    }
+    VTBL_U *v = arg_var(p, name, "第 %d 引数が変数でない", argn);
+    if (!v) return -1;
     if (!v->vtb_gajet_pt) {
         scr_set_SCRERR("%s はガジェットを持たない", name);
         return -1;

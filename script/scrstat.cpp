@@ -408,36 +408,33 @@ int SCR_U::scr_jump_goto(const char *&pos)
     throw E_GOTO_LABEL;
 }
 
-int SCR_U::scr_jump_break(const char *&pos)
+// break and continue: "key ;" where it is allowed raises flag and suppresses the rest up to the
+// construct that ends it; elsewhere the error text misplaced.
+int SCR_U::jump_out(const char *&pos, const char *key, int allowed, const char *misplaced, int &flag)
 {
     const char *p = pos;
-    if (scr_match_key(p, "break") != 0 || scr_match_key(p, ";") != 0) return -1;
-    if (ctx.loop_nest == 0 && ctx.sw_nest == 0) {
-        scr_set_SCRERR("for/do/while/switch 以外で break を使用");
+    if (scr_match_key(p, key) != 0 || scr_match_key(p, ";") != 0) return -1;
+    if (!allowed) {
+        scr_set_SCRERR("%s", misplaced);
         return -1;
     }
     if (!sup()) {
-        ctx.brk_flag = 1;
+        flag = 1;
         ctx.st_noexect++;
     }
     pos = p;
     return 0;
 }
 
+int SCR_U::scr_jump_break(const char *&pos)
+{
+    return jump_out(pos, "break", ctx.loop_nest || ctx.sw_nest, "for/do/while/switch 以外で break を使用",
+                    ctx.brk_flag);
+}
+
 int SCR_U::scr_jump_continue(const char *&pos)
 {
-    const char *p = pos;
-    if (scr_match_key(p, "continue") != 0 || scr_match_key(p, ";") != 0) return -1;
-    if (ctx.loop_nest == 0) {
-        scr_set_SCRERR("for/do/while 以外で continue を使用");
-        return -1;
-    }
-    if (!sup()) {
-        ctx.cnt_flag = 1;
-        ctx.st_noexect++;
-    }
-    pos = p;
-    return 0;
+    return jump_out(pos, "continue", ctx.loop_nest != 0, "for/do/while 以外で continue を使用", ctx.cnt_flag);
 }
 
 int SCR_U::scr_jump_return(const char *&pos)

@@ -89,29 +89,29 @@ int SCR_U::scr_file_handle(int slot) const
     return fd_slot[slot];
 }
 
-int SCR_U::scr_file_ftype(int slot)
+// 0 when slot is an open file; else the error text (closed: the caller's own) and -1.
+int SCR_U::file_slot_open(int slot, const char *closed_msg)
 {
     if (slot < 0 || slot >= SCR_FILES) {
         scr_set_SCRERR("ファイルハンドルが無効");
         return -1;
     }
     if (!fd_type[slot]) {
-        scr_set_SCRERR("ファイルタイプ取得失敗");
+        scr_set_SCRERR("%s", closed_msg);
         return -1;
     }
+    return 0;
+}
+
+int SCR_U::scr_file_ftype(int slot)
+{
+    if (file_slot_open(slot, "ファイルタイプ取得失敗") != 0) return -1;
     return fd_type[slot];
 }
 
 int SCR_U::scr_file_close(int slot)
 {
-    if (slot < 0 || slot >= SCR_FILES) {
-        scr_set_SCRERR("ファイルハンドルが無効");
-        return -1;
-    }
-    if (!fd_type[slot]) {
-        scr_set_SCRERR("ファイルクローズ状態");
-        return -1;
-    }
+    if (file_slot_open(slot, "ファイルクローズ状態") != 0) return -1;
     int fd = fd_slot[slot];
     fd_slot[slot] = -1;
     fd_type[slot] = 0;
