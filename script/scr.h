@@ -392,6 +392,8 @@ protected:
     int scr_jump_skip_args(const char *&pos, const char *name, const char *at);
     VTBL_U *my_var();
     VTBL_U *arg_var(const char *&p, char (&name)[SCR_NAMESIZE], const char *not_name, int argn);
+    int in_switch(const char *kind);
+    int label_stat(const char *&pos, const char *p);
     int jump_out(const char *&pos, const char *key, int allowed, const char *misplaced, int &flag);
     int scr_arg_range(const char *&pos, int &count, const FTBL_U *f, VTBL_U **argv);
     int scr_fmt_gadget(const char *&p, const FN_DEF *fn, int &k, int argn, FN_CALL &call);

@@ -317,15 +317,24 @@ int SCR_U::scr_initializer(const char *&pos, VTBL_U *vt, int *px, int *py)
     if (vt) snprintf(nm, sizeof nm, "%s@%s", vt->owner, vt->name);
     const char *p = pos;
     VAL_U v;
-    auto store = [&](int c, int r) {
-        if (vt && elem_store(*this, vt, c, r, v) != 0) scr_set_SCRERR("%s 初期値設定失敗", nm);
-    };
-    if (scr_match_key(p, "{") != 0) {
+    // One initial value into element (c, r).
+    auto value = [&](int c, int r) {
         if (scr_assignment_exp(p, v) != 0) {
             scr_set_SCRERR("%s 初期値が無効", nm);
             return -1;
         }
-        store(0, 0);
+        if (vt && elem_store(*this, vt, c, r, v) != 0) scr_set_SCRERR("%s 初期値設定失敗", nm);
+        return 0;
+    };
+    // After a value in a list: 1 another follows, 0 the list has ended, -1 neither.
+    auto list_next = [&]() {
+        if (scr_match_key(p, ",") == 0) return 1;
+        if (scr_match_key(p, "}") == 0) return 0;
+        scr_set_SCRERR("%s } が必要", nm);
+        return -1;
+    };
+    if (scr_match_key(p, "{") != 0) {
+        if (value(0, 0) != 0) return -1;
         if (px) *px = 1;
         if (py) *py = 1;
         pos = p;
@@ -363,34 +372,24 @@ int SCR_U::scr_initializer(const char *&pos, VTBL_U *vt, int *px, int *py)
                     scr_set_SCRERR("%s サイズ超過 xo=%d", nm, c);
                     return -1;
                 }
-                if (scr_assignment_exp(p, v) != 0) {
-                    scr_set_SCRERR("%s 初期値が無効", nm);
-                    return -1;
-                }
-                store(c++, r);
+                if (value(c++, r) != 0) return -1;
                 count++;
-                if (scr_match_key(p, ",") == 0) continue;
-                if (scr_match_key(p, "}") == 0) break;
-                scr_set_SCRERR("%s } が必要", nm);
-                return -1;
+                int more = list_next();
+                if (more < 0) return -1;
+                if (!more) break;
             }
             if (c > maxc) maxc = c;
             rows++;
             c = 0;
             r++;
         } else {
-            if (scr_assignment_exp(p, v) != 0) {
-                scr_set_SCRERR("%s 初期値が無効", nm);
-                return -1;
-            }
-            store(c++, r);
+            if (value(c++, r) != 0) return -1;
             count++;
             if (c > maxc) maxc = c;
         }
-        if (scr_match_key(p, ",") == 0) continue;
-        if (scr_match_key(p, "}") == 0) break;
-        scr_set_SCRERR("%s } が必要", nm);
-        return -1;
+        int more = list_next();
+        if (more < 0) return -1;
+        if (!more) break;
     }
     if (count == 0) {
         scr_set_SCRERR("%s 初期値が空白", nm);

@@ -328,15 +328,29 @@ int SCR_U::scr_selection_switch(const char *&pos)
     return 0;
 }
 
+// 0 inside a switch; else the error text for the label kind and -1.
+int SCR_U::in_switch(const char *kind)
+{
+    if (ctx.sw_nest) return 0;
+    scr_set_SCRERR("switch 構文外に %s 文がある", kind);
+    return -1;
+}
+
+// The statement at p after a case or default label.
+int SCR_U::label_stat(const char *&pos, const char *p)
+{
+    KOV_LOG("st_noexect=%d", ctx.st_noexect);
+    if (scr_stat(p, 1) != 0) return -1;
+    pos = p;
+    return 0;
+}
+
 int SCR_U::scr_labeled_case(const char *&pos)
 {
     const char *p = pos;
     VAL_U v;
     if (scr_match_key(p, "case") != 0 || scr_const_exp(p, v) != 0 || scr_match_key(p, ":") != 0) return -1;
-    if (ctx.sw_nest == 0) {
-        scr_set_SCRERR("switch 構文外に case 文がある");
-        return -1;
-    }
+    if (in_switch("case") != 0) return -1;
     int n = scr_trunc32(v.val_getd());
     KOV_LOG("case %d:%s", n, scr_line40col(p));
     if (n == ctx.sw_value && !ctx.sw_seek) {
@@ -347,20 +361,14 @@ int SCR_U::scr_labeled_case(const char *&pos)
         }
         ctx.st_noexect--;
     }
-    KOV_LOG("st_noexect=%d", ctx.st_noexect);
-    if (scr_stat(p, 1) != 0) return -1;
-    pos = p;
-    return 0;
+    return label_stat(pos, p);
 }
 
 int SCR_U::scr_labeled_default(const char *&pos)
 {
     const char *p = pos;
     if (scr_match_key(p, "default") != 0 || scr_match_key(p, ":") != 0) return -1;
-    if (ctx.sw_nest == 0) {
-        scr_set_SCRERR("switch 構文外に default 文がある");
-        return -1;
-    }
+    if (in_switch("default") != 0) return -1;
     if (++ctx.sw_default > 1) {
         scr_set_SCRERR("複数の default 文がある");
         return -1;
@@ -369,10 +377,7 @@ int SCR_U::scr_labeled_default(const char *&pos)
         KOV_LOG("default: 実行");
         ctx.st_noexect--;
     }
-    KOV_LOG("st_noexect=%d", ctx.st_noexect);
-    if (scr_stat(p, 1) != 0) return -1;
-    pos = p;
-    return 0;
+    return label_stat(pos, p);
 }
 
 int SCR_U::scr_labeled_label(const char *&pos)
