@@ -35,26 +35,35 @@ TEST(Host, HookBeforeEachStatementAndStop)
     EXPECT_EQ(e.num("n"), 2);
 }
 
-TEST(Host, RunErrorPositionIsTheFailingStatement)
-{
-    RUN r = run("main(){\n  var a[2], i = 5;\n  if (1) {\n    a[i] = 1;\n  }\n  return 0;\n}\n");
-    EXPECT_FALSE(r.ran);
-    EXPECT_EQ(r.err, "無効アクセス:a[0][5]");
-    EXPECT_EQ(r.row, 3);
-    EXPECT_EQ(r.col, 4);
-}
+struct POS_CASE {
+    const char *what;
+    const char *text;
+    int linked;           // the link pass succeeds (the error comes from the run)
+    const char *err;
+    int row, col;         // 0-based position of the error
+};
 
-TEST(Host, LinkErrorPositionIsFarPos)
+const POS_CASE positions[] = {
+    // A run error points at the innermost failing statement.
+    {"run", "main(){\n  var a[2], i = 5;\n  if (1) {\n    a[i] = 1;\n  }\n  return 0;\n}\n", 1,
+     "無効アクセス:a[0][5]", 3, 4},
+    // A link error points where the parse gave up (far_pos).
+    {"link", "main(){\n  var x;\n  x = 1 +;\n}\n", 0, "構文誤り", 2, 9},
+    {"link call", "main(){\n  return g(1);\n}\nf(){ return 0; }\n", 0, "関数 g() がない", 1, 9},
+    // CR is not a blank: a CR LF text fails at its first CR.
+    {"crlf", "main(){\r\n return 1;\r\n}\r\n", 0, "構文誤り", 0, 7},
+};
+
+TEST(Host, ErrorPositions)
 {
-    RUN r = run("main(){\n  var x;\n  x = 1 +;\n}\n");
-    EXPECT_FALSE(r.linked);
-    EXPECT_EQ(r.err, "構文誤り");
-    EXPECT_EQ(r.row, 2);
-    EXPECT_EQ(r.col, 9);
-    r = run("main(){\n  return g(1);\n}\nf(){ return 0; }\n");
-    EXPECT_EQ(r.err, "関数 g() がない");
-    EXPECT_EQ(r.row, 1);
-    EXPECT_EQ(r.col, 9);
+    for (const POS_CASE &c : positions) {
+        RUN r = run(c.text);
+        EXPECT_EQ(r.linked, c.linked) << c.what;
+        EXPECT_FALSE(r.ran) << c.what;
+        EXPECT_EQ(r.err, c.err) << c.what;
+        EXPECT_EQ(r.row, c.row) << c.what;
+        EXPECT_EQ(r.col, c.col) << c.what;
+    }
 }
 
 TEST(Host, EveryRunLinksAnewFormulasOnlyWhenChanged)

@@ -103,15 +103,6 @@ TEST(Robust, BrokenTexts)
     EXPECT_EQ(r.err, "文字列終端文字がない");
 }
 
-TEST(Robust, CrLfFailsAtTheFirstCr)
-{
-    RUN r = run("main(){\r\n return 1;\r\n}\r\n");
-    EXPECT_FALSE(r.linked);
-    EXPECT_EQ(r.err, "構文誤り");
-    EXPECT_EQ(r.row, 0);
-    EXPECT_EQ(r.col, 7);
-}
-
 TEST(Robust, HugeScriptAndManyDeclarations)
 {
     std::string t = "main(){ var n = 0;\n";
