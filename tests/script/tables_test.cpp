@@ -1,6 +1,8 @@
 // Symbol tables: lookup and insertion rules, scope exit, block context, functions, views.
 #include <gtest/gtest.h>
 
+#include <initializer_list>
+
 #include "scrtest.h"
 
 using namespace scrtest;
@@ -18,6 +20,18 @@ struct Tables : ::testing::Test {
     }
     void in(const char *fn) { snprintf(s.ctx.func_name, sizeof s.ctx.func_name, "%s", fn); }
 };
+
+// Expected texts of view cells.
+struct VIEW_CELL {
+    int row, col;
+    const char *text;
+};
+
+void expect_cells(const SCR_VIEW &v, std::initializer_list<VIEW_CELL> cells)
+{
+    for (const VIEW_CELL &c : cells)
+        EXPECT_STREQ(v.view_get(c.row, c.col), c.text) << "[" << c.row << "][" << c.col << "]";
+}
 
 TEST_F(Tables, LocalBeatsGlobalAndOthersLocalsAreInvisible)
 {
@@ -142,13 +156,8 @@ TEST_F(Tables, FunctionView)
     ASSERT_EQ(s.scr_make_ftbl(v), 0);
     EXPECT_EQ(v.rows, 2);
     EXPECT_EQ(v.cols, 22);
-    EXPECT_STREQ(v.view_get(0, 0), "関数型");
-    EXPECT_STREQ(v.view_get(0, 21), "19");
-    EXPECT_STREQ(v.view_get(1, 0), "VOID");
-    EXPECT_STREQ(v.view_get(1, 2), "VAR[3]");
-    EXPECT_STREQ(v.view_get(1, 3), "VAR[][]");
-    EXPECT_STREQ(v.view_get(1, 4), "PUSH");
-    EXPECT_STREQ(v.view_get(1, 5), "");
+    expect_cells(v, {{0, 0, "関数型"}, {0, 21, "19"}, {1, 0, "VOID"}, {1, 2, "VAR[3]"}, {1, 3, "VAR[][]"},
+                     {1, 4, "PUSH"}, {1, 5, ""}});
 }
 
 TEST_F(Tables, VariableViewShowsRowsAndFlags)
@@ -161,12 +170,8 @@ TEST_F(Tables, VariableViewShowsRowsAndFlags)
     SCR_VIEW v;
     ASSERT_EQ(s.scr_make_vtbl(v), 0);
     EXPECT_EQ(v.rows, 1 + 1 + 10);   // the enum, then m cut to 10 rows
-    EXPECT_STREQ(v.view_get(1, 0), "ENUM");
-    EXPECT_STREQ(v.view_get(1, 6), "4");
-    EXPECT_STREQ(v.view_get(2, 0), "VAR CONST");
-    EXPECT_STREQ(v.view_get(2, 4), "12");
-    EXPECT_STREQ(v.view_get(2, 7), "2.5");
-    EXPECT_STREQ(v.view_get(3, 6), "ab");
+    expect_cells(v, {{1, 0, "ENUM"}, {1, 6, "4"}, {2, 0, "VAR CONST"}, {2, 4, "12"}, {2, 7, "2.5"},
+                     {3, 6, "ab"}});
 }
 
 TEST_F(Tables, StackViewListsLiveMarksInnermostFirst)
@@ -179,9 +184,7 @@ TEST_F(Tables, StackViewListsLiveMarksInnermostFirst)
     SCR_MARK outer{"f", "1) tail", nullptr}, inner{"g", "b + 1)\nnext", &outer};
     e.scr.scr_marks = &inner;
     ASSERT_EQ(e.scr.scr_make_stbl(1), 0);
-    EXPECT_STREQ(e.scr.view_stbl.view_get(1, 0), "g");
-    EXPECT_STREQ(e.scr.view_stbl.view_get(1, 1), "b + 1)");
-    EXPECT_STREQ(e.scr.view_stbl.view_get(2, 0), "f");
+    expect_cells(e.scr.view_stbl, {{1, 0, "g"}, {1, 1, "b + 1)"}, {2, 0, "f"}});
     e.scr.scr_marks = nullptr;
 }
 
