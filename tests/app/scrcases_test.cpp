@@ -21,6 +21,17 @@
 
 using namespace kovtest;
 
+#if defined(__SANITIZE_ADDRESS__)
+#define KOV_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define KOV_ASAN 1
+#endif
+#endif
+#ifndef KOV_ASAN
+#define KOV_ASAN 0
+#endif
+
 namespace {
 
 enum : unsigned {
@@ -530,8 +541,10 @@ Outcome run_kovash(const std::string &exe, const std::string &home, const std::s
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
         unsetenv("DISPLAY");
         unsetenv("WAYLAND_DISPLAY");
+#if !KOV_ASAN   // the address sanitizer reserves far more address space than it uses
         struct rlimit lim = {2048ul << 20, 2048ul << 20};
         setrlimit(RLIMIT_AS, &lim);
+#endif
         execlp("timeout", "timeout", "-k", "5", limit, exe.c_str(), script.c_str(), (char *)nullptr);
         _exit(122);
     }
