@@ -733,6 +733,23 @@ TEST(ScrCasesFiles, OnlyRegularFilesAreScripts)
     }
 }
 
+// The call-depth limit is an attention line: it is written to the log (in Shift-JIS, like every
+// log line) as well as shown.
+TEST(ScrCasesFiles, DepthLimitIsLogged)
+{
+    KOV_NEED_SCRIPTS();
+    std::string top = kovash().folder("log");
+    ASSERT_NE(top, "");
+    spit(top + "/deep.scr", "down(var n)\n{\n    return down(n + 1);\n}\nmain()\n{\n    return down(0);\n}\n");
+    EXPECT_EQ(kovash().run(top, "deep.scr").status, 255);
+    std::string log = slurp(kovash().home / "kovash.LOG");
+    size_t at = log.find("関数ネスト超過(100)");   // narrow literals are Shift-JIS here
+    ASSERT_NE(at, std::string::npos) << log;
+    size_t line = log.rfind('\n', at);
+    line = line == std::string::npos ? 0 : line + 1;
+    EXPECT_EQ(log.compare(line, 5, "[ATT]"), 0) << log.substr(line, at - line + 40);
+}
+
 // "kovash X.scr" first loads the sheet X.kov beside it: the script reads and writes its cells
 // through my[row][col]. The run saves nothing: the sheet file stays as it was.
 TEST(ScrCasesFiles, SheetBesideTheScript)
