@@ -112,6 +112,11 @@ struct SCR_CTX {
     DECL_SPEC fn_spec;                             // of the function being run
     int sw_nest = 0, sw_value = 0, sw_match = 0, sw_default = 0, sw_default_run = 0;
     int sw_seek = 0;                               // the switch was entered seeking a label
+    // Where the matching case and the default label stand, and whether one of them has lifted
+    // the switch's suppression: a loop inside the body reads them again (only labels then), and
+    // a selection made inside a loop outlives the loop's context.
+    const char *sw_case_at = nullptr, *sw_default_at = nullptr;
+    int sw_lowered = 0;
     int loop_nest = 0, brk_flag = 0, cnt_flag = 0;
     char goto_label[SCR_NAMESIZE] = {0};
 };

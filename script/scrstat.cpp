@@ -320,7 +320,8 @@ int SCR_U::scr_selection_switch(const char *&pos)
     ctx.sw_value = scr_trunc32(v.val_getd());
     ctx.sw_seek = ctx.goto_label[0] != 0;   // entered by a goto: labels do not select
     ctx.st_noexect += !ctx.sw_seek;
-    ctx.sw_match = ctx.sw_default = ctx.sw_default_run = 0;
+    ctx.sw_match = ctx.sw_default = ctx.sw_default_run = ctx.sw_lowered = 0;
+    ctx.sw_case_at = ctx.sw_default_at = nullptr;
     KOV_LOG("switch(%d):%s", ctx.sw_value, scr_line40col(p));
     if (scr_switch_body(p) != 0) return -1;
     scr_is_endofbreak();
@@ -353,12 +354,14 @@ int SCR_U::scr_labeled_case(const char *&pos)
     if (in_switch("case") != 0) return -1;
     int n = scr_trunc32(v.val_getd());
     KOV_LOG("case %d:%s", n, scr_line40col(p));
-    if (n == ctx.sw_value && !ctx.sw_seek) {
+    if (n == ctx.sw_value && !ctx.sw_seek && !(ctx.sw_match && ctx.sw_case_at == p)) {
         KOV_LOG("case %d: 発見", n);
         if (++ctx.sw_match > 1) {
             scr_set_SCRERR("複数の同一 case 文がある");
             return -1;
         }
+        ctx.sw_case_at = p;
+        ctx.sw_lowered = 1;
         ctx.st_noexect--;
     }
     return label_stat(pos, p);
@@ -369,12 +372,15 @@ int SCR_U::scr_labeled_default(const char *&pos)
     const char *p = pos;
     if (scr_match_key(p, "default") != 0 || scr_match_key(p, ":") != 0) return -1;
     if (in_switch("default") != 0) return -1;
+    if (ctx.sw_default && ctx.sw_default_at == p) return label_stat(pos, p);   // read again by a loop
     if (++ctx.sw_default > 1) {
         scr_set_SCRERR("複数の default 文がある");
         return -1;
     }
+    ctx.sw_default_at = p;
     if (ctx.sw_default_run && !ctx.sw_seek) {
         KOV_LOG("default: 実行");
+        ctx.sw_lowered = 1;
         ctx.st_noexect--;
     }
     return label_stat(pos, p);

@@ -350,13 +350,28 @@ void SCR_U::scr_block_in(SCR_CTX &saved)
 
 // The label a goto seeks is the function's, not the block's: it stays as it is (found inside,
 // it must not be sought again after the block).
+// The labels a loop inside a switch body met are the switch's: their count and a selection
+// made inside the loop (execution goes on after it, as in C) stay too.
 void SCR_U::scr_block_out(const SCR_CTX &saved, int destroy)
 {
     int inner = ctx.scr_nest;
     char label[SCR_NAMESIZE];
     memcpy(label, ctx.goto_label, sizeof label);
+    int same_switch = saved.sw_nest > 0 && ctx.sw_nest == saved.sw_nest;
+    int match = ctx.sw_match, dflt = ctx.sw_default, lowered = ctx.sw_lowered;
+    const char *case_at = ctx.sw_case_at, *default_at = ctx.sw_default_at;
     ctx = saved;
     memcpy(ctx.goto_label, label, sizeof label);
+    if (same_switch) {
+        ctx.sw_match = match;
+        ctx.sw_default = dflt;
+        ctx.sw_case_at = case_at;
+        ctx.sw_default_at = default_at;
+        if (lowered && !saved.sw_lowered) {
+            ctx.sw_lowered = 1;
+            ctx.st_noexect--;
+        }
+    }
     if (destroy) scr_del_vtbl(inner);
 }
 

@@ -134,6 +134,13 @@ const CASE stats[] = {
     {"goto into case", "main(){ var t = 0; switch (2) { case 1: t = 5; L: t += 1; break; case 2: if (t == 0) goto L; } return t; }", 1, nullptr},
     {"goto enum again", "main(){ enum { A = 2 }; var n = 0; L: n += A; if (n < 6) goto L; return n; }", 6, nullptr},
     {"static in inner block", "main(){ var i, r; for (i = 0; i < 4; i++) { { static c; c++; r = c; } } return r; }", 4, nullptr},
+    // Labels of a switch inside a loop of its body: selected there, execution goes on after the
+    // loop; met again by the loop they are only labels (Duff's device).
+    {"duff", "main(){ var n = 0, k = 2; switch (7 % 4) { case 0: do { n++; case 3: n++; case 2: n++; case 1: n++; } while (--k > 0); } return n; }", 7, nullptr},
+    {"case in loop then on", "main(){ var n = 0, k = 2; switch (3) { case 0: do { n++; case 3: n++; } while (--k > 0); n += 100; } return n; }", 103, nullptr},
+    {"default in loop", "main(){ var n = 0, k = 3; switch (9) { case 0: do { n++; default: n += 10; } while (--k > 0); n += 100; } return n; }", 132, nullptr},
+    {"dup case in loop", "main(){ var k = 2; switch (3) { do { case 3: ; case 3: ; } while (--k > 0); } return 0; }", 0, "複数の同一 case 文がある"},
+    {"dup default past loop", "main(){ switch (5) { do { default: ; } while (0); default: ; } return 0; }", 0, "複数の default 文がある"},
     {"switch break loop", "main(){ var i, n = 0; for (i = 0; i < 3; i++) { switch (i) { case 0: break; } n++; } return n; }", 3, nullptr},
 };
 
