@@ -9,7 +9,8 @@
 #include <cstring>
 #include <locale.h>
 
-// Must stay in this order and end with the empty entry (linear scan; no twins elsewhere).
+// Must stay in this order and end with the empty entry (no twins elsewhere; scr_is_reserved
+// indexes it by first byte).
 const char SCR_LEX::scr_rsvword[SCR_RSVCOUNT + 1][11] = {
     "_Bool", "_Complex", "_Imaginary", "auto", "break", "case", "char", "const", "continue",
     "default", "do", "double", "else", "enum", "extern", "float", "for", "goto", "if", "inline",
@@ -233,6 +234,7 @@ int SCR_LEX::scr_match_key(const char *&cur, const char *key)
 
 // Entries of scr_rsvword by first byte (bit i = entry i), so that an identifier is compared only
 // with the words that begin like it: every identifier read at every run passes through here.
+namespace {
 struct RSV_INDEX {
     uint64_t by_first[128] = {};
     RSV_INDEX()
@@ -242,6 +244,7 @@ struct RSV_INDEX {
             by_first[static_cast<unsigned char>(SCR_LEX::scr_rsvword[i][0])] |= uint64_t(1) << i;
     }
 };
+} // namespace
 
 int SCR_LEX::scr_is_reserved(const char *name)
 {
