@@ -117,6 +117,7 @@ struct SCR_CTX {
     // a selection made inside a loop outlives the loop's context.
     const char *sw_case_at = nullptr, *sw_default_at = nullptr;
     int sw_lowered = 0;
+    int sw_base = 0;                               // st_noexect while the switch seeks its label
     int loop_nest = 0, brk_flag = 0, cnt_flag = 0;
     char goto_label[SCR_NAMESIZE] = {0};
 };
@@ -241,6 +242,12 @@ public:
     void scr_reset(int full = 0);
     // Text is read without effect: suppressed, or a goto is seeking its label.
     int sup() const { return ctx.st_noexect > 0 || ctx.goto_label[0]; }
+    // The innermost switch is still seeking its case or default label: a loop in its body is
+    // entered to look for it there, as in C.
+    int sw_seeking() const
+    {
+        return ctx.sw_nest && !ctx.sw_lowered && !ctx.sw_seek && ctx.st_noexect == ctx.sw_base;
+    }
 
     // ---- tables ----
     VTBL_U *scr_get_vtbl(const char *name);

@@ -228,15 +228,16 @@ int SCR_U::scr_iteration_while(const char *&pos)
         p = cond;
         VAL_U v;
         if (paren_exp(*this, p, v) != 0) return -1;
-        int seek = ctx.goto_label[0] != 0;   // the label may be in the body: go on from it
-        int flag = seek || (!sup() && v.val_getd() != 0);
+        // A label sought (a goto's, or its switch's case) may be in the body: go on from it.
+        int sw = sw_seeking();
+        int flag = ctx.goto_label[0] || sw || (!sup() && v.val_getd() != 0);
         ctx.loop_nest++;
         int r = scr_stat(p, flag);
         ctx.loop_nest--;
         if (r != 0) return -1;
         if (scr_ret_pending || scr_is_endofbreak()) break;
         scr_is_endofcontinue();
-        if (!flag || ctx.goto_label[0]) break;
+        if (!flag || ctx.goto_label[0] || (sw && sw_seeking())) break;
     }
     pos = p;
     return 0;
@@ -274,7 +275,7 @@ int SCR_U::scr_iteration_for(const char *&pos)
         p = cond;
         v.val_putd(1);
         if (scr_match_key(p, ";") != 0 && (scr_exp(p, v) != 0 || scr_match_key(p, ";") != 0)) return -1;
-        int flag = ctx.goto_label[0] || v.val_getd() != 0;
+        int flag = ctx.goto_label[0] || sw_seeking() || v.val_getd() != 0;
         const char *inc = p;
         ctx.st_noexect++;
         int ri = scr_match_key(p, ")") == 0 || (scr_exp(p, v) == 0 && scr_match_key(p, ")") == 0) ? 0 : -1;
@@ -320,6 +321,7 @@ int SCR_U::scr_selection_switch(const char *&pos)
     ctx.sw_value = scr_trunc32(v.val_getd());
     ctx.sw_seek = ctx.goto_label[0] != 0;   // entered by a goto: labels do not select
     ctx.st_noexect += !ctx.sw_seek;
+    ctx.sw_base = ctx.st_noexect;
     ctx.sw_match = ctx.sw_default = ctx.sw_default_run = ctx.sw_lowered = 0;
     ctx.sw_case_at = ctx.sw_default_at = nullptr;
     KOV_LOG("switch(%d):%s", ctx.sw_value, scr_line40col(p));
