@@ -361,6 +361,7 @@ const Case CASES[] = {
     {"block_exit_paths", 37, {}, 0, nullptr},
     {"static_block", 112, {}, 0, nullptr},
     {"switch_nested", 21, {}, 0, nullptr},
+    {"switch_duff", 96, {}, 0, nullptr},
     {"loops_nested_continue", 15, {}, 0, nullptr},
     {"eval_order", 23, {}, 0, nullptr},
     {"statement_forms", 42, {}, 0, nullptr},
