@@ -363,6 +363,7 @@ const Case CASES[] = {
     {"switch_nested", 21, {}, 0, nullptr},
     {"switch_duff", 96, {}, 0, nullptr},
     {"switch_label_in_if", 97, {}, 0, nullptr},
+    {"switch_loop_labels", 98, {}, 0, nullptr},
     {"loops_nested_continue", 15, {}, 0, nullptr},
     {"eval_order", 23, {}, 0, nullptr},
     {"statement_forms", 42, {}, 0, nullptr},
