@@ -190,9 +190,12 @@ int SCR_U::scr_selection_if(const char *&pos)
     VAL_U v;
     if (scr_match_key(p, "if") != 0 || paren_exp(*this, p, v) != 0) return -1;
     int cond = v.val_getd() != 0;
-    if (ctx.goto_label[0]) {   // seeking a label: both branches may hold it
+    // Seeking a goto's label or the switch's case: both branches may hold it, and a branch
+    // entered at the label runs on from there (the else after it is then skipped).
+    if (ctx.goto_label[0] || sw_seeking()) {
         if (scr_stat(p, 1) != 0) return -1;
-        if (scr_match_key(p, "else") == 0 && scr_stat(p, ctx.goto_label[0] != 0) != 0) return -1;
+        int seeking = ctx.goto_label[0] || sw_seeking();
+        if (scr_match_key(p, "else") == 0 && scr_stat(p, seeking) != 0) return -1;
         pos = p;
         return 0;
     }
