@@ -15,7 +15,7 @@ TEST(Text, JapaneseLiteralIsStoredAsCp932)
     EXPECT_EQ((unsigned char)s[5], 0x5Cu);
 }
 
-TEST(Text, StepsOverDoubleByteCharacters)
+TEST(Text, StepsAndCutsWholeDoubleByteCharacters)
 {
     EXPECT_EQ(sj_chars("aソb"), 3u);
     EXPECT_EQ(sj_chars(""), 0u);
@@ -24,10 +24,6 @@ TEST(Text, StepsOverDoubleByteCharacters)
     EXPECT_EQ(sj_step("\xA0\x40"), 1u);  // half-width katakana is single-byte
     EXPECT_TRUE(sj_is_trail("aソ", 2));
     EXPECT_FALSE(sj_is_trail("aソ", 1));
-}
-
-TEST(Text, CutNeverSplitsACharacter)
-{
     EXPECT_EQ(sj_cut("aソb", 2), 1u);
     EXPECT_EQ(sj_cut("aソb", 3), 3u);
     EXPECT_EQ(sj_cut("abc", 10), 3u);

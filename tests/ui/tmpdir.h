@@ -24,11 +24,8 @@ public:
     }
     ~TmpDir()
     {
-        if (path.empty()) return;
-        nftw(path.c_str(), [](const char *p, const struct stat *, int, struct FTW *) {
-            chmod(p, 0700);
-            return remove(p);
-        }, 16, FTW_DEPTH | FTW_PHYS);
+        auto rm = [](const char *p, const struct stat *, int, struct FTW *) { return chmod(p, 0700), remove(p); };
+        if (!path.empty()) nftw(path.c_str(), rm, 16, FTW_DEPTH | FTW_PHYS);
     }
     std::string operator/(const std::string &name) const { return path + "/" + name; }
     std::string path;
@@ -36,22 +33,14 @@ public:
 
 inline std::string slurp(const std::string &file)
 {
-    std::ifstream in(file, std::ios::binary);
     std::stringstream ss;
-    ss << in.rdbuf();
+    ss << std::ifstream(file, std::ios::binary).rdbuf();
     return ss.str();
 }
 
 inline void spit(const std::string &file, const std::string &data)
 {
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out << data;
-}
-
-inline bool exists(const std::string &file)
-{
-    struct stat st;
-    return stat(file.c_str(), &st) == 0;
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << data;
 }
 
 inline long file_size(const std::string &file)
@@ -59,5 +48,7 @@ inline long file_size(const std::string &file)
     struct stat st;
     return stat(file.c_str(), &st) == 0 ? (long)st.st_size : -1;
 }
+
+inline bool exists(const std::string &file) { return file_size(file) >= 0; }
 
 } // namespace kovtest
