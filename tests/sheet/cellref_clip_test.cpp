@@ -12,23 +12,20 @@ using namespace cellfill;
 
 TEST(CellClip, MoveKeepsEveryReference)
 {
-    for (const char *kind : {"$$b"}) {     // a text copy carries no formulas
-        filetest::Sheet s(30, 30);
-        auto forms = block(8, 0, 13, 13);
-        auto below = block(0, 8, 7, 13);
-        forms.insert(forms.end(), below.begin(), below.end());
-        fill(s, 8, 8, forms);
-        int before = 0, after = 0;
-        expect_refs_hold(s, &before);
-        CSV_RECT src = {6, 6, 9, 9};        // values and formulas
-        ASSERT_EQ(s.file.csv_clip_copy(&src, kind), 0);
-        CSV_RECT t = {15, 20, 15, 20};      // an empty area
-        ASSERT_EQ(s.file.csv_clip_move(&t), 0);
-        EXPECT_EQ(s.csv_get_form(8, 6), nullptr);
-        EXPECT_NE(s.csv_get_form(17, 20), nullptr);
-        expect_refs_hold(s, &after);
-        EXPECT_EQ(after, before);
-    }
+    filetest::Sheet s(30, 30);
+    auto forms = block(8, 0, 13, 13);
+    auto below = block(0, 8, 7, 13);
+    forms.insert(forms.end(), below.begin(), below.end());
+    fill(s, 8, 8, forms);
+    int before = 0, after = 0;
+    expect_refs_hold(s, &before);
+    CSV_RECT src = {6, 6, 9, 9}, t = {15, 20, 15, 20};  // values and formulas to an empty area
+    ASSERT_EQ(s.file.csv_clip_copy(&src, "$$b"), 0);
+    ASSERT_EQ(s.file.csv_clip_move(&t), 0);
+    EXPECT_EQ(s.csv_get_form(8, 6), nullptr);
+    EXPECT_NE(s.csv_get_form(17, 20), nullptr);
+    expect_refs_hold(s, &after);
+    EXPECT_EQ(after, before);
 }
 
 TEST(CellClip, PastedCopiesTravelWithTheirOffsets)
@@ -44,11 +41,9 @@ TEST(CellClip, PastedCopiesTravelWithTheirOffsets)
     for (int j = 0; j < 3; j++)
         for (int i = 0; i < 2; i++) {
             int tx = 10 + 2 * i, ty = 10 + 2 * j;
-            SCOPED_TRACE(std::to_string(tx) + "," + std::to_string(ty));
-            EXPECT_EQ(s.form(tx, ty + 1), "R[-1]C+R" + std::to_string(ty) + "C" + std::to_string(tx) +
-                                              "+R0C0");
-            EXPECT_EQ(s.form(tx + 1, ty + 1), "RC[-1]+R" + std::to_string(ty + 1) + "C" +
-                                                  std::to_string(tx));
+            std::string r = "R" + std::to_string(ty), c = "C" + std::to_string(tx);
+            EXPECT_EQ(s.form(tx, ty + 1), "R[-1]C+" + r + c + "+R0C0");
+            EXPECT_EQ(s.form(tx + 1, ty + 1), "RC[-1]+R" + std::to_string(ty + 1) + c);
         }
     EXPECT_EQ(s.form(2, 3), "R[-1]C+R2C2+R0C0");               // the source as it was
     EXPECT_EQ(s.form(3, 3), "RC[-1]+R3C2");
