@@ -168,9 +168,8 @@ TEST(FileWrite, ScriptFileFollowsTheEditor)
     Sheet s;
     std::string scr = s.path("a.scr");
     spit(scr, "old\r\n");
-    // No editor: the script file is left alone.
     ASSERT_EQ(s.file.csv_fsave(s.path("a.kov").c_str(), nullptr), 0);
-    EXPECT_EQ(slurp(scr), "old\r\n");
+    EXPECT_EQ(slurp(scr), "old\r\n");  // no editor: left alone
     s.host.has_editor = 1;
     s.host.ed_name = scr;
     s.host.ed_text = "main()\n{\r\n}\n";
@@ -183,35 +182,25 @@ TEST(FileWrite, ScriptFileFollowsTheEditor)
     ASSERT_EQ(s.file.csv_fsave(s.path("a.kov").c_str(), nullptr), 0);
     EXPECT_FALSE(kovtest::exists(scr));
     ASSERT_EQ(s.file.csv_fsave(s.path("a.kov").c_str(), nullptr), 0);   // nothing to delete
-    // A script that cannot be written fails the save.
-    s.host.ed_text = "x";
+    s.host.ed_text = "x";  // a script that cannot be written fails the save
     s.host.ed_name = s.path("no/such.scr");
     EXPECT_EQ(s.file.csv_fsave(s.path("a.kov").c_str(), nullptr), -1);
 }
 
-TEST(FileWrite, FailedCreateKeepsTheOldFile)
-{
-    Atts atts;
-    Sheet s;
-    s.csv_put_num(0, 0, 1);
-    std::string d = s.path("sub.kov");
-    ASSERT_EQ(mkdir(d.c_str(), 0700), 0);
-    EXPECT_EQ(s.file.csv_fwrite(d.c_str(), CSV_P_ALL, nullptr), -1);
-    EXPECT_EQ(atts.last(), d + " 作成失敗");
-    std::string deep = s.path("none/x.kov");
-    EXPECT_EQ(s.file.csv_fwrite(deep.c_str(), CSV_P_ALL, nullptr), -1);
-    EXPECT_EQ(atts.last(), deep + " 作成失敗");
-    EXPECT_EQ(ls(s.dir.path), std::vector<std::string>{"sub.kov"});
-    EXPECT_EQ(s.csv_get_modify(), 1);
-}
-
-// In a child limited to a small file size (SIGXFSZ ignored, so writes fail with EFBIG), a save
-// fails with the write message and the previous file stays as it was.
-TEST(FileWrite, FailedWriteKeepsTheOldFile)
+// A file that cannot be created, or (in a child limited to a small file size, SIGXFSZ ignored so
+// that writes fail with EFBIG) not written whole, fails the save; what was there stays as it was.
+TEST(FileWrite, FailedSavesKeepTheOldFile)
 {
     Sheet s(20, 5000);
     for (int y = 0; y < 5000; y++) s.csv_put_str(0, y, "some text to fill the file");
-    std::string name = s.path("keep.kov");
+    std::string name = s.path("keep.kov"), d = s.path("sub.kov"), deep = s.path("none/x.kov");
+    ASSERT_EQ(mkdir(d.c_str(), 0700), 0);
+    for (const std::string &n : {d, deep}) {
+        Atts atts;
+        EXPECT_EQ(s.file.csv_fwrite(n.c_str(), CSV_P_ALL, nullptr), -1);
+        EXPECT_EQ(atts.last(), n + " 作成失敗");
+    }
+    EXPECT_EQ(s.csv_get_modify(), 1);
     spit(name, "previous content\r\n");
     chmod(name.c_str(), 0640);
     pid_t pid = fork();
@@ -229,7 +218,7 @@ TEST(FileWrite, FailedWriteKeepsTheOldFile)
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
     EXPECT_EQ(slurp(name), "previous content\r\n");
-    EXPECT_EQ(ls(s.dir.path), std::vector<std::string>{"keep.kov"});
+    EXPECT_EQ(ls(s.dir.path), std::vector<std::string>({"keep.kov", "sub.kov"}));
     // Without the limit the save replaces it and keeps its permissions.
     ASSERT_EQ(s.file.csv_fsave(name.c_str(), nullptr), 0);
     struct stat st;
