@@ -76,9 +76,7 @@ TEST(CellStore, InsertAndDeleteKeepReferences)
         SCOPED_TRACE(op.what);
         Sheet s;
         ASSERT_EQ(s.csv_create(30, 30), 0);
-        auto forms = block(8, 0, 13, 13);
-        auto below = block(0, 8, 7, 13);
-        forms.insert(forms.end(), below.begin(), below.end());
+        auto forms = block(8, 0, 13, 13, {0, 8, 7, 13});
         auto alive = [&](int tx, int ty) {
             int c = op.cols ? tx : ty;
             return !op.del || c < op.at || c >= op.at + op.n;

@@ -103,9 +103,7 @@ TEST(FileClip, PasteOfValuesOrForeignText)
 TEST(FileClip, MoveKeepsEveryReference)
 {
     Sheet s(30, 30);
-    auto forms = cellfill::block(8, 0, 13, 13);
-    auto below = cellfill::block(0, 8, 7, 13);
-    forms.insert(forms.end(), below.begin(), below.end());
+    auto forms = cellfill::block(8, 0, 13, 13, {0, 8, 7, 13});
     cellfill::fill(s, 8, 8, forms);
     s.csv_set_attr(6, 6, CSV_A_BACK, 6);
     int before = 0, after = 0;

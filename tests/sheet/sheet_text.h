@@ -2,6 +2,7 @@
 // columns in one line. The store and file test facades derive from it.
 #pragma once
 #include <cstdio>
+#include <functional>
 #include <string>
 
 #include "sheet/csv.h"
@@ -30,27 +31,17 @@ struct TextSheet : CSV_U {
         const char *f = csv_get_form(x, y);
         return f ? f : "";
     }
-    // Values of row y, columns 0..n-1, joined by '|'.
-    std::string row(int y, int n) const
+    // n texts joined by '|'.
+    static std::string join(int n, const std::function<std::string(int)> &part)
     {
         std::string s;
-        for (int x = 0; x < n; x++) s += (x ? "|" : "") + val(x, y);
+        for (int i = 0; i < n; i++) s += (i ? "|" : "") + part(i);
         return s;
     }
-    // Values of column x, rows y..y+n-1, joined by '|'.
-    std::string column(int x, int y, int n) const
-    {
-        std::string s;
-        for (int i = y; i < y + n; i++) s += (i > y ? "|" : "") + val(x, i);
-        return s;
-    }
-    // Widths of columns 0..n-1, joined by '|'.
-    std::string wides(int n) const
-    {
-        std::string s;
-        for (int x = 0; x < n; x++) s += (x ? "|" : "") + std::to_string(csv_get_wide(x));
-        return s;
-    }
+    // Values of row y, columns 0..n-1; of column x, rows y..y+n-1; widths of columns 0..n-1.
+    std::string row(int y, int n) const { return join(n, [&](int x) { return val(x, y); }); }
+    std::string column(int x, int y, int n) const { return join(n, [&](int i) { return val(x, y + i); }); }
+    std::string wides(int n) const { return join(n, [&](int x) { return std::to_string(csv_get_wide(x)); }); }
 };
 
 } // namespace sheettest
