@@ -5,6 +5,7 @@
 
 #include "tests/sheet/file_facade.h"
 
+using sheettest::ints;
 using filetest::Sheet;
 using kovtest::slurp;
 
@@ -20,14 +21,14 @@ TEST(FileGolden, SheetFile)
     CSV_LOADED ld;
     ASSERT_EQ(s.file.csv_fload(&ld, golden("example.kov").c_str(), nullptr), 0);
     // Grown to the default size.
-    EXPECT_EQ(std::vector<int>({s.csv_get_xs(), s.csv_get_ys(), ld.x2, ld.y2}), std::vector<int>({256, 10000, 2, 3}));
+    EXPECT_EQ(ints({s.csv_get_xs(), s.csv_get_ys(), ld.x2, ld.y2}), ints({256, 10000, 2, 3}));
     EXPECT_EQ(s.row(0, 3) + "|" + s.row(1, 3), "abc|#1||||");
     EXPECT_EQ(s.row(2, 3), "#2.5|\"q\",\\|\x95\x5C\x8E\xA6");
     EXPECT_EQ(s.form(0, 2) + "|" + s.form(0, 3) + "|" + s.val(0, 3), "R0C1*2+SUM(R0C1:R0C1)|\"a,b\"|a,b");
-    EXPECT_EQ(std::vector<int>({s.csv_get_attr(0, 2, CSV_A_BACK), s.csv_get_attr(2, 3, CSV_A_TOP),
+    EXPECT_EQ(ints({s.csv_get_attr(0, 2, CSV_A_BACK), s.csv_get_attr(2, 3, CSV_A_TOP),
                                 s.csv_get_attr(2, 3, CSV_A_FMT), s.csv_get_wide(2), s.csv_wpbeep, s.csv_rnwide,
                                 s.csv_cyclems, s.host.ws().v[CSV_WS_DSPSIZX], s.host.ws().v[CSV_WS_CSRPOSY]}),
-              std::vector<int>({6, 1, 15, 12, 1, 6, 1000, 864, 2}));
+              ints({6, 1, 15, 12, 1, 6, 1000, 864, 2}));
     // Written again as a 3 x 4 sheet it is the same file.
     ASSERT_EQ(s.csv_resize(3, 4), 0);
     ASSERT_EQ(s.file.csv_fsave(s.path("again.kov").c_str(), nullptr), 0);

@@ -7,6 +7,7 @@
 using filetest::crlf;
 using filetest::Sheet;
 using filetest::sx;
+using sheettest::ints;
 
 TEST(FileRead, PlainCsvFromAnotherProgram)
 {
@@ -18,13 +19,13 @@ TEST(FileRead, PlainCsvFromAnotherProgram)
     EXPECT_EQ(s.row(1, 3), "Smith, J|#12.5|say \"hi\"");
     EXPECT_EQ(s.row(2, 3), "12.5|#-300|");  // quoted digits stay a text
     // Sizes from the content; the window state untouched.
-    EXPECT_EQ(std::vector<int>({s.csv_get_xs(), s.csv_get_ys(), ld.x1, ld.y1, ld.x2, ld.y2, ld.opt}),
-              std::vector<int>({3, 3, 0, 0, 2, 2, 0}));
+    EXPECT_EQ(ints({s.csv_get_xs(), s.csv_get_ys(), ld.x1, ld.y1, ld.x2, ld.y2, ld.opt}),
+              ints({3, 3, 0, 0, 2, 2, 0}));
     EXPECT_EQ(s.host.ws().v[CSV_WS_FONTSIZ], 16);
     EXPECT_EQ(s.csv_get_modify(), 0);
     ASSERT_EQ(s.load("", nullptr, &ld), 0);  // an empty file holds no cells
-    EXPECT_EQ(std::vector<int>({s.csv_get_xs(), s.csv_get_ys(), ld.x1, ld.y2}),
-              std::vector<int>({1, 1, CSV_NOCELL, CSV_NOCELL}));
+    EXPECT_EQ(ints({s.csv_get_xs(), s.csv_get_ys(), ld.x1, ld.y2}),
+              ints({1, 1, CSV_NOCELL, CSV_NOCELL}));
 }
 
 TEST(FileRead, ValueTexts)
@@ -71,7 +72,7 @@ TEST(FileRead, LineEndsAndCounting)
     for (auto &r : rows) {
         Sheet s;
         ASSERT_EQ(s.load(r.text), 0) << r.text;
-        EXPECT_EQ(s.csv_get_xs() * 10 + s.csv_get_ys(), r.xs * 10 + r.ys) << r.text;
+        EXPECT_EQ(ints({s.csv_get_xs(), s.csv_get_ys()}), ints({r.xs, r.ys})) << r.text;
         EXPECT_EQ(s.row(0, r.xs), r.row0) << r.text;
         EXPECT_EQ(s.row(r.ys - 1, r.xs), r.last) << r.text;
     }
@@ -91,7 +92,7 @@ TEST(FileRead, Prefixes)
     for (int f = 1; f <= 6; f++) EXPECT_EQ(s.csv_get_attr(1, 1, f), attrs[f - 1]) << f;
     // A malformed or unknown prefix is skipped; the value text then counts. '/' leaves a field alone.
     EXPECT_EQ(s.row(1, 3) + "|" + s.row(2, 3), "|x|#5|#7|#9|#8");
-    EXPECT_EQ(s.csv_get_attr(2, 2, CSV_A_BACK) * 10 + s.csv_get_attr(2, 2, CSV_A_INPUT), 51);
+    EXPECT_EQ(ints({s.csv_get_attr(2, 2, CSV_A_BACK), s.csv_get_attr(2, 2, CSV_A_INPUT)}), ints({5, 1}));
 }
 
 TEST(FileRead, OptionsOfAWholeSheet)
@@ -104,15 +105,15 @@ TEST(FileRead, OptionsOfAWholeSheet)
                           "a,b,c\n");
     CSV_LOADED ld;
     ASSERT_EQ(s.load(text, nullptr, &ld), 0);
-    EXPECT_EQ(std::vector<int>({s.csv_get_xs(), s.csv_get_ys(), s.csv_scrlock, s.csv_wpbeep, s.csv_rnwide,
+    EXPECT_EQ(ints({s.csv_get_xs(), s.csv_get_ys(), s.csv_scrlock, s.csv_wpbeep, s.csv_rnwide,
                                 s.csv_cnrow, s.csv_rncol, s.csv_cyclems}),
-              std::vector<int>({300, 50, 1, 1, 7, 2, 1, 0}));
+              ints({300, 50, 1, 1, 7, 2, 1, 0}));
     EXPECT_EQ(s.wides(4), "4|5|6|10");
     auto &ws = s.host.ws().v;
-    EXPECT_EQ(std::vector<int>({ws[CSV_WS_DSPPOSX], ws[CSV_WS_FONTSIZ], ws[CSV_WS_FULLSIZ], ws[CSV_WS_DSPPOSY]}),
-              std::vector<int>({3, 24, 1, -1}));
+    EXPECT_EQ(ints({ws[CSV_WS_DSPPOSX], ws[CSV_WS_FONTSIZ], ws[CSV_WS_FULLSIZ], ws[CSV_WS_DSPPOSY]}),
+              ints({3, 24, 1, -1}));
     EXPECT_EQ(s.row(0, 3), "a|b|c");
-    EXPECT_EQ(std::vector<int>({ld.x2, ld.y2, ld.opt}), std::vector<int>({299, 49, 1}));
+    EXPECT_EQ(ints({ld.x2, ld.y2, ld.opt}), ints({299, 49, 1}));
 }
 
 TEST(FileRead, SizesHeldToTheLimits)
@@ -146,14 +147,14 @@ TEST(FileRead, RegionLoad)
     EXPECT_EQ(s.row(5, 7), "#500|#501|#502|#503|a||#506");
     EXPECT_EQ(s.row(6, 7), "#600|#601|#602|#603||d|#606");
     EXPECT_EQ(s.csv_get_attr(4, 6, CSV_A_BACK), 3);
-    EXPECT_EQ(std::vector<int>({ld.x1, ld.x2, s.csv_get_xs()}), std::vector<int>({0, 1, 10}));
+    EXPECT_EQ(ints({ld.x1, ld.x2, s.csv_get_xs()}), ints({0, 1, 10}));
     s.csv_set_attr(4, 5, CSV_A_BACK, 3);
     // With option lines attributes are cleared too, and sheet options are not taken.
     ASSERT_EQ(s.load(sx("{FOP_SCRLOCK}1\n{FOP_XOFF}3\n{FOP_YOFF}4\n{FOP_WID}2,2\nq\n"), &r, &ld), 0);
-    EXPECT_EQ(s.csv_get_attr(5, 5, CSV_A_BACK) * 10 + s.csv_get_attr(4, 5, CSV_A_BACK), 30);
+    EXPECT_EQ(ints({s.csv_get_attr(5, 5, CSV_A_BACK), s.csv_get_attr(4, 5, CSV_A_BACK)}), ints({3, 0}));
     EXPECT_EQ(s.val(4, 5), "q");
-    EXPECT_EQ(std::vector<int>({s.csv_scrlock, s.csv_get_wide(0), ld.x1, ld.y1, ld.x2}),
-              std::vector<int>({0, 10, 3, 4, 3}));
+    EXPECT_EQ(ints({s.csv_scrlock, s.csv_get_wide(0), ld.x1, ld.y1, ld.x2}),
+              ints({0, 10, 3, 4, 3}));
     CSV_RECT edge = {9, 19, 9, 19};  // cells past the sheet's edge are dropped
     ASSERT_EQ(s.load("x,y\nz\n", &edge), 0);
     EXPECT_EQ(s.val(9, 19), "x");
@@ -175,8 +176,8 @@ TEST(FileRead, FilesMissingOrNoSheetFile)
     kovtest::spit(s.path("a.kov"), sx("{FOP_SCRLOCK}1\r\n1,2\r\n\x1A" "3,4\r\n"));
     CSV_LOADED ld;
     ASSERT_EQ(s.file.csv_fload(&ld, s.path("a.kov").c_str(), nullptr), 0);
-    EXPECT_EQ(std::vector<int>({s.csv_get_xs(), s.csv_get_ys(), s.host.scrlock, s.csv_get_modify()}),
-              std::vector<int>({4, 6, 1, 0}));
+    EXPECT_EQ(ints({s.csv_get_xs(), s.csv_get_ys(), s.host.scrlock, s.csv_get_modify()}),
+              ints({4, 6, 1, 0}));
     EXPECT_EQ(s.row(0, 2) + "|" + s.row(1, 2), "#1|#2||");
     // A folder or a device is no sheet file: the load fails, an empty sheet remains.
     for (const char *name : {s.dir.path.c_str(), "/dev/zero"}) {

@@ -12,6 +12,7 @@
 
 #include "tests/sheet/file_facade.h"
 
+using sheettest::ints;
 using filetest::Atts;
 using filetest::crlf;
 using filetest::Sheet;
@@ -131,7 +132,7 @@ TEST(FileWrite, RoundTripKeepsEverything)
             EXPECT_TRUE(num ? !memcmp(&c1->val.d, &c2->val.d, 8) : s.val(x, y) == b.val(x, y)) << x << "," << y;
             EXPECT_EQ(s.form(x, y), b.form(x, y));
         }
-    EXPECT_EQ(std::vector<int>({b.csv_rnwide, b.csv_wpbeep, b.csv_get_wide(5)}), std::vector<int>({9, 1, 33}));
+    EXPECT_EQ(ints({b.csv_rnwide, b.csv_wpbeep, b.csv_get_wide(5)}), ints({9, 1, 33}));
     for (int i = 0; i < CSV_WS_COUNT; i++) EXPECT_EQ(b.host.ws().v[i], i * 3);
     // Written again, the file is the same byte for byte.
     ASSERT_EQ(b.file.csv_fsave(s.path("r2.kov").c_str(), nullptr), 0);

@@ -4,10 +4,14 @@
 #include <cstdio>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "sheet/csv.h"
 
 namespace sheettest {
+
+// Several numbers as one list, so that one line compares them all.
+inline std::vector<long long> ints(std::initializer_list<long long> v) { return v; }
 
 struct TextSheet : CSV_U {
     // "#" and the number as "%.17g" spells it.

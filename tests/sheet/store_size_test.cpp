@@ -6,6 +6,7 @@
 #include "tests/ui/testlog.h"
 
 using storetest::Sheet;
+using sheettest::ints;
 
 TEST(StoreSize, CreateAndResizeLimits)
 {
@@ -24,7 +25,7 @@ TEST(StoreSize, CreateAndResizeLimits)
                 EXPECT_EQ(s.csv_get_wide(c.xs - 1), 10);
             }
             if (c.rc == 0) continue;
-            EXPECT_EQ(s.csv_get_xs() * 10 + s.csv_get_ys(), 33);  // a refusal leaves the old store
+            EXPECT_EQ(ints({s.csv_get_xs(), s.csv_get_ys()}), ints({3, 3}));  // a refusal leaves the old store
             EXPECT_EQ(s.val(2, 2), "corner");
             EXPECT_EQ(s.csv_get_modify(), 0);
         }
@@ -62,8 +63,8 @@ TEST(StoreRegion, ChkSpaceClipsAndOrders)
     Sheet s(10, 100);
     for (auto &c : cases) {
         ASSERT_EQ(s.csv_chk_space(&c.in), 0);
-        EXPECT_EQ(std::vector<int>({c.in.x1, c.in.y1, c.in.x2, c.in.y2}),
-                  std::vector<int>({c.out.x1, c.out.y1, c.out.x2, c.out.y2}));
+        EXPECT_EQ(ints({c.in.x1, c.in.y1, c.in.x2, c.in.y2}),
+                  ints({c.out.x1, c.out.y1, c.out.x2, c.out.y2}));
     }
     kovtest::LogCapture log;
     EXPECT_EQ(s.csv_chk_space(nullptr), -1);
@@ -82,7 +83,7 @@ TEST(StoreColumn, WidthsBelowOneAndOutside)
     Sheet s(4, 10);
     CSV_COL col = {0, 0};
     ASSERT_EQ(s.csv_set_col(1, &col) + s.csv_set_col(CSV_RNCOL, &col), 0);
-    EXPECT_EQ(s.csv_get_wide(1) * 10 + s.csv_get_wide(CSV_RNCOL), 105);  // 10 for a column, 5 for the row names
+    EXPECT_EQ(ints({s.csv_get_wide(1), s.csv_get_wide(CSV_RNCOL)}), ints({10, 5}));  // 5 for the row names
     EXPECT_EQ(s.csv_set_col(4, &col) + s.csv_set_col(-1, &col) + s.csv_get_col(4, &col), -3);
 }
 
