@@ -12,21 +12,17 @@
 
 namespace filetest {
 
-// Attention lines shown while it lives (the message-box hook).
+// The last attention line shown while it lives (the message-box hook).
 class Atts {
 public:
-    Atts()
-    {
-        all().clear();
-        kov::log_set_msgbox([](const char *t) { all().push_back(t); });
-    }
+    Atts() { kov::log_set_msgbox([](const char *t) { text() = t; }), text().clear(); }
     ~Atts() { kov::log_set_msgbox(nullptr); }
-    static std::vector<std::string> &all()
+    static std::string &text()
     {
-        static std::vector<std::string> v;
-        return v;
+        static std::string t;
+        return t;
     }
-    std::string last() const { return all().empty() ? "" : all().back(); }
+    std::string last() const { return text(); }
 };
 
 // A host with an editor text and a private folder for the transfer files.
@@ -73,19 +69,15 @@ struct Sheet : sheettest::TextSheet {
 };
 
 // STX and ETX spelled as '{' and '}' in test texts; "\n" as CR LF where asked.
-inline std::string sx(const std::string &t)
+inline std::string sx(std::string t)
 {
-    std::string s;
-    for (char c : t) s += c == '{' ? CSV_STX : c == '}' ? CSV_ETX : c;
-    return s;
+    for (char &c : t) c = c == '{' ? CSV_STX : c == '}' ? CSV_ETX : c;
+    return t;
 }
 inline std::string crlf(const std::string &t)
 {
     std::string s;
-    for (char c : t) {
-        if (c == '\n') s += '\r';
-        s += c;
-    }
+    for (char c : t) s += c == '\n' ? std::string("\r\n") : std::string(1, c);
     return s;
 }
 
