@@ -3,7 +3,7 @@
 // their relative offsets and take absolute names into the copied block along.
 #include <gtest/gtest.h>
 
-#include <dirent.h>
+#include <filesystem>
 
 #include "tests/sheet/cellref_fill.h"
 #include "tests/sheet/file_facade.h"
@@ -15,11 +15,7 @@ namespace {
 
 int files_in(const std::string &dir)
 {
-    int n = 0;
-    DIR *d = opendir(dir.c_str());
-    while (struct dirent *e = d ? readdir(d) : nullptr) n += e->d_name[0] != '.';
-    if (d) closedir(d);
-    return n;
+    return int(std::distance(std::filesystem::directory_iterator(dir), {}));
 }
 
 } // namespace

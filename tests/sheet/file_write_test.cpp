@@ -6,7 +6,7 @@
 #include <cmath>
 #include <csignal>
 #include <cstring>
-#include <dirent.h>
+#include <filesystem>
 #include <sys/resource.h>
 #include <sys/wait.h>
 
@@ -26,10 +26,7 @@ namespace {
 std::vector<std::string> ls(const std::string &dir)
 {
     std::vector<std::string> v;
-    DIR *d = opendir(dir.c_str());
-    while (struct dirent *e = d ? readdir(d) : nullptr)
-        if (strcmp(e->d_name, ".") && strcmp(e->d_name, "..")) v.push_back(e->d_name);
-    if (d) closedir(d);
+    for (auto &e : std::filesystem::directory_iterator(dir)) v.push_back(e.path().filename());
     std::sort(v.begin(), v.end());
     return v;
 }
