@@ -10,7 +10,6 @@
 
 #include <cerrno>
 #include <cmath>
-#include <csignal>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
