@@ -1,4 +1,5 @@
 #include "app/kovfname.h"
+#include "app/kovpath.h"
 #include "ui/base/kovtext.h"
 
 #include <cstring>
@@ -32,10 +33,4 @@ std::string kov_sheet_name(const char *name)
     return s;
 }
 
-std::string kov_script_name(const char *sheet)
-{
-    std::string s = sheet;
-    const char *ext = kov_fname_ext(s.c_str());
-    if (ext) s.resize(ext - s.c_str() - 1);
-    return s + ".scr";
-}
+std::string kov_script_name(const char *sheet) { return kov_with_ext(sheet, ".scr"); }
