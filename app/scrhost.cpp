@@ -69,7 +69,7 @@ int scr_run_file(KOV_U &kov, const char *path)
     // script name (a full path), and name it in messages as it was given.
     const char *file = *kov.kov_get_scrname() ? kov.kov_get_scrname() : path;
     if (scr_read_file(file, host.text) != 0 && scr_read_file(path, host.text) != 0) {
-        fprintf(stderr, "%s: %s\n", path, kov::sj_to_utf8("読込み失敗").c_str());
+        print_err(path, -1, -1, "読込み失敗");
         return -1;
     }
     host.stamp++;
