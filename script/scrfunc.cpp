@@ -71,18 +71,13 @@ int SCR_U::scr_function_definition(const char *&pos, VTBL_U **argv, VAL_U *resul
         explicit PENDING(int &r) : r(r) {}
         ~PENDING() { r = 0; }
     } pending(scr_ret_pending);
-    try {
-        if (scr_function_compound(p) != 0) {
-            KOV_LOG("scr_function_compound() 失敗");
-            return -1;
-        }
-        if (!scr_ret_pending) {
-            if (result) result->val_putd(0);
-        } else {
-            KOV_LOG("catch(E_RETURN)");
-            if (result) result->val_copy(scr_retval);
-        }
-    } catch (E_RETURN) {
+    if (scr_function_compound(p) != 0) {
+        KOV_LOG("scr_function_compound() 失敗");
+        return -1;
+    }
+    if (!scr_ret_pending) {
+        if (result) result->val_putd(0);
+    } else {
         KOV_LOG("catch(E_RETURN)");
         if (result) result->val_copy(scr_retval);
     }
