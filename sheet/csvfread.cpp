@@ -188,8 +188,6 @@ int opt_first(CSV_FIELD &f, const char *&text)
     return OP_OTHER;
 }
 
-long long clamp_ll(long long v, long long lo, long long hi) { return v < lo ? lo : v > hi ? hi : v; }
-
 // ---------------------------------------------------------------- cell fields
 
 // A parsed cell field.
@@ -417,7 +415,7 @@ template <class SRC> int CSVFILE_U::csv_read(SRC &src, CSV_LOADED *out, const CS
     PASS1 p1;
     pass1(src, *f, p1);
     if (src.failed()) return -1;
-    long long xs = clamp_ll(p1.cols, 0, CSV_MAX_XS), ys = clamp_ll(p1.rows, 0, CSV_MAX_YS);
+    long long xs = std::clamp<long long>(p1.cols, 0, CSV_MAX_XS), ys = std::clamp<long long>(p1.rows, 0, CSV_MAX_YS);
     if (p1.cols > CSV_MAX_XS || p1.rows > CSV_MAX_YS)
         KOV_LOG("size %lld x %lld cut to %lld x %lld", p1.cols, p1.rows, xs, ys);
     CSV_PASS2 p2;
@@ -440,7 +438,8 @@ template <class SRC> int CSVFILE_U::csv_read(SRC &src, CSV_LOADED *out, const CS
     }
     if (out) {
         bool none = xs == 0 || ys == 0;
-        long long x1 = clamp_ll(p1.xoff, 0, CSV_MAX_XS - 1), y1 = clamp_ll(p1.yoff, 0, CSV_MAX_YS - 1);
+        long long x1 = std::clamp<long long>(p1.xoff, 0, CSV_MAX_XS - 1);
+        long long y1 = std::clamp<long long>(p1.yoff, 0, CSV_MAX_YS - 1);
         *out = CSV_LOADED{none ? CSV_NOCELL : int(x1), none ? CSV_NOCELL : int(y1),
                           none ? CSV_NOCELL : int(x1 + xs - 1), none ? CSV_NOCELL : int(y1 + ys - 1), p1.opt};
     }

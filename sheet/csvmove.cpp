@@ -145,10 +145,11 @@ int CSV_U::csv_ins_rows(int y, int n)
 // Formulas of a row that moved from yold to ynew follow it (only rows holding a formula).
 int CSV_U::csv_adj_moved_row(int yold, int ynew)
 {
+    if (yold == ynew) return 0;
     const CSV_ROW *r = &csv_rows[ynew];
     bool any = false;
     for (int x = 0; x < r->cnt && !any; x++) any = r->cel[x].form != nullptr;
-    if (!any || yold == ynew) return 0;
+    if (!any) return 0;
     CSV_CFT cft = {0, yold, csv_xs - 1, yold, 0, ynew - yold, 0};
     return csv_adj_row(0, csv_xs - 1, ynew, &cft);
 }
