@@ -257,7 +257,7 @@ public:
     int scr_put_my();
     void scr_del_vtbl(int level);
     void scr_block_in(SCR_CTX &saved);
-    void scr_block_out(const SCR_CTX &saved, int destroy);
+    void scr_block_out(const SCR_CTX &saved);
     FTBL_U *scr_get_ftbl(const char *name);
     int scr_put_ftbl(const char *name, const char *text, int type, int flags,
                      const SCR_PARAM *param, int varargs = 0);
@@ -397,7 +397,7 @@ protected:
         SCR_U &s;
         SCR_CTX saved;
         explicit BLOCK(SCR_U &s) : s(s) { s.scr_block_in(saved); }
-        ~BLOCK() { s.scr_block_out(saved, 1); }
+        ~BLOCK() { s.scr_block_out(saved); }
     };
     int lv_read(const LVAL &lv, VAL_U &val);
     int lv_lookahead(const char *pos);

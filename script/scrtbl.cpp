@@ -352,7 +352,7 @@ void SCR_U::scr_block_in(SCR_CTX &saved)
 // it must not be sought again after the block).
 // The labels a loop inside a switch body met are the switch's: their count and a selection
 // made inside the loop (execution goes on after it, as in C) stay too.
-void SCR_U::scr_block_out(const SCR_CTX &saved, int destroy)
+void SCR_U::scr_block_out(const SCR_CTX &saved)
 {
     int inner = ctx.scr_nest;
     char label[SCR_NAMESIZE];
@@ -372,7 +372,7 @@ void SCR_U::scr_block_out(const SCR_CTX &saved, int destroy)
             ctx.st_noexect--;
         }
     }
-    if (destroy) scr_del_vtbl(inner);
+    scr_del_vtbl(inner);
 }
 
 FTBL_U *SCR_U::scr_get_ftbl(const char *name)

@@ -125,7 +125,7 @@ TEST_F(Tables, BlockOutRestoresContextAndDestroysInner)
     var("x", 1);
     s.ctx.st_noexect = 9;
     s.ctx.loop_nest = 2;
-    s.scr_block_out(saved, 1);
+    s.scr_block_out(saved);
     EXPECT_EQ(s.ctx.scr_nest, 0);
     EXPECT_EQ(s.ctx.st_noexect, 3);
     EXPECT_EQ(s.ctx.loop_nest, 0);
