@@ -1,16 +1,15 @@
 #include "app/kov.h"
 #include "app/kovfname.h"
+#include "sheet/csvfile.h"
 #include "ui/base/kovlog.h"
 
+#include <cerrno>
+#include <cstring>
 #include <cstdlib>
 #include <ctime>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
-
-static kov_sheet_loader g_loader;
-static kov_scr_runner g_runner;
-
-void kov_set_sheet_loader(kov_sheet_loader fn) { g_loader = fn; }
-void kov_set_scr_runner(kov_scr_runner fn) { g_runner = fn; }
 
 void kov_set_tz()
 {
@@ -18,14 +17,20 @@ void kov_set_tz()
     tzset();
 }
 
-KOV_U &kov_app()
+KOV_U::KOV_U(KOV_HOST *host) : kov_func(*this), kov_hostp(host ? host : &kov_own_host)
 {
-    static KOV_U kov;
-    return kov;
+    csv_set_host(kov_hostp);
+    scr_set_host(kov_hostp);
+    scr_csv = this;
+    scr_fn_table = FUNC_U::fn_lookup;
+    kov_hostp->host_set_events(this);
 }
 
-KOV_U::KOV_U() = default;
-KOV_U::~KOV_U() = default;
+KOV_U::~KOV_U()
+{
+    kov_hostp->host_set_events(nullptr);
+    if (kov::log_get_host() == kov_hostp) kov::log_set_host(nullptr);
+}
 
 // ---- start ----
 
@@ -36,11 +41,13 @@ void KOV_U::kov_set_paths(const KOV_PATHS &p)
     kov::log_set_path(p.log.c_str());
 }
 
+// The process's application object: its host shows the attention lines of the log.
 int KOV_U::kov_start(const char *exe, const char *name)
 {
     KOV_PATHS p;
     kov_make_paths(exe, &p);
     kov_set_paths(p);
+    kov::log_set_host(kov_hostp);
     return cse_1st_open(name);
 }
 
@@ -62,43 +69,39 @@ int KOV_U::cse_1st_open(const char *)
 {
     kov_prof.prof_fill(kov_settings, SET_COUNT);  // the reads below then find every key
     kov::log_set_debug(kov_get_set(SET_DEBUG));
-    kov_dspx = kov_get_set(SET_DSPSIZX);
-    kov_dspy = kov_get_set(SET_DSPSIZY);
-    KOV_LOG("xw=%d yw=%d", kov_dspx, kov_dspy);
-    // The main window opens here once the desktop layer exists.
+    KOV_LOG("xw=%d yw=%d", kov_get_set(SET_DSPSIZX), kov_get_set(SET_DSPSIZY));
     if (csv_create(KOV_INIT_XS, KOV_INIT_YS) < 0) {
         KOV_ATT("メモリ不足");
         return -1;
     }
-    cse_apply_set();
-    // The interpreter is connected to the window here.
-    return 0;
+    return cse_apply_set();
 }
 
-static uint32_t kov_flag(uint32_t word, uint32_t bit, int on) { return on ? word | bit : word & ~bit; }
-
+// The window state the settings decide goes to the host in one piece.
 int KOV_U::cse_apply_set()
 {
-    kov_fulsize = kov_get_set(SET_FULSIZE);
-    kov_diamond = kov_get_set(SET_DIAMOND);
-    kov_fontsize = kov_get_set(SET_FONTSIZE);
-    static const struct { int id; uint32_t bit; } flags[] = {
-        {SET_TOOLBAR, DSP_TOOLBAR}, {SET_STATBAR, DSP_STATBAR}, {SET_ROWNAME, DSP_ROWNAME},
-        {SET_COLNAME, DSP_COLNAME}, {SET_HSCROLL, DSP_HSCROLL}, {SET_VSCROLL, DSP_VSCROLL},
+    static const struct { int id, ws; } keys[] = {
+        {SET_FULSIZE, CSV_WS_FULLSIZ}, {SET_FONTSIZE, CSV_WS_FONTSIZ}, {SET_TOOLBAR, CSV_WS_TOOLBAR},
+        {SET_STATBAR, CSV_WS_STATBAR}, {SET_ROWNAME, CSV_WS_ROWNAME}, {SET_COLNAME, CSV_WS_COLNAME},
+        {SET_HSCROLL, CSV_WS_HSCROLL}, {SET_VSCROLL, CSV_WS_VSCROLL}, {SET_DSPSIZX, CSV_WS_DSPSIZX},
+        {SET_DSPSIZY, CSV_WS_DSPSIZY},
     };
-    for (auto &f : flags) kov_dspflag = kov_flag(kov_dspflag, f.bit, kov_get_set(f.id));
+    CSV_WINST ws;
+    csv_winst_clear(ws);
+    for (auto &k : keys) ws.v[k.ws] = kov_get_set(k.id);
+    kov_hostp->host_diamond(kov_get_set(SET_DIAMOND));
+    kov_hostp->host_win_put(ws);
     csv_rnwide = kov_get_set(SET_RNWID);
     cse_set_scrlock(kov_get_set(SET_WIDEFIX));
     csv_wpbeep = kov_get_set(SET_WPBEEP);
-    kov_dspx = kov_get_set(SET_DSPSIZX);
-    kov_dspy = kov_get_set(SET_DSPSIZY);
+    kov_hostp->host_redraw(nullptr);
     return 0;
 }
 
 int KOV_U::cse_set_scrlock(int lock)
 {
     csv_scrlock = lock ? 1 : 0;
-    kov_editable = !csv_scrlock;
+    kov_hostp->host_scrlock(csv_scrlock);
     return 0;
 }
 
@@ -110,25 +113,81 @@ int KOV_U::csv_set_fname(const char *name)
     std::string s = kov_sheet_name(name);
     if (csv_set_fullpath(s.c_str()) < 0) return -1;
     kov_title = csv_get_fname();
-    // The script editor window receives this name once it exists.
-    kov_scrname = kov_script_name(csv_get_fname());
+    kov_hostp->host_ed_setname(kov_script_name(csv_get_fname()).c_str());
     return 0;
+}
+
+// Only a regular file is a script (a folder, a device or a pipe is refused without waiting for
+// it: the open does not block and the type is checked before any read), and at most
+// SCR_FILE_MAX bytes of it.
+int kov_read_script(const char *path, std::string &text)
+{
+    int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return -1;
+    struct stat st;
+    int bad = fstat(fd, &st) != 0            ? errno
+              : S_ISDIR(st.st_mode)          ? EISDIR
+              : !S_ISREG(st.st_mode)         ? KOV_ENOTREG
+              : st.st_size > SCR_FILE_MAX    ? EFBIG
+                                             : 0;
+    if (bad) {
+        close(fd);
+        errno = bad;
+        return -1;
+    }
+    text.clear();
+    text.reserve((size_t)st.st_size);
+    char buf[65536];
+    ssize_t n;
+    int cr = 0;   // a CR waiting to see whether LF follows
+    while ((n = read(fd, buf, sizeof buf)) > 0 && (long)text.size() <= SCR_FILE_MAX) {
+        for (ssize_t i = 0; i < n; i++) {
+            if (cr && buf[i] != '\n') text += '\r';
+            cr = buf[i] == '\r';
+            if (!cr) text += buf[i];
+        }
+    }
+    int e = n < 0 ? errno : (long)text.size() > SCR_FILE_MAX ? EFBIG : 0;
+    if (cr) text += '\r';
+    close(fd);
+    errno = e;
+    return e ? -1 : 0;
+}
+
+int KOV_U::kov_ted_fload()
+{
+    const char *name = kov_get_scrname();
+    std::string text;
+    if (kov_read_script(name, text) == 0) {
+        kov_hostp->host_ed_put(text.c_str());
+        return 0;
+    }
+    if (errno == ENOENT) {
+        kov_hostp->host_ed_put("");   // a new script
+        return 0;
+    }
+    KOV_ATT_FILE(name, " 読込み失敗", errno);
+    kov_hostp->host_ed_put(nullptr);
+    return -1;
 }
 
 int KOV_U::cse_fload(const char *name)
 {
-    // The interpreter is reset here (variables, functions and parts go).
     KOV_LOG("cse_fload() start");
     if (csv_set_fname(name) < 0) return -1;
+    scr_reset();   // variables, functions and parts of the old sheet go
     cse_del_allcel();
     KOV_LOG("csv_get_fname()=%s", csv_get_fname());
     KOV_LOG("csv_get_dir()=%s", csv_get_dir());
     if (chdir(csv_get_dir()) != 0) KOV_LOG("chdir %s 失敗", csv_get_dir());
-    int rc = g_loader ? g_loader(*this, csv_get_fname()) : -1;
+    CSVFILE_U file(*this);
+    file.csv_defxs = KOV_INIT_XS;
+    file.csv_defys = KOV_INIT_YS;
+    int rc = file.csv_fload(nullptr, csv_get_fname(), nullptr);
     if (rc >= 0) KOV_LOG("cse_fload() end");
-    else KOV_ATT("%s 読込み失敗", csv_get_fname());
+    else KOV_ATT_FILE(csv_get_fname(), " 読込み失敗", file.csv_err);
     csv_redraw(nullptr);
-    // The script file goes to the editor and the calculation state is applied here.
+    if (kov_ted_fload() < 0) rc = -1;
     csv_form_calc(nullptr);
     return rc;
 }
@@ -139,27 +198,74 @@ int KOV_U::kov_auto_start(const char *name, const char *defext)
         std::string noname = std::string("noname.") + defext;
         return csv_set_fname(noname.c_str());
     }
-    int rc = cse_fload(name);
-    if (!kov_has_ext(name, "scr")) return rc;
-    // A script argument runs even without its sheet file: the sheet is optional to a script.
-    KOV_LOG("%s 自動起動", name);
-    if (!g_runner) {
-        KOV_ATT("%s スクリプト実行はこの版では使えません", name);
-        return -1;
+    if (cse_fload(name) < 0) return -1;
+    if (!kov_has_ext(name, "scr")) return 0;
+    if (access(kov_get_scrname(), F_OK) != 0) {
+        // The script as named ("X.SCR" where "X.scr" is not there); the loading made the
+        // sheet's folder the current one.
+        const char *base = strrchr(name, '/');
+        std::string given = std::string(csv_get_dir()) + "/" + (base ? base + 1 : name);
+        if (access(given.c_str(), F_OK) != 0) {   // a script to run must be there
+            KOV_ATT_FILE(name, " 読込み失敗", errno);
+            return -1;
+        }
+        kov_hostp->host_ed_setname(given.c_str());
+        if (kov_ted_fload() < 0) return -1;
     }
-    int stat = g_runner(*this, name);
+    KOV_LOG("%s 自動起動", name);
+    int stat = kov_do_scrpt(TST_SCRPT_RUN);
     KOV_LOG("stat=%d", stat);
     kov_close(stat);
     return 0;
 }
 
+// ---- running ----
+
+int KOV_U::kov_do_scrpt(int start)
+{
+    if (scr_fatal) {
+        KOV_ATT("%sデータ保存後, 即終了してください", "危険です！");
+        return -1;
+    }
+    if (scr_prepare(PREP_SCRIPT_BEGIN) != 0) {
+        KOV_LOG("スクリプト開始準備失敗");
+        return -1;
+    }
+    KOV_LOG("スクリプト実行開始");
+    kov_hostp->host_status("スクリプト実行中");
+    int old = scr_tstat;
+    scr_tstat = start;
+    int st = 0;
+    int rc = scr_do_allstep(scr_text, &st);
+    if (rc != 0) kov_dsp_scrpt();
+    char msg[64];
+    snprintf(msg, sizeof msg, rc != 0 ? "スクリプト実行失敗(%d)" : "スクリプト実行終了(%d)", rc != 0 ? -1 : st);
+    KOV_LOG("%s", msg);
+    kov_hostp->host_status(msg);
+    scr_tstat = old;
+    scr_prepare(PREP_SCRIPT_END);
+    return rc != 0 ? -1 : st;
+}
+
+void KOV_U::kov_dsp_scrpt() { kov_hostp->host_ed_show(scr_text, scr_errpos, scr_get_nowerr()); }
+
+// ---- what the host calls back ----
+
+void KOV_U::kov_tick() {}
+
+void KOV_U::kov_notify(int code, intptr_t)
+{
+    if (code == 2 && csv_wpbeep) kov_hostp->host_beep();
+}
+
+// Formulas are not evaluated yet: the stored values stand.
+int KOV_U::kov_recalc(const KOV_RECT *) { return 0; }
+
 // ---- end ----
 
-// Without a window, closing only records the status that the loop returns.
-void KOV_U::kov_close(int status) { kov_exitstat = status; }
+void KOV_U::kov_close(int status) { kov_hostp->host_quit(status); }
 
-// Without a window there is nothing to wait for: the loop ends at once.
-int KOV_U::win_loop() { return kov_exitstat; }
+int KOV_U::win_loop() { return kov_hostp->host_loop(); }
 
 int KOV_U::kov_info(FILE *out)
 {

@@ -1,11 +1,14 @@
-// KOV_U: the one application object. It is the cell store of the sheet (CSV_U), later also the
-// interpreter host (SCR_U) and the main window; for now it has no window, and the window state
-// that the settings decide is kept in fields for the desktop layer to apply.
+// KOV_U: the one application object. It is the cell store of the sheet (CSV_U) and the script
+// interpreter (SCR_U), and it answers the host's timer, notices and recalculation requests.
+// It is not a window: everything outside the core goes through its host (KOV_HOST), which the
+// desktop window, the command line or a test provides.
 #pragma once
 #include "app/kovpath.h"
 #include "app/kovset.h"
+#include "builtins/func.h"
 #include "script/scr.h"
 #include "sheet/csv.h"
+#include "ui/base/kovhost.h"
 #include "ui/base/kovprof.h"
 
 #include <cstdint>
@@ -15,23 +18,14 @@
 // Size of the empty sheet at start.
 constexpr int KOV_INIT_XS = 256;
 constexpr int KOV_INIT_YS = 10000;
-// Limits of interactive resizing of the main window (pixels).
-constexpr int KOV_WIN_MINX = 552, KOV_WIN_MINY = 48, KOV_WIN_MAX = 7992;
 
-class KOV_U;
-
-// Seams filled by other parts of the program (nullptr: not available in this build).
-// Loads a sheet file into the store; 0 / -1.
-using kov_sheet_loader = int (*)(KOV_U &kov, const char *path);
-// Runs the script of a ".scr" argument at once; returns the script's end status.
-using kov_scr_runner = int (*)(KOV_U &kov, const char *scr);
-void kov_set_sheet_loader(kov_sheet_loader fn);
-void kov_set_scr_runner(kov_scr_runner fn);
-
-class KOV_U : public CSV_U, public SCR_U {
+class KOV_U : public CSV_U, public SCR_U, public KOV_EVENTS {
 public:
-    KOV_U();
+    // host nullptr: the application's own host, without a window.
+    explicit KOV_U(KOV_HOST *host = nullptr);
     ~KOV_U() override;
+
+    KOV_HOST &kov_host() const { return *kov_hostp; }
 
     // --- process start ---
     // Paths from the program path, settings file and log, then cse_1st_open. 0 / -1.
@@ -47,34 +41,47 @@ public:
     // --- opening and loading ---
     int cse_1st_open(const char *name);
     int cse_apply_set();
+    // Loads the named sheet (a ".scr" name: its sheet, then runs the script at once). 0 / -1.
     int kov_auto_start(const char *name, const char *defext);
     int cse_fload(const char *name);
     int csv_set_fname(const char *name);
     const char *kov_get_title() const { return kov_title.c_str(); }
-    const char *kov_get_scrname() const { return kov_scrname.c_str(); }
+    const char *kov_get_scrname() const { return kov_hostp->host_ed_name(); }
     int cse_set_scrlock(int lock);
+    // The sheet's script file into the editor: a missing file is an empty script; one that
+    // cannot be read leaves the editor without text, so that a save does not delete it. 0 / -1.
+    int kov_ted_fload();
+
+    // --- running ---
+    // Links and runs the editor's script from main(); the script's end status, -1 when it failed.
+    int kov_do_scrpt(int start);
+    // Shows the position and message of the last failure in the editor.
+    void kov_dsp_scrpt();
 
     // --- end ---
     void kov_close(int status);
     int win_loop();
     int kov_info(FILE *out);
 
-    // Window state decided by the settings (applied by the desktop layer once it exists).
-    uint32_t kov_dspflag = DSP_COLNAME | DSP_ROWNAME | DSP_VSCROLL | DSP_HSCROLL | DSP_TOOLBAR | DSP_STATBAR;
-    int kov_fontsize = 16;
-    int kov_diamond = 0;
-    int kov_fulsize = 0;
-    int kov_dspx = 640, kov_dspy = 400;
-    int kov_editable = 1;   // grid editing and toolbar edit buttons; off while the screen is locked
+    // --- what the host calls back ---
+    void kov_tick() override;
+    void kov_notify(int code, intptr_t arg) override;
+    int kov_recalc(const KOV_RECT *region) override;
+
+    FUNC_U kov_func;   // the built-in functions of this interpreter
 
 private:
+    KOV_HOST kov_own_host;
+    KOV_HOST *kov_hostp;
     KOV_PATHS kov_paths;
     std::string kov_title;
-    std::string kov_scrname;
-    int kov_exitstat = 0;
 };
 
 // "TZ=JST-9" when the environment has no "TZ" (times are Japan time unless asked otherwise).
 void kov_set_tz();
-// The one application object of the process.
-KOV_U &kov_app();
+
+// Largest script file read (bytes).
+constexpr long SCR_FILE_MAX = 64L * 1024 * 1024;
+// Reads a script file into text: CR LF becomes LF. 0 / -1 (errno says why: a folder EISDIR,
+// another file that is not a regular one KOV_ENOTREG, too large EFBIG).
+int kov_read_script(const char *path, std::string &text);

@@ -1,52 +1,71 @@
-// kovash: the program entry. Each command-line service adds its line here.
+// kovash: the program entry. It reads the command line, chooses the host and starts the
+// application object.
+#include "app/clihost.h"
 #include "app/convert.h"
 #include "app/kov.h"
-#include "app/scrhost.h"
+#include "app/kovfname.h"
 
 #include <cstring>
 
-static int usage(FILE *out)
+#ifndef KOV_VERSION
+#define KOV_VERSION "0.7"
+#endif
+
+namespace {
+
+const char usage_text[] =
+    "usage: kovash [FILE]\n"
+    "       kovash --convert IN OUT\n"
+    "       kovash --info\n"
+    "       kovash --help | -h\n"
+    "       kovash --version\n"
+    "\n"
+    "FILE       a sheet (.kov, or any other name: a name without extension gets\n"
+    "           .kov); a script (.scr) loads the sheet of the same name if there\n"
+    "           is one, runs the script at once, and kovash exits with its status.\n"
+    "           A sheet that does not exist yet is a new, empty sheet.\n"
+    "--convert  load the sheet or CSV file IN (.kov, .csv, .txt) and save it as\n"
+    "           OUT: .kov the full format, .csv or .txt values only\n"
+    "--info     print the settings file, the log file and the sheet size\n"
+    "--help     print this text\n"
+    "--version  print the version\n"
+    "\n"
+    "Exit status: 0 done; a script's own status for FILE.scr; 1 a file could\n"
+    "not be read or written; 2 wrong arguments; 255 the script failed (its\n"
+    "position and message are printed as FILE:ROW:COL: MESSAGE).\n";
+
+int usage_error(const char *what, const char *arg)
 {
-    fputs("usage: kovash [FILE]\n"
-          "       kovash --convert IN OUT\n"
-          "       kovash --info\n"
-          "       kovash --help\n"
-          "\n"
-          "FILE     a sheet (.kov); a script (.scr) runs at once and kovash exits\n"
-          "         with the script's status\n"
-          "--convert  load the sheet or CSV file IN and save it as OUT: .kov the\n"
-          "         full format, .csv or .txt values only\n"
-          "--info   print the settings file, the log file and the sheet size\n"
-          "--help   print this text\n",
-          out);
-    return 0;
+    fprintf(stderr, "kovash: %s %s (kovash --help lists the usage)\n", what, arg);
+    return 2;
 }
 
-static bool is_opt(const char *arg, const char *name) { return arg && strcmp(arg, name) == 0; }
+bool is_opt(const char *arg, const char *name) { return strcmp(arg, name) == 0; }
+
+} // namespace
 
 int main(int argc, char **argv)
 {
     kov_set_tz();
     const char *arg = argc > 1 ? argv[1] : nullptr;
-    if (is_opt(arg, "--help")) return usage(stdout);
-
-    // Commands that end the process without the application object go here.
-    if (is_opt(arg, "--convert")) return kov_convert(argc - 2, argv + 2);
-
-    if (arg && strncmp(arg, "--", 2) == 0 && !is_opt(arg, "--info")) {
-        fprintf(stderr, "kovash: unknown option %s\n", arg);
-        usage(stderr);
-        return 2;
+    if (arg && is_opt(arg, "--convert")) return kov_convert(argc - 2, argv + 2);
+    if (argc > 2) return usage_error("too many arguments:", argv[2]);
+    if (arg && (is_opt(arg, "--help") || is_opt(arg, "-h"))) {
+        fputs(usage_text, stdout);
+        return 0;
     }
+    if (arg && is_opt(arg, "--version")) {
+        printf("kovash %s\n", KOV_VERSION);
+        return 0;
+    }
+    int info = arg && is_opt(arg, "--info");
+    if (arg && !info && arg[0] == '-') return usage_error("unknown option", arg);
 
-    // Services that the start-up calls back install themselves here:
-    kov_set_scr_runner(scr_run_file);
-    kov_set_sheet_loader(kov_load_sheet);
-
-    KOV_U &kov = kov_app();
-    int info = is_opt(arg, "--info");
-    if (kov.kov_start(kov_self_exe(argv[0]).c_str(), info ? nullptr : arg) < 0) return -1;
-    if (info) return kov.kov_auto_start(nullptr, "kov") < 0 ? -1 : kov.kov_info(stdout);
-    if (kov.kov_auto_start(arg, "kov") < 0) return -1;
+    KOV_CLIHOST host;
+    if (arg && kov_has_ext(arg, "scr")) host.cli_name = arg;
+    KOV_U kov(&host);
+    if (kov.kov_start(kov_self_exe(argv[0]).c_str(), info ? nullptr : arg) < 0) return 1;
+    if (kov.kov_auto_start(info ? nullptr : arg, "kov") < 0) return 1;
+    if (info) return kov.kov_info(stdout);
     return kov.win_loop();
 }

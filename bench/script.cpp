@@ -4,14 +4,15 @@
 #include <ctime>
 #include <string>
 
-#include "app/scrhost.h"
+#include "app/kov.h"
 #include "script/scr.h"
 #include "sheet/csv.h"
 
 static const char *const scripts[] = {"count.scr", "fib.scr", "strbuild.scr", "sort.scr"};
 
-struct COUNT_HOST : SCRHOST_U {
-    long scr_host_callback(int, intptr_t) override { return ++steps, 0; }
+struct COUNT_HOST : KOV_HOST {
+    long steps = 0;
+    long host_callback(int, intptr_t) override { return ++steps, 0; }
 };
 
 int main(int argc, char **argv)
@@ -21,14 +22,15 @@ int main(int argc, char **argv)
     csv.csv_create(256, 10000);
     for (const char *name : scripts) {
         COUNT_HOST host;
-        if (scr_read_file((dir + "/" + name).c_str(), host.text) != 0) {
+        std::string text;
+        if (kov_read_script((dir + "/" + name).c_str(), text) != 0) {
             fprintf(stderr, "%s: cannot read\n", name);
             return 1;
         }
+        host.host_ed_put(text.c_str());
         SCR_U scr;
         scr.scr_csv = &csv;
-        scr.scr_host = &host;
-        scr.scr_edit = &host;
+        scr.scr_set_host(&host);
         timespec t0, t1;
         clock_gettime(CLOCK_MONOTONIC, &t0);
         int st = -1;

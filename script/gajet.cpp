@@ -1,5 +1,6 @@
 // Storage objects of script variables.
 #include "script/gajet.h"
+#include "ui/base/kovhost.h"
 
 #include <cstring>
 #include <new>
@@ -174,12 +175,9 @@ const char *PLAIN_GJ::gj_class() const
     return vt_is_gajet(type) ? gj_names[type - VT_BASE] : "BASE_GJ";
 }
 
-static BASE_GJ *plain_maker(int type) { return new (std::nothrow) PLAIN_GJ(type); }
-static scr_gajet_maker gj_maker = plain_maker;
-
-BASE_GJ *scr_gajet_newpt(int type)
+BASE_GJ *scr_gajet_newpt(KOV_HOST &host, int type)
 {
-    return vt_is_gajet(type) ? gj_maker(type) : nullptr;
+    if (!vt_is_gajet(type)) return nullptr;
+    BASE_GJ *gj = host.host_gajet_new(type);
+    return gj ? gj : new (std::nothrow) PLAIN_GJ(type);
 }
-
-void scr_gajet_setmaker(scr_gajet_maker maker) { gj_maker = maker ? maker : plain_maker; }

@@ -105,8 +105,7 @@ private:
     int type;
 };
 
-// New gadget object of a type 4..14 (nullptr for other codes or out of memory). The gadget
-// layer replaces the maker of the plain objects.
-using scr_gajet_maker = BASE_GJ *(*)(int type);
-BASE_GJ *scr_gajet_newpt(int type);
-void scr_gajet_setmaker(scr_gajet_maker maker);
+// New gadget object of a type 4..14 (nullptr for other codes or out of memory): the host's part
+// object, or a plain one while the host has none.
+class KOV_HOST;
+BASE_GJ *scr_gajet_newpt(KOV_HOST &host, int type);

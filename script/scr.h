@@ -11,6 +11,7 @@
 #include "script/gajet.h"
 #include "script/lex.h"
 #include "script/val.h"
+#include "ui/base/kovhost.h"
 
 class CSV_U;
 class SCR_U;
@@ -22,8 +23,9 @@ enum {
     SF_HIDDEN = 0x100,     // the interpreter's own temporaries: never found by name
 };
 enum { PREP_SCRIPT_BEGIN = 0, PREP_SCRIPT_END = 1, PREP_FORM_BEGIN = 2, PREP_FORM_END = 3 };
-constexpr int SCRCB_ONESTEP = 0x40000001;
-constexpr int SCRCB_PAUSE = 0x40000002;
+// Run states of the application (read and set through kov_tstat).
+enum { TST_STOP = 0, TST_SCRPT_RUN = 1, TST_SCRPT_STEP = 2, TST_SCRPT_PAUSE = 3, TST_CALC_ONE = 4,
+       TST_CYCLE_250ms = 5, TST_CYCLE_1000ms = 6, TST_CYCLE_10000ms = 7 };
 constexpr int SCR_NOCELL = INT32_MIN;    // current cell when no formula is evaluated
 constexpr int SCR_MAXARG = 20;           // parameters of a script function
 constexpr int SCR_MAXCALL = 100;         // active script function calls
@@ -140,27 +142,6 @@ struct SCR_MARK {
     SCR_MARK *prev;
 };
 
-// What the interpreter asks of the application: the statement hook and the run state.
-class SCR_HOST {
-public:
-    virtual ~SCR_HOST();
-    // Statement hook and pause (SCRCB_ONESTEP, SCRCB_PAUSE); -1 stops the script.
-    virtual long scr_host_callback(int code, intptr_t arg);
-    virtual int scr_host_getstat();
-    virtual void scr_host_setstat(int state);
-    // A failed link: show the text at pos with the message, then the status notice.
-    virtual void scr_host_showerr(const char *text, const char *pos, const char *msg);
-    virtual void scr_host_status(const char *msg);
-};
-
-// What the interpreter asks of the script editor.
-class SCR_EDIT {
-public:
-    virtual ~SCR_EDIT();
-    virtual const char *scr_edit_text() = 0;      // nullptr: no text
-    virtual long scr_edit_stamp() = 0;            // differs after every edit
-};
-
 // Built-in call seam: the function table answers a name with its record (nullptr: not a
 // built-in). A handler gets its arguments converted by the signature letters.
 struct FN_ARG {
@@ -203,9 +184,12 @@ public:
 
     // ---- wiring ----
     CSV_U *scr_csv = nullptr;       // the sheet (cell references, my); may be null
-    SCR_HOST *scr_host = nullptr;
-    SCR_EDIT *scr_edit = nullptr;
-    static FN_LOOKUP scr_fn_table;  // built-in table (installed by the function library)
+    // The host: statement hook, editor text, status, part objects. nullptr gives back the
+    // interpreter's own host (no window, no editor).
+    void scr_set_host(KOV_HOST *h) { scr_hostp = h ? h : &scr_own_host; }
+    KOV_HOST &scr_host() const { return *scr_hostp; }
+    FN_LOOKUP scr_fn_table = nullptr;   // built-in table (installed by the function library)
+    int scr_tstat = TST_STOP;       // the application's run state
     const char *scr_fn_name = "";   // built-in being called (for its messages)
     virtual const FN_DEF *scr_fn_lookup(const char *name);
 
@@ -351,7 +335,7 @@ public:
     int scr_func_fmtcall(const char *&pos, VAL_U &val, const FN_DEF *fn);
     void scr_callback(int code, intptr_t arg);
     int scr_prepare(int mode);
-    int scr_link_scrpt(SCR_HOST *host, SCR_EDIT *edit);
+    int scr_link_scrpt();
     int scr_do_allstep(const char *text, int *result);
     // Evaluates one cell formula with (x, y) as the current cell; null result: check only.
     int scr_calc_onecel(int x, int y, const char *form, VAL_U *result);
@@ -419,6 +403,8 @@ protected:
     int scr_switch_body(const char *&pos);
     int scr_bind_param(VTBL_U *vt, VTBL_U *av, int i);
 
+    KOV_HOST scr_own_host;
+    KOV_HOST *scr_hostp = &scr_own_host;
     int file_slot_open(int slot, const char *closed_msg);
     int fd_slot[SCR_FILES];
     unsigned char fd_type[SCR_FILES];

@@ -17,7 +17,6 @@
 #include "sheet/csv.h"
 #include "ui/base/kovlog.h"
 
-enum { TST_SCRPT_RUN = 1 };
 
 // ---- definitions ----
 
@@ -580,8 +579,8 @@ int SCR_U::scr_func_fmtcall(const char *&pos, VAL_U &val, const FN_DEF *fn)
 // such code can be stopped like any run.
 void SCR_U::scr_callback(int code, intptr_t arg)
 {
-    if (ctx.scr_pass < 1 || sup() || !scr_host) return;
-    if (scr_host->scr_host_callback(code, arg) == -1) throw E_EXIT(1);
+    if (ctx.scr_pass < 1 || sup()) return;
+    if (scr_host().host_callback(code, arg) == -1) throw E_EXIT(1);
 }
 
 // ---- passes ----
@@ -651,27 +650,24 @@ int SCR_U::scr_translation_unit(const char *text, int pass, int *result)
     }
 }
 
-int SCR_U::scr_link_scrpt(SCR_HOST *host, SCR_EDIT *edit)
+int SCR_U::scr_link_scrpt()
 {
-    if (!host || !edit) {
+    std::string src;
+    if (scr_host().host_ed_text(src) < 0) {
         KOV_ATT("kov_p==NULL or ted_p==NULL");
         return -1;
     }
     delete[] scr_text;
-    scr_text = nullptr;
-    const char *src = edit->scr_edit_text();
-    size_t n = src ? strlen(src) : 0;
-    scr_text = new (std::nothrow) char[n + 1];
+    scr_text = new (std::nothrow) char[src.size() + 1];
     if (!scr_text) return -1;
-    memcpy(scr_text, src ? src : "", n);
-    scr_text[n] = 0;
-    int st = host->scr_host_getstat();
-    host->scr_host_setstat(TST_SCRPT_RUN);
+    memcpy(scr_text, src.c_str(), src.size() + 1);
+    int st = scr_tstat;
+    scr_tstat = TST_SCRPT_RUN;
     int r = scr_translation_unit(scr_text, 1, nullptr);
-    host->scr_host_setstat(st);
+    scr_tstat = st;
     if (r != 0) {
-        host->scr_host_showerr(scr_text, far_pos, scr_get_nowerr());
-        host->scr_host_status("スクリプトが無効");
+        scr_host().host_ed_show(scr_text, far_pos, scr_get_nowerr());
+        scr_host().host_status("スクリプトが無効");
         return -1;
     }
     return 0;
@@ -699,8 +695,9 @@ int SCR_U::scr_prepare(int mode)
     default:
         return -1;
     }
-    if (!scr_edit) return -1;
-    if (scr_text && scr_linked && scr_stamp == scr_edit->scr_edit_stamp()) return 0;
+    long stamp = scr_host().host_ed_stamp();
+    if (stamp < 0) return -1;   // no editor, no script
+    if (scr_text && scr_linked && scr_stamp == stamp) return 0;
     scr_reset();
     void *probe = malloc(10485760);
     if (!probe) {
@@ -716,12 +713,12 @@ int SCR_U::scr_prepare(int mode)
         scr_set_SCRERR("自己配列登録失敗");
         return -1;
     }
-    if (scr_link_scrpt(scr_host, scr_edit) != 0) {
+    if (scr_link_scrpt() != 0) {
         KOV_LOG("scr_link_scrpt() 失敗");
         scr_reset();
         return -1;
     }
-    scr_stamp = scr_edit->scr_edit_stamp();
+    scr_stamp = stamp;
     scr_linked = 1;
     if (mode == PREP_FORM_BEGIN) scr_make_alltbl();
     return 0;

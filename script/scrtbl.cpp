@@ -12,7 +12,6 @@
 
 long VTBL_U::vtb_objct = 0;
 long FTBL_U::ftb_objct = 0;
-FN_LOOKUP SCR_U::scr_fn_table = nullptr;
 
 int64_t scr_trunc64(double d)
 {
@@ -29,16 +28,6 @@ int32_t scr_trunc32(double d)
     if (d <= -2147483648.0) return INT32_MIN;
     return (int32_t)d;
 }
-
-// ---- hosts ----
-
-SCR_HOST::~SCR_HOST() = default;
-long SCR_HOST::scr_host_callback(int, intptr_t) { return 0; }
-int SCR_HOST::scr_host_getstat() { return 0; }
-void SCR_HOST::scr_host_setstat(int) {}
-void SCR_HOST::scr_host_showerr(const char *, const char *, const char *) {}
-void SCR_HOST::scr_host_status(const char *) {}
-SCR_EDIT::~SCR_EDIT() = default;
 
 // ---- entries ----
 
@@ -259,7 +248,7 @@ VTBL_U *SCR_U::scr_put_var(const char *name, int x, int y, int dims, int type, i
     } else if (dims != 0) {
         scr_set_SCRERR("%s:次元指定は無効", name);
     } else {
-        gj = scr_gajet_newpt(type);
+        gj = scr_gajet_newpt(scr_host(), type);
         if (!gj) scr_set_SCRERR("メモリ不足");
     }
     if (!gj && type != VT_ENUM) {

@@ -90,10 +90,6 @@ CSV_U::~CSV_U()
     free(csv_dir);
 }
 
-int CSV_U::csv_form_calc(const CSV_RECT *) { return 0; }
-void CSV_U::csv_redraw(const CSV_RECT *) {}
-void CSV_U::csv_redraw_head() {}
-void CSV_U::csv_show_cursor() {}
 
 static bool size_ok(int xs, int ys) { return xs >= 1 && xs <= CSV_MAX_XS && ys >= 1 && ys <= CSV_MAX_YS; }
 

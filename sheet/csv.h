@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "ui/base/kovhost.h"
+
 // Sheet size limits.
 constexpr int CSV_MAX_XS = 1000;
 constexpr int CSV_MAX_YS = 1000000;
@@ -24,7 +26,7 @@ constexpr uint32_t CSV_TYPE_MASK = 0x00000007u;  // bits 0-2
 constexpr uint32_t CSV_ATTR_MASK = 0x00FFFFF8u;  // bits 3-23
 constexpr uint32_t CSV_KEEP_MASK = 0xFF000000u;  // bits 24-31: never touched by the store
 
-struct CSV_RECT { int x1, y1, x2, y2; };
+using CSV_RECT = KOV_RECT;
 struct CSV_REF  { int x, y, xoff, yoff; };   // xoff/yoff 0x80000000 = absolute part
 struct CSV_CFT  { int x1, y1, x2, y2, dx, dy, keep; };  // formula transform of a move
 
@@ -168,13 +170,14 @@ public:
     int csv_cnv_form(int x, int y, const CSV_RECT *region, int mode);
     int csv_cnv_region(const CSV_RECT *region, int mode);   // nullptr = whole sheet
 
-    // --- recalculation seam: nullptr = whole sheet ---
-    virtual int csv_form_calc(const CSV_RECT *region);
-
-    // --- display seams (the window overrides; the store only asks) ---
-    virtual void csv_redraw(const CSV_RECT *region);   // nullptr = whole sheet
-    virtual void csv_redraw_head();                    // column and row headers
-    virtual void csv_show_cursor();                    // cursor cell content changed
+    // --- the host: display, recalculation and everything else outside the store ---
+    // nullptr gives back the store's own host (no window).
+    void csv_set_host(KOV_HOST *h) { csv_hostp = h ? h : &csv_own_host; }
+    KOV_HOST &csv_host() const { return *csv_hostp; }
+    int csv_form_calc(const CSV_RECT *region) { return csv_hostp->host_recalc(region); }   // nullptr = whole sheet
+    void csv_redraw(const CSV_RECT *region) { csv_hostp->host_redraw(region); }          // nullptr = whole sheet
+    void csv_redraw_head() { csv_hostp->host_redraw_head(); }
+    void csv_show_cursor() { csv_hostp->host_show_cursor(); }                             // cursor cell content changed
 
     // --- file name ---
     int csv_set_fullpath(const char *name);
@@ -196,6 +199,8 @@ public:
     int32_t csv_copy_kind = 0;
 
 private:
+    KOV_HOST csv_own_host;
+    KOV_HOST *csv_hostp = &csv_own_host;
     int csv_xs = 0, csv_ys = 0;
     CSV_ROW *csv_rows = nullptr;
     CSV_COL *csv_cols = nullptr;

@@ -11,62 +11,16 @@
 #include "sheet/csvfile.h"
 #include "ui/base/kovlog.h"
 
-void csv_winst_clear(CSV_WINST &ws)
-{
-    for (int &v : ws.v) v = -1;
-}
-
-// ---------------------------------------------------------------- default host
-
-CSV_HOST_U::CSV_HOST_U() { csv_winst_clear(host_ws); }
-CSV_HOST_U::~CSV_HOST_U() = default;
-
-void CSV_HOST_U::csv_win_get(CSV_WINST &ws) { ws = host_ws; }
-
-void CSV_HOST_U::csv_win_put(const CSV_WINST &ws)
-{
-    for (int i = 0; i < CSV_WS_COUNT; i++)
-        if (ws.v[i] != -1) host_ws.v[i] = ws.v[i];
-}
-
-void CSV_HOST_U::csv_scrlock_put(int) {}
-
-int CSV_HOST_U::csv_clip_put(const std::string &text)
-{
-    host_clip = text;
-    return 0;
-}
-
-int CSV_HOST_U::csv_clip_get(std::string &text)
-{
-    text = host_clip;
-    return 0;
-}
-
-int CSV_HOST_U::csv_ed_text(std::string &, std::string &) { return -1; }
-
-std::string CSV_HOST_U::csv_tmp_dir()
-{
-    const char *t = getenv("TMPDIR");
-    std::string d = t && *t ? t : "/tmp";
-    while (d.size() > 1 && d.back() == '/') d.pop_back();
-    return d;
-}
-
 // ---------------------------------------------------------------- the file layer
 
-CSVFILE_U::CSVFILE_U(CSV_U &c, CSV_HOST_U *h) : csv(c), host(h)
-{
-    if (!host) host = own_host = new CSV_HOST_U;
-    csv_winst_clear(ws_read);
-}
+CSVFILE_U::CSVFILE_U(CSV_U &c) : csv(c) { csv_winst_clear(ws_read); }
 
-CSVFILE_U::~CSVFILE_U() { delete own_host; }
+CSVFILE_U::~CSVFILE_U() = default;
 
 // The process id keeps two programs on one machine apart.
 std::string CSVFILE_U::csv_tmp_name(const char *kind)
 {
-    return host->csv_tmp_dir() + "/kov" + std::to_string(getpid()) + "." + kind;
+    return csv.csv_host().host_tmp_dir() + "/kov" + std::to_string(getpid()) + "." + kind;
 }
 
 namespace {
@@ -109,7 +63,7 @@ int CSVFILE_U::csv_clip_copy(const CSV_RECT *region, const char *kind)
     bool ok = csv_fsave(tmp.c_str(), &r) == 0 && read_whole(tmp, text);
     scratch = 0;
     unlink(tmp.c_str());
-    if (!ok || host->csv_clip_put(text) < 0) return -1;
+    if (!ok || csv.csv_host().host_clip_put(text) < 0) return -1;
     csv.csv_copy_rect = r;
     snprintf(csv.csv_copy_name, sizeof csv.csv_copy_name, "%s", kind);
     csv.csv_copy_kind = 1;
@@ -122,7 +76,7 @@ int CSVFILE_U::csv_clip_paste(const CSV_RECT *target, int noadj)
     CSV_RECT t = *target;
     if (csv.csv_chk_region(&t) < 0) return -1;
     std::string text;
-    if (host->csv_clip_get(text) < 0 || text.empty()) return -1;
+    if (csv.csv_host().host_clip_get(text) < 0 || text.empty()) return -1;
     std::string tmp = csv_tmp_name("$$b");
     CSV_LOADED ld;
     int rc = write_whole(tmp, text) ? csv_fload(&ld, tmp.c_str(), &t) : -1;

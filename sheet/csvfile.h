@@ -16,55 +16,12 @@ constexpr int CSV_FLD_MAX = 16384;
 // Longest text value written (bytes).
 constexpr int CSV_TXT_MAX = 4095;
 
-// Window state carried by a sheet file, in the order of its option lines ("FOP_DSPPOSX" ..
-// "FOP_FULLSIZ"); -1 means not given, or leave alone. Twins: csv_ws_name in csvfread.cpp.
-enum {
-    CSV_WS_DSPPOSX, CSV_WS_DSPPOSY,   // top-left visible cell
-    CSV_WS_CSRPOSX, CSV_WS_CSRPOSY,   // cursor cell
-    CSV_WS_DSPSIZX, CSV_WS_DSPSIZY,   // window size in pixels
-    CSV_WS_FONTSIZ,                   // font height
-    CSV_WS_TOOLBAR, CSV_WS_STATBAR, CSV_WS_ROWNAME, CSV_WS_COLNAME, CSV_WS_HSCROLL, CSV_WS_VSCROLL,
-    CSV_WS_FULLSIZ,                   // maximised
-    CSV_WS_COUNT
-};
-struct CSV_WINST {
-    int v[CSV_WS_COUNT];
-};
-void csv_winst_clear(CSV_WINST &ws);   // every value -1
-
 // The cells a load filled: x1/y1 = "FOP_XOFF"/"FOP_YOFF", x2/y2 = origin + size - 1;
 // all four CSV_NOCELL when the file held no cells. opt = 1 when it had option lines.
 constexpr int CSV_NOCELL = INT32_MIN;
 struct CSV_LOADED {
     int x1, y1, x2, y2;
     int opt;
-};
-
-// What the file layer needs of the desktop: window state, the screen lock, the clipboard, the
-// script editor's text and a folder for temporary files. The defaults serve a program without
-// a window: the window state and the clipboard are kept in memory, and there is no editor.
-class CSV_HOST_U {
-public:
-    CSV_HOST_U();
-    virtual ~CSV_HOST_U();
-    // The state to write into a sheet file.
-    virtual void csv_win_get(CSV_WINST &ws);
-    // The state read from a whole-sheet file; values of -1 are left alone.
-    virtual void csv_win_put(const CSV_WINST &ws);
-    // The screen lock read from a whole-sheet file is to be applied.
-    virtual void csv_scrlock_put(int lock);
-    // Clipboard text (the file text as written). 0 / -1.
-    virtual int csv_clip_put(const std::string &text);
-    virtual int csv_clip_get(std::string &text);
-    // The script editor's text and the file it belongs to; -1 when there is no editor (the
-    // script file is then left alone). An empty text means the script file is to be deleted.
-    virtual int csv_ed_text(std::string &text, std::string &scrname);
-    // Folder of the clipboard transfer files (no trailing '/').
-    virtual std::string csv_tmp_dir();
-
-protected:
-    CSV_WINST host_ws;
-    std::string host_clip;
 };
 
 // A file written whole or not at all: the bytes go to a temporary file in the same folder, which
@@ -103,15 +60,17 @@ private:
 struct CSV_FIELD;
 struct CSV_PASS2;
 
-// The file layer of one sheet. The cell store stays the caller's; the host may be null (then
-// a default host without window is used).
+// The file layer of one sheet. The cell store stays the caller's; window state, clipboard and
+// the script editor's text come from the store's host.
 class CSVFILE_U {
 public:
-    explicit CSVFILE_U(CSV_U &csv, CSV_HOST_U *host = nullptr);
+    explicit CSVFILE_U(CSV_U &csv);
     ~CSVFILE_U();
     CSVFILE_U(const CSVFILE_U &) = delete;
     CSVFILE_U &operator=(const CSVFILE_U &) = delete;
 
+    // The system's reason of the last failed load or save (0 when there is none to tell).
+    int csv_err = 0;
     // Size of an empty sheet (a missing file, a failed load) and the least size after a load.
     int csv_defxs = 256;
     int csv_defys = 10000;
@@ -144,12 +103,8 @@ public:
     // Full name of a transfer file of that kind.
     std::string csv_tmp_name(const char *kind);
 
-    CSV_HOST_U *csv_host() { return host; }
-
 private:
     CSV_U &csv;
-    CSV_HOST_U *host;
-    CSV_HOST_U *own_host = nullptr;
 
     template <class SRC> int csv_read(SRC &src, CSV_LOADED *out, const CSV_RECT *region);
     template <class SRC> int csv_pass2(SRC &src, CSV_FIELD &f, CSV_PASS2 &p);
@@ -163,6 +118,7 @@ private:
     template <class OUT> void csv_wcell(OUT &out, int x, int y, int mask);
     int csv_save_script();
     int csv_empty_sheet();
+    void csv_apply_ws(int whole);
     int csv_tile(const CSV_RECT &t, const CSV_LOADED &ld);
     int csv_copy_block(int tx, int ty, int sx, int sy, int w, int h, int mask);
     std::string wtext;   // one field being written

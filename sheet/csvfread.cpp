@@ -434,7 +434,7 @@ template <class SRC> int CSVFILE_U::csv_read(SRC &src, CSV_LOADED *out, const CS
     if (p2.whole) {
         if (!p2.gotwid) csv.csv_set_autowide(10);
         ws_read = p2.ws;
-        if (!ws_defer && rc == 0) host->csv_win_put(ws_read);
+        if (!ws_defer && rc == 0) csv_apply_ws(0);
     }
     if (out) {
         bool none = xs == 0 || ys == 0;
@@ -601,6 +601,19 @@ int CSVFILE_U::csv_fload_mem(CSV_LOADED *out, const char *data, size_t len, cons
     return csv_read(src, out, region);
 }
 
+// The window state of the last load: the cursor goes to the store when it lies on the sheet,
+// the rest to the host; a whole-sheet load also applies its screen lock.
+void CSVFILE_U::csv_apply_ws(int whole)
+{
+    int cx = ws_read.v[CSV_WS_CSRPOSX], cy = ws_read.v[CSV_WS_CSRPOSY];
+    if (cx >= 0 && cy >= 0 && cx < csv.csv_get_xs() && cy < csv.csv_get_ys()) {
+        csv.csv_curx = cx;
+        csv.csv_cury = cy;
+    }
+    csv.csv_host().host_win_put(ws_read);
+    if (whole) csv.csv_host().host_scrlock(csv.csv_scrlock);
+}
+
 // An empty sheet of the default size.
 int CSVFILE_U::csv_empty_sheet()
 {
@@ -615,9 +628,13 @@ int CSVFILE_U::csv_fload(CSV_LOADED *out, const char *name, const CSV_RECT *regi
     if (region && csv.csv_chk_region(&tgt) < 0) return -1;
     FILE *probe = name ? fopen(name, "rb") : nullptr;
     if (!probe) {
+        csv_err = name ? errno : ENOENT;
         KOV_LOG("csv_fload() end");
-        // A missing file is a new sheet; a region load has nothing to paste.
-        return region ? -1 : csv_empty_sheet();
+        // A missing file is a new sheet; one that is there but cannot be read is a failure, and
+        // a region load has nothing to paste.
+        if (region || csv_err != ENOENT) return -1;
+        csv_err = 0;
+        return csv_empty_sheet();
     }
     fclose(probe);
     ws_defer = 1;   // the cursor may lie beyond the loaded size until the sheet has grown
@@ -631,8 +648,7 @@ int CSVFILE_U::csv_fload(CSV_LOADED *out, const char *name, const CSV_RECT *regi
             int ys = std::max(csv.csv_get_ys(), std::min(csv_defys, CSV_MAX_YS));
             if (xs != csv.csv_get_xs() || ys != csv.csv_get_ys()) csv.csv_resize(xs, ys);
             csv.csv_set_modify(0);
-            host->csv_win_put(ws_read);
-            host->csv_scrlock_put(csv.csv_scrlock);
+            csv_apply_ws(1);
         }
     }
     KOV_LOG("csv_fload() end");

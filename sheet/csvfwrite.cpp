@@ -245,7 +245,9 @@ template <class OUT> void CSVFILE_U::csv_write_opts(OUT &out, const CSV_RECT *re
 {
     CSV_WINST ws;
     csv_winst_clear(ws);
-    host->csv_win_get(ws);
+    csv.csv_host().host_win_get(ws);
+    ws.v[CSV_WS_CSRPOSX] = csv.csv_curx;
+    ws.v[CSV_WS_CSRPOSY] = csv.csv_cury;
     put_opt(out, "FOP_VER", "1.00");
     out.eol();
     put_opt(out, "FOP_YOFF", region ? region->y1 : 0);
@@ -352,16 +354,18 @@ int CSVFILE_U::csv_fwrite(const char *name, int mask, const CSV_RECT *region)
     if (write_region(csv, region, r) < 0) return -1;
     CSV_FOUT_U *f = new (std::nothrow) CSV_FOUT_U;
     if (!f || f->fout_open(name, !scratch) < 0) {
-        KOV_ATT("%s 作成失敗", name);
+        csv_err = f ? errno : ENOMEM;
+        KOV_ATT_FILE(name, " 作成失敗", csv_err);
         delete f;
         return -1;
     }
     FILE_OUT out{*f};
     csv_write(out, mask, region ? &r : nullptr);
     int rc = f->fout_commit();
+    if (rc < 0) csv_err = errno;
     delete f;
     if (rc < 0) {
-        KOV_ATT("%s 書込失敗", name);
+        KOV_ATT_FILE(name, " 書込失敗", csv_err);
         return -1;
     }
     // A region (the clipboard transfer) does not save the sheet.
@@ -422,8 +426,8 @@ int CSVFILE_U::csv_fsave(const char *name, const CSV_RECT *region)
 // The script file follows the editor's text: written (LF as CR LF), or deleted when empty.
 int CSVFILE_U::csv_save_script()
 {
-    std::string text, scr;
-    if (host->csv_ed_text(text, scr) < 0 || scr.empty()) return 0;
+    std::string text, scr = csv.csv_host().host_ed_name();
+    if (scr.empty() || csv.csv_host().host_ed_text(text) < 0) return 0;
     if (text.empty()) {
         KOV_LOG("unlink(%s)", scr.c_str());
         if (unlink(scr.c_str()) != 0 && errno != ENOENT) return -1;

@@ -1,14 +1,16 @@
-#include "app/convert.h"
+// The application object on a test host: settings into the window state, loading a sheet with
+// its script, running it, and what it reports.
 #include "app/kov.h"
-#include "app/kovfname.h"
+#include "sheet/csvfile.h"
+#include "tests/support/testhost.h"
 #include "tests/ui/tmpdir.h"
 #include "ui/base/kovlog.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <climits>
-#include <cstring>
 #include <set>
+#include <vector>
 
 using namespace kovtest;
 
@@ -28,7 +30,6 @@ protected:
     {
         kov::log_set_path(nullptr);
         kov::log_set_debug(0);
-        kov::log_set_msgbox(nullptr);
         ASSERT_EQ(chdir(cwd), 0);
     }
     int start(const char *settings = nullptr)
@@ -36,11 +37,22 @@ protected:
         if (settings) spit(ini, settings);
         return kov.kov_start(exe.c_str(), nullptr);
     }
+    std::vector<int> ws()
+    {
+        CSV_WINST w;
+        host.host_win_get(w);
+        return std::vector<int>(w.v, w.v + CSV_WS_COUNT);
+    }
     TmpDir dir;
     std::string exe, ini, log;
     char cwd[PATH_MAX];
-    KOV_U kov;
+    TESTHOST host;
+    KOV_U kov{&host};
 };
+
+// DSPPOSX DSPPOSY CSRPOSX CSRPOSY DSPSIZX DSPSIZY FONTSIZ TOOLBAR STATBAR ROWNAME COLNAME HSCROLL
+// VSCROLL FULLSIZ
+const std::vector<int> default_ws = {-1, -1, -1, -1, 640, 400, 16, 1, 1, 1, 1, 1, 1, 0};
 
 } // namespace
 
@@ -56,7 +68,7 @@ TEST(Settings, TableRowsAreSound)
     EXPECT_STREQ(kov_settings[SET_DSPSIZY].key, "DSPSIZY");  // last row matches the enum
 }
 
-TEST_F(Kov, FirstStartWritesEveryDefault)
+TEST_F(Kov, FirstStartWritesEveryDefaultAndGivesItToTheHost)
 {
     ASSERT_EQ(start(), 0);
     EXPECT_EQ(kov.csv_get_xs(), 256);
@@ -67,129 +79,134 @@ TEST_F(Kov, FirstStartWritesEveryDefault)
         snprintf(line, sizeof line, "%s=%d\r\n", s.key, s.def);
         EXPECT_NE(got.find(line), std::string::npos) << s.key;
     }
-    EXPECT_EQ(got.rfind("[cse]\r\n", 0), 0u);
     EXPECT_NE(got.find("[csv]\r\nRNWID=5\r\n"), std::string::npos);
-    EXPECT_EQ(kov.kov_fontsize, 16);
-    EXPECT_EQ(kov.kov_dspflag, uint32_t(DSP_COLNAME | DSP_ROWNAME | DSP_VSCROLL | DSP_HSCROLL | DSP_TOOLBAR | DSP_STATBAR));
+    EXPECT_EQ(ws(), default_ws);
     EXPECT_FALSE(exists(log)) << "nothing to log without DEBUG";
+    // A folder where the settings file should be gives the defaults.
+    TmpDir other;
+    ASSERT_EQ(mkdir((other / "kovash.ini").c_str(), 0700), 0);
+    TESTHOST h2;
+    KOV_U k2(&h2);
+    ASSERT_EQ(k2.kov_start((other / "kovash").c_str(), nullptr), 0);
+    CSV_WINST w;
+    h2.host_win_get(w);
+    EXPECT_EQ(std::vector<int>(w.v, w.v + CSV_WS_COUNT), default_ws);
 }
 
 TEST_F(Kov, SettingsAreClampedAndApplied)
 {
     ASSERT_EQ(start("[cse]\nFONTSIZE=200\nDSPSIZX=100\nDSPSIZY=abc\nTOOLBAR=0\nCOLNAME=-3\n"
-                    "VSCROLL=7\nWIDEFIX=1\nWPBEEP=1\nDIAMOND=1\nFULSIZE=1\n[csv]\nRNWID=0\n"), 0);
-    EXPECT_EQ(kov.kov_fontsize, 96);
-    EXPECT_EQ(kov.kov_dspx, 552);
-    EXPECT_EQ(kov.kov_dspy, 48);
-    EXPECT_EQ(kov.kov_dspflag & (DSP_TOOLBAR | DSP_COLNAME), 0u);
-    EXPECT_NE(kov.kov_dspflag & DSP_VSCROLL, 0u);
-    EXPECT_EQ(kov.csv_rnwide, 1);
-    EXPECT_EQ(kov.csv_scrlock, 1);
-    EXPECT_EQ(kov.kov_editable, 0);
-    EXPECT_EQ(kov.csv_wpbeep, 1);
-    EXPECT_EQ(kov.kov_diamond, 1);
-    EXPECT_EQ(kov.kov_fulsize, 1);
-    // Present values are left as the user wrote them.
-    EXPECT_NE(slurp(ini).find("FONTSIZE=200\r\n"), std::string::npos);
-}
-
-TEST_F(Kov, DebugSettingTurnsOnTraceLines)
-{
-    ASSERT_EQ(start("[cse]\r\nDEBUG=1\r\nDSPSIZX=800\r\n"), 0);
-    EXPECT_EQ(kov::log_get_debug(), 1);
-    EXPECT_NE(slurp(log).find(" xw=800 yw=400\r\n"), std::string::npos);
-}
-
-TEST_F(Kov, PutSettingIsClamped)
-{
-    ASSERT_EQ(start(), 0);
+                    "VSCROLL=7\nWIDEFIX=1\nWPBEEP=1\nDIAMOND=1\n[csv]\nRNWID=0\n"),
+              0);
+    EXPECT_EQ(ws(), std::vector<int>({-1, -1, -1, -1, 552, 48, 96, 0, 1, 1, 0, 1, 1, 0}));
+    EXPECT_EQ(std::vector<int>({kov.csv_rnwide, kov.csv_scrlock, host.host_get_scrlock(), kov.csv_wpbeep,
+                                host.host_get_diamond()}),
+              std::vector<int>({1, 1, 1, 1, 1}));
+    EXPECT_NE(slurp(ini).find("FONTSIZE=200\r\n"), std::string::npos) << "present values stay as written";
     EXPECT_EQ(kov.kov_put_set(SET_FONTSIZE, 200), 0);
     EXPECT_EQ(kov.kov_get_set(SET_FONTSIZE), 96);
     EXPECT_EQ(kov.kov_put_set(SET_COUNT, 1), -1);
 }
 
-TEST_F(Kov, UnusableSettingsFileNeverStopsTheStart)
+TEST_F(Kov, MaximisedWindowKeepsItsSize)
 {
-    ASSERT_EQ(mkdir(ini.c_str(), 0700), 0);  // a folder where the file should be
-    ASSERT_EQ(start(), 0);
-    EXPECT_EQ(kov.kov_fontsize, 16);
-    EXPECT_EQ(kov.kov_dspx, 640);
-    EXPECT_EQ(kov.csv_get_ys(), 10000);
+    ASSERT_EQ(start("[cse]\nFULSIZE=1\nDSPSIZX=900\nDEBUG=1\nDSPSIZY=700\n"), 0);
+    EXPECT_EQ(ws()[CSV_WS_FULLSIZ], 1);
+    EXPECT_EQ(ws()[CSV_WS_DSPSIZX], -1) << "sizes apply only to a window that is not maximised";
+    EXPECT_EQ(kov::log_get_debug(), 1);
+    EXPECT_NE(slurp(log).find(" xw=900 yw=700\r\n"), std::string::npos);
 }
 
-TEST_F(Kov, AutoStartWithoutNameGivesNoname)
+TEST_F(Kov, NamesOfTheSheetAndItsScript)
 {
     ASSERT_EQ(start(), 0);
     ASSERT_EQ(kov.kov_auto_start(nullptr, "kov"), 0);
-    std::string want = std::string(cwd) + "/noname.kov";
-    EXPECT_STREQ(kov.csv_get_fname(), want.c_str());
-    EXPECT_STREQ(kov.kov_get_title(), want.c_str());
+    EXPECT_EQ(kov.csv_get_fname(), std::string(cwd) + "/noname.kov");
     EXPECT_EQ(kov.kov_get_scrname(), std::string(cwd) + "/noname.scr");
-    EXPECT_EQ(kov.win_loop(), 0);
-}
-
-TEST_F(Kov, SetFnameStoresTheFullPathAndScriptName)
-{
-    ASSERT_EQ(start(), 0);
-    std::string name = dir / "Test.SCR";
-    ASSERT_EQ(kov.csv_set_fname(name.c_str()), 0);
+    ASSERT_EQ(kov.csv_set_fname((dir / "Test.SCR").c_str()), 0);
     EXPECT_EQ(kov.csv_get_fname(), dir / "Test.kov");
-    EXPECT_EQ(kov.csv_get_dir(), dir.path);
-    EXPECT_EQ(kov.kov_get_scrname(), dir / "Test.scr");
+    EXPECT_EQ(kov.kov_get_title(), dir / "Test.kov");
+    EXPECT_EQ(host.host_ed_name(), dir / "Test.scr") << "the editor knows its file";
     EXPECT_EQ(kov.csv_set_fname(""), -1);
 }
 
-namespace {
-std::string g_seen;
-int fake_loader(KOV_U &kov, const char *path)
-{
-    g_seen = path;
-    return kov.csv_put_num(0, 0, 42);
-}
-int fake_runner(KOV_U &kov, const char *scr)
-{
-    g_seen += std::string("|") + scr;
-    return (int)kov.csv_get_num(0, 0) + 1;
-}
-std::vector<std::string> g_att;
-void box(const char *t) { g_att.push_back(t); }
-} // namespace
-
-TEST_F(Kov, AutoStartLoadsTheSheetAndRunsAScript)
+// kovash X.scr: the sheet beside the script is loaded (its window state reaches the host), the
+// script runs on it, and the loop ends with the script's status.
+TEST_F(Kov, AutoStartLoadsTheSheetAndRunsItsScript)
 {
     ASSERT_EQ(start(), 0);
-    kov_set_sheet_loader(fake_loader);
-    kov_set_scr_runner(fake_runner);
-    std::string scr = dir / "job.scr";
-    g_seen.clear();
-    EXPECT_EQ(kov.kov_auto_start(scr.c_str(), "kov"), 0);
-    kov_set_sheet_loader(nullptr);
-    kov_set_scr_runner(nullptr);
-    EXPECT_EQ(g_seen, dir / "job.kov" + "|" + scr);
-    EXPECT_EQ(kov.win_loop(), 43);  // the process ends with the script's status
+    spit(dir / "job.kov", "\x02" "FOP_DSPSIZX\x03" "900\r\n\x02" "FOP_DSPSIZY\x03" "10\r\n"
+                          "\x02" "FOP_FONTSIZ\x03" "2400\r\n"
+                          "\x02" "FOP_CSRPOSX\x03" "1\r\n\x02" "FOP_CSRPOSY\x03" "2\r\n\x02" "FOP_SCRLOCK\x03" "1\r\n"
+                          "41\r\n");
+    spit(dir / "job.scr", "main()\r\n{\r\n    my[3][0] = 8;\r\n    return my[0][0] + 1;\r\n}\r\n");
+    EXPECT_EQ(kov.kov_auto_start((dir / "job.scr").c_str(), "kov"), 0);
+    EXPECT_EQ(kov.win_loop(), 42);
+    EXPECT_EQ(kov.csv_get_num(0, 3), 8);
+    EXPECT_EQ(std::vector<int>({ws()[CSV_WS_DSPSIZX], ws()[CSV_WS_DSPSIZY], ws()[CSV_WS_FONTSIZ], kov.csv_curx,
+                                kov.csv_cury, host.host_get_scrlock()}),
+              std::vector<int>({900, KOV_WIN_MINY, 96, 1, 2, 1}));
     char now[PATH_MAX];
     ASSERT_NE(getcwd(now, sizeof now), nullptr);
     EXPECT_EQ(std::string(now), dir.path) << "the sheet's folder becomes the working folder";
+    // A failing script is shown at its position; the loop ends with -1.
+    spit(dir / "bad.scr", "main()\n{\n    x = ;\n}\n");
+    EXPECT_EQ(kov.kov_auto_start((dir / "bad.scr").c_str(), "kov"), 0);
+    EXPECT_EQ(kov.win_loop(), -1);
+    EXPECT_EQ(host.shown, "構文誤り");
+    EXPECT_EQ(host.shown_at, (long)std::string("main()\n{\n    ").size());
 }
 
-TEST_F(Kov, FailedLoadIsReported)
+TEST_F(Kov, FailedLoadsAreReportedAndKeepTheScriptFile)
 {
     ASSERT_EQ(start(), 0);
-    kov_set_sheet_loader(kov_load_sheet);
-    kov::log_set_msgbox(box);
-    g_att.clear();
     std::string name = dir / "bad.kov";
     ASSERT_EQ(mkdir(name.c_str(), 0755), 0);
     EXPECT_EQ(kov.kov_auto_start(name.c_str(), "kov"), -1);
-    ASSERT_EQ(g_att.size(), 1u);
-    EXPECT_EQ(g_att[0], name + " 読込み失敗");
-    // A sheet that does not exist yet is a new one; a script argument without a runner fails.
-    g_att.clear();
-    name = dir / "none.scr";
-    EXPECT_EQ(kov.kov_auto_start(name.c_str(), "kov"), -1);
-    ASSERT_EQ(g_att.size(), 1u);
-    EXPECT_EQ(g_att[0], name + " スクリプト実行はこの版では使えません");
-    kov_set_sheet_loader(nullptr);
+    EXPECT_NE(std::find(host.calls.begin(), host.calls.end(), "file " + name + " 読込み失敗"), host.calls.end());
+    // A script file that cannot be read: the editor holds no text, so saving the sheet leaves it.
+    ASSERT_EQ(mkdir((dir / "s.scr").c_str(), 0755), 0);
+    EXPECT_EQ(kov.cse_fload((dir / "s.kov").c_str()), -1);
+    std::string text;
+    EXPECT_EQ(host.host_ed_text(text), -1);
+    CSVFILE_U file(kov);
+    EXPECT_EQ(file.csv_fsave((dir / "s.kov").c_str(), nullptr), 0);
+    EXPECT_TRUE(exists(dir / "s.scr"));
+    // A script to run must be there; a sheet that is not there yet is a new one.
+    EXPECT_EQ(kov.kov_auto_start((dir / "none.scr").c_str(), "kov"), -1);
+    EXPECT_EQ(host.calls.back(), "file " + (dir / "none.scr") + " 読込み失敗");
+    EXPECT_EQ(kov.kov_auto_start((dir / "none.kov").c_str(), "kov"), 0);
+    EXPECT_EQ(host.host_ed_text(text), 0);
+    EXPECT_EQ(text, "") << "a new sheet has a new, empty script";
+}
+
+TEST_F(Kov, NoticesOfPartsBeepWhenAsked)
+{
+    ASSERT_EQ(start(), 0);
+    host.host_post(2, 0);
+    kov.csv_wpbeep = 1;
+    host.host_post(2, 0);
+    host.host_pump();
+    EXPECT_EQ(std::count(host.calls.begin(), host.calls.end(), "beep"), 2);
+    kov.csv_wpbeep = 0;
+    host.host_post(2, 0);
+    host.host_pump();
+    EXPECT_EQ(std::count(host.calls.begin(), host.calls.end(), "beep"), 2);
+}
+
+TEST(ScriptFile, ReadTurnsCrLfIntoLfOnly)
+{
+    TmpDir dir;
+    spit(dir / "a.scr", std::string("a\r\nb\rc\r\n\r\r\n") + std::string(70000, 'x') + "\r");
+    std::string text;
+    ASSERT_EQ(kov_read_script((dir / "a.scr").c_str(), text), 0);
+    EXPECT_EQ(text.substr(0, 8), std::string("a\nb\rc\n\r\n", 8));
+    EXPECT_EQ(text.size(), 8u + 70000u + 1u);
+    EXPECT_EQ(text.back(), '\r');
+    EXPECT_EQ(kov_read_script((dir / "none.scr").c_str(), text), -1);
+    EXPECT_EQ(errno, ENOENT);
+    EXPECT_EQ(kov_read_script(dir.path.c_str(), text), -1);
+    EXPECT_EQ(errno, EISDIR);
 }
 
 TEST(TimeZone, KeptWhenSetJapanWhenUnset)

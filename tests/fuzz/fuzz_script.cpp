@@ -9,15 +9,9 @@
 
 namespace {
 
-struct HOST : SCR_HOST, SCR_EDIT {
-    std::string text;
-    long stamp = 0, steps = 0;
-    long scr_host_callback(int code, intptr_t) override
-    {
-        return code == SCRCB_ONESTEP && ++steps > 3000 ? -1 : 0;
-    }
-    const char *scr_edit_text() override { return text.c_str(); }
-    long scr_edit_stamp() override { return stamp; }
+struct HOST : KOV_HOST {
+    long steps = 0;
+    long host_callback(int code, intptr_t) override { return code == SCRCB_ONESTEP && ++steps > 3000 ? -1 : 0; }
 };
 
 // exit(code)
@@ -51,22 +45,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (size > 200000) return 0;
     static CSV_U csv;
     if (!csv.csv_exists()) csv.csv_create(8, 16);
-    SCR_U::scr_fn_table = lookup;
     HOST host;
-    host.text.assign((const char *)data, size);
-    host.stamp = 1;
+    std::string text((const char *)data, size);
+    host.host_ed_put(text.c_str());
     SCR_U scr;
+    scr.scr_fn_table = lookup;
     scr.scr_csv = &csv;
-    scr.scr_host = &host;
-    scr.scr_edit = &host;
+    scr.scr_set_host(&host);
     if (scr.scr_prepare(PREP_SCRIPT_BEGIN) == 0) {
         int st = 0;
         scr.scr_do_allstep(scr.scr_text, &st);
         scr.scr_prepare(PREP_SCRIPT_END);
         host.steps = 0;
         VAL_U v;
-        scr.scr_calc_onecel(2, 3, host.text.c_str(), &v);
-        scr.scr_calc_onecel(1, 1, host.text.c_str(), nullptr);
+        scr.scr_calc_onecel(2, 3, text.c_str(), &v);
+        scr.scr_calc_onecel(1, 1, text.c_str(), nullptr);
     }
     return 0;
 }

@@ -50,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             return 0;
         }
         // Through the clipboard: paste with tiling and adjustment, then copy and move a block.
-        file.csv_host()->csv_clip_put(std::string(reinterpret_cast<const char *>(data), size));
+        csv.csv_host().host_clip_put(std::string(reinterpret_cast<const char *>(data), size));
         file.csv_clip_paste(&r, 0);
         CSV_RECT a = {0, 0, 3, 4}, b = {int(mode >> 3) % 20, int(mode >> 5) % 30, 0, 0};
         if (file.csv_clip_copy(&a, (mode & 2) ? "$$b" : "$$t") == 0) file.csv_clip_move(&b);
@@ -60,7 +60,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     std::string once, twice;
     file.csv_fwrite_mem(once, CSV_P_ALL, nullptr);
     CSV_U again;
-    CSVFILE_U file2(again, file.csv_host());
+    again.csv_set_host(&csv.csv_host());   // the window state read goes where it was read from
+    CSVFILE_U file2(again);
     file2.csv_defxs = 8;
     file2.csv_defys = 8;
     if (file2.csv_fload_mem(nullptr, once.data(), once.size(), nullptr) < 0) abort();

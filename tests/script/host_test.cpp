@@ -12,15 +12,6 @@ using namespace scrtest;
 
 namespace {
 
-struct StopAt : HOST {
-    long stop = 0;
-    long scr_host_callback(int code, intptr_t) override
-    {
-        if (code == SCRCB_ONESTEP) steps++;
-        return steps == stop ? -1 : 0;
-    }
-};
-
 TEST(Host, HookBeforeEachStatementAndStop)
 {
     ENV e;
@@ -75,7 +66,7 @@ TEST(Host, EveryRunLinksAnewFormulasOnlyWhenChanged)
     EXPECT_EQ(e.num("g"), 2);
     EXPECT_EQ(e.scr.scr_prepare(PREP_FORM_BEGIN), 0);
     EXPECT_EQ(e.num("g"), 2);        // unchanged text: no relink
-    e.host.stamp++;
+    e.host.host_ed_put(t);           // the same text, edited: a new stamp
     EXPECT_EQ(e.scr.scr_prepare(PREP_FORM_BEGIN), 0);
     EXPECT_EQ(e.num("g"), 1);        // changed text: linked again
     EXPECT_EQ(e.scr.scr_prepare(7), -1);

@@ -7,19 +7,6 @@ namespace scrtest {
 
 std::string out_buf;
 
-long HOST::scr_host_callback(int code, intptr_t)
-{
-    if (code == SCRCB_ONESTEP && budget >= 0 && ++steps > budget) return -1;
-    if (code == SCRCB_ONESTEP && budget < 0) steps++;
-    return 0;
-}
-
-void HOST::scr_host_showerr(const char *txt, const char *pos, const char *msg)
-{
-    link_err = msg ? msg : "";
-    SCR_LEX::scr_text2rowcol(txt, pos, link_row, link_col);
-}
-
 // ---- test built-ins ----
 
 // exit(code)
@@ -95,7 +82,7 @@ static const FN_DEF *lookup(const char *name)
     return nullptr;
 }
 
-void install_builtins() { SCR_U::scr_fn_table = lookup; }
+void install_builtins(SCR_U &scr) { scr.scr_fn_table = lookup; }
 
 // ---- running ----
 
@@ -103,21 +90,19 @@ ENV::ENV()
 {
     csv.csv_create(10, 20);
     scr.scr_csv = &csv;
-    scr.scr_host = &host;
-    scr.scr_edit = &host;
-    install_builtins();
+    scr.scr_set_host(&host);
+    install_builtins(scr);
 }
 
 RUN ENV::run(const char *text)
 {
     RUN r;
     out_buf.clear();
-    host.text = text;
-    host.stamp++;
+    host.host_ed_put(text);
     if (scr.scr_prepare(PREP_SCRIPT_BEGIN) != 0) {
-        r.err = host.link_err;
-        r.row = host.link_row;
-        r.col = host.link_col;
+        r.err = host.shown;
+        if (host.shown_at >= 0)
+            SCR_LEX::scr_text2rowcol(host.shown_text.c_str(), host.shown_text.c_str() + host.shown_at, r.row, r.col);
         return r;
     }
     r.linked = 1;

@@ -5,23 +5,14 @@
 
 #include "script/scr.h"
 #include "sheet/csv.h"
+#include "tests/support/testhost.h"
 #include "ui/base/kovtext.h"
 
 namespace scrtest {
 
 // Literals of the tests are compiled to Shift-JIS like the program's: texts compare as they are.
 
-struct HOST : SCR_HOST, SCR_EDIT {
-    std::string text;
-    long stamp = 1;
-    long steps = 0, budget = -1;     // statement hooks seen; stop after budget (-1 never)
-    std::string link_err;            // message of a failed link 
-    int link_row = -1, link_col = -1;
-    long scr_host_callback(int code, intptr_t) override;
-    void scr_host_showerr(const char *txt, const char *pos, const char *msg) override;
-    const char *scr_edit_text() override { return text.c_str(); }
-    long scr_edit_stamp() override { return stamp; }
-};
+using HOST = kovtest::TESTHOST;
 
 struct RUN {
     int linked = 0;       // link pass succeeded
@@ -45,6 +36,6 @@ struct ENV {
 
 RUN run(const char *text);
 extern std::string out_buf;
-void install_builtins();
+void install_builtins(SCR_U &scr);
 
 }  // namespace scrtest

@@ -7,6 +7,8 @@
 #include "tests/ui/testlog.h"
 
 #include <gtest/gtest.h>
+#include "tests/support/testhost.h"
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -19,13 +21,12 @@ constexpr int END = 0x7FFFFFFF;
 
 class Sheet : public sheettest::TextSheet {
 public:
-    std::vector<std::string> calcs;   // regions passed to the recalculation seam
-    int csv_form_calc(const CSV_RECT *r) override
+    kovtest::TESTHOST host;
+    kovtest::EVENTS calcs;   // the recalculations asked of the host
+    Sheet()
     {
-        calcs.push_back(r ? std::to_string(r->x1) + "," + std::to_string(r->y1) + "," +
-                                std::to_string(r->x2) + "," + std::to_string(r->y2)
-                          : "all");
-        return 0;
+        host.host_set_events(&calcs);
+        csv_set_host(&host);
     }
 };
 
@@ -125,7 +126,7 @@ TEST(CellStore, AdjustFormulaErrors)
     CSV_CFT cft = {0, 0, END, END, 1, 0, 0};
     EXPECT_EQ(s.csv_cnv_region(nullptr, 1) + s.csv_adj_sheet(&cft), -2);  // no store yet
     EXPECT_TRUE(log.has("csv_chk_space() 失敗")) << log.text();
-    EXPECT_TRUE(s.calcs.empty());
+    EXPECT_TRUE(s.calcs.got.empty());
     ASSERT_EQ(s.csv_create(10, 10), 0);
     ASSERT_EQ(s.csv_put_form(0, 0, "R1C1"), 0);
     EXPECT_EQ(s.csv_adj_form(0, 0, nullptr), -1);
@@ -157,7 +158,7 @@ TEST(CellStore, ConvertRegion)
     EXPECT_EQ(s.csv_get_modify(), 1);
     ASSERT_EQ(s.csv_cnv_region(nullptr, 0), 0);            // whole sheet back to relative
     EXPECT_EQ(s.form(3, 4) + "|" + s.form(4, 4), "R[-1]C|R[-1]C+R[5]C");
-    EXPECT_EQ(s.calcs, std::vector<std::string>({"0,0,5,5", "all"}));
+    EXPECT_EQ(s.calcs.got, std::vector<std::string>({"recalc 0,0,5,5", "recalc all"}));
     EXPECT_EQ(s.csv_cnv_region(nullptr, 3), -1);
 }
 

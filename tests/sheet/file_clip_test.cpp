@@ -34,7 +34,7 @@ TEST(FileClip, CopyPutsTheFileTextOnTheClipboard)
     ASSERT_EQ(s.file.csv_clip_copy(&r, "$$t"), 0);
     EXPECT_EQ(s.host.clip(), "1,\r\n,\r\n");
     EXPECT_EQ(files_in(s.dir.path), 0);  // the transfer files are gone
-    filetest::Atts atts;  // a copy that fails forgets the remembered region
+    // A copy that fails forgets the remembered region.
     s.host.tmpdir = s.path("missing");
     EXPECT_EQ(s.file.csv_clip_copy(&r, "$$b"), -1);
     EXPECT_EQ(s.csv_copy_kind, 0);

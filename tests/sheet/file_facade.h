@@ -7,48 +7,32 @@
 
 #include "sheet/csvfile.h"
 #include "tests/sheet/sheet_text.h"
+#include "tests/support/testhost.h"
 #include "tests/ui/tmpdir.h"
 #include "ui/base/kovlog.h"
 
 namespace filetest {
 
-// The last attention line shown while it lives (the message-box hook).
-class Atts {
-public:
-    Atts() { kov::log_set_msgbox([](const char *t) { text() = t; }), text().clear(); }
-    ~Atts() { kov::log_set_msgbox(nullptr); }
-    static std::string &text()
-    {
-        static std::string t;
-        return t;
-    }
-    std::string last() const { return text(); }
-};
-
-// A host with an editor text and a private folder for the transfer files.
-struct Host : CSV_HOST_U {
-    int has_editor = 0;
-    std::string ed_text, ed_name, tmpdir;
-    int scrlock = -1;
-    int csv_ed_text(std::string &text, std::string &name) override
-    {
-        if (!has_editor) return -1;
-        text = ed_text;
-        name = ed_name;
-        return 0;
-    }
-    std::string csv_tmp_dir() override { return tmpdir.empty() ? CSV_HOST_U::csv_tmp_dir() : tmpdir; }
-    void csv_scrlock_put(int lock) override { scrlock = lock; }
-    CSV_WINST &ws() { return host_ws; }
-    std::string &clip() { return host_clip; }
+// A host whose attention lines and file failures are caught (the last one is kept), with a
+// private folder for the transfer files.
+struct Host : kovtest::TESTHOST {
+    std::string tmpdir;
+    Host() { kov::log_set_host(this); }
+    ~Host() override { kov::log_set_host(nullptr); }
+    std::string host_tmp_dir() override { return tmpdir.empty() ? KOV_HOST::host_tmp_dir() : tmpdir; }
+    CSV_WINST &ws() { return win; }
+    std::string &clip() { return KOV_HOST::clip; }
+    // The last message shown: "msgbox TEXT" or "file NAME TEXT".
+    std::string last() const { return calls.empty() ? "" : calls.back(); }
 };
 
 struct Sheet : sheettest::TextSheet {
     Host host;
-    CSVFILE_U file{*this, &host};
+    CSVFILE_U file{*this};
     kovtest::TmpDir dir;
     explicit Sheet(int xs = 10, int ys = 20)
     {
+        csv_set_host(&host);
         csv_create(xs, ys);
         host.tmpdir = dir.path;
     }

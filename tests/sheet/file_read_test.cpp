@@ -176,7 +176,7 @@ TEST(FileRead, FilesMissingOrNoSheetFile)
     kovtest::spit(s.path("a.kov"), sx("{FOP_SCRLOCK}1\r\n1,2\r\n\x1A" "3,4\r\n"));
     CSV_LOADED ld;
     ASSERT_EQ(s.file.csv_fload(&ld, s.path("a.kov").c_str(), nullptr), 0);
-    EXPECT_EQ(ints({s.csv_get_xs(), s.csv_get_ys(), s.host.scrlock, s.csv_get_modify()}),
+    EXPECT_EQ(ints({s.csv_get_xs(), s.csv_get_ys(), s.host.host_get_scrlock(), s.csv_get_modify()}),
               ints({4, 6, 1, 0}));
     EXPECT_EQ(s.row(0, 2) + "|" + s.row(1, 2), "#1|#2||");
     // A folder or a device is no sheet file: the load fails, an empty sheet remains.

@@ -13,7 +13,6 @@
 #include "tests/sheet/file_facade.h"
 
 using sheettest::ints;
-using filetest::Atts;
 using filetest::crlf;
 using filetest::Sheet;
 using filetest::sx;
@@ -58,8 +57,8 @@ TEST(FileWrite, FieldsOfBothFormatsAndTheOptionHeader)
     // Numbers as the bytes of the double, little-endian.
     EXPECT_EQ(s.text(), sx(crlf("{FOP_VER}1.00\n{FOP_YOFF}0\n{FOP_XOFF}0\n{FOP_YSIZ}4\n{FOP_XSIZ}5\n"
                                 "{FOP_SCRLOCK}1\n{FOP_WPBEEP}0\n{FOP_RNWID}5\n{FOP_CNROW}2\n{FOP_RNCOL}-1\n"
-                                "{FOP_CYCLEMS}250\n{FOP_DSPPOSX}-1\n{FOP_DSPPOSY}-1\n{FOP_CSRPOSX}-1\n"
-                                "{FOP_CSRPOSY}-1\n{FOP_DSPSIZX}-1\n{FOP_DSPSIZY}-1\n{FOP_FONTSIZ}16\n"
+                                "{FOP_CYCLEMS}250\n{FOP_DSPPOSX}-1\n{FOP_DSPPOSY}-1\n{FOP_CSRPOSX}0\n"
+                                "{FOP_CSRPOSY}0\n{FOP_DSPSIZX}-1\n{FOP_DSPSIZY}-1\n{FOP_FONTSIZ}16\n"
                                 "{FOP_TOOLBAR}-1\n{FOP_STATBAR}-1\n{FOP_ROWNAME}-1\n{FOP_COLNAME}-1\n"
                                 "{FOP_HSCROLL}-1\n{FOP_VSCROLL}-1\n{FOP_FULLSIZ}-1\n{FOP_WID}10,7,10,10,10\n"
                                 "{.9A9999999999B93F},{.555555555555D53F},{.408CB5781DAF1544},{.0000000000000080}\n\n"
@@ -109,7 +108,10 @@ TEST(FileWrite, RoundTripKeepsEverything)
     s.csv_rnwide = 9;
     s.csv_wpbeep = 1;
     s.csv_set_wide(5, 33);
-    for (int i = 0; i < CSV_WS_COUNT; i++) s.host.ws().v[i] = i * 3;
+    const CSV_WINST ws = {{3, 4, 2, 5, 800, 600, 20, 1, 0, 1, 0, 1, 0, 0}};
+    s.host.ws() = ws;
+    s.csv_curx = 2;   // the cursor is the store's
+    s.csv_cury = 5;
     ASSERT_EQ(s.file.csv_fsave(s.path("r.kov").c_str(), nullptr), 0);
 
     Sheet b;
@@ -130,7 +132,8 @@ TEST(FileWrite, RoundTripKeepsEverything)
             EXPECT_EQ(s.form(x, y), b.form(x, y));
         }
     EXPECT_EQ(ints({b.csv_rnwide, b.csv_wpbeep, b.csv_get_wide(5)}), ints({9, 1, 33}));
-    for (int i = 0; i < CSV_WS_COUNT; i++) EXPECT_EQ(b.host.ws().v[i], i * 3);
+    for (int i = 0; i < CSV_WS_COUNT; i++) EXPECT_EQ(b.host.ws().v[i], ws.v[i]) << i;
+    EXPECT_EQ(ints({b.csv_curx, b.csv_cury}), ints({2, 5}));
     // Written again, the file is the same byte for byte.
     ASSERT_EQ(b.file.csv_fsave(s.path("r2.kov").c_str(), nullptr), 0);
     EXPECT_EQ(slurp(s.path("r.kov")), slurp(s.path("r2.kov")));
@@ -152,7 +155,6 @@ TEST(FileWrite, SaveByNameAndModifiedFlag)
     ASSERT_EQ(s.file.csv_save_name(link.c_str(), nullptr), 0);
     EXPECT_EQ(slurp(real), "1\r\n");
     EXPECT_EQ(ls(s.dir.path), std::vector<std::string>({"link.csv", "part.kov", "plain.kov", "x.Txt"}));
-    Atts atts;
     ASSERT_EQ(s.file.csv_save_name(s.path("d.ir/noext").c_str(), nullptr), -1);  // no such folder
     s.file.csv_defxs = s.file.csv_defys = 1;  // a tiny default size writes every cell of every row
     ASSERT_EQ(s.file.csv_save_name(s.path("all.csv").c_str(), nullptr), 0);
@@ -168,20 +170,19 @@ TEST(FileWrite, ScriptFileFollowsTheEditor)
     spit(scr, "old\r\n");
     ASSERT_EQ(s.file.csv_fsave(s.path("a.kov").c_str(), nullptr), 0);
     EXPECT_EQ(slurp(scr), "old\r\n");  // no editor: left alone
-    s.host.has_editor = 1;
-    s.host.ed_name = scr;
-    s.host.ed_text = "main()\n{\r\n}\n";
+    s.host.host_ed_setname(scr.c_str());
+    s.host.host_ed_put("main()\n{\r\n}\n");
     ASSERT_EQ(s.file.csv_fsave(s.path("a.kov").c_str(), nullptr), 0);
     EXPECT_EQ(slurp(scr), "main()\r\n{\r\n}\r\n");
-    s.host.ed_text = "";  // a region save leaves it; an empty editor deletes it
+    s.host.host_ed_put("");  // a region save leaves it; an empty editor deletes it
     CSV_RECT r = {0, 0, 0, 0};
     ASSERT_EQ(s.file.csv_fsave(s.path("a.kov").c_str(), &r), 0);
     EXPECT_TRUE(kovtest::exists(scr));
     ASSERT_EQ(s.file.csv_fsave(s.path("a.kov").c_str(), nullptr), 0);
     EXPECT_FALSE(kovtest::exists(scr));
     ASSERT_EQ(s.file.csv_fsave(s.path("a.kov").c_str(), nullptr), 0);   // nothing to delete
-    s.host.ed_text = "x";  // a script that cannot be written fails the save
-    s.host.ed_name = s.path("no/such.scr");
+    s.host.host_ed_put("x");  // a script that cannot be written fails the save
+    s.host.host_ed_setname(s.path("no/such.scr").c_str());
     EXPECT_EQ(s.file.csv_fsave(s.path("a.kov").c_str(), nullptr), -1);
 }
 
@@ -194,9 +195,8 @@ TEST(FileWrite, FailedSavesKeepTheOldFile)
     std::string name = s.path("keep.kov"), d = s.path("sub.kov"), deep = s.path("none/x.kov");
     ASSERT_EQ(mkdir(d.c_str(), 0700), 0);
     for (const std::string &n : {d, deep}) {
-        Atts atts;
         EXPECT_EQ(s.file.csv_fwrite(n.c_str(), CSV_P_ALL, nullptr), -1);
-        EXPECT_EQ(atts.last(), n + " 作成失敗");
+        EXPECT_EQ(s.host.last(), "file " + n + " 作成失敗");
     }
     EXPECT_EQ(s.csv_get_modify(), 1);
     spit(name, "previous content\r\n");
@@ -207,9 +207,8 @@ TEST(FileWrite, FailedSavesKeepTheOldFile)
         signal(SIGXFSZ, SIG_IGN);
         struct rlimit rl = {4096, 4096};
         setrlimit(RLIMIT_FSIZE, &rl);
-        Atts atts;
         int rc = s.file.csv_fsave(name.c_str(), nullptr);
-        _exit(rc == -1 && atts.last() == name + " 書込失敗" ? 0 : 1);
+        _exit(rc == -1 && s.host.last() == "file " + name + " 書込失敗" ? 0 : 1);
     }
     int status = 0;
     waitpid(pid, &status, 0);

@@ -4,14 +4,21 @@
 
 #include "sheet/csv.h"
 #include "tests/sheet/sheet_text.h"
+#include "tests/support/testhost.h"
 
 namespace storetest {
 
-// A store that counts the recalculations it was asked for.
+// A store whose host records the recalculations it was asked for.
 struct Sheet : sheettest::TextSheet {
-    int calcs = 0;
-    int csv_form_calc(const CSV_RECT *) override { return ++calcs, 0; }
-    explicit Sheet(int xs = 10, int ys = 100) { csv_create(xs, ys); }
+    kovtest::TESTHOST host;
+    kovtest::EVENTS app;
+    explicit Sheet(int xs = 10, int ys = 100)
+    {
+        host.host_set_events(&app);
+        csv_set_host(&host);
+        csv_create(xs, ys);
+    }
+    int calcs() const { return int(app.got.size()); }
     int row_cnt(int y) const { return csv_get_row(y)->cnt; }
 };
 

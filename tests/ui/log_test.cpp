@@ -1,4 +1,5 @@
 #include "ui/base/kovlog.h"
+#include "tests/support/testhost.h"
 #include "tests/ui/tmpdir.h"
 
 #include <gtest/gtest.h>
@@ -10,7 +11,15 @@ using namespace kovtest;
 
 namespace {
 
-std::vector<std::string> g_boxes;
+// The host's message boxes, as "msgbox TEXT" lines, without that prefix.
+struct BOXES : TESTHOST {
+    std::vector<std::string> boxes() const
+    {
+        std::vector<std::string> b;
+        for (const std::string &c : calls) b.push_back(c.substr(c.find(' ') + 1));
+        return b;
+    }
+};
 
 class Log : public ::testing::Test {
 protected:
@@ -18,22 +27,20 @@ protected:
     {
         log_set_path(log_path.c_str());
         log_set_debug(0);
-        log_set_clock([](struct tm *t) {
-            memset(t, 0, sizeof *t);
-            t->tm_year = 126, t->tm_mon = 2, t->tm_mday = 5, t->tm_hour = 7, t->tm_min = 8, t->tm_sec = 9;
-        });
-        log_set_msgbox([](const char *t) { g_boxes.push_back(t); });
-        g_boxes.clear();
+        struct tm t = {};
+        t.tm_year = 126, t.tm_mon = 2, t.tm_mday = 5, t.tm_hour = 7, t.tm_min = 8, t.tm_sec = 9, t.tm_isdst = -1;
+        host.now = mktime(&t);   // 2026-03-05 07:08:09 local time
+        log_set_host(&host);
     }
     void TearDown() override
     {
         log_set_path(nullptr);
         log_set_debug(0);
-        log_set_clock(nullptr);
-        log_set_msgbox(nullptr);
+        log_set_host(nullptr);
     }
     TmpDir dir;
     std::string log_path = dir / "KOVASH.LOG";
+    BOXES host;
 };
 
 } // namespace
@@ -46,14 +53,14 @@ TEST_F(Log, LevelsAndHeader)
     log_write(0, "KOV", 12345, "変数 %s は定義済", "x");
     EXPECT_EQ(slurp(log_path), "[ATT]KOV(   12) 26/03/05 07:08.09 abc 5\r\n"
                                " LOG KOV(12345) 26/03/05 07:08.09 変数 x は定義済\r\n");
-    EXPECT_EQ(g_boxes, std::vector<std::string>{"abc 5"});  // only attention lines are shown
+    EXPECT_EQ(host.boxes(), std::vector<std::string>{"abc 5"});  // only attention lines are shown
     spit(dir / "file", "x");
     log_set_path((dir / "file/KOVASH.LOG").c_str());  // a file where a folder should be: harmless
     KOV_ATT("lost");
     log_set_path(nullptr);
     KOV_ATT("nowhere");
-    EXPECT_EQ(g_boxes, std::vector<std::string>({"abc 5", "lost", "nowhere"}));
-    log_set_msgbox(nullptr);
+    EXPECT_EQ(host.boxes(), std::vector<std::string>({"abc 5", "lost", "nowhere"}));
+    log_set_host(nullptr);
     testing::internal::CaptureStderr();
     KOV_ATT("メモリ不足");
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "\xE3\x83\xA1\xE3\x83\xA2\xE3\x83\xAA\xE4\xB8\x8D\xE8\xB6\xB3\n");
@@ -67,10 +74,10 @@ TEST_F(Log, MessageCutAt1024BytesOnACharacterBoundary)
         {1022, 1024},  // ... and kept whole when it ends at 1024
     };
     for (auto &c : cases) {
-        g_boxes.clear();
+        host.calls.clear();
         std::string msg = std::string(c.pad, 'a') + "漢字";
         KOV_ATT("%s", msg.c_str());
-        EXPECT_EQ(g_boxes.at(0), msg.substr(0, c.want)) << c.pad;
+        EXPECT_EQ(host.boxes().at(0), msg.substr(0, c.want)) << c.pad;
     }
     EXPECT_NE(slurp(log_path).find(std::string(1024, 'a') + "\r\n"), std::string::npos);
 }

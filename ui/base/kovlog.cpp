@@ -1,5 +1,6 @@
 // The log file. One write per line so that a crash leaves whole lines behind.
 #include "ui/base/kovlog.h"
+#include "ui/base/kovhost.h"
 #include "ui/base/kovtext.h"
 
 #include <cstdio>
@@ -13,20 +14,18 @@ namespace kov {
 
 static std::string g_path;
 static int g_debug;
-static log_msgbox_fn g_msgbox;
-static log_clock_fn g_clock;
+static KOV_HOST *g_host;
 
 void log_set_path(const char *path) { g_path = path ? path : ""; }
 const char *log_get_path() { return g_path.c_str(); }
 void log_set_debug(int on) { g_debug = on ? 1 : 0; }
 int log_get_debug() { return g_debug; }
-void log_set_msgbox(log_msgbox_fn fn) { g_msgbox = fn; }
-void log_set_clock(log_clock_fn fn) { g_clock = fn; }
+void log_set_host(KOV_HOST *host) { g_host = host; }
+KOV_HOST *log_get_host() { return g_host; }
 
 static void log_now(struct tm *now)
 {
-    if (g_clock) { g_clock(now); return; }
-    time_t t = time(nullptr);
+    time_t t = g_host ? g_host->host_now() : time(nullptr);
     if (!localtime_r(&t, now)) memset(now, 0, sizeof *now);
 }
 
@@ -63,18 +62,13 @@ static int log_append(const std::string &text)
 
 static void log_show(const char *msg)
 {
-    if (g_msgbox) g_msgbox(msg);
+    if (g_host) g_host->host_msgbox(msg, "", KOV_MB_OK);
     else fprintf(stderr, "%s\n", sj_to_utf8(msg).c_str());
 }
 
-void log_vwrite(int attention, const char *src, int line, const char *fmt, va_list ap)
+// One message line with its header, when there is a log file.
+static void log_line(int attention, const char *src, int line, const char *msg)
 {
-    if (!attention && !g_debug) return;
-    // Two spare bytes show whether the 1024th byte starts a double-byte character.
-    char msg[LOG_MSG_MAX + 2];
-    vsnprintf(msg, sizeof msg, fmt, ap);
-    msg[sj_cut(msg, LOG_MSG_MAX)] = 0;
-    if (attention) log_show(msg);
     if (g_path.empty()) return;
     struct tm t;
     log_now(&t);
@@ -87,6 +81,28 @@ void log_vwrite(int attention, const char *src, int line, const char *fmt, va_li
     text += msg;
     text += "\r\n";
     log_append(text);
+}
+
+void log_vwrite(int attention, const char *src, int line, const char *fmt, va_list ap)
+{
+    if (!attention && !g_debug) return;
+    // Two spare bytes show whether the 1024th byte starts a double-byte character.
+    char msg[LOG_MSG_MAX + 2];
+    vsnprintf(msg, sizeof msg, fmt, ap);
+    msg[sj_cut(msg, LOG_MSG_MAX)] = 0;
+    if (attention) log_show(msg);
+    log_line(attention, src, line, msg);
+}
+
+void log_file_att(const char *src, int line, const char *name, const char *msg, int err)
+{
+    if (!name) name = "";
+    if (!msg) msg = "";
+    if (g_host) g_host->host_file_err(name, msg, err);
+    else kov_print_file_err(stderr, name, msg, err);
+    std::string text = std::string(name) + msg;
+    text.resize(sj_cut(text.c_str(), LOG_MSG_MAX));
+    log_line(1, src, line, text.c_str());
 }
 
 void log_write(int attention, const char *src, int line, const char *fmt, ...)

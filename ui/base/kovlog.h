@@ -4,6 +4,8 @@
 #include <cstdarg>
 #include <ctime>
 
+class KOV_HOST;
+
 namespace kov {
 
 // Where the log goes (program path with the extension "LOG"); until set, nothing is written.
@@ -13,14 +15,10 @@ const char *log_get_path();
 void log_set_debug(int on);
 int log_get_debug();
 
-// Attention lines are also shown to the user: the desktop layer installs a message box here;
-// without one they go to stderr in UTF-8.
-using log_msgbox_fn = void (*)(const char *sjis_text);
-void log_set_msgbox(log_msgbox_fn fn);
-
-// Local time of a line's header; tests install a fixed clock, nullptr restores the real one.
-using log_clock_fn = void (*)(struct tm *now);
-void log_set_clock(log_clock_fn fn);
+// The host of the process: attention lines are shown in its message box, and the line headers
+// take its clock (local time). Without one they go to stderr in UTF-8 with the system's clock.
+void log_set_host(KOV_HOST *host);
+KOV_HOST *log_get_host();
 
 // Longest message in bytes (never ends inside a double-byte character) and the size at which
 // the log file is renamed to its ".OLD" twin.
@@ -34,9 +32,14 @@ void log_write(int attention, const char *src, int line, const char *fmt, ...)
     __attribute__((format(printf, 4, 5)));
 void log_vwrite(int attention, const char *src, int line, const char *fmt, va_list ap);
 
+// An attention line about a file: name (the system's bytes, never converted) then msg
+// (Shift-JIS), and the system's reason err (0: none) shown to the user but not logged.
+void log_file_att(const char *src, int line, const char *name, const char *msg, int err);
+
 } // namespace kov
 
 #define KOV_ATT(...) ::kov::log_write(1, "KOV", __LINE__, __VA_ARGS__)
+#define KOV_ATT_FILE(name, msg, err) ::kov::log_file_att("KOV", __LINE__, name, msg, err)
 #define KOV_LOG(...)                                                  \
     do {                                                              \
         if (::kov::log_get_debug()) ::kov::log_write(0, "KOV", __LINE__, __VA_ARGS__); \

@@ -1,0 +1,26 @@
+#include "app/clihost.h"
+#include "script/lex.h"
+#include "ui/base/kovtext.h"
+
+#include <cstdio>
+
+long KOV_CLIHOST::host_callback(int code, intptr_t arg)
+{
+    if (code == SCRCB_PAUSE && arg) {   // nobody to press CONT: show the text and go on
+        fprintf(stderr, "pause: %s\n", kov::sj_to_utf8((const char *)arg).c_str());
+        return 0;
+    }
+    if (code == SCRCB_ONESTEP && cli_budget >= 0 && ++cli_steps > cli_budget) return -1;
+    return 0;
+}
+
+// Rows and columns count from 1, as compilers print them; the file name is printed as given.
+void KOV_CLIHOST::host_ed_show(const char *text, const char *pos, const char *msg)
+{
+    int row = -1, col = -1;
+    if (text && pos) SCR_LEX::scr_text2rowcol(text, pos, row, col);
+    std::string m = kov::sj_to_utf8(msg ? msg : "");
+    const char *file = cli_name.empty() ? host_ed_name() : cli_name.c_str();
+    if (row < 0 || col < 0) fprintf(stderr, "%s: %s\n", file, m.c_str());
+    else fprintf(stderr, "%s:%d:%d: %s\n", file, row + 1, col + 1, m.c_str());
+}

@@ -1,0 +1,73 @@
+// The host of the tests: it records what the core asks of the window, stops a script after a
+// statement budget, and lets a test drive the clock and the timer without sleeping.
+#pragma once
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "ui/base/kovhost.h"
+
+namespace kovtest {
+
+struct TESTHOST : KOV_HOST {
+    std::vector<std::string> calls;      // "redraw", "status TEXT", "msgbox TEXT", "beep", ...
+    std::string shown;                   // message of the last host_ed_show
+    std::string shown_text;              // the text it was shown in
+    long shown_at = -1;                  // its position in that text, -1 without one
+    long steps = 0, budget = -1;         // statement hooks seen; stop after budget (-1 never)
+    int answer = KOV_IDOK;               // what every message box answers
+    time_t now = 0;                      // the clock: host_now and (in ms) host_ticks
+    uint32_t ticks = 0;
+
+    long host_callback(int code, intptr_t) override
+    {
+        if (code != SCRCB_ONESTEP) return 0;
+        return ++steps > budget && budget >= 0 ? -1 : 0;
+    }
+    void host_redraw(const KOV_RECT *) override { calls.push_back("redraw"); }
+    void host_status(const char *text) override { calls.push_back(std::string("status ") + text); }
+    int host_msgbox(const char *text, const char *, int) override
+    {
+        calls.push_back(std::string("msgbox ") + text);
+        return answer;
+    }
+    void host_file_err(const char *name, const char *msg, int) override
+    {
+        calls.push_back(std::string("file ") + name + msg);
+    }
+    void host_beep() override { calls.push_back("beep"); }
+    void host_ed_show(const char *text, const char *pos, const char *msg) override
+    {
+        shown = msg ? msg : "";
+        shown_text = text ? text : "";
+        shown_at = text && pos ? pos - text : -1;
+    }
+    time_t host_now() override { return now; }
+    uint32_t host_ticks() override { return ticks; }
+    // Advances the clock by ms and fires the timer once for every period that passed.
+    void advance(uint32_t ms)
+    {
+        for (uint32_t end = ticks + ms; ticks < end;) {
+            uint32_t step = timer_ms > 0 ? uint32_t(timer_ms) : end - ticks;
+            ticks += std::min(step, end - ticks);
+            if (timer_ms > 0 && host_ev) host_ev->kov_tick();
+        }
+    }
+};
+
+// An application that records what its host calls back: "tick", "notify CODE",
+// "recalc all" or "recalc X1,Y1,X2,Y2".
+struct EVENTS : KOV_EVENTS {
+    std::vector<std::string> got;
+    void kov_tick() override { got.push_back("tick"); }
+    void kov_notify(int code, intptr_t) override { got.push_back("notify " + std::to_string(code)); }
+    int kov_recalc(const KOV_RECT *r) override
+    {
+        got.push_back(r ? "recalc " + std::to_string(r->x1) + "," + std::to_string(r->y1) + "," +
+                              std::to_string(r->x2) + "," + std::to_string(r->y2)
+                        : "recalc all");
+        return 0;
+    }
+};
+
+} // namespace kovtest

@@ -1,0 +1,161 @@
+// The host without a window: nothing is drawn, the window state, the clipboard and the editor
+// text are kept in memory, message boxes go to stderr, notices wait for the next pump.
+#include "ui/base/kovhost.h"
+#include "ui/base/kovtext.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+
+void csv_winst_clear(CSV_WINST &ws)
+{
+    for (int &v : ws.v) v = -1;
+}
+
+void kov_winst_clamp(CSV_WINST &ws)
+{
+    int *v = ws.v;
+    if (v[CSV_WS_FONTSIZ] > 0) v[CSV_WS_FONTSIZ] = std::clamp(v[CSV_WS_FONTSIZ], KOV_FONT_MIN, KOV_FONT_MAX);
+    else v[CSV_WS_FONTSIZ] = -1;
+    for (int i = CSV_WS_TOOLBAR; i <= CSV_WS_FULLSIZ; i++)
+        if (v[i] != 0 && v[i] != 1) v[i] = -1;
+    if (v[CSV_WS_DSPSIZX] > 0 && v[CSV_WS_DSPSIZY] > 0) {
+        v[CSV_WS_DSPSIZX] = std::clamp(v[CSV_WS_DSPSIZX], KOV_WIN_MINX, KOV_WIN_MAX);
+        v[CSV_WS_DSPSIZY] = std::clamp(v[CSV_WS_DSPSIZY], KOV_WIN_MINY, KOV_WIN_MAX);
+    } else {
+        v[CSV_WS_DSPSIZX] = v[CSV_WS_DSPSIZY] = -1;
+    }
+}
+
+KOV_EVENTS::~KOV_EVENTS() = default;
+
+KOV_HOST::KOV_HOST() { csv_winst_clear(win); }
+KOV_HOST::~KOV_HOST() = default;
+
+// ---- display ----
+
+void KOV_HOST::host_redraw(const KOV_RECT *) {}
+void KOV_HOST::host_redraw_head() {}
+void KOV_HOST::host_show_cursor() {}
+void KOV_HOST::host_status(const char *) {}
+void KOV_HOST::host_beep() {}
+
+void kov_print_file_err(FILE *out, const char *name, const char *msg, int err)
+{
+    std::string why = err == KOV_ENOTREG ? ": not a regular file" : err ? std::string(": ") + strerror(err) : "";
+    fprintf(out, "%s%s%s\n", name, kov::sj_to_utf8(msg).c_str(), why.c_str());
+}
+
+void KOV_HOST::host_file_err(const char *name, const char *msg, int err) { kov_print_file_err(stderr, name, msg, err); }
+void KOV_HOST::host_nopaint(int) {}
+
+int KOV_HOST::host_msgbox(const char *text, const char *, int kind)
+{
+    fprintf(stderr, "%s\n", kov::sj_to_utf8(text ? text : "").c_str());
+    return kind == KOV_MB_YESNO || kind == KOV_MB_YESNOCANCEL ? KOV_IDYES : KOV_IDOK;
+}
+
+// ---- run control ----
+
+long KOV_HOST::host_callback(int, intptr_t) { return 0; }
+
+int KOV_HOST::host_pump()
+{
+    // A notice may post another: serve what is there now, the rest at the next pump.
+    std::vector<NOTICE> now;
+    now.swap(posted);
+    for (const NOTICE &n : now)
+        if (host_ev) host_ev->kov_notify(n.code, n.arg);
+    return 0;
+}
+
+void KOV_HOST::host_wait(int) {}
+
+int KOV_HOST::host_loop()
+{
+    host_pump();
+    return quit_status;
+}
+
+void KOV_HOST::host_quit(int status) { quit_status = status; }
+void KOV_HOST::host_timer(int ms) { timer_ms = ms > 0 ? ms : 0; }
+void KOV_HOST::host_post(int code, intptr_t arg) { posted.push_back({code, arg}); }
+
+// ---- clock ----
+
+time_t KOV_HOST::host_now() { return time(nullptr); }
+
+uint32_t KOV_HOST::host_ticks()
+{
+    struct timespec ts;
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return uint32_t(ts.tv_sec * 1000 + ts.tv_nsec / 1000000);
+}
+
+// ---- the script editor ----
+
+int KOV_HOST::host_ed_text(std::string &text)
+{
+    if (!has_editor) return -1;
+    text = ed_text;
+    return 0;
+}
+
+void KOV_HOST::host_ed_put(const char *text)
+{
+    ed_text = text ? text : "";
+    has_editor = text != nullptr;
+    ed_stamp++;
+}
+
+long KOV_HOST::host_ed_stamp() { return has_editor ? ed_stamp : -1; }
+const char *KOV_HOST::host_ed_name() { return ed_name.c_str(); }
+void KOV_HOST::host_ed_setname(const char *name) { ed_name = name ? name : ""; }
+void KOV_HOST::host_ed_show(const char *, const char *, const char *) {}
+
+// ---- clipboard ----
+
+int KOV_HOST::host_clip_put(const std::string &text)
+{
+    clip = text;
+    return 0;
+}
+
+int KOV_HOST::host_clip_get(std::string &text)
+{
+    text = clip;
+    return 0;
+}
+
+std::string KOV_HOST::host_tmp_dir()
+{
+    const char *t = getenv("TMPDIR");
+    std::string d = t && *t ? t : "/tmp";
+    while (d.size() > 1 && d.back() == '/') d.pop_back();
+    return d;
+}
+
+// ---- window state ----
+
+void KOV_HOST::host_win_get(CSV_WINST &ws) { ws = win; }
+
+void KOV_HOST::host_win_put(const CSV_WINST &ws)
+{
+    CSV_WINST c = ws;
+    kov_winst_clamp(c);
+    int full = c.v[CSV_WS_FULLSIZ] != -1 ? c.v[CSV_WS_FULLSIZ] : win.v[CSV_WS_FULLSIZ];
+    for (int i = 0; i < CSV_WS_COUNT; i++) {
+        if (c.v[i] == -1) continue;
+        if ((i == CSV_WS_DSPSIZX || i == CSV_WS_DSPSIZY) && full == 1) continue;
+        win.v[i] = c.v[i];
+    }
+}
+
+void KOV_HOST::host_scrlock(int lock) { scrlock = lock ? 1 : 0; }
+void KOV_HOST::host_diamond(int on) { diamond = on ? 1 : 0; }
+
+// ---- parts ----
+
+BASE_GJ *KOV_HOST::host_gajet_new(int) { return nullptr; }
