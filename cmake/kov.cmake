@@ -7,15 +7,18 @@ if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
   set(KOV_CHARSET_FLAGS -finput-charset=UTF-8 -fexec-charset=CP932)
 endif()
 
-if(KOV_FUZZ)
+# KOV_SANITIZE: the normal build and its tests under ASan and UBSan (any compiler); the fuzz
+# build always has them.
+option(KOV_SANITIZE "Build everything with AddressSanitizer and UBSan" OFF)
+if(KOV_FUZZ OR KOV_SANITIZE)
   set(KOV_SAN_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
 endif()
 
 function(kov_target_defaults tgt)
   target_compile_options(${tgt} PRIVATE -Wall -Wextra ${KOV_CHARSET_FLAGS} ${KOV_SAN_FLAGS})
+  target_link_options(${tgt} PRIVATE ${KOV_SAN_FLAGS})
   if(KOV_FUZZ)
     target_compile_options(${tgt} PRIVATE -fsanitize=fuzzer-no-link)
-    target_link_options(${tgt} PRIVATE ${KOV_SAN_FLAGS})
   endif()
 endfunction()
 
