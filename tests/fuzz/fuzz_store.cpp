@@ -196,7 +196,7 @@ struct RUN {
             break;
         }
         case 10: {   // clipboard text from the input pasted, with or without adjustment
-            f.csv_host()->csv_clip_put(in.take(in.below(64)));
+            s.csv_host().host_clip_put(in.take(in.below(64)));
             CSV_RECT t = {col(), row(), col(), row()};
             f.csv_clip_paste(&t, in.u8() & 1);
             modelled = false;
@@ -227,8 +227,8 @@ struct RUN {
 };
 
 // Transfer files in the target's own folder, removed at the end.
-struct HOST : CSV_HOST_U {
-    std::string csv_tmp_dir() override { return fuzz_tmpdir(); }
+struct HOST : KOV_HOST {
+    std::string host_tmp_dir() override { return fuzz_tmpdir(); }
 };
 
 } // namespace
@@ -239,7 +239,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     std::string text = in.take(in.u16() % 1024);
     static HOST host;
     CSV_U s;
-    CSVFILE_U f(s, &host);
+    s.csv_set_host(&host);
+    CSVFILE_U f(s);
     f.csv_defxs = 8;
     f.csv_defys = 8;
     static const bool named = [&] {

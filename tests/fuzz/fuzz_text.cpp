@@ -6,6 +6,7 @@
 #include <string>
 
 #include "tests/fuzz/fuzz_util.h"
+#include "ui/base/kovhost.h"
 #include "ui/base/kovlog.h"
 #include "ui/base/kovtext.h"
 
@@ -79,24 +80,28 @@ void check_convert(const std::string &s)
 
 std::string g_shown;
 int g_shows;
-void show(const char *msg)
-{
-    g_shown = msg;
-    g_shows++;
-}
-void fixed_clock(struct tm *t)
-{
-    memset(t, 0, sizeof *t);
-    t->tm_year = 126;
-    t->tm_mday = 7;
-}
+// Attention lines caught, the clock at 2026-01-07 00:00:00 local time.
+struct HOST : KOV_HOST {
+    int host_msgbox(const char *msg, const char *, int) override
+    {
+        g_shown = msg;
+        g_shows++;
+        return KOV_IDOK;
+    }
+    time_t host_now() override
+    {
+        struct tm t = {};
+        t.tm_year = 126, t.tm_mday = 7, t.tm_isdst = -1;
+        return mktime(&t);
+    }
+};
 
 void check_log(const std::string &s)
 {
     static const std::string path = fuzz_tmpname("KOVASH.LOG");
     log_set_path(path.c_str());
-    log_set_msgbox(show);
-    log_set_clock(fixed_clock);
+    static HOST host;
+    log_set_host(&host);
     unlink(path.c_str());
     g_shows = 0;
     KOV_ATT("%s", s.c_str());
