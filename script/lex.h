@@ -7,18 +7,9 @@
 #include <cstdarg>
 #include <functional>
 
-class VAL_U;
+#include "ui/base/kovlex.h"
 
-// Reads literals. VAL_U and the interpreter both derive from it; scr_const and scr_string call
-// the readers through the host object.
-class LEX_U {
-public:
-    virtual ~LEX_U();
-    // One character of a character or string literal (escapes decoded) into code (0..511).
-    virtual int lex_char(const char *&cur, int &code);
-    // A numeric constant (C integer bases, then decimal floating point) or 'c' constant.
-    virtual int lex_number(const char *&cur, double &num);
-};
+class VAL_U;
 
 // Name and value of a predefined constant (installed by the interpreter as global enumerators).
 struct SCR_PREDEF {
@@ -65,6 +56,15 @@ public:
     // Past blanks and comments as scr_skip_space, by value: for lookahead and logs, which must
     // not move far_pos. Stops at the NUL inside an unterminated comment.
     static const char *scr_past_blanks(const char *p);
+    // Lookahead by the same rules as the readers, by value and without moving far_pos: past the
+    // name characters at p (p itself when none stand there); the name characters at p into w
+    // when fewer than size, else ""; past the string or character literal whose opening quote
+    // is at p (nullptr when it does not end on its line); past a first line "#!..." of a script
+    // text (text itself when it has none), which makes an executable script a comment line.
+    static const char *scr_past_word(const char *p);
+    static void scr_peek_word(const char *p, char *w, int size);
+    const char *scr_past_quoted(const char *p);
+    static const char *scr_past_shebang(const char *text);
     // Excerpt of at most 40 bytes of the line at cur for log lines. The buffer is shared by all
     // callers and overwritten by the next call.
     static const char *scr_line40col(const char *cur);
@@ -82,6 +82,8 @@ public:
     // Current error (script error preferred), previous error (the one errmsg() returns).
     const char *scr_get_nowerr() const;
     const char *scr_get_preerr() const;
+    // Out of memory: sets the current error "メモリ不足" and returns -1.
+    int scr_err_nomem();
     // Empties all four texts (a fresh interpreter).
     void scr_clear_errors();
 
@@ -106,4 +108,9 @@ private:
     }
     const char *err_set(char *now, char *pre, const char *fmt, va_list ap);
     int str_body(const char *&p, char *buf, int &len);
+    int lit_char(const char *&p, unsigned char (&out)[2], int &n);
 };
+
+// ASCII classes of names, locale-independent (bytes of double-byte characters are neither).
+inline bool scr_is_idf(int c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; }
+inline bool scr_is_idc(int c) { return scr_is_idf(c) || (c >= '0' && c <= '9'); }

@@ -2,13 +2,15 @@
 // text at a cursor and does what it reads (no tokens, no tree, no code). Names live in two
 // plain lists (variables, functions) scoped by nest levels; text read while st_noexect is above
 // 0 has no effect. Control transfers of the language are the only thrown things (E_GOTO,
-// E_RETURN, E_EXIT, E_SIGNAL).
+// E_EXIT, E_SIGNAL); a return is carried by scr_ret_pending, not thrown.
 #pragma once
 #include <cstdint>
+#include <new>
 #include <string>
 #include <vector>
 
 #include "script/gajet.h"
+#include "script/scrcall.h"
 #include "script/lex.h"
 #include "script/val.h"
 #include "ui/base/kovhost.h"
@@ -41,7 +43,6 @@ constexpr int SCR_DEEP_MAX = 20000;
 
 // Script control transfers, thrown by value.
 enum E_GOTO { E_GOTO_LABEL };
-enum E_RETURN { E_RETURN_VALUE };
 enum E_EXIT : int {};       // carries the exit code
 enum E_SIGNAL : int {};     // carries the signal number
 
@@ -104,6 +105,84 @@ public:
     static long ftb_objct;
 };
 
+// Hash of a name for the name indexes (FNV-1a).
+inline unsigned scr_name_hash(const char *name)
+{
+    unsigned h = 2166136261u;
+    for (; *name; name++) h = (h ^ (unsigned char)*name) * 16777619u;
+    return h;
+}
+
+// Name index of an entry list (VTBL_U or FTBL_U, chained by hnext; VTBL_U also by hprev, so
+// that an entry can leave by itself). A bucket holds its entries newest first, like the list, so
+// a lookup walks only the names of one bucket; the buckets double when the entries pass twice
+// their number, so that a lookup walks few entries however many names there are.
+template <class T> class SCR_INDEX {
+public:
+    SCR_INDEX() = default;
+    SCR_INDEX(const SCR_INDEX &) = delete;
+    SCR_INDEX &operator=(const SCR_INDEX &) = delete;
+    ~SCR_INDEX() { if (b != first) delete[] b; }
+
+    T *head(const char *name) const { return b[scr_name_hash(name) & mask]; }
+    unsigned buckets() const { return mask + 1; }
+    long size() const { return count; }
+    void put(T *e)
+    {
+        if (count >= 2L * buckets()) grow();
+        link(e);
+        count++;
+    }
+    void left() { count--; }   // an entry unlinked itself
+    void clear()
+    {
+        for (unsigned i = 0; i <= mask; i++) b[i] = nullptr;
+        count = 0;
+    }
+
+private:
+    static constexpr unsigned FIRST = 256;
+    T *first[FIRST] = {};   // the buckets until the first growth: no allocation before it
+    T **b = first;
+    unsigned mask = FIRST - 1;
+    long count = 0;
+
+    void link(T *e)
+    {
+        T **at = &b[scr_name_hash(e->name) & mask];
+        e->hnext = *at;
+        if constexpr (requires { e->hprev; }) {
+            if (*at) (*at)->hprev = &e->hnext;
+            e->hprev = at;
+        }
+        *at = e;
+    }
+    // Out of memory the index stays as it is: still right, only slower.
+    void grow()
+    {
+        unsigned n = 2 * (mask + 1);
+        T **nb = new (std::nothrow) T *[n]();
+        if (!nb) return;
+        T **old = b;
+        unsigned on = mask + 1;
+        b = nb;
+        mask = n - 1;
+        for (unsigned i = 0; i < on; i++) {
+            T *r = nullptr;   // the bucket oldest first: put in front one by one, newest ends first
+            for (T *e = old[i], *nx; e; e = nx) {
+                nx = e->hnext;
+                e->hnext = r;
+                r = e;
+            }
+            for (T *e = r, *nx; e; e = nx) {
+                nx = e->hnext;
+                link(e);
+            }
+        }
+        if (old != first) delete[] old;
+    }
+};
+
 // The interpreter context that blocks save and restore whole (plain data: copied by value).
 struct SCR_CTX {
     int cel_x = SCR_NOCELL, cel_y = SCR_NOCELL;   // current cell of a formula
@@ -142,35 +221,6 @@ struct SCR_MARK {
     SCR_MARK *prev;
 };
 
-// Built-in call seam: the function table answers a name with its record (nullptr: not a
-// built-in). A handler gets its arguments converted by the signature letters.
-struct FN_ARG {
-    int32_t i;
-    int64_t L;
-    double d;
-    float f;
-    const char *s;
-    BASE_GJ *g;
-};
-struct FN_CALL {
-    int argc = 0;
-    FN_ARG arg[36];
-    VAL_U *vargs[18] = {};      // the "." tail, null-terminated
-    int nvargs = 0;
-};
-struct FN_RET {
-    int64_t L = 0;
-    double d = 0;
-    const char *s = nullptr;
-    VAL_U *x = nullptr;
-};
-using FN_HANDLER = int (*)(SCR_U &scr, const FN_CALL &call, FN_RET &ret);
-struct FN_DEF {
-    const char *name;
-    FN_HANDLER fn;
-    const char *sig;
-};
-using FN_LOOKUP = const FN_DEF *(*)(const char *name);
 
 // One node of the process-wide cache of loaded libraries.
 struct SCR_DLL;
@@ -197,16 +247,13 @@ public:
     SCR_CTX ctx;
     VTBL_U *vtbl_top = nullptr;
     FTBL_U *ftbl_top = nullptr;
-    // Name indexes of the two lists: a bucket holds its entries newest first, like the list,
-    // so a lookup walks only the names of one bucket.
-    enum { VT_HASH = 1024, FT_HASH = 256 };
-    VTBL_U *vt_hash[VT_HASH] = {};
-    FTBL_U *ft_hash[FT_HASH] = {};
-    static unsigned scr_hash(const char *name);
+    // Name indexes of the two lists.
+    SCR_INDEX<VTBL_U> vt_index;
+    SCR_INDEX<FTBL_U> ft_index;
     int func_depth = 0;
     VAL_U scr_retval;               // value of the return being carried out
     // A return was carried out: the rest of the body is read suppressed up to its definition,
-    // like a break up to its loop (cheaper than unwinding the native stack with E_RETURN).
+    // like a break up to its loop (cheaper than unwinding the native stack by a throw).
     int scr_ret_pending = 0;
     char *scr_text = nullptr;       // linked script text (owned)
     long scr_stamp = 0;             // editor stamp of the last link
@@ -340,6 +387,14 @@ public:
     // Evaluates one cell formula with (x, y) as the current cell; null result: check only.
     int scr_calc_onecel(int x, int y, const char *form, VAL_U *result);
 
+    // ---- error texts met at several places (each sets the current error, returns -1) ----
+    int err_const(const VTBL_U *vt);            // a store into a const variable
+    int err_type(int type);                     // a negative type code
+    int err_label(const char *label);           // a goto's label is not in its function
+    int err_nofunc(const char *name);           // no script function of the name
+    int err_paren(const char *name);            // a call's ")" is missing
+    int err_define(const char *name);           // a variable could not be made
+
     // ---- services ----
     static int scr_get_scrname(const CSV_U *sheet, char *name, int size);
     static void *scr_load_dll(const char *file);
@@ -409,10 +464,6 @@ protected:
     int fd_slot[SCR_FILES];
     unsigned char fd_type[SCR_FILES];
 };
-
-// ASCII classes of names, locale-independent (bytes of double-byte characters are neither).
-inline bool scr_is_idf(int c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; }
-inline bool scr_is_idc(int c) { return scr_is_idf(c) || (c >= '0' && c <= '9'); }
 
 // Truncation toward zero to a signed 64-bit integer (NaN 0, clamped at the limits).
 int64_t scr_trunc64(double d);

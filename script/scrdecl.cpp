@@ -33,12 +33,7 @@ const char *SCR_U::scr_gajet_name(int code)
 
 // The word at pos (letters, digits, '_'), at most 15 bytes, without moving pos; "" if none or
 // longer. Keyword tests compare it instead of matching each keyword in turn.
-static void peek_word(const char *p, char *w)
-{
-    int n = 0;
-    for (; scr_is_idc(p[n]) && n < 15; n++) w[n] = p[n];
-    w[scr_is_idc(p[n]) ? 0 : n] = 0;
-}
+static void peek_word(const char *p, char *w) { SCR_LEX::scr_peek_word(p, w, 16); }
 
 // Takes the word w at pos (already peeked) as a keyword.
 static void take_word(const char *&pos, const char *w)
@@ -292,7 +287,7 @@ VTBL_U *SCR_U::scr_direct_declarator_var(const char *&pos, int type, int flags, 
     KOV_LOG("変数定義 %s %s@%s[%d][%d] dim=%d", scr_typ_string(type), ctx.func_name, name, y, x, dims);
     VTBL_U *vt = scr_put_var(name, x, y, dims, type, flags, is_param);
     if (!vt) {
-        scr_set_SCRERR("%s 定義失敗", name);
+        err_define(name);
         return nullptr;
     }
     pos = p;
@@ -346,6 +341,10 @@ int SCR_U::scr_initializer(const char *&pos, VTBL_U *vt, int *px, int *py)
         return -1;
     }
     int c = 0, r = 0, maxc = 0, rows = 0, count = 0;
+    auto too_many_rows = [&]() {
+        scr_set_SCRERR("%s 配列サイズ超過 yo=%d", nm, r);
+        return -1;
+    };
     while (scr_match_key(p, "}") != 0) {
         if (vt && c >= xs) {
             if (dims < 2) {
@@ -353,20 +352,14 @@ int SCR_U::scr_initializer(const char *&pos, VTBL_U *vt, int *px, int *py)
                 return -1;
             }
             c = 0;
-            if (++r >= ys) {
-                scr_set_SCRERR("%s 配列サイズ超過 yo=%d", nm, r);
-                return -1;
-            }
+            if (++r >= ys) return too_many_rows();
         }
         if (scr_match_key(p, "{") == 0) {
             if (vt && dims != 2) {
                 scr_set_SCRERR("%s を 2 次配列で初期化", nm);
                 return -1;
             }
-            if (vt && r >= ys) {   // a nested row past the last one would be lost
-                scr_set_SCRERR("%s 配列サイズ超過 yo=%d", nm, r);
-                return -1;
-            }
+            if (vt && r >= ys) return too_many_rows();   // a nested row past the last would be lost
             while (scr_match_key(p, "}") != 0) {
                 if (vt && c >= xs) {
                     scr_set_SCRERR("%s サイズ超過 xo=%d", nm, c);

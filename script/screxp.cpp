@@ -71,35 +71,26 @@ int SCR_U::scr_exp(const char *&pos, VAL_U &val)
 
 // ---- assignment ----
 
-// Past a balanced "[ ... ]" group (strings, characters and comments skipped), or null.
-static const char *look_group(const char *p)
+// Past a balanced "[ ... ]" group (literals and comments stepped over as the lexer reads
+// them), or null.
+static const char *look_group(SCR_LEX &lx, const char *p)
 {
     int depth = 0;
     while (*p) {
         char c = *p;
-        if (kov::sj_is_lead((unsigned char)c) && p[1]) {
-            p += 2;
-            continue;
-        }
         if (c == '"' || c == '\'') {
-            for (p++; *p && *p != c && *p != '\n'; p++)
-                if (*p == '\\' && p[1]) p++;
-            if (*p != c) return nullptr;
-            p++;
-            continue;
-        }
-        if (c == '/' && (p[1] == '/' || p[1] == '*')) {
+            if (!(p = lx.scr_past_quoted(p))) return nullptr;
+        } else if (c == '/' && (p[1] == '/' || p[1] == '*')) {
             p = SCR_LEX::scr_past_blanks(p);
-            continue;
+        } else if (c == ']' && --depth == 0) {
+            return p + 1;
+        } else {
+            depth += c == '[';
+            p += kov::sj_step(p);
         }
-        if (c == '[') depth++;
-        if (c == ']' && --depth == 0) return p + 1;
-        p++;
     }
     return nullptr;
 }
-
-static int is_idc(char c) { return scr_is_idc(c); }
 
 // Whether the text at pos is an lvalue followed by an assignment operator. Deciding first keeps
 // the indices of an operand from being evaluated twice, and nested indices from costing 2^n.
@@ -112,11 +103,11 @@ int SCR_U::lv_lookahead(const char *pos)
         p = q;
     } else {
         if (!scr_is_idf(*p)) return 0;
-        while (is_idc(*p)) p++;
+        p = scr_past_word(p);
         for (int g = 0; g < 2; g++) {
             p = SCR_LEX::scr_past_blanks(p);
             if (*p != '[') break;
-            if (!(p = look_group(p))) return 0;
+            if (!(p = look_group(*this, p))) return 0;
         }
     }
     for (;;) {
@@ -124,8 +115,7 @@ int SCR_U::lv_lookahead(const char *pos)
         if (*p == '.') p++;
         else if (p[0] == '-' && p[1] == '>') p += 2;
         else break;
-        p = SCR_LEX::scr_past_blanks(p);
-        while (is_idc(*p)) p++;
+        p = scr_past_word(SCR_LEX::scr_past_blanks(p));
     }
     p = SCR_LEX::scr_past_blanks(p);
     switch (*p) {
@@ -226,50 +216,32 @@ int SCR_U::scr_assignment_let(const char *&pos, VAL_U &val)
     VAL_U r;
     inherit(r, val);
     if (scr_assignment_exp(p, r) != 0) return -1;
-    if (lv.vt->flags & SF_CONST) {
-        scr_set_SCRERR("const %s への代入", lv.vt->name);
+    if (lv.vt->flags & SF_CONST) return err_const(lv.vt);
+    auto failed = [&] {
+        scr_set_SCRERR("代入失敗:%s xp=%d yp=%d", lv.vt->name, lv.x, lv.y);
         return -1;
-    }
-    const char *nm = lv.vt->name;
-    if (op == 0) {
-        if (lv_store(*this, lv, &r, 0) != 0) {
-            scr_set_SCRERR("代入失敗:%s xp=%d yp=%d", nm, lv.x, lv.y);
-            return -1;
-        }
-        val.val_copy(r);
+    };
+    auto done = [&](const VAL_U &v) {
+        val.val_copy(v);
         pos = p;
         return 0;
-    }
+    };
+    if (op == 0) return lv_store(*this, lv, &r, 0) != 0 ? failed() : done(r);
     if (op == 8 && r.val_kind != VAL_NUM && !sup() && lv.gj) {
         VAL_U *cell = lv.gj->gj_value(lv.x, lv.y);
-        if (cell && cell->val_kind != VAL_NUM) {   // string append in place
-            if (scr_add_string(*cell, r.val_gets()) != 0) {
-                scr_set_SCRERR("代入失敗:%s xp=%d yp=%d", nm, lv.x, lv.y);
-                return -1;
-            }
-            val.val_copy(*cell);
-            pos = p;
-            return 0;
-        }
+        if (cell && cell->val_kind != VAL_NUM)   // string append in place
+            return scr_add_string(*cell, r.val_gets()) != 0 ? failed() : done(*cell);
     }
     if (op == 8 && r.val_kind != VAL_NUM) {
         VAL_U cur;
         if (lv_read(lv, cur) != 0) return -1;
         if (cur.val_kind != VAL_NUM) {   // string append
-            if (scr_add_string(cur, r.val_gets()) != 0 || lv_store(*this, lv, &cur, 0) != 0) {
-                scr_set_SCRERR("代入失敗:%s xp=%d yp=%d", nm, lv.x, lv.y);
-                return -1;
-            }
-            val.val_copy(cur);
-            pos = p;
-            return 0;
+            if (scr_add_string(cur, r.val_gets()) != 0 || lv_store(*this, lv, &cur, 0) != 0) return failed();
+            return done(cur);
         }
     }
     double d = asg_num(op, lv_num(*this, lv), r.val_getd());
-    if (lv_store(*this, lv, nullptr, d) != 0) {
-        scr_set_SCRERR("代入失敗:%s xp=%d yp=%d", nm, lv.x, lv.y);
-        return -1;
-    }
+    if (lv_store(*this, lv, nullptr, d) != 0) return failed();
     val.val_putd(d);
     pos = p;
     return 0;
@@ -294,7 +266,11 @@ int SCR_U::scr_conditional_exp(const char *&pos, VAL_U &val)
     ctx.st_noexect -= !cond;
     if (ra != 0 || scr_match_key(p, ":") != 0) return -1;
     ctx.st_noexect += cond;
-    int rb = scr_conditional_exp(p, b);
+    int rb = -1;
+    {
+        DEEP deep(*this);   // the else part nests to the right without passing another level
+        if (deep.ok) rb = scr_conditional_exp(p, b);
+    }
     ctx.st_noexect -= cond;
     if (rb != 0) return -1;
     val.val_copy(cond ? a : b);
@@ -495,10 +471,7 @@ static int prefix_step(SCR_U &s, const char *&pos, VAL_U &val, int inc)
     const char *p = pos;
     SCR_U::LVAL lv;
     if (s.scr_postfix_adrs(p, lv) != 0) return -1;
-    if (lv.vt->flags & SF_CONST) {
-        s.scr_set_SCRERR("const %s への代入", lv.vt->name);
-        return -1;
-    }
+    if (lv.vt->flags & SF_CONST) return s.err_const(lv.vt);
     double d = lv_num(s, lv) + inc;
     KOV_LOG("%c%c%g", inc > 0 ? '+' : '-', inc > 0 ? '+' : '-', d - inc);
     if (lv_store(s, lv, nullptr, d) != 0) {
@@ -579,16 +552,15 @@ int SCR_U::scr_unary_operator(const char *&pos, VAL_U &val)
 
 int SCR_U::scr_unary_sizeof(const char *&pos, VAL_U &val)
 {
+    DEEP deep(*this);   // sizeof sizeof ... nests without passing the cast level
+    if (!deep.ok) return -1;
     const char *p = pos;
     if (scr_match_key(p, "sizeof") != 0) return -1;
     const char *q = p;
     DECL_SPEC spec;
     if (scr_match_key(q, "(") == 0 && scr_spec_qualifier_list(q, spec) == 0 && scr_match_key(q, ")") == 0) {
         int t = spec.type;
-        if (t < 0) {
-            scr_set_SCRERR("型 %d は無効", t);
-            return -1;
-        }
+        if (t < 0) return err_type(t);
         val.val_putd(t <= VT_VOID ? 0 : t <= VT_ENUM ? 8 : 4);
         pos = q;
         return 0;
@@ -641,10 +613,7 @@ int SCR_U::scr_postfix_exp(const char *&pos, VAL_U &val)
         if (c != '+' && c != '-') break;
         int inc = scr_match_key(p, "++") == 0 ? 1 : scr_match_key(p, "--") == 0 ? -1 : 0;
         if (!inc) break;
-        if (lv.vt->flags & SF_CONST) {
-            scr_set_SCRERR("const %s への代入", lv.vt->name);
-            return -1;
-        }
+        if (lv.vt->flags & SF_CONST) return err_const(lv.vt);
         double d = lv_num(*this, lv);
         KOV_LOG("%g%c%c", d, inc > 0 ? '+' : '-', inc > 0 ? '+' : '-');
         if (lv_store(*this, lv, nullptr, d + inc) != 0) {
@@ -665,11 +634,7 @@ int SCR_U::scr_postfix_adrs(const char *&pos, LVAL &lv)
     const char *q = p;
     scr_skip_space(q);
     if (ctx.cel_x != SCR_NOCELL && csv_parse_name(q, ctx.cel_x, ctx.cel_y, &ref) == 0) {
-        vt = scr_get_vtbl("my");
-        if (!vt || !vt->vtb_gajet_pt) {
-            scr_set_SCRERR("%s が無効", "my");
-            return -1;
-        }
+        if (!(vt = my_var())) return -1;
         p = q;
         x = ref.x;
         y = ref.y;
@@ -686,10 +651,7 @@ int SCR_U::scr_postfix_adrs(const char *&pos, LVAL &lv)
         if (!vt) return -1;
         if (scr_skip_space(p) == '[' && scr_get_varparam(p, x, y, dims, 0) != 0) return -1;
     }
-    if (vt->type < 0) {
-        scr_set_SCRERR("型 %d は無効", vt->type);
-        return -1;
-    }
+    if (vt->type < 0) return err_type(vt->type);
     if (vt->type < VT_VAR || vt->type == VT_ENUM) return -1;
     if (dims != vt->vtb_dims()) {
         scr_set_SCRERR("%d 次元変数 %s を %d 次元で参照", vt->vtb_dims(), vt->name, dims);

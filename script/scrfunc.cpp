@@ -95,7 +95,7 @@ int SCR_U::scr_function_compound(const char *&pos)
         try {
             if (scr_match_key(p, "{") != 0 || scr_compound_stat(p) != 0) return -1;
             if (ctx.goto_label[0]) {
-                scr_set_SCRERR("ラベル %s: がない", ctx.goto_label);
+                err_label(ctx.goto_label);
                 if (!scr_errpos) scr_errpos = scr_goto_pos;
                 return -1;
             }
@@ -338,10 +338,7 @@ int SCR_U::scr_jump_skip_args(const char *&pos, const char *name, const char *at
             }
             if (scr_match_key(p, ",") != 0) break;
         }
-        if (scr_match_key(p, ")") != 0) {
-            scr_set_SCRERR("%s(): ) が必要", name);
-            return -1;
-        }
+        if (scr_match_key(p, ")") != 0) return err_paren(name);
     }
     for (auto &f : scr_fwd)
         if (f.first == name) {
@@ -358,8 +355,7 @@ int SCR_U::scr_link_check()
     for (auto &f : scr_fwd)
         if (!scr_get_ftbl(f.first.c_str())) {
             far_pos = f.second;
-            scr_set_SCRERR("関数 %s() がない", f.first.c_str());
-            return -1;
+            return err_nofunc(f.first.c_str());
         }
     return 0;
 }
@@ -380,8 +376,7 @@ int SCR_U::scr_func_exec(const char *&pos, VAL_U &val)
             pos = p;
             return 0;
         }
-        scr_set_SCRERR("関数 %s() がない", name);
-        return -1;
+        return err_nofunc(name);
     }
     BLOCK block(*this);
     KOV_LOG("%s() 呼出", name);
@@ -396,10 +391,7 @@ int SCR_U::scr_func_exec(const char *&pos, VAL_U &val)
             }
             if (scr_match_key(p, ",") != 0) break;
         }
-        if (scr_match_key(p, ")") != 0) {
-            scr_set_SCRERR("%s(): ) が必要", name);
-            return -1;
-        }
+        if (scr_match_key(p, ")") != 0) return err_paren(name);
     }
     if (count < SCR_MAXARG && f->param[count].type != 0) {
         scr_set_SCRERR("%s(%d):引数の数が不一致", name, count);
@@ -428,151 +420,6 @@ int SCR_U::scr_func_exec(const char *&pos, VAL_U &val)
     return 0;
 }
 
-// ---- built-in calls ----
-
-int SCR_U::scr_func_libcall(const char *&pos, VAL_U &val)
-{
-    const char *p = pos;
-    char name[SCR_NAMESIZE];
-    if (scr_idname(p, name, sizeof name) != 0 || scr_skip_space(p) != '(') return -1;
-    const FN_DEF *fn = scr_fn_lookup(name);
-    if (!fn) return -1;
-    p++;
-    KOV_LOG("KEY:(");
-    if (scr_func_fmtcall(p, val, fn) != 0) return -2;   // a built-in whose call failed
-    pos = p;
-    return 0;
-}
-
-// A gadget argument: a sheet range in a formula (consumes "giiii"), else a variable's storage.
-int SCR_U::scr_fmt_gadget(const char *&p, const FN_DEF *fn, int &k, int argn, FN_CALL &call)
-{
-    const char *q = p;
-    scr_skip_space(q);
-    CSV_RECT rc;
-    if (ctx.cel_x != SCR_NOCELL && strncmp(fn->sig + k + 1, "iiii", 4) == 0 &&
-        csv_parse_range(q, ctx.cel_x, ctx.cel_y, &rc) == 0) {
-        VTBL_U *my = my_var();
-        if (!my) return -1;
-        int v[4] = {rc.x1, rc.y1, rc.x2 - rc.x1 + 1, rc.y2 - rc.y1 + 1};
-        call.arg[call.argc++].g = my->vtb_gajet_pt;
-        for (int n : v) {
-            call.arg[call.argc].i = n;
-            call.arg[call.argc++].L = n;
-        }
-        k += 4;
-        p = q;
-        return 0;
-    }
-    char name[SCR_NAMESIZE];
-    VTBL_U *v = arg_var(p, name, "第 %d 引数が変数でない", argn);
-    if (!v) return -1;
-    if (!v->vtb_gajet_pt) {
-        scr_set_SCRERR("%s はガジェットを持たない", name);
-        return -1;
-    }
-    call.arg[call.argc++].g = v->vtb_gajet_pt;
-    return 0;
-}
-
-// Converts one argument value by its signature letter.
-static int fmt_convert(char c, const VAL_U &t, FN_ARG &a)
-{
-    double d = t.val_kind == VAL_NUM ? t.val_num : 0;
-    switch (c) {
-    case 'i': case 'l': a.i = scr_trunc32(d); a.L = a.i; return 0;
-    case 'L': a.L = scr_trunc64(d); a.i = (int32_t)a.L; return 0;
-    case 'd': a.d = d; return 0;
-    case 'f': a.f = (float)d; a.d = d; return 0;
-    case 's': a.s = t.val_kind == VAL_STR ? t.val_gets() : ""; return 0;
-    default: return -1;
-    }
-}
-
-int SCR_U::scr_func_fmtcall(const char *&pos, VAL_U &val, const FN_DEF *fn)
-{
-    const char *p = pos;
-    FN_CALL call;
-    VAL_U vals[18];
-    int nv = 0, argn = 0;
-    const char *sig = fn->sig ? fn->sig : "v";
-    for (int k = 1; sig[k]; k++) {
-        char c = sig[k];
-        if (c == '.') {
-            KOV_LOG("ag_ppp[] PUSH");
-            while (scr_skip_space(p) != ')') {
-                if (argn > 0 && scr_match_key(p, ",") != 0) break;
-                if (call.nvargs >= 17 || nv >= 18) {
-                    scr_set_SCRERR("%s():最大引数数超過", fn->name);
-                    return -1;
-                }
-                if (scr_assignment_exp(p, vals[nv]) != 0) {
-                    scr_set_SCRERR("関数 %s() 引数が無効", fn->name);
-                    return -1;
-                }
-                call.vargs[call.nvargs++] = &vals[nv++];
-                argn++;
-            }
-            KOV_LOG("引数 ... 終了");
-            break;
-        }
-        if (scr_skip_space(p) == ')' || (argn > 0 && scr_match_key(p, ",") != 0)) {
-            scr_set_SCRERR("%s():引数が不足", fn->name);
-            return -1;
-        }
-        if (call.argc >= 31 || nv >= 18) {
-            scr_set_SCRERR("%s():最大引数数超過", fn->name);
-            return -1;
-        }
-        if (c == 'g') {
-            if (scr_fmt_gadget(p, fn, k, argn, call) != 0) return -1;
-            argn++;
-            continue;
-        }
-        if (!strchr("ilLdfs", c)) {
-            scr_set_SCRERR("fn_type[%d]=%d", k, c);
-            return -1;
-        }
-        VAL_U &t = vals[nv++];
-        if (scr_assignment_exp(p, t) != 0) {
-            scr_set_SCRERR("関数 %s() 引数が無効", fn->name);
-            return -1;
-        }
-        FN_ARG &a = call.arg[call.argc++];
-        a = FN_ARG{};
-        if (!sup()) fmt_convert(c, t, a);
-        else if (c == 's') a.s = "";
-        argn++;
-    }
-    if (scr_match_key(p, ")") != 0) {
-        scr_set_SCRERR("%s():引数が多すぎる", fn->name);
-        return -1;
-    }
-    if (sup() || !fn->fn) {
-        val.val_putd(0);
-        pos = p;
-        return 0;
-    }
-    KOV_LOG("%s() 実行", fn->name);
-    scr_fn_name = fn->name;
-    FN_RET ret;
-    fn->fn(*this, call, ret);
-    switch (sig[0]) {
-    case 'i': case 'l': val.val_putd((int32_t)ret.L); break;
-    case 'L': val.val_putd((double)ret.L); break;
-    case 'd': case 'f': val.val_putd(ret.d); break;
-    case 's': val.val_puts(ret.s); break;
-    case 'v': val.val_putd(0); break;
-    case 'x':
-        if (ret.x) val.val_copy(*ret.x);
-        else val.val_clear();
-        break;
-    default: return -1;
-    }
-    pos = p;
-    return 0;
-}
-
 // ---- host hook ----
 
 // Also while the link pass runs code (a function called by a file-level initializer), so that
@@ -594,7 +441,7 @@ int SCR_U::scr_translation_unit(const char *text, int pass, int *result)
     func_depth = 0;
     scr_errpos = nullptr;
     KOV_LOG("PASS:%d", pass);
-    const char *p = text;
+    const char *p = pass == 1 ? scr_past_shebang(text) : text;
     try {
         if (pass == 1) {
             scr_fwd.clear();
@@ -642,11 +489,7 @@ int SCR_U::scr_translation_unit(const char *text, int pass, int *result)
         scr_fatal = 1;
         return -1;
     } catch (E_GOTO) {
-        scr_set_SCRERR("ラベル %s: がない", scr_goto_to);
-        return -1;
-    } catch (E_RETURN) {
-        scr_set_SCRERR("return() 実行");
-        return -1;
+        return err_label(scr_goto_to);
     }
 }
 
@@ -731,53 +574,4 @@ int SCR_U::scr_do_allstep(const char *text, int *result)
         return -1;
     }
     return scr_translation_unit(text, 2, result);
-}
-
-int SCR_U::scr_calc_onecel(int x, int y, const char *form, VAL_U *result)
-{
-    if (!form) {
-        scr_set_SCRERR("form == NULL");
-        return -1;
-    }
-    if (scr_fatal) {
-        KOV_ATT("%sデータ保存後, 即終了してください", "危険です！");
-        return -1;
-    }
-    SCR_CTX keep = ctx;
-    int keep_depth = func_depth;
-    ctx.st_noexect = result ? 0 : 1;
-    ctx.goto_label[0] = 0;
-    ctx.cel_x = x;
-    ctx.cel_y = y;
-    scr_set_SCRERR(nullptr);
-    scr_set_FNCERR(nullptr);
-    ctx.scr_pass = 2;
-    func_depth = 0;
-    OUTER outer(*this);
-    KOV_LOG("セル式評価:%s", form);
-    int r = -1;
-    try {
-        const char *p = form;
-        VAL_U t;
-        if (scr_exp(p, t) != 0) {
-            scr_set_SCRERR("式評価失敗");
-        } else if (scr_skip_space(p) != 0) {
-            scr_set_SCRERR("無効な文字 %s がある", p);
-        } else {
-            if (result) result->val_copy(t);
-            r = 0;
-        }
-    } catch (E_EXIT e) {
-        KOV_LOG("catch(E_EXIT %d)", (int)e);
-    } catch (E_RETURN) {
-        scr_set_SCRERR("return() 実行");
-    } catch (E_GOTO) {
-        scr_set_SCRERR("ラベル %s: がない", scr_goto_to);
-    } catch (E_SIGNAL) {
-        scr_set_SCRERR("catch(E_SIGNAL)");
-        scr_fatal = 1;
-    }
-    ctx = keep;
-    func_depth = keep_depth;
-    return r;
 }

@@ -27,25 +27,17 @@ static const char *const stat_keys[] = {"", "if", "switch", "do", "while", "for"
 static int stat_key(const char *p)
 {
     char w[12];
-    int n = 0;
-    for (; scr_is_idc(p[n]) && n < 11; n++) w[n] = p[n];
-    if (scr_is_idc(p[n]) || n < 2) return K_NONE;
-    w[n] = 0;
+    SCR_LEX::scr_peek_word(p, w, sizeof w);
     for (int k = K_IF; k <= K_DEFAULT; k++)
         if (strcmp(w, stat_keys[k]) == 0) return k;
     return K_NONE;
 }
 
-// Whether an identifier and ":" (not "::") stand at p (p after blanks).
+// Whether an identifier and ":" stand at p (p after blanks).
 static int label_ahead(const char *p)
 {
     if (!scr_is_idf(*p)) return 0;
-    while (scr_is_idc(*p)) p++;
-    while (*p == ' ' || *p == '\t' || *p == '\n' || *p == '/') {
-        if (*p == '/') return 1;   // a comment: let the full rule decide
-        p++;
-    }
-    return *p == ':';
+    return *SCR_LEX::scr_past_blanks(SCR_LEX::scr_past_word(p)) == ':';
 }
 
 int SCR_U::scr_stat(const char *&pos, int execute)
@@ -459,10 +451,7 @@ int SCR_U::scr_jump_return(const char *&pos)
     if (scr_match_key(p, "return") != 0) return -1;
     int t = ctx.fn_spec.type;
     VAL_U v;
-    if (t < 0) {
-        scr_set_SCRERR("型 %d は無効", t);
-        return -1;
-    }
+    if (t < 0) return err_type(t);
     if (t <= VT_VOID) {
         v.val_putd(0);
         KOV_LOG("return;");

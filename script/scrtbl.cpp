@@ -38,6 +38,7 @@ VTBL_U::~VTBL_U()
     if (hprev) {   // out of the name index
         *hprev = hnext;
         if (hnext) hnext->hprev = hprev;
+        host->vt_index.left();
     }
     vtb_link(nullptr);
     VTBL_U *n = next;
@@ -120,7 +121,7 @@ void SCR_U::scr_reset(int full)
     vtbl_top = nullptr;
     delete ftbl_top;
     ftbl_top = nullptr;
-    memset(ft_hash, 0, sizeof ft_hash);
+    ft_index.clear();
     if (VTBL_U::vtb_objct) KOV_LOG("VTBL_U::vtb_objct=%ld", VTBL_U::vtb_objct);
     if (FTBL_U::ftb_objct) KOV_LOG("FTBL_U::ftb_objct=%ld", FTBL_U::ftb_objct);
     delete[] scr_text;
@@ -147,20 +148,13 @@ void SCR_U::scr_reset(int full)
 
 // Visible entry of name: a local or static of the current function at once, else the oldest
 // global.
-unsigned SCR_U::scr_hash(const char *name)
-{
-    unsigned h = 2166136261u;
-    for (; *name; name++) h = (h ^ (unsigned char)*name) * 16777619u;
-    return h;
-}
-
 VTBL_U *SCR_U::scr_get_vtbl(const char *name)
 {
     if (!name || !*name) return nullptr;
     VTBL_U *global = nullptr;
     long steps = 0;
     int guard = kov::log_get_debug();
-    for (VTBL_U *v = vt_hash[scr_hash(name) % VT_HASH]; v; v = v->hnext) {
+    for (VTBL_U *v = vt_index.head(name); v; v = v->hnext) {
         if (guard && ++steps > 1000000) {
             scr_set_SCRERR("BREAK:idname=%s", name);
             return nullptr;
@@ -195,11 +189,7 @@ int SCR_U::scr_put_vtbl(VTBL_U *vt)
     }
     vt->next = vtbl_top;
     vtbl_top = vt;
-    VTBL_U **b = &vt_hash[scr_hash(vt->name) % VT_HASH];
-    vt->hnext = *b;
-    if (*b) (*b)->hprev = &vt->hnext;
-    vt->hprev = b;
-    *b = vt;
+    vt_index.put(vt);
     KOV_LOG("変数登録 %s %s", vt->name, scr_typ_string(vt->type));
     return 0;
 }
@@ -232,24 +222,24 @@ VTBL_U *SCR_U::scr_put_var(const char *name, int x, int y, int dims, int type, i
     }
     VTBL_U *vt = new (std::nothrow) VTBL_U(this);
     if (!vt) {
-        scr_set_SCRERR("メモリ不足");
+        scr_err_nomem();
         return nullptr;
     }
     BASE_GJ *gj = nullptr;
     if (type < 0) {
-        scr_set_SCRERR("型 %d は無効", type);
+        err_type(type);
     } else if (type < VT_VAR) {
         scr_set_SCRERR("変数として無効な型 %s を使用", scr_typ_string(type));
     } else if (type == VT_VAR) {
         gj = new (std::nothrow) VAR_GJ(x, y, dims);
-        if (!gj) scr_set_SCRERR("メモリ不足");
+        if (!gj) scr_err_nomem();
     } else if (type == VT_ENUM) {
         // no storage
     } else if (dims != 0) {
         scr_set_SCRERR("%s:次元指定は無効", name);
     } else {
         gj = scr_gajet_newpt(scr_host(), type);
-        if (!gj) scr_set_SCRERR("メモリ不足");
+        if (!gj) scr_err_nomem();
     }
     if (!gj && type != VT_ENUM) {
         delete vt;
@@ -272,10 +262,7 @@ VTBL_U *SCR_U::scr_put_var(const char *name, int x, int y, int dims, int type, i
 int SCR_U::scr_put_enum(const char *, const char *name, int value)
 {
     VTBL_U *vt = new (std::nothrow) VTBL_U(this);
-    if (!vt) {
-        scr_set_SCRERR("メモリ不足");
-        return -1;
-    }
+    if (!vt) return scr_err_nomem();
     snprintf(vt->owner, sizeof vt->owner, "%s", ctx.func_name);
     snprintf(vt->name, sizeof vt->name, "%s", name);
     vt->type = VT_ENUM;
@@ -297,15 +284,8 @@ int SCR_U::scr_put_my()
     }
     KOV_LOG("自己配列 my[][] 登録");
     VTBL_U *vt = scr_put_var("my", 0, 0, 0, VT_ARRAY, 0, 0);
-    if (!vt) {
-        scr_set_SCRERR("%s 定義失敗", "my");
-        return -1;
-    }
-    MYKOV_GJ *gj = new (std::nothrow) MYKOV_GJ(scr_csv);
-    if (!gj) {
-        scr_set_SCRERR("%s 定義失敗", "my");
-        return -1;
-    }
+    MYKOV_GJ *gj = vt ? new (std::nothrow) MYKOV_GJ(scr_csv) : nullptr;
+    if (!gj) return err_define("my");
     vt->vtb_link(gj);
     KOV_LOG("自己配列 my[][] リンク");
     return 0;
@@ -367,7 +347,7 @@ void SCR_U::scr_block_out(const SCR_CTX &saved)
 FTBL_U *SCR_U::scr_get_ftbl(const char *name)
 {
     if (!name || !*name) return nullptr;
-    for (FTBL_U *f = ft_hash[scr_hash(name) % FT_HASH]; f; f = f->hnext)
+    for (FTBL_U *f = ft_index.head(name); f; f = f->hnext)
         if (f->name[0] == name[0] && strcmp(f->name, name) == 0) {
             KOV_LOG("関数取得:%s()", name);
             return f;
@@ -385,10 +365,7 @@ int SCR_U::scr_put_ftbl(const char *name, const char *text, int type, int flags,
         return -1;
     }
     FTBL_U *f = new (std::nothrow) FTBL_U;
-    if (!f) {
-        scr_set_SCRERR("メモリ不足");
-        return -1;
-    }
+    if (!f) return scr_err_nomem();
     snprintf(f->name, sizeof f->name, "%s", name);
     f->text = text;
     f->type = type;
@@ -398,9 +375,7 @@ int SCR_U::scr_put_ftbl(const char *name, const char *text, int type, int flags,
     KOV_LOG("引数型:%d,%d,%d ...", f->param[0].type, f->param[1].type, f->param[2].type);
     f->next = ftbl_top;
     ftbl_top = f;
-    FTBL_U *&b = ft_hash[scr_hash(f->name) % FT_HASH];
-    f->hnext = b;
-    b = f;
+    ft_index.put(f);
     KOV_LOG("関数登録 %s %s()", scr_typ_string(type), name);
     return 0;
 }

@@ -17,8 +17,8 @@
 #include <sys/stat.h>
 #include <vector>
 
-#include "script/lex.h"
 #include "sheet/csvfile.h"
+#include "ui/base/kovlex.h"
 #include "ui/base/kovlog.h"
 #include "ui/base/kovtext.h"
 

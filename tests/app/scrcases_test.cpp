@@ -268,7 +268,6 @@ const Case CASES[] = {
     {"string_cond", 23, {}, 0, nullptr},
     {"sizeof", 18, {}, 0, nullptr},
     {"literals", 55, {}, 0, nullptr},
-    {"exponent_no_dot", 255, {u8"; がない"}, 0, nullptr, "4:"},
     {"comments", 10, {}, 0, nullptr},
     {"string_4096", 64, {}, 0, [] { return wrap_main("    var s = \"" + std::string(4096, 'a') + "\";\n    return sizeof(s) / 64;"); }},
     {"string_4097", 255, {u8"文字列長超過"}, 0, [] { return wrap_main("    var s = \"" + std::string(4097, 'a') + "\";\n    return 1;"); }},

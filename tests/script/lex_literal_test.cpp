@@ -74,7 +74,7 @@ TEST(LexNumber, BasesFloatsAndCharacters)
         {".5", 0, 0.5, 2},
         {"1.5e3", 0, 1500, 5},
         {"1.5E-1", 0, 0.15, 6},
-        {"1e3", 0, 1, 1},          // an integer not stopped by a dot stays an integer
+        {"1e3", 0, 1000, 3},       // an exponent makes a floating constant
         {"08", 0, 0, 1},
         {"0", 0, 0, 1},
         {"0x", 0, 0, 1},
