@@ -2,6 +2,7 @@
 #include "app/kovfname.h"
 #include "sheet/csvfile.h"
 #include "ui/base/kovlog.h"
+#include "ui/base/kovsave.h"
 
 #include <cerrno>
 #include <cstring>
@@ -122,19 +123,9 @@ int KOV_U::csv_set_fname(const char *name)
 // SCR_FILE_MAX bytes of it.
 int kov_read_script(const char *path, std::string &text)
 {
-    int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return -1;
     struct stat st;
-    int bad = fstat(fd, &st) != 0            ? errno
-              : S_ISDIR(st.st_mode)          ? EISDIR
-              : !S_ISREG(st.st_mode)         ? KOV_ENOTREG
-              : st.st_size > SCR_FILE_MAX    ? EFBIG
-                                             : 0;
-    if (bad) {
-        close(fd);
-        errno = bad;
-        return -1;
-    }
+    int fd = kov::open_regular(path, st, SCR_FILE_MAX);
+    if (fd < 0) return -1;
     text.clear();
     text.reserve((size_t)st.st_size);
     char buf[65536];

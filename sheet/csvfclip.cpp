@@ -27,7 +27,7 @@ namespace {
 
 bool read_whole(const std::string &name, std::string &text)
 {
-    FILE *fp = fopen(name.c_str(), "rb");
+    FILE *fp = csv_fopen_read(name.c_str());
     if (!fp) return false;
     text.clear();
     char buf[65536];

@@ -5,6 +5,7 @@
 // Files are written with CR LF line ends; CR LF and LF are both read as a line end.
 #pragma once
 #include <cstddef>
+#include <cstdio>
 #include <string>
 
 #include "sheet/csv.h"
@@ -26,6 +27,9 @@ struct CSV_LOADED {
 
 // A file written whole or not at all: the bytes go to a temporary file in the same folder, which
 // is flushed to disk and renamed over the name once complete. On any failure the old file stays.
+// A symbolic link is written through (a dangling one creates its target); an existing file
+// without write permission is refused as a failed write; temporary files that killed saves of
+// the same name left behind are removed (kov::save_tmp_open).
 class CSV_FOUT_U {
 public:
     CSV_FOUT_U() = default;
@@ -126,6 +130,10 @@ private:
     int ws_defer = 0;    // csv_fload applies it once the sheet has its final size
     int scratch = 0;     // writing a transfer file: no flush to disk
 };
+
+// Opens a file for reading, refusing at once anything but a regular file (then errno EINVAL):
+// a pipe would block the open and never end.
+FILE *csv_fopen_read(const char *name);
 
 // Pieces of the format, pure (tests and the fuzz target use them directly).
 // Escape a text for a value or formula field: '"', ',', '\\' and bytes below 0x20 as "\x%02X";

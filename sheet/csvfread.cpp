@@ -11,15 +11,18 @@
 #include <cstdlib>
 #include <cstring>
 #include <locale.h>
+#include <limits>
 #include <memory>
 #include <new>
 #include <string>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 #include "sheet/csvfile.h"
 #include "ui/base/kovlex.h"
 #include "ui/base/kovlog.h"
+#include "ui/base/kovsave.h"
 #include "ui/base/kovtext.h"
 
 // One field: up to CSV_FLD_MAX bytes kept, NUL-terminated (an embedded NUL ends the text).
@@ -268,13 +271,16 @@ void parse_cell(char *p, CELLV &v)
 }
 
 // A field from another program may hold a double quote doubled inside quotes; Kovash itself
-// writes \x22, so "" never appears in its own files.
+// writes \x22, so "" never appears in its own files. An escape the reader does not know stands
+// for the character after the backslash, and before a double-byte character that is the whole
+// character (a path D:\表示 written by another program keeps its 表).
 void unescape_step(std::string &out, const char *&s, int dq, LEX_U &lex)
 {
     unsigned char c = (unsigned char)s[0];
-    if (kov::sj_is_lead(c) && s[1]) {
-        out.append(s, 2);
-        s += 2;
+    size_t bs = c == '\\' && kov::sj_is_lead((unsigned char)s[1]) ? 1 : 0;
+    if (kov::sj_is_lead((unsigned char)s[bs]) && s[bs + 1]) {
+        out.append(s + bs, 2);
+        s += bs + 2;
         return;
     }
     if (dq && c == '"' && s[1] == '"') {
@@ -577,17 +583,22 @@ int CSVFILE_U::csv_store_line(CSV_PASS2 &p, int y)
 
 // ---------------------------------------------------------------- entry points
 
+// Only a regular file is read twice to its end; a device or a pipe might never end, and even
+// opening a pipe waits for its writer, so the file is opened without waiting and checked first.
+FILE *csv_fopen_read(const char *name)
+{
+    struct stat st;
+    int fd = kov::open_regular(name, st, std::numeric_limits<off_t>::max());
+    if (fd < 0) return nullptr;
+    FILE *fp = fdopen(fd, "rb");
+    if (!fp) close(fd);
+    return fp;
+}
+
 int CSVFILE_U::csv_fload_sub(CSV_LOADED *out, const char *name, const CSV_RECT *region)
 {
-    FILE *fp = name ? fopen(name, "rb") : nullptr;
+    FILE *fp = csv_fopen_read(name);
     if (!fp) return -1;
-    // Only a regular file is read twice to its end; a device or a pipe might never end.
-    struct stat st;
-    if (fstat(fileno(fp), &st) != 0 || !S_ISREG(st.st_mode)) {
-        KOV_LOG("%s: not a regular file", name);
-        fclose(fp);
-        return -1;
-    }
     auto *src = new (std::nothrow) FILE_SRC(fp);
     int rc = src ? csv_read(*src, out, region) : -1;
     delete src;
@@ -626,19 +637,25 @@ int CSVFILE_U::csv_fload(CSV_LOADED *out, const char *name, const CSV_RECT *regi
     if (out) *out = CSV_LOADED{CSV_NOCELL, CSV_NOCELL, CSV_NOCELL, CSV_NOCELL, 0};
     CSV_RECT tgt = region ? *region : CSV_RECT{0, 0, 0, 0};
     if (region && csv.csv_chk_region(&tgt) < 0) return -1;
-    FILE *probe = name ? fopen(name, "rb") : nullptr;
+    csv_err = 0;
+    FILE *probe = name ? csv_fopen_read(name) : nullptr;
     if (!probe) {
         csv_err = name ? errno : ENOENT;
         KOV_LOG("csv_fload() end");
         // A missing file is a new sheet; one that is there but cannot be read is a failure, and
         // a region load has nothing to paste.
-        if (region || csv_err != ENOENT) return -1;
+        if (region) return -1;
+        if (csv_err != ENOENT) {
+            csv_empty_sheet();
+            return -1;
+        }
         csv_err = 0;
         return csv_empty_sheet();
     }
     fclose(probe);
     ws_defer = 1;   // the cursor may lie beyond the loaded size until the sheet has grown
     int rc = csv_fload_sub(out, name, region);
+    if (rc < 0 && !csv_err) csv_err = errno;
     ws_defer = 0;
     if (!region) {
         if (rc < 0) {

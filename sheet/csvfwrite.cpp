@@ -15,62 +15,35 @@
 
 #include "sheet/csvfile.h"
 #include "ui/base/kovlog.h"
+#include "ui/base/kovsave.h"
 #include "ui/base/kovtext.h"
 
 // ---------------------------------------------------------------- the atomic file
 
 CSV_FOUT_U::~CSV_FOUT_U() { fout_abort(); }
 
-namespace {
-
-std::string dir_of(const std::string &name)
-{
-    size_t slash = name.rfind('/');
-    if (slash == std::string::npos) return ".";
-    return slash == 0 ? "/" : name.substr(0, slash);
-}
-
-// A symbolic link is written through: the file it points to is replaced, the link stays.
-std::string resolve_link(const char *name)
-{
-    struct stat st;
-    if (lstat(name, &st) != 0 || !S_ISLNK(st.st_mode)) return name;
-    char *real = realpath(name, nullptr);
-    if (!real) return name;
-    std::string r = real;
-    free(real);
-    return r;
-}
-
-} // namespace
-
 int CSV_FOUT_U::fout_open(const char *name, int sync)
 {
     fout_abort();
     fout_sync = sync;
-    fout_name = resolve_link(name);
+    fout_n = 0;
+    fout_err = 0;
+    fout_name = kov::save_target(name);   // a symbolic link stays, its target is written
+    if (fout_name.empty()) return -1;
     struct stat st;
     bool old = stat(fout_name.c_str(), &st) == 0;
     if (old && !S_ISREG(st.st_mode)) {
         errno = EISDIR;
         return -1;
     }
-    fout_tmp = fout_name + ".XXXXXX";
-    fout_fd = mkstemp(fout_tmp.data());
-    if (fout_fd < 0) {
-        fout_tmp.clear();
-        return -1;
+    if (old && !kov::save_may_replace(fout_name.c_str(), st)) {
+        fout_err = errno;   // refused as a failed write; the old file is not touched
+        return 0;
     }
-    if (old) {
-        if (fchown(fout_fd, st.st_uid, st.st_gid) != 0) {}   // best effort when run as root
-        fchmod(fout_fd, st.st_mode & 07777);
-    } else {
-        mode_t um = umask(0);
-        umask(um);
-        fchmod(fout_fd, 0666 & ~um);
-    }
-    fout_n = 0;
-    fout_err = 0;
+    fout_fd = kov::save_tmp_open(fout_name, fout_tmp);
+    if (fout_fd < 0) return -1;
+    if (old && fchown(fout_fd, st.st_uid, st.st_gid) != 0) {}   // best effort when run as root
+    fchmod(fout_fd, kov::save_mode(old ? &st : nullptr));
     return 0;
 }
 
@@ -106,7 +79,10 @@ void CSV_FOUT_U::fout_puts(const char *s) { fout_put(s, strlen(s)); }
 
 int CSV_FOUT_U::fout_commit()
 {
-    if (fout_fd < 0) return -1;
+    if (fout_fd < 0) {
+        errno = fout_err ? fout_err : EBADF;
+        return -1;
+    }
     fout_flush();
     if (!fout_err && fout_sync && fsync(fout_fd) != 0) fout_err = errno;
     if (close(fout_fd) != 0 && !fout_err) fout_err = errno;
@@ -120,7 +96,7 @@ int CSV_FOUT_U::fout_commit()
     }
     fout_tmp.clear();
     if (!fout_sync) return 0;
-    int dfd = open(dir_of(fout_name).c_str(), O_RDONLY | O_DIRECTORY);
+    int dfd = open(kov::save_dir(fout_name).c_str(), O_RDONLY | O_DIRECTORY);
     if (dfd >= 0) {
         fsync(dfd);   // the rename itself reaches the disk
         close(dfd);

@@ -2,10 +2,10 @@
 // did), so hand edits made while the program runs are seen; the file is small.
 #include "ui/base/kovprof.h"
 #include "ui/base/kovlog.h"
+#include "ui/base/kovsave.h"
 #include "ui/base/kovtext.h"
 
 #include <cerrno>
-#include <climits>
 #include <cstdlib>
 #include <cstdio>
 #include <cstring>
@@ -27,13 +27,9 @@ using Lines = std::vector<std::string>;
 static int ini_load(const std::string &path, Lines &lines)
 {
     lines.clear();
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return errno == ENOENT ? 1 : -1;
     struct stat st;
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > PROF_FILE_MAX) {
-        close(fd);
-        return -1;
-    }
+    int fd = open_regular(path.c_str(), st, PROF_FILE_MAX);
+    if (fd < 0) return errno == ENOENT ? 1 : -1;
     std::string all(st.st_size, '\0');
     size_t got = 0;
     while (got < all.size()) {
@@ -66,31 +62,21 @@ static int ini_write_all(int fd, const std::string &s)
     return 0;
 }
 
-// A settings file that is a symbolic link (kept with other dotfiles) stays one: the file it
-// points to is replaced.
-static std::string ini_target(const std::string &path)
-{
-    char buf[PATH_MAX];
-    struct stat st;
-    if (lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode) && realpath(path.c_str(), buf)) return buf;
-    return path;
-}
-
-// Temporary file beside the settings, then rename: the old file survives any failure.
+// Temporary file beside the settings, then rename: the old file survives any failure. A link
+// (settings kept with other dotfiles) stays one; a file made read-only is not replaced.
 static int ini_save(const std::string &name, const Lines &lines)
 {
-    std::string path = ini_target(name);
+    std::string path = save_target(name.c_str()), tmp;
+    if (path.empty()) return -1;
+    struct stat st;
+    bool old = stat(path.c_str(), &st) == 0;
+    if (old && !save_may_replace(path.c_str(), st)) return -1;
     std::string text;
     for (auto &ln : lines) text += ln + "\r\n";
-    std::string tmp = path + ".XXXXXX";
-    int fd = mkostemp(tmp.data(), O_CLOEXEC);
+    int fd = save_tmp_open(path, tmp);
     if (fd < 0) return -1;
-    struct stat st;
-    mode_t mode = 0;
-    if (stat(path.c_str(), &st) == 0) mode = st.st_mode & 07777;
-    else { mode_t um = umask(0); umask(um); mode = 0666 & ~um; }
     int rc = ini_write_all(fd, text);
-    if (rc == 0) rc = fchmod(fd, mode);
+    if (rc == 0) rc = fchmod(fd, save_mode(old ? &st : nullptr));
     if (rc == 0) rc = fsync(fd);
     if (close(fd) != 0) rc = -1;
     if (rc == 0) rc = rename(tmp.c_str(), path.c_str());
