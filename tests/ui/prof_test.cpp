@@ -77,6 +77,7 @@ TEST_F(Prof, BadNamesAndTextsAreRefused)
     EXPECT_EQ(pf.prof_write_text("cse", "", "1"), -1);
     EXPECT_EQ(pf.prof_read_int("cse", "", 5, 0, 9), 5);
     EXPECT_EQ(pf.prof_write_text("cse", "K", "a\r\n[evil]"), -1);
+    EXPECT_EQ(pf.prof_write_text("cse", "K", "\x81\n[evil]"), -1);   // a lead byte hides no line end
     EXPECT_EQ(pf.prof_write_text("cse", "A=B", "1"), -1);
     EXPECT_EQ(pf.prof_write_text("c]s", "K", "1"), -1);
     EXPECT_FALSE(exists(ini));

@@ -229,8 +229,10 @@ int PROF_U::prof_read_text(const char *sec, const char *key, std::string &out) c
 
 static bool prof_plain(const char *s, const char *bad)
 {
+    // A line end splits the file's lines even after a lead byte (it is never a trail byte).
+    if (strpbrk(s, "\r\n")) return false;
     for (size_t k; (k = sj_step(s)) != 0; s += k)
-        if (*s == '\r' || *s == '\n' || (k == 1 && strchr(bad, *s))) return false;
+        if (k == 1 && strchr(bad, *s)) return false;
     return true;
 }
 
