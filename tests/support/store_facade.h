@@ -3,7 +3,7 @@
 #include <string>
 
 #include "sheet/csv.h"
-#include "tests/sheet/sheet_text.h"
+#include "tests/support/sheet_text.h"
 
 namespace storetest {
 

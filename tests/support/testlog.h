@@ -3,7 +3,7 @@
 #pragma once
 #include <string>
 
-#include "tests/ui/tmpdir.h"
+#include "tests/support/tmpdir.h"
 #include "ui/base/kovlog.h"
 
 namespace kovtest {

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "sheet/csvfile.h"
-#include "tests/sheet/sheet_text.h"
-#include "tests/ui/tmpdir.h"
+#include "tests/support/sheet_text.h"
+#include "tests/support/tmpdir.h"
 #include "ui/base/kovlog.h"
 
 namespace filetest {

@@ -1,6 +1,6 @@
 // Captures the trace lines of the log for one test (kovtest::LogCapture in a fixture).
 #pragma once
-#include "tests/ui/testlog.h"
+#include "tests/support/testlog.h"
 
 #include <gtest/gtest.h>
 #include <string>
