@@ -3,7 +3,7 @@
 #include "app/kov.h"
 #include "sheet/csvfile.h"
 #include "tests/support/testhost.h"
-#include "tests/ui/tmpdir.h"
+#include "tests/support/tmpdir.h"
 #include "ui/base/kovlog.h"
 
 #include <gtest/gtest.h>

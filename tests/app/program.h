@@ -1,7 +1,7 @@
 // Tests that run the kovash program as a process: the program built beside the test program,
 // a temporary folder to run it in, and its output caught.
 #pragma once
-#include "tests/ui/tmpdir.h"
+#include "tests/support/tmpdir.h"
 
 #include <gtest/gtest.h>
 #include <climits>

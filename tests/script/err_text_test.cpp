@@ -1,6 +1,6 @@
 // Error texts: first error kept, rotation to "previous", script error preferred.
 #include "script/lex.h"
-#include "tests/script/lex_testlog.h"
+#include "tests/support/tracelog.h"
 
 #include <cstring>
 #include <string>

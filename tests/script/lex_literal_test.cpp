@@ -1,7 +1,7 @@
 // Character, numeric and string literals, and appending to a string value.
 #include "script/lex.h"
 #include "script/val.h"
-#include "tests/script/lex_testlog.h"
+#include "tests/support/tracelog.h"
 
 #include <cmath>
 #include <cstdint>

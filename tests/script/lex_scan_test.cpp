@@ -1,6 +1,6 @@
 // Blanks and comments, keys, identifiers, reserved words, line excerpts and row/column.
 #include "script/lex.h"
-#include "tests/script/lex_testlog.h"
+#include "tests/support/tracelog.h"
 
 #include <cstring>
 #include <string>

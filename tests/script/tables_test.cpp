@@ -33,28 +33,6 @@ void expect_cells(const SCR_VIEW &v, std::initializer_list<VIEW_CELL> cells)
         EXPECT_STREQ(v.view_get(c.row, c.col), c.text) << "[" << c.row << "][" << c.col << "]";
 }
 
-TEST_F(Tables, LocalBeatsGlobalAndOthersLocalsAreInvisible)
-{
-    VTBL_U *g = var("g", 0);
-    VTBL_U *l = var("g", 1, "f");
-    in("f");
-    EXPECT_EQ(s.scr_get_vtbl("g"), l);
-    in("h");
-    EXPECT_EQ(s.scr_get_vtbl("g"), g);
-    in("");
-    EXPECT_EQ(s.scr_get_vtbl("g"), g);
-    EXPECT_EQ(s.scr_get_vtbl(""), nullptr);
-}
-
-TEST_F(Tables, OldestGlobalWinsAndDuplicatesAtOneLevelFail)
-{
-    VTBL_U *g = var("x", 0);
-    EXPECT_EQ(var("x", 0), nullptr);          // same level
-    EXPECT_NE(var("x", 2, "f"), nullptr);     // deeper level hides
-    in("");
-    EXPECT_EQ(s.scr_get_vtbl("x"), g);
-}
-
 TEST_F(Tables, ScopeExitKeepsStaticsAtLevelZero)
 {
     s.ctx.scr_pass = 1;
@@ -174,20 +152,6 @@ TEST_F(Tables, VariableViewShowsRowsAndFlags)
                      {3, 6, "ab"}});
 }
 
-TEST_F(Tables, StackViewListsLiveMarksInnermostFirst)
-{
-    EXPECT_EQ(s.scr_make_stbl(0), 0);
-    ENV e;
-    e.run("g(var a){ return a; } f(var b){ return g(b + 1); } main(){ return f(1); }");
-    // After the run no mark is live.
-    EXPECT_EQ(e.scr.scr_make_stbl(1), -1);
-    SCR_MARK outer{"f", "1) tail", nullptr}, inner{"g", "b + 1)\nnext", &outer};
-    e.scr.scr_marks = &inner;
-    ASSERT_EQ(e.scr.scr_make_stbl(1), 0);
-    expect_cells(e.scr.view_stbl, {{1, 0, "g"}, {1, 1, "b + 1)"}, {2, 0, "f"}});
-    e.scr.scr_marks = nullptr;
-}
-
 TEST_F(Tables, StackViewDuringARun)
 {
     ENV e;
@@ -214,15 +178,6 @@ TEST_F(Tables, ResetLeavesNoLiveEntries)
     EXPECT_EQ(VTBL_U::vtb_objct, vbase);
     EXPECT_EQ(FTBL_U::ftb_objct, fbase);
     EXPECT_EQ(BASE_GJ::gj_objct, gbase);
-}
-
-TEST_F(Tables, TypeNames)
-{
-    EXPECT_STREQ(SCR_U::scr_typ_string(0), "NONE");
-    EXPECT_STREQ(SCR_U::scr_typ_string(14), "HSCROL");
-    EXPECT_STREQ(SCR_U::scr_typ_string(15), "15");
-    EXPECT_STREQ(SCR_U::scr_gajet_name(6), "ARRAY");
-    EXPECT_EQ(SCR_U::scr_gajet_name(3), nullptr);
 }
 
 TEST_F(Tables, DefaultEnumsAndMy)

@@ -1,7 +1,7 @@
 // Rewriting the cell names of a formula text for a move, and converting them between absolute
 // and relative form (the text side; the store side is in cellref_store_test.cpp).
 #include "sheet/cellref.h"
-#include "tests/ui/testlog.h"
+#include "tests/support/testlog.h"
 
 #include <gtest/gtest.h>
 #include <string>

@@ -1,6 +1,6 @@
 // Parsing and printing of cell names and ranges.
 #include "sheet/cellref.h"
-#include "tests/ui/testlog.h"
+#include "tests/support/testlog.h"
 
 #include <gtest/gtest.h>
 #include <cstring>

@@ -2,9 +2,9 @@
 // adjustment and conversion operations on the store.
 #include "sheet/cellref.h"
 #include "sheet/csv.h"
-#include "tests/sheet/cellref_fill.h"
-#include "tests/sheet/sheet_text.h"
-#include "tests/ui/testlog.h"
+#include "tests/support/cellref_fill.h"
+#include "tests/support/sheet_text.h"
+#include "tests/support/testlog.h"
 
 #include <gtest/gtest.h>
 #include "tests/support/testhost.h"

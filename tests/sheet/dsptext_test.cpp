@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 #include <string>
 
-#include "tests/sheet/store_facade.h"
+#include "tests/support/store_facade.h"
 
 using storetest::Sheet;
 

@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <sys/stat.h>
 
-#include "tests/sheet/file_facade.h"
-#include "tests/ui/killed.h"
+#include "tests/support/file_facade.h"
+#include "tests/support/killed.h"
 
 using filetest::Sheet;
 using filetest::sx;

@@ -5,8 +5,8 @@
 
 #include <filesystem>
 
-#include "tests/sheet/cellref_fill.h"
-#include "tests/sheet/file_facade.h"
+#include "tests/support/cellref_fill.h"
+#include "tests/support/file_facade.h"
 
 using filetest::Sheet;
 using sheettest::ints;

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <vector>
 
-#include "tests/sheet/file_facade.h"
+#include "tests/support/file_facade.h"
 
 using sheettest::ints;
 using filetest::Sheet;

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 #include <vector>
 
-#include "tests/sheet/file_facade.h"
+#include "tests/support/file_facade.h"
 
 using filetest::crlf;
 using filetest::Sheet;

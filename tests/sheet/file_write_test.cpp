@@ -10,7 +10,7 @@
 #include <sys/resource.h>
 #include <sys/wait.h>
 
-#include "tests/sheet/file_facade.h"
+#include "tests/support/file_facade.h"
 
 using sheettest::ints;
 using filetest::crlf;

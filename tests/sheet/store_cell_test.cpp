@@ -5,7 +5,7 @@
 #include <utility>
 #include <gtest/gtest.h>
 
-#include "tests/sheet/store_facade.h"
+#include "tests/support/store_facade.h"
 
 using storetest::CountPart;
 using storetest::Sheet;

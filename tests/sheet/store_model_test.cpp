@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "tests/sheet/store_facade.h"
+#include "tests/support/store_facade.h"
 
 using storetest::Sheet;
 

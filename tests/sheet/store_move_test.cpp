@@ -6,7 +6,7 @@
 #include <vector>
 #include <gtest/gtest.h>
 
-#include "tests/sheet/store_facade.h"
+#include "tests/support/store_facade.h"
 
 using storetest::CountPart;
 using storetest::Sheet;

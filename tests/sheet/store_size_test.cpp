@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 #include <vector>
 
-#include "tests/sheet/store_facade.h"
-#include "tests/ui/testlog.h"
+#include "tests/support/store_facade.h"
+#include "tests/support/testlog.h"
 
 using storetest::Sheet;
 using sheettest::ints;

@@ -1,7 +1,7 @@
 // Faults of the settings file's save: what a killed save left, links, files the user may not write.
 #include "ui/base/kovprof.h"
-#include "tests/ui/killed.h"
-#include "tests/ui/tmpdir.h"
+#include "tests/support/killed.h"
+#include "tests/support/tmpdir.h"
 
 #include <gtest/gtest.h>
 

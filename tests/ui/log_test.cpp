@@ -1,6 +1,6 @@
 #include "ui/base/kovlog.h"
 #include "tests/support/testhost.h"
-#include "tests/ui/tmpdir.h"
+#include "tests/support/tmpdir.h"
 
 #include <gtest/gtest.h>
 #include <cstring>

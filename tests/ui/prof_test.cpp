@@ -1,5 +1,5 @@
 #include "ui/base/kovprof.h"
-#include "tests/ui/tmpdir.h"
+#include "tests/support/tmpdir.h"
 
 #include <gtest/gtest.h>
 #include <dirent.h>
