@@ -23,7 +23,7 @@ KOV_U::KOV_U(KOV_HOST *host) : kov_func(*this), kov_hostp(host ? host : &kov_own
     csv_set_host(kov_hostp);
     scr_set_host(kov_hostp);
     scr_csv = this;
-    scr_fn_table = FUNC_U::fn_lookup;
+    kov_func.fn_install();
     kov_hostp->host_set_events(this);
 }
 

@@ -1,7 +1,8 @@
 // FUNC_U: the built-in functions of one interpreter. One table maps each name to its handler
 // and signature text; the interpreter converts the arguments by the signature letters and calls
-// the handler (script/scrcall). The handlers' families fill the table.
+// the handler (script/scrcall). The handlers' families live in builtins/fn_*.cpp.
 #pragma once
+#include "builtins/fntab.h"
 #include "script/scr.h"
 #include "script/val.h"
 
@@ -14,6 +15,11 @@ public:
     FUNC_U(const FUNC_U &) = delete;
     FUNC_U &operator=(const FUNC_U &) = delete;
 
+    // Makes this table the interpreter's built-ins.
+    void fn_install();
+    // The FUNC_U of the interpreter a handler runs in.
+    static FUNC_U &fn_of(SCR_U &scr) { return *static_cast<FUNC_U *>(scr.scr_func); }
+
     // The record of a built-in name (first match of a byte comparison), nullptr when the name is
     // not a built-in.
     static const FN_DEF *fn_lookup(const char *name);
@@ -24,3 +30,10 @@ public:
     VAL_U fn_result;             // the shared result of "x" handlers, copied at once by the caller
     char fn_text[FN_TEXT_MAX];   // the shared text result
 };
+
+// A handler of a later family: sets "NAME():未実装" and gives the neutral result.
+int fn_todo(SCR_U &s);
+
+#define FN_DECLARE(name, h, sig) int h(SCR_U &s, const FN_CALL &c, FN_RET &r);
+FN_RECORDS(FN_DECLARE)
+#undef FN_DECLARE

@@ -239,6 +239,7 @@ public:
     void scr_set_host(KOV_HOST *h) { scr_hostp = h ? h : &scr_own_host; }
     KOV_HOST &scr_host() const { return *scr_hostp; }
     FN_LOOKUP scr_fn_table = nullptr;   // built-in table (installed by the function library)
+    void *scr_func = nullptr;           // the function library's own state (its FUNC_U)
     int scr_tstat = TST_STOP;       // the application's run state
     const char *scr_fn_name = "";   // built-in being called (for its messages)
     virtual const FN_DEF *scr_fn_lookup(const char *name);
