@@ -406,6 +406,7 @@ public:
     void scr_file_closeall();
 
 protected:
+    int scr_prepare_mode(int mode);
     // Nesting guard of the recursive constructs.
     struct DEEP {
         SCR_U &s;

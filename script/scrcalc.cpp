@@ -1,4 +1,6 @@
 // Cell formulas: one expression read with a current cell, where cell names are operands.
+#include <new>
+
 #include "script/scr.h"
 #include "ui/base/kovlog.h"
 
@@ -43,6 +45,8 @@ int SCR_U::scr_calc_onecel(int x, int y, const char *form, VAL_U *result)
     } catch (E_SIGNAL) {
         scr_set_SCRERR("catch(E_SIGNAL)");
         scr_fatal = 1;
+    } catch (const std::bad_alloc &) {
+        scr_err_nomem();
     }
     ctx = keep;
     func_depth = keep_depth;

@@ -490,6 +490,8 @@ int SCR_U::scr_translation_unit(const char *text, int pass, int *result)
         return -1;
     } catch (E_GOTO) {
         return err_label(scr_goto_to);
+    } catch (const std::bad_alloc &) {
+        return scr_err_nomem();
     }
 }
 
@@ -516,7 +518,18 @@ int SCR_U::scr_link_scrpt()
     return 0;
 }
 
+// No allocation failure leaves the interpreter as an exception: copying the editor's text or
+// building the views may run out of memory as well as the run.
 int SCR_U::scr_prepare(int mode)
+{
+    try {
+        return scr_prepare_mode(mode);
+    } catch (const std::bad_alloc &) {
+        return scr_err_nomem();
+    }
+}
+
+int SCR_U::scr_prepare_mode(int mode)
 {
     KOV_LOG("scr_prepare()");
     switch (mode) {

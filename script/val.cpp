@@ -5,15 +5,27 @@
 #include <cstring>
 #include <utility>
 
-// A copy of at most SCR_STRMAX bytes of text, or null when out of memory.
+long VAL_U::val_bytes = 0;
+long VAL_U::val_bytecap = 1L << 30;
+
+// A copy of at most SCR_STRMAX bytes of text, or null when out of memory or past the cap.
 static char *val_dup(const char *text)
 {
     size_t n = strnlen(text, SCR_STRMAX);
+    if (VAL_U::val_bytes + (long)n + 1 > VAL_U::val_bytecap) return nullptr;
     char *s = static_cast<char *>(malloc(n + 1));
     if (!s) return nullptr;
     memcpy(s, text, n);
     s[n] = 0;
+    VAL_U::val_bytes += (long)n + 1;
     return s;
+}
+
+static void val_free(char *s)
+{
+    if (!s) return;
+    VAL_U::val_bytes -= (long)strlen(s) + 1;
+    free(s);
 }
 
 VAL_U::VAL_U(const VAL_U &o) : LEX_U(o), val_num(o.val_num), val_flags(o.val_flags)
@@ -40,7 +52,7 @@ VAL_U &VAL_U::operator=(const VAL_U &o)
 VAL_U &VAL_U::operator=(VAL_U &&o) noexcept
 {
     if (this != &o) {
-        free(val_str);
+        val_free(val_str);
         val_num = o.val_num;
         val_str = std::exchange(o.val_str, nullptr);
         val_kind = std::exchange(o.val_kind, VAL_EMPTY);
@@ -49,11 +61,11 @@ VAL_U &VAL_U::operator=(VAL_U &&o) noexcept
     return *this;
 }
 
-VAL_U::~VAL_U() { free(val_str); }
+VAL_U::~VAL_U() { val_free(val_str); }
 
 void VAL_U::val_clear()
 {
-    free(val_str);
+    val_free(val_str);
     val_str = nullptr;
     val_kind = VAL_EMPTY;
 }
@@ -74,7 +86,7 @@ int VAL_U::val_puts(const char *text)
     }
     char *s = val_dup(text);   // before freeing: text may be our own string
     if (!s) return -1;
-    free(val_str);
+    val_free(val_str);
     val_str = s;
     val_kind = VAL_STR;
     return 0;

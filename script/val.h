@@ -31,4 +31,9 @@ public:
     int val_copy(const VAL_U &other) { return val_copy(&other); }
     // Back to empty, text freed.
     void val_clear();
+
+    // Bytes of text held by all values of the process; a text that would pass the cap is not
+    // stored (as when out of memory), so that one script cannot take the machine's memory.
+    static long val_bytes;
+    static long val_bytecap;
 };

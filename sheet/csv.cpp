@@ -47,10 +47,29 @@ void csv_form_free(CSV_FORM *f)
 
 // ---------------------------------------------------------------- cell helpers
 
+long csv_text_bytes = 0;
+long csv_text_cap = 1L << 30;
+
+static char *lstr_dup(const char *text)
+{
+    long n = (long)strlen(text) + 1;
+    if (csv_text_bytes + n > csv_text_cap) return nullptr;
+    char *p = strdup(text);
+    if (p) csv_text_bytes += n;
+    return p;
+}
+
+static void lstr_free(char *p)
+{
+    if (!p) return;
+    csv_text_bytes -= (long)strlen(p) + 1;
+    free(p);
+}
+
 // Free what a cell owns and zero it, bits 24-31 included.
 void csv_cel_free(CSV_CEL *c)
 {
-    if ((c->flags & CSV_TYPE_MASK) == CSV_LSTR) free(c->val.p);
+    if ((c->flags & CSV_TYPE_MASK) == CSV_LSTR) lstr_free(c->val.p);
     csv_form_free(c->form);
     memset(c, 0, sizeof *c);
 }
@@ -253,7 +272,7 @@ int CSV_U::csv_put_cel(int x, int y, const CSV_CEL *src, int mask)
     CSV_FORM *nf = nullptr;
     char *ns = nullptr;
     if (src && (mask & CSV_P_FORM) && s.form && !(nf = csv_form_dup(s.form))) return -1;
-    if (src && (mask & CSV_P_VAL) && csv_cel_type(&s) == CSV_LSTR && !(ns = strdup(s.val.p))) {
+    if (src && (mask & CSV_P_VAL) && csv_cel_type(&s) == CSV_LSTR && !(ns = lstr_dup(s.val.p))) {
         csv_form_free(nf);
         return -1;
     }
@@ -262,12 +281,12 @@ int CSV_U::csv_put_cel(int x, int y, const CSV_CEL *src, int mask)
     if (!c && !(c = csv_new_cel(x, y))) {
         KOV_LOG("csv_new_cel(%d,%d) 失敗", x, y);
         csv_form_free(nf);
-        free(ns);
+        lstr_free(ns);
         return -1;
     }
     if (mask & CSV_P_ATTR) c->flags &= ~CSV_ATTR_MASK;
     if (mask & CSV_P_VAL) {
-        if (csv_cel_type(c) == CSV_LSTR) free(c->val.p);
+        if (csv_cel_type(c) == CSV_LSTR) lstr_free(c->val.p);
         c->flags &= ~CSV_TYPE_MASK;
         memset(&c->val, 0, sizeof c->val);
     }

@@ -79,6 +79,11 @@ CSV_FORM *csv_form_new(const char *text);           // zeroed header; nullptr ou
 CSV_FORM *csv_form_dup(const CSV_FORM *f);          // header and text copied, part not
 void csv_form_free(CSV_FORM *f);                    // destroys the owned part too
 void csv_cel_free(CSV_CEL *c);                      // frees what a cell owns, zeroes it whole
+// Bytes of long texts held by all sheets of the process; a text that would pass the cap is not
+// stored (as when out of memory), so that one script filling its sheet cannot take the machine's
+// memory.
+extern long csv_text_bytes;
+extern long csv_text_cap;
 
 // Number to display text (the number formats of the cell attributes): writes at most w bytes
 // including the terminator into buf (w clamped to 1..CSV_DSP_MAX); returns the text length.

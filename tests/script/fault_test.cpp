@@ -1,0 +1,98 @@
+// Limits a script meets instead of the machine's: every nesting path stops at the guard, no
+// allocation failure escapes as an exception, and texts are capped by their total bytes (a store
+// past the cap fails like any other).
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <new>
+#include <string>
+
+#include "scrtest.h"
+
+using namespace scrtest;
+
+// Allocations through operator new fail from the n-th one on while fail_at >= 0, so that every
+// allocation of a run can be made to fail in turn.
+static long fail_at = -1;
+
+void *operator new(size_t n)
+{
+    if (fail_at == 0) throw std::bad_alloc();
+    if (fail_at > 0) fail_at--;
+    if (void *p = malloc(n ? n : 1)) return p;
+    throw std::bad_alloc();
+}
+void operator delete(void *p) noexcept { free(p); }
+void operator delete(void *p, size_t) noexcept { free(p); }
+
+namespace {
+
+std::string rep(const char *s, int n)
+{
+    std::string r;
+    for (int i = 0; i < n; i++) r += s;
+    return r;
+}
+
+TEST(Fault, EveryNestingPathIsGuarded)
+{
+    const int N = 100000;
+    const std::string texts[] = {
+        "main(){ return " + rep("sizeof ", N) + "1; }",
+        "main(){ return " + rep("(int)", N) + "1; }",
+        "main(){ return " + rep("~", N) + "1; }",
+        "main(){ return " + rep("+ ", N) + "1; }",
+        "main(){ " + rep("do ", N) + ";" + rep(" while (0);", N) + " return 1; }",
+        "main(){ " + rep("for (;0;) ", N) + "; return 1; }",
+        "main(){ if (0) ; " + rep("else if (0) ; ", N) + "return 1; }",
+    };
+    for (const std::string &t : texts) {
+        RUN r = run(t.c_str());
+        EXPECT_FALSE(r.linked && r.ran) << t.substr(0, 40);
+        EXPECT_EQ(r.err, "入れ子が深すぎる") << t.substr(0, 40);
+    }
+}
+
+// Each allocation of a link and run fails in turn: the run ends with "メモリ不足" (or, where the
+// failure is met by a plain check, another message), and the next run works.
+TEST(Fault, AllocationFailuresEndTheRunOnly)
+{
+    const char *text = "var g[3] = {1, 2, 3}; f(var x){ var s = \"abc\"; s &= x; return strlen(s); }\n"
+                       "main(){ var i, t = 0; for (i = 0; i < 3; i++) t += f(\"de\") + g[i]; return t; }";
+    int failed = 0;
+    for (long n = 0; n < 400; n++) {
+        ENV e;
+        e.host.host_ed_put(text);
+        fail_at = n;
+        int st = -1;
+        bool ok = e.scr.scr_prepare(PREP_SCRIPT_BEGIN) == 0 && e.scr.scr_do_allstep(e.scr.scr_text, &st) == 0;
+        e.scr.scr_prepare(PREP_SCRIPT_END);   // the views too
+        fail_at = -1;
+        if (ok && st == 21) continue;
+        failed++;
+        EXPECT_STRNE(e.scr.scr_get_nowerr(), "") << n;
+        EXPECT_EQ(e.run(text).status, 21) << n;
+    }
+    EXPECT_GT(failed, 5) << "allocations were made to fail";
+}
+
+TEST(Fault, TextsAreCappedByTheirBytes)
+{
+    const char *text = "var a[100][100]; main(){ var i; for (i = 0; i < 10000; i++) a[i / 100][i % 100] = \"0123456789\"; return 1; }";
+    long keep = VAL_U::val_bytecap;
+    VAL_U::val_bytecap = VAL_U::val_bytes + 100000;
+    RUN r = run(text);
+    VAL_U::val_bytecap = keep;
+    EXPECT_FALSE(r.ran);
+    EXPECT_EQ(r.err.substr(0, 12), "代入失敗:a x");
+    EXPECT_TRUE(run(text).ran) << "the cap counts what is held, not what was ever made";
+
+    keep = csv_text_cap;
+    csv_text_cap = csv_text_bytes + 200;
+    r = run("main(){ var i; for (i = 0; i < 20; i++) my[i][0] = \"a text of some length\"; return 1; }");
+    csv_text_cap = keep;
+    EXPECT_FALSE(r.ran);
+    EXPECT_EQ(r.err, "代入失敗:my xp=0 yp=9");
+}
+
+} // namespace
