@@ -64,7 +64,7 @@ $(ASAN_BUILD)/build.ninja:
 	  "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -g"
 
 asan: deps $(ASAN_BUILD)/build.ninja
-	cmake --build $(ASAN_BUILD) -j $(JOBS) --target test_base test_sheet test_script test_app
+	cmake --build $(ASAN_BUILD) -j $(JOBS) --target test_base test_sheet test_script test_builtins test_app
 	ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
 
 # ctest runs last so that its summary closes the output.
