@@ -15,15 +15,29 @@ using namespace scrtest;
 // allocation of a run can be made to fail in turn.
 static long fail_at = -1;
 
-void *operator new(size_t n)
+static void *alloc(size_t n)
 {
-    if (fail_at == 0) throw std::bad_alloc();
+    if (fail_at == 0) return nullptr;
     if (fail_at > 0) fail_at--;
-    if (void *p = malloc(n ? n : 1)) return p;
+    return malloc(n ? n : 1);
+}
+static void *alloc_or_throw(size_t n)
+{
+    if (void *p = alloc(n)) return p;
     throw std::bad_alloc();
 }
+
+// Every form, so that no allocation of another allocator (a sanitizer's) meets our free.
+void *operator new(size_t n) { return alloc_or_throw(n); }
+void *operator new[](size_t n) { return alloc_or_throw(n); }
+void *operator new(size_t n, const std::nothrow_t &) noexcept { return alloc(n); }
+void *operator new[](size_t n, const std::nothrow_t &) noexcept { return alloc(n); }
 void operator delete(void *p) noexcept { free(p); }
+void operator delete[](void *p) noexcept { free(p); }
 void operator delete(void *p, size_t) noexcept { free(p); }
+void operator delete[](void *p, size_t) noexcept { free(p); }
+void operator delete(void *p, const std::nothrow_t &) noexcept { free(p); }
+void operator delete[](void *p, const std::nothrow_t &) noexcept { free(p); }
 
 namespace {
 
