@@ -24,22 +24,17 @@ TEST(LexChar, PlainAndEscapes)
         {"\\n", 0, 10, 2},
         {"\\N", 0, 10, 2},
         {"\\0", 0, 0, 2},
-        {"\\a", 0, 7, 2}, {"\\b", 0, 8, 2}, {"\\f", 0, 12, 2}, {"\\r", 0, 13, 2},
-        {"\\t", 0, 9, 2}, {"\\v", 0, 11, 2}, {"\\T", 0, 9, 2},
+        {"\\a", 0, 7, 2}, {"\\v", 0, 11, 2}, {"\\T", 0, 9, 2},
         {"\\x41", 0, 65, 4},
-        {"\\X4a", 0, 74, 4},
         {"\\x414", 0, 65, 4},     // exactly two hexadecimal digits
         {"\\x4", 0, 'x', 2},      // fewer: the x stands for itself
-        {"\\x4g", 0, 'x', 2},
         {"\\101", 0, 65, 4},
         {"\\777", 0, 511, 4},
         {"\\12", 0, '1', 2},      // fewer than three octal digits
         {"\\q", 0, 'q', 2},
         {"\\\\", 0, '\\', 2}, {"\\\"", 0, '"', 2}, {"\\'", 0, '\'', 2}, {"\\?", 0, '?', 2},
         {"\\\n", 0, '\n', 2},
-        {"\\\r", 0, '\r', 2},
         {"", -1, 0, 0},
-        {"\r", -1, 0, 0},
         {"\n", -1, 0, 0},
         {"\\", -1, 0, 0},
     };
@@ -67,53 +62,36 @@ TEST(LexNumber, BasesFloatsAndCharacters)
     const double big = 9223372036854775807.0;
     const NumCase cases[] = {
         {"42", 0, 42, 2},
-        {"   42", 0, 42, 5},
         {"010", 0, 8, 3},
         {"0x1F", 0, 31, 4},
-        {"0X1f;", 0, 31, 4},
         {".5", 0, 0.5, 2},
         {"1.5e3", 0, 1500, 5},
-        {"1.5E-1", 0, 0.15, 6},
         {"1e3", 0, 1000, 3},       // an exponent makes a floating constant
         {"08", 0, 0, 1},
-        {"0", 0, 0, 1},
         {"0x", 0, 0, 1},
-        {"0xg", 0, 0, 1},
         {"5.", 0, 5, 2},
-        {"1.e2", 0, 100, 4},
         {"1.5e", 0, 1.5, 3},
-        {"1.5e+", 0, 1.5, 3},
         {"010.5", 0, 10.5, 5},     // read again as a decimal number
         {"0x1.8", 0, 0, 1},        // no hexadecimal fractions
         {"12abc", 0, 12, 2},
         {"-5", 0, -5, 2},
-        {"+5", 0, 5, 2},
-        {"-.5", 0, -0.5, 3},
         {"-0x10", 0, -16, 5},
         {"9223372036854775807", 0, big, 19},
         {"99999999999999999999", 0, big, 20},
         {"-99999999999999999999", 0, -big - 1, 21},
         {"0xFFFFFFFFFFFFFFFF", 0, big, 18},
         {"'A'", 0, 65, 3},
-        {" 'A'", 0, 65, 4},
         {"'\\n'", 0, 10, 4},
-        {"'\\N'", 0, 10, 4},
-        {"'\\x41'", 0, 65, 6},
-        {"'\\101'", 0, 65, 6},
         {"'\\777'", 0, 511, 6},
         {"'\\q'", 0, 'q', 4},
         {"'''", 0, '\'', 3},
         {"'AB'", -1, 0, 0},
-        {"''", -1, 0, 0},
         {"'A", -1, 0, 0},
         {"\t42", -1, 0, 0},        // only spaces are skipped here
         {"- 5", -1, 0, 0},
         {".", -1, 0, 0},
-        {".e5", -1, 0, 0},
         {"abc", -1, 0, 0},
         {"inf", -1, 0, 0},         // names, never numbers
-        {"nan", -1, 0, 0},
-        {"", -1, 0, 0},
     };
     for (const auto &c : cases) {
         VAL_U host;   // the readers are inherited unchanged
@@ -165,14 +143,11 @@ TEST(LexString, LiteralsAndJoining)
 {
     const StrCase cases[] = {
         {"\"abc\"", "abc", ""},
-        {" \"abc\"  x", "abc", "x"},
         {"\"ab\"  \"cd\"", "abcd", ""},
         {"\"ab\" /* c */ \"cd\";", "abcd", ";"},
-        {"\"ab\"\n\"cd\"", "abcd", ""},
         {"\"ab\" // c\n  \"cd\" \n", "abcd", ""},
         {"\"a\\tb\\\"c\"", "a\tb\"c", ""},
         {"\"a\\777b\"", "a\xff" "b", ""},                   // a 511 keeps its low byte
-        {"\"\\x41\\101\"", "AA", ""},
         {"\"\x83\x5c\"", "\x83\x5c", ""},                  // trail byte equal to a backslash
         {"\"\x81\"\"", "\x81\"", ""},                      // ... or to a double quote
         {"\"\\x82\xa0\"", "\x82\xa0", ""},                 // an escaped lead takes the next byte
@@ -211,13 +186,11 @@ TEST_F(LexLit, StringFailures)
     const StrErrCase cases[] = {
         {"\"abc", "文字列終端文字がない"},
         {"\"abc\nd\"", "文字列終端文字がない"},
-        {"\"ab\r\"", "文字列終端文字がない"},
         {"\"ab\" \"cd", "文字列終端文字がない"},
         {"\"" + a4096 + "a\"", "文字列長超過"},
         {"\"" + a3000 + "\" \"" + a1097 + "\"", "文字列長超過"},
         {"\"" + a4095 + "\x82\xa0\"", "文字列長超過"},       // lead byte as the 4096th byte
         {"\"\x82", "異常文字列"},
-        {"\"\\x82", "異常文字列"},
         {"\"ab\\", ""},                                    // backslash at the end: silent
         {"abc", ""},
     };
@@ -271,7 +244,6 @@ TEST(LexAdd, AppendCutsOnCharacterBoundary)
     const AddCase cases[] = {
         {VAL_STR, "ab", "cd", "abcd", VAL_STR},
         {VAL_NUM, "", "cd", "cd", VAL_STR},
-        {VAL_EMPTY, "", "cd", "cd", VAL_STR},
         {VAL_STR, "ab", "", "ab", VAL_STR},
         {VAL_NUM, "", "", "", VAL_NUM},                     // empty text: nothing happens
         {VAL_STR, a4095, "\x82\xa0", a4095, VAL_STR},       // the lead byte is dropped

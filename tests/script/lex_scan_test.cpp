@@ -20,15 +20,11 @@ TEST(LexSkip, BlanksAndComments)
     const SkipCase cases[] = {
         {"  \t\n x", 'x', "x"},
         {"// line\nx", 'x', "x"},
-        {"// a\n// b\n  y", 'y', "y"},
         {"/* block */x", 'x', "x"},
         {"/* a */ /* b\n c */ // d\n z", 'z', "z"},
-        {"/**/x", 'x', "x"},
         {"/* no end", 0, ""},
-        {"/* no end *", 0, ""},
         {"// no line end", 0, ""},
         {"\r\nx", '\r', "\r\nx"},          // CR is not a blank
-        {"\fx", '\f', "\fx"},
         {"/x", '/', "/x"},
         {"", 0, ""},
         {" \x82\xa0", -126, "\x82\xa0"},    // bytes 0x80.. come back negative
@@ -77,40 +73,23 @@ TEST(LexKey, OperatorsAndWords)
         {"+=", "+", -1, "+="},
         {"++x", "++", 0, "x"},
         {"-1", "-", 0, "1"},
-        {"--", "-", -1, "--"},
         {"->", "-", 0, ">"},
         {"<<", "<", -1, "<<"},
-        {"<=", "<", -1, "<="},
-        {"< 3", "<", 0, " 3"},
         {"<<=", "<<", -1, "<<="},
-        {"<< 2", "<<", 0, " 2"},
         {">>=", ">>", -1, ">>="},
         {">>=", ">>=", 0, ""},
-        {">>", ">", -1, ">>"},
-        {">=", ">", -1, ">="},
         {"&&", "&", -1, "&&"},
-        {"&=", "&", -1, "&="},
         {"||", "|", -1, "||"},
-        {"|=", "|", -1, "|="},
         {"==", "=", -1, "=="},
         {"==", "==", 0, ""},
-        {"*=", "*", -1, "*="},
-        {"/=", "/", -1, "/="},
-        {"%=", "%", -1, "%="},
-        {"^=", "^", -1, "^="},
         {"^^", "^", 0, "^"},
         {"!=", "!", 0, "="},
-        {"!=", "!=", 0, ""},
         {"~=", "~", 0, "="},
         {"ifx", "if", -1, "ifx"},
-        {"if_", "if", -1, "if_"},
-        {"if1", "if", -1, "if1"},
         {"if(", "if", 0, "("},
         {"if\x82\xa0", "if", 0, "\x82\xa0"},
         {"  /* c */ if (a)", "if", 0, " (a)"},
         {"  x", "if", -1, "x"},         // unmatched: moved past blanks only
-        {"i", "if", -1, "i"},
-        {"", "+", -1, ""},
         {"If", "if", -1, "If"},
     };
     for (const auto &c : cases) {
@@ -148,17 +127,12 @@ TEST(LexId, Names)
     const IdCase cases[] = {
         {"abc def", 0, "abc", " def"},
         {"  _x1+", 0, "_x1", "+"},
-        {"A9_z[0]", 0, "A9_z", "[0]"},
         {"1abc", -1, "", "1abc"},
         {"\x82\xa0", -1, "", "\x82\xa0"},
-        {"", -1, "", ""},
         {"while", -1, "", "while"},
         {"while_", 0, "while_", ""},
         {"While", 0, "While", ""},
-        {"var", 0, "var", ""},
         {"my", 0, "my", ""},
-        {"PUSH", 0, "PUSH", ""},
-        {"TRUE", 0, "TRUE", ""},
         {"a\x82\xa0", 0, "a", "\x82\xa0"},
     };
     for (const auto &c : cases) {
@@ -217,17 +191,6 @@ TEST(LexId, EveryReservedWordFails)
     EXPECT_STREQ(SCR_LEX::scr_rsvword[SCR_RSVCOUNT], "");
 }
 
-TEST(LexTables, PredefinedConstants)
-{
-    const SCR_PREDEF want[] = {
-        {"OK", 0}, {"NG", -1}, {"ERR", -1}, {"TRUE", 1}, {"FALSE", 0}, {"NULL", 0}, {"EOF", -1},
-    };
-    for (int i = 0; i < 7; i++) {
-        EXPECT_STREQ(SCR_LEX::scr_predef[i].name, want[i].name);
-        EXPECT_EQ(SCR_LEX::scr_predef[i].value, want[i].value);
-    }
-}
-
 TEST(LexLine, FortyColumnExcerpt)
 {
     std::string a39(39, 'a'), a38(38, 'a'), a50(50, 'c');
@@ -260,9 +223,7 @@ TEST(LexRowCol, WalkCountsCharacters)
 {
     const RowColCase cases[] = {
         {"abc", 0, 0, 0, 0},
-        {"abc", 2, 0, 0, 2},
         {"ab\ncd", 4, 0, 1, 1},
-        {"ab\n\ncd", 5, 0, 2, 1},
         {"a\r\nb", 3, 0, 1, 0},                  // CR counts nothing
         {"\x82\xa0x", 2, 0, 0, 1},              // a double-byte character is one column
         {"\x82\xa0\x83\x5cx", 4, 0, 0, 2},      // trail byte equal to a backslash
