@@ -8,38 +8,12 @@ using namespace kovtest;
 
 namespace {
 
-std::string sheet_golden(const char *name) { return std::string(KOV_TEST_DATA) + "/../sheet/files/" + name; }
-
 class Convert : public ProgramTest {
 protected:
     int run(const std::string &args) { return shell("'" + exe + "' --convert " + args); }
 };
 
 } // namespace
-
-TEST_F(Convert, CsvToSheetAndBack)
-{
-    ASSERT_EQ(system(("cp '" + sheet_golden("foreign.csv") + "' '" + dir / "in.csv'").c_str()), 0);
-    ASSERT_EQ(run("in.csv mid.kov"), 0) << err;
-    EXPECT_EQ(err, "");
-    std::string kov = slurp(dir / "mid.kov");
-    EXPECT_EQ(kov.rfind("\x02" "FOP_VER\x03" "1.00\r\n", 0), 0u);
-    EXPECT_NE(kov.find("\x02" "FOP_XSIZ\x03" "256\r\n"), std::string::npos);
-    ASSERT_EQ(run("mid.kov OUT.TXT"), 0) << err;
-    EXPECT_EQ(slurp(dir / "OUT.TXT"), slurp(sheet_golden("foreign_out.csv")));
-    EXPECT_FALSE(exists(dir / "mid.scr"));   // the converter has no script to write
-}
-
-TEST_F(Convert, SheetFileKeepsEverything)
-{
-    ASSERT_EQ(system(("cp '" + sheet_golden("example.kov") + "' '" + dir / "a.kov'").c_str()), 0);
-    ASSERT_EQ(run("a.kov b.kov"), 0) << err;
-    ASSERT_EQ(run("b.kov c.kov"), 0) << err;
-    std::string b = slurp(dir / "b.kov");
-    EXPECT_EQ(b, slurp(dir / "c.kov"));
-    EXPECT_NE(b.find("\x02" "FOP_DSPSIZX\x03" "864\r\n"), std::string::npos);   // window state passes through
-    EXPECT_NE(b.find("\x02" "=R0C1*2+SUM(R0C1:R0C1)\x03"), std::string::npos);
-}
 
 // The example of the user guide, byte for byte.
 TEST_F(Convert, GuideExample)

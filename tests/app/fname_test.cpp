@@ -8,12 +8,9 @@ TEST(FileName, SheetNameRules)
         {"a.kov", "a.kov"},
         {"a.scr", "a.kov"},
         {"dir/A.SCR", "dir/A.kov"},
-        {"a.Scr", "a.kov"},
         {"a", "a.kov"},
-        {"a.csv", "a.csv"},
         {"a.txt.scr", "a.txt.kov"},
         {"dir.d/a", "dir.d/a.kov"},     // a dot in a folder is not an extension
-        {"a.scrx", "a.scrx"},
         {"a.", "a."},                   // an empty extension is still one
         {"表.scr", "表.kov"},
     };

@@ -28,14 +28,6 @@ protected:
 
 } // namespace
 
-TEST_F(Program, StartsSilentlyAndCreatesItsSettings)
-{
-    EXPECT_EQ(run(""), 0);
-    EXPECT_EQ(out, "");
-    EXPECT_EQ(err, "");
-    EXPECT_NE(slurp(dir / "kovash.ini").find("[cse]\r\nDEBUG=0\r\n"), std::string::npos);
-}
-
 TEST_F(Program, InfoNamesItsFilesAndTheSheet)
 {
     EXPECT_EQ(run("--info"), 0);
@@ -67,13 +59,6 @@ TEST_F(Program, HelpVersionAndWrongArguments)
     }
 }
 
-TEST_F(Program, MissingSheetIsANewEmptySheet)
-{
-    EXPECT_EQ(run("none.kov"), 0);
-    EXPECT_EQ(err, "");
-    EXPECT_FALSE(exists(dir / "none.kov")) << "nothing is written until the user saves";
-}
-
 // A sheet that is there but cannot be read fails with the status 1 and a message that names it
 // as the system spells it (here a UTF-8 name, never converted) with the system's reason; the
 // script beside it does not run on an empty sheet.
@@ -91,17 +76,6 @@ TEST_F(Program, UnreadableSheetEndsWithFailureAndAUtf8Message)
     spit(dir / "job.scr", "main()\n{\n    return 7;\n}\n");
     EXPECT_EQ(run("job.scr"), 1);
     EXPECT_EQ(err, dir / "job.kov" + failed + ": Is a directory\n");
-}
-
-TEST_F(Program, ScriptArgumentRunsAndEndsWithItsStatus)
-{
-    spit(dir / "kovash.ini", "[cse]\r\nDEBUG=1\r\n");
-    spit(dir / "job.scr", "main()\n{\n    return 7;\n}\n");
-    EXPECT_EQ(run("job.scr"), 7);
-    EXPECT_EQ(err, "") << "a script without its sheet file is no error";
-    std::string log = slurp(dir / "kovash.LOG");
-    EXPECT_NE(log.find(" job.scr 自動起動\r\n"), std::string::npos) << log;
-    EXPECT_NE(log.find(" stat=7\r\n"), std::string::npos);
 }
 
 // The sheet's folder becomes the current one while loading; the script is found all the same,

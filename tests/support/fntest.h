@@ -40,6 +40,8 @@ struct ENV : scrtest::ENV {
     // The value of form as the formula of cell (x, y); "fail: TEXT" when it fails.
     std::string calc(int x, int y, const std::string &form)
     {
+        if (host.host_ed_stamp() < 0) host.host_ed_put("");
+        scr.scr_prepare(PREP_FORM_BEGIN);   // the sheet as my
         VAL_U val;
         if (scr.scr_calc_onecel(x, y, form.c_str(), &val) != 0) return "fail: " + std::string(scr.scr_get_nowerr());
         return spell(val);

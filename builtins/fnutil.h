@@ -1,0 +1,83 @@
+// What the handlers share: results into the interpreter's shared value and text buffer, and
+// range arguments read in their order (rows first to last, each row's columns first to last).
+#pragma once
+#include <cstring>
+#include <vector>
+
+#include "builtins/func.h"
+#include "script/gajet.h"
+
+// "x" results: a copy of v (nullptr or an empty value gives the empty result).
+inline int fn_give(SCR_U &s, FN_RET &r, const VAL_U *v)
+{
+    FUNC_U &f = FUNC_U::fn_of(s);
+    if (!v || v->val_kind == VAL_EMPTY) return r.x = nullptr, 0;
+    f.fn_result.val_copy(*v);
+    r.x = &f.fn_result;
+    return 0;
+}
+
+inline int fn_give_num(SCR_U &s, FN_RET &r, double d)
+{
+    FUNC_U &f = FUNC_U::fn_of(s);
+    f.fn_result.val_putd(d);
+    r.x = &f.fn_result;
+    return 0;
+}
+
+// "x" result of a text (empty text: the empty result).
+inline int fn_give_text(SCR_U &s, FN_RET &r, const char *t)
+{
+    FUNC_U &f = FUNC_U::fn_of(s);
+    if (!t || !*t) return r.x = nullptr, 0;
+    f.fn_result.val_puts(t);
+    r.x = &f.fn_result;
+    return 0;
+}
+
+// "s" results: n bytes of t in the shared text buffer (cut to its size).
+inline int fn_ret_text(SCR_U &s, FN_RET &r, const char *t, size_t n)
+{
+    char *b = FUNC_U::fn_of(s).fn_text;
+    if (n > size_t(FN_TEXT_MAX - 1)) n = FN_TEXT_MAX - 1;
+    memmove(b, t, n);
+    b[n] = 0;
+    r.s = b;
+    return 0;
+}
+inline int fn_ret_text(SCR_U &s, FN_RET &r, const char *t) { return fn_ret_text(s, r, t, strlen(t)); }
+
+// A "giiii" range argument starting at c.arg[k].
+struct FN_RANGE {
+    BASE_GJ *g;
+    int x, y, w, h;
+    FN_RANGE(const FN_CALL &c, int k)
+        : g(c.arg[k].g), x(c.arg[k + 1].i), y(c.arg[k + 2].i), w(c.arg[k + 3].i), h(c.arg[k + 4].i)
+    {
+    }
+    bool same_shape(const FN_RANGE &o) const { return w == o.w && h == o.h; }
+    // f(column offset, row offset) for every element, in scan order; stops when f gives false.
+    template <class F> void each(F f) const
+    {
+        if (!g) return;
+        for (int j = 0; j < h; j++)
+            for (int i = 0; i < w; i++)
+                if (!f(i, j)) return;
+    }
+    int kind(int i, int j) const { return g->gj_kind(x + i, y + j); }
+    bool num(int i, int j, double &d) const { return g->gj_numd(x + i, y + j, d) == 0; }
+    // The numbers of the range in scan order.
+    std::vector<double> numbers() const
+    {
+        std::vector<double> v;
+        each([&](int i, int j) {
+            double d;
+            if (num(i, j, d)) v.push_back(d);
+            return true;
+        });
+        return v;
+    }
+};
+
+// Whether a formula is being evaluated (a current cell is set).
+inline bool fn_in_formula(const SCR_U &s) { return s.ctx.cel_x != SCR_NOCELL; }
