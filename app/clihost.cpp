@@ -3,11 +3,12 @@
 #include "ui/base/kovtext.h"
 
 #include <cstdio>
+#include <unistd.h>
 
 long KOV_CLIHOST::host_callback(int code, intptr_t arg)
 {
     if (code == SCRCB_PAUSE && arg) {   // nobody to press CONT: show the text and go on
-        fprintf(stderr, "pause: %s\n", kov::sj_to_utf8((const char *)arg).c_str());
+        fprintf(stderr, "%s\n", kov::sj_to_utf8((const char *)arg).c_str());
         return 0;
     }
     if (code == SCRCB_ONESTEP && cli_budget >= 0 && ++cli_steps > cli_budget) return -1;
@@ -23,4 +24,16 @@ void KOV_CLIHOST::host_ed_show(const char *text, const char *pos, const char *ms
     const char *file = cli_name.empty() ? host_ed_name() : cli_name.c_str();
     if (row < 0 || col < 0) fprintf(stderr, "%s: %s\n", file, m.c_str());
     else fprintf(stderr, "%s:%d:%d: %s\n", file, row + 1, col + 1, m.c_str());
+}
+
+int KOV_CLIHOST::host_message(const char *text, int kind)
+{
+    printf("%s\n", kov::sj_to_utf8(text ? text : "").c_str());
+    fflush(stdout);
+    return kind == KOV_MB_YESNO || kind == KOV_MB_YESNOCANCEL ? KOV_IDYES : KOV_IDOK;
+}
+
+void KOV_CLIHOST::host_beep()
+{
+    if (isatty(2)) fputs("\a", stderr);
 }

@@ -1,6 +1,7 @@
 // The host of the command line (kovash X.scr, --convert, --info): nobody is there to press a
 // button. Messages go to stderr in UTF-8, a failing script position as "FILE:ROW:COL: MESSAGE";
-// a pause shows its text and goes on.
+// a pause shows its text and goes on. A script's message() prints its text on stdout, so that a
+// script run from a shell can print; beep rings a terminal's bell.
 #pragma once
 #include <string>
 
@@ -16,4 +17,6 @@ public:
 
     long host_callback(int code, intptr_t arg) override;
     void host_ed_show(const char *text, const char *pos, const char *msg) override;
+    int host_message(const char *text, int kind) override;
+    void host_beep() override;
 };

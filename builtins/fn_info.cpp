@@ -13,13 +13,6 @@ namespace {
 // 0 empty, 1 number, 2 text of the first value; 16 when none is given.
 int type_of(const FN_CALL &c) { return c.nvargs ? c.vargs[0]->val_kind : 16; }
 
-// The sheet behind a range, or nullptr for a script array.
-CSV_U *sheet_of(BASE_GJ *g)
-{
-    auto *m = dynamic_cast<MYKOV_GJ *>(g);
-    return m ? m->gj_csv() : nullptr;
-}
-
 // The element (x, y) of a storage as the shared result.
 int element(SCR_U &s, FN_RET &r, BASE_GJ *g, int x, int y)
 {
@@ -93,7 +86,7 @@ int fn_CELL(SCR_U &s, const FN_CALL &c, FN_RET &r)
 {
     std::string info = c.arg[0].s;
     FN_RANGE rg(c, 1);
-    CSV_U *sheet = sheet_of(rg.g);
+    CSV_U *sheet = fn_sheet_of(rg.g);
     char b[64];
     r.x = nullptr;
     if (info == "address")
@@ -128,7 +121,7 @@ int fn_INFO(SCR_U &s, const FN_CALL &c, FN_RET &r)
 int fn_DISPT(SCR_U &s, const FN_CALL &c, FN_RET &r)
 {
     FN_RANGE rg(c, 0);
-    CSV_U *sheet = sheet_of(rg.g);
+    CSV_U *sheet = fn_sheet_of(rg.g);
     if (!sheet) return fn_ret_text(s, r, "");
     char b[CSV_DSP_MAX];
     int n = sheet->csv_dsp_text(rg.x, rg.y, 0, sheet->csv_get_wide(rg.x) + 1, b);

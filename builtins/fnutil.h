@@ -81,3 +81,26 @@ struct FN_RANGE {
 
 // Whether a formula is being evaluated (a current cell is set).
 inline bool fn_in_formula(const SCR_U &s) { return s.ctx.cel_x != SCR_NOCELL; }
+
+// Script-only functions refuse inside a formula ("NAME はセル式では無効").
+inline bool fn_script_only(SCR_U &s)
+{
+    if (!fn_in_formula(s)) return true;
+    s.scr_set_FNCERR("%s はセル式では無効", s.scr_fn_name);
+    return false;
+}
+
+// The sheet behind a storage, nullptr for a script array.
+inline CSV_U *fn_sheet_of(BASE_GJ *g)
+{
+    auto *m = dynamic_cast<MYKOV_GJ *>(g);
+    return m ? m->gj_csv() : nullptr;
+}
+
+// Painting switched on while a long call waits (sleep, system), as it was afterwards.
+struct FN_PAINT_ON {
+    FUNC_U &f;
+    int was;
+    explicit FN_PAINT_ON(SCR_U &s);
+    ~FN_PAINT_ON();
+};

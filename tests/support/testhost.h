@@ -41,6 +41,8 @@ struct TESTHOST : KOV_HOST {
         shown_text = text ? text : "";
         shown_at = text && pos ? pos - text : -1;
     }
+    // A wait passes on the test clock only: nothing sleeps.
+    void host_wait(int ms) override { advance(uint32_t(ms > 0 ? ms : 0)); }
     time_t host_now() override { return now; }
     uint32_t host_ticks() override { return ticks; }
     // The timer starts a new period when it is set; advance fires it once for every period that

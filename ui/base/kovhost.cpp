@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cerrno>
 #include <cstring>
 #include <ctime>
 
@@ -42,6 +43,10 @@ void KOV_HOST::host_show_cursor() {}
 void KOV_HOST::host_status(const char *) {}
 void KOV_HOST::host_beep() {}
 
+int KOV_HOST::host_message(const char *text, int kind) { return host_msgbox(text, "", kind); }
+
+int KOV_HOST::host_sound(const char *) { return 0; }
+
 void kov_print_file_err(FILE *out, const char *name, const char *msg, int err)
 {
     std::string why = err == KOV_ENOTREG ? ": not a regular file" : err ? std::string(": ") + strerror(err) : "";
@@ -71,7 +76,13 @@ int KOV_HOST::host_pump()
     return 0;
 }
 
-void KOV_HOST::host_wait(int) {}
+void KOV_HOST::host_wait(int ms)
+{
+    if (ms <= 0) return;
+    struct timespec ts = {ms / 1000, long(ms % 1000) * 1000000L};
+    while (nanosleep(&ts, &ts) != 0 && errno == EINTR) {
+    }
+}
 
 int KOV_HOST::host_loop()
 {

@@ -84,6 +84,10 @@ public:
     // stderr and the box takes its first button.
     virtual int host_msgbox(const char *text, const char *title, int kind);
     virtual void host_beep();
+    // A script's message(kind, text): the box of the script, answered like host_msgbox.
+    virtual int host_message(const char *text, int kind);
+    // Plays a sound file without waiting ("" stops the sound playing); 0 / -1.
+    virtual int host_sound(const char *file);
     // A file could not be read or written: name is the system's bytes (never converted), msg
     // Shift-JIS, err the system's reason (0 none). Without a window: one line on stderr.
     virtual void host_file_err(const char *name, const char *msg, int err);
