@@ -235,12 +235,13 @@ int SCR_LEX::scr_string(const char *&cur, VAL_U &val)
 int SCR_LEX::scr_add_string(VAL_U &val, const char *text)
 {
     if (!text || !*text) return 0;
+    size_t n = val.val_length();
+    size_t m = strnlen(text, SCR_STRMAX + 1 - n);
+    if (n + m <= SCR_STRMAX) return val.val_append(text, m);   // no cut: costs what it adds
     // One byte beyond the limit tells whether a lead byte at the limit lost its trail.
     char buf[SCR_STRMAX + 2];
     const char *old = val.val_gets();
-    size_t n = strnlen(old, SCR_STRMAX + 1);
     memcpy(buf, old, n);
-    size_t m = strnlen(text, SCR_STRMAX + 1 - n);
     memcpy(buf + n, text, m);
     buf[n + m] = 0;
     buf[kov::sj_cut(buf, SCR_STRMAX)] = 0;

@@ -1,31 +1,31 @@
-// The script value record.
+// The script value record. A text keeps its length and the size of its buffer, so that an
+// append costs what it appends.
 #include "script/val.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <utility>
 
 long VAL_U::val_bytes = 0;
 long VAL_U::val_bytecap = 1L << 30;
 
-// A copy of at most SCR_STRMAX bytes of text, or null when out of memory or past the cap.
-static char *val_dup(const char *text)
+// A buffer of cap bytes, or null when out of memory or past the cap on the bytes held.
+static char *val_alloc(size_t cap)
 {
-    size_t n = strnlen(text, SCR_STRMAX);
-    if (VAL_U::val_bytes + (long)n + 1 > VAL_U::val_bytecap) return nullptr;
-    char *s = static_cast<char *>(malloc(n + 1));
-    if (!s) return nullptr;
-    memcpy(s, text, n);
-    s[n] = 0;
-    VAL_U::val_bytes += (long)n + 1;
+    if (VAL_U::val_bytes + (long)cap > VAL_U::val_bytecap) return nullptr;
+    char *s = static_cast<char *>(malloc(cap));
+    if (s) VAL_U::val_bytes += (long)cap;
     return s;
 }
 
-static void val_free(char *s)
+void VAL_U::val_release()
 {
-    if (!s) return;
-    VAL_U::val_bytes -= (long)strlen(s) + 1;
-    free(s);
+    if (val_str) VAL_U::val_bytes -= (long)val_cap;
+    free(val_str);
+    val_str = nullptr;
+    val_len = val_cap = 0;
 }
 
 VAL_U::VAL_U(const VAL_U &o) : LEX_U(o), val_num(o.val_num), val_flags(o.val_flags)
@@ -34,9 +34,11 @@ VAL_U::VAL_U(const VAL_U &o) : LEX_U(o), val_num(o.val_num), val_flags(o.val_fla
 }
 
 VAL_U::VAL_U(VAL_U &&o) noexcept
-    : LEX_U(o), val_num(o.val_num), val_str(o.val_str), val_kind(o.val_kind), val_flags(o.val_flags)
+    : LEX_U(o), val_num(o.val_num), val_str(o.val_str), val_kind(o.val_kind), val_flags(o.val_flags),
+      val_len(o.val_len), val_cap(o.val_cap)
 {
     o.val_str = nullptr;
+    o.val_len = o.val_cap = 0;
     o.val_kind = VAL_EMPTY;
 }
 
@@ -52,21 +54,22 @@ VAL_U &VAL_U::operator=(const VAL_U &o)
 VAL_U &VAL_U::operator=(VAL_U &&o) noexcept
 {
     if (this != &o) {
-        val_free(val_str);
+        val_release();
         val_num = o.val_num;
         val_str = std::exchange(o.val_str, nullptr);
+        val_len = std::exchange(o.val_len, 0);
+        val_cap = std::exchange(o.val_cap, 0);
         val_kind = std::exchange(o.val_kind, VAL_EMPTY);
         val_flags = o.val_flags;
     }
     return *this;
 }
 
-VAL_U::~VAL_U() { val_free(val_str); }
+VAL_U::~VAL_U() { val_release(); }
 
 void VAL_U::val_clear()
 {
-    val_free(val_str);
-    val_str = nullptr;
+    val_release();
     val_kind = VAL_EMPTY;
 }
 
@@ -84,11 +87,42 @@ int VAL_U::val_puts(const char *text)
         val_clear();
         return 0;
     }
-    char *s = val_dup(text);   // before freeing: text may be our own string
+    size_t n = strnlen(text, SCR_STRMAX);
+    char *s = val_alloc(n + 1);   // before freeing: text may be our own string
     if (!s) return -1;
-    val_free(val_str);
+    memcpy(s, text, n);
+    s[n] = 0;
+    val_release();
     val_str = s;
+    val_len = uint32_t(n);
+    val_cap = uint32_t(n + 1);
     val_kind = VAL_STR;
+    return 0;
+}
+
+int VAL_U::val_append(const char *text, size_t m)
+{
+    if (val_kind != VAL_STR || !val_str) {
+        std::string t(text, m);
+        return val_puts(t.c_str());
+    }
+    size_t need = val_len + m + 1;
+    if (need > val_cap) {
+        size_t cap = std::max(need, std::min<size_t>(2 * val_cap, SCR_STRMAX + 2));
+        char *s = val_alloc(cap);
+        if (!s) return -1;
+        memcpy(s, val_str, val_len);
+        memcpy(s + val_len, text, m);   // text may lie in the old buffer: copy before freeing
+        uint32_t len = val_len;
+        val_release();
+        val_str = s;
+        val_len = len;
+        val_cap = uint32_t(cap);
+    } else {
+        memmove(val_str + val_len, text, m);
+    }
+    val_len += uint32_t(m);
+    val_str[val_len] = 0;
     return 0;
 }
 

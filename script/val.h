@@ -1,5 +1,8 @@
 // The script value: empty, number (there is no integer kind) or string of at most 4096 bytes.
 #pragma once
+#include <cstddef>
+#include <cstdint>
+
 #include "script/lex.h"
 
 enum { VAL_EMPTY = 0, VAL_NUM = 1, VAL_STR = 2 };
@@ -11,6 +14,7 @@ public:
     char *val_str = nullptr;   // owned, NUL-terminated; meaningful for VAL_STR
     int val_kind = VAL_EMPTY;
     int val_flags = 0;
+    uint32_t val_len = 0, val_cap = 0;   // the text's length and its buffer's size
 
     VAL_U() = default;
     // Copies take all four fields; a copy whose text cannot be allocated becomes empty.
@@ -31,9 +35,16 @@ public:
     int val_copy(const VAL_U &other) { return val_copy(&other); }
     // Back to empty, text freed.
     void val_clear();
+    // m bytes of text appended to the text (a value that holds none becomes that text); the
+    // caller keeps the total within SCR_STRMAX. -1 when it cannot be allocated (value unchanged).
+    int val_append(const char *text, size_t m);
+    size_t val_length() const { return val_kind == VAL_STR ? val_len : 0; }
 
     // Bytes of text held by all values of the process; a text that would pass the cap is not
     // stored (as when out of memory), so that one script cannot take the machine's memory.
     static long val_bytes;
     static long val_bytecap;
+
+private:
+    void val_release();
 };
