@@ -16,6 +16,8 @@ TEST(Val, KindsTextsAndCap)
     EXPECT_EQ(v.val_getd(), 0);              // a string counts as 0
     v.val_puts(v.val_str + 1);               // from its own text
     EXPECT_STREQ(v.val_gets(), "2");
+    for (int k = 0; k < 3; k++) v.val_append(v.val_str, v.val_length());   // grows from itself
+    EXPECT_STREQ(v.val_gets(), "22222222");
     for (const char *t : {"", (const char *)nullptr}) {
         v.val_puts("x");
         v.val_puts(t);
