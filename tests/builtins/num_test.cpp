@@ -6,9 +6,7 @@
 
 namespace {
 
-struct ROW {
-    const char *expr, *want;
-};
+using fntest::ROW;
 
 // x and y: a small measured series (y roughly 1.17 x + 0.6); t: texts and blanks only.
 const char *const DATA = "var x[8] = {2.0, 4.5, 3.1, 7.8, 5.6, 6.2, 1.9, 8.4};\n"
@@ -16,12 +14,6 @@ const char *const DATA = "var x[8] = {2.0, 4.5, 3.1, 7.8, 5.6, 6.2, 1.9, 8.4};\n
                          "var t[3] = {\"a\", \"\", \"b\"}; var m[5] = {1, 2, 2, 3, 3}; var u[3] = {1, 2, 3};\n"
                          "var e[4] = {3, 1, 2, 10}; var h[3] = {1, 0, 2}; var one[1] = {4};\n"
                          "var p[3] = {1, \"\", 2}; var q[3] = {1, 5, 2};";
-
-void check(const ROW *rows, size_t n, const std::string &decl = DATA)
-{
-    fntest::ENV e;
-    for (size_t k = 0; k < n; k++) EXPECT_EQ(e.eval(rows[k].expr, decl), rows[k].want) << rows[k].expr;
-}
 
 TEST(Num, ScalarRules)
 {
@@ -41,7 +33,7 @@ TEST(Num, ScalarRules)
         {"rgb(255, 256 + 1, 2)", "131583"}, {"rgb2g(rgb(1, 2, 3))", "2"}, {"color(\"#FF0000\")", "255"},
         {"color(\"red\")", "255"}, {"color(\"purwablue\")", "16769435"}, {"color(\"nothing\")", "-1"},
     };
-    check(rows, std::size(rows));
+    fntest::check(rows, std::size(rows), DATA);
 }
 
 TEST(Num, IfEvaluatesBothBranches)
@@ -74,7 +66,7 @@ TEST(Num, Aggregates)
         {"COUNTIF(t, 0, 0, 3, 1, \"b\")", "1"}, {"COUNTIF(m, 0, 0, 5, 1, 3, 2)", "0"},
         {"SUM(x, 1, 0, 2, 1)", "7.6"}, {"SUM(x, 0, 0, 0, 1)", "empty"},
     };
-    check(rows, std::size(rows));
+    fntest::check(rows, std::size(rows), DATA);
 }
 
 TEST(Num, TwoRangesAndRegression)
@@ -91,7 +83,7 @@ TEST(Num, TwoRangesAndRegression)
         {"SUMX2MY2(u, 0, 0, 2, 1, q, 0, 0, 2, 1)", "-21"}, {"SUMX2PY2(u, 0, 0, 3, 1, t, 0, 0, 3, 1)", "0"},
         {"SUMPRODUCT(u, 0, 0, 3, 1, q, 0, 0, 2, 1)", "empty"}, {"SLOPE(u, 0, 0, 1, 1, u, 0, 0, 1, 1)", "empty"},
     };
-    check(rows, std::size(rows));
+    fntest::check(rows, std::size(rows), DATA);
 }
 
 TEST(Mat, ScriptFormsIntoRanges)
@@ -110,7 +102,7 @@ TEST(Mat, ScriptFormsIntoRanges)
         {"(minverse(d, 0, 0, 2, 2, s, 0, 0, 2, 2), d[0][0])", "empty"},
         {"MINVERSE(a, 0, 0, 2, 2)", "empty"},
     };
-    check(rows, std::size(rows), decl);
+    fntest::check(rows, std::size(rows), decl);
 }
 
 TEST(Mat, FormulaFormsWriteTheirBlock)

@@ -8,15 +8,7 @@
 
 namespace {
 
-struct ROW {
-    const char *expr, *want;
-};
-
-void check(const ROW *rows, size_t n, const std::string &decl = "")
-{
-    fntest::ENV e;
-    for (size_t k = 0; k < n; k++) EXPECT_EQ(e.eval(rows[k].expr, decl), rows[k].want) << rows[k].expr;
-}
+using fntest::ROW;
 
 TEST(Text, CharactersAndBytes)
 {
@@ -38,7 +30,7 @@ TEST(Text, CharactersAndBytes)
         {"strchr(\"a‐b\", 93)", "']b'"}, {"strspn(\"112a\", \"12\")", "3"},
         {"isdigit(55) + isalpha(300) + toupper(97)", "66"}, {"toascii(200)", "72"},
     };
-    check(rows, std::size(rows));
+    fntest::check(rows, std::size(rows));
 }
 
 TEST(Text, TypesAndSelection)
@@ -56,7 +48,7 @@ TEST(Text, TypesAndSelection)
         {"CELL(\"contents\", a, 2, 1, 1, 1)", "6"}, {"CELL(\"prefix\", a, 0, 0, 1, 1)", "empty"},
         {"INFO(\"release\")", "'1.00.00'"}, {"INFO(\"nothing\")", "-1"},
     };
-    check(rows, std::size(rows), decl);
+    fntest::check(rows, std::size(rows), decl);
 }
 
 TEST(Text, CellsOfTheSheet)
@@ -84,7 +76,7 @@ TEST(Text, TimesInTheLocalZone)
         {"localtime(86399)", "'1970/01/02 08:59.59'"}, {"gmtime(86399)", "'1970/01/01 23:59.59'"},
         {"localtime(-5)", "empty"},
     };
-    check(rows, std::size(rows));
+    fntest::check(rows, std::size(rows));
     fntest::ENV e;
     e.host.now = 1234567890;
     EXPECT_EQ(e.eval("time() - NOW() + time()"), "1234567890") << "the host's clock";

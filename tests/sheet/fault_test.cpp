@@ -11,20 +11,9 @@
 
 using filetest::Sheet;
 using filetest::sx;
+using kovtest::ls;
 using kovtest::slurp;
 using kovtest::spit;
-
-namespace {
-
-std::vector<std::string> ls(const std::string &dir)
-{
-    std::vector<std::string> v;
-    for (auto &e : std::filesystem::directory_iterator(dir)) v.push_back(e.path().filename());
-    std::sort(v.begin(), v.end());
-    return v;
-}
-
-} // namespace
 
 // An unknown escape stands for the character after the backslash, a double-byte one whole;
 // the known escapes keep their meaning.

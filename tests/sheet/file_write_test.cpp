@@ -16,21 +16,9 @@ using sheettest::ints;
 using filetest::crlf;
 using filetest::Sheet;
 using filetest::sx;
+using kovtest::ls;
 using kovtest::slurp;
 using kovtest::spit;
-
-namespace {
-
-// Names in a folder.
-std::vector<std::string> ls(const std::string &dir)
-{
-    std::vector<std::string> v;
-    for (auto &e : std::filesystem::directory_iterator(dir)) v.push_back(e.path().filename());
-    std::sort(v.begin(), v.end());
-    return v;
-}
-
-} // namespace
 
 TEST(FileWrite, FieldsOfBothFormatsAndTheOptionHeader)
 {

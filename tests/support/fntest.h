@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <string>
 
+#include <gtest/gtest.h>
+
 #include "builtins/func.h"
 #include "tests/support/scrtest.h"
 
@@ -50,5 +52,16 @@ struct ENV : scrtest::ENV {
     // finished run has moved it to the previous error.
     std::string err() { return *scr.scr_get_nowerr() ? scr.scr_get_nowerr() : scr.scr_get_preerr(); }
 };
+
+// A table row: an expression and the value it gives.
+struct ROW {
+    const char *expr, *want;
+};
+
+inline void check(const ROW *rows, size_t n, const std::string &decl = "")
+{
+    ENV e;
+    for (size_t k = 0; k < n; k++) EXPECT_EQ(e.eval(rows[k].expr, decl), rows[k].want) << rows[k].expr;
+}
 
 } // namespace fntest

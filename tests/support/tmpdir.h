@@ -1,5 +1,8 @@
 // A temporary folder for one test, removed with everything in it afterwards.
 #pragma once
+#include <algorithm>
+#include <filesystem>
+#include <vector>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -50,5 +53,14 @@ inline long file_size(const std::string &file)
 }
 
 inline bool exists(const std::string &file) { return file_size(file) >= 0; }
+
+// Names in a folder, sorted.
+inline std::vector<std::string> ls(const std::string &dir)
+{
+    std::vector<std::string> v;
+    for (auto &e : std::filesystem::directory_iterator(dir)) v.push_back(e.path().filename());
+    std::sort(v.begin(), v.end());
+    return v;
+}
 
 } // namespace kovtest

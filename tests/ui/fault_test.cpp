@@ -11,18 +11,6 @@
 using namespace kov;
 using namespace kovtest;
 
-namespace {
-
-std::vector<std::string> ls(const std::string &dir)
-{
-    std::vector<std::string> v;
-    for (auto &e : std::filesystem::directory_iterator(dir)) v.push_back(e.path().filename());
-    std::sort(v.begin(), v.end());
-    return v;
-}
-
-} // namespace
-
 TEST(ProfFault, SaveRemovesWhatAKilledSaveLeft)
 {
     TmpDir dir;
