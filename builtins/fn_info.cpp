@@ -13,16 +13,6 @@ namespace {
 // 0 empty, 1 number, 2 text of the first value; 16 when none is given.
 int type_of(const FN_CALL &c) { return c.nvargs ? c.vargs[0]->val_kind : 16; }
 
-// The element (x, y) of a storage as the shared result.
-int element(SCR_U &s, FN_RET &r, BASE_GJ *g, int x, int y)
-{
-    VAL_U v;
-    int k = g ? g->gj_kind(x, y) : 0;
-    if (k == 1) v.val_putd(g->gj_getd(x, y));
-    if (k == 2) v.val_puts(g->gj_gets(x, y, 4096));
-    return fn_give(s, r, &v);
-}
-
 // Code of a number format: G g16 rsv2 rsv3 g e, F0..F15 (10..25), X1..X12 (31..42).
 bool format_code(int f, char *b, size_t n)
 {
@@ -59,7 +49,7 @@ int fn_INDEX0(SCR_U &s, const FN_CALL &c, FN_RET &r)
     FN_RANGE rg(c, 0);
     int i = c.arg[5].i, j = c.arg[6].i;
     if (i < 0 || i >= rg.h || j < 0 || j >= rg.w) return r.x = nullptr, 0;
-    return element(s, r, rg.g, rg.x + j, rg.y + i);
+    return fn_give_element(s, r, rg.g, rg.x + j, rg.y + i);
 }
 
 int fn_INDEX(SCR_U &s, const FN_CALL &c, FN_RET &r)
@@ -67,14 +57,14 @@ int fn_INDEX(SCR_U &s, const FN_CALL &c, FN_RET &r)
     FN_RANGE rg(c, 0);
     int i = c.arg[5].i - 1, j = c.arg[6].i - 1;
     if (i < 0 || i >= rg.h || j < 0 || j >= rg.w) return r.x = nullptr, 0;
-    return element(s, r, rg.g, rg.x + j, rg.y + i);
+    return fn_give_element(s, r, rg.g, rg.x + j, rg.y + i);
 }
 
 // No check against the range's size: only the storage bounds the offsets.
 int fn_OFFSET(SCR_U &s, const FN_CALL &c, FN_RET &r)
 {
     FN_RANGE rg(c, 0);
-    return element(s, r, rg.g, rg.x + c.arg[6].i, rg.y + c.arg[5].i);
+    return fn_give_element(s, r, rg.g, rg.x + c.arg[6].i, rg.y + c.arg[5].i);
 }
 
 int fn_ROW(SCR_U &, const FN_CALL &c, FN_RET &r) { return r.L = c.arg[2].i, 0; }
@@ -93,7 +83,7 @@ int fn_CELL(SCR_U &s, const FN_CALL &c, FN_RET &r)
         return csv_print_range(b, rg.x, rg.y, rg.x + rg.w - 1, rg.y + rg.h - 1) == 0 ? fn_give_text(s, r, b) : 0;
     if (info == "col") return fn_give_num(s, r, rg.x);
     if (info == "row") return fn_give_num(s, r, rg.y);
-    if (info == "contents") return element(s, r, rg.g, rg.x, rg.y);
+    if (info == "contents") return fn_give_element(s, r, rg.g, rg.x, rg.y);
     if (info == "type") {
         int k = rg.g ? rg.g->gj_kind(rg.x, rg.y) : 0;
         return fn_give_text(s, r, k == 1 ? "v" : k == 2 ? "l" : "b");

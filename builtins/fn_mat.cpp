@@ -10,14 +10,21 @@ namespace {
 
 using MAT = std::vector<double>;
 
-// The range row by row; an element that is not a number reads as 0.
-bool read_mat(const FN_RANGE &rg, MAT &m)
+// A zeroed buffer of the range's shape.
+bool sized(const FN_RANGE &rg, MAT &m)
 {
     try {
         m.assign(size_t(rg.w > 0 ? rg.w : 0) * size_t(rg.h > 0 ? rg.h : 0), 0.0);
     } catch (const std::bad_alloc &) {
         return false;
     }
+    return true;
+}
+
+// The range row by row; an element that is not a number reads as 0.
+bool read_mat(const FN_RANGE &rg, MAT &m)
+{
+    if (!sized(rg, m)) return false;
     rg.each([&](int i, int j) {
         double d;
         if (rg.num(i, j, d)) m[size_t(j) * size_t(rg.w) + size_t(i)] = d;
@@ -120,7 +127,7 @@ int do_mult(SCR_U &s, const FN_RANGE &d, const FN_RANGE &a, const FN_RANGE &b)
 {
     if (a.w != b.h || d.w != b.w || d.h != a.h) return mismatch(s);
     MAT ma, mb, md;
-    if (!read_mat(a, ma) || !read_mat(b, mb) || !read_mat(d, md)) return nomem(s);
+    if (!read_mat(a, ma) || !read_mat(b, mb) || !sized(d, md)) return nomem(s);
     for (int i = 0; i < a.h; i++)
         for (int j = 0; j < b.w; j++) {
             double t = 0;
@@ -175,18 +182,6 @@ int do_equation(SCR_U &s, const FN_RANGE &d, const FN_RANGE &a, const FN_RANGE &
     return 0;
 }
 
-// The block of w x h cells at the formula's own cell.
-FN_RANGE at_cell(const SCR_U &s, BASE_GJ *sheet, int w, int h)
-{
-    FN_CALL c;
-    c.arg[0].g = sheet;
-    c.arg[1].i = s.ctx.cel_x;
-    c.arg[2].i = s.ctx.cel_y;
-    c.arg[3].i = w;
-    c.arg[4].i = h;
-    return FN_RANGE(c, 0);
-}
-
 // A formula form: refused outside formulas; on success the formula's cell as it now reads.
 template <class F> int in_formula(SCR_U &s, FN_RET &r, const FN_RANGE &a, int w, int h, F run)
 {
@@ -195,13 +190,8 @@ template <class F> int in_formula(SCR_U &s, FN_RET &r, const FN_RANGE &a, int w,
         s.scr_set_FNCERR("%s はセル式以外では無効", s.scr_fn_name);
         return 0;
     }
-    FN_RANGE d = at_cell(s, a.g, w, h);
-    if (run(d) != 0) return 0;
-    VAL_U v;
-    int x = s.ctx.cel_x, y = s.ctx.cel_y;
-    if (a.g->gj_kind(x, y) == 1) v.val_putd(a.g->gj_getd(x, y));
-    else if (a.g->gj_kind(x, y) == 2) v.val_puts(a.g->gj_gets(x, y, 4096));
-    return fn_give(s, r, &v);
+    if (run(FN_RANGE(a.g, s.ctx.cel_x, s.ctx.cel_y, w, h)) != 0) return 0;   // the block at the cell
+    return fn_give_element(s, r, a.g, s.ctx.cel_x, s.ctx.cel_y);
 }
 
 } // namespace

@@ -29,8 +29,8 @@ pid_t start(const char *const argv[], bool quiet)
         setpgid(0, 0);
         execvp(argv[0], const_cast<char *const *>(argv));
         char e = 1;
-        if (write(pipefd[1], &e, 1) < 0) _exit(127);
-        _exit(127);
+        ssize_t told = write(pipefd[1], &e, 1);   // the parent learns of the failure or of our end
+        _exit(told < 0 ? 126 : 127);
     }
     close(pipefd[1]);
     char e;

@@ -35,6 +35,16 @@ inline int fn_give_text(SCR_U &s, FN_RET &r, const char *t)
     return 0;
 }
 
+// The element (x, y) of a storage as the "x" result: its number, its text or empty.
+inline int fn_give_element(SCR_U &s, FN_RET &r, BASE_GJ *g, int x, int y)
+{
+    VAL_U v;
+    int k = g ? g->gj_kind(x, y) : 0;
+    if (k == 1) v.val_putd(g->gj_getd(x, y));
+    if (k == 2) v.val_puts(g->gj_gets(x, y, 4096));
+    return fn_give(s, r, &v);
+}
+
 // "s" results: n bytes of t in the shared text buffer (cut to its size).
 inline int fn_ret_text(SCR_U &s, FN_RET &r, const char *t, size_t n)
 {
@@ -51,8 +61,9 @@ inline int fn_ret_text(SCR_U &s, FN_RET &r, const char *t) { return fn_ret_text(
 struct FN_RANGE {
     BASE_GJ *g;
     int x, y, w, h;
+    FN_RANGE(BASE_GJ *g, int x, int y, int w, int h) : g(g), x(x), y(y), w(w), h(h) {}
     FN_RANGE(const FN_CALL &c, int k)
-        : g(c.arg[k].g), x(c.arg[k + 1].i), y(c.arg[k + 2].i), w(c.arg[k + 3].i), h(c.arg[k + 4].i)
+        : FN_RANGE(c.arg[k].g, c.arg[k + 1].i, c.arg[k + 2].i, c.arg[k + 3].i, c.arg[k + 4].i)
     {
     }
     bool same_shape(const FN_RANGE &o) const { return w == o.w && h == o.h; }

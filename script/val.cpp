@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <string>
 #include <utility>
 
 long VAL_U::val_bytes = 0;
@@ -102,16 +101,14 @@ int VAL_U::val_puts(const char *text)
 
 int VAL_U::val_append(const char *text, size_t m)
 {
-    if (val_kind != VAL_STR || !val_str) {
-        std::string t(text, m);
-        return val_puts(t.c_str());
-    }
+    if (m == 0) return 0;
+    if (val_kind != VAL_STR) val_release();   // a number or nothing: no text to keep
     size_t need = val_len + m + 1;
     if (need > val_cap) {
         size_t cap = std::max(need, std::min<size_t>(2 * val_cap, SCR_STRMAX + 2));
         char *s = val_alloc(cap);
         if (!s) return -1;
-        memcpy(s, val_str, val_len);
+        if (val_len) memcpy(s, val_str, val_len);
         memcpy(s + val_len, text, m);   // text may lie in the old buffer: copy before freeing
         uint32_t len = val_len;
         val_release();
@@ -123,6 +120,7 @@ int VAL_U::val_append(const char *text, size_t m)
     }
     val_len += uint32_t(m);
     val_str[val_len] = 0;
+    val_kind = VAL_STR;
     return 0;
 }
 
