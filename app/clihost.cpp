@@ -12,7 +12,7 @@ long KOV_CLIHOST::host_callback(int code, intptr_t arg)
         return 0;
     }
     if (code == SCRCB_ONESTEP && cli_budget >= 0 && ++cli_steps > cli_budget) return -1;
-    return 0;
+    return KOV_HOST::host_callback(code, arg);
 }
 
 // Rows and columns count from 1, as compilers print them; the file name is printed as given.

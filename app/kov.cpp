@@ -179,6 +179,7 @@ int KOV_U::cse_fload(const char *name)
     else KOV_ATT_FILE(csv_get_fname(), " 読込み失敗", file.csv_err);
     csv_redraw(nullptr);
     if (kov_ted_fload() < 0) rc = -1;
+    kov_set_calcstat();
     csv_form_calc(nullptr);
     return rc;
 }
@@ -209,48 +210,6 @@ int KOV_U::kov_auto_start(const char *name, const char *defext)
     kov_close(stat);
     return 0;
 }
-
-// ---- running ----
-
-int KOV_U::kov_do_scrpt(int start)
-{
-    if (scr_fatal) {
-        KOV_ATT("%sデータ保存後, 即終了してください", "危険です！");
-        return -1;
-    }
-    if (scr_prepare(PREP_SCRIPT_BEGIN) != 0) {
-        KOV_LOG("スクリプト開始準備失敗");
-        return -1;
-    }
-    KOV_LOG("スクリプト実行開始");
-    kov_hostp->host_status("スクリプト実行中");
-    int old = scr_tstat;
-    scr_tstat = start;
-    int st = 0;
-    int rc = scr_do_allstep(scr_text, &st);
-    if (rc != 0) kov_dsp_scrpt();
-    char msg[64];
-    snprintf(msg, sizeof msg, rc != 0 ? "スクリプト実行失敗(%d)" : "スクリプト実行終了(%d)", rc != 0 ? -1 : st);
-    KOV_LOG("%s", msg);
-    kov_hostp->host_status(msg);
-    scr_tstat = old;
-    scr_prepare(PREP_SCRIPT_END);
-    return rc != 0 ? -1 : st;
-}
-
-void KOV_U::kov_dsp_scrpt() { kov_hostp->host_ed_show(scr_text, scr_errpos, scr_get_nowerr()); }
-
-// ---- what the host calls back ----
-
-void KOV_U::kov_tick() {}
-
-void KOV_U::kov_notify(int code, intptr_t)
-{
-    if (code == 2 && csv_wpbeep) kov_hostp->host_beep();
-}
-
-// Formulas are not evaluated yet: the stored values stand.
-int KOV_U::kov_recalc(const KOV_RECT *) { return 0; }
 
 // ---- end ----
 

@@ -52,11 +52,28 @@ public:
     // cannot be read leaves the editor without text, so that a save does not delete it. 0 / -1.
     int kov_ted_fload();
 
-    // --- running ---
-    // Links and runs the editor's script from main(); the script's end status, -1 when it failed.
+    // --- run states and the recalculation cycle (app/kovrun.cpp) ---
+    // TMCD_SET with a state: 0, or -1 outside 0..7; any other code reads the state.
+    int kov_tstat(int code, int state = 0);
+    // Links and runs the editor's script from main() in the start state (TST_SCRPT_RUN or
+    // TST_SCRPT_STEP); the script's end status, -1 when it failed.
     int kov_do_scrpt(int start);
     // Shows the position and message of the last failure in the editor.
     void kov_dsp_scrpt();
+    // Before each statement: serve the window's events (at most every 200 ms while running),
+    // and wait in the pause loop while stepping. 0 goes on, -1 stops the script.
+    int kov_onestep(const char *pos);
+    // The pause loop until CONT, STEP or STOP; text follows the status line's pause message.
+    int kov_pause(const char *pos, const char *text);
+    // The run state the sheet's cycle period (FOP_CYCLEMS) asks for, after a load.
+    void kov_set_calcstat();
+    // Why a cell may not be edited now; nullptr when it may.
+    const char *kov_edit_refusal() const;
+    // The one entry of the commands (menus, toolbar, keys, tests): 0 done, -1 refused.
+    int wm_menu(int id);
+    // A block of 1 MiB cannot be had.
+    static bool kov_memory_low();
+    int kov_get_clock() const { return kov_clock; }
 
     // --- end ---
     void kov_close(int status);
@@ -66,7 +83,8 @@ public:
     // --- what the host calls back ---
     void kov_tick() override;
     void kov_notify(int code, intptr_t arg) override;
-    int kov_recalc(const KOV_RECT *region) override;
+    int kov_recalc(const KOV_RECT *region) override;   // csv_form_calc by run state
+    long kov_callback(int code, intptr_t arg) override;
 
     FUNC_U kov_func;   // the built-in functions of this interpreter
 
@@ -75,7 +93,18 @@ private:
     KOV_HOST *kov_hostp;
     KOV_PATHS kov_paths;
     std::string kov_title;
+    int kov_clock = 0;          // cycle clock (ms), advanced by the 250 ms tick
+    uint32_t kov_pumped = 0;    // host ticks of the last event pumping of a run
 };
+
+enum { TMCD_SET = 0, TMCD_GET = 1 };
+// Commands of run control (menu and toolbar ids).
+enum {
+    KVM_CALC = 297, KVM_F07_RUN = 298, KVM_F08_STEP = 299, KVM_F09_PAUS = 300, KVM_F11_CONT = 302,
+    KVM_F12_STOP = 303, KVM_CYCLE_STOP = 313, KVM_CYCLE_250 = 314, KVM_CYCLE_1000 = 315, KVM_CYCLE_10000 = 316,
+};
+// Whether the toolbar button id (292..303) is usable in a run state.
+int kov_tbar_enabled(int state, int id);
 
 // "TZ=JST-9" when the environment has no "TZ" (times are Japan time unless asked otherwise).
 void kov_set_tz();

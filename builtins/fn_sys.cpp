@@ -15,14 +15,8 @@
 #include <unistd.h>
 
 // Painting is switched on while a long call waits, and back as it was afterwards.
-FN_PAINT_ON::FN_PAINT_ON(SCR_U &s) : f(FUNC_U::fn_of(s)), was(f.fn_nopaint)
-{
-    if (was) s.scr_host().host_nopaint(0);
-}
-FN_PAINT_ON::~FN_PAINT_ON()
-{
-    if (was) f.fn_scr.scr_host().host_nopaint(1);
-}
+FN_PAINT_ON::FN_PAINT_ON(SCR_U &s) : s(s), was(s.scr_nopaint(0)) {}
+FN_PAINT_ON::~FN_PAINT_ON() { s.scr_nopaint(was); }
 
 // ---- run control and the user ----
 
@@ -36,10 +30,7 @@ int fn_errmsg(SCR_U &s, const FN_CALL &, FN_RET &r) { return fn_ret_text(s, r, s
 
 int fn_nopaint(SCR_U &s, const FN_CALL &c, FN_RET &r)
 {
-    FUNC_U &f = FUNC_U::fn_of(s);
-    r.L = f.fn_nopaint;
-    f.fn_nopaint = c.arg[0].i;
-    s.scr_host().host_nopaint(f.fn_nopaint != 0);
+    r.L = s.scr_nopaint(c.arg[0].i);
     return 0;
 }
 

@@ -5,12 +5,6 @@
 #define FN_TODO(h) \
     int h(SCR_U &s, const FN_CALL &, FN_RET &) { return fn_todo(s); }
 
-// ---- Recalculation and faults: later
-FN_TODO(fn_test_div0)
-FN_TODO(fn_test_read0)
-FN_TODO(fn_ALLCALC)
-FN_TODO(fn_CALC)
-
 // ---- Parts, windows, serial ports, gadget methods and library calls: later
 FN_TODO(fn_com_init)
 FN_TODO(fn_com_set)

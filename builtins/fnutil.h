@@ -110,7 +110,7 @@ inline CSV_U *fn_sheet_of(BASE_GJ *g)
 
 // Painting switched on while a long call waits (sleep, system), as it was afterwards.
 struct FN_PAINT_ON {
-    FUNC_U &f;
+    SCR_U &s;
     int was;
     explicit FN_PAINT_ON(SCR_U &s);
     ~FN_PAINT_ON();

@@ -29,7 +29,6 @@ public:
     SCR_U &fn_scr;
     VAL_U fn_result;             // the shared result of "x" handlers, copied at once by the caller
     char fn_text[FN_TEXT_MAX];   // the shared text result
-    int fn_nopaint = 0;          // painting switched off by nopaint()
 };
 
 // A handler of a later family: sets "NAME():未実装" and gives the neutral result.

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <new>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "script/gajet.h"
@@ -221,6 +222,20 @@ struct SCR_MARK {
     SCR_MARK *prev;
 };
 
+// Recalculation requests waiting for their notice (code 3): the whole sheet, or areas.
+constexpr int SCR_CALCQ_MAX = 1024;
+struct SCR_CALCQ {
+    int posted = 0;   // the notice is on its way
+    int whole = 0;
+    int count = 0;
+    KOV_RECT area[SCR_CALCQ_MAX];
+};
+// Longest formula a recalculation pass evaluates (bytes); longer ones keep their value.
+constexpr int SCR_FORM_MAX = 4096;
+
+// Installs the fault handlers (SIGSEGV, SIGFPE, SIGILL on an alternate stack); once per process.
+void scr_signal_init();
+
 
 // One node of the process-wide cache of loaded libraries.
 struct SCR_DLL;
@@ -387,6 +402,29 @@ public:
     int scr_do_allstep(const char *text, int *result);
     // Evaluates one cell formula with (x, y) as the current cell; null result: check only.
     int scr_calc_onecel(int x, int y, const char *form, VAL_U *result);
+    // Checks a formula typed into (x, y): 0, or -1 with the error text in err (size bytes).
+    int scr_check_form(int x, int y, const char *form, char *err, int size);
+    // One recalculation pass over area (nullptr = whole sheet) in sheet order: 0 when it ran to
+    // its end, -1 otherwise.
+    int scr_calc_space(CSV_U *sheet, const KOV_RECT *area);
+    // Queues a recalculation of area (nullptr = whole sheet) for the notice of code 3.
+    int scr_calc_request(CSV_U *sheet, const KOV_RECT *area);
+    SCR_CALCQ scr_calcq;
+    // Painting of the sheet off (1) or on (0); gives the old setting.
+    int scr_nopaint(int off);
+    int scr_get_nopaint() const { return scr_paint_off; }
+
+    // ---- faults ----
+    // Runs body (returning int); a fault inside it is reported and comes out as E_SIGNAL thrown
+    // from here, so that the caller's catch ends the run or the formula.
+    template <class F> int scr_trapped(F &&body)
+    {
+        using B = std::remove_reference_t<F>;
+        return scr_trap_run([](void *b) { return (*(B *)b)(); }, &body);
+    }
+    int scr_trap_run(int (*fn)(void *), void *arg);
+    // The report of a trapped fault: the message box, the three views in the log.
+    void scr_fault(int sig);
 
     // ---- error texts met at several places (each sets the current error, returns -1) ----
     int err_const(const VTBL_U *vt);            // a store into a const variable
@@ -462,6 +500,7 @@ protected:
 
     KOV_HOST scr_own_host;
     KOV_HOST *scr_hostp = &scr_own_host;
+    int scr_paint_off = 0;
     int file_slot_open(int slot, const char *closed_msg);
     int fd_slot[SCR_FILES];
     unsigned char fd_type[SCR_FILES];

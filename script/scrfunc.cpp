@@ -443,39 +443,41 @@ int SCR_U::scr_translation_unit(const char *text, int pass, int *result)
     KOV_LOG("PASS:%d", pass);
     const char *p = pass == 1 ? scr_past_shebang(text) : text;
     try {
-        if (pass == 1) {
-            scr_fwd.clear();
-            for (;;) {
-                if (scr_skip_space(p) == 0) {
-                    if (scr_link_check() != 0) return -1;
-                    KOV_LOG("PASS_1:正常終了");
-                    return 0;
+        return scr_trapped([&]() -> int {
+            if (pass == 1) {
+                scr_fwd.clear();
+                for (;;) {
+                    if (scr_skip_space(p) == 0) {
+                        if (scr_link_check() != 0) return -1;
+                        KOV_LOG("PASS_1:正常終了");
+                        return 0;
+                    }
+                    KOV_LOG("PASS1:%s", scr_line40col(p));
+                    if (scr_decl(p, 1) == 0 || scr_function_definition(p, nullptr, nullptr) == 0) continue;
+                    scr_set_SCRERR("構文誤り");
+                    return -1;
                 }
-                KOV_LOG("PASS1:%s", scr_line40col(p));
-                if (scr_decl(p, 1) == 0 || scr_function_definition(p, nullptr, nullptr) == 0) continue;
-                scr_set_SCRERR("構文誤り");
+            }
+            FTBL_U *f = scr_get_ftbl("main");
+            if (!f) {
+                scr_set_SCRERR("関数 main() がない");
+                KOV_LOG("PASS_2:異常終了");
                 return -1;
             }
-        }
-        FTBL_U *f = scr_get_ftbl("main");
-        if (!f) {
-            scr_set_SCRERR("関数 main() がない");
-            KOV_LOG("PASS_2:異常終了");
-            return -1;
-        }
-        KOV_LOG("main() 実行開始");
-        srand(0);
-        VTBL_U *argv[SCR_MAXARG] = {};
-        VAL_U res;
-        const char *t = f->text;
-        if (scr_function_definition(t, argv, &res) != 0) {
-            scr_set_SCRERR("PASS_2:異常終了");
-            return -1;
-        }
-        int r = scr_trunc32(res.val_getd());
-        KOV_LOG("PASS_2:正常終了(%d)", r);
-        if (result) *result = r;
-        return 0;
+            KOV_LOG("main() 実行開始");
+            srand(0);
+            VTBL_U *argv[SCR_MAXARG] = {};
+            VAL_U res;
+            const char *t = f->text;
+            if (scr_function_definition(t, argv, &res) != 0) {
+                scr_set_SCRERR("PASS_2:異常終了");
+                return -1;
+            }
+            int r = scr_trunc32(res.val_getd());
+            KOV_LOG("PASS_2:正常終了(%d)", r);
+            if (result) *result = r;
+            return 0;
+        });
     } catch (E_EXIT e) {
         KOV_LOG("catch(E_EXIT %d)", (int)e);
         if (pass == 1) {

@@ -99,6 +99,7 @@ FTBL_U::~FTBL_U()
 
 SCR_U::SCR_U()
 {
+    scr_signal_init();
     for (int i = 0; i < SCR_FILES; i++) fd_slot[i] = -1;
     memset(fd_type, 0, sizeof fd_type);
 }

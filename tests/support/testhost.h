@@ -1,6 +1,7 @@
 // The host of the tests: it records what the core asks of the window, stops a script after a
 // statement budget, and lets a test drive the clock and the timer without sleeping.
 #pragma once
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -18,10 +19,20 @@ struct TESTHOST : KOV_HOST {
     time_t now = 0;                      // the clock: host_now and (in ms) host_ticks
     uint32_t ticks = 0;
 
-    long host_callback(int code, intptr_t) override
+    uint32_t step_ms = 0;                // the clock moves on this much at every statement
+    std::function<void()> on_pump;       // the user's turn: called at every event pumping
+    int gone = 0;                        // the window is closed: pumping fails
+
+    long host_callback(int code, intptr_t arg) override
     {
-        if (code != SCRCB_ONESTEP) return 0;
-        return ++steps > budget && budget >= 0 ? -1 : 0;
+        if (code == SCRCB_ONESTEP && ++steps > budget && budget >= 0) return -1;
+        if (code == SCRCB_ONESTEP) advance(step_ms);
+        return KOV_HOST::host_callback(code, arg);
+    }
+    int host_pump() override
+    {
+        if (on_pump) on_pump();
+        return gone ? -1 : KOV_HOST::host_pump();
     }
     void host_redraw(const KOV_RECT *) override { calls.push_back("redraw"); }
     void host_status(const char *text) override { calls.push_back(std::string("status ") + text); }

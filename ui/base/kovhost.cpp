@@ -64,7 +64,18 @@ int KOV_HOST::host_msgbox(const char *text, const char *, int kind)
 
 // ---- run control ----
 
-long KOV_HOST::host_callback(int, intptr_t) { return 0; }
+long KOV_HOST::host_callback(int code, intptr_t arg)
+{
+    if (in_callback || !host_ev) return 0;
+    struct IN {
+        int &f;
+        explicit IN(int &f) : f(f) { f = 1; }
+        ~IN() { f = 0; }
+    } in(in_callback);
+    return host_ev->kov_callback(code, arg);
+}
+
+void KOV_HOST::host_run_state(int) {}
 
 int KOV_HOST::host_pump()
 {
@@ -170,3 +181,4 @@ void KOV_HOST::host_diamond(int on) { diamond = on ? 1 : 0; }
 // ---- parts ----
 
 BASE_GJ *KOV_HOST::host_gajet_new(int) { return nullptr; }
+void KOV_HOST::host_part_tick(int) {}

@@ -62,6 +62,8 @@ public:
     virtual void kov_tick() = 0;                            // the repeating timer fired
     virtual void kov_notify(int code, intptr_t arg) = 0;    // a posted notice is served
     virtual int kov_recalc(const KOV_RECT *region) = 0;     // nullptr = whole sheet
+    // The statement hook of a running script (SCRCB_*): 0 goes on, -1 stops the script.
+    virtual long kov_callback(int, intptr_t) { return 0; }
 };
 
 class KOV_HOST {
@@ -96,8 +98,11 @@ public:
 
     // ---- run control ----
     // The statement hook of a running script (SCRCB_ONESTEP before each statement, SCRCB_PAUSE
-    // from pause(text) with arg the text): 0 goes on, -1 stops the script.
+    // from pause(text) with arg the text): 0 goes on, -1 stops the script. The application
+    // answers it (kov_callback); a hook arriving while the last one is still served answers 0.
     virtual long host_callback(int code, intptr_t arg);
+    // The run state changed (the window enables its buttons by kov_tbar_enabled).
+    virtual void host_run_state(int state);
     // Serve every pending event (input, timers, notices); -1 when the window is gone.
     virtual int host_pump();
     // Wait for events up to ms milliseconds (the pause loop between polls).
@@ -150,6 +155,8 @@ public:
     // A gadget object for a script variable of part type 4..14; nullptr: the interpreter's plain
     // objects. The part layer fills this room.
     virtual BASE_GJ *host_gajet_new(int type);
+    // The one-second tick of the pasted parts (clock in ms of the cycle clock).
+    virtual void host_part_tick(int clock);
 
 protected:
     KOV_EVENTS *host_ev = nullptr;
@@ -162,6 +169,7 @@ protected:
     int timer_ms = 0;
     int scrlock = 0, diamond = 0;
     int quit_status = 0;
+    int in_callback = 0;
     struct NOTICE {
         int code;
         intptr_t arg;

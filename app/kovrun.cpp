@@ -1,0 +1,291 @@
+// Run states and the recalculation cycle. The application is always in one state (stopped, a
+// script running, stepping or paused, one recalculation, or one of three cycles); the state
+// decides which commands act, whether cells may be edited and when formulas are recalculated.
+// A script runs nested inside the command that started it, on the one thread: the statement
+// hook pumps the host's events, so every command checks the state before it acts.
+#include "app/kov.h"
+#include "ui/base/kovlog.h"
+
+#include <cstdio>
+#include <new>
+
+namespace {
+
+// Toolbar ids and the states that enable them.
+const int tbar_ids[] = {292, 293, 294, 295, 296, 297, 298, 299, 300, 302, 303};
+const unsigned char tbar_on[5][11] = {
+    {1, 1, 1, 1, 1, 1, 1, 1, 0, 0, 0},   // stop
+    {0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 1},   // run
+    {0, 0, 0, 0, 0, 0, 0, 1, 1, 0, 1},   // step
+    {1, 1, 1, 1, 1, 0, 0, 1, 0, 1, 1},   // pause
+    {1, 0, 1, 1, 1, 0, 0, 0, 0, 0, 0},   // one recalculation or a cycle
+};
+
+// The cycle period of a state, 0 for the others.
+int cycle_ms(int state)
+{
+    return state == TST_CYCLE_250ms ? 250 : state == TST_CYCLE_1000ms ? 1000 : state == TST_CYCLE_10000ms ? 10000 : 0;
+}
+
+bool scrpt_state(int s) { return s >= TST_SCRPT_RUN && s <= TST_SCRPT_PAUSE; }
+
+} // namespace
+
+int kov_tbar_enabled(int state, int id)
+{
+    if (state < 0 || state > TST_CYCLE_10000ms) return 0;
+    for (int k = 0; k < 11; k++)
+        if (tbar_ids[k] == id) return tbar_on[state < 4 ? state : 4][k];
+    return 0;
+}
+
+bool KOV_U::kov_memory_low()
+{
+    char *probe = new (std::nothrow) char[1 << 20];
+    delete[] probe;
+    return probe == nullptr;
+}
+
+int KOV_U::kov_tstat(int code, int state)
+{
+    if (code != TMCD_SET) return scr_tstat;
+    static const char *const names[] = {"TST_STOP", "TST_SCRPT_RUN", "TST_SCRPT_STEP", "TST_SCRPT_PAUSE", "TST_CALC_ONE"};
+    if (state < TST_STOP || state > TST_CYCLE_10000ms) return -1;
+    if (state < TST_CYCLE_250ms) KOV_LOG("kov_tstat(TMCD_SET, %s)", names[state]);
+    else KOV_LOG("kov_tstat(TMCD_SET, TST_CYCLE_%dms)", cycle_ms(state));
+    scr_tstat = state;
+    csv_cyclems = cycle_ms(state);
+    kov_clock = 0;
+    kov_hostp->host_timer(250);
+    kov_hostp->host_run_state(state);
+    return 0;
+}
+
+void KOV_U::kov_set_calcstat()
+{
+    KOV_LOG("kov_set_calcstat()");
+    KOV_LOG("css_calcms=%d", csv_cyclems);
+    int c = csv_cyclems;
+    kov_tstat(TMCD_SET, c == 250 ? TST_CYCLE_250ms : c == 1000 ? TST_CYCLE_1000ms : c == 10000 ? TST_CYCLE_10000ms : TST_STOP);
+}
+
+const char *KOV_U::kov_edit_refusal() const
+{
+    if (!csv_exists()) return "未オープンです";
+    switch (scr_tstat) {
+    case TST_STOP:
+    case TST_SCRPT_PAUSE: return nullptr;
+    case TST_SCRPT_RUN:
+    case TST_SCRPT_STEP: return "スクリプト実行中は編集できません";
+    case TST_CALC_ONE: return "再計算中は編集できません";
+    case TST_CYCLE_250ms:
+    case TST_CYCLE_1000ms:
+    case TST_CYCLE_10000ms: return "周期再計算中は編集できません";
+    default: return "編集できません";
+    }
+}
+
+// ---- scripts ----
+
+int KOV_U::kov_do_scrpt(int start)
+{
+    if (scr_fatal || kov_memory_low()) {
+        KOV_ATT("%sデータ保存後, 即終了してください", scr_fatal ? "危険です！" : "メモリ不足！");
+        return -1;
+    }
+    if (scr_prepare(PREP_SCRIPT_BEGIN) != 0) {
+        KOV_LOG("スクリプト開始準備失敗");
+        return -1;
+    }
+    KOV_LOG("スクリプト実行開始");
+    kov_hostp->host_status("スクリプト実行中");
+    int old = scr_tstat;
+    kov_tstat(TMCD_SET, start);
+    kov_pumped = kov_hostp->host_ticks();
+    int st = 0;
+    int rc = scr_do_allstep(scr_text, &st);
+    if (rc != 0) kov_dsp_scrpt();
+    char msg[64];
+    snprintf(msg, sizeof msg, rc != 0 ? "スクリプト実行失敗(%d)" : "スクリプト実行終了(%d)", rc != 0 ? -1 : st);
+    KOV_LOG("%s", msg);
+    kov_hostp->host_status(msg);
+    kov_tstat(TMCD_SET, old);
+    scr_prepare(PREP_SCRIPT_END);
+    return rc != 0 ? -1 : st;
+}
+
+void KOV_U::kov_dsp_scrpt() { kov_hostp->host_ed_show(scr_text, scr_errpos, scr_get_nowerr()); }
+
+long KOV_U::kov_callback(int code, intptr_t arg)
+{
+    if (code == SCRCB_ONESTEP) return kov_onestep((const char *)arg);
+    if (code == SCRCB_PAUSE) return kov_pause(nullptr, (const char *)arg);
+    return 0;
+}
+
+int KOV_U::kov_onestep(const char *pos)
+{
+    uint32_t now = kov_hostp->host_ticks();
+    if (scr_tstat == TST_SCRPT_RUN && now - kov_pumped < 200) return 0;
+    kov_pumped = now;
+    int before = scr_tstat;
+    if (kov_hostp->host_pump() < 0) {
+        KOV_LOG("自分がクローズ。スクリプト停止");
+        return -1;
+    }
+    switch (scr_tstat) {
+    case TST_STOP: return scrpt_state(before) ? -1 : 0;
+    case TST_SCRPT_STEP:
+    case TST_SCRPT_PAUSE: {
+        KOV_LOG("ポーズ状態に移行");
+        int r = kov_pause(pos, nullptr);
+        KOV_LOG("ポーズ状態解除");
+        return r == -1 ? -1 : 0;
+    }
+    default:
+        if (scr_tstat >= TST_SCRPT_RUN && scr_tstat <= TST_CYCLE_10000ms) return 0;
+        KOV_LOG("スクリプト停止");
+        kov_hostp->host_status("スクリプト停止");
+        return -1;
+    }
+}
+
+int KOV_U::kov_pause(const char *pos, const char *text)
+{
+    if (scr_tstat == TST_STOP) {
+        KOV_LOG("kov_tstat==%d", scr_tstat);
+        return -1;
+    }
+    KOV_LOG("スクリプト一時停止");
+    scr_make_alltbl();
+    if (pos && scr_text) kov_hostp->host_ed_show(scr_text, pos, "");
+    char msg[1100];
+    snprintf(msg, sizeof msg, "スクリプト一時停止 %s", text ? text : "");
+    kov_hostp->host_status(msg);
+    kov_tstat(TMCD_SET, TST_SCRPT_PAUSE);
+    int paint = scr_nopaint(0);   // the user may look at the sheet meanwhile
+    int r = -1;
+    for (;;) {
+        if (kov_hostp->host_pump() < 0) {
+            KOV_LOG("自分がクローズ。スクリプト停止");
+            break;
+        }
+        int st = scr_tstat;
+        if (st == TST_STOP) {
+            KOV_LOG("スクリプト停止");
+            kov_hostp->host_status("スクリプト停止");
+            break;
+        }
+        if (st != TST_SCRPT_PAUSE) {
+            KOV_LOG("%s", st == TST_SCRPT_RUN ? "実行継続" : st == TST_SCRPT_STEP ? "ステップ実行継続" : "スクリプト実行継続");
+            r = 0;
+            break;
+        }
+        kov_hostp->host_wait(100);
+    }
+    scr_nopaint(paint);
+    if (r == 0) kov_hostp->host_status("スクリプト実行再開");
+    kov_pumped = kov_hostp->host_ticks();
+    return r;
+}
+
+// ---- recalculation ----
+
+int KOV_U::kov_recalc(const KOV_RECT *region)
+{
+    KOV_LOG("csv_form_calc()");
+    int st = scr_tstat;
+    if (cycle_ms(st)) return scr_calc_space(this, region);
+    if (st != TST_STOP) return 0;   // a running script or a pass owns the interpreter
+    if (scr_fatal || kov_memory_low()) {
+        KOV_ATT("%sデータ保存後, 即終了してください", scr_fatal ? "危険です！" : "メモリ不足！");
+        return -1;
+    }
+    kov_tstat(TMCD_SET, TST_CALC_ONE);
+    int r = scr_calc_space(this, region);
+    kov_tstat(TMCD_SET, st);
+    kov_hostp->host_redraw(region);
+    return r;
+}
+
+void KOV_U::kov_tick()
+{
+    kov_clock += 250;
+    if (kov_clock > 999999) kov_clock = 0;
+    if (kov_clock % 1000 == 0) kov_hostp->host_part_tick(kov_clock);
+    int p = cycle_ms(scr_tstat);
+    if (p && kov_clock % p == 0 && csv_form_calc(nullptr) == -1) kov_tstat(TMCD_SET, TST_STOP);
+}
+
+// Code 2: the beep of a part; code 3: the queued recalculations. The passes may queue more: at
+// most 10 rounds, then what is still queued is dropped.
+void KOV_U::kov_notify(int code, intptr_t)
+{
+    if (code == 2 && csv_wpbeep) kov_hostp->host_beep();
+    if (code != 3) return;
+    for (int round = 0; round < 10; round++) {
+        SCR_CALCQ *q = new (std::nothrow) SCR_CALCQ(scr_calcq);
+        scr_calcq.posted = scr_calcq.whole = scr_calcq.count = 0;
+        if (!q) {
+            KOV_ATT("メモリ不足。続行は危険");
+            return;
+        }
+        if (q->whole) csv_form_calc(nullptr);
+        for (int k = 0; !q->whole && k < q->count; k++) csv_form_calc(&q->area[k]);
+        delete q;
+        if (!scr_calcq.whole && !scr_calcq.count) return;
+    }
+    scr_calcq.posted = scr_calcq.whole = scr_calcq.count = 0;
+    kov_hostp->host_status("連続再計算回数超過");
+    kov_hostp->host_beep();
+}
+
+// ---- commands ----
+
+int KOV_U::wm_menu(int id)
+{
+    int st = scr_tstat, r = -1;
+    auto act = [&](const char *name, int to) {
+        KOV_LOG("%s", name);
+        r = kov_tstat(TMCD_SET, to);
+    };
+    auto run = [&](const char *name, int start) {
+        KOV_LOG("%s", name);
+        kov_do_scrpt(start);
+        r = 0;
+    };
+    auto cycle = [&](int to, const char *status) {
+        act("周期再計算", to);
+        kov_hostp->host_status(status);
+    };
+    switch (id) {
+    case KVM_CALC:
+        if (st == TST_STOP) r = csv_form_calc(nullptr);
+        break;
+    case KVM_F07_RUN:
+        if (st == TST_STOP) run("KVM_F07_RUN", TST_SCRPT_RUN);
+        break;
+    case KVM_F08_STEP:
+        if (st == TST_STOP) run("KVM_F08_STEP", TST_SCRPT_STEP);
+        else if (st == TST_SCRPT_PAUSE) act("KVM_F08_STEP", TST_SCRPT_STEP);
+        break;
+    case KVM_F09_PAUS:
+        if (st == TST_SCRPT_RUN || st == TST_SCRPT_STEP) act("KVM_F09_PAUS", TST_SCRPT_PAUSE);
+        break;
+    case KVM_F11_CONT:
+        if (st == TST_SCRPT_PAUSE) act("KVM_F11_CONT", TST_SCRPT_RUN);
+        break;
+    case KVM_F12_STOP:
+        if (st != TST_STOP) act("KVM_F12_STOP", TST_STOP);
+        break;
+    case KVM_CYCLE_STOP:
+        if (cycle_ms(st)) cycle(TST_STOP, "周期再計算停止");
+        break;
+    case KVM_CYCLE_250: cycle(TST_CYCLE_250ms, "約 1/4s 周期再計算"); break;
+    case KVM_CYCLE_1000: cycle(TST_CYCLE_1000ms, "約 1s 周期再計算"); break;
+    case KVM_CYCLE_10000: cycle(TST_CYCLE_10000ms, "約 10s 周期再計算"); break;
+    default: break;
+    }
+    if (kov_memory_low()) KOV_ATT("メモリ不足。続行は危険");
+    return r;
+}
