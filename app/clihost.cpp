@@ -20,10 +20,16 @@ void KOV_CLIHOST::host_ed_show(const char *text, const char *pos, const char *ms
 {
     int row = -1, col = -1;
     if (text && pos) SCR_LEX::scr_text2rowcol(text, pos, row, col);
+    if ((!msg || !*msg) && row < 0) return;   // a fault: its message was shown already
     std::string m = kov::sj_to_utf8(msg ? msg : "");
     const char *file = cli_name.empty() ? host_ed_name() : cli_name.c_str();
-    if (row < 0 || col < 0) fprintf(stderr, "%s: %s\n", file, m.c_str());
-    else fprintf(stderr, "%s:%d:%d: %s\n", file, row + 1, col + 1, m.c_str());
+    char line[64];
+    snprintf(line, sizeof line, row < 0 || col < 0 ? ": " : ":%d:%d: ", row + 1, col + 1);
+    // A broken script is reported by the recalculation at load and again by the run: once.
+    std::string said = file + std::string(line) + m;
+    if (said == cli_said) return;
+    cli_said = said;
+    fprintf(stderr, "%s\n", said.c_str());
 }
 
 int KOV_CLIHOST::host_message(const char *text, int kind)

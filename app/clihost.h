@@ -14,6 +14,7 @@ public:
     // Stop the script after this many statements (-1 never).
     long cli_budget = -1;
     long cli_steps = 0;
+    std::string cli_said;   // the last position and message printed
 
     long host_callback(int code, intptr_t arg) override;
     void host_ed_show(const char *text, const char *pos, const char *msg) override;

@@ -1,10 +1,14 @@
 #include "app/convert.h"
+#include "app/clihost.h"
+#include "app/kov.h"
 #include "app/kovfname.h"
 #include "sheet/csvfile.h"
 #include "ui/base/kovhost.h"
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <sys/stat.h>
 
 namespace {
@@ -26,18 +30,46 @@ bool known_output(const char *name)
 
 int kov_convert(int argc, char **argv)
 {
-    if (argc != 2) {
-        fputs("usage: kovash --convert IN OUT   (OUT: .kov full format, .csv or .txt values only)\n", stderr);
+    const char *names[2] = {};
+    int nnames = 0, passes = -1;
+    for (int k = 0; k < argc; k++) {
+        if (strcmp(argv[k], "--calc") == 0 && k + 1 < argc) {
+            char *end;
+            long n = strtol(argv[++k], &end, 10);
+            if (*argv[k] < '0' || *argv[k] > '9' || *end || n > 1000) nnames = 9;
+            passes = int(n);
+        } else if (nnames < 2) {
+            names[nnames++] = argv[k];
+        } else {
+            nnames = 9;
+        }
+    }
+    if (nnames != 2) {
+        fputs("usage: kovash --convert IN OUT [--calc N]   (OUT: .kov full format, .csv or .txt values only;\n"
+              "       N recalculation passes, 0..1000; default one pass when IN has formulas)\n",
+              stderr);
         return 2;
     }
-    const char *in = argv[0], *out = argv[1];
+    const char *in = names[0], *out = names[1];
     if (!known_output(out)) return fail(2, out, " 出力ファイルの拡張子は .kov .csv .txt のどれか", 0);
     struct stat st;
     if (stat(in, &st) != 0) return fail(1, in, " 読込み失敗", errno);
     if (!S_ISREG(st.st_mode)) return fail(1, in, " 読込み失敗", S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
-    CSV_U sheet;
+    KOV_CLIHOST host;
+    KOV_U sheet(&host);
     CSVFILE_U file(sheet);
     if (file.csv_fload(nullptr, in, nullptr) < 0) return fail(1, in, " 読込み失敗", file.csv_err);
+    if (passes < 0) passes = sheet.csv_used_ys(CSV_P_FORM) > 0 ? 1 : 0;
+    if (passes > 0) {
+        // The formulas see the functions and globals of the sheet's script (IN with .scr).
+        int cyclems = sheet.csv_cyclems;
+        sheet.csv_set_fname(in);
+        host.cli_name = kov_script_name(in);
+        if (sheet.kov_ted_fload() < 0) return 1;
+        for (int k = 0; k < passes; k++)
+            if (sheet.csv_form_calc(nullptr) < 0) return fail(1, in, " 再計算失敗", 0);
+        sheet.csv_cyclems = cyclems;
+    }
     if (file.csv_fsave(out, nullptr) < 0) return fail(1, out, " 保存失敗", file.csv_err);
     return 0;
 }

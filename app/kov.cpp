@@ -49,6 +49,7 @@ int KOV_U::kov_start(const char *exe, const char *name)
     kov_make_paths(exe, &p);
     kov_set_paths(p);
     kov::log_set_host(kov_hostp);
+    scr_make_stbl(0);   // the base of the stack history view
     return cse_1st_open(name);
 }
 
