@@ -8,6 +8,7 @@
 #include "script/scr.h"
 #include "sheet/csv.h"
 #include "ui/base/kovlog.h"
+#include "ui/base/kovtext.h"
 
 int SCR_U::scr_calc_onecel(int x, int y, const char *form, VAL_U *result)
 {
@@ -74,7 +75,11 @@ int SCR_U::scr_check_form(int x, int y, const char *form, char *err, int size)
         }
         scr_prepare(PREP_FORM_END);
     }
-    if (err && size > 0) snprintf(err, size_t(size), "%s", e.c_str());
+    if (err && size > 0) {   // cut at a character, never inside one
+        size_t n = kov::sj_cut(e.c_str(), size_t(size - 1));
+        memcpy(err, e.c_str(), n);
+        err[n] = 0;
+    }
     return e.empty() ? 0 : -1;
 }
 

@@ -1,0 +1,167 @@
+// Run states on a test host that presses the buttons: stepping, pausing, stopping, the cycle,
+// the edit refusals, and a trapped fault with the refusals after it.
+#include "app/kov.h"
+#include "sheet/csvfile.h"
+#include "tests/support/testhost.h"
+#include "tests/support/tmpdir.h"
+#include "ui/base/kovlog.h"
+
+#include <gtest/gtest.h>
+#include <algorithm>
+#include <string>
+#include <vector>
+
+using namespace kovtest;
+
+namespace {
+
+struct Run : ::testing::Test {
+    TESTHOST host;
+    KOV_U kov{&host};
+    void SetUp() override
+    {
+        kov.csv_create(10, 20);
+        kov::log_set_host(&host);
+    }
+    void TearDown() override { kov::log_set_host(nullptr); }
+    // The user's presses, one per event pumping (0: none that time); the state at each pumping.
+    void presses(std::vector<int> ids)
+    {
+        host.on_pump = [this, ids, k = size_t(0)]() mutable {
+            seen.push_back(kov.kov_tstat(TMCD_GET));
+            if (k < ids.size() && ids[k]) kov.wm_menu(ids[k]);
+            k++;
+        };
+    }
+    // The status line the run ended with ("" when it did not start).
+    std::string run(const char *script, int start = TST_SCRPT_RUN)
+    {
+        host.host_ed_put(script);
+        kov.wm_menu(start == TST_SCRPT_RUN ? KVM_F07_RUN : KVM_F08_STEP);
+        return last_status();
+    }
+    std::string last_status()
+    {
+        for (auto it = host.calls.rbegin(); it != host.calls.rend(); ++it)
+            if (it->rfind("status スクリプト実行", 0) == 0) return it->substr(7);
+        return "";
+    }
+    int count(const std::string &call) { return int(std::count(host.calls.begin(), host.calls.end(), call)); }
+    std::vector<int> seen;
+};
+
+const char loop3[] = "var n;\nmain() {\n    n = 1;\n    n = 2;\n    n = 3;\n    return n;\n}\n";
+
+} // namespace
+
+// Stepping pauses before every statement: STEP goes one further, CONT runs the rest at speed.
+TEST_F(Run, StepThenContinue)
+{
+    presses({0, KVM_F08_STEP, 0, KVM_F11_CONT});
+    EXPECT_EQ(run(loop3, TST_SCRPT_STEP), "スクリプト実行終了(3)");
+    EXPECT_EQ(seen, (std::vector<int>{TST_SCRPT_STEP, TST_SCRPT_PAUSE, TST_SCRPT_STEP, TST_SCRPT_PAUSE}));
+    EXPECT_EQ(count("status スクリプト実行再開"), 2);
+    EXPECT_EQ(host.shown_at, long(std::string(loop3).find("n = 2")));   // where the last pause stood
+    EXPECT_EQ(kov.kov_tstat(TMCD_GET), TST_STOP);
+}
+
+// STOP ends a running loop at its next pumping: the run ends as exit(1) does. Pumping happens
+// at most every 200 ms of the host's clock while running.
+TEST_F(Run, StopEndsARunningLoop)
+{
+    host.step_ms = 1;
+    presses({0, 0, KVM_F12_STOP});
+    EXPECT_EQ(run("main() { var i; for (i = 0; ; i++) ; }"), "スクリプト実行終了(1)");
+    EXPECT_EQ(seen, (std::vector<int>{TST_SCRPT_RUN, TST_SCRPT_RUN, TST_SCRPT_RUN}));
+    EXPECT_GE(host.steps, 600);
+    EXPECT_LE(host.steps, 700);
+}
+
+TEST_F(Run, PauseFromTheScriptAndAClosedWindow)
+{
+    presses({KVM_F09_PAUS, 0, KVM_F11_CONT});   // PAUS during a pause does nothing
+    EXPECT_EQ(run("main() { pause(\"見て\"); return 5; }"), "スクリプト実行終了(5)");
+    EXPECT_EQ(count("status スクリプト一時停止 見て"), 1);
+    presses({});
+    host.on_pump = [this] { host.gone = 1; };
+    EXPECT_EQ(run("main() { pause(\"x\"); return 5; }"), "スクリプト実行終了(1)");
+}
+
+TEST_F(Run, CommandsActOnlyInTheirStates)
+{
+    EXPECT_EQ(kov.wm_menu(KVM_F12_STOP), -1);
+    EXPECT_EQ(kov.wm_menu(KVM_F09_PAUS), -1);
+    EXPECT_EQ(kov.wm_menu(KVM_F11_CONT), -1);
+    EXPECT_EQ(kov.kov_tstat(TMCD_GET), TST_STOP);
+    EXPECT_EQ(kov.kov_tstat(TMCD_SET, 8), -1);
+    static const struct {
+        int state;
+        const char *refusal;
+    } rows[] = {
+        {TST_STOP, nullptr},
+        {TST_SCRPT_RUN, "スクリプト実行中は編集できません"},
+        {TST_SCRPT_PAUSE, nullptr},
+        {TST_CALC_ONE, "再計算中は編集できません"},
+        {TST_CYCLE_1000ms, "周期再計算中は編集できません"},
+    };
+    for (auto &r : rows) {
+        kov.kov_tstat(TMCD_SET, r.state);
+        EXPECT_STREQ(kov.kov_edit_refusal(), r.refusal) << r.state;
+    }
+    EXPECT_EQ(kov_tbar_enabled(TST_SCRPT_STEP, KVM_F08_STEP), 1);
+    EXPECT_EQ(kov_tbar_enabled(TST_SCRPT_PAUSE, KVM_F11_CONT), 1);
+    EXPECT_EQ(kov_tbar_enabled(TST_CYCLE_250ms, KVM_F07_RUN), 0);
+}
+
+// The cycle: the 250 ms timer runs a pass every period; a sheet keeps its period.
+TEST_F(Run, CycleFromTheSheet)
+{
+    TmpDir dir;
+    spit(dir / "c.kov", "\x02" "FOP_CYCLEMS\x03" "1000\r\n\x02=RC+1\x03\r\n");
+    spit(dir / "d.kov", "\x02" "FOP_CYCLEMS\x03" "500\r\n");
+    ASSERT_EQ(kov.cse_fload((dir / "d.kov").c_str()), 0);
+    EXPECT_EQ(kov.kov_tstat(TMCD_GET), TST_STOP);
+    ASSERT_EQ(kov.cse_fload((dir / "c.kov").c_str()), 0);
+    EXPECT_EQ(kov.kov_tstat(TMCD_GET), TST_CYCLE_1000ms);
+    EXPECT_EQ(kov.csv_get_num(0, 0), 1);   // the pass after loading
+    host.advance(2999);
+    EXPECT_EQ(kov.csv_get_num(0, 0), 3);
+    kov.wm_menu(KVM_CYCLE_250);
+    host.advance(1000);
+    EXPECT_EQ(kov.csv_get_num(0, 0), 7);
+    EXPECT_EQ(kov.csv_cyclems, 250);
+    kov.wm_menu(KVM_CYCLE_STOP);
+    host.advance(1000);
+    EXPECT_EQ(kov.csv_get_num(0, 0), 7);
+    EXPECT_EQ(count("status 周期再計算停止"), 1);
+}
+
+// A fault in a formula or a script is trapped: the message, the fatal flag, and from then on
+// every script start and recalculation is refused.
+TEST_F(Run, TrappedFaultsAndTheRefusalsAfter)
+{
+    host.host_ed_put("");
+    kov.csv_put_form(0, 0, "test_read0()");
+    kov.csv_put_form(1, 0, "5");
+    kov.kov_tstat(TMCD_SET, TST_CYCLE_250ms);
+    host.advance(250);
+    EXPECT_EQ(count("msgbox メモリ不正アクセス。データ保存後, 即終了してください"), 1);
+    EXPECT_EQ(kov.scr_fatal, 1);
+    EXPECT_EQ(std::string(kov.scr_get_nowerr()), "catch(E_SIGNAL)");
+    EXPECT_EQ(CSV_U::csv_cel_type(kov.csv_get_cel(1, 0)), 0);   // the pass ended at the fault
+    EXPECT_EQ(kov.kov_tstat(TMCD_GET), TST_STOP);                // and so did the cycle
+    const std::string danger = "msgbox 危険です！データ保存後, 即終了してください";
+    EXPECT_EQ(kov.csv_form_calc(nullptr), -1);
+    host.calls.clear();
+    EXPECT_EQ(run("main() { return 1; }"), "");
+    EXPECT_EQ(count(danger), 1);
+
+    KOV_U other(&host);
+    other.csv_create(4, 4);
+    host.host_ed_put("f() { return test_div0(); }\nmain() { f(); return 3; }\n");
+    EXPECT_EQ(other.kov_do_scrpt(TST_SCRPT_RUN), -1);
+    EXPECT_EQ(count("msgbox FPE エラー。データ保存後, 即終了してください"), 1);
+    EXPECT_EQ(other.kov_do_scrpt(TST_SCRPT_RUN), -1);
+    EXPECT_EQ(count(danger), 2);
+    EXPECT_EQ(other.scr_marks, nullptr);   // nothing of the abandoned frames is left behind
+}
