@@ -15,7 +15,7 @@ namespace {
 
 const char usage_text[] =
     "usage: kovash [FILE]\n"
-    "       kovash --convert IN OUT\n"
+    "       kovash --convert IN OUT [--calc N]\n"
     "       kovash --info\n"
     "       kovash --help | -h\n"
     "       kovash --version\n"
@@ -24,8 +24,9 @@ const char usage_text[] =
     "           .kov); a script (.scr) loads the sheet of the same name if there\n"
     "           is one, runs the script at once, and kovash exits with its status.\n"
     "           A sheet that does not exist yet is a new, empty sheet.\n"
-    "--convert  load the sheet or CSV file IN (.kov, .csv, .txt) and save it as\n"
-    "           OUT: .kov the full format, .csv or .txt values only\n"
+    "--convert  load the sheet or CSV file IN (.kov, .csv, .txt), recalculate its\n"
+    "           formulas (N passes; default one when it has formulas) and save it\n"
+    "           as OUT: .kov the full format, .csv or .txt values only\n"
     "--info     print the settings file, the log file and the sheet size\n"
     "--help     print this text\n"
     "--version  print the version\n"

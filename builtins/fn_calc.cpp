@@ -29,14 +29,14 @@ int fn_CALC(SCR_U &s, const FN_CALL &c, FN_RET &r)
 static volatile int fault_zero = 0;
 static volatile uintptr_t fault_null = 0;
 
-__attribute__((no_sanitize_undefined)) int fn_test_div0(SCR_U &, const FN_CALL &, FN_RET &r)
+__attribute__((no_sanitize("undefined"))) int fn_test_div0(SCR_U &, const FN_CALL &, FN_RET &r)
 {
     int one = 1 + fault_zero;
     r.L = one / fault_zero;
     return 0;
 }
 
-__attribute__((no_sanitize_address)) int fn_test_read0(SCR_U &, const FN_CALL &, FN_RET &r)
+__attribute__((no_sanitize("address", "undefined"))) int fn_test_read0(SCR_U &, const FN_CALL &, FN_RET &r)
 {
     r.L = *(volatile int *)fault_null;
     return 0;

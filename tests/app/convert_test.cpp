@@ -67,3 +67,30 @@ TEST_F(Convert, UnreadableInputLeavesTheOutputAlone)
     EXPECT_EQ(err, "kovash: in.csv" + kov::sj_to_utf8(" 読込み失敗") + ": Permission denied\n");
     EXPECT_EQ(slurp(dir / "out.csv"), "old\r\n");
 }
+
+// The sample of the user guide converts to the CSV the guide shows (formulas over ranges and a
+// function of the sheet's script); the number of passes is the user's.
+TEST_F(Convert, RecalculatesFormulas)
+{
+    const std::string root = std::string(KOV_TEST_DATA) + "/../..";
+    ASSERT_EQ(run("'" + root + "/examples/budget.kov' budget.csv"), 0) << err;
+    std::string guide = slurp(root + "/docs/guide.md"), want;
+    size_t at = guide.find("    $ cat budget.csv\n");
+    ASSERT_NE(at, std::string::npos);
+    for (size_t p = guide.find('\n', at) + 1; guide.compare(p, 4, "    ") == 0; p = guide.find('\n', p) + 1)
+        want += guide.substr(p + 4, guide.find('\n', p) - p - 4) + "\r\n";
+    EXPECT_EQ(kov::sj_to_utf8(slurp(dir / "budget.csv")), want);
+
+    spit(dir / "f.csv", "\x02=RC[1]+1\x03,\x02=1\x03\r\n");
+    static const struct {
+        const char *calc, *want;
+    } rows[] = {{"", "1,1\r\n"}, {" --calc 2", "2,1\r\n"}, {" --calc 0", ""}};
+    for (auto &r : rows) {
+        ASSERT_EQ(run(std::string("f.csv o.csv") + r.calc), 0) << r.calc << err;
+        EXPECT_EQ(slurp(dir / "o.csv"), r.want) << r.calc;
+    }
+    EXPECT_EQ(run("f.csv o.csv --calc x"), 2);
+    spit(dir / "f.scr", "main() { return 0 }\n");
+    EXPECT_EQ(run("f.csv o.csv"), 1);
+    EXPECT_EQ(err, "f.scr:1:19: " + kov::sj_to_utf8("; がない") + "\nkovash: f.csv" + kov::sj_to_utf8(" 再計算失敗") + "\n");
+}
