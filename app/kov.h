@@ -69,6 +69,8 @@ public:
     void kov_set_calcstat();
     // Why a cell may not be edited now; nullptr when it may.
     const char *kov_edit_refusal() const;
+    // Every part that has a window is reset and its cell alone recalculated; the count.
+    int kov_remake_parts();
     // The one entry of the commands (menus, toolbar, keys, tests): 0 done, -1 refused.
     int wm_menu(int id);
     // A block of 1 MiB cannot be had.

@@ -208,6 +208,23 @@ int KOV_U::kov_recalc(const KOV_RECT *region)
     return r;
 }
 
+int KOV_U::kov_remake_parts()
+{
+    int n = 0;
+    for (int y = 0; y < csv_get_ys(); y++) {
+        CSV_ROW *row = csv_get_row(y);
+        for (int x = 0; row && x < row->cnt; x++, row = csv_get_row(y)) {
+            CSV_PART *p = csv_get_part(x, y);
+            if (!p || !p->part_alive()) continue;
+            p->part_reset();
+            KOV_RECT one = {x, y, x, y};
+            csv_form_calc(&one);
+            n++;
+        }
+    }
+    return n;
+}
+
 void KOV_U::kov_tick()
 {
     kov_clock += 250;

@@ -13,8 +13,9 @@
 // complete store calls of the interpreter, never by the frames abandoned inside a built-in or a
 // library function, so what is saved is what the sheet held.
 //
-// A fault outside every trap, or on another thread, is a crash of the program: the default
-// action is put back and the faulting instruction runs again.
+// A fault outside every trap, or on another thread, is a crash of the program: the handler that
+// was there before (the default action, or a sanitizer's report) is put back and the faulting
+// instruction runs again.
 #include <csetjmp>
 #include <csignal>
 #include <cstdio>
@@ -34,12 +35,14 @@ thread_local TRAP *trap_top = nullptr;
 constexpr int FAULT_MARKS = 256;
 SCR_MARK fault_marks[FAULT_MARKS];
 const int fault_sigs[] = {SIGSEGV, SIGFPE, SIGILL, SIGBUS};
+struct sigaction fault_old[4];   // what was installed before, for faults outside every trap
 
 void kov_signal(int sig, siginfo_t *, void *)
 {
     TRAP *t = trap_top;
     if (!t) {
-        signal(sig, SIG_DFL);
+        for (int k = 0; k < 4; k++)
+            if (fault_sigs[k] == sig) sigaction(sig, &fault_old[k], nullptr);
         return;
     }
     int n = 0;
@@ -65,7 +68,7 @@ void scr_signal_init()
     sa.sa_sigaction = kov_signal;
     sa.sa_flags = SA_SIGINFO | SA_ONSTACK;
     sigemptyset(&sa.sa_mask);
-    for (int sig : fault_sigs) sigaction(sig, &sa, nullptr);
+    for (int k = 0; k < 4; k++) sigaction(fault_sigs[k], &sa, &fault_old[k]);
 }
 
 int SCR_U::scr_trap_run(int (*fn)(void *), void *arg)

@@ -34,6 +34,9 @@ struct CSV_CFT  { int x1, y1, x2, y2, dx, dy, keep; };  // formula transform of 
 class CSV_PART {
 public:
     virtual ~CSV_PART();
+    // The part's window exists; a reset makes the next evaluation of the formula paste it anew.
+    virtual bool part_alive() const { return false; }
+    virtual void part_reset() {}
 };
 
 // Formula record: header then the NUL-terminated text (without the leading "=").

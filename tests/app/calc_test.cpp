@@ -168,3 +168,24 @@ TEST_F(Calc, QueueLimits)
     EXPECT_EQ(kov.csv_form_calc(nullptr), 0);
     EXPECT_EQ(cell(0, 0), "empty");
 }
+
+TEST_F(Calc, PartRecreation)
+{
+    struct PART : CSV_PART {
+        int alive, *resets;
+        PART(int alive, int *resets) : alive(alive), resets(resets) {}
+        bool part_alive() const override { return alive; }
+        void part_reset() override { ++*resets; }
+    };
+    int resets = 0;
+    kov.csv_put_form(2, 2, "RC + 1");
+    kov.csv_put_form(3, 3, "RC + 1");
+    kov.csv_put_form(4, 4, "RC + 1");
+    kov.csv_set_part(2, 2, new PART(1, &resets));
+    kov.csv_set_part(3, 3, new PART(0, &resets));   // no window: left alone
+    EXPECT_EQ(kov.kov_remake_parts(), 1);
+    EXPECT_EQ(resets, 1);
+    EXPECT_EQ(cell(2, 2), "1");
+    EXPECT_EQ(cell(3, 3), "empty");
+    EXPECT_EQ(cell(4, 4), "empty");
+}

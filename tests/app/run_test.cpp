@@ -165,3 +165,12 @@ TEST_F(Run, TrappedFaultsAndTheRefusalsAfter)
     EXPECT_EQ(count(danger), 2);
     EXPECT_EQ(other.scr_marks, nullptr);   // nothing of the abandoned frames is left behind
 }
+
+// Outside every trap a fault is still the crash it is, with the handler that was there before.
+TEST(Trap, AFaultOutsideEveryTrapStillKills)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    static volatile uintptr_t null_address = 0;
+    SCR_U scr;
+    EXPECT_DEATH((void)*(volatile int *)null_address, "");
+}
