@@ -58,7 +58,7 @@ for sheet in tall wide; do
         line="$line   ssconvert $s"
         kt=${k%% s*}; st=${s%% s*}
         line="$line   ratio $(echo "scale=1; $st / $kt" | bc -l)x"
-        cmp -s <(tr -d '\r' < $sheet-k.csv | tr -d '"') <(tr -d '"' < $sheet-s.csv) || line="$line (outputs differ)"
+        cmp -s <(tr -d '\r"' < $sheet-k.csv | sed 's/,*$//') <(tr -d '"' < $sheet-s.csv | sed 's/,*$//') || line="$line (outputs differ)"
     fi
     echo "$line"
 done

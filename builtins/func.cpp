@@ -2,6 +2,8 @@
 #include "builtins/func.h"
 
 #include <cstring>
+#include <string_view>
+#include <unordered_map>
 
 namespace {
 
@@ -16,12 +18,18 @@ const FN_DEF fn_records[] = {
 
 const FN_DEF *FUNC_U::fn_table() { return fn_records; }
 
+// Names are looked up at every call a formula or a script makes: an index by name, built once;
+// a name listed twice finds its first record, as a scan of the table would.
 const FN_DEF *FUNC_U::fn_lookup(const char *name)
 {
+    static const std::unordered_map<std::string_view, const FN_DEF *> index = [] {
+        std::unordered_map<std::string_view, const FN_DEF *> m;
+        for (const FN_DEF *f = fn_records; f->name[0]; f++) m.emplace(f->name, f);
+        return m;
+    }();
     if (!name || !*name) return nullptr;
-    for (const FN_DEF *f = fn_records; f->name[0]; f++)
-        if (f->name[0] == name[0] && strcmp(f->name, name) == 0) return f;
-    return nullptr;
+    auto it = index.find(name);
+    return it == index.end() ? nullptr : it->second;
 }
 
 void FUNC_U::fn_install()
