@@ -119,8 +119,11 @@ void KOV_U::kov_dsp_scrpt() { kov_hostp->host_ed_show(scr_text, scr_errpos, scr_
 long KOV_U::kov_callback(int code, intptr_t arg)
 {
     if (code == SCRCB_ONESTEP) return kov_onestep((const char *)arg);
-    if (code == SCRCB_PAUSE) return kov_pause(nullptr, (const char *)arg);
-    return 0;
+    if (code != SCRCB_PAUSE) return 0;
+    KOV_LOG("スクリプト一時停止");
+    int r = kov_pause(nullptr, (const char *)arg);
+    KOV_LOG("スクリプト実行再開");
+    return r;
 }
 
 int KOV_U::kov_onestep(const char *pos)
