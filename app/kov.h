@@ -51,6 +51,10 @@ public:
     // The sheet's script file into the editor: a missing file is an empty script; one that
     // cannot be read leaves the editor without text, so that a save does not delete it. 0 / -1.
     int kov_ted_fload();
+    // The editor's text into the script file (CR LF); an empty text deletes the file. 0 / -1.
+    int kov_ted_fsave();
+    // Saves the sheet under name (.kov the full format with its script, .csv values only). 0 / -1.
+    int cse_fsave(const char *name);
 
     // --- run states and the recalculation cycle (app/kovrun.cpp) ---
     // TMCD_SET with a state: 0, or -1 outside 0..7; any other code reads the state.
@@ -77,6 +81,18 @@ public:
     static bool kov_memory_low();
     int kov_get_clock() const { return kov_clock; }
 
+    // --- cell entry (app/kovedit.cpp) ---
+    // Why no cell may be edited now (run state, screen lock); nullptr when cells may be edited.
+    const char *cse_edit_refusal() const;
+    // The editor that key (a byte, or KOV_KEY_REEDIT) opens on (x, y) and its first text;
+    // KOV_ED_NONE when refused, with the message in *msg (nullptr: refused without one).
+    int cse_edit_begin(int x, int y, int key, std::string &text, const char **msg);
+    // Stores what the editor of that kind holds and recalculates: 0, or -1 when the editor is to
+    // stay open (msg: why, for a formula its error).
+    int cse_edit_commit(int x, int y, int kind, const char *text, std::string &msg);
+    // The check of a typed formula (without its "="): 0, or -1 with the error text.
+    int csv_form_check(int x, int y, const char *form, char *err, int size);
+
     // --- end ---
     void kov_close(int status);
     int win_loop();
@@ -100,6 +116,9 @@ private:
 };
 
 enum { TMCD_SET = 0, TMCD_GET = 1 };
+// Cell editors, and the key that opens the cell's own content again (F2, the edit button).
+enum { KOV_ED_NONE = 0, KOV_ED_NUM = 1, KOV_ED_TEXT = 2, KOV_ED_FORM = 3 };
+constexpr int KOV_KEY_REEDIT = -1;
 // Commands of run control (menu and toolbar ids).
 enum {
     KVM_CALC = 297, KVM_F07_RUN = 298, KVM_F08_STEP = 299, KVM_F09_PAUS = 300, KVM_F11_CONT = 302,

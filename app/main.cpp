@@ -4,8 +4,12 @@
 #include "app/convert.h"
 #include "app/kov.h"
 #include "app/kovfname.h"
+#include "app/kovwin.h"
 
+#include <cstdio>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #ifndef KOV_VERSION
 #define KOV_VERSION "0.7"
@@ -14,8 +18,9 @@
 namespace {
 
 const char usage_text[] =
-    "usage: kovash [FILE]\n"
+    "usage: kovash [--headless] [FILE]\n"
     "       kovash --convert IN OUT [--calc N]\n"
+    "       kovash --screenshot OUT.png FILE [--size WxH]\n"
     "       kovash --info\n"
     "       kovash --help | -h\n"
     "       kovash --version\n"
@@ -27,6 +32,10 @@ const char usage_text[] =
     "--convert  load the sheet or CSV file IN (.kov, .csv, .txt), recalculate its\n"
     "           formulas (N passes; default one when it has formulas) and save it\n"
     "           as OUT: .kov the full format, .csv or .txt values only\n"
+    "--headless no window, even where there is a display (without a display\n"
+    "           kovash always runs so)\n"
+    "--screenshot  open FILE in the window, recalculate, save the window as a\n"
+    "           PNG picture OUT.png and end (no display needed)\n"
     "--info     print the settings file, the log file and the sheet size\n"
     "--help     print this text\n"
     "--version  print the version\n"
@@ -43,13 +52,37 @@ int usage_error(const char *what, const char *arg)
 
 bool is_opt(const char *arg, const char *name) { return strcmp(arg, name) == 0; }
 
+// "--size WxH": 0 / -1.
+int parse_size(const char *t, int &w, int &h)
+{
+    char x;
+    return sscanf(t, "%d%c%d", &w, &x, &h) == 3 && x == 'x' && w >= 100 && h >= 50 && w <= 8000 && h <= 8000 ? 0 : -1;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
     kov_set_tz();
+    // --headless anywhere: no window even where there is a display.
+    int headless = 0;
+    std::vector<char *> args(argv, argv + argc);
+    for (size_t k = 1; k < args.size(); k++)
+        if (is_opt(args[k], "--headless")) headless = 1, args.erase(args.begin() + long(k--));
+    argc = int(args.size());
+    argv = args.data();
     const char *arg = argc > 1 ? argv[1] : nullptr;
     if (arg && is_opt(arg, "--convert")) return kov_convert(argc - 2, argv + 2);
+    std::string exe = kov_self_exe(argv[0]);
+    if (arg && is_opt(arg, "--screenshot")) {
+        KOV_WINOPT opt = {exe.c_str(), nullptr, nullptr, 0, 0};
+        if (argc != 4 && !(argc == 6 && is_opt(argv[4], "--size") && parse_size(argv[5], opt.width, opt.height) == 0))
+            return usage_error("usage:", "kovash --screenshot OUT.png FILE [--size WxH]");
+        opt.shot = argv[2];
+        opt.file = argv[3];
+        int st = kov_window_main(argc, argv, opt);
+        return st == -2 ? 1 : st;
+    }
     if (argc > 2) return usage_error("too many arguments:", argv[2]);
     if (arg && (is_opt(arg, "--help") || is_opt(arg, "-h"))) {
         fputs(usage_text, stdout);
@@ -61,11 +94,16 @@ int main(int argc, char **argv)
     }
     int info = arg && is_opt(arg, "--info");
     if (arg && !info && arg[0] == '-') return usage_error("unknown option", arg);
+    if (!headless && !info) {
+        KOV_WINOPT opt = {exe.c_str(), arg, nullptr, 0, 0};
+        int st = kov_window_main(argc, argv, opt);
+        if (st != -2) return st;
+    }
 
     KOV_CLIHOST host;
     if (arg && kov_has_ext(arg, "scr")) host.cli_name = arg;
     KOV_U kov(&host);
-    if (kov.kov_start(kov_self_exe(argv[0]).c_str(), info ? nullptr : arg) < 0) return 1;
+    if (kov.kov_start(exe.c_str(), info ? nullptr : arg) < 0) return 1;
     if (kov.kov_auto_start(info ? nullptr : arg, "kov") < 0) return 1;
     if (info) return kov.kov_info(stdout);
     return kov.win_loop();

@@ -39,7 +39,7 @@ TEST_F(Program, HelpVersionAndWrongArguments)
 {
     for (const char *h : {"--help", "-h"}) {
         EXPECT_EQ(run(h), 0) << h;
-        EXPECT_EQ(out.rfind("usage: kovash [FILE]\n", 0), 0u) << h;
+        EXPECT_EQ(out.rfind("usage: kovash [--headless] [FILE]\n", 0), 0u) << h;
         EXPECT_NE(out.find("Exit status: 0 done;"), std::string::npos) << h;
     }
     EXPECT_EQ(run("--version"), 0);

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 #include <climits>
+#include <cstdlib>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -28,6 +29,8 @@ protected:
     {
         exe = built_kovash();
         if (exe.empty()) GTEST_SKIP() << "kovash not built beside the tests";
+        unsetenv("DISPLAY");   // the program as on a machine without a screen
+        unsetenv("WAYLAND_DISPLAY");
     }
     // Runs a shell command line in the temporary folder, standard output and error into out and
     // err; returns the exit status (-1 when it did not exit).

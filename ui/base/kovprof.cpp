@@ -51,37 +51,13 @@ static int ini_load(const std::string &path, Lines &lines)
     return 0;
 }
 
-static int ini_write_all(int fd, const std::string &s)
-{
-    for (size_t done = 0; done < s.size();) {
-        ssize_t n = write(fd, s.data() + done, s.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return -1;
-        done += n;
-    }
-    return 0;
-}
-
-// Temporary file beside the settings, then rename: the old file survives any failure. A link
-// (settings kept with other dotfiles) stays one; a file made read-only is not replaced.
+// The old file survives any failure. A link (settings kept with other dotfiles) stays one; a
+// file made read-only is not replaced.
 static int ini_save(const std::string &name, const Lines &lines)
 {
-    std::string path = save_target(name.c_str()), tmp;
-    if (path.empty()) return -1;
-    struct stat st;
-    bool old = stat(path.c_str(), &st) == 0;
-    if (old && !save_may_replace(path.c_str(), st)) return -1;
     std::string text;
     for (auto &ln : lines) text += ln + "\r\n";
-    int fd = save_tmp_open(path, tmp);
-    if (fd < 0) return -1;
-    int rc = ini_write_all(fd, text);
-    if (rc == 0) rc = fchmod(fd, save_mode(old ? &st : nullptr));
-    if (rc == 0) rc = fsync(fd);
-    if (close(fd) != 0) rc = -1;
-    if (rc == 0) rc = rename(tmp.c_str(), path.c_str());
-    if (rc != 0) unlink(tmp.c_str());
-    return rc == 0 ? 0 : -1;
+    return save_whole(name.c_str(), text);
 }
 
 static int prof_save(const std::string &name, const Lines &lines)

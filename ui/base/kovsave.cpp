@@ -124,4 +124,30 @@ int save_tmp_open(const std::string &target, std::string &tmp)
     return fd;
 }
 
+int save_whole(const char *name, const std::string &bytes)
+{
+    std::string path = save_target(name), tmp;
+    if (path.empty()) return -1;
+    struct stat st;
+    bool old = stat(path.c_str(), &st) == 0;
+    if (old && !save_may_replace(path.c_str(), st)) return -1;
+    int fd = save_tmp_open(path, tmp);
+    if (fd < 0) return -1;
+    int rc = 0;
+    for (size_t done = 0; rc == 0 && done < bytes.size();) {
+        ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) rc = -1;
+        else done += size_t(n);
+    }
+    if (rc == 0) rc = fchmod(fd, save_mode(old ? &st : nullptr));
+    if (rc == 0) rc = fsync(fd);
+    int e = errno;
+    if (close(fd) != 0 && rc == 0) rc = -1, e = errno;
+    if (rc == 0 && rename(tmp.c_str(), path.c_str()) != 0) rc = -1, e = errno;
+    if (rc != 0) unlink(tmp.c_str());
+    errno = e;
+    return rc;
+}
+
 } // namespace kov

@@ -32,4 +32,8 @@ mode_t save_mode(const struct stat *old);
 // the temporary files of that target whose process is gone. The fd, or -1; tmp gets its name.
 int save_tmp_open(const std::string &target, std::string &tmp);
 
+// Replaces name (through links) by bytes: a temporary file beside it, written, synced and
+// renamed over the old one, so that the old file survives any failure. 0 / -1 with errno.
+int save_whole(const char *name, const std::string &bytes);
+
 } // namespace kov

@@ -1,0 +1,355 @@
+#include "ui/qt/grid.h"
+#include "app/kov.h"
+#include "ui/qt/qtext.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QScrollBar>
+
+namespace {
+
+// Colour codes 1..11 of the cell attributes; 0 and 12..15 are the window's defaults.
+QColor code_color(int code, bool back)
+{
+    static const QRgb rgb[] = {0, qRgb(0, 0, 0), qRgb(255, 255, 255), qRgb(128, 128, 128), qRgb(192, 192, 192),
+                               qRgb(0, 0, 255), qRgb(255, 0, 0), qRgb(255, 0, 255), qRgb(0, 255, 0),
+                               qRgb(0, 255, 255), qRgb(255, 255, 0)};
+    if (code >= 1 && code <= 10) return QColor(rgb[code]);
+    if (code == 11) return QApplication::palette().color(QPalette::Button);
+    return back ? QColor(Qt::white) : QColor(Qt::black);
+}
+
+const QColor head_back(236, 236, 236), head_line(192, 192, 192);
+
+} // namespace
+
+KOV_GRID::KOV_GRID(QWidget *parent) : QAbstractScrollArea(parent), editor(new QLineEdit(viewport()))
+{
+    setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_InputMethodEnabled);
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    editor->hide();
+    editor->setFrame(false);
+    editor->installEventFilter(this);
+    grid_font(16);
+}
+
+void KOV_GRID::grid_attach(KOV_U *k)
+{
+    kov = k;
+    grid_sizes();
+}
+
+void KOV_GRID::grid_font(int height)
+{
+    fh = height;
+    QFont f(QStringLiteral("IPAGothic"));
+    f.setStyleHint(QFont::TypeWriter);
+    f.setPixelSize(height);
+    setFont(f);
+    editor->setFont(f);
+    QFontMetrics fm(f);
+    cw = std::max(1, fm.horizontalAdvance(QLatin1Char('0')));
+    rh = fm.height() + 4;
+    grid_sizes();
+}
+
+int KOV_GRID::head_w() const
+{
+    CSV_WINST ws;
+    if (!kov) return 0;
+    kov->kov_host().host_win_get(ws);
+    return ws.v[CSV_WS_ROWNAME] == 0 ? 0 : kov->csv_rnwide * cw + 6;
+}
+
+int KOV_GRID::head_h() const
+{
+    CSV_WINST ws;
+    if (!kov) return 0;
+    kov->kov_host().host_win_get(ws);
+    return ws.v[CSV_WS_COLNAME] == 0 ? 0 : rh;
+}
+
+int KOV_GRID::col_w(int x) const { return kov->csv_get_wide(x) * cw; }
+
+int KOV_GRID::visible_rows() const { return std::max(1, (viewport()->height() - head_h()) / rh); }
+
+int KOV_GRID::visible_cols() const
+{
+    int w = viewport()->width() - head_w(), n = 0;
+    for (int x = left; x < kov->csv_get_xs() && w >= col_w(x); x++, n++) w -= col_w(x);
+    return std::max(1, n);
+}
+
+void KOV_GRID::grid_sizes()
+{
+    if (!kov) return;
+    verticalScrollBar()->setRange(0, std::max(0, kov->csv_get_ys() - 1));
+    verticalScrollBar()->setPageStep(visible_rows());
+    horizontalScrollBar()->setRange(0, std::max(0, kov->csv_get_xs() - 1));
+    horizontalScrollBar()->setPageStep(visible_cols());
+    viewport()->update();
+}
+
+void KOV_GRID::resizeEvent(QResizeEvent *) { grid_sizes(); }
+
+void KOV_GRID::scrollContentsBy(int, int)
+{
+    top = verticalScrollBar()->value();
+    left = horizontalScrollBar()->value();
+    editor->hide();
+    viewport()->update();
+}
+
+void KOV_GRID::grid_sel(int &x1, int &y1, int &x2, int &y2) const
+{
+    x1 = std::min(ax, kov->csv_curx), x2 = std::max(ax, kov->csv_curx);
+    y1 = std::min(ay, kov->csv_cury), y2 = std::max(ay, kov->csv_cury);
+}
+
+void KOV_GRID::paintEvent(QPaintEvent *)
+{
+    QPainter p(viewport());
+    const int W = viewport()->width(), H = viewport()->height();
+    p.fillRect(0, 0, W, H, Qt::white);
+    if (!kov || !kov->csv_exists()) return;
+    const int hw = head_w(), hh = head_h(), xs = kov->csv_get_xs(), ys = kov->csv_get_ys();
+    const int lw = std::max(1, fh / 16);
+    int sx1, sy1, sx2, sy2;
+    grid_sel(sx1, sy1, sx2, sy2);
+    char buf[4097];
+    // Cells first, each with its background, text and own top and left lines.
+    int py = hh;
+    for (int y = top; y < ys && py < H; y++, py += rh) {
+        int px = hw;
+        for (int x = left; x < xs && px < W; px += col_w(x), x++) {
+            const int w = col_w(x);
+            const CSV_CEL *c = kov->csv_get_cel(x, y);
+            QRect r(px, py, w, rh);
+            if (c) {
+                int back = kov->csv_get_attr(x, y, CSV_A_BACK);
+                if (back) p.fillRect(r, code_color(back, true));
+                int n = kov->csv_dsp_text(x, y, 0, kov->csv_get_wide(x) + 1, buf);
+                if (n > 0) {
+                    p.setPen(code_color(kov->csv_get_attr(x, y, CSV_A_TEXT), false));
+                    int align = CSV_U::csv_cel_type(c) == 3 ? Qt::AlignRight : Qt::AlignLeft;
+                    p.drawText(r.adjusted(2, 0, -2, 0), align | Qt::AlignVCenter, kov_qs(buf));
+                }
+                if (kov->csv_get_attr(x, y, CSV_A_TOP)) p.fillRect(px, py, w, lw, Qt::black);
+                if (kov->csv_get_attr(x, y, CSV_A_LEFT)) p.fillRect(px, py, lw, rh, Qt::black);
+            }
+            if (x >= sx1 && x <= sx2 && y >= sy1 && y <= sy2 && (sx1 != sx2 || sy1 != sy2))
+                p.fillRect(r, QColor(0, 90, 200, 40));
+        }
+    }
+    // The cursor.
+    if (kov->csv_cury >= top && kov->csv_curx >= left) {
+        int cx = hw, cy = hh + (kov->csv_cury - top) * rh;
+        for (int x = left; x < kov->csv_curx; x++) cx += col_w(x);
+        QRect r(cx, cy, col_w(kov->csv_curx), rh);
+        p.setPen(QPen(QColor(0, 60, 160), 2));
+        p.setBrush(Qt::NoBrush);
+        if (diamond) {
+            QPoint m = r.center();
+            int d = rh / 2 - 2;
+            QPoint pts[4] = {{m.x(), m.y() - d}, {m.x() + d, m.y()}, {m.x(), m.y() + d}, {m.x() - d, m.y()}};
+            p.drawPolygon(pts, 4);
+        }
+        p.drawRect(r.adjusted(1, 1, -1, -1));
+    }
+    // Headers: numbers, or the column-name row and the row-name column.
+    p.setPen(Qt::black);
+    if (hh) {
+        int px = hw;
+        for (int x = left; x < xs && px < W; px += col_w(x), x++) {
+            QRect r(px, 0, col_w(x), hh);
+            p.fillRect(r, head_back);
+            QString label = QString::number(x);
+            if (kov->csv_cnrow >= 0 && kov->csv_dsp_text(x, kov->csv_cnrow, 0, kov->csv_get_wide(x) + 1, buf) > 0) label = kov_qs(buf);
+            p.setPen(head_line);
+            p.drawRect(r.adjusted(0, 0, -1, -1));
+            p.setPen(Qt::black);
+            p.drawText(r, Qt::AlignCenter, label);
+        }
+    }
+    if (hw) {
+        int py2 = hh;
+        for (int y = top; y < ys && py2 < H; y++, py2 += rh) {
+            QRect r(0, py2, hw, rh);
+            p.fillRect(r, head_back);
+            QString label = QString::number(y);
+            if (kov->csv_rncol >= 0 && kov->csv_dsp_text(kov->csv_rncol, y, 0, kov->csv_rnwide + 1, buf) > 0) label = kov_qs(buf);
+            p.setPen(head_line);
+            p.drawRect(r.adjusted(0, 0, -1, -1));
+            p.setPen(Qt::black);
+            p.drawText(r.adjusted(2, 0, -2, 0), Qt::AlignRight | Qt::AlignVCenter, label);
+        }
+    }
+    if (hw && hh) p.fillRect(0, 0, hw, hh, head_back);
+}
+
+bool KOV_GRID::cell_at(QPoint pt, int &x, int &y) const
+{
+    if (pt.x() < head_w() || pt.y() < head_h()) return false;
+    y = top + (pt.y() - head_h()) / rh;
+    int px = head_w();
+    for (x = left; x < kov->csv_get_xs(); x++) {
+        if (pt.x() < px + col_w(x)) break;
+        px += col_w(x);
+    }
+    return x < kov->csv_get_xs() && y < kov->csv_get_ys();
+}
+
+void KOV_GRID::keep_visible()
+{
+    int x = kov->csv_curx, y = kov->csv_cury;
+    if (y < top) verticalScrollBar()->setValue(y);
+    else if (y >= top + visible_rows()) verticalScrollBar()->setValue(y - visible_rows() + 1);
+    if (x < left) horizontalScrollBar()->setValue(x);
+    else if (x >= left + visible_cols()) {
+        int l = x, w = viewport()->width() - head_w() - col_w(x);
+        while (l > 0 && w >= col_w(l - 1)) w -= col_w(--l);
+        horizontalScrollBar()->setValue(l);
+    }
+}
+
+void KOV_GRID::grid_goto(int x, int y, bool extend)
+{
+    if (!kov) return;
+    x = std::clamp(x, 0, kov->csv_get_xs() - 1);
+    y = std::clamp(y, 0, kov->csv_get_ys() - 1);
+    kov->csv_curx = x;
+    kov->csv_cury = y;
+    if (!extend) ax = x, ay = y;
+    keep_visible();
+    viewport()->update();
+    emit cursor_moved();
+}
+
+void KOV_GRID::grid_edit(int key, const QString &first)
+{
+    if (!kov) return;
+    std::string text;
+    const char *msg = nullptr;
+    int x = kov->csv_curx, y = kov->csv_cury;
+    int kind = kov->cse_edit_begin(x, y, key, text, &msg);
+    if (kind == KOV_ED_NONE) {
+        if (msg) emit status(kov_qs(msg));
+        return;
+    }
+    ed_kind = kind, ed_x = x, ed_y = y;
+    QString t = key == KOV_KEY_REEDIT ? kov_qs(text) : (kind == KOV_ED_TEXT && first == QLatin1String("\"") ? QString() : first);
+    int px = head_w(), py = head_h() + (y - top) * rh;
+    for (int c = left; c < x; c++) px += col_w(c);
+    editor->setGeometry(px, py, std::max(col_w(x), 8 * cw), rh);
+    editor->setText(t);
+    editor->show();
+    editor->setFocus();
+    editor->end(false);
+}
+
+// Stores the editor's text; on success the cursor moves by (dx, dy).
+bool KOV_GRID::commit(int dx, int dy)
+{
+    std::string msg;
+    if (kov->cse_edit_commit(ed_x, ed_y, ed_kind, kov_sj(editor->text()).c_str(), msg) != 0) {
+        if (!msg.empty()) emit status(kov_qs(msg));
+        return false;
+    }
+    editor->hide();
+    setFocus();
+    grid_goto(ed_x + dx, ed_y + dy);
+    return true;
+}
+
+bool KOV_GRID::eventFilter(QObject *o, QEvent *e)
+{
+    if (o != editor || e->type() != QEvent::KeyPress) return QAbstractScrollArea::eventFilter(o, e);
+    auto *k = static_cast<QKeyEvent *>(e);
+    switch (k->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter: commit(0, 1); return true;
+    case Qt::Key_Tab: commit(1, 0); return true;
+    case Qt::Key_Up: commit(0, -1); return true;
+    case Qt::Key_Down: commit(0, 1); return true;
+    case Qt::Key_Escape:
+        editor->hide();
+        setFocus();
+        return true;
+    default: return false;
+    }
+}
+
+void KOV_GRID::keyPressEvent(QKeyEvent *e)
+{
+    if (!kov) return;
+    const bool shift = e->modifiers() & Qt::ShiftModifier, ctrl = e->modifiers() & Qt::ControlModifier;
+    const int x = kov->csv_curx, y = kov->csv_cury;
+    switch (e->key()) {
+    case Qt::Key_Left: grid_goto(x - 1, y, shift); return;
+    case Qt::Key_Right: grid_goto(x + 1, y, shift); return;
+    case Qt::Key_Up: grid_goto(x, y - 1, shift); return;
+    case Qt::Key_Down:
+    case Qt::Key_Return:
+    case Qt::Key_Enter: grid_goto(x, y + 1, shift); return;
+    case Qt::Key_Tab: grid_goto(x + 1, y); return;
+    case Qt::Key_PageUp: grid_goto(x, y - visible_rows(), shift); return;
+    case Qt::Key_PageDown: grid_goto(x, y + visible_rows(), shift); return;
+    case Qt::Key_Home:
+        if (ctrl) grid_goto(0, 0, shift);
+        else grid_goto(0, y, shift);
+        return;
+    case Qt::Key_End:
+        if (ctrl) grid_goto(kov->csv_used_xs(CSV_P_ALL) - 1, kov->csv_used_ys(CSV_P_ALL) - 1, shift);
+        else grid_goto(std::max(0, kov->csv_get_row(y) ? kov->csv_get_row(y)->cnt - 1 : 0), y, shift);
+        return;
+    case Qt::Key_F2: grid_edit(KOV_KEY_REEDIT); return;
+    case Qt::Key_Delete: {
+        if (const char *r = kov->cse_edit_refusal()) {
+            emit status(kov_qs(r));
+            QApplication::beep();
+            return;
+        }
+        int x1, y1, x2, y2;
+        grid_sel(x1, y1, x2, y2);
+        for (int cy = y1; cy <= y2; cy++)
+            for (int cx = x1; cx <= x2; cx++) kov->csv_clr_cel(cx, cy, CSV_P_VAL | CSV_P_FORM);
+        kov->csv_form_calc(nullptr);
+        viewport()->update();
+        emit cursor_moved();
+        return;
+    }
+    default: break;
+    }
+    QString t = e->text();
+    if (!ctrl && !t.isEmpty() && t[0].isPrint()) {
+        std::string sj = kov_sj(t);
+        grid_edit((unsigned char)sj[0], t);
+        return;
+    }
+    QAbstractScrollArea::keyPressEvent(e);
+}
+
+void KOV_GRID::inputMethodEvent(QInputMethodEvent *e)
+{
+    if (!e->commitString().isEmpty() && !grid_editing()) {
+        std::string sj = kov_sj(e->commitString());
+        grid_edit((unsigned char)sj[0], e->commitString());
+    }
+}
+
+void KOV_GRID::mousePressEvent(QMouseEvent *e)
+{
+    int x, y;
+    if (editor->isVisible() && !commit(0, 0)) return;
+    if (cell_at(e->position().toPoint(), x, y)) grid_goto(x, y, e->modifiers() & Qt::ShiftModifier);
+}
+
+void KOV_GRID::mouseMoveEvent(QMouseEvent *e)
+{
+    int x, y;
+    if ((e->buttons() & Qt::LeftButton) && cell_at(e->position().toPoint(), x, y)) grid_goto(x, y, true);
+}
+
+void KOV_GRID::mouseDoubleClickEvent(QMouseEvent *) { grid_edit(KOV_KEY_REEDIT); }

@@ -1,0 +1,56 @@
+// The sheet grid: drawn straight from the cell store, so that a sheet of 1000 columns by
+// 1,000,000 rows scrolls without a model in between. Scrolling is by whole cells; the cursor
+// and the selection are the store's (csv_curx, csv_cury) and the grid's anchor.
+#pragma once
+#include <QAbstractScrollArea>
+#include <QLineEdit>
+#include <string>
+
+class KOV_U;
+
+class KOV_GRID : public QAbstractScrollArea {
+    Q_OBJECT
+public:
+    explicit KOV_GRID(QWidget *parent);
+    void grid_attach(KOV_U *kov);
+    void grid_font(int height);           // sheet font height in pixels
+    void grid_sizes();                    // the store's size or widths changed
+    void grid_goto(int x, int y, bool extend = false);
+    // Selection, normalised (x1 <= x2, y1 <= y2).
+    void grid_sel(int &x1, int &y1, int &x2, int &y2) const;
+    bool grid_editing() const { return editor->isVisible(); }
+    // Opens the cell editor as the key would (a byte, or KOV_KEY_REEDIT).
+    void grid_edit(int key, const QString &first = QString());
+    int top = 0, left = 0;                // first visible row and column
+    int diamond = 0;
+
+signals:
+    void cursor_moved();
+    void status(const QString &text);
+
+protected:
+    void paintEvent(QPaintEvent *) override;
+    void keyPressEvent(QKeyEvent *e) override;
+    void inputMethodEvent(QInputMethodEvent *e) override;
+    void mousePressEvent(QMouseEvent *e) override;
+    void mouseMoveEvent(QMouseEvent *e) override;
+    void mouseDoubleClickEvent(QMouseEvent *) override;
+    void resizeEvent(QResizeEvent *) override;
+    void scrollContentsBy(int, int) override;
+    bool eventFilter(QObject *o, QEvent *e) override;
+
+private:
+    KOV_U *kov = nullptr;
+    QLineEdit *editor;
+    int ed_kind = 0, ed_x = 0, ed_y = 0;
+    int cw = 8, rh = 20, fh = 16;         // character width, row height, font height
+    int ax = 0, ay = 0;                   // selection anchor
+    int head_w() const;
+    int head_h() const;
+    int col_w(int x) const;
+    int visible_rows() const;
+    int visible_cols() const;
+    bool cell_at(QPoint p, int &x, int &y) const;
+    void keep_visible();
+    bool commit(int dx, int dy);
+};

@@ -1,0 +1,48 @@
+// The main window: menu bar, toolbar, the sheet grid and the status bar; the script window
+// beside it. Commands go to KOV_U::wm_menu, except the few that are the window's own (file
+// dialogs, the script window, the version).
+#pragma once
+#include <QMainWindow>
+#include <QPlainTextEdit>
+#include <map>
+#include <vector>
+
+class KOV_U;
+class KOV_GRID;
+class QAction;
+
+// The script window: the sheet's .scr as plain text (LF in the buffer), with a change stamp.
+class KOV_EDITWIN : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit KOV_EDITWIN(QWidget *parent);
+    QPlainTextEdit *text;
+    long stamp = 0;
+    long saved = 0;    // stamp of the text as loaded or saved
+    int loaded = 0;    // a text was put: the editor's text is the script's
+    void show_at(long pos, const QString &msg);
+};
+
+class KOV_MAINWIN : public QMainWindow {
+    Q_OBJECT
+public:
+    KOV_MAINWIN();
+    void win_attach(KOV_U *kov);
+    void win_run_state(int state);
+    void win_cell_info();     // the cursor cell's description in the status bar
+    void win_command(int id);
+    void win_title();
+    KOV_U *kov = nullptr;
+    KOV_GRID *grid;
+    KOV_EDITWIN *editor;
+
+protected:
+    void closeEvent(QCloseEvent *e) override;
+
+private:
+    std::map<int, std::vector<QAction *>> acts;   // a command's menu item and button
+    QAction *act(int id, const char *label, const char *tip);
+    void menus();
+    void toolbar();
+    bool save_as(bool ask);
+};

@@ -1,0 +1,177 @@
+#include "ui/qt/qthost.h"
+#include "app/kov.h"
+#include "ui/qt/grid.h"
+#include "ui/qt/mainwin.h"
+#include "ui/qt/qtext.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QEventLoop>
+#include <QMessageBox>
+#include <QStatusBar>
+#include <QToolBar>
+#include <cstring>
+
+QT_HOST::QT_HOST(KOV_MAINWIN *w) : mw(w)
+{
+    connect(&timer, &QTimer::timeout, this, [this] {
+        if (host_ev) host_ev->kov_tick();
+    });
+}
+
+QT_HOST::~QT_HOST() = default;
+
+void QT_HOST::host_redraw(const KOV_RECT *) { mw->grid->viewport()->update(); }
+void QT_HOST::host_redraw_head() { mw->grid->viewport()->update(); }
+void QT_HOST::host_show_cursor() { mw->win_cell_info(); }
+void QT_HOST::host_status(const char *text) { mw->statusBar()->showMessage(kov_qs(text)); }
+void QT_HOST::host_beep() { QApplication::beep(); }
+void QT_HOST::host_nopaint(int on) { mw->grid->viewport()->setUpdatesEnabled(!on); }
+
+int QT_HOST::host_msgbox(const char *text, const char *title, int kind)
+{
+    QMessageBox::StandardButtons b = kind == KOV_MB_OKCANCEL      ? QMessageBox::Ok | QMessageBox::Cancel
+                                   : kind == KOV_MB_YESNOCANCEL   ? QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel
+                                   : kind == KOV_MB_YESNO         ? QMessageBox::Yes | QMessageBox::No
+                                                                  : QMessageBox::Ok;
+    QString t = title && *title ? kov_qs(title) : QStringLiteral("Kovash");
+    int a = QMessageBox::information(mw, t, kov_qs(text), b);
+    return a == QMessageBox::Cancel ? KOV_IDCANCEL : a == QMessageBox::Yes ? KOV_IDYES : a == QMessageBox::No ? KOV_IDNO : KOV_IDOK;
+}
+
+int QT_HOST::host_message(const char *text, int kind) { return host_msgbox(text, "message", kind); }
+
+void QT_HOST::host_file_err(const char *name, const char *msg, int err)
+{
+    QString t = QString::fromLocal8Bit(name) + kov_qs(msg);
+    if (err > 0) t += QStringLiteral(": ") + QString::fromLocal8Bit(strerror(err));
+    QMessageBox::warning(mw, QStringLiteral("Kovash"), t);
+}
+
+// ---- run control ----
+
+void QT_HOST::host_run_state(int state) { mw->win_run_state(state); }
+
+int QT_HOST::host_pump()
+{
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    KOV_HOST::host_pump();
+    return gone ? -1 : 0;
+}
+
+// Events are served while waiting, so that a paused script leaves the window usable.
+void QT_HOST::host_wait(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms > 0 ? ms : 0, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+int QT_HOST::host_loop()
+{
+    if (quitting) return quit_status;
+    looping = 1;
+    int st = QApplication::exec();
+    looping = 0;
+    return quitting ? quit_status : st;
+}
+
+void QT_HOST::host_quit(int status)
+{
+    quit_status = status;
+    quitting = 1;
+    if (looping) QApplication::exit(status);
+}
+
+void QT_HOST::host_timer(int ms)
+{
+    KOV_HOST::host_timer(ms);
+    if (ms > 0) timer.start(ms);
+    else timer.stop();
+}
+
+void QT_HOST::host_post(int code, intptr_t arg)
+{
+    QMetaObject::invokeMethod(
+        this, [this, code, arg] {
+            if (host_ev) host_ev->kov_notify(code, arg);
+        },
+        Qt::QueuedConnection);
+}
+
+// ---- the script window ----
+
+int QT_HOST::host_ed_text(std::string &text)
+{
+    if (!mw->editor->loaded) return -1;
+    text = kov_sj(mw->editor->text->toPlainText());
+    return 0;
+}
+
+void QT_HOST::host_ed_put(const char *text)
+{
+    mw->editor->loaded = text != nullptr;
+    mw->editor->text->setPlainText(kov_qs(text ? text : ""));
+    mw->editor->saved = mw->editor->stamp;
+}
+
+long QT_HOST::host_ed_stamp() { return mw->editor->loaded ? mw->editor->stamp : -1; }
+
+// The position is a byte offset into the Shift-JIS text: counted again in characters.
+void QT_HOST::host_ed_show(const char *text, const char *pos, const char *msg)
+{
+    long at = -1;
+    if (text && pos) at = kov_qs(std::string(text, size_t(pos - text))).size();
+    mw->editor->show_at(at, kov_qs(msg ? msg : ""));
+    if (msg && *msg) mw->editor->show();
+}
+
+// ---- clipboard ----
+
+int QT_HOST::host_clip_put(const std::string &text)
+{
+    QApplication::clipboard()->setText(kov_qs(text));
+    return 0;
+}
+
+int QT_HOST::host_clip_get(std::string &text)
+{
+    text = kov_sj(QApplication::clipboard()->text());
+    return 0;
+}
+
+// ---- window state ----
+
+void QT_HOST::host_win_put(const CSV_WINST &ws)
+{
+    KOV_HOST::host_win_put(ws);
+    const int *v = win.v;
+    if (v[CSV_WS_FONTSIZ] > 0) mw->grid->grid_font(v[CSV_WS_FONTSIZ]);
+    if (v[CSV_WS_TOOLBAR] >= 0)
+        for (QToolBar *t : mw->findChildren<QToolBar *>()) t->setVisible(v[CSV_WS_TOOLBAR]);
+    if (v[CSV_WS_STATBAR] >= 0) mw->statusBar()->setVisible(v[CSV_WS_STATBAR]);
+    if (v[CSV_WS_HSCROLL] >= 0) mw->grid->setHorizontalScrollBarPolicy(v[CSV_WS_HSCROLL] ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+    if (v[CSV_WS_VSCROLL] >= 0) mw->grid->setVerticalScrollBarPolicy(v[CSV_WS_VSCROLL] ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+    if (v[CSV_WS_FULLSIZ] == 1) mw->setWindowState(mw->windowState() | Qt::WindowMaximized);
+    else if (v[CSV_WS_DSPSIZX] > 0 && v[CSV_WS_DSPSIZY] > 0) mw->resize(v[CSV_WS_DSPSIZX], v[CSV_WS_DSPSIZY]);
+    if (v[CSV_WS_CSRPOSX] >= 0 && v[CSV_WS_CSRPOSY] >= 0) mw->grid->grid_goto(v[CSV_WS_CSRPOSX], v[CSV_WS_CSRPOSY]);
+    mw->grid->grid_sizes();
+}
+
+void QT_HOST::host_win_get(CSV_WINST &ws)
+{
+    KOV_HOST::host_win_get(ws);
+    ws.v[CSV_WS_FULLSIZ] = mw->isMaximized() ? 1 : 0;
+    if (!mw->isMaximized() && mw->isVisible()) ws.v[CSV_WS_DSPSIZX] = mw->width(), ws.v[CSV_WS_DSPSIZY] = mw->height();
+    ws.v[CSV_WS_DSPPOSX] = mw->grid->left;
+    ws.v[CSV_WS_DSPPOSY] = mw->grid->top;
+}
+
+void QT_HOST::host_scrlock(int lock) { KOV_HOST::host_scrlock(lock); }
+
+void QT_HOST::host_diamond(int on)
+{
+    KOV_HOST::host_diamond(on);
+    mw->grid->diamond = on;
+    mw->grid->viewport()->update();
+}
