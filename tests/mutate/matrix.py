@@ -2,9 +2,11 @@
 """Kill matrix: which tests catch which single-line faults, to trim tests with evidence.
 
 usage: tests/mutate/matrix.py BUILD_DIR OUT.tsv [--generate N --seed S --dirs sheet,app]
+       tests/mutate/matrix.py --report OUT.tsv
 Runs the mutants of mutants.tsv, or N generated ones (one operator applied at one place of a
 code line under the given folders), each against every test program in full, and writes one
-line per mutant: FILE, LINE, the change, and the tests that failed (none: it escaped). Then
+line per mutant as it goes: FILE, LINE, the change, and the tests that failed (none: it
+escaped). Then
 prints the tests that catch some mutant no other test catches, and a greedy set of tests that
 together catch every caught mutant."""
 import json, pathlib, random, re, subprocess, sys, tempfile
@@ -64,6 +66,9 @@ def failing(build):
 
 def main():
     a = sys.argv[1:]
+    if a and a[0] == "--report":   # the summary of a matrix written before
+        rows = [ln.rstrip("\n").split("\t") for ln in open(a[1], encoding="utf-8")]
+        return report([(f, n, c, b.split()) for f, n, c, b in rows])
     build, out = a[0], a[1]
     here = pathlib.Path(__file__).parent
     if "--generate" in a:
@@ -85,11 +90,10 @@ def main():
         finally:
             src.write_bytes(old)
         rows.append((f, i + 1, was.strip() + "  =>  " + lines[i].strip(), bad))
+        with open(out, "a", encoding="utf-8") as o:   # as it goes: a long run can be cut short
+            o.write(f"{f}\t{i + 1}\t{rows[-1][2]}\t{' '.join(bad)}\n")
         print(f"{f}:{i + 1} {len(bad)} failing", flush=True)
     subprocess.run(["nice", "cmake", "--build", build, "--target", *PROGRAMS], capture_output=True)
-    with open(out, "w", encoding="utf-8") as o:
-        for f, n, change, bad in rows:
-            o.write(f"{f}\t{n}\t{change}\t{' '.join(bad)}\n")
     report(rows)
 
 

@@ -19,6 +19,7 @@ public:
     // Selection, normalised (x1 <= x2, y1 <= y2).
     void grid_sel(int &x1, int &y1, int &x2, int &y2) const;
     bool grid_editing() const { return editor->isVisible(); }
+    QLineEdit *grid_editor() const { return editor; }
     // Opens the cell editor as the key would (a byte, or KOV_KEY_REEDIT).
     void grid_edit(int key, const QString &first = QString());
     int top = 0, left = 0;                // first visible row and column

@@ -225,7 +225,7 @@ void KOV_MAINWIN::win_command(int id)
     else if (id == 297) kov->csv_form_calc(&sel);
     else kov->wm_menu(id);
     grid->viewport()->update();
-    win_cell_info();
+    if (id < 298 || id > 316) win_cell_info();   // run and cycle commands leave their own status
 }
 
 // A running or paused script is stopped first; unsaved changes are asked about.

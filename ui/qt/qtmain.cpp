@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QPixmap>
 #include <cstdio>
 #include <cstdlib>
@@ -34,6 +35,8 @@ int kov_window_main(int argc, char **argv, const KOV_WINOPT &opt)
 {
     if (opt.shot && !getenv("DISPLAY") && !getenv("WAYLAND_DISPLAY")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
     if (!opt.shot && !getenv("DISPLAY") && !getenv("WAYLAND_DISPLAY") && !getenv("QT_QPA_PLATFORM")) return -2;
+    // Loading makes the sheet's folder the working one: the picture's name is taken before.
+    QString shot = opt.shot ? QFileInfo(QString::fromLocal8Bit(opt.shot)).absoluteFilePath() : QString();
     QApplication app(argc, argv);
     WINDOW win;
     QT_HOST host(&win);
@@ -50,7 +53,7 @@ int kov_window_main(int argc, char **argv, const KOV_WINOPT &opt)
         win.grid->grid_sizes();
         win.win_title();
         QApplication::processEvents();
-        if (!win.grab().save(QString::fromLocal8Bit(opt.shot), "PNG")) {
+        if (!win.grab().save(shot, "PNG")) {
             fprintf(stderr, "kovash: %s: cannot write the picture\n", opt.shot);
             return 1;
         }

@@ -1,0 +1,131 @@
+// The desktop window on the offscreen platform, driven by real key events: typing into cells
+// and the refusals, and run control while a script loops.
+#include "app/kov.h"
+#include "tests/support/tmpdir.h"
+#include "ui/qt/grid.h"
+#include "ui/qt/mainwin.h"
+#include "ui/qt/qtext.h"
+#include "ui/qt/qthost.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QStatusBar>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+using namespace kovtest;
+
+namespace {
+
+struct Window : ::testing::Test {
+    TmpDir dir;
+    KOV_MAINWIN win;
+    QT_HOST host{&win};
+    KOV_U kov{&host};
+    void SetUp() override
+    {
+        win.win_attach(&kov);
+        ASSERT_EQ(kov.kov_start((dir / "kovash").c_str(), nullptr), 0);
+        kov.kov_auto_start((dir / "t.kov").c_str(), "kov");
+        win.show();
+        win.grid->setFocus();
+    }
+    // Keys go where the user's would: to the cell editor while it is open, else to the grid.
+    QWidget *target() { return win.grid->grid_editing() ? (QWidget *)win.grid->grid_editor() : win.grid; }
+    void type(const char *utf8)
+    {
+        for (QChar c : QString::fromUtf8(utf8)) {
+            QKeyEvent press(QEvent::KeyPress, c.unicode() < 128 ? QChar(c).toUpper().unicode() : 0, Qt::NoModifier, QString(c));
+            QApplication::sendEvent(target(), &press);
+        }
+    }
+    void key(Qt::Key k) { QTest::keyClick(target(), k); }
+    std::string cell(int x, int y)
+    {
+        char b[256];
+        kov.csv_dsp_text(x, y, 0, sizeof b, b);
+        return kov::sj_to_utf8(b);
+    }
+    std::string status() { return win.statusBar()->currentMessage().toStdString(); }
+};
+
+} // namespace
+
+TEST_F(Window, TypingNumbersTextsAndFormulas)
+{
+    type("12");
+    key(Qt::Key_Return);
+    type("=R[-1]C*2");
+    key(Qt::Key_Return);
+    type("\"7");
+    key(Qt::Key_Return);
+    type("表です");
+    key(Qt::Key_Return);
+    EXPECT_EQ(kov.csv_get_num(0, 0), 12);
+    EXPECT_EQ(cell(0, 1), "24");
+    EXPECT_STREQ(kov.csv_get_form(0, 1), "R[-1]C*2");
+    EXPECT_EQ(kov.csv_get_type(0, 2), 1);   // a quoted number is a text
+    EXPECT_EQ(cell(0, 3), "表です");
+    EXPECT_EQ(kov.csv_cury, 4);
+    // A formula with an error keeps its editor open with the message; Escape leaves it.
+    type("=1 2");
+    key(Qt::Key_Return);
+    EXPECT_TRUE(win.grid->grid_editing());
+    EXPECT_EQ(status(), "無効な文字 2 がある");
+    key(Qt::Key_Escape);
+    EXPECT_FALSE(win.grid->grid_editing());
+    // F2 opens the formula again; a changed formula recalculates.
+    win.grid->grid_goto(0, 1);
+    key(Qt::Key_F2);
+    EXPECT_EQ(win.grid->grid_editor()->text().toStdString(), "=R[-1]C*2");
+    type("+1");
+    key(Qt::Key_Return);
+    EXPECT_EQ(cell(0, 1), "25");
+}
+
+TEST_F(Window, Refusals)
+{
+    kov.cse_set_scrlock(1);
+    type("5");
+    EXPECT_FALSE(win.grid->grid_editing());
+    EXPECT_EQ(status(), "スクリーン・ロック状態です");
+    kov.cse_set_scrlock(0);
+    kov.csv_set_attr(0, 0, CSV_A_INPUT, 2);
+    type("a");
+    EXPECT_EQ(status(), "数値専用セルです");
+    type("5");
+    key(Qt::Key_Return);
+    EXPECT_EQ(kov.csv_get_num(0, 0), 5);
+    kov.csv_set_attr(0, 1, CSV_A_INPUT, 3);
+    type("5");
+    EXPECT_EQ(status(), "編集抑制セルです");
+}
+
+// The window stays usable while a script loops: its buttons stop, pause and continue it.
+TEST_F(Window, RunControlWhileAScriptLoops)
+{
+    host.host_ed_put("var n;\nmain() { for (n = 0; ; n++) ; }\n");
+    std::vector<int> seen;
+    QTimer::singleShot(0, &win, [&] {
+        seen.push_back(kov.kov_tstat(TMCD_GET));
+        win.win_command(300);   // PAUS
+        QTimer::singleShot(0, &win, [&] {
+            seen.push_back(kov.kov_tstat(TMCD_GET));
+            win.win_command(302);   // CONT
+            QTimer::singleShot(0, &win, [&] { win.win_command(303); });   // STOP
+        });
+    });
+    win.win_command(298);   // RUN: returns when the script has ended
+    EXPECT_EQ(seen, (std::vector<int>{TST_SCRPT_RUN, TST_SCRPT_PAUSE}));
+    EXPECT_EQ(status(), "スクリプト実行終了(1)");
+    EXPECT_EQ(kov.kov_tstat(TMCD_GET), TST_STOP);
+}
+
+int main(int argc, char **argv)
+{
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
