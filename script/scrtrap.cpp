@@ -79,7 +79,13 @@ int SCR_U::scr_trap_run(int (*fn)(void *), void *arg)
     SCR_MARK *const marks = scr_marks;
     const int deep = scr_deep, depth = func_depth;
     trap_top = &t;
-    if (int sig = sigsetjmp(t.env, 1)) {
+    // The signal mask is not saved (that would be a system call per formula); after a jump the
+    // fault's signal, blocked while its handler ran, is unblocked again.
+    if (int sig = sigsetjmp(t.env, 0)) {
+        sigset_t set;
+        sigemptyset(&set);
+        sigaddset(&set, sig);
+        sigprocmask(SIG_UNBLOCK, &set, nullptr);
         trap_top = t.prev;
         scr_deep = deep;
         func_depth = depth;

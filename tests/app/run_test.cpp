@@ -164,6 +164,12 @@ TEST_F(Run, TrappedFaultsAndTheRefusalsAfter)
     EXPECT_EQ(other.kov_do_scrpt(TST_SCRPT_RUN), -1);
     EXPECT_EQ(count(danger), 2);
     EXPECT_EQ(other.scr_marks, nullptr);   // nothing of the abandoned frames is left behind
+
+    KOV_U third(&host);   // the same fault again is trapped again
+    third.csv_create(4, 4);
+    third.csv_put_form(0, 0, "test_read0()");
+    EXPECT_EQ(third.csv_form_calc(nullptr), -1);
+    EXPECT_EQ(count("msgbox メモリ不正アクセス。データ保存後, 即終了してください"), 2);
 }
 
 // Outside every trap a fault is still the crash it is, with the handler that was there before.
