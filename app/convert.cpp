@@ -69,6 +69,7 @@ int kov_convert(int argc, char **argv)
         for (int k = 0; k < passes; k++)
             if (sheet.csv_form_calc(nullptr) < 0) return fail(1, in, " 再計算失敗", 0);
         sheet.csv_cyclems = cyclems;
+        host.host_ed_put(nullptr);   // the save writes the sheet only: IN's script stays as it is
     }
     if (file.csv_fsave(out, nullptr) < 0) return fail(1, out, " 保存失敗", file.csv_err);
     return 0;

@@ -163,35 +163,21 @@ int KOV_U::kov_ted_fload()
     return -1;
 }
 
-int KOV_U::kov_ted_fsave()
-{
-    std::string text;
-    if (kov_hostp->host_ed_text(text) < 0) return 0;   // not loaded: the file stays as it is
-    const char *name = kov_get_scrname();
-    if (!*name) return 0;
-    if (text.empty()) return unlink(name) == 0 || errno == ENOENT ? 0 : (KOV_ATT_FILE(name, " 削除失敗", errno), -1);
-    std::string crlf;
-    crlf.reserve(text.size() + text.size() / 16);
-    for (char c : text) {
-        if (c == '\n') crlf += '\r';
-        crlf += c;
-    }
-    if (kov::save_whole(name, crlf) == 0) return 0;
-    KOV_ATT_FILE(name, " 保存失敗", errno);
-    return -1;
-}
-
+// A sheet saved under a new name takes its script along: the script is written beside it under
+// the new name, and the names change only when the save worked.
 int KOV_U::cse_fsave(const char *name)
 {
+    bool full = !kov_has_ext(name, "csv") && !kov_has_ext(name, "txt");
+    std::string old_scr = kov_get_scrname();
+    if (full) kov_hostp->host_ed_setname(kov_script_name(kov_sheet_name(name).c_str()).c_str());
     CSVFILE_U file(*this);
     if (file.csv_fsave(name, nullptr) < 0) {
+        kov_hostp->host_ed_setname(old_scr.c_str());
         KOV_ATT_FILE(name, " 保存失敗", file.csv_err);
         return -1;
     }
-    if (kov_has_ext(name, "kov")) {
-        csv_set_fname(name);
-        return kov_ted_fsave();
-    }
+    if (full) csv_set_fname(name);
+    csv_set_modify(0);
     return 0;
 }
 

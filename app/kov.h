@@ -51,8 +51,6 @@ public:
     // The sheet's script file into the editor: a missing file is an empty script; one that
     // cannot be read leaves the editor without text, so that a save does not delete it. 0 / -1.
     int kov_ted_fload();
-    // The editor's text into the script file (CR LF); an empty text deletes the file. 0 / -1.
-    int kov_ted_fsave();
     // Saves the sheet under name (.kov the full format with its script, .csv values only). 0 / -1.
     int cse_fsave(const char *name);
 

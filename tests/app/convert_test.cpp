@@ -90,6 +90,9 @@ TEST_F(Convert, RecalculatesFormulas)
         EXPECT_EQ(slurp(dir / "o.csv"), r.want) << r.calc;
     }
     EXPECT_EQ(run("f.csv o.csv --calc x"), 2);
+    spit(dir / "f.scr", "one(){ return 1; }\nmain() { return 0; }\n");   // LF: left as it is
+    ASSERT_EQ(run("f.csv o.kov"), 0) << err;
+    EXPECT_EQ(slurp(dir / "f.scr"), "one(){ return 1; }\nmain() { return 0; }\n");
     spit(dir / "f.scr", "main() { return 0 }\n");
     EXPECT_EQ(run("f.csv o.csv"), 1);
     EXPECT_EQ(err, "f.scr:1:19: " + kov::sj_to_utf8("; がない") + "\nkovash: f.csv" + kov::sj_to_utf8(" 再計算失敗") + "\n");

@@ -180,6 +180,22 @@ TEST_F(Kov, FailedLoadsAreReportedAndKeepTheScriptFile)
     EXPECT_EQ(text, "") << "a new sheet has a new, empty script";
 }
 
+// Saving under a new name writes the script beside it under that name; a failed save keeps the
+// old names.
+TEST_F(Kov, SaveAsTakesTheScriptAlong)
+{
+    ASSERT_EQ(start(), 0);
+    ASSERT_EQ(kov.cse_fload((dir / "a.kov").c_str()), 0);
+    host.host_ed_put("main() { return 1; }\n");
+    ASSERT_EQ(kov.cse_fsave((dir / "b.kov").c_str()), 0);
+    EXPECT_EQ(slurp(dir / "b.scr"), "main() { return 1; }\r\n");
+    EXPECT_FALSE(exists(dir / "a.scr"));
+    EXPECT_EQ(kov.csv_get_fname(), dir / "b.kov");
+    EXPECT_EQ(kov.cse_fsave((dir / "no/c.kov").c_str()), -1);
+    EXPECT_EQ(kov.csv_get_fname(), dir / "b.kov");
+    EXPECT_EQ(std::string(kov.kov_get_scrname()), dir / "b.scr");
+}
+
 TEST_F(Kov, NoticesOfPartsBeepWhenAsked)
 {
     ASSERT_EQ(start(), 0);
