@@ -73,8 +73,12 @@ public:
     const char *kov_edit_refusal() const;
     // Every part that has a window is reset and its cell alone recalculated; the count.
     int kov_remake_parts();
-    // The one entry of the commands (menus, toolbar, keys, tests): 0 done, -1 refused.
+    // The one entry of the commands (menus, toolbar, keys, tests) on the selection kov_sel:
+    // 0 done, -1 refused or failed (app/kovmenu.cpp).
     int wm_menu(int id);
+    KOV_RECT kov_sel = {0, 0, 0, 0};
+    int kov_mark[4][2] = {};      // cursor marks 1..4
+    std::string kov_find;         // the text of the last search
     // A block of 1 MiB cannot be had.
     static bool kov_memory_low();
     int kov_get_clock() const { return kov_clock; }
@@ -111,6 +115,13 @@ private:
     std::string kov_title;
     int kov_clock = 0;          // cycle clock (ms), advanced by the 250 ms tick
     uint32_t kov_pumped = 0;    // host ticks of the last event pumping of a run
+    int kov_run_cmd(int id);
+    bool kov_confirm(const char *text);      // OK (true) or Cancel
+    void kov_cursor(int x, int y);           // the cursor (and the selection) to a cell
+    int kov_attr_cmd(int id, const KOV_RECT &r);
+    int kov_total_cmd(int id, const KOV_RECT &r);
+    int kov_fill_cmd(int id, const KOV_RECT &r);
+    int kov_find_cmd(int dir);
 };
 
 enum { TMCD_SET = 0, TMCD_GET = 1 };

@@ -262,7 +262,7 @@ void KOV_U::kov_notify(int code, intptr_t)
 
 // ---- commands ----
 
-int KOV_U::wm_menu(int id)
+int KOV_U::kov_run_cmd(int id)
 {
     int st = scr_tstat, r = -1;
     auto act = [&](const char *name, int to) {
@@ -306,6 +306,5 @@ int KOV_U::wm_menu(int id)
     case KVM_CYCLE_10000: cycle(TST_CYCLE_10000ms, "約 10s 周期再計算"); break;
     default: break;
     }
-    if (kov_memory_low()) KOV_ATT("メモリ不足。続行は危険");
     return r;
 }

@@ -77,6 +77,8 @@ long KOV_HOST::host_callback(int code, intptr_t arg)
 
 void KOV_HOST::host_run_state(int) {}
 
+int KOV_HOST::host_ask(const char *, std::string &) { return -1; }
+
 int KOV_HOST::host_pump()
 {
     // A notice may post another: serve what is there now, the rest at the next pump.

@@ -88,6 +88,9 @@ public:
     virtual void host_beep();
     // A script's message(kind, text): the box of the script, answered like host_msgbox.
     virtual int host_message(const char *text, int kind);
+    // Asks the user for a line of text after prompt: 0 with the answer, -1 when cancelled (or
+    // nobody can be asked).
+    virtual int host_ask(const char *prompt, std::string &answer);
     // Plays a sound file without waiting ("" stops the sound playing); 0 / -1.
     virtual int host_sound(const char *file);
     // A file could not be read or written: name is the system's bytes (never converted), msg

@@ -3,6 +3,7 @@
 #include "ui/qt/qtext.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -104,8 +105,9 @@ void KOV_GRID::scrollContentsBy(int, int)
 
 void KOV_GRID::grid_sel(int &x1, int &y1, int &x2, int &y2) const
 {
-    x1 = std::min(ax, kov->csv_curx), x2 = std::max(ax, kov->csv_curx);
-    y1 = std::min(ay, kov->csv_cury), y2 = std::max(ay, kov->csv_cury);
+    const KOV_RECT &r = kov->kov_sel;
+    x1 = std::min(r.x1, r.x2), x2 = std::max(r.x1, r.x2);
+    y1 = std::min(r.y1, r.y2), y2 = std::max(r.y1, r.y2);
 }
 
 void KOV_GRID::paintEvent(QPaintEvent *)
@@ -221,7 +223,13 @@ void KOV_GRID::grid_goto(int x, int y, bool extend)
     y = std::clamp(y, 0, kov->csv_get_ys() - 1);
     kov->csv_curx = x;
     kov->csv_cury = y;
-    if (!extend) ax = x, ay = y;
+    kov->kov_sel.x2 = x, kov->kov_sel.y2 = y;
+    if (!extend) kov->kov_sel.x1 = x, kov->kov_sel.y1 = y;
+    grid_follow();
+}
+
+void KOV_GRID::grid_follow()
+{
     keep_visible();
     viewport()->update();
     emit cursor_moved();
@@ -353,3 +361,12 @@ void KOV_GRID::mouseMoveEvent(QMouseEvent *e)
 }
 
 void KOV_GRID::mouseDoubleClickEvent(QMouseEvent *) { grid_edit(KOV_KEY_REEDIT); }
+
+// A right click inside the selection keeps it; elsewhere it first moves the cursor there.
+void KOV_GRID::contextMenuEvent(QContextMenuEvent *e)
+{
+    int x, y, x1, y1, x2, y2;
+    grid_sel(x1, y1, x2, y2);
+    if (e->reason() == QContextMenuEvent::Mouse && cell_at(e->pos(), x, y) && (x < x1 || x > x2 || y < y1 || y > y2)) grid_goto(x, y);
+    emit context(e->globalPos());
+}

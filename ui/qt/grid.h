@@ -1,6 +1,7 @@
 // The sheet grid: drawn straight from the cell store, so that a sheet of 1000 columns by
 // 1,000,000 rows scrolls without a model in between. Scrolling is by whole cells; the cursor
-// and the selection are the store's (csv_curx, csv_cury) and the grid's anchor.
+// and the selection are the application's: csv_curx, csv_cury and kov_sel, whose first corner is
+// the anchor and whose second the cursor.
 #pragma once
 #include <QAbstractScrollArea>
 #include <QLineEdit>
@@ -16,6 +17,7 @@ public:
     void grid_font(int height);           // sheet font height in pixels
     void grid_sizes();                    // the store's size or widths changed
     void grid_goto(int x, int y, bool extend = false);
+    void grid_follow();                   // the cursor moved elsewhere: bring it into view
     // Selection, normalised (x1 <= x2, y1 <= y2).
     void grid_sel(int &x1, int &y1, int &x2, int &y2) const;
     bool grid_editing() const { return editor->isVisible(); }
@@ -27,6 +29,7 @@ public:
 
 signals:
     void cursor_moved();
+    void context(QPoint global);   // the cell context menu is asked for
     void status(const QString &text);
 
 protected:
@@ -36,6 +39,7 @@ protected:
     void mousePressEvent(QMouseEvent *e) override;
     void mouseMoveEvent(QMouseEvent *e) override;
     void mouseDoubleClickEvent(QMouseEvent *) override;
+    void contextMenuEvent(QContextMenuEvent *e) override;
     void resizeEvent(QResizeEvent *) override;
     void scrollContentsBy(int, int) override;
     bool eventFilter(QObject *o, QEvent *e) override;
@@ -45,7 +49,6 @@ private:
     QLineEdit *editor;
     int ed_kind = 0, ed_x = 0, ed_y = 0;
     int cw = 8, rh = 20, fh = 16;         // character width, row height, font height
-    int ax = 0, ay = 0;                   // selection anchor
     int head_w() const;
     int head_h() const;
     int col_w(int x) const;

@@ -9,7 +9,11 @@
 
 class KOV_U;
 class KOV_GRID;
+class KOV_VIEWWIN;
+class KOV_HELPWIN;
 class QAction;
+class QMenu;
+struct MENU_ITEM;
 
 // The script window: the sheet's .scr as plain text (LF in the buffer), with a change stamp.
 class KOV_EDITWIN : public QMainWindow {
@@ -35,6 +39,11 @@ public:
     KOV_U *kov = nullptr;
     KOV_GRID *grid;
     KOV_EDITWIN *editor;
+    KOV_VIEWWIN *views[3] = {};   // variables, functions, stack history (made when first opened)
+    KOV_HELPWIN *help = nullptr;
+    void win_views();             // refill the open views
+
+    void win_context(QPoint at);   // the cell context menu
 
 protected:
     void closeEvent(QCloseEvent *e) override;
@@ -43,6 +52,8 @@ private:
     std::map<int, std::vector<QAction *>> acts;   // a command's menu item and button
     QAction *act(int id, const char *label, const char *tip);
     void menus();
+    void add_menu(QMenu *m, const std::vector<MENU_ITEM> &items);
+    static const std::vector<MENU_ITEM> &cell_menu();
     void toolbar();
     bool save_as(bool ask);
 };

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QEventLoop>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QStatusBar>
 #include <QToolBar>
@@ -23,7 +24,16 @@ QT_HOST::~QT_HOST() = default;
 
 void QT_HOST::host_redraw(const KOV_RECT *) { mw->grid->viewport()->update(); }
 void QT_HOST::host_redraw_head() { mw->grid->viewport()->update(); }
-void QT_HOST::host_show_cursor() { mw->win_cell_info(); }
+void QT_HOST::host_show_cursor() { mw->grid->grid_follow(); }
+
+int QT_HOST::host_ask(const char *prompt, std::string &answer)
+{
+    bool ok = false;
+    QString t = QInputDialog::getText(mw, QStringLiteral("Kovash"), kov_qs(prompt), QLineEdit::Normal, QString(), &ok);
+    if (!ok) return -1;
+    answer = kov_sj(t);
+    return 0;
+}
 void QT_HOST::host_status(const char *text) { mw->statusBar()->showMessage(kov_qs(text)); }
 void QT_HOST::host_beep() { QApplication::beep(); }
 void QT_HOST::host_nopaint(int on) { mw->grid->viewport()->setUpdatesEnabled(!on); }

@@ -21,6 +21,7 @@ public:
     int host_msgbox(const char *text, const char *title, int kind) override;
     void host_beep() override;
     int host_message(const char *text, int kind) override;
+    int host_ask(const char *prompt, std::string &answer) override;
     void host_file_err(const char *name, const char *msg, int err) override;
     void host_nopaint(int on) override;
 

@@ -1,0 +1,367 @@
+// The command handler: every menu item, toolbar button and context-menu entry arrives here as a
+// number, with the selection in kov_sel. The window handles only what needs its own widgets
+// (file dialogs, the script and help windows, new instances) and passes the rest on.
+#include "app/kov.h"
+#include "sheet/cellref.h"
+#include "sheet/csvfile.h"
+#include "ui/base/kovlog.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+// Commands that change the sheet: refused while the screen is locked.
+bool changes_sheet(int id)
+{
+    return (id >= 8 && id <= 11) || (id >= 57 && id <= 169) || id == 250 || id == 251 || (id >= 253 && id <= 256) ||
+           id == 259 || (id >= 264 && id <= 287);
+}
+
+const int widths[] = {10, 2, 4, 8, 12, 16, 20, 24, 28, 32, 36, 40};
+const int win_sizes[][2] = {{648, 432},  {864, 576},  {1080, 720}, {1296, 864}, {1512, 1008}, {1728, 1152},
+                            {768, 432},  {1024, 576}, {1280, 720}, {1536, 864}, {1792, 1008}, {2048, 1152}};
+// Colour codes of the TEXT and BACK commands, in command order.
+const int color_codes[] = {0, 1, 2, 11, 4, 5, 6, 7, 8, 9, 10};
+const int hex_formats[] = {31, 32, 34, 36, 38, 40, 42};
+const char *const totals1[] = {"SUM", "AVERAGE", "HARMEAN", "GEOMEAN", "MAX", "MIN", "VARP", "VAR", "STDEVP", "STDEV"};
+const char *const regress[] = {"SLOPE", "INTERCEPT", "RSQ", "STEYX"};
+
+} // namespace
+
+bool KOV_U::kov_confirm(const char *text) { return kov_hostp->host_msgbox(text, "", KOV_MB_OKCANCEL) == KOV_IDOK; }
+
+void KOV_U::kov_cursor(int x, int y)
+{
+    csv_curx = std::clamp(x, 0, std::max(0, csv_get_xs() - 1));
+    csv_cury = std::clamp(y, 0, std::max(0, csv_get_ys() - 1));
+    kov_sel = {csv_curx, csv_cury, csv_curx, csv_cury};
+    kov_hostp->host_show_cursor();
+}
+
+// Attribute commands 82..138 on the selection.
+int KOV_U::kov_attr_cmd(int id, const KOV_RECT &r)
+{
+    auto each = [&](int field, int v) {
+        for (int y = r.y1; y <= r.y2; y++)
+            for (int x = r.x1; x <= r.x2; x++) csv_set_attr(x, y, field, v);
+    };
+    if (id <= 85) return each(CSV_A_INPUT, id - 82), 0;
+    if (id == 86 || id == 87) return each(CSV_A_FMT, id == 86 ? 0 : 5), 0;
+    if (id <= 103) return each(CSV_A_FMT, id - 88 + 10), 0;
+    if (id <= 110) return each(CSV_A_FMT, hex_formats[id - 104]), 0;
+    if (id <= 121) return each(CSV_A_TEXT, color_codes[id - 111]), 0;
+    if (id <= 132) return each(CSV_A_BACK, color_codes[id - 122]), 0;
+    if (id == 138) return each(0, 0), 0;
+    // Lines: a cell's bottom line is the top line of the cell below, its right line the left
+    // line of the cell to its right.
+    auto top = [&](int x, int y, int v) { csv_set_attr(x, y, CSV_A_TOP, v); };
+    auto left = [&](int x, int y, int v) { csv_set_attr(x, y, CSV_A_LEFT, v); };
+    int on = id == 137 ? 0 : 1;
+    for (int y = r.y1; y <= r.y2 + 1; y++)
+        for (int x = r.x1; x <= r.x2 + 1; x++) {
+            bool inx = x <= r.x2, iny = y <= r.y2;
+            if (id == 134) {   // the outer border only
+                if (inx && (y == r.y1 || y == r.y2 + 1)) top(x, y, 1);
+                if (iny && (x == r.x1 || x == r.x2 + 1)) left(x, y, 1);
+                continue;
+            }
+            if (inx && (id == 133 || id == 135 || id == 137)) top(x, y, on);
+            if (iny && (id == 133 || id == 136 || id == 137)) left(x, y, on);
+        }
+    return 0;
+}
+
+// Totals below (139..153) or right of (154..168) the selection, and MEQUATION (169).
+int KOV_U::kov_total_cmd(int id, const KOV_RECT &r)
+{
+    bool below = id <= 153;
+    int k = below ? id - 139 : id - 154;
+    if (id == 169) {
+        int n = r.y2 - r.y1 + 1;
+        if (r.x2 - r.x1 + 1 != n + 1) return KOV_ATT("n 行 n+1 列が必要"), -1;
+        if (r.x2 + 1 >= csv_get_xs()) return KOV_ATT("集計セルが格納できません"), -1;
+        char a[64], b[64], f[160];
+        csv_print_range(a, r.x1, r.y1, r.x2 - 1, r.y2);
+        csv_print_range(b, r.x2, r.y1, r.x2, r.y2);
+        snprintf(f, sizeof f, "MEQUATION(%s,%s)", a, b);
+        csv_clr_cel(r.x2 + 1, r.y1, CSV_P_VAL);
+        csv_put_form(r.x2 + 1, r.y1, f);
+        return csv_form_calc(nullptr), 0;
+    }
+    if (below ? r.y2 + 1 >= csv_get_ys() : r.x2 + 1 >= csv_get_xs()) return KOV_ATT("集計セルが格納できません"), -1;
+    int lines = below ? r.x2 - r.x1 + 1 : r.y2 - r.y1 + 1;
+    for (int i = 0; i < lines; i++) {
+        char mine[64], first[64], f[200];
+        if (below) csv_print_range(mine, r.x1 + i, r.y1, r.x1 + i, r.y2), csv_print_range(first, r.x1, r.y1, r.x1, r.y2);
+        else csv_print_range(mine, r.x1, r.y1 + i, r.x2, r.y1 + i), csv_print_range(first, r.x1, r.y1, r.x2, r.y1);
+        const char *one = k < 10 ? totals1[k] : k == 13 ? "COUNT" : k == 14 ? "MEDIAN" : nullptr;
+        int nf = k == 11 ? 4 : 1;
+        for (int j = 0; j < nf; j++) {
+            int x = below ? r.x1 + i : r.x2 + 1 + j, y = below ? r.y2 + 1 + j : r.y1 + i;
+            if (below ? y >= csv_get_ys() : x >= csv_get_xs()) {
+                KOV_LOG(below ? "行位置超過" : "列位置超過");
+                break;
+            }
+            if (one) snprintf(f, sizeof f, "%s(%s)", one, mine);
+            else snprintf(f, sizeof f, "%s(%s,%s)", k == 10 ? "COVAR" : k == 12 ? "CORREL" : regress[j], mine, first);
+            csv_clr_cel(x, y, CSV_P_VAL);
+            csv_put_form(x, y, f);
+        }
+    }
+    csv_form_calc(nullptr);
+    return 0;
+}
+
+// Random and serial fills 269..283, from the selection's last cell backwards.
+int KOV_U::kov_fill_cmd(int id, const KOV_RECT &r)
+{
+    long serial = (long)(r.x2 - r.x1 + 1) * (r.y2 - r.y1 + 1) - (id == 282 ? 1 : 0);
+    for (int y = r.y2; y >= r.y1; y--)
+        for (int x = r.x2; x >= r.x1; x--) {
+            double v = 0;
+            switch (id) {
+            case 269: case 270: case 271: case 272: v = rand() % (id == 269 ? 10 : id == 270 ? 100 : id == 271 ? 1000 : 10000); break;
+            case 273: v = rand() & 0xFF; break;
+            case 274: v = (rand() << 8 | (rand() & 0xFF)) & 0xFFFF; break;
+            case 275: v = (rand() & 0xFF) << 16 | (rand() & 0xFF) << 8 | (rand() & 0xFF); break;
+            case 276: case 277: case 278: case 279: {
+                static const int m[] = {19, 199, 1999, 19999}, d[] = {9, 99, 999, 9999};
+                v = rand() % m[id - 276] - d[id - 276];
+                break;
+            }
+            case 280:
+                for (int k = 0; k < 4; k++) v = (v + rand() % 32767) * (1.0 / 32768);
+                break;
+            case 281: {
+                char t[9];
+                for (int k = 0; k < 8; k++) t[k] = char((k ? 'a' : 'A') + rand() % 26);
+                t[1 + rand() % 8] = 0;
+                csv_put_str(x, y, t, 0, CSV_P_VAL | CSV_P_FORM);
+                continue;
+            }
+            default: v = double(serial--); break;
+            }
+            csv_put_num(x, y, v, 0, CSV_P_VAL | CSV_P_FORM);
+        }
+    csv_form_calc(nullptr);
+    return 0;
+}
+
+// A text found after the cursor (forward) or before it, in a cell's display text or formula.
+int KOV_U::kov_find_cmd(int dir)
+{
+    if (kov_find.empty()) return -1;
+    long xs = csv_get_xs(), n = xs * csv_get_ys(), at = (long)csv_cury * xs + csv_curx;
+    char b[4097];
+    for (long k = 1; k < n; k++) {
+        long i = (at + dir * k % n + n) % n;
+        int x = int(i % xs), y = int(i / xs);
+        CSV_ROW *row = csv_get_row(y);
+        if (!row || x >= row->cnt) {   // empty rest of a row: to its end (or start) at once
+            if (dir > 0) k += xs - 1 - x;
+            else k += x;
+            continue;
+        }
+        const char *f = csv_get_form(x, y);
+        csv_dsp_text(x, y, 0, sizeof b, b);
+        if (strstr(b, kov_find.c_str()) || (f && strstr(f, kov_find.c_str()))) {
+            kov_cursor(x, y);
+            return 0;
+        }
+    }
+    kov_hostp->host_status("見つかりません");
+    return -1;
+}
+
+int KOV_U::wm_menu(int id)
+{
+    KOV_RECT r = kov_sel;
+    if (r.x1 > r.x2) std::swap(r.x1, r.x2);
+    if (r.y1 > r.y2) std::swap(r.y1, r.y2);
+    int rc = 0;
+    if (changes_sheet(id) && csv_scrlock) {
+        kov_hostp->host_status("スクリーン・ロック状態です");
+        kov_hostp->host_beep();
+        return -1;
+    }
+    CSV_WINST ws;
+    csv_winst_clear(ws);
+    CSVFILE_U file(*this);
+    std::string answer;
+    switch (id) {
+    case 8:
+        if (kov_confirm("全データと属性を消去します")) cse_del_allcel();
+        break;
+    case 9:
+        if (kov_confirm("全データを消去します"))
+            for (int y = 0; y < csv_get_ys(); y++)
+                for (int x = 0; csv_get_row(y) && x < csv_get_row(y)->cnt; x++) csv_clr_cel(x, y, CSV_P_VAL | CSV_P_FORM);
+        break;
+    case 10:
+        if (kov_confirm("全属性を消去します"))
+            for (int y = 0; y < csv_get_ys(); y++)
+                for (int x = 0; csv_get_row(y) && x < csv_get_row(y)->cnt; x++) csv_set_attr(x, y, 0, 0);
+        break;
+    case 11: {
+        int xs, ys;
+        char q[64];
+        if (kov_hostp->host_ask("列数 行数:", answer) != 0) break;
+        if (sscanf(answer.c_str(), "%d %d", &xs, &ys) != 2) return kov_hostp->host_status("列数 行数を指定"), -1;
+        snprintf(q, sizeof q, "%d 列 %d 行に変更します", xs, ys);
+        if (kov_confirm(q) && (rc = csv_resize(xs, ys)) < 0) KOV_ATT("リサイズ失敗");
+        break;
+    }
+    case 13: case 14: case 15: case 16: case 17: case 18: {
+        static const int slot[] = {CSV_WS_TOOLBAR, CSV_WS_ROWNAME, CSV_WS_COLNAME, CSV_WS_HSCROLL, CSV_WS_VSCROLL, CSV_WS_STATBAR};
+        static const int set[] = {SET_TOOLBAR, SET_ROWNAME, SET_COLNAME, SET_HSCROLL, SET_VSCROLL, SET_STATBAR};
+        CSV_WINST now;
+        kov_hostp->host_win_get(now);
+        ws.v[slot[id - 13]] = now.v[slot[id - 13]] == 0 ? 1 : 0;
+        kov_hostp->host_win_put(ws);
+        kov_put_set(set[id - 13], ws.v[slot[id - 13]]);
+        break;
+    }
+    case 19: case 20: case 21:
+        ws.v[CSV_WS_FONTSIZ] = id == 19 ? 24 : id == 20 ? 16 : 12;
+        kov_hostp->host_win_put(ws);
+        kov_put_set(SET_FONTSIZE, ws.v[CSV_WS_FONTSIZ]);
+        break;
+    case 22: csv_cnrow = csv_cnrow >= 0 ? -1 : csv_cury; kov_hostp->host_redraw_head(); break;
+    case 23: csv_rncol = csv_rncol >= 0 ? -1 : csv_curx; kov_hostp->host_redraw_head(); break;
+    case 24: case 25:
+        if (kov_hostp->host_ask(id == 24 ? "前方検索:" : "後方検索:", answer) != 0) break;
+        kov_find = answer;
+        rc = kov_find_cmd(id == 24 ? 1 : -1);
+        break;
+    case 26: case 27: rc = kov_find_cmd(id == 26 ? 1 : -1); break;
+    case 28: kov_hostp->host_diamond(!kov_hostp->host_get_diamond()); kov_put_set(SET_DIAMOND, kov_hostp->host_get_diamond()); break;
+    case 29: kov_cursor(0, 0); break;
+    case 31: kov_cursor(csv_used_xs(CSV_P_VAL | CSV_P_FORM) - 1, csv_used_ys(CSV_P_VAL | CSV_P_FORM) - 1); break;
+    case 32: kov_cursor(csv_get_xs() - 1, csv_get_ys() - 1); break;
+    case 33: case 34:
+        if (kov_hostp->host_ask(id == 33 ? "行位置:" : "列位置:", answer) != 0) break;
+        if (id == 33) kov_cursor(csv_curx, atoi(answer.c_str()));
+        else kov_cursor(atoi(answer.c_str()), csv_cury);
+        break;
+    case 35: case 36: case 37: case 38: kov_mark[id - 35][0] = csv_curx, kov_mark[id - 35][1] = csv_cury; break;
+    case 39: case 40: case 41: case 42: kov_cursor(kov_mark[id - 39][0], kov_mark[id - 39][1]); break;
+    case 43: cse_set_scrlock(!csv_scrlock); kov_put_set(SET_WIDEFIX, csv_scrlock); break;
+    case 44: csv_wpbeep = !csv_wpbeep; kov_put_set(SET_WPBEEP, csv_wpbeep); break;
+    case 57: csv_set_autowide(2); break;
+    case 261: rc = csv_form_calc(&r); break;
+    case 250:
+        if (!kov_confirm("選択した行領域を削除")) break;
+        if ((rc = csv_del_rows(r.y1, r.y2 - r.y1 + 1)) < 0) KOV_ATT("行削除失敗");
+        else if (csv_cnrow >= r.y1) csv_cnrow = csv_cnrow <= r.y2 ? -1 : csv_cnrow - (r.y2 - r.y1 + 1);
+        break;
+    case 251:
+        if (!kov_confirm("選択した列領域を削除")) break;
+        if ((rc = csv_del_cols(r.x1, r.x2 - r.x1 + 1)) < 0) KOV_ATT("列削除失敗");
+        else if (csv_rncol >= r.x1) csv_rncol = csv_rncol <= r.x2 ? -1 : csv_rncol - (r.x2 - r.x1 + 1);
+        break;
+    case 252: kov_hostp->host_status(""); break;   // the window opens the editor
+    case 253: case 254: {
+        bool rows = id == 253;
+        int n = rows ? r.y2 - r.y1 + 1 : r.x2 - r.x1 + 1;
+        int used = rows ? csv_used_ys(CSV_P_ALL) : csv_used_xs(CSV_P_ALL), size = rows ? csv_get_ys() : csv_get_xs();
+        if (used + n > size) {
+            int a = kov_hostp->host_msgbox(rows ? "行数を増やしますか" : "列数を増やしますか", "", KOV_MB_YESNOCANCEL);
+            if (a == KOV_IDCANCEL) break;
+            if (a == KOV_IDYES && csv_resize(rows ? csv_get_xs() : used + n, rows ? used + n : csv_get_ys()) < 0) {
+                KOV_ATT("%d リサイズ失敗", used + n);
+                return -1;
+            }
+        }
+        rc = rows ? csv_ins_rows(r.y1, n) : csv_ins_cols(r.x1, n);
+        if (rc < 0) KOV_ATT(rows ? "行挿入失敗" : "列挿入失敗");
+        else if (rows && csv_cnrow >= r.y1) csv_cnrow = csv_cnrow + n < csv_get_ys() ? csv_cnrow + n : -1;
+        else if (!rows && csv_rncol >= r.x1) csv_rncol = csv_rncol + n < csv_get_xs() ? csv_rncol + n : -1;
+        break;
+    }
+    case 255: case 256:
+        if ((rc = csv_cnv_region(&r, id == 255 ? 0 : 1)) < 0) KOV_ATT("セル名変換失敗");
+        break;
+    case 257: case 258: {
+        KOV_RECT all = {0, 0, csv_get_xs() - 1, csv_get_ys() - 1};
+        if ((rc = file.csv_clip_copy(&all, id == 257 ? "$$b" : "$$t")) < 0) KOV_ATT("全体コピー失敗");
+        break;
+    }
+    case 259: {
+        if (!kov_confirm("全体にペーストします")) break;
+        KOV_RECT at = {0, 0, 0, 0};
+        if ((rc = file.csv_clip_paste(&at, 0)) < 0) KOV_ATT("全体ペースト失敗");
+        csv_form_calc(nullptr);
+        break;
+    }
+    case 260: {
+        char b[64];
+        csv_print_range(b, r.x1, r.y1, r.x2, r.y2);
+        if ((rc = kov_hostp->host_clip_put(b)) < 0) KOV_ATT("コピー失敗");
+        break;
+    }
+    case 262: case 263:
+        if ((rc = file.csv_clip_copy(&r, id == 262 ? "$$b" : "$$t")) < 0) KOV_ATT("コピー失敗");
+        break;
+    case 264:
+        if ((rc = file.csv_clip_paste(&r, 0)) < 0) KOV_ATT("ペースト失敗");
+        csv_form_calc(nullptr);
+        break;
+    case 265:
+        if ((rc = file.csv_clip_move(&r)) < 0) KOV_ATT("移動失敗");
+        csv_form_calc(nullptr);
+        break;
+    case 266: case 267: case 268: {
+        static const char *const q[] = {"選択領域のデータを消去", "選択領域の属性を消去", "選択領域のデータ及び属性を消去"};
+        if (!kov_confirm(q[id - 266])) break;
+        for (int y = r.y1; y <= r.y2; y++)
+            for (int x = r.x1; x <= r.x2; x++) {
+                if (id != 267) csv_clr_cel(x, y, CSV_P_VAL | CSV_P_FORM);
+                if (id != 266) csv_set_attr(x, y, 0, 0);
+            }
+        if (id != 267) csv_form_calc(nullptr);
+        break;
+    }
+    case 284: case 285:
+        if (r.x1 != r.x2) {
+            KOV_ATT("横領域はソートキー 1 列を指定して下さい");
+            return -1;
+        }
+        if ((rc = csv_sort_rows(id - 284, r.x1, r.y1, r.y2 - r.y1 + 1)) < 0) KOV_ATT("ソート失敗");
+        csv_form_calc(nullptr);
+        break;
+    case 286: case 287:
+        if ((rc = csv_rot_rows(id - 286, r.y1, r.y2 - r.y1 + 1)) < 0) KOV_ATT("スクロール失敗");
+        csv_form_calc(nullptr);
+        break;
+    default:
+        if (id >= 45 && id <= 56) {
+            ws.v[CSV_WS_FULLSIZ] = 0;
+            kov_hostp->host_win_put(ws);
+            ws.v[CSV_WS_DSPSIZX] = win_sizes[id - 45][0], ws.v[CSV_WS_DSPSIZY] = win_sizes[id - 45][1];
+            kov_hostp->host_win_put(ws);
+            kov_put_set(SET_DSPSIZX, ws.v[CSV_WS_DSPSIZX]);
+            kov_put_set(SET_DSPSIZY, ws.v[CSV_WS_DSPSIZY]);
+        } else if (id >= 58 && id <= 81) {
+            int w = widths[(id - 58) % 12];
+            int x1 = id <= 69 ? 0 : r.x1, x2 = id <= 69 ? csv_get_xs() - 1 : r.x2;
+            for (int x = x1; x <= x2; x++) csv_set_wide(x, w);
+            if (id <= 69) csv_defwide = int16_t(w);
+        } else if (id >= 82 && id <= 138) {
+            rc = kov_attr_cmd(id, r);
+        } else if (id >= 139 && id <= 169) {
+            rc = kov_total_cmd(id, r);
+        } else if (id >= 269 && id <= 283) {
+            rc = kov_fill_cmd(id, r);
+        } else {
+            rc = kov_run_cmd(id);
+        }
+        break;
+    }
+    kov_hostp->host_redraw(nullptr);
+    if (kov_memory_low()) KOV_ATT("メモリ不足。続行は危険");
+    return rc;
+}
