@@ -8,6 +8,7 @@
 #include "ui/qt/qthost.h"
 
 #include <QApplication>
+#include <QImage>
 #include <QKeyEvent>
 #include <QStatusBar>
 #include <QTest>
@@ -120,6 +121,34 @@ TEST_F(Window, RunControlWhileAScriptLoops)
     EXPECT_EQ(seen, (std::vector<int>{TST_SCRPT_RUN, TST_SCRPT_PAUSE}));
     EXPECT_EQ(status(), "スクリプト実行終了(1)");
     EXPECT_EQ(kov.kov_tstat(TMCD_GET), TST_STOP);
+}
+
+// The sample sheet looks as it did: colours, lines, formats and computed formulas, against a
+// stored picture with a tolerance for fonts that differ between machines.
+TEST(Look, SampleSheetMatchesItsPicture)
+{
+    QImage want(QStringLiteral(KOV_TEST_DATA "/budget.png"));
+    ASSERT_FALSE(want.isNull());
+    TmpDir dir;
+    KOV_MAINWIN win;
+    QT_HOST host{&win};
+    KOV_U kov{&host};
+    win.win_attach(&kov);
+    ASSERT_EQ(kov.kov_start((dir / "kovash").c_str(), nullptr), 0);
+    ASSERT_EQ(kov.cse_fload(KOV_TEST_DATA "/../../examples/budget.kov"), 0);
+    win.resize(want.width(), want.height());
+    win.show();
+    win.grid->grid_sizes();
+    QApplication::processEvents();
+    QImage got = win.grab().toImage().convertToFormat(want.format());
+    ASSERT_EQ(got.size(), want.size());
+    long off = 0;
+    for (int y = 0; y < got.height(); y++)
+        for (int x = 0; x < got.width(); x++) {
+            QColor a = got.pixelColor(x, y), b = want.pixelColor(x, y);
+            off += abs(a.red() - b.red()) + abs(a.green() - b.green()) + abs(a.blue() - b.blue()) > 96;
+        }
+    EXPECT_LT(off, got.width() * got.height() / 50) << "pixels that differ";
 }
 
 int main(int argc, char **argv)
