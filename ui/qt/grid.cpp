@@ -121,8 +121,12 @@ void KOV_GRID::paintEvent(QPaintEvent *)
     int sx1, sy1, sx2, sy2;
     grid_sel(sx1, sy1, sx2, sy2);
     char buf[4097];
-    // Cells first, each with its background, text and own top and left lines.
-    int py = hh;
+    const QFontMetrics fm(font());
+    const int base = (rh + fm.ascent() - fm.descent()) / 2;
+    // Cells first, each with its background, text and own top and left lines. The display text
+    // already fits its column, so it is drawn at a point: no layout, no clipping.
+    int py = hh, pen = -1;
+    p.setPen(Qt::black);
     for (int y = top; y < ys && py < H; y++, py += rh) {
         int px = hw;
         for (int x = left; x < xs && px < W; px += col_w(x), x++) {
@@ -134,9 +138,11 @@ void KOV_GRID::paintEvent(QPaintEvent *)
                 if (back) p.fillRect(r, code_color(back, true));
                 int n = kov->csv_dsp_text(x, y, 0, kov->csv_get_wide(x) + 1, buf);
                 if (n > 0) {
-                    p.setPen(code_color(kov->csv_get_attr(x, y, CSV_A_TEXT), false));
-                    int align = CSV_U::csv_cel_type(c) == 3 ? Qt::AlignRight : Qt::AlignLeft;
-                    p.drawText(r.adjusted(2, 0, -2, 0), align | Qt::AlignVCenter, kov_qs(buf));
+                    int tc = kov->csv_get_attr(x, y, CSV_A_TEXT);
+                    if (tc != pen) p.setPen(code_color(tc, false)), pen = tc;
+                    QString t = kov_qs(buf);
+                    int tx = CSV_U::csv_cel_type(c) == 3 ? px + w - 2 - fm.horizontalAdvance(t) : px + 2;
+                    p.drawText(tx, py + base, t);
                 }
                 if (kov->csv_get_attr(x, y, CSV_A_TOP)) p.fillRect(px, py, w, lw, Qt::black);
                 if (kov->csv_get_attr(x, y, CSV_A_LEFT)) p.fillRect(px, py, lw, rh, Qt::black);
