@@ -14,7 +14,12 @@ PACKAGES = cmake ninja-build g++ make libgtest-dev clang libclang-rt-14-dev \
            zlib1g-dev libpng-dev libjpeg62-turbo-dev libffi-dev \
            qt6-base-dev fonts-ipafont-gothic xvfb xauth
 
-.PHONY: all deps build run test fuzz asan bench clean
+.PHONY: all deps build run test fuzz asan bench clean install
+
+# Installs under PREFIX (default /usr/local): make install PREFIX=$$HOME/.local
+PREFIX ?= /usr/local
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
 
 all: build
 
