@@ -85,6 +85,29 @@ TEST_F(Window, TypingNumbersTextsAndFormulas)
     EXPECT_EQ(cell(0, 1), "25");
 }
 
+// Pointing: F4 in a formula picks a range with the arrow keys (Shift extends); the next key
+// puts it in at the caret and goes on into the formula.
+TEST_F(Window, PointingPutsARangeIntoTheFormula)
+{
+    kov.csv_put_num(2, 0, 4), kov.csv_put_num(2, 1, 5);
+    type("=SUM(");
+    key(Qt::Key_F4);
+    EXPECT_FALSE(win.grid->grid_editing());
+    key(Qt::Key_Right);
+    key(Qt::Key_Right);
+    QTest::keyClick(win.grid, Qt::Key_Down, Qt::ShiftModifier);
+    type(")");
+    EXPECT_EQ(win.grid->grid_editor()->text().toStdString(), "=SUM(R0C2:R1C2)");
+    key(Qt::Key_Return);
+    EXPECT_EQ(kov.csv_get_num(0, 0), 9);
+    type("=");
+    key(Qt::Key_F4);
+    key(Qt::Key_Down);
+    key(Qt::Key_Escape);   // dropped: the cursor is back where the formula is typed
+    EXPECT_EQ(status(), "セル領域設定中止");
+    EXPECT_EQ(kov.csv_cury, 1);
+}
+
 TEST_F(Window, Refusals)
 {
     kov.cse_set_scrlock(1);

@@ -1,5 +1,6 @@
 #include "ui/qt/grid.h"
 #include "app/kov.h"
+#include "sheet/cellref.h"
 #include "ui/qt/qtext.h"
 
 #include <QApplication>
@@ -277,11 +278,54 @@ bool KOV_GRID::commit(int dx, int dy)
     return true;
 }
 
+bool KOV_GRID::point_start()
+{
+    QString t = editor->text();
+    while (t.endsWith(QLatin1Char('\n'))) t.chop(1);
+    if (!t.startsWith(QLatin1Char('='))) return false;   // not a formula
+    pt.on = 1;
+    pt.text = t;
+    pt.caret = std::min<int>(editor->cursorPosition(), int(t.size()));
+    pt.top = top, pt.left = left, pt.curx = kov->csv_curx, pt.cury = kov->csv_cury, pt.sel = kov->kov_sel;
+    editor->hide();
+    setFocus();
+    emit status(KQ("セル領域設定開始"));
+    return true;
+}
+
+// keep: the selection goes into the formula at the caret; otherwise the pointing is dropped.
+void KOV_GRID::point_end(bool keep)
+{
+    int x1, y1, x2, y2;
+    grid_sel(x1, y1, x2, y2);
+    char range[64];
+    csv_print_range(range, x1, y1, x2, y2);
+    POINTING p = pt;
+    pt.on = 0;
+    verticalScrollBar()->setValue(p.top);
+    horizontalScrollBar()->setValue(p.left);
+    kov->csv_curx = p.curx, kov->csv_cury = p.cury, kov->kov_sel = p.sel;
+    viewport()->update();
+    if (!keep) {
+        emit status(KQ("セル領域設定中止"));
+        return;
+    }
+    QString r = kov_qs(range);
+    int px = head_w(), py = head_h() + (ed_y - top) * rh;
+    for (int c = left; c < ed_x; c++) px += col_w(c);
+    editor->move(px, py);
+    editor->setText(p.text.left(p.caret) + r + p.text.mid(p.caret));
+    editor->setCursorPosition(p.caret + int(r.size()));
+    editor->show();
+    editor->setFocus();
+}
+
 bool KOV_GRID::eventFilter(QObject *o, QEvent *e)
 {
     if (o != editor || e->type() != QEvent::KeyPress) return QAbstractScrollArea::eventFilter(o, e);
     auto *k = static_cast<QKeyEvent *>(e);
     switch (k->key()) {
+    case Qt::Key_F4: point_start(); return true;
     case Qt::Key_Return:
     case Qt::Key_Enter: commit(0, 1); return true;
     case Qt::Key_Tab: commit(1, 0); return true;
@@ -298,6 +342,17 @@ bool KOV_GRID::eventFilter(QObject *o, QEvent *e)
 void KOV_GRID::keyPressEvent(QKeyEvent *e)
 {
     if (!kov) return;
+    if (pt.on && (e->key() == Qt::Key_Shift || e->key() == Qt::Key_Control || e->key() == Qt::Key_Alt || e->key() == Qt::Key_Meta))
+        return;   // a modifier alone neither moves nor ends the pointing
+    if (pt.on) {
+        static const int moves[] = {Qt::Key_Left, Qt::Key_Right, Qt::Key_Up, Qt::Key_Down, Qt::Key_Home, Qt::Key_End, Qt::Key_PageUp, Qt::Key_PageDown};
+        if (std::find(std::begin(moves), std::end(moves), e->key()) == std::end(moves)) {
+            point_end(e->key() != Qt::Key_Escape);
+            if (e->key() != Qt::Key_Escape && e->key() != Qt::Key_Return && e->key() != Qt::Key_Enter)
+                QApplication::sendEvent(editor, e);   // the key that ended it goes on to the editor
+            return;
+        }
+    }
     const bool shift = e->modifiers() & Qt::ShiftModifier, ctrl = e->modifiers() & Qt::ControlModifier;
     const int x = kov->csv_curx, y = kov->csv_cury;
     switch (e->key()) {
@@ -356,8 +411,14 @@ void KOV_GRID::inputMethodEvent(QInputMethodEvent *e)
 void KOV_GRID::mousePressEvent(QMouseEvent *e)
 {
     int x, y;
-    if (editor->isVisible() && !commit(0, 0)) return;
+    if (pt.on && e->button() == Qt::RightButton) return point_end(false);
+    if (editor->isVisible() && !point_start() && !commit(0, 0)) return;
     if (cell_at(e->position().toPoint(), x, y)) grid_goto(x, y, e->modifiers() & Qt::ShiftModifier);
+}
+
+void KOV_GRID::mouseReleaseEvent(QMouseEvent *e)
+{
+    if (pt.on && e->button() == Qt::LeftButton) point_end(true);
 }
 
 void KOV_GRID::mouseMoveEvent(QMouseEvent *e)

@@ -7,6 +7,8 @@
 #include <QLineEdit>
 #include <string>
 
+#include "ui/base/kovhost.h"
+
 class KOV_U;
 
 class KOV_GRID : public QAbstractScrollArea {
@@ -39,6 +41,7 @@ protected:
     void mousePressEvent(QMouseEvent *e) override;
     void mouseMoveEvent(QMouseEvent *e) override;
     void mouseDoubleClickEvent(QMouseEvent *) override;
+    void mouseReleaseEvent(QMouseEvent *e) override;
     void contextMenuEvent(QContextMenuEvent *e) override;
     void resizeEvent(QResizeEvent *) override;
     void scrollContentsBy(int, int) override;
@@ -57,4 +60,14 @@ private:
     bool cell_at(QPoint p, int &x, int &y) const;
     void keep_visible();
     bool commit(int dx, int dy);
+    // Pointing mode: while a formula is typed, a range picked on the sheet goes in at the caret.
+    struct POINTING {
+        int on = 0;
+        QString text;
+        int caret = 0;
+        int top = 0, left = 0, curx = 0, cury = 0;
+        KOV_RECT sel = {0, 0, 0, 0};
+    } pt;
+    bool point_start();
+    void point_end(bool keep);
 };
