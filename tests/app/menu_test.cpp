@@ -118,3 +118,20 @@ TEST_F(Menu, SheetCommandsAndRefusals)
     EXPECT_EQ(cmd(8, {}), 0);
     EXPECT_EQ(kov.csv_get_num(4, 8), 1);
 }
+
+// Copy and paste between two regions: formulas keep their relative names, values come along.
+TEST_F(Menu, CopyAndPasteBetweenRegions)
+{
+    kov.csv_put_num(0, 0, 3);
+    kov.csv_put_form(1, 0, "RC[-1]*2");
+    kov.csv_form_calc(nullptr);
+    ASSERT_EQ(cmd(262, {0, 0, 1, 0}), 0);
+    ASSERT_EQ(cmd(264, {0, 5, 0, 5}), 0);
+    EXPECT_EQ(kov.csv_get_num(0, 5), 3);
+    EXPECT_EQ(form(1, 5), "RC[-1]*2");
+    EXPECT_EQ(kov.csv_get_num(1, 5), 6);
+    ASSERT_EQ(cmd(263, {1, 0, 1, 0}), 0);   // values only
+    ASSERT_EQ(cmd(264, {3, 3, 3, 3}), 0);
+    EXPECT_EQ(kov.csv_get_num(3, 3), 6);
+    EXPECT_EQ(form(3, 3), "");
+}

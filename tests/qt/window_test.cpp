@@ -6,13 +6,17 @@
 #include "ui/qt/mainwin.h"
 #include "ui/qt/qtext.h"
 #include "ui/qt/qthost.h"
+#include "ui/qt/views.h"
 
 #include <QApplication>
 #include <QImage>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QKeyEvent>
 #include <QStatusBar>
 #include <QTest>
 #include <QTimer>
+#include <functional>
 #include <gtest/gtest.h>
 
 using namespace kovtest;
@@ -172,6 +176,34 @@ TEST(Look, SampleSheetMatchesItsPicture)
             off += abs(a.red() - b.red()) + abs(a.green() - b.green()) + abs(a.blue() - b.blue()) > 96;
         }
     EXPECT_LT(off, got.width() * got.height() / 50) << "pixels that differ";
+}
+
+// Stepping in the window: the variable view is filled while paused; closing with unsaved
+// changes asks first, and a No keeps the window.
+TEST_F(Window, ViewsWhilePausedAndClosingAsks)
+{
+    host.host_ed_put("var n = 5;\nmain() {\n    n = 6;\n    return n;\n}\n");
+    int rows = -1;
+    std::function<void()> at_pause = [&] {   // the user's turn once the pause has begun
+        if (kov.kov_tstat(TMCD_GET) != TST_SCRPT_PAUSE) return QTimer::singleShot(0, &win, at_pause);
+        win.win_command(310);   // the variable view
+        rows = win.views[0]->table->rowCount();
+        win.win_command(302);   // CONT
+    };
+    QTimer::singleShot(0, &win, at_pause);
+    win.win_command(299);   // STEP: pauses before the first statement
+    EXPECT_GT(rows, 0);
+    EXPECT_EQ(status(), "スクリプト実行終了(6)");
+    kov.csv_put_num(0, 0, 1);
+    QTimer::singleShot(0, &win, [] {
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (auto *box = qobject_cast<QMessageBox *>(w)) {
+                EXPECT_EQ(box->text().toStdString(), "非保存終了");
+                box->button(QMessageBox::No)->click();
+            }
+    });
+    EXPECT_FALSE(win.close());
+    EXPECT_TRUE(win.isVisible());
 }
 
 int main(int argc, char **argv)
