@@ -260,6 +260,7 @@ void KOV_MAINWIN::win_run_state(int state)
         for (QAction *a : acts[id]) a->setEnabled(on);
     };
     for (int id : {292, 293, 294, 295, 296, 297, 298, 299, 300, 302, 303}) enable(id, kov_tbar_enabled(state, id));
+    if (kov && kov->csv_scrlock) enable(293, false);   // the screen lock takes the edit button too
     bool cycle_ok = state == TST_STOP || state >= TST_CYCLE_250ms;
     for (int id : {313, 314, 315, 316}) enable(id, cycle_ok);
 }

@@ -177,7 +177,11 @@ void QT_HOST::host_win_get(CSV_WINST &ws)
     ws.v[CSV_WS_DSPPOSY] = mw->grid->top;
 }
 
-void QT_HOST::host_scrlock(int lock) { KOV_HOST::host_scrlock(lock); }
+void QT_HOST::host_scrlock(int lock)
+{
+    KOV_HOST::host_scrlock(lock);
+    mw->win_run_state(mw->kov ? mw->kov->kov_tstat(TMCD_GET) : TST_STOP);
+}
 
 void QT_HOST::host_diamond(int on)
 {
