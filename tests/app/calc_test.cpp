@@ -1,38 +1,12 @@
 // Recalculation on a test host: one pass in sheet order, what a formula leaves in its cell, the
 // formula check of the cell editor, and the request queue served by the notice of code 3.
-#include "app/kov.h"
-#include "tests/support/testhost.h"
-#include "ui/base/kovlog.h"
-
-#include <gtest/gtest.h>
-#include <algorithm>
-#include <string>
+#include "tests/support/appfix.h"
 
 using namespace kovtest;
 
 namespace {
 
-struct Calc : ::testing::Test {
-    TESTHOST host;
-    KOV_U kov{&host};
-    void SetUp() override
-    {
-        kov.csv_create(10, 20);
-        host.host_ed_put("");
-        kov::log_set_host(&host);
-    }
-    void TearDown() override { kov::log_set_host(nullptr); }
-    // A cell as "3", "'text'" or "empty".
-    std::string cell(int x, int y)
-    {
-        char b[16];
-        if (kov.csv_get_type(x, y) == 0) return "empty";
-        if (const char *t = CSV_U::csv_cel_str(kov.csv_get_cel(x, y), b)) return "'" + std::string(t) + "'";
-        snprintf(b, sizeof b, "%g", kov.csv_get_num(x, y));
-        return b;
-    }
-    int count(const std::string &call) { return int(std::count(host.calls.begin(), host.calls.end(), call)); }
-};
+struct Calc : APP {};
 
 } // namespace
 

@@ -1,27 +1,12 @@
 // The command table on a test host: what each kind of command does to the selection, and its
 // refusals and messages.
-#include "app/kov.h"
-#include "tests/support/testhost.h"
-#include "ui/base/kovlog.h"
-
-#include <gtest/gtest.h>
-#include <algorithm>
-#include <string>
+#include "tests/support/appfix.h"
 
 using namespace kovtest;
 
 namespace {
 
-struct Menu : ::testing::Test {
-    TESTHOST host;
-    KOV_U kov{&host};
-    void SetUp() override
-    {
-        kov.csv_create(8, 12);
-        host.host_ed_put("");
-        kov::log_set_host(&host);
-    }
-    void TearDown() override { kov::log_set_host(nullptr); }
+struct Menu : APP {
     // The selection as the window gives it: its second corner is the cursor.
     int cmd(int id, KOV_RECT sel)
     {
@@ -30,7 +15,7 @@ struct Menu : ::testing::Test {
         return kov.wm_menu(id);
     }
     std::string form(int x, int y) { return kov.csv_get_form(x, y) ? kov.csv_get_form(x, y) : ""; }
-    bool said(const std::string &call) { return std::find(host.calls.begin(), host.calls.end(), call) != host.calls.end(); }
+    bool said(const std::string &call) { return count(call) > 0; }
 };
 
 } // namespace
@@ -46,7 +31,7 @@ TEST_F(Menu, TotalsAndEquations)
     EXPECT_EQ(form(1, 6), "STEYX(R0C1:R2C1,R0C0:R2C0)");
     EXPECT_EQ(cmd(155, {0, 0, 1, 0}), 0);   // an average right of the row
     EXPECT_EQ(form(2, 0), "AVERAGE(R0C0:R0C1)");
-    EXPECT_EQ(cmd(139, {0, 9, 0, 11}), -1);
+    EXPECT_EQ(cmd(139, {0, 17, 0, 19}), -1);
     EXPECT_TRUE(said("msgbox 集計セルが格納できません"));
     EXPECT_EQ(cmd(169, {0, 0, 2, 2}), -1);
     EXPECT_TRUE(said("msgbox n 行 n+1 列が必要"));

@@ -1,29 +1,15 @@
 // Run states on a test host that presses the buttons: stepping, pausing, stopping, the cycle,
 // the edit refusals, and a trapped fault with the refusals after it.
-#include "app/kov.h"
-#include "sheet/csvfile.h"
-#include "tests/support/testhost.h"
+#include "tests/support/appfix.h"
 #include "tests/support/tmpdir.h"
-#include "ui/base/kovlog.h"
 
-#include <gtest/gtest.h>
-#include <algorithm>
-#include <string>
 #include <vector>
 
 using namespace kovtest;
 
 namespace {
 
-struct Run : ::testing::Test {
-    TESTHOST host;
-    KOV_U kov{&host};
-    void SetUp() override
-    {
-        kov.csv_create(10, 20);
-        kov::log_set_host(&host);
-    }
-    void TearDown() override { kov::log_set_host(nullptr); }
+struct Run : APP {
     // The user's presses, one per event pumping (0: none that time); the state at each pumping.
     void presses(std::vector<int> ids)
     {
@@ -46,7 +32,6 @@ struct Run : ::testing::Test {
             if (it->rfind("status スクリプト実行", 0) == 0) return it->substr(7);
         return "";
     }
-    int count(const std::string &call) { return int(std::count(host.calls.begin(), host.calls.end(), call)); }
     std::vector<int> seen;
 };
 
