@@ -56,6 +56,8 @@ struct Kovash {
             dup2(fi, 0);
             dup2(fe, 1);
             dup2(fe, 2);
+            unsetenv("DISPLAY");   // as on a machine without a screen
+            unsetenv("WAYLAND_DISPLAY");
             setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
             setenv("XDG_STATE_HOME", (home / "state").c_str(), 1);
             struct rlimit lim = {2048ul << 20, 2048ul << 20};

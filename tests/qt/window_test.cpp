@@ -112,6 +112,18 @@ TEST_F(Window, PointingPutsARangeIntoTheFormula)
     EXPECT_EQ(kov.csv_cury, 1);
 }
 
+// The keys of the menus: F5 recalculates, Ctrl+S saves the sheet under its name.
+TEST_F(Window, MenuKeys)
+{
+    win.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&win));
+    kov.csv_put_form(0, 0, "1 + 1");
+    QTest::keyClick(win.grid, Qt::Key_F5);
+    EXPECT_EQ(cell(0, 0), "2");
+    QTest::keyClick(win.grid, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_TRUE(exists(dir / "t.kov"));
+}
+
 TEST_F(Window, Refusals)
 {
     kov.cse_set_scrlock(1);

@@ -71,6 +71,17 @@ QAction *KOV_MAINWIN::act(int id, const char *label, const char *tip)
     auto *a = new QAction(KQ(label), this);
     if (tip && *tip) a->setStatusTip(KQ(tip)), a->setToolTip(KQ(tip));
     connect(a, &QAction::triggered, this, [this, id] { win_command(id); });
+    // The run commands keep the function keys their names carry; the rest what people expect.
+    static const std::map<int, QKeySequence> keys = {
+        {298, Qt::Key_F7}, {299, Qt::Key_F8}, {300, Qt::Key_F9}, {302, Qt::Key_F11}, {303, Qt::Key_F12},
+        {297, Qt::Key_F5}, {306, QKeySequence::Open}, {308, QKeySequence::Save}, {307, QKeySequence::SaveAs},
+        {262, QKeySequence::Copy}, {264, QKeySequence::Paste}, {7, QKeySequence::Quit}, {26, Qt::Key_F3},
+        {24, QKeySequence::Find}, {288, QKeySequence::HelpContents},
+    };
+    if (acts[id].empty() && keys.count(id)) {
+        a->setShortcut(keys.at(id));
+        a->setShortcutContext(Qt::WindowShortcut);
+    }
     acts[id].push_back(a);
     return a;
 }

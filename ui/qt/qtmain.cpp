@@ -46,6 +46,7 @@ int kov_window_main(int argc, char **argv, const KOV_WINOPT &opt)
     if (kov.kov_start(opt.exe, opt.file) < 0) return 1;
     if (opt.width > 0 && opt.height > 0) win.resize(opt.width, opt.height);
     win.show();
+    win.grid->setFocus();   // typing goes to the sheet from the start
     if (!opt.shot && kov.kov_auto_start(opt.file, "kov") < 0) return 1;
     if (opt.shot) {
         if (opt.file && kov.cse_fload(opt.file) < 0) return 1;
