@@ -242,7 +242,8 @@ void KOV_MAINWIN::toolbar()
         {297, "計算", "全体再計算"},                  {298, "RUN ", "スクリプト実行開始"},
         {299, "STEP", "スクリプトステップ実行"},      {0, "", ""},
         {300, "PAUS", "スクリプト一時停止"},          {302, "CONT", "スクリプト実行継続"},
-        {303, "STOP", "スクリプト実行停止"},
+        {303, "STOP", "スクリプト実行停止"},         {0, "", ""},
+        {304, "    ", "画面位置調整"},
     };
     for (auto &b : buttons) {
         if (!b.id) t->addSeparator();
@@ -338,6 +339,7 @@ void KOV_MAINWIN::win_command(int id)
         return;
     case 293:
     case 252: grid->grid_edit(KOV_KEY_REEDIT); return;
+    case 304: grid->grid_follow(); return;   // the cursor cell back into view
     case 294:
     case 295: {   // the move and whole-sheet menus at the pointer
         QMenu *m = menuBar()->actions().value(id == 294 ? 1 : 2)->menu();
