@@ -71,8 +71,7 @@ $(ASAN_BUILD)/build.ninja:
 	cmake -S . -B $(ASAN_BUILD) -G Ninja -DKOV_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -g"
 
-# The window's tests (label qt) run in the normal build only: Qt's own libraries are not built
-# with the sanitizers.
+# The window's tests (label qt) run in the normal build only.
 asan: deps $(ASAN_BUILD)/build.ninja
 	cmake --build $(ASAN_BUILD) -j $(JOBS) --target test_base test_sheet test_script test_builtins test_app
 	ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS) -LE qt
