@@ -18,6 +18,7 @@
 
 class CSV_U;
 class SCR_U;
+class SCR_XC;
 
 // Storage and qualifier flags of declarations.
 enum {
@@ -285,6 +286,12 @@ public:
     SCR_VIEW view_ftbl, view_vtbl, view_stbl;
     // Calls the link pass met before their function (name, position), checked at its end.
     std::vector<std::pair<std::string, const char *>> scr_fwd;
+    // Parsed forms of the script's expressions, made as each first runs (null until then). The
+    // environment variable KOVASH_NOCACHE=1 or scr_cache_on = 0 runs everything from the text.
+    SCR_XC *scr_xc = nullptr;
+    int scr_cache_on = 1;
+    // Bytes the parsed forms take.
+    long scr_cache_bytes() const;
 
     void scr_reset(int full = 0);
     // Text is read without effect: suppressed, or a goto is seeking its label.
@@ -363,6 +370,8 @@ public:
         int x = 0, y = 0;
     };
     int scr_postfix_adrs(const char *&pos, LVAL &lv);
+    // The store of an assignment (operator op of "=" "*=" ... "|=") of r into lv; val the result.
+    int scr_assign_store(const LVAL &lv, int op, VAL_U &r, VAL_U &val);
     int scr_primary_const(const char *&pos, VAL_U &val);
     int scr_enum(const char *&pos, VAL_U &val) override;
 
@@ -444,6 +453,7 @@ public:
     void scr_file_closeall();
 
 protected:
+    friend class SCR_XC;
     int scr_prepare_mode(int mode);
     // Nesting guard of the recursive constructs.
     struct DEEP {

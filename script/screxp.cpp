@@ -27,13 +27,15 @@
 #include <sys/resource.h>
 
 #include "script/scr.h"
+#include "script/scrcache.h"
+#include "script/screxp.h"
 #include "sheet/cellref.h"
 #include "sheet/csv.h"
 #include "ui/base/kovlog.h"
 #include "ui/base/kovtext.h"
 
 // Stack the constructs may take: half the stack limit, at most SCR_STACK_MAX.
-static long stack_budget()
+long scr_stack_budget()
 {
     static long budget = 0;
     if (!budget) {
@@ -49,7 +51,7 @@ SCR_U::DEEP::DEEP(SCR_U &s) : s(s), ok(1)
 {
     uintptr_t here = (uintptr_t)__builtin_frame_address(0);
     long used = s.scr_stack_base > here ? (long)(s.scr_stack_base - here) : 0;
-    if (++s.scr_deep > SCR_DEEP_MAX || used > stack_budget() || s.scr_deep_err) {
+    if (++s.scr_deep > SCR_DEEP_MAX || used > scr_stack_budget() || s.scr_deep_err) {
         if (!s.scr_deep_err) s.scr_set_SCRERR("入れ子が深すぎる");
         s.scr_deep_err = 1;
         ok = 0;
@@ -73,7 +75,7 @@ int SCR_U::scr_exp(const char *&pos, VAL_U &val)
 
 // Past a balanced "[ ... ]" group (literals and comments stepped over as the lexer reads
 // them), or null.
-static const char *look_group(SCR_LEX &lx, const char *p)
+const char *scr_look_group(SCR_LEX &lx, const char *p, char open, char close)
 {
     int depth = 0;
     while (*p) {
@@ -82,10 +84,10 @@ static const char *look_group(SCR_LEX &lx, const char *p)
             if (!(p = lx.scr_past_quoted(p))) return nullptr;
         } else if (c == '/' && (p[1] == '/' || p[1] == '*')) {
             p = SCR_LEX::scr_past_blanks(p);
-        } else if (c == ']' && --depth == 0) {
+        } else if (c == close && --depth == 0) {
             return p + 1;
         } else {
-            depth += c == '[';
+            depth += c == open;
             p += kov::sj_step(p);
         }
     }
@@ -107,7 +109,7 @@ int SCR_U::lv_lookahead(const char *pos)
         for (int g = 0; g < 2; g++) {
             p = SCR_LEX::scr_past_blanks(p);
             if (*p != '[') break;
-            if (!(p = look_group(*this, p))) return 0;
+            if (!(p = scr_look_group(*this, p, '[', ']'))) return 0;
         }
     }
     for (;;) {
@@ -131,6 +133,10 @@ int SCR_U::scr_assignment_exp(const char *&pos, VAL_U &val)
 {
     DEEP deep(*this);
     if (!deep.ok) return -1;
+    if (scr_xc) {
+        int r = scr_xc->run(pos, val);
+        if (r != 1) return r;
+    }
     // An lvalue followed by an assignment operator can only be an assignment: read as a
     // conditional the text would stop at the operator, which no construct accepts there. Not
     // reading it a second time keeps nested failing assignments from costing 2^n.
@@ -172,14 +178,14 @@ int SCR_U::lv_read(const LVAL &lv, VAL_U &val)
 }
 
 // Number of an element as arithmetic reads it.
-static double lv_num(SCR_U &s, const SCR_U::LVAL &lv)
+double scr_lv_num(SCR_U &s, const SCR_U::LVAL &lv)
 {
     if (!lv.gj || (s.sup() && !(lv.vt->flags & SF_CONST))) return 0;
     return lv.gj->gj_getd(lv.x, lv.y);
 }
 
 // Stores into an element; suppression drops stores into non-const variables.
-static int lv_store(SCR_U &s, const SCR_U::LVAL &lv, const VAL_U *v, double d)
+int scr_lv_store(SCR_U &s, const SCR_U::LVAL &lv, const VAL_U *v, double d)
 {
     if (s.sup() && !(lv.vt->flags & SF_CONST)) return 0;
     if (!lv.gj) return -1;
@@ -216,34 +222,43 @@ int SCR_U::scr_assignment_let(const char *&pos, VAL_U &val)
     VAL_U r;
     inherit(r, val);
     if (scr_assignment_exp(p, r) != 0) return -1;
+    if (scr_assign_store(lv, op, r, val) != 0) return -1;
+    pos = p;
+    return 0;
+}
+
+int SCR_U::scr_assign_store(const LVAL &lv, int op, VAL_U &r, VAL_U &val)
+{
     if (lv.vt->flags & SF_CONST) return err_const(lv.vt);
     auto failed = [&] {
         scr_set_SCRERR("代入失敗:%s xp=%d yp=%d", lv.vt->name, lv.x, lv.y);
         return -1;
     };
-    auto done = [&](const VAL_U &v) {
-        val.val_copy(v);
-        pos = p;
+    if (op == 0) {
+        if (scr_lv_store(*this, lv, &r, 0) != 0) return failed();
+        val.val_copy(r);
         return 0;
-    };
-    if (op == 0) return lv_store(*this, lv, &r, 0) != 0 ? failed() : done(r);
+    }
     if (op == 8 && r.val_kind != VAL_NUM && !sup() && lv.gj) {
         VAL_U *cell = lv.gj->gj_value(lv.x, lv.y);
-        if (cell && cell->val_kind != VAL_NUM)   // string append in place
-            return scr_add_string(*cell, r.val_gets()) != 0 ? failed() : done(*cell);
+        if (cell && cell->val_kind != VAL_NUM) {   // string append in place
+            if (scr_add_string(*cell, r.val_gets()) != 0) return failed();
+            val.val_copy(*cell);
+            return 0;
+        }
     }
     if (op == 8 && r.val_kind != VAL_NUM) {
         VAL_U cur;
         if (lv_read(lv, cur) != 0) return -1;
         if (cur.val_kind != VAL_NUM) {   // string append
-            if (scr_add_string(cur, r.val_gets()) != 0 || lv_store(*this, lv, &cur, 0) != 0) return failed();
-            return done(cur);
+            if (scr_add_string(cur, r.val_gets()) != 0 || scr_lv_store(*this, lv, &cur, 0) != 0) return failed();
+            val.val_copy(cur);
+            return 0;
         }
     }
-    double d = asg_num(op, lv_num(*this, lv), r.val_getd());
-    if (lv_store(*this, lv, nullptr, d) != 0) return failed();
+    double d = asg_num(op, scr_lv_num(*this, lv), r.val_getd());
+    if (scr_lv_store(*this, lv, nullptr, d) != 0) return failed();
     val.val_putd(d);
-    pos = p;
     return 0;
 }
 
@@ -323,131 +338,104 @@ int SCR_U::scr_logical_and_exp(const char *&pos, VAL_U &val)
 
 // ---- binary levels ----
 
-// left { op right } for the operators of one level; calc(op index, left, right) -> result.
-template <class NEXT, class CALC>
-static int binary_chain(SCR_U &s, const char *&pos, VAL_U &val, const char *const *ops, int nops,
-                        NEXT next, CALC calc)
+// Operators of the binary levels, loosest first ("|" ... "* / %"), in trial order.
+static const char *const ops_or[] = {"|"}, *const ops_xor[] = {"^"}, *const ops_and[] = {"&"},
+                         *const ops_eq[] = {"==", "!="}, *const ops_rel[] = {"<=", "<", ">=", ">"},
+                         *const ops_sh[] = {"<<", ">>"}, *const ops_add[] = {"+", "-"},
+                         *const ops_mul[] = {"*", "/", "%"};
+const SCR_BINLEVEL scr_binlevels[SCR_BINLEVELS] = {
+    {ops_or, 1}, {ops_xor, 1}, {ops_and, 1}, {ops_eq, 2}, {ops_rel, 4}, {ops_sh, 2}, {ops_add, 2}, {ops_mul, 3},
+};
+
+static int both_str(const VAL_U &l, const VAL_U &r) { return l.val_kind == VAL_STR && r.val_kind == VAL_STR; }
+
+void scr_binop(int level, int i, VAL_U &l, VAL_U &r)
 {
+    switch (level) {
+    case 0: l.val_putd((double)(scr_trunc64(l.val_getd()) | scr_trunc64(r.val_getd()))); return;
+    case 1: l.val_putd((double)(scr_trunc64(l.val_getd()) ^ scr_trunc64(r.val_getd()))); return;
+    case 2: l.val_putd((double)(scr_trunc64(l.val_getd()) & scr_trunc64(r.val_getd()))); return;
+    case 3: {
+        int eq = both_str(l, r) ? strcmp(l.val_gets(), r.val_gets()) == 0 : l.val_getd() == r.val_getd();
+        l.val_putd(i == 0 ? eq : !eq);
+        return;
+    }
+    case 4: {
+        int res;
+        if (both_str(l, r)) {
+            int c = strcmp(l.val_gets(), r.val_gets());
+            res = i == 0 ? c <= 0 : i == 1 ? c < 0 : i == 2 ? c >= 0 : c > 0;
+        } else {
+            double a = l.val_getd(), b = r.val_getd();
+            res = i == 0 ? a <= b : i == 1 ? a < b : i == 2 ? a >= b : a > b;
+        }
+        l.val_putd(res);
+        return;
+    }
+    case 5: {
+        double rc = r.val_getd();
+        if (!(rc >= 0)) rc = 0;   // negative or NaN counts 0
+        int64_t a = scr_trunc64(l.val_getd());
+        unsigned n = (unsigned)(scr_trunc64(rc) & 0xFF);
+        KOV_LOG(i ? "%g >> %g" : "%g << %g", l.val_getd(), r.val_getd());
+        if (i == 0) l.val_putd(n >= 64 ? 0 : (double)(int64_t)((uint64_t)a << n));
+        else l.val_putd(n >= 64 ? (a < 0 ? -1 : 0) : (double)(a >> n));
+        return;
+    }
+    case 6: {
+        double a = l.val_getd(), b = r.val_getd();
+        KOV_LOG("%g %c %g", a, i ? '-' : '+', b);
+        l.val_putd(i ? a - b : a + b);
+        return;
+    }
+    default: {
+        double a = l.val_getd(), b = r.val_getd();
+        KOV_LOG("%g %c %g", a, "*/%"[i], b);
+        if (i == 0) l.val_putd(a * b);
+        else if (i == 1) l.val_putd(b == 0 ? 0 : a / b);
+        else {
+            int64_t x = scr_trunc64(a), y = scr_trunc64(b);
+            l.val_putd(y == 0 || y == -1 ? 0 : (double)(x % y));
+        }
+    }
+    }
+}
+
+// left { op right } for the operators of one level.
+template <class NEXT>
+static int binary_chain(SCR_U &s, const char *&pos, VAL_U &val, int level, NEXT next)
+{
+    const SCR_BINLEVEL &lv = scr_binlevels[level];
     const char *p = pos;
     if (next(p, val) != 0) return -1;
     for (;;) {
         int c = s.scr_skip_space(p), i = 0;
-        while (i < nops && (ops[i][0] != c || s.scr_match_key(p, ops[i]) != 0)) i++;
-        if (i == nops) break;
+        while (i < lv.n && (lv.ops[i][0] != c || s.scr_match_key(p, lv.ops[i]) != 0)) i++;
+        if (i == lv.n) break;
         VAL_U t;
         inherit(t, val);
         if (next(p, t) != 0) return -1;
-        calc(i, val, t);
+        scr_binop(level, i, val, t);
     }
     pos = p;
     return 0;
 }
 
-int SCR_U::scr_inclusive_or_exp(const char *&pos, VAL_U &val)
-{
-    static const char *const ops[] = {"|"};
-    return binary_chain(*this, pos, val, ops, 1,
-        [this](const char *&p, VAL_U &v) { return scr_exclusive_or_exp(p, v); },
-        [](int, VAL_U &l, VAL_U &r) {
-            l.val_putd((double)(scr_trunc64(l.val_getd()) | scr_trunc64(r.val_getd())));
-        });
-}
-
-int SCR_U::scr_exclusive_or_exp(const char *&pos, VAL_U &val)
-{
-    static const char *const ops[] = {"^"};
-    return binary_chain(*this, pos, val, ops, 1,
-        [this](const char *&p, VAL_U &v) { return scr_and_exp(p, v); },
-        [](int, VAL_U &l, VAL_U &r) {
-            l.val_putd((double)(scr_trunc64(l.val_getd()) ^ scr_trunc64(r.val_getd())));
-        });
-}
-
-int SCR_U::scr_and_exp(const char *&pos, VAL_U &val)
-{
-    static const char *const ops[] = {"&"};
-    return binary_chain(*this, pos, val, ops, 1,
-        [this](const char *&p, VAL_U &v) { return scr_equality_exp(p, v); },
-        [](int, VAL_U &l, VAL_U &r) {
-            l.val_putd((double)(scr_trunc64(l.val_getd()) & scr_trunc64(r.val_getd())));
-        });
-}
-
-static int both_str(const VAL_U &l, const VAL_U &r) { return l.val_kind == VAL_STR && r.val_kind == VAL_STR; }
-
-int SCR_U::scr_equality_exp(const char *&pos, VAL_U &val)
-{
-    static const char *const ops[] = {"==", "!="};
-    return binary_chain(*this, pos, val, ops, 2,
-        [this](const char *&p, VAL_U &v) { return scr_relational_exp(p, v); },
-        [](int i, VAL_U &l, VAL_U &r) {
-            int eq = both_str(l, r) ? strcmp(l.val_gets(), r.val_gets()) == 0 : l.val_getd() == r.val_getd();
-            l.val_putd(i == 0 ? eq : !eq);
-        });
-}
-
-int SCR_U::scr_relational_exp(const char *&pos, VAL_U &val)
-{
-    static const char *const ops[] = {"<=", "<", ">=", ">"};
-    return binary_chain(*this, pos, val, ops, 4,
-        [this](const char *&p, VAL_U &v) { return scr_shift_expression(p, v); },
-        [](int i, VAL_U &l, VAL_U &r) {
-            int res;
-            if (both_str(l, r)) {
-                int c = strcmp(l.val_gets(), r.val_gets());
-                res = i == 0 ? c <= 0 : i == 1 ? c < 0 : i == 2 ? c >= 0 : c > 0;
-            } else {
-                double a = l.val_getd(), b = r.val_getd();
-                res = i == 0 ? a <= b : i == 1 ? a < b : i == 2 ? a >= b : a > b;
-            }
-            l.val_putd(res);
-        });
-}
-
-int SCR_U::scr_shift_expression(const char *&pos, VAL_U &val)
-{
-    static const char *const ops[] = {"<<", ">>"};
-    return binary_chain(*this, pos, val, ops, 2,
-        [this](const char *&p, VAL_U &v) { return scr_additive_exp(p, v); },
-        [](int i, VAL_U &l, VAL_U &r) {
-            double rc = r.val_getd();
-            if (!(rc >= 0)) rc = 0;   // negative or NaN counts 0
-            int64_t a = scr_trunc64(l.val_getd());
-            unsigned n = (unsigned)(scr_trunc64(rc) & 0xFF);
-            KOV_LOG(i ? "%g >> %g" : "%g << %g", l.val_getd(), r.val_getd());
-            if (i == 0) l.val_putd(n >= 64 ? 0 : (double)(int64_t)((uint64_t)a << n));
-            else l.val_putd(n >= 64 ? (a < 0 ? -1 : 0) : (double)(a >> n));
-        });
-}
-
-int SCR_U::scr_additive_exp(const char *&pos, VAL_U &val)
-{
-    static const char *const ops[] = {"+", "-"};
-    return binary_chain(*this, pos, val, ops, 2,
-        [this](const char *&p, VAL_U &v) { return scr_mult_exp(p, v); },
-        [](int i, VAL_U &l, VAL_U &r) {
-            double a = l.val_getd(), b = r.val_getd();
-            KOV_LOG("%g %c %g", a, i ? '-' : '+', b);
-            l.val_putd(i ? a - b : a + b);
-        });
-}
-
-int SCR_U::scr_mult_exp(const char *&pos, VAL_U &val)
-{
-    static const char *const ops[] = {"*", "/", "%"};
-    return binary_chain(*this, pos, val, ops, 3,
-        [this](const char *&p, VAL_U &v) { return scr_cast_exp(p, v); },
-        [](int i, VAL_U &l, VAL_U &r) {
-            double a = l.val_getd(), b = r.val_getd();
-            KOV_LOG("%g %c %g", a, "*/%"[i], b);
-            if (i == 0) l.val_putd(a * b);
-            else if (i == 1) l.val_putd(b == 0 ? 0 : a / b);
-            else {
-                int64_t x = scr_trunc64(a), y = scr_trunc64(b);
-                l.val_putd(y == 0 || y == -1 ? 0 : (double)(x % y));
-            }
-        });
-}
+#define LEVEL(fn, level, nextfn)                                                                   \
+    int SCR_U::fn(const char *&pos, VAL_U &val)                                                    \
+    {                                                                                              \
+        return binary_chain(*this, pos, val, level,                                                \
+                            [this](const char *&p, VAL_U &v) { return nextfn(p, v); });            \
+    }
+LEVEL(scr_inclusive_or_exp, 0, scr_exclusive_or_exp)
+LEVEL(scr_exclusive_or_exp, 1, scr_and_exp)
+LEVEL(scr_and_exp, 2, scr_equality_exp)
+LEVEL(scr_equality_exp, 3, scr_relational_exp)
+LEVEL(scr_relational_exp, 4, scr_shift_expression)
+LEVEL(scr_shift_expression, 5, scr_additive_exp)
+LEVEL(scr_additive_exp, 6, scr_mult_exp)
+LEVEL(scr_mult_exp, 7, scr_cast_exp)
+#undef LEVEL
 
 // ---- unary ----
 
@@ -472,9 +460,9 @@ static int prefix_step(SCR_U &s, const char *&pos, VAL_U &val, int inc)
     SCR_U::LVAL lv;
     if (s.scr_postfix_adrs(p, lv) != 0) return -1;
     if (lv.vt->flags & SF_CONST) return s.err_const(lv.vt);
-    double d = lv_num(s, lv) + inc;
+    double d = scr_lv_num(s, lv) + inc;
     KOV_LOG("%c%c%g", inc > 0 ? '+' : '-', inc > 0 ? '+' : '-', d - inc);
-    if (lv_store(s, lv, nullptr, d) != 0) {
+    if (scr_lv_store(s, lv, nullptr, d) != 0) {
         s.scr_set_SCRERR("vtb_putd() 失敗");
         return -1;
     }
@@ -614,9 +602,9 @@ int SCR_U::scr_postfix_exp(const char *&pos, VAL_U &val)
         int inc = scr_match_key(p, "++") == 0 ? 1 : scr_match_key(p, "--") == 0 ? -1 : 0;
         if (!inc) break;
         if (lv.vt->flags & SF_CONST) return err_const(lv.vt);
-        double d = lv_num(*this, lv);
+        double d = scr_lv_num(*this, lv);
         KOV_LOG("%g%c%c", d, inc > 0 ? '+' : '-', inc > 0 ? '+' : '-');
-        if (lv_store(*this, lv, nullptr, d + inc) != 0) {
+        if (scr_lv_store(*this, lv, nullptr, d + inc) != 0) {
             scr_set_SCRERR("%s 代入失敗", lv.vt->name);
             return -1;
         }

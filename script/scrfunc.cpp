@@ -13,6 +13,7 @@
 #include <new>
 
 #include "script/scr.h"
+#include "script/scrcache.h"
 #include "sheet/cellref.h"
 #include "sheet/csv.h"
 #include "ui/base/kovlog.h"
@@ -441,6 +442,13 @@ int SCR_U::scr_translation_unit(const char *text, int pass, int *result)
     func_depth = 0;
     scr_errpos = nullptr;
     KOV_LOG("PASS:%d", pass);
+    // Parsed forms are the text's: a link reads a text that may be new at the same address.
+    if (pass == 1) {
+        if (scr_xc) scr_xc->rebase(nullptr);
+    } else if (!scr_xc || scr_xc->base() != text) {
+        if (!scr_xc) scr_xc = new (std::nothrow) SCR_XC(*this);
+        if (scr_xc) scr_xc->rebase(text);
+    }
     const char *p = pass == 1 ? scr_past_shebang(text) : text;
     try {
         return scr_trapped([&]() -> int {

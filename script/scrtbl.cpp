@@ -6,6 +6,7 @@
 #include <new>
 
 #include "script/scr.h"
+#include "script/scrcache.h"
 #include "sheet/csv.h"
 #include "ui/base/kovlog.h"
 #include "ui/base/kovtext.h"
@@ -108,6 +109,7 @@ SCR_U::~SCR_U()
 {
     scr_reset(1);
     scr_file_closeall();
+    delete scr_xc;
 }
 
 const FN_DEF *SCR_U::scr_fn_lookup(const char *name)
@@ -127,6 +129,7 @@ void SCR_U::scr_reset(int full)
     if (FTBL_U::ftb_objct) KOV_LOG("FTBL_U::ftb_objct=%ld", FTBL_U::ftb_objct);
     delete[] scr_text;
     scr_text = nullptr;
+    if (scr_xc) scr_xc->rebase(nullptr);
     scr_reset_far();
     func_depth = 0;
     scr_stamp = 0;

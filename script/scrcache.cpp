@@ -1,0 +1,614 @@
+// Parsed forms of expressions: the parser follows the text reader's grammar step by step with
+// the reader's own primitives, so that it ends where the reader ends; the evaluator repeats
+// the reader's actions in the reader's order.
+//
+// Results of the evaluator: 0 done, -1 failed (as the reader fails), 2 done but the reader
+// would have stopped at stop_at (an enumerator with indices or "++" after it): every node
+// above then acts as the reader does when the next token is none of its own.
+#include "script/scrcache.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "script/screxp.h"
+#include "ui/base/kovlog.h"
+
+namespace {
+// Parse nesting taken on (in the reader's nesting counts); deeper text stays with the reader.
+constexpr int XC_DEEP = 400;
+// Stack the reader may take per nesting count, for the check that it would not reach its limit.
+constexpr long XC_STACK_PER_DEEP = 4096;
+constexpr int XC_POST = 8;
+
+int cache_env_off()
+{
+    static int off = [] {
+        const char *e = getenv("KOVASH_NOCACHE");
+        return e && *e && strcmp(e, "0") != 0;
+    }();
+    return off;
+}
+
+// Keeps the four error texts across a parse: the parser reads literals with the reader's
+// primitives, which report bad ones, but a parse must leave no trace.
+struct ERRKEEP {
+    char t[4][SCR_ERRSIZE];
+};
+} // namespace
+
+void SCR_XC::rebase(const char *t)
+{
+    text = nullptr;   // until the slots are made: out of memory the reader runs everything
+    len = 0;
+    slot.clear();
+    try {
+        if (t) slot.assign(strlen(t) + 1, 0);
+        text = t;
+        len = t ? strlen(t) : 0;
+    } catch (const std::bad_alloc &) {
+    }
+    roots.clear();
+    nodes.clear();
+    items.clear();
+    names.clear();
+    strs.clear();
+}
+
+long SCR_XC::bytes() const
+{
+    return (long)(slot.capacity() * sizeof(int) + roots.capacity() * sizeof(ROOT) + nodes.capacity() * sizeof(XN) +
+                  items.capacity() * sizeof(ITEM) + names.capacity() + strs.capacity() * sizeof(VAL_U));
+}
+
+long SCR_U::scr_cache_bytes() const { return scr_xc ? scr_xc->bytes() : 0; }
+
+int SCR_XC::add(const XN &n)
+{
+    nodes.push_back(n);
+    return (int)nodes.size() - 1;
+}
+
+// ---- the hook ----
+
+int SCR_XC::run(const char *&pos, VAL_U &val)
+{
+    if (!s.scr_cache_on || cache_env_off() || s.ctx.scr_pass != 2 || s.ctx.cel_x != SCR_NOCELL ||
+        (val.val_flags & VAL_CONSTEXP) || kov::log_get_debug())
+        return 1;
+    if (!text || pos < text || pos >= text + len) return 1;
+    size_t off = (size_t)(pos - text);
+    int r = slot[off];
+    if (r == 0) {
+        try {
+            r = compile(pos);
+        } catch (const std::bad_alloc &) {
+            r = -1;   // out of memory the reader still runs it
+        }
+        slot[off] = r;
+    }
+    if (r < 0) return 1;
+    const ROOT rt = roots[r - 1];
+    // Near the nesting or stack limits the reader runs it, so that it fails where it fails.
+    if (s.scr_deep_err || s.scr_deep + rt.deep + 1 > SCR_DEEP_MAX) return 1;
+    uintptr_t here = (uintptr_t)__builtin_frame_address(0);
+    long used = s.scr_stack_base > here ? (long)(s.scr_stack_base - here) : 0;
+    if (used + (rt.deep + 1) * XC_STACK_PER_DEEP > scr_stack_budget()) return 1;
+    int e = ev(rt.node, val);
+    if (e < 0) return -1;
+    pos = e == 2 ? stop_at : rt.end;
+    return 0;
+}
+
+int SCR_XC::compile(const char *pos)
+{
+    ERRKEEP keep;
+    memcpy(keep.t[0], s.err_nowscr, SCR_ERRSIZE);
+    memcpy(keep.t[1], s.err_nowfnc, SCR_ERRSIZE);
+    memcpy(keep.t[2], s.err_prescr, SCR_ERRSIZE);
+    memcpy(keep.t[3], s.err_prefnc, SCR_ERRSIZE);
+    size_t n0 = nodes.size(), i0 = items.size(), m0 = names.size(), s0 = strs.size();
+    maxd = 0;
+    const char *p = pos;
+    int root = cx_assign(p, 0);
+    int clean = memcmp(keep.t[0], s.err_nowscr, SCR_ERRSIZE) == 0 && memcmp(keep.t[1], s.err_nowfnc, SCR_ERRSIZE) == 0 &&
+                memcmp(keep.t[2], s.err_prescr, SCR_ERRSIZE) == 0 && memcmp(keep.t[3], s.err_prefnc, SCR_ERRSIZE) == 0;
+    if (!clean) {
+        memcpy(s.err_nowscr, keep.t[0], SCR_ERRSIZE);
+        memcpy(s.err_nowfnc, keep.t[1], SCR_ERRSIZE);
+        memcpy(s.err_prescr, keep.t[2], SCR_ERRSIZE);
+        memcpy(s.err_prefnc, keep.t[3], SCR_ERRSIZE);
+    }
+    if (root < 0 || !clean) {
+        nodes.resize(n0);
+        items.resize(i0);
+        names.resize(m0);
+        strs.resize(s0);
+        return -1;
+    }
+    roots.push_back(ROOT{root, maxd, p});
+    return (int)roots.size();
+}
+
+// ---- parsing: each mirrors the reader's method of the same name (d: its nesting count) ----
+
+int SCR_XC::cx_exp(const char *&pos, int d)
+{
+    const char *p = pos;
+    int first = cx_assign(p, d + 1);
+    if (first < 0) return -1;
+    if (s.scr_skip_space(p) != ',') {
+        pos = p;
+        return first;
+    }
+    std::vector<int> list{first};
+    while (s.scr_skip_space(p) == ',' && s.scr_match_key(p, ",") == 0) {
+        int n = cx_assign(p, d + 1);
+        if (n < 0) return -1;
+        list.push_back(n);
+    }
+    XN x{X_COMMA};
+    x.list = (int)items.size();
+    x.n = (int)list.size();
+    for (int n : list) items.push_back(ITEM{0, n});
+    pos = p;
+    return add(x);
+}
+
+int SCR_XC::cx_assign(const char *&pos, int d)
+{
+    if (d > XC_DEEP) return -1;
+    if (d > maxd) maxd = d;
+    if (!s.lv_lookahead(pos)) return cx_cond(pos, d);
+    const char *p = pos;
+    int lv = cx_lvalue(p, d);
+    if (lv < 0) return -1;
+    int op = s.scr_assignment_operator(p);
+    if (op < 0) return -1;
+    int r = cx_assign(p, d + 1);
+    if (r < 0) return -1;
+    XN x{X_ASG};
+    x.op = (uint8_t)op;
+    x.a = lv;
+    x.b = r;
+    pos = p;
+    return add(x);
+}
+
+int SCR_XC::cx_cond(const char *&pos, int d)
+{
+    const char *p = pos;
+    int a = cx_logic(p, d, 0);
+    if (a < 0) return -1;
+    if (s.scr_skip_space(p) != '?' || s.scr_match_key(p, "?") != 0) {
+        pos = p;
+        return a;
+    }
+    int b = cx_exp(p, d);
+    if (b < 0 || s.scr_match_key(p, ":") != 0) return -1;
+    if (d + 1 > maxd) maxd = d + 1;
+    int c = cx_cond(p, d + 1);
+    if (c < 0) return -1;
+    XN x{X_COND};
+    x.a = a;
+    x.b = b;
+    x.c = c;
+    pos = p;
+    return add(x);
+}
+
+int SCR_XC::cx_logic(const char *&pos, int d, int level)
+{
+    const char *op = level == 0 ? "||" : "&&";
+    auto next = [&](const char *&p) { return level == 0 ? cx_logic(p, d, 1) : cx_chain(p, d, 0); };
+    const char *p = pos;
+    int first = next(p);
+    if (first < 0) return -1;
+    std::vector<int> list;
+    while (s.scr_skip_space(p) == op[0] && s.scr_match_key(p, op) == 0) {
+        int n = next(p);
+        if (n < 0) return -1;
+        list.push_back(n);
+    }
+    pos = p;
+    if (list.empty()) return first;
+    XN x{X_LOGIC};
+    x.op = level == 0;
+    x.a = first;
+    x.list = (int)items.size();
+    x.n = (int)list.size();
+    for (int n : list) items.push_back(ITEM{0, n});
+    return add(x);
+}
+
+int SCR_XC::cx_chain(const char *&pos, int d, int level)
+{
+    const SCR_BINLEVEL &lv = scr_binlevels[level];
+    auto next = [&](const char *&p) { return level + 1 < SCR_BINLEVELS ? cx_chain(p, d, level + 1) : cx_cast(p, d); };
+    const char *p = pos;
+    int first = next(p);
+    if (first < 0) return -1;
+    std::vector<ITEM> list;
+    for (;;) {
+        int c = s.scr_skip_space(p), i = 0;
+        while (i < lv.n && (lv.ops[i][0] != c || s.scr_match_key(p, lv.ops[i]) != 0)) i++;
+        if (i == lv.n) break;
+        int n = next(p);
+        if (n < 0) return -1;
+        list.push_back(ITEM{i, n});
+    }
+    pos = p;
+    if (list.empty()) return first;
+    XN x{X_CHAIN};
+    x.op = (uint8_t)level;
+    x.a = first;
+    x.list = (int)items.size();
+    x.n = (int)list.size();
+    for (const ITEM &it : list) items.push_back(it);
+    return add(x);
+}
+
+// A cast passes its operand's value on: no node of its own.
+int SCR_XC::cx_cast(const char *&pos, int d)
+{
+    d++;
+    if (d > XC_DEEP) return -1;
+    if (d > maxd) maxd = d;
+    const char *p = pos;
+    if (s.scr_match_key(p, "(") == 0) {
+        char w[8];
+        SCR_LEX::scr_peek_word(SCR_LEX::scr_past_blanks(p), w, sizeof w);
+        if (strcmp(w, "enum") == 0) return -1;   // declares its enumerators as it is read
+        DECL_SPEC spec;
+        if (s.scr_spec_qualifier_list(p, spec) == 0 && s.scr_match_key(p, ")") == 0) {
+            int n = cx_cast(p, d);
+            if (n < 0) return -1;
+            pos = p;
+            return n;
+        }
+    }
+    return cx_unary(pos, d);
+}
+
+int SCR_XC::cx_unary(const char *&pos, int d)
+{
+    int c = s.scr_skip_space(pos);
+    const char *p = pos;
+    if ((c == '+' || c == '-') && (s.scr_match_key(p, "++") == 0 || s.scr_match_key(p, "--") == 0)) {
+        int lv = cx_lvalue(p, d);
+        if (lv < 0) return -1;
+        XN x{X_PRE};
+        x.op = c == '+';
+        x.a = lv;
+        pos = p;
+        return add(x);
+    }
+    if (c && strchr("&*+-~!", c)) {
+        char key[2] = {(char)c, 0};
+        if (c == '&' || c == '*' || s.scr_match_key(p, key) != 0) return -1;
+        int a = cx_cast(p, d);
+        if (a < 0) return -1;
+        XN x{X_UN};
+        x.op = (uint8_t)c;
+        x.a = a;
+        pos = p;
+        return add(x);
+    }
+    if (c == 's') {
+        if (d + 1 > maxd) maxd = d + 1;   // the reader tries sizeof at its own nesting count
+        char w[8];
+        SCR_LEX::scr_peek_word(pos, w, sizeof w);
+        if (strcmp(w, "sizeof") == 0) return -1;
+    }
+    if (!scr_is_idf(c)) {
+        VAL_U v;
+        if (s.scr_const(p, v) == 0) {
+            XN x{X_NUM};
+            x.num = v.val_getd();
+            pos = p;
+            return add(x);
+        }
+        if (s.scr_string(p, v) == 0) {
+            XN x{X_STR};
+            x.list = (int)strs.size();
+            strs.push_back(std::move(v));
+            pos = p;
+            return add(x);
+        }
+        if (s.scr_match_key(p, "(") != 0) return -1;
+        int n = cx_exp(p, d);
+        if (n < 0 || s.scr_match_key(p, ")") != 0) return -1;
+        pos = p;
+        if (!may_stop(n)) return n;
+        XN x{X_PAREN};   // the reader stopped early finds no ")": a failure
+        x.a = n;
+        return add(x);
+    }
+    char name[SCR_NAMESIZE];
+    const char *q = p;
+    if (s.scr_idname(q, name, sizeof name) != 0) return -1;
+    if (s.scr_skip_space(q) == '(') {
+        const char *end = scr_look_group(s, q, '(', ')');
+        if (!end) return -1;
+        XN x{X_CALL};
+        x.deep = (int16_t)d;
+        x.at = pos;
+        x.end = end;
+        pos = end;
+        return add(x);
+    }
+    XN x{X_VAR};
+    x.name = (int)names.size();
+    names.insert(names.end(), name, name + strlen(name) + 1);
+    x.at = q;
+    p = q;
+    if (s.scr_skip_space(p) == '[' && cx_indices(p, d, x) != 0) return -1;
+    const char *m = p;
+    int mc = s.scr_skip_space(m);
+    if (mc == '.' || (mc == '-' && m[1] == '>')) return -1;   // members: the reader's business
+    for (;;) {
+        int pc = s.scr_skip_space(p);
+        if (pc != '+' && pc != '-') break;
+        int inc = s.scr_match_key(p, "++") == 0 ? 1 : s.scr_match_key(p, "--") == 0 ? -1 : 0;
+        if (!inc) break;
+        if (x.npost == XC_POST) return -1;
+        if (inc > 0) x.post |= (uint8_t)(1u << x.npost);
+        x.npost++;
+    }
+    pos = p;
+    return add(x);
+}
+
+// Whether node i may end early (result 2).
+int SCR_XC::may_stop(int i) const
+{
+    const XN &n = nodes[i];
+    switch (n.k) {
+    case X_VAR: return n.dims || n.npost;
+    case X_CALL: return 1;
+    case X_UN: return may_stop(n.a);
+    case X_COND: return may_stop(n.a) || may_stop(n.c);
+    case X_ASG: return may_stop(n.b);
+    case X_CHAIN:
+    case X_LOGIC:
+        if (may_stop(n.a)) return 1;
+        [[fallthrough]];
+    case X_COMMA:
+        for (int k = 0; k < n.n; k++)
+            if (may_stop(items[n.list + k].node)) return 1;
+        return 0;
+    default: return 0;
+    }
+}
+
+// An lvalue: a name with its indices (the caller's nesting count d).
+int SCR_XC::cx_lvalue(const char *&pos, int d)
+{
+    const char *p = pos;
+    char name[SCR_NAMESIZE];
+    if (s.scr_idname(p, name, sizeof name) != 0) return -1;
+    XN x{X_VAR};
+    x.name = (int)names.size();
+    names.insert(names.end(), name, name + strlen(name) + 1);
+    if (s.scr_skip_space(p) == '[' && cx_indices(p, d, x) != 0) return -1;
+    const char *m = p;
+    int mc = s.scr_skip_space(m);
+    if (mc == '.' || (mc == '-' && m[1] == '>')) return -1;
+    pos = p;
+    return add(x);
+}
+
+int SCR_XC::cx_indices(const char *&p, int d, XN &x)
+{
+    while (x.dims < 2 && s.scr_match_key(p, "[") == 0) {
+        int n = cx_exp(p, d);
+        if (n < 0 || s.scr_match_key(p, "]") != 0) return -1;
+        (x.dims == 0 ? x.a : x.b) = n;
+        x.dims++;
+    }
+    return 0;
+}
+
+// ---- evaluation ----
+
+// The element an lvalue names (the variable found already), as the reader's postfix_adrs.
+int SCR_XC::adrs(const XN &n, VTBL_U *vt, SCR_U::LVAL &lv)
+{
+    int x = 0, y = 0, dims = n.dims;
+    if (dims) {
+        int size[2] = {0, 0};
+        for (int k = 0; k < dims; k++) {
+            VAL_U v;
+            int r = ev(k == 0 ? n.a : n.b, v);
+            if (r < 0) return -1;
+            if (r == 2) {
+                s.scr_set_SCRERR("] が必要");
+                return -1;
+            }
+            size[k] = scr_trunc32(v.val_getd());
+        }
+        x = dims == 1 ? size[0] : size[1];
+        y = dims == 2 ? size[0] : 0;
+        KOV_LOG("配列:is_decl=%d, dim=%d [%d][%d]", 0, dims, y, x);
+        if (s.sup() && (x < 0 || x > 999 || y < 0 || y > 999999)) x = y = 0;
+        if (x < 0 || x > 999 || y < 0 || y > 999999) {
+            s.scr_set_SCRERR("xo=%d yo=%d", x, y);
+            return -1;
+        }
+    }
+    if (vt->type < 0) return s.err_type(vt->type);
+    if (vt->type < VT_VAR || vt->type == VT_ENUM) return -1;
+    if (dims != vt->vtb_dims()) {
+        s.scr_set_SCRERR("%d 次元変数 %s を %d 次元で参照", vt->vtb_dims(), vt->name, dims);
+        return -1;
+    }
+    int xs = vt->vtb_xs(), ys = vt->vtb_ys();
+    int out = (xs > 0 && x >= xs) || (ys >= 1 && y >= ys) || x < 0 || y < 0;
+    if (out && s.sup()) {
+        x = y = 0;
+        out = 0;
+    }
+    if (out) {
+        s.scr_set_SCRERR("無効アクセス:%s[%d][%d]", vt->name, y, x);
+        return -1;
+    }
+    lv.vt = vt;
+    lv.gj = vt->vtb_gajet_pt;
+    lv.x = x;
+    lv.y = y;
+    return 0;
+}
+
+// A name read as an operand: an enumerator's value, or the variable's element and its postfix
+// steps.
+int SCR_XC::ev_var(const XN &n, VAL_U &val)
+{
+    VTBL_U *vt = s.scr_get_vtbl(&names[n.name]);
+    if (vt && vt->type == VT_ENUM) {
+        KOV_LOG("enum:%s == %d", &names[n.name], vt->value);
+        val.val_putd(vt->value);
+        if (!n.dims && !n.npost) return 0;
+        stop_at = n.at;
+        return 2;
+    }
+    if (!vt) return -1;
+    SCR_U::LVAL lv;
+    if (adrs(n, vt, lv) != 0 || s.lv_read(lv, val) != 0) return -1;
+    for (int k = 0; k < n.npost; k++) {
+        int inc = (n.post >> k) & 1 ? 1 : -1;
+        if (lv.vt->flags & SF_CONST) return s.err_const(lv.vt);
+        double d = scr_lv_num(s, lv);
+        KOV_LOG("%g%c%c", d, inc > 0 ? '+' : '-', inc > 0 ? '+' : '-');
+        if (scr_lv_store(s, lv, nullptr, d + inc) != 0) {
+            s.scr_set_SCRERR("%s 代入失敗", lv.vt->name);
+            return -1;
+        }
+    }
+    return 0;
+}
+
+int SCR_XC::ev(int i, VAL_U &val)
+{
+    const XN &n = nodes[i];
+    switch (n.k) {
+    case X_NUM:
+        val.val_putd(n.num);
+        return 0;
+    case X_STR:
+        val.val_copy(strs[n.list]);
+        return 0;
+    case X_VAR:
+        return ev_var(n, val);
+    case X_PRE: {
+        const XN &l = nodes[n.a];
+        VTBL_U *vt = s.scr_get_vtbl(&names[l.name]);
+        SCR_U::LVAL lv;
+        if (!vt || adrs(l, vt, lv) != 0) return -1;
+        if (lv.vt->flags & SF_CONST) return s.err_const(lv.vt);
+        int inc = n.op ? 1 : -1;
+        double d = scr_lv_num(s, lv) + inc;
+        KOV_LOG("%c%c%g", inc > 0 ? '+' : '-', inc > 0 ? '+' : '-', d - inc);
+        if (scr_lv_store(s, lv, nullptr, d) != 0) {
+            s.scr_set_SCRERR("vtb_putd() 失敗");
+            return -1;
+        }
+        if (val.val_putd(d) != 0) {
+            s.scr_set_SCRERR("val_putd() 失敗");
+            return -1;
+        }
+        return 0;
+    }
+    case X_UN: {
+        VAL_U t;
+        int r = ev(n.a, t);
+        if (r < 0) return -1;
+        double d = t.val_getd();
+        KOV_LOG("%c %g", n.op, d);
+        switch (n.op) {
+        case '!': val.val_putd(d == 0); break;
+        case '-': val.val_putd(-d); break;
+        case '+': val.val_putd(d); break;
+        default: val.val_putd((double)~scr_trunc64(d)); break;
+        }
+        return r;
+    }
+    case X_CHAIN: {
+        int r = ev(n.a, val);
+        for (int k = 0; r == 0 && k < n.n; k++) {
+            const ITEM &it = items[n.list + k];
+            VAL_U t;
+            r = ev(it.node, t);
+            if (r < 0) return -1;
+            scr_binop(n.op, it.op, val, t);
+        }
+        return r;
+    }
+    case X_LOGIC: {
+        int r = ev(n.a, val);
+        for (int k = 0; r == 0 && k < n.n; k++) {
+            int l = val.val_getd() != 0;
+            int skip = n.op ? l : !l;
+            VAL_U t;
+            s.ctx.st_noexect += skip;
+            r = ev(items[n.list + k].node, t);
+            s.ctx.st_noexect -= skip;
+            if (r < 0) return -1;
+            int rv = t.val_getd() != 0;
+            val.val_putd(n.op ? (l || rv) : (l && rv));
+        }
+        return r;
+    }
+    case X_COND: {
+        int r = ev(n.a, val);
+        if (r != 0) return r;
+        int cond = val.val_getd() != 0;
+        VAL_U a, b;
+        s.ctx.st_noexect += !cond;
+        int ra = ev(n.b, a);
+        s.ctx.st_noexect -= !cond;
+        if (ra != 0) return -1;   // stopped early, the ":" is not there for the reader
+        s.ctx.st_noexect += cond;
+        int rb = ev(n.c, b);
+        s.ctx.st_noexect -= cond;
+        if (rb < 0) return -1;
+        val.val_copy(cond ? a : b);
+        return rb;
+    }
+    case X_ASG: {
+        const XN &l = nodes[n.a];
+        VTBL_U *vt = s.scr_get_vtbl(&names[l.name]);
+        SCR_U::LVAL lv;
+        if (!vt || adrs(l, vt, lv) != 0) return -1;
+        VAL_U r;
+        int rr = ev(n.b, r);
+        if (rr < 0 || s.scr_assign_store(lv, n.op, r, val) != 0) return -1;
+        return rr;
+    }
+    case X_COMMA: {
+        int r = 0;
+        for (int k = 0; r == 0 && k < n.n; k++) {
+            r = ev(items[n.list + k].node, val);
+            if (r < 0) return -1;
+        }
+        return r;
+    }
+    case X_PAREN: {
+        int r = ev(n.a, val);
+        return r == 2 ? -1 : r;
+    }
+    case X_CALL: {
+        struct ADJ {   // the reader's nesting count where it makes the call
+            int &d, by;
+            ADJ(int &d, int by) : d(d), by(by) { d += by; }
+            ~ADJ() { d -= by; }
+        } adj(s.scr_deep, n.deep);
+        const char *p = n.at;
+        int lib = s.scr_func_libcall(p, val);
+        int r = lib != -1 ? (lib == 0 ? 0 : -1) : s.scr_func_exec(p, val);
+        if (r != 0) return -1;
+        if (p == n.end) return 0;
+        stop_at = p;
+        return 2;
+    }
+    }
+    return -1;
+}

@@ -1,0 +1,112 @@
+// Parsed forms of a script's expressions. The interpreter reads its text on every pass; an
+// assignment expression that runs is parsed once into nodes keyed by its text position, and
+// later passes run the nodes. A node takes the same decisions at run time as the text reader
+// (which name is an enumerator, a variable or nothing; suppression; messages) and delegates
+// calls to it, so what a run shows is the same either way. Whatever the parser is not sure of
+// (sizeof, members, cell names, text the reader would reject, nesting near the limits) stays
+// with the text reader.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "script/scr.h"
+
+class SCR_XC {
+public:
+    explicit SCR_XC(SCR_U &s) : s(s) {}
+    SCR_XC(const SCR_XC &) = delete;
+    SCR_XC &operator=(const SCR_XC &) = delete;
+
+    // Runs the assignment expression at pos as scr_assignment_exp does; 1 when it is left to
+    // the text reader.
+    int run(const char *&pos, VAL_U &val);
+    // Forgets every parsed form; text (NUL-terminated) is the one positions are taken from.
+    void rebase(const char *text);
+    const char *base() const { return text; }
+    long bytes() const;
+
+private:
+    enum KIND : uint8_t { X_NUM, X_STR, X_VAR, X_PRE, X_UN, X_CHAIN, X_LOGIC, X_COND, X_ASG, X_COMMA, X_CALL, X_PAREN };
+    struct XN {
+        KIND k = X_NUM;
+        uint8_t op = 0;       // X_UN: the operator byte; X_CHAIN: level; X_LOGIC: 1 "||"; X_ASG, X_PRE
+        uint8_t dims = 0;     // X_VAR: indices a (and b)
+        uint8_t npost = 0;    // X_VAR: postfix steps, bit i of post set for "++"
+        uint8_t post = 0;
+        int16_t deep = 0;     // X_CALL: the reader's nesting count there, from the expression's
+        int a = -1, b = -1, c = -1;
+        int list = 0, n = 0;  // X_CHAIN, X_LOGIC, X_COMMA: items[list ...]; X_STR: strs[list]
+        int name = 0;         // X_VAR: offset in names
+        const char *at = nullptr;    // X_CALL: where the call is read; X_VAR: past the name
+        const char *end = nullptr;   // X_CALL: past its ")"
+        double num = 0;
+    };
+    struct ITEM {
+        int op, node;
+    };
+    struct ROOT {
+        int node;
+        int deep;             // deepest nesting count the reader reaches in it
+        const char *end;
+    };
+
+    // Nodes stay where they are made: a call run by a node may parse more of the text.
+    template <class T> struct STABLE {
+        static constexpr int SHIFT = 10, N = 1 << SHIFT;
+        std::vector<T *> chunk;
+        size_t count = 0;
+        STABLE() = default;
+        STABLE(const STABLE &) = delete;
+        STABLE &operator=(const STABLE &) = delete;
+        ~STABLE() { clear(); }
+        T &operator[](size_t i) { return chunk[i >> SHIFT][i & (N - 1)]; }
+        const T &operator[](size_t i) const { return chunk[i >> SHIFT][i & (N - 1)]; }
+        size_t size() const { return count; }
+        size_t capacity() const { return chunk.size() * N; }
+        void push_back(const T &v)
+        {
+            if (count == capacity()) {
+                chunk.reserve(chunk.size() + 1);
+                chunk.push_back(new T[N]);
+            }
+            (*this)[count++] = v;
+        }
+        void resize(size_t n) { count = n < count ? n : count; }   // shrinks only
+        void clear()
+        {
+            for (T *c : chunk) delete[] c;
+            chunk.clear();
+            count = 0;
+        }
+    };
+
+    SCR_U &s;
+    const char *text = nullptr;
+    size_t len = 0;
+    std::vector<int> slot;    // by offset: 0 not parsed yet, -1 left to the reader, else root + 1
+    std::vector<ROOT> roots;
+    STABLE<XN> nodes;
+    STABLE<ITEM> items;
+    std::vector<char> names;
+    std::vector<VAL_U> strs;
+    const char *stop_at = nullptr;   // where the reader would have ended (result 2)
+    int maxd = 0;
+
+    int compile(const char *pos);
+    int add(const XN &n);
+    int cx_assign(const char *&p, int d);
+    int cx_exp(const char *&p, int d);
+    int cx_cond(const char *&p, int d);
+    int cx_logic(const char *&p, int d, int level);
+    int cx_chain(const char *&p, int d, int level);
+    int cx_cast(const char *&p, int d);
+    int cx_unary(const char *&p, int d);
+    int cx_lvalue(const char *&p, int d);
+    int cx_indices(const char *&p, int d, XN &n);
+    int may_stop(int i) const;
+
+    int ev(int i, VAL_U &val);
+    int ev_var(const XN &n, VAL_U &val);
+    int adrs(const XN &n, VTBL_U *vt, SCR_U::LVAL &lv);
+};

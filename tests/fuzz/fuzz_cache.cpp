@@ -1,0 +1,191 @@
+// Runs each script twice, with the parsed-form cache and from the text alone, and traps on any
+// difference: link and run results, status, error texts, the failing statement, the number of
+// statements run, the sheet's cells and the variables view. Inputs whose first byte is 'G' are
+// choices for a generator of scripts that run (loops, calls, arrays, strings, enumerators,
+// jumps and the faults between them); others are script text as it is.
+#include <cstdint>
+#include <cstring>
+#include <string>
+
+#include "fuzz_util.h"
+#include "script/scr.h"
+#include "sheet/csv.h"
+
+namespace {
+
+struct HOST : KOV_HOST {
+    long steps = 0;
+    std::string shown;   // what the editor was asked to show (a failed link's place and text)
+    void host_ed_show(const char *text, const char *pos, const char *msg) override
+    {
+        shown += std::to_string(text && pos ? pos - text : -1) + ":" + (msg ? msg : "") + ";";
+    }
+    long host_callback(int code, intptr_t) override { return code == SCRCB_ONESTEP && ++steps > 3000 ? -1 : 0; }
+};
+
+int fn_exit(SCR_U &, const FN_CALL &c, FN_RET &) { throw E_EXIT(c.arg[0].i); }
+int fn_len(SCR_U &, const FN_CALL &c, FN_RET &r) { r.L = (int64_t)strlen(c.arg[0].s); return 0; }
+int fn_pick(SCR_U &, const FN_CALL &c, FN_RET &r) { r.L = c.nvargs; return 0; }
+int fn_fail(SCR_U &s, const FN_CALL &, FN_RET &) { return s.scr_set_FNCERR("fail"), -1; }
+
+const FN_DEF table[] = {
+    {"exit", fn_exit, "vi"}, {"len", fn_len, "is"}, {"pick", fn_pick, "i."}, {"fail", fn_fail, "i"},
+};
+
+const FN_DEF *lookup(const char *name)
+{
+    for (const FN_DEF &f : table)
+        if (strcmp(f.name, name) == 0) return &f;
+    return nullptr;
+}
+
+// ---- the generator ----
+
+struct GEN {
+    explicit GEN(FUZZ_IN in) : in(in) {}
+    FUZZ_IN in;
+    std::string out;
+    int depth = 0;
+
+    const char *pick(std::initializer_list<const char *> l) { return l.begin()[in.below((int)l.size())]; }
+    void lvalue()
+    {
+        switch (in.below(7)) {
+        case 0: out += pick({"a", "b", "i", "n", "zz", "E1", "k"}); break;
+        case 1: out += "s"; break;
+        case 2: out += "v["; exp(); out += "]"; break;
+        case 3: out += "m["; exp(); out += "]["; exp(); out += "]"; break;
+        case 4: out += "my["; exp(); out += "]["; exp(); out += "]"; break;
+        case 5: out += pick({"a[1]", "v", "v[1][1]", "E1[0]", "m[1]"}); break;
+        default: out += pick({"a", "b", "n"}); break;
+        }
+    }
+    void primary()
+    {
+        if (++depth > 6) {
+            out += pick({"1", "a", "\"x\""});
+            depth--;
+            return;
+        }
+        switch (in.below(14)) {
+        case 0: out += std::to_string(in.below(12) - 2); break;
+        case 1: out += pick({"\"ab\"", "\"\"", "\"z\" \"y\"", "'c'", "1e2", "0x1F", "2.5"}); break;
+        case 2: out += pick({"E0", "E1", "E1++", "OK", "TRUE"}); break;
+        case 3: out += "("; exp(); out += ")"; break;
+        case 4: out += pick({"f(", "g(", "len(", "pick(", "nosuch(", "fail("}); args(); out += ")"; break;
+        case 5: lvalue(); out += pick({"", "++", "--", "", ""}); break;
+        case 6: out += pick({"++", "--"}); lvalue(); break;
+        case 7: out += pick({"-", "!", "~", "+", "(var)", "(int)"}); primary(); break;
+        case 8: lvalue(); out += pick({" = ", " += ", " &= ", " *= ", " %= ", " <<= ", " |= "}); exp(); break;
+        case 9: exp(); out += " ? "; exp(); out += " : "; exp(); break;
+        case 10: out += pick({"sizeof a", "k", "c", "my[0][0]"}); break;
+        default: lvalue(); break;
+        }
+        depth--;
+    }
+    void args()
+    {
+        int n = in.below(3);
+        for (int i = 0; i < n; i++) {
+            if (i) out += ", ";
+            exp();
+        }
+    }
+    void exp()
+    {
+        primary();
+        int n = in.below(3);
+        for (int i = 0; i < n; i++) {
+            out += pick({" + ", " - ", " * ", " / ", " % ", " == ", " != ", " < ", " >= ", " && ", " || ", " & ",
+                         " | ", " ^ ", " << ", " >> ", ", "});
+            primary();
+        }
+    }
+    void stat(int d)
+    {
+        if (d > 4 || in.empty()) {
+            exp();
+            out += ";\n";
+            return;
+        }
+        switch (in.below(16)) {
+        case 0: out += "if ("; exp(); out += ") "; stat(d + 1); if (in.below(2)) { out += " else "; stat(d + 1); } break;
+        case 1: out += "while ("; exp(); out += ") "; stat(d + 1); break;
+        case 2: out += "for (i = 0; i < "; exp(); out += "; i++) "; stat(d + 1); break;
+        case 3: out += "do "; stat(d + 1); out += " while ("; exp(); out += ");\n"; break;
+        case 4: out += "{ var t = "; exp(); out += "; "; stat(d + 1); stat(d + 1); out += "}\n"; break;
+        case 5: out += "switch ("; exp(); out += ") { case 1: "; stat(d + 1); out += " default: "; stat(d + 1);
+                out += " case 2: "; stat(d + 1); out += "}\n"; break;
+        case 6: out += pick({"break;\n", "continue;\n", "goto L;\n", "L: ;\n"}); break;
+        case 7: out += "return "; exp(); out += ";\n"; break;
+        case 8: out += "my["; exp(); out += "]["; exp(); out += "] = "; exp(); out += ";\n"; break;
+        default: exp(); out += ";\n"; break;
+        }
+    }
+    std::string script()
+    {
+        out = "enum { E0, E1 }; const var c = 3; var a, b = 2, n, s = \"s\", v[4], m[2][3];\n"
+              "f(var x) { ";
+        stat(1);
+        out += " return x + 1; }\ng(var &r, var y) { r = r + y; ";
+        stat(2);
+        out += " return r; }\nmain() { var i, k = 1;\n";
+        while (!in.empty() && out.size() < 4000) stat(0);
+        out += "return a + n;\n}\n";
+        return out;
+    }
+};
+
+// ---- one run and its outcome, as one text ----
+
+std::string run(const std::string &text, int cache)
+{
+    CSV_U csv;
+    csv.csv_create(8, 16);
+    HOST host;
+    host.host_ed_put(text.c_str());
+    SCR_U scr;
+    scr.scr_fn_table = lookup;
+    scr.scr_csv = &csv;
+    scr.scr_set_host(&host);
+    scr.scr_cache_on = cache;
+    std::string o;
+    int prep = scr.scr_prepare(PREP_SCRIPT_BEGIN);
+    o += "prep " + std::to_string(prep) + " [" + host.shown + "]";
+    if (prep == 0) {
+        int st = -12345;
+        int r = scr.scr_do_allstep(scr.scr_text, &st);
+        o += " run " + std::to_string(r) + " st " + std::to_string(st) + " steps " + std::to_string(host.steps);
+        o += " err[" + std::string(scr.scr_get_nowerr()) + "][" + scr.scr_get_preerr() + "]";
+        o += " at " + std::to_string(scr.scr_errpos ? scr.scr_errpos - scr.scr_text : -1);
+        scr.scr_prepare(PREP_SCRIPT_END);
+        const SCR_VIEW &v = scr.view_vtbl;
+        for (int i = 0; i < v.rows * v.cols; i++) o += std::string("|") + v.cell[i];
+    }
+    for (int y = 0; y < 16; y++)
+        for (int x = 0; x < 8; x++) {
+            char buf[64];
+            const char *t = CSV_U::csv_cel_str(csv.csv_get_cel(x, y), buf);
+            o += "/" + std::to_string(csv.csv_get_type(x, y)) + ":" + (t ? t : std::to_string(csv.csv_get_num(x, y)));
+        }
+    return o;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    if (size > 20000) return 0;
+    std::string text;
+    if (size && data[0] == 'G') {
+        GEN g(FUZZ_IN{data + 1, size - 1});
+        text = g.script();
+    } else {
+        text.assign((const char *)data, size);
+    }
+    std::string with = run(text, 1), without = run(text, 0);
+    if ((with != without && getenv("FUZZ_SHOW")) || getenv("FUZZ_PRINT"))
+        fprintf(stderr, "script:\n%s\ncached:\n%s\ntext:\n%s\n", text.c_str(), with.c_str(), without.c_str());
+    FUZZ_CHECK(with == without);
+    return 0;
+}
