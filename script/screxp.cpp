@@ -52,8 +52,10 @@ SCR_U::DEEP::DEEP(SCR_U &s) : s(s), ok(1)
     uintptr_t here = (uintptr_t)__builtin_frame_address(0);
     long used = s.scr_stack_base > here ? (long)(s.scr_stack_base - here) : 0;
     if (++s.scr_deep > SCR_DEEP_MAX || used > scr_stack_budget() || s.scr_deep_err) {
-        if (!s.scr_deep_err) s.scr_set_SCRERR("入れ子が深すぎる");
-        s.scr_deep_err = 1;
+        if (!s.scr_deep_err) {
+            s.scr_set_SCRERR("入れ子が深すぎる");
+            s.scr_deep_err = s.scr_deep > SCR_DEEP_MAX ? 1 : 2;
+        }
         ok = 0;
     }
 }
