@@ -117,6 +117,46 @@ void SCR_LEX::scr_peek_word(const char *p, char *w, int size)
     w[n] = 0;
 }
 
+namespace {
+const char *const word_text[W_COUNT] = {
+    "", "if", "switch", "do", "while", "for", "goto", "break", "continue", "return", "case", "default",
+    "auto", "register", "static", "extern", "typedef", "const", "volatile", "void", "var", "enum",
+    "char", "short", "int", "long", "float", "double", "struct", "union",
+    "BASE", "BACK", "ARRAY", "GRAPH", "PUSH", "CHECK", "TEDIT", "SEDIT", "NEDIT", "VSCROL", "HSCROL",
+};
+// Open addressing on length and the first two and last bytes; filled once, never full.
+struct WORD_INDEX {
+    static constexpr unsigned N = 256;
+    unsigned char slot[N] = {};
+    static unsigned hash(const char *p, size_t n)
+    {
+        return ((unsigned)n * 37u + (unsigned char)p[0] * 11u + (unsigned char)p[1] * 5u +
+                (unsigned char)p[n - 1]) & (N - 1);
+    }
+    WORD_INDEX()
+    {
+        for (int w = W_NONE + 1; w < W_COUNT; w++) {
+            unsigned h = hash(word_text[w], strlen(word_text[w]));
+            while (slot[h]) h = (h + 1) & (N - 1);
+            slot[h] = (unsigned char)w;
+        }
+    }
+};
+}   // namespace
+
+int SCR_LEX::scr_word(const char *p)
+{
+    size_t n = scr_past_word(p) - p;
+    if (n < 2 || n > 8) return W_NONE;
+    static const WORD_INDEX word_index;
+    for (unsigned h = WORD_INDEX::hash(p, n);; h = (h + 1) & (WORD_INDEX::N - 1)) {
+        int w = word_index.slot[h];
+        if (!w) return W_NONE;
+        const char *t = word_text[w];
+        if (strncmp(t, p, n) == 0 && t[n] == 0) return w;
+    }
+}
+
 const char *SCR_LEX::scr_past_shebang(const char *text)
 {
     if (text[0] != '#' || text[1] != '!') return text;

@@ -17,6 +17,17 @@ struct SCR_PREDEF {
     int value;
 };
 
+// Words the statement and declaration readers decide on, as scr_word codes. The statement
+// keywords come first, in the order of the statement reader's switch; the gadget type names
+// follow the VT_ codes from VT_BASE on.
+enum SCR_WORD {
+    W_NONE, W_IF, W_SWITCH, W_DO, W_WHILE, W_FOR, W_GOTO, W_BREAK, W_CONTINUE, W_RETURN, W_CASE, W_DEFAULT,
+    W_AUTO, W_REGISTER, W_STATIC, W_EXTERN, W_TYPEDEF, W_CONST, W_VOLATILE, W_VOID, W_VAR, W_ENUM,
+    W_CHAR, W_SHORT, W_INT, W_LONG, W_FLOAT, W_DOUBLE, W_STRUCT, W_UNION,
+    W_BASE, W_BACK, W_ARRAY, W_GRAPH, W_PUSH, W_CHECK, W_TEDIT, W_SEDIT, W_NEDIT, W_VSCROL, W_HSCROL,
+    W_COUNT
+};
+
 enum { SCR_NAMESIZE = 65, SCR_STRMAX = 4096, SCR_ERRSIZE = 1025, SCR_RSVCOUNT = 37 };
 
 class SCR_LEX : public LEX_U {
@@ -63,6 +74,9 @@ public:
     // text (text itself when it has none), which makes an executable script a comment line.
     static const char *scr_past_word(const char *p);
     static void scr_peek_word(const char *p, char *w, int size);
+    // The SCR_WORD code of the whole word at p, W_NONE when it is none of them. One hashed
+    // probe instead of comparing with each word: it runs for every statement and block.
+    static int scr_word(const char *p);
     const char *scr_past_quoted(const char *p);
     static const char *scr_past_shebang(const char *text);
     // Excerpt of at most 40 bytes of the line at cur for log lines. The buffer is shared by all

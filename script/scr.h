@@ -278,7 +278,7 @@ public:
     const char *scr_errpos = nullptr;   // innermost failing statement of the run
     int scr_fatal = 0;              // a fault was trapped
     int scr_deep = 0;               // native nesting of constructs
-    int scr_deep_err = 0;           // the limit was hit: everything fails fast
+    int scr_deep_err = 0;           // the limit was hit (1 the count, 2 the stack): everything fails fast
     uintptr_t scr_stack_base = 0;   // stack position where the outermost run or formula began
     const char *scr_goto_pos = nullptr;     // the goto being carried out (for its error)
     char scr_goto_to[SCR_NAMESIZE] = {0};   // label of the goto being thrown
@@ -289,6 +289,9 @@ public:
     // Parsed forms of the script's expressions, made as each first runs (null until then). The
     // environment variable KOVASH_NOCACHE=1 or scr_cache_on = 0 runs everything from the text.
     SCR_XC *scr_xc = nullptr;
+    // Bumped whenever a name may come to mean another entry (entries made or dropped, nest
+    // levels or the function changed), so that a lookup remembered with it stays right.
+    uint64_t vt_gen = 1;
     int scr_cache_on = 1;
     // Bytes the parsed forms take.
     long scr_cache_bytes() const;

@@ -460,9 +460,18 @@ int SCR_XC::adrs(const XN &n, VTBL_U *vt, SCR_U::LVAL &lv)
 
 // A name read as an operand: an enumerator's value, or the variable's element and its postfix
 // steps.
+VTBL_U *SCR_XC::look(const XN &n) const
+{
+    if (n.gen != s.vt_gen) {
+        n.vt = s.scr_get_vtbl(&names[n.name]);
+        n.gen = s.vt_gen;
+    }
+    return n.vt;
+}
+
 int SCR_XC::ev_var(const XN &n, VAL_U &val)
 {
-    VTBL_U *vt = s.scr_get_vtbl(&names[n.name]);
+    VTBL_U *vt = look(n);
     if (vt && vt->type == VT_ENUM) {
         KOV_LOG("enum:%s == %d", &names[n.name], vt->value);
         val.val_putd(vt->value);
@@ -500,7 +509,7 @@ int SCR_XC::ev(int i, VAL_U &val)
         return ev_var(n, val);
     case X_PRE: {
         const XN &l = nodes[n.a];
-        VTBL_U *vt = s.scr_get_vtbl(&names[l.name]);
+        VTBL_U *vt = look(l);
         SCR_U::LVAL lv;
         if (!vt || adrs(l, vt, lv) != 0) return -1;
         if (lv.vt->flags & SF_CONST) return s.err_const(lv.vt);
@@ -575,7 +584,7 @@ int SCR_XC::ev(int i, VAL_U &val)
     }
     case X_ASG: {
         const XN &l = nodes[n.a];
-        VTBL_U *vt = s.scr_get_vtbl(&names[l.name]);
+        VTBL_U *vt = look(l);
         SCR_U::LVAL lv;
         if (!vt || adrs(l, vt, lv) != 0) return -1;
         VAL_U r;

@@ -41,6 +41,9 @@ private:
         const char *at = nullptr;    // X_CALL: where the call is read; X_VAR: past the name
         const char *end = nullptr;   // X_CALL: past its ")"
         double num = 0;
+        // X_VAR: the entry its name meant when vt_gen was gen
+        mutable VTBL_U *vt = nullptr;
+        mutable uint64_t gen = 0;
     };
     struct ITEM {
         int op, node;
@@ -108,5 +111,6 @@ private:
 
     int ev(int i, VAL_U &val);
     int ev_var(const XN &n, VAL_U &val);
+    VTBL_U *look(const XN &n) const;
     int adrs(const XN &n, VTBL_U *vt, SCR_U::LVAL &lv);
 };

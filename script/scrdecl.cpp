@@ -31,43 +31,34 @@ const char *SCR_U::scr_gajet_name(int code)
     return vt_is_gajet(code) ? typ_names[code] : nullptr;
 }
 
-// The word at pos (letters, digits, '_'), at most 15 bytes, without moving pos; "" if none or
-// longer. Keyword tests compare it instead of matching each keyword in turn.
-static void peek_word(const char *p, char *w) { SCR_LEX::scr_peek_word(p, w, 16); }
-
-// Takes the word w at pos (already peeked) as a keyword.
-static void take_word(const char *&pos, const char *w)
+// Takes the word at pos (already classified) as a keyword.
+static void take_word(const char *&pos)
 {
-    pos += strlen(w);
-    KOV_LOG("KEY:%s", w);
+    size_t n = SCR_LEX::scr_past_word(pos) - pos;
+    KOV_LOG("KEY:%.*s", (int)n, pos);
+    pos += n;
 }
+
+static_assert(W_HSCROL - W_BASE == VT_HSCROL - VT_BASE, "gadget words follow the type codes");
 
 int SCR_U::scr_storage_class_spec(const char *&pos, DECL_SPEC &spec)
 {
-    static const struct { const char *w; int f; } tab[] = {
-        {"auto", SF_AUTO}, {"register", SF_REGISTER}, {"static", SF_STATIC},
-        {"extern", SF_EXTERN}, {"typedef", SF_TYPEDEF},
-    };
+    static const int flag[] = {SF_AUTO, SF_REGISTER, SF_STATIC, SF_EXTERN, SF_TYPEDEF};
     scr_skip_space(pos);
-    char w[16];
-    peek_word(pos, w);
-    for (auto &t : tab)
-        if (strcmp(w, t.w) == 0) {
-            take_word(pos, w);
-            spec.flags |= t.f;
-            return 0;
-        }
-    return -1;
+    int w = scr_word(pos);
+    if (w < W_AUTO || w > W_TYPEDEF) return -1;
+    take_word(pos);
+    spec.flags |= flag[w - W_AUTO];
+    return 0;
 }
 
 int SCR_U::scr_type_qualifier(const char *&pos, DECL_SPEC &spec)
 {
     scr_skip_space(pos);
-    char w[16];
-    peek_word(pos, w);
-    int f = strcmp(w, "const") == 0 ? SF_CONST : strcmp(w, "volatile") == 0 ? SF_VOLATILE : 0;
+    int w = scr_word(pos);
+    int f = w == W_CONST ? SF_CONST : w == W_VOLATILE ? SF_VOLATILE : 0;
     if (!f) return -1;
-    take_word(pos, w);
+    take_word(pos);
     spec.flags |= f;
     return 0;
 }
@@ -75,40 +66,33 @@ int SCR_U::scr_type_qualifier(const char *&pos, DECL_SPEC &spec)
 int SCR_U::scr_gajet_type(const char *&pos, DECL_SPEC &spec)
 {
     scr_skip_space(pos);
-    char w[16];
-    peek_word(pos, w);
-    for (int t = VT_BASE; t <= VT_HSCROL; t++)
-        if (strcmp(w, typ_names[t]) == 0) {
-            take_word(pos, w);
-            spec.type = t;
-            return 0;
-        }
-    return -1;
+    int w = scr_word(pos);
+    if (w < W_BASE || w > W_HSCROL) return -1;
+    take_word(pos);
+    spec.type = VT_BASE + (w - W_BASE);
+    return 0;
 }
 
 // C type words are known but refused in declarations; a cast ignores its type, so there they
 // stand for var.
 int SCR_U::scr_type_spec(const char *&pos, DECL_SPEC &spec, int in_cast)
 {
-    static const char *const cwords[] = {"char", "short", "int", "long", "float", "double", "struct", "union"};
     scr_skip_space(pos);
-    char w[16];
-    peek_word(pos, w);
-    if (strcmp(w, "void") == 0 || strcmp(w, "var") == 0) {
-        take_word(pos, w);
-        spec.type = w[1] == 'o' ? VT_VOID : VT_VAR;
+    int w = scr_word(pos);
+    if (w == W_VOID || w == W_VAR) {
+        take_word(pos);
+        spec.type = w == W_VOID ? VT_VOID : VT_VAR;
         return 0;
     }
-    if (scr_gajet_type(pos, spec) == 0) return 0;
-    for (const char *c : cwords)
-        if (strcmp(w, c) == 0) {
-            KOV_LOG("%s は未サポート", w);
-            if (!in_cast) return -1;
-            take_word(pos, w);
-            spec.type = VT_VAR;
-            return 0;
-        }
-    if (strcmp(w, "enum") == 0) {
+    if (w >= W_BASE && w <= W_HSCROL) return scr_gajet_type(pos, spec);
+    if (w >= W_CHAR && w <= W_UNION) {
+        KOV_LOG("%.*s は未サポート", (int)(SCR_LEX::scr_past_word(pos) - pos), pos);
+        if (!in_cast) return -1;
+        take_word(pos);
+        spec.type = VT_VAR;
+        return 0;
+    }
+    if (w == W_ENUM) {
         const char *p = pos + 4;
         KOV_LOG("KEY:enum");
         if (scr_enum_spec(p) != 0) return -1;

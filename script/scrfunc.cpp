@@ -48,6 +48,7 @@ int SCR_U::scr_function_definition(const char *&pos, VTBL_U **argv, VAL_U *resul
     char name[SCR_NAMESIZE];
     if (scr_idname(p, name, sizeof name) != 0) return -1;
     strcpy(ctx.func_name, name);
+    vt_gen++;
     ctx.fn_spec = spec;
     SCR_PARAM param[SCR_MAXARG] = {};
     int varargs = 0;
@@ -138,6 +139,7 @@ int SCR_U::scr_bind_param(VTBL_U *vt, VTBL_U *av, int i)
     vt->vtb_link(av->vtb_gajet_pt);
     vt->type = av->type;
     vt->flags = av->flags & ~SF_HIDDEN;
+    vt_gen++;
     return 0;
 }
 

@@ -18,19 +18,11 @@
 #include "script/scr.h"
 #include "ui/base/kovlog.h"
 
-// Statement keywords (twins: the switch in scr_stat_body).
-enum { K_NONE, K_IF, K_SWITCH, K_DO, K_WHILE, K_FOR, K_GOTO, K_BREAK, K_CONTINUE, K_RETURN, K_CASE, K_DEFAULT };
-static const char *const stat_keys[] = {"", "if", "switch", "do", "while", "for", "goto",
-                                        "break", "continue", "return", "case", "default"};
-
-// The statement keyword at p (p after blanks), K_NONE if there is none.
+// The statement keyword at p (p after blanks), W_NONE if there is none.
 static int stat_key(const char *p)
 {
-    char w[12];
-    SCR_LEX::scr_peek_word(p, w, sizeof w);
-    for (int k = K_IF; k <= K_DEFAULT; k++)
-        if (strcmp(w, stat_keys[k]) == 0) return k;
-    return K_NONE;
+    int w = SCR_LEX::scr_word(p);
+    return w <= W_DEFAULT ? w : W_NONE;
 }
 
 // Whether an identifier and ":" stand at p (p after blanks).
@@ -85,8 +77,8 @@ int SCR_U::scr_stat_body(const char *&pos)
         return scr_compound_stat(pos);
     }
     switch (stat_key(pos)) {
-    case K_IF: return scr_selection_if(pos);
-    case K_SWITCH: {
+    case W_IF: return scr_selection_if(pos);
+    case W_SWITCH: {
         int cnt;
         {
             BLOCK b(*this);
@@ -99,33 +91,33 @@ int SCR_U::scr_stat_body(const char *&pos)
         }
         return ret_carry();
     }
-    case K_DO: {
+    case W_DO: {
         {
             BLOCK b(*this);
             if (scr_iteration_do(pos) != 0) return -1;
         }
         return ret_carry();
     }
-    case K_WHILE: {
+    case W_WHILE: {
         {
             BLOCK b(*this);
             if (scr_iteration_while(pos) != 0) return -1;
         }
         return ret_carry();
     }
-    case K_FOR: {
+    case W_FOR: {
         {
             BLOCK b(*this);
             if (scr_iteration_for(pos) != 0) return -1;
         }
         return ret_carry();
     }
-    case K_GOTO: return scr_jump_goto(pos);
-    case K_BREAK: return scr_jump_break(pos);
-    case K_CONTINUE: return scr_jump_continue(pos);
-    case K_RETURN: return scr_jump_return(pos);
-    case K_CASE: return scr_labeled_case(pos);
-    case K_DEFAULT: return scr_labeled_default(pos);
+    case W_GOTO: return scr_jump_goto(pos);
+    case W_BREAK: return scr_jump_break(pos);
+    case W_CONTINUE: return scr_jump_continue(pos);
+    case W_RETURN: return scr_jump_return(pos);
+    case W_CASE: return scr_labeled_case(pos);
+    case W_DEFAULT: return scr_labeled_default(pos);
     default: break;
     }
     if (label_ahead(pos) && scr_labeled_label(pos) == 0) return 0;

@@ -40,6 +40,7 @@ VTBL_U::~VTBL_U()
         *hprev = hnext;
         if (hnext) hnext->hprev = hprev;
         host->vt_index.left();
+        host->vt_gen++;
     }
     vtb_link(nullptr);
     VTBL_U *n = next;
@@ -135,6 +136,7 @@ void SCR_U::scr_reset(int full)
     scr_stamp = 0;
     scr_linked = 0;
     ctx = SCR_CTX();
+    vt_gen++;
     scr_retval.val_clear();
     scr_ret_pending = 0;
     scr_errpos = nullptr;
@@ -194,6 +196,7 @@ int SCR_U::scr_put_vtbl(VTBL_U *vt)
     vt->next = vtbl_top;
     vtbl_top = vt;
     vt_index.put(vt);
+    vt_gen++;
     KOV_LOG("変数登録 %s %s", vt->name, scr_typ_string(vt->type));
     return 0;
 }
@@ -304,7 +307,10 @@ void SCR_U::scr_del_vtbl(int level)
     VTBL_U **link = &vtbl_top;
     while (VTBL_U *v = *link) {
         if (v->flags & SF_STATIC) {
-            if (v->nest >= level) v->nest = 0;
+            if (v->nest >= level && v->nest != 0) {
+                v->nest = 0;
+                vt_gen++;
+            }
             link = &v->next;
             continue;
         }
@@ -334,6 +340,7 @@ void SCR_U::scr_block_out(const SCR_CTX &saved)
     int match = ctx.sw_match, dflt = ctx.sw_default, lowered = ctx.sw_lowered;
     const char *case_at = ctx.sw_case_at, *default_at = ctx.sw_default_at;
     ctx = saved;
+    vt_gen++;
     memcpy(ctx.goto_label, label, sizeof label);
     if (same_switch) {
         ctx.sw_match = match;
