@@ -23,7 +23,7 @@ int BASE_GJ::gj_kind(int, int) { return 0; }
 
 // ---- VAR_GJ ----
 
-VAR_GJ::VAR_GJ(int xs, int ys, int dims) : xs(xs < 0 ? 0 : xs), ys(ys < 0 ? 0 : ys), dims(dims) {}
+VAR_GJ::VAR_GJ(int xs, int ys, int dims) : xs(xs < 0 ? 0 : xs), ys(ys < 0 ? 0 : ys), dims(dims) { gj_vars = true; }
 
 VAR_GJ::~VAR_GJ()
 {

@@ -40,6 +40,7 @@ public:
     virtual VAL_U *gj_value(int, int) { return nullptr; }
 
     int gj_count = 0;               // entries sharing this object
+    bool gj_vars = false;           // a VAR_GJ: the interpreter reads and stores its elements directly
     static long gj_objct;           // live objects (leak check)
 };
 
@@ -54,7 +55,7 @@ public:
 
 // A var array: xs columns by ys rows of values. Rows are allocated on first store, so a large
 // declared shape costs nothing until used; a process-wide cap bounds what stores may allocate.
-class VAR_GJ : public BASE_GJ {
+class VAR_GJ final : public BASE_GJ {
 public:
     VAR_GJ(int xs, int ys, int dims);
     ~VAR_GJ() override;

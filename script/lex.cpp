@@ -57,9 +57,11 @@ static bool key_cut_short(const char *key, const char *next)
 {
     char c = key[0];
     if (key[1] == 0) {
-        if (strchr("&+-<>|", c) && *next == c) return true;
-        if (strchr("%&*+-/<=>^|", c) && *next == '=') return true;
-        return false;
+        switch (c) {
+        case '&': case '+': case '-': case '<': case '>': case '|': return *next == c || *next == '=';
+        case '%': case '*': case '/': case '=': case '^': return *next == '=';
+        default: return false;
+        }
     }
     if ((strcmp(key, "<<") == 0 || strcmp(key, ">>") == 0) && *next == '=') return true;
     return false;

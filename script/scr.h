@@ -41,6 +41,7 @@ enum { SCR_CREATE_NEW = 1, SCR_CREATE_ALWAYS = 2, SCR_OPEN_EXISTING = 3, SCR_OPE
 // Native nesting allowed to constructs (expressions, statements, calls together): the stack
 // they may take (half the stack limit, at most 4 MB), and a count as a second bound.
 constexpr long SCR_STACK_MAX = 4L * 1024 * 1024;
+long scr_stack_budget();
 constexpr int SCR_DEEP_MAX = 20000;
 
 // Script control transfers, thrown by value.
@@ -280,6 +281,7 @@ public:
     int scr_deep = 0;               // native nesting of constructs
     int scr_deep_err = 0;           // the limit was hit (1 the count, 2 the stack): everything fails fast
     uintptr_t scr_stack_base = 0;   // stack position where the outermost run or formula began
+    long scr_stack_room = scr_stack_budget();
     const char *scr_goto_pos = nullptr;     // the goto being carried out (for its error)
     char scr_goto_to[SCR_NAMESIZE] = {0};   // label of the goto being thrown
     SCR_MARK *scr_marks = nullptr;
@@ -462,8 +464,14 @@ protected:
     struct DEEP {
         SCR_U &s;
         int ok;
-        explicit DEEP(SCR_U &s);
+        explicit DEEP(SCR_U &s) : s(s), ok(1)
+        {
+            uintptr_t here = (uintptr_t)__builtin_frame_address(0);
+            long used = s.scr_stack_base > here ? (long)(s.scr_stack_base - here) : 0;
+            if (++s.scr_deep > SCR_DEEP_MAX || used > s.scr_stack_room || s.scr_deep_err) refuse();
+        }
         ~DEEP() { s.scr_deep--; }
+        void refuse();
     };
     // The outermost run or formula records where the stack began and starts the nesting count.
     struct OUTER {

@@ -92,7 +92,7 @@ int SCR_XC::run(const char *&pos, VAL_U &val)
     if (s.scr_deep_err || s.scr_deep + rt.deep + 1 > SCR_DEEP_MAX) return 1;
     uintptr_t here = (uintptr_t)__builtin_frame_address(0);
     long used = s.scr_stack_base > here ? (long)(s.scr_stack_base - here) : 0;
-    if (used + (rt.deep + 1) * XC_STACK_PER_DEEP > scr_stack_budget()) return 1;
+    if (used + (rt.deep + 1) * XC_STACK_PER_DEEP > s.scr_stack_room) return 1;
     int e = ev(rt.node, val);
     if (e < 0) return -1;
     pos = e == 2 ? stop_at : rt.end;

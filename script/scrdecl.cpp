@@ -388,6 +388,9 @@ int SCR_U::scr_decl(const char *&pos, int exec)
     err_nowscr[0] = 0;   // a message of this declaration is the one kept
     err_nowfnc[0] = 0;
     const char *p = pos;
+    scr_skip_space(p);
+    int w = scr_word(p);
+    if (w < W_AUTO || w > W_HSCROL) return -1;   // no specifier: the usual statement
     DECL_SPEC spec;
     if (scr_decl_specs(p, spec) != 0) return -1;
     if (spec.type == VT_ENUM && scr_match_key(p, ";") == 0) {

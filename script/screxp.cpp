@@ -47,17 +47,13 @@ long scr_stack_budget()
     return budget;
 }
 
-SCR_U::DEEP::DEEP(SCR_U &s) : s(s), ok(1)
+void SCR_U::DEEP::refuse()
 {
-    uintptr_t here = (uintptr_t)__builtin_frame_address(0);
-    long used = s.scr_stack_base > here ? (long)(s.scr_stack_base - here) : 0;
-    if (++s.scr_deep > SCR_DEEP_MAX || used > scr_stack_budget() || s.scr_deep_err) {
-        if (!s.scr_deep_err) {
-            s.scr_set_SCRERR("入れ子が深すぎる");
-            s.scr_deep_err = s.scr_deep > SCR_DEEP_MAX ? 1 : 2;
-        }
-        ok = 0;
+    if (!s.scr_deep_err) {
+        s.scr_set_SCRERR("入れ子が深すぎる");
+        s.scr_deep_err = s.scr_deep > SCR_DEEP_MAX ? 1 : 2;
     }
+    ok = 0;
 }
 
 // A temporary that carries the constant-expression mark of the result it belongs to.
@@ -160,16 +156,17 @@ int SCR_U::scr_assignment_operator(const char *&pos)
 // Element of an lvalue into val (suppressed: 0 or empty unless const).
 int SCR_U::lv_read(const LVAL &lv, VAL_U &val)
 {
-    int kind = lv.gj ? lv.gj->gj_kind(lv.x, lv.y) : 0;
+    const VAL_U *v = lv.gj && lv.gj->gj_vars ? static_cast<const VAR_GJ *>(lv.gj)->gj_peek(lv.x, lv.y) : nullptr;
+    int kind = v ? v->val_kind : lv.gj && !lv.gj->gj_vars ? lv.gj->gj_kind(lv.x, lv.y) : 0;
     int hide = sup() && !(lv.vt->flags & SF_CONST);
     if (kind == 1) {
-        double d = hide ? 0 : lv.gj->gj_getd(lv.x, lv.y);
+        double d = hide ? 0 : v ? v->val_num : lv.gj->gj_getd(lv.x, lv.y);
         if (val.val_putd(d) != 0) {
             scr_set_SCRERR("%s:val_putd(%g) 失敗", lv.vt->name, d);
             return -1;
         }
     } else if (kind == 2 && !hide) {
-        if (val.val_puts(lv.gj->gj_gets(lv.x, lv.y, SCR_STRMAX)) != 0) {
+        if (val.val_puts(v ? v->val_gets() : lv.gj->gj_gets(lv.x, lv.y, SCR_STRMAX)) != 0) {
             scr_set_SCRERR("%s:val_puts() 失敗", lv.vt->name);
             return -1;
         }
@@ -183,6 +180,10 @@ int SCR_U::lv_read(const LVAL &lv, VAL_U &val)
 double scr_lv_num(SCR_U &s, const SCR_U::LVAL &lv)
 {
     if (!lv.gj || (s.sup() && !(lv.vt->flags & SF_CONST))) return 0;
+    if (lv.gj->gj_vars) {
+        const VAL_U *v = static_cast<const VAR_GJ *>(lv.gj)->gj_peek(lv.x, lv.y);
+        return v ? v->val_getd() : 0;
+    }
     return lv.gj->gj_getd(lv.x, lv.y);
 }
 
@@ -191,7 +192,12 @@ int scr_lv_store(SCR_U &s, const SCR_U::LVAL &lv, const VAL_U *v, double d)
 {
     if (s.sup() && !(lv.vt->flags & SF_CONST)) return 0;
     if (!lv.gj) return -1;
-    if (!v || v->val_kind == VAL_NUM) return lv.gj->gj_putd(lv.x, lv.y, v ? v->val_num : d, 0);
+    if (!v || v->val_kind == VAL_NUM) {
+        double x = v ? v->val_num : d;
+        if (!lv.gj->gj_vars) return lv.gj->gj_putd(lv.x, lv.y, x, 0);
+        VAL_U *c = static_cast<VAR_GJ *>(lv.gj)->gj_cell(lv.x, lv.y);
+        return c ? c->val_putd(x) : -1;
+    }
     return lv.gj->gj_puts(lv.x, lv.y, v->val_kind == VAL_STR ? v->val_gets() : nullptr, 0);
 }
 

@@ -21,5 +21,3 @@ int scr_lv_store(SCR_U &s, const SCR_U::LVAL &lv, const VAL_U *v, double d);
 // Past a balanced open ... close group at p (literals and comments stepped over as the lexer
 // reads them), or null.
 const char *scr_look_group(SCR_LEX &lx, const char *p, char open, char close);
-// Stack the recursive constructs may take.
-long scr_stack_budget();

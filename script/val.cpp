@@ -64,21 +64,6 @@ VAL_U &VAL_U::operator=(VAL_U &&o) noexcept
     return *this;
 }
 
-VAL_U::~VAL_U() { val_release(); }
-
-void VAL_U::val_clear()
-{
-    val_release();
-    val_kind = VAL_EMPTY;
-}
-
-int VAL_U::val_putd(double x)
-{
-    val_clear();
-    val_num = x;
-    val_kind = VAL_NUM;
-    return 0;
-}
 
 int VAL_U::val_puts(const char *text)
 {
@@ -124,12 +109,6 @@ int VAL_U::val_append(const char *text, size_t m)
     return 0;
 }
 
-double VAL_U::val_getd() const { return val_kind == VAL_NUM ? val_num : 0; }
-
-const char *VAL_U::val_gets() const
-{
-    return val_kind == VAL_STR && val_str ? val_str : "";
-}
 
 int VAL_U::val_copy(const VAL_U *other)
 {

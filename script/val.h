@@ -22,19 +22,30 @@ public:
     VAL_U(VAL_U &&o) noexcept;
     VAL_U &operator=(const VAL_U &o);
     VAL_U &operator=(VAL_U &&o) noexcept;
-    ~VAL_U() override;
+    ~VAL_U() override { if (val_str) val_release(); }
 
-    int val_putd(double x);
+    // Inline: every operand and result passes through these.
+    int val_putd(double x)
+    {
+        if (val_str) val_release();
+        val_num = x;
+        val_kind = VAL_NUM;
+        return 0;
+    }
     // Null or "" makes the value empty; otherwise the first 4096 bytes at most. -1 if the text
     // cannot be allocated (the old value stays).
     int val_puts(const char *text);
-    double val_getd() const;
-    const char *val_gets() const;
+    double val_getd() const { return val_kind == VAL_NUM ? val_num : 0; }
+    const char *val_gets() const { return val_kind == VAL_STR && val_str ? val_str : ""; }
     // Kind and content of other (flags stay); null makes this value empty.
     int val_copy(const VAL_U *other);
     int val_copy(const VAL_U &other) { return val_copy(&other); }
     // Back to empty, text freed.
-    void val_clear();
+    void val_clear()
+    {
+        if (val_str) val_release();
+        val_kind = VAL_EMPTY;
+    }
     // m bytes of text appended to the text (a value that holds none becomes that text); the
     // caller keeps the total within SCR_STRMAX. -1 when it cannot be allocated (value unchanged).
     int val_append(const char *text, size_t m);

@@ -17,8 +17,6 @@ static int hex_value(unsigned char c)
     return -1;
 }
 
-LEX_U::~LEX_U() = default;
-
 // Value of the escape letter n after a backslash; any other byte stands for itself.
 static int escape_value(unsigned char n)
 {

@@ -4,7 +4,7 @@
 
 class LEX_U {
 public:
-    virtual ~LEX_U();
+    virtual ~LEX_U() = default;
     // One character of a character or string literal (escapes decoded) into code (0..511).
     virtual int lex_char(const char *&cur, int &code);
     // A numeric constant (C integer bases, then decimal floating point) or 'c' constant.
