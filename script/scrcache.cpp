@@ -441,8 +441,11 @@ int SCR_XC::adrs(const XN &n, VTBL_U *vt, SCR_U::LVAL &lv)
         s.scr_set_SCRERR("%d 次元変数 %s を %d 次元で参照", vt->vtb_dims(), vt->name, dims);
         return -1;
     }
-    int xs = vt->vtb_xs(), ys = vt->vtb_ys();
-    int out = (xs > 0 && x >= xs) || (ys >= 1 && y >= ys) || x < 0 || y < 0;
+    int out = 0;
+    if (dims) {   // element 0 of a scalar is always there
+        int xs = vt->vtb_xs(), ys = vt->vtb_ys();
+        out = (xs > 0 && x >= xs) || (ys >= 1 && y >= ys) || x < 0 || y < 0;
+    }
     if (out && s.sup()) {
         x = y = 0;
         out = 0;
@@ -480,6 +483,15 @@ int SCR_XC::ev_var(const XN &n, VAL_U &val)
         return 2;
     }
     if (!vt) return -1;
+    // The usual operand, a number in a plain scalar: as lv_read reads it, without the walk.
+    if (!n.dims && !n.npost && vt->type >= VT_VAR && vt->vtb_gajet_pt && vt->vtb_gajet_pt->gj_vars) {
+        const VAR_GJ *g = vt->vtb_vars();
+        const VAL_U *v = g->gj_dims() == 0 ? g->gj_peek(0, 0) : nullptr;
+        if (v && v->val_kind == VAL_NUM) {
+            val.val_putd(s.sup() && !(vt->flags & SF_CONST) ? 0 : v->val_num);
+            return 0;
+        }
+    }
     SCR_U::LVAL lv;
     if (adrs(n, vt, lv) != 0 || s.lv_read(lv, val) != 0) return -1;
     for (int k = 0; k < n.npost; k++) {

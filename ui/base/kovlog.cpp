@@ -13,13 +13,12 @@
 namespace kov {
 
 static std::string g_path;
-static int g_debug;
+int log_debug_on;
 static KOV_HOST *g_host;
 
 void log_set_path(const char *path) { g_path = path ? path : ""; }
 const char *log_get_path() { return g_path.c_str(); }
-void log_set_debug(int on) { g_debug = on ? 1 : 0; }
-int log_get_debug() { return g_debug; }
+void log_set_debug(int on) { log_debug_on = on ? 1 : 0; }
 void log_set_host(KOV_HOST *host) { g_host = host; }
 KOV_HOST *log_get_host() { return g_host; }
 
@@ -85,7 +84,7 @@ static void log_line(int attention, const char *src, int line, const char *msg)
 
 void log_vwrite(int attention, const char *src, int line, const char *fmt, va_list ap)
 {
-    if (!attention && !g_debug) return;
+    if (!attention && !log_debug_on) return;
     // Two spare bytes show whether the 1024th byte starts a double-byte character.
     char msg[LOG_MSG_MAX + 2];
     vsnprintf(msg, sizeof msg, fmt, ap);

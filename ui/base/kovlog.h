@@ -13,7 +13,8 @@ void log_set_path(const char *path);
 const char *log_get_path();
 // Trace lines are written only while this is 1 (setting "DEBUG").
 void log_set_debug(int on);
-int log_get_debug();
+extern int log_debug_on;   // read inline: every trace line of the interpreter asks first
+inline int log_get_debug() { return log_debug_on; }
 
 // The host of the process: attention lines are shown in its message box, and the line headers
 // take its clock (local time). Without one they go to stderr in UTF-8 with the system's clock.
