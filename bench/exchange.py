@@ -5,4 +5,4 @@ for p in range(200):
     for i in range(999):
         if a[i] > a[i + 1]:
             t = a[i]; a[i] = a[i + 1]; a[i + 1] = t
-raise SystemExit(0 if a[999] == 999 and a[799] == 799 else 1)
+raise SystemExit(0 if a[999] == 999 and a[800] == 800 else 1)
