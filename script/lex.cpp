@@ -46,7 +46,15 @@ const char *SCR_LEX::scr_past_blanks(const char *p)
 
 int SCR_LEX::skip_blanks(const char *&cur)
 {
-    const char *p = scr_past_blanks(cur);
+    const char *p;
+    size_t off = (uintptr_t)cur - (uintptr_t)blank_base;   // huge when cur is in another text
+    if (off < blank_len) {
+        uint32_t &e = blank_end[off];
+        if (!e) e = (uint32_t)(scr_past_blanks(cur) - blank_base) + 1;
+        p = blank_base + (e - 1);
+    } else {
+        p = scr_past_blanks(cur);
+    }
     note_far(p);
     cur = p;
     return static_cast<signed char>(*p);

@@ -5,6 +5,7 @@
 // time a construct runs. No primitive reads beyond the terminating NUL of the text.
 #pragma once
 #include <cstdarg>
+#include <cstdint>
 #include <functional>
 
 #include "ui/base/kovlex.h"
@@ -113,7 +114,19 @@ protected:
     char err_nowscr[SCR_ERRSIZE];
     char err_nowfnc[SCR_ERRSIZE];
 
+    // Where blank skipping from each byte of one text ends (offset + 1, 0 not known yet): a loop
+    // skips the same blanks on every pass. The owner keeps the array as long as the text.
+    void scr_blank_memo(const char *text, size_t len, uint32_t *ends)
+    {
+        blank_base = text;
+        blank_len = text ? len : 0;
+        blank_end = ends;
+    }
+
 private:
+    const char *blank_base = nullptr;
+    size_t blank_len = 0;
+    uint32_t *blank_end = nullptr;
     int skip_blanks(const char *&cur);
     // Formula texts and the script are different objects: compared as addresses only.
     void note_far(const char *p)

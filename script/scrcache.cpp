@@ -40,12 +40,20 @@ void SCR_XC::rebase(const char *t)
 {
     text = nullptr;   // until the slots are made: out of memory the reader runs everything
     len = 0;
+    s.scr_blank_memo(nullptr, 0, nullptr);
     slot.clear();
+    blanks.clear();
     try {
-        if (t) slot.assign(strlen(t) + 1, 0);
+        if (t) {
+            size_t n = strlen(t);
+            slot.assign(n + 1, 0);
+            blanks.assign(n + 1, 0);
+            s.scr_blank_memo(t, n, blanks.data());
+            len = n;
+        }
         text = t;
-        len = t ? strlen(t) : 0;
     } catch (const std::bad_alloc &) {
+        slot.clear();
     }
     roots.clear();
     nodes.clear();
@@ -56,7 +64,7 @@ void SCR_XC::rebase(const char *t)
 
 long SCR_XC::bytes() const
 {
-    return (long)(slot.capacity() * sizeof(int) + roots.capacity() * sizeof(ROOT) + nodes.capacity() * sizeof(XN) +
+    return (long)(slot.capacity() * sizeof(int) + blanks.capacity() * sizeof(uint32_t) + roots.capacity() * sizeof(ROOT) + nodes.capacity() * sizeof(XN) +
                   items.capacity() * sizeof(ITEM) + names.capacity() + strs.capacity() * sizeof(VAL_U));
 }
 

@@ -88,6 +88,7 @@ private:
     const char *text = nullptr;
     size_t len = 0;
     std::vector<int> slot;    // by offset: 0 not parsed yet, -1 left to the reader, else root + 1
+    std::vector<uint32_t> blanks;   // by offset: where skipping blanks ends (the lexer's memo)
     std::vector<ROOT> roots;
     STABLE<XN> nodes;
     STABLE<ITEM> items;
