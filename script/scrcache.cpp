@@ -251,7 +251,11 @@ int SCR_XC::cx_chain(const char *&pos, int d, int level)
     x.a = first;
     x.list = (int)items.size();
     x.n = (int)list.size();
-    for (const ITEM &it : list) items.push_back(it);
+    x.pure = pure(first);
+    for (const ITEM &it : list) {
+        items.push_back(it);
+        x.pure = x.pure && pure(it.node);
+    }
     return add(x);
 }
 
@@ -298,6 +302,7 @@ int SCR_XC::cx_unary(const char *&pos, int d)
         XN x{X_UN};
         x.op = (uint8_t)c;
         x.a = a;
+        x.pure = pure(a);
         pos = p;
         return add(x);
     }
@@ -417,6 +422,64 @@ int SCR_XC::cx_indices(const char *&p, int d, XN &x)
 }
 
 // ---- evaluation ----
+
+// Nodes that read nothing but numbers and names: evaluating one changes nothing, so evd may
+// give up on it half-way and leave it to ev.
+bool SCR_XC::pure(int i) const
+{
+    const XN &n = nodes[i];
+    return n.k == X_NUM || (n.k == X_VAR && !n.dims && !n.npost) || ((n.k == X_CHAIN || n.k == X_UN) && n.pure);
+}
+
+// A pure node as a number without values in between: 0 done, 1 not all numbers (nothing done).
+int SCR_XC::evd(int i, double &d)
+{
+    const XN &n = nodes[i];
+    switch (n.k) {
+    case X_NUM:
+        d = n.num;
+        return 0;
+    case X_VAR: {
+        VTBL_U *vt = look(n);
+        if (!vt) return 1;
+        if (vt->type == VT_ENUM) {
+            d = vt->value;
+            return 0;
+        }
+        if (vt->type < VT_VAR || !vt->vtb_gajet_pt || !vt->vtb_gajet_pt->gj_vars) return 1;
+        const VAR_GJ *g = vt->vtb_vars();
+        const VAL_U *v = g->gj_dims() == 0 ? g->gj_peek(0, 0) : nullptr;
+        if (!v || v->val_kind != VAL_NUM) return 1;
+        d = s.sup() && !(vt->flags & SF_CONST) ? 0 : v->val_num;
+        return 0;
+    }
+    case X_UN: {
+        double a;
+        if (evd(n.a, a)) return 1;
+        KOV_LOG("%c %g", n.op, a);
+        switch (n.op) {
+        case '!': d = a == 0; break;
+        case '-': d = -a; break;
+        case '+': d = a; break;
+        default: d = (double)~scr_trunc64(a); break;
+        }
+        return 0;
+    }
+    case X_CHAIN: {
+        double a, b;
+        if (evd(n.a, a)) return 1;
+        for (int k = 0; k < n.n; k++) {
+            const ITEM &it = items[n.list + k];
+            if (evd(it.node, b)) return 1;
+            a = scr_numop(n.op, it.op, a, b);
+        }
+        d = a;
+        return 0;
+    }
+    default:
+        return 1;
+    }
+}
 
 // The element an lvalue names (the variable found already), as the reader's postfix_adrs.
 int SCR_XC::adrs(const XN &n, VTBL_U *vt, SCR_U::LVAL &lv)
@@ -547,6 +610,8 @@ int SCR_XC::ev(int i, VAL_U &val)
         return 0;
     }
     case X_UN: {
+        double f;
+        if (n.pure && evd(i, f) == 0) return val.val_putd(f);
         VAL_U t;
         int r = ev(n.a, t);
         if (r < 0) return -1;
@@ -561,6 +626,8 @@ int SCR_XC::ev(int i, VAL_U &val)
         return r;
     }
     case X_CHAIN: {
+        double d;
+        if (n.pure && evd(i, d) == 0) return val.val_putd(d);
         int r = ev(n.a, val);
         for (int k = 0; r == 0 && k < n.n; k++) {
             const ITEM &it = items[n.list + k];

@@ -34,6 +34,7 @@ private:
         uint8_t dims = 0;     // X_VAR: indices a (and b)
         uint8_t npost = 0;    // X_VAR: postfix steps, bit i of post set for "++"
         uint8_t post = 0;
+        uint8_t pure = 0;     // X_CHAIN, X_UN: numbers and plain names only (evd may take it)
         int16_t deep = 0;     // X_CALL: the reader's nesting count there, from the expression's
         int a = -1, b = -1, c = -1;
         int list = 0, n = 0;  // X_CHAIN, X_LOGIC, X_COMMA: items[list ...]; X_STR: strs[list]
@@ -111,6 +112,8 @@ private:
     int may_stop(int i) const;
 
     int ev(int i, VAL_U &val);
+    int evd(int i, double &d);
+    bool pure(int i) const;
     int ev_var(const XN &n, VAL_U &val);
     VTBL_U *look(const XN &n) const;
     int adrs(const XN &n, VTBL_U *vt, SCR_U::LVAL &lv);

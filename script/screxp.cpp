@@ -357,56 +357,45 @@ const SCR_BINLEVEL scr_binlevels[SCR_BINLEVELS] = {
 
 static int both_str(const VAL_U &l, const VAL_U &r) { return l.val_kind == VAL_STR && r.val_kind == VAL_STR; }
 
-void scr_binop(int level, int i, VAL_U &l, VAL_U &r)
+double scr_numop(int level, int i, double a, double b)
 {
     switch (level) {
-    case 0: l.val_putd((double)(scr_trunc64(l.val_getd()) | scr_trunc64(r.val_getd()))); return;
-    case 1: l.val_putd((double)(scr_trunc64(l.val_getd()) ^ scr_trunc64(r.val_getd()))); return;
-    case 2: l.val_putd((double)(scr_trunc64(l.val_getd()) & scr_trunc64(r.val_getd()))); return;
-    case 3: {
-        int eq = both_str(l, r) ? strcmp(l.val_gets(), r.val_gets()) == 0 : l.val_getd() == r.val_getd();
-        l.val_putd(i == 0 ? eq : !eq);
-        return;
-    }
-    case 4: {
-        int res;
-        if (both_str(l, r)) {
-            int c = strcmp(l.val_gets(), r.val_gets());
-            res = i == 0 ? c <= 0 : i == 1 ? c < 0 : i == 2 ? c >= 0 : c > 0;
-        } else {
-            double a = l.val_getd(), b = r.val_getd();
-            res = i == 0 ? a <= b : i == 1 ? a < b : i == 2 ? a >= b : a > b;
-        }
-        l.val_putd(res);
-        return;
-    }
+    case 0: return (double)(scr_trunc64(a) | scr_trunc64(b));
+    case 1: return (double)(scr_trunc64(a) ^ scr_trunc64(b));
+    case 2: return (double)(scr_trunc64(a) & scr_trunc64(b));
+    case 3: return i == 0 ? a == b : a != b;
+    case 4: return i == 0 ? a <= b : i == 1 ? a < b : i == 2 ? a >= b : a > b;
     case 5: {
-        double rc = r.val_getd();
+        double rc = b;
         if (!(rc >= 0)) rc = 0;   // negative or NaN counts 0
-        int64_t a = scr_trunc64(l.val_getd());
+        int64_t x = scr_trunc64(a);
         unsigned n = (unsigned)(scr_trunc64(rc) & 0xFF);
-        KOV_LOG(i ? "%g >> %g" : "%g << %g", l.val_getd(), r.val_getd());
-        if (i == 0) l.val_putd(n >= 64 ? 0 : (double)(int64_t)((uint64_t)a << n));
-        else l.val_putd(n >= 64 ? (a < 0 ? -1 : 0) : (double)(a >> n));
-        return;
+        KOV_LOG(i ? "%g >> %g" : "%g << %g", a, b);
+        if (i == 0) return n >= 64 ? 0 : (double)(int64_t)((uint64_t)x << n);
+        return n >= 64 ? (x < 0 ? -1 : 0) : (double)(x >> n);
     }
-    case 6: {
-        double a = l.val_getd(), b = r.val_getd();
+    case 6:
         KOV_LOG("%g %c %g", a, i ? '-' : '+', b);
-        l.val_putd(i ? a - b : a + b);
+        return i ? a - b : a + b;
+    default: {
+        KOV_LOG("%g %c %g", a, "*/%"[i], b);
+        if (i == 0) return a * b;
+        if (i == 1) return b == 0 ? 0 : a / b;
+        int64_t x = scr_trunc64(a), y = scr_trunc64(b);
+        return y == 0 || y == -1 ? 0 : (double)(x % y);
+    }
+    }
+}
+
+void scr_binop(int level, int i, VAL_U &l, VAL_U &r)
+{
+    if ((level == 3 || level == 4) && both_str(l, r)) {   // texts compare as texts
+        int c = strcmp(l.val_gets(), r.val_gets());
+        l.val_putd(level == 3 ? (i == 0 ? c == 0 : c != 0)
+                              : i == 0 ? c <= 0 : i == 1 ? c < 0 : i == 2 ? c >= 0 : c > 0);
         return;
     }
-    default: {
-        double a = l.val_getd(), b = r.val_getd();
-        KOV_LOG("%g %c %g", a, "*/%"[i], b);
-        if (i == 0) l.val_putd(a * b);
-        else if (i == 1) l.val_putd(b == 0 ? 0 : a / b);
-        else {
-            int64_t x = scr_trunc64(a), y = scr_trunc64(b);
-            l.val_putd(y == 0 || y == -1 ? 0 : (double)(x % y));
-        }
-    }
-    }
+    l.val_putd(scr_numop(level, i, l.val_getd(), r.val_getd()));
 }
 
 // left { op right } for the operators of one level.

@@ -12,6 +12,8 @@ constexpr int SCR_BINLEVELS = 8;
 extern const SCR_BINLEVEL scr_binlevels[SCR_BINLEVELS];
 // Operator i of a binary level applied to l and r, the result into l.
 void scr_binop(int level, int i, VAL_U &l, VAL_U &r);
+// The same for two numbers.
+double scr_numop(int level, int i, double a, double b);
 
 // Number of an element as arithmetic reads it; a store into an element (suppression drops
 // stores into non-const variables).
