@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <string>
 
 // Must stay in this order and end with the empty entry (no twins elsewhere; scr_is_reserved
 // indexes it by first byte).
@@ -128,7 +129,7 @@ void SCR_LEX::scr_peek_word(const char *p, char *w, int size)
 }
 
 namespace {
-const char *const word_text[W_COUNT] = {
+constexpr const char *word_text[W_COUNT] = {
     "", "if", "switch", "do", "while", "for", "goto", "break", "continue", "return", "case", "default",
     "auto", "register", "static", "extern", "typedef", "const", "volatile", "void", "var", "enum",
     "char", "short", "int", "long", "float", "double", "struct", "union",
@@ -138,32 +139,33 @@ const char *const word_text[W_COUNT] = {
 struct WORD_INDEX {
     static constexpr unsigned N = 256;
     unsigned char slot[N] = {};
-    static unsigned hash(const char *p, size_t n)
+    static constexpr unsigned hash(const char *p, size_t n)
     {
         return ((unsigned)n * 37u + (unsigned char)p[0] * 11u + (unsigned char)p[1] * 5u +
                 (unsigned char)p[n - 1]) & (N - 1);
     }
-    WORD_INDEX()
+    unsigned char len[W_COUNT] = {};
+    constexpr WORD_INDEX()
     {
         for (int w = W_NONE + 1; w < W_COUNT; w++) {
-            unsigned h = hash(word_text[w], strlen(word_text[w]));
+            len[w] = (unsigned char)std::char_traits<char>::length(word_text[w]);
+            unsigned h = hash(word_text[w], len[w]);
             while (slot[h]) h = (h + 1) & (N - 1);
             slot[h] = (unsigned char)w;
         }
     }
 };
+constexpr WORD_INDEX word_index;   // built by the compiler: no guard on every lookup
 }   // namespace
 
 int SCR_LEX::scr_word(const char *p)
 {
     size_t n = scr_past_word(p) - p;
     if (n < 2 || n > 8) return W_NONE;
-    static const WORD_INDEX word_index;
     for (unsigned h = WORD_INDEX::hash(p, n);; h = (h + 1) & (WORD_INDEX::N - 1)) {
         int w = word_index.slot[h];
         if (!w) return W_NONE;
-        const char *t = word_text[w];
-        if (strncmp(t, p, n) == 0 && t[n] == 0) return w;
+        if (word_index.len[w] == n && memcmp(word_text[w], p, n) == 0) return w;
     }
 }
 

@@ -165,8 +165,9 @@ VTBL_U *SCR_U::scr_get_vtbl(const char *name)
             scr_set_SCRERR("BREAK:idname=%s", name);
             return nullptr;
         }
-        if (v->name[0] != name[0] || strcmp(v->name, name) != 0) continue;
-        if ((v->owner[0] && strcmp(v->owner, ctx.func_name) != 0) || (v->flags & SF_HIDDEN)) continue;
+        // The flag first: the hidden arguments of the calls below share a name at every depth.
+        if ((v->flags & SF_HIDDEN) || v->name[0] != name[0] || strcmp(v->name, name) != 0) continue;
+        if (v->owner[0] && strcmp(v->owner, ctx.func_name) != 0) continue;
         if (v->nest != 0) {
             KOV_LOG("ローカル変数 %s", name);
             KOV_LOG("変数 %s %s 取得", name, scr_typ_string(v->type));
