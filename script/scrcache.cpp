@@ -698,7 +698,9 @@ int SCR_XC::ev(int i, VAL_U &val)
             ~ADJ() { d -= by; }
         } adj(s.scr_deep, n.deep);
         const char *p = n.at;
-        int lib = s.scr_func_libcall(p, val);
+        // A name the table lacks is a script function's every time: not looked up again.
+        int lib = n.nolib && n.nolib == s.scr_fn_table ? -1 : s.scr_func_libcall(p, val);
+        if (lib == -1 && p == n.at) n.nolib = s.scr_fn_table;
         int r = lib != -1 ? (lib == 0 ? 0 : -1) : s.scr_func_exec(p, val);
         if (r != 0) return -1;
         if (p == n.end) return 0;

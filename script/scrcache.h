@@ -45,6 +45,8 @@ private:
         // X_VAR: the entry its name meant when vt_gen was gen
         mutable VTBL_U *vt = nullptr;
         mutable uint64_t gen = 0;
+        // X_CALL: the built-in table that had no function of this name (null: not asked yet)
+        mutable FN_LOOKUP nolib = nullptr;
     };
     struct ITEM {
         int op, node;
