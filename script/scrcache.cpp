@@ -428,7 +428,8 @@ int SCR_XC::cx_indices(const char *&p, int d, XN &x)
 bool SCR_XC::pure(int i) const
 {
     const XN &n = nodes[i];
-    return n.k == X_NUM || (n.k == X_VAR && !n.dims && !n.npost) || ((n.k == X_CHAIN || n.k == X_UN) && n.pure);
+    if (n.k == X_VAR) return !n.npost && (n.dims < 1 || pure(n.a)) && (n.dims < 2 || pure(n.b));
+    return n.k == X_NUM || ((n.k == X_CHAIN || n.k == X_UN) && n.pure);
 }
 
 // A pure node as a number without values in between: 0 done, 1 not all numbers (nothing done).
@@ -444,11 +445,22 @@ int SCR_XC::evd(int i, double &d)
         if (!vt) return 1;
         if (vt->type == VT_ENUM) {
             d = vt->value;
-            return 0;
+            return n.dims ? 1 : 0;   // with indices the reader stops after the name
         }
         if (vt->type < VT_VAR || !vt->vtb_gajet_pt || !vt->vtb_gajet_pt->gj_vars) return 1;
         const VAR_GJ *g = vt->vtb_vars();
-        const VAL_U *v = g->gj_dims() == 0 ? g->gj_peek(0, 0) : nullptr;
+        if (g->gj_dims() != n.dims) return 1;
+        int x = 0, y = 0;
+        if (n.dims) {   // an element inside the shape, else adrs says what is wrong
+            double a, b = 0;
+            if (evd(n.a, a) || (n.dims == 2 && evd(n.b, b))) return 1;
+            x = scr_trunc32(n.dims == 1 ? a : b);
+            y = n.dims == 2 ? scr_trunc32(a) : 0;
+            if (x < 0 || x > 999 || y < 0 || y > 999999) return 1;
+            int xs = g->gj_xs(), ys = g->gj_ys();
+            if ((xs > 0 && x >= xs) || (ys >= 1 && y >= ys)) return 1;
+        }
+        const VAL_U *v = g->gj_peek(x, y);
         if (!v || v->val_kind != VAL_NUM) return 1;
         d = s.sup() && !(vt->flags & SF_CONST) ? 0 : v->val_num;
         return 0;
