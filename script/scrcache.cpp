@@ -432,6 +432,19 @@ bool SCR_XC::pure(int i) const
     return n.k == X_NUM || ((n.k == X_CHAIN || n.k == X_UN) && n.pure);
 }
 
+// The value a string literal or a plain scalar stands for, without a copy; null for others.
+const VAL_U *SCR_XC::peek(int i)
+{
+    const XN &n = nodes[i];
+    if (n.k == X_STR) return &strs[n.list];
+    if (n.k != X_VAR || n.dims || n.npost) return nullptr;
+    VTBL_U *vt = look(n);
+    if (!vt || vt->type < VT_VAR || vt->type == VT_ENUM || !vt->vtb_gajet_pt || !vt->vtb_gajet_pt->gj_vars)
+        return nullptr;
+    const VAR_GJ *g = vt->vtb_vars();
+    return g->gj_dims() == 0 ? g->gj_peek(0, 0) : nullptr;
+}
+
 // A pure node as a number without values in between: 0 done, 1 not all numbers (nothing done).
 int SCR_XC::evd(int i, double &d)
 {
@@ -640,6 +653,12 @@ int SCR_XC::ev(int i, VAL_U &val)
     case X_CHAIN: {
         double d;
         if (n.pure && evd(i, d) == 0) return val.val_putd(d);
+        if (n.n == 1 && (n.op == 3 || n.op == 4) && !s.sup()) {   // two texts compared where they are
+            const VAL_U *a = peek(n.a), *b = peek(items[n.list].node);
+            if (a && b && a->val_kind == VAL_STR && b->val_kind == VAL_STR && a->val_len <= SCR_STRMAX &&
+                b->val_len <= SCR_STRMAX)
+                return val.val_putd(scr_textop(n.op, items[n.list].op, a->val_gets(), b->val_gets()));
+        }
         int r = ev(n.a, val);
         for (int k = 0; r == 0 && k < n.n; k++) {
             const ITEM &it = items[n.list + k];

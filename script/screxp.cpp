@@ -387,12 +387,16 @@ double scr_numop(int level, int i, double a, double b)
     }
 }
 
+double scr_textop(int level, int i, const char *a, const char *b)
+{
+    int c = strcmp(a, b);
+    return level == 3 ? (i == 0 ? c == 0 : c != 0) : i == 0 ? c <= 0 : i == 1 ? c < 0 : i == 2 ? c >= 0 : c > 0;
+}
+
 void scr_binop(int level, int i, VAL_U &l, VAL_U &r)
 {
     if ((level == 3 || level == 4) && both_str(l, r)) {   // texts compare as texts
-        int c = strcmp(l.val_gets(), r.val_gets());
-        l.val_putd(level == 3 ? (i == 0 ? c == 0 : c != 0)
-                              : i == 0 ? c <= 0 : i == 1 ? c < 0 : i == 2 ? c >= 0 : c > 0);
+        l.val_putd(scr_textop(level, i, l.val_gets(), r.val_gets()));
         return;
     }
     l.val_putd(scr_numop(level, i, l.val_getd(), r.val_getd()));

@@ -12,8 +12,9 @@ constexpr int SCR_BINLEVELS = 8;
 extern const SCR_BINLEVEL scr_binlevels[SCR_BINLEVELS];
 // Operator i of a binary level applied to l and r, the result into l.
 void scr_binop(int level, int i, VAL_U &l, VAL_U &r);
-// The same for two numbers.
+// The same for two numbers, and an equality or relational operator for two texts.
 double scr_numop(int level, int i, double a, double b);
+double scr_textop(int level, int i, const char *a, const char *b);
 
 // Number of an element as arithmetic reads it; a store into an element (suppression drops
 // stores into non-const variables).
