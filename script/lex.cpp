@@ -64,19 +64,12 @@ int SCR_LEX::skip_blanks(const char *&cur)
 // A one-character operator that is the first half of a longer one does not match.
 static bool key_cut_short(const char *key, const char *next)
 {
-    char c = key[0];
-    if (key[1] == 0) {
-        switch (c) {
-        case '&': case '+': case '-': case '<': case '>': case '|': return *next == c || *next == '=';
-        case '%': case '*': case '/': case '=': case '^': return *next == '=';
-        default: return false;
-        }
-    }
+    if (key[1] == 0) return SCR_LEX::scr_cut_short(key[0], *next);
     if ((strcmp(key, "<<") == 0 || strcmp(key, ">>") == 0) && *next == '=') return true;
     return false;
 }
 
-int SCR_LEX::scr_match_key(const char *&cur, const char *key)
+int SCR_LEX::match_key_text(const char *&cur, const char *key)
 {
     scr_skip_space(cur);
     const char *p = cur;

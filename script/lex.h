@@ -9,6 +9,7 @@
 #include <functional>
 
 #include "ui/base/kovlex.h"
+#include "ui/base/kovlog.h"
 
 class VAL_U;
 
@@ -52,7 +53,27 @@ public:
     }
     // Keyword or punctuator. A one-character operator never matches the first half of a longer
     // one ("+" not in "++"/"+="), a word never runs on into an identifier. Logs "KEY:%s".
-    int scr_match_key(const char *&cur, const char *key);
+    // Inline for a one-byte punctuator (the key is a literal, so the test folds away).
+    int scr_match_key(const char *&cur, const char *key)
+    {
+        char k = key[0];
+        if (!k || key[1] || (k >= 'A' && k <= 'Z') || (k >= 'a' && k <= 'z') || k == '_')
+            return match_key_text(cur, key);
+        scr_skip_space(cur);
+        if (*cur != k || scr_cut_short(k, cur[1])) return -1;
+        cur++;
+        KOV_LOG("KEY:%s", key);
+        return 0;
+    }
+    // Whether the one-character operator c is the first half of a longer one when next follows.
+    static bool scr_cut_short(char c, char next)
+    {
+        switch (c) {
+        case '&': case '+': case '-': case '<': case '>': case '|': return next == c || next == '=';
+        case '%': case '*': case '/': case '=': case '^': return next == '=';
+        default: return false;
+        }
+    }
     // Identifier (not a reserved word) into buf; size is 65 everywhere. Logs "ID:%s".
     int scr_idname(const char *&cur, char *buf, int size);
     // Numeric or character constant into val.
@@ -124,6 +145,7 @@ protected:
     }
 
 private:
+    int match_key_text(const char *&cur, const char *key);
     const char *blank_base = nullptr;
     size_t blank_len = 0;
     uint32_t *blank_end = nullptr;
