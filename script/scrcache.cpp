@@ -464,15 +464,14 @@ int SCR_XC::evd(int i, double &d)
         const VAR_GJ *g = vt->vtb_vars();
         if (g->gj_dims() != n.dims) return 1;
         int x = 0, y = 0;
-        if (n.dims) {   // an element inside the shape, else adrs says what is wrong
+        if (n.dims) {
             double a, b = 0;
             if (evd(n.a, a) || (n.dims == 2 && evd(n.b, b))) return 1;
             x = scr_trunc32(n.dims == 1 ? a : b);
             y = n.dims == 2 ? scr_trunc32(a) : 0;
-            if (x < 0 || x > 999 || y < 0 || y > 999999) return 1;
-            int xs = g->gj_xs(), ys = g->gj_ys();
-            if ((xs > 0 && x >= xs) || (ys >= 1 && y >= ys)) return 1;
         }
+        // Null outside the shape (declared shapes stay within the limits of indices), where
+        // adrs says what is wrong.
         const VAL_U *v = g->gj_peek(x, y);
         if (!v || v->val_kind != VAL_NUM) return 1;
         d = s.sup() && !(vt->flags & SF_CONST) ? 0 : v->val_num;

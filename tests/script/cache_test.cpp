@@ -1,0 +1,66 @@
+// The parsed-form cache changes nothing a run shows: each script runs with the cache and
+// without it, and status, error text and position must agree. The scripts aim at the places
+// where a parsed form takes a shortcut and must give up exactly where the text reader would
+// say something: texts among numbers, elements outside their shape, suppressed reads,
+// enumerators with indices, calls of script functions and built-ins.
+#include <gtest/gtest.h>
+
+#include "scrtest.h"
+
+using namespace scrtest;
+
+namespace {
+
+RUN run_with(const char *text, int cache)
+{
+    ENV e;
+    e.scr.scr_cache_on = cache;
+    return e.run(text);
+}
+
+const char *const scripts[] = {
+    // arithmetic of names and numbers, and the values that leave the short way
+    "main(){ var i, s = 0; for (i = 0; i < 50; i++) s = s + i * i % 7 - (i << 2) / 3; return s; }",
+    "main(){ var t = \"ab\", i, n = 0; for (i = 0; i < 3; i++) n = n + (t + 1) * 10 + -t + !t; return n; }",
+    "main(){ var u, i, n = 0; for (i = 0; i < 3; i++) n = n + u * 2 + 1; return n; }",
+    "enum { E = 4 }; main(){ var i, n = 0; for (i = 0; i < 3; i++) n = n + E * i; return n; }",
+    "enum { E = 4 }; main(){ var i, n = 0; for (i = 0; i < 3; i++) n = n + E[1] * i; return n; }",
+    // elements: inside, outside, wrong dimensions, texts, suppressed
+    "var a[10]; main(){ var i, n = 0; for (i = 0; i < 10; i++) a[i] = i * 3; "
+    "for (i = 0; i < 9; i++) n = n + (a[i] < a[i + 1]) + a[i] % 4; return n; }",
+    "main(){ var a[3], i, n = 0; for (i = 0; i < 5; i++) n = n + a[i] + 1; return n; }",
+    "main(){ var a[3], i, n = 0; for (i = -1; i < 2; i++) n = n + a[i] + 1; return n; }",
+    "main(){ var m[2][3], i, n = 0; for (i = 0; i < 3; i++) { m[1][i] = i + 1; m[0][i] = 10; } "
+    "for (i = 0; i < 3; i++) n = n + m[1][i] * 2 + m[i % 2][0]; return n + m[i][0]; }",
+    "main(){ var m[2][2]; return m[1] + 1; }",
+    "main(){ var a[3], i = 7; return 0 && a[i] + 1 || 5 > 4 && a[i] * 2 == 0; }",
+    "main(){ var a[3], i; a[1] = \"x\"; for (i = 0; i < 3; i++) a[i] = a[i] + 1; return a[1] * 100 + a[2]; }",
+    // texts compared in place, and the mixes that are not
+    "main(){ var s = \"\", i, n = 0; for (i = 0; i < 20; i++) s &= \"ab\"; "
+    "for (i = 0; i < 5; i++) n = n + (s == \"ab\") + (s > \"ab\") * 2 + (\"b\" >= s) * 4 + (s != 0) * 8; return n; }",
+    "main(){ var s = \"5\", t, i, n = 0; for (i = 0; i < 3; i++) n = n + (s == 5) + (t == \"\") * 2 + (t < s) * 4; return n; }",
+    "main(){ var s = \"abc\", i, n = 0; for (i = 0; i < 4; i++) { n = n + (s == \"abc\"); s = i; } return n; }",
+    // calls: script functions by name, built-ins, and a name that is neither
+    "f(var x) { return x * 2; } main(){ var i, n = 0; for (i = 0; i < 5; i++) n = n + f(i) + strlen(\"abc\"); return n; }",
+    "main(){ var i, n = 0; for (i = 0; i < 3; i++) n = n + g(i); return n; }",
+    "fib(var n) { if (n < 2) return n; return fib(n - 1) + fib(n - 2); } main(){ return fib(12); }",
+    // statements around the expressions: blocks, break and continue, goto, switch
+    "main(){ var i = 0, n = 0; while (1) { i++; if (i % 2) continue; n = n + i; if (i > 9) break; } return n; }",
+    "main(){ var i = 0, n = 0; again: n = n + i * 2; if (++i < 5) goto again; return n; }",
+    "main(){ var i, n = 0; for (i = 0; i < 6; i++) switch (i % 3) { case 0: n = n + 1; break; default: n = n + 10; } return n; }",
+};
+
+TEST(Cache, RunsAgreeWithTheTextReader)
+{
+    for (const char *text : scripts) {
+        RUN on = run_with(text, 1), off = run_with(text, 0);
+        EXPECT_EQ(on.linked, off.linked) << text;
+        EXPECT_EQ(on.ran, off.ran) << text;
+        EXPECT_EQ(on.status, off.status) << text;
+        EXPECT_EQ(kov::sj_to_utf8(on.err), kov::sj_to_utf8(off.err)) << text;
+        EXPECT_EQ(on.row, off.row) << text;
+        EXPECT_EQ(on.col, off.col) << text;
+    }
+}
+
+}  // namespace
