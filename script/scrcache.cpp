@@ -86,7 +86,11 @@ int SCR_XC::run(const char *&pos, VAL_U &val)
     if (!text || pos < text || pos >= text + len) return 1;
     size_t off = (size_t)(pos - text);
     int r = slot[off];
-    if (r == 0) {
+    if (r == 0) {   // text that runs once costs no parse: the reader runs it the first time
+        slot[off] = -2;
+        return 1;
+    }
+    if (r == -2) {
         try {
             r = compile(pos);
         } catch (const std::bad_alloc &) {

@@ -1,6 +1,6 @@
 // Parsed forms of a script's expressions. The interpreter reads its text on every pass; an
-// assignment expression that runs is parsed once into nodes keyed by its text position, and
-// later passes run the nodes. A node takes the same decisions at run time as the text reader
+// assignment expression that runs a second time is parsed into nodes keyed by its text position,
+// and later passes run the nodes. A node takes the same decisions at run time as the text reader
 // (which name is an enumerator, a variable or nothing; suppression; messages) and delegates
 // calls to it, so what a run shows is the same either way. Whatever the parser is not sure of
 // (sizeof, members, cell names, text the reader would reject, nesting near the limits) stays
@@ -90,7 +90,7 @@ private:
     SCR_U &s;
     const char *text = nullptr;
     size_t len = 0;
-    std::vector<int> slot;    // by offset: 0 not parsed yet, -1 left to the reader, else root + 1
+    std::vector<int> slot;    // by offset: 0 not run yet, -2 run once, -1 left to the reader, else root + 1
     std::vector<uint32_t> blanks;   // by offset: where skipping blanks ends (the lexer's memo)
     std::vector<ROOT> roots;
     STABLE<XN> nodes;
