@@ -37,6 +37,7 @@ TEST(Robust, DeepNestingFailsWithItsMessage)
         "main(){ " + rep("do ", N) + ";" + rep(" while (0);", N) + " return 1; }",
         "main(){ " + rep("for (;0;) ", N) + "; return 1; }",
         "main(){ if (0) ; " + rep("else if (0) ; ", N) + "return 1; }",
+        "f(var x){ return x; } main(){ return " + rep("f(", N) + "0" + rep(")", N) + "; }",
     };
     for (const std::string &t : texts) {
         RUN r = run(t.c_str());

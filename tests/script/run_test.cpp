@@ -183,14 +183,15 @@ const CASE funcs[] = {
     {"varargs over", "f(var a, ...){ return a; } main(){ return f(1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18,19,20,21); }", 0, "f():引数数超過(20)"},
     {"label of other function", "f(){ L: return 1; } main(){ f(); goto L; return 2; }", 0, "ラベル L: がない"},
     {"unclosed comment at end", "main(){ return 3; } /* main(){", 3, nullptr},
+    {"first line #!", "#!/usr/bin/env kovash\r\nmain(){ return 7; }", 7, nullptr},
     {"typed functions", "var twice(var x){ return x * 2; } void nothing(){ return; } main(){ nothing(); return twice(21); }", 42, nullptr},
     {"block var gone", "main(){ { var inner = 5; } return inner; }", 0, "return に戻値がない"},
 };
 
-// Multi-function scripts of golden/: main's status.
+// Multi-function scripts of golden/ and the example tour: main's status.
 TEST(Run, GoldenScripts)
 {
-    for (auto [file, status] : {std::pair{"refs_chain", 85}, {"statics", 145}, {"calls_in_control", 100}}) {
+    for (auto [file, status] : {std::pair{"refs_chain", 85}, {"statics", 145}, {"calls_in_control", 100}, {"../../../examples/tour", 42}}) {
         std::ifstream in(std::string(KOV_TEST_DATA) + "/golden/" + file + ".scr");
         std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         check({file, text.c_str(), status, nullptr});

@@ -1,13 +1,11 @@
 // Formulas in the store keep naming the same cells through the store's moves, and the
 // adjustment and conversion operations on the store.
 #include "sheet/cellref.h"
-#include "sheet/csv.h"
 #include "tests/support/cellref_fill.h"
-#include "tests/support/sheet_text.h"
+#include "tests/support/store_facade.h"
 #include "tests/support/testlog.h"
 
 #include <gtest/gtest.h>
-#include "tests/support/testhost.h"
 
 #include <functional>
 #include <string>
@@ -19,41 +17,26 @@ using namespace cellfill;
 
 constexpr int END = 0x7FFFFFFF;
 
-class Sheet : public sheettest::TextSheet {
-public:
-    kovtest::TESTHOST host;
-    kovtest::EVENTS calcs;   // the recalculations asked of the host
-    Sheet()
-    {
-        host.host_set_events(&calcs);
-        csv_set_host(&host);
-    }
-};
-
-int g_parts_freed;
-struct Part : CSV_PART {
-    ~Part() override { g_parts_freed++; }
-};
+using storetest::Sheet;
 
 // A formula keeps its part while its text stays the same.
 TEST(CellStore, ColumnEdgeCasesAndParts)
 {
-    Sheet s;
-    ASSERT_EQ(s.csv_create(10, 10), 0);
+    Sheet s(10, 10);
     ASSERT_EQ(s.csv_put_form(0, 3, "R0C5+R0C1") + s.csv_put_form(7, 3, "R0C5+R0C1") + s.csv_put_form(1, 1, "R0C1"), 0);
-    Part *kept = new Part;
+    int freed = 0;
+    auto *kept = new storetest::CountPart(&freed);
     ASSERT_EQ(s.csv_set_part(1, 1, kept), 0);
-    g_parts_freed = 0;
     ASSERT_EQ(s.csv_del_cols(2, 1), 0);
     EXPECT_EQ(s.csv_get_form(0, 3) + std::string("|") + s.csv_get_form(6, 3), "R0C4+R0C1|R0C4+R0C1");
-    ASSERT_EQ(s.csv_set_part(0, 3, new Part), 0);
+    ASSERT_EQ(s.csv_set_part(0, 3, new storetest::CountPart(&freed)), 0);
     ASSERT_EQ(s.csv_put_form(5, 0, "R[0]C[-1]"), 0);
     ASSERT_EQ(s.csv_ins_cols(3, 1), 0);
     EXPECT_EQ(s.csv_get_form(5, 0), nullptr);
     EXPECT_STREQ(s.csv_get_form(6, 0), "RC[-1]");
     EXPECT_STREQ(s.csv_get_form(0, 3), "R0C5+R0C1");
     EXPECT_EQ(s.csv_get_part(1, 1), kept);
-    EXPECT_EQ(g_parts_freed, 1);
+    EXPECT_EQ(freed, 1);
     ASSERT_EQ(s.csv_put_form(0, 0, "R0C9"), 0);  // the last columns deleted: names past them stay
     ASSERT_EQ(s.csv_del_cols(8, 2), 0);
     EXPECT_STREQ(s.csv_get_form(0, 0), "R0C9");
@@ -75,8 +58,7 @@ TEST(CellStore, InsertAndDeleteKeepReferences)
     };
     for (auto &op : ops) {
         SCOPED_TRACE(op.what);
-        Sheet s;
-        ASSERT_EQ(s.csv_create(30, 30), 0);
+        Sheet s(30, 30);
         auto forms = block(8, 0, 13, 13, {0, 8, 7, 13});
         auto alive = [&](int tx, int ty) {
             int c = op.cols ? tx : ty;
@@ -105,8 +87,7 @@ TEST(CellStore, SortAndRotateKeepReferences)
     };
     for (auto &op : ops) {
         SCOPED_TRACE(op.what);
-        Sheet s;
-        ASSERT_EQ(s.csv_create(20, 20), 0);
+        Sheet s(20, 20);
         fill(s, 8, 8, block(10, 10, 13, 15));           // formulas in rows 10..15 name rows 0..7
         for (int y = 10; y <= 15; y++) {
             ASSERT_EQ(s.csv_put_num(9, y, double((y * 7) % 6)), 0);      // the sort key
@@ -122,11 +103,11 @@ TEST(CellStore, SortAndRotateKeepReferences)
 TEST(CellStore, AdjustFormulaErrors)
 {
     kovtest::LogCapture log;
-    Sheet s;
+    Sheet s(0, 0);   // refused: no store yet
     CSV_CFT cft = {0, 0, END, END, 1, 0, 0};
     EXPECT_EQ(s.csv_cnv_region(nullptr, 1) + s.csv_adj_sheet(&cft), -2);  // no store yet
     EXPECT_TRUE(log.has("csv_chk_space() 失敗")) << log.text();
-    EXPECT_TRUE(s.calcs.got.empty());
+    EXPECT_TRUE(s.app.got.empty());
     ASSERT_EQ(s.csv_create(10, 10), 0);
     ASSERT_EQ(s.csv_put_form(0, 0, "R1C1"), 0);
     EXPECT_EQ(s.csv_adj_form(0, 0, nullptr), -1);
@@ -146,8 +127,7 @@ TEST(CellStore, AdjustFormulaErrors)
 
 TEST(CellStore, ConvertRegion)
 {
-    Sheet s;
-    ASSERT_EQ(s.csv_create(10, 10), 0);
+    Sheet s(10, 10);
     ASSERT_EQ(s.csv_put_form(3, 4, "R[-1]C"), 0);
     ASSERT_EQ(s.csv_put_form(8, 8, "R[-1]C"), 0);          // outside the region
     ASSERT_EQ(s.csv_put_form(4, 4, "R[-1]C+R[5]C"), 0);    // second name points outside
@@ -158,7 +138,7 @@ TEST(CellStore, ConvertRegion)
     EXPECT_EQ(s.csv_get_modify(), 1);
     ASSERT_EQ(s.csv_cnv_region(nullptr, 0), 0);            // whole sheet back to relative
     EXPECT_EQ(s.form(3, 4) + "|" + s.form(4, 4), "R[-1]C|R[-1]C+R[5]C");
-    EXPECT_EQ(s.calcs.got, std::vector<std::string>({"recalc 0,0,5,5", "recalc all"}));
+    EXPECT_EQ(s.app.got, std::vector<std::string>({"recalc 0,0,5,5", "recalc all"}));
     EXPECT_EQ(s.csv_cnv_region(nullptr, 3), -1);
 }
 
