@@ -122,30 +122,4 @@ TEST(CellName, Print)
     EXPECT_TRUE(log.has("(pt == NULL) || (rc_name == NULL)")) << log.text();
 }
 
-// Whatever prints must read back as the same reference, from any base.
-TEST(CellName, PrintedNamesReadBack)
-{
-    const int bases[] = {0, 1, 999999, 2147483647, -5};
-    const int vals[] = {0, 1, -1, 7, 1000, 2147483647, -2147483647};
-    for (int bx : bases)
-        for (int by : bases)
-            for (int v : vals)
-                for (int w : vals)
-                    for (int kind = 0; kind < 4; kind++) {
-                        bool ax = kind & 1, ay = kind & 2;
-                        CSV_REF r = {ax ? std::abs(v) : bx, ay ? std::abs(w) : by, ax ? A : v, ay ? A : w};
-                        char buf[32];
-                        ASSERT_EQ(csv_print_name(buf, &r), 0);
-                        int64_t ex = ax ? r.x : int64_t(bx) + v, ey = ay ? r.y : int64_t(by) + w;
-                        bool fits = ex >= INT32_MIN && ex <= INT32_MAX && ey >= INT32_MIN && ey <= INT32_MAX;
-                        const char *pos = buf;
-                        CSV_REF back;
-                        ASSERT_EQ(csv_parse_name(pos, bx, by, &back), fits ? 0 : -1) << buf;
-                        if (!fits) continue;
-                        EXPECT_EQ(*pos, 0) << buf;
-                        EXPECT_EQ(std::vector<int64_t>({back.x, back.y, back.xoff, back.yoff}),
-                                  std::vector<int64_t>({ex, ey, r.xoff, r.yoff})) << buf;
-                    }
-}
-
 } // namespace

@@ -80,18 +80,3 @@ TEST(Host, EditorTextAndItsStamp)
     host.host_ed_put(nullptr);   // a script file that could not be read
     EXPECT_EQ(host.host_ed_text(text), -1);
 }
-
-TEST(Host, TestHostFiresTheTimerForEveryPeriodThatPassed)
-{
-    TESTHOST host;
-    EVENTS app;
-    host.host_set_events(&app);
-    host.advance(1000);
-    EXPECT_TRUE(app.got.empty()) << "no timer, no ticks";
-    host.host_timer(250);
-    host.advance(1100);
-    EXPECT_EQ(app.got.size(), 4u);   // 250, 500, 750, 1000; 100 ms into the next period
-    host.advance(150);
-    EXPECT_EQ(app.got.size(), 5u);
-    EXPECT_EQ(host.host_ticks(), 2250u);
-}
