@@ -183,22 +183,20 @@ TEST(ScriptFile, ReadTurnsCrLfIntoLfOnly)
 
 TEST(TimeZone, KeptWhenSetJapanWhenUnset)
 {
-    const char *old = getenv("TZ");
-    std::string saved = old ? old : "";
-    setenv("TZ", "UTC0", 1);
-    kov_set_tz();
-    EXPECT_STREQ(getenv("TZ"), "UTC0");
-    setenv("TZ", "", 1);  // set but empty still counts as set
-    kov_set_tz();
-    EXPECT_STREQ(getenv("TZ"), "");
-    unsetenv("TZ");
-    kov_set_tz();
-    EXPECT_STREQ(getenv("TZ"), "JST-9");
-    time_t t = 0;
-    struct tm tm;
-    localtime_r(&t, &tm);
-    EXPECT_EQ(tm.tm_hour, 9);
-    if (old) setenv("TZ", saved.c_str(), 1);
-    else unsetenv("TZ");
+    {
+        EnvVar tz("TZ", "UTC0");
+        kov_set_tz();
+        EXPECT_STREQ(getenv("TZ"), "UTC0");
+        setenv("TZ", "", 1);   // set but empty still counts as set
+        kov_set_tz();
+        EXPECT_STREQ(getenv("TZ"), "");
+        unsetenv("TZ");
+        kov_set_tz();
+        EXPECT_STREQ(getenv("TZ"), "JST-9");
+        time_t t = 0;
+        struct tm tm;
+        localtime_r(&t, &tm);
+        EXPECT_EQ(tm.tm_hour, 9);
+    }
     tzset();
 }
