@@ -75,31 +75,6 @@ TEST(CellStore, InsertAndDeleteKeepReferences)
     }
 }
 
-// Sort and rotate adjust only the moved rows' own formulas: references into unmoved rows
-// and into the formula's own row keep their cells.
-TEST(CellStore, SortAndRotateKeepReferences)
-{
-    struct { const char *what; std::function<int(CSV_U &)> run; } ops[] = {
-        {"sort ascending", [](CSV_U &s) { return s.csv_sort_rows(0, 9, 10, 6); }},
-        {"sort descending", [](CSV_U &s) { return s.csv_sort_rows(1, 9, 10, 6); }},
-        {"rotate up", [](CSV_U &s) { return s.csv_rot_rows(0, 10, 6); }},
-        {"rotate down", [](CSV_U &s) { return s.csv_rot_rows(1, 10, 6); }},
-    };
-    for (auto &op : ops) {
-        SCOPED_TRACE(op.what);
-        Sheet s(20, 20);
-        fill(s, 8, 8, block(10, 10, 13, 15));           // formulas in rows 10..15 name rows 0..7
-        for (int y = 10; y <= 15; y++) {
-            ASSERT_EQ(s.csv_put_num(9, y, double((y * 7) % 6)), 0);      // the sort key
-            ASSERT_EQ(s.csv_put_num(15, y, 500.0 + y), 0);
-            put_ref(s, 14, y, y % 2 ? "RC[1]" : "R" + std::to_string(y) + "C15", 500.0 + y);
-        }
-        ASSERT_EQ(op.run(s), 0);
-        expect_refs_hold(s);
-        EXPECT_NE(s.csv_get_num(15, 10), 510.0);        // the rows did move
-    }
-}
-
 TEST(CellStore, AdjustFormulaErrors)
 {
     kovtest::LogCapture log;
@@ -123,23 +98,6 @@ TEST(CellStore, AdjustFormulaErrors)
     // the sheet-wide pass goes on past the failing formula and reports it
     EXPECT_EQ(s.csv_adj_sheet(&cft), -1);
     EXPECT_STREQ(s.csv_get_form(0, 0), "R1C2");
-}
-
-TEST(CellStore, ConvertRegion)
-{
-    Sheet s(10, 10);
-    ASSERT_EQ(s.csv_put_form(3, 4, "R[-1]C"), 0);
-    ASSERT_EQ(s.csv_put_form(8, 8, "R[-1]C"), 0);          // outside the region
-    ASSERT_EQ(s.csv_put_form(4, 4, "R[-1]C+R[5]C"), 0);    // second name points outside
-    s.csv_set_modify(0);
-    CSV_RECT r = {5, 5, 0, 0};                              // reversed: checked and ordered
-    ASSERT_EQ(s.csv_cnv_region(&r, 1), 0);
-    EXPECT_EQ(s.form(3, 4) + "|" + s.form(8, 8) + "|" + s.form(4, 4), "R3C3|R[-1]C|R3C4+R[5]C");
-    EXPECT_EQ(s.csv_get_modify(), 1);
-    ASSERT_EQ(s.csv_cnv_region(nullptr, 0), 0);            // whole sheet back to relative
-    EXPECT_EQ(s.form(3, 4) + "|" + s.form(4, 4), "R[-1]C|R[-1]C+R[5]C");
-    EXPECT_EQ(s.app.got, std::vector<std::string>({"recalc 0,0,5,5", "recalc all"}));
-    EXPECT_EQ(s.csv_cnv_region(nullptr, 3), -1);
 }
 
 } // namespace

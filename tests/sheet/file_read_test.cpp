@@ -95,27 +95,6 @@ TEST(FileRead, Prefixes)
     EXPECT_EQ(ints({s.csv_get_attr(2, 2, CSV_A_BACK), s.csv_get_attr(2, 2, CSV_A_INPUT)}), ints({5, 1}));
 }
 
-TEST(FileRead, OptionsOfAWholeSheet)
-{
-    Sheet s;
-    std::string text = sx("{FOP_VER}1.00\n{FOP_YOFF}0\n{FOP_XOFF}0\n{FOP_YSIZ}50\n{FOP_XSIZ}300\n"
-                          "{FOP_SCRLOCK}1\n{FOP_WPBEEP}1\n{FOP_RNWID}7\n{FOP_CNROW}2\n{FOP_RNCOL}1\n"
-                          "{FOP_CYCLEMS}-4\n{FOP_DSPPOSX}3\n{FOP_FONTSIZ}24\n{FOP_FULLSIZ}1\n"
-                          "{FOP_FUTURE}9\n{FOP_WID}4,5,6\n"
-                          "a,b,c\n");
-    CSV_LOADED ld;
-    ASSERT_EQ(s.load(text, nullptr, &ld), 0);
-    EXPECT_EQ(ints({s.csv_get_xs(), s.csv_get_ys(), s.csv_scrlock, s.csv_wpbeep, s.csv_rnwide,
-                                s.csv_cnrow, s.csv_rncol, s.csv_cyclems}),
-              ints({300, 50, 1, 1, 7, 2, 1, 0}));
-    EXPECT_EQ(s.wides(4), "4|5|6|10");
-    auto &ws = s.host.ws().v;
-    EXPECT_EQ(ints({ws[CSV_WS_DSPPOSX], ws[CSV_WS_FONTSIZ], ws[CSV_WS_FULLSIZ], ws[CSV_WS_DSPPOSY]}),
-              ints({3, 24, 1, -1}));
-    EXPECT_EQ(s.row(0, 3), "a|b|c");
-    EXPECT_EQ(ints({ld.x2, ld.y2, ld.opt}), ints({299, 49, 1}));
-}
-
 TEST(FileRead, SizesHeldToTheLimits)
 {
     struct { std::string text; int xs, ys; } rows[] = {
