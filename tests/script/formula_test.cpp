@@ -67,11 +67,4 @@ TEST_F(Formula, CheckModeRunsNothing)
     EXPECT_EQ(e.scr.ctx.st_noexect, 0);
 }
 
-TEST_F(Formula, GlobalsOfTheScriptAreVisible)
-{
-    e.run("var g = 3; main(){ g = 8; return 0; }");
-    ASSERT_EQ(calc(1, 1, "g * 2"), 0);
-    EXPECT_EQ(v.val_getd(), 16);   // the run's value stays for the formulas after it
-}
-
 }  // namespace

@@ -100,18 +100,6 @@ TEST(Host, SuppressionReturnsToZero)
     }
 }
 
-TEST(Host, ScriptName)
-{
-    CSV_U csv;
-    char name[300];
-    csv.csv_set_fullpath("/tmp/x/sheet.kov");
-    ASSERT_EQ(SCR_U::scr_get_scrname(&csv, name, sizeof name), 0);
-    EXPECT_STREQ(name, "/tmp/x/sheet.scr");
-    csv.csv_set_fullpath("/tmp/x.d/sheet");
-    ASSERT_EQ(SCR_U::scr_get_scrname(&csv, name, sizeof name), 0);
-    EXPECT_STREQ(name, "/tmp/x.d/sheet.scr");
-}
-
 TEST(Host, FileTable)
 {
     kovtest::TmpDir dir;

@@ -106,23 +106,6 @@ TEST(LexNumber, BasesFloatsAndCharacters)
     }
 }
 
-TEST(LexLit, ConstToValue)
-{
-    SCR_LEX lx;
-    VAL_U v;
-    const char *p = " /* n */\n 0x10 + 1";
-    ASSERT_EQ(lx.scr_const(p, v), 0);
-    EXPECT_EQ(v.val_kind, VAL_NUM);
-    EXPECT_EQ(v.val_getd(), 16);
-    EXPECT_STREQ(p, " + 1");
-
-    v.val_puts("keep");
-    p = "  x";
-    EXPECT_EQ(lx.scr_const(p, v), -1);
-    EXPECT_STREQ(v.val_gets(), "keep");
-    EXPECT_STREQ(p, "x");
-}
-
 struct StrCase {
     std::string text, want, rest;
 };

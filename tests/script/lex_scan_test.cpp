@@ -35,27 +35,6 @@ TEST(LexSkip, BlanksAndComments)
     }
 }
 
-TEST(LexSkip, FarPosKeepsTheFurthestPosition)
-{
-    SCR_LEX lx;
-    const char *text = "a   b  c";
-    EXPECT_EQ(lx.far_pos, nullptr);
-    const char *p = text + 1;
-    lx.scr_skip_space(p);
-    EXPECT_EQ(lx.far_pos, text + 4);
-    p = text + 6;
-    lx.scr_skip_space(p);
-    EXPECT_EQ(lx.far_pos, text + 7);
-    p = text + 1;                   // backtracking does not pull it back
-    lx.scr_skip_space(p);
-    EXPECT_EQ(lx.far_pos, text + 7);
-    lx.scr_reset_far();
-    EXPECT_EQ(lx.far_pos, nullptr);
-    p = text + 1;
-    lx.scr_skip_space(p);
-    EXPECT_EQ(lx.far_pos, text + 4);
-}
-
 struct KeyCase {
     const char *text;
     const char *key;

@@ -81,15 +81,6 @@ TEST(Robust, FailingCallsAreReadOnce)
     EXPECT_FALSE(r.linked);
 }
 
-TEST(Robust, BrokenTexts)
-{
-    RUN r = run("main(){ return 1; } /* never closed");
-    EXPECT_TRUE(r.ran);
-    EXPECT_EQ(r.status, 1);
-    r = run("main(){ return \"never closed; }");
-    EXPECT_EQ(r.err, "文字列終端文字がない");
-}
-
 TEST(Robust, HugeScriptAndManyDeclarations)
 {
     std::string t = "main(){ var n = 0;\n";
