@@ -46,21 +46,6 @@ TEST_F(Tables, CreationErrors)
     EXPECT_STREQ(s.scr_get_nowerr(), "(idname == NULL) || (*idname == 0)");
 }
 
-TEST_F(Tables, FunctionView)
-{
-    SCR_PARAM p[SCR_MAXARG] = {};
-    p[0] = {VT_VAR, SF_REF, 3, 1, 1};
-    p[1] = {VT_VAR, SF_REF, 0, 0, 2};
-    p[2] = {VT_PUSH, 0, 1, 1, 0};
-    s.scr_put_ftbl("f", "f", VT_VOID, 0, p);
-    SCR_VIEW v;
-    ASSERT_EQ(s.scr_make_ftbl(v), 0);
-    EXPECT_EQ(v.rows, 2);
-    EXPECT_EQ(v.cols, 22);
-    expect_cells(v, {{0, 0, "関数型"}, {0, 21, "19"}, {1, 0, "VOID"}, {1, 2, "VAR[3]"}, {1, 3, "VAR[][]"},
-                     {1, 4, "PUSH"}, {1, 5, ""}});
-}
-
 TEST_F(Tables, VariableViewShowsRowsAndFlags)
 {
     s.ctx.scr_nest = 0;

@@ -127,30 +127,6 @@ TEST(FileWrite, RoundTripKeepsEverything)
     EXPECT_EQ(slurp(s.path("r.kov")), slurp(s.path("r2.kov")));
 }
 
-TEST(FileWrite, SaveByNameAndModifiedFlag)
-{
-    Sheet s;
-    s.csv_put_num(0, 0, 1);
-    CSV_RECT r = {0, 0, 1, 1};
-    ASSERT_EQ(s.file.csv_fsave(s.path("part.kov").c_str(), &r), 0);
-    EXPECT_EQ(s.csv_get_modify(), 1);  // a region is no save of the sheet
-    ASSERT_EQ(s.file.csv_save_name(s.path("plain").c_str(), nullptr), 0);
-    EXPECT_EQ(slurp(s.path("plain.kov")).substr(0, 9), sx("{FOP_VER}"));
-    EXPECT_EQ(s.csv_get_modify(), 0);
-    std::string real = s.path("x.Txt"), link = s.path("link.csv");  // written through the link
-    spit(real, "old\r\n");
-    ASSERT_EQ(symlink(real.c_str(), link.c_str()), 0);
-    ASSERT_EQ(s.file.csv_save_name(link.c_str(), nullptr), 0);
-    EXPECT_EQ(slurp(real), "1\r\n");
-    EXPECT_EQ(ls(s.dir.path), std::vector<std::string>({"link.csv", "part.kov", "plain.kov", "x.Txt"}));
-    ASSERT_EQ(s.file.csv_save_name(s.path("d.ir/noext").c_str(), nullptr), -1);  // no such folder
-    s.file.csv_defxs = s.file.csv_defys = 1;  // a tiny default size writes every cell of every row
-    ASSERT_EQ(s.file.csv_save_name(s.path("all.csv").c_str(), nullptr), 0);
-    std::string all = slurp(s.path("all.csv"));
-    EXPECT_EQ(all.substr(0, 12), "1,,,,,,,,,\r\n");
-    EXPECT_EQ(all.size(), 12u + 19 * 11);
-}
-
 TEST(FileWrite, ScriptFileFollowsTheEditor)
 {
     Sheet s;

@@ -144,14 +144,3 @@ TEST(StoreAttr, FieldsAreMaskedAndIndependent)
     EXPECT_EQ(s.row_cnt(1) + s.row_cnt(3), 0);  // all cleared; no cell to hold nothing
 }
 
-TEST(StoreCell, UsageAndExtent)
-{
-    Sheet s;
-    s.csv_put_num(3, 1, 1);
-    s.csv_put_form(6, 4, "1");
-    s.csv_set_attr(8, 9, CSV_A_TOP, 1);
-    std::string got;
-    for (int mask : std::initializer_list<int>{CSV_P_VAL, CSV_P_FORM, CSV_P_ATTR, CSV_P_VAL | CSV_P_FORM, 0})
-        got += std::to_string(s.csv_used_xs(mask)) + "," + std::to_string(s.csv_used_ys(mask)) + " ";
-    EXPECT_EQ(got, "4,2 7,5 9,10 7,5 0,0 ");
-}

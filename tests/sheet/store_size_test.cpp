@@ -32,26 +32,6 @@ TEST(StoreSize, CreateAndResizeLimits)
     }
 }
 
-TEST(StoreSize, ResizeKeepsWhatFits)
-{
-    int dead = 0;
-    Sheet s(10, 100);
-    s.csv_put_str(2, 3, "kept");
-    s.csv_put_str(8, 3, "cut column");
-    s.csv_put_num(1, 50, 5);
-    s.csv_put_form(7, 3, "1");
-    s.csv_set_part(7, 3, new storetest::CountPart(&dead));
-    s.csv_set_wide(2, 33);
-    ASSERT_EQ(s.csv_resize(5, 20), 0);
-    EXPECT_EQ(s.row_cnt(3), 3);
-    EXPECT_EQ(dead, 1);
-    ASSERT_EQ(s.csv_resize(12, 200), 0);
-    EXPECT_EQ(s.row(3, 10), "||kept|||||||");
-    EXPECT_EQ(s.val(1, 50), "");
-    EXPECT_EQ(s.csv_get_wide(2) + s.csv_get_wide(11), 43);
-    EXPECT_EQ(s.csv_get_modify(), 1);
-}
-
 TEST(StoreRegion, ChkSpaceClipsAndOrders)
 {
     struct { CSV_RECT in, out; } cases[] = {
