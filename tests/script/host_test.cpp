@@ -82,24 +82,6 @@ TEST(Host, MissingLabelLeavesNothingSought)
     EXPECT_EQ(e.csv.csv_get_num(1, 1), 4);
 }
 
-TEST(Host, SuppressionReturnsToZero)
-{
-    ENV e;
-    const char *texts[] = {
-        "main(){ var i; for (i = 0; i < 3; i++) { if (i) continue; break; } return 0; }",
-        "main(){ var i = 0; while (i < 5) { switch (i++) { case 1: continue; case 2: break; default: ; } } return 0; }",
-        "main(){ var x = 0; goto L; x = 1; L: return x; }",
-        "main(){ return 0 ? 1 : 1 || 2 && 0; }",
-    };
-    for (const char *t : texts) {
-        RUN r = e.run(t);
-        EXPECT_TRUE(r.ran) << t << r.err;
-        EXPECT_EQ(e.scr.ctx.st_noexect, 0) << t;
-        EXPECT_EQ(e.scr.ctx.scr_nest, 0) << t;
-        EXPECT_EQ(e.scr.func_depth, 0) << t;
-    }
-}
-
 TEST(Host, FileTable)
 {
     kovtest::TmpDir dir;

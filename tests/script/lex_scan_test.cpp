@@ -35,48 +35,6 @@ TEST(LexSkip, BlanksAndComments)
     }
 }
 
-struct KeyCase {
-    const char *text;
-    const char *key;
-    int rc;
-    const char *rest;   // cursor afterwards
-};
-
-TEST(LexKey, OperatorsAndWords)
-{
-    const KeyCase cases[] = {
-        {"+ 1", "+", 0, " 1"},
-        {"++", "+", -1, "++"},
-        {"+=", "+", -1, "+="},
-        {"++x", "++", 0, "x"},
-        {"-1", "-", 0, "1"},
-        {"->", "-", 0, ">"},
-        {"<<", "<", -1, "<<"},
-        {"<<=", "<<", -1, "<<="},
-        {">>=", ">>", -1, ">>="},
-        {">>=", ">>=", 0, ""},
-        {"&&", "&", -1, "&&"},
-        {"||", "|", -1, "||"},
-        {"==", "=", -1, "=="},
-        {"==", "==", 0, ""},
-        {"^^", "^", 0, "^"},
-        {"!=", "!", 0, "="},
-        {"~=", "~", 0, "="},
-        {"ifx", "if", -1, "ifx"},
-        {"if(", "if", 0, "("},
-        {"if\x82\xa0", "if", 0, "\x82\xa0"},
-        {"  /* c */ if (a)", "if", 0, " (a)"},
-        {"  x", "if", -1, "x"},         // unmatched: moved past blanks only
-        {"If", "if", -1, "If"},
-    };
-    for (const auto &c : cases) {
-        SCR_LEX lx;
-        const char *p = c.text;
-        EXPECT_EQ(lx.scr_match_key(p, c.key), c.rc) << "key " << c.key << " on " << c.text;
-        EXPECT_STREQ(p, c.rest) << "key " << c.key << " on " << c.text;
-    }
-}
-
 struct IdCase {
     const char *text;
     int rc;
