@@ -86,6 +86,7 @@ const CASE decls[] = {
     {"inner hides", "main(){ var x = 1; { var x = 2; } return x; }", 1, nullptr},
     {"gadget dims", "PUSH p[2]; main(){ return 0; }", 0, "p:次元指定は無効"},
     {"gadget", "PUSH p; main(){ return sizeof(PUSH); }", 4, nullptr},
+    {"default enums", "main(){ return EOF * 10 + TRUE; }", -9, nullptr},
     {"const expr var", "var n = 3; var a[n]; main(){ return 0; }", 0, "定数式で変数 n を参照"},
     {"static", "f(){ static s; s++; return s; } main(){ f(); f(); return f(); }", 3, nullptr},
     {"static init", "f(){ static s = 10; s++; return s; } main(){ f(); return f(); }", 11, nullptr},

@@ -88,25 +88,4 @@ TEST_F(Tables, ResetLeavesNoLiveEntries)
     EXPECT_EQ(BASE_GJ::gj_objct, gbase);
 }
 
-TEST_F(Tables, DefaultEnumsAndMy)
-{
-    CSV_U csv;
-    csv.csv_create(4, 4);
-    EXPECT_EQ(s.scr_put_my(), -1);
-    EXPECT_STREQ(s.scr_get_nowerr(), "親配列 my が未オープン");
-    s.scr_csv = &csv;
-    EXPECT_EQ(s.scr_put_my(), 0);
-    EXPECT_EQ(s.scr_default_enum(), 0);
-    VTBL_U *e = s.scr_get_vtbl("EOF");
-    ASSERT_NE(e, nullptr);
-    EXPECT_EQ(e->value, -1);
-    s.scr_clear_errors();
-    EXPECT_EQ(s.scr_default_enum(), -1);   // twice: OK exists
-    EXPECT_STREQ(s.scr_get_nowerr(), "scr_put_vtbl() 失敗");
-    VTBL_U *my = s.scr_get_vtbl("my");
-    ASSERT_NE(my, nullptr);
-    EXPECT_STREQ(my->vtb_gajet_pt->gj_class(), "MYKOV_GJ");
-    EXPECT_EQ(my->vtb_dims(), 2);
-}
-
 }  // namespace
