@@ -183,20 +183,17 @@ TEST(ScriptFile, ReadTurnsCrLfIntoLfOnly)
 
 TEST(TimeZone, KeptWhenSetJapanWhenUnset)
 {
-    {
-        EnvVar tz("TZ", "UTC0");
-        kov_set_tz();
-        EXPECT_STREQ(getenv("TZ"), "UTC0");
-        setenv("TZ", "", 1);   // set but empty still counts as set
-        kov_set_tz();
-        EXPECT_STREQ(getenv("TZ"), "");
-        unsetenv("TZ");
-        kov_set_tz();
-        EXPECT_STREQ(getenv("TZ"), "JST-9");
-        time_t t = 0;
-        struct tm tm;
-        localtime_r(&t, &tm);
-        EXPECT_EQ(tm.tm_hour, 9);
-    }
-    tzset();
+    EnvVar tz("TZ", "UTC0");
+    kov_set_tz();
+    EXPECT_STREQ(getenv("TZ"), "UTC0");
+    setenv("TZ", "", 1);   // set but empty still counts as set
+    kov_set_tz();
+    EXPECT_STREQ(getenv("TZ"), "");
+    unsetenv("TZ");
+    kov_set_tz();
+    EXPECT_STREQ(getenv("TZ"), "JST-9");
+    time_t t = 0;
+    struct tm tm;
+    localtime_r(&t, &tm);
+    EXPECT_EQ(tm.tm_hour, 9);
 }

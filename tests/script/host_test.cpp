@@ -1,11 +1,10 @@
 // The interpreter and its host: statement hook, error positions, preparation and relinking,
-// suppression counters, services (script name, file table, library cache).
+// the library cache (files through scripts: builtins/sys_test).
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "scrtest.h"
-#include "tests/support/tmpdir.h"
 
 using namespace scrtest;
 
@@ -80,29 +79,6 @@ TEST(Host, MissingLabelLeavesNothingSought)
     VAL_U v;
     ASSERT_EQ(e.scr.scr_calc_onecel(0, 0, "R1C1 = 4", &v), 0);
     EXPECT_EQ(e.csv.csv_get_num(1, 1), 4);
-}
-
-TEST(Host, FileTable)
-{
-    kovtest::TmpDir dir;
-    std::string path = dir / "f.txt";
-    SCR_U s;
-    int a = s.scr_file_open(path.c_str(), SCR_FA_WRITE, SCR_CREATE_ALWAYS, 1);
-    int b = s.scr_file_open(path.c_str(), SCR_FA_READ, SCR_OPEN_EXISTING, 2);
-    EXPECT_EQ(a, 0);
-    EXPECT_EQ(b, 1);
-    EXPECT_GE(s.scr_file_handle(a), 0);
-    EXPECT_EQ(s.scr_file_ftype(b), 2);
-    EXPECT_EQ(s.scr_file_open((path + "x").c_str(), SCR_FA_READ, SCR_OPEN_EXISTING, 1), -1);
-    EXPECT_EQ(s.scr_file_close(a), 0);
-    EXPECT_EQ(s.scr_file_close(a), -1);
-    EXPECT_STREQ(s.scr_get_nowerr(), "ファイルクローズ状態");
-    s.scr_clear_errors();
-    EXPECT_EQ(s.scr_file_ftype(1000), -1);
-    EXPECT_STREQ(s.scr_get_nowerr(), "ファイルハンドルが無効");
-    EXPECT_EQ(s.scr_file_open(path.c_str(), SCR_FA_READ, SCR_OPEN_EXISTING, 1), 0);   // lowest free slot
-    s.scr_file_closeall();
-    EXPECT_EQ(s.scr_file_handle(0) + s.scr_file_handle(1), -2);
 }
 
 TEST(Host, LibraryCacheLoadsOnce)
