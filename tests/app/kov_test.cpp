@@ -87,19 +87,6 @@ TEST_F(Kov, SettingsAreClampedAndApplied)
     EXPECT_EQ(kov.kov_put_set(SET_COUNT, 1), -1);
 }
 
-TEST_F(Kov, NamesOfTheSheetAndItsScript)
-{
-    ASSERT_EQ(start(), 0);
-    ASSERT_EQ(kov.kov_auto_start(nullptr, "kov"), 0);
-    EXPECT_EQ(kov.csv_get_fname(), std::string(cwd) + "/noname.kov");
-    EXPECT_EQ(kov.kov_get_scrname(), std::string(cwd) + "/noname.scr");
-    ASSERT_EQ(kov.csv_set_fname((dir / "Test.SCR").c_str()), 0);
-    EXPECT_EQ(kov.csv_get_fname(), dir / "Test.kov");
-    EXPECT_EQ(kov.kov_get_title(), dir / "Test.kov");
-    EXPECT_EQ(host.host_ed_name(), dir / "Test.scr") << "the editor knows its file";
-    EXPECT_EQ(kov.csv_set_fname(""), -1);
-}
-
 // kovash X.scr: the sheet beside the script is loaded (its window state reaches the host), the
 // script runs on it, and the loop ends with the script's status.
 TEST_F(Kov, AutoStartLoadsTheSheetAndRunsItsScript)

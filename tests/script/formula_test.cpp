@@ -59,12 +59,4 @@ TEST_F(Formula, Failures)
     }
 }
 
-TEST_F(Formula, CheckModeRunsNothing)
-{
-    EXPECT_EQ(e.scr.scr_calc_onecel(6, 6, "R7C7 = 9, twice(2)", nullptr), 0);
-    EXPECT_EQ(e.csv.csv_get_type(7, 7), CSV_EMPTY);
-    EXPECT_EQ(e.scr.ctx.cel_x, SCR_NOCELL);
-    EXPECT_EQ(e.scr.ctx.st_noexect, 0);
-}
-
 }  // namespace

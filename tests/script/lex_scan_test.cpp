@@ -137,29 +137,4 @@ struct RowColCase {
     int rc, row, col;
 };
 
-TEST(LexRowCol, WalkCountsCharacters)
-{
-    const RowColCase cases[] = {
-        {"abc", 0, 0, 0, 0},
-        {"ab\ncd", 4, 0, 1, 1},
-        {"a\r\nb", 3, 0, 1, 0},                  // CR counts nothing
-        {"\x82\xa0x", 2, 0, 0, 1},              // a double-byte character is one column
-        {"\x82\xa0\x83\x5cx", 4, 0, 0, 2},      // trail byte equal to a backslash
-        {"\x82\nx", 2, 0, 0, 1},                // a trail byte LF is no line end
-        {"ab\ncd", 5, -1, 1, 2},                // the terminating NUL is not reached
-    };
-    for (const auto &c : cases) {
-        int row = -9, col = -9;
-        EXPECT_EQ(SCR_LEX::scr_text2rowcol(c.text, c.text + c.at, row, col), c.rc) << c.text;
-        EXPECT_EQ(row, c.row) << c.text;
-        EXPECT_EQ(col, c.col) << c.text;
-    }
-    const char *other = "zz";
-    int row, col;
-    EXPECT_EQ(SCR_LEX::scr_text2rowcol("a\nb", other, row, col), -1);
-    EXPECT_EQ(row, 1);
-    EXPECT_EQ(col, 1);
-    EXPECT_EQ(SCR_LEX::scr_text2rowcol(nullptr, "x", row, col) + SCR_LEX::scr_text2rowcol("x", nullptr, row, col), -2);
-}
-
 } // namespace

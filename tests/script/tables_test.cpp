@@ -1,8 +1,6 @@
-// Symbol tables: creation errors, views, what a reset leaves, the default enumerators and my.
+// Symbol tables: creation errors, the stack view, what a reset leaves.
 // The scope rules are tested through whole scripts in run_test.
 #include <gtest/gtest.h>
-
-#include <initializer_list>
 
 #include "scrtest.h"
 
@@ -14,18 +12,6 @@ struct Tables : ::testing::Test {
     SCR_U s;
     long vbase = VTBL_U::vtb_objct, fbase = FTBL_U::ftb_objct, gbase = BASE_GJ::gj_objct;
 };
-
-// Expected texts of view cells.
-struct VIEW_CELL {
-    int row, col;
-    const char *text;
-};
-
-void expect_cells(const SCR_VIEW &v, std::initializer_list<VIEW_CELL> cells)
-{
-    for (const VIEW_CELL &c : cells)
-        EXPECT_STREQ(v.view_get(c.row, c.col), c.text) << "[" << c.row << "][" << c.col << "]";
-}
 
 TEST_F(Tables, CreationErrors)
 {
@@ -44,20 +30,6 @@ TEST_F(Tables, CreationErrors)
     s.scr_clear_errors();
     EXPECT_EQ(s.scr_put_var("", 1, 1, 0, VT_VAR, 0, 0), nullptr);
     EXPECT_STREQ(s.scr_get_nowerr(), "(idname == NULL) || (*idname == 0)");
-}
-
-TEST_F(Tables, VariableViewShowsRowsAndFlags)
-{
-    s.ctx.scr_nest = 0;
-    VTBL_U *m = s.scr_put_var("m", 2, 12, 2, VT_VAR, SF_CONST, 0);
-    m->vtb_gajet_pt->gj_putd(1, 0, 2.5, 0);
-    m->vtb_gajet_pt->gj_puts(0, 1, "ab", 0);
-    s.scr_put_enum(nullptr, "E", 4);
-    SCR_VIEW v;
-    ASSERT_EQ(s.scr_make_vtbl(v), 0);
-    EXPECT_EQ(v.rows, 1 + 1 + 10);   // the enum, then m cut to 10 rows
-    expect_cells(v, {{1, 0, "ENUM"}, {1, 6, "4"}, {2, 0, "VAR CONST"}, {2, 4, "12"}, {2, 7, "2.5"},
-                     {3, 6, "ab"}});
 }
 
 TEST_F(Tables, StackViewDuringARun)
