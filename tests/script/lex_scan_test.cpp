@@ -13,28 +13,6 @@ struct SkipCase {
     const char *rest;
 };
 
-TEST(LexSkip, BlanksAndComments)
-{
-    const SkipCase cases[] = {
-        {"  \t\n x", 'x', "x"},
-        {"// line\nx", 'x', "x"},
-        {"/* block */x", 'x', "x"},
-        {"/* a */ /* b\n c */ // d\n z", 'z', "z"},
-        {"/* no end", 0, ""},
-        {"// no line end", 0, ""},
-        {"\r\nx", '\r', "\r\nx"},          // CR is not a blank
-        {"/x", '/', "/x"},
-        {"", 0, ""},
-        {" \x82\xa0", -126, "\x82\xa0"},    // bytes 0x80.. come back negative
-    };
-    for (const auto &c : cases) {
-        SCR_LEX lx;
-        const char *p = c.text;
-        EXPECT_EQ(lx.scr_skip_space(p), c.ch) << c.text;
-        EXPECT_STREQ(p, c.rest) << c.text;
-    }
-}
-
 struct IdCase {
     const char *text;
     int rc;

@@ -3,13 +3,10 @@
 #include "sheet/cellref.h"
 #include "tests/support/cellref_fill.h"
 #include "tests/support/store_facade.h"
-#include "tests/support/testlog.h"
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -77,24 +74,19 @@ TEST(CellStore, InsertAndDeleteKeepReferences)
 
 TEST(CellStore, AdjustFormulaErrors)
 {
-    kovtest::LogCapture log;
     Sheet s(0, 0);   // refused: no store yet
     CSV_CFT cft = {0, 0, END, END, 1, 0, 0};
     EXPECT_EQ(s.csv_cnv_region(nullptr, 1) + s.csv_adj_sheet(&cft), -2);  // no store yet
-    EXPECT_TRUE(log.has("csv_chk_space() 失敗")) << log.text();
     EXPECT_TRUE(s.app.got.empty());
     ASSERT_EQ(s.csv_create(10, 10), 0);
     ASSERT_EQ(s.csv_put_form(0, 0, "R1C1"), 0);
     EXPECT_EQ(s.csv_adj_form(0, 0, nullptr), -1);
-    EXPECT_TRUE(log.has("cft_p == NULL"));
     EXPECT_EQ(s.csv_adj_form(3, 3, &cft) + s.csv_cnv_form(3, 3, nullptr, 0) + s.csv_adj_sheet(nullptr), -3);
-    EXPECT_TRUE(log.has("セル式がない"));
     EXPECT_EQ(s.csv_adj_row(0, 9, 5, &cft), 0);  // an empty row
     std::string longf = std::string(4091, '1') + "+R0C9";
     ASSERT_EQ(s.csv_put_form(2, 2, longf.c_str()), 0);
     EXPECT_EQ(s.csv_adj_form(2, 2, &cft), -1);
     EXPECT_EQ(s.csv_get_form(2, 2), longf);  // left unchanged
-    EXPECT_TRUE(log.has("セル式長超過"));
     // the sheet-wide pass goes on past the failing formula and reports it
     EXPECT_EQ(s.csv_adj_sheet(&cft), -1);
     EXPECT_STREQ(s.csv_get_form(0, 0), "R1C2");
