@@ -1,5 +1,5 @@
 // Moves of cells, rows and columns; sort, rotate, clear; automatic widths. What a move does to
-// values is checked against a plain grid in store_model_test.cpp; here: whole records, parts,
+// values is checked against a plain grid by fuzz_store; here: whole records, parts,
 // widths, recalculation, refusals.
 #include <cmath>
 #include <string>
