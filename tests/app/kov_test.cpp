@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <climits>
-#include <set>
 #include <vector>
 
 using namespace kovtest;
@@ -56,18 +55,6 @@ const std::vector<int> default_ws = {-1, -1, -1, -1, 640, 400, 16, 1, 1, 1, 1, 1
 
 } // namespace
 
-TEST(Settings, TableRowsAreSound)
-{
-    std::set<std::string> keys;
-    for (auto &s : kov_settings) {
-        EXPECT_LE(s.min, s.def) << s.key;
-        EXPECT_LE(s.def, s.max) << s.key;
-        EXPECT_TRUE(keys.insert(std::string(s.sec) + "/" + s.key).second) << s.key;
-    }
-    EXPECT_STREQ(kov_settings[SET_RNWID].sec, "csv");
-    EXPECT_STREQ(kov_settings[SET_DSPSIZY].key, "DSPSIZY");  // last row matches the enum
-}
-
 TEST_F(Kov, FirstStartWritesEveryDefaultAndGivesItToTheHost)
 {
     ASSERT_EQ(start(), 0);
@@ -82,52 +69,22 @@ TEST_F(Kov, FirstStartWritesEveryDefaultAndGivesItToTheHost)
     EXPECT_NE(got.find("[csv]\r\nRNWID=5\r\n"), std::string::npos);
     EXPECT_EQ(ws(), default_ws);
     EXPECT_FALSE(exists(log)) << "nothing to log without DEBUG";
-    // A folder where the settings file should be gives the defaults.
-    TmpDir other;
-    ASSERT_EQ(mkdir((other / "kovash.ini").c_str(), 0700), 0);
-    TESTHOST h2;
-    KOV_U k2(&h2);
-    ASSERT_EQ(k2.kov_start((other / "kovash").c_str(), nullptr), 0);
-    CSV_WINST w;
-    h2.host_win_get(w);
-    EXPECT_EQ(std::vector<int>(w.v, w.v + CSV_WS_COUNT), default_ws);
 }
 
 TEST_F(Kov, SettingsAreClampedAndApplied)
 {
     ASSERT_EQ(start("[cse]\nFONTSIZE=200\nDSPSIZX=100\nDSPSIZY=abc\nTOOLBAR=0\nCOLNAME=-3\n"
-                    "VSCROLL=7\nWIDEFIX=1\nWPBEEP=1\nDIAMOND=1\n[csv]\nRNWID=0\n"),
+                    "VSCROLL=7\nWIDEFIX=1\nWPBEEP=1\nDIAMOND=1\nDEBUG=1\n[csv]\nRNWID=0\n"),
               0);
     EXPECT_EQ(ws(), std::vector<int>({-1, -1, -1, -1, 552, 48, 96, 0, 1, 1, 0, 1, 1, 0}));
     EXPECT_EQ(std::vector<int>({kov.csv_rnwide, kov.csv_scrlock, host.host_get_scrlock(), kov.csv_wpbeep,
                                 host.host_get_diamond()}),
               std::vector<int>({1, 1, 1, 1, 1}));
     EXPECT_NE(slurp(ini).find("FONTSIZE=200\r\n"), std::string::npos) << "present values stay as written";
+    EXPECT_EQ(kov::log_get_debug(), 1);
     EXPECT_EQ(kov.kov_put_set(SET_FONTSIZE, 200), 0);
     EXPECT_EQ(kov.kov_get_set(SET_FONTSIZE), 96);
     EXPECT_EQ(kov.kov_put_set(SET_COUNT, 1), -1);
-}
-
-TEST_F(Kov, MaximisedWindowKeepsItsSize)
-{
-    ASSERT_EQ(start("[cse]\nFULSIZE=1\nDSPSIZX=900\nDEBUG=1\nDSPSIZY=700\n"), 0);
-    EXPECT_EQ(ws()[CSV_WS_FULLSIZ], 1);
-    EXPECT_EQ(ws()[CSV_WS_DSPSIZX], -1) << "sizes apply only to a window that is not maximised";
-    EXPECT_EQ(kov::log_get_debug(), 1);
-    EXPECT_NE(slurp(log).find(" xw=900 yw=700\r\n"), std::string::npos);
-}
-
-TEST_F(Kov, NamesOfTheSheetAndItsScript)
-{
-    ASSERT_EQ(start(), 0);
-    ASSERT_EQ(kov.kov_auto_start(nullptr, "kov"), 0);
-    EXPECT_EQ(kov.csv_get_fname(), std::string(cwd) + "/noname.kov");
-    EXPECT_EQ(kov.kov_get_scrname(), std::string(cwd) + "/noname.scr");
-    ASSERT_EQ(kov.csv_set_fname((dir / "Test.SCR").c_str()), 0);
-    EXPECT_EQ(kov.csv_get_fname(), dir / "Test.kov");
-    EXPECT_EQ(kov.kov_get_title(), dir / "Test.kov");
-    EXPECT_EQ(host.host_ed_name(), dir / "Test.scr") << "the editor knows its file";
-    EXPECT_EQ(kov.csv_set_fname(""), -1);
 }
 
 // kovash X.scr: the sheet beside the script is loaded (its window state reaches the host), the
@@ -196,20 +153,6 @@ TEST_F(Kov, SaveAsTakesTheScriptAlong)
     EXPECT_EQ(std::string(kov.kov_get_scrname()), dir / "b.scr");
 }
 
-TEST_F(Kov, NoticesOfPartsBeepWhenAsked)
-{
-    ASSERT_EQ(start(), 0);
-    host.host_post(2, 0);
-    kov.csv_wpbeep = 1;
-    host.host_post(2, 0);
-    host.host_pump();
-    EXPECT_EQ(std::count(host.calls.begin(), host.calls.end(), "beep"), 2);
-    kov.csv_wpbeep = 0;
-    host.host_post(2, 0);
-    host.host_pump();
-    EXPECT_EQ(std::count(host.calls.begin(), host.calls.end(), "beep"), 2);
-}
-
 TEST(ScriptFile, ReadTurnsCrLfIntoLfOnly)
 {
     TmpDir dir;
@@ -227,12 +170,10 @@ TEST(ScriptFile, ReadTurnsCrLfIntoLfOnly)
 
 TEST(TimeZone, KeptWhenSetJapanWhenUnset)
 {
-    const char *old = getenv("TZ");
-    std::string saved = old ? old : "";
-    setenv("TZ", "UTC0", 1);
+    EnvVar tz("TZ", "UTC0");
     kov_set_tz();
     EXPECT_STREQ(getenv("TZ"), "UTC0");
-    setenv("TZ", "", 1);  // set but empty still counts as set
+    setenv("TZ", "", 1);   // set but empty still counts as set
     kov_set_tz();
     EXPECT_STREQ(getenv("TZ"), "");
     unsetenv("TZ");
@@ -242,7 +183,4 @@ TEST(TimeZone, KeptWhenSetJapanWhenUnset)
     struct tm tm;
     localtime_r(&t, &tm);
     EXPECT_EQ(tm.tm_hour, 9);
-    if (old) setenv("TZ", saved.c_str(), 1);
-    else unsetenv("TZ");
-    tzset();
 }

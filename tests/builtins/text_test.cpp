@@ -1,6 +1,7 @@
 // Text, dates and information: one row a rule. Shift-JIS texts are spelled with trail bytes that
 // look like \ (ソ = 83 5C, 表 = 95 5C) and [ (ボ = 83 7B is {, ‐ = 81 5D is ]).
 #include "tests/support/fntest.h"
+#include "tests/support/tmpdir.h"
 
 #include <gtest/gtest.h>
 #include <cstdlib>
@@ -65,10 +66,7 @@ TEST(Text, CellsOfTheSheet)
 
 TEST(Text, TimesInTheLocalZone)
 {
-    const char *old = getenv("TZ");
-    std::string keep = old ? old : "";
-    setenv("TZ", "JST-9", 1);
-    tzset();
+    kovtest::EnvVar tz("TZ", "JST-9");
     const ROW rows[] = {
         {"DATE(2011, 2, 30) == DATE(2011, 3, 2)", "1"}, {"DATE(1969, 1, 1)", "-1"}, {"DATE(2000, 13, 1)", "-1"},
         {"DATE(1970, 1, 2)", "54000"}, {"TIME(1, 2, 3)", "3723"}, {"TIME(24, 0, 0)", "-1"},
@@ -80,9 +78,6 @@ TEST(Text, TimesInTheLocalZone)
     fntest::ENV e;
     e.host.now = 1234567890;
     EXPECT_EQ(e.eval("time() - NOW() + time()"), "1234567890") << "the host's clock";
-    if (old) setenv("TZ", keep.c_str(), 1);
-    else unsetenv("TZ");
-    tzset();
 }
 
 } // namespace

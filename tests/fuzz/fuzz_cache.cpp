@@ -4,40 +4,28 @@
 // choices for a generator of scripts that run (loops, calls, arrays, strings, enumerators,
 // jumps and the faults between them); others are script text as it is.
 #include <cstdint>
-#include <cstring>
 #include <string>
 
-#include "fuzz_util.h"
-#include "script/scr.h"
 #include "sheet/csv.h"
+#include "tests/fuzz/fuzz_scr.h"
+#include "tests/fuzz/fuzz_util.h"
 
 namespace {
 
-struct HOST : KOV_HOST {
-    long steps = 0;
+struct HOST : FUZZ_HOST {
     std::string shown;   // what the editor was asked to show (a failed link's place and text)
     void host_ed_show(const char *text, const char *pos, const char *msg) override
     {
         shown += std::to_string(text && pos ? pos - text : -1) + ":" + (msg ? msg : "") + ";";
     }
-    long host_callback(int code, intptr_t) override { return code == SCRCB_ONESTEP && ++steps > 3000 ? -1 : 0; }
 };
 
-int fn_exit(SCR_U &, const FN_CALL &c, FN_RET &) { throw E_EXIT(c.arg[0].i); }
-int fn_len(SCR_U &, const FN_CALL &c, FN_RET &r) { r.L = (int64_t)strlen(c.arg[0].s); return 0; }
-int fn_pick(SCR_U &, const FN_CALL &c, FN_RET &r) { r.L = c.nvargs; return 0; }
 int fn_fail(SCR_U &s, const FN_CALL &, FN_RET &) { return s.scr_set_FNCERR("fail"), -1; }
 
 const FN_DEF table[] = {
-    {"exit", fn_exit, "vi"}, {"len", fn_len, "is"}, {"pick", fn_pick, "i."}, {"fail", fn_fail, "i"},
+    {"exit", fuzz_exit, "vi"}, {"len", fuzz_len, "is"}, {"pick", fuzz_pick, "i."}, {"fail", fn_fail, "i"},
 };
-
-const FN_DEF *lookup(const char *name)
-{
-    for (const FN_DEF &f : table)
-        if (strcmp(f.name, name) == 0) return &f;
-    return nullptr;
-}
+const FN_DEF *lookup(const char *name) { return fuzz_find(table, name); }
 
 // ---- the generator ----
 

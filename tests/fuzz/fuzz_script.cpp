@@ -1,42 +1,23 @@
 // Links and runs arbitrary script text, and evaluates it as a cell formula. The host stops a run
 // after a statement budget, so endless loops end; nothing may crash, leak or hang.
 #include <cstdint>
-#include <cstring>
 #include <string>
 
-#include "script/scr.h"
 #include "sheet/csv.h"
+#include "tests/fuzz/fuzz_scr.h"
 
 namespace {
 
-struct HOST : KOV_HOST {
-    long steps = 0;
-    long host_callback(int code, intptr_t) override { return code == SCRCB_ONESTEP && ++steps > 3000 ? -1 : 0; }
-};
-
-// exit(code)
-int fn_exit(SCR_U &, const FN_CALL &c, FN_RET &) { throw E_EXIT(c.arg[0].i); }
-// len(text)
-int fn_len(SCR_U &, const FN_CALL &c, FN_RET &r) { r.L = (int64_t)strlen(c.arg[0].s); return 0; }
 // first(range): the first number of a range
 int fn_first(SCR_U &, const FN_CALL &c, FN_RET &r)
 {
     r.d = c.arg[0].g ? c.arg[0].g->gj_getd(c.arg[1].i, c.arg[2].i) : 0;
     return 0;
 }
-// pick(values...): how many values
-int fn_pick(SCR_U &, const FN_CALL &c, FN_RET &r) { r.L = c.nvargs; return 0; }
-
 const FN_DEF table[] = {
-    {"exit", fn_exit, "vi"}, {"len", fn_len, "is"}, {"first", fn_first, "dgiiii"}, {"pick", fn_pick, "i."},
+    {"exit", fuzz_exit, "vi"}, {"len", fuzz_len, "is"}, {"first", fn_first, "dgiiii"}, {"pick", fuzz_pick, "i."},
 };
-
-const FN_DEF *lookup(const char *name)
-{
-    for (const FN_DEF &f : table)
-        if (strcmp(f.name, name) == 0) return &f;
-    return nullptr;
-}
+const FN_DEF *lookup(const char *name) { return fuzz_find(table, name); }
 
 // Deep-nesting mode (first byte 'D'): the rest is a count byte and HEAD NUL PREFIX NUL MIDDLE NUL
 // SUFFIX NUL TAIL, and the script is HEAD, PREFIX k times, MIDDLE, SUFFIX k times, TAIL (k up to
@@ -69,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (size > 200000) return 0;
     CSV_U csv;   // a store of its own: no input sees what another left behind
     csv.csv_create(8, 16);
-    HOST host;
+    FUZZ_HOST host;
     std::string text = expand(data, size);
     host.host_ed_put(text.c_str());
     SCR_U scr;

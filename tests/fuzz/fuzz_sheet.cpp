@@ -1,32 +1,20 @@
 // The sheet and CSV reader on any bytes: as a whole sheet or into a region, from memory or from
 // a file. What loads must write and load again to the same text (the format is stable).
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <unistd.h>
 
 #include "sheet/csvfile.h"
+#include "tests/fuzz/fuzz_util.h"
 
 namespace {
-
-std::string tmp_file()
-{
-    const char *t = getenv("TMPDIR");
-    return std::string(t && *t ? t : "/tmp") + "/fuzz_sheet." + std::to_string(getpid());
-}
 
 int load(CSVFILE_U &f, const uint8_t *data, size_t size, unsigned mode, const CSV_RECT *region)
 {
     if (!(mode & 2)) return f.csv_fload_mem(nullptr, reinterpret_cast<const char *>(data), size, region);
-    static const std::string name = tmp_file();
-    FILE *fp = fopen(name.c_str(), "wb");
-    if (!fp) return -1;
-    fwrite(data, 1, size, fp);
-    fclose(fp);
-    int rc = f.csv_fload(nullptr, name.c_str(), region);
-    unlink(name.c_str());
-    return rc;
+    static const std::string name = fuzz_tmpname("sheet.kov");
+    fuzz_write_file(name, std::string(reinterpret_cast<const char *>(data), size));
+    return f.csv_fload(nullptr, name.c_str(), region);
 }
 
 } // namespace

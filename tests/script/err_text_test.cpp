@@ -1,15 +1,12 @@
 // Error texts: first error kept, rotation to "previous", script error preferred.
 #include "script/lex.h"
-#include "tests/support/tracelog.h"
+
+#include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
 
-using kovtest::TraceLog;
-
 namespace {
-
-class ErrText : public TraceLog {};
 
 // One statement: rotate, then the errors it sets.
 void statement(SCR_LEX &s, const char *scr, const char *fnc)
@@ -20,13 +17,12 @@ void statement(SCR_LEX &s, const char *scr, const char *fnc)
     if (scr) s.scr_set_SCRERR("%s", scr);
 }
 
-TEST_F(ErrText, FirstErrorOfAStatementIsKept)
+TEST(ErrText, FirstErrorOfAStatementIsKept)
 {
     SCR_LEX s;
     EXPECT_STREQ(s.scr_set_SCRERR("const %s への代入", "x"), "const x への代入");
     EXPECT_STREQ(s.scr_set_SCRERR("] が必要"), "const x への代入");
     EXPECT_STREQ(s.scr_get_nowerr(), "const x への代入");
-    EXPECT_TRUE(traced("const x への代入"));
     s.scr_set_FNCERR("引数 %d が不正", 2);
     s.scr_set_FNCERR("later");
     statement(s, nullptr, nullptr);

@@ -74,6 +74,13 @@ TEST(Fault, TextsAreCappedByTheirBytes)
     EXPECT_FALSE(r.ran);
     EXPECT_EQ(r.err.substr(0, 12), "代入失敗:a x");
     EXPECT_TRUE(run(text).ran) << "the cap counts what is held, not what was ever made";
+    // Locals and temporaries end with their calls: 10,000 calls that each make a text stay
+    // within a cap a tenth of what they would hold together.
+    VAL_U::val_bytecap = VAL_U::val_bytes + 100000;
+    r = run("f(){ var a[1000], s = \"abcdefghijklmnopqrstuvwxyz\"; s &= s; a[999] = s; return 1; }\n"
+            "main(){ var i, t = 0; for (i = 0; i < 10000; i++) t += f(); return t / 1000; }");
+    VAL_U::val_bytecap = keep;
+    EXPECT_EQ(r.status, 10) << r.err;
 
     keep = csv_text_cap;
     csv_text_cap = csv_text_bytes + 200;

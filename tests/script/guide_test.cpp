@@ -4,6 +4,8 @@
 // and the status are compared.
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -65,15 +67,10 @@ std::vector<EXAMPLE> examples()
 // The sheet of the guide's parts.csv: name, quantity, price from row 1.
 void parts_sheet(CSV_U &csv)
 {
-    csv.csv_put_str(0, 0, "name");
-    csv.csv_put_str(1, 0, "qty");
-    csv.csv_put_str(2, 0, "price");
-    csv.csv_put_str(0, 1, "bolt");
-    csv.csv_put_num(1, 1, 10);
-    csv.csv_put_num(2, 1, 3);
-    csv.csv_put_str(0, 2, "nut");
-    csv.csv_put_num(1, 2, 25);
-    csv.csv_put_num(2, 2, 2);
+    const char *cells[] = {"name", "qty", "price", "bolt", "10", "3", "nut", "25", "2"};
+    for (int k = 0; k < 9; k++)
+        if (isdigit((unsigned char)cells[k][0])) csv.csv_put_num(k % 3, k / 3, atof(cells[k]));
+        else csv.csv_put_str(k % 3, k / 3, cells[k]);
 }
 
 TEST(Guide, ScriptExamplesGiveWhatTheGuideShows)

@@ -1,10 +1,8 @@
 // The interpreter and its host: statement hook, error positions, preparation and relinking,
-// suppression counters, services (script name, file table, library cache).
+// the library cache (files through scripts: builtins/sys_test).
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
-#include <unistd.h>
 
 #include "scrtest.h"
 
@@ -81,74 +79,6 @@ TEST(Host, MissingLabelLeavesNothingSought)
     VAL_U v;
     ASSERT_EQ(e.scr.scr_calc_onecel(0, 0, "R1C1 = 4", &v), 0);
     EXPECT_EQ(e.csv.csv_get_num(1, 1), 4);
-}
-
-TEST(Host, SuppressionReturnsToZero)
-{
-    ENV e;
-    const char *texts[] = {
-        "main(){ var i; for (i = 0; i < 3; i++) { if (i) continue; break; } return 0; }",
-        "main(){ var i = 0; while (i < 5) { switch (i++) { case 1: continue; case 2: break; default: ; } } return 0; }",
-        "main(){ var x = 0; goto L; x = 1; L: return x; }",
-        "main(){ return 0 ? 1 : 1 || 2 && 0; }",
-    };
-    for (const char *t : texts) {
-        RUN r = e.run(t);
-        EXPECT_TRUE(r.ran) << t << r.err;
-        EXPECT_EQ(e.scr.ctx.st_noexect, 0) << t;
-        EXPECT_EQ(e.scr.ctx.scr_nest, 0) << t;
-        EXPECT_EQ(e.scr.func_depth, 0) << t;
-    }
-}
-
-TEST(Host, ErrorRotationPerStatement)
-{
-    ENV e;
-    e.scr.scr_set_SCRERR("first");
-    e.scr.scr_set_SCRERR("second");
-    EXPECT_STREQ(e.scr.scr_get_nowerr(), "first");
-    RUN r = e.run("var s, t; f(var &a){ return 0; } main(){ t = 2; s = errmsg(); return 0; }");
-    EXPECT_TRUE(r.ran);
-    EXPECT_EQ(e.str("s"), "");
-}
-
-TEST(Host, ScriptName)
-{
-    CSV_U csv;
-    char name[300];
-    csv.csv_set_fullpath("/tmp/x/sheet.kov");
-    ASSERT_EQ(SCR_U::scr_get_scrname(&csv, name, sizeof name), 0);
-    EXPECT_STREQ(name, "/tmp/x/sheet.scr");
-    csv.csv_set_fullpath("/tmp/x.d/sheet");
-    ASSERT_EQ(SCR_U::scr_get_scrname(&csv, name, sizeof name), 0);
-    EXPECT_STREQ(name, "/tmp/x.d/sheet.scr");
-}
-
-TEST(Host, FileTable)
-{
-    char dir[] = "/tmp/scrfileXXXXXX";
-    ASSERT_NE(mkdtemp(dir), nullptr);
-    std::string path = std::string(dir) + "/f.txt";
-    SCR_U s;
-    int a = s.scr_file_open(path.c_str(), SCR_FA_WRITE, SCR_CREATE_ALWAYS, 1);
-    int b = s.scr_file_open(path.c_str(), SCR_FA_READ, SCR_OPEN_EXISTING, 2);
-    EXPECT_EQ(a, 0);
-    EXPECT_EQ(b, 1);
-    EXPECT_GE(s.scr_file_handle(a), 0);
-    EXPECT_EQ(s.scr_file_ftype(b), 2);
-    EXPECT_EQ(s.scr_file_open((path + "x").c_str(), SCR_FA_READ, SCR_OPEN_EXISTING, 1), -1);
-    EXPECT_EQ(s.scr_file_close(a), 0);
-    EXPECT_EQ(s.scr_file_close(a), -1);
-    EXPECT_STREQ(s.scr_get_nowerr(), "ファイルクローズ状態");
-    s.scr_clear_errors();
-    EXPECT_EQ(s.scr_file_ftype(1000), -1);
-    EXPECT_STREQ(s.scr_get_nowerr(), "ファイルハンドルが無効");
-    EXPECT_EQ(s.scr_file_open(path.c_str(), SCR_FA_READ, SCR_OPEN_EXISTING, 1), 0);   // lowest free slot
-    s.scr_file_closeall();
-    EXPECT_EQ(s.scr_file_handle(0), -1);
-    EXPECT_EQ(s.scr_file_handle(1), -1);
-    unlink(path.c_str());
-    rmdir(dir);
 }
 
 TEST(Host, LibraryCacheLoadsOnce)

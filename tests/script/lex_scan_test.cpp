@@ -1,11 +1,9 @@
 // Blanks and comments, keys, identifiers, reserved words, line excerpts and row/column.
 #include "script/lex.h"
-#include "tests/support/tracelog.h"
 
+#include <gtest/gtest.h>
 #include <cstring>
 #include <string>
-
-using kovtest::TraceLog;
 
 namespace {
 
@@ -14,106 +12,6 @@ struct SkipCase {
     int ch;          // byte returned
     const char *rest;
 };
-
-TEST(LexSkip, BlanksAndComments)
-{
-    const SkipCase cases[] = {
-        {"  \t\n x", 'x', "x"},
-        {"// line\nx", 'x', "x"},
-        {"/* block */x", 'x', "x"},
-        {"/* a */ /* b\n c */ // d\n z", 'z', "z"},
-        {"/* no end", 0, ""},
-        {"// no line end", 0, ""},
-        {"\r\nx", '\r', "\r\nx"},          // CR is not a blank
-        {"/x", '/', "/x"},
-        {"", 0, ""},
-        {" \x82\xa0", -126, "\x82\xa0"},    // bytes 0x80.. come back negative
-    };
-    for (const auto &c : cases) {
-        SCR_LEX lx;
-        const char *p = c.text;
-        EXPECT_EQ(lx.scr_skip_space(p), c.ch) << c.text;
-        EXPECT_STREQ(p, c.rest) << c.text;
-    }
-}
-
-TEST(LexSkip, FarPosKeepsTheFurthestPosition)
-{
-    SCR_LEX lx;
-    const char *text = "a   b  c";
-    EXPECT_EQ(lx.far_pos, nullptr);
-    const char *p = text + 1;
-    lx.scr_skip_space(p);
-    EXPECT_EQ(lx.far_pos, text + 4);
-    p = text + 6;
-    lx.scr_skip_space(p);
-    EXPECT_EQ(lx.far_pos, text + 7);
-    p = text + 1;                   // backtracking does not pull it back
-    lx.scr_skip_space(p);
-    EXPECT_EQ(lx.far_pos, text + 7);
-    lx.scr_reset_far();
-    EXPECT_EQ(lx.far_pos, nullptr);
-    p = text + 1;
-    lx.scr_skip_space(p);
-    EXPECT_EQ(lx.far_pos, text + 4);
-}
-
-struct KeyCase {
-    const char *text;
-    const char *key;
-    int rc;
-    const char *rest;   // cursor afterwards
-};
-
-TEST(LexKey, OperatorsAndWords)
-{
-    const KeyCase cases[] = {
-        {"+ 1", "+", 0, " 1"},
-        {"++", "+", -1, "++"},
-        {"+=", "+", -1, "+="},
-        {"++x", "++", 0, "x"},
-        {"-1", "-", 0, "1"},
-        {"->", "-", 0, ">"},
-        {"<<", "<", -1, "<<"},
-        {"<<=", "<<", -1, "<<="},
-        {">>=", ">>", -1, ">>="},
-        {">>=", ">>=", 0, ""},
-        {"&&", "&", -1, "&&"},
-        {"||", "|", -1, "||"},
-        {"==", "=", -1, "=="},
-        {"==", "==", 0, ""},
-        {"^^", "^", 0, "^"},
-        {"!=", "!", 0, "="},
-        {"~=", "~", 0, "="},
-        {"ifx", "if", -1, "ifx"},
-        {"if(", "if", 0, "("},
-        {"if\x82\xa0", "if", 0, "\x82\xa0"},
-        {"  /* c */ if (a)", "if", 0, " (a)"},
-        {"  x", "if", -1, "x"},         // unmatched: moved past blanks only
-        {"If", "if", -1, "If"},
-    };
-    for (const auto &c : cases) {
-        SCR_LEX lx;
-        const char *p = c.text;
-        EXPECT_EQ(lx.scr_match_key(p, c.key), c.rc) << "key " << c.key << " on " << c.text;
-        EXPECT_STREQ(p, c.rest) << "key " << c.key << " on " << c.text;
-    }
-}
-
-class LexTrace : public TraceLog {};
-
-TEST_F(LexTrace, MatchesAreTraced)
-{
-    SCR_LEX lx;
-    const char *p = "while (abc)";
-    ASSERT_EQ(lx.scr_match_key(p, "while"), 0);
-    char name[SCR_NAMESIZE];
-    ASSERT_EQ(lx.scr_match_key(p, "("), 0);
-    ASSERT_EQ(lx.scr_idname(p, name, sizeof name), 0);
-    EXPECT_TRUE(traced("KEY:while"));
-    EXPECT_TRUE(traced("KEY:("));
-    EXPECT_TRUE(traced("ID:abc"));
-}
 
 struct IdCase {
     const char *text;
@@ -145,7 +43,7 @@ TEST(LexId, Names)
     }
 }
 
-TEST_F(LexTrace, IdentifierOf64IsTheLongest)
+TEST(LexId, IdentifierOf64IsTheLongest)
 {
     SCR_LEX lx;
     char name[SCR_NAMESIZE];
@@ -155,11 +53,9 @@ TEST_F(LexTrace, IdentifierOf64IsTheLongest)
     EXPECT_EQ(lx.scr_idname(p, name, sizeof name), 0);
     EXPECT_EQ(name, id64);
     EXPECT_STREQ(p, "=");
-    EXPECT_FALSE(traced("識別子が長すぎる"));
     p = t65.c_str();
     EXPECT_EQ(lx.scr_idname(p, name, sizeof name), -1);
     EXPECT_STREQ(p, t65.c_str() + 1);
-    EXPECT_TRUE(traced("識別子が長すぎる"));
     EXPECT_STREQ(lx.scr_get_nowerr(), "");   // logged only, not an error text
 }
 
@@ -218,37 +114,5 @@ struct RowColCase {
     int at;     // offset of the position
     int rc, row, col;
 };
-
-TEST(LexRowCol, WalkCountsCharacters)
-{
-    const RowColCase cases[] = {
-        {"abc", 0, 0, 0, 0},
-        {"ab\ncd", 4, 0, 1, 1},
-        {"a\r\nb", 3, 0, 1, 0},                  // CR counts nothing
-        {"\x82\xa0x", 2, 0, 0, 1},              // a double-byte character is one column
-        {"\x82\xa0\x83\x5cx", 4, 0, 0, 2},      // trail byte equal to a backslash
-        {"\x82\nx", 2, 0, 0, 1},                // a trail byte LF is no line end
-        {"ab\ncd", 5, -1, 1, 2},                // the terminating NUL is not reached
-    };
-    for (const auto &c : cases) {
-        int row = -9, col = -9;
-        EXPECT_EQ(SCR_LEX::scr_text2rowcol(c.text, c.text + c.at, row, col), c.rc) << c.text;
-        EXPECT_EQ(row, c.row) << c.text;
-        EXPECT_EQ(col, c.col) << c.text;
-    }
-    const char *other = "zz";
-    int row, col;
-    EXPECT_EQ(SCR_LEX::scr_text2rowcol("a\nb", other, row, col), -1);
-    EXPECT_EQ(row, 1);
-    EXPECT_EQ(col, 1);
-}
-
-TEST_F(LexTrace, RowColWithoutText)
-{
-    int row, col;
-    EXPECT_EQ(SCR_LEX::scr_text2rowcol(nullptr, "x", row, col), -1);
-    EXPECT_EQ(SCR_LEX::scr_text2rowcol("x", nullptr, row, col), -1);
-    EXPECT_TRUE(traced("(txt_pt == NULL) || (now_pt == NULL)"));
-}
 
 } // namespace

@@ -35,10 +35,8 @@ const CASE arith[] = {
     {"mod neg", "main(){ return -7 % 2; }", -1, nullptr},
     {"shl64", "main(){ return 1 << 64; }", 0, nullptr},
     {"shl neg", "main(){ return 1 << -1; }", 1, nullptr},
-    {"shl assign neg", "main(){ var x = 1; x <<= -1; return x; }", 0, nullptr},
     {"str lt", "main(){ return \"abc\" < \"abd\"; }", 1, nullptr},
     {"str eq 0", "main(){ return \"abc\" == 0; }", 1, nullptr},
-    {"str eq empty", "main(){ return \"abc\" == \"\"; }", 1, nullptr},
     {"not str", "main(){ return !\"ab\"; }", 1, nullptr},
     {"cast", "main(){ return (int)3.7 * 10; }", 37, nullptr},
     {"postfix", "main(){ var x = 5, y; y = x++; return y * 10 + x; }", 56, nullptr},
@@ -48,8 +46,6 @@ const CASE arith[] = {
     {"bits", "main(){ return (6 & 3) * 100 + (6 | 1) * 10 + (6 ^ 3); }", 275, nullptr},
     {"neg not tilde", "main(){ return -(~0) + !0 + !5; }", 2, nullptr},
     {"sizeof", "main(){ var s = \"abc\"; return sizeof(var) * 100 + sizeof s * 10 + sizeof(PUSH); }", 844, nullptr},
-    {"char const", "main(){ return 'A' + '\\n'; }", 75, nullptr},
-    {"octal hex", "main(){ return 010 + 0x1F; }", 39, nullptr},
     {"strcat", "main(){ var s = \"ab\"; s &= \"cd\"; return s == \"abcd\"; }", 1, nullptr},
     {"strcat cap", "main(){ var s = \"\", i; for (i = 0; i < 1100; i++) s &= \"abcd\"; return strlen(s); }", 4096, nullptr},
     {"strcat cap dbcs", "main(){ var s = \"\", i; for (i = 0; i < 4095; i++) s &= \"a\"; s &= \"あい\"; return strlen(s); }", 4095, nullptr},
@@ -67,7 +63,6 @@ const CASE arith[] = {
     {"my cells", "main(){ my[2][3] = \"t\"; my[1][1] = 42; return (my[2][3] == \"t\") + my[1][1] + my[5][5]; }", 43, nullptr},
     {"main truncates", "main(){ return 3.9; }", 3, nullptr},
     {"big decimal", "main(){ var a[3] = {4, 5, 6}; return (99999999999999999999 == 9223372036854775807) * 10 + a[1.5]; }", 15, nullptr},
-    {"exponent without point", "main(){ return 1e3 + 2e-1 * 10; }", 1002, nullptr},
     {"index once", "main(){ var a[3], i = 0; a[i++] + 1; return i; }", 1, nullptr},
 };
 
@@ -91,6 +86,7 @@ const CASE decls[] = {
     {"inner hides", "main(){ var x = 1; { var x = 2; } return x; }", 1, nullptr},
     {"gadget dims", "PUSH p[2]; main(){ return 0; }", 0, "p:次元指定は無効"},
     {"gadget", "PUSH p; main(){ return sizeof(PUSH); }", 4, nullptr},
+    {"default enums", "main(){ return EOF * 10 + TRUE; }", -9, nullptr},
     {"const expr var", "var n = 3; var a[n]; main(){ return 0; }", 0, "定数式で変数 n を参照"},
     {"static", "f(){ static s; s++; return s; } main(){ f(); f(); return f(); }", 3, nullptr},
     {"static init", "f(){ static s = 10; s++; return s; } main(){ f(); return f(); }", 11, nullptr},
@@ -183,14 +179,15 @@ const CASE funcs[] = {
     {"varargs over", "f(var a, ...){ return a; } main(){ return f(1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18,19,20,21); }", 0, "f():引数数超過(20)"},
     {"label of other function", "f(){ L: return 1; } main(){ f(); goto L; return 2; }", 0, "ラベル L: がない"},
     {"unclosed comment at end", "main(){ return 3; } /* main(){", 3, nullptr},
+    {"first line #!", "#!/usr/bin/env kovash\r\nmain(){ return 7; }", 7, nullptr},
     {"typed functions", "var twice(var x){ return x * 2; } void nothing(){ return; } main(){ nothing(); return twice(21); }", 42, nullptr},
     {"block var gone", "main(){ { var inner = 5; } return inner; }", 0, "return に戻値がない"},
 };
 
-// Multi-function scripts of golden/: main's status.
+// Multi-function scripts of golden/ and the example tour: main's status.
 TEST(Run, GoldenScripts)
 {
-    for (auto [file, status] : {std::pair{"refs_chain", 85}, {"statics", 145}, {"calls_in_control", 100}}) {
+    for (auto [file, status] : {std::pair{"refs_chain", 85}, {"statics", 145}, {"calls_in_control", 100}, {"../../../examples/tour", 42}}) {
         std::ifstream in(std::string(KOV_TEST_DATA) + "/golden/" + file + ".scr");
         std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         check({file, text.c_str(), status, nullptr});

@@ -55,16 +55,6 @@ TEST(CellAdjust, TextTable)
     }
 }
 
-TEST(CellAdjust, LogsEachName)
-{
-    kovtest::LogCapture log;
-    char out[CSV_FORM_WORK];
-    CSV_CFT cft = {3, 0, 9, 9, -1, 0, 0};
-    ASSERT_EQ(csv_adj_text("R0C5", 0, 0, &cft, out), 0);
-    EXPECT_TRUE(log.has("xp=0 yp=0 ax=5 ay=0 x1=3 x2=9 y1=0 y2=9")) << log.text();
-    EXPECT_TRUE(log.has("セル名調整:5,0,-1,0,4,0") && log.has("新セル名=R0C4")) << log.text();
-}
-
 // The result may have up to 4095 bytes; one more and the rewrite fails.
 TEST(CellAdjust, LengthLimit)
 {

@@ -52,11 +52,6 @@ TEST(CellName, Parse)
     CSV_RECT rect;
     EXPECT_EQ(csv_parse_name(pos, 0, 0, nullptr) + csv_parse_range(pos, 0, 0, nullptr) +
                   csv_parse_range(none, 0, 0, &rect), -3);
-    kovtest::LogCapture log;
-    pos = "R[-1]C5";
-    CSV_REF r;
-    ASSERT_EQ(csv_parse_name(pos, 10, 20, &r), 0);
-    EXPECT_TRUE(log.has("ax=5,ay=19, rx=-2147483648,ry=-1")) << log.text();
 }
 
 TEST(CellName, ParseRange)
@@ -80,11 +75,6 @@ TEST(CellName, ParseRange)
             EXPECT_EQ(std::vector<int>({r.x1, r.y1, r.x2, r.y2}), std::vector<int>({c.r.x1, c.r.y1, c.r.x2, c.r.y2}));
         }
     }
-    kovtest::LogCapture log;
-    const char *pos = "R9C2:R0C0";
-    CSV_RECT r;
-    ASSERT_EQ(csv_parse_range(pos, 0, 0, &r), 0);
-    EXPECT_TRUE(log.has("R0C0:R9C2")) << log.text();  // row first
 }
 
 TEST(CellName, Print)
@@ -120,32 +110,6 @@ TEST(CellName, Print)
     CSV_REF r = {0, 0, 0, 0};
     EXPECT_EQ(csv_print_name(nullptr, &r) + csv_print_range(nullptr, 0, 0, 0, 0), -2);
     EXPECT_TRUE(log.has("(pt == NULL) || (rc_name == NULL)")) << log.text();
-}
-
-// Whatever prints must read back as the same reference, from any base.
-TEST(CellName, PrintedNamesReadBack)
-{
-    const int bases[] = {0, 1, 999999, 2147483647, -5};
-    const int vals[] = {0, 1, -1, 7, 1000, 2147483647, -2147483647};
-    for (int bx : bases)
-        for (int by : bases)
-            for (int v : vals)
-                for (int w : vals)
-                    for (int kind = 0; kind < 4; kind++) {
-                        bool ax = kind & 1, ay = kind & 2;
-                        CSV_REF r = {ax ? std::abs(v) : bx, ay ? std::abs(w) : by, ax ? A : v, ay ? A : w};
-                        char buf[32];
-                        ASSERT_EQ(csv_print_name(buf, &r), 0);
-                        int64_t ex = ax ? r.x : int64_t(bx) + v, ey = ay ? r.y : int64_t(by) + w;
-                        bool fits = ex >= INT32_MIN && ex <= INT32_MAX && ey >= INT32_MIN && ey <= INT32_MAX;
-                        const char *pos = buf;
-                        CSV_REF back;
-                        ASSERT_EQ(csv_parse_name(pos, bx, by, &back), fits ? 0 : -1) << buf;
-                        if (!fits) continue;
-                        EXPECT_EQ(*pos, 0) << buf;
-                        EXPECT_EQ(std::vector<int64_t>({back.x, back.y, back.xoff, back.yoff}),
-                                  std::vector<int64_t>({ex, ey, r.xoff, r.yoff})) << buf;
-                    }
 }
 
 } // namespace

@@ -55,18 +55,6 @@ TEST(DspNumber, FormatsAndFitting)
     for (auto &c : cases) EXPECT_EQ(fmt(c.d, c.f, c.w), c.want) << c.d << " f" << c.f << " w" << c.w;
 }
 
-TEST(DspNumber, NeverWiderThanTheCell)
-{
-    for (double d :
-         {0.0, -0.0, 1.0, -1.0, 0.1, 1e300, -1e-300, DBL_MAX, -DBL_MAX, DBL_MIN, 123456.789, double(NAN), double(INFINITY)})
-        for (int f = 0; f < 64; f++)
-            for (int w = 1; w < 30; w++) {
-                std::string s = fmt(d, f, w);
-                EXPECT_LE(int(s.size()), w - 1) << d << " " << f << " " << w;
-                EXPECT_NE(s[0], ' ');
-            }
-}
-
 TEST(DspCell, TextsAndOverride)
 {
     Sheet s;

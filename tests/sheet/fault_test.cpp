@@ -3,17 +3,42 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
 #include <filesystem>
+#include <functional>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 
 #include "tests/support/file_facade.h"
-#include "tests/support/killed.h"
 
 using filetest::Sheet;
 using filetest::sx;
 using kovtest::ls;
 using kovtest::slurp;
 using kovtest::spit;
+
+namespace {
+
+// A save killed midway, for real: f runs in a child whose file size limit turns its first write
+// beyond a few bytes into SIGXFSZ, which ends it as a kill would; true when it died so.
+inline bool killed_writing(const std::function<void()> &f)
+{
+    pid_t pid = fork();
+    if (pid == 0) {
+        struct rlimit core = {0, 0}, size = {16, 16};
+        setrlimit(RLIMIT_CORE, &core);
+        setrlimit(RLIMIT_FSIZE, &size);
+        signal(SIGXFSZ, SIG_DFL);
+        f();
+        _exit(0);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFSIGNALED(status) && WTERMSIG(status) == SIGXFSZ;
+}
+
+} // namespace
 
 // An unknown escape stands for the character after the backslash, a double-byte one whole;
 // the known escapes keep their meaning.
@@ -68,7 +93,7 @@ TEST(FileFault, SaveRemovesWhatAKilledSaveLeft)
     Sheet s(50, 200);
     for (int y = 0; y < 200; y++) s.csv_put_str(0, y, "text to make the file long");
     for (const char *n : {"a.kov", "b.kov"})
-        ASSERT_TRUE(kovtest::killed_writing([&] { s.file.csv_fsave(s.path(n).c_str(), nullptr); }));
+        ASSERT_TRUE(killed_writing([&] { s.file.csv_fsave(s.path(n).c_str(), nullptr); }));
     std::vector<std::string> left = ls(s.dir.path);
     ASSERT_EQ(left.size(), 2u);
     EXPECT_EQ(left[0].rfind(".a.kov.kovtmp-", 0), 0u) << left[0];

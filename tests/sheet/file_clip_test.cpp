@@ -20,27 +20,6 @@ int files_in(const std::string &dir)
 
 } // namespace
 
-TEST(FileClip, CopyPutsTheFileTextOnTheClipboard)
-{
-    Sheet s;
-    s.csv_put_num(1, 1, 1);
-    s.csv_put_form(1, 2, "R[-1]C+1");
-    s.csv_set_attr(2, 2, CSV_A_TEXT, 5);
-    CSV_RECT r = {1, 1, 2, 2};
-    ASSERT_EQ(s.file.csv_clip_copy(&r, "$$b"), 0);
-    EXPECT_EQ(s.host.clip(), s.text(CSV_P_ALL, &r));
-    EXPECT_EQ(s.csv_copy_kind, 1);
-    EXPECT_STREQ(s.csv_copy_name, "$$b");
-    ASSERT_EQ(s.file.csv_clip_copy(&r, "$$t"), 0);
-    EXPECT_EQ(s.host.clip(), "1,\r\n,\r\n");
-    EXPECT_EQ(files_in(s.dir.path), 0);  // the transfer files are gone
-    // A copy that fails forgets the remembered region.
-    s.host.tmpdir = s.path("missing");
-    EXPECT_EQ(s.file.csv_clip_copy(&r, "$$b"), -1);
-    EXPECT_EQ(s.csv_copy_kind, 0);
-    EXPECT_EQ(s.file.csv_clip_move(&r), -1);
-}
-
 TEST(FileClip, PasteTilesWholeCopiesAndAdjusts)
 {
     Sheet s(30, 30);

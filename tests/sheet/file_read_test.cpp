@@ -95,27 +95,6 @@ TEST(FileRead, Prefixes)
     EXPECT_EQ(ints({s.csv_get_attr(2, 2, CSV_A_BACK), s.csv_get_attr(2, 2, CSV_A_INPUT)}), ints({5, 1}));
 }
 
-TEST(FileRead, OptionsOfAWholeSheet)
-{
-    Sheet s;
-    std::string text = sx("{FOP_VER}1.00\n{FOP_YOFF}0\n{FOP_XOFF}0\n{FOP_YSIZ}50\n{FOP_XSIZ}300\n"
-                          "{FOP_SCRLOCK}1\n{FOP_WPBEEP}1\n{FOP_RNWID}7\n{FOP_CNROW}2\n{FOP_RNCOL}1\n"
-                          "{FOP_CYCLEMS}-4\n{FOP_DSPPOSX}3\n{FOP_FONTSIZ}24\n{FOP_FULLSIZ}1\n"
-                          "{FOP_FUTURE}9\n{FOP_WID}4,5,6\n"
-                          "a,b,c\n");
-    CSV_LOADED ld;
-    ASSERT_EQ(s.load(text, nullptr, &ld), 0);
-    EXPECT_EQ(ints({s.csv_get_xs(), s.csv_get_ys(), s.csv_scrlock, s.csv_wpbeep, s.csv_rnwide,
-                                s.csv_cnrow, s.csv_rncol, s.csv_cyclems}),
-              ints({300, 50, 1, 1, 7, 2, 1, 0}));
-    EXPECT_EQ(s.wides(4), "4|5|6|10");
-    auto &ws = s.host.ws().v;
-    EXPECT_EQ(ints({ws[CSV_WS_DSPPOSX], ws[CSV_WS_FONTSIZ], ws[CSV_WS_FULLSIZ], ws[CSV_WS_DSPPOSY]}),
-              ints({3, 24, 1, -1}));
-    EXPECT_EQ(s.row(0, 3), "a|b|c");
-    EXPECT_EQ(ints({ld.x2, ld.y2, ld.opt}), ints({299, 49, 1}));
-}
-
 TEST(FileRead, SizesHeldToTheLimits)
 {
     struct { std::string text; int xs, ys; } rows[] = {
@@ -130,34 +109,6 @@ TEST(FileRead, SizesHeldToTheLimits)
         EXPECT_EQ(s.csv_get_xs(), r.xs);
         EXPECT_EQ(s.csv_get_ys(), r.ys);
     }
-}
-
-TEST(FileRead, RegionLoad)
-{
-    Sheet s(10, 20);
-    for (int y = 0; y < 20; y++)
-        for (int x = 0; x < 10; x++) s.csv_put_num(x, y, x + 100 * y);
-    s.csv_set_attr(4, 6, CSV_A_BACK, 3);
-    s.csv_set_attr(5, 5, CSV_A_BACK, 3);
-    s.csv_scrlock = 0;
-    CSV_RECT r = {4, 5, 8, 9};
-    CSV_LOADED ld;
-    // A values-only file: cleared area 2 x 2 (empty fields clear too), attributes kept.
-    ASSERT_EQ(s.load("a,\n,d\n", &r, &ld), 0);
-    EXPECT_EQ(s.row(5, 7), "#500|#501|#502|#503|a||#506");
-    EXPECT_EQ(s.row(6, 7), "#600|#601|#602|#603||d|#606");
-    EXPECT_EQ(s.csv_get_attr(4, 6, CSV_A_BACK), 3);
-    EXPECT_EQ(ints({ld.x1, ld.x2, s.csv_get_xs()}), ints({0, 1, 10}));
-    s.csv_set_attr(4, 5, CSV_A_BACK, 3);
-    // With option lines attributes are cleared too, and sheet options are not taken.
-    ASSERT_EQ(s.load(sx("{FOP_SCRLOCK}1\n{FOP_XOFF}3\n{FOP_YOFF}4\n{FOP_WID}2,2\nq\n"), &r, &ld), 0);
-    EXPECT_EQ(ints({s.csv_get_attr(5, 5, CSV_A_BACK), s.csv_get_attr(4, 5, CSV_A_BACK)}), ints({3, 0}));
-    EXPECT_EQ(s.val(4, 5), "q");
-    EXPECT_EQ(ints({s.csv_scrlock, s.csv_get_wide(0), ld.x1, ld.y1, ld.x2}),
-              ints({0, 10, 3, 4, 3}));
-    CSV_RECT edge = {9, 19, 9, 19};  // cells past the sheet's edge are dropped
-    ASSERT_EQ(s.load("x,y\nz\n", &edge), 0);
-    EXPECT_EQ(s.val(9, 19), "x");
 }
 
 TEST(FileRead, FilesMissingOrNoSheetFile)

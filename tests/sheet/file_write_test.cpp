@@ -1,18 +1,14 @@
-// The writer: field texts, the option header, save by name, the script file, and files that are
-// replaced only once complete.
+// The writer: field texts, the option header, the script file, and files that are replaced only
+// once complete (what is written reads back the same: fuzz_save).
 #include <gtest/gtest.h>
 
-#include <cfloat>
-#include <cmath>
 #include <csignal>
-#include <cstring>
 #include <filesystem>
 #include <sys/resource.h>
 #include <sys/wait.h>
 
 #include "tests/support/file_facade.h"
 
-using sheettest::ints;
 using filetest::crlf;
 using filetest::Sheet;
 using filetest::sx;
@@ -76,79 +72,6 @@ TEST(FileWrite, LongTextAndDoubleByte)
     Sheet back;
     ASSERT_EQ(back.load(t), 0);
     EXPECT_EQ(back.val(0, 2), "\x83\x5C\x81\x22\x81");
-}
-
-TEST(FileWrite, RoundTripKeepsEverything)
-{
-    Sheet s(6, 8);
-    const double nums[] = {0.1, -0.0, 1.0 / 3, DBL_MAX, -DBL_MIN, 1e-300, 123456789.125, 2.0 / 3e10,
-                           std::nan("")};
-    for (int i = 0; i < 9; i++) s.csv_put_num(i % 6, i / 6, nums[i]);
-    const char *texts[] = {"a,b", "q\"uote", "back\\slash", "\x83\x5C\x95\x5C\x8F\x5C", "'single",
-                           "12.5", "", "\xB1\xB2 kana"};
-    for (int i = 0; i < 8; i++) s.csv_put_str(i % 6, 2 + i / 6, texts[i]);
-    s.csv_put_form(0, 4, "\"tab\there\\n\r,\x03\"&R[-1]C");
-    s.csv_put_form(1, 4, "R1C1+R[1]C[-1]");
-    s.csv_put_num(1, 4, 7);
-    int attrs[6] = {12, 15, 1, 1, 7, 63};
-    for (int f = 1; f <= 6; f++) s.csv_set_attr(2, 4, f, attrs[f - 1]);
-    s.csv_set_attr(3, 5, CSV_A_TOP, 1);
-    s.csv_rnwide = 9;
-    s.csv_wpbeep = 1;
-    s.csv_set_wide(5, 33);
-    const CSV_WINST ws = {{3, 4, 2, 5, 800, 600, 20, 1, 0, 1, 0, 1, 0, 0}};
-    s.host.ws() = ws;
-    s.csv_curx = 2;   // the cursor is the store's
-    s.csv_cury = 5;
-    ASSERT_EQ(s.file.csv_fsave(s.path("r.kov").c_str(), nullptr), 0);
-
-    Sheet b;
-    b.file.csv_defxs = b.file.csv_defys = 1;
-    ASSERT_EQ(b.file.csv_fload(nullptr, s.path("r.kov").c_str(), nullptr), 0);
-    EXPECT_EQ(b.csv_get_xs(), 6);
-    EXPECT_EQ(b.csv_get_ys(), 8);
-    b.file.csv_defxs = 256;   // back to the usual: rows are written up to their last cell
-    b.file.csv_defys = 10000;
-    for (int y = 0; y < 8; y++)
-        for (int x = 0; x < 6; x++) {
-            const CSV_CEL *c1 = s.csv_get_cel(x, y), *c2 = b.csv_get_cel(x, y);
-            ASSERT_EQ(CSV_U::csv_cel_use(c1), CSV_U::csv_cel_use(c2)) << x << "," << y;
-            if (!c1) continue;
-            EXPECT_EQ(c1->flags, c2->flags) << x << "," << y;
-            bool num = CSV_U::csv_cel_type(c1) == CSV_NUM;
-            EXPECT_TRUE(num ? !memcmp(&c1->val.d, &c2->val.d, 8) : s.val(x, y) == b.val(x, y)) << x << "," << y;
-            EXPECT_EQ(s.form(x, y), b.form(x, y));
-        }
-    EXPECT_EQ(ints({b.csv_rnwide, b.csv_wpbeep, b.csv_get_wide(5)}), ints({9, 1, 33}));
-    for (int i = 0; i < CSV_WS_COUNT; i++) EXPECT_EQ(b.host.ws().v[i], ws.v[i]) << i;
-    EXPECT_EQ(ints({b.csv_curx, b.csv_cury}), ints({2, 5}));
-    // Written again, the file is the same byte for byte.
-    ASSERT_EQ(b.file.csv_fsave(s.path("r2.kov").c_str(), nullptr), 0);
-    EXPECT_EQ(slurp(s.path("r.kov")), slurp(s.path("r2.kov")));
-}
-
-TEST(FileWrite, SaveByNameAndModifiedFlag)
-{
-    Sheet s;
-    s.csv_put_num(0, 0, 1);
-    CSV_RECT r = {0, 0, 1, 1};
-    ASSERT_EQ(s.file.csv_fsave(s.path("part.kov").c_str(), &r), 0);
-    EXPECT_EQ(s.csv_get_modify(), 1);  // a region is no save of the sheet
-    ASSERT_EQ(s.file.csv_save_name(s.path("plain").c_str(), nullptr), 0);
-    EXPECT_EQ(slurp(s.path("plain.kov")).substr(0, 9), sx("{FOP_VER}"));
-    EXPECT_EQ(s.csv_get_modify(), 0);
-    std::string real = s.path("x.Txt"), link = s.path("link.csv");  // written through the link
-    spit(real, "old\r\n");
-    ASSERT_EQ(symlink(real.c_str(), link.c_str()), 0);
-    ASSERT_EQ(s.file.csv_save_name(link.c_str(), nullptr), 0);
-    EXPECT_EQ(slurp(real), "1\r\n");
-    EXPECT_EQ(ls(s.dir.path), std::vector<std::string>({"link.csv", "part.kov", "plain.kov", "x.Txt"}));
-    ASSERT_EQ(s.file.csv_save_name(s.path("d.ir/noext").c_str(), nullptr), -1);  // no such folder
-    s.file.csv_defxs = s.file.csv_defys = 1;  // a tiny default size writes every cell of every row
-    ASSERT_EQ(s.file.csv_save_name(s.path("all.csv").c_str(), nullptr), 0);
-    std::string all = slurp(s.path("all.csv"));
-    EXPECT_EQ(all.substr(0, 12), "1,,,,,,,,,\r\n");
-    EXPECT_EQ(all.size(), 12u + 19 * 11);
 }
 
 TEST(FileWrite, ScriptFileFollowsTheEditor)

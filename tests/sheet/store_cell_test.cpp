@@ -72,61 +72,6 @@ TEST(StoreCell, OutsideOrWithoutStoreFails)
     EXPECT_EQ(s.csv_sort_rows(0, 0, 0, 2) + s.csv_set_autowide(2) + s.csv_resize(5, 5), -3);
 }
 
-TEST(StoreCell, RowsGrowAndTrim)
-{
-    Sheet s(1000, 10);
-    EXPECT_EQ(s.csv_get_cel(5, 0), nullptr);  // a read allocates nothing
-    EXPECT_EQ(s.row_cnt(0), 0);
-    s.csv_put_str(2, 0, "a");
-    s.csv_put_num(5, 0, 1);
-    EXPECT_EQ(s.row_cnt(0), 6);
-    EXPECT_EQ(s.csv_get_use(0, 0), 0);  // zeroed record below the last cell
-    s.csv_put_str(5, 0, nullptr);
-    EXPECT_EQ(s.row_cnt(0), 3);
-    s.csv_clr_cel(2, 0);
-    EXPECT_EQ(s.row_cnt(0), 0);
-    EXPECT_EQ(s.csv_get_row(0)->cel, nullptr);
-    s.csv_set_attr(4, 1, CSV_A_BACK, 5);  // an attribute alone keeps the cell
-    EXPECT_EQ(s.row_cnt(1), 5);
-    s.csv_set_attr(4, 1, 0, 0);
-    EXPECT_EQ(s.row_cnt(1), 0);
-    for (int x = 0; x < 1000; x++) ASSERT_EQ(s.csv_put_num(x, 3, x), 0);
-    for (int x = 999; x >= 500; x--) s.csv_clr_cel(x, 3);
-    EXPECT_EQ(s.row_cnt(3), 500);
-    EXPECT_EQ(s.csv_get_num(499, 3) + s.csv_get_num(7, 3), 506);
-}
-
-TEST(StoreCell, PutCelMasks)
-{
-    Sheet s;
-    s.csv_put_str(0, 0, "a text longer than eight");
-    s.csv_put_form(0, 0, "R1C1+1");
-    s.csv_set_attr(0, 0, CSV_A_TEXT, 6);
-    s.csv_get_cel(0, 0)->form->st_word = 7;
-    s.csv_put_cel(1, 0, s.csv_get_cel(0, 0), CSV_P_VAL);
-    EXPECT_EQ(s.csv_get_use(1, 0), CSV_P_VAL);
-    EXPECT_NE(s.csv_get_cel(1, 0)->val.p, s.csv_get_cel(0, 0)->val.p);  // own copy
-    s.csv_put_cel(2, 0, s.csv_get_cel(0, 0), CSV_P_FORM | CSV_P_ATTR);
-    EXPECT_EQ(s.csv_get_use(2, 0), CSV_P_FORM | CSV_P_ATTR);
-    EXPECT_EQ(s.form(2, 0) + "|" + std::to_string(s.csv_get_attr(2, 0, CSV_A_TEXT)), "R1C1+1|6");
-    EXPECT_EQ(s.csv_get_cel(2, 0)->form->st_word, 7u);
-    s.csv_put_cel(9, 0, s.csv_get_cel(0, 0), CSV_P_ALL);  // the source's row grows for the target
-    s.csv_put_cel(0, 0, s.csv_get_cel(0, 0), CSV_P_ALL);  // onto itself
-    EXPECT_EQ(s.val(9, 0) + "|" + s.val(0, 0) + "|" + s.form(0, 0), "a text longer than eight|a text longer than eight|R1C1+1");
-    CSV_CEL empty = {};  // an empty or missing source clears the masked parts only
-    s.csv_put_cel(0, 0, &empty, CSV_P_VAL);
-    s.csv_put_cel(0, 0, nullptr, CSV_P_ATTR);
-    EXPECT_EQ(s.csv_get_use(0, 0), CSV_P_FORM);
-    CSV_CEL odd = {};
-    odd.flags = 6 | (3u << 3);  // unused type 6, text colour 3
-    ASSERT_EQ(s.csv_put_cel(3, 3, &odd, CSV_P_ALL), 0);
-    EXPECT_EQ(s.csv_get_type(3, 3), CSV_EMPTY);
-    EXPECT_EQ(s.csv_get_attr(3, 3, CSV_A_TEXT), 3);
-    odd.flags = CSV_LSTR;  // long text without a text
-    ASSERT_EQ(s.csv_put_cel(4, 3, &odd, CSV_P_ALL), 0);
-    EXPECT_EQ(s.csv_get_cel(4, 3), nullptr);
-}
-
 TEST(StoreFormula, SameTextKeepsItsPart)
 {
     int dead = 0;
@@ -199,14 +144,3 @@ TEST(StoreAttr, FieldsAreMaskedAndIndependent)
     EXPECT_EQ(s.row_cnt(1) + s.row_cnt(3), 0);  // all cleared; no cell to hold nothing
 }
 
-TEST(StoreCell, UsageAndExtent)
-{
-    Sheet s;
-    s.csv_put_num(3, 1, 1);
-    s.csv_put_form(6, 4, "1");
-    s.csv_set_attr(8, 9, CSV_A_TOP, 1);
-    std::string got;
-    for (int mask : std::initializer_list<int>{CSV_P_VAL, CSV_P_FORM, CSV_P_ATTR, CSV_P_VAL | CSV_P_FORM, 0})
-        got += std::to_string(s.csv_used_xs(mask)) + "," + std::to_string(s.csv_used_ys(mask)) + " ";
-    EXPECT_EQ(got, "4,2 7,5 9,10 7,5 0,0 ");
-}

@@ -1,5 +1,5 @@
 // Moves of cells, rows and columns; sort, rotate, clear; automatic widths. What a move does to
-// values is checked against a plain grid in store_model_test.cpp; here: whole records, parts,
+// values is checked against a plain grid by fuzz_store; here: whole records, parts,
 // widths, recalculation, refusals.
 #include <cmath>
 #include <string>
@@ -20,26 +20,6 @@ static void fill_rows(Sheet &s, int n, int *dead)
         s.csv_put_form(1, y, "1");
         s.csv_set_part(1, y, new CountPart(dead));
     }
-}
-
-TEST(StoreMove, MoveCellPassesTheWholeRecord)
-{
-    int dead = 0;
-    Sheet s;
-    s.csv_put_str(0, 0, "a long text that moves");
-    s.csv_put_form(0, 0, "R0C1");
-    s.csv_set_attr(0, 0, CSV_A_BACK, 4);
-    CountPart *part = new CountPart(&dead);
-    s.csv_set_part(0, 0, part);
-    const char *text = s.csv_get_cel(0, 0)->val.p;
-    s.csv_put_num(3, 2, 9);
-    ASSERT_EQ(s.csv_move_cel(3, 2, 0, 0), 0);
-    EXPECT_EQ(s.csv_get_cel(3, 2)->val.p, text);  // ownership passed, no copy
-    EXPECT_EQ(s.csv_get_part(3, 2), part);
-    EXPECT_EQ(ints({s.csv_get_attr(3, 2, CSV_A_BACK), s.row_cnt(0), dead}), ints({4, 0, 0}));  // source trimmed
-    ASSERT_EQ(s.csv_move_cel(3, 2, 7, 7), 0);  // a missing source clears the target, its part goes
-    EXPECT_EQ(s.csv_get_cel(3, 2), nullptr);
-    EXPECT_EQ(dead, 1);
 }
 
 TEST(StoreMove, InsertAndDeleteRowsMoveWholeRecords)

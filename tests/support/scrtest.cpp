@@ -5,8 +5,6 @@
 
 namespace scrtest {
 
-std::string out_buf;
-
 // ---- test built-ins ----
 
 // exit(code)
@@ -18,19 +16,6 @@ static int fn_exit(SCR_U &, const FN_CALL &c, FN_RET &)
 static int fn_errmsg(SCR_U &s, const FN_CALL &, FN_RET &r)
 {
     r.s = s.scr_get_preerr();
-    return 0;
-}
-// out(values...): appends each value and a blank to the output
-static int fn_out(SCR_U &, const FN_CALL &c, FN_RET &)
-{
-    char b[64];
-    for (int i = 0; i < c.nvargs; i++) {
-        const VAL_U *v = c.vargs[i];
-        if (v->val_kind == VAL_NUM) snprintf(b, sizeof b, "%g", v->val_num), out_buf += b;
-        else out_buf += v->val_gets();
-        out_buf += i + 1 < c.nvargs ? " " : "";
-    }
-    out_buf += "\n";
     return 0;
 }
 // strlen(text)
@@ -53,13 +38,6 @@ static int fn_SUM(SCR_U &s, const FN_CALL &c, FN_RET &r)
     r.x = &res;
     return 0;
 }
-// sqrt(x)
-static int fn_sqrt(SCR_U &, const FN_CALL &c, FN_RET &r)
-{
-    r.d = c.arg[0].d < 0 ? 0 : __builtin_sqrt(c.arg[0].d);
-    return 0;
-}
-
 // stack(): rebuilds the stack history view, gives its row count
 static int fn_stack(SCR_U &s, const FN_CALL &, FN_RET &r)
 {
@@ -69,9 +47,8 @@ static int fn_stack(SCR_U &s, const FN_CALL &, FN_RET &r)
 }
 
 static const FN_DEF table[] = {
-    {"stack", fn_stack, "i"},
-    {"exit", fn_exit, "vi"},     {"errmsg", fn_errmsg, "s"}, {"out", fn_out, "v."},
-    {"strlen", fn_strlen, "is"}, {"SUM", fn_SUM, "xgiiii"}, {"sqrt", fn_sqrt, "dd"},
+    {"stack", fn_stack, "i"},    {"exit", fn_exit, "vi"},    {"errmsg", fn_errmsg, "s"},
+    {"strlen", fn_strlen, "is"}, {"SUM", fn_SUM, "xgiiii"},
     {"", nullptr, ""},
 };
 
@@ -97,7 +74,6 @@ ENV::ENV()
 RUN ENV::run(const char *text)
 {
     RUN r;
-    out_buf.clear();
     host.host_ed_put(text);
     if (scr.scr_prepare(PREP_SCRIPT_BEGIN) != 0) {
         r.err = host.shown;
@@ -114,7 +90,6 @@ RUN ENV::run(const char *text)
         r.err = scr.scr_get_nowerr();
         if (scr.scr_errpos) SCR_LEX::scr_text2rowcol(scr.scr_text, scr.scr_errpos, r.row, r.col);
     }
-    r.out = out_buf;
     return r;
 }
 

@@ -19,7 +19,6 @@ struct RUN {
     int ran = 0;          // run pass succeeded
     int status = -1;      // main's result
     std::string err;      // error text after the run : link error or current error
-    std::string out;      // what out() printed
     int row = -1, col = -1;   // position of the error
 };
 
@@ -35,7 +34,6 @@ struct ENV {
 };
 
 RUN run(const char *text);
-extern std::string out_buf;
 void install_builtins(SCR_U &scr);
 
 }  // namespace scrtest

@@ -5,6 +5,7 @@
 #include <vector>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <fstream>
 #include <ftw.h>
 #include <sstream>
@@ -53,6 +54,28 @@ inline long file_size(const std::string &file)
 }
 
 inline bool exists(const std::string &file) { return file_size(file) >= 0; }
+
+// An environment variable set (nullptr: unset) while it lives; the time zone follows TZ.
+class EnvVar {
+public:
+    EnvVar(const char *name, const char *value) : name(name), had(getenv(name) != nullptr), old(had ? getenv(name) : "")
+    {
+        if (value) setenv(name, value, 1);
+        else unsetenv(name);
+        tzset();
+    }
+    ~EnvVar()
+    {
+        if (had) setenv(name, old.c_str(), 1);
+        else unsetenv(name);
+        tzset();
+    }
+
+private:
+    const char *name;
+    bool had;
+    std::string old;
+};
 
 // Names in a folder, sorted.
 inline std::vector<std::string> ls(const std::string &dir)

@@ -64,34 +64,3 @@ TEST(Host, WindowStateIsClampedAndSizesWaitWhileMaximised)
     host.host_win_put(w);
     EXPECT_EQ(state(host), std::vector<int>({-1, -1, -1, -1, 552, 7992, 96, -1, 0, -1, -1, -1, -1, 1}));
 }
-
-TEST(Host, EditorTextAndItsStamp)
-{
-    KOV_HOST host;
-    std::string text = "old";
-    EXPECT_EQ(host.host_ed_stamp(), -1) << "no editor text yet";
-    EXPECT_EQ(host.host_ed_text(text), -1);
-    host.host_ed_put("main(){}");
-    long s1 = host.host_ed_stamp();
-    host.host_ed_put("main(){}");
-    EXPECT_GT(host.host_ed_stamp(), s1) << "every put is a change";
-    ASSERT_EQ(host.host_ed_text(text), 0);
-    EXPECT_EQ(text, "main(){}");
-    host.host_ed_put(nullptr);   // a script file that could not be read
-    EXPECT_EQ(host.host_ed_text(text), -1);
-}
-
-TEST(Host, TestHostFiresTheTimerForEveryPeriodThatPassed)
-{
-    TESTHOST host;
-    EVENTS app;
-    host.host_set_events(&app);
-    host.advance(1000);
-    EXPECT_TRUE(app.got.empty()) << "no timer, no ticks";
-    host.host_timer(250);
-    host.advance(1100);
-    EXPECT_EQ(app.got.size(), 4u);   // 250, 500, 750, 1000; 100 ms into the next period
-    host.advance(150);
-    EXPECT_EQ(app.got.size(), 5u);
-    EXPECT_EQ(host.host_ticks(), 2250u);
-}

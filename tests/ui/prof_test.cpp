@@ -127,16 +127,3 @@ TEST_F(Prof, UnusablePlacesGiveDefaultsAndAreNeverReplaced)
     }
     EXPECT_EQ(entries(), 2);
 }
-
-TEST_F(Prof, ShiftJisNamesCompareExactlyInTheirTrailBytes)
-{
-    // "ソ" is 0x83 0x5C and "ボ" is 0x83 0x7B; single-byte letters fold, trail bytes do not.
-    spit(ini, "[ソa]\r\nキー=1\r\n");
-    EXPECT_EQ(pf.prof_read_int("ソA", "キー", 0, 0, 9), 1);
-    std::string t;
-    EXPECT_EQ(pf.prof_read_text("ボa", "キー", t), -1);
-    // "‐" is 0x81 0x5D: its trail byte is not the closing bracket.
-    EXPECT_EQ(pf.prof_write_int("a‐b", "K", 0, 0, 9, 5), 0);
-    EXPECT_EQ(pf.prof_read_int("a‐b", "K", 0, 0, 9), 5);
-}
-

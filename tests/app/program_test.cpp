@@ -1,0 +1,119 @@
+// The kovash program run as a process, for what only the process shows: the exit status, stderr
+// in UTF-8, the log beside the program, files that are no regular files, the folder a sheet
+// makes current. The rules themselves are tested in-process.
+#include "tests/support/tmpdir.h"
+
+#include <gtest/gtest.h>
+#include <cstdlib>
+#include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+using namespace kovtest;
+
+namespace {
+
+// A copy of the program built beside the tests, in the test's folder: its settings and log
+// files go beside it.
+class Kovash : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        unsetenv("DISPLAY");   // the program as on a machine without a screen
+        unsetenv("WAYLAND_DISPLAY");
+        ASSERT_EQ(system(("cp '" KOV_BIN "' '" + dir / "kovash'").c_str()), 0);
+    }
+    // The copy on args in the folder, stdin from /dev/null and a time limit (a run that waits or
+    // loops fails); stdout and stderr into out and err. The exit status, -1 when it did not exit.
+    int run(const std::string &args)
+    {
+        int st = system(("cd '" + dir.path + "' && HOME='" + dir.path + "' XDG_CONFIG_HOME= XDG_STATE_HOME= "
+                         "timeout -k 5 60 ./kovash " + args + " </dev/null >out 2>err").c_str());
+        out = slurp(dir / "out");
+        err = slurp(dir / "err");
+        return WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+    }
+    int script(const std::string &name, const std::string &text)
+    {
+        spit(dir / name, text);
+        return run("'" + name + "'");
+    }
+    TmpDir dir;
+    std::string out, err;
+};
+
+// Narrow literals are Shift-JIS here; what the program prints is UTF-8.
+std::string u8(const char8_t *s) { return reinterpret_cast<const char *>(s); }
+
+std::string main_of(const std::string &body) { return "main()\n{\n" + body + "\n}\n"; }
+
+} // namespace
+
+TEST_F(Kovash, StatusOfMain)
+{
+    EXPECT_EQ(script("status.scr", main_of("    return -2;")), 254);
+    EXPECT_EQ(err, "");
+}
+
+// FILE:ROW:COL with the name and the message in UTF-8; CR LF lines are one line end, a tab and a
+// Shift-JIS character (表 = 95 5C, trail byte '\') one column each.
+TEST_F(Kovash, ErrorsAsFileRowColInUtf8)
+{
+    EXPECT_EQ(script(u8(u8"日本.scr"), main_of("    return nothere();")), 255);
+    EXPECT_EQ(err, u8(u8"日本.scr:3:12: 関数 nothere() がない\n"));
+    EXPECT_EQ(script("crlf.scr", "main()\r\n{\r\n\tvar s = \"\x95\x5C\"; s = nothere();\r\n}\r\n"), 255);
+    EXPECT_EQ(err, u8(u8"crlf.scr:3:19: 関数 nothere() がない\n"));
+}
+
+// A FIFO is refused at once (opening it to read would wait for a writer).
+TEST_F(Kovash, ScriptThatIsNoRegularFile)
+{
+    ASSERT_EQ(mkfifo((dir / "fifo.scr").c_str(), 0600), 0);
+    EXPECT_EQ(run("fifo.scr"), 1);
+    EXPECT_EQ(err, dir / "fifo.scr" + u8(u8" 読込み失敗: not a regular file\n"));
+}
+
+// "kovash sub/X.scr" loads the sheet sub/X.kov first, whose folder becomes the current one; the
+// run saves nothing, and messages name the script as it was given.
+TEST_F(Kovash, SheetBesideTheScript)
+{
+    ASSERT_EQ(mkdir((dir / "sub").c_str(), 0700), 0);
+    const std::string sheet = "\"abc\",12\r\n7,\"x\"\r\n";
+    spit(dir / "sub/pl.kov", sheet);
+    EXPECT_EQ(script("sub/pl.scr", main_of("    var a[2], i = 3;\n    if (my[0][0] != \"abc\" || my[0][1] != 12) return 1;\n"
+                                           "    my[0][0] = 99;\n    a[i] = 1;\n    return 0;")),
+              255);
+    EXPECT_EQ(err, u8(u8"sub/pl.scr:6:5: 無効アクセス:a[0][3]\n"));
+    EXPECT_EQ(slurp(dir / "sub/pl.kov"), sheet);
+}
+
+// The call-depth limit is an attention line: shown, and written to the log in Shift-JIS.
+TEST_F(Kovash, DepthLimitIsShownAndLogged)
+{
+    EXPECT_EQ(script("deep.scr", "down(var n)\n{\n    return down(n + 1);\n}\n" + main_of("    return down(0);")), 255);
+    EXPECT_EQ(err, u8(u8"関数ネスト超過(100)\ndeep.scr:3:5: 関数ネスト超過(100)\n"));
+    std::string log = slurp(dir / "kovash.LOG");
+    size_t at = log.find("関数ネスト超過(100)");
+    ASSERT_NE(at, std::string::npos) << log;
+    size_t line = log.rfind('\n', at);
+    EXPECT_EQ(log.compare(line == std::string::npos ? 0 : line + 1, 5, "[ATT]"), 0);
+}
+
+TEST_F(Kovash, ConvertFailures)
+{
+    EXPECT_EQ(run("--convert none.csv x.kov"), 1);
+    EXPECT_EQ(err, u8(u8"kovash: none.csv 読込み失敗: No such file or directory\n"));
+    EXPECT_FALSE(exists(dir / "x.kov"));
+    spit(dir / "in.csv", "1,2\r\n");
+    EXPECT_EQ(run("--convert in.csv out.xls"), 2);
+    EXPECT_EQ(err, u8(u8"kovash: out.xls 出力ファイルの拡張子は .kov .csv .txt のどれか\n"));
+}
+
+TEST_F(Kovash, HelpAndWrongArguments)
+{
+    EXPECT_EQ(run("--help"), 0);
+    EXPECT_EQ(out.rfind("usage: kovash [--headless] [FILE]\n", 0), 0u);
+    EXPECT_FALSE(exists(dir / "kovash.ini")) << "help touches no file";
+    EXPECT_EQ(run("a.kov b.kov"), 2);
+    EXPECT_EQ(err, "kovash: too many arguments: b.kov (kovash --help lists the usage)\n");
+}
