@@ -65,9 +65,7 @@ const CASE arith[] = {
     {"big decimal", "main(){ var a[3] = {4, 5, 6}; return (99999999999999999999 == 9223372036854775807) * 10 + a[1.5]; }", 15, nullptr},
     {"index once", "main(){ var a[3], i = 0; a[i++] + 1; return i; }", 1, nullptr},
     {"index limit above", "main(){ var a[1000]; return a[1000]; }", 0, "xo=1000 yo=0"},
-    {"no octal 8", "main(){ return 08; }", 0, "; がない"},
-    {"char literal close", "main(){ return 'ab'; }", 0, "return に戻値がない"},
-    {"int32 saturates", "main(){ switch (1e10) { case 2147483647: return 1; } return 0; }", 1, nullptr},
+    {"index saturates", "main(){ var a[3]; return a[1e10]; }", 0, "xo=2147483647 yo=0"},
 };
 
 const CASE decls[] = {
