@@ -5,6 +5,7 @@
 #pragma once
 #include <cstdint>
 
+#include "script/pool.h"
 #include "script/val.h"
 
 class CSV_U;
@@ -59,6 +60,7 @@ class VAR_GJ final : public BASE_GJ {
 public:
     VAR_GJ(int xs, int ys, int dims);
     ~VAR_GJ() override;
+    SCR_POOLED(VAR_GJ)
     const char *gj_class() const override { return "VAR_GJ"; }
     int gj_dims() const override { return dims; }
     int gj_xs() const override { return xs; }

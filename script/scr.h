@@ -13,6 +13,7 @@
 #include "script/gajet.h"
 #include "script/scrcall.h"
 #include "script/lex.h"
+#include "script/pool.h"
 #include "script/val.h"
 #include "ui/base/kovhost.h"
 
@@ -66,6 +67,7 @@ public:
     ~VTBL_U();     // destroys the chain behind it too (iteratively)
     VTBL_U(const VTBL_U &) = delete;
     VTBL_U &operator=(const VTBL_U &) = delete;
+    SCR_POOLED(VTBL_U)
 
     // Attaches a storage object (releasing the previous one); nullptr only detaches.
     int vtb_link(BASE_GJ *gj);

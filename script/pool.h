@@ -1,0 +1,44 @@
+// Blocks of one size kept for reuse: every call of a script function makes and destroys a
+// variable entry and a storage object per parameter and argument. Plain data without a
+// destructor, so that objects destroyed late at exit can still give their blocks back.
+// The interpreter runs on one thread.
+#pragma once
+#include <cstddef>
+#include <new>
+
+// Under the address sanitizer nothing is kept, so that it still sees every use after free.
+#if defined(__SANITIZE_ADDRESS__)
+#define SCR_POOL_KEEP 0
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define SCR_POOL_KEEP 0
+#endif
+#endif
+#ifndef SCR_POOL_KEEP
+#define SCR_POOL_KEEP 512
+#endif
+
+template <size_t SIZE> struct SCR_POOL {
+    static constexpr int KEEP = SCR_POOL_KEEP;   // blocks kept at most; the rest go back to the heap
+    static inline void *kept[KEEP > 0 ? KEEP : 1];
+    static inline int count = 0;
+    static void *get() noexcept { return count ? kept[--count] : ::operator new(SIZE, std::nothrow); }
+    static void put(void *p) noexcept
+    {
+        if (!p) return;
+        if (count < KEEP) kept[count++] = p;
+        else ::operator delete(p);
+    }
+};
+
+// Class members that route the nothrow new and the delete of a class through its pool.
+#define SCR_POOLED(T)                                                                             \
+    static void *operator new(size_t n, const std::nothrow_t &) noexcept                         \
+    {                                                                                             \
+        return n == sizeof(T) ? SCR_POOL<sizeof(T)>::get() : ::operator new(n, std::nothrow);   \
+    }                                                                                             \
+    static void operator delete(void *p, size_t n) noexcept                                      \
+    {                                                                                             \
+        if (n == sizeof(T)) SCR_POOL<sizeof(T)>::put(p);                                          \
+        else ::operator delete(p);                                                                \
+    }
