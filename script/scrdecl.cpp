@@ -115,8 +115,14 @@ static const char *spec_conflict(int f)
 int SCR_U::scr_decl_specs(const char *&pos, DECL_SPEC &spec)
 {
     const char *p = pos;
-    while (scr_storage_class_spec(p, spec) == 0 || scr_type_qualifier(p, spec) == 0 ||
-           scr_type_spec(p, spec) == 0) {
+    for (;;) {   // the word decides which reader may take it: one probe per word, not three
+        scr_skip_space(p);
+        int w = scr_word(p);
+        int r = w >= W_AUTO && w <= W_TYPEDEF        ? scr_storage_class_spec(p, spec)
+                : w == W_CONST || w == W_VOLATILE    ? scr_type_qualifier(p, spec)
+                : w >= W_VOID && w <= W_HSCROL       ? scr_type_spec(p, spec)
+                                                     : -1;
+        if (r != 0) break;
     }
     if (spec.type == 0 && spec.flags == 0) return -1;
     if (spec.type == 0) spec.type = VT_VAR;
