@@ -43,17 +43,20 @@ void SCR_XC::rebase(const char *t)
     s.scr_blank_memo(nullptr, 0, nullptr);
     slot.clear();
     blanks.clear();
+    shapes.clear();
     try {
         if (t) {
             size_t n = strlen(t);
             slot.assign(n + 1, 0);
             blanks.assign(n + 1, 0);
+            shapes.assign(n, 0);
             s.scr_blank_memo(t, n, blanks.data());
             len = n;
         }
         text = t;
     } catch (const std::bad_alloc &) {
         slot.clear();
+        shapes.clear();
     }
     roots.clear();
     nodes.clear();
@@ -64,7 +67,7 @@ void SCR_XC::rebase(const char *t)
 
 long SCR_XC::bytes() const
 {
-    return (long)(slot.capacity() * sizeof(int) + blanks.capacity() * sizeof(uint32_t) + roots.capacity() * sizeof(ROOT) + nodes.capacity() * sizeof(XN) +
+    return (long)(slot.capacity() * sizeof(int) + blanks.capacity() * sizeof(uint32_t) + shapes.capacity() + roots.capacity() * sizeof(ROOT) + nodes.capacity() * sizeof(XN) +
                   items.capacity() * sizeof(ITEM) + names.capacity() + strs.capacity() * sizeof(VAL_U));
 }
 

@@ -24,6 +24,13 @@ public:
     // Forgets every parsed form; text (NUL-terminated) is the one positions are taken from.
     void rebase(const char *text);
     const char *base() const { return text; }
+    // A byte of memory for the statement reader at position p of the text (0 until it is
+    // written), or null for positions outside it.
+    uint8_t *shape_at(const char *p)
+    {
+        size_t off = (uintptr_t)p - (uintptr_t)text;
+        return off < shapes.size() ? &shapes[off] : nullptr;
+    }
     long bytes() const;
 
 private:
@@ -92,6 +99,7 @@ private:
     size_t len = 0;
     std::vector<int> slot;    // by offset: 0 not run yet, -2 run once, -1 left to the reader, else root + 1
     std::vector<uint32_t> blanks;   // by offset: where skipping blanks ends (the lexer's memo)
+    std::vector<uint8_t> shapes;    // by offset: the statement reader's memo
     std::vector<ROOT> roots;
     STABLE<XN> nodes;
     STABLE<ITEM> items;

@@ -16,6 +16,7 @@
 #include <string>
 
 #include "script/scr.h"
+#include "script/scrcache.h"
 #include "ui/base/kovlog.h"
 
 // The statement keyword at p (p after blanks), W_NONE if there is none.
@@ -30,6 +31,18 @@ static int label_ahead(const char *p)
 {
     if (!scr_is_idf(*p)) return 0;
     return *SCR_LEX::scr_past_blanks(SCR_LEX::scr_past_word(p)) == ':';
+}
+
+// The keyword at p, and 64 when no keyword but a label stands there: both depend on the text
+// alone, so the run text remembers them for each statement.
+static int stat_shape(SCR_XC *xc, const char *p)
+{
+    uint8_t *m = xc ? xc->shape_at(p) : nullptr;
+    if (m && *m) return *m - 1;
+    int key = stat_key(p);
+    int shape = key | (key == W_NONE && label_ahead(p) ? 64 : 0);
+    if (m) *m = (uint8_t)(shape + 1);
+    return shape;
 }
 
 int SCR_U::scr_stat(const char *&pos, int execute)
@@ -76,7 +89,8 @@ int SCR_U::scr_stat_body(const char *&pos)
         } nest(*this);
         return scr_compound_stat(pos);
     }
-    switch (stat_key(pos)) {
+    int shape = stat_shape(scr_xc, pos);
+    switch (shape & 63) {
     case W_IF: return scr_selection_if(pos);
     case W_SWITCH: {
         int cnt;
@@ -120,7 +134,7 @@ int SCR_U::scr_stat_body(const char *&pos)
     case W_DEFAULT: return scr_labeled_default(pos);
     default: break;
     }
-    if (label_ahead(pos) && scr_labeled_label(pos) == 0) return 0;
+    if ((shape & 64) && scr_labeled_label(pos) == 0) return 0;
     return scr_exp_stat(pos);
 }
 
