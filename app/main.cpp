@@ -42,7 +42,10 @@ const char usage_text[] =
     "\n"
     "Exit status: 0 done; a script's own status for FILE.scr; 1 a file could\n"
     "not be read or written; 2 wrong arguments; 255 the script failed (its\n"
-    "position and message are printed as FILE:ROW:COL: MESSAGE).\n";
+    "position and message are printed as FILE:ROW:COL: MESSAGE).\n"
+    "\n"
+    "Environment: TZ the time zone (default Japan time); KOVASH_NOCACHE=1 runs\n"
+    "scripts from their text alone, without keeping parsed expressions.\n";
 
 int usage_error(const char *what, const char *arg)
 {
