@@ -82,6 +82,14 @@ private:
     VAL_U ***blk = nullptr;         // [ys / BLK + 1] blocks of BLK rows of xs values
 };
 
+// The var storage behind g without a virtual call (null for other storage): every operand and
+// store of the interpreter asks.
+inline VAR_GJ *gj_vars_of(BASE_GJ *g) { return g && g->gj_vars ? static_cast<VAR_GJ *>(g) : nullptr; }
+inline const VAR_GJ *gj_vars_of(const BASE_GJ *g)
+{
+    return g && g->gj_vars ? static_cast<const VAR_GJ *>(g) : nullptr;
+}
+
 // The sheet as an array: element [row][column] is the cell.
 class MYKOV_GJ : public BASE_GJ {
 public:

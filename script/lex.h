@@ -53,7 +53,8 @@ public:
     }
     // Keyword or punctuator. A one-character operator never matches the first half of a longer
     // one ("+" not in "++"/"+="), a word never runs on into an identifier. Logs "KEY:%s".
-    // Inline for a one-byte punctuator (the key is a literal, so the test folds away).
+    // Inline for a one-byte punctuator (the key is a literal, so the test folds away; the
+    // letter test is spelled out because a call to scr_is_idf here stops the inlining).
     int scr_match_key(const char *&cur, const char *key)
     {
         char k = key[0];

@@ -72,13 +72,23 @@ public:
     // Attaches a storage object (releasing the previous one); nullptr only detaches.
     int vtb_link(BASE_GJ *gj);
     // A var's shape is read without a virtual call: every operand asks for it.
-    int vtb_dims() const { return !vtb_gajet_pt ? 0 : vtb_vars() ? vtb_vars()->gj_dims() : vtb_gajet_pt->gj_dims(); }
-    int vtb_xs() const { return !vtb_gajet_pt ? 0 : vtb_vars() ? vtb_vars()->gj_xs() : vtb_gajet_pt->gj_xs(); }
-    int vtb_ys() const { return !vtb_gajet_pt ? 0 : vtb_vars() ? vtb_vars()->gj_ys() : vtb_gajet_pt->gj_ys(); }
-    const VAR_GJ *vtb_vars() const
+    int vtb_dims() const
     {
-        return vtb_gajet_pt->gj_vars ? static_cast<const VAR_GJ *>(vtb_gajet_pt) : nullptr;
+        const VAR_GJ *g = gj_vars_of(vtb_gajet_pt);
+        return g ? g->gj_dims() : vtb_gajet_pt ? vtb_gajet_pt->gj_dims() : 0;
     }
+    int vtb_xs() const
+    {
+        const VAR_GJ *g = gj_vars_of(vtb_gajet_pt);
+        return g ? g->gj_xs() : vtb_gajet_pt ? vtb_gajet_pt->gj_xs() : 0;
+    }
+    int vtb_ys() const
+    {
+        const VAR_GJ *g = gj_vars_of(vtb_gajet_pt);
+        return g ? g->gj_ys() : vtb_gajet_pt ? vtb_gajet_pt->gj_ys() : 0;
+    }
+    // The storage of a variable (not an enumerator) when it is a var's, else null.
+    const VAR_GJ *vtb_vars() const { return type >= VT_VAR && type != VT_ENUM ? gj_vars_of(vtb_gajet_pt) : nullptr; }
     // "owner@name" with "[x]" / "[y][x]" for arrays, for messages.
     const char *vtb_show(char *buf, int size) const;
 

@@ -56,6 +56,7 @@ void SCR_XC::rebase(const char *t)
         text = t;
     } catch (const std::bad_alloc &) {
         slot.clear();
+        blanks.clear();
         shapes.clear();
     }
     roots.clear();
@@ -444,12 +445,15 @@ const VAL_U *SCR_XC::peek(int i)
 {
     const XN &n = nodes[i];
     if (n.k == X_STR) return &strs[n.list];
-    if (n.k != X_VAR || n.dims || n.npost) return nullptr;
-    VTBL_U *vt = look(n);
-    if (!vt || vt->type < VT_VAR || vt->type == VT_ENUM || !vt->vtb_gajet_pt || !vt->vtb_gajet_pt->gj_vars)
-        return nullptr;
+    return n.k == X_VAR ? scalar(n, look(n)) : nullptr;
+}
+
+// The value of a name without indices or steps when vt, the entry it names, is a var scalar.
+const VAL_U *SCR_XC::scalar(const XN &n, const VTBL_U *vt)
+{
+    if (n.dims || n.npost || !vt) return nullptr;
     const VAR_GJ *g = vt->vtb_vars();
-    return g->gj_dims() == 0 ? g->gj_peek(0, 0) : nullptr;
+    return g && g->gj_dims() == 0 ? g->gj_peek(0, 0) : nullptr;
 }
 
 // A pure node as a number without values in between: 0 done, 1 not all numbers (nothing done).
@@ -467,9 +471,8 @@ int SCR_XC::evd(int i, double &d)
             d = vt->value;
             return n.dims ? 1 : 0;   // with indices the reader stops after the name
         }
-        if (vt->type < VT_VAR || !vt->vtb_gajet_pt || !vt->vtb_gajet_pt->gj_vars) return 1;
         const VAR_GJ *g = vt->vtb_vars();
-        if (g->gj_dims() != n.dims) return 1;
+        if (!g || g->gj_dims() != n.dims) return 1;
         int x = 0, y = 0;
         if (n.dims) {
             double a, b = 0;
@@ -586,13 +589,9 @@ int SCR_XC::ev_var(const XN &n, VAL_U &val)
     }
     if (!vt) return -1;
     // The usual operand, a number in a plain scalar: as lv_read reads it, without the walk.
-    if (!n.dims && !n.npost && vt->type >= VT_VAR && vt->vtb_gajet_pt && vt->vtb_gajet_pt->gj_vars) {
-        const VAR_GJ *g = vt->vtb_vars();
-        const VAL_U *v = g->gj_dims() == 0 ? g->gj_peek(0, 0) : nullptr;
-        if (v && v->val_kind == VAL_NUM) {
-            val.val_putd(s.sup() && !(vt->flags & SF_CONST) ? 0 : v->val_num);
-            return 0;
-        }
+    if (const VAL_U *v = scalar(n, vt); v && v->val_kind == VAL_NUM) {
+        val.val_putd(s.sup() && !(vt->flags & SF_CONST) ? 0 : v->val_num);
+        return 0;
     }
     SCR_U::LVAL lv;
     if (adrs(n, vt, lv) != 0 || s.lv_read(lv, val) != 0) return -1;

@@ -124,6 +124,7 @@ private:
     int ev(int i, VAL_U &val);
     int evd(int i, double &d);
     const VAL_U *peek(int i);
+    static const VAL_U *scalar(const XN &n, const VTBL_U *vt);
     bool pure(int i) const;
     int ev_var(const XN &n, VAL_U &val);
     VTBL_U *look(const XN &n) const;

@@ -396,7 +396,7 @@ int SCR_U::scr_decl(const char *&pos, int exec)
     const char *p = pos;
     scr_skip_space(p);
     int w = scr_word(p);
-    if (w < W_AUTO || w > W_HSCROL) return -1;   // no specifier: the usual statement
+    if (w < W_AUTO || w > W_HSCROL) return -1;   // every block entry asks: the usual answer without a call
     DECL_SPEC spec;
     if (scr_decl_specs(p, spec) != 0) return -1;
     if (spec.type == VT_ENUM && scr_match_key(p, ";") == 0) {

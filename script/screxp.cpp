@@ -156,8 +156,9 @@ int SCR_U::scr_assignment_operator(const char *&pos)
 // Element of an lvalue into val (suppressed: 0 or empty unless const).
 int SCR_U::lv_read(const LVAL &lv, VAL_U &val)
 {
-    const VAL_U *v = lv.gj && lv.gj->gj_vars ? static_cast<const VAR_GJ *>(lv.gj)->gj_peek(lv.x, lv.y) : nullptr;
-    int kind = v ? v->val_kind : lv.gj && !lv.gj->gj_vars ? lv.gj->gj_kind(lv.x, lv.y) : 0;
+    const VAR_GJ *vars = gj_vars_of(lv.gj);
+    const VAL_U *v = vars ? vars->gj_peek(lv.x, lv.y) : nullptr;
+    int kind = vars ? (v ? v->val_kind : 0) : lv.gj ? lv.gj->gj_kind(lv.x, lv.y) : 0;
     int hide = sup() && !(lv.vt->flags & SF_CONST);
     if (kind == 1) {
         double d = hide ? 0 : v ? v->val_num : lv.gj->gj_getd(lv.x, lv.y);
@@ -180,8 +181,8 @@ int SCR_U::lv_read(const LVAL &lv, VAL_U &val)
 double scr_lv_num(SCR_U &s, const SCR_U::LVAL &lv)
 {
     if (!lv.gj || (s.sup() && !(lv.vt->flags & SF_CONST))) return 0;
-    if (lv.gj->gj_vars) {
-        const VAL_U *v = static_cast<const VAR_GJ *>(lv.gj)->gj_peek(lv.x, lv.y);
+    if (const VAR_GJ *vars = gj_vars_of(lv.gj)) {
+        const VAL_U *v = vars->gj_peek(lv.x, lv.y);
         return v ? v->val_getd() : 0;
     }
     return lv.gj->gj_getd(lv.x, lv.y);
@@ -194,8 +195,9 @@ int scr_lv_store(SCR_U &s, const SCR_U::LVAL &lv, const VAL_U *v, double d)
     if (!lv.gj) return -1;
     if (!v || v->val_kind == VAL_NUM) {
         double x = v ? v->val_num : d;
-        if (!lv.gj->gj_vars) return lv.gj->gj_putd(lv.x, lv.y, x, 0);
-        VAL_U *c = static_cast<VAR_GJ *>(lv.gj)->gj_cell(lv.x, lv.y);
+        VAR_GJ *vars = gj_vars_of(lv.gj);
+        if (!vars) return lv.gj->gj_putd(lv.x, lv.y, x, 0);
+        VAL_U *c = vars->gj_cell(lv.x, lv.y);
         return c ? c->val_putd(x) : -1;
     }
     return lv.gj->gj_puts(lv.x, lv.y, v->val_kind == VAL_STR ? v->val_gets() : nullptr, 0);

@@ -7,6 +7,7 @@
 //   parameter-list   : "(" [ "void" | parameter { "," parameter } [ "," "..." ] ] ")"
 //   parameter        : decl-specs [ "&" ] declarator
 //   call             : identifier "(" [ argument { "," argument } ] ")"
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -194,12 +195,8 @@ int SCR_U::scr_direct_declarator_func(const char *&pos, VTBL_U **argv, SCR_PARAM
 
 VTBL_U *SCR_U::scr_make_argvar(const VAL_U &val, int index)
 {
-    char name[16] = "arg", digits[12];   // every call makes these: no snprintf
-    int n = 0;
-    unsigned u = (unsigned)index;   // index >= 0
-    do digits[n++] = char('0' + u % 10); while (u /= 10);
-    for (int k = 0; k < n; k++) name[3 + k] = digits[n - 1 - k];
-    name[3 + n] = 0;
+    char name[16] = "arg";   // every call makes these: no snprintf
+    *std::to_chars(name + 3, name + sizeof name - 1, index).ptr = 0;
     VTBL_U *vt = scr_put_var(name, 1, 1, 0, VT_VAR, SF_HIDDEN, 0);   // a caller's arg0 stays its own
     if (!vt || !vt->vtb_gajet_pt) return nullptr;
     BASE_GJ *gj = vt->vtb_gajet_pt;
