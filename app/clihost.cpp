@@ -1,6 +1,6 @@
 #include "app/clihost.h"
 #include "script/lex.h"
-#include "ui/base/kovtext.h"
+#include "base/kovtext.h"
 
 #include <cstdio>
 #include <unistd.h>

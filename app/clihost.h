@@ -5,7 +5,7 @@
 #pragma once
 #include <string>
 
-#include "ui/base/kovhost.h"
+#include "base/kovhost.h"
 
 class KOV_CLIHOST : public KOV_HOST {
 public:

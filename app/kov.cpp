@@ -1,8 +1,8 @@
 #include "app/kov.h"
 #include "app/kovfname.h"
 #include "sheet/csvfile.h"
-#include "ui/base/kovlog.h"
-#include "ui/base/kovsave.h"
+#include "base/kovlog.h"
+#include "base/kovsave.h"
 
 #include <cerrno>
 #include <cstring>

@@ -8,8 +8,8 @@
 #include "builtins/func.h"
 #include "script/scr.h"
 #include "sheet/csv.h"
-#include "ui/base/kovhost.h"
-#include "ui/base/kovprof.h"
+#include "base/kovhost.h"
+#include "base/kovprof.h"
 
 #include <cstdint>
 #include <cstdio>

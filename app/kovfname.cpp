@@ -1,6 +1,6 @@
 #include "app/kovfname.h"
 #include "app/kovpath.h"
-#include "ui/base/kovtext.h"
+#include "base/kovtext.h"
 
 #include <cstring>
 #include <strings.h>

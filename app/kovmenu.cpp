@@ -4,7 +4,7 @@
 #include "app/kov.h"
 #include "sheet/cellref.h"
 #include "sheet/csvfile.h"
-#include "ui/base/kovlog.h"
+#include "base/kovlog.h"
 
 #include <algorithm>
 #include <cstdio>

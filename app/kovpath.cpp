@@ -1,5 +1,5 @@
 #include "app/kovpath.h"
-#include "ui/base/kovprof.h"
+#include "base/kovprof.h"
 
 #include <climits>
 #include <cstdlib>

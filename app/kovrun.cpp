@@ -4,7 +4,7 @@
 // A script runs nested inside the command that started it, on the one thread: the statement
 // hook pumps the host's events, so every command checks the state before it acts.
 #include "app/kov.h"
-#include "ui/base/kovlog.h"
+#include "base/kovlog.h"
 
 #include <cstdio>
 #include <new>

@@ -1,6 +1,6 @@
 // The settings of the program: one table row per key of the settings file.
 #pragma once
-#include "ui/base/kovprof.h"
+#include "base/kovprof.h"
 
 // Index of a row of kov_settings; keep in the order of the table (its twin).
 enum KOV_SETID {

@@ -9,9 +9,9 @@
 
 #include "app/kov.h"
 #include "bench/benchutil.h"
-#include "ui/qt/grid.h"
-#include "ui/qt/mainwin.h"
-#include "ui/qt/qthost.h"
+#include "ui/grid.h"
+#include "ui/mainwin.h"
+#include "ui/qthost.h"
 
 static void fill(KOV_U &kov, int y0)
 {

@@ -2,7 +2,7 @@
 // environment and file names, and the window's selection and row scrolling.
 #include "builtins/fnutil.h"
 #include "sheet/csv.h"
-#include "ui/base/kovlog.h"
+#include "base/kovlog.h"
 
 #include <algorithm>
 #include <cerrno>

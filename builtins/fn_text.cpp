@@ -1,7 +1,7 @@
 // Text: the C character and string wrappers, and the Shift-JIS text functions (names ending in
 // B count bytes, the others characters; positions are 0-based).
 #include "builtins/fnutil.h"
-#include "ui/base/kovtext.h"
+#include "base/kovtext.h"
 
 #include <cctype>
 #include <cstdlib>

@@ -1,13 +1,13 @@
 # Fails the build when a layer reaches up or the core includes Qt. Run as
 #   cmake -DROOT=<source dir> -P check_layers.cmake
-# Layers from the bottom: ui/base, sheet, script, builtins, app; each may include only those
+# Layers from the bottom: base, sheet, script, builtins, app; each may include only those
 # below it, and none of them a Qt header (the window layer implements KOV_HOST above them).
-set(layers ui/base sheet script builtins app)
-set(above_ui/base sheet script builtins app ui/qt gadgets devices editor)
-set(above_sheet script builtins app ui/qt gadgets devices editor)
-set(above_script builtins app ui/qt gadgets devices editor)
-set(above_builtins app ui/qt gadgets devices editor)
-set(above_app ui/qt)
+set(layers base sheet script builtins app)
+set(above_base sheet script builtins app ui gadgets devices editor)
+set(above_sheet script builtins app ui gadgets devices editor)
+set(above_script builtins app ui gadgets devices editor)
+set(above_builtins app ui gadgets devices editor)
+set(above_app ui)
 set(bad "")
 foreach(layer ${layers})
   file(GLOB files ${ROOT}/${layer}/*.cpp ${ROOT}/${layer}/*.h)

@@ -14,7 +14,7 @@ if(KOV_FUZZ OR KOV_SANITIZE)
   set(KOV_SAN_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
 endif()
 
-# The window layer (ui/qt) keeps UTF-8 literals: its texts become QStrings at once, and Qt's
+# The window layer (ui) keeps UTF-8 literals: its texts become QStrings at once, and Qt's
 # headers hold characters Shift-JIS cannot spell.
 function(kov_target_defaults tgt)
   get_target_property(utf8 ${tgt} KOV_UTF8_LITERALS)

@@ -1,6 +1,6 @@
 // Storage objects of script variables.
 #include "script/gajet.h"
-#include "ui/base/kovhost.h"
+#include "base/kovhost.h"
 
 #include <cstring>
 #include <new>

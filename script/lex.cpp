@@ -1,8 +1,8 @@
 // Scanning primitives: blanks and comments, keys, identifiers, numeric/character/string literals.
 #include "script/lex.h"
 #include "script/val.h"
-#include "ui/base/kovlog.h"
-#include "ui/base/kovtext.h"
+#include "base/kovlog.h"
+#include "base/kovtext.h"
 
 #include <cstdint>
 #include <cstring>

@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <functional>
 
-#include "ui/base/kovlex.h"
-#include "ui/base/kovlog.h"
+#include "base/kovlex.h"
+#include "base/kovlog.h"
 
 class VAL_U;
 

@@ -1,7 +1,7 @@
 // Error texts of scripts and built-ins, and the position helpers of messages and logs.
 #include "script/lex.h"
-#include "ui/base/kovlog.h"
-#include "ui/base/kovtext.h"
+#include "base/kovlog.h"
+#include "base/kovtext.h"
 
 #include <cstdio>
 #include <cstring>

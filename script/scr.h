@@ -15,7 +15,7 @@
 #include "script/lex.h"
 #include "script/pool.h"
 #include "script/val.h"
-#include "ui/base/kovhost.h"
+#include "base/kovhost.h"
 
 class CSV_U;
 class SCR_U;

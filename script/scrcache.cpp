@@ -11,7 +11,7 @@
 #include <cstring>
 
 #include "script/screxp.h"
-#include "ui/base/kovlog.h"
+#include "base/kovlog.h"
 
 namespace {
 // Parse nesting taken on (in the reader's nesting counts); deeper text stays with the reader.

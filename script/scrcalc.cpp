@@ -7,8 +7,8 @@
 
 #include "script/scr.h"
 #include "sheet/csv.h"
-#include "ui/base/kovlog.h"
-#include "ui/base/kovtext.h"
+#include "base/kovlog.h"
+#include "base/kovtext.h"
 
 int SCR_U::scr_calc_onecel(int x, int y, const char *form, VAL_U *result)
 {

@@ -4,7 +4,7 @@
 
 #include "script/scr.h"
 #include "sheet/cellref.h"
-#include "ui/base/kovlog.h"
+#include "base/kovlog.h"
 
 int SCR_U::scr_func_libcall(const char *&pos, VAL_U &val)
 {

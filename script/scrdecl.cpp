@@ -10,7 +10,7 @@
 #include <cstring>
 
 #include "script/scr.h"
-#include "ui/base/kovlog.h"
+#include "base/kovlog.h"
 
 // Names of the type codes (twins: the VT_ codes in gajet.h, gj_names in gajet.cpp).
 static const char *const typ_names[] = {

@@ -31,8 +31,8 @@
 #include "script/screxp.h"
 #include "sheet/cellref.h"
 #include "sheet/csv.h"
-#include "ui/base/kovlog.h"
-#include "ui/base/kovtext.h"
+#include "base/kovlog.h"
+#include "base/kovtext.h"
 
 // Stack the constructs may take: half the stack limit, at most SCR_STACK_MAX.
 long scr_stack_budget()

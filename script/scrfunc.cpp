@@ -17,7 +17,7 @@
 #include "script/scrcache.h"
 #include "sheet/cellref.h"
 #include "sheet/csv.h"
-#include "ui/base/kovlog.h"
+#include "base/kovlog.h"
 
 
 // ---- definitions ----

@@ -17,7 +17,7 @@
 
 #include "script/scr.h"
 #include "script/scrcache.h"
-#include "ui/base/kovlog.h"
+#include "base/kovlog.h"
 
 // The statement keyword at p (p after blanks), W_NONE if there is none.
 static int stat_key(const char *p)

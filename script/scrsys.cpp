@@ -9,7 +9,7 @@
 
 #include "script/scr.h"
 #include "sheet/csv.h"
-#include "ui/base/kovlog.h"
+#include "base/kovlog.h"
 
 int SCR_U::scr_get_scrname(const CSV_U *sheet, char *name, int size)
 {

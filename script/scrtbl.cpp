@@ -8,8 +8,8 @@
 #include "script/scr.h"
 #include "script/scrcache.h"
 #include "sheet/csv.h"
-#include "ui/base/kovlog.h"
-#include "ui/base/kovtext.h"
+#include "base/kovlog.h"
+#include "base/kovtext.h"
 
 long VTBL_U::vtb_objct = 0;
 long FTBL_U::ftb_objct = 0;

@@ -21,7 +21,7 @@
 #include <cstdio>
 
 #include "script/scr.h"
-#include "ui/base/kovlog.h"
+#include "base/kovlog.h"
 
 namespace {
 

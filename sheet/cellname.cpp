@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "ui/base/kovlog.h"
-#include "ui/base/kovtext.h"
+#include "base/kovlog.h"
+#include "base/kovtext.h"
 
 namespace {
 

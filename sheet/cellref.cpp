@@ -6,7 +6,7 @@
 
 #include "sheet/cellref.h"
 #include "sheet/csv.h"
-#include "ui/base/kovlog.h"
+#include "base/kovlog.h"
 
 namespace {
 

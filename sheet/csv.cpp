@@ -9,7 +9,7 @@
 #include <utility>
 #include <unistd.h>
 
-#include "ui/base/kovlog.h"
+#include "base/kovlog.h"
 
 CSV_PART::~CSV_PART() = default;
 

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "ui/base/kovhost.h"
+#include "base/kovhost.h"
 
 // Sheet size limits.
 constexpr int CSV_MAX_XS = 1000;

@@ -9,7 +9,7 @@
 #include <unistd.h>
 
 #include "sheet/csvfile.h"
-#include "ui/base/kovlog.h"
+#include "base/kovlog.h"
 
 // ---------------------------------------------------------------- the file layer
 

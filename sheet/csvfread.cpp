@@ -20,10 +20,10 @@
 #include <vector>
 
 #include "sheet/csvfile.h"
-#include "ui/base/kovlex.h"
-#include "ui/base/kovlog.h"
-#include "ui/base/kovsave.h"
-#include "ui/base/kovtext.h"
+#include "base/kovlex.h"
+#include "base/kovlog.h"
+#include "base/kovsave.h"
+#include "base/kovtext.h"
 
 // One field: up to CSV_FLD_MAX bytes kept, NUL-terminated (an embedded NUL ends the text).
 struct CSV_FIELD {

@@ -14,9 +14,9 @@
 #include <unistd.h>
 
 #include "sheet/csvfile.h"
-#include "ui/base/kovlog.h"
-#include "ui/base/kovsave.h"
-#include "ui/base/kovtext.h"
+#include "base/kovlog.h"
+#include "base/kovsave.h"
+#include "base/kovtext.h"
 
 // ---------------------------------------------------------------- the atomic file
 

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "sheet/csv.h"
-#include "ui/base/kovlog.h"
+#include "base/kovlog.h"
 
 int CSV_U::csv_move_cel(int tx, int ty, int sx, int sy)
 {

@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "sheet/csv.h"
-#include "ui/base/kovtext.h"
+#include "base/kovtext.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // process shows are in program_test).
 #include "app/convert.h"
 #include "tests/support/tmpdir.h"
-#include "ui/base/kovtext.h"
+#include "base/kovtext.h"
 
 #include <gtest/gtest.h>
 #include <climits>

@@ -4,7 +4,7 @@
 #include "sheet/csvfile.h"
 #include "tests/support/testhost.h"
 #include "tests/support/tmpdir.h"
-#include "ui/base/kovlog.h"
+#include "base/kovlog.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

@@ -10,7 +10,7 @@
 
 #include "sheet/csv.h"
 #include "tests/fuzz/fuzz_util.h"
-#include "ui/base/kovtext.h"
+#include "base/kovtext.h"
 
 namespace {
 

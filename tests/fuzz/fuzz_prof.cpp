@@ -5,7 +5,7 @@
 #include <string>
 
 #include "tests/fuzz/fuzz_util.h"
-#include "ui/base/kovprof.h"
+#include "base/kovprof.h"
 
 namespace {
 

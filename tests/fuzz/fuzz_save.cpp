@@ -8,7 +8,7 @@
 
 #include "sheet/csvfile.h"
 #include "tests/fuzz/fuzz_util.h"
-#include "ui/base/kovtext.h"
+#include "base/kovtext.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 #include <string>
 
 #include "tests/fuzz/fuzz_util.h"
-#include "ui/base/kovhost.h"
-#include "ui/base/kovlog.h"
-#include "ui/base/kovtext.h"
+#include "base/kovhost.h"
+#include "base/kovlog.h"
+#include "base/kovtext.h"
 
 namespace {
 

@@ -15,7 +15,7 @@ tests that together catch every caught fault."""
 import json, pathlib, random, re, subprocess, sys, tempfile
 
 PROGRAMS = ["test_base", "test_sheet", "test_script", "test_builtins", "test_app"]
-FIRST = {"ui": "test_base", "sheet": "test_sheet", "script": "test_script", "builtins": "test_builtins"}
+FIRST = {"base": "test_base", "sheet": "test_sheet", "script": "test_script", "builtins": "test_builtins"}
 OPS = [(r"(?<![<>=!])<=(?!=)", "<"), (r"(?<![<>-])<(?![<=])", "<="), (r"(?<![<>=!])>=", ">"),
        (r"(?<![->])>(?![>=])", ">="), (r"==", "!="), (r"!=", "=="), (r"&&", "||"), (r"\|\|", "&&"),
        (r" \+ 1\b", " - 1"), (r" - 1\b", " + 1"), (r"return 0;", "return -1;"),
@@ -124,7 +124,7 @@ def main():
     here = pathlib.Path(__file__).parent
     out = opt("--matrix")
     if opt("--generate"):
-        muts = generate(opt("--dirs", "sheet,script,ui/base").split(","), int(opt("--generate")), int(opt("--seed", "1")))
+        muts = generate(opt("--dirs", "sheet,script,base").split(","), int(opt("--generate")), int(opt("--seed", "1")))
     else:
         muts = list(listed(here, opt("-k", "")))
     rows = []

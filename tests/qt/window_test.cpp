@@ -2,11 +2,11 @@
 // and the refusals, and run control while a script loops.
 #include "app/kov.h"
 #include "tests/support/tmpdir.h"
-#include "ui/qt/grid.h"
-#include "ui/qt/mainwin.h"
-#include "ui/qt/qtext.h"
-#include "ui/qt/qthost.h"
-#include "ui/qt/views.h"
+#include "ui/grid.h"
+#include "ui/mainwin.h"
+#include "ui/qtext.h"
+#include "ui/qthost.h"
+#include "ui/views.h"
 
 #include <QApplication>
 #include <QImage>

@@ -8,7 +8,7 @@
 
 #include "app/kov.h"
 #include "tests/support/testhost.h"
-#include "ui/base/kovlog.h"
+#include "base/kovlog.h"
 
 namespace kovtest {
 

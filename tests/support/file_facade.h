@@ -9,7 +9,7 @@
 #include "tests/support/sheet_text.h"
 #include "tests/support/testhost.h"
 #include "tests/support/tmpdir.h"
-#include "ui/base/kovlog.h"
+#include "base/kovlog.h"
 
 namespace filetest {
 

@@ -6,7 +6,7 @@
 #include "script/scr.h"
 #include "sheet/csv.h"
 #include "tests/support/testhost.h"
-#include "ui/base/kovtext.h"
+#include "base/kovtext.h"
 
 namespace scrtest {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/base/kovhost.h"
+#include "base/kovhost.h"
 
 namespace kovtest {
 

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "tests/support/tmpdir.h"
-#include "ui/base/kovlog.h"
+#include "base/kovlog.h"
 
 namespace kovtest {
 

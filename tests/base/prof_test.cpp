@@ -1,4 +1,4 @@
-#include "ui/base/kovprof.h"
+#include "base/kovprof.h"
 #include "tests/support/tmpdir.h"
 
 #include <gtest/gtest.h>

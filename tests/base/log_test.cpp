@@ -1,4 +1,4 @@
-#include "ui/base/kovlog.h"
+#include "base/kovlog.h"
 #include "tests/support/testhost.h"
 #include "tests/support/tmpdir.h"
 

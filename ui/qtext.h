@@ -4,7 +4,7 @@
 #include <QString>
 #include <string>
 
-#include "ui/base/kovtext.h"
+#include "base/kovtext.h"
 
 #define KQ(utf8) QString::fromUtf8(utf8)
 

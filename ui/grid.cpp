@@ -1,7 +1,7 @@
-#include "ui/qt/grid.h"
+#include "ui/grid.h"
 #include "app/kov.h"
 #include "sheet/cellref.h"
-#include "ui/qt/qtext.h"
+#include "ui/qtext.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>

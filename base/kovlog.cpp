@@ -1,7 +1,7 @@
 // The log file. One write per line so that a crash leaves whole lines behind.
-#include "ui/base/kovlog.h"
-#include "ui/base/kovhost.h"
-#include "ui/base/kovtext.h"
+#include "base/kovlog.h"
+#include "base/kovhost.h"
+#include "base/kovtext.h"
 
 #include <cstdio>
 #include <cstring>

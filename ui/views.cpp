@@ -1,7 +1,7 @@
-#include "ui/qt/views.h"
+#include "ui/views.h"
 #include "builtins/func.h"
 #include "script/scr.h"
-#include "ui/qt/qtext.h"
+#include "ui/qtext.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,6 +1,6 @@
 // Literal readers: escapes of character literals, integer bases, decimal floating point.
-#include "ui/base/kovlex.h"
-#include "ui/base/kovlog.h"
+#include "base/kovlex.h"
+#include "base/kovlog.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "ui/base/kovtext.h"
+#include "base/kovtext.h"
 
 #include <gtest/gtest.h>
 #include <cstring>

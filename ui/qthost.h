@@ -4,7 +4,7 @@
 #include <QObject>
 #include <QTimer>
 
-#include "ui/base/kovhost.h"
+#include "base/kovhost.h"
 
 class KOV_MAINWIN;
 

@@ -1,9 +1,9 @@
-#include "ui/qt/mainwin.h"
+#include "ui/mainwin.h"
 #include "app/kov.h"
 #include "app/kovfname.h"
-#include "ui/qt/grid.h"
-#include "ui/qt/qtext.h"
-#include "ui/qt/views.h"
+#include "ui/grid.h"
+#include "ui/qtext.h"
+#include "ui/views.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -1,9 +1,9 @@
 // The settings file. Every access reads the file afresh (as the platform's profile functions
 // did), so hand edits made while the program runs are seen; the file is small.
-#include "ui/base/kovprof.h"
-#include "ui/base/kovlog.h"
-#include "ui/base/kovsave.h"
-#include "ui/base/kovtext.h"
+#include "base/kovprof.h"
+#include "base/kovlog.h"
+#include "base/kovsave.h"
+#include "base/kovtext.h"
 
 #include <cerrno>
 #include <cstdlib>

@@ -1,7 +1,7 @@
 // Pieces of a save that replaces a file whole or not at all.
-#include "ui/base/kovsave.h"
-#include "ui/base/kovhost.h"
-#include "ui/base/kovlog.h"
+#include "base/kovsave.h"
+#include "base/kovhost.h"
+#include "base/kovlog.h"
 
 #include <cerrno>
 #include <climits>

@@ -1,8 +1,8 @@
-#include "ui/qt/qthost.h"
+#include "ui/qthost.h"
 #include "app/kov.h"
-#include "ui/qt/grid.h"
-#include "ui/qt/mainwin.h"
-#include "ui/qt/qtext.h"
+#include "ui/grid.h"
+#include "ui/mainwin.h"
+#include "ui/qtext.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -2,9 +2,9 @@
 // application object, in that order, and the picture mode (--screenshot) for tests and docs.
 #include "app/kov.h"
 #include "app/kovwin.h"
-#include "ui/qt/grid.h"
-#include "ui/qt/mainwin.h"
-#include "ui/qt/qthost.h"
+#include "ui/grid.h"
+#include "ui/mainwin.h"
+#include "ui/qthost.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -1,7 +1,7 @@
 // The host without a window: nothing is drawn, the window state, the clipboard and the editor
 // text are kept in memory, message boxes go to stderr, notices wait for the next pump.
-#include "ui/base/kovhost.h"
-#include "ui/base/kovtext.h"
+#include "base/kovhost.h"
+#include "base/kovtext.h"
 
 #include <algorithm>
 #include <cstdio>

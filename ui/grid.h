@@ -7,7 +7,7 @@
 #include <QLineEdit>
 #include <string>
 
-#include "ui/base/kovhost.h"
+#include "base/kovhost.h"
 
 class KOV_U;
 
