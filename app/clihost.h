@@ -5,7 +5,7 @@
 #pragma once
 #include <string>
 
-#include "base/kovhost.h"
+#include "sheet/kovhost.h"
 
 class KOV_CLIHOST : public KOV_HOST {
 public:

@@ -3,7 +3,7 @@
 #include "app/kov.h"
 #include "app/kovfname.h"
 #include "sheet/csvfile.h"
-#include "base/kovhost.h"
+#include "sheet/kovhost.h"
 
 #include <cerrno>
 #include <cstdio>

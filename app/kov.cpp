@@ -1,5 +1,7 @@
 #include "app/kov.h"
 #include "app/kovfname.h"
+#include "devices/devfunc.h"
+#include "gadgets/wpfunc.h"
 #include "sheet/csvfile.h"
 #include "base/kovlog.h"
 #include "base/kovsave.h"
@@ -23,8 +25,18 @@ KOV_U::KOV_U(KOV_HOST *host) : kov_func(*this), kov_hostp(host ? host : &kov_own
     csv_set_host(kov_hostp);
     scr_set_host(kov_hostp);
     scr_csv = this;
+    wp_install();
+    dev_install();
     kov_func.fn_install();
+    kov_set_doors({});
     kov_hostp->host_set_events(this);
+}
+
+void KOV_U::kov_set_doors(const KOV_DOORS &d)
+{
+    kov_doors.views = d.views ? d.views : &kov_noviews;
+    kov_doors.devices = d.devices ? d.devices : &kov_nodevices;
+    kov_doors.printer = d.printer ? d.printer : &kov_noprinter;
 }
 
 KOV_U::~KOV_U()

@@ -6,26 +6,41 @@
 #include "app/kovpath.h"
 #include "app/kovset.h"
 #include "builtins/func.h"
+#include "devices/devdoor.h"
+#include "gadgets/wpdoor.h"
+#include "print/prdoor.h"
 #include "script/scr.h"
 #include "sheet/csv.h"
-#include "base/kovhost.h"
+#include "sheet/kovhost.h"
 #include "base/kovprof.h"
 
 #include <cstdint>
 #include <cstdio>
 #include <string>
 
+// The doors of parts, devices and printing. Whoever hosts the application sets those it has (the
+// window: part views, a printer); a null door keeps the headless one.
+struct KOV_DOORS {
+    WP_VIEWS *views = nullptr;
+    DEV_DOORS *devices = nullptr;
+    PRN_PRINTER *printer = nullptr;
+};
+
 // Size of the empty sheet at start.
 constexpr int KOV_INIT_XS = 256;
 constexpr int KOV_INIT_YS = 10000;
 
-class KOV_U : public CSV_U, public SCR_U, public KOV_EVENTS {
+class KOV_U : public CSV_U, public SCR_U, public KOV_EVENTS, public WP_EVENTS {
 public:
     // host nullptr: the application's own host, without a window.
     explicit KOV_U(KOV_HOST *host = nullptr);
     ~KOV_U() override;
 
     KOV_HOST &kov_host() const { return *kov_hostp; }
+    void kov_set_doors(const KOV_DOORS &d);
+    WP_VIEWS &kov_views() const { return *kov_doors.views; }
+    DEV_DOORS &kov_devices() const { return *kov_doors.devices; }
+    PRN_PRINTER &kov_printer() const { return *kov_doors.printer; }
 
     // --- process start ---
     // Paths from the program path, settings file and log, then cse_1st_open. 0 / -1.
@@ -105,12 +120,18 @@ public:
     void kov_notify(int code, intptr_t arg) override;
     int kov_recalc(const KOV_RECT *region) override;   // csv_form_calc by run state
     long kov_callback(int code, intptr_t arg) override;
+    // A part's event: a beep for a user's action, then the recalculation it asks for.
+    void wp_event(const WP_NOTICE &n) override;
 
     FUNC_U kov_func;   // the built-in functions of this interpreter
 
 private:
     KOV_HOST kov_own_host;
     KOV_HOST *kov_hostp;
+    WP_NOVIEWS kov_noviews;
+    DEV_DOORS kov_nodevices;
+    PRN_NONE kov_noprinter;
+    KOV_DOORS kov_doors;
     KOV_PATHS kov_paths;
     std::string kov_title;
     int kov_clock = 0;          // cycle clock (ms), advanced by the 250 ms tick

@@ -232,13 +232,19 @@ void KOV_U::kov_tick()
 {
     kov_clock += 250;
     if (kov_clock > 999999) kov_clock = 0;
-    if (kov_clock % 1000 == 0) kov_hostp->host_part_tick(kov_clock);
+    if (kov_clock % 1000 == 0) wp_tick_all(kov_clock);
     int p = cycle_ms(scr_tstat);
     if (p && kov_clock % p == 0 && csv_form_calc(nullptr) == -1) kov_tstat(TMCD_SET, TST_STOP);
 }
 
 // Code 2: the beep of a part; code 3: the queued recalculations. The passes may queue more: at
 // most 10 rounds, then what is still queued is dropped.
+void KOV_U::wp_event(const WP_NOTICE &n)
+{
+    if (n.kind == WP_EVENT::ACTION) kov_hostp->host_post(2, 0);
+    if (n.calc != WP_CALC::NONE) scr_calc_request(this, n.calc == WP_CALC::WHOLE ? nullptr : &n.home);
+}
+
 void KOV_U::kov_notify(int code, intptr_t)
 {
     if (code == 2 && csv_wpbeep) kov_hostp->host_beep();

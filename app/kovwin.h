@@ -1,4 +1,5 @@
-// The entry of the desktop window, which the window layer provides (the command line links it).
+// The entry of the desktop window. The window layer is a module of its own (kovash-window.so,
+// with Qt), loaded only when a window is to be opened: a run without one never loads Qt.
 #pragma once
 
 struct KOV_WINOPT {
@@ -9,5 +10,10 @@ struct KOV_WINOPT {
 };
 
 // Runs the window until it closes: the exit status. -2 when no window can be opened (no
-// display), so that the caller can run without one.
-int kov_window_main(int argc, char **argv, const KOV_WINOPT &opt);
+// display), so that the caller can run without one. The module defines it with C linkage.
+extern "C" int kov_window_main(int argc, char **argv, const KOV_WINOPT &opt);
+using KOV_WINMAIN = int (*)(int argc, char **argv, const KOV_WINOPT &opt);
+
+// The window's entry from the module beside the program (or the installed one); nullptr with
+// the reason on stderr when it cannot be loaded.
+KOV_WINMAIN kov_window_load(const char *exe);

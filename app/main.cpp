@@ -6,13 +6,19 @@
 #include "app/kovfname.h"
 #include "app/kovwin.h"
 
+#include "kovversion.h"
+
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <dlfcn.h>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
-#ifndef KOV_VERSION
-#define KOV_VERSION "0.7"
+#ifndef KOV_LIBDIR
+#define KOV_LIBDIR "/usr/local/lib/kovash"
 #endif
 
 namespace {
@@ -55,14 +61,50 @@ int usage_error(const char *what, const char *arg)
 
 bool is_opt(const char *arg, const char *name) { return strcmp(arg, name) == 0; }
 
-// "--size WxH": 0 / -1.
+// "--size WxH": 0 / -1. The window brings the size within its least and largest, and says so.
 int parse_size(const char *t, int &w, int &h)
 {
-    char x;
-    return sscanf(t, "%d%c%d", &w, &x, &h) == 3 && x == 'x' && w >= 100 && h >= 50 && w <= 8000 && h <= 8000 ? 0 : -1;
+    char x, end;
+    return sscanf(t, "%d%c%d%c", &w, &x, &h, &end) == 3 && x == 'x' && w > 0 && h > 0 ? 0 : -1;
+}
+
+bool has_display() { return getenv("DISPLAY") || getenv("WAYLAND_DISPLAY") || getenv("QT_QPA_PLATFORM"); }
+
+// The window's entry: -2 when it cannot be had (the caller runs without a window).
+int window_main(const std::string &exe, int argc, char **argv, const KOV_WINOPT &opt)
+{
+    KOV_WINMAIN win = kov_window_load(exe.c_str());
+    return win ? win(argc, argv, opt) : -2;
+}
+
+// A folder or another file that is no sheet is refused before anything opens.
+int check_file_arg(const char *arg)
+{
+    struct stat st;
+    if (!arg || stat(arg, &st) != 0 || !S_ISDIR(st.st_mode)) return 0;
+    fprintf(stderr, "kovash: %s: %s\n", arg, strerror(EISDIR));
+    return 1;
 }
 
 } // namespace
+
+KOV_WINMAIN kov_window_load(const char *exe)
+{
+    std::string dir = exe;
+    dir.erase(dir.rfind('/') == std::string::npos ? 0 : dir.rfind('/') + 1);
+    std::string err;
+    for (std::string path : {dir + "kovash-window.so", std::string(KOV_LIBDIR) + "/kovash-window.so"}) {
+        void *h = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+        if (!h) {
+            if (err.empty()) err = dlerror();
+            continue;
+        }
+        if (auto f = reinterpret_cast<KOV_WINMAIN>(dlsym(h, "kov_window_main"))) return f;
+        err = dlerror();
+    }
+    fprintf(stderr, "kovash: no window: %s\n", err.c_str());
+    return nullptr;
+}
 
 int main(int argc, char **argv)
 {
@@ -83,7 +125,8 @@ int main(int argc, char **argv)
             return usage_error("usage:", "kovash --screenshot OUT.png FILE [--size WxH]");
         opt.shot = argv[2];
         opt.file = argv[3];
-        int st = kov_window_main(argc, argv, opt);
+        if (check_file_arg(opt.file)) return 1;
+        int st = window_main(exe, argc, argv, opt);
         return st == -2 ? 1 : st;
     }
     if (argc > 2) return usage_error("too many arguments:", argv[2]);
@@ -97,9 +140,10 @@ int main(int argc, char **argv)
     }
     int info = arg && is_opt(arg, "--info");
     if (arg && !info && arg[0] == '-') return usage_error("unknown option", arg);
-    if (!headless && !info) {
+    if (check_file_arg(arg)) return 1;
+    if (!headless && !info && has_display()) {
         KOV_WINOPT opt = {exe.c_str(), arg, nullptr, 0, 0};
-        int st = kov_window_main(argc, argv, opt);
+        int st = window_main(exe, argc, argv, opt);
         if (st != -2) return st;
     }
 

@@ -1,6 +1,6 @@
 // The log file. One write per line so that a crash leaves whole lines behind.
 #include "base/kovlog.h"
-#include "base/kovhost.h"
+#include "base/syshost.h"
 #include "base/kovtext.h"
 
 #include <cstdio>
@@ -14,13 +14,13 @@ namespace kov {
 
 static std::string g_path;
 int log_debug_on;
-static KOV_HOST *g_host;
+static SYS_HOST *g_host;
 
 void log_set_path(const char *path) { g_path = path ? path : ""; }
 const char *log_get_path() { return g_path.c_str(); }
 void log_set_debug(int on) { log_debug_on = on ? 1 : 0; }
-void log_set_host(KOV_HOST *host) { g_host = host; }
-KOV_HOST *log_get_host() { return g_host; }
+void log_set_host(SYS_HOST *host) { g_host = host; }
+SYS_HOST *log_get_host() { return g_host; }
 
 static void log_now(struct tm *now)
 {

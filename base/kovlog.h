@@ -4,7 +4,7 @@
 #include <cstdarg>
 #include <ctime>
 
-class KOV_HOST;
+class SYS_HOST;
 
 namespace kov {
 
@@ -18,8 +18,8 @@ inline int log_get_debug() { return log_debug_on; }
 
 // The host of the process: attention lines are shown in its message box, and the line headers
 // take its clock (local time). Without one they go to stderr in UTF-8 with the system's clock.
-void log_set_host(KOV_HOST *host);
-KOV_HOST *log_get_host();
+void log_set_host(SYS_HOST *host);
+SYS_HOST *log_get_host();
 
 // Longest message in bytes (never ends inside a double-byte character) and the size at which
 // the log file is renamed to its ".OLD" twin.

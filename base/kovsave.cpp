@@ -1,6 +1,6 @@
 // Pieces of a save that replaces a file whole or not at all.
 #include "base/kovsave.h"
-#include "base/kovhost.h"
+#include "base/syshost.h"
 #include "base/kovlog.h"
 
 #include <cerrno>

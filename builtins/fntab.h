@@ -1,6 +1,8 @@
 // The built-in records in their fixed order: X(name, handler, signature). The first letter of
 // a signature is the result, the others the arguments (see script/scrcall.cpp). Names that share
-// a handler name the same one.
+// a handler name the same one. fn_late marks the functions whose handlers the layers above bind
+// at start (FUNC_U::fn_bind): parts and gadget methods (gadgets/), serial ports and library calls
+// (devices/); until bound they say "NAME():未実装".
 #pragma once
 
 // clang-format off
@@ -31,9 +33,9 @@
     X("_outpw", fn__outpw, "iii") \
     X("_outpd", fn__outpd, "iii") \
     X("fputc", fn_fputc, "iii") \
-    X("com_init", fn_com_init, "iiiiiii") \
-    X("com_set", fn_com_set, "iis") \
-    X("com_stat", fn_com_stat, "iis") \
+    X("com_init", fn_late, "iiiiiii") \
+    X("com_set", fn_late, "iis") \
+    X("com_stat", fn_late, "iis") \
     X("fopen", fn_fopen, "iss") \
     X("strcmp", fn_strcmp, "iss") \
     X("stricmp", fn_stricmp, "iss") \
@@ -162,40 +164,40 @@
     X("rgb2r", fn_rgb2r, "il") \
     X("rgb2g", fn_rgb2g, "il") \
     X("rgb2b", fn_rgb2b, "il") \
-    X("dllcall", fn_dllcall, "xsss.") \
-    X("dllpcall", fn_dllcall, "xsss.") \
-    X("wp", fn_wp, "xgiiiis.") \
-    X("wpBACK", fn_wpBACK, "xiiss") \
-    X("wpTNBOARD", fn_wpTNBOARD, "xiiss") \
-    X("wpPUSH", fn_wpPUSH, "xiisss") \
-    X("wpTNLAMP", fn_wpTNLAMP, "xiisss") \
-    X("wpTPUTS", fn_wpTPUTS, "xiisss") \
-    X("wpPUSHLOCK", fn_wpPUSHLOCK, "xiisssi") \
-    X("wpTNCLOCK", fn_wpTNCLOCK, "xiisssi") \
-    X("wpCHECK", fn_wpCHECK, "xiissi") \
-    X("wpTNTIMER", fn_wpTNTIMER, "xiissi") \
-    X("wpHSCROLL", fn_wpHSCROLL, "xiisiii") \
-    X("wpVSCROLL", fn_wpVSCROLL, "xiisiii") \
-    X("wpICOMBO", fn_wpICOMBO, "xiisgiiiii") \
-    X("wpILIST", fn_wpILIST, "xiisgiiiii") \
-    X("wpSCOMBO", fn_wpSCOMBO, "xiisgiiiis") \
-    X("wpECOMBO", fn_wpECOMBO, "xiisgiiiis") \
-    X("wpTNGRAPH", fn_wpTNGRAPH, "xiisgiiiiddss") \
-    X("wpTNSHADOW", fn_wpTNSHADOW, "xiisgiiii") \
-    X("wpVGETD", fn_wpVGETD, "xiissdddd") \
-    X("wpHGETD", fn_wpHGETD, "xiissdddd") \
-    X("wpTNCOM", fn_wpTNCOM, "xiissiiisss") \
-    X("wpTNSOCK", fn_wpTNSOCK, "xiissis") \
-    X("wpTNMCI", fn_wpTNMCI, "xiis") \
-    X("win_open", fn_win_open, "igsgiiii") \
-    X("win_close", fn_win_close, "ig") \
-    X("win_active", fn_win_active, "ig") \
-    X("win_style", fn_win_style, "igss") \
-    X("win_title", fn_win_title, "igs") \
-    X("win_pos", fn_win_pos, "igii") \
-    X("win_wsize", fn_win_wsize, "igii") \
-    X("win_csize", fn_win_csize, "igii") \
-    X("call", fn_call, "xgs.") \
+    X("dllcall", fn_late, "xsss.") \
+    X("dllpcall", fn_late, "xsss.") \
+    X("wp", fn_late, "xgiiiis.") \
+    X("wpBACK", fn_late, "xiiss") \
+    X("wpTNBOARD", fn_late, "xiiss") \
+    X("wpPUSH", fn_late, "xiisss") \
+    X("wpTNLAMP", fn_late, "xiisss") \
+    X("wpTPUTS", fn_late, "xiisss") \
+    X("wpPUSHLOCK", fn_late, "xiisssi") \
+    X("wpTNCLOCK", fn_late, "xiisssi") \
+    X("wpCHECK", fn_late, "xiissi") \
+    X("wpTNTIMER", fn_late, "xiissi") \
+    X("wpHSCROLL", fn_late, "xiisiii") \
+    X("wpVSCROLL", fn_late, "xiisiii") \
+    X("wpICOMBO", fn_late, "xiisgiiiii") \
+    X("wpILIST", fn_late, "xiisgiiiii") \
+    X("wpSCOMBO", fn_late, "xiisgiiiis") \
+    X("wpECOMBO", fn_late, "xiisgiiiis") \
+    X("wpTNGRAPH", fn_late, "xiisgiiiiddss") \
+    X("wpTNSHADOW", fn_late, "xiisgiiii") \
+    X("wpVGETD", fn_late, "xiissdddd") \
+    X("wpHGETD", fn_late, "xiissdddd") \
+    X("wpTNCOM", fn_late, "xiissiiisss") \
+    X("wpTNSOCK", fn_late, "xiissis") \
+    X("wpTNMCI", fn_late, "xiis") \
+    X("win_open", fn_late, "igsgiiii") \
+    X("win_close", fn_late, "ig") \
+    X("win_active", fn_late, "ig") \
+    X("win_style", fn_late, "igss") \
+    X("win_title", fn_late, "igs") \
+    X("win_pos", fn_late, "igii") \
+    X("win_wsize", fn_late, "igii") \
+    X("win_csize", fn_late, "igii") \
+    X("call", fn_late, "xgs.") \
     X("ISBLANK", fn_ISBLANK, "i.") \
     X("ISNUMBER", fn_ISNUMBER, "i.") \
     X("ISTEXT", fn_ISTEXT, "i.") \

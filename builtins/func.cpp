@@ -1,6 +1,7 @@
 // The built-in table and its lookup.
 #include "builtins/func.h"
 
+#include <cstdio>
 #include <cstring>
 #include <string_view>
 #include <unordered_map>
@@ -8,7 +9,7 @@
 namespace {
 
 #define FN_RECORD(name, h, sig) {name, h, sig},
-const FN_DEF fn_records[] = {
+FN_DEF fn_records[] = {
     FN_RECORDS(FN_RECORD)
     {"", nullptr, ""},
 };
@@ -38,8 +39,27 @@ void FUNC_U::fn_install()
     fn_scr.scr_func = this;
 }
 
-int fn_todo(SCR_U &s)
+int FUNC_U::fn_bind(const char *name, FN_HANDLER h)
 {
-    s.scr_set_FNCERR("%s():未実装", s.scr_fn_name);
-    return 0;
+    int found = -1;
+    for (FN_DEF *f = fn_records; f->name[0]; f++)
+        if (strcmp(f->name, name) == 0) f->fn = h, found = 0;
+    return found;
+}
+
+int fn_late(SCR_U &s, const FN_CALL &, FN_RET &r)
+{
+    char msg[128];
+    snprintf(msg, sizeof msg, "%s():未実装", s.scr_fn_name);
+    s.scr_set_FNCERR("%s", msg);
+    const FN_DEF *f = FUNC_U::fn_lookup(s.scr_fn_name);
+    char sig = f ? f->sig[0] : 'v';
+    if (sig == 'i') r.L = -1;
+    // A part function's value is what its cell shows: the cell says what is missing.
+    if (sig == 'x') {
+        VAL_U &v = FUNC_U::fn_of(s).fn_result;
+        v.val_puts(msg);
+        r.x = &v;
+    }
+    return -1;
 }

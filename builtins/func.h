@@ -9,6 +9,12 @@
 // Longest text result of a handler (bytes with the terminator).
 constexpr int FN_TEXT_MAX = 4097;
 
+// A name and the handler a layer above gives it.
+struct FN_BIND {
+    const char *name;
+    FN_HANDLER fn;
+};
+
 class FUNC_U {
 public:
     explicit FUNC_U(SCR_U &scr) : fn_scr(scr) {}
@@ -25,14 +31,23 @@ public:
     static const FN_DEF *fn_lookup(const char *name);
     // Records of the table in its order, ended by one with an empty name.
     static const FN_DEF *fn_table();
+    // Gives every record of the name the handler (the layers above bind theirs at start):
+    // 0, or -1 when the name is not in the table.
+    static int fn_bind(const char *name, FN_HANDLER h);
+    template <size_t N>
+    static void fn_bind(const FN_BIND (&binds)[N])
+    {
+        for (const FN_BIND &b : binds) fn_bind(b.name, b.fn);
+    }
 
     SCR_U &fn_scr;
     VAL_U fn_result;             // the shared result of "x" handlers, copied at once by the caller
     char fn_text[FN_TEXT_MAX];   // the shared text result
 };
 
-// A handler of a later family: sets "NAME():未実装" and gives the neutral result.
-int fn_todo(SCR_U &s);
+// The handler of a function not built yet: sets "NAME():未実装" and gives the failure value
+// (-1 for an integer result, the message for a value result: a part's cell shows it).
+int fn_late(SCR_U &s, const FN_CALL &c, FN_RET &r);
 
 #define FN_DECLARE(name, h, sig) int h(SCR_U &s, const FN_CALL &c, FN_RET &r);
 FN_RECORDS(FN_DECLARE)

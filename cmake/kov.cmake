@@ -33,10 +33,42 @@ function(kov_target_defaults tgt)
   endif()
 endfunction()
 
-# A core library: every .cpp of the folder, no Qt.
-function(kov_core_library tgt dir)
-  file(GLOB srcs CONFIGURE_DEPENDS ${dir}/*.cpp)
+include(${CMAKE_CURRENT_LIST_DIR}/layers.cmake)
+
+# The include folder of a layer: links to its own folder and to every folder of a lower level,
+# so that an include reaching up or sideways is not found by the compiler. Made at configure
+# time under the build tree; also holds the generated headers.
+function(kov_layer_includes tgt folder)
+  set(dir ${PROJECT_BINARY_DIR}/layers/${tgt})
+  file(REMOVE_RECURSE ${dir})
+  file(MAKE_DIRECTORY ${dir})
+  set(below "")
+  set(found OFF)
+  foreach(level ${KOV_LEVELS})
+    string(REPLACE "," ";" peers "${level}")
+    if(folder IN_LIST peers)
+      set(found ON)
+      break()
+    endif()
+    list(APPEND below ${peers})
+  endforeach()
+  if(NOT found)
+    message(FATAL_ERROR "${folder} is in no layer (cmake/layers.cmake)")
+  endif()
+  foreach(f ${below} ${folder})
+    file(CREATE_LINK ${PROJECT_SOURCE_DIR}/${f} ${dir}/${f} SYMBOLIC)
+  endforeach()
+  target_include_directories(${tgt} PRIVATE ${dir} ${PROJECT_BINARY_DIR}/gen)
+endfunction()
+
+# A layer's library: every .cpp of the folder (not of its qt/ views), its own include folder,
+# PRIVATE links to the layers it uses.
+function(kov_layer_library tgt folder)
+  file(GLOB srcs CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${folder}/*.cpp)
   add_library(${tgt} STATIC ${srcs} ${PROJECT_SOURCE_DIR}/cmake/empty.cpp)
-  target_include_directories(${tgt} PUBLIC ${PROJECT_SOURCE_DIR})
+  kov_layer_includes(${tgt} ${folder})
+  if(ARGN)
+    target_link_libraries(${tgt} PRIVATE ${ARGN})
+  endif()
   kov_target_defaults(${tgt})
 endfunction()

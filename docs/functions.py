@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Writes docs/functions.md, the reference of the built-in functions, from the table in
-builtins/fntab.h (names, order, signatures), builtins/fn_todo.cpp (handlers still to come) and
-the one-line meanings below.
+builtins/fntab.h (names, order, signatures), the handlers the layers above bind
+(gadgets/, devices/; fn_late: still to come) and the one-line meanings below.
 
 usage: docs/functions.py [--check]   (from the source root; --check fails when the page is stale)"""
 import pathlib, re, sys
@@ -140,7 +140,13 @@ def records():
 
 
 def todo():
-    return set(re.findall(r"FN_TODO\((\w+)\)", (ROOT / "builtins/fn_todo.cpp").read_text(encoding="utf-8")))
+    """Names whose handler is still fn_late: in the table and in every layer that binds it."""
+    bound = {}
+    for layer in ("gadgets", "devices"):
+        for src in (ROOT / layer).glob("*.cpp"):
+            for name, handler in re.findall(r'\{"(\w+)", (\w+)\}', src.read_text(encoding="utf-8")):
+                bound[name] = handler
+    return {name for name, handler, _ in records() if bound.get(name, handler) == "fn_late"}
 
 
 def args(sig):
@@ -163,12 +169,13 @@ def page():
              "array with first column, first row, column and row counts (`SUM(a, 0, 0, 3, 1)`); `var` is a",
              "script variable; arguments are converted to the kind shown (a text where a number is wanted",
              "counts as 0, a number where a text is wanted as \"\"). Functions marked *later* are in the",
-             "table but not built yet: a call reports `NAME():未実装` and gives an empty result.",
+             "table but not built yet: a call reports `NAME():未実装` and gives -1 where it returns an",
+             "integer, otherwise the message itself (so a part's cell shows it).",
              "", "This page is made by `docs/functions.py` from the table.", "",
              "| Name | Arguments | Result | Meaning |", "|---|---|---|---|"]
     for name, handler, sig in records():
         meaning = MEANING.get(name, PART if name.startswith("wp") else "")
-        if handler in later:
+        if name in later:
             meaning = "*later*: " + meaning
         lines.append(f"| `{name}` | {args(sig)} | {RESULT.get(sig[0], sig[0])} | {meaning} |")
     return "\n".join(lines) + "\n"

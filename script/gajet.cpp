@@ -1,6 +1,5 @@
 // Storage objects of script variables.
 #include "script/gajet.h"
-#include "base/kovhost.h"
 
 #include <cstring>
 #include <new>
@@ -175,9 +174,9 @@ const char *PLAIN_GJ::gj_class() const
     return vt_is_gajet(type) ? gj_names[type - VT_BASE] : "BASE_GJ";
 }
 
-BASE_GJ *scr_gajet_newpt(KOV_HOST &host, int type)
+BASE_GJ *scr_gajet_newpt(SCR_GJ_MAKER *maker, int type)
 {
     if (!vt_is_gajet(type)) return nullptr;
-    BASE_GJ *gj = host.host_gajet_new(type);
+    BASE_GJ *gj = maker ? maker->gj_make(type) : nullptr;
     return gj ? gj : new (std::nothrow) PLAIN_GJ(type);
 }

@@ -116,7 +116,14 @@ private:
     int type;
 };
 
-// New gadget object of a type 4..14 (nullptr for other codes or out of memory): the host's part
-// object, or a plain one while the host has none.
-class KOV_HOST;
-BASE_GJ *scr_gajet_newpt(KOV_HOST &host, int type);
+// The door through which the gadget layer makes the objects of part-type variables (4..14).
+class SCR_GJ_MAKER {
+public:
+    virtual ~SCR_GJ_MAKER() = default;
+    // nullptr: no class for the type here, the interpreter's plain object serves.
+    virtual BASE_GJ *gj_make(int type) = 0;
+};
+
+// New gadget object of a type 4..14 (nullptr for other codes or out of memory): the maker's, or
+// a plain one where there is no maker or it has no class for the type.
+BASE_GJ *scr_gajet_newpt(SCR_GJ_MAKER *maker, int type);

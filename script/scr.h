@@ -15,7 +15,7 @@
 #include "script/lex.h"
 #include "script/pool.h"
 #include "script/val.h"
-#include "base/kovhost.h"
+#include "sheet/kovhost.h"
 
 class CSV_U;
 class SCR_U;
@@ -268,10 +268,11 @@ public:
 
     // ---- wiring ----
     CSV_U *scr_csv = nullptr;       // the sheet (cell references, my); may be null
-    // The host: statement hook, editor text, status, part objects. nullptr gives back the
-    // interpreter's own host (no window, no editor).
+    // The host: statement hook, editor text, status. nullptr gives back the interpreter's own
+    // host (no window, no editor).
     void scr_set_host(KOV_HOST *h) { scr_hostp = h ? h : &scr_own_host; }
     KOV_HOST &scr_host() const { return *scr_hostp; }
+    SCR_GJ_MAKER *scr_gjmaker = nullptr;   // objects of part-type variables (the gadget layer)
     FN_LOOKUP scr_fn_table = nullptr;   // built-in table (installed by the function library)
     void *scr_func = nullptr;           // the function library's own state (its FUNC_U)
     int scr_tstat = TST_STOP;       // the application's run state

@@ -246,7 +246,7 @@ VTBL_U *SCR_U::scr_put_var(const char *name, int x, int y, int dims, int type, i
     } else if (dims != 0) {
         scr_set_SCRERR("%s:次元指定は無効", name);
     } else {
-        gj = scr_gajet_newpt(scr_host(), type);
+        gj = scr_gajet_newpt(scr_gjmaker, type);
         if (!gj) scr_err_nomem();
     }
     if (!gj && type != VT_ENUM) {

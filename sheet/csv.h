@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "base/kovhost.h"
+#include "sheet/kovhost.h"
 
 // Sheet size limits.
 constexpr int CSV_MAX_XS = 1000;

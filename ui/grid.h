@@ -7,7 +7,7 @@
 #include <QLineEdit>
 #include <string>
 
-#include "base/kovhost.h"
+#include "sheet/kovhost.h"
 
 class KOV_U;
 

@@ -18,9 +18,7 @@
 #include <QTextBlock>
 #include <QToolBar>
 
-#ifndef KOV_VERSION
-#define KOV_VERSION "0.8"
-#endif
+#include "kovversion.h"
 
 KOV_EDITWIN::KOV_EDITWIN(QWidget *parent) : QMainWindow(parent), text(new QPlainTextEdit(this))
 {

@@ -4,7 +4,7 @@
 #include <QObject>
 #include <QTimer>
 
-#include "base/kovhost.h"
+#include "sheet/kovhost.h"
 
 class KOV_MAINWIN;
 

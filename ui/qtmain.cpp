@@ -2,6 +2,8 @@
 // application object, in that order, and the picture mode (--screenshot) for tests and docs.
 #include "app/kov.h"
 #include "app/kovwin.h"
+#include "base/kovlog.h"
+#include "ui/qtext.h"
 #include "ui/grid.h"
 #include "ui/mainwin.h"
 #include "ui/qthost.h"
@@ -29,12 +31,37 @@ struct WINDOW : KOV_MAINWIN {
     }
 };
 
+// Qt's own notes about the platform (a missing runtime folder, size hints the offscreen platform
+// ignores) are not the user's business: they go to the log's trace (the window itself writes no
+// warnings); critical and fatal ones stay on stderr.
+void qt_messages(QtMsgType type, const QMessageLogContext &, const QString &msg)
+{
+    if (type == QtDebugMsg || type == QtInfoMsg || type == QtWarningMsg) {
+        KOV_LOG("Qt: %s", kov_sj(msg).c_str());
+        return;
+    }
+    fprintf(stderr, "kovash: %s\n", msg.toLocal8Bit().constData());
+    if (type == QtFatalMsg) abort();
+}
+
+// The picture's size within the window's least and largest, said when it had to change.
+QSize shot_size(const QWidget &win, int w, int h)
+{
+    QSize least = win.minimumSizeHint().expandedTo(QSize(KOV_WIN_MINX, KOV_WIN_MINY));
+    QSize s = QSize(w, h).expandedTo(least).boundedTo(QSize(KOV_WIN_MAX, KOV_WIN_MAX));
+    if (s != QSize(w, h))
+        fprintf(stderr, "kovash: --size %dx%d is outside the window's %dx%d..%dx%d: the picture is %dx%d\n", w, h,
+                least.width(), least.height(), KOV_WIN_MAX, KOV_WIN_MAX, s.width(), s.height());
+    return s;
+}
+
 } // namespace
 
-int kov_window_main(int argc, char **argv, const KOV_WINOPT &opt)
+extern "C" int kov_window_main(int argc, char **argv, const KOV_WINOPT &opt)
 {
     if (opt.shot && !getenv("DISPLAY") && !getenv("WAYLAND_DISPLAY")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
     if (!opt.shot && !getenv("DISPLAY") && !getenv("WAYLAND_DISPLAY") && !getenv("QT_QPA_PLATFORM")) return -2;
+    qInstallMessageHandler(qt_messages);
     // Loading makes the sheet's folder the working one: the picture's name is taken before.
     QString shot = opt.shot ? QFileInfo(QString::fromLocal8Bit(opt.shot)).absoluteFilePath() : QString();
     QApplication app(argc, argv);
@@ -44,13 +71,14 @@ int kov_window_main(int argc, char **argv, const KOV_WINOPT &opt)
     KOV_U kov(&host);
     win.win_attach(&kov);
     if (kov.kov_start(opt.exe, opt.file) < 0) return 1;
-    if (opt.width > 0 && opt.height > 0) win.resize(opt.width, opt.height);
+    QSize size = opt.width > 0 && opt.height > 0 ? shot_size(win, opt.width, opt.height) : QSize();
+    if (size.isValid()) win.resize(size);
     win.show();
     win.grid->setFocus();   // typing goes to the sheet from the start
     if (!opt.shot && kov.kov_auto_start(opt.file, "kov") < 0) return 1;
     if (opt.shot) {
         if (opt.file && kov.cse_fload(opt.file) < 0) return 1;
-        if (opt.width > 0 && opt.height > 0) win.resize(opt.width, opt.height);
+        if (size.isValid()) win.resize(size);
         win.grid->grid_sizes();
         win.win_title();
         QApplication::processEvents();

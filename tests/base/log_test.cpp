@@ -12,7 +12,7 @@ using namespace kovtest;
 namespace {
 
 // The host's message boxes, as "msgbox TEXT" lines, without that prefix.
-struct BOXES : TESTHOST {
+struct BOXES : TESTSYS {
     std::vector<std::string> boxes() const
     {
         std::vector<std::string> b;

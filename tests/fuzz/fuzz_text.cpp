@@ -6,7 +6,7 @@
 #include <string>
 
 #include "tests/fuzz/fuzz_util.h"
-#include "base/kovhost.h"
+#include "sheet/kovhost.h"
 #include "base/kovlog.h"
 #include "base/kovtext.h"
 

@@ -5,11 +5,13 @@
 #include <string>
 #include <vector>
 
-#include "base/kovhost.h"
+#include "sheet/kovhost.h"
 
 namespace kovtest {
 
-struct TESTHOST : KOV_HOST {
+// The system host's part (SYS_HOST for the bottom layer's tests, KOV_HOST for the rest).
+template <class HOST>
+struct TESTHOST_T : HOST {
     std::vector<std::string> calls;      // "redraw", "status TEXT", "msgbox TEXT", "beep", ...
     std::string shown;                   // message of the last host_ed_show
     std::string shown_text;              // the text it was shown in
@@ -27,14 +29,13 @@ struct TESTHOST : KOV_HOST {
     {
         if (code == SCRCB_ONESTEP && ++steps > budget && budget >= 0) return -1;
         if (code == SCRCB_ONESTEP) advance(step_ms);
-        return KOV_HOST::host_callback(code, arg);
+        return HOST::host_callback(code, arg);
     }
     int host_pump() override
     {
         if (on_pump) on_pump();
-        return gone ? -1 : KOV_HOST::host_pump();
+        return gone ? -1 : HOST::host_pump();
     }
-    void host_redraw(const KOV_RECT *) override { calls.push_back("redraw"); }
     void host_status(const char *text) override { calls.push_back(std::string("status ") + text); }
     int host_msgbox(const char *text, const char *, int) override
     {
@@ -60,21 +61,26 @@ struct TESTHOST : KOV_HOST {
     // ends within the time it moves the clock on.
     void host_timer(int ms) override
     {
-        KOV_HOST::host_timer(ms);
-        left = uint32_t(timer_ms);
+        HOST::host_timer(ms);
+        left = uint32_t(this->timer_ms);
     }
     void advance(uint32_t ms)
     {
-        while (timer_ms > 0 && ms >= left) {
+        while (this->timer_ms > 0 && ms >= left) {
             ticks += left;
             ms -= left;
-            left = uint32_t(timer_ms);
-            if (host_ev) host_ev->kov_tick();
+            left = uint32_t(this->timer_ms);
+            if (this->host_ev) this->host_ev->kov_tick();
         }
         ticks += ms;
-        left -= timer_ms > 0 ? ms : 0;
+        left -= this->timer_ms > 0 ? ms : 0;
     }
     uint32_t left = 0;   // ms until the timer fires next
+};
+using TESTSYS = TESTHOST_T<SYS_HOST>;
+
+struct TESTHOST : TESTHOST_T<KOV_HOST> {
+    void host_redraw(const KOV_RECT *) override { calls.push_back("redraw"); }
 };
 
 // An application that records what its host calls back: "tick", "notify CODE",
