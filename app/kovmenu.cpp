@@ -88,35 +88,35 @@ int KOV_U::kov_open(const char *name)
     return cse_fload(name);
 }
 
-// Attribute commands 82..138 on the selection.
+// Attribute commands (KVM_INPUT_AUTO .. KVM_ATTR_CLEAR) on the selection.
 int KOV_U::kov_attr_cmd(int id, const KOV_RECT &r)
 {
     auto each = [&](int field, int v) {
         for (int y = r.y1; y <= r.y2; y++)
             for (int x = r.x1; x <= r.x2; x++) csv_set_attr(x, y, field, v);
     };
-    if (id <= 85) return each(CSV_A_INPUT, id - 82), 0;
-    if (id == 86 || id == 87) return each(CSV_A_FMT, id == 86 ? 0 : 5), 0;
-    if (id <= 103) return each(CSV_A_FMT, id - 88 + 10), 0;
-    if (id <= 110) return each(CSV_A_FMT, hex_formats[id - 104]), 0;
-    if (id <= 121) return each(CSV_A_TEXT, color_codes[id - 111]), 0;
-    if (id <= 132) return each(CSV_A_BACK, color_codes[id - 122]), 0;
-    if (id == 138) return each(0, 0), 0;
+    if (id <= KVM_INPUT_NONE) return each(CSV_A_INPUT, id - KVM_INPUT_AUTO), 0;
+    if (id == KVM_FMT_G || id == KVM_FMT_E) return each(CSV_A_FMT, id == KVM_FMT_G ? 0 : 5), 0;
+    if (id <= KVM_FMT_F15) return each(CSV_A_FMT, id - KVM_FMT_F0 + 10), 0;
+    if (id <= KVM_FMT_X12) return each(CSV_A_FMT, hex_formats[id - KVM_FMT_X1]), 0;
+    if (id <= KVM_TEXT_YELLOW) return each(CSV_A_TEXT, color_codes[id - KVM_TEXT_DEFAULT]), 0;
+    if (id <= KVM_BACK_YELLOW) return each(CSV_A_BACK, color_codes[id - KVM_BACK_DEFAULT]), 0;
+    if (id == KVM_ATTR_CLEAR) return each(0, 0), 0;
     // Lines: a cell's bottom line is the top line of the cell below, its right line the left
     // line of the cell to its right.
     auto top = [&](int x, int y, int v) { csv_set_attr(x, y, CSV_A_TOP, v); };
     auto left = [&](int x, int y, int v) { csv_set_attr(x, y, CSV_A_LEFT, v); };
-    int on = id == 137 ? 0 : 1;
+    int on = id == KVM_LINE_NONE ? 0 : 1;
     for (int y = r.y1; y <= r.y2 + 1; y++)
         for (int x = r.x1; x <= r.x2 + 1; x++) {
             bool inx = x <= r.x2, iny = y <= r.y2;
-            if (id == 134) {   // the outer border only
+            if (id == KVM_LINE_BOX) {   // the outer border only
                 if (inx && (y == r.y1 || y == r.y2 + 1)) top(x, y, 1);
                 if (iny && (x == r.x1 || x == r.x2 + 1)) left(x, y, 1);
                 continue;
             }
-            if (inx && (id == 133 || id == 135 || id == 137)) top(x, y, on);
-            if (iny && (id == 133 || id == 136 || id == 137)) left(x, y, on);
+            if (inx && (id == KVM_LINE_ARRAY || id == KVM_LINE_HLINE || id == KVM_LINE_NONE)) top(x, y, on);
+            if (iny && (id == KVM_LINE_ARRAY || id == KVM_LINE_VLINE || id == KVM_LINE_NONE)) left(x, y, on);
         }
     return 0;
 }
@@ -124,9 +124,9 @@ int KOV_U::kov_attr_cmd(int id, const KOV_RECT &r)
 // Totals below (139..153) or right of (154..168) the selection, and MEQUATION (169).
 int KOV_U::kov_total_cmd(int id, const KOV_RECT &r)
 {
-    bool below = id <= 153;
-    int k = below ? id - 139 : id - 154;
-    if (id == 169) {
+    bool below = id <= KVM_DOWN_MEDIAN;
+    int k = below ? id - KVM_DOWN_SUM : id - KVM_RIGHT_SUM;
+    if (id == KVM_MEQUATION) {
         int n = r.y2 - r.y1 + 1;
         if (r.x2 - r.x1 + 1 != n + 1) return KOV_ATT("n 行 n+1 列が必要"), -1;
         if (r.x2 + 1 >= csv_get_xs()) return KOV_ATT("集計セルが格納できません"), -1;
@@ -165,24 +165,28 @@ int KOV_U::kov_total_cmd(int id, const KOV_RECT &r)
 // Random and serial fills 269..283, from the selection's last cell backwards.
 int KOV_U::kov_fill_cmd(int id, const KOV_RECT &r)
 {
-    long serial = (long)(r.x2 - r.x1 + 1) * (r.y2 - r.y1 + 1) - (id == 282 ? 1 : 0);
+    long serial = (long)(r.x2 - r.x1 + 1) * (r.y2 - r.y1 + 1) - (id == KVM_SERIAL_0 ? 1 : 0);
     for (int y = r.y2; y >= r.y1; y--)
         for (int x = r.x2; x >= r.x1; x--) {
             double v = 0;
             switch (id) {
-            case 269: case 270: case 271: case 272: v = rand() % (id == 269 ? 10 : id == 270 ? 100 : id == 271 ? 1000 : 10000); break;
-            case 273: v = rand() & 0xFF; break;
-            case 274: v = (rand() << 8 | (rand() & 0xFF)) & 0xFFFF; break;
-            case 275: v = (rand() & 0xFF) << 16 | (rand() & 0xFF) << 8 | (rand() & 0xFF); break;
-            case 276: case 277: case 278: case 279: {
-                static const int m[] = {19, 199, 1999, 19999}, d[] = {9, 99, 999, 9999};
-                v = rand() % m[id - 276] - d[id - 276];
+            case KVM_RAND_10: case KVM_RAND_100: case KVM_RAND_1000: case KVM_RAND_10000: {
+                static const int m[] = {10, 100, 1000, 10000};
+                v = rand() % m[id - KVM_RAND_10];
                 break;
             }
-            case 280:
+            case KVM_RAND_FF: v = rand() & 0xFF; break;
+            case KVM_RAND_FFFF: v = (rand() << 8 | (rand() & 0xFF)) & 0xFFFF; break;
+            case KVM_RAND_FFFFFF: v = (rand() & 0xFF) << 16 | (rand() & 0xFF) << 8 | (rand() & 0xFF); break;
+            case KVM_RAND_PM9: case KVM_RAND_PM99: case KVM_RAND_PM999: case KVM_RAND_PM9999: {
+                static const int m[] = {19, 199, 1999, 19999}, d[] = {9, 99, 999, 9999};
+                v = rand() % m[id - KVM_RAND_PM9] - d[id - KVM_RAND_PM9];
+                break;
+            }
+            case KVM_RAND_FRAC:
                 for (int k = 0; k < 4; k++) v = (v + rand() % 32767) * (1.0 / 32768);
                 break;
-            case 281: {
+            case KVM_RAND_WORD: {
                 char t[9];
                 for (int k = 0; k < 8; k++) t[k] = char((k ? 'a' : 'A') + rand() % 26);
                 t[1 + rand() % 8] = 0;
