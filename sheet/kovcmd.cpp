@@ -49,7 +49,7 @@ void file_rows(ROWS &r)
     r.one(KVM_PRINT_ALL, "全データ印刷(&A)", "全データを印刷");
     r.one(KVM_PRINT_SEL, "選択領域印刷(&S)", "選択領域を印刷");
     r.one(KVM_QUIT, "終了(&Q)", "終了", 0, "Ctrl+Q");
-    // Reached by number only (scripts, the pseudo-keys of the original's menus).
+    // Reached by number only (scripts, files).
     r.one(KVM_NEW_1, "", "新しいウインドウを開く");
     r.one(KVM_CSV_OPEN, "", "CSV ファイルを読み込む");
     r.one(KVM_CSV_OVERWRITE, "", "現在の CSV ファイルに上書き保存");
