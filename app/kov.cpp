@@ -164,10 +164,12 @@ int KOV_U::kov_ted_fload()
     std::string text;
     if (kov_read_script(name, text) == 0) {
         kov_hostp->host_ed_put(text.c_str());
+        kov_ed_saved = kov_hostp->host_ed_stamp();
         return 0;
     }
     if (errno == ENOENT) {
         kov_hostp->host_ed_put("");   // a new script
+        kov_ed_saved = kov_hostp->host_ed_stamp();
         return 0;
     }
     KOV_ATT_FILE(name, " 読込み失敗", errno);
@@ -188,7 +190,7 @@ int KOV_U::cse_fsave(const char *name)
         KOV_ATT_FILE(name, " 保存失敗", file.csv_err);
         return -1;
     }
-    if (full) csv_set_fname(name);
+    if (full) csv_set_fname(name), kov_ed_saved = kov_hostp->host_ed_stamp();
     csv_set_modify(0);
     return 0;
 }

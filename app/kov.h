@@ -11,6 +11,7 @@
 #include "print/prdoor.h"
 #include "script/scr.h"
 #include "sheet/csv.h"
+#include "sheet/kovcmd.h"
 #include "sheet/kovhost.h"
 #include "base/kovprof.h"
 
@@ -68,6 +69,14 @@ public:
     int kov_ted_fload();
     // Saves the sheet under name (.kov the full format with its script, .csv values only). 0 / -1.
     int cse_fsave(const char *name);
+    // The sheet or its script changed since they were loaded or saved.
+    bool kov_unsaved();
+    // Before the sheet gives way to another: unsaved changes are asked about. Yes saves them under
+    // the sheet's name, No drops them, Cancel keeps them. 0 the sheet may go, -1 it stays.
+    int kov_drop_ok();
+    // Another sheet in this one's place (open, a recent file): only while stopped, after
+    // kov_drop_ok. 0 loaded; -1 kept, or the load failed.
+    int kov_open(const char *name);
 
     // --- run states and the recalculation cycle (app/kovrun.cpp) ---
     // TMCD_SET with a state: 0, or -1 outside 0..7; any other code reads the state.
@@ -91,7 +100,13 @@ public:
     // The one entry of the commands (menus, toolbar, keys, tests) on the selection kov_sel:
     // 0 done, -1 refused or failed (app/kovmenu.cpp).
     int wm_menu(int id);
+    // The selection: its first corner is the anchor, its second the cursor (csv_curx, csv_cury).
+    // The window moves both only through these.
     KOV_RECT kov_sel = {0, 0, 0, 0};
+    void kov_cursor_to(int x, int y);   // the cursor to a cell (clamped to the sheet), selecting it alone
+    void kov_select_to(int x, int y);   // the cursor to a cell, the selection from the anchor to it
+    void kov_select(const KOV_RECT &sel, int x, int y);   // a selection and cursor as they were
+    bool kov_in_sel(int x, int y) const;                  // the cell lies in the selection
     int kov_mark[4][2] = {};      // cursor marks 1..4
     std::string kov_find;         // the text of the last search
     // A block of 1 MiB cannot be had.
@@ -136,6 +151,7 @@ private:
     std::string kov_title;
     int kov_clock = 0;          // cycle clock (ms), advanced by the 250 ms tick
     uint32_t kov_pumped = 0;    // host ticks of the last event pumping of a run
+    long kov_ed_saved = -1;     // the editor's stamp when the script was loaded or saved
     int kov_run_cmd(int id);
     bool kov_confirm(const char *text);      // OK (true) or Cancel
     void kov_cursor(int x, int y);           // the cursor (and the selection) to a cell
@@ -149,12 +165,8 @@ enum { TMCD_SET = 0, TMCD_GET = 1 };
 // Cell editors, and the key that opens the cell's own content again (F2, the edit button).
 enum { KOV_ED_NONE = 0, KOV_ED_NUM = 1, KOV_ED_TEXT = 2, KOV_ED_FORM = 3 };
 constexpr int KOV_KEY_REEDIT = -1;
-// Commands of run control (menu and toolbar ids).
-enum {
-    KVM_CALC = 297, KVM_F07_RUN = 298, KVM_F08_STEP = 299, KVM_F09_PAUS = 300, KVM_F11_CONT = 302,
-    KVM_F12_STOP = 303, KVM_CYCLE_STOP = 313, KVM_CYCLE_250 = 314, KVM_CYCLE_1000 = 315, KVM_CYCLE_10000 = 316,
-};
-// Whether the toolbar button id (292..303) is usable in a run state.
+// Whether the toolbar button id is usable in a run state (the run states of its row in the
+// command table).
 int kov_tbar_enabled(int state, int id);
 
 // "TZ=JST-9" when the environment has no "TZ" (times are Japan time unless asked otherwise).

@@ -11,16 +11,6 @@
 
 namespace {
 
-// Toolbar ids and the states that enable them.
-const int tbar_ids[] = {292, 293, 294, 295, 296, 297, 298, 299, 300, 302, 303};
-const unsigned char tbar_on[5][11] = {
-    {1, 1, 1, 1, 1, 1, 1, 1, 0, 0, 0},   // stop
-    {0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 1},   // run
-    {0, 0, 0, 0, 0, 0, 0, 1, 1, 0, 1},   // step
-    {1, 1, 1, 1, 1, 0, 0, 1, 0, 1, 1},   // pause
-    {1, 0, 1, 1, 1, 0, 0, 0, 0, 0, 0},   // one recalculation or a cycle
-};
-
 // The cycle period of a state, 0 for the others.
 int cycle_ms(int state)
 {
@@ -33,10 +23,8 @@ bool scrpt_state(int s) { return s >= TST_SCRPT_RUN && s <= TST_SCRPT_PAUSE; }
 
 int kov_tbar_enabled(int state, int id)
 {
-    if (state < 0 || state > TST_CYCLE_10000ms) return 0;
-    for (int k = 0; k < 11; k++)
-        if (tbar_ids[k] == id) return tbar_on[state < 4 ? state : 4][k];
-    return 0;
+    const KOV_CMD *c = kov_cmd(id);
+    return c && !c->button.empty() && c->run ? kov_cmd_enabled(state, id) : 0;
 }
 
 bool KOV_U::kov_memory_low()

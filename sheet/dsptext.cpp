@@ -121,8 +121,8 @@ int CSV_U::csv_dsp_text(int x, int y, int fmt, int w, char *buf) const
 
 // ---------------------------------------------------------------- format names
 
-// Format keywords in the order of the menu commands 86..110 (twins: the FORMAT rows of the
-// attribute command table, the "celattr" keywords).
+// Format keywords in the order of the menu commands 86..110 (twin: the FORMAT rows of the
+// command table in sheet/kovcmd.cpp, which are the "celattr" keywords).
 static const struct {
     int code;
     const char *key;

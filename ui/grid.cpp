@@ -226,12 +226,8 @@ void KOV_GRID::keep_visible()
 void KOV_GRID::grid_goto(int x, int y, bool extend)
 {
     if (!kov) return;
-    x = std::clamp(x, 0, kov->csv_get_xs() - 1);
-    y = std::clamp(y, 0, kov->csv_get_ys() - 1);
-    kov->csv_curx = x;
-    kov->csv_cury = y;
-    kov->kov_sel.x2 = x, kov->kov_sel.y2 = y;
-    if (!extend) kov->kov_sel.x1 = x, kov->kov_sel.y1 = y;
+    if (extend) kov->kov_select_to(x, y);
+    else kov->kov_cursor_to(x, y);
     grid_follow();
 }
 
@@ -304,7 +300,7 @@ void KOV_GRID::point_end(bool keep)
     pt.on = 0;
     verticalScrollBar()->setValue(p.top);
     horizontalScrollBar()->setValue(p.left);
-    kov->csv_curx = p.curx, kov->csv_cury = p.cury, kov->kov_sel = p.sel;
+    kov->kov_select(p.sel, p.curx, p.cury);
     viewport()->update();
     if (!keep) {
         emit status(KQ("セル領域設定中止"));
@@ -413,6 +409,7 @@ void KOV_GRID::mousePressEvent(QMouseEvent *e)
     int x, y;
     if (pt.on && e->button() == Qt::RightButton) return point_end(false);
     if (editor->isVisible() && !point_start() && !commit(0, 0)) return;
+    if (e->button() == Qt::RightButton) return;   // the context menu decides whether the cursor moves
     if (cell_at(e->position().toPoint(), x, y)) grid_goto(x, y, e->modifiers() & Qt::ShiftModifier);
 }
 
@@ -432,8 +429,7 @@ void KOV_GRID::mouseDoubleClickEvent(QMouseEvent *) { grid_edit(KOV_KEY_REEDIT);
 // A right click inside the selection keeps it; elsewhere it first moves the cursor there.
 void KOV_GRID::contextMenuEvent(QContextMenuEvent *e)
 {
-    int x, y, x1, y1, x2, y2;
-    grid_sel(x1, y1, x2, y2);
-    if (e->reason() == QContextMenuEvent::Mouse && cell_at(e->pos(), x, y) && (x < x1 || x > x2 || y < y1 || y > y2)) grid_goto(x, y);
+    int x, y;
+    if (e->reason() == QContextMenuEvent::Mouse && cell_at(e->pos(), x, y) && !kov->kov_in_sel(x, y)) grid_goto(x, y);
     emit context(e->globalPos());
 }

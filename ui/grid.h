@@ -1,7 +1,7 @@
 // The sheet grid: drawn straight from the cell store, so that a sheet of 1000 columns by
 // 1,000,000 rows scrolls without a model in between. Scrolling is by whole cells; the cursor
 // and the selection are the application's: csv_curx, csv_cury and kov_sel, whose first corner is
-// the anchor and whose second the cursor.
+// the anchor and whose second the cursor, moved through KOV_U's cursor operations.
 #pragma once
 #include <QAbstractScrollArea>
 #include <QLineEdit>

@@ -27,6 +27,10 @@ public:
     void show_at(long pos, const QString &msg);
 };
 
+// Qt's own texts (standard buttons, dialogs) in Japanese, from Qt's translations folder; false
+// when they are not installed, and the window keeps Qt's English.
+bool kov_qt_translate();
+
 class KOV_MAINWIN : public QMainWindow {
     Q_OBJECT
 public:
@@ -42,6 +46,9 @@ public:
     KOV_VIEWWIN *views[3] = {};   // variables, functions, stack history (made when first opened)
     KOV_HELPWIN *help = nullptr;
     void win_views();             // refill the open views
+    void win_checks();            // the check marks of the switches as they are now
+    // Another sheet in place of this one, after the question about unsaved changes. 0 / -1.
+    int win_open(const QString &name);
 
     void win_context(QPoint at);   // the cell context menu
 
@@ -50,7 +57,7 @@ protected:
 
 private:
     std::map<int, std::vector<QAction *>> acts;   // a command's menu item and button
-    QAction *act(int id, const char *label, const char *tip);
+    QAction *act(int id, bool button);
     void menus();
     void add_menu(QMenu *m, const std::vector<MENU_ITEM> &items);
     static const std::vector<MENU_ITEM> &cell_menu();

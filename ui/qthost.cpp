@@ -166,6 +166,7 @@ void QT_HOST::host_win_put(const CSV_WINST &ws)
     else if (v[CSV_WS_DSPSIZX] > 0 && v[CSV_WS_DSPSIZY] > 0) mw->resize(v[CSV_WS_DSPSIZX], v[CSV_WS_DSPSIZY]);
     if (v[CSV_WS_CSRPOSX] >= 0 && v[CSV_WS_CSRPOSY] >= 0) mw->grid->grid_goto(v[CSV_WS_CSRPOSX], v[CSV_WS_CSRPOSY]);
     mw->grid->grid_sizes();
+    mw->win_checks();
 }
 
 void QT_HOST::host_win_get(CSV_WINST &ws)
@@ -188,4 +189,5 @@ void QT_HOST::host_diamond(int on)
     KOV_HOST::host_diamond(on);
     mw->grid->diamond = on;
     mw->grid->viewport()->update();
+    mw->win_checks();
 }

@@ -65,6 +65,7 @@ extern "C" int kov_window_main(int argc, char **argv, const KOV_WINOPT &opt)
     // Loading makes the sheet's folder the working one: the picture's name is taken before.
     QString shot = opt.shot ? QFileInfo(QString::fromLocal8Bit(opt.shot)).absoluteFilePath() : QString();
     QApplication app(argc, argv);
+    kov_qt_translate();
     WINDOW win;
     QT_HOST host(&win);
     win.host = &host;

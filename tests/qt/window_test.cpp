@@ -222,6 +222,7 @@ int main(int argc, char **argv)
 {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication app(argc, argv);
+    kov_qt_translate();   // as the program does at start
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
