@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QProcess>
 #include <QSplitter>
@@ -61,8 +62,16 @@ KOV_HELPWIN::KOV_HELPWIN(QWidget *parent) : QMainWindow(parent), text(new QTextB
         if (f.open(QIODevice::ReadOnly)) md += QString::fromUtf8(f.readAll()) + QStringLiteral("\n\n");
     }
     if (md.isEmpty()) md = KQ("説明書 (guide.md) が見つかりません");
+    // The guide's pictures are named relative to its folder.
+    QString guide = doc_path("guide.md");
+    if (!guide.isEmpty()) text->setSearchPaths({QFileInfo(guide).absolutePath()});
     text->setMarkdown(md);
-    for (const FN_DEF *f = FUNC_U::fn_table(); f->name[0]; f++) index->addItem(kov_qs(f->name));
+    // The index in alphabetical order, whatever the case.
+    QStringList names;
+    for (const FN_DEF *f = FUNC_U::fn_table(); f->name[0]; f++) names << kov_qs(f->name);
+    names.sort(Qt::CaseInsensitive);
+    names.removeDuplicates();
+    index->addItems(names);
     connect(index, &QListWidget::itemActivated, this, [this](QListWidgetItem *i) { help_function(i->text()); });
     connect(index, &QListWidget::itemClicked, this, [this](QListWidgetItem *i) { help_function(i->text()); });
     resize(900, 600);
