@@ -4,6 +4,7 @@
 #include "tests/support/tmpdir.h"
 
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <sys/stat.h>
@@ -21,7 +22,7 @@ protected:
     {
         unsetenv("DISPLAY");   // the program as on a machine without a screen
         unsetenv("WAYLAND_DISPLAY");
-        ASSERT_EQ(system(("cp '" KOV_BIN "' '" + dir / "kovash'").c_str()), 0);
+        ASSERT_EQ(system(("cp '" KOV_BIN "' '" KOV_WINMOD "' '" + dir.path + "'").c_str()), 0);
     }
     // The copy on args in the folder, stdin from /dev/null and a time limit (a run that waits or
     // loops fails); stdout and stderr into out and err. The exit status, -1 when it did not exit.
@@ -116,4 +117,21 @@ TEST_F(Kovash, HelpAndWrongArguments)
     EXPECT_FALSE(exists(dir / "kovash.ini")) << "help touches no file";
     EXPECT_EQ(run("a.kov b.kov"), 2);
     EXPECT_EQ(err, "kovash: too many arguments: b.kov (kovash --help lists the usage)\n");
+}
+
+// A run without a window maps no Qt library; a folder is refused with the reason; a picture
+// smaller than the window can be is made at the least size and said, and Qt's own notes stay off
+// stderr.
+TEST_F(Kovash, StartsWithoutQtRefusesFoldersAndClampsPictures)
+{
+    EXPECT_EQ(script("maps.scr", main_of("    return system(\"grep -q libQt6 /proc/$PPID/maps\");")), 1) << err;
+    mkdir((dir / "sub").c_str(), 0755);
+    EXPECT_EQ(run("sub"), 1);
+    EXPECT_EQ(err, "kovash: sub: Is a directory\n");
+    spit(dir / "t.kov", "");
+    EXPECT_EQ(run("--screenshot p.png t.kov --size 100x20"), 0) << err;
+    EXPECT_EQ(err.rfind("kovash: --size 100x20 is outside the window's ", 0), 0u) << err;
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+    struct stat st;
+    EXPECT_EQ(stat((dir / "p.png").c_str(), &st), 0);
 }
