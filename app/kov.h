@@ -53,6 +53,10 @@ public:
     int kov_ted_fload();
     // Saves the sheet under name (.kov the full format with its script, .csv values only). 0 / -1.
     int cse_fsave(const char *name);
+    // Encodings (kov::SJ_ENC_*) the sheet file and the script file came in: a save writes them
+    // back so. A new script takes the sheet's.
+    int kov_enc = 0;
+    int kov_scr_enc = 0;
 
     // --- run states and the recalculation cycle (app/kovrun.cpp) ---
     // TMCD_SET with a state: 0, or -1 outside 0..7; any other code reads the state.
@@ -141,6 +145,8 @@ void kov_set_tz();
 
 // Largest script file read (bytes).
 constexpr long SCR_FILE_MAX = 64L * 1024 * 1024;
-// Reads a script file into text: CR LF becomes LF. 0 / -1 (errno says why: a folder EISDIR,
-// another file that is not a regular one KOV_ENOTREG, too large EFBIG).
-int kov_read_script(const char *path, std::string &text);
+// Reads a script file into text: CR LF becomes LF, a UTF-8 file becomes Shift-JIS (characters
+// it cannot hold are told to the user as they become '?'). enc (may be null) gets the file's
+// encoding. 0 / -1 (errno says why: a folder EISDIR, another file that is not a regular one
+// KOV_ENOTREG, too large EFBIG).
+int kov_read_script(const char *path, std::string &text, int *enc = nullptr);

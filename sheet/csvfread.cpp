@@ -595,12 +595,50 @@ FILE *csv_fopen_read(const char *name)
     return fp;
 }
 
+namespace {
+
+// Reads the whole file while it may still be UTF-8 (a byte-order mark, or valid UTF-8 so far).
+// 0: data holds the file; 1: it is not UTF-8 and the file is rewound for the block reader
+// (Shift-JIS is read as it always was); -1: a read failed.
+int read_if_utf8(FILE *fp, std::string &data)
+{
+    char buf[65536];
+    size_t n, ok = 0;
+    bool bom = false;
+    while ((n = fread(buf, 1, sizeof buf, fp)) > 0) {
+        data.append(buf, n);
+        bom = bom || (data.size() >= 3 && data.compare(0, 3, "\xEF\xBB\xBF") == 0);
+        if (bom) continue;
+        ok += kov::utf8_valid_len(std::string_view(data).substr(ok));
+        if (data.size() - ok > 3) {   // more than a sequence cut by the block end
+            std::string().swap(data);
+            return fseek(fp, 0, SEEK_SET) == 0 ? 1 : -1;
+        }
+    }
+    return ferror(fp) ? -1 : 0;
+}
+
+} // namespace
+
 int CSVFILE_U::csv_fload_sub(CSV_LOADED *out, const char *name, const CSV_RECT *region)
 {
     FILE *fp = csv_fopen_read(name);
     if (!fp) return -1;
-    auto *src = new (std::nothrow) FILE_SRC(fp);
-    int rc = src ? csv_read(*src, out, region) : -1;
+    csv_lost = kov::SJ_LOST();
+    std::string data;
+    int rc = region ? 1 : read_if_utf8(fp, data);   // a region load is a transfer file of ours
+    if (rc == 0) {
+        int enc = kov::sj_decode_file(data, &csv_lost);
+        fclose(fp);
+        csv_enc = enc;
+        MEM_SRC src(data.data(), data.size());
+        rc = csv_read(src, out, region);
+        if (csv_lost.count) KOV_ATT("%s", kov::sj_lost_text(name, csv_lost).c_str());
+        return rc;
+    }
+    if (!region) csv_enc = kov::SJ_ENC_SJIS;
+    auto *src = rc > 0 ? new (std::nothrow) FILE_SRC(fp) : nullptr;
+    rc = src ? csv_read(*src, out, region) : -1;
     delete src;
     fclose(fp);
     return rc;
@@ -638,6 +676,7 @@ int CSVFILE_U::csv_fload(CSV_LOADED *out, const char *name, const CSV_RECT *regi
     CSV_RECT tgt = region ? *region : CSV_RECT{0, 0, 0, 0};
     if (region && csv.csv_chk_region(&tgt) < 0) return -1;
     csv_err = 0;
+    if (!region) csv_enc = kov::SJ_ENC_SJIS;   // also what a new sheet is written in
     FILE *probe = name ? csv_fopen_read(name) : nullptr;
     if (!probe) {
         csv_err = name ? errno : ENOENT;
