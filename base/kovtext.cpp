@@ -170,7 +170,7 @@ size_t sj_from_utf8_lost(std::string_view utf8, std::string &out, SJ_LOST *lost)
         out.assign(utf8);
         return 0;
     }
-    out.resize(utf8.size() * 2 + 16);   // no character grows in CP932
+    out.resize(utf8.size() + 16);   // no character grows in CP932, and '?' takes a whole one
     char *ip = const_cast<char *>(utf8.data()), *op = out.data();
     size_t il = utf8.size(), ol = out.size();
     while (il > 0 && iconv(cd, &ip, &il, &op, &ol) == (size_t)-1 && errno != E2BIG) {
