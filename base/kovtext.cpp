@@ -135,8 +135,11 @@ bool u8_telling(const unsigned char *p, size_t n)
 size_t utf8_valid_len(std::string_view s)
 {
     auto *p = reinterpret_cast<const unsigned char *>(s.data());
-    size_t i = 0;
-    for (size_t k; i < s.size() && (k = u8_len(p + i, s.size() - i)) != 0;) i += k;
+    size_t i = 0, n = s.size();
+    for (size_t k; i < n; i += k) {
+        while (i < n && p[i] < 0x80) i++;   // most bytes of most files
+        if (i == n || (k = u8_len(p + i, n - i)) == 0) break;
+    }
     return i;
 }
 

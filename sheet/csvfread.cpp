@@ -597,24 +597,27 @@ FILE *csv_fopen_read(const char *name)
 
 namespace {
 
-// Reads the whole file while it may still be UTF-8 (a byte-order mark, or valid UTF-8 so far).
-// 0: data holds the file; 1: it is not UTF-8 and the file is rewound for the block reader
-// (Shift-JIS is read as it always was); -1: a read failed.
+// Whether the file may be UTF-8: a byte-order mark, or valid UTF-8 with a byte beyond ASCII.
+// Only such a file is read whole into data (0); any other (1) is rewound for the block reader,
+// which takes Shift-JIS and ASCII as it always did, without holding the file. -1: a read failed.
 int read_if_utf8(FILE *fp, std::string &data)
 {
-    char buf[65536];
-    size_t n, ok = 0;
-    bool bom = false;
-    while ((n = fread(buf, 1, sizeof buf, fp)) > 0) {
-        data.append(buf, n);
-        bom = bom || (data.size() >= 3 && data.compare(0, 3, "\xEF\xBB\xBF") == 0);
-        if (bom) continue;
-        ok += kov::utf8_valid_len(std::string_view(data).substr(ok));
-        if (data.size() - ok > 3) {   // more than a sequence cut by the block end
-            std::string().swap(data);
-            return fseek(fp, 0, SEEK_SET) == 0 ? 1 : -1;
-        }
+    char buf[65536 + 3];
+    size_t carry = 0, n;   // carry: a sequence cut by the block end, moved to the front
+    bool first = true, other = false, bom = false;
+    while (!bom && (n = fread(buf + carry, 1, 65536, fp)) > 0) {
+        size_t len = carry + n;
+        bom = first && len >= 3 && memcmp(buf, "\xEF\xBB\xBF", 3) == 0;
+        first = false;
+        for (size_t i = 0; i < len && !other; i++) other = (unsigned char)buf[i] >= 0x80;
+        size_t ok = kov::utf8_valid_len(std::string_view(buf, len));
+        carry = len - ok;
+        if (carry > 3) break;   // more than a sequence cut short: not UTF-8
+        memmove(buf, buf + ok, carry);
     }
+    if (ferror(fp) || fseek(fp, 0, SEEK_SET) != 0) return -1;
+    if (!bom && (carry || !other)) return 1;
+    while ((n = fread(buf, 1, 65536, fp)) > 0) data.append(buf, n);
     return ferror(fp) ? -1 : 0;
 }
 
