@@ -4,6 +4,7 @@
 #include "app/kovfname.h"
 #include "sheet/csvfile.h"
 #include "sheet/kovhost.h"
+#include "base/kovtext.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -21,6 +22,16 @@ int fail(int status, const char *name, const char *sjis_msg, int err)
     return status;
 }
 
+// "utf-8" or "sjis" (the usual spellings of both taken): kov::SJ_ENC_*, -1 unknown.
+int parse_encoding(const char *name)
+{
+    for (const char *u : {"utf-8", "utf8", "UTF-8", "UTF8"})
+        if (strcmp(name, u) == 0) return kov::SJ_ENC_UTF8;
+    for (const char *s : {"sjis", "shift-jis", "shift_jis", "cp932", "SJIS", "Shift_JIS", "CP932"})
+        if (strcmp(name, s) == 0) return kov::SJ_ENC_SJIS;
+    return -1;
+}
+
 bool known_output(const char *name)
 {
     return kov_has_ext(name, "kov") || kov_has_ext(name, "csv") || kov_has_ext(name, "txt");
@@ -31,9 +42,12 @@ bool known_output(const char *name)
 int kov_convert(int argc, char **argv)
 {
     const char *names[2] = {};
-    int nnames = 0, passes = -1;
+    int nnames = 0, passes = -1, enc = -1;
     for (int k = 0; k < argc; k++) {
-        if (strcmp(argv[k], "--calc") == 0 && k + 1 < argc) {
+        if (strcmp(argv[k], "--encoding") == 0 && k + 1 < argc) {
+            enc = parse_encoding(argv[++k]);
+            if (enc < 0) nnames = 9;
+        } else if (strcmp(argv[k], "--calc") == 0 && k + 1 < argc) {
             char *end;
             long n = strtol(argv[++k], &end, 10);
             if (*argv[k] < '0' || *argv[k] > '9' || *end || n > 1000) nnames = 9;
@@ -45,8 +59,9 @@ int kov_convert(int argc, char **argv)
         }
     }
     if (nnames != 2) {
-        fputs("usage: kovash --convert IN OUT [--calc N]   (OUT: .kov full format, .csv or .txt values only;\n"
-              "       N recalculation passes, 0..1000; default one pass when IN has formulas)\n",
+        fputs("usage: kovash --convert IN OUT [--calc N] [--encoding utf-8|sjis]\n"
+              "       (OUT: .kov full format, .csv or .txt values only; N recalculation passes,\n"
+              "       0..1000, default one pass when IN has formulas; OUT's encoding, default IN's)\n",
               stderr);
         return 2;
     }
@@ -71,6 +86,8 @@ int kov_convert(int argc, char **argv)
         sheet.csv_cyclems = cyclems;
         host.host_ed_put(nullptr);   // the save writes the sheet only: IN's script stays as it is
     }
+    // OUT is written in IN's encoding unless told; utf-8 keeps the byte-order mark IN had.
+    if (enc == kov::SJ_ENC_SJIS || (enc == kov::SJ_ENC_UTF8 && file.csv_enc != kov::SJ_ENC_UTF8BOM)) file.csv_enc = enc;
     if (file.csv_fsave(out, nullptr) < 0) return fail(1, out, " 保存失敗", file.csv_err);
     return 0;
 }

@@ -134,7 +134,7 @@ int KOV_U::csv_set_fname(const char *name)
 // Only a regular file is a script (a folder, a device or a pipe is refused without waiting for
 // it: the open does not block and the type is checked before any read), and at most
 // SCR_FILE_MAX bytes of it.
-int kov_read_script(const char *path, std::string &text)
+int kov_read_script(const char *path, std::string &text, int *enc)
 {
     struct stat st;
     int fd = kov::open_regular(path, st, SCR_FILE_MAX);
@@ -154,6 +154,12 @@ int kov_read_script(const char *path, std::string &text)
     int e = n < 0 ? errno : (long)text.size() > SCR_FILE_MAX ? EFBIG : 0;
     if (cr) text += '\r';
     close(fd);
+    if (!e) {
+        kov::SJ_LOST lost;
+        int got = kov::sj_decode_file(text, &lost);
+        if (enc) *enc = got;
+        if (lost.count) KOV_ATT("%s", kov::sj_lost_text(path, lost).c_str());
+    }
     errno = e;
     return e ? -1 : 0;
 }
@@ -162,11 +168,12 @@ int KOV_U::kov_ted_fload()
 {
     const char *name = kov_get_scrname();
     std::string text;
-    if (kov_read_script(name, text) == 0) {
+    if (kov_read_script(name, text, &kov_scr_enc) == 0) {
         kov_hostp->host_ed_put(text.c_str());
         kov_ed_saved = kov_hostp->host_ed_stamp();
         return 0;
     }
+    kov_scr_enc = kov_enc;
     if (errno == ENOENT) {
         kov_hostp->host_ed_put("");   // a new script
         kov_ed_saved = kov_hostp->host_ed_stamp();
@@ -185,6 +192,8 @@ int KOV_U::cse_fsave(const char *name)
     std::string old_scr = kov_get_scrname();
     if (full) kov_hostp->host_ed_setname(kov_script_name(kov_sheet_name(name).c_str()).c_str());
     CSVFILE_U file(*this);
+    file.csv_enc = kov_enc;
+    file.csv_scr_enc = kov_scr_enc;
     if (file.csv_fsave(name, nullptr) < 0) {
         kov_hostp->host_ed_setname(old_scr.c_str());
         KOV_ATT_FILE(name, " 保存失敗", file.csv_err);
@@ -208,6 +217,7 @@ int KOV_U::cse_fload(const char *name)
     file.csv_defxs = KOV_INIT_XS;
     file.csv_defys = KOV_INIT_YS;
     int rc = file.csv_fload(nullptr, csv_get_fname(), nullptr);
+    kov_enc = file.csv_enc;
     if (rc >= 0) KOV_LOG("cse_fload() end");
     else KOV_ATT_FILE(csv_get_fname(), " 読込み失敗", file.csv_err);
     csv_redraw(nullptr);

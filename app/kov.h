@@ -77,6 +77,10 @@ public:
     // Another sheet in this one's place (open, a recent file): only while stopped, after
     // kov_drop_ok. 0 loaded; -1 kept, or the load failed.
     int kov_open(const char *name);
+    // Encodings (kov::SJ_ENC_*) the sheet file and the script file came in: a save writes them
+    // back so. A new script takes the sheet's.
+    int kov_enc = 0;
+    int kov_scr_enc = 0;
 
     // --- run states and the recalculation cycle (app/kovrun.cpp) ---
     // TMCD_SET with a state: 0, or -1 outside 0..7; any other code reads the state.
@@ -174,6 +178,8 @@ void kov_set_tz();
 
 // Largest script file read (bytes).
 constexpr long SCR_FILE_MAX = 64L * 1024 * 1024;
-// Reads a script file into text: CR LF becomes LF. 0 / -1 (errno says why: a folder EISDIR,
-// another file that is not a regular one KOV_ENOTREG, too large EFBIG).
-int kov_read_script(const char *path, std::string &text);
+// Reads a script file into text: CR LF becomes LF, a UTF-8 file becomes Shift-JIS (characters
+// it cannot hold are told to the user as they become '?'). enc (may be null) gets the file's
+// encoding. 0 / -1 (errno says why: a folder EISDIR, another file that is not a regular one
+// KOV_ENOTREG, too large EFBIG).
+int kov_read_script(const char *path, std::string &text, int *enc = nullptr);

@@ -25,7 +25,7 @@ namespace {
 
 const char usage_text[] =
     "usage: kovash [--headless] [FILE]\n"
-    "       kovash --convert IN OUT [--calc N]\n"
+    "       kovash --convert IN OUT [--calc N] [--encoding utf-8|sjis]\n"
     "       kovash --screenshot OUT.png FILE [--size WxH]\n"
     "       kovash --info\n"
     "       kovash --help | -h\n"
@@ -37,7 +37,9 @@ const char usage_text[] =
     "           A sheet that does not exist yet is a new, empty sheet.\n"
     "--convert  load the sheet or CSV file IN (.kov, .csv, .txt), recalculate its\n"
     "           formulas (N passes; default one when it has formulas) and save it\n"
-    "           as OUT: .kov the full format, .csv or .txt values only\n"
+    "           as OUT: .kov the full format, .csv or .txt values only; OUT is\n"
+    "           in IN's encoding (Shift-JIS, or UTF-8 as IN was) unless --encoding\n"
+    "           names one\n"
     "--headless no window, even where there is a display (without a display\n"
     "           kovash always runs so)\n"
     "--screenshot  open FILE in the window, recalculate, save the window as a\n"

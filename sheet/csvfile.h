@@ -1,13 +1,16 @@
 // Sheet and CSV files: the two-pass reader, the writer (full format or values only), save by
 // name, and the clipboard transfer of regions (copy, paste with tiling, move).
 // One text format serves all three: comma-separated lines; what plain CSV cannot say travels in
-// fields framed by STX (0x02) and ETX (0x03). Texts are Shift-JIS bytes, copied, never converted.
+// fields framed by STX (0x02) and ETX (0x03). Texts are Shift-JIS bytes, copied, never converted,
+// except that a whole-sheet load takes a UTF-8 file (kov::sj_guess) and a save writes the
+// encoding the sheet came in (csv_enc); the clipboard's transfer files are always Shift-JIS.
 // Files are written with CR LF line ends; CR LF and LF are both read as a line end.
 #pragma once
 #include <cstddef>
 #include <cstdio>
 #include <string>
 
+#include "base/kovtext.h"
 #include "sheet/csv.h"
 
 constexpr char CSV_STX = 0x02;
@@ -78,6 +81,13 @@ public:
     // Size of an empty sheet (a missing file, a failed load) and the least size after a load.
     int csv_defxs = 256;
     int csv_defys = 10000;
+    // Encoding (kov::SJ_ENC_*) the last whole-sheet load found, and the one a save writes; the
+    // script file keeps its own.
+    int csv_enc = kov::SJ_ENC_SJIS;
+    int csv_scr_enc = kov::SJ_ENC_SJIS;
+    // What the last load of a UTF-8 file could not hold in Shift-JIS (count 0: nothing); the
+    // load tells the user and the cells hold '?' there.
+    kov::SJ_LOST csv_lost;
 
     // --- reading ---
     // Load a file; region nullptr = the whole sheet (the store is created anew), else into the

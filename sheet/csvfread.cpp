@@ -595,12 +595,53 @@ FILE *csv_fopen_read(const char *name)
     return fp;
 }
 
+namespace {
+
+// Whether the file may be UTF-8: a byte-order mark, or valid UTF-8 with a byte beyond ASCII.
+// Only such a file is read whole into data (0); any other (1) is rewound for the block reader,
+// which takes Shift-JIS and ASCII as it always did, without holding the file. -1: a read failed.
+int read_if_utf8(FILE *fp, std::string &data)
+{
+    char buf[65536 + 3];
+    size_t carry = 0, n;   // carry: a sequence cut by the block end, moved to the front
+    bool first = true, other = false, bom = false;
+    while (!bom && (n = fread(buf + carry, 1, 65536, fp)) > 0) {
+        size_t len = carry + n;
+        bom = first && len >= 3 && memcmp(buf, "\xEF\xBB\xBF", 3) == 0;
+        first = false;
+        for (size_t i = 0; i < len && !other; i++) other = (unsigned char)buf[i] >= 0x80;
+        size_t ok = kov::utf8_valid_len(std::string_view(buf, len));
+        carry = len - ok;
+        if (carry > 3) break;   // more than a sequence cut short: not UTF-8
+        memmove(buf, buf + ok, carry);
+    }
+    if (ferror(fp) || fseek(fp, 0, SEEK_SET) != 0) return -1;
+    if (!bom && (carry || !other)) return 1;
+    while ((n = fread(buf, 1, 65536, fp)) > 0) data.append(buf, n);
+    return ferror(fp) ? -1 : 0;
+}
+
+} // namespace
+
 int CSVFILE_U::csv_fload_sub(CSV_LOADED *out, const char *name, const CSV_RECT *region)
 {
     FILE *fp = csv_fopen_read(name);
     if (!fp) return -1;
-    auto *src = new (std::nothrow) FILE_SRC(fp);
-    int rc = src ? csv_read(*src, out, region) : -1;
+    csv_lost = kov::SJ_LOST();
+    std::string data;
+    int rc = region ? 1 : read_if_utf8(fp, data);   // a region load is a transfer file of ours
+    if (rc == 0) {
+        int enc = kov::sj_decode_file(data, &csv_lost);
+        fclose(fp);
+        csv_enc = enc;
+        MEM_SRC src(data.data(), data.size());
+        rc = csv_read(src, out, region);
+        if (csv_lost.count) KOV_ATT("%s", kov::sj_lost_text(name, csv_lost).c_str());
+        return rc;
+    }
+    if (!region) csv_enc = kov::SJ_ENC_SJIS;
+    auto *src = rc > 0 ? new (std::nothrow) FILE_SRC(fp) : nullptr;
+    rc = src ? csv_read(*src, out, region) : -1;
     delete src;
     fclose(fp);
     return rc;
@@ -638,6 +679,7 @@ int CSVFILE_U::csv_fload(CSV_LOADED *out, const char *name, const CSV_RECT *regi
     CSV_RECT tgt = region ? *region : CSV_RECT{0, 0, 0, 0};
     if (region && csv.csv_chk_region(&tgt) < 0) return -1;
     csv_err = 0;
+    if (!region) csv_enc = kov::SJ_ENC_SJIS;   // also what a new sheet is written in
     FILE *probe = name ? csv_fopen_read(name) : nullptr;
     if (!probe) {
         csv_err = name ? errno : ENOENT;

@@ -335,8 +335,16 @@ int CSVFILE_U::csv_fwrite(const char *name, int mask, const CSV_RECT *region)
         delete f;
         return -1;
     }
-    FILE_OUT out{*f};
-    csv_write(out, mask, region ? &r : nullptr);
+    if (scratch || csv_enc == kov::SJ_ENC_SJIS) {
+        FILE_OUT out{*f};
+        csv_write(out, mask, region ? &r : nullptr);
+    } else {   // converted whole: a double-byte character never straddles a block
+        std::string text;
+        STR_OUT out{text};
+        csv_write(out, mask, region ? &r : nullptr);
+        text = kov::sj_encode_file(text, csv_enc);
+        f->fout_put(text.data(), text.size());
+    }
     int rc = f->fout_commit();
     if (rc < 0) csv_err = errno;
     delete f;
@@ -399,7 +407,8 @@ int CSVFILE_U::csv_fsave(const char *name, const CSV_RECT *region)
     return region ? 0 : csv_save_script();
 }
 
-// The script file follows the editor's text: written (LF as CR LF), or deleted when empty.
+// The script file follows the editor's text: written (LF as CR LF) in csv_scr_enc, or deleted
+// when empty.
 int CSVFILE_U::csv_save_script()
 {
     std::string text, scr = csv.csv_host().host_ed_name();
@@ -409,12 +418,16 @@ int CSVFILE_U::csv_save_script()
         if (unlink(scr.c_str()) != 0 && errno != ENOENT) return -1;
         return 0;
     }
+    std::string crlf;
+    crlf.reserve(text.size() + text.size() / 16);
+    for (size_t i = 0; i < text.size(); i++) {
+        if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) crlf += '\r';
+        crlf += text[i];
+    }
+    crlf = kov::sj_encode_file(crlf, csv_scr_enc);
     CSV_FOUT_U *f = new (std::nothrow) CSV_FOUT_U;
     int rc = f && f->fout_open(scr.c_str()) == 0 ? 0 : -1;
-    for (size_t i = 0; rc == 0 && i < text.size(); i++) {
-        if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) f->fout_putc('\r');
-        f->fout_putc(text[i]);
-    }
+    if (rc == 0) f->fout_put(crlf.data(), crlf.size());
     if (rc == 0) rc = f->fout_commit();
     delete f;
     if (rc < 0) KOV_LOG("ed_fsave(%s) fail", scr.c_str());

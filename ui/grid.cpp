@@ -8,6 +8,8 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QValidator>
+#include <functional>
 
 namespace {
 
@@ -24,6 +26,24 @@ QColor code_color(int code, bool back)
 
 const QColor head_back(236, 236, 236), head_line(192, 192, 192);
 
+// Keeps out of the cell editor what Shift-JIS cannot hold, however it comes (keys, input method,
+// paste, drop): the edit is undone and the grid tells why.
+class SJ_VALIDATOR : public QValidator {
+public:
+    SJ_VALIDATOR(QObject *parent, std::function<void(const QString &)> no) : QValidator(parent), refuse(std::move(no)) {}
+    State validate(QString &input, int &) const override
+    {
+        std::string sj;
+        QString bad;
+        if (kov_sj_ok(input, sj, &bad)) return Acceptable;
+        refuse(bad);
+        return Invalid;
+    }
+
+private:
+    std::function<void(const QString &)> refuse;
+};
+
 } // namespace
 
 KOV_GRID::KOV_GRID(QWidget *parent) : QAbstractScrollArea(parent), editor(new QLineEdit(viewport()))
@@ -34,6 +54,7 @@ KOV_GRID::KOV_GRID(QWidget *parent) : QAbstractScrollArea(parent), editor(new QL
     editor->hide();
     editor->setFrame(false);
     editor->installEventFilter(this);
+    editor->setValidator(new SJ_VALIDATOR(editor, [this](const QString &bad) { refuse(bad); }));
     grid_font(16);
 }
 
@@ -263,8 +284,13 @@ void KOV_GRID::grid_edit(int key, const QString &first)
 // Stores the editor's text; on success the cursor moves by (dx, dy).
 bool KOV_GRID::commit(int dx, int dy)
 {
-    std::string msg;
-    if (kov->cse_edit_commit(ed_x, ed_y, ed_kind, kov_sj(editor->text()).c_str(), msg) != 0) {
+    std::string msg, sj;
+    QString bad;
+    if (!kov_sj_ok(editor->text(), sj, &bad)) {
+        refuse(bad);
+        return false;
+    }
+    if (kov->cse_edit_commit(ed_x, ed_y, ed_kind, sj.c_str(), msg) != 0) {
         if (!msg.empty()) emit status(kov_qs(msg));
         return false;
     }
@@ -389,8 +415,7 @@ void KOV_GRID::keyPressEvent(QKeyEvent *e)
     }
     QString t = e->text();
     if (!ctrl && !t.isEmpty() && t[0].isPrint()) {
-        std::string sj = kov_sj(t);
-        grid_edit((unsigned char)sj[0], t);
+        edit_with(t);
         return;
     }
     QAbstractScrollArea::keyPressEvent(e);
@@ -398,10 +423,22 @@ void KOV_GRID::keyPressEvent(QKeyEvent *e)
 
 void KOV_GRID::inputMethodEvent(QInputMethodEvent *e)
 {
-    if (!e->commitString().isEmpty() && !grid_editing()) {
-        std::string sj = kov_sj(e->commitString());
-        grid_edit((unsigned char)sj[0], e->commitString());
-    }
+    if (!e->commitString().isEmpty() && !grid_editing()) edit_with(e->commitString());
+}
+
+// The cell editor opened by a typed text; one Shift-JIS cannot hold opens nothing.
+void KOV_GRID::edit_with(const QString &t)
+{
+    std::string sj;
+    QString bad;
+    if (!kov_sj_ok(t, sj, &bad)) return refuse(bad);
+    grid_edit((unsigned char)sj[0], t);
+}
+
+void KOV_GRID::refuse(const QString &bad)
+{
+    emit status(kov_sj_refusal(bad));
+    QApplication::beep();
 }
 
 void KOV_GRID::mousePressEvent(QMouseEvent *e)

@@ -60,6 +60,8 @@ private:
     bool cell_at(QPoint p, int &x, int &y) const;
     void keep_visible();
     bool commit(int dx, int dy);
+    void edit_with(const QString &t);
+    void refuse(const QString &bad);   // a character Shift-JIS cannot hold was entered
     // Pointing mode: while a formula is typed, a range picked on the sheet goes in at the caret.
     struct POINTING {
         int on = 0;

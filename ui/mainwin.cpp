@@ -6,7 +6,11 @@
 #include "ui/views.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QMimeData>
 #include <QCoreApplication>
 #include <QCursor>
 #include <QGuiApplication>
@@ -22,7 +26,48 @@
 
 #include "kovversion.h"
 
-KOV_EDITWIN::KOV_EDITWIN(QWidget *parent) : QMainWindow(parent), text(new QPlainTextEdit(this))
+namespace {
+
+// The script text: what Shift-JIS cannot hold is refused where it comes in (keys, the input
+// method, paste, drop), the rest of the text untouched.
+class SJ_TEXTEDIT : public QPlainTextEdit {
+public:
+    SJ_TEXTEDIT(KOV_EDITWIN *w) : QPlainTextEdit(w), win(w) {}
+
+protected:
+    void keyPressEvent(QKeyEvent *e) override
+    {
+        if (!e->text().isEmpty() && !accepted(e->text())) return;
+        QPlainTextEdit::keyPressEvent(e);
+    }
+    void inputMethodEvent(QInputMethodEvent *e) override
+    {
+        if (e->commitString().isEmpty() || accepted(e->commitString())) return QPlainTextEdit::inputMethodEvent(e);
+        QInputMethodEvent none(QString(), {});   // ends the composition, inserts nothing
+        QPlainTextEdit::inputMethodEvent(&none);
+    }
+    void insertFromMimeData(const QMimeData *m) override
+    {
+        if (m->hasText() && !accepted(m->text())) return;
+        QPlainTextEdit::insertFromMimeData(m);
+    }
+
+private:
+    KOV_EDITWIN *win;
+    bool accepted(const QString &t)
+    {
+        std::string sj;
+        QString bad;
+        if (kov_sj_ok(t, sj, &bad)) return true;
+        win->statusBar()->showMessage(kov_sj_refusal(bad));
+        QApplication::beep();
+        return false;
+    }
+};
+
+} // namespace
+
+KOV_EDITWIN::KOV_EDITWIN(QWidget *parent) : QMainWindow(parent), text(new SJ_TEXTEDIT(this))
 {
     setCentralWidget(text);
     QFont f(QStringLiteral("IPAGothic"));
@@ -337,6 +382,15 @@ void KOV_MAINWIN::win_command(int id)
         editor->setVisible(!editor->isVisible());
         if (editor->isVisible()) editor->raise();
         return;
+    case KVM_PASTE_ALL:
+    case KVM_PASTE: {   // text from other programs may hold what Shift-JIS cannot
+        std::string sj;
+        QString bad;
+        if (kov_sj_ok(QApplication::clipboard()->text(), sj, &bad)) break;
+        statusBar()->showMessage(kov_sj_refusal(bad));
+        QApplication::beep();
+        return;
+    }
     case KVM_VERSION:
         QMessageBox::about(this, QStringLiteral("Kovash"), QStringLiteral("Kovash " KOV_VERSION));
         return;

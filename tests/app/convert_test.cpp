@@ -95,3 +95,29 @@ TEST_F(Convert, RecalculatesFormulas)
     EXPECT_EQ(run("f.csv o.csv"), 1);
     EXPECT_EQ(err, "f.scr:1:19: " + kov::sj_to_utf8("; がない") + "\nkovash: f.csv" + kov::sj_to_utf8(" 再計算失敗") + "\n");
 }
+
+// OUT is in IN's encoding unless --encoding names another; a Shift-JIS file stays byte for byte.
+TEST_F(Convert, Encoding)
+{
+    auto u8 = [](const char8_t *s) { return std::string(reinterpret_cast<const char *>(s)); };
+    const std::string sj = "\"東京\",3\r\n", utf8 = u8(u8"\"東京\",3\r\n"), bom = "\xEF\xBB\xBF";
+    spit(dir / "sj.csv", sj);
+    spit(dir / "u.csv", utf8);
+    spit(dir / "b.csv", bom + utf8);
+    struct { const char *args, *out; std::string want; } rows[] = {
+        {"sj.csv o1.csv", "o1.csv", sj},
+        {"u.csv o2.csv", "o2.csv", utf8},
+        {"b.csv o3.csv", "o3.csv", bom + utf8},
+        {"sj.csv o4.csv --encoding utf-8", "o4.csv", utf8},
+        {"u.csv o5.csv --encoding sjis", "o5.csv", sj},
+        {"b.csv o6.csv --encoding utf-8", "o6.csv", bom + utf8},
+        {"--encoding SJIS b.csv o7.csv", "o7.csv", sj},
+    };
+    for (auto &r : rows) {
+        ASSERT_EQ(run(r.args), 0) << r.args << err;
+        EXPECT_EQ(slurp(dir / r.out), r.want) << r.args;
+    }
+    EXPECT_EQ(run("u.csv o8.csv --encoding latin1"), 2);
+    EXPECT_EQ(err.rfind("usage: kovash --convert IN OUT [--calc N] [--encoding utf-8|sjis]", 0), 0u);
+    EXPECT_FALSE(exists(dir / "o8.csv"));
+}

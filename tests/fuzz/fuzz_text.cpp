@@ -1,7 +1,8 @@
 // Shift-JIS text on any bytes: the character walk (sj_step, sj_cut, sj_chars, sj_is_trail)
 // agrees with itself, the conversions to and from UTF-8 stay within their sizes and settle
-// after one round, valid text goes there and back unchanged, and the log cuts a message of
-// any bytes at LOG_MSG_MAX without splitting a double-byte character.
+// after one round, valid text goes there and back unchanged, the encoding of a file is judged
+// consistently and a file's UTF-8 is always valid, and the log cuts a message of any bytes at
+// LOG_MSG_MAX without splitting a double-byte character.
 #include <cstring>
 #include <string>
 
@@ -78,6 +79,27 @@ void check_convert(const std::string &s)
     FUZZ_CHECK(j.size() <= s.size() && sj_from_utf8(sj_to_utf8(j)) == j);
 }
 
+// The encoding judged of any bytes, and the conversions for files: UTF-8 only when it is so, a
+// written file always valid UTF-8, and each loss one '?' that is counted.
+void check_encoding(const std::string &s)
+{
+    size_t v = utf8_valid_len(s);
+    FUZZ_CHECK(v <= s.size() && valid_utf8(s.substr(0, v)));
+    int enc = sj_guess(s);
+    FUZZ_CHECK((enc == SJ_ENC_UTF8BOM) == (s.compare(0, 3, "\xEF\xBB\xBF") == 0));
+    if (enc == SJ_ENC_UTF8) FUZZ_CHECK(v == s.size());
+    std::string w = sj_encode_file(s, SJ_ENC_UTF8);
+    FUZZ_CHECK(utf8_valid_len(w) == w.size());
+    std::string out;
+    SJ_LOST lost;
+    size_t n = sj_from_utf8_lost(s, out, &lost);
+    FUZZ_CHECK(n == lost.count && count_q(out) == count_q(s) + n && out.size() <= s.size());
+    if (n) FUZZ_CHECK(lost.at < s.size() && !lost.ch.empty() && lost.line >= 1);
+    if (!n) FUZZ_CHECK(out == sj_from_utf8(s));
+    std::string file = s;
+    FUZZ_CHECK(sj_decode_file(file, nullptr) == enc && (enc != SJ_ENC_SJIS || file == s));
+}
+
 std::string g_shown;
 int g_shows;
 // Attention lines caught, the clock at 2026-01-07 00:00:00 local time.
@@ -125,6 +147,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     std::string s = in.rest();
     check_walk(s, max);
     check_convert(s);
+    check_encoding(s);
     check_log(s);
     // The cut at the log's limit where the 1024th byte starts a double-byte character.
     check_log(std::string(LOG_MSG_MAX - 1, 'a') + s);

@@ -9,6 +9,11 @@
 #include "ui/views.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QDragEnterEvent>
+#include <QInputMethodEvent>
+#include <QMimeData>
+#include <QPlainTextEdit>
 #include <QImage>
 #include <QMessageBox>
 #include <QPushButton>
@@ -140,6 +145,74 @@ TEST_F(Window, Refusals)
     kov.csv_set_attr(0, 1, CSV_A_INPUT, 3);
     type("5");
     EXPECT_EQ(status(), "編集抑制セルです");
+}
+
+// Characters Shift-JIS cannot hold never reach a cell: typed, composed, pasted into the cell
+// editor or pasted into cells, each is refused with its reason, and what was typed around it stays.
+TEST_F(Window, CharactersWithoutShiftJisAreRefusedInCells)
+{
+    const std::string refused = "「é」(U+00E9) は Shift-JIS にない文字のため入力できません";
+    type("ab");
+    type("é");
+    EXPECT_EQ(status(), refused);
+    type("c");
+    EXPECT_EQ(win.grid->grid_editor()->text().toStdString(), "abc");
+    QInputMethodEvent ime(QString(), {});
+    ime.setCommitString(QString::fromUtf8("漢☃"));
+    QApplication::sendEvent(target(), &ime);
+    EXPECT_EQ(win.grid->grid_editor()->text().toStdString(), "abc");
+    QApplication::clipboard()->setText(QString::fromUtf8("x한"));
+    QTest::keyClick(target(), Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(win.grid->grid_editor()->text().toStdString(), "abc");
+    EXPECT_EQ(status(), "「한」(U+D55C) は Shift-JIS にない文字のため入力できません");
+    key(Qt::Key_Return);
+    EXPECT_EQ(cell(0, 0), "abc");
+    type("☃");   // as the first key: no editor opens
+    EXPECT_FALSE(win.grid->grid_editing());
+    EXPECT_EQ(status(), "「☃」(U+2603) は Shift-JIS にない文字のため入力できません");
+    // Pasted into cells from another program.
+    QApplication::clipboard()->setText(QString::fromUtf8("1,café\n"));
+    win.win_command(264);
+    EXPECT_EQ(status(), refused);
+    EXPECT_EQ(cell(0, 1), "");
+    QApplication::clipboard()->setText(QString::fromUtf8("1,漢字\n"));
+    win.win_command(264);
+    EXPECT_EQ(cell(0, 1) + "|" + cell(1, 1), "1|漢字");
+}
+
+// The script editor refuses them from keys, the clipboard and a drop, and keeps its text.
+TEST_F(Window, CharactersWithoutShiftJisAreRefusedInTheScript)
+{
+    QPlainTextEdit *ed = win.editor->text;
+    win.editor->show();
+    ed->setPlainText(QStringLiteral("main()\n"));
+    ed->moveCursor(QTextCursor::End);
+    ed->setFocus();
+    for (const char *t : {"/", "/", " ", "é", "x"}) {
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString::fromUtf8(t));
+        QApplication::sendEvent(ed, &press);
+    }
+    EXPECT_EQ(ed->toPlainText().toStdString(), "main()\n// x");
+    EXPECT_EQ(win.editor->statusBar()->currentMessage().toStdString(), "「é」(U+00E9) は Shift-JIS にない文字のため入力できません");
+    QApplication::clipboard()->setText(QString::fromUtf8("y☃"));
+    ed->paste();
+    EXPECT_EQ(ed->toPlainText().toStdString(), "main()\n// x");
+    QApplication::clipboard()->setText(QString::fromUtf8("漢"));
+    ed->paste();
+    EXPECT_EQ(ed->toPlainText().toStdString(), "main()\n// x漢");
+    QMimeData drop;
+    drop.setText(QString::fromUtf8("한"));
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &drop, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(ed->viewport(), &enter);
+    QDragMoveEvent move(QPoint(5, 5), Qt::CopyAction, &drop, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(ed->viewport(), &move);
+    QDropEvent ev(QPointF(5, 5), Qt::CopyAction, &drop, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(ed->viewport(), &ev);
+    EXPECT_EQ(ed->toPlainText().toStdString(), "main()\n// x漢");
+    EXPECT_EQ(win.editor->statusBar()->currentMessage().toStdString(), "「한」(U+D55C) は Shift-JIS にない文字のため入力できません");
+    std::string sj;
+    ASSERT_EQ(host.host_ed_text(sj), 0);
+    EXPECT_EQ(sj, "main()\n// x\x8A\xBF");
 }
 
 // The window stays usable while a script loops: its buttons stop, pause and continue it.
