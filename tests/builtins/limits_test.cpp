@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 #include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -113,6 +116,29 @@ TEST(Limits, PprintfWidthAndPrecisionAreBounded)
         {"pprintf(\"%.2147483647g\", 0.1) == pprintf(\"%.800g\", 0.1)", "1"},
     };
     fntest::check(rows, std::size(rows));
+}
+
+// The C library builds a conversion whole before the cut: a precision or width of 2^31 took
+// gigabytes. Within 1 GiB of address space the result is there all the same.
+TEST(Limits, PprintfHugeConversionsNeedLittleMemory)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the sanitizer reserves more address space than the limit";
+#endif
+    pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        struct rlimit rl = {rlim_t(1) << 30, rlim_t(1) << 30};
+        setrlimit(RLIMIT_AS, &rl);
+        fntest::ENV e;
+        bool ok = e.eval("pprintf(\"%.2147483647f\", 1)") == "'1." + std::string(4094, '0') + "'" &&
+                  e.eval("strlen(pprintf(\"%2147483647d\", 1))") == "4096" &&
+                  e.eval("strlen(pprintf(\"%.2147483647d\", 1))") == "4096";
+        _exit(ok ? 0 : 1);
+    }
+    int st = 0;
+    ASSERT_EQ(waitpid(pid, &st, 0), pid);
+    EXPECT_TRUE(WIFEXITED(st) && WEXITSTATUS(st) == 0) << st;
 }
 
 } // namespace
