@@ -148,7 +148,7 @@ struct PRINTER {
             width = std::min<int64_t>(width, std::max<int64_t>(bare, 0) + FN_TEXT_MAX);
             flags += (zero ? "0" : "") + std::to_string(width);
         }
-        char b[FN_TEXT_MAX];
+        char b[FN_TEXT_MAX] = "";   // stays empty should the C library refuse
         format(b, sizeof b, flags + tail, conv, v);
         out += b;
         return true;

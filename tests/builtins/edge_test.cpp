@@ -33,6 +33,7 @@ TEST(Edge, MathAtTheDomainEnds)
         {"SIN(0) + COS(0) + TAN(0) + ATAN(0) + SQRT(4)", "3"}, {"rand() >= 0", "1"},
         {"atol(\"99999999999\") == atol(\"99999999999\")", "1"}, {"atol(\"-12x\")", "-12"},
         {"rgb2r(-1) + rgb2b(-2147483648)", "255"}, {"rgb2b(rgb(1, 2, 3))", "3"},
+        {"_inpw(65535) + _inpd(65533) + _outp(65536, 0) + _outpd(-2147483648, 0)", "-4"},   // ports past the end
         {"SECOND(-1)", "-1"}, {"SECOND(9223372036854775807) >= -1", "1"}, {"beep()", "1"},
     };
     fntest::check(rows, std::size(rows));
