@@ -54,14 +54,16 @@ $(FUZZ_BUILD)/build.ninja:
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja -DKOV_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
 # Each fuzz target runs for a bounded time on its seed corpus; a crash fails the build.
+# tests/fuzz/fuzz_<name>.options holds further libFuzzer options of a target (-max_len=...).
 fuzz: deps $(FUZZ_BUILD)/build.ninja
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
 	@set -e; for f in $(FUZZ_BUILD)/tests/fuzz/fuzz_*; do \
 	  [ -x "$$f" ] || continue; n=$$(basename $$f); \
 	  mkdir -p $(FUZZ_BUILD)/corpus/$$n; \
 	  seeds=tests/fuzz/seeds/$${n#fuzz_}; [ -d $$seeds ] || seeds=""; \
+	  opts=$$(cat tests/fuzz/$$n.options 2>/dev/null || true); \
 	  echo "fuzz: $$n for $(FUZZ_SECONDS) s"; \
-	  $$f -max_total_time=$(FUZZ_SECONDS) -timeout=10 -rss_limit_mb=2048 -print_final_stats=0 \
+	  $$f -max_total_time=$(FUZZ_SECONDS) -timeout=10 -rss_limit_mb=2048 -print_final_stats=0 $$opts \
 	      -artifact_prefix=$(FUZZ_BUILD)/ $(FUZZ_BUILD)/corpus/$$n $$seeds > $(FUZZ_BUILD)/$$n.log 2>&1 \
 	    || { tail -50 $(FUZZ_BUILD)/$$n.log; exit 1; }; \
 	done

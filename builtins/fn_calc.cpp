@@ -19,7 +19,7 @@ int fn_CALC(SCR_U &s, const FN_CALL &c, FN_RET &r)
     FN_RANGE rg(c, 0);
     r.L = 0;
     if (!fn_sheet_of(rg.g)) return 0;
-    KOV_RECT area = {rg.x, rg.y, rg.x + rg.w - 1, rg.y + rg.h - 1};
+    KOV_RECT area = {rg.x, rg.y, fn_last(rg.x, rg.w), fn_last(rg.y, rg.h)};
     r.L = calc_area(s, &area);
     return 0;
 }

@@ -32,39 +32,37 @@ int fn_ISNUMBER(SCR_U &, const FN_CALL &c, FN_RET &r) { return r.L = type_of(c) 
 int fn_ISTEXT(SCR_U &, const FN_CALL &c, FN_RET &r) { return r.L = type_of(c) == 2, 0; }
 int fn_ISNONTEXT(SCR_U &, const FN_CALL &c, FN_RET &r) { return r.L = type_of(c) != 2, 0; }
 
-int fn_CHOOSE0(SCR_U &s, const FN_CALL &c, FN_RET &r)
+// The value at position i of the list (0-based); any integer may come.
+static int choose(SCR_U &s, const FN_CALL &c, FN_RET &r, int64_t i)
 {
-    int i = c.arg[0].i;
     return fn_give(s, r, i >= 0 && i < c.nvargs ? c.vargs[i] : nullptr);
 }
 
-int fn_CHOOSE(SCR_U &s, const FN_CALL &c, FN_RET &r)
-{
-    int i = c.arg[0].i - 1;
-    return fn_give(s, r, i >= 0 && i < c.nvargs ? c.vargs[i] : nullptr);
-}
+int fn_CHOOSE0(SCR_U &s, const FN_CALL &c, FN_RET &r) { return choose(s, c, r, c.arg[0].i); }
+int fn_CHOOSE(SCR_U &s, const FN_CALL &c, FN_RET &r) { return choose(s, c, r, int64_t(c.arg[0].i) - 1); }
 
-int fn_INDEX0(SCR_U &s, const FN_CALL &c, FN_RET &r)
+// The element at row i, column j of the range (0-based); outside the range it is empty.
+static int index_at(SCR_U &s, const FN_CALL &c, FN_RET &r, int64_t i, int64_t j)
 {
     FN_RANGE rg(c, 0);
-    int i = c.arg[5].i, j = c.arg[6].i;
-    if (i < 0 || i >= rg.h || j < 0 || j >= rg.w) return r.x = nullptr, 0;
-    return fn_give_element(s, r, rg.g, rg.x + j, rg.y + i);
+    int x, y;
+    if (i < 0 || i >= rg.h || j < 0 || j >= rg.w || !fn_range_at(rg, j, i, x, y)) return r.x = nullptr, 0;
+    return fn_give_element(s, r, rg.g, x, y);
 }
 
+int fn_INDEX0(SCR_U &s, const FN_CALL &c, FN_RET &r) { return index_at(s, c, r, c.arg[5].i, c.arg[6].i); }
 int fn_INDEX(SCR_U &s, const FN_CALL &c, FN_RET &r)
 {
-    FN_RANGE rg(c, 0);
-    int i = c.arg[5].i - 1, j = c.arg[6].i - 1;
-    if (i < 0 || i >= rg.h || j < 0 || j >= rg.w) return r.x = nullptr, 0;
-    return fn_give_element(s, r, rg.g, rg.x + j, rg.y + i);
+    return index_at(s, c, r, int64_t(c.arg[5].i) - 1, int64_t(c.arg[6].i) - 1);
 }
 
 // No check against the range's size: only the storage bounds the offsets.
 int fn_OFFSET(SCR_U &s, const FN_CALL &c, FN_RET &r)
 {
     FN_RANGE rg(c, 0);
-    return fn_give_element(s, r, rg.g, rg.x + c.arg[6].i, rg.y + c.arg[5].i);
+    int x, y;
+    if (!fn_range_at(rg, c.arg[6].i, c.arg[5].i, x, y)) return r.x = nullptr, 0;
+    return fn_give_element(s, r, rg.g, x, y);
 }
 
 int fn_ROW(SCR_U &, const FN_CALL &c, FN_RET &r) { return r.L = c.arg[2].i, 0; }
@@ -80,7 +78,7 @@ int fn_CELL(SCR_U &s, const FN_CALL &c, FN_RET &r)
     char b[64];
     r.x = nullptr;
     if (info == "address")
-        return csv_print_range(b, rg.x, rg.y, rg.x + rg.w - 1, rg.y + rg.h - 1) == 0 ? fn_give_text(s, r, b) : 0;
+        return csv_print_range(b, rg.x, rg.y, fn_last(rg.x, rg.w), fn_last(rg.y, rg.h)) == 0 ? fn_give_text(s, r, b) : 0;
     if (info == "col") return fn_give_num(s, r, rg.x);
     if (info == "row") return fn_give_num(s, r, rg.y);
     if (info == "contents") return fn_give_element(s, r, rg.g, rg.x, rg.y);

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <new>
+#include <stdexcept>
 #include <utility>
 
 namespace {
@@ -16,6 +17,8 @@ bool sized(const FN_RANGE &rg, MAT &m)
     try {
         m.assign(size_t(rg.w > 0 ? rg.w : 0) * size_t(rg.h > 0 ? rg.h : 0), 0.0);
     } catch (const std::bad_alloc &) {
+        return false;
+    } catch (const std::length_error &) {
         return false;
     }
     return true;
@@ -122,10 +125,16 @@ int mismatch(SCR_U &s)
     return -1;
 }
 
+// A matrix is no larger than the storage that holds it, and no size is negative: this bounds
+// the buffers and the O(n^3) work by the storage's own shape.
+bool fits(const FN_RANGE &m) { return m.w >= 0 && m.h >= 0 && m.w <= m.sx && m.h <= m.sy; }
+bool fit(const FN_RANGE &d, const FN_RANGE &a) { return fits(d) && fits(a); }
+bool fit(const FN_RANGE &d, const FN_RANGE &a, const FN_RANGE &b) { return fit(d, a) && fits(b); }
+
 // The operations on a destination d; 0 or -1 (with the function error set).
 int do_mult(SCR_U &s, const FN_RANGE &d, const FN_RANGE &a, const FN_RANGE &b)
 {
-    if (a.w != b.h || d.w != b.w || d.h != a.h) return mismatch(s);
+    if (a.w != b.h || d.w != b.w || d.h != a.h || !fit(d, a, b)) return mismatch(s);
     MAT ma, mb, md;
     if (!read_mat(a, ma) || !read_mat(b, mb) || !sized(d, md)) return nomem(s);
     for (int i = 0; i < a.h; i++)
@@ -140,7 +149,7 @@ int do_mult(SCR_U &s, const FN_RANGE &d, const FN_RANGE &a, const FN_RANGE &b)
 
 int do_add(SCR_U &s, const FN_RANGE &d, const FN_RANGE &a, const FN_RANGE &b, double sign)
 {
-    if (!d.same_shape(a) || !a.same_shape(b)) return mismatch(s);
+    if (!d.same_shape(a) || !a.same_shape(b) || !fit(d, a, b)) return mismatch(s);
     MAT ma, mb;
     if (!read_mat(a, ma) || !read_mat(b, mb)) return nomem(s);
     for (size_t k = 0; k < ma.size(); k++) ma[k] += sign * mb[k];
@@ -150,7 +159,7 @@ int do_add(SCR_U &s, const FN_RANGE &d, const FN_RANGE &a, const FN_RANGE &b, do
 
 int do_inverse(SCR_U &s, const FN_RANGE &d, const FN_RANGE &a)
 {
-    if (a.w != a.h || !d.same_shape(a)) {
+    if (a.w != a.h || !d.same_shape(a) || !fit(d, a)) {
         s.scr_set_FNCERR("正方行列でない");
         return -1;
     }
@@ -168,9 +177,9 @@ int do_inverse(SCR_U &s, const FN_RANGE &d, const FN_RANGE &a)
 int do_equation(SCR_U &s, const FN_RANGE &d, const FN_RANGE &a, const FN_RANGE &b)
 {
     int n = a.h;
-    if (a.w != a.h) return s.scr_set_FNCERR("係数行列が正方でない"), -1;
-    if (d.h != n || d.w != 1) return s.scr_set_FNCERR("解領域が n 行 1 列でない"), -1;
-    if (b.h != n || b.w != 1) return s.scr_set_FNCERR("定数ベクトルが n 行 1 列でない"), -1;
+    if (a.w != a.h || !fits(a)) return s.scr_set_FNCERR("係数行列が正方でない"), -1;
+    if (d.h != n || d.w != 1 || !fits(d)) return s.scr_set_FNCERR("解領域が n 行 1 列でない"), -1;
+    if (b.h != n || b.w != 1 || !fits(b)) return s.scr_set_FNCERR("定数ベクトルが n 行 1 列でない"), -1;
     MAT m, v;
     if (!read_mat(a, m) || !read_mat(b, v)) return nomem(s);
     if (!get_inverse(n, m.data(), v.data())) {
@@ -264,7 +273,7 @@ int fn_MDETERM(SCR_U &s, const FN_CALL &c, FN_RET &r)
 {
     FN_RANGE a(c, 0);
     r.x = nullptr;
-    if (a.w != a.h) return s.scr_set_FNCERR("正方行列でない"), 0;
+    if (a.w != a.h || !fits(a)) return s.scr_set_FNCERR("正方行列でない"), 0;
     MAT m;
     if (!read_mat(a, m)) return nomem(s), 0;
     return fn_give_num(s, r, get_determ(a.w, m.data()));

@@ -38,7 +38,7 @@ double permut(int n, int k)
 {
     if (n < 0 || k < 0 || n < k) return 0;
     double r = 1;
-    for (int i = 0; i < k; i++) r *= n - i;
+    for (int i = 0; i < k && !std::isinf(r); i++) r *= n - i;   // every factor is >= 1: inf stays
     return r;
 }
 

@@ -5,6 +5,7 @@
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
+#include <iterator>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -14,12 +15,54 @@
 
 namespace {
 
-// Starts argv (argv[0] found on the PATH) with stdin from /dev/null when quiet; -1 when it
-// cannot be started.
+// The group of the child being waited for. A SIGTERM, SIGINT or SIGHUP that ends kovash ends
+// that group first, so that no shell outlives the sheet; then the signal does what it did.
+volatile sig_atomic_t g_child = 0;
+const int END_SIGS[] = {SIGTERM, SIGINT, SIGHUP};
+struct sigaction g_was[std::size(END_SIGS)];
+bool g_caught[std::size(END_SIGS)];
+
+void on_end(int sig)
+{
+    pid_t pid = g_child;
+    if (pid > 0) kill(-pid, SIGKILL);
+    for (size_t k = 0; k < std::size(END_SIGS); k++)
+        if (END_SIGS[k] == sig && g_caught[k]) sigaction(sig, &g_was[k], nullptr), g_caught[k] = false;
+    raise(sig);
+}
+
+// The handlers of the ending signals while a child runs (not for a signal that is ignored).
+struct END_GUARD {
+    END_GUARD()
+    {
+        struct sigaction sa = {};
+        sa.sa_handler = on_end;
+        sigemptyset(&sa.sa_mask);
+        for (size_t k = 0; k < std::size(END_SIGS); k++) {
+            g_caught[k] = sigaction(END_SIGS[k], nullptr, &g_was[k]) == 0 && g_was[k].sa_handler != SIG_IGN;
+            if (g_caught[k]) sigaction(END_SIGS[k], &sa, nullptr);
+        }
+    }
+    ~END_GUARD()
+    {
+        g_child = 0;
+        for (size_t k = 0; k < std::size(END_SIGS); k++)
+            if (g_caught[k]) sigaction(END_SIGS[k], &g_was[k], nullptr), g_caught[k] = false;
+    }
+    END_GUARD(const END_GUARD &) = delete;
+    END_GUARD &operator=(const END_GUARD &) = delete;
+};
+
+// Starts argv (argv[0] found on the PATH) in its own process group, with stdin from /dev/null
+// when quiet; -1 when it cannot be started. The ending signals wait until the group is known.
 pid_t start(const char *const argv[], bool quiet)
 {
     int pipefd[2];   // closed by exec: a byte arriving means the exec failed
     if (pipe2(pipefd, O_CLOEXEC) != 0) return -1;
+    sigset_t ends, was;
+    sigemptyset(&ends);
+    for (int sig : END_SIGS) sigaddset(&ends, sig);
+    sigprocmask(SIG_BLOCK, &ends, &was);
     pid_t pid = fork();
     if (pid == 0) {
         if (quiet) {
@@ -27,17 +70,25 @@ pid_t start(const char *const argv[], bool quiet)
             if (fd >= 0) dup2(fd, 0), dup2(fd, 1), dup2(fd, 2);
         }
         setpgid(0, 0);
+        for (int sig : END_SIGS) signal(sig, SIG_DFL);
+        sigprocmask(SIG_SETMASK, &was, nullptr);
         execvp(argv[0], const_cast<char *const *>(argv));
         char e = 1;
         ssize_t told = write(pipefd[1], &e, 1);   // the parent learns of the failure or of our end
         _exit(told < 0 ? 126 : 127);
     }
+    if (pid > 0) {
+        setpgid(pid, pid);   // either side may set it first
+        g_child = pid;
+    }
+    sigprocmask(SIG_SETMASK, &was, nullptr);
     close(pipefd[1]);
     char e;
     ssize_t n = pid > 0 ? read(pipefd[0], &e, 1) : -1;
     close(pipefd[0]);
     if (pid > 0 && n > 0) {
         waitpid(pid, nullptr, 0);
+        g_child = 0;
         return -1;
     }
     return pid;
@@ -61,6 +112,14 @@ int wait_child(SCR_U &s, pid_t pid)
     return WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
 }
 
+// Starts argv and waits for it: its exit status, or -1 when it could not be started.
+int run_child(SCR_U &s, const char *const argv[], bool quiet)
+{
+    END_GUARD guard;
+    pid_t pid = start(argv, quiet);
+    return pid > 0 ? wait_child(s, pid) : -1;
+}
+
 } // namespace
 
 int fn_system(SCR_U &s, const FN_CALL &c, FN_RET &r)
@@ -68,8 +127,7 @@ int fn_system(SCR_U &s, const FN_CALL &c, FN_RET &r)
     r.L = -1;
     if (!fn_script_only(s)) return 0;
     const char *argv[] = {"/bin/sh", "-c", c.arg[0].s, nullptr};
-    pid_t pid = start(argv, false);
-    if (pid > 0) r.L = wait_child(s, pid);
+    r.L = run_child(s, argv, false);
     return 0;
 }
 
@@ -81,8 +139,7 @@ int fn_execute(SCR_U &s, const FN_CALL &c, FN_RET &r)
     int rc = -1;
     if (verb.empty() || verb == "open" || verb == "explore") {
         const char *argv[] = {"xdg-open", file, nullptr};
-        pid_t pid = start(argv, true);
-        if (pid > 0) rc = wait_child(s, pid) == 0 ? 0 : -1;
+        rc = run_child(s, argv, true) == 0 ? 0 : -1;
     }
     if (rc != 0) s.scr_set_FNCERR("%s(%s,%s,%s):実行失敗", s.scr_fn_name, c.arg[0].s, file, c.arg[2].s);
     r.L = rc;
@@ -96,7 +153,7 @@ namespace {
 bool port_ok(SCR_U &s, int port, int width)
 {
 #if defined(__x86_64__) || defined(__i386__)
-    if (port >= 0 && port + width <= 0x10000 && ioperm((unsigned long)port, (unsigned long)width, 1) == 0) return true;
+    if (port >= 0 && port <= 0x10000 - width && ioperm((unsigned long)port, (unsigned long)width, 1) == 0) return true;
 #else
     (void)port;
     (void)width;

@@ -193,15 +193,21 @@ int fn_COUNTIF(SCR_U &, const FN_CALL &c, FN_RET &r)
 
 namespace {
 
-// f(x, y, nx, ny) for every pair of positions; nx, ny: whether each is a number.
+// f(x, y, nx, ny) for every pair of positions where either range lies on its storage (a pair
+// of two positions off the storage holds nothing); nx, ny: whether each is a number. The pairs
+// on a's storage come first in scan order, then the rest of b's.
 template <class F> bool pairs(const FN_RANGE &a, const FN_RANGE &b, F f)
 {
     if (!a.same_shape(b)) return false;
-    a.each([&](int i, int j) {
+    bool go = true;
+    auto visit = [&](int i, int j) {
         double x = 0, y = 0;
         bool nx = a.num(i, j, x), ny = b.num(i, j, y);
-        return f(x, y, nx, ny);
-    });
+        return go = f(x, y, nx, ny);
+    };
+    FN_RANGE::WIN wa = a.window();
+    a.each(visit);
+    if (go) b.each([&](int i, int j) { return wa.has(i, j) || visit(i, j); });
     return true;
 }
 

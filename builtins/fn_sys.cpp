@@ -104,22 +104,36 @@ struct PRINTER {
         s.scr_set_FNCERR(msg, s.scr_fn_name, rest);
         return false;
     }
-    // One conversion at p (after the '%'); p moves past it.
+    // Digits at p as a number held below lim; p moves past them.
+    static int64_t digits(const char *&p, int64_t lim)
+    {
+        int64_t n = 0;
+        for (; *p >= '0' && *p <= '9'; p++) n = std::min(n * 10 + (*p - '0'), lim);
+        return n;
+    }
+    // One conversion at p (after the '%'); p moves past it. Width and precision are held to
+    // what the text buffer can show, so a huge one costs no more than the cut result: a
+    // precision past the buffer (and past the 20 digits of an integer) and a width past the
+    // unpadded text plus the buffer leave the same first bytes.
     bool conversion(const char *&p, const char *start)
     {
-        std::string spec = "%";
-        if (*p == '+' || *p == '-') spec += *p++;
+        std::string flags;
+        if (*p == '+' || *p == '-') flags += *p++;
+        int64_t width = -1;
+        bool zero = *p == '0';
         if (*p == '*') {
             const VAL_U *w = take();
             if (!w) return fail("%s(%s):引数不足", start);
-            spec += std::to_string(scr_trunc32(num(w)));
+            width = scr_trunc32(num(w));
+            if (width < 0) flags += '-', width = -width;
             p++;
-        } else {
-            while (*p >= '0' && *p <= '9') spec += *p++;
+        } else if (*p >= '0' && *p <= '9') {
+            width = digits(p, INT32_MAX);
         }
+        int64_t prec = -1;
         if (*p == '.') {
-            spec += *p++;
-            while (*p >= '0' && *p <= '9') spec += *p++;
+            p++;
+            prec = std::min<int64_t>(digits(p, INT32_MAX), PREC_MAX);
         }
         if (*p == 'L' || *p == 'h' || *p == 'l') p++;   // the value's own type decides
         char conv = *p;
@@ -127,14 +141,28 @@ struct PRINTER {
         const VAL_U *v = take();
         if (!v) return fail("%s(%s):引数不足", start);
         p++;
-        char b[FN_TEXT_MAX];
-        if (conv == 's') snprintf(b, sizeof b, (spec + "s").c_str(), v->val_kind == VAL_STR ? v->val_gets() : "");
-        else if (strchr("eEfgG", conv)) snprintf(b, sizeof b, (spec + conv).c_str(), num(v));
-        else if (conv == 'c') snprintf(b, sizeof b, (spec + "c").c_str(), int(scr_trunc64(num(v))));
-        else snprintf(b, sizeof b, (spec + "ll" + conv).c_str(), (long long)scr_trunc64(num(v)));
+        std::string tail = prec >= 0 ? "." + std::to_string(prec) : "";
+        tail += strchr("eEfgGcs", conv) ? std::string(1, conv) : std::string("ll") + conv;
+        if (width >= 0) {
+            int64_t bare = format(nullptr, 0, flags + tail, conv, v);
+            width = std::min<int64_t>(width, std::max<int64_t>(bare, 0) + FN_TEXT_MAX);
+            flags += (zero ? "0" : "") + std::to_string(width);
+        }
+        char b[FN_TEXT_MAX] = "";   // stays empty should the C library refuse
+        format(b, sizeof b, flags + tail, conv, v);
         out += b;
         return true;
     }
+    // snprintf of v by "%" spec; the length of the whole text.
+    int64_t format(char *b, size_t n, const std::string &spec, char conv, const VAL_U *v)
+    {
+        std::string f = "%" + spec;
+        if (conv == 's') return snprintf(b, n, f.c_str(), v->val_kind == VAL_STR ? v->val_gets() : "");
+        if (strchr("eEfgG", conv)) return snprintf(b, n, f.c_str(), num(v));
+        if (conv == 'c') return snprintf(b, n, f.c_str(), int(scr_trunc64(num(v))));
+        return snprintf(b, n, f.c_str(), (long long)scr_trunc64(num(v)));
+    }
+    static constexpr int64_t PREC_MAX = FN_TEXT_MAX + 32;
     bool run(const char *fmt)
     {
         for (const char *p = fmt; *p && out.size() < size_t(FN_TEXT_MAX);) {
@@ -235,7 +263,7 @@ int fn_VSCROLL(SCR_U &s, const FN_CALL &c, FN_RET &r)
     r.L = -1;
     if (dir != "UP" && dir != "DOWN") return s.scr_set_FNCERR("%s(%s):引数が無効", s.scr_fn_name, c.arg[5].s), 0;
     if (!sheet) return 0;
-    if (fn_in_formula(s) && s.ctx.cel_y >= rg.y && s.ctx.cel_y < rg.y + rg.h)
+    if (fn_in_formula(s) && s.ctx.cel_y >= rg.y && s.ctx.cel_y <= fn_last(rg.y, rg.h))
         return s.scr_set_FNCERR("セル式がスクロール領域内"), 0;
     r.L = sheet->csv_rot_rows(dir == "DOWN", rg.y, rg.h) == 0 ? 0 : -1;
     return 0;

@@ -1,6 +1,10 @@
 // Built-in calls: the arguments are read by the letters of the function's signature, converted
 // into FN_CALL, and the handler's FN_RET is read back as the call's value.
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
+#include <new>
+#include <stdexcept>
 
 #include "script/scr.h"
 #include "sheet/cellref.h"
@@ -20,6 +24,15 @@ int SCR_U::scr_func_libcall(const char *&pos, VAL_U &val)
     return 0;
 }
 
+// First position and count of lo..hi. Relative names reach both ends of the int range: a count
+// past it starts at 0 instead (and ends before 2^31 - 1), as no storage holds anything there.
+static void span(int lo, int hi, int &first, int &n)
+{
+    first = lo;
+    if (int64_t(hi) - lo + 1 > INT32_MAX && lo < 0) first = 0;
+    n = int(std::min<int64_t>(int64_t(hi) - first + 1, INT32_MAX));
+}
+
 // A gadget argument: a sheet range in a formula (consumes "giiii"), else a variable's storage.
 int SCR_U::scr_fmt_gadget(const char *&p, const FN_DEF *fn, int &k, int argn, FN_CALL &call)
 {
@@ -30,7 +43,9 @@ int SCR_U::scr_fmt_gadget(const char *&p, const FN_DEF *fn, int &k, int argn, FN
         csv_parse_range(q, ctx.cel_x, ctx.cel_y, &rc) == 0) {
         VTBL_U *my = my_var();
         if (!my) return -1;
-        int v[4] = {rc.x1, rc.y1, rc.x2 - rc.x1 + 1, rc.y2 - rc.y1 + 1};
+        int v[4];
+        span(rc.x1, rc.x2, v[0], v[2]);
+        span(rc.y1, rc.y2, v[1], v[3]);
         call.arg[call.argc++].g = my->vtb_gajet_pt;
         for (int n : v) {
             call.arg[call.argc].i = n;
@@ -63,6 +78,17 @@ static int fmt_convert(char c, const VAL_U &t, FN_ARG &a)
     case 's': a.s = t.val_kind == VAL_STR ? t.val_gets() : ""; return 0;
     default: return -1;
     }
+}
+
+// A handler that ran out of memory (or asked for a size beyond any) gives the failure value of
+// its result letter: the process and the run go on.
+static void fmt_nomem(SCR_U &s, char res, FN_RET &ret)
+{
+    s.scr_set_FNCERR("メモリ不足");
+    ret = FN_RET{};
+    if (res == 'i' || res == 'l' || res == 'L') ret.L = -1;
+    if (res == 's') ret.s = "";
+    ret.x = nullptr;
 }
 
 int SCR_U::scr_func_fmtcall(const char *&pos, VAL_U &val, const FN_DEF *fn)
@@ -128,7 +154,13 @@ int SCR_U::scr_func_fmtcall(const char *&pos, VAL_U &val, const FN_DEF *fn)
     KOV_LOG("%s() 実行", fn->name);
     scr_fn_name = fn->name;
     FN_RET ret;
-    fn->fn(*this, call, ret);
+    try {
+        fn->fn(*this, call, ret);
+    } catch (const std::bad_alloc &) {
+        fmt_nomem(*this, sig[0], ret);
+    } catch (const std::length_error &) {
+        fmt_nomem(*this, sig[0], ret);
+    }
     switch (sig[0]) {
     case 'i': case 'l': val.val_putd((int32_t)ret.L); break;
     case 'L': val.val_putd((double)ret.L); break;

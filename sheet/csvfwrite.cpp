@@ -32,8 +32,8 @@ int CSV_FOUT_U::fout_open(const char *name, int sync)
     if (fout_name.empty()) return -1;
     struct stat st;
     bool old = stat(fout_name.c_str(), &st) == 0;
-    if (old && !S_ISREG(st.st_mode)) {
-        errno = EISDIR;
+    if (old && !S_ISREG(st.st_mode)) {   // a FIFO or a device is never replaced by a file
+        errno = S_ISDIR(st.st_mode) ? EISDIR : KOV_ENOTREG;
         return -1;
     }
     if (old && !kov::save_may_replace(fout_name.c_str(), st)) {

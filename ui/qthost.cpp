@@ -55,6 +55,7 @@ void QT_HOST::host_file_err(const char *name, const char *msg, int err)
 {
     QString t = QString::fromLocal8Bit(name) + kov_qs(msg);
     if (err > 0) t += QStringLiteral(": ") + QString::fromLocal8Bit(strerror(err));
+    if (err == KOV_ENOTREG) t += QStringLiteral(": not a regular file");
     QMessageBox::warning(mw, QStringLiteral("Kovash"), t);
 }
 

@@ -2,6 +2,9 @@
 // broken texts fail cleanly, endless runs stop through the host.
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <new>
+#include <stdexcept>
 #include <string>
 
 #include "scrtest.h"
@@ -116,6 +119,43 @@ TEST(Robust, LinkTimeCodeStopsToo)
     RUN r = e.run("f(){ for (;;) ; return 1; } var x = f(); main(){ return 0; }");
     EXPECT_FALSE(r.linked);
     EXPECT_EQ(r.err, "catch(E_EXIT 1)");
+}
+
+// A built-in that runs out of memory (or asks for a size beyond any) gives its failure value
+// with "メモリ不足": the run goes on, and the next statement sees the error text.
+int throw_nomem(SCR_U &, const FN_CALL &c, FN_RET &r)
+{
+    r.L = 7, r.s = "x";
+    if (c.arg[0].i) throw std::length_error("vector");
+    throw std::bad_alloc();
+}
+const FN_DEF NOMEM[] = {
+    {"ni", throw_nomem, "ii"}, {"nd", throw_nomem, "di"}, {"ns", throw_nomem, "si"},
+    {"nx", throw_nomem, "xi"}, {"nv", throw_nomem, "vi"}, {"errmsg", nullptr, "s"}, {"", nullptr, ""},
+};
+const FN_DEF *nomem_lookup(const char *name)
+{
+    for (const FN_DEF *f = NOMEM; f->name[0]; f++)
+        if (strcmp(f->name, name) == 0) return f;
+    return nullptr;
+}
+
+TEST(Robust, BuiltinOutOfMemoryGivesItsFailureValue)
+{
+    const struct {
+        const char *expr, *want;
+    } rows[] = {
+        {"ni(0)", "-1"}, {"ni(1)", "-1"}, {"nd(1)", "0"}, {"ns(0) == \"\"", "1"}, {"nx(1) == \"\"", "1"}, {"nv(0)", "0"},
+    };
+    for (auto &row : rows) {
+        ENV e;
+        e.scr.scr_fn_table = nomem_lookup;
+        RUN r = e.run((std::string("var v; main(){ v = ") + row.expr + "; return 5; }").c_str());
+        EXPECT_TRUE(r.ran) << row.expr << ": " << r.err;
+        EXPECT_EQ(r.status, 5) << row.expr;
+        EXPECT_EQ(std::to_string(int(e.num("v"))), row.want) << row.expr;
+        EXPECT_STREQ(e.scr.scr_get_preerr(), "メモリ不足") << row.expr;
+    }
 }
 
 }  // namespace

@@ -134,3 +134,29 @@ TEST(FileWrite, FailedSavesKeepTheOldFile)
     EXPECT_EQ(st.st_mode & 0777, 0640u);
     EXPECT_GT(st.st_size, 5000 * 28);
 }
+
+// A save onto a folder, a FIFO or a device names its true reason, and leaves the node as it was.
+TEST(FileWrite, SaveOntoAnotherKindOfFileSaysWhy)
+{
+    Sheet s(3, 3);
+    s.csv_put_num(0, 0, 1);
+    std::string d = s.path("sub.kov"), fifo = s.path("pipe.kov");
+    ASSERT_EQ(mkdir(d.c_str(), 0700), 0);
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const struct {
+        std::string name;
+        int err;
+    } rows[] = {{d, EISDIR}, {fifo, KOV_ENOTREG}, {"/dev/null", KOV_ENOTREG}};
+    for (auto &row : rows) {
+        EXPECT_EQ(s.file.csv_fwrite(row.name.c_str(), CSV_P_ALL, nullptr), -1) << row.name;
+        EXPECT_EQ(s.file.csv_err, row.err) << row.name;
+        char why[256];
+        FILE *m = fmemopen(why, sizeof why, "w");
+        kov_print_file_err(m, row.name.c_str(), " 保存失敗", s.file.csv_err);
+        fclose(m);
+        EXPECT_EQ(std::string(why).find("Is a directory") != std::string::npos, row.err == EISDIR) << why;
+    }
+    struct stat st;
+    ASSERT_EQ(stat(fifo.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+}
