@@ -137,7 +137,7 @@ void KOV_HOST::host_ed_put(const char *text)
 long KOV_HOST::host_ed_stamp() { return has_editor ? ed_stamp : -1; }
 const char *KOV_HOST::host_ed_name() { return ed_name.c_str(); }
 void KOV_HOST::host_ed_setname(const char *name) { ed_name = name ? name : ""; }
-void KOV_HOST::host_ed_show(const char *, const char *, const char *) {}
+void KOV_HOST::host_ed_show(const char *, long, long, const char *) {}
 
 // ---- clipboard ----
 

@@ -22,31 +22,6 @@
 #define KOV_VERSION "0.8"
 #endif
 
-KOV_EDITWIN::KOV_EDITWIN(QWidget *parent) : QMainWindow(parent), text(new QPlainTextEdit(this))
-{
-    setCentralWidget(text);
-    QFont f(QStringLiteral("IPAGothic"));
-    f.setStyleHint(QFont::TypeWriter);
-    f.setPixelSize(14);
-    text->setFont(f);
-    text->setLineWrapMode(QPlainTextEdit::NoWrap);
-    resize(640, 480);
-    connect(text, &QPlainTextEdit::textChanged, this, [this] { stamp++; });
-}
-
-// Selects the character at pos and shows msg in the window's status bar.
-void KOV_EDITWIN::show_at(long pos, const QString &msg)
-{
-    if (pos >= 0) {
-        QTextCursor c = text->textCursor();
-        c.setPosition(int(std::min<long>(pos, text->document()->characterCount() - 1)));
-        c.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor);
-        text->setTextCursor(c);
-        text->centerCursor();
-    }
-    statusBar()->showMessage(msg);
-}
-
 KOV_MAINWIN::KOV_MAINWIN() : grid(new KOV_GRID(this)), editor(new KOV_EDITWIN(this))
 {
     setCentralWidget(grid);

@@ -9,11 +9,59 @@
 #include <QHeaderView>
 #include <QProcess>
 #include <QSplitter>
+#include <QStatusBar>
+#include <algorithm>
 #include <QStandardPaths>
 
 #ifndef KOV_DOCDIR
 #define KOV_DOCDIR ""
 #endif
+
+KOV_EDITWIN::KOV_EDITWIN(QWidget *parent) : QMainWindow(parent), text(new QPlainTextEdit(this))
+{
+    setCentralWidget(text);
+    QFont f(QStringLiteral("IPAGothic"));
+    f.setStyleHint(QFont::TypeWriter);
+    f.setPixelSize(14);
+    text->setFont(f);
+    text->setLineWrapMode(QPlainTextEdit::NoWrap);
+    resize(640, 480);
+    connect(text, &QPlainTextEdit::textChanged, this, [this] { stamp++; });
+}
+
+// The text may have been edited since the script was linked: positions beyond it are cut back.
+QTextCursor KOV_EDITWIN::span(long at, long end) const
+{
+    long last = std::max(0, text->document()->characterCount() - 1);
+    QTextCursor c(text->document());
+    c.setPosition(int(std::clamp<long>(at, 0, last)));
+    c.setPosition(int(std::clamp<long>(std::max(at, end), 0, last)), QTextCursor::KeepAnchor);
+    return c;
+}
+
+void KOV_EDITWIN::show_run(long at, long end)
+{
+    if (at < 0) return;
+    QTextEdit::ExtraSelection mark;
+    mark.cursor = span(at, end);
+    mark.format.setBackground(QColor(255, 236, 140));
+    text->setExtraSelections({mark});
+    QTextCursor caret = mark.cursor;   // the caret to the statement's start: scrolled into view
+    caret.setPosition(caret.selectionStart());
+    text->setTextCursor(caret);
+    text->ensureCursorVisible();
+}
+
+void KOV_EDITWIN::show_fail(long at, long end, const QString &msg)
+{
+    if (at >= 0) {
+        text->setTextCursor(span(at, std::max(end, at + 1)));
+        text->centerCursor();
+    }
+    statusBar()->showMessage(msg);
+}
+
+void KOV_EDITWIN::run_end() { text->setExtraSelections({}); }
 
 KOV_VIEWWIN::KOV_VIEWWIN(QWidget *parent, const QString &title) : QMainWindow(parent), table(new QTableWidget(this))
 {
