@@ -16,11 +16,12 @@ long KOV_CLIHOST::host_callback(int code, intptr_t arg)
 }
 
 // Rows and columns count from 1, as compilers print them; the file name is printed as given.
-void KOV_CLIHOST::host_ed_show(const char *text, const char *pos, const char *msg)
+void KOV_CLIHOST::host_ed_show(const char *text, long at, long, const char *msg)
 {
+    if (!msg) return;   // the statement that runs next: a terminal has no run display
     int row = -1, col = -1;
-    if (text && pos) SCR_LEX::scr_text2rowcol(text, pos, row, col);
-    if ((!msg || !*msg) && row < 0) return;   // a fault: its message was shown already
+    if (text && at >= 0) SCR_LEX::scr_text2rowcol(text, text + at, row, col);
+    if (!*msg && row < 0) return;   // a fault: its message was shown already
     std::string m = kov::sj_to_utf8(msg ? msg : "");
     const char *file = cli_name.empty() ? host_ed_name() : cli_name.c_str();
     char line[64];

@@ -17,7 +17,7 @@ public:
     std::string cli_said;   // the last position and message printed
 
     long host_callback(int code, intptr_t arg) override;
-    void host_ed_show(const char *text, const char *pos, const char *msg) override;
+    void host_ed_show(const char *text, long at, long end, const char *msg) override;
     int host_message(const char *text, int kind) override;
     void host_beep() override;
 };

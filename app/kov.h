@@ -156,6 +156,9 @@ private:
     int kov_clock = 0;          // cycle clock (ms), advanced by the 250 ms tick
     uint32_t kov_pumped = 0;    // host ticks of the last event pumping of a run
     long kov_ed_saved = -1;     // the editor's stamp when the script was loaded or saved
+    int kov_live = 0;           // a run is on the stack (it may be stopped and still unwinding)
+    void kov_show(const char *pos, const char *msg);   // a position of the run's text in the editor
+    long kov_stat_end(long at);                        // the end of the statement at that offset
     int kov_run_cmd(int id);
     bool kov_confirm(const char *text);      // OK (true) or Cancel
     void kov_cursor(int x, int y);           // the cursor (and the selection) to a cell

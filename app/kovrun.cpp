@@ -7,6 +7,7 @@
 #include "base/kovlog.h"
 
 #include <cstdio>
+#include <cstring>
 #include <new>
 
 namespace {
@@ -77,6 +78,12 @@ const char *KOV_U::kov_edit_refusal() const
 
 int KOV_U::kov_do_scrpt(int start)
 {
+    // A stopped run may still be unwinding from the pump that saw STOP: the text and tables it
+    // reads are not to be replaced under it, and the hook would not reach a second run.
+    if (kov_live) {
+        KOV_LOG("スクリプト終了処理中");
+        return -1;
+    }
     if (scr_fatal || kov_memory_low()) {
         KOV_ATT("%sデータ保存後, 即終了してください", scr_fatal ? "危険です！" : "メモリ不足！");
         return -1;
@@ -91,7 +98,10 @@ int KOV_U::kov_do_scrpt(int start)
     kov_tstat(TMCD_SET, start);
     kov_pumped = kov_hostp->host_ticks();
     int st = 0;
+    kov_live++;
     int rc = scr_do_allstep(scr_text, &st);
+    kov_live--;
+    kov_hostp->host_ed_show(nullptr, -1, -1, nullptr);   // the run display ends
     if (rc != 0) kov_dsp_scrpt();
     char msg[64];
     snprintf(msg, sizeof msg, rc != 0 ? "スクリプト実行失敗(%d)" : "スクリプト実行終了(%d)", rc != 0 ? -1 : st);
@@ -102,7 +112,43 @@ int KOV_U::kov_do_scrpt(int start)
     return rc != 0 ? -1 : st;
 }
 
-void KOV_U::kov_dsp_scrpt() { kov_hostp->host_ed_show(scr_text, scr_errpos, scr_get_nowerr()); }
+void KOV_U::kov_dsp_scrpt() { kov_show(scr_errpos, scr_get_nowerr()); }
+
+// A position is shown only as an offset into the text that ran, and only when it lies inside it.
+void KOV_U::kov_show(const char *pos, const char *msg)
+{
+    if (!scr_text) return;
+    long len = long(strlen(scr_text));
+    uintptr_t p = uintptr_t(pos), b = uintptr_t(scr_text);
+    long at = pos && p >= b && p - b <= uintptr_t(len) ? long(p - b) : -1;
+    while (at >= 0 && at < len && strchr(" \t\r\n", scr_text[at])) at++;   // the statement, not the blanks before it
+    kov_hostp->host_ed_show(scr_text, at, at < 0 ? -1 : kov_stat_end(at), msg);
+}
+
+// Where the statement at byte at ends: the statement reader reads it without effect, and
+// whatever that read touched is put back. A statement it cannot read ends at its line's end.
+long KOV_U::kov_stat_end(long at)
+{
+    const char *p = scr_text + at;
+    SCR_CTX keep = ctx;
+    char errs[4][SCR_ERRSIZE];
+    char *bufs[4] = {err_prescr, err_prefnc, err_nowscr, err_nowfnc};
+    for (int k = 0; k < 4; k++) memcpy(errs[k], bufs[k], SCR_ERRSIZE);
+    const char *errpos = scr_errpos, *far = far_pos;
+    int ret = scr_ret_pending, r = -1;
+    ctx.st_noexect++;
+    try {
+        r = scr_stat(p, 0);
+    } catch (...) {   // a label sought or a failure inside: the line's end will do
+        r = -1;
+    }
+    ctx = keep;
+    for (int k = 0; k < 4; k++) memcpy(bufs[k], errs[k], SCR_ERRSIZE);
+    scr_errpos = errpos, far_pos = far, scr_ret_pending = ret;
+    if (r != 0 || p <= scr_text + at) p = strchrnul(scr_text + at, '\n');
+    while (p > scr_text + at && strchr(" \t\r\n", p[-1])) p--;   // trailing blanks belong to no statement
+    return long(p - scr_text);
+}
 
 long KOV_U::kov_callback(int code, intptr_t arg)
 {
@@ -120,6 +166,9 @@ int KOV_U::kov_onestep(const char *pos)
     if (scr_tstat == TST_SCRPT_RUN && now - kov_pumped < 200) return 0;
     kov_pumped = now;
     int before = scr_tstat;
+    // What the script wrote since the last pumping is painted by this one.
+    kov_hostp->host_redraw(nullptr);
+    if (pos && before == TST_SCRPT_RUN) kov_show(pos, nullptr);
     if (kov_hostp->host_pump() < 0) {
         KOV_LOG("自分がクローズ。スクリプト停止");
         return -1;
@@ -149,7 +198,8 @@ int KOV_U::kov_pause(const char *pos, const char *text)
     }
     KOV_LOG("スクリプト一時停止");
     scr_make_alltbl();
-    if (pos && scr_text) kov_hostp->host_ed_show(scr_text, pos, "");
+    if (pos) kov_show(pos, nullptr);
+    kov_hostp->host_redraw(nullptr);
     char msg[1100];
     snprintf(msg, sizeof msg, "スクリプト一時停止 %s", text ? text : "");
     kov_hostp->host_status(msg);
@@ -187,7 +237,8 @@ int KOV_U::kov_recalc(const KOV_RECT *region)
     KOV_LOG("csv_form_calc()");
     int st = scr_tstat;
     if (cycle_ms(st)) return scr_calc_space(this, region);
-    if (st != TST_STOP) return 0;   // a running script or a pass owns the interpreter
+    // A running script or a pass owns the interpreter, also a stopped run still unwinding.
+    if (st != TST_STOP || kov_live) return 0;
     if (scr_fatal || kov_memory_low()) {
         KOV_ATT("%sデータ保存後, 即終了してください", scr_fatal ? "危険です！" : "メモリ不足！");
         return -1;
@@ -277,10 +328,10 @@ int KOV_U::kov_run_cmd(int id)
         if (st == TST_STOP) r = csv_form_calc(nullptr);
         break;
     case KVM_F07_RUN:
-        if (st == TST_STOP) run("KVM_F07_RUN", TST_SCRPT_RUN);
+        if (st == TST_STOP && !kov_live) run("KVM_F07_RUN", TST_SCRPT_RUN);
         break;
     case KVM_F08_STEP:
-        if (st == TST_STOP) run("KVM_F08_STEP", TST_SCRPT_STEP);
+        if (st == TST_STOP && !kov_live) run("KVM_F08_STEP", TST_SCRPT_STEP);
         else if (st == TST_SCRPT_PAUSE) act("KVM_F08_STEP", TST_SCRPT_STEP);
         break;
     case KVM_F09_PAUS:

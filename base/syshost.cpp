@@ -112,7 +112,7 @@ void SYS_HOST::host_ed_put(const char *text)
 long SYS_HOST::host_ed_stamp() { return has_editor ? ed_stamp : -1; }
 const char *SYS_HOST::host_ed_name() { return ed_name.c_str(); }
 void SYS_HOST::host_ed_setname(const char *name) { ed_name = name ? name : ""; }
-void SYS_HOST::host_ed_show(const char *, const char *, const char *) {}
+void SYS_HOST::host_ed_show(const char *, long, long, const char *) {}
 
 // ---- clipboard ----
 

@@ -98,8 +98,11 @@ public:
     virtual long host_ed_stamp();                        // differs after every change; -1 no editor
     virtual const char *host_ed_name();                  // script file name, "" when none
     virtual void host_ed_setname(const char *name);
-    // Show a failing or current position (pos inside text, may be null) with its message.
-    virtual void host_ed_show(const char *text, const char *pos, const char *msg);
+    // Show bytes at..end of the script text that ran (text, whole and NUL-terminated; offsets
+    // with 0 <= at <= end <= its length, -1 without a position). msg nullptr: the statement that
+    // runs next (the run display); otherwise a failure and its message. text nullptr: the run
+    // display ends.
+    virtual void host_ed_show(const char *text, long at, long end, const char *msg);
 
     // ---- clipboard ----
     virtual int host_clip_put(const std::string &text);  // 0 / -1

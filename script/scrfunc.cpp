@@ -524,7 +524,8 @@ int SCR_U::scr_link_scrpt()
     int r = scr_translation_unit(scr_text, 1, nullptr);
     scr_tstat = st;
     if (r != 0) {
-        scr_host().host_ed_show(scr_text, far_pos, scr_get_nowerr());
+        long at = far_pos ? long(far_pos - scr_text) : -1;   // the link reads scr_text only
+        scr_host().host_ed_show(scr_text, at, at, scr_get_nowerr());
         scr_host().host_status("スクリプトが無効");
         return -1;
     }
@@ -545,6 +546,10 @@ int SCR_U::scr_prepare(int mode)
 int SCR_U::scr_prepare_mode(int mode)
 {
     KOV_LOG("scr_prepare()");
+    // While a run or formula is on the stack it reads the linked text and tables: a formula
+    // checked meanwhile (a cell edited during a pause) uses them as they are, even when the
+    // editor's text has changed, and no second script starts.
+    if (scr_stack_base && (mode == PREP_SCRIPT_BEGIN || mode == PREP_FORM_BEGIN)) return mode == PREP_FORM_BEGIN && scr_linked ? 0 : -1;
     switch (mode) {
     case PREP_SCRIPT_END:
         KOV_LOG("PREP_SCRIPT_END");

@@ -3,29 +3,17 @@
 // dialogs, the script window, the version).
 #pragma once
 #include <QMainWindow>
-#include <QPlainTextEdit>
 #include <map>
 #include <vector>
 
 class KOV_U;
 class KOV_GRID;
 class KOV_VIEWWIN;
+class KOV_EDITWIN;
 class KOV_HELPWIN;
 class QAction;
 class QMenu;
 struct MENU_ITEM;
-
-// The script window: the sheet's .scr as plain text (LF in the buffer), with a change stamp.
-class KOV_EDITWIN : public QMainWindow {
-    Q_OBJECT
-public:
-    explicit KOV_EDITWIN(QWidget *parent);
-    QPlainTextEdit *text;
-    long stamp = 0;
-    long saved = 0;    // stamp of the text as loaded or saved
-    int loaded = 0;    // a text was put: the editor's text is the script's
-    void show_at(long pos, const QString &msg);
-};
 
 // Qt's own texts (standard buttons, dialogs) in Japanese, from Qt's translations folder; false
 // when they are not installed, and the window keeps Qt's English.

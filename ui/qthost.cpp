@@ -3,6 +3,7 @@
 #include "ui/grid.h"
 #include "ui/mainwin.h"
 #include "ui/qtext.h"
+#include "ui/views.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -61,7 +62,11 @@ void QT_HOST::host_file_err(const char *name, const char *msg, int err)
 
 // ---- run control ----
 
-void QT_HOST::host_run_state(int state) { mw->win_run_state(state); }
+void QT_HOST::host_run_state(int state)
+{
+    mw->win_run_state(state);
+    if (waiting) waiting->quit();   // the pause loop looks at the new state at once
+}
 
 int QT_HOST::host_pump()
 {
@@ -75,7 +80,10 @@ void QT_HOST::host_wait(int ms)
 {
     QEventLoop loop;
     QTimer::singleShot(ms > 0 ? ms : 0, &loop, &QEventLoop::quit);
+    QEventLoop *outer = waiting;
+    waiting = &loop;
     loop.exec();
+    waiting = outer;
 }
 
 int QT_HOST::host_loop()
@@ -128,13 +136,17 @@ void QT_HOST::host_ed_put(const char *text)
 
 long QT_HOST::host_ed_stamp() { return mw->editor->loaded ? mw->editor->stamp : -1; }
 
-// The position is a byte offset into the Shift-JIS text: counted again in characters.
-void QT_HOST::host_ed_show(const char *text, const char *pos, const char *msg)
+// Offsets are bytes of the Shift-JIS text that ran: counted again in characters.
+void QT_HOST::host_ed_show(const char *text, long at, long end, const char *msg)
 {
-    long at = -1;
-    if (text && pos) at = kov_qs(std::string(text, size_t(pos - text))).size();
-    mw->editor->show_at(at, kov_qs(msg ? msg : ""));
-    if (msg && *msg) mw->editor->show();
+    KOV_EDITWIN *ed = mw->editor;
+    if (!text) return ed->run_end();
+    long len = long(strlen(text));
+    auto chars = [&](long b) { return b < 0 ? -1L : long(kov_qs(std::string(text, size_t(std::min(b, len)))).size()); };
+    long a = chars(at), e = chars(std::max(at, end));
+    if (!msg) return ed->show_run(a, e);
+    ed->show_fail(a, e, kov_qs(msg));
+    if (*msg) ed->show();
 }
 
 // ---- clipboard ----

@@ -2,6 +2,7 @@
 // boxes, the clipboard, the status bar, the script window and the window state.
 #pragma once
 #include <QObject>
+#include <QEventLoop>
 #include <QTimer>
 
 #include "sheet/kovhost.h"
@@ -36,7 +37,7 @@ public:
     int host_ed_text(std::string &text) override;
     void host_ed_put(const char *text) override;
     long host_ed_stamp() override;
-    void host_ed_show(const char *text, const char *pos, const char *msg) override;
+    void host_ed_show(const char *text, long at, long end, const char *msg) override;
 
     int host_clip_put(const std::string &text) override;
     int host_clip_get(std::string &text) override;
@@ -53,4 +54,5 @@ private:
     QTimer timer;
     int quitting = 0;
     int looping = 0;
+    QEventLoop *waiting = nullptr;   // the wait of the pause loop being served
 };

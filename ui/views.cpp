@@ -10,11 +10,104 @@
 #include <QHeaderView>
 #include <QProcess>
 #include <QSplitter>
+#include <QApplication>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QStatusBar>
+#include <algorithm>
 #include <QStandardPaths>
 
 #ifndef KOV_DOCDIR
 #define KOV_DOCDIR ""
 #endif
+
+namespace {
+
+// The script text: what Shift-JIS cannot hold is refused where it comes in (keys, the input
+// method, paste, drop), the rest of the text untouched.
+class SJ_TEXTEDIT : public QPlainTextEdit {
+public:
+    SJ_TEXTEDIT(KOV_EDITWIN *w) : QPlainTextEdit(w), win(w) {}
+
+protected:
+    void keyPressEvent(QKeyEvent *e) override
+    {
+        if (!e->text().isEmpty() && !accepted(e->text())) return;
+        QPlainTextEdit::keyPressEvent(e);
+    }
+    void inputMethodEvent(QInputMethodEvent *e) override
+    {
+        if (e->commitString().isEmpty() || accepted(e->commitString())) return QPlainTextEdit::inputMethodEvent(e);
+        QInputMethodEvent none(QString(), {});   // ends the composition, inserts nothing
+        QPlainTextEdit::inputMethodEvent(&none);
+    }
+    void insertFromMimeData(const QMimeData *m) override
+    {
+        if (m->hasText() && !accepted(m->text())) return;
+        QPlainTextEdit::insertFromMimeData(m);
+    }
+
+private:
+    KOV_EDITWIN *win;
+    bool accepted(const QString &t)
+    {
+        std::string sj;
+        QString bad;
+        if (kov_sj_ok(t, sj, &bad)) return true;
+        win->statusBar()->showMessage(kov_sj_refusal(bad));
+        QApplication::beep();
+        return false;
+    }
+};
+
+} // namespace
+
+KOV_EDITWIN::KOV_EDITWIN(QWidget *parent) : QMainWindow(parent), text(new SJ_TEXTEDIT(this))
+{
+    setCentralWidget(text);
+    QFont f(QStringLiteral("IPAGothic"));
+    f.setStyleHint(QFont::TypeWriter);
+    f.setPixelSize(14);
+    text->setFont(f);
+    text->setLineWrapMode(QPlainTextEdit::NoWrap);
+    resize(640, 480);
+    connect(text, &QPlainTextEdit::textChanged, this, [this] { stamp++; });
+}
+
+// The text may have been edited since the script was linked: positions beyond it are cut back.
+QTextCursor KOV_EDITWIN::span(long at, long end) const
+{
+    long last = std::max(0, text->document()->characterCount() - 1);
+    QTextCursor c(text->document());
+    c.setPosition(int(std::clamp<long>(at, 0, last)));
+    c.setPosition(int(std::clamp<long>(std::max(at, end), 0, last)), QTextCursor::KeepAnchor);
+    return c;
+}
+
+void KOV_EDITWIN::show_run(long at, long end)
+{
+    if (at < 0) return;
+    QTextEdit::ExtraSelection mark;
+    mark.cursor = span(at, end);
+    mark.format.setBackground(QColor(255, 236, 140));
+    text->setExtraSelections({mark});
+    QTextCursor caret = mark.cursor;   // the caret to the statement's start: scrolled into view
+    caret.setPosition(caret.selectionStart());
+    text->setTextCursor(caret);
+    text->ensureCursorVisible();
+}
+
+void KOV_EDITWIN::show_fail(long at, long end, const QString &msg)
+{
+    if (at >= 0) {
+        text->setTextCursor(span(at, std::max(end, at + 1)));
+        text->centerCursor();
+    }
+    statusBar()->showMessage(msg);
+}
+
+void KOV_EDITWIN::run_end() { text->setExtraSelections({}); }
 
 KOV_VIEWWIN::KOV_VIEWWIN(QWidget *parent, const QString &title) : QMainWindow(parent), table(new QTableWidget(this))
 {

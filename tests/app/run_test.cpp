@@ -3,6 +3,8 @@
 #include "tests/support/appfix.h"
 #include "tests/support/tmpdir.h"
 
+#include <algorithm>
+#include <random>
 #include <vector>
 
 using namespace kovtest;
@@ -164,4 +166,127 @@ TEST(Trap, AFaultOutsideEveryTrapStillKills)
     static volatile uintptr_t null_address = 0;
     SCR_U scr;
     EXPECT_DEATH((void)*(volatile int *)null_address, "");
+}
+
+// STOP and RUN handled in one pumping: the stopped run is still on the stack, so RUN is refused
+// until it has ended, and the position shown belongs to the text that ran.
+TEST_F(Run, RunWhileTheStoppedRunUnwinds)
+{
+    host.step_ms = 250;
+    int second = 0;
+    host.on_pump = [&] {
+        if (kov.kov_tstat(TMCD_GET) != TST_SCRPT_RUN) return;
+        host.host_ed_put("var k;\nmain() { k = 1; goto nowhere; }\n");   // edited meanwhile
+        kov.wm_menu(KVM_F12_STOP);
+        second = kov.wm_menu(KVM_F07_RUN);
+    };
+    EXPECT_EQ(run("var n;\nmain() { for (n = 0; ; n++) ; }\n"), "スクリプト実行終了(1)");
+    EXPECT_EQ(second, -1);
+    EXPECT_EQ(count("status スクリプト実行中"), 1);
+    host.on_pump = nullptr;
+    EXPECT_EQ(run("var k;\nmain() { k = 1; goto nowhere; }\n"), "スクリプト実行失敗(-1)");   // now the new text runs
+    EXPECT_EQ(host.shown_text, "var k;\nmain() { k = 1; goto nowhere; }\n");
+    EXPECT_EQ(host.shown_text.substr(host.shown_at, host.shown_end - host.shown_at), "goto nowhere;");
+}
+
+// A formula typed while the script is paused after its text was edited: the paused run keeps
+// its own text and variables.
+TEST_F(Run, CellEditWhilePausedAfterTheScriptChanged)
+{
+    presses({KVM_F09_PAUS});
+    host.on_pump = [&, k = 0]() mutable {
+        if (k++ != 1) return (void)(k == 1 && kov.wm_menu(KVM_F09_PAUS));
+        host.host_ed_put("main() { return 7; }\n");
+        std::string msg;
+        EXPECT_EQ(kov.cse_edit_commit(0, 0, KOV_ED_FORM, "=1+2", msg), 0) << msg;
+        kov.wm_menu(KVM_F11_CONT);
+    };
+    host.step_ms = 250;
+    EXPECT_EQ(run("var n;\nmain() { var i; for (i = 0; i < 50; i++) n = n + i; return n; }\n"), "スクリプト実行終了(1225)");
+    EXPECT_STREQ(kov.csv_get_form(0, 0), "1+2");
+}
+
+// While a script runs every pumping asks for the sheet to be painted, so that what it wrote shows.
+TEST_F(Run, PumpingRepaintsTheSheet)
+{
+    host.step_ms = 50;
+    std::vector<std::string> seen;
+    host.on_pump = [&] {
+        bool asked = std::find(host.calls.begin(), host.calls.end(), "redraw") != host.calls.end();
+        if (kov.kov_tstat(TMCD_GET) == TST_SCRPT_RUN) seen.push_back(cell(0, 0) + (asked ? " painted" : ""));
+        host.calls.clear();
+    };
+    run("main() { var i; for (i = 1; i <= 20; i++) my[0][0] = i; return 0; }\n");
+    ASSERT_GE(seen.size(), 2u);
+    for (const std::string &s : seen) EXPECT_NE(s.find("painted"), std::string::npos) << s;
+}
+
+// Stepping marks the whole statement that runs next: from its start to its end as the statement
+// reader finds it, bodies included.
+TEST_F(Run, StepShowsTheWholeStatement)
+{
+    static const struct {
+        const char *script, *first;   // the script; the statement shown at its first step
+    } rows[] = {
+        {"main() { var a = 1;\n  a = a +\n    2; return a; }\n", "a = a +\n    2;"},
+        {"main() { for (;;) { break; }\n return 0; }\n", "for (;;) { break; }"},
+        {"main() { if (1) return 4;\n else return 5; }\n", "if (1) return 4;\n else return 5;"},
+        {"main() { switch (2) { case 2: return 1; } }\n", "switch (2) { case 2: return 1; }"},
+    };
+    for (auto &r : rows) {
+        std::vector<std::string> marks;
+        host.on_pump = [&] {
+            if (kov.kov_tstat(TMCD_GET) != TST_SCRPT_PAUSE || !host.run_display) return;
+            marks.push_back(host.shown_text.substr(host.shown_at, host.shown_end - host.shown_at));
+            kov.wm_menu(KVM_F11_CONT);
+        };
+        run(r.script, TST_SCRPT_STEP);
+        ASSERT_EQ(marks.size(), 1u) << r.script;
+        EXPECT_EQ(marks[0], r.first) << r.script;
+        EXPECT_FALSE(host.run_display);   // the run display ends with the run
+    }
+}
+
+// A seeded random walk of the run commands, the cycle, cell edits and script edits between
+// them, against a looping script: whatever the order, no exception escapes, the state is one of
+// 0..7, and every position shown lies inside the text it is shown in.
+TEST_F(Run, RandomRunControl)
+{
+    static const char *const scripts[] = {
+        "var n;\nmain() {\n    for (n = 0; n < 3000; n++) {\n        my[n % 3][1] = n;\n        if (n % 7 == 0) pause(\"p\");\n    }\n}\n",
+        "var k = 1, j;\nf(x) { return x + k; }\nmain() {\n    for (j = 0; j < 3000; j++) k = f(k) % 50;\n    return zz;\n}\n",
+        "main() { var i; for (i = 0; ; i++) { sleep(0); my[0][3] = i; } }\n",
+        "main() { for (;;) ",   // does not link
+    };
+    static const int ids[] = {KVM_F07_RUN, KVM_F08_STEP, KVM_F09_PAUS, KVM_F11_CONT, KVM_F12_STOP, KVM_CALC,
+                              KVM_CYCLE_250, KVM_CYCLE_STOP};
+    host.step_ms = 70;
+    host.budget = 2000000;   // a run nobody could stop any more still ends
+    for (unsigned seed = 1; seed <= 8; seed++) {
+        std::mt19937 rng(seed);
+        int left = 400;
+        auto check = [&] {
+            int st = kov.kov_tstat(TMCD_GET);
+            ASSERT_TRUE(st >= TST_STOP && st <= TST_CYCLE_10000ms) << st;
+            ASSERT_LE(host.shown_at, host.shown_end);
+            ASSERT_LE(host.shown_end, long(host.shown_text.size()));
+        };
+        auto act = [&] {
+            check();
+            if (left-- <= 0) return (void)kov.wm_menu(KVM_F12_STOP);
+            unsigned k = rng() % 12;
+            if (k < 8) return (void)kov.wm_menu(ids[k]);
+            if (k < 10) return host.host_ed_put(scripts[rng() % 4]);
+            std::string msg;
+            kov.cse_edit_commit(int(rng() % 3), int(rng() % 3), KOV_ED_FORM, k == 10 ? "=R0C1+1" : "=n", msg);
+        };
+        host.on_pump = act;
+        host.host_ed_put(scripts[0]);
+        while (left > 0) act();
+        host.on_pump = nullptr;
+        kov.wm_menu(KVM_F12_STOP);
+        kov.wm_menu(KVM_CYCLE_STOP);
+        check();
+        EXPECT_EQ(kov.kov_tstat(TMCD_GET), TST_STOP) << seed;
+    }
 }

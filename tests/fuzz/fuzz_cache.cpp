@@ -14,9 +14,9 @@ namespace {
 
 struct HOST : FUZZ_HOST {
     std::string shown;   // what the editor was asked to show (a failed link's place and text)
-    void host_ed_show(const char *text, const char *pos, const char *msg) override
+    void host_ed_show(const char *, long at, long, const char *msg) override
     {
-        shown += std::to_string(text && pos ? pos - text : -1) + ":" + (msg ? msg : "") + ";";
+        shown += std::to_string(at) + ":" + (msg ? msg : "") + ";";
     }
 };
 

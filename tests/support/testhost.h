@@ -13,9 +13,10 @@ namespace kovtest {
 template <class HOST>
 struct TESTHOST_T : HOST {
     std::vector<std::string> calls;      // "redraw", "status TEXT", "msgbox TEXT", "beep", ...
-    std::string shown;                   // message of the last host_ed_show
+    std::string shown;                   // message of the last host_ed_show ("" the run display)
     std::string shown_text;              // the text it was shown in
-    long shown_at = -1;                  // its position in that text, -1 without one
+    long shown_at = -1, shown_end = -1;  // its bytes in that text, -1 without a position
+    int run_display = 0;                 // a statement that runs next is shown
     long steps = 0, budget = -1;         // statement hooks seen; stop after budget (-1 never)
     int answer = KOV_IDOK;               // what every message box answers
     time_t now = 0;                      // the clock: host_now and (in ms) host_ticks
@@ -47,11 +48,13 @@ struct TESTHOST_T : HOST {
         calls.push_back(std::string("file ") + name + msg);
     }
     void host_beep() override { calls.push_back("beep"); }
-    void host_ed_show(const char *text, const char *pos, const char *msg) override
+    void host_ed_show(const char *text, long at, long end, const char *msg) override
     {
+        run_display = text && !msg;
+        if (!text) return;
         shown = msg ? msg : "";
-        shown_text = text ? text : "";
-        shown_at = text && pos ? pos - text : -1;
+        shown_text = text;
+        shown_at = at, shown_end = end;
     }
     // A wait passes on the test clock only: nothing sleeps.
     void host_wait(int ms) override { advance(uint32_t(ms > 0 ? ms : 0)); }
