@@ -29,11 +29,16 @@ void QT_HOST::host_show_cursor() { mw->grid->grid_follow(); }
 
 int QT_HOST::host_ask(const char *prompt, std::string &answer)
 {
-    bool ok = false;
-    QString t = QInputDialog::getText(mw, QStringLiteral("Kovash"), kov_qs(prompt), QLineEdit::Normal, QString(), &ok);
-    if (!ok) return -1;
-    answer = kov_sj(t);
-    return 0;
+    // Asked again while the answer holds what Shift-JIS cannot: a search must not look for '?'.
+    QString t, bad;
+    for (;;) {
+        bool ok = false;
+        t = QInputDialog::getText(mw, QStringLiteral("Kovash"), kov_qs(prompt), QLineEdit::Normal, t, &ok);
+        if (!ok) return -1;
+        if (kov_sj_ok(t, answer, &bad)) return 0;
+        mw->statusBar()->showMessage(kov_sj_refusal(bad));
+        QApplication::beep();
+    }
 }
 void QT_HOST::host_status(const char *text) { mw->statusBar()->showMessage(kov_qs(text)); }
 void QT_HOST::host_beep() { QApplication::beep(); }

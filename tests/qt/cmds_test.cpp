@@ -1,5 +1,6 @@
 // The window's commands with real widgets and real mouse and key events: the right click on a
 // selection, the check marks of the view menu, opening over unsaved changes, Qt's own texts.
+#include "tests/qt/winfix.h"
 #include "app/kov.h"
 #include "tests/support/tmpdir.h"
 #include "ui/grid.h"
@@ -44,17 +45,11 @@ void answer_box(QMessageBox::StandardButton b, QString *text = nullptr)
     });
 }
 
-struct Cmds : ::testing::Test {
-    TmpDir dir;
-    KOV_MAINWIN win;
-    QT_HOST host{&win};
-    KOV_U kov{&host};
+struct Cmds : WIN_FIX<> {
     std::string a = dir / "a.kov", b = dir / "b.kov";
     void SetUp() override
     {
-        win.win_attach(&kov);
-        ASSERT_EQ(kov.kov_start((dir / "kovash").c_str(), nullptr), 0);
-        kov.kov_auto_start(a.c_str(), "kov");
+        start(a);
         kov.csv_put_num(0, 0, 2);
         ASSERT_EQ(kov.cse_fsave(b.c_str()), 0);
         kov.csv_put_num(0, 0, 1);

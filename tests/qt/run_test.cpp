@@ -1,6 +1,7 @@
 // Run control in the window: a seeded random walk of the toolbar's run buttons, script edits
 // typed into the script window and cell edits typed into the grid, against a looping script;
 // the sheet repainting while a script runs; the statement that runs next shown in the editor.
+#include "tests/qt/winfix.h"
 #include "app/kov.h"
 #include "tests/support/tmpdir.h"
 #include "ui/grid.h"
@@ -38,16 +39,10 @@ const char loop_script[] = "var n;\nmain() {\n    for (n = 0; n < 20000; n++) {\
 const char other_script[] = "var k = 1, j;\nf(x) { return x + k; }\nmain() {\n    for (j = 0; j < 20000; j++) {\n"
                             "        k = f(k) % 100;\n        my[1][1] = k;\n    }\n    return k;\n}\n";
 
-struct RunWin : ::testing::Test {
-    TmpDir dir;
-    KOV_MAINWIN win;
-    FAST_HOST host{&win};
-    KOV_U kov{&host};
+struct RunWin : WIN_FIX<FAST_HOST> {
     void SetUp() override
     {
-        win.win_attach(&kov);
-        ASSERT_EQ(kov.kov_start((dir / "kovash").c_str(), nullptr), 0);
-        kov.kov_auto_start((dir / "t.kov").c_str(), "kov");
+        start(dir / "t.kov");
         host.host_ed_put(loop_script);
         win.show();
         win.editor->show();
@@ -57,17 +52,6 @@ struct RunWin : ::testing::Test {
     {
         for (QAction *a : win.findChildren<QAction *>())
             if (a->text() == QString::fromUtf8(label) && a->isEnabled()) return a->trigger();
-    }
-    void type_into(QWidget *w, const QString &text)
-    {
-        for (QChar c : text) {
-            if (c == QLatin1Char('\n')) {
-                QTest::keyClick(w, Qt::Key_Return);
-                continue;
-            }
-            QKeyEvent press(QEvent::KeyPress, c.unicode() < 128 ? QChar(c).toUpper().unicode() : 0, Qt::NoModifier, QString(c));
-            QApplication::sendEvent(w, &press);
-        }
     }
     // A message box that a step opened is answered as the user would.
     static void answer_boxes()

@@ -1,5 +1,6 @@
 // The desktop window on the offscreen platform, driven by real key events: typing into cells
 // and the refusals, and run control while a script loops.
+#include "tests/qt/winfix.h"
 #include "app/kov.h"
 #include "tests/support/tmpdir.h"
 #include "ui/grid.h"
@@ -28,16 +29,10 @@ using namespace kovtest;
 
 namespace {
 
-struct Window : ::testing::Test {
-    TmpDir dir;
-    KOV_MAINWIN win;
-    QT_HOST host{&win};
-    KOV_U kov{&host};
+struct Window : WIN_FIX<> {
     void SetUp() override
     {
-        win.win_attach(&kov);
-        ASSERT_EQ(kov.kov_start((dir / "kovash").c_str(), nullptr), 0);
-        kov.kov_auto_start((dir / "t.kov").c_str(), "kov");
+        start(dir / "t.kov");
         win.show();
         win.grid->setFocus();
     }
@@ -45,10 +40,7 @@ struct Window : ::testing::Test {
     QWidget *target() { return win.grid->grid_editing() ? (QWidget *)win.grid->grid_editor() : win.grid; }
     void type(const char *utf8)
     {
-        for (QChar c : QString::fromUtf8(utf8)) {
-            QKeyEvent press(QEvent::KeyPress, c.unicode() < 128 ? QChar(c).toUpper().unicode() : 0, Qt::NoModifier, QString(c));
-            QApplication::sendEvent(target(), &press);
-        }
+        for (QChar c : QString::fromUtf8(utf8)) type_into(target(), c);
     }
     void key(Qt::Key k) { QTest::keyClick(target(), k); }
     std::string cell(int x, int y)

@@ -1,0 +1,40 @@
+// The window of the tests: a main window, its host and the application on it, started in a
+// scratch folder on the sheet NAME.kov and shown. Keys are typed as real key events.
+#pragma once
+#include "app/kov.h"
+#include "tests/support/tmpdir.h"
+#include "ui/mainwin.h"
+#include "ui/qthost.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <string>
+
+template <class HOST = QT_HOST>
+struct WIN_FIX : ::testing::Test {
+    kovtest::TmpDir dir;
+    KOV_MAINWIN win;
+    HOST host{&win};
+    KOV_U kov{&host};
+    // Attached and started on the sheet (not yet shown).
+    void start(const std::string &sheet)
+    {
+        win.win_attach(&kov);
+        ASSERT_EQ(kov.kov_start((dir / "kovash").c_str(), nullptr), 0);
+        kov.kov_auto_start(sheet.c_str(), "kov");
+    }
+    // Characters as a keyboard sends them; a line end is the Return key.
+    static void type_into(QWidget *w, const QString &text)
+    {
+        for (QChar c : text) {
+            if (c == QLatin1Char('\n')) {
+                QTest::keyClick(w, Qt::Key_Return);
+                continue;
+            }
+            QKeyEvent press(QEvent::KeyPress, c.unicode() < 128 ? QChar(c).toUpper().unicode() : 0, Qt::NoModifier, QString(c));
+            QApplication::sendEvent(w, &press);
+        }
+    }
+};
