@@ -86,8 +86,18 @@ int count_table()
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     static const int nfn = count_table();
-    static const bool in_dir = chdir(fuzz_tmpdir().c_str()) == 0;   // files the calls make stay here
-    if (!in_dir || size > 4096) return 0;
+    if (size > 4096) return 0;
+    // Files the calls make stay in a scratch folder; the fuzzer's own paths are relative to the
+    // folder it started in, so that one is current again before returning.
+    static char home[4096];
+    if (!home[0] && !getcwd(home, sizeof home)) return 0;
+    if (chdir(fuzz_tmpdir().c_str()) != 0) return 0;
+    struct BACK {
+        ~BACK()
+        {
+            if (chdir(home) != 0) abort();
+        }
+    } back;
     FUZZ_IN in{data, size};
     CSV_U csv;
     csv.csv_create(8, 12);
