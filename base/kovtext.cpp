@@ -114,20 +114,28 @@ bool ascii_alnum(const unsigned char *p, size_t i, size_t n)
 }
 
 // Whether the UTF-8 reading has what Shift-JIS text of common characters does not make: a
-// four-byte sequence, a three-byte one of Japanese (CJK symbols, kana, kanji, full-width forms),
-// or a two-byte one (an accented letter) glued to an ASCII letter or digit, as in "café".
-bool u8_telling(const unsigned char *p, size_t n)
+// four-byte sequence, a three-byte one of Japanese (CJK symbols, kana, kanji, full-width forms;
+// any three-byte one where the Shift-JIS reading already met a rare pair), or (glued) a
+// two-byte one glued to an ASCII letter or digit, as in "café".
+bool u8_telling(const unsigned char *p, size_t n, bool rare)
 {
     for (size_t i = 0; i < n;) {
         size_t k = std::max<size_t>(u8_len(p + i, n - i), 1);
         char32_t v = u8_code(p + i, k);
-        if (k == 4) return true;
+        if (k == 4 || (k == 3 && rare)) return true;
         if (k == 3 && ((v >= 0x3000 && v <= 0x30FF) || (v >= 0x4E00 && v <= 0x9FFF) || (v >= 0xFF00 && v <= 0xFFEF)))
             return true;
-        if (k == 2 && ((i > 0 && ascii_alnum(p, i - 1, n)) || ascii_alnum(p, i + 2, n))) return true;
+        if (!rare && k == 2 && ((i > 0 && ascii_alnum(p, i - 1, n)) || ascii_alnum(p, i + 2, n))) return true;
         i += k;
     }
     return false;
+}
+
+// UTF-8 that gives up nothing when read as Shift-JIS.
+bool u8_lossless(std::string_view bytes)
+{
+    std::string sj;
+    return sj_from_utf8_lost(bytes, sj, nullptr) == 0;
 }
 
 } // namespace
@@ -156,15 +164,17 @@ int sj_guess(std::string_view bytes)
     size_t n = bytes.size();
     if (n >= 3 && p[0] == 0xEF && p[1] == 0xBB && p[2] == 0xBF) return SJ_ENC_UTF8BOM;
     if (utf8_valid_len(bytes) != n) return SJ_ENC_SJIS;
-    bool other = false;
-    for (size_t i = 0, k; i < n; i += k) {
+    bool other = false, rare = false;
+    for (size_t i = 0, k; i < n && !rare; i += k) {
         if (p[i] >= 0x80) other = true;
-        if (!sj_common(p + i, n - i, k)) return SJ_ENC_UTF8;
+        rare = !sj_common(p + i, n - i, k);
     }
-    // Both readings are plausible: UTF-8 only when it loses nothing, so that a Shift-JIS file
-    // misjudged can never come back changed.
-    std::string sj;
-    return other && u8_telling(p, n) && sj_from_utf8_lost(bytes, sj, nullptr) == 0 ? SJ_ENC_UTF8 : SJ_ENC_SJIS;
+    // A Shift-JIS reading with a rare pair is UTF-8 when it has three- or four-byte characters
+    // or loses nothing (two-byte ones alone also come from Shift-JIS read out of step); when both
+    // readings are plausible, only when it loses nothing. So a Shift-JIS file misjudged comes
+    // back unchanged unless it also reads as UTF-8 of wider characters.
+    if (rare) return u8_telling(p, n, true) || u8_lossless(bytes) ? SJ_ENC_UTF8 : SJ_ENC_SJIS;
+    return other && u8_telling(p, n, false) && u8_lossless(bytes) ? SJ_ENC_UTF8 : SJ_ENC_SJIS;
 }
 
 size_t sj_from_utf8_lost(std::string_view utf8, std::string &out, SJ_LOST *lost)
@@ -236,7 +246,12 @@ int sj_decode_file(std::string &bytes, SJ_LOST *lost)
 std::string sj_encode_file(std::string_view sjis, int enc)
 {
     if (enc != SJ_ENC_UTF8 && enc != SJ_ENC_UTF8BOM) return std::string(sjis);
-    return (enc == SJ_ENC_UTF8BOM ? "\xEF\xBB\xBF" : "") + sj_to_utf8_esc(sjis);
+    std::string u8 = sj_to_utf8_esc(sjis);
+    // A file that would not be read back as UTF-8 (its evidence went with the characters that
+    // became '?') gets the byte-order mark, so that it is; ASCII reads the same either way.
+    bool ascii = std::all_of(u8.begin(), u8.end(), [](char c) { return (unsigned char)c < 0x80; });
+    if (enc == SJ_ENC_UTF8BOM || (!ascii && sj_guess(u8) == SJ_ENC_SJIS)) u8.insert(0, "\xEF\xBB\xBF");
+    return u8;
 }
 
 std::string sj_lost_text(const char *name, const SJ_LOST &lost)

@@ -57,6 +57,7 @@ TEST(Text, GuessesTheEncodingOfRealTexts)
         // Read as UTF-8 these would lose every accent; as Shift-JIS kana they come back unchanged.
         {"utf8 accents", u8s(u8"café,crème brûlée\r\n"), SJ_ENC_SJIS},
         {"sjis kana glued to letters", "Price\xDD\xB1ote", SJ_ENC_SJIS},
+        {"sjis read out of step", "\xD6\x9A\xD1\xBDolt", SJ_ENC_SJIS},   // two-byte UTF-8, rare pair 9AD1
         {"utf8 greek next to a digit", u8s(u8"α1,β2\r\n"), SJ_ENC_UTF8},
         {"latin-1 bytes", "caf\xE9\r\n", SJ_ENC_SJIS},
         {"sjis half-width kana", "ｶﾀｶﾅ,ﾃｽﾄ\r\n", SJ_ENC_SJIS},

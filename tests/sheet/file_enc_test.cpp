@@ -79,6 +79,12 @@ TEST(FileEnc, LostCharactersAreTold)
     for (auto &c : s.host.calls)
         if (c.rfind("msgbox", 0) == 0) told = c;
     EXPECT_NE(told.find("x.csv 3 行目の文字 U+2603 は Shift-JIS にないため ? にしました (計 2 文字)"), std::string::npos) << told;
+    // With the snowman gone, "α?" alone would read back as Shift-JIS kana: the save says UTF-8.
+    Sheet g;
+    spit(g.path("g.csv"), u8s(u8"α☃\r\n"));
+    ASSERT_EQ(load_file(g, "g.csv"), 0);
+    ASSERT_EQ(g.file.csv_fsave(g.path("g.csv").c_str(), nullptr), 0);
+    EXPECT_EQ(slurp(g.path("g.csv")), BOM + u8s(u8"\"α?\"\r\n"));
 }
 
 // The reader takes files in blocks of 64 KiB: a UTF-8 character across a block end is still
