@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <strings.h>
 #include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
@@ -342,7 +343,10 @@ int CSVFILE_U::csv_fwrite(const char *name, int mask, const CSV_RECT *region)
         std::string text;
         STR_OUT out{text};
         csv_write(out, mask, region ? &r : nullptr);
-        text = kov::sj_encode_file(text, csv_enc);
+        // A sheet file in UTF-8 says so with the byte-order mark: without it, it is Shift-JIS.
+        size_t n = strlen(name);
+        bool sheet = n >= 4 && strcasecmp(name + n - 4, ".kov") == 0;
+        text = kov::sj_encode_file(text, sheet ? kov::SJ_ENC_UTF8BOM : csv_enc);
         f->fout_put(text.data(), text.size());
     }
     int rc = f->fout_commit();

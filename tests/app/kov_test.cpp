@@ -159,7 +159,7 @@ TEST_F(Kov, Utf8SheetAndScriptRunAndComeBackAsTheyWere)
 {
     ASSERT_EQ(start(), 0);
     auto u8 = [](const char8_t *s) { return std::string(reinterpret_cast<const char *>(s)); };
-    const std::string sheet = u8(u8"\"名前\",41\r\n");
+    const std::string sheet = "\xEF\xBB\xBF" + u8(u8"\"名前\",41\r\n");
     const std::string script = "\xEF\xBB\xBF" + u8(u8"// 表示する\r\nmain()\r\n{\r\n    my[1][0] = \"漢字ｶﾅ\";\r\n"
                                                   u8"    return my[0][1] + 1;\r\n}\r\n");
     spit(dir / "job.kov", sheet);
@@ -169,16 +169,16 @@ TEST_F(Kov, Utf8SheetAndScriptRunAndComeBackAsTheyWere)
     char sbuf[9];
     EXPECT_STREQ(CSV_U::csv_cel_str(kov.csv_get_cel(0, 1), sbuf), "漢字ｶﾅ");
     EXPECT_STREQ(CSV_U::csv_cel_str(kov.csv_get_cel(0, 0), sbuf), "名前");
-    EXPECT_EQ(std::vector<int>({kov.kov_enc, kov.kov_scr_enc}), std::vector<int>({kov::SJ_ENC_UTF8, kov::SJ_ENC_UTF8BOM}));
+    EXPECT_EQ(std::vector<int>({kov.kov_enc, kov.kov_scr_enc}), std::vector<int>({kov::SJ_ENC_UTF8BOM, kov::SJ_ENC_UTF8BOM}));
     ASSERT_EQ(kov.cse_fsave((dir / "job.kov").c_str()), 0);
     EXPECT_EQ(slurp(dir / "job.scr"), script);
-    EXPECT_EQ(kov::sj_guess(slurp(dir / "job.kov")), kov::SJ_ENC_UTF8);
+    EXPECT_EQ(kov::sj_guess(slurp(dir / "job.kov")), kov::SJ_ENC_UTF8BOM);
     // A new script of a UTF-8 sheet is written in UTF-8 too.
     spit(dir / "lone.kov", sheet);
     ASSERT_EQ(kov.cse_fload((dir / "lone.kov").c_str()), 0);
     host.host_ed_put("main() { return 0; } // 新\n");
     ASSERT_EQ(kov.cse_fsave((dir / "lone.kov").c_str()), 0);
-    EXPECT_EQ(slurp(dir / "lone.scr"), u8(u8"main() { return 0; } // 新\r\n"));
+    EXPECT_EQ(slurp(dir / "lone.scr"), "\xEF\xBB\xBF" + u8(u8"main() { return 0; } // 新\r\n"));
 }
 
 TEST(ScriptFile, ReadTurnsCrLfIntoLfOnly)

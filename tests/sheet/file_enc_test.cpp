@@ -51,13 +51,18 @@ TEST(FileEnc, SheetFileInUtf8)
     s.csv_put_form(1, 0, "\"値\"");
     s.csv_put_str(2, 0, "a\x85\x40" "b\x80");
     std::string sj = s.text();
-    spit(s.path("u.kov"), kov::sj_encode_file(sj, kov::SJ_ENC_UTF8));
+    // Without the byte-order mark a sheet file is Shift-JIS, whatever its bytes.
+    spit(s.path("n.kov"), kov::sj_encode_file(sj, kov::SJ_ENC_UTF8));
+    Sheet n;
+    ASSERT_EQ(n.file.csv_fload(nullptr, s.path("n.kov").c_str(), nullptr), 0);
+    EXPECT_EQ(n.file.csv_enc, kov::SJ_ENC_SJIS);
+    spit(s.path("u.kov"), kov::sj_encode_file(sj, kov::SJ_ENC_UTF8BOM));
     Sheet t;
     ASSERT_EQ(t.file.csv_fload(nullptr, s.path("u.kov").c_str(), nullptr), 0);
-    EXPECT_EQ(t.file.csv_enc, kov::SJ_ENC_UTF8);
+    EXPECT_EQ(t.file.csv_enc, kov::SJ_ENC_UTF8BOM);
     EXPECT_EQ(t.val(0, 0) + "|" + t.form(1, 0) + "|" + t.val(2, 0), "表示|\"値\"|a\x85\x40" "b\x80");
     ASSERT_EQ(t.file.csv_fsave(t.path("again.kov").c_str(), nullptr), 0);
-    EXPECT_EQ(kov::sj_guess(slurp(t.path("again.kov"))), kov::SJ_ENC_UTF8);
+    EXPECT_EQ(kov::sj_guess(slurp(t.path("again.kov"))), kov::SJ_ENC_UTF8BOM);
     Sheet back;
     ASSERT_EQ(back.file.csv_fload(nullptr, t.path("again.kov").c_str(), nullptr), 0);
     EXPECT_EQ(back.val(2, 0), "a\x85\x40" "b\x80");
