@@ -27,7 +27,8 @@ WP_PART *wp_part_get(SCR_U &s, int cols, int rows)
 {
     const char *name = s.scr_fn_name;
     char msg[160];
-    if (s.ctx.cel_x == SCR_NOCELL || !s.scr_csv) {
+    // A script function called by a formula is no cell formula either.
+    if (s.ctx.cel_x == SCR_NOCELL || s.func_depth > 0 || !s.scr_csv) {
         snprintf(msg, sizeof msg, "%s はセル式以外では無効", name);
         return refuse(s, msg);
     }
