@@ -125,6 +125,16 @@ TEST_F(Life, CreationFailures)
     EXPECT_EQ(cell(0, 257), "'貼付部品数超過'");
     EXPECT_EQ(count("msgbox 貼付部品数超過(257)"), 1);
     EXPECT_GE(count("beep"), 1);
+    WP_PART *first = part(0, 0);
+    calc();   // at that size even reuse is refused, but no part is lost
+    EXPECT_EQ(part(0, 0), first);
+    EXPECT_EQ(part(0, 257), nullptr);
+    EXPECT_EQ(kov.wp_count(), 257);
+    EXPECT_EQ(cell(0, 0), "'貼付部品数超過'");
+    kov.csv_clr_cel(0, 257);
+    kov.csv_clr_cel(0, 256);
+    calc();
+    EXPECT_EQ(cell(0, 0), "0");
     kov.csv_create(20, 300);
     // Not in a cell formula.
     host.host_ed_put("main() { wpPUSH(1,1,\"\",\"p\",\"\"); return 0; }\n");
