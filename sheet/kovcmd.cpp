@@ -295,7 +295,14 @@ std::string part_fill(const char *t, int w, int h, const char *file, int *caret)
 void part_rows(ROWS &r)
 {
     for (const PART_NEW &p : part_news()) r.one(p.id, p.label, p.tip, KCF_SHEET);
-    r.range(KVM_PART_EDIT, {"部品セル式再編集(&E)", "部品ＨＥＬＰ表示(&H)", "部品画像コピー(&G)", "部品コピー(&F)", "部品セル名コピー(&P)", "ウインドウを部品サイズに揃える(&M)", "部品一時非表示(&D)", "部品削除(&D)"}, "%s");
+    r.one(KVM_PART_EDIT, "部品セル式再編集(&E)", "指定部品のセル式を再編集");
+    r.one(KVM_PART_HELP, "部品ＨＥＬＰ表示(&H)", "指定部品のＨＥＬＰを表示");
+    r.one(KVM_PART_PICTURE, "部品画像コピー(&G)", "指定部品の画像をコピー");
+    r.one(KVM_PART_COPY, "部品コピー(&F)", "指定部品をコピー");
+    r.one(KVM_PART_NAME, "部品セル名コピー(&P)", "指定部品のセル名をコピー");
+    r.one(KVM_PART_FIT, "ウインドウを部品サイズに揃える(&M)", "ウインドウを指定部品サイズに揃える");
+    r.one(KVM_PART_HIDE, "部品一時非表示(&D)", "指定部品を一時非表示。(メインメニューで非表示解除)");
+    r.one(KVM_PART_DELETE, "部品削除(&D)", "指定部品を削除", KCF_SHEET);
 }
 
 // The toolbar, in its order; the run states that enable each button (KCR_*).
