@@ -1,6 +1,7 @@
 #include "gadgets/wpfunc.h"
 
 #include "builtins/func.h"
+#include "gadgets/wpkinds.h"
 
 namespace {
 
