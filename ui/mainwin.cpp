@@ -1,6 +1,7 @@
 #include "ui/mainwin.h"
 #include "app/kov.h"
 #include "app/kovfname.h"
+#include "gadgets/qt/wpqt.h"
 #include "ui/grid.h"
 #include "ui/qtext.h"
 #include "ui/views.h"
@@ -41,6 +42,9 @@ KOV_MAINWIN::KOV_MAINWIN() : grid(new KOV_GRID(this)), editor(new KOV_EDITWIN(th
 void KOV_MAINWIN::win_attach(KOV_U *k)
 {
     kov = k;
+    KOV_DOORS doors;
+    doors.views = grid->grid_parts();   // parts show through the grid's views
+    k->kov_set_doors(doors);
     grid->grid_attach(k);
     win_title();
     win_run_state(k->kov_tstat(TMCD_GET));

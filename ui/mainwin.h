@@ -7,6 +7,7 @@
 #include <vector>
 
 class KOV_U;
+class WP_PART;
 class KOV_GRID;
 class KOV_VIEWWIN;
 class KOV_EDITWIN;
@@ -46,6 +47,7 @@ public:
     void win_part_menu(int x, int y, QPoint at);
     void win_part_cmd(int id);
     void win_parts_show(bool on);
+    void win_part_fit(WP_PART &part);
     int part_x = -1, part_y = -1;   // the part the part menu was opened on
 
 protected:

@@ -109,3 +109,87 @@ void KOV_MAINWIN::win_parts_show(bool on)
     grid->grid_place_parts();
     statusBar()->showMessage(on ? KQ("貼付部品の非表示を解除しました") : KQ("貼付部品を一時非表示にしました"));
 }
+
+// The window's cell area to the part's size, with the home cell at its top-left corner.
+void KOV_MAINWIN::win_part_fit(WP_PART &part)
+{
+    if (isMaximized() || isFullScreen() || isMinimized()) {
+        QApplication::beep();
+        return;
+    }
+    int l, t, w, h;
+    part.wp_rect(l, t, w, h);
+    grid->verticalScrollBar()->setValue(part.wp_y);
+    grid->horizontalScrollBar()->setValue(part.wp_x);
+    grid->grid_place_parts();
+    part.wp_rect(l, t, w, h);
+    // The cell area now against the part: the window grows or shrinks by the difference.
+    QRect cells = grid->grid_parts()->area;
+    QSize want = size() + QSize(w - cells.width(), h - cells.height());
+    QSize least = minimumSizeHint().expandedTo(QSize(KOV_WIN_MINX, KOV_WIN_MINY));
+    if (want.width() > KOV_WIN_MAX || want.height() > KOV_WIN_MAX) {
+        statusBar()->showMessage(KQ("部品が多きすぎます"));
+        QApplication::beep();
+        return;
+    }
+    if (want.width() < least.width() || want.height() < least.height()) {
+        statusBar()->showMessage(KQ("部品が小さすぎます"));
+        QApplication::beep();
+        return;
+    }
+    resize(want);
+}
+
+void KOV_MAINWIN::win_part_cmd(int id)
+{
+    auto *part = dynamic_cast<WP_PART *>(kov->csv_get_part(part_x, part_y));
+    if (!part || part->wp_home(part_x, part_y) != 0) return QApplication::beep();
+    const int x = part_x, y = part_y;
+    switch (id) {
+    case KVM_PART_EDIT:
+        grid->grid_goto(x, y);
+        grid->grid_edit(KOV_KEY_REEDIT);
+        return;
+    case KVM_PART_HELP:
+        if (!help) help = new KOV_HELPWIN(this);
+        help->help_function(kov_qs(part->wp_kind()));
+        help->show();
+        help->raise();
+        return;
+    case KVM_PART_PICTURE:
+        if (part->wp_drawable() && part->wp_get_view() && part->wp_get_view()->view_copy() == 0)
+            statusBar()->showMessage(KQ("画像をコピーしました"));
+        return;
+    case KVM_PART_COPY: {
+        KOV_RECT r = {x, y, std::min(x + part->wp_cols, kov->csv_get_xs()) - 1, std::min(y + part->wp_rows, kov->csv_get_ys()) - 1};
+        CSVFILE_U file(*kov);
+        if (file.csv_clip_copy(&r, "$$b") < 0) KOV_ATT("コピー失敗");
+        else statusBar()->showMessage(KQ("貼付部品をコピーしました"));
+        return;
+    }
+    case KVM_PART_NAME: {
+        char name[64];
+        if (csv_print_range(name, x, y, x, y) < 0 || kov->kov_host().host_clip_put(name) < 0) KOV_ATT("セル名作成失敗");
+        else statusBar()->showMessage(kov_qs(name) + KQ(" をコピーしました"));
+        return;
+    }
+    case KVM_PART_FIT: win_part_fit(*part); return;
+    case KVM_PART_HIDE:
+        if (WP_QTVIEW *v = WP_QTVIEWS::qt_view_of(part)) v->hidden = true, v->apply();
+        statusBar()->showMessage(KQ("指定部品を非表示にしました。(メインメニューに非表示解除があります)"));
+        return;
+    case KVM_PART_DELETE:
+        if (const char *r = kov->cse_edit_refusal()) {
+            statusBar()->showMessage(kov_qs(r));
+            QApplication::beep();
+            return;
+        }
+        grid->grid_goto(x, y);
+        kov->csv_clr_cel(x, y, CSV_P_VAL | CSV_P_FORM);   // the formula goes, and its part with it
+        kov->csv_form_calc(nullptr);
+        grid->grid_sizes();
+        statusBar()->showMessage(KQ("貼付部品を削除しました"));
+        return;
+    default: return;
+    }
+}
