@@ -4,6 +4,7 @@
 // computed here (graph shapes, shadow pixels, shown texts), so that it also holds headless.
 #pragma once
 #include "gadgets/wpdoor.h"
+#include "script/gajet.h"
 
 #include <string>
 #include <vector>
@@ -87,12 +88,14 @@ public:
     WP_ITEMS(WP_EVENTS *ev, MODE m) : WP_PART(ev), mode(m) {}
     int wp_update(const FN_CALL &c) override;
     int wp_command(const char *cmd, VAL_U *const *args, int n) override;
-    void fill(const CSV_U &sheet, int x, int y, int cols, int rows);
+    // Items from the display texts of an area of a storage (the sheet, or a script array).
+    void fill(BASE_GJ *g, int x, int y, int cols, int rows);
     int select(int index);        // outside the list selects nothing; the index held
     int select_text(const char *text);
     void user_select(int index);  // the user's choice
     void user_edit(const char *text);   // the user typed into the editable field
     const char *selected_text() const;
+    void result();                // the state as the function's value
     const MODE mode;
     std::vector<std::string> items;   // at most 1000, 4096 bytes each
     int sel = -1;
@@ -113,6 +116,7 @@ public:
     using WP_PART::WP_PART;
     int wp_update(const FN_CALL &c) override;
     int wp_command(const char *cmd, VAL_U *const *args, int n) override;
+    void set_color(const char *name);
     std::string label;
     std::string color_name;       // 64 bytes at most
     int color = -1;               // 0xRRGGBB of color_name
@@ -135,8 +139,10 @@ public:
     int wp_command(const char *cmd, VAL_U *const *args, int n) override;
     // Computes the shapes from the area over a client of w x h pixels: the numeric cells found.
     int data_hook();
-    int compute(const std::vector<double> &vals, int cells, int w, int h);
+    // vals: the area's cells row by row, NaN where no number.
+    int compute(const std::vector<double> &vals, int w, int h);
     MODE mode = NONE;
+    CSV_U *area = nullptr;        // the sheet of the data area
     int area_x = 0, area_y = 0, area_cols = 0, area_rows = 0;
     double lo = 0, hi = 0;        // the bounds as given
     double vmin = 0, vmax = 0;    // the range used
@@ -156,8 +162,10 @@ public:
     int wp_update(const FN_CALL &c) override;
     int wp_command(const char *cmd, VAL_U *const *args, int n) override;
     int data_hook();
+    int compute();                // pixels from the area over width x height
     static int pixel(MODE m, double v);   // 0xRRGGBB of a value
     MODE mode = NONE;
+    CSV_U *area = nullptr;
     int area_x = 0, area_y = 0, area_cols = 0, area_rows = 0;
     bool too_many = false;        // "件数超過" in white at the top-left instead
     int width = 0, height = 0;    // client pixels
@@ -191,6 +199,7 @@ public:
     void user_inc();              // the user's arrows
     void user_dec();
     static int decimals(double step);
+    void show_value();
     const bool vertical;
     std::string style;
     double min = 0, max = 0, step = 0;
