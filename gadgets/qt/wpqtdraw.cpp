@@ -297,6 +297,7 @@ public:
         auto tri = [&](QRect r, int dir) {   // dir 0 up, 1 down, 2 left, 3 right
             p.fillRect(r, QApplication::palette().color(QPalette::Button));
             p.setPen(QApplication::palette().color(QPalette::Mid));
+            p.setBrush(Qt::NoBrush);
             p.drawRect(r.adjusted(0, 0, -1, -1));
             QPointF m = QRectF(r).center();
             qreal d = std::min(r.width(), r.height()) * 0.3;
