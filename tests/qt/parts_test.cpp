@@ -1,0 +1,277 @@
+// Pasted parts in the window, worked with real mouse and key events: a click on a button counts
+// and recalculates, typing into a cell under a part is refused, the part menu copies a cell
+// name, graphs and shadow pictures look as stored, the insert-part menu writes its formula or
+// opens the editor at the placeholder, and parts follow rows and scrolling.
+#include "tests/qt/winfix.h"
+#include "gadgets/qt/wpqt.h"
+#include "gadgets/wpkinds.h"
+#include "ui/grid.h"
+#include "ui/qtext.h"
+
+#include <QClipboard>
+#include <QComboBox>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QTimer>
+#include <functional>
+
+namespace {
+
+// Acts on the first visible top-level T as soon as one is shown (inside the modal loop).
+template <class T> void when_shown(std::function<void(T *)> act, int turns = 2000)
+{
+    QTimer::singleShot(0, [act, turns] {
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (auto *t = qobject_cast<T *>(w); t && t->isVisible()) return act(t);
+        if (turns > 0) return when_shown<T>(act, turns - 1);
+        ADD_FAILURE() << "nothing was shown";
+    });
+}
+
+struct Parts : WIN_FIX<> {
+    void SetUp() override
+    {
+        start(dir / "p.kov");
+        win.resize(900, 600);
+        win.show();
+        win.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&win));
+        win.grid->setFocus();
+    }
+    // A formula entered as the user would commit it.
+    void form(int x, int y, const char *utf8)
+    {
+        std::string msg;
+        ASSERT_EQ(kov.cse_edit_commit(x, y, KOV_ED_FORM, kov_sj(QString::fromUtf8(utf8)).c_str(), msg), 0) << msg;
+    }
+    WP_PART *part(int x, int y) { return dynamic_cast<WP_PART *>(kov.csv_get_part(x, y)); }
+    QFrame *frame(int x, int y)
+    {
+        WP_QTVIEW *v = WP_QTVIEWS::qt_view_of(part(x, y));
+        return v ? v->frame.data() : nullptr;
+    }
+    double num(int x, int y)
+    {
+        const CSV_CEL *c = kov.csv_get_cel(x, y);
+        return c ? kov.csv_get_num(x, y) : -999;
+    }
+    int part_widgets()
+    {
+        int n = 0;
+        for (QFrame *f : win.grid->viewport()->findChildren<QFrame *>(Qt::FindDirectChildrenOnly))
+            if (WP_QTVIEWS::qt_part_of(f)) n++;
+        return n;
+    }
+    QString status() { return win.statusBar()->currentMessage(); }
+    // A click through the window system (a right press there also makes the context menu).
+    void click_at(QWidget *w, Qt::MouseButton b = Qt::LeftButton)
+    {
+        QTest::mouseClick(win.windowHandle(), b, {}, w->mapTo(&win, w->rect().center()));
+    }
+};
+
+// The picture of a part's canvas against a stored one: each channel within 40, at most 1% of
+// the pixels apart. KOV_UPDATE_PICTURES=1 writes the stored one instead.
+void same_picture(const QImage &got, const char *name)
+{
+    QString path = QStringLiteral(KOV_TEST_DATA "/") + QLatin1String(name);
+    if (qEnvironmentVariableIsSet("KOV_UPDATE_PICTURES")) {
+        ASSERT_TRUE(got.save(path));
+    }
+    QImage want(path);
+    ASSERT_FALSE(want.isNull()) << name;
+    ASSERT_EQ(got.size(), want.size()) << name;
+    QImage a = got.convertToFormat(QImage::Format_RGB32), b = want.convertToFormat(QImage::Format_RGB32);
+    int apart = 0;
+    for (int y = 0; y < a.height(); y++)
+        for (int x = 0; x < a.width(); x++) {
+            QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            if (abs(qRed(p) - qRed(q)) > 40 || abs(qGreen(p) - qGreen(q)) > 40 || abs(qBlue(p) - qBlue(q)) > 40) apart++;
+        }
+    EXPECT_LE(apart, a.width() * a.height() / 100) << name;
+}
+
+} // namespace
+
+TEST_F(Parts, ButtonClickCountsAndRecalculates)
+{
+    form(1, 1, "=wpPUSH(1,1,\"LINEF\",\"OK\",\"\")");
+    form(1, 2, "=R1C1");
+    form(2, 2, "=RC+R1C1");   // presses summed over the passes
+    QFrame *f = frame(1, 1);
+    ASSERT_NE(f, nullptr);
+    auto *b = f->findChild<QPushButton *>();
+    ASSERT_NE(b, nullptr);
+    EXPECT_TRUE(b->isVisible());
+    EXPECT_EQ(b->text(), QStringLiteral("OK"));
+    EXPECT_EQ(b->focusPolicy(), Qt::NoFocus);   // no "FOCUS" among the options
+    for (int k = 1; k <= 3; k++) {
+        click_at(b);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return num(2, 2) == k; }, 5000)) << k;
+        EXPECT_EQ(num(1, 2), 1);   // the press of this click only: the count is reset when read
+    }
+}
+
+TEST_F(Parts, CellsUnderAPartRefuseTyping)
+{
+    form(1, 1, "=wpTNLAMP(2,2,\"\",\"lamp\",\"red\")");
+    kov.csv_put_num(4, 4, 7);
+    for (auto [x, y] : {std::pair{1, 1}, {2, 2}}) {
+        win.grid->grid_goto(x, y);
+        type_into(win.grid, QStringLiteral("5"));
+        EXPECT_FALSE(win.grid->grid_editing()) << x << "," << y;
+        EXPECT_EQ(status(), QStringLiteral("貼付部品に隠れたセルには入力できません"));
+    }
+    win.grid->grid_goto(1, 1);
+    type_into(win.grid, QStringLiteral("="));   // the formula may still be edited
+    EXPECT_TRUE(win.grid->grid_editing());
+    QTest::keyClick(win.grid->grid_editor(), Qt::Key_Escape);
+    win.grid->grid_goto(3, 1);   // beside the part
+    type_into(win.grid, QStringLiteral("8"));
+    QTest::keyClick(win.grid->grid_editor(), Qt::Key_Return);
+    EXPECT_EQ(num(3, 1), 8);
+}
+
+TEST_F(Parts, PartMenuCopiesTheCellName)
+{
+    form(2, 3, "=wpCHECK(2,1,\"\",\"check\",RC)");
+    QFrame *f = frame(2, 3);
+    ASSERT_NE(f, nullptr);
+    QString picked;
+    when_shown<QMenu>([&](QMenu *m) {
+        for (QAction *a : m->actions())
+            if (a->text() == QStringLiteral("部品セル名コピー(&P)")) {
+                picked = a->text();
+                EXPECT_FALSE(m->actions().value(3)->isEnabled());   // a check box has no picture to copy
+                a->trigger();
+                m->close();
+                return;
+            }
+        m->close();
+    });
+    click_at(f->findChild<QWidget *>(), Qt::RightButton);
+    EXPECT_FALSE(picked.isEmpty());
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("R3C2"));
+    EXPECT_EQ(status(), QStringLiteral("R3C2 をコピーしました"));
+}
+
+TEST_F(Parts, PartMenuHidesDeletesAndShowsAgain)
+{
+    form(1, 1, "=wpPUSH(1,1,\"\",\"a\",\"\")");
+    form(1, 3, "=wpPUSH(1,1,\"\",\"b\",\"\")");
+    win.part_x = 1, win.part_y = 1;
+    win.win_part_cmd(KVM_PART_HIDE);
+    EXPECT_FALSE(frame(1, 1)->isVisible());
+    EXPECT_EQ(status(), QStringLiteral("指定部品を非表示にしました。(メインメニューに非表示解除があります)"));
+    win.win_command(KVM_PARTS_HIDE);
+    EXPECT_FALSE(frame(1, 3)->isVisible());
+    win.win_command(KVM_PARTS_SHOW);
+    EXPECT_TRUE(frame(1, 1)->isVisible() && frame(1, 3)->isVisible());
+    EXPECT_EQ(status(), QStringLiteral("貼付部品の非表示を解除しました"));
+    win.part_x = 1, win.part_y = 3;
+    win.win_part_cmd(KVM_PART_DELETE);
+    EXPECT_EQ(kov.csv_get_form(1, 3), nullptr);
+    EXPECT_EQ(part_widgets(), 1);
+    EXPECT_EQ(status(), QStringLiteral("貼付部品を削除しました"));
+    win.part_x = 1, win.part_y = 1;
+    win.win_part_cmd(KVM_PART_DELETE);
+    win.win_command(KVM_PARTS_HIDE);
+    EXPECT_EQ(status(), QStringLiteral("貼付部品がありません"));
+}
+
+TEST_F(Parts, GraphAndShadowLookAsStored)
+{
+    for (int k = 0; k < 8; k++) kov.csv_put_num(k, 0, k * k);
+    for (int k = 0; k < 16; k++) kov.csv_put_num(k % 4, 10 + k / 4, k / 15.0);
+    form(1, 2, "=wpTNGRAPH(3,4,\"PUSHF,VBAR\",R0C0:R0C7,0,0,\"DarkGray\",\"White\")");
+    form(5, 2, "=wpTNGRAPH(3,4,\"LINEF,VLINE\",R0C0:R0C7,0,64,\"Red\",\"White\")");
+    form(1, 7, "=wpTNSHADOW(2,2,\"MONO\",R10C0:R13C3)");
+    QApplication::processEvents();
+    auto canvas = [&](int x, int y) {
+        WP_QTVIEW *v = WP_QTVIEWS::qt_view_of(part(x, y));
+        EXPECT_NE(v, nullptr);
+        return v ? v->frame->grab().toImage() : QImage();
+    };
+    same_picture(canvas(1, 2), "graph_vbar.png");
+    same_picture(canvas(5, 2), "graph_vline.png");
+    same_picture(canvas(1, 7), "shadow_mono.png");
+}
+
+TEST_F(Parts, InsertMenuWritesTheFormulaOrOpensTheEditor)
+{
+    auto pick = [&](const char *label) {
+        for (QAction *a : win.findChildren<QAction *>())
+            if (a->text() == QString::fromUtf8(label)) return a->trigger();
+        ADD_FAILURE() << label;
+    };
+    kov.kov_select({1, 2, 2, 2}, 2, 2);   // two columns, one row
+    pick("無地押しボタン(&P)");
+    EXPECT_STREQ(kov.csv_get_form(1, 2), "wpPUSH(2,1,\"\",\"push\",\"\")");
+    ASSERT_NE(frame(1, 2), nullptr);
+    EXPECT_TRUE(frame(1, 2)->isVisible());
+
+    kov.kov_select({4, 5, 5, 5}, 5, 5);   // a combo box takes a second row for its list
+    pick("項目選択(&I)");
+    ASSERT_TRUE(win.grid->grid_editing());
+    QLineEdit *ed = win.grid->grid_editor();
+    EXPECT_EQ(ed->text(), QStringLiteral("=wpICOMBO(2,2,\"\",,RC)"));
+    EXPECT_EQ(ed->cursorPosition(), ed->text().indexOf(QStringLiteral(",,")) + 1);
+    EXPECT_EQ(status(), QStringLiteral("コンボボックス・データ領域"));
+    type_into(ed, QStringLiteral("R0C0:R0C3\n"));   // the area typed at the caret
+    EXPECT_STREQ(kov.csv_get_form(4, 5), "wpICOMBO(2,2,\"\",R0C0:R0C3,RC)");
+    EXPECT_NE(frame(4, 5)->findChild<QComboBox *>(), nullptr);
+
+    kov.kov_select({0, 8, 2, 8}, 0, 8);
+    pick("LED 緑(&G)");   // the text display: the caret between the quotes
+    EXPECT_EQ(ed->text(), QStringLiteral("=wpTPUTS(3,1,\"PUSHF\",\"\",\"LEDG\")"));
+    EXPECT_EQ(ed->cursorPosition(), ed->text().indexOf(QStringLiteral("\"\",\"LEDG")) + 1);
+    EXPECT_EQ(status(), QStringLiteral("文字列を入力してください"));
+    QTest::keyClick(ed, Qt::Key_Escape);
+
+    kov.kov_select({3, 9999, 3, 9999}, 3, 9999);   // no row below the last one
+    pick("文字列選択(&S)");
+    EXPECT_FALSE(win.grid->grid_editing());
+    EXPECT_EQ(status(), QStringLiteral("領域不足"));
+
+    kov.kov_select({6, 12, 8, 14}, 6, 12);
+    pick("可変周期(&A)");   // two formulas: the scroll bar above the timer
+    EXPECT_STREQ(kov.csv_get_form(6, 12), "wpHSCROLL(3,1,\"\",100,RC,0)");
+    EXPECT_STREQ(kov.csv_get_form(6, 13), "wpTNTIMER(3,2,\"PUSHF,ASTABLE\",\"LCD1\",R[-1]C)");
+}
+
+TEST_F(Parts, PartsFollowRowsAndScrolling)
+{
+    form(2, 4, "=wpPUSH(1,1,\"\",\"x\",\"\")");
+    QFrame *f = frame(2, 4);
+    ASSERT_NE(f, nullptr);
+    const QRect at = f->geometry();
+    const int rh = at.height();
+    win.grid->verticalScrollBar()->setValue(2);
+    EXPECT_EQ(f->geometry().top(), at.top() - 2 * rh);
+    EXPECT_TRUE(f->isVisible());
+    win.grid->verticalScrollBar()->setValue(5);   // its row above the first shown one
+    EXPECT_FALSE(f->isVisible());
+    win.grid->verticalScrollBar()->setValue(0);
+    EXPECT_TRUE(f->isVisible());
+    kov.csv_set_wide(0, 20);   // a wider first column moves it right
+    win.grid->grid_sizes();
+    EXPECT_GT(f->geometry().left(), at.left());
+
+    // A row inserted above moves the part with its formula; the deleted row takes it away.
+    kov.kov_select({0, 1, 0, 1}, 0, 1);
+    kov.wm_menu(KVM_INS_ROWS);
+    win.grid->grid_sizes();
+    ASSERT_NE(frame(2, 5), nullptr);
+    EXPECT_EQ(frame(2, 5)->geometry().top(), at.top() + rh);
+    kov.kov_select({0, 5, 0, 5}, 0, 5);
+    when_shown<QMessageBox>([](QMessageBox *m) { m->button(QMessageBox::Ok)->click(); });
+    kov.wm_menu(KVM_DEL_ROWS);
+    win.grid->grid_sizes();
+    EXPECT_EQ(kov.csv_get_form(2, 5), nullptr);
+    EXPECT_EQ(part_widgets(), 0);
+    EXPECT_TRUE(win.grid->grid_parts()->views.empty());
+}
