@@ -18,7 +18,7 @@ put(1, 0, '押しボタン');   put(1, 1, '=wpPUSH(1,1,"","押す","")');      p
 put(2, 0, 'ロックボタン'); put(2, 1, '=wpPUSHLOCK(1,1,"","運転","Yellow",RC)'); put(2, 2, '状態'); put(2, 3, '=IF(R2C1,"運転中","停止")')
 put(3, 0, 'チェック');     put(3, 1, '=wpCHECK(2,1,"","警報を鳴らす",RC)')
 put(4, 0, '上限');         put(4, 1, '=wpHSCROLL(2,1,"",100,RC,0)');  put(4, 3, '=R4C1')
-put(5, 0, '現在値');       put(5, 1, '=R9C1');                      put(5, 2, 'ランプ')
+put(5, 0, '現在値');       put(5, 1, '=ROUND(50+40*SIN((R8C3+2)/2)*IF(R3C1,1,0.5)+R7C1/2,1)');                      put(5, 2, 'ランプ')
 put(5, 3, '=wpTNLAMP(1,1,"","温度","green")')
 put(5, 4, '=wp(RC[-1],"SET",IF(R5C1>R4C3,"red","green"))')
 put(6, 0, 'LED 表示');     put(6, 1, '=wpTPUTS(2,1,"PUSHF",pprintf("%5.1f",R5C1),"LEDG")')
@@ -36,6 +36,8 @@ put(15, 6, '=wp(RC[-5],"BAR",0,100-R9C1,20,100,"Blue")')
 put(15, 7, '=wp(RC[-6],"DISK",60+40*COS(R8C3/3),50+30*SIN(R8C3/3),12,"Red")')
 put(15, 8, '=wp(RC[-7],"PUTS",30,4,pprintf("count %d",R8C3),"Black",-1,14)')
 put(15, 9, '=wp(RC[-8],"LINE",0,50,160,50,"Green",2)')
+# Values the parts start from (their formulas read RC): the lock button down, the limit at 60.
+start = {(2, 1): 1, (4, 1): 60, (3, 1): 1}
 opts = [('VER', '1.00'), ('YOFF', 0), ('XOFF', 0), ('YSIZ', 200), ('XSIZ', 30), ('SCRLOCK', 0), ('WPBEEP', 0),
         ('RNWID', 5), ('CNROW', -1), ('RNCOL', -1), ('CYCLEMS', 1000), ('DSPPOSX', 0), ('DSPPOSY', 0),
         ('CSRPOSX', 0), ('CSRPOSY', 0), ('DSPSIZX', 900), ('DSPSIZY', 640), ('FONTSIZ', -1), ('TOOLBAR', -1),
@@ -49,6 +51,6 @@ for y in range(ys):
     f = []
     for x in range(xs):
         v = cells.get((y, x), '')
-        f.append(STX + '=' + esc(v[1:]) + ETX if v.startswith('=') else esc(v))
+        f.append(STX + '=' + esc(v[1:]) + ETX + str(start.get((y, x), '')) if v.startswith('=') else esc(v))
     lines.append(','.join(f))
 open(sys.argv[1], 'wb').write(('\r\n'.join(lines) + '\r\n').encode('cp932'))
