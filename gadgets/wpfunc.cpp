@@ -27,7 +27,8 @@ WP_PART *wp_part_get(SCR_U &s, int cols, int rows)
 {
     const char *name = s.scr_fn_name;
     char msg[160];
-    if (s.ctx.cel_x == SCR_NOCELL || !s.scr_csv) {
+    // A script function called by a formula is no cell formula either.
+    if (s.ctx.cel_x == SCR_NOCELL || s.func_depth > 0 || !s.scr_csv) {
         snprintf(msg, sizeof msg, "%s はセル式以外では無効", name);
         return refuse(s, msg);
     }
@@ -37,6 +38,8 @@ WP_PART *wp_part_get(SCR_U &s, int cols, int rows)
         snprintf(msg, sizeof msg, "(%d,%d) にセル式が必要", x, y);
         return refuse(s, msg);
     }
+    // The part stays with its formula even when this evaluation is refused below.
+    if (CSV_PART *held = sheet.csv_get_part(x, y)) held->part_used = true;
     auto *ev = dynamic_cast<WP_EVENTS *>(&s);
     int live = ev ? ev->wp_count() : 0;
     if (live > WP_PARTS_MAX) {
