@@ -419,9 +419,10 @@ void KOV_GRID::point_end(bool keep)
 bool KOV_GRID::eventFilter(QObject *o, QEvent *e)
 {
     if (o != editor && e->type() == QEvent::ContextMenu) {   // a right click on a part's window
-        const WP_PART *part = o->isWidgetType() ? WP_QTVIEWS::qt_part_of(static_cast<QWidget *>(o)) : nullptr;
+        WP_PART *part = o->isWidgetType() ? WP_QTVIEWS::qt_part_of(static_cast<QWidget *>(o)) : nullptr;
+        int x, y;
         if (!part) return false;
-        emit part_context(part->wp_x, part->wp_y, static_cast<QContextMenuEvent *>(e)->globalPos());
+        if (part->wp_home(x, y) == 0) emit part_context(x, y, static_cast<QContextMenuEvent *>(e)->globalPos());
         return true;
     }
     if (o != editor || e->type() != QEvent::KeyPress) return QAbstractScrollArea::eventFilter(o, e);

@@ -8,7 +8,9 @@
 #include "ui/grid.h"
 #include "ui/qtext.h"
 
+#include <QCheckBox>
 #include <QClipboard>
+#include <QListWidget>
 #include <QComboBox>
 #include <QMenu>
 #include <QMenuBar>
@@ -274,4 +276,58 @@ TEST_F(Parts, PartsFollowRowsAndScrolling)
     EXPECT_EQ(kov.csv_get_form(2, 5), nullptr);
     EXPECT_EQ(part_widgets(), 0);
     EXPECT_TRUE(win.grid->grid_parts()->views.empty());
+}
+
+// The controls worked with the mouse: each click reaches the part, which decides and the sheet
+// follows.
+TEST_F(Parts, ControlsTakeClicks)
+{
+    form(1, 1, "=wpCHECK(2,1,\"LINEF\",\"check\",RC)");
+    form(1, 3, "=wpHSCROLL(4,1,\"LINEF\",100,RC,0)");
+    form(1, 5, "=wpILIST(2,3,\"\",R0C5:R3C5,RC)");
+    for (int k = 0; k < 4; k++) kov.csv_put_str(5, k, ("item" + std::to_string(k)).c_str());
+    kov.csv_form_calc(nullptr);
+    auto *check = frame(1, 1)->findChild<QCheckBox *>();
+    auto *bar = frame(1, 3)->findChild<QScrollBar *>();
+    auto *list = frame(1, 5)->findChild<QListWidget *>();
+    ASSERT_TRUE(check && bar && list);
+    EXPECT_EQ(list->count(), 4);
+
+    QTest::mouseClick(check, Qt::LeftButton, {}, QPoint(6, check->height() / 2));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return num(1, 1) == 1; }, 5000));
+    EXPECT_TRUE(check->isChecked());
+
+    // The right arrow steps by 1; a click beside the thumb by a tenth of the range.
+    QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint(bar->width() - 4, bar->height() / 2));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return num(1, 3) == 1; }, 5000));
+    QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint(bar->width() * 3 / 4, bar->height() / 2));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return num(1, 3) == 11; }, 5000));
+    EXPECT_EQ(bar->value(), 11);
+
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(2)).center());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return num(1, 5) == 2; }, 5000));
+}
+
+// Pictures come through Qt's readers; one that cannot be read says "nofile:NAME" in the part.
+TEST_F(Parts, PicturesOrNofile)
+{
+    QImage red(8, 6, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    ASSERT_TRUE(red.save(QString::fromStdString(dir / "red.png")));
+    ASSERT_TRUE(red.save(QString::fromStdString(dir / "red.bmp")));
+    kov.csv_set_fname((dir / "p.kov").c_str());
+    form(1, 1, "=wpPUSH(2,2,\"\",\"pic\",\"red.png\")");
+    form(4, 1, "=wpPUSH(2,2,\"\",\"pic\",\"none.png\")");
+    form(1, 4, "=wpTNBOARD(3,3,\"\",\"red.bmp\")");
+    form(5, 4, "=wpTNBOARD(3,3,\"\",\"gone.jpg\")");
+    auto *with = frame(1, 1)->findChild<QPushButton *>();
+    auto *without = frame(4, 1)->findChild<QPushButton *>();
+    EXPECT_FALSE(with->icon().isNull());
+    EXPECT_EQ(with->text(), QStringLiteral("pic"));
+    EXPECT_TRUE(without->icon().isNull());
+    EXPECT_EQ(without->text(), QStringLiteral("nofile:none.png"));
+    QImage board = frame(1, 4)->grab().toImage();
+    EXPECT_EQ(board.pixelColor(board.width() / 2, board.height() / 2), QColor(Qt::red));   // centred
+    QImage gone = frame(5, 4)->grab().toImage();
+    EXPECT_EQ(gone.pixelColor(gone.width() / 2, gone.height() / 2), QColor(Qt::white));   // cleared
 }
