@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QTimer>
 #include <QValidator>
 #include <functional>
 
@@ -422,7 +423,10 @@ bool KOV_GRID::eventFilter(QObject *o, QEvent *e)
         WP_PART *part = o->isWidgetType() ? WP_QTVIEWS::qt_part_of(static_cast<QWidget *>(o)) : nullptr;
         int x, y;
         if (!part) return false;
-        if (part->wp_home(x, y) == 0) emit part_context(x, y, static_cast<QContextMenuEvent *>(e)->globalPos());
+        // The menu opens once this event is done with: its commands may delete the part and
+        // the widget the event is for.
+        QPoint at = static_cast<QContextMenuEvent *>(e)->globalPos();
+        if (part->wp_home(x, y) == 0) QTimer::singleShot(0, this, [this, x, y, at] { emit part_context(x, y, at); });
         return true;
     }
     if (o != editor || e->type() != QEvent::KeyPress) return QAbstractScrollArea::eventFilter(o, e);

@@ -331,3 +331,21 @@ TEST_F(Parts, PicturesOrNofile)
     QImage gone = frame(5, 4)->grab().toImage();
     EXPECT_EQ(gone.pixelColor(gone.width() / 2, gone.height() / 2), QColor(Qt::white));   // cleared
 }
+
+// Deleting through the menu of a right click takes the part whose widget was clicked.
+TEST_F(Parts, PartMenuDeletesTheClickedPart)
+{
+    form(1, 1, "=wpPUSH(2,1,\"LINEF\",\"del\",\"\")");
+    bool done = false;
+    when_shown<QMenu>([&](QMenu *m) {
+        for (QAction *a : m->actions())
+            if (a->text() == QStringLiteral("部品削除(&D)")) a->trigger(), done = true;
+        m->close();
+    });
+    click_at(frame(1, 1)->findChild<QPushButton *>(), Qt::RightButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return done; }, 5000));
+    EXPECT_EQ(kov.csv_get_form(1, 1), nullptr);
+    EXPECT_EQ(part_widgets(), 0);
+    EXPECT_EQ(kov.csv_curx, 1);
+    EXPECT_EQ(status(), QStringLiteral("貼付部品を削除しました"));
+}
