@@ -412,7 +412,8 @@ int WP_GRAPH::compute(const std::vector<double> &vals, int w, int h)
             have_prev = false;
             continue;
         }
-        double f = vmax > vmin ? std::clamp((v - vmin) / (vmax - vmin), 0.0, 1.0) : 0.0;
+        double f = vmax > vmin ? (v - vmin) / (vmax - vmin) : 0.0;
+        f = f >= 0 ? std::min(f, 1.0) : 0.0;   // NaN of infinite bounds too
         int at = int(double(k) * step), mid = int(double(k) * step + step / 2);
         int val = int(f * len);
         if (mode == HBAR) shapes.push_back({WP_SHAPE::BAR, 0, at, val, at + int(step), 0});

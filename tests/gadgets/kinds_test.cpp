@@ -98,6 +98,9 @@ TEST(Graph, ShapesAsArithmetic)
          {{S::DOT, 0, 6, 0, 0, 3}, {S::LINE, 0, 6, 99, 19, 3}, {S::DOT, 99, 19, 0, 0, 3}, {S::DOT, 99, 44, 0, 0, 3}}},
         {WP_GRAPH::VLINE, {2, 4}, 0, 4, 2, {{S::DOT, 25, 25, 0, 0, 8}, {S::LINE, 25, 25, 75, 0, 8}, {S::DOT, 75, 0, 0, 0, 8}}},
         {WP_GRAPH::NONE, {1, 2, NAN}, 0, 0, 2, {}},
+        // Infinite values and bounds draw at the bottom instead of anywhere.
+        {WP_GRAPH::VBAR, {INFINITY}, 0, 0, 1, {{S::BAR, 0, 50, 100, 50, 0}}},
+        {WP_GRAPH::HBAR, {1}, -INFINITY, INFINITY, 1, {{S::BAR, 0, 0, 0, 51, 0}}},
     };
     for (auto &r : rows) {
         WP_GRAPH g(nullptr);
