@@ -192,6 +192,8 @@ TEST_F(Parts, GraphAndShadowLookAsStored)
     form(1, 2, "=wpTNGRAPH(3,4,\"PUSHF,VBAR\",R0C0:R0C7,0,0,\"DarkGray\",\"White\")");
     form(5, 2, "=wpTNGRAPH(3,4,\"LINEF,VLINE\",R0C0:R0C7,0,64,\"Red\",\"White\")");
     form(1, 7, "=wpTNSHADOW(2,2,\"MONO\",R10C0:R13C3)");
+    form(4, 7, "=wpTPUTS(3,1,\"PULLF\",\"-12.5:0\",\"LEDG\")");   // segments, not a font
+    form(4, 9, "=wpVGETD(2,2,\"PUSHF\",\"LCD1\",0,1,0.25,0.5)");
     QApplication::processEvents();
     auto canvas = [&](int x, int y) {
         WP_QTVIEW *v = WP_QTVIEWS::qt_view_of(part(x, y));
@@ -201,6 +203,8 @@ TEST_F(Parts, GraphAndShadowLookAsStored)
     same_picture(canvas(1, 2), "graph_vbar.png");
     same_picture(canvas(5, 2), "graph_vline.png");
     same_picture(canvas(1, 7), "shadow_mono.png");
+    same_picture(canvas(4, 7), "tputs_ledg.png");
+    same_picture(canvas(4, 9), "vgetd_lcd.png");
 }
 
 TEST_F(Parts, InsertMenuWritesTheFormulaOrOpensTheEditor)
