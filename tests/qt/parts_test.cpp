@@ -351,3 +351,19 @@ TEST_F(Parts, PartMenuDeletesTheClickedPart)
     EXPECT_EQ(kov.csv_curx, 1);
     EXPECT_EQ(status(), QStringLiteral("貼付部品を削除しました"));
 }
+
+// The step setting's arrows: the upper one raises the value by a step, the lower one lowers it.
+TEST_F(Parts, StepSettingArrows)
+{
+    form(1, 2, "=wpVGETD(2,2,\"LINEF\",\"LEDY\",0,50,5,10)");
+    QWidget *c = frame(1, 2)->findChild<QWidget *>();
+    ASSERT_NE(c, nullptr);
+    QTest::mouseClick(c, Qt::LeftButton, {}, QPoint(c->width() - 3, 3));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return num(1, 2) == 15; }, 5000));
+    QTest::mouseClick(c, Qt::LeftButton, {}, QPoint(c->width() - 3, c->height() - 3));
+    QTest::mouseClick(c, Qt::LeftButton, {}, QPoint(c->width() - 3, c->height() - 3));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return num(1, 2) == 5; }, 5000));
+    QTest::mouseClick(c, Qt::LeftButton, {}, QPoint(c->width() / 3, c->height() / 2));   // the figures: nothing
+    QApplication::processEvents();
+    EXPECT_EQ(num(1, 2), 5);
+}
