@@ -42,13 +42,13 @@ $(BUILD)/build.ninja:
 build: deps $(BUILD)/build.ninja
 	cmake --build $(BUILD) -j $(JOBS)
 
-# Builds only the program and opens the sample sheet in its window; without a display it
+# Builds only the program and opens the sample panel in its window; without a display it
 # renders the window into a picture instead and says where.
 run: deps $(BUILD)/build.ninja
 	cmake --build $(BUILD) -j $(JOBS) --target kovash
-	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then $(BUILD)/app/kovash examples/budget.kov; \
-	else $(BUILD)/app/kovash --screenshot $(BUILD)/budget.png examples/budget.kov 2>/dev/null && \
-	  echo "no display: the window of examples/budget.kov is in $(BUILD)/budget.png"; fi
+	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then $(BUILD)/app/kovash examples/panel.kov; \
+	else $(BUILD)/app/kovash --screenshot $(BUILD)/panel.png examples/panel.kov 2>/dev/null && \
+	  echo "no display: the window of examples/panel.kov is in $(BUILD)/panel.png"; fi
 
 $(FUZZ_BUILD)/build.ninja:
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja -DKOV_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo

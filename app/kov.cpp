@@ -37,10 +37,17 @@ void KOV_U::kov_set_doors(const KOV_DOORS &d)
     kov_doors.views = d.views ? d.views : &kov_noviews;
     kov_doors.devices = d.devices ? d.devices : &kov_nodevices;
     kov_doors.printer = d.printer ? d.printer : &kov_noprinter;
+    kov_doors.views->wp_sheet = this;   // the geometry parts are sized by
 }
 
 KOV_U::~KOV_U()
 {
+    // The parts go while their event door and views are still whole.
+    for (int y = 0; y < csv_get_ys(); y++) {
+        const CSV_ROW *row = csv_get_row(y);
+        for (int x = 0; row && x < row->cnt; x++)
+            if (row->cel[x].form && row->cel[x].form->part) csv_set_part(x, y, nullptr);
+    }
     kov_hostp->host_set_events(nullptr);
     if (kov::log_get_host() == kov_hostp) kov::log_set_host(nullptr);
 }

@@ -141,6 +141,7 @@ public:
     long kov_callback(int code, intptr_t arg) override;
     // A part's event: a beep for a user's action, then the recalculation it asks for.
     void wp_event(const WP_NOTICE &n) override;
+    WP_VIEWS &wp_views() override { return kov_views(); }
 
     FUNC_U kov_func;   // the built-in functions of this interpreter
 

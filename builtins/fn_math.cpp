@@ -388,19 +388,23 @@ int32_t from_rgb(uint32_t v) { return int32_t((v >> 16 & 255) | (v & 0xFF00) | (
 
 } // namespace
 
+int fn_color_rgb(const char *n)
+{
+    if (!n) return -1;
+    if (n[0] == '#' && strlen(n) == 7 && strspn(n + 1, "0123456789abcdefABCDEF") == 6)
+        return int(strtoul(n + 1, nullptr, 16));
+    for (int k = 0; k < 8; k++)
+        if (strcasecmp(n, ctl_names[k]) == 0) return int(sys_rgb[k]);
+    for (auto &e : sys_names)
+        if (strcasecmp(n, e.name) == 0) return int(sys_rgb[e.index]);
+    for (auto &e : web_names)
+        if (strcasecmp(n, e.name) == 0) return int(e.rgb);
+    return -1;
+}
+
 int fn_color(SCR_U &, const FN_CALL &c, FN_RET &r)
 {
-    const char *n = c.arg[0].s;
-    r.L = -1;
-    if (n[0] == '#' && strlen(n) == 7 && strspn(n + 1, "0123456789abcdefABCDEF") == 6) {
-        r.L = from_rgb(uint32_t(strtoul(n + 1, nullptr, 16)));
-        return 0;
-    }
-    for (int k = 0; k < 8; k++)
-        if (strcasecmp(n, ctl_names[k]) == 0) return r.L = from_rgb(sys_rgb[k]), 0;
-    for (auto &e : sys_names)
-        if (strcasecmp(n, e.name) == 0) return r.L = from_rgb(sys_rgb[e.index]), 0;
-    for (auto &e : web_names)
-        if (strcasecmp(n, e.name) == 0) return r.L = from_rgb(e.rgb), 0;
+    int rgb = fn_color_rgb(c.arg[0].s);
+    r.L = rgb < 0 ? -1 : from_rgb(uint32_t(rgb));
     return 0;
 }

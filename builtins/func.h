@@ -49,6 +49,10 @@ public:
 // (-1 for an integer result, the message for a value result: a part's cell shows it).
 int fn_late(SCR_U &s, const FN_CALL &c, FN_RET &r);
 
+// 0xRRGGBB of a colour name as color() reads it ("#RRGGBB", the control, system and web names,
+// without regard to case); -1 for a name that is no colour.
+int fn_color_rgb(const char *name);
+
 #define FN_DECLARE(name, h, sig) int h(SCR_U &s, const FN_CALL &c, FN_RET &r);
 FN_RECORDS(FN_DECLARE)
 #undef FN_DECLARE

@@ -125,7 +125,7 @@ MEANING = {
     # later
     "dllcall": "calls a function of a shared library", "dllpcall": "the same as dllcall",
     "com_init": "opens a serial port", "com_set": "sets a serial port", "com_stat": "state of a serial port",
-    "wp": "pastes a part described by its arguments", "call": "calls a method of a part by name",
+    "wp": "sends a command to the part at a cell; its answer, -1 for an unknown command", "call": "calls a method of a part by name",
     "win_open": "opens a window for an array", "win_close": "closes an array window",
     "win_active": "brings an array window forward", "win_style": "sets an array window's style",
     "win_title": "sets an array window's title", "win_pos": "moves an array window",

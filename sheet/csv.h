@@ -37,6 +37,9 @@ public:
     // The part's window exists; a reset makes the next evaluation of the formula paste it anew.
     virtual bool part_alive() const { return false; }
     virtual void part_reset() {}
+    // Set by the part's function when an evaluation calls it: a pass drops the part of a
+    // formula that no longer does.
+    bool part_used = false;
 };
 
 // Formula record: header then the NUL-terminated text (without the leading "=").

@@ -172,10 +172,137 @@ void attr_rows(ROWS &r)
     r.one(KVM_MEQUATION, "連立一次方程式(&L)", "n 行 n+1 列の係数から MEQUATION を追加", KCF_SHEET);
 }
 
+// The insert-part commands: menu label, status hint and the formula each writes. In a formula
+// {w} and {h} are the selection's columns and rows, {h-1} one row less, {} the placeholder
+// (the caret goes there) and {file} the chosen picture. Twin: the submenus of ui/mainwin.cpp
+// group these ids in this order.
+struct PART_NEW {
+    int id;
+    const char *label, *tip, *form;
+    int need;
+    const char *prompt;
+    const char *form2 = nullptr;
+};
+
+constexpr const char *AREA_COMBO = "コンボボックス・データ領域", *AREA_GRAPH = "簡易グラフ・データ領域";
+constexpr const char *AREA_SHADOW = "簡易影絵データ領域", *ASK_TEXT = "文字列を入力してください";
+constexpr const char *PROVISIONAL = "仮設定です。必要な値に再設定してください\n部品右クリックメニューに HELP があります\n";
+
+const std::vector<PART_NEW> &part_news()
+{
+    static const std::vector<PART_NEW> t = [] {
+        std::vector<PART_NEW> v = {
+            {172, "凸枠背景(&P)", "凸枠背景", "wpBACK({w},{h},\"PULLF\",\"\")", KPN_READY, ""},
+            {173, "枠無背景(&F)", "枠無背景", "wpBACK({w},{h},\"\",\"\")", KPN_READY, ""},
+            {174, "凸枠画像背景(&G)", "凸枠画像背景", "wpBACK({w},{h},\"PULLF\",\"{file}\")", KPN_FILE, ""},
+            {175, "無地押しボタン(&P)", "無地押しボタン", "wpPUSH({w},{h},\"\",\"push\",\"\")", KPN_READY, ""},
+            {176, "画像押しボタン(&F)", "画像押しボタン", "wpPUSH({w},{h},\"\",\"push\",\"{file}\")", KPN_FILE, ""},
+            {177, "リピートボタン(&R)", "リピートボタン", "wpPUSH({w},{h},\"REPEAT\",\"repeat\",\"\")", KPN_READY, ""},
+            {178, "ロックボタン(&L)", "ロックボタン", "wpPUSHLOCK({w},{h},\"\",\"lock\",\"Yellow\",RC)", KPN_READY, ""},
+            {179, "枠無チェック(&F)", "枠無チェック", "wpCHECK({w},{h},\"\",\"check\",RC)", KPN_READY, ""},
+            {180, "凹枠チェック(&L)", "凹枠チェック", "wpCHECK({w},{h},\"PUSHF\",\"check\",RC)", KPN_READY, ""},
+            {181, "凸枠チェック(&H)", "凸枠チェック", "wpCHECK({w},{h},\"PULLF\",\"check\",RC)", KPN_READY, ""},
+            {182, "横スクロール(&H)", "横スクロール", "wpHSCROLL({w},{h},\"\",1000,RC,0)", KPN_READY, ""},
+            {183, "縦スクロール(&V)", "縦スクロール", "wpVSCROLL({w},{h},\"\",1000,RC,0)", KPN_READY, ""},
+            {184, "項目選択(&I)", "項目選択コンボ", "wpICOMBO({w},{h},\"\",{},RC)", KPN_AREA, AREA_COMBO},
+            {185, "文字列選択(&S)", "文字列選択コンボ", "wpSCOMBO({w},{h},\"\",{},RC)", KPN_AREA, AREA_COMBO},
+            {186, "文字列入力(&E)", "文字列入力コンボ", "wpECOMBO({w},{h},\"\",{},RC)", KPN_AREA, AREA_COMBO},
+            {187, "リストボックス(&L)", "リストボックス", "wpILIST({w},{h},\"PUSHF\",{},RC)", KPN_AREA, "リストボックス・データ領域"},
+            {188, "色ランプ(&A)", "色ランプ", "wpTNLAMP({w},{h},\"\",\"lamp\",\"red\")", KPN_READY, ""},
+            {189, "縦棒グラフ(&0)", "縦棒グラフ", "wpTNGRAPH({w},{h},\"PUSHF,VBAR\",{},0,0,\"DarkGray\",\"White\")", KPN_AREA, AREA_GRAPH},
+            {190, "横棒グラフ(&1)", "横棒グラフ", "wpTNGRAPH({w},{h},\"PUSHF,HBAR\",{},0,0,\"DarkGray\",\"White\")", KPN_AREA, AREA_GRAPH},
+            {191, "縦折線グラフ(&3)", "縦折線グラフ", "wpTNGRAPH({w},{h},\"PUSHF,VLINE\",{},0,0,\"DarkGray\",\"White\")", KPN_AREA, AREA_GRAPH},
+            {192, "横折線グラフ(&2)", "横折線グラフ", "wpTNGRAPH({w},{h},\"PUSHF,HLINE\",{},0,0,\"DarkGray\",\"White\")", KPN_AREA, AREA_GRAPH},
+            {193, "モノクロ1(&0)", "モノクロ0~1", "wpTNSHADOW({w},{h},\"PUSHF,MONO\",{})", KPN_AREA, AREA_SHADOW},
+            {194, "モノクロ8(&1)", "モノクロ8bit", "wpTNSHADOW({w},{h},\"PUSHF,MONO8\",{})", KPN_AREA, AREA_SHADOW},
+            {195, "カラー24(&2)", "カラー 24bit", "wpTNSHADOW({w},{h},\"PUSHF,RGB24\",{})", KPN_AREA, AREA_SHADOW},
+        };
+        // The twelve display styles, for the text display and the two step settings.
+        static const char *const styles[][3] = {
+            {"LCD(&L)", "LCD", "LCD1"}, {"LED 橙(&O)", "LED 橙", "LEDO"}, {"LED 黄(&Y)", "LED 黄", "LEDY"},
+            {"LED 緑(&G)", "LED 緑", "LEDG"}, {"LED 青緑(&C)", "LED 青緑", "LEDC"}, {"LED 白(&W)", "LED 白", "LEDW"},
+            {"白背景(&0)", "白背景", "WHITE"}, {"赤背景(&1)", "赤背景", "RED"}, {"黄背景(&2)", "黄背景", "YELLOW"},
+            {"緑背景(&3)", "緑背景", "GREEN"}, {"シアン(&4)", "シアン", "CYAN"}, {"黒背景(&5)", "黒背景", "BLACK"}};
+        static std::vector<std::string> forms;   // the rows point into it
+        forms.reserve(36);
+        static const char *const kinds[] = {"wpTPUTS({w},{h},\"PUSHF\",\"{}\",\"%s\")",
+                                            "wpVGETD({w},{h},\"PUSHF\",\"%s\",0,100,1,RC)",
+                                            "wpHGETD({w},{h},\"PUSHF\",\"%s\",0,100,1,RC)"};
+        int id = 196;
+        for (int k = 0; k < 3; k++)
+            for (auto &s : styles) {
+                char f[128];
+                snprintf(f, sizeof f, kinds[k], s[2]);
+                forms.push_back(f);
+                v.push_back({id++, s[0], s[1], forms.back().c_str(), k ? KPN_READY : KPN_TEXT, k ? "" : ASK_TEXT});
+            }
+        const std::vector<PART_NEW> rest = {
+            {232, "白ボード(&W)", "白ボード", "wpTNBOARD({w},{h},\"PUSHF\",\"white\")", KPN_READY, ""},
+            {233, "黒ボード(&B)", "黒ボード", "wpTNBOARD({w},{h},\"PUSHF\",\"black\")", KPN_READY, ""},
+            {234, "画像ボード(&P)", "画像ボード", "wpTNBOARD({w},{h},\"PUSHF\",\"{file}\")", KPN_FILE, ""},
+            {235, "キー入力有効(&I)", "シリアル通信(キー入力有効) 5 行以上必要", "wpTNCOM({w},{h},\"PUSHF,FOCUS\",\"COM1\",9600,8,1,\"N\",\"NOFROW\",\"\\n\")", KPN_READY, PROVISIONAL},
+            {236, "キー入力無効(&N)", "シリアル通信(キー入力無効) 5 行以上必要", "wpTNCOM({w},{h},\"PUSHF\",\"COM1\",9600,8,1,\"N\",\"NOFROW\",\"\\n\")", KPN_READY, PROVISIONAL},
+            {237, "LISTEN キー入力有(&A)", "LISTEN ソケット (キー入力有効)5 行以上必要", "wpTNSOCK({w},{h},\"PUSHF,FOCUS,LISTEN\",\"localhost\",1000,\"\\n\")", KPN_READY, PROVISIONAL},
+            {238, "CONNECT キー入力有(&B)", "CONNECT ソケット (キー入力有効)5 行以上必要", "wpTNSOCK({w},{h},\"PUSHF,FOCUS,CONNECT\",\"localhost\",1000,\"\\n\")", KPN_READY, PROVISIONAL},
+            {239, "LISTEN キー入力無(&C)", "LISTEN ソケット (キー入力無効)5 行以上必要", "wpTNSOCK({w},{h},\"PUSHF,NOFOCUS,LISTEN\",\"localhost\",1000,\"\\n\")", KPN_READY, PROVISIONAL},
+            {240, "CONNECT キー入力無(&D)", "CONNECT ソケット (キー入力無効)5 行以上必要", "wpTNSOCK({w},{h},\"PUSHF,NOFOCUS,CONNECT\",\"localhost\",1000,\"\\n\")", KPN_READY, PROVISIONAL},
+            {241, "10s 周期(&A)", "10s 周期タイマ", "wpTNTIMER({w},{h},\"PUSHF,ASTABLE\",\"LCD1\",100)", KPN_READY, ""},
+            {242, "10s 単発(&M)", "10s 単発タイマ", "wpTNTIMER({w},{h},\"PUSHF,MONOSTABLE\",\"LCD1\",100)", KPN_READY, ""},
+            {243, "可変周期(&A)", "可変周期タイマ", "wpHSCROLL({w},1,\"\",100,RC,0)", KPN_READY, "", "wpTNTIMER({w},{h-1},\"PUSHF,ASTABLE\",\"LCD1\",R[-1]C)"},
+            {244, "可変単発(&M)", "可変単発タイマ", "wpHSCROLL({w},1,\"\",100,RC,0)", KPN_READY, "", "wpTNTIMER({w},{h-1},\"PUSHF,MONOSTABLE\",\"LCD1\",R[-1]C)"},
+            {245, "hh:mm.ss(&0)", "JST HH:MM.ss 形式", "wpTNCLOCK({w},{h},\"PUSHF\",\"hh:mm.ss\",\"LCD1\",9*3600)", KPN_READY, ""},
+            {246, "hh:mm(&1)", "JST HH:MM 形式", "wpTNCLOCK({w},{h},\"PUSHF\",\"hh:mm\",\"LCD1\",9*3600)", KPN_READY, ""},
+            {247, "YYYY/MM/DD hh:mm.ss(&2)", "JST YYYY/MM/DD HH:MM.ss 形式", "wpTNCLOCK({w},{h},\"PUSHF\",\"YYYY/MM/DD hh:mm.ss\",\"LCD1\",9*3600)", KPN_READY, ""},
+            {248, "YYYY/MM/DD hh:mm(&3)", "JST YYYY/MM/DD HH:MM 形式", "wpTNCLOCK({w},{h},\"PUSHF\",\"YYYY/MM/DD hh:mm\",\"LCD1\",9*3600)", KPN_READY, ""},
+        };
+        v.insert(v.end(), rest.begin(), rest.end());
+        return v;
+    }();
+    return t;
+}
+
+const PART_NEW *part_new(int id)
+{
+    for (const PART_NEW &p : part_news())
+        if (p.id == id) return &p;
+    return nullptr;
+}
+
+// A template made concrete; the caret lands where {} was.
+std::string part_fill(const char *t, int w, int h, const char *file, int *caret)
+{
+    std::string out;
+    auto put = [&](const char *key, const std::string &v) {
+        size_t n = strlen(key);
+        if (strncmp(t, key, n) != 0) return false;
+        out += v, t += n;
+        return true;
+    };
+    while (*t) {
+        if (put("{w}", std::to_string(w)) || put("{h}", std::to_string(h)) || put("{h-1}", std::to_string(h - 1)) ||
+            put("{file}", file))
+            continue;
+        if (strncmp(t, "{}", 2) == 0) {
+            if (caret) *caret = int(out.size());
+            t += 2;
+            continue;
+        }
+        out += *t++;
+    }
+    return out;
+}
+
 void part_rows(ROWS &r)
 {
-    for (int id = KVM_PART_NEW_FIRST; id <= KVM_PART_NEW_LAST; id++) r.one(id, "", "部品ウインドウ追加", KCF_SHEET);
-    r.range(KVM_PART_EDIT, {"部品セル式再編集(&E)", "部品ＨＥＬＰ表示(&H)", "部品画像コピー(&G)", "部品コピー(&F)", "部品セル名コピー(&P)", "ウインドウを部品サイズに揃える(&M)", "部品一時非表示(&D)", "部品削除(&D)"}, "%s");
+    for (const PART_NEW &p : part_news()) r.one(p.id, p.label, p.tip, KCF_SHEET);
+    r.one(KVM_PART_EDIT, "部品セル式再編集(&E)", "指定部品のセル式を再編集");
+    r.one(KVM_PART_HELP, "部品ＨＥＬＰ表示(&H)", "指定部品のＨＥＬＰを表示");
+    r.one(KVM_PART_PICTURE, "部品画像コピー(&G)", "指定部品の画像をコピー");
+    r.one(KVM_PART_COPY, "部品コピー(&F)", "指定部品をコピー");
+    r.one(KVM_PART_NAME, "部品セル名コピー(&P)", "指定部品のセル名をコピー");
+    r.one(KVM_PART_FIT, "ウインドウを部品サイズに揃える(&M)", "ウインドウを指定部品サイズに揃える");
+    r.one(KVM_PART_HIDE, "部品一時非表示(&D)", "指定部品を一時非表示。(メインメニューで非表示解除)");
+    r.one(KVM_PART_DELETE, "部品削除(&D)", "指定部品を削除", KCF_SHEET);
 }
 
 // The toolbar, in its order; the run states that enable each button (KCR_*).
@@ -232,4 +359,20 @@ int kov_cmd_enabled(int state, int id)
     const KOV_CMD *c = kov_cmd(id);
     if (!c || state < 0 || state > 7) return 0;
     return c->run == 0 || (c->run >> state & 1) ? 1 : 0;
+}
+
+bool kov_is_part_new(int id) { return part_new(id) != nullptr; }
+
+int kov_part_form(int id, int w, int h, const char *file, KOV_PARTFORM &f)
+{
+    const PART_NEW *p = part_new(id);
+    if (!p) return -1;
+    f = KOV_PARTFORM();
+    f.need = p->need;
+    f.prompt = p->prompt;
+    // A combo box's list drops below its field; the variable timers put their scroll bar above.
+    f.rows = (id >= 184 && id <= 186) || p->form2 ? 2 : 1;
+    f.form = part_fill(p->form, w, h, file ? file : "", &f.caret);
+    if (p->form2) f.form2 = part_fill(p->form2, w, h, file ? file : "", nullptr);
+    return 0;
 }

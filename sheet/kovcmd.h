@@ -100,3 +100,25 @@ const KOV_CMD *kov_cmd(int id);
 int kov_cmd_by_keyword(const char *keyword);
 // Whether the command acts in run state (0..7): 0 or 1.
 int kov_cmd_enabled(int state, int id);
+
+// What an insert-part command writes (KVM_PART_NEW_FIRST .. KVM_PART_NEW_LAST):
+// the formula for the top-left cell of the selection, made for its size. Texts are Shift-JIS.
+enum KOV_PARTNEED {
+    KPN_READY,   // the formula is complete: written at once
+    KPN_AREA,    // a cell area is missing at the caret: edited, with the prompt
+    KPN_TEXT,    // a text is missing between the quotes at the caret: edited, with the prompt
+    KPN_FILE,    // a picture file: asked first, then written
+};
+struct KOV_PARTFORM {
+    std::string form;    // without the leading "="
+    std::string form2;   // the formula of the row below ("" none)
+    int need = KPN_READY;
+    int caret = -1;      // byte offset of the placeholder in form (-1 none)
+    int rows = 1;        // least rows the part takes (the selection is made this high)
+    std::string prompt;  // status text while editing, or the note of provisional settings
+};
+// Whether a command is an insert-part command.
+bool kov_is_part_new(int id);
+// The formula of an insert-part command for w columns and h rows (h already raised to rows; a
+// file for KPN_FILE, "" otherwise). 0, or -1 for a number that is no insert-part command.
+int kov_part_form(int id, int w, int h, const char *file, KOV_PARTFORM &f);

@@ -1,5 +1,6 @@
 #include "ui/grid.h"
 #include "app/kov.h"
+#include "gadgets/qt/wpqt.h"
 #include "sheet/cellref.h"
 #include "ui/qtext.h"
 
@@ -8,6 +9,7 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QTimer>
 #include <QValidator>
 #include <functional>
 
@@ -46,8 +48,16 @@ private:
 
 } // namespace
 
-KOV_GRID::KOV_GRID(QWidget *parent) : QAbstractScrollArea(parent), editor(new QLineEdit(viewport()))
+KOV_GRID::KOV_GRID(QWidget *parent)
+    : QAbstractScrollArea(parent), editor(new QLineEdit(viewport())),
+      parts(new WP_QTVIEWS(viewport(), [this](int x, int y, int &l, int &t, int &w, int &h) {
+          if (!kov || x < 0 || y < 0 || x >= kov->csv_get_xs() || y >= kov->csv_get_ys()) return -1;
+          cell_rect(x, y, l, t, w, h);
+          return 0;
+      }))
 {
+    parts->setParent(this);
+    parts->adopt = [this](QWidget *w) { w->installEventFilter(this); };
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_InputMethodEnabled);
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
@@ -113,6 +123,46 @@ void KOV_GRID::grid_sizes()
     horizontalScrollBar()->setRange(0, std::max(0, kov->csv_get_xs() - 1));
     horizontalScrollBar()->setPageStep(visible_cols());
     viewport()->update();
+    grid_place_parts();
+}
+
+// Cells before the first shown row or column lie at negative offsets, so that a part whose
+// home cell scrolled out still knows where its visible rest is.
+void KOV_GRID::cell_rect(int x, int y, int &l, int &t, int &w, int &h) const
+{
+    l = head_w();
+    for (int c = left; c < x; c++) l += col_w(c);
+    for (int c = x; c < left; c++) l -= col_w(c);
+    t = head_h() + (y - top) * rh;
+    w = col_w(x), h = rh;
+}
+
+void KOV_GRID::grid_place_parts()
+{
+    if (!kov) return;
+    parts->qt_area(QRect(head_w(), head_h(), std::max(0, viewport()->width() - head_w()), std::max(0, viewport()->height() - head_h())));
+    parts->qt_place_all();
+}
+
+bool KOV_GRID::grid_part_at(QPoint p, int &x, int &y) const
+{
+    QWidget *c = viewport()->childAt(p);
+    const WP_PART *part = c && c->isVisible() ? WP_QTVIEWS::qt_part_of(c) : nullptr;
+    if (!part) return false;
+    x = part->wp_x, y = part->wp_y;
+    return true;
+}
+
+// A cell under a part takes no typing, except "=" that edits its formula.
+bool KOV_GRID::hidden_cell(const QString &typed)
+{
+    if (!kov || typed.startsWith(QLatin1Char('='))) return false;
+    int l, t, w, h, px, py;
+    cell_rect(kov->csv_curx, kov->csv_cury, l, t, w, h);
+    if (!grid_part_at(QPoint(l + w / 2, t + h / 2), px, py)) return false;
+    emit status(KQ("貼付部品に隠れたセルには入力できません"));
+    QApplication::beep();
+    return true;
 }
 
 void KOV_GRID::resizeEvent(QResizeEvent *) { grid_sizes(); }
@@ -123,6 +173,7 @@ void KOV_GRID::scrollContentsBy(int, int)
     left = horizontalScrollBar()->value();
     editor->hide();
     viewport()->update();
+    grid_place_parts();
 }
 
 void KOV_GRID::grid_sel(int &x1, int &y1, int &x2, int &y2) const
@@ -277,8 +328,32 @@ void KOV_GRID::grid_edit(int key, const QString &first)
     editor->setGeometry(px, py, std::max(col_w(x), 8 * cw), rh);
     editor->setText(t);
     editor->show();
+    editor->raise();   // above the part windows
     editor->setFocus();
     editor->end(false);
+}
+
+bool KOV_GRID::grid_edit_text(const QString &text, int caret)
+{
+    std::string ignored;
+    const char *msg = nullptr;
+    int x = kov->csv_curx, y = kov->csv_cury;
+    if (kov->cse_edit_begin(x, y, '=', ignored, &msg) != KOV_ED_FORM) {
+        if (msg) emit status(kov_qs(msg));
+        QApplication::beep();
+        return false;
+    }
+    keep_visible();
+    ed_kind = KOV_ED_FORM, ed_x = x, ed_y = y;
+    int l, t, w, h;
+    cell_rect(x, y, l, t, w, h);
+    editor->setGeometry(l, t, std::max(w, 8 * cw), h);
+    editor->setText(text);
+    editor->setCursorPosition(caret);
+    editor->show();
+    editor->raise();
+    editor->setFocus();
+    return true;
 }
 
 // Stores the editor's text; on success the cursor moves by (dx, dy).
@@ -344,6 +419,16 @@ void KOV_GRID::point_end(bool keep)
 
 bool KOV_GRID::eventFilter(QObject *o, QEvent *e)
 {
+    if (o != editor && e->type() == QEvent::ContextMenu) {   // a right click on a part's window
+        WP_PART *part = o->isWidgetType() ? WP_QTVIEWS::qt_part_of(static_cast<QWidget *>(o)) : nullptr;
+        int x, y;
+        if (!part) return false;
+        // The menu opens once this event is done with: its commands may delete the part and
+        // the widget the event is for.
+        QPoint at = static_cast<QContextMenuEvent *>(e)->globalPos();
+        if (part->wp_home(x, y) == 0) QTimer::singleShot(0, this, [this, x, y, at] { emit part_context(x, y, at); });
+        return true;
+    }
     if (o != editor || e->type() != QEvent::KeyPress) return QAbstractScrollArea::eventFilter(o, e);
     auto *k = static_cast<QKeyEvent *>(e);
     switch (k->key()) {
@@ -415,7 +500,7 @@ void KOV_GRID::keyPressEvent(QKeyEvent *e)
     }
     QString t = e->text();
     if (!ctrl && !t.isEmpty() && t[0].isPrint()) {
-        edit_with(t);
+        if (!hidden_cell(t)) edit_with(t);
         return;
     }
     QAbstractScrollArea::keyPressEvent(e);
@@ -423,7 +508,7 @@ void KOV_GRID::keyPressEvent(QKeyEvent *e)
 
 void KOV_GRID::inputMethodEvent(QInputMethodEvent *e)
 {
-    if (!e->commitString().isEmpty() && !grid_editing()) edit_with(e->commitString());
+    if (!e->commitString().isEmpty() && !grid_editing() && !hidden_cell(e->commitString())) edit_with(e->commitString());
 }
 
 // The cell editor opened by a typed text; one Shift-JIS cannot hold opens nothing.

@@ -10,6 +10,7 @@
 #include "sheet/kovhost.h"
 
 class KOV_U;
+class WP_QTVIEWS;
 
 class KOV_GRID : public QAbstractScrollArea {
     Q_OBJECT
@@ -26,11 +27,19 @@ public:
     QLineEdit *grid_editor() const { return editor; }
     // Opens the cell editor as the key would (a byte, or KOV_KEY_REEDIT).
     void grid_edit(int key, const QString &first = QString());
+    // Opens the formula editor on the cursor cell with this text, the caret at caret.
+    bool grid_edit_text(const QString &text, int caret);
+    // The part whose window lies at a point of the viewport (its home cell), or false.
+    bool grid_part_at(QPoint p, int &x, int &y) const;
+    // The part views: placed over their cells, hidden and shown by the user.
+    WP_QTVIEWS *grid_parts() const { return parts; }
+    void grid_place_parts();
     int top = 0, left = 0;                // first visible row and column
     int diamond = 0;
 
 signals:
     void cursor_moved();
+    void part_context(int x, int y, QPoint global);   // the part menu of the part at home cell (x, y)
     void context(QPoint global);   // the cell context menu is asked for
     void status(const QString &text);
 
@@ -50,6 +59,7 @@ protected:
 private:
     KOV_U *kov = nullptr;
     QLineEdit *editor;
+    WP_QTVIEWS *parts;
     int ed_kind = 0, ed_x = 0, ed_y = 0;
     int cw = 8, rh = 20, fh = 16;         // character width, row height, font height
     int head_w() const;
@@ -62,6 +72,8 @@ private:
     bool commit(int dx, int dy);
     void edit_with(const QString &t);
     void refuse(const QString &bad);   // a character Shift-JIS cannot hold was entered
+    bool hidden_cell(const QString &typed);   // typing into a cell under a part: refused
+    void cell_rect(int x, int y, int &l, int &t, int &w, int &h) const;
     // Pointing mode: while a formula is typed, a range picked on the sheet goes in at the caret.
     struct POINTING {
         int on = 0;

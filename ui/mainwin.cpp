@@ -1,6 +1,7 @@
 #include "ui/mainwin.h"
 #include "app/kov.h"
 #include "app/kovfname.h"
+#include "gadgets/qt/wpqt.h"
 #include "ui/grid.h"
 #include "ui/qtext.h"
 #include "ui/views.h"
@@ -34,12 +35,16 @@ KOV_MAINWIN::KOV_MAINWIN() : grid(new KOV_GRID(this)), editor(new KOV_EDITWIN(th
     toolbar();
     connect(grid, &KOV_GRID::cursor_moved, this, &KOV_MAINWIN::win_cell_info);
     connect(grid, &KOV_GRID::context, this, &KOV_MAINWIN::win_context);
+    connect(grid, &KOV_GRID::part_context, this, &KOV_MAINWIN::win_part_menu);
     connect(grid, &KOV_GRID::status, this, [this](const QString &t) { statusBar()->showMessage(t); });
 }
 
 void KOV_MAINWIN::win_attach(KOV_U *k)
 {
     kov = k;
+    KOV_DOORS doors;
+    doors.views = grid->grid_parts();   // parts show through the grid's views
+    k->kov_set_doors(doors);
     grid->grid_attach(k);
     win_title();
     win_run_state(k->kov_tstat(TMCD_GET));
@@ -111,8 +116,35 @@ const std::vector<MENU_ITEM> &KOV_MAINWIN::cell_menu()
         {0, "縦集計セル追加(&V)", ids(KVM_DOWN_SUM, KVM_DOWN_MEDIAN)},
         {0, "横集計セル追加(&H)", ids(KVM_RIGHT_SUM, KVM_RIGHT_MEDIAN)},
         {KVM_MEQUATION, nullptr, {}},
+        {0, "部品ウインドウ追加(&Q)", part_new_menu()},
     };
     return m;
+}
+
+// The insert-part commands grouped by kind. Twin: part_news() of sheet/kovcmd.cpp numbers them
+// in this order.
+std::vector<MENU_ITEM> KOV_MAINWIN::part_new_menu()
+{
+    auto one = [](int id) { return MENU_ITEM{id, nullptr, {}}; };
+    return {
+        {0, "背景(&B)", ids(172, 174)},
+        {0, "押しボタン(&P)", ids(175, 178)},
+        {0, "チェックボックス(&C)", ids(179, 181)},
+        {0, "スクロールバー(&S)", ids(182, 183)},
+        {0, "コンボボックス(&O)", ids(184, 186)},
+        one(187),
+        one(188),
+        {0, "簡易グラフ(&G)", ids(189, 192)},
+        {0, "簡易影絵(&W)", ids(193, 195)},
+        {0, "文字列表示(&T)", ids(196, 207)},
+        {0, "縦設定(&V)", ids(208, 219)},
+        {0, "横設定(&H)", ids(220, 231)},
+        {0, "ボード(&D)", ids(232, 234)},
+        {0, "シリアル通信(&R)", ids(235, 236)},
+        {0, "ソケット通信(&K)", ids(237, 240)},
+        {0, "タイマ(&M)", ids(241, 244)},
+        {0, "時計(&J)", ids(245, 248)},
+    };
 }
 
 void KOV_MAINWIN::menus()
@@ -283,9 +315,9 @@ void KOV_MAINWIN::win_command(int id)
     }
     case KVM_CSV_OVERWRITE: kov->cse_fsave(kov->csv_get_fname()); return;
     case KVM_PRINT_ALL:
-    case KVM_PRINT_SEL:
+    case KVM_PRINT_SEL: statusBar()->showMessage(KQ("この版にはまだありません")); return;
     case KVM_PARTS_HIDE:
-    case KVM_PARTS_SHOW: statusBar()->showMessage(KQ("この版にはまだありません")); return;
+    case KVM_PARTS_SHOW: win_parts_show(id == KVM_PARTS_SHOW); return;
     case KVM_ASSOC:
         if (kov_associate(QCoreApplication::applicationFilePath()) == 0) QMessageBox::information(this, QStringLiteral("Kovash"), KQ("拡張子 kov を関連づけました"));
         else QMessageBox::warning(this, QStringLiteral("Kovash"), KQ("失敗"));
@@ -330,7 +362,8 @@ void KOV_MAINWIN::win_command(int id)
         return;
     default: break;
     }
-    if (id >= KVM_PART_NEW_FIRST && id <= KVM_PART_NEW_LAST) return statusBar()->showMessage(KQ("部品はこの版にはまだありません"));
+    if (kov_is_part_new(id)) return win_part_new(id);
+    if (id >= KVM_PART_EDIT && id <= KVM_PART_DELETE) return win_part_cmd(id);
     kov->wm_menu(id);
     grid->grid_sizes();
     win_checks();

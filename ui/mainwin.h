@@ -7,6 +7,7 @@
 #include <vector>
 
 class KOV_U;
+class WP_PART;
 class KOV_GRID;
 class KOV_VIEWWIN;
 class KOV_EDITWIN;
@@ -39,6 +40,15 @@ public:
     int win_open(const QString &name);
 
     void win_context(QPoint at);   // the cell context menu
+    // The insert-part commands: the formula into the selection's top-left cell, or into the
+    // cell editor where it waits for an area or a text.
+    void win_part_new(int id);
+    // The part menu of the part at home cell (x, y), and its commands.
+    void win_part_menu(int x, int y, QPoint at);
+    void win_part_cmd(int id);
+    void win_parts_show(bool on);
+    void win_part_fit(WP_PART &part);
+    int part_x = -1, part_y = -1;   // the part the part menu was opened on
 
 protected:
     void closeEvent(QCloseEvent *e) override;
@@ -49,6 +59,8 @@ private:
     void menus();
     void add_menu(QMenu *m, const std::vector<MENU_ITEM> &items);
     static const std::vector<MENU_ITEM> &cell_menu();
+    static std::vector<MENU_ITEM> part_new_menu();
+    QMenu *part_menu = nullptr;
     void toolbar();
     bool save_as(bool ask);
 };

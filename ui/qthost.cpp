@@ -23,7 +23,12 @@ QT_HOST::QT_HOST(KOV_MAINWIN *w) : mw(w)
 
 QT_HOST::~QT_HOST() = default;
 
-void QT_HOST::host_redraw(const KOV_RECT *) { mw->grid->viewport()->update(); }
+// Parts follow their formulas when rows or columns moved under them.
+void QT_HOST::host_redraw(const KOV_RECT *)
+{
+    mw->grid->viewport()->update();
+    mw->grid->grid_place_parts();
+}
 void QT_HOST::host_redraw_head() { mw->grid->viewport()->update(); }
 void QT_HOST::host_show_cursor() { mw->grid->grid_follow(); }
 
