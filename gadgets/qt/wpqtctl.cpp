@@ -167,6 +167,17 @@ public:
     QScrollBar *b;
 };
 
+// The items again only when they changed: a refill loses the user's scrolling and selection.
+template <class W> void refill(W *w, QStringList &shown, const WP_ITEMS &it)
+{
+    QStringList items;
+    for (const std::string &s : it.items) items << wp_qs(s);
+    if (items == shown) return;
+    w->clear();
+    w->addItems(items);
+    shown = items;
+}
+
 class COMBO_VIEW : public WP_QTVIEW {
 public:
     COMBO_VIEW(WP_QTVIEWS &vs, WP_ITEMS &p) : WP_QTVIEW(vs, p), it(p), b(new QComboBox)
@@ -185,13 +196,7 @@ public:
     void sync() override
     {
         QSignalBlocker hold(b);
-        QStringList items;
-        for (const std::string &s : it.items) items << wp_qs(s);
-        if (items != shown) {
-            b->clear();
-            b->addItems(items);
-            shown = items;
-        }
+        refill(b, shown, it);
         b->setCurrentIndex(it.sel);
         if (it.mode == WP_ITEMS::EDIT) b->setEditText(wp_qs(it.edit));
     }
@@ -213,13 +218,7 @@ public:
     void sync() override
     {
         QSignalBlocker hold(b);
-        QStringList items;
-        for (const std::string &s : it.items) items << wp_qs(s);
-        if (items != shown) {
-            b->clear();
-            b->addItems(items);
-            shown = items;
-        }
+        refill(b, shown, it);
         b->setCurrentRow(it.sel);
     }
     WP_ITEMS &it;

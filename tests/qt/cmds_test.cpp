@@ -24,27 +24,6 @@ using namespace kovtest;
 
 namespace {
 
-// Acts on the first visible top-level T as soon as one is shown: inside the modal loop that
-// shows it. Gives up after many turns of the event loop, so that a missing box fails the test.
-template <class T> void when_shown(std::function<void(T *)> act, int turns = 2000)
-{
-    QTimer::singleShot(0, [act, turns] {
-        for (QWidget *w : QApplication::topLevelWidgets())
-            if (auto *t = qobject_cast<T *>(w); t && t->isVisible()) return act(t);
-        if (turns > 0) return when_shown<T>(act, turns - 1);
-        ADD_FAILURE() << "nothing was shown";
-    });
-}
-
-// The answer given to the next message box, and what it asked.
-void answer_box(QMessageBox::StandardButton b, QString *text = nullptr)
-{
-    when_shown<QMessageBox>([b, text](QMessageBox *box) {
-        if (text) *text = box->text();
-        box->button(b)->click();
-    });
-}
-
 struct Cmds : WIN_FIX<> {
     std::string a = dir / "a.kov", b = dir / "b.kov";
     void SetUp() override

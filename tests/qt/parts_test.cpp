@@ -23,17 +23,6 @@
 
 namespace {
 
-// Acts on the first visible top-level T as soon as one is shown (inside the modal loop).
-template <class T> void when_shown(std::function<void(T *)> act, int turns = 2000)
-{
-    QTimer::singleShot(0, [act, turns] {
-        for (QWidget *w : QApplication::topLevelWidgets())
-            if (auto *t = qobject_cast<T *>(w); t && t->isVisible()) return act(t);
-        if (turns > 0) return when_shown<T>(act, turns - 1);
-        ADD_FAILURE() << "nothing was shown";
-    });
-}
-
 struct Parts : WIN_FIX<> {
     void SetUp() override
     {
