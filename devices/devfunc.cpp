@@ -4,10 +4,10 @@
 
 namespace {
 
-// fn_late until the handlers land: an integer result is then -1, never a false success.
+// fn_late until the serial ports land: an integer result is then -1, never a false success.
 const FN_BIND dev_binds[] = {
     {"com_init", fn_late}, {"com_set", fn_late}, {"com_stat", fn_late},
-    {"dllcall", fn_late}, {"dllpcall", fn_late},
+    {"dllcall", fn_dllcallX}, {"dllpcall", fn_dllcallX},
 };
 
 } // namespace

@@ -12,6 +12,7 @@
 
 #include "script/gajet.h"
 #include "script/scrcall.h"
+#include "script/scrdll.h"
 #include "script/lex.h"
 #include "script/pool.h"
 #include "script/val.h"
@@ -256,9 +257,6 @@ constexpr int SCR_FORM_MAX = 4096;
 void scr_signal_init();
 
 
-// One node of the process-wide cache of loaded libraries.
-struct SCR_DLL;
-
 class SCR_U : public SCR_LEX {
 public:
     SCR_U();
@@ -468,7 +466,9 @@ public:
 
     // ---- services ----
     static int scr_get_scrname(const CSV_U *sheet, char *name, int size);
-    static void *scr_load_dll(const char *file);
+    // A library of dllcall through the interpreter's cache (SCR_DLLS): loaded once, "" unloads all.
+    void *scr_load_dll(const char *file) { return scr_dlls.dll_load(file); }
+    SCR_DLLS scr_dlls;
     int scr_file_open(const char *name, int access, int disposition, int type);
     int scr_file_handle(int slot) const;
     int scr_file_ftype(int slot);

@@ -1,10 +1,8 @@
-// Services around the interpreter: the script file name of a sheet, the process-wide cache of
-// loaded libraries, and the table of files a script opened.
+// Services around the interpreter: the script file name of a sheet and the table of files a
+// script opened.
 #include <cstdio>
 #include <cstring>
-#include <dlfcn.h>
 #include <fcntl.h>
-#include <new>
 #include <unistd.h>
 
 #include "script/scr.h"
@@ -20,41 +18,6 @@ int SCR_U::scr_get_scrname(const CSV_U *sheet, char *name, int size)
     int stem = dot ? (int)(dot - path) : (int)strlen(path);
     if (snprintf(name, size, "%.*s.scr", stem, path) >= size) return -1;
     return 0;
-}
-
-// ---- library cache ----
-
-struct SCR_DLL {
-    char *file;
-    void *handle;
-    SCR_DLL *next;
-};
-static SCR_DLL *dll_top = nullptr;
-
-void *SCR_U::scr_load_dll(const char *file)
-{
-    if (!file || !*file) {
-        while (SCR_DLL *d = dll_top) {
-            dll_top = d->next;
-            dlclose(d->handle);
-            delete[] d->file;
-            delete d;
-        }
-        return nullptr;
-    }
-    for (SCR_DLL *d = dll_top; d; d = d->next)
-        if (strcmp(d->file, file) == 0) return d->handle;
-    void *h = dlopen(file, RTLD_NOW | RTLD_LOCAL);
-    if (!h) return nullptr;
-    SCR_DLL *d = new (std::nothrow) SCR_DLL{new (std::nothrow) char[strlen(file) + 1], h, dll_top};
-    if (!d || !d->file) {
-        if (d) delete d;
-        dlclose(h);
-        return nullptr;
-    }
-    strcpy(d->file, file);
-    dll_top = d;
-    return h;
 }
 
 // ---- script files ----

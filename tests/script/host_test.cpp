@@ -83,11 +83,14 @@ TEST(Host, MissingLabelLeavesNothingSought)
 
 TEST(Host, LibraryCacheLoadsOnce)
 {
-    void *a = SCR_U::scr_load_dll("libm.so.6");
+    SCR_U scr;
+    void *a = scr.scr_load_dll("libm.so.6");
     ASSERT_NE(a, nullptr);
-    EXPECT_EQ(SCR_U::scr_load_dll("libm.so.6"), a);
-    EXPECT_EQ(SCR_U::scr_load_dll("/nonexistent/lib.so"), nullptr);
-    EXPECT_EQ(SCR_U::scr_load_dll(""), nullptr);   // unloads all
+    EXPECT_EQ(scr.scr_load_dll("libm.so.6"), a);
+    EXPECT_EQ(scr.scr_load_dll("/nonexistent/lib.so"), nullptr);
+    EXPECT_EQ(scr.scr_dlls.dll_count(), 1u);   // a failure is not kept
+    EXPECT_EQ(scr.scr_load_dll(""), nullptr);   // unloads all
+    EXPECT_EQ(scr.scr_dlls.dll_count(), 0u);
 }
 
 }  // namespace
