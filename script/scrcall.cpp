@@ -95,7 +95,9 @@ int SCR_U::scr_func_fmtcall(const char *&pos, VAL_U &val, const FN_DEF *fn)
 {
     const char *p = pos;
     FN_CALL call;
-    VAL_U vals[18];
+    // The fixed arguments' values, then up to 17 of a "." tail after them (dllcall has three
+    // fixed arguments and still takes 17 of its own).
+    VAL_U vals[18 + 17];
     int nv = 0, argn = 0;
     const char *sig = fn->sig ? fn->sig : "v";
     auto too_many = [&] {
@@ -112,7 +114,7 @@ int SCR_U::scr_func_fmtcall(const char *&pos, VAL_U &val, const FN_DEF *fn)
             KOV_LOG("ag_ppp[] PUSH");
             while (scr_skip_space(p) != ')') {
                 if (argn > 0 && scr_match_key(p, ",") != 0) break;
-                if (call.nvargs >= 17 || nv >= 18) return too_many();
+                if (call.nvargs >= 17) return too_many();
                 if (scr_assignment_exp(p, vals[nv]) != 0) return bad_arg();
                 call.vargs[call.nvargs++] = &vals[nv++];
                 argn++;
