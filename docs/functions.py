@@ -122,8 +122,10 @@ MEANING = {
     "CHOOSE": "the i-th value (from 1)", "CHOOSE0": "the i-th value (from 0)",
     "INDEX": "the element at row i, column j of a range (from 1)", "INDEX0": "the element at row i, column j (from 0)",
     "OFFSET": "the element at an offset from a range's first cell",
+    # library calls
+    "dllcall": "calls a function of a shared library: library, function, type text (result letter, then one letter an argument), arguments",
+    "dllpcall": "the same as dllcall (Linux has one C calling convention)",
     # later
-    "dllcall": "calls a function of a shared library", "dllpcall": "the same as dllcall",
     "com_init": "opens a serial port", "com_set": "sets a serial port", "com_stat": "state of a serial port",
     "wp": "sends a command to the part at a cell; its answer, -1 for an unknown command", "call": "calls a method of a part by name",
     "win_open": "opens a window for an array", "win_close": "closes an array window",

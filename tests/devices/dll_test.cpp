@@ -167,18 +167,35 @@ TEST_F(DLLAPP, FaultInsideTheLibrary)
     EXPECT_EQ(std::string(formula.scr_get_nowerr()), "catch(E_SIGNAL)");
 }
 
-// The program without a window: the script fails with the fault's message, the process ends
-// with the failure status.
-TEST(DLLProgram, FaultHeadless)
-{
+// The program without a window, as a copy in a folder of its own (its settings and log go beside
+// it): the exit status, with stdout and stderr (UTF-8).
+struct DLLProgram : ::testing::Test {
     kovtest::TmpDir dir;
+    std::string out, err;
+    int headless(const std::string &script)
+    {
+        if (system(("cp '" KOV_BIN "' '" + dir.path + "'").c_str()) != 0) return -1;
+        int st = system(("cd '" + dir.path + "' && HOME='" + dir.path + "' timeout -k 5 60 ./kovash --headless '" + script +
+                         "' </dev/null >out 2>err").c_str());
+        out = kovtest::slurp(dir / "out");
+        err = kovtest::slurp(dir / "err");
+        return WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+    }
+};
+
+// A fault in the library: the script fails with the fault's message, and so does the process.
+TEST_F(DLLProgram, FaultHeadless)
+{
     kovtest::spit(dir / "f.scr", "main()\n{\n    " + kt("\"kt_fault\", \"ll\", 8") + ";\n    return 0;\n}\n");
-    ASSERT_EQ(system(("cp '" KOV_BIN "' '" + dir.path + "'").c_str()), 0);
-    int st = system(("cd '" + dir.path + "' && HOME='" + dir.path + "' timeout -k 5 60 ./kovash --headless f.scr </dev/null >out 2>err").c_str());
-    ASSERT_TRUE(WIFEXITED(st));
-    EXPECT_EQ(WEXITSTATUS(st), 255);
-    std::string err = kovtest::slurp(dir / "err");
+    EXPECT_EQ(headless("f.scr"), 255);
     EXPECT_NE(err.find(reinterpret_cast<const char *>(u8"メモリ不正アクセス。")), std::string::npos) << err;
+}
+
+TEST_F(DLLProgram, TheExampleRuns)
+{
+    EXPECT_EQ(headless(KOV_TEST_DATA "/../../examples/dllcall.scr"), 0) << err;
+    EXPECT_EQ(out.substr(0, out.find('\n')), "abs(-5)                            5");
+    EXPECT_NE(out.find(reinterpret_cast<const char *>(u8"dllcall(libnothing.so):DLL 読込み失敗")), std::string::npos) << out;
 }
 
 } // namespace
