@@ -8,7 +8,6 @@ extern "C" {
 int kt_add(int a, int b) { return a + b; }
 int kt_0x1234() { return 0x1234; }
 int kt_minus1() { return -1; }
-float kt_half(float x) { return x / 2; }
 const char *kt_echo(const char *s) { return s; }
 const char *kt_null() { return nullptr; }
 
@@ -28,12 +27,6 @@ double kt_d17(double a1, double a2, double a3, double a4, double a5, double a6, 
     double t = 0;
     for (int k = 0; k < 17; k++) t += (k + 1) * a[k];
     return t;
-}
-
-// Arguments not given read as zero: how many of the last seven are not.
-int kt_unset(int a, long b, long c, long d, long e, long f, long g, double x)
-{
-    return a * 100 + !!b + !!c + !!d + !!e + !!f + !!g + (x != 0);
 }
 
 // State kept while the library stays loaded.
