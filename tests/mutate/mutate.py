@@ -14,7 +14,7 @@ tests (none: escaped); its summary lists the tests that alone catch a fault and 
 tests that together catch every caught fault."""
 import json, pathlib, random, re, subprocess, sys, tempfile
 
-PROGRAMS = ["test_base", "test_sheet", "test_script", "test_builtins", "test_app"]
+PROGRAMS = ["test_base", "test_sheet", "test_script", "test_builtins", "test_gadgets", "test_devices", "test_app"]
 FIRST = {"base": "test_base", "sheet": "test_sheet", "script": "test_script", "builtins": "test_builtins"}
 OPS = [(r"(?<![<>=!])<=(?!=)", "<"), (r"(?<![<>-])<(?![<=])", "<="), (r"(?<![<>=!])>=", ">"),
        (r"(?<![->])>(?![>=])", ">="), (r"==", "!="), (r"!=", "=="), (r"&&", "||"), (r"\|\|", "&&"),
