@@ -157,8 +157,11 @@ void click_case()
         double t0 = bench::now_ms();
         mouse(b, QEvent::MouseButtonPress);
         mouse(b, QEvent::MouseButtonRelease);   // the button's clicked: the part's press
-        // The notices the press posted (2 the beep, 3 the recalculation) served as the loop does.
-        for (int turn = 0; turn < 100 && w.kov.csv_get_num(11, 0) == before; turn++) QApplication::processEvents();
+        // The notices the press posted (2 the beep, 3 the recalculation) served as the loop serves
+        // them. Only they: the loop would also paint the window's backing store, and the render
+        // below is that paint, which is not to be counted twice.
+        for (int turn = 0; turn < 100 && w.kov.csv_get_num(11, 0) == before; turn++)
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
         double t1 = bench::now_ms();
         w.paint();
         double t2 = bench::now_ms();
@@ -166,6 +169,7 @@ void click_case()
         if (k < 10) continue;   // warming up
         all.push_back(t2 - t0), served.push_back(t1 - t0), painted.push_back(t2 - t1);
     }
+    if (const char *shot = getenv("BENCH_PARTS_SHOT")) w.img.save(QString::fromLocal8Bit(shot));
     printf("   click to notice served (recalculation): %.2f ms, repaint: %.2f ms (medians)\n", median(served), median(painted));
     verdict("1. click on a button to the repainted panel (1,000 formulas, 50 parts)", median(all), 16, "ms");
 }
@@ -282,6 +286,8 @@ void load_case(const std::string &path, int run)
     int r = kov.kov_auto_start(path.c_str(), "kov");
     win.grid->grid_sizes();
     win.win_title();
+    // The loop paints the first frame into the offscreen backing store; the render paints it
+    // again into a picture: the figure counts it twice, an upper bound.
     QApplication::processEvents();
     QImage img(win.grid->viewport()->size(), QImage::Format_RGB32);
     win.grid->viewport()->render(&img);
@@ -325,11 +331,16 @@ int main()
         if (FILE *f = fopen("/proc/loadavg", "r")) fgets(b, sizeof b, f), fclose(f);
         return b;
     }());
-    qt_child([] { click_case(); });
-    qt_child([] { graph_case("VLINE"); });
-    qt_child([] { graph_case("VBAR"); });
-    for (const char *kind : {"graph", "button", "led"}) qt_child([kind] { memory_case(kind); });
-    load_figure();
+    // BENCH_PARTS_ONLY=N runs figure N alone (for a profiler).
+    const char *only = getenv("BENCH_PARTS_ONLY");
+    auto want = [only](char n) { return !only || *only == n; };
+    if (want('1')) qt_child([] { click_case(); });
+    if (want('2')) {
+        qt_child([] { graph_case("VLINE"); });
+        qt_child([] { graph_case("VBAR"); });
+        for (const char *kind : {"graph", "button", "led"}) qt_child([kind] { memory_case(kind); });
+    }
+    if (want('3')) load_figure();
     std::string rm = "rm -rf '" + scratch + "'";
     return system(rm.c_str()) == 0 ? 0 : 1;
 }
