@@ -166,6 +166,9 @@ void click_case()
         w.paint();
         double t2 = bench::now_ms();
         if (w.kov.csv_get_num(11, 0) != before + 1) return (void)printf("1. the click was not counted (%g)\n", w.kov.csv_get_num(11, 0));
+        // The loop's own paint of what the recalculation left, outside the figure: left pending
+        // it would be made by the next press's repaint of the button, and counted there.
+        QApplication::processEvents();
         if (k < 10) continue;   // warming up
         all.push_back(t2 - t0), served.push_back(t1 - t0), painted.push_back(t2 - t1);
     }
