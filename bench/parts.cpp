@@ -5,15 +5,19 @@
 //  2. a graph over 1,000 points as a cycle redraws it: its formula recalculated and its widget
 //     repainted; the memory a part takes, for graphs, buttons and LED texts;
 //  3. a sheet of 257 parts saved as .kov, loaded and opened in the window up to its first frame.
-// Each figure is a median with its limit beside it.
+// Each figure is a median with its limit beside it. BENCH_PARTS_ONLY=N runs figure N alone (for a
+// profiler); BENCH_PARTS_SHOT=FILE.png keeps the panel's last frame, to see what was measured.
 #include <QApplication>
 #include <QFrame>
 #include <QImage>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <algorithm>
+#include <cmath>
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -295,7 +299,7 @@ void load_case(const std::string &path, int run)
     QImage img(win.grid->viewport()->size(), QImage::Format_RGB32);
     win.grid->viewport()->render(&img);
     double t2 = bench::now_ms();
-    // The child's figures go to the parent through its exit: a pipe would do, a file is simpler.
+    // The child's figures go to the parent in a file of the scratch folder.
     FILE *out = fopen((scratch + fmt("/load%d", run)).c_str(), "w");
     if (out) fprintf(out, "%d %d %f %f\n", r, kov.wp_count(), t2 - t1, t2 - t0), fclose(out);
 }
@@ -334,7 +338,6 @@ int main()
         if (FILE *f = fopen("/proc/loadavg", "r")) fgets(b, sizeof b, f), fclose(f);
         return b;
     }());
-    // BENCH_PARTS_ONLY=N runs figure N alone (for a profiler).
     const char *only = getenv("BENCH_PARTS_ONLY");
     auto want = [only](char n) { return !only || *only == n; };
     if (want('1')) qt_child([] { click_case(); });
