@@ -79,6 +79,9 @@ void KOV_GRID::grid_font(int height)
     fh = height;
     QFont f(QStringLiteral("IPAGothic"));
     f.setStyleHint(QFont::TypeWriter);
+    // Cell texts are Japanese and Latin, neither needing a shaper: without one a frame of a full
+    // grid draws its texts in a third of the time.
+    f.setStyleStrategy(QFont::PreferNoShaping);
     f.setPixelSize(height);
     setFont(f);
     editor->setFont(f);
