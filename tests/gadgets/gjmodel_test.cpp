@@ -117,6 +117,27 @@ TEST_F(GADGETS, GraphDrawing)
     });
 }
 
+// Editors keep their text through a failed load; the numeric editor saves its number.
+TEST_F(GADGETS, EditorFilesAsAUserSavesThem)
+{
+    TmpDir dir;
+    std::string in = dir / "in.txt", out = dir / "out.txt", num = dir / "n.txt";
+    spit(in, "一行\r\n二行\r\n");
+    auto q = [](const std::string &f) { return "\"" + f + "\""; };
+    EXPECT_EQ(run("call(t, \"fload\", " + q(in) + "); call(t, \"ed_go\", \"TXTEND\"); "
+                  "return call(t, \"fload\", \"/nonexistent/x\") * 10 + call(t, \"fsave\", " + q(out) + ");"),
+              "-10");
+    EXPECT_EQ(slurp(out), slurp(in));
+    EXPECT_EQ(run("call(s, \"fload\", " + q(in) + "); call(s, \"del\", \"ALL\"); return call(s, \"fsave\", " +
+                  q(out) + ");"),
+              "0");
+    EXPECT_EQ(slurp(out), "");
+    EXPECT_EQ(run("call(n, \"clear\", 2.5); return call(n, \"fsave\", " + q(num) + ");"), "0");
+    EXPECT_EQ(slurp(num), "2.5");
+    EXPECT_EQ(run("return call(t, \"fsave\", \"/nonexistent/x\");"), "-1");
+    EXPECT_EQ(err(), "");
+}
+
 // A gadget in a function's local variable lives as long as the call: linked, then released.
 TEST_F(GADGETS, LocalGadgetReleasedWithItsVariable)
 {
