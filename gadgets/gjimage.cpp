@@ -86,9 +86,11 @@ int png_load(GJ_PIXELS &pic, const char *path)
 struct JERR {
     jpeg_error_mgr mgr;
     jmp_buf back;
+    uint8_t *rgb = nullptr;   // the load's pixels: in memory, so that the longjmp sees them
 };
 
 void jerr_exit(j_common_ptr c) { longjmp(reinterpret_cast<JERR *>(c->err)->back, 1); }
+void jerr_quiet(j_common_ptr) {}   // warnings of a damaged file are no business of stderr
 
 int jpg_save(const GJ_PIXELS &pic, const char *path, int quality)
 {
@@ -127,9 +129,9 @@ int jpg_load(GJ_PIXELS &pic, const char *path)
     JERR err;
     dj.err = jpeg_std_error(&err.mgr);
     err.mgr.error_exit = jerr_exit;
-    uint8_t *rgb = nullptr;   // plain memory: a longjmp must not skip a destructor
+    err.mgr.output_message = jerr_quiet;
     if (setjmp(err.back)) {
-        free(rgb);
+        free(err.rgb);
         jpeg_destroy_decompress(&dj);
         fclose(f);
         return -1;
@@ -141,17 +143,17 @@ int jpg_load(GJ_PIXELS &pic, const char *path)
     jpeg_start_decompress(&dj);
     int w = int(dj.output_width), h = int(dj.output_height);
     if (w > GJ_PIXELS::SIDE_MAX || h > GJ_PIXELS::SIDE_MAX || long(w) * h > GJ_PIXELS::PIXELS_MAX ||
-        !(rgb = static_cast<uint8_t *>(malloc(size_t(w) * h * 3))))
+        !(err.rgb = static_cast<uint8_t *>(malloc(size_t(w) * h * 3))))
         longjmp(err.back, 1);
     while (dj.output_scanline < dj.output_height) {
-        JSAMPROW row = rgb + size_t(dj.output_scanline) * w * 3;
+        JSAMPROW row = err.rgb + size_t(dj.output_scanline) * w * 3;
         jpeg_read_scanlines(&dj, &row, 1);
     }
     jpeg_finish_decompress(&dj);
     jpeg_destroy_decompress(&dj);
     fclose(f);
-    int r = from_rgb(pic, w, h, rgb);
-    free(rgb);
+    int r = from_rgb(pic, w, h, err.rgb);
+    free(err.rgb);
     return r;
 }
 
