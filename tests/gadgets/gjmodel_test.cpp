@@ -138,6 +138,25 @@ TEST_F(GADGETS, EditorFilesAsAUserSavesThem)
     EXPECT_EQ(err(), "");
 }
 
+// Formulas reach the script's gadgets by name, in sheet order, and keep them across passes.
+TEST_F(GADGETS, FormulasDriveGlobalGadgets)
+{
+    host.host_ed_put(DECLS);
+    kov.csv_put_form(0, 0, "call(c, \"check\", \"ON\")");
+    kov.csv_put_form(0, 1, "call(c, \"ischeck\") + call(v, \"get\")");
+    kov.csv_put_form(0, 2, "call(v, \"set\", 10, R[-1]C + 3, 2)");
+    kov.csv_form_calc(nullptr);
+    EXPECT_EQ(cell(0, 0), "0");
+    EXPECT_EQ(cell(0, 1), "1");
+    kov.csv_form_calc(nullptr);
+    EXPECT_EQ(cell(0, 1), "5");   // the position 4 set by the first pass
+    kov.csv_form_calc(nullptr);
+    EXPECT_EQ(cell(0, 1), "9");   // 8: at most maximum - page
+    kov.csv_put_form(0, 3, "call(v, \"set\", 10)");
+    kov.csv_form_calc(nullptr);
+    EXPECT_EQ(cell(0, 3), "-1");
+}
+
 // A gadget in a function's local variable lives as long as the call: linked, then released.
 TEST_F(GADGETS, LocalGadgetReleasedWithItsVariable)
 {
