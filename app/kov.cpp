@@ -1,6 +1,7 @@
 #include "app/kov.h"
 #include "app/kovfname.h"
 #include "devices/devfunc.h"
+#include "gadgets/gjmodel.h"
 #include "gadgets/wpfunc.h"
 #include "sheet/csvfile.h"
 #include "base/kovlog.h"
@@ -26,6 +27,7 @@ KOV_U::KOV_U(KOV_HOST *host) : kov_func(*this), kov_hostp(host ? host : &kov_own
     scr_set_host(kov_hostp);
     scr_csv = this;
     wp_install();
+    scr_gjmaker = gj_maker();
     dev_install();
     kov_func.fn_install();
     kov_set_doors({});

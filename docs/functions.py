@@ -127,7 +127,7 @@ MEANING = {
     "dllpcall": "the same as dllcall (Linux has one C calling convention)",
     # later
     "com_init": "opens a serial port", "com_set": "sets a serial port", "com_stat": "state of a serial port",
-    "wp": "sends a command to the part at a cell; its answer, -1 for an unknown command", "call": "calls a method of a part by name",
+    "wp": "sends a command to the part at a cell; its answer, -1 for an unknown command", "call": "calls a method of a script gadget by name: its result, -1 and the error text on failure",
     "win_open": "opens a window for an array", "win_close": "closes an array window",
     "win_active": "brings an array window forward", "win_style": "sets an array window's style",
     "win_title": "sets an array window's title", "win_pos": "moves an array window",

@@ -3,6 +3,7 @@
 #include "base/kovlog.h"
 #include "builtins/fnutil.h"
 #include "builtins/func.h"
+#include "gadgets/gjmodel.h"
 #include "gadgets/wpkinds.h"
 #include "script/scr.h"
 
@@ -122,8 +123,32 @@ int fn_wp(SCR_U &s, const FN_CALL &c, FN_RET &r)
     return 0;
 }
 
-// Every name of the table this layer answers; the device kinds, the gadget methods and the
-// window functions are not built yet.
+// call(gadget, method, arguments...): the method of a script gadget. Its value is the method's
+// result; a failure sets its text as the function's error and gives -1.
+int fn_call(SCR_U &s, const FN_CALL &c, FN_RET &r)
+{
+    BASE_GJ *g = c.arg[0].g;
+    // The grid gadgets have no model yet.
+    if (g && (strcmp(g->gj_class(), "ARRAY_GJ") == 0 || strcmp(g->gj_class(), "MYKOV_GJ") == 0))
+        return fn_late(s, c, r);
+    VAL_U &v = FUNC_U::fn_of(s).fn_result;
+    r.x = &v;
+    const char *name = c.arg[1].s;
+    const char *err = GJ_ERR_NULL;
+    if (g && name) {
+        auto *m = dynamic_cast<GJ_MODEL *>(g);
+        GJ_ARGS a{c.vargs, 0};
+        while (a.n < c.nvargs && a.n < 18 && c.vargs[a.n]) a.n++;
+        err = m ? m->gj_method(name, a, v) : GJ_ERR_BAD;
+    }
+    if (!err) return 0;
+    s.scr_set_FNCERR("%s", err);
+    v.val_putd(-1);
+    return -1;
+}
+
+// Every name of the table this layer answers; the device kinds and the window functions are not
+// built yet.
 const FN_BIND wp_binds[] = {
     {"wp", fn_wp}, {"wpBACK", fn_wp_part}, {"wpTNBOARD", fn_wp_part}, {"wpPUSH", fn_wp_part},
     {"wpTNLAMP", fn_wp_part}, {"wpTPUTS", fn_wp_part}, {"wpPUSHLOCK", fn_wp_part}, {"wpTNCLOCK", fn_late},
@@ -133,7 +158,7 @@ const FN_BIND wp_binds[] = {
     {"wpTNCOM", fn_late}, {"wpTNSOCK", fn_late}, {"wpTNMCI", fn_late},
     {"win_open", fn_late}, {"win_close", fn_late}, {"win_active", fn_late}, {"win_style", fn_late},
     {"win_title", fn_late}, {"win_pos", fn_late}, {"win_wsize", fn_late}, {"win_csize", fn_late},
-    {"call", fn_late},
+    {"call", fn_call},
 };
 
 } // namespace
