@@ -43,6 +43,7 @@ TEST(Proc, SystemChildEndsWithKovash)
         pid_t kov = fork();
         ASSERT_GE(kov, 0);
         if (kov == 0) {
+            signal(sig, SIG_DFL);   // a test run under nohup starts with SIGHUP ignored
             fntest::ENV e;
             e.eval("system(\"echo $$ > " + fifo + "; exec sleep 30\")");
             _exit(3);
