@@ -1,10 +1,12 @@
 // The factory of part views and the frame every view sits in.
 #include "gadgets/qt/wpqt.h"
 #include "base/kovtext.h"
+#include "gadgets/wpkinds.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
+#include <QImageReader>
 #include <QRegion>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -15,6 +17,15 @@ const char *const PART_PROP = "kov_part";
 
 QString wp_qs(const std::string &sjis) { return QString::fromStdString(kov::sj_to_utf8(sjis)); }
 QString wp_qfile(const std::string &name) { return QFile::decodeName(name.c_str()); }
+
+const QImage &WP_QTVIEW::picture(const WP_PICTURE &pic)
+{
+    if (pic.file != pic_file) {
+        pic_file = pic.file;
+        pic_img = pic.file.empty() ? QImage() : QImageReader(wp_qfile(pic.file)).read();
+    }
+    return pic_img;
+}
 
 // ---------------------------------------------------------------- the factory
 

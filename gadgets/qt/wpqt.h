@@ -5,6 +5,7 @@
 #pragma once
 #include <QFrame>
 #include <QObject>
+#include <QImage>
 #include <QPointer>
 #include <QRect>
 #include <functional>
@@ -14,6 +15,7 @@
 #include "gadgets/wpdoor.h"
 
 class WP_QTVIEWS;
+struct WP_PICTURE;
 
 // The base of every view: a frame (raised, sunken, a line or none, as the options say) over the
 // part's cells, holding the kind's widget.
@@ -28,6 +30,9 @@ public:
     // Geometry, visibility and the cut at the cells' edge, as things are now.
     void apply();
     virtual void sync() {}
+    // The part's picture file, read once: views repaint at every recalculation of the sheet.
+    // A null image when it cannot be read.
+    const QImage &picture(const WP_PICTURE &pic);
     WP_QTVIEWS &vs;
     WP_PART &part;
     QPointer<QFrame> frame;
@@ -36,6 +41,8 @@ public:
     int l = -10000, t = -10000, w = 0, h = 0;
 
 protected:
+    std::string pic_file;   // what pic_img was read from
+    QImage pic_img;
     // The kind's widget fills the frame; it and its children take no focus without "FOCUS".
     void set_inner(QWidget *inner);
 };

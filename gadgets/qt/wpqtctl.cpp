@@ -8,7 +8,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QImageReader>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMouseEvent>
@@ -29,11 +28,9 @@ void face(QPushButton *b, int rgb, bool dark_text = false)
     b->setStyleSheet(QStringLiteral("QPushButton{background:%1;color:%2;border:1px solid #606060;}").arg(rgb_sheet(rgb), text));
 }
 
-// A button's picture: read by Qt's readers; "nofile:NAME" in its place when it cannot be read.
-void picture(QPushButton *b, const WP_PICTURE &p, const QString &label, QSize client)
+// A button's picture; "nofile:NAME" in its place when it cannot be read.
+void show_picture(QPushButton *b, const QImage &img, const WP_PICTURE &p, const QString &label, QSize client)
 {
-    QImage img;
-    if (!p.file.empty()) img = QImageReader(wp_qfile(p.file)).read();
     if (img.isNull()) {
         b->setIcon(QIcon());
         b->setText(QStringLiteral("nofile:") + wp_qs(p.name));
@@ -57,7 +54,7 @@ public:
         QString label = wp_qs(push.label);
         int cw, ch;
         part.wp_client(cw, ch);
-        if (push.face.is_file) picture(b, push.face, label, QSize(cw, ch));
+        if (push.face.is_file) show_picture(b, picture(push.face), push.face, label, QSize(cw, ch));
         else b->setText(label), face(b, push.face.color);
     }
     WP_PUSH &push;

@@ -9,7 +9,6 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFontDatabase>
-#include <QImageReader>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPalette>
@@ -41,11 +40,6 @@ void nofile(QPainter &p, const std::string &name, QSize sz)
 {
     p.setPen(Qt::black);
     p.drawText(QRect(QPoint(2, 2), sz), Qt::AlignLeft | Qt::AlignTop, QStringLiteral("nofile:") + wp_qs(name));
-}
-
-QImage read_picture(const WP_PICTURE &pic)
-{
-    return pic.file.empty() ? QImage() : QImageReader(wp_qfile(pic.file)).read();
 }
 
 class DRAW_VIEW : public WP_QTVIEW {
@@ -186,7 +180,7 @@ public:
             if (k.back.color >= 0) p.fillRect(c->img.rect(), rgb(k.back.color));
             return;
         }
-        QImage img = read_picture(k.back);
+        const QImage &img = picture(k.back);
         if (img.isNull()) return nofile(p, k.back.name, c->img.size());
         for (int y = 0; y < c->img.height(); y += img.height())
             for (int x = 0; x < c->img.width(); x += img.width()) p.drawImage(x, y, img);
@@ -204,7 +198,7 @@ public:
             p.fillRect(c->img.rect(), rgb(k.back.color, Qt::white));
             return;
         }
-        QImage img = read_picture(k.back);
+        const QImage &img = picture(k.back);
         if (img.isNull()) {
             p.fillRect(c->img.rect(), Qt::white);
             return nofile(p, k.back.name, c->img.size());
