@@ -154,5 +154,8 @@ void csv_escape(std::string &out, const char *src, size_t max);
 void csv_unescape(std::string &out, const char *s, int dq);
 // Whether s reads completely as a decimal number (no hex, inf or nan); d gets the value.
 int csv_dec_number(const char *s, double &d);
+// The name is a sheet file's (extension "kov" in any case): UTF-8 only with a byte-order mark.
+bool csv_is_sheet_name(const char *name);
+
 // Values-only number text: 16 significant digits ("%.16g"), locale-independent.
 int csv_num_text(char *buf, double d);   // buf >= 32 bytes; returns the length

@@ -10,7 +10,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <strings.h>
 #include <locale.h>
 #include <limits>
 #include <memory>
@@ -622,13 +621,6 @@ int read_if_utf8(FILE *fp, std::string &data)
     return ferror(fp) ? -1 : 0;
 }
 
-// A name with the sheet file's extension ".kov" (in any case).
-bool is_sheet_name(const char *name)
-{
-    size_t n = strlen(name);
-    return n >= 4 && strcasecmp(name + n - 4, ".kov") == 0;
-}
-
 } // namespace
 
 int CSVFILE_U::csv_fload_sub(CSV_LOADED *out, const char *name, const CSV_RECT *region)
@@ -640,7 +632,7 @@ int CSVFILE_U::csv_fload_sub(CSV_LOADED *out, const char *name, const CSV_RECT *
     int rc = region ? 1 : read_if_utf8(fp, data);   // a region load is a transfer file of ours
     // A sheet file is ours: Shift-JIS unless it says UTF-8 with a byte-order mark, so that a
     // sheet saved in Shift-JIS whose bytes happen to be valid UTF-8 is never read otherwise.
-    if (rc == 0 && is_sheet_name(name) && data.compare(0, 3, "\xEF\xBB\xBF") != 0) {
+    if (rc == 0 && csv_is_sheet_name(name) && data.compare(0, 3, "\xEF\xBB\xBF") != 0) {
         fclose(fp);
         csv_enc = kov::SJ_ENC_SJIS;
         MEM_SRC src(data.data(), data.size());

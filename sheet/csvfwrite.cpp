@@ -344,9 +344,7 @@ int CSVFILE_U::csv_fwrite(const char *name, int mask, const CSV_RECT *region)
         STR_OUT out{text};
         csv_write(out, mask, region ? &r : nullptr);
         // A sheet file in UTF-8 says so with the byte-order mark: without it, it is Shift-JIS.
-        size_t n = strlen(name);
-        bool sheet = n >= 4 && strcasecmp(name + n - 4, ".kov") == 0;
-        text = kov::sj_encode_file(text, sheet ? kov::SJ_ENC_UTF8BOM : csv_enc);
+        text = kov::sj_encode_file(text, csv_is_sheet_name(name) ? kov::SJ_ENC_UTF8BOM : csv_enc);
         f->fout_put(text.data(), text.size());
     }
     int rc = f->fout_commit();
@@ -383,6 +381,8 @@ const char *name_ext(const char *name)
 }
 
 } // namespace
+
+bool csv_is_sheet_name(const char *name) { return strcasecmp(name_ext(name), "kov") == 0; }
 
 int CSVFILE_U::csv_save_name(const char *name, const CSV_RECT *region)
 {
