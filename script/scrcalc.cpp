@@ -172,10 +172,12 @@ int SCR_U::scr_calc_space(CSV_U *sheet, const KOV_RECT *area)
                 size_t n = strlen(c->form->text);
                 if (n > size_t(SCR_FORM_MAX)) continue;
                 memcpy(calc_form, c->form->text, n + 1);
-                if (c->form->part) c->form->part->part_used = false;
+                bool had = c->form->part != nullptr;
+                if (had) c->form->part->part_used = false;
                 int rc = scr_calc_onecel(x, y, calc_form, &v);
-                // A formula that no longer calls its part's function lets the part go.
-                CSV_PART *part = rc == 0 ? sheet->csv_get_part(x, y) : nullptr;
+                // A formula that no longer calls its part's function lets the part go (a part
+                // made by this evaluation was used by it).
+                CSV_PART *part = rc == 0 && had ? sheet->csv_get_part(x, y) : nullptr;
                 if (part && !part->part_used) sheet->csv_set_part(x, y, nullptr);
                 if (rc != 0) sheet->csv_put_str(x, y, "!!!ERR!!!");
                 else if (v.val_kind == VAL_NUM) sheet->csv_put_num(x, y, v.val_num);
