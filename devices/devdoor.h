@@ -1,11 +1,12 @@
-// The doors of devices: a serial port, a stream socket, a one-shot timer and media playback.
-// A device part owns one of these; where nothing can reach a device the headless answers say so
-// (-1) and the part shows its failure. The desktop and the command line hand out the same real
-// ports and sockets: devices need no window.
+// The doors of devices: the event source that sockets, serial ports and timers run on, serial
+// ports as the system opens them, and media playback. A device part reaches only these. The
+// desktop and the command line hand out the same real ports and sockets: devices need no window.
 #pragma once
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 // A serial port as the system opens it.
 class DEV_PORT {
@@ -18,17 +19,60 @@ public:
     virtual int port_line(const char *name) = 0;
 };
 
-// What a part reaches its devices through.
+// Readiness a watch asks for and is told.
+enum : int { DEV_IN = 1, DEV_OUT = 2, DEV_ERR = 4 };
+
+// What a device reaches the world through. Everything runs on the one thread: a watch or timer
+// call-back runs from the run loop (the window's, or dev_serve without one), never inside a
+// door call, and may add or remove watches and timers, its own included.
+//
+// This class itself is the event source without a window: poll(2) over the watched
+// descriptors and a list of timers, served by dev_serve; the window's doors serve the same
+// watches and timers from its event loop.
 class DEV_DOORS {
 public:
-    virtual ~DEV_DOORS() = default;
+    DEV_DOORS();
+    virtual ~DEV_DOORS();
+    DEV_DOORS(const DEV_DOORS &) = delete;
+    DEV_DOORS &operator=(const DEV_DOORS &) = delete;
+
+    // Calls fn(readiness) whenever fd is ready for events (DEV_IN, DEV_OUT; DEV_ERR is always
+    // reported). A new watch of the same owner and fd replaces the old one; events 0 or an
+    // empty fn removes it. 0 / -1.
+    virtual int dev_watch(const void *owner, int fd, int events, std::function<void(int)> fn);
+    // Calls fn once after ms milliseconds (0: at the next serve); a new timer of the same owner
+    // and id replaces the old one; ms < 0 cancels it. 0 / -1.
+    virtual int dev_timer(const void *owner, int id, int ms, std::function<void()> fn);
+    // Every watch and timer of owner removed (a device going away).
+    virtual void dev_forget(const void *owner);
+    // Serves the ready watches and the due timers, waiting at most ms (0: not at all) for the
+    // first one: the run loop without a window. How many call-backs ran.
+    virtual int dev_serve(int ms);
+    // The clock timers run by (milliseconds, wrapping); a test sets its own.
+    std::function<uint32_t()> dev_clock;
+    // Watches and timers pending (a loop without a window ends when none is left).
+    int dev_pending() const;
+
     // Opens a port ("COM1".."COM256" or a "/dev/..." path) with speed, data bits, parity
     // ('N', 'E', 'O', 'M', 'S'), stop bits (1, 15 = 1.5, 2) and flow mode: the port, or nullptr
     // with errno set.
     virtual DEV_PORT *dev_port_open(const char *name, int speed, int bits, int parity, int stop, int flow);
-    // Calls fn once after ms milliseconds (a new call replaces the old one of the same id); ms 0
-    // cancels. -1 where nothing keeps time.
-    virtual int dev_timer(int id, int ms, std::function<void()> fn);
     // Plays a media file without waiting ("" stops): 0 / -1.
     virtual int dev_play(const char *file);
+
+protected:
+    struct WATCH {
+        const void *owner;
+        int fd, events;
+        std::function<void(int)> fn;
+    };
+    struct TIMER {
+        const void *owner;
+        int id;
+        uint32_t due;
+        std::function<void()> fn;
+    };
+    std::vector<WATCH> watches;
+    std::vector<TIMER> timers;
+    uint32_t dev_now() const;
 };
