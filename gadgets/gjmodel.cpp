@@ -222,3 +222,5 @@ const char *GRAPH_GJ::files(const char *name, const GJ_ARGS &a, VAL_U &res)
     if (is("clip_copy", 0) || is("clip_past", 0)) return ok(res, -1);
     return GJ_ERR_BAD;
 }
+
+void GJ_MODEL::gj_changed() {}

@@ -26,6 +26,8 @@ class GJ_MODEL : public BASE_GJ {
 public:
     // nullptr when the method ran (its result in res), else the failure text.
     virtual const char *gj_method(const char *name, const GJ_ARGS &a, VAL_U &res) = 0;
+    // The state changed by a method: the window, when there is one, shows it.
+    void gj_changed();
 };
 
 class PUSH_GJ final : public GJ_MODEL {
