@@ -31,7 +31,7 @@ struct KOV_DOORS {
 constexpr int KOV_INIT_XS = 256;
 constexpr int KOV_INIT_YS = 10000;
 
-class KOV_U : public CSV_U, public SCR_U, public KOV_EVENTS, public WP_EVENTS {
+class KOV_U : public CSV_U, public SCR_U, public KOV_EVENTS, public WP_EVENTS, public DEV_HOST {
 public:
     // host nullptr: the application's own host, without a window.
     explicit KOV_U(KOV_HOST *host = nullptr);
@@ -41,6 +41,7 @@ public:
     void kov_set_doors(const KOV_DOORS &d);
     WP_VIEWS &kov_views() const { return *kov_doors.views; }
     DEV_DOORS &kov_devices() const { return *kov_doors.devices; }
+    DEV_DOORS &dev_doors() override { return kov_devices(); }
     PRN_PRINTER &kov_printer() const { return *kov_doors.printer; }
 
     // --- process start ---

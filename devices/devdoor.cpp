@@ -1,5 +1,7 @@
 #include "devices/devdoor.h"
 
+#include "gadgets/wpdoor.h"
+
 #include <poll.h>
 #include <time.h>
 
@@ -87,3 +89,10 @@ DEV_PORT *DEV_DOORS::dev_port_open(const char *, int, int, int, int, int)
 }
 
 int DEV_DOORS::dev_play(const char *) { return -1; }
+
+DEV_DOORS &dev_doors_of(WP_EVENTS *ev)
+{
+    if (auto *h = dynamic_cast<DEV_HOST *>(ev)) return h->dev_doors();
+    static DEV_DOORS none;
+    return none;
+}

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+class WP_EVENTS;
+
 // A serial port as the system opens it.
 class DEV_PORT {
 public:
@@ -76,3 +78,13 @@ protected:
     std::vector<TIMER> timers;
     uint32_t dev_now() const;
 };
+
+// The application of device parts hands out its doors (KOV_U; a test its own).
+class DEV_HOST {
+public:
+    virtual ~DEV_HOST() = default;
+    virtual DEV_DOORS &dev_doors() = 0;
+};
+// The doors of a part's application: its own when it is a DEV_HOST, else a process-wide
+// headless set.
+DEV_DOORS &dev_doors_of(WP_EVENTS *ev);

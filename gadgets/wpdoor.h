@@ -200,5 +200,8 @@ private:
 WP_PART *wp_part_get(SCR_U &s, int cols, int rows);
 // A new part of the kind a function name names; nullptr for none.
 WP_PART *wp_part_new(const char *name, WP_EVENTS *ev);
+// Part kinds of a higher layer (the devices), made by name once registered at start.
+using WP_MAKER = WP_PART *(*)(WP_EVENTS *ev);
+void wp_kind_add(const char *name, WP_MAKER make);
 // 0xRRGGBB of a colour name, -1 for a name that is no colour.
 int wp_color(const char *name);

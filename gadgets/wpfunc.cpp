@@ -147,15 +147,15 @@ int fn_call(SCR_U &s, const FN_CALL &c, FN_RET &r)
     return -1;
 }
 
-// Every name of the table this layer answers; the device kinds and the window functions are not
-// built yet.
+// Every name of the table this layer answers; the device kinds are made by the makers the
+// devices register (wp_kind_add).
 const FN_BIND wp_binds[] = {
     {"wp", fn_wp}, {"wpBACK", fn_wp_part}, {"wpTNBOARD", fn_wp_part}, {"wpPUSH", fn_wp_part},
-    {"wpTNLAMP", fn_wp_part}, {"wpTPUTS", fn_wp_part}, {"wpPUSHLOCK", fn_wp_part}, {"wpTNCLOCK", fn_late},
-    {"wpCHECK", fn_wp_part}, {"wpTNTIMER", fn_late}, {"wpHSCROLL", fn_wp_part}, {"wpVSCROLL", fn_wp_part},
+    {"wpTNLAMP", fn_wp_part}, {"wpTPUTS", fn_wp_part}, {"wpPUSHLOCK", fn_wp_part}, {"wpTNCLOCK", fn_wp_part},
+    {"wpCHECK", fn_wp_part}, {"wpTNTIMER", fn_wp_part}, {"wpHSCROLL", fn_wp_part}, {"wpVSCROLL", fn_wp_part},
     {"wpICOMBO", fn_wp_part}, {"wpILIST", fn_wp_part}, {"wpSCOMBO", fn_wp_part}, {"wpECOMBO", fn_wp_part},
     {"wpTNGRAPH", fn_wp_part}, {"wpTNSHADOW", fn_wp_part}, {"wpVGETD", fn_wp_part}, {"wpHGETD", fn_wp_part},
-    {"wpTNCOM", fn_late}, {"wpTNSOCK", fn_late}, {"wpTNMCI", fn_late},
+    {"wpTNCOM", fn_wp_part}, {"wpTNSOCK", fn_wp_part}, {"wpTNMCI", fn_wp_part},
     {"win_open", fn_late}, {"win_close", fn_late}, {"win_active", fn_late}, {"win_style", fn_late},
     {"win_title", fn_late}, {"win_pos", fn_late}, {"win_wsize", fn_late}, {"win_csize", fn_late},
     {"call", fn_call},

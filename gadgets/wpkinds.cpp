@@ -8,6 +8,8 @@
 #include <climits>
 #include <cmath>
 #include <cstring>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -639,6 +641,18 @@ int WP_BOARD::wp_command(const char *cmd, VAL_U *const *a, int n)
 
 // ---------------------------------------------------------------- the kinds by name
 
+namespace {
+struct WP_KIND {
+    std::string name;
+    WP_MAKER make;
+};
+std::vector<WP_KIND> &wp_kinds()
+{
+    static std::vector<WP_KIND> kinds;
+    return kinds;
+}
+} // namespace
+
 WP_PART *wp_part_new(const char *name, WP_EVENTS *ev)
 {
     const std::string n = name ? name : "";
@@ -657,5 +671,15 @@ WP_PART *wp_part_new(const char *name, WP_EVENTS *ev)
     if (n == "wpTPUTS") return new WP_TPUTS(ev);
     if (n == "wpVGETD" || n == "wpHGETD") return new WP_GETD(ev, n[2] == 'V');
     if (n == "wpTNBOARD") return new WP_BOARD(ev);
+    for (const WP_KIND &k : wp_kinds())
+        if (n == k.name) return k.make(ev);
     return nullptr;
+}
+
+void wp_kind_add(const char *name, WP_MAKER make)
+{
+    auto &kinds = wp_kinds();
+    for (WP_KIND &k : kinds)
+        if (k.name == name) return void(k.make = make);
+    kinds.push_back({name, make});
 }
