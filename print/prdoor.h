@@ -1,20 +1,25 @@
-// The printer door: what the print layout draws a page on. The window hands out a printer or a
-// PDF writer; where none is, opening fails and printing says so.
+// The printer door: what the print layout draws pages on. The window hands out the platform's
+// printer (its dialog gives the page and the copies) or a PDF writer; where none is, opening
+// fails and printing says so. Positions and sizes are in the printer's units (points for the
+// window's printers), over its printable area.
 #pragma once
 
-// A page's size and margins in tenths of a millimetre, and the resolution of the device.
 struct PRN_PAGE {
-    int width, height;
-    int dpi;
+    int width = 0, height = 0;   // printable area
 };
 
 class PRN_PRINTER {
 public:
     virtual ~PRN_PRINTER() = default;
-    // Starts a document of copies; the page's geometry. 0 / -1 (no printer, cancelled).
-    virtual int prn_begin(const char *title, int copies, PRN_PAGE &page) = 0;
-    virtual int prn_new_page() = 0;
-    // Text (Shift-JIS) with its top-left at (x, y) in device dots, height h, colour 0xRRGGBB.
+    // Starts a job: the page and the copies the user chose. 0, or -1 (no printer, cancelled).
+    virtual int prn_begin(const char *title, PRN_PAGE &page, int &copies) = 0;
+    // Height of the printer's default font (the fitting starts there); 0 unknown.
+    virtual int prn_font_height() = 0;
+    // Width and height of a character cell of the fixed-pitch face at font height h: 0, or -1
+    // when the printer cannot tell.
+    virtual int prn_csize(int h, int &cw, int &ch) = 0;
+    virtual int prn_new_page() = 0;   // 0 / -1; the first page needs none
+    // Shift-JIS text with its top-left at (x, y), font height h, colour 0xRRGGBB.
     virtual void prn_text(int x, int y, int h, const char *text, unsigned colour) = 0;
     virtual void prn_line(int x1, int y1, int x2, int y2, int width) = 0;
     virtual void prn_fill(int x, int y, int w, int h, unsigned colour) = 0;
@@ -24,7 +29,9 @@ public:
 // Where nothing prints.
 class PRN_NONE final : public PRN_PRINTER {
 public:
-    int prn_begin(const char *, int, PRN_PAGE &) override { return -1; }
+    int prn_begin(const char *, PRN_PAGE &, int &) override { return -1; }
+    int prn_font_height() override { return 0; }
+    int prn_csize(int, int &, int &) override { return -1; }
     int prn_new_page() override { return -1; }
     void prn_text(int, int, int, const char *, unsigned) override {}
     void prn_line(int, int, int, int, int) override {}

@@ -101,6 +101,9 @@ int csv_fmt_code(const char *keyword);
 const char *csv_fmt_keyword(int code);
 int csv_fmt_by_cmd(int cmd);
 int csv_fmt_label(int code, char *buf, int size);
+// 0xRRGGBB of an attribute colour code 1..11 (11: the window's face colour, grey here); 0 and
+// 12..15 are the defaults: black text on white.
+unsigned csv_code_rgb(int code, bool back);
 
 class CSV_U {
 public:

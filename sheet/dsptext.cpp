@@ -169,3 +169,11 @@ int csv_fmt_label(int code, char *buf, int size)
     else snprintf(tmp, sizeof tmp, "FMT%d ", code);
     return copy_cut(buf, tmp, size_t(size - 1));
 }
+
+unsigned csv_code_rgb(int code, bool back)
+{
+    static const unsigned rgb[] = {0, 0x000000, 0xFFFFFF, 0x808080, 0xC0C0C0, 0x0000FF,
+                                   0xFF0000, 0xFF00FF, 0x00FF00, 0x00FFFF, 0xFFFF00, 0xF0F0F0};
+    if (code >= 1 && code <= 11) return rgb[code];
+    return back ? 0xFFFFFF : 0x000000;
+}

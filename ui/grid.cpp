@@ -18,12 +18,8 @@ namespace {
 // Colour codes 1..11 of the cell attributes; 0 and 12..15 are the window's defaults.
 QColor code_color(int code, bool back)
 {
-    static const QRgb rgb[] = {0, qRgb(0, 0, 0), qRgb(255, 255, 255), qRgb(128, 128, 128), qRgb(192, 192, 192),
-                               qRgb(0, 0, 255), qRgb(255, 0, 0), qRgb(255, 0, 255), qRgb(0, 255, 0),
-                               qRgb(0, 255, 255), qRgb(255, 255, 0)};
-    if (code >= 1 && code <= 10) return QColor(rgb[code]);
     if (code == 11) return QApplication::palette().color(QPalette::Button);
-    return back ? QColor(Qt::white) : QColor(Qt::black);
+    return QColor(QRgb(csv_code_rgb(code, back)));
 }
 
 const QColor head_back(236, 236, 236), head_line(192, 192, 192);

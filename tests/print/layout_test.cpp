@@ -1,0 +1,139 @@
+// The print layout against a printer that records what it is asked to draw: the fitting, the
+// cutting into pages and the job's page loop.
+#include <gtest/gtest.h>
+
+#include "print/prlayout.h"
+#include "testhost.h"
+
+#include <algorithm>
+
+namespace {
+
+// A fixed-pitch face whose character is half as wide as high; A4 in points.
+struct REC_PRINTER : PRN_PRINTER {
+    PRN_PAGE page{595, 842};
+    int copies = 1, font = 10, begun = 0, ended = 0, pages = 1;
+    bool refuse = false;
+    std::vector<std::string> texts;   // "page:text"
+    int prn_begin(const char *, PRN_PAGE &p, int &c) override
+    {
+        if (refuse) return -1;
+        begun++, p = page, c = copies;
+        return 0;
+    }
+    int prn_font_height() override { return font; }
+    int prn_csize(int h, int &cw, int &ch) override
+    {
+        cw = h / 2, ch = h;
+        return 0;
+    }
+    int prn_new_page() override { return pages++, 0; }
+    void prn_text(int, int, int, const char *t, unsigned) override { texts.push_back(std::to_string(pages) + ":" + t); }
+    void prn_line(int, int, int, int, int) override {}
+    void prn_fill(int, int, int, int, unsigned) override {}
+    int prn_end() override { return ended++, 0; }
+};
+
+struct FIT_ROW {
+    PRN_PAGE page;
+    PRN_SET set;
+    int font;
+    const char *msg;   // "" found
+    int fsizy, xn, yn;
+};
+
+TEST(PrintFit, Table)
+{
+    PRN_SET big_margins;
+    big_margins.upmgn = big_margins.downmgn = 10, big_margins.linespc = 1000;
+    PRN_SET wide;
+    wide.mincol = 1000;
+    const FIT_ROW rows[] = {
+        // A4: 595 / 5 - 10 = 109 characters, 842 / 13 - 3 - 2 = 59 lines at the default height.
+        {{595, 842}, PRN_SET{}, 10, "", 10, 109, 59},
+        // Narrow paper: one step down makes 80 characters fit (400 / 4 - 10 = 90).
+        {{400, 842}, PRN_SET{}, 10, "", 9, 90, 71},
+        // 1000 characters never fit on A4: below height 5 the fitting gives up.
+        {{595, 842}, wide, 10, "用紙の縦サイズが不足(2)", 0, 0, 0},
+        // Small paper, margins of 10 lines and a pitch of ten heights: no line is left.
+        {{300, 300}, big_margins, 10, "用紙の縦サイズが不足(1)", 0, 0, 0},
+    };
+    for (const FIT_ROW &r : rows) {
+        REC_PRINTER p;
+        p.font = r.font;
+        PRN_LAYOUT lay;
+        std::string msg;
+        int rc = prn_fit(p, r.page, r.set, true, lay, msg);
+        SCOPED_TRACE(r.msg);
+        EXPECT_EQ(msg, r.msg);
+        EXPECT_EQ(rc, *r.msg ? -1 : 0);
+        if (rc == 0) {
+            EXPECT_EQ(lay.fsizy, r.fsizy);
+            EXPECT_EQ(lay.xn, r.xn);
+            EXPECT_EQ(lay.yn, r.yn);
+        }
+    }
+}
+
+struct SHEET : CSV_U {
+    SHEET(int xs, int ys) { csv_create(xs, ys); }
+};
+
+TEST(PrintPages, BandsAcrossThenRowsDown)
+{
+    SHEET s(30, 200);
+    for (int x = 0; x < 30; x++) s.csv_set_wide(x, 10);
+    s.csv_set_wide(5, 200);   // wider than a line: a band of its own
+    for (int y = 0; y < 200; y++)
+        for (int x = 0; x < 30; x++) s.csv_put_num(x, y, x + y);
+    PRN_LAYOUT lay;
+    lay.xn = 45, lay.yn = 100, lay.cw = 1;
+    PRN_PAGES pages = prn_paginate(s, {0, 0, 12, 149}, lay);
+    // Columns 0-4 (50 > 45: 0-3 then 4), 5 alone, 6-9, 10-12; each in rows 0-99 and 100-149.
+    std::vector<std::array<int, 4>> got;
+    for (const KOV_RECT &r : pages) got.push_back({r.x1, r.x2, r.y1, r.y2});
+    std::vector<std::array<int, 4>> want = {{0, 3, 0, 99},   {0, 3, 100, 149}, {4, 4, 0, 99},
+                                            {4, 4, 100, 149}, {5, 5, 0, 99},    {5, 5, 100, 149},
+                                            {6, 9, 0, 99},    {6, 9, 100, 149}, {10, 12, 0, 99},
+                                            {10, 12, 100, 149}};
+    EXPECT_EQ(got, want);
+}
+
+TEST(PrintJob, CopiesPageNumbersAndEmptyRegion)
+{
+    kovtest::TESTHOST host;
+    SHEET s(5, 200);
+    for (int y = 0; y < 60; y++) s.csv_put_str(0, y, ("row" + std::to_string(y)).c_str());
+    s.csv_put_num(1, 0, 42);
+    REC_PRINTER p;
+    p.copies = 2;
+    PRN_FOOT foot;
+    foot.name = "panel.kov", foot.program = "kovash", foot.when = 0;
+    // 60 rows at 59 lines a page: two pages, printed twice.
+    ASSERT_EQ(prn_sheet(s, {0, 0, 4, 59}, p, PRN_SET{}, foot, host), 0);
+    EXPECT_EQ(p.pages, 4);
+    EXPECT_EQ(p.ended, 1);
+    std::string first = prn_foot_line(1, 2, foot), second = prn_foot_line(2, 2, foot);
+    EXPECT_EQ(first.substr(0, 14), "1/2 panel.kov ");
+    EXPECT_EQ(first.substr(first.size() - 7), " kovash");
+    for (const char *t : {"1:row0", "1:42", "2:row59", "3:row0", "4:row59"})
+        EXPECT_NE(std::find(p.texts.begin(), p.texts.end(), t), p.texts.end()) << t;
+    for (int page = 1; page <= 4; page++) {
+        std::string foot_text = std::to_string(page) + ":" + (page % 2 ? first : second);
+        EXPECT_EQ(std::count(p.texts.begin(), p.texts.end(), foot_text), 1) << page;
+    }
+    // Nothing used in rows 100-199: no page, nothing printed.
+    REC_PRINTER q;
+    EXPECT_EQ(prn_sheet(s, {0, 100, 4, 199}, q, PRN_SET{}, foot, host), -1);
+    EXPECT_TRUE(q.texts.empty());
+    EXPECT_EQ(q.ended, 1);
+    // A fitting failure is shown and prints nothing.
+    PRN_SET wide;
+    wide.mincol = 1000;
+    REC_PRINTER r;
+    EXPECT_EQ(prn_sheet(s, {0, 0, 4, 59}, r, wide, foot, host), -1);
+    EXPECT_EQ(host.calls.back(), "msgbox 用紙の縦サイズが不足(2)");
+    EXPECT_TRUE(r.texts.empty());
+}
+
+} // namespace
