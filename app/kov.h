@@ -134,6 +134,8 @@ public:
     void kov_close(int status);
     int win_loop();
     int kov_info(FILE *out);
+    // Prints a region (nullptr: every used cell) on the printer door: 0 when a page printed.
+    int kov_print(const KOV_RECT *region);
 
     // --- what the host calls back ---
     void kov_tick() override;
@@ -168,6 +170,7 @@ private:
     int kov_total_cmd(int id, const KOV_RECT &r);
     int kov_fill_cmd(int id, const KOV_RECT &r);
     int kov_find_cmd(int dir);
+    int kov_print_cmd(int id, const KOV_RECT &sel);
 };
 
 enum { TMCD_SET = 0, TMCD_GET = 1 };

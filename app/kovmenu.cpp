@@ -265,6 +265,8 @@ int KOV_U::wm_menu(int id)
         if (kov_confirm(q) && (rc = csv_resize(xs, ys)) < 0) KOV_ATT("リサイズ失敗");
         break;
     }
+    case KVM_PRINT_ALL:
+    case KVM_PRINT_SEL: return kov_print_cmd(id, r);
     case KVM_TOOLBAR: case KVM_ROWNAME: case KVM_COLNAME: case KVM_HSCROLL: case KVM_VSCROLL: case KVM_STATBAR: {
         static const int slot[] = {CSV_WS_TOOLBAR, CSV_WS_ROWNAME, CSV_WS_COLNAME, CSV_WS_HSCROLL, CSV_WS_VSCROLL, CSV_WS_STATBAR};
         static const int set[] = {SET_TOOLBAR, SET_ROWNAME, SET_COLNAME, SET_HSCROLL, SET_VSCROLL, SET_STATBAR};

@@ -7,6 +7,8 @@ struct KOV_WINOPT {
     const char *file;         // the sheet or script to open, or nullptr
     const char *shot;         // render the window into this PNG file and end, or nullptr
     int width, height;        // window size for the picture (0: the settings')
+    const char *pdf = nullptr;      // print the sheet into this PDF file and end, or nullptr
+    const char *region = nullptr;   // the cells to print ("R0C0:R20C5"), nullptr every used cell
 };
 
 // Runs the window until it closes: the exit status. -2 when no window can be opened (no

@@ -27,6 +27,7 @@ const char usage_text[] =
     "usage: kovash [--headless] [FILE]\n"
     "       kovash --convert IN OUT [--calc N] [--encoding utf-8|sjis]\n"
     "       kovash --screenshot OUT.png FILE [--size WxH]\n"
+    "       kovash --print OUT.pdf FILE [--region R0C0:R20C5]\n"
     "       kovash --info\n"
     "       kovash --help | -h\n"
     "       kovash --version\n"
@@ -44,6 +45,8 @@ const char usage_text[] =
     "           kovash always runs so)\n"
     "--screenshot  open FILE in the window, recalculate, save the window as a\n"
     "           PNG picture OUT.png and end (no display needed)\n"
+    "--print    open FILE, recalculate, print every used cell (or the cells of\n"
+    "           --region) into the PDF file OUT.pdf and end (no display needed)\n"
     "--info     print the settings file, the log file and the sheet size\n"
     "--help     print this text\n"
     "--version  print the version\n"
@@ -127,6 +130,17 @@ int main(int argc, char **argv)
             return usage_error("usage:", "kovash --screenshot OUT.png FILE [--size WxH]");
         opt.shot = argv[2];
         opt.file = argv[3];
+        if (check_file_arg(opt.file)) return 1;
+        int st = window_main(exe, argc, argv, opt);
+        return st == -2 ? 1 : st;
+    }
+    if (arg && is_opt(arg, "--print")) {
+        KOV_WINOPT opt = {exe.c_str(), nullptr, nullptr, 0, 0};
+        if (argc != 4 && !(argc == 6 && is_opt(argv[4], "--region")))
+            return usage_error("usage:", "kovash --print OUT.pdf FILE [--region R0C0:R20C5]");
+        opt.pdf = argv[2];
+        opt.file = argv[3];
+        opt.region = argc == 6 ? argv[5] : nullptr;
         if (check_file_arg(opt.file)) return 1;
         int st = window_main(exe, argc, argv, opt);
         return st == -2 ? 1 : st;

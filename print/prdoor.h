@@ -24,6 +24,8 @@ public:
     virtual void prn_line(int x1, int y1, int x2, int y2, int width) = 0;
     virtual void prn_fill(int x, int y, int w, int h, unsigned colour) = 0;
     virtual int prn_end() = 0;   // 0 / -1
+    // Ends a job without printing anything (nothing to print, a message shown).
+    virtual void prn_abort() = 0;
 };
 
 // Where nothing prints.
@@ -37,4 +39,5 @@ public:
     void prn_line(int, int, int, int, int) override {}
     void prn_fill(int, int, int, int, unsigned) override {}
     int prn_end() override { return -1; }
+    void prn_abort() override {}
 };

@@ -141,7 +141,7 @@ int prn_sheet(const CSV_U &sheet, KOV_RECT region, PRN_PRINTER &p, const PRN_SET
     std::string msg;
     if (prn_fit(p, page, set, foot.numbered, lay, msg) != 0) {
         host.host_msgbox(msg.c_str(), "印刷", KOV_MB_OK);
-        p.prn_end();
+        p.prn_abort();
         return -1;
     }
     KOV_LOG("fsizy=%d copys=%d", lay.fsizy, copies);
@@ -151,13 +151,13 @@ int prn_sheet(const CSV_U &sheet, KOV_RECT region, PRN_PRINTER &p, const PRN_SET
             set.leftmgn, set.rightmgn, set.upmgn, set.downmgn, set.pnumlin, set.mincol);
     if (lay.xn <= 0 || lay.yn <= 0) {
         host.host_msgbox("印刷失敗(用紙サイズ無効？)", "印刷", KOV_MB_OK);
-        p.prn_end();
+        p.prn_abort();
         return -1;
     }
     PRN_PAGES pages = prn_paginate(sheet, region, lay);
     if (pages.empty()) {
         KOV_LOG("印刷ページがない");
-        p.prn_end();
+        p.prn_abort();
         return -1;
     }
     const int n = int(pages.size());
@@ -165,7 +165,7 @@ int prn_sheet(const CSV_U &sheet, KOV_RECT region, PRN_PRINTER &p, const PRN_SET
     for (int copy = 0; copy < std::max(1, copies); copy++)
         for (int k = 0; k < n; k++) {
             if (!first && p.prn_new_page() != 0) {
-                p.prn_end();
+                p.prn_abort();
                 return -1;
             }
             first = false;

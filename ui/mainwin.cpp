@@ -44,6 +44,8 @@ void KOV_MAINWIN::win_attach(KOV_U *k)
     kov = k;
     KOV_DOORS doors;
     doors.views = grid->grid_parts();   // parts show through the grid's views
+    printer = std::make_unique<PRN_QT>(this);
+    doors.printer = printer.get();
     k->kov_set_doors(doors);
     grid->grid_attach(k);
     win_title();
@@ -314,8 +316,6 @@ void KOV_MAINWIN::win_command(int id)
         return;
     }
     case KVM_CSV_OVERWRITE: kov->cse_fsave(kov->csv_get_fname()); return;
-    case KVM_PRINT_ALL:
-    case KVM_PRINT_SEL: statusBar()->showMessage(KQ("この版にはまだありません")); return;
     case KVM_PARTS_HIDE:
     case KVM_PARTS_SHOW: win_parts_show(id == KVM_PARTS_SHOW); return;
     case KVM_ASSOC:

@@ -2,6 +2,9 @@
 // beside it. Commands go to KOV_U::wm_menu, except the few that are the window's own (file
 // dialogs, the script window, the version).
 #pragma once
+#include <memory>
+
+#include "print/qt/prqt.h"
 #include <QMainWindow>
 #include <map>
 #include <vector>
@@ -32,7 +35,8 @@ public:
     KOV_U *kov = nullptr;
     KOV_GRID *grid;
     KOV_EDITWIN *editor;
-    KOV_VIEWWIN *views[3] = {};   // variables, functions, stack history (made when first opened)
+    KOV_VIEWWIN *views[3] = {};
+    std::unique_ptr<PRN_QT> printer;   // the platform's printer through its dialog   // variables, functions, stack history (made when first opened)
     KOV_HELPWIN *help = nullptr;
     void win_views();             // refill the open views
     void win_checks();            // the check marks of the switches as they are now

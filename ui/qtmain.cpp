@@ -7,6 +7,7 @@
 #include "ui/grid.h"
 #include "ui/mainwin.h"
 #include "ui/qthost.h"
+#include "sheet/cellref.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -55,15 +56,37 @@ QSize shot_size(const QWidget &win, int w, int h)
     return s;
 }
 
+// --print: the sheet loaded and recalculated, its cells printed into a PDF file.
+int print_pdf(KOV_U &kov, KOV_MAINWIN &win, const QString &pdf, const KOV_WINOPT &opt)
+{
+    if (opt.file && kov.cse_fload(opt.file) < 0) return 1;
+    KOV_RECT r{};
+    if (opt.region) {
+        const char *p = opt.region;
+        if (csv_parse_range(p, 0, 0, &r) != 0 || *p) {
+            fprintf(stderr, "kovash: --region %s: not a cell range such as R0C0:R20C5\n", opt.region);
+            return 2;
+        }
+    }
+    win.printer->prn_to_pdf(pdf.toLocal8Bit().toStdString());
+    if (kov.kov_print(opt.region ? &r : nullptr) != 0) {
+        fprintf(stderr, "kovash: %s: nothing printed\n", opt.pdf);
+        return 1;
+    }
+    return 0;
+}
+
 } // namespace
 
 extern "C" int kov_window_main(int argc, char **argv, const KOV_WINOPT &opt)
 {
-    if (opt.shot && !getenv("DISPLAY") && !getenv("WAYLAND_DISPLAY")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    if (!opt.shot && !getenv("DISPLAY") && !getenv("WAYLAND_DISPLAY") && !getenv("QT_QPA_PLATFORM")) return -2;
+    const bool batch = opt.shot || opt.pdf;   // a picture or a print, then the end
+    if (batch && !getenv("DISPLAY") && !getenv("WAYLAND_DISPLAY")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    if (!batch && !getenv("DISPLAY") && !getenv("WAYLAND_DISPLAY") && !getenv("QT_QPA_PLATFORM")) return -2;
     qInstallMessageHandler(qt_messages);
     // Loading makes the sheet's folder the working one: the picture's name is taken before.
     QString shot = opt.shot ? QFileInfo(QString::fromLocal8Bit(opt.shot)).absoluteFilePath() : QString();
+    QString pdf = opt.pdf ? QFileInfo(QString::fromLocal8Bit(opt.pdf)).absoluteFilePath() : QString();
     QApplication app(argc, argv);
     kov_qt_translate();
     WINDOW win;
@@ -76,7 +99,8 @@ extern "C" int kov_window_main(int argc, char **argv, const KOV_WINOPT &opt)
     if (size.isValid()) win.resize(size);
     win.show();
     win.grid->setFocus();   // typing goes to the sheet from the start
-    if (!opt.shot && kov.kov_auto_start(opt.file, "kov") < 0) return 1;
+    if (!batch && kov.kov_auto_start(opt.file, "kov") < 0) return 1;
+    if (opt.pdf) return print_pdf(kov, win, pdf, opt);
     if (opt.shot) {
         if (opt.file && kov.cse_fload(opt.file) < 0) return 1;
         if (size.isValid()) win.resize(size);

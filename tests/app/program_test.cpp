@@ -135,3 +135,23 @@ TEST_F(Kovash, StartsWithoutQtRefusesFoldersAndClampsPictures)
     struct stat st;
     EXPECT_EQ(stat((dir / "p.png").c_str(), &st), 0);
 }
+
+// --print without a display: 100 rows make two A4 pages, each with its page-number line; a region
+// without data prints nothing and says so; a region that is no range is refused.
+TEST_F(Kovash, PrintsSheetIntoPdf)
+{
+    std::string csv;
+    for (int y = 0; y < 100; y++) csv += "row" + std::to_string(y) + "," + std::to_string(y * 3) + "\r\n";
+    spit(dir / "t.csv", csv);
+    ASSERT_EQ(run("--print out.pdf t.csv"), 0) << err;
+    ASSERT_EQ(system(("cd '" + dir.path + "' && pdfinfo out.pdf >info && pdftotext -layout out.pdf text").c_str()), 0);
+    EXPECT_NE(slurp(dir / "info").find("Pages:           2"), std::string::npos) << slurp(dir / "info");
+    std::string text = slurp(dir / "text");
+    for (const char *want : {"row0", "297", "row99", "1/2 t.csv ", "2/2 t.csv "})
+        EXPECT_NE(text.find(want), std::string::npos) << want;
+    EXPECT_EQ(run("--print none.pdf t.csv --region R500C0:R600C3"), 1);
+    EXPECT_EQ(err, "kovash: none.pdf: nothing printed\n");
+    struct stat st;
+    EXPECT_NE(stat((dir / "none.pdf").c_str(), &st), 0);
+    EXPECT_EQ(run("--print bad.pdf t.csv --region A1:B2"), 2);
+}

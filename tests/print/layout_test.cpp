@@ -12,7 +12,7 @@ namespace {
 // A fixed-pitch face whose character is half as wide as high; A4 in points.
 struct REC_PRINTER : PRN_PRINTER {
     PRN_PAGE page{595, 842};
-    int copies = 1, font = 10, begun = 0, ended = 0, pages = 1;
+    int copies = 1, font = 10, begun = 0, ended = 0, aborted = 0, pages = 1;
     bool refuse = false;
     std::vector<std::string> texts;   // "page:text"
     int prn_begin(const char *, PRN_PAGE &p, int &c) override
@@ -32,6 +32,7 @@ struct REC_PRINTER : PRN_PRINTER {
     void prn_line(int, int, int, int, int) override {}
     void prn_fill(int, int, int, int, unsigned) override {}
     int prn_end() override { return ended++, 0; }
+    void prn_abort() override { aborted++; }
 };
 
 struct FIT_ROW {
@@ -126,7 +127,8 @@ TEST(PrintJob, CopiesPageNumbersAndEmptyRegion)
     REC_PRINTER q;
     EXPECT_EQ(prn_sheet(s, {0, 100, 4, 199}, q, PRN_SET{}, foot, host), -1);
     EXPECT_TRUE(q.texts.empty());
-    EXPECT_EQ(q.ended, 1);
+    EXPECT_EQ(q.aborted, 1);
+    EXPECT_EQ(q.ended, 0);
     // A fitting failure is shown and prints nothing.
     PRN_SET wide;
     wide.mincol = 1000;
