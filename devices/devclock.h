@@ -9,7 +9,6 @@
 class DEV_CLOCK final : public WP_PART {
 public:
     using WP_PART::WP_PART;
-    bool wp_drawable() const override { return true; }
     int wp_update(const FN_CALL &c) override;
     int wp_command(const char *cmd, VAL_U *const *args, int n) override;
     void wp_tick(int clock) override;

@@ -11,7 +11,6 @@ class DEV_MCI final : public WP_PART {
 public:
     using WP_PART::WP_PART;
     ~DEV_MCI() override;
-    bool wp_drawable() const override { return true; }
     int wp_update(const FN_CALL &c) override;
     int wp_command(const char *cmd, VAL_U *const *args, int n) override;
     // The state's text: "CLOSE", "PLAY", "RECORD", "STOP", "PAUSE", "BUSY", or "" (no player,

@@ -16,7 +16,6 @@ public:
 
     explicit DEV_TIMER(WP_EVENTS *ev);
     ~DEV_TIMER() override;
-    bool wp_drawable() const override { return true; }
     int wp_update(const FN_CALL &c) override;
     int wp_command(const char *cmd, VAL_U *const *args, int n) override;
 

@@ -98,8 +98,9 @@ class MCI_VIEW : public WP_QTVIEW {
 public:
     MCI_VIEW(WP_QTVIEWS &vs, DEV_MCI &p) : WP_QTVIEW(vs, p), video(new QVideoWidget)
     {
-        QPalette pal = video->palette();
+        QPalette pal = frame->palette();
         pal.setColor(QPalette::Window, Qt::black);
+        frame->setPalette(pal);
         video->setPalette(pal);
         video->setAutoFillBackground(true);
         if (auto *m = dynamic_cast<DEV_QTMEDIA *>(p.media.get())) player = m->player;
