@@ -88,7 +88,13 @@ DEV_PORT *DEV_DOORS::dev_port_open(const char *, int, int, int, int, int)
     return nullptr;
 }
 
-int DEV_DOORS::dev_play(const char *) { return -1; }
+// The window's player when there is one; without it nothing plays, so stopping is done.
+int DEV_DOORS::dev_play(const char *file)
+{
+    DEV_MEDIA_MAKER *m = dev_media();
+    if (!file) return -1;
+    return m ? m->media_sound(file) : *file ? -1 : 0;
+}
 
 DEV_DOORS &dev_doors_of(WP_EVENTS *ev)
 {

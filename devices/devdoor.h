@@ -88,3 +88,35 @@ public:
 // The doors of a part's application: its own when it is a DEV_HOST, else a process-wide
 // headless set.
 DEV_DOORS &dev_doors_of(WP_EVENTS *ev);
+
+// ---------------------------------------------------------------- media
+
+// One media player: a file opened, played, stopped, sought. Positions and lengths are in
+// milliseconds, the volume 0..1000. Each call returns at once; loading and playing go on in the
+// background, so a call never waits for the medium or the sound device.
+class DEV_MEDIA {
+public:
+    enum STATE { CLOSED, PLAYING, RECORDING, STOPPED, PAUSED, BUSY, BROKEN };
+    virtual ~DEV_MEDIA() = default;
+    virtual int media_open(const char *file) = 0;   // 0 / -1
+    virtual int media_close() = 0;
+    virtual int media_play() = 0;
+    virtual int media_stop() = 0;
+    virtual long media_length() = 0;                 // -1 when unknown
+    virtual long media_position() = 0;               // -1 when nothing is open
+    virtual int media_seek(long ms) = 0;
+    virtual STATE media_state() = 0;
+    virtual int media_volume(int vol) = 0;           // the volume before; -1 when it cannot be set
+};
+
+// Makes the players and plays sounds: the window installs one; without it (no window) there is
+// no player and no sound.
+class DEV_MEDIA_MAKER {
+public:
+    virtual ~DEV_MEDIA_MAKER() = default;
+    virtual DEV_MEDIA *media_new() = 0;
+    // A sound file played without waiting ("" stops it): 0 / -1.
+    virtual int media_sound(const char *file) = 0;
+};
+void dev_media_set(DEV_MEDIA_MAKER *m);
+DEV_MEDIA_MAKER *dev_media();

@@ -5,3 +5,5 @@ here="$(cd "$(dirname "$0")" && pwd)"
 kovash="${1:-$here/../build}/app/kovash"
 "$kovash" --screenshot "$here/images/budget.png" "$here/../examples/budget.kov" --size 760x300 2>/dev/null
 echo "docs/images/budget.png"
+"$kovash" --screenshot "$here/images/timers.png" "$here/../examples/timers.kov" --size 760x460 2>/dev/null
+echo "docs/images/timers.png"

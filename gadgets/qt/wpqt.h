@@ -88,3 +88,6 @@ QString wp_qfile(const std::string &name);
 // Makers of the kinds' views (wpqtctl.cpp: the controls, wpqtdraw.cpp: the drawing surfaces).
 WP_QTVIEW *wp_qt_control(WP_QTVIEWS &vs, WP_PART &p);
 WP_QTVIEW *wp_qt_surface(WP_QTVIEWS &vs, WP_PART &p);
+// Makers of views of a higher layer's kinds (the devices), tried after these; nullptr: not theirs.
+using WP_QTMAKER = WP_QTVIEW *(*)(WP_QTVIEWS &vs, WP_PART &p);
+void wp_qt_maker_add(WP_QTMAKER make);
