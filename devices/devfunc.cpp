@@ -4,12 +4,15 @@
 
 namespace {
 
-// fn_late until the serial ports land: an integer result is then -1, never a false success.
 const FN_BIND dev_binds[] = {
-    {"com_init", fn_late}, {"com_set", fn_late}, {"com_stat", fn_late},
+    {"com_init", fn_com_init}, {"com_set", fn_com_set}, {"com_stat", fn_com_stat},
     {"dllcall", fn_dllcallX}, {"dllpcall", fn_dllcallX},
 };
 
 } // namespace
 
-void dev_install() { FUNC_U::fn_bind(dev_binds); }
+void dev_install()
+{
+    FUNC_U::fn_bind(dev_binds);
+    dev_com_install();
+}
