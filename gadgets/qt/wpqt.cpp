@@ -36,9 +36,23 @@ WP_QTVIEWS::~WP_QTVIEWS()
     for (WP_QTVIEW *v : views) v->frame = nullptr;   // the surface's children go with it
 }
 
+static std::vector<WP_QTVIEWS::MAKER> &makers()
+{
+    static std::vector<WP_QTVIEWS::MAKER> all;
+    return all;
+}
+
+void WP_QTVIEWS::qt_maker_add(MAKER make)
+{
+    if (std::find(makers().begin(), makers().end(), make) == makers().end()) makers().push_back(make);
+}
+
 WP_VIEW *WP_QTVIEWS::wp_view_new(WP_PART &part)
 {
-    WP_QTVIEW *v = wp_qt_control(*this, part);
+    WP_QTVIEW *v = nullptr;
+    for (MAKER m : makers())
+        if (!v) v = m(*this, part);
+    if (!v) v = wp_qt_control(*this, part);
     if (!v) v = wp_qt_surface(*this, part);
     if (v) v->sync();
     return v;

@@ -71,6 +71,10 @@ public:
     // The part a widget (or one of its parents) shows; nullptr for other widgets.
     static WP_PART *qt_part_of(const QWidget *w);
     static WP_QTVIEW *qt_view_of(const WP_PART *p);
+    // Makers of views of the kinds of higher layers (the device terminals), tried before the
+    // kinds of this layer; nullptr: not theirs.
+    using MAKER = WP_QTVIEW *(*)(WP_QTVIEWS &vs, WP_PART &p);
+    static void qt_maker_add(MAKER make);
     // The part has a drawing surface (its picture can be copied).
     static bool qt_draws(const WP_PART *p) { return p && p->wp_drawable(); }
 

@@ -1,0 +1,3 @@
+#include "devices/qt/devqt.h"
+
+void dev_qt_install() {}
