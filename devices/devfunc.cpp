@@ -1,5 +1,7 @@
 #include "devices/devfunc.h"
 
+#include "devices/devcomp.h"
+
 #include "builtins/func.h"
 
 namespace {
@@ -15,4 +17,5 @@ void dev_install()
 {
     FUNC_U::fn_bind(dev_binds);
     dev_com_install();
+    dev_comp_install();
 }
