@@ -203,8 +203,8 @@ TEST_F(ComFn, BytesThroughFopen)
     EXPECT_EQ(pty.take(3), "\n\r\n");
 }
 
-// Keywords are exact; a pseudo terminal has no modem lines and no break, so those actions fail
-// with their message, while the flow actions work on it.
+// Keywords are exact; a pseudo terminal has no modem lines, so those actions fail with their
+// message, while the flow and break actions work on it.
 TEST_F(ComFn, ActionsAndItems)
 {
     EXPECT_EQ(run("p = fopen(\"COM7\", \"r+b\"); com_init(p, 9600, 8, 0, 1, 0);"
@@ -217,6 +217,7 @@ TEST_F(ComFn, ActionsAndItems)
     EXPECT_EQ(e.err(), "com_stat(RI):引数が無効");
     EXPECT_EQ(e.eval("com_set(fopen(\"COM7\", \"r+b\"), \"SETDTR\")"), "-1");
     EXPECT_EQ(e.err(), "com_set(SETDTR):失敗");
+    EXPECT_EQ(e.eval("com_set(fopen(\"COM7\", \"r+b\"), \"SETBREAK\") + com_set(fopen(\"COM7\", \"r+b\"), \"CLRBREAK\")"), "0");
     EXPECT_EQ(e.eval("com_set(fopen(\"COM7\", \"r+b\"), \"NOPE\")"), "-1");
     EXPECT_EQ(e.err(), "com_set(NOPE):引数が無効");
     EXPECT_EQ(e.eval("com_init(fopen(\"" + testing::TempDir() + "\", \"r\"), 0, 0, 0, 0, 0)"), "-1");
