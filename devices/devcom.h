@@ -46,8 +46,9 @@ private:
 // flow kept. 0 / -1.
 int dev_com_init(int fd);
 // A line action ("SETDTR", "CLRDTR", "SETRTS", "CLRRTS", "SETXOFF", "SETXON", "RESETDEV",
-// "SETBREAK", "CLRBREAK"): 0, -1 when it failed, -2 for no such action.
+// "SETBREAK", "CLRBREAK"): 0, -1 when it failed, -2 for no such action (fd -1 only asks
+// whether the name is one).
 int dev_com_action(int fd, const char *name);
 // A status item: "CTS", "DSR", "CD" 1 while output is held for that line, "INQUE", "OUTQUE"
-// bytes queued; -2 for no such item.
+// bytes queued; -2 for no such item (also with fd -1).
 int dev_com_status(int fd, const char *name, int flow = -1);

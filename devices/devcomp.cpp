@@ -27,6 +27,13 @@ DEV_COMP::DEV_COMP(WP_EVENTS *ev) : DEV_TERM(ev), doors(dev_doors_of(ev)) {}
 
 DEV_COMP::~DEV_COMP() { doors.dev_forget(this); }
 
+void DEV_COMP::part_reset()
+{
+    doors.dev_forget(this);
+    port.reset();
+    DEV_TERM::part_reset();
+}
+
 int DEV_COMP::wp_update(const FN_CALL &c)
 {
     if (!wp_is_open() && start(c) != 0) return -1;

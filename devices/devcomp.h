@@ -20,6 +20,9 @@ public:
     ~DEV_COMP() override;
     int wp_update(const FN_CALL &c) override;
     int term_send_byte(unsigned char b) override;
+    // Pasted anew ("REOPEN", a remake of the parts): the port closed, opened again by the next
+    // evaluation with the formula's settings as they are then.
+    void part_reset() override;
 
     // One 200 ms step: the idle count, then every byte waiting.
     void com_poll();

@@ -108,7 +108,7 @@ TEST(ComPort, BytesBothWaysWithoutWaiting)
 TEST(ComPort, ExclusiveOpen)
 {
     PTY pty;
-    std::string link = testing::TempDir() + "kovcom-excl";
+    std::string link = testing::TempDir() + "kovcom-excl-" + std::to_string(getpid());
     unlink(link.c_str());
     ASSERT_EQ(symlink(pty.slave.c_str(), link.c_str()), 0);
     auto a = open_port(pty.slave);

@@ -2,7 +2,11 @@
 // plays the far end on the master and drives the doors' clock; nothing sleeps.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <algorithm>
+#include <memory>
 
 #include "devices/devcom.h"
 #include "devices/devcomp.h"
@@ -164,6 +168,23 @@ TEST_F(ComPart, PartGoneClosesThePort)
     run_ms(400);
 }
 
+// The common command REOPEN pastes the part anew: the port is closed and opened again.
+TEST_F(ComPart, PastedAnewReopensThePort)
+{
+    paste(pty.slave);
+    DEV_COMP *p = com();
+    EXPECT_EQ(wp(0, 0, "\"REOPEN\""), "0");
+    serve();
+    form(19, 299, "0");   // the scratch cell's REOPEN is not run again
+    ASSERT_EQ(com(), p);
+    EXPECT_TRUE(p->com_open());
+    std::string opened = "接続開始 PUSHF," + pty.slave + ",9600,8,1,N,NOFROW";
+    EXPECT_EQ(screen(), opened + "|" + opened + "|");
+    pty.put("x\n");
+    run_ms(200);
+    EXPECT_EQ(cell(0, 0), "'x '");
+}
+
 // Without "REOPEN" a vanished port stays gone, silently.
 TEST_F(ComPart, WithoutReopenAVanishedPortStaysGone)
 {
@@ -179,7 +200,7 @@ TEST_F(ComPart, WithoutReopenAVanishedPortStaysGone)
 // device under the same path is opened and works; the waits start afresh.
 TEST_F(ComPart, ReopenWhenThePortComesBack)
 {
-    std::string dir = testing::TempDir() + "kovcom-reopen";
+    std::string dir = testing::TempDir() + "kovcom-reopen-" + std::to_string(getpid());
     mkdir(dir.c_str(), 0700);
     std::string link = dir + "/port";
     unlink(link.c_str());
