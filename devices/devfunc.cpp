@@ -1,6 +1,7 @@
 #include "devices/devfunc.h"
 
 #include "builtins/func.h"
+#include "devices/devsock.h"
 
 namespace {
 
@@ -12,4 +13,8 @@ const FN_BIND dev_binds[] = {
 
 } // namespace
 
-void dev_install() { FUNC_U::fn_bind(dev_binds); }
+void dev_install()
+{
+    FUNC_U::fn_bind(dev_binds);
+    dev_sock_install();
+}
