@@ -267,6 +267,34 @@ TEST_F(SOCK, DroppedFiles)
     close(peer);
 }
 
+// A running script pumps the devices every 200 ms: a line that came in is taken by RECVS in its
+// loop, and a pause serves them too.
+TEST_F(SOCK, ServedWhileAScriptRunsAndPauses)
+{
+    form(0, 0, part_form("LISTEN"));
+    DEV_SOCK *srv = sock(0, 0);
+    ASSERT_TRUE(until([&] { return listening(srv); }));
+    int peer = dial(port);
+    ASSERT_TRUE(until([&] { return srv->status == "ACCEPT"; }));
+    ASSERT_EQ(send(peer, "run\n", 4, 0), 4);   // not served yet: the script's pump takes it
+    host.step_ms = 50;
+    host.budget = 100000;
+    host.host_ed_put("main() { var t = \"\"; while (strlen(t) == 0) t = wp(my, 0, 0, 1, 1, \"RECVS\"); return strlen(t); }\n");
+    EXPECT_EQ(kov.kov_do_scrpt(TST_SCRPT_RUN), 4);   // "run\n"
+    // Paused: the pause loop waits on the devices, and the peer's line arrives meanwhile.
+    bool sent = false;
+    int turns = 0;
+    host.on_pump = [&] {
+        if (kov.kov_tstat(TMCD_GET) != TST_SCRPT_PAUSE) return;
+        if (!sent) sent = send(peer, "p\n", 2, 0) == 2;
+        else if (srv->recv == "p\n" || ++turns > 1000) kov.kov_tstat(TMCD_SET, TST_SCRPT_RUN);
+    };
+    host.host_ed_put("main() { pause(\"x\"); return strlen(wp(my, 0, 0, 1, 1, \"RECVS\")); }\n");
+    EXPECT_EQ(kov.kov_do_scrpt(TST_SCRPT_RUN), 2);
+    host.on_pump = nullptr;
+    close(peer);
+}
+
 // Start failures and the printed texts of the policy.
 TEST_F(SOCK, StartFailuresAndPolicyTexts)
 {
