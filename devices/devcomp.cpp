@@ -1,6 +1,7 @@
 #include "devices/devcomp.h"
 
-#include <algorithm>
+#include "devices/devsock.h"
+
 #include <cerrno>
 #include <cstring>
 
@@ -119,7 +120,7 @@ void DEV_COMP::schedule_reopen()
 {
     term_printf("%dms 再接続待...", wait);
     doors.dev_timer(this, REOPEN_TIMER, wait, [this] {
-        wait = std::min(std::max(wait, COM_WAIT_FIRST) * 105 / 100, COM_WAIT_MAX);
+        wait = dev_retry::next_wait(0, wait);   // the socket's automatic waits
         term_print("再接続\n");
         if (port_start() != 0) schedule_reopen();
     });

@@ -1,8 +1,8 @@
 #include "devices/devfunc.h"
 
-#include "devices/devcomp.h"
-
 #include "builtins/func.h"
+#include "devices/devcomp.h"
+#include "devices/devsock.h"
 
 namespace {
 
@@ -18,4 +18,5 @@ void dev_install()
     FUNC_U::fn_bind(dev_binds);
     dev_com_install();
     dev_comp_install();
+    dev_sock_install();
 }
