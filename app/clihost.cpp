@@ -1,7 +1,9 @@
 #include "app/clihost.h"
+#include "devices/devdoor.h"
 #include "script/lex.h"
 #include "base/kovtext.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <unistd.h>
 
@@ -43,4 +45,42 @@ int KOV_CLIHOST::host_message(const char *text, int kind)
 void KOV_CLIHOST::host_beep()
 {
     if (isatty(2)) fputs("\a", stderr);
+}
+
+// The devices of the application served by this host (nullptr when it has none live).
+static DEV_DOORS *live_devices(SYS_EVENTS *ev)
+{
+    auto *h = dynamic_cast<DEV_HOST *>(ev);
+    return h && h->dev_doors().dev_pending() ? &h->dev_doors() : nullptr;
+}
+
+void KOV_CLIHOST::host_wait(int ms)
+{
+    if (DEV_DOORS *d = live_devices(host_ev)) d->dev_serve(ms);
+    else KOV_HOST::host_wait(ms);
+}
+
+void KOV_CLIHOST::host_quit(int status)
+{
+    cli_quit = true;
+    KOV_HOST::host_quit(status);
+}
+
+// Devices, notices and the repeating timer served until no device is left or quit is asked.
+int KOV_CLIHOST::host_loop()
+{
+    KOV_HOST::host_pump();
+    uint32_t ticked = host_ticks();
+    while (!cli_quit) {
+        DEV_DOORS *d = live_devices(host_ev);
+        if (!d) break;
+        int gone = int(host_ticks() - ticked);
+        d->dev_serve(timer_ms ? std::max(0, timer_ms - gone) : 1000);
+        KOV_HOST::host_pump();
+        if (timer_ms && int(host_ticks() - ticked) >= timer_ms && host_ev) {
+            ticked = host_ticks();
+            host_ev->kov_tick();
+        }
+    }
+    return quit_status;
 }

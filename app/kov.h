@@ -96,6 +96,11 @@ public:
     int kov_onestep(const char *pos);
     // The pause loop until CONT, STEP or STOP; text follows the status line's pause message.
     int kov_pause(const char *pos, const char *text);
+    // Serves the host's events and the devices' watches and timers: -1 when the window is gone.
+    int kov_pump();
+    // Waits up to ms for events: on the devices' event source while a device is live, so that
+    // sockets and timers are served during the wait, else as the host waits.
+    void kov_wait(int ms);
     // The run state the sheet's cycle period (FOP_CYCLEMS) asks for, after a load.
     void kov_set_calcstat();
     // Why a cell may not be edited now; nullptr when it may.

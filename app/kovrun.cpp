@@ -179,7 +179,7 @@ int KOV_U::kov_onestep(const char *pos)
     // What the script wrote since the last pumping is painted by this one.
     kov_hostp->host_redraw(nullptr);
     if (pos && before == TST_SCRPT_RUN) kov_show(pos, nullptr);
-    if (kov_hostp->host_pump() < 0) {
+    if (kov_pump() < 0) {
         KOV_LOG("自分がクローズ。スクリプト停止");
         return -1;
     }
@@ -200,6 +200,19 @@ int KOV_U::kov_onestep(const char *pos)
     }
 }
 
+int KOV_U::kov_pump()
+{
+    int r = kov_hostp->host_pump();
+    kov_devices().dev_serve(0);
+    return r;
+}
+
+void KOV_U::kov_wait(int ms)
+{
+    if (kov_devices().dev_pending()) kov_devices().dev_serve(ms);
+    else kov_hostp->host_wait(ms);
+}
+
 int KOV_U::kov_pause(const char *pos, const char *text)
 {
     if (scr_tstat == TST_STOP) {
@@ -217,7 +230,7 @@ int KOV_U::kov_pause(const char *pos, const char *text)
     int paint = scr_nopaint(0);   // the user may look at the sheet meanwhile
     int r = -1;
     for (;;) {
-        if (kov_hostp->host_pump() < 0) {
+        if (kov_pump() < 0) {
             KOV_LOG("自分がクローズ。スクリプト停止");
             break;
         }
@@ -232,7 +245,7 @@ int KOV_U::kov_pause(const char *pos, const char *text)
             r = 0;
             break;
         }
-        kov_hostp->host_wait(100);
+        kov_wait(100);
     }
     scr_nopaint(paint);
     if (r == 0) kov_hostp->host_status("スクリプト実行再開");

@@ -57,6 +57,8 @@ bool disk(SCR_U &s, const FN_CALL &c, struct statvfs &st, FN_RET &r)
 
 } // namespace
 
+std::string (*fn_device_path)(const char *name) = nullptr;
+
 int fn_fopen(SCR_U &s, const FN_CALL &c, FN_RET &r)
 {
     const char *name = c.arg[0].s, *m = c.arg[1].s;
@@ -80,8 +82,10 @@ int fn_fopen(SCR_U &s, const FN_CALL &c, FN_RET &r)
     int type = 't';
     if (*p == 'b' || *p == 't') type = *p++;
     if (*p) return bad("%s(%s,%s):引数が無効");
-    int slot = s.scr_file_open(name, access, disp, type);
-    if (slot < 0 && m[0] == 'a') slot = s.scr_file_open(name, access, SCR_CREATE_ALWAYS, type);
+    std::string dev = fn_device_path ? fn_device_path(name) : "";
+    const char *path = dev.empty() ? name : dev.c_str();
+    int slot = s.scr_file_open(path, access, disp, type);
+    if (slot < 0 && m[0] == 'a') slot = s.scr_file_open(path, access, SCR_CREATE_ALWAYS, type);
     if (slot < 0) return bad("%s(%s,%s):オープン失敗");
     if (m[0] == 'a') lseek(s.scr_file_handle(slot), 0, SEEK_END);
     r.L = slot;

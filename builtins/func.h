@@ -2,6 +2,8 @@
 // and signature text; the interpreter converts the arguments by the signature letters and calls
 // the handler (script/scrcall). The handlers' families live in builtins/fn_*.cpp.
 #pragma once
+#include <string>
+
 #include "builtins/fntab.h"
 #include "script/scr.h"
 #include "script/val.h"
@@ -48,6 +50,10 @@ public:
 // The handler of a function not built yet: sets "NAME():未実装" and gives the failure value
 // (-1 for an integer result, the message for a value result: a part's cell shows it).
 int fn_late(SCR_U &s, const FN_CALL &c, FN_RET &r);
+
+// The path fopen opens for a name, given by the device layer so that "COM1" opens a serial
+// port; nullptr or "" keeps the name.
+extern std::string (*fn_device_path)(const char *name);
 
 // 0xRRGGBB of a colour name as color() reads it ("#RRGGBB", the control, system and web names,
 // without regard to case); -1 for a name that is no colour.

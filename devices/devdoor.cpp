@@ -1,5 +1,7 @@
 #include "devices/devdoor.h"
 
+#include "devices/devcom.h"
+
 #include "gadgets/wpdoor.h"
 
 #include <poll.h>
@@ -82,10 +84,9 @@ int DEV_DOORS::dev_serve(int ms)
     return served;
 }
 
-DEV_PORT *DEV_DOORS::dev_port_open(const char *, int, int, int, int, int)
+DEV_PORT *DEV_DOORS::dev_port_open(const char *name, int speed, int bits, int parity, int stop, int flow)
 {
-    errno = ENODEV;
-    return nullptr;
+    return DEV_COM::com_open(name, {speed, bits, parity, stop, flow});
 }
 
 // The window's player when there is one; without it nothing plays, so stopping is done.

@@ -2,8 +2,10 @@
 
 #include "builtins/func.h"
 #include "devices/devclock.h"
+#include "devices/devcomp.h"
 #include "devices/devdoor.h"
 #include "devices/devmci.h"
+#include "devices/devsock.h"
 #include "devices/devtimer.h"
 #include "script/scr.h"
 
@@ -19,9 +21,8 @@ int fn_sound_dev(SCR_U &s, const FN_CALL &c, FN_RET &r)
     return 0;
 }
 
-// fn_late until the serial ports land: an integer result is then -1, never a false success.
 const FN_BIND dev_binds[] = {
-    {"com_init", fn_late}, {"com_set", fn_late}, {"com_stat", fn_late},
+    {"com_init", fn_com_init}, {"com_set", fn_com_set}, {"com_stat", fn_com_stat},
     {"dllcall", fn_dllcallX}, {"dllpcall", fn_dllcallX},
     {"sound", fn_sound_dev},
 };
@@ -34,4 +35,7 @@ void dev_install()
     wp_kind_add("wpTNTIMER", [](WP_EVENTS *ev) -> WP_PART * { return new DEV_TIMER(ev); });
     wp_kind_add("wpTNCLOCK", [](WP_EVENTS *ev) -> WP_PART * { return new DEV_CLOCK(ev); });
     wp_kind_add("wpTNMCI", [](WP_EVENTS *ev) -> WP_PART * { return new DEV_MCI(ev); });
+    dev_com_install();
+    dev_comp_install();
+    dev_sock_install();
 }

@@ -126,7 +126,7 @@ MEANING = {
     "dllcall": "calls a function of a shared library: library, function, type text (result letter, then one letter an argument), arguments",
     "dllpcall": "the same as dllcall (Linux has one C calling convention)",
     # later
-    "com_init": "opens a serial port", "com_set": "sets a serial port", "com_stat": "state of a serial port",
+    "com_init": "prepares a port fopen opened for byte I/O", "com_set": "a modem line or flow action on a port", "com_stat": "a held line or a queue count of a port",
     "wp": "sends a command to the part at a cell; its answer, -1 for an unknown command", "call": "calls a method of a script gadget by name: its result, -1 and the error text on failure",
     "win_open": "opens a window for an array", "win_close": "closes an array window",
     "win_active": "brings an array window forward", "win_style": "sets an array window's style",

@@ -37,7 +37,7 @@ int SCR_U::scr_file_open(const char *name, int access, int disposition, int type
     }
     // Without waiting: a FIFO without a writer (or a line without carrier) would block the open
     // where no stop reaches; reads and writes then wait as usual.
-    int fd = open(name, fl | O_CLOEXEC | O_NONBLOCK, 0666);
+    int fd = open(name, fl | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0666);
     if (fd >= 0 && fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) < 0) close(fd), fd = -1;
     if (fd < 0) {
         KOV_LOG("CreateFile(%s) 失敗", name);

@@ -25,6 +25,7 @@
 #include <QTextBlock>
 #include <QToolBar>
 
+#include "devices/qt/devqt.h"
 #include "kovversion.h"
 
 KOV_MAINWIN::KOV_MAINWIN() : grid(new KOV_GRID(this)), editor(new KOV_EDITWIN(this))
@@ -46,6 +47,8 @@ void KOV_MAINWIN::win_attach(KOV_U *k)
     doors.views = grid->grid_parts();   // parts show through the grid's views
     printer = std::make_unique<PRN_QT>(this);
     doors.printer = printer.get();
+    doors.devices = dev_qt_doors();     // devices run on the window's event loop
+    dev_qt_install();
     k->kov_set_doors(doors);
     grid->grid_attach(k);
     win_title();

@@ -130,6 +130,6 @@ const bool installed = (dev_qt_time_install(), true);
 
 void dev_qt_time_install()
 {
-    wp_qt_maker_add(dev_qt_view);
+    WP_QTVIEWS::qt_maker_add(dev_qt_view);
     dev_media_set(dev_qt_media_maker());
 }

@@ -13,17 +13,7 @@
 
 namespace {
 const char *const PART_PROP = "kov_part";
-std::vector<WP_QTMAKER> &makers()
-{
-    static std::vector<WP_QTMAKER> m;
-    return m;
-}
 } // namespace
-
-void wp_qt_maker_add(WP_QTMAKER make)
-{
-    if (std::find(makers().begin(), makers().end(), make) == makers().end()) makers().push_back(make);
-}
 
 QString wp_qs(const std::string &sjis) { return QString::fromStdString(kov::sj_to_utf8(sjis)); }
 QString wp_qfile(const std::string &name) { return QFile::decodeName(name.c_str()); }
@@ -46,11 +36,24 @@ WP_QTVIEWS::~WP_QTVIEWS()
     for (WP_QTVIEW *v : views) v->frame = nullptr;   // the surface's children go with it
 }
 
+static std::vector<WP_QTVIEWS::MAKER> &makers()
+{
+    static std::vector<WP_QTVIEWS::MAKER> all;
+    return all;
+}
+
+void WP_QTVIEWS::qt_maker_add(MAKER make)
+{
+    if (std::find(makers().begin(), makers().end(), make) == makers().end()) makers().push_back(make);
+}
+
 WP_VIEW *WP_QTVIEWS::wp_view_new(WP_PART &part)
 {
-    WP_QTVIEW *v = wp_qt_control(*this, part);
+    WP_QTVIEW *v = nullptr;
+    for (MAKER m : makers())
+        if (!v) v = m(*this, part);
+    if (!v) v = wp_qt_control(*this, part);
     if (!v) v = wp_qt_surface(*this, part);
-    for (size_t k = 0; !v && k < makers().size(); k++) v = makers()[k](*this, part);
     if (v) v->sync();
     return v;
 }

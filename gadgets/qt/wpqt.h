@@ -71,6 +71,10 @@ public:
     // The part a widget (or one of its parents) shows; nullptr for other widgets.
     static WP_PART *qt_part_of(const QWidget *w);
     static WP_QTVIEW *qt_view_of(const WP_PART *p);
+    // Makers of views of the kinds of higher layers (the device terminals), tried before the
+    // kinds of this layer; nullptr: not theirs.
+    using MAKER = WP_QTVIEW *(*)(WP_QTVIEWS &vs, WP_PART &p);
+    static void qt_maker_add(MAKER make);
     // The part has a drawing surface (its picture can be copied).
     static bool qt_draws(const WP_PART *p) { return p && p->wp_drawable(); }
 
@@ -88,6 +92,3 @@ QString wp_qfile(const std::string &name);
 // Makers of the kinds' views (wpqtctl.cpp: the controls, wpqtdraw.cpp: the drawing surfaces).
 WP_QTVIEW *wp_qt_control(WP_QTVIEWS &vs, WP_PART &p);
 WP_QTVIEW *wp_qt_surface(WP_QTVIEWS &vs, WP_PART &p);
-// Makers of views of a higher layer's kinds (the devices), tried after these; nullptr: not theirs.
-using WP_QTMAKER = WP_QTVIEW *(*)(WP_QTVIEWS &vs, WP_PART &p);
-void wp_qt_maker_add(WP_QTMAKER make);

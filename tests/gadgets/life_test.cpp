@@ -140,8 +140,6 @@ TEST_F(Life, CreationFailures)
     host.host_ed_put("main() { wpPUSH(1,1,\"\",\"p\",\"\"); return 0; }\n");
     kov.kov_do_scrpt(TST_SCRPT_RUN);
     EXPECT_EQ(kov.wp_count(), 0);
-    form(0, 0, "wpTNCOM(1,1,\"\",\"COM1\",9600,8,1,\"N\",\"NOFROW\",\"\\n\")");   // not built yet
-    EXPECT_EQ(part(0, 0), nullptr);
 }
 
 TEST_F(Life, ScriptCallIsRefused)
