@@ -4,6 +4,7 @@
 #pragma once
 #include <QMainWindow>
 #include <map>
+#include <memory>
 #include <vector>
 
 class KOV_U;
@@ -12,6 +13,7 @@ class KOV_GRID;
 class KOV_VIEWWIN;
 class KOV_EDITWIN;
 class KOV_HELPWIN;
+class GJ_QTVIEWS;
 class QAction;
 class QMenu;
 struct MENU_ITEM;
@@ -24,6 +26,7 @@ class KOV_MAINWIN : public QMainWindow {
     Q_OBJECT
 public:
     KOV_MAINWIN();
+    ~KOV_MAINWIN() override;
     void win_attach(KOV_U *kov);
     void win_run_state(int state);
     void win_cell_info();     // the cursor cell's description in the status bar
@@ -32,6 +35,7 @@ public:
     KOV_U *kov = nullptr;
     KOV_GRID *grid;
     KOV_EDITWIN *editor;
+    std::unique_ptr<GJ_QTVIEWS> gadgets;   // windows of script gadgets
     KOV_VIEWWIN *views[3] = {};   // variables, functions, stack history (made when first opened)
     KOV_HELPWIN *help = nullptr;
     void win_views();             // refill the open views
