@@ -1,4 +1,5 @@
 #include "gadgets/gjmodel.h"
+#include "gadgets/gjgrid.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -83,7 +84,8 @@ public:
         case VT_HSCROL: return new (std::nothrow) HSCROL_GJ;
         case VT_BACK: return new (std::nothrow) BACK_GJ;
         case VT_GRAPH: return new (std::nothrow) GRAPH_GJ;
-        default: return nullptr;   // BASE, ARRAY: the interpreter's plain objects
+        case VT_ARRAY: return new (std::nothrow) ARRAY_GJ;
+        default: return nullptr;   // BASE: the interpreter's plain object
         }
     }
 };

@@ -62,7 +62,7 @@ private:
     void gj_unlink();
     void gj_client_follow();
     GJ_VIEW *view = nullptr;
-    GJ_WINHOST *host = nullptr;
+    GJ_WINHOST *owner = nullptr;   // the host whose list holds this model
     GJ_MODEL *prev = nullptr, *next = nullptr;
     friend class GJ_WINHOST;
 };

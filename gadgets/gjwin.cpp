@@ -135,19 +135,19 @@ GJ_MODEL::~GJ_MODEL()
 
 void GJ_MODEL::gj_unlink()
 {
-    if (!host) return;
-    (prev ? prev->next : host->first) = next;
+    if (!owner) return;
+    (prev ? prev->next : owner->first) = next;
     if (next) next->prev = prev;
     prev = next = nullptr;
-    host = nullptr;
+    owner = nullptr;
 }
 
 void GJ_MODEL::gj_move_to(GJ_WINHOST &h)
 {
-    if (host == &h) return;
-    gj_close();   // a view of the old host's factory does not move
+    if (owner == &h) return;
+    gj_close();   // a view of the old owner's factory does not move
     gj_unlink();
-    host = &h;
+    owner = &h;
     next = h.first;
     if (next) next->prev = this;
     h.first = this;
@@ -156,7 +156,7 @@ void GJ_MODEL::gj_move_to(GJ_WINHOST &h)
 GJ_VIEWS &GJ_MODEL::gj_views() const
 {
     static GJ_VIEWS none;
-    return host ? host->gj_views() : none;
+    return owner ? owner->gj_views() : none;
 }
 
 void GJ_MODEL::gj_changed()
@@ -174,8 +174,8 @@ int GJ_MODEL::gj_open(GJ_KIND kind, GJ_MODEL *parent, int x, int y, int w, int h
     if (!side_ok(w) || !side_ok(h) || !pos_ok(x) || !pos_ok(y)) return -1;
     for (GJ_MODEL *p = parent; p; p = p->win.parent)
         if (p == this) return -1;
-    // A parent of another host would not close this window with its own.
-    if (parent && (!parent->win.open || parent->host != host)) return -1;
+    // A parent of another owner would not close this window with its own.
+    if (parent && (!parent->win.open || parent->owner != owner)) return -1;
     gj_close();
     win.open = true;
     win.kind = kind;
@@ -192,7 +192,7 @@ int GJ_MODEL::gj_close()
 {
     if (!win.open) return 0;
     // Windows inside this one or owned by it go first, while theirs is whole.
-    for (GJ_MODEL *m = host ? host->first : nullptr; m; m = m->next)
+    for (GJ_MODEL *m = owner ? owner->first : nullptr; m; m = m->next)
         if (m->win.open && m->win.parent == this) m->gj_close();
     delete view;
     view = nullptr;

@@ -3,6 +3,7 @@
 #include "base/kovlog.h"
 #include "builtins/fnutil.h"
 #include "builtins/func.h"
+#include "gadgets/gjgrid.h"
 #include "gadgets/gjmodel.h"
 #include "gadgets/wpkinds.h"
 #include "script/scr.h"
@@ -128,19 +129,19 @@ int fn_wp(SCR_U &s, const FN_CALL &c, FN_RET &r)
 int fn_call(SCR_U &s, const FN_CALL &c, FN_RET &r)
 {
     BASE_GJ *g = c.arg[0].g;
-    // The grid gadgets have no model yet.
-    if (g && (strcmp(g->gj_class(), "ARRAY_GJ") == 0 || strcmp(g->gj_class(), "MYKOV_GJ") == 0))
-        return fn_late(s, c, r);
     VAL_U &v = FUNC_U::fn_of(s).fn_result;
     r.x = &v;
     const char *name = c.arg[1].s;
     const char *err = GJ_ERR_NULL;
     if (g && name) {
-        auto *m = dynamic_cast<GJ_MODEL *>(g);
         GJ_ARGS a{c.vargs, 0};
         while (a.n < c.nvargs && a.n < 18 && c.vargs[a.n]) a.n++;
-        err = m ? m->gj_method(name, a, v) : GJ_ERR_BAD;
-        if (m && !err) m->gj_changed();   // the window shows what the method did
+        if (!gj_grid_call(s, g, name, a, v, err)) {
+            auto *m = dynamic_cast<GJ_MODEL *>(g);
+            err = m ? m->gj_method(name, a, v) : GJ_ERR_BAD;
+        }
+        // The window shows what the method did.
+        if (auto *m = dynamic_cast<GJ_MODEL *>(g); m && !err) m->gj_changed();
     }
     if (!err) return 0;
     s.scr_set_FNCERR("%s", err);

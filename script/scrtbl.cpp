@@ -69,14 +69,15 @@ int VTBL_U::vtb_link(BASE_GJ *gj)
     if (BASE_GJ *old = vtb_gajet_pt) {
         vtb_gajet_pt = nullptr;
         if (gj) KOV_LOG("%s:以前のガジェット %s を開放", name, old->gj_class());
-        if (--old->gj_count < 1) {
+        // A negative count marks a gadget the variables do not own: it is never counted down.
+        if (old->gj_count >= 0 && --old->gj_count < 1) {
             KOV_LOG("%s:ガジェット %s を開放", name, old->gj_class());
             delete old;
         }
     }
     if (gj) {
         KOV_LOG("%s:ガジェット %s をリンク", name, gj->gj_class());
-        gj->gj_count++;
+        if (gj->gj_count >= 0) gj->gj_count++;
         vtb_gajet_pt = gj;
     }
     return 0;

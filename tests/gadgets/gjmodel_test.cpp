@@ -81,7 +81,7 @@ TEST_F(GADGETS, EditorsScrollBarsAndOthers)
         {"return call(v, \"get\", 1);", "-1", BAD},
         {"return call(k, \"get\");", "-1", BAD},
         {"return call(b, \"get\");", "-1", BAD},
-        {"return call(a, \"rows\");", "'call():未実装'", "call():未実装"},
+        {"return call(a, \"rows\");", "0", ""},   // a grid, closed
     });
 }
 

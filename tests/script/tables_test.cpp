@@ -60,4 +60,26 @@ TEST_F(Tables, ResetLeavesNoLiveEntries)
     EXPECT_EQ(BASE_GJ::gj_objct, gbase);
 }
 
+// A gadget whose count is negative is not the variables' to count: linking leaves the count and
+// neither a relink nor the last release destroys it.
+TEST_F(Tables, NegativeCountGadgetOutlivesItsVariables)
+{
+    PLAIN_GJ held(VT_PUSH);
+    held.gj_count = -1;
+    PLAIN_GJ *fresh = new PLAIN_GJ(VT_PUSH);
+    {
+        VTBL_U a(&s), b(&s);
+        a.vtb_link(&held);
+        b.vtb_link(&held);
+        EXPECT_EQ(held.gj_count, -1);
+        a.vtb_link(fresh);   // the previous one released
+        EXPECT_EQ(fresh->gj_count, 1);
+        b.vtb_link(nullptr);
+        EXPECT_EQ(held.gj_count, -1);
+        EXPECT_EQ(BASE_GJ::gj_objct, gbase + 2);
+    }
+    EXPECT_EQ(held.gj_count, -1);
+    EXPECT_EQ(BASE_GJ::gj_objct, gbase + 1) << "the counted one went with its variable";
+}
+
 }  // namespace
