@@ -69,3 +69,5 @@ void gj_from_qimage(const QImage &img, GJ_PIXELS &pic);
 
 // Makers of the kinds' views (gjqtctl.cpp); the plain widget for a kind without its own.
 GJ_QTVIEW *gj_qt_view(GJ_QTVIEWS &vs, GJ_MODEL &m);
+// The cell grid of an ARRAY gadget (gjqtgrid.cpp); nullptr for another kind.
+GJ_QTVIEW *gj_qt_grid_view(GJ_QTVIEWS &vs, GJ_MODEL &m);

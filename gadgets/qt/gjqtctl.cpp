@@ -211,5 +211,6 @@ GJ_QTVIEW *gj_qt_view(GJ_QTVIEWS &vs, GJ_MODEL &m)
     if (auto *v = dynamic_cast<VSCROL_GJ *>(&m)) return new SCROL_VIEW(vs, *v, Qt::Vertical);
     if (auto *h = dynamic_cast<HSCROL_GJ *>(&m)) return new SCROL_VIEW(vs, *h, Qt::Horizontal);
     if (auto *g = dynamic_cast<GRAPH_GJ *>(&m)) return new GRAPH_VIEW(vs, *g);
+    if (GJ_QTVIEW *a = gj_qt_grid_view(vs, m)) return a;
     return new PLAIN_VIEW(vs, m);   // BACK, and kinds without a widget of their own
 }

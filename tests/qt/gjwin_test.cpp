@@ -30,7 +30,7 @@ struct GjWin : WIN_FIX<> {
     // The script's globals with setup() opening the windows once; then formula A1 = setup().
     void script(const std::string &opens, const std::string &more = "")
     {
-        std::string text = "PUSH p; CHECK c; TEDIT t; GRAPH g; BACK k; VSCROL v; var opened;\n"
+        std::string text = "PUSH p; CHECK c; TEDIT t; GRAPH g; BACK k; VSCROL v; ARRAY a; var opened;\n"
                            "setup() { if (opened) return 0; opened = 1; " + opens + " return 0; }\n" + more;
         host.host_ed_put(kov::sj_from_utf8(text).c_str());   // scripts are Shift-JIS
         formula(0, 0, "setup()");
@@ -185,6 +185,27 @@ TEST_F(GjWin, UserClosedWindowIsClosed)
     QApplication::processEvents();
     EXPECT_EQ(gadget_windows(), 0);
     EXPECT_EQ(formula(0, 1, "win_pos(k, 1, 1)"), "-1");
+}
+
+// An ARRAY's cells drawn in its window; a grid method shows at once.
+TEST_F(GjWin, ArrayGridShowsItsCells)
+{
+    script("call(a, \"open\", 4, 3); a[1][1] = 88888888; a[2][0] = \"字\"; win_open(a, \"POPUP\", my, 0, 0, 400, 120);");
+    QWidget *w = nullptr;
+    for (QWidget *t : QApplication::topLevelWidgets())
+        if (t->property("gj_model").isValid() && t->isVisible()) w = t;
+    ASSERT_NE(w, nullptr);
+    auto dark = [w] {
+        QImage img = w->grab().toImage();
+        int n = 0;
+        for (int y = 0; y < img.height(); y++)
+            for (int x = 0; x < img.width(); x++) n += img.pixelColor(x, y).lightness() < 100;
+        return n;
+    };
+    int full = dark();
+    EXPECT_EQ(formula(0, 1, "call(a, \"ydel\", 1, 2)"), "0");
+    int emptied = dark();
+    EXPECT_GT(full, emptied + 20) << "the number's and the character's pixels went";
 }
 
 // A new script text links new globals: the old gadgets and their windows go.
