@@ -27,7 +27,7 @@ KOV_U::KOV_U(KOV_HOST *host) : kov_func(*this), kov_hostp(host ? host : &kov_own
     scr_set_host(kov_hostp);
     scr_csv = this;
     wp_install();
-    scr_gjmaker = gj_maker();
+    scr_gjmaker = gj_host_maker();
     dev_install();
     kov_func.fn_install();
     kov_set_doors({});
@@ -39,12 +39,16 @@ void KOV_U::kov_set_doors(const KOV_DOORS &d)
     kov_doors.views = d.views ? d.views : &kov_noviews;
     kov_doors.devices = d.devices ? d.devices : &kov_nodevices;
     kov_doors.printer = d.printer ? d.printer : &kov_noprinter;
+    // Views of the old factory do not move to a new one.
+    if (kov_doors.gadgets) gj_close_all();
+    kov_doors.gadgets = d.gadgets ? d.gadgets : &kov_nogadgets;
     kov_doors.views->wp_sheet = this;   // the geometry parts are sized by
 }
 
 KOV_U::~KOV_U()
 {
-    // The parts go while their event door and views are still whole.
+    // Gadget windows and parts go while their event door and views are still whole.
+    gj_close_all();
     for (int y = 0; y < csv_get_ys(); y++) {
         const CSV_ROW *row = csv_get_row(y);
         for (int x = 0; row && x < row->cnt; x++)

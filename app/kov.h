@@ -7,6 +7,7 @@
 #include "app/kovset.h"
 #include "builtins/func.h"
 #include "devices/devdoor.h"
+#include "gadgets/gjwin.h"
 #include "gadgets/wpdoor.h"
 #include "print/prdoor.h"
 #include "script/scr.h"
@@ -25,13 +26,15 @@ struct KOV_DOORS {
     WP_VIEWS *views = nullptr;
     DEV_DOORS *devices = nullptr;
     PRN_PRINTER *printer = nullptr;
+    GJ_VIEWS *gadgets = nullptr;   // windows of script gadgets
 };
 
 // Size of the empty sheet at start.
 constexpr int KOV_INIT_XS = 256;
 constexpr int KOV_INIT_YS = 10000;
 
-class KOV_U : public CSV_U, public SCR_U, public KOV_EVENTS, public WP_EVENTS, public DEV_HOST {
+class KOV_U : public CSV_U, public SCR_U, public KOV_EVENTS, public WP_EVENTS, public DEV_HOST,
+              public GJ_WINHOST {
 public:
     // host nullptr: the application's own host, without a window.
     explicit KOV_U(KOV_HOST *host = nullptr);
@@ -150,6 +153,7 @@ public:
     // A part's event: a beep for a user's action, then the recalculation it asks for.
     void wp_event(const WP_NOTICE &n) override;
     WP_VIEWS &wp_views() override { return kov_views(); }
+    GJ_VIEWS &gj_views() override { return *kov_doors.gadgets; }
 
     FUNC_U kov_func;   // the built-in functions of this interpreter
 
@@ -157,6 +161,7 @@ private:
     KOV_HOST kov_own_host;
     KOV_HOST *kov_hostp;
     WP_NOVIEWS kov_noviews;
+    GJ_VIEWS kov_nogadgets;
     DEV_DOORS kov_nodevices;
     PRN_NONE kov_noprinter;
     KOV_DOORS kov_doors;

@@ -111,6 +111,7 @@ int KOV_U::kov_do_scrpt(int start)
     kov_live++;
     int rc = scr_do_allstep(scr_text, &st);
     kov_live--;
+    gj_close_all();   // a script's windows end with its run
     kov_hostp->host_ed_show(nullptr, -1, -1, nullptr);   // the run display ends
     if (rc != 0) kov_dsp_scrpt();
     char msg[64];

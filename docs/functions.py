@@ -128,10 +128,11 @@ MEANING = {
     # later
     "com_init": "prepares a port fopen opened for byte I/O", "com_set": "a modem line or flow action on a port", "com_stat": "a held line or a queue count of a port",
     "wp": "sends a command to the part at a cell; its answer, -1 for an unknown command", "call": "calls a method of a script gadget by name: its result, -1 and the error text on failure",
-    "win_open": "opens a window for an array", "win_close": "closes an array window",
-    "win_active": "brings an array window forward", "win_style": "sets an array window's style",
-    "win_title": "sets an array window's title", "win_pos": "moves an array window",
-    "win_wsize": "sizes an array window", "win_csize": "sizes an array window's cells",
+    "win_open": "opens a script gadget's window, POPUP or CHILD of a gadget or the sheet",
+    "win_close": "closes a gadget's window and those inside it",
+    "win_active": "brings a gadget's window forward", "win_style": "sets or clears one style bit of a gadget's window",
+    "win_title": "sets a gadget window's title", "win_pos": "moves a gadget's window",
+    "win_wsize": "sizes a gadget's window in pixels", "win_csize": "sizes a gadget window's client area in character cells",
 }
 PART = "pastes a part at the formula's cell"
 

@@ -103,12 +103,28 @@ SCR_GJ_MAKER *gj_maker()
 const char *PUSH_GJ::gj_method(const char *name, const GJ_ARGS &a, VAL_U &res)
 {
     IS is{name, a.n};
-    if (is("ispush", 0)) return ok(res, pressed);
+    if (is("ispush", 0)) {
+        bool was = pressed;
+        if (autopush) pressed = false;   // each press is read once
+        return ok(res, was);
+    }
     if (is("push", 1)) return onoff(pressed, a, res);
     if (is("autopush", 1)) return onoff(autopush, a, res);
     if (is("nopush", 1)) return onoff(nopush, a, res);
     if (is("message", 1)) return label = a.str(0), ok(res, 0);
     return GJ_ERR_BAD;
+}
+
+void PUSH_GJ::user_click()
+{
+    if (!nopush) pressed = true;
+    gj_changed();
+}
+
+void CHECK_GJ::user_click()
+{
+    if (autocheck) checked = !checked;
+    gj_changed();
 }
 
 const char *CHECK_GJ::gj_method(const char *name, const GJ_ARGS &a, VAL_U &res)
@@ -206,8 +222,11 @@ const char *GRAPH_GJ::draw(const char *name, const GJ_ARGS &a, VAL_U &res)
     if (is("set_color", 3)) return pic.pix_set(n(0), n(1), col(2)), ok(res, 0);
     if (is("get_color", 2)) return ok(res, pic.pix_get(n(0), n(1)));
     if (is("clear", 1)) return pic.pix_clear(col(0)), ok(res, 0);
-    // Text needs the window's fonts: without a window it draws nothing.
-    if (is("puts", 5)) return ok(res, 0);
+    // Text needs fonts: the window's services draw it (without a window nothing is drawn).
+    if (is("puts", 5)) {
+        int fg = a.num(3), bg = a.num(4);
+        return ok(res, gj_views().gj_text(pic, n(0), n(1), a.str(2), fg < 0 ? -1 : fg & 0xFFFFFF, bg < 0 ? -1 : bg & 0xFFFFFF));
+    }
     return GJ_ERR_BAD;
 }
 
@@ -220,9 +239,8 @@ const char *GRAPH_GJ::files(const char *name, const GJ_ARGS &a, VAL_U &res)
     }
     if (is("fload", 1)) return ok(res, gj_image_load(pic, a.str(0)));
     if (is("jpg_quality", 1)) return jpg_quality = std::clamp(a.num(0), 1, 100), ok(res, 0);
-    // No clipboard without a window.
-    if (is("clip_copy", 0) || is("clip_past", 0)) return ok(res, -1);
+    // The window's clipboard; without a window a picture kept in the process.
+    if (is("clip_copy", 0)) return ok(res, gj_views().gj_clip_put(pic));
+    if (is("clip_past", 0)) return ok(res, gj_views().gj_clip_get(pic));
     return GJ_ERR_BAD;
 }
-
-void GJ_MODEL::gj_changed() {}

@@ -140,11 +140,138 @@ int fn_call(SCR_U &s, const FN_CALL &c, FN_RET &r)
             auto *m = dynamic_cast<GJ_MODEL *>(g);
             err = m ? m->gj_method(name, a, v) : GJ_ERR_BAD;
         }
+        // The window shows what the method did.
+        if (auto *m = dynamic_cast<GJ_MODEL *>(g); m && !err) m->gj_changed();
     }
     if (!err) return 0;
     s.scr_set_FNCERR("%s", err);
     v.val_putd(-1);
     return -1;
+}
+
+// ---------------------------------------------------------------- gadget windows
+
+// The function's error, logged; -1 for the caller to return.
+int win_fail(SCR_U &s, FN_RET &r, const char *msg)
+{
+    s.scr_set_FNCERR("%s", msg);
+    KOV_LOG("%s", msg);
+    r.L = -1;
+    return -1;
+}
+
+// The window lookup: the gadget's model, or nullptr with the error set ("対象がない" for no
+// gadget or one without a window, as a var array or the sheet; "未オープン" when need_open and
+// the window is not open).
+GJ_MODEL *win_of(SCR_U &s, BASE_GJ *g, bool need_open)
+{
+    char msg[96];
+    auto *m = dynamic_cast<GJ_MODEL *>(g);
+    if (!m) snprintf(msg, sizeof msg, "%s():対象がない", s.scr_fn_name);
+    else if (need_open && !m->win.open) snprintf(msg, sizeof msg, "%s():未オープン", s.scr_fn_name);
+    else return m;
+    s.scr_set_FNCERR("%s", msg);
+    KOV_LOG("%s", msg);
+    return nullptr;
+}
+
+// The result of a window operation that only the framework could refuse.
+int win_result(FN_RET &r, int rc)
+{
+    r.L = rc;
+    return rc;
+}
+
+// win_open(gadget, "POPUP" | "CHILD", parent, x, y, width, height): the parent is the sheet
+// (its window, its client area) or a gadget whose window is open.
+int fn_win_open(SCR_U &s, const FN_CALL &c, FN_RET &r)
+{
+    GJ_MODEL *m = win_of(s, c.arg[0].g, false);
+    if (!m) return win_result(r, -1);
+    GJ_MODEL *parent = nullptr;
+    if (!fn_sheet_of(c.arg[2].g) && !(parent = win_of(s, c.arg[2].g, true))) return win_result(r, -1);
+    const char *kind = c.arg[1].s ? c.arg[1].s : "";
+    char msg[160];
+    GJ_KIND k = GJ_KIND::POPUP;
+    if (strcmp(kind, "CHILD") == 0) k = GJ_KIND::CHILD;
+    else if (strcmp(kind, "POPUP") != 0) {
+        snprintf(msg, sizeof msg, "%s(%.64s):引数が無効", s.scr_fn_name, kind);
+        return win_fail(s, r, msg);
+    }
+    if (m->gj_open(k, parent, c.arg[3].i, c.arg[4].i, c.arg[5].i, c.arg[6].i) != 0) {
+        snprintf(msg, sizeof msg, "%s():オープン失敗", s.scr_fn_name);
+        return win_fail(s, r, msg);
+    }
+    return win_result(r, 0);
+}
+
+int fn_win_close(SCR_U &s, const FN_CALL &c, FN_RET &r)
+{
+    GJ_MODEL *m = win_of(s, c.arg[0].g, true);
+    if (!m) return win_result(r, -1);
+    if (m->gj_close() != 0) {
+        char msg[96];
+        snprintf(msg, sizeof msg, "%s():クローズ失敗", s.scr_fn_name);
+        return win_fail(s, r, msg);
+    }
+    return win_result(r, 0);
+}
+
+int fn_win_active(SCR_U &s, const FN_CALL &c, FN_RET &r)
+{
+    GJ_MODEL *m = win_of(s, c.arg[0].g, true);
+    return win_result(r, m ? m->gj_activate() : -1);
+}
+
+// win_style(gadget, keyword, "ON" | "OFF"): one bit of the style word, applied at once.
+int fn_win_style(SCR_U &s, const FN_CALL &c, FN_RET &r)
+{
+    GJ_MODEL *m = win_of(s, c.arg[0].g, true);
+    if (!m) return win_result(r, -1);
+    const char *key = c.arg[1].s ? c.arg[1].s : "", *sw = c.arg[2].s ? c.arg[2].s : "";
+    int bit = gj_style_bit(key);
+    bool on = strcmp(sw, "ON") == 0;
+    if (!bit || (!on && strcmp(sw, "OFF") != 0)) {
+        char msg[192];
+        snprintf(msg, sizeof msg, "%s(%.64s,%.64s):引数が不正", s.scr_fn_name, key, sw);
+        return win_fail(s, r, msg);
+    }
+    m->gj_set_style(on ? m->win.style | bit : m->win.style & ~bit);
+    return win_result(r, 0);
+}
+
+int fn_win_title(SCR_U &s, const FN_CALL &c, FN_RET &r)
+{
+    GJ_MODEL *m = win_of(s, c.arg[0].g, true);
+    if (m) m->gj_set_title(c.arg[1].s);
+    return win_result(r, m ? 0 : -1);
+}
+
+int fn_win_pos(SCR_U &s, const FN_CALL &c, FN_RET &r)
+{
+    GJ_MODEL *m = win_of(s, c.arg[0].g, true);
+    return win_result(r, m ? m->gj_move(c.arg[1].i, c.arg[2].i) : -1);
+}
+
+int fn_win_wsize(SCR_U &s, const FN_CALL &c, FN_RET &r)
+{
+    GJ_MODEL *m = win_of(s, c.arg[0].g, true);
+    return win_result(r, m ? m->gj_resize(c.arg[1].i, c.arg[2].i) : -1);
+}
+
+// Character cells of the window's font (GJ_VIEWS::gj_cell), plus the frame lines.
+int fn_win_csize(SCR_U &s, const FN_CALL &c, FN_RET &r)
+{
+    GJ_MODEL *m = win_of(s, c.arg[0].g, true);
+    if (!m) return win_result(r, -1);
+    int cw = 8, ch = 16;
+    m->gj_views().gj_cell(cw, ch);
+    int cols = c.arg[1].i, rows = c.arg[2].i;
+    if (cols < 1 || rows < 1 || cols > GJ_SIDE_MAX || rows > GJ_SIDE_MAX) return win_result(r, -1);
+    long f = 2L * m->win.frame();
+    long w = long(cols) * cw + f, h = long(rows) * ch + f;
+    if (w > GJ_SIDE_MAX || h > GJ_SIDE_MAX) return win_result(r, -1);
+    return win_result(r, m->gj_resize(int(w), int(h)));
 }
 
 // Every name of the table this layer answers; the device kinds are made by the makers the
@@ -156,8 +283,9 @@ const FN_BIND wp_binds[] = {
     {"wpICOMBO", fn_wp_part}, {"wpILIST", fn_wp_part}, {"wpSCOMBO", fn_wp_part}, {"wpECOMBO", fn_wp_part},
     {"wpTNGRAPH", fn_wp_part}, {"wpTNSHADOW", fn_wp_part}, {"wpVGETD", fn_wp_part}, {"wpHGETD", fn_wp_part},
     {"wpTNCOM", fn_wp_part}, {"wpTNSOCK", fn_wp_part}, {"wpTNMCI", fn_wp_part},
-    {"win_open", fn_late}, {"win_close", fn_late}, {"win_active", fn_late}, {"win_style", fn_late},
-    {"win_title", fn_late}, {"win_pos", fn_late}, {"win_wsize", fn_late}, {"win_csize", fn_late},
+    {"win_open", fn_win_open}, {"win_close", fn_win_close}, {"win_active", fn_win_active},
+    {"win_style", fn_win_style}, {"win_title", fn_win_title}, {"win_pos", fn_win_pos},
+    {"win_wsize", fn_win_wsize}, {"win_csize", fn_win_csize},
     {"call", fn_call},
 };
 

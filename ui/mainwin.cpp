@@ -1,6 +1,7 @@
 #include "ui/mainwin.h"
 #include "app/kov.h"
 #include "app/kovfname.h"
+#include "gadgets/qt/gjqt.h"
 #include "gadgets/qt/wpqt.h"
 #include "ui/grid.h"
 #include "ui/qtext.h"
@@ -40,6 +41,8 @@ KOV_MAINWIN::KOV_MAINWIN() : grid(new KOV_GRID(this)), editor(new KOV_EDITWIN(th
     connect(grid, &KOV_GRID::status, this, [this](const QString &t) { statusBar()->showMessage(t); });
 }
 
+KOV_MAINWIN::~KOV_MAINWIN() = default;
+
 void KOV_MAINWIN::win_attach(KOV_U *k)
 {
     kov = k;
@@ -49,6 +52,9 @@ void KOV_MAINWIN::win_attach(KOV_U *k)
     doors.printer = printer.get();
     doors.devices = dev_qt_doors();     // devices run on the window's event loop
     dev_qt_install();
+    // Script gadgets' windows: POPUPs belong to this window, CHILDs of the sheet sit on the grid.
+    if (!gadgets) gadgets = std::make_unique<GJ_QTVIEWS>(this, grid->viewport(), [this] { return grid->font(); });
+    doors.gadgets = gadgets.get();
     k->kov_set_doors(doors);
     grid->grid_attach(k);
     win_title();

@@ -2,11 +2,11 @@
 // beside it. Commands go to KOV_U::wm_menu, except the few that are the window's own (file
 // dialogs, the script window, the version).
 #pragma once
-#include <memory>
-
 #include "print/qt/prqt.h"
+
 #include <QMainWindow>
 #include <map>
+#include <memory>
 #include <vector>
 
 class KOV_U;
@@ -15,6 +15,7 @@ class KOV_GRID;
 class KOV_VIEWWIN;
 class KOV_EDITWIN;
 class KOV_HELPWIN;
+class GJ_QTVIEWS;
 class QAction;
 class QMenu;
 struct MENU_ITEM;
@@ -27,6 +28,7 @@ class KOV_MAINWIN : public QMainWindow {
     Q_OBJECT
 public:
     KOV_MAINWIN();
+    ~KOV_MAINWIN() override;
     void win_attach(KOV_U *kov);
     void win_run_state(int state);
     void win_cell_info();     // the cursor cell's description in the status bar
@@ -35,8 +37,9 @@ public:
     KOV_U *kov = nullptr;
     KOV_GRID *grid;
     KOV_EDITWIN *editor;
-    KOV_VIEWWIN *views[3] = {};
-    std::unique_ptr<PRN_QT> printer;   // the platform's printer through its dialog   // variables, functions, stack history (made when first opened)
+    std::unique_ptr<GJ_QTVIEWS> gadgets;   // windows of script gadgets
+    KOV_VIEWWIN *views[3] = {};   // variables, functions, stack history (made when first opened)
+    std::unique_ptr<PRN_QT> printer;   // the platform's printer through its dialog
     KOV_HELPWIN *help = nullptr;
     void win_views();             // refill the open views
     void win_checks();            // the check marks of the switches as they are now

@@ -108,7 +108,10 @@ TEST_F(GADGETS, GraphDrawing)
         {"call(g, \"clear\", 0); return call(g, \"get_color\", 319, 239);", "0", ""},
         {"return call(g, \"puts\", 1, 1, \"字\", 0, 16777215);", "0", ""},   // no text without a window
         {"return call(g, \"jpg_quality\", 50);", "0", ""},
-        {"return call(g, \"clip_copy\");", "-1", ""},
+        // Without a window the clipboard is the process's own.
+        {"call(g, \"clear\", 255); call(g, \"set_color\", 1, 2, 7); call(g2, \"clear\", 0); "
+         "return call(g, \"clip_copy\") + call(g2, \"clip_past\") + call(g2, \"get_color\", 5, 5) * 10 + call(g2, \"get_color\", 1, 2);",
+         "2557", ""},
         {"return call(g, \"line\", 0, 0, 9, 9);", "-1", BAD},
         {"return call(g, \"fsave\", \"a.bmp\");", "-1", BAD},         // five characters
         {"return call(g, \"fsave\", \"pic.tif\");", "-1", BAD},
