@@ -1,17 +1,11 @@
 #!/usr/bin/env python3
 # Writes the sample panel examples/panel.kov (Shift-JIS, the sheet format): python3 examples/panel.py examples/panel.kov
 import sys
-STX, ETX = '\x02', '\x03'
-def esc(t):
-    out = ''
-    for ch in t:
-        if ch in '",\\' or ord(ch) < 0x20:
-            out += '\\x%02X' % ord(ch)
-        else:
-            out += ch
-    return out
-cells = {}
-def put(y, x, v): cells[(y, x)] = v
+
+from kovsheet import Sheet
+
+sheet = Sheet(cyclems=1000)
+put = sheet.put
 # labels
 put(0, 0, 'Kovash パネルの例'); put(0, 3, '周期再計算 約 1s で動きます')
 put(1, 0, '押しボタン');   put(1, 1, '=wpPUSH(1,1,"","押す","")');      put(1, 2, '押した回数'); put(1, 3, '=RC+R1C1')
@@ -37,20 +31,5 @@ put(15, 7, '=wp(RC[-6],"DISK",60+40*COS(R8C3/3),50+30*SIN(R8C3/3),12,"Red")')
 put(15, 8, '=wp(RC[-7],"PUTS",30,4,pprintf("count %d",R8C3),"Black",-1,14)')
 put(15, 9, '=wp(RC[-8],"LINE",0,50,160,50,"Green",2)')
 # Values the parts start from (their formulas read RC): the lock button down, the limit at 60.
-start = {(2, 1): 1, (4, 1): 60, (3, 1): 1}
-opts = [('VER', '1.00'), ('YOFF', 0), ('XOFF', 0), ('YSIZ', 200), ('XSIZ', 30), ('SCRLOCK', 0), ('WPBEEP', 0),
-        ('RNWID', 5), ('CNROW', -1), ('RNCOL', -1), ('CYCLEMS', 1000), ('DSPPOSX', 0), ('DSPPOSY', 0),
-        ('CSRPOSX', 0), ('CSRPOSY', 0), ('DSPSIZX', 900), ('DSPSIZY', 640), ('FONTSIZ', -1), ('TOOLBAR', -1),
-        ('STATBAR', -1), ('ROWNAME', -1), ('COLNAME', -1), ('HSCROLL', -1), ('VSCROLL', -1), ('FULLSIZ', -1)]
-lines = [STX + 'FOP_' + k + ETX + str(v) for k, v in opts]
-wid = [12] + [10] * 29
-lines.append(STX + 'FOP_WID' + ETX + ','.join(map(str, wid)))
-ys = max(y for y, x in cells) + 1
-for y in range(ys):
-    xs = max([x for (yy, x) in cells if yy == y], default=-1) + 1
-    f = []
-    for x in range(xs):
-        v = cells.get((y, x), '')
-        f.append(STX + '=' + esc(v[1:]) + ETX + str(start.get((y, x), '')) if v.startswith('=') else esc(v))
-    lines.append(','.join(f))
-open(sys.argv[1], 'wb').write(('\r\n'.join(lines) + '\r\n').encode('cp932'))
+sheet.start.update({(2, 1): 1, (4, 1): 60, (3, 1): 1})
+sheet.write(sys.argv[1])

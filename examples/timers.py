@@ -3,11 +3,11 @@
 # counting, a one-shot timer started by its button, a clock and a media player.
 #   python3 examples/timers.py examples/timers.kov
 import sys
-STX, ETX = '\x02', '\x03'
-def esc(t):
-    return ''.join('\\x%02X' % ord(ch) if ch in '",\\' or ord(ch) < 0x20 else ch for ch in t)
-cells = {}
-def put(y, x, v): cells[(y, x)] = v
+
+from kovsheet import Sheet
+
+sheet = Sheet()
+put = sheet.put
 put(0, 0, 'タイマ・時計・メディアの例'); put(0, 4, 'タイマが切れるたびに再計算されます')
 put(2, 0, '周期 2s');   put(2, 1, '=wpTNTIMER(3,2,"PUSHF,ASTABLE","LCD1",20)')
 put(2, 4, '回数');      put(2, 5, '=RC+R2C1')
@@ -22,17 +22,4 @@ put(11, 5, '状態');     put(11, 6, '=wp(R11C1,"MSTAT")')
 put(12, 5, '長さ ms');  put(12, 6, '=wp(R11C1,"MSIZE")')
 put(13, 5, '位置 ms');  put(13, 6, '=wp(R11C1,"MTELL")')
 put(14, 5, 'MOPEN でファイルを開き MPLAY で再生')
-opts = [('VER', '1.00'), ('YOFF', 0), ('XOFF', 0), ('YSIZ', 200), ('XSIZ', 30), ('SCRLOCK', 0), ('WPBEEP', 0),
-        ('RNWID', 5), ('CNROW', -1), ('RNCOL', -1), ('CYCLEMS', 0), ('DSPPOSX', 0), ('DSPPOSY', 0),
-        ('CSRPOSX', 0), ('CSRPOSY', 0), ('DSPSIZX', 900), ('DSPSIZY', 640), ('FONTSIZ', -1), ('TOOLBAR', -1),
-        ('STATBAR', -1), ('ROWNAME', -1), ('COLNAME', -1), ('HSCROLL', -1), ('VSCROLL', -1), ('FULLSIZ', -1)]
-lines = [STX + 'FOP_' + k + ETX + str(v) for k, v in opts]
-lines.append(STX + 'FOP_WID' + ETX + ','.join(map(str, [12] + [10] * 29)))
-for y in range(max(y for y, x in cells) + 1):
-    xs = max([x for (yy, x) in cells if yy == y], default=-1) + 1
-    f = []
-    for x in range(xs):
-        v = cells.get((y, x), '')
-        f.append(STX + '=' + esc(v[1:]) + ETX if v.startswith('=') else esc(v))
-    lines.append(','.join(f))
-open(sys.argv[1], 'wb').write(('\r\n'.join(lines) + '\r\n').encode('cp932'))
+sheet.write(sys.argv[1])

@@ -1,5 +1,6 @@
 // The socket part over real TCP on the loopback: parts of one sheet talking to each other and to
 // plain sockets of the test, served by the event source without a window on a test clock.
+#include "tests/support/netport.h"
 #include <gtest/gtest.h>
 
 #include "devices/devsock.h"
@@ -19,20 +20,6 @@
 
 namespace {
 
-// A port nobody listens on now.
-int free_port()
-{
-    int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in sa{};
-    sa.sin_family = AF_INET;
-    sa.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(fd, reinterpret_cast<sockaddr *>(&sa), sizeof sa);
-    socklen_t len = sizeof sa;
-    getsockname(fd, reinterpret_cast<sockaddr *>(&sa), &len);
-    close(fd);
-    return ntohs(sa.sin_port);
-}
-
 // A plain client of the test.
 int dial(int port)
 {
@@ -48,7 +35,7 @@ int dial(int port)
 struct SOCK : kovtest::APP {
     DEV_DOORS doors;
     uint32_t now = 1000;
-    int port = free_port();
+    int port = kovtest::free_port();
     static void SetUpTestSuite() { dev_sock_install(); }
     void SetUp() override
     {

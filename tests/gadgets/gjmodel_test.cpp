@@ -14,14 +14,7 @@ const char *const DECLS = "PUSH p; CHECK c; TEDIT t; SEDIT s; NEDIT n; VSCROL v;
                           "GRAPH g2; ARRAY a; BASE b;\n";
 
 struct GADGETS : APP {
-    // The value of f() { body } in a cell, the globals made afresh by the link.
-    std::string run(const std::string &body)
-    {
-        host.host_ed_put((std::string(DECLS) + "f() { " + body + " }\n").c_str());
-        kov.csv_put_form(0, 0, "f()");
-        kov.csv_form_calc(nullptr);
-        return cell(0, 0);
-    }
+    std::string run(const std::string &body) { return run_in_cell(DECLS, body); }
     std::string err() const { return kov.scr_get_nowerr(); }
 };
 

@@ -35,14 +35,7 @@ struct GJWIN : APP {
         d.gadgets = &views;
         kov.kov_set_doors(d);
     }
-    // The value of f() { body } in a cell; the globals are made afresh.
-    std::string run(const std::string &body)
-    {
-        host.host_ed_put((std::string(DECLS) + "f() { " + body + " }\n").c_str());
-        kov.csv_put_form(0, 0, "f()");
-        kov.csv_form_calc(nullptr);
-        return cell(0, 0);
-    }
+    std::string run(const std::string &body) { return run_in_cell(DECLS, body); }
     std::string err() const { return kov.scr_get_nowerr(); }
 };
 

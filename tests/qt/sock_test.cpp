@@ -1,5 +1,6 @@
 // A socket part in the window: the window's device doors serve a real loopback connection from
 // Qt's event loop, also while a modal box is open; keys typed into the terminal are sent.
+#include "tests/support/netport.h"
 #include "tests/qt/winfix.h"
 #include "devices/devsock.h"
 #include "devices/qt/devqt.h"
@@ -14,21 +15,8 @@
 
 namespace {
 
-int listen_port()
-{
-    int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in sa{};
-    sa.sin_family = AF_INET;
-    sa.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(fd, reinterpret_cast<sockaddr *>(&sa), sizeof sa);
-    socklen_t len = sizeof sa;
-    getsockname(fd, reinterpret_cast<sockaddr *>(&sa), &len);
-    close(fd);
-    return ntohs(sa.sin_port);
-}
-
 struct SockWin : WIN_FIX<> {
-    int port = listen_port();
+    int port = kovtest::free_port();
     int peer = -1;
     void SetUp() override
     {

@@ -33,6 +33,15 @@ struct APP : ::testing::Test {
         snprintf(b, sizeof b, "%g", kov.csv_get_num(x, y));
         return b;
     }
+    // The value of f() { body } in cell (0, 0), under the script's global declarations decls
+    // (made afresh by the link).
+    std::string run_in_cell(const char *decls, const std::string &body)
+    {
+        host.host_ed_put((std::string(decls) + "f() { " + body + " }\n").c_str());
+        kov.csv_put_form(0, 0, "f()");
+        kov.csv_form_calc(nullptr);
+        return cell(0, 0);
+    }
 };
 
 } // namespace kovtest
