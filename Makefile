@@ -11,7 +11,7 @@ FUZZ_SECONDS ?= 8
 JOBS        ?= $(shell nproc)
 
 PACKAGES = cmake ninja-build g++ make libgtest-dev clang libclang-rt-14-dev \
-           zlib1g-dev libpng-dev libjpeg62-turbo-dev libgif-dev libffi-dev \
+           zlib1g-dev libpng-dev libjpeg62-turbo-dev libgif-dev libffi-dev libfreetype-dev libfontconfig-dev \
            qt6-base-dev qt6-multimedia-dev qt6-translations-l10n fonts-ipafont-gothic xvfb xauth \
            poppler-utils
 

@@ -1,5 +1,7 @@
 #include "gadgets/gjwin.h"
 
+#include "gadgets/gjfont.h"
+
 #include <algorithm>
 #include <cstring>
 #include <new>
@@ -41,7 +43,13 @@ int GJ_WIN::default_style(GJ_KIND k)
 
 void GJ_VIEWS::gj_cell(int &w, int &h) const { w = 8, h = 16; }
 
-int GJ_VIEWS::gj_text(GJ_PIXELS &, int, int, const char *, int, int) { return 0; }
+int GJ_VIEWS::gj_text(GJ_PIXELS &pic, int x, int y, const char *text, int color, int back)
+{
+    int w, h;
+    gj_cell(w, h);
+    gj_font_text(pic, x, y, text, color, back, h);
+    return 0;   // a machine without a face draws nothing, as a window without fonts would
+}
 
 namespace {
 GJ_PIXELS &local_clip()

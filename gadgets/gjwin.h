@@ -68,7 +68,8 @@ public:
     // columns count 8 px a character too.
     virtual void gj_cell(int &w, int &h) const;
     // Text (Shift-JIS) into the picture with its top-left at x, y; a colour below 0 is none
-    // (no text, or a transparent back). 0 / -1. Without fonts nothing is drawn.
+    // (no text, or a transparent back). 0 / -1. Without a window the system's Japanese
+    // fixed-pitch face draws it at the cell height.
     virtual int gj_text(GJ_PIXELS &pic, int x, int y, const char *text, int color, int back);
     // The picture clipboard: a copy kept in the process without a window. 0 / -1 (nothing to
     // paste).

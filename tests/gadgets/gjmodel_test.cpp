@@ -1,5 +1,6 @@
 // Script gadgets as models: their methods through call() in scripts run without a window, the
 // drawing of GRAPH gadgets, and their release with the last variable.
+#include "gadgets/gjfont.h"
 #include "gadgets/gjmodel.h"
 #include "tests/support/appfix.h"
 #include "tests/support/testlog.h"
@@ -99,7 +100,9 @@ TEST_F(GADGETS, GraphDrawing)
         {"call(g, \"oval2\", 0, 0, 40, 20, 0); return call(g, \"get_color\", 0, 10) + call(g, \"get_color\", 20, 20);",
          "0", ""},
         {"call(g, \"clear\", 0); return call(g, \"get_color\", 319, 239);", "0", ""},
-        {"return call(g, \"puts\", 1, 1, \"字\", 0, 16777215);", "0", ""},   // no text without a window
+        // The back fills the text's box; the glyph is drawn over it (the system's face).
+        {"call(g, \"clear\", 255); call(g, \"puts\", 1, 1, \"字\", 0, 16777215); return call(g, \"get_color\", 1, 1) == 16777215;",
+         "1", ""},
         {"return call(g, \"jpg_quality\", 50);", "0", ""},
         // Without a window the clipboard is the process's own.
         {"call(g, \"clear\", 255); call(g, \"set_color\", 1, 2, 7); call(g2, \"clear\", 0); "
@@ -172,6 +175,25 @@ TEST_F(GADGETS, LocalGadgetReleasedWithItsVariable)
 }
 
 // ---------------------------------------------------------------- the picture itself
+
+// Text without a window: dark glyph pixels inside the cell box and nothing outside it; no colour
+// and no back draws nothing.
+TEST(GJ_FONT, TextLandsInItsBox)
+{
+    GJ_PIXELS pic;
+    pic.pix_resize(64, 32, 0xFFFFFF);
+    ASSERT_EQ(gj_font_text(pic, 4, 4, "字A", 0x000000, -1, 16), 0);
+    int dark = 0, outside = 0;
+    for (int y = 0; y < 32; y++)
+        for (int x = 0; x < 64; x++)
+            if (pic.pix_get(x, y) != 0xFFFFFF) (x >= 4 && x < 4 + 24 && y >= 4 && y < 4 + 20 ? dark : outside)++;
+    EXPECT_GT(dark, 20);
+    EXPECT_EQ(outside, 0);
+    GJ_PIXELS blank;
+    blank.pix_resize(64, 32, 0xFFFFFF);
+    gj_font_text(blank, 4, 4, "字A", -1, -1, 16);
+    EXPECT_EQ(blank.px, std::vector<uint32_t>(64 * 32, 0xFFFFFF));
+}
 
 TEST(GJ_PIXELS_TEST, ShapesStayInsideAndFill)
 {
