@@ -46,6 +46,7 @@ void KOV_MAINWIN::win_attach(KOV_U *k)
     doors.views = grid->grid_parts();   // parts show through the grid's views
     k->kov_set_doors(doors);
     grid->grid_attach(k);
+    editor->ed_settings(&k->kov_prof);   // read when the window first opens, after the start
     win_title();
     win_run_state(k->kov_tstat(TMCD_GET));
 }
@@ -229,6 +230,7 @@ void KOV_MAINWIN::win_run_state(int state)
     for (const KOV_CMD &c : kov_cmds())
         if (c.run) enable(c.id, kov_cmd_enabled(state, c.id));
     if (kov && kov->csv_scrlock) enable(KVM_TB_EDIT, false);   // the screen lock takes the edit button too
+    editor->ed_lock(state == TST_SCRPT_RUN || state == TST_SCRPT_STEP || state == TST_SCRPT_PAUSE);
     win_checks();
 }
 
@@ -276,7 +278,7 @@ bool KOV_MAINWIN::save_as(bool ask)
     std::string file = name.toStdString();   // file names are the system's bytes
     if (kov->cse_fsave(file.c_str()) != 0) return false;
     kov->csv_set_modify(0);
-    editor->saved = editor->stamp;
+    editor->ed_saved();
     win_title();
     statusBar()->showMessage(name + KQ(" 保存"));
     return true;
