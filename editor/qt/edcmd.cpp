@@ -264,9 +264,12 @@ void KOV_EDITWIN::delete_span(int from_op, int to_op)
     if (!editable()) return;
     QTextCursor c = text->textCursor();
     if (!c.hasSelection()) {
-        c.movePosition(QTextCursor::MoveOperation(from_op));
-        c.movePosition(QTextCursor::MoveOperation(to_op), QTextCursor::KeepAnchor);
-        if (to_op == QTextCursor::NextBlock && c.position() == c.anchor()) c.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+        QTextCursor from = c, to = c;
+        from.movePosition(QTextCursor::MoveOperation(from_op));
+        if (!to.movePosition(QTextCursor::MoveOperation(to_op)) && to_op == QTextCursor::NextBlock)
+            to.movePosition(QTextCursor::EndOfBlock);   // the last line has no line end to take
+        c.setPosition(from.position());
+        c.setPosition(to.position(), QTextCursor::KeepAnchor);
     }
     c.removeSelectedText();
     text->setTextCursor(c);

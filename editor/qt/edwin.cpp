@@ -397,8 +397,7 @@ void KOV_EDITWIN::apply_size()
     QSize want(set.get(TED_COLSIZE) * fm.horizontalAdvance(QLatin1Char('0')) + 2 * int(text->document()->documentMargin()) + text->margin_width(),
                set.get(TED_ROWSIZE) * fm.lineSpacing() + 2 * int(text->document()->documentMargin()));
     if (set.get(TED_SCROLLBAR)) want += QSize(text->verticalScrollBar()->sizeHint().width(), text->horizontalScrollBar()->sizeHint().height());
-    QSize frame = size() - text->viewport()->size();
-    if (!sized) frame = sizeHint() - text->sizeHint() + QSize(2 * text->frameWidth(), 2 * text->frameWidth());
+    QSize frame = size() - text->viewport()->size();   // menus, bars, frames as laid out now
     resize(want + frame);
     sized = true;
 }
