@@ -18,14 +18,6 @@ const kov::PROF_KEY ed_settings[ED_SET_COUNT] = {
     {"ted", "Indent", 1, 0, 1},
     {"ted", "TabWid4", 0, 0, 1},
     {"ted", "LineNum", 0, 0, 1},   // line numbers in a margin; off keeps the plain look
-    {"tpr", "TABWID", 8, 1, 10},
-    {"tpr", "LEFTMGN", 8, 0, 20},
-    {"tpr", "RIGHTMGN", 8, 0, 20},
-    {"tpr", "UPMGN", 2, 0, 10},
-    {"tpr", "DOWNMGN", 2, 0, 10},
-    {"tpr", "LINESPC", 150, 100, 1000},
-    {"tpr", "LNUMSPC", 2, 0, 10},
-    {"tpr", "MINCOL", 80, 10, 1000},
 };
 
 ED_SET::ED_SET()

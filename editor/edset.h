@@ -1,5 +1,5 @@
 // The script editor's settings: section "ted" of the settings file (window, display marks,
-// editing) and section "tpr" (printing of the text). Each key is read once with its default
+// editing; the printing of the text has its "tpr" section in print/prscript.h). Each key is read once with its default
 // written back when missing and clamped to its range; a switch writes its new value back.
 #pragma once
 #include "base/kovprof.h"
@@ -8,9 +8,7 @@
 enum ED_SETID {
     TED_FONTSIZ, TED_COLSIZE, TED_ROWSIZE, TED_FULSIZE, TED_TOOLBAR, TED_STATBAR, TED_SCROLLBAR,
     TED_MENUBAR, TED_REVERS, TED_DISPEOF, TED_DISPNOL, TED_DISPEOL, TED_DISPTAB, TED_INDENT,
-    TED_TABWID4, TED_LINENUM,
-    TPR_TABWID, TPR_LEFTMGN, TPR_RIGHTMGN, TPR_UPMGN, TPR_DOWNMGN, TPR_LINESPC, TPR_LNUMSPC,
-    TPR_MINCOL, ED_SET_COUNT
+    TED_TABWID4, TED_LINENUM, ED_SET_COUNT
 };
 
 extern const kov::PROF_KEY ed_settings[ED_SET_COUNT];

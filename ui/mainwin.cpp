@@ -2,6 +2,7 @@
 #include "app/kov.h"
 #include "app/kovfname.h"
 #include "gadgets/qt/wpqt.h"
+#include "print/prscript.h"
 #include "ui/grid.h"
 #include "ui/qtext.h"
 #include "ui/views.h"
@@ -47,6 +48,12 @@ void KOV_MAINWIN::win_attach(KOV_U *k)
     k->kov_set_doors(doors);
     grid->grid_attach(k);
     editor->ed_settings(&k->kov_prof);   // read when the window first opens, after the start
+    editor->print = [this] {   // the script on the sheet's printer, with the "tpr" settings
+        std::string msg;
+        if (prn_script(kov->kov_printer(), editor->ed_name(), editor->ed_text(), prn_read_tset(kov->kov_prof), msg) == 0)
+            return editor->ed_msg(KQ("印刷しました"));
+        editor->ed_msg(msg.empty() ? KQ("印刷できません") : kov_qs(msg));
+    };
     win_title();
     win_run_state(k->kov_tstat(TMCD_GET));
 }

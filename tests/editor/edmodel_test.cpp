@@ -170,12 +170,9 @@ TEST(EdSet, ReadClampedAndWrittenBack)
     EXPECT_EQ(s.get(TED_ROWSIZE), 3);
     EXPECT_EQ(s.tab_width(), 4);
     EXPECT_EQ(s.get(TED_FONTSIZ), 16);
-    EXPECT_EQ(s.get(TPR_LINESPC), 150);
     std::string v;
     EXPECT_EQ(prof.prof_read_text("ted", "DispEOL", v), 0);   // missing keys written back
     EXPECT_EQ(v, "1");
-    EXPECT_EQ(prof.prof_read_text("tpr", "MINCOL", v), 0);
-    EXPECT_EQ(v, "80");
     EXPECT_EQ(s.flip(TED_TABWID4), 0);
     EXPECT_EQ(s.tab_width(), 8);
     EXPECT_EQ(s.put(TED_FONTSIZ, 200), 96);

@@ -511,6 +511,8 @@ TEST_F(EdMain, HostReachesTheEditor)
     EXPECT_EQ(kov.kov_do_scrpt(TST_SCRPT_RUN), -1);
     EXPECT_FALSE(win.editor->statusBar()->currentMessage().isEmpty());
     EXPECT_FALSE(win.editor->ed_locked());
+    win.editor->ed_command(EDC_PRINT);   // the window has no printer yet
+    EXPECT_EQ(win.editor->statusBar()->currentMessage().toStdString(), "印刷できません");
 }
 
 } // namespace
