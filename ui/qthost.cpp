@@ -137,7 +137,11 @@ int QT_HOST::host_ed_text(std::string &text)
     return 0;
 }
 
-void QT_HOST::host_ed_put(const char *text) { mw->editor->ed_put(text); }
+void QT_HOST::host_ed_put(const char *text)
+{
+    mw->editor->ed_put(text);
+    if (mw->kov) mw->editor->enc = mw->kov->kov_scr_enc;   // the editor's own saves keep the file's encoding
+}
 
 long QT_HOST::host_ed_stamp() { return mw->editor->loaded ? mw->editor->stamp : -1; }
 

@@ -346,6 +346,12 @@ void KOV_EDITWIN::ed_command(int id)
         if (editable()) text->textCursor().removeSelectedText();
         return;
     case EDC_SELALL: text->selectAll(); return;
+    case EDC_UNDO:
+        if (editable()) text->undo();
+        return;
+    case EDC_REDO:
+        if (editable()) text->redo();
+        return;
     case EDC_MARK1:
     case EDC_MARK2:
     case EDC_MARK3:

@@ -91,6 +91,8 @@ const ED_ITEM items[] = {
     {EDC_SELECT, "選択開始/終了(&S)", ""},
     {EDC_MACRO, "マクロ記録開始/終了(&K)", ""},
     {EDC_PLAY, "マクロ実行(&P)", ""},
+    {EDC_UNDO, "元に戻す(&Z)", ""},   // CTRL-Z scrolls: the undo history has its menu entries
+    {EDC_REDO, "やり直し(&R)", ""},
 };
 
 } // namespace
@@ -175,7 +177,7 @@ void KOV_EDITWIN::build_menus()
 {
     menus[0] = make_menu(QStringLiteral("ファイル(&F)"), {EDC_NEW, EDC_LOAD, EDC_RENAME, EDC_INSERT, EDC_REVERT, -1, EDC_PRINT, -1,
                                                      EDC_SAVEAS, EDC_SAVE, EDC_SAVEQUIT, EDC_QUIT});
-    menus[1] = make_menu(QStringLiteral("編集(&E)"), {EDC_CUT, EDC_COPY, EDC_PASTE, EDC_DELETE, EDC_SELALL, -1, EDC_SELECT, -1, EDC_MARK1,
+    menus[1] = make_menu(QStringLiteral("編集(&E)"), {EDC_UNDO, EDC_REDO, -1, EDC_CUT, EDC_COPY, EDC_PASTE, EDC_DELETE, EDC_SELALL, -1, EDC_SELECT, -1, EDC_MARK1,
                                                  EDC_MARK2, EDC_MARK3, EDC_MARK4, -1, EDC_MACRO, EDC_PLAY});
     menus[2] = make_menu(QStringLiteral("移動(&M)"), {EDC_TOP, EDC_GOLINE, EDC_BOTTOM, -1, EDC_GOMARK1, EDC_GOMARK2, EDC_GOMARK3,
                                                  EDC_GOMARK4, EDC_SETMARK, EDC_GOMARK});

@@ -344,7 +344,7 @@ TEST_F(EdWin, ReplacementCountsAndRefusals)
     answer("b");
     key(Qt::Key_Escape);
     EXPECT_EQ(status(), "置換中止");
-    ed->text->undo();   // the replacement was one step
+    ed->ed_command(EDC_UNDO);   // the replacement was one step
     EXPECT_EQ(txt(), "a ab a");
 }
 
@@ -374,7 +374,8 @@ TEST_F(EdWin, PairMatchAndMarks)
     ctrl(Qt::Key_T);
     answer("5");
     EXPECT_EQ(ed->beeps, beeps + 2);
-    ed->menu(1)->actions().value(8)->trigger();   // マーク 1 at the caret
+    ed->menu(1)->actions().value(11)->trigger();   // マーク 1 at the caret
+    ASSERT_EQ(ed->menu(1)->actions().value(11)->text().toStdString(), "マーク 1 (&1)");
     at(0);
     ed->ed_command(EDC_GOMARK1);
     EXPECT_EQ(pos(), 6);
@@ -511,6 +512,13 @@ TEST_F(EdMain, HostReachesTheEditor)
     EXPECT_EQ(kov.kov_do_scrpt(TST_SCRPT_RUN), -1);
     EXPECT_FALSE(win.editor->statusBar()->currentMessage().isEmpty());
     EXPECT_FALSE(win.editor->ed_locked());
+    // a paused script owns the interpreter: its text cannot change until it stops
+    win.win_run_state(TST_SCRPT_PAUSE);
+    type_into(win.editor->text, QStringLiteral("y"));
+    EXPECT_EQ(kov::sj_to_utf8(win.editor->ed_text()), "mxain() { return ソ; }\n");
+    win.win_run_state(TST_STOP);
+    type_into(win.editor->text, QStringLiteral("y"));   // over the failure's spot, still selected
+    EXPECT_EQ(kov::sj_to_utf8(win.editor->ed_text()), "mxain() { return y; }\n");
     win.editor->ed_command(EDC_PRINT);   // the window has no printer yet
     EXPECT_EQ(win.editor->statusBar()->currentMessage().toStdString(), "印刷できません");
 }
