@@ -128,6 +128,19 @@ void ED_TEXT::paint_marks()
         QRect r = cursorRect(c);
         p.drawText(r.left() + dx, r.top() + fm.ascent(), mark);
     };
+    // A control character's cell shows "^" and its letter, small enough to share the cell.
+    auto control = [&](int pos, ushort c) {
+        QTextCursor from(document()), to(document());
+        from.setPosition(pos), to.setPosition(pos + 1);
+        QRect r = cursorRect(from);
+        r.setRight(std::max(r.left() + 2, cursorRect(to).left() - 1));
+        p.fillRect(r, palette().color(QPalette::Base));
+        QFont small = font();
+        small.setPixelSize(std::max(4, font().pixelSize() * 11 / 20));
+        p.setFont(small);
+        p.drawText(r, Qt::AlignCenter, QStringLiteral("^") + QChar(c + 0x40));
+        p.setFont(font());
+    };
     QTextBlock b = firstVisibleBlock();
     int bottom = 0;
     for (; b.isValid(); b = b.next()) {
@@ -137,7 +150,7 @@ void ED_TEXT::paint_marks()
         const QString t = b.text();
         for (int i = 0; i < t.size(); i++) {
             if (t[i] == QLatin1Char('\t') && s.get(TED_DISPTAB)) at(b.position() + i, QStringLiteral("."));
-            else if (t[i].unicode() < 0x20 && t[i] != QLatin1Char('\t')) at(b.position() + i, QStringLiteral("^"), -fm.horizontalAdvance(QLatin1Char('^')) / 2);
+            else if (t[i].unicode() < 0x20 && t[i] != QLatin1Char('\t')) control(b.position() + i, t[i].unicode());
         }
         int end = b.position() + int(t.size());
         if (b.next().isValid()) {
