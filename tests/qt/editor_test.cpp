@@ -15,6 +15,8 @@
 #include <QTextBlock>
 #include <fstream>
 #include <memory>
+#include <random>
+#include <vector>
 
 namespace {
 
@@ -521,6 +523,49 @@ TEST_F(EdMain, HostReachesTheEditor)
     EXPECT_EQ(kov::sj_to_utf8(win.editor->ed_text()), "mxain() { return y; }\n");
     win.editor->ed_command(EDC_PRINT);   // the window has no printer yet
     EXPECT_EQ(win.editor->statusBar()->currentMessage().toStdString(), "印刷できません");
+}
+
+} // namespace
+
+namespace {
+
+// Random keys of the table, prompts answered at random: the editor stays whole.
+TEST_F(EdWin, RandomKeysKeepTheEditorWhole)
+{
+    ed->ask_yes = [](const QString &) { return false; };
+    ed->ask_file = [](const QString &, bool) { return QString(); };
+    static const int ctrl_keys[] = {Qt::Key_A, Qt::Key_B, Qt::Key_C, Qt::Key_D, Qt::Key_E, Qt::Key_F, Qt::Key_G,
+                                    Qt::Key_H, Qt::Key_I, Qt::Key_J, Qt::Key_K, Qt::Key_L, Qt::Key_M, Qt::Key_N,
+                                    Qt::Key_O, Qt::Key_P, Qt::Key_Q, Qt::Key_R, Qt::Key_S, Qt::Key_T, Qt::Key_U,
+                                    Qt::Key_V, Qt::Key_W, Qt::Key_X, Qt::Key_Y, Qt::Key_Z, Qt::Key_BracketLeft,
+                                    Qt::Key_AsciiCircum, Qt::Key_Backslash, Qt::Key_BracketRight};
+    static const int esc_keys[] = {Qt::Key_B, Qt::Key_D, Qt::Key_I, Qt::Key_J, Qt::Key_K, Qt::Key_M, Qt::Key_N,
+                                   Qt::Key_O, Qt::Key_P, Qt::Key_T, Qt::Key_W, Qt::Key_X, Qt::Key_Y, Qt::Key_Z,
+                                   Qt::Key_Colon, Qt::Key_Equal, Qt::Key_AsciiCircum, Qt::Key_Backslash, Qt::Key_Escape};
+    static const char *const typed[] = {"a", "(", ")", "{", "}", "ソ", "\\", " ", "\n", "1", "x"};
+    for (unsigned seed : {1u, 2u, 3u}) {
+        std::mt19937 rng(seed);
+        auto pick = [&](size_t n) { return size_t(rng() % n); };
+        put("main() {\n\tx = \"ソ\\\\\";\n}\n");
+        for (int step = 0; step < 600; step++) {
+            switch (pick(6)) {
+            case 0: ctrl(ctrl_keys[pick(std::size(ctrl_keys))]); break;
+            case 1: esc(esc_keys[pick(std::size(esc_keys))]); break;
+            case 2:
+                key(std::vector<int>{Qt::Key_F5, Qt::Key_F6, Qt::Key_F7, Qt::Key_F8, Qt::Key_F9, Qt::Key_Insert,
+                                     Qt::Key_End, Qt::Key_Return, Qt::Key_Tab, Qt::Key_Backspace, Qt::Key_Left}[pick(11)]);
+                break;
+            case 3: key(Qt::Key_Escape); break;   // a prompt cancelled, or the prefix
+            default: type(typed[pick(std::size(typed))]); break;
+            }
+            ASSERT_LT(pos(), ed->text->document()->characterCount()) << seed << " " << step;
+            ASSERT_LE(ed->macro.size(), ED_MACRO::MAX);
+            ASSERT_FALSE(ed->status_text().isEmpty());
+        }
+        if (ed->prompt_edit()->isVisible()) key(Qt::Key_Escape);
+        if (ed->macro.recording()) esc(Qt::Key_M);
+        EXPECT_EQ(QString::fromStdString(kov::sj_to_utf8(ed->ed_text())), ed->text->toPlainText()) << seed;
+    }
 }
 
 } // namespace
