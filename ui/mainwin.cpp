@@ -3,6 +3,7 @@
 #include "app/kovfname.h"
 #include "gadgets/qt/gjqt.h"
 #include "gadgets/qt/wpqt.h"
+#include "print/prscript.h"
 #include "ui/grid.h"
 #include "ui/qtext.h"
 #include "ui/views.h"
@@ -57,6 +58,13 @@ void KOV_MAINWIN::win_attach(KOV_U *k)
     doors.gadgets = gadgets.get();
     k->kov_set_doors(doors);
     grid->grid_attach(k);
+    editor->ed_settings(&k->kov_prof);   // read when the window first opens, after the start
+    editor->print = [this] {   // the script on the sheet's printer, with the "tpr" settings
+        std::string msg;
+        if (prn_script(kov->kov_printer(), editor->ed_name(), editor->ed_text(), prn_read_tset(kov->kov_prof), msg) == 0)
+            return editor->ed_msg(KQ("印刷しました"));
+        editor->ed_msg(msg.empty() ? KQ("印刷できません") : kov_qs(msg));
+    };
     win_title();
     win_run_state(k->kov_tstat(TMCD_GET));
 }
@@ -240,6 +248,7 @@ void KOV_MAINWIN::win_run_state(int state)
     for (const KOV_CMD &c : kov_cmds())
         if (c.run) enable(c.id, kov_cmd_enabled(state, c.id));
     if (kov && kov->csv_scrlock) enable(KVM_TB_EDIT, false);   // the screen lock takes the edit button too
+    editor->ed_lock(state == TST_SCRPT_RUN || state == TST_SCRPT_STEP || state == TST_SCRPT_PAUSE);
     win_checks();
 }
 
@@ -287,7 +296,7 @@ bool KOV_MAINWIN::save_as(bool ask)
     std::string file = name.toStdString();   // file names are the system's bytes
     if (kov->cse_fsave(file.c_str()) != 0) return false;
     kov->csv_set_modify(0);
-    editor->saved = editor->stamp;
+    editor->ed_saved();
     win_title();
     statusBar()->showMessage(name + KQ(" 保存"));
     return true;

@@ -133,18 +133,21 @@ void QT_HOST::host_post(int code, intptr_t arg)
 int QT_HOST::host_ed_text(std::string &text)
 {
     if (!mw->editor->loaded) return -1;
-    text = kov_sj(mw->editor->text->toPlainText());
+    text = mw->editor->ed_text();
     return 0;
 }
 
 void QT_HOST::host_ed_put(const char *text)
 {
-    mw->editor->loaded = text != nullptr;
-    mw->editor->text->setPlainText(kov_qs(text ? text : ""));
-    mw->editor->saved = mw->editor->stamp;
+    mw->editor->ed_put(text);
+    if (mw->kov) mw->editor->enc = mw->kov->kov_scr_enc;   // the editor's own saves keep the file's encoding
 }
 
 long QT_HOST::host_ed_stamp() { return mw->editor->loaded ? mw->editor->stamp : -1; }
+
+// The editor keeps the name: its own commands may rename the text.
+const char *QT_HOST::host_ed_name() { return mw->editor->ed_name(); }
+void QT_HOST::host_ed_setname(const char *name) { mw->editor->ed_set_name(name); }
 
 // Offsets are bytes of the Shift-JIS text that ran: counted again in characters.
 void QT_HOST::host_ed_show(const char *text, long at, long end, const char *msg)

@@ -37,6 +37,8 @@ public:
     int host_ed_text(std::string &text) override;
     void host_ed_put(const char *text) override;
     long host_ed_stamp() override;
+    const char *host_ed_name() override;
+    void host_ed_setname(const char *name) override;
     void host_ed_show(const char *text, long at, long end, const char *msg) override;
 
     int host_clip_put(const std::string &text) override;

@@ -8,6 +8,7 @@
 #include "ui/mainwin.h"
 #include "ui/qthost.h"
 #include "sheet/cellref.h"
+#include "ui/views.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -95,6 +96,7 @@ extern "C" int kov_window_main(int argc, char **argv, const KOV_WINOPT &opt)
     KOV_U kov(&host);
     win.win_attach(&kov);
     if (kov.kov_start(opt.exe, opt.file) < 0) return 1;
+    win.editor->ed_settings(&kov.kov_prof);   // the editor's keys too are in the file from the start
     QSize size = opt.width > 0 && opt.height > 0 ? shot_size(win, opt.width, opt.height) : QSize();
     if (size.isValid()) win.resize(size);
     win.show();

@@ -7,28 +7,9 @@
 #include <QTableWidget>
 #include <QTextBrowser>
 
+#include "editor/qt/edwin.h"   // the script window, KOV_EDITWIN
+
 struct SCR_VIEW;
-
-// The script window: the sheet's .scr as plain text (LF in the buffer), with a change stamp.
-// While a script runs it marks the statement that runs next (the run display); a failure
-// selects its statement and shows its message.
-class KOV_EDITWIN : public QMainWindow {
-    Q_OBJECT
-public:
-    explicit KOV_EDITWIN(QWidget *parent);
-    QPlainTextEdit *text;
-    long stamp = 0;
-    long saved = 0;    // stamp of the text as loaded or saved
-    int loaded = 0;    // a text was put: the editor's text is the script's
-    // Characters at..end (-1: no position) marked as the statement that runs next.
-    void show_run(long at, long end);
-    void show_fail(long at, long end, const QString &msg);
-    void run_end();    // the run display ends
-    bool run_shown() const { return !text->extraSelections().isEmpty(); }
-
-private:
-    QTextCursor span(long at, long end) const;   // clamped to the text shown
-};
 
 class KOV_VIEWWIN : public QMainWindow {
     Q_OBJECT

@@ -105,7 +105,7 @@ struct WALK {
     {
         QPlainTextEdit *ed = t.win.editor->text;
         if (whole) {
-            QTest::keyClick(ed, Qt::Key_A, Qt::ControlModifier);
+            ed->selectAll();   // CTRL-A is the editor's word left
             return t.type_into(ed, QString::fromUtf8(pick(2) ? loop_script : other_script));
         }
         QTextCursor c = ed->textCursor();
