@@ -73,7 +73,9 @@ int DEV_DOORS::dev_serve(int ms)
     std::vector<std::pair<const void *, int>> due;
     for (const TIMER &t : timers)
         if (int32_t(now - t.due) >= 0) due.push_back({t.owner, t.id});
-    for (auto &[owner, id] : due) {
+    for (auto &key : due) {
+        const void *owner = key.first;
+        int id = key.second;
         auto it = std::find_if(timers.begin(), timers.end(), [&](const TIMER &t) { return t.owner == owner && t.id == id; });
         if (it == timers.end() || int32_t(now - it->due) < 0) continue;
         auto fn = std::move(it->fn);
