@@ -66,17 +66,19 @@ const char *VTBL_U::vtb_show(char *buf, int size) const
 int VTBL_U::vtb_link(BASE_GJ *gj)
 {
     if (gj == vtb_gajet_pt) return 0;
+    char shown[160];
+    vtb_show(shown, sizeof shown);
     if (BASE_GJ *old = vtb_gajet_pt) {
         vtb_gajet_pt = nullptr;
-        if (gj) KOV_LOG("%s:以前のガジェット %s を開放", name, old->gj_class());
+        if (gj) KOV_LOG("%s:以前のガジェット %s を開放", shown, old->gj_class());
         // A negative count marks a gadget the variables do not own: it is never counted down.
         if (old->gj_count >= 0 && --old->gj_count < 1) {
-            KOV_LOG("%s:ガジェット %s を開放", name, old->gj_class());
+            KOV_LOG("%s:ガジェット %s を開放", shown, old->gj_class());
             delete old;
         }
     }
     if (gj) {
-        KOV_LOG("%s:ガジェット %s をリンク", name, gj->gj_class());
+        KOV_LOG("%s:ガジェット %s をリンク", shown, gj->gj_class());
         if (gj->gj_count >= 0) gj->gj_count++;
         vtb_gajet_pt = gj;
     }
@@ -255,8 +257,8 @@ VTBL_U *SCR_U::scr_put_var(const char *name, int x, int y, int dims, int type, i
         return nullptr;
     }
     strcpy(vt->name, name);
+    strcpy(vt->owner, ctx.func_name);   // the link's log lines name the variable with its scope
     vt->vtb_link(gj);
-    strcpy(vt->owner, ctx.func_name);
     vt->nest = ctx.scr_nest;
     vt->type = type;
     vt->flags = flags;

@@ -169,8 +169,8 @@ TEST_F(GADGETS, LocalGadgetReleasedWithItsVariable)
     kov.csv_form_calc(nullptr);   // a second call makes a fresh, released one again
     EXPECT_EQ(cell(0, 0), "1");
     std::string text = log.text();
-    EXPECT_NE(text.find(":ガジェット PUSH_GJ をリンク"), std::string::npos);
-    EXPECT_NE(text.find(":ガジェット PUSH_GJ を開放"), std::string::npos);
+    EXPECT_NE(text.find("f@q:ガジェット PUSH_GJ をリンク"), std::string::npos) << text;
+    EXPECT_NE(text.find("f@q:ガジェット PUSH_GJ を開放"), std::string::npos);
     EXPECT_EQ(BASE_GJ::gj_objct, live + 0) << "the two calls' gadgets are gone, the globals were made afresh";
 }
 
