@@ -77,7 +77,7 @@ $(ASAN_BUILD)/build.ninja:
 # The window's tests too: Qt's own libraries are not instrumented, our code in them is (leaks
 # are not checked there: Qt keeps caches until the process ends).
 asan: deps $(ASAN_BUILD)/build.ninja
-	cmake --build $(ASAN_BUILD) -j $(JOBS) --target kovash test_base test_sheet test_script test_builtins test_gadgets test_devices test_app test_qt
+	cmake --build $(ASAN_BUILD) -j $(JOBS) --target kovash test_base test_sheet test_script test_builtins test_gadgets test_devices test_print test_editor test_app test_qt
 	ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS) -LE qt
 	ASAN_OPTIONS=detect_leaks=0 ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS) -L qt
 

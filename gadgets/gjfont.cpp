@@ -31,6 +31,7 @@ FT_Face face()
             FcPatternDestroy(m);
         }
         FcPatternDestroy(pat);
+        FcFini();   // only the path is kept: fontconfig's caches go
     }
     if (path.empty() || FT_Init_FreeType(&lib) != 0) return nullptr;
     if (FT_New_Face(lib, path.c_str(), 0, &f) != 0) f = nullptr;

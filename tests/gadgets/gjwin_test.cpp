@@ -35,6 +35,12 @@ struct GJWIN : APP {
         d.gadgets = &views;
         kov.kov_set_doors(d);
     }
+    // The windows close while their factory is whole (it goes before the application).
+    void TearDown() override
+    {
+        kov.kov_set_doors({});
+        APP::TearDown();
+    }
     std::string run(const std::string &body) { return run_in_cell(DECLS, body); }
     std::string err() const { return kov.scr_get_nowerr(); }
 };
