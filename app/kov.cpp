@@ -251,8 +251,7 @@ int KOV_U::kov_auto_start(const char *name, const char *defext)
     if (access(kov_get_scrname(), F_OK) != 0) {
         // The script as named ("X.SCR" where "X.scr" is not there); the loading made the
         // sheet's folder the current one.
-        const char *base = strrchr(name, '/');
-        std::string given = std::string(csv_get_dir()) + "/" + (base ? base + 1 : name);
+        std::string given = std::string(csv_get_dir()) + "/" + kov_fname_base(name);
         if (access(given.c_str(), F_OK) != 0) {   // a script to run must be there
             KOV_ATT_FILE(name, " 読込み失敗", errno);
             return -1;

@@ -6,10 +6,15 @@
 #include <strings.h>
 
 // "/" and "." never occur as trail bytes (those are 0x40..0xFC), so a byte scan is safe.
+const char *kov_fname_base(const char *name)
+{
+    const char *slash = strrchr(name, '/');
+    return slash ? slash + 1 : name;
+}
+
 const char *kov_fname_ext(const char *name)
 {
-    const char *base = strrchr(name, '/');
-    base = base ? base + 1 : name;
+    const char *base = kov_fname_base(name);
     const char *dot = strrchr(base, '.');
     return dot ? dot + 1 : nullptr;
 }

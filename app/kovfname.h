@@ -14,6 +14,8 @@ std::string kov_sheet_name(const char *name);
 // The script file of a sheet: the same name with the extension ".scr".
 std::string kov_script_name(const char *sheet);
 
+// The name without its folders.
+const char *kov_fname_base(const char *name);
 // Extension of a file name without the dot ("" when none), and whether it is ext in any case.
 const char *kov_fname_ext(const char *name);
 bool kov_has_ext(const char *name, const char *ext);

@@ -1,19 +1,17 @@
 // The print commands: every used cell (5) or the selection (6) on the printer door.
 #include "app/kov.h"
+#include "app/kovfname.h"
 #include "base/kovlog.h"
 #include "print/prlayout.h"
 
 #include <cstdio>
-#include <cstring>
 
 int KOV_U::kov_print(const KOV_RECT *region)
 {
     KOV_RECT r{0, 0, csv_used_xs(CSV_P_VAL) - 1, csv_used_ys(CSV_P_VAL) - 1};
     if (region) r = *region;
     PRN_FOOT foot;
-    const char *name = csv_get_fname();
-    const char *slash = strrchr(name, '/');
-    foot.name = slash ? slash + 1 : name;
+    foot.name = kov_fname_base(csv_get_fname());
     foot.program = "kovash";
     foot.when = kov_hostp->host_now();
     return prn_sheet(*this, r, kov_printer(), prn_read_set(kov_prof), foot, *kov_hostp);
