@@ -171,9 +171,10 @@ def page():
              "case-sensitive. A `range` is a cell range in a formula (`SUM(R0C0:R9C0)`) and, in a script, an",
              "array with first column, first row, column and row counts (`SUM(a, 0, 0, 3, 1)`); `var` is a",
              "script variable; arguments are converted to the kind shown (a text where a number is wanted",
-             "counts as 0, a number where a text is wanted as \"\"). Functions marked *later* are in the",
-             "table but not built yet: a call reports `NAME():未実装` and gives -1 where it returns an",
-             "integer, otherwise the message itself (so a part's cell shows it).",
+             "counts as 0, a number where a text is wanted as \"\")."
+             + (" Functions marked *later* are in the" if later else ""),
+             ] + (["table but not built yet: a call reports `NAME():未実装` and gives -1 where it returns an",
+                   "integer, otherwise the message itself (so a part's cell shows it)."] if later else []) + [
              "", "This page is made by `docs/functions.py` from the table.", "",
              "| Name | Arguments | Result | Meaning |", "|---|---|---|---|"]
     for name, handler, sig in records():
