@@ -388,7 +388,10 @@ int SCR_TREE::r_compound(const TN &n)
 {
     for (int d = 0; d < n.ndecl; d++) {
         const char *p = decls[n.decl + d];
-        if (s.scr_decl(p, 1) != 0) return r_decl_failed(decls[n.decl + d]);
+        if (s.scr_decl(p, 1) != 0) {
+            s.scr_skip_space(p);   // the reader's look for "}" passed the blanks before it
+            return r_decl_failed(p);
+        }
         if (p != decls[n.decl + d + 1]) return TR_FAIL;
     }
     s.err_nowscr[0] = 0;   // the reader's last look for a declaration
