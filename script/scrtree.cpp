@@ -186,6 +186,14 @@ int SCR_TREE::b_stat(const char *&p)
 {
     const char *at = p;
     int c = s.scr_skip_space(p);
+    int top = label_ok;
+    struct KEEPLABEL {
+        int &l, was;
+        KEEPLABEL(int &l) : l(l), was(l) {}
+        ~KEEPLABEL() { l = was; }
+    } keep(label_ok);
+    int w = SCR_LEX::scr_word(p);
+    label_ok = top && (w == W_CASE || w == W_DEFAULT);   // labels chain at the top of a switch body only
     if (c == '{') {
         p++;
         return b_block(p, at);
@@ -196,6 +204,8 @@ int SCR_TREE::b_stat(const char *&p)
     std::vector<uint8_t> fx{FX_STAT};
     if (n.a >= 0) fx_append(fx, &fxs[nodes[n.a].fx], nodes[n.a].nfx);
     if (n.b >= 0) fx_append(fx, &fxs[nodes[n.b].fx], nodes[n.b].nfx);
+    if (n.k == TN_SWITCH)
+        for (int k = 0; k < n.n; k++) fx_append(fx, &fxs[nodes[kids[n.list + k]].fx], nodes[kids[n.list + k]].nfx);
     fx_of(n, fx);
     return add(n);
 }
@@ -214,11 +224,15 @@ int SCR_TREE::b_body(const char *&p, TN &n)
         return b_loop(p, n);
     case W_BREAK: case W_CONTINUE:
         n.k = w == W_BREAK ? TN_BREAK : TN_CONTINUE;
-        if (!loops) return -1;   // the reader's message for it
+        if (!loops && !(w == W_BREAK && switches)) return -1;   // the reader's message for it
         return s.scr_match_key(p, w == W_BREAK ? "break" : "continue") == 0 && s.scr_match_key(p, ";") == 0 ? 0 : -1;
     case W_RETURN:
         return b_return(p, n);
-    case W_SWITCH: case W_GOTO: case W_CASE: case W_DEFAULT:
+    case W_SWITCH:
+        return b_switch(p, n);
+    case W_CASE: case W_DEFAULT:
+        return b_label(p, n, w);
+    case W_GOTO:
         return -1;
     default:
         break;
@@ -268,6 +282,50 @@ int SCR_TREE::b_return(const char *&p, TN &n)
     if (s.scr_match_key(p, "return") != 0 || fn_type < 0) return -1;
     if (fn_type > VT_VOID && fn_type <= VT_ENUM && b_exp(p, n.x[0]) != 0) return -1;
     return s.scr_match_key(p, ";") == 0 ? 0 : -1;
+}
+
+// A switch: its statements are the top of its body; case and default labels stand only there
+// (chained), where the runner can follow the reader's passes over the body.
+int SCR_TREE::b_switch(const char *&p, TN &n)
+{
+    n.k = TN_SWITCH;
+    if (s.scr_match_key(p, "switch") != 0 || b_paren(p, n.x[0]) != 0 || s.scr_match_key(p, "{") != 0) return -1;
+    struct IN {
+        int &l;
+        explicit IN(int &l) : l(l) { l++; }
+        ~IN() { l--; }
+    } in(switches);
+    std::vector<int> ks;
+    while (s.scr_match_key(p, "}") != 0) {
+        label_ok = 1;
+        int k = b_stat(p);
+        label_ok = 0;
+        if (k < 0) return -1;
+        ks.push_back(k);
+    }
+    n.list = (int)kids.size();
+    n.n = (int)ks.size();
+    kids.insert(kids.end(), ks.begin(), ks.end());
+    return 0;
+}
+
+int SCR_TREE::b_label(const char *&p, TN &n, int w)
+{
+    if (!label_ok || !switches) return -1;
+    if (w == W_CASE) {
+        n.k = TN_CASE;
+        n.x[0].at = nullptr;
+        if (s.scr_match_key(p, "case") != 0) return -1;
+        n.x[0].at = p;
+        VAL_U v;
+        if (s.scr_const_exp(p, v) != 0) return -1;
+        n.x[0].end = p;
+    } else {
+        n.k = TN_DEFAULT;
+        if (s.scr_match_key(p, "default") != 0) return -1;
+    }
+    if (s.scr_match_key(p, ":") != 0) return -1;
+    return (n.a = b_stat(p)) >= 0 ? 0 : -1;
 }
 
 // ---- running ----
@@ -356,6 +414,7 @@ int SCR_TREE::r_body(const TN &n)
     case TN_BREAK: return TR_BREAK;
     case TN_CONTINUE: return TR_CONTINUE;
     case TN_RETURN: return r_return(n);
+    case TN_SWITCH: return r_switch(n);
     default: return r_loop(n);
     }
 }
@@ -454,4 +513,88 @@ int SCR_TREE::r_return(const TN &n)
     }
     s.scr_retval = std::move(v);
     return TR_RETURN;
+}
+
+// The reader runs a switch body suppressed until a case label with its value (or, read a second
+// time when none matched, the default label) lifts the suppression; labels read after a break
+// are still counted.
+int SCR_TREE::r_switch(const TN &n)
+{
+    int jump = TR_NEXT;
+    {
+        SCR_U::BLOCK block(s);
+        VAL_U v;
+        if (r_exp(n.x[0], v) != 0) return TR_FAIL;
+        SW sw;
+        sw.value = scr_trunc32(v.val_getd());
+        s.ctx.sw_nest++;
+        if (r_switch_pass(n, sw, jump) != 0) return TR_FAIL;
+        if (!sw.matched && sw.defaults) {
+            sw.defaults = 0;
+            sw.default_run = 1;
+            if (r_switch_pass(n, sw, jump) != 0) return TR_FAIL;
+        }
+    }
+    return jump == TR_BREAK ? TR_NEXT : jump;
+}
+
+int SCR_TREE::r_switch_pass(const TN &n, SW &sw, int &jump)
+{
+    sw.running = sw.jumped = 0;
+    for (int k = 0; k < n.n; k++) {
+        int r = r_switch_stat(kids[n.list + k], sw);
+        if (r == TR_FAIL) return -1;
+        if (r != TR_NEXT) {
+            jump = r;
+            sw.running = 0;
+            sw.jumped = 1;
+        }
+    }
+    return 0;
+}
+
+// A statement at the top of a switch body: run when the switch runs, else read.
+int SCR_TREE::r_switch_stat(int i, SW &sw)
+{
+    const TN &n = nodes[i];
+    if (n.k != TN_CASE && n.k != TN_DEFAULT) {
+        if (sw.running) return r_stat(i);
+        replay(i);
+        return TR_NEXT;
+    }
+    SCR_U::DEEP deep(s);
+    if (!deep.ok) return TR_FAIL;
+    SCR_U::MARK mark(s, "SCR_U::scr_stat", n.at);
+    if (sw.running) s.scr_callback(SCRCB_ONESTEP, (intptr_t)n.at);
+    prologue();
+    int r = r_label(n, sw);
+    if (r == TR_FAIL && !s.scr_errpos) {
+        const char *p = n.at;
+        s.scr_skip_space(p);
+        s.scr_errpos = p;
+    }
+    return r;
+}
+
+int SCR_TREE::r_label(const TN &n, SW &sw)
+{
+    if (n.k == TN_CASE) {
+        VAL_U v;
+        const char *p = n.x[0].at;
+        if (s.scr_const_exp(p, v) != 0 || p != n.x[0].end) return TR_FAIL;
+        if (scr_trunc32(v.val_getd()) == sw.value) {
+            if (++sw.matched > 1) {
+                s.scr_set_SCRERR("複数の同一 case 文がある");
+                return TR_FAIL;
+            }
+            if (!sw.jumped) sw.running = 1;
+        }
+    } else {
+        if (++sw.defaults > 1) {
+            s.scr_set_SCRERR("複数の default 文がある");
+            return TR_FAIL;
+        }
+        if (sw.default_run && !sw.jumped) sw.running = 1;
+    }
+    return r_switch_stat(n.a, sw);
 }

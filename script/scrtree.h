@@ -13,7 +13,8 @@
 
 #include "script/scr.h"
 
-enum TN_KIND : uint8_t { TN_EXP, TN_EMPTY, TN_BLOCK, TN_IF, TN_WHILE, TN_DO, TN_FOR, TN_BREAK, TN_CONTINUE, TN_RETURN };
+enum TN_KIND : uint8_t { TN_EXP, TN_EMPTY, TN_BLOCK, TN_IF, TN_WHILE, TN_DO, TN_FOR, TN_BREAK, TN_CONTINUE, TN_RETURN,
+                         TN_SWITCH, TN_CASE, TN_DEFAULT };
 // Results of the statement runner: what the reader carries in brk_flag, cnt_flag and
 // scr_ret_pending.
 enum TN_RES { TR_FAIL = -1, TR_NEXT = 0, TR_BREAK, TR_CONTINUE, TR_RETURN };
@@ -75,6 +76,12 @@ private:
     std::vector<const char *> decls;
     std::vector<uint8_t> fxs;
     int loops = 0, fn_type = 0;
+    int switches = 0;    // switches around the statement being built
+    int label_ok = 0;    // a case or default label may stand here: the top of a switch body
+    // A switch being run: what the reader keeps in ctx.sw_*.
+    struct SW {
+        int value, matched = 0, defaults = 0, default_run = 0, running = 0, jumped = 0;
+    };
 
     int add(const TN &n);
     int b_exp(const char *&p, TX &x);
@@ -84,6 +91,8 @@ private:
     int b_body(const char *&p, TN &n);
     int b_loop(const char *&p, TN &n);
     int b_return(const char *&p, TN &n);
+    int b_switch(const char *&p, TN &n);
+    int b_label(const char *&p, TN &n, int w);
     void fx_of(TN &n, const std::vector<uint8_t> &own);
 
     int r_exp(const TX &x, VAL_U &v);
@@ -92,6 +101,10 @@ private:
     int r_compound(const TN &n);
     int r_loop(const TN &n);
     int r_return(const TN &n);
+    int r_switch(const TN &n);
+    int r_switch_pass(const TN &n, SW &sw, int &jump);
+    int r_switch_stat(int i, SW &sw);
+    int r_label(const TN &n, SW &sw);
     int r_decl_failed(const char *at);
     void prologue();
     void replay(int i);

@@ -60,7 +60,8 @@ TEST(Tree, BuiltForTheCommonStatementsAndNotForTheRest)
         {"main(){ { var a = 1; { var b = a; } } ; return 0; }", 1},
         {"main(){ L: return 0; }", 0},
         {"main(){ goto L; L: return 0; }", 0},
-        {"main(){ switch (1) { case 1: break; } return 0; }", 0},
+        {"main(){ switch (1) { case 1: break; } return 0; }", 1},
+        {"main(){ switch (1) { case 1: if (1) { case 2: ; } } return 0; }", 0},
         {"main(){ static var n; return n; }", 0},
         {"main(){ PUSH p; return 0; }", 0},
         {"main(){ enum { A, B }; return B; }", 0},
@@ -98,6 +99,13 @@ TEST(Tree, RunsAsTheReaderDoes)
         "main(){ var i; for (i = 0; i < 2; i++) { var b[2] = {1, 2}; var c = b[i + 5]; } return 0; }",
         "f(var n){ var a[2]; return a[n]; } main(){ return f(3); }",
         "main(){ while (1) ; }",   // the host's stop (the budget) inside a tree loop
+        // switch: fall through, the default read a second time, break, continue and return inside
+        "main(){ var i, s = 0; for (i = 0; i < 6; i++) switch (i) { case 1: s += 1; case 2: s += 10; break; default: s += 100; case 4: s += 1000; } return s; }",
+        "main(){ var i, s = 0; for (i = 0; i < 4; i++) { switch (i) { case 1: continue; case 2: s += 5; } s += 1; } return s; }",
+        "f(var x){ switch (x) { default: return 7; case 3: return 3; } return 0; } main(){ return f(3) * 10 + f(1); }",
+        "main(){ var r = 0; warn(); switch (2) { case 1: r = 1; r = 2; case 2: r = errmsg() == \"w\"; } return r; }",
+        "main(){ var x = 1; switch (x) { case 1: break; case 1: ; } return 0; }",
+        "main(){ var x = 1; switch (x) { case 1: x = 2; case 1: ; } return 0; }",
     };
     for (const char *t : texts) {
         TENV e;
