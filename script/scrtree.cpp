@@ -233,11 +233,15 @@ int SCR_TREE::b_body(const char *&p, TN &n)
     case W_CASE: case W_DEFAULT:
         return b_label(p, n, w);
     case W_GOTO:
-        return -1;
+        n.k = TN_GOTO;
+        return s.scr_match_key(p, "goto") == 0 && b_name(p, n) == 0 && s.scr_match_key(p, ";") == 0 ? 0 : -1;
     default:
         break;
     }
-    if (scr_is_idf(*p) && *SCR_LEX::scr_past_blanks(SCR_LEX::scr_past_word(p)) == ':') return -1;   // a label
+    if (scr_is_idf(*p) && *SCR_LEX::scr_past_blanks(SCR_LEX::scr_past_word(p)) == ':') {
+        n.k = TN_LABEL;
+        return b_name(p, n) == 0 && s.scr_match_key(p, ":") == 0 && (n.a = b_stat(p)) >= 0 ? 0 : -1;
+    }
     if (s.scr_match_key(p, ";") == 0) {
         n.k = TN_EMPTY;
         return 0;
@@ -282,6 +286,15 @@ int SCR_TREE::b_return(const char *&p, TN &n)
     if (s.scr_match_key(p, "return") != 0 || fn_type < 0) return -1;
     if (fn_type > VT_VOID && fn_type <= VT_ENUM && b_exp(p, n.x[0]) != 0) return -1;
     return s.scr_match_key(p, ";") == 0 ? 0 : -1;
+}
+
+int SCR_TREE::b_name(const char *&p, TN &n)
+{
+    char name[SCR_NAMESIZE];
+    if (s.scr_idname(p, name, sizeof name) != 0) return -1;
+    n.name = (int)names.size();
+    names.insert(names.end(), name, name + strlen(name) + 1);
+    return 0;
 }
 
 // A switch: its statements are the top of its body; case and default labels stand only there
@@ -332,12 +345,39 @@ int SCR_TREE::b_label(const char *&p, TN &n, int w)
 
 int SCR_TREE::run(const TFN &f, const char *&pos)
 {
+    int body_nest = s.ctx.scr_nest, base_st = s.ctx.st_noexect;
     s.ctx.sw_nest = s.ctx.loop_nest = s.ctx.brk_flag = s.ctx.cnt_flag = 0;
-    int r = r_compound(nodes[f.root]);
-    if (r == TR_FAIL) return -1;
-    if (r == TR_RETURN) s.scr_ret_pending = 1;
-    pos = f.end;
-    return 0;
+    for (;;) {
+        try {
+            int r = r_compound(nodes[f.root]);
+            if (r == TR_FAIL) return -1;
+            if (seeking()) {
+                s.err_label(s.ctx.goto_label);
+                if (!s.scr_errpos) s.scr_errpos = s.scr_goto_pos;
+                return -1;
+            }
+            if (r == TR_RETURN) s.scr_ret_pending = 1;
+            pos = f.end;
+            return 0;
+        } catch (E_GOTO) {
+            strcpy(s.ctx.goto_label, s.scr_goto_to);   // seeking the label suppresses by itself
+            s.ctx.st_noexect = base_st;
+            s.ctx.scr_nest = body_nest;
+            s.ctx.sw_nest = s.ctx.loop_nest = s.ctx.brk_flag = s.ctx.cnt_flag = 0;
+            s.scr_del_vtbl(body_nest + 1);
+        }
+    }
+}
+
+int SCR_TREE::r_goto(const TN &n)
+{
+    if (seeking()) return TR_NEXT;
+    const char *at = n.at;
+    s.scr_skip_space(at);
+    strcpy(s.ctx.goto_label, &names[n.name]);
+    strcpy(s.scr_goto_to, &names[n.name]);   // the blocks passed on the way out restore the context
+    s.scr_goto_pos = at;
+    throw E_GOTO_LABEL;
 }
 
 int SCR_TREE::r_exp(const TX &x, VAL_U &v)
@@ -400,8 +440,15 @@ int SCR_TREE::r_body(const TN &n)
         return r_compound(n);
     }
     case TN_EMPTY: return TR_NEXT;
-    case TN_EXP: return r_exp(n.x[0], v) == 0 ? TR_NEXT : TR_FAIL;
+    case TN_EXP: return seeking() || r_exp(n.x[0], v) == 0 ? TR_NEXT : TR_FAIL;
     case TN_IF: {
+        if (seeking()) {   // either branch may hold the label; entered there, the else is read
+            int r = r_stat(n.a);
+            if (r == TR_FAIL || n.b < 0) return r;
+            if (seeking()) return r_stat(n.b);
+            replay(n.b);
+            return r;
+        }
         if (r_exp(n.x[0], v) != 0) return TR_FAIL;
         if (v.val_getd() != 0) {
             int r = r_stat(n.a);
@@ -411,10 +458,14 @@ int SCR_TREE::r_body(const TN &n)
         replay(n.a);
         return n.b >= 0 ? r_stat(n.b) : TR_NEXT;
     }
-    case TN_BREAK: return TR_BREAK;
-    case TN_CONTINUE: return TR_CONTINUE;
-    case TN_RETURN: return r_return(n);
+    case TN_BREAK: return seeking() ? TR_NEXT : TR_BREAK;
+    case TN_CONTINUE: return seeking() ? TR_NEXT : TR_CONTINUE;
+    case TN_RETURN: return seeking() ? TR_NEXT : r_return(n);
     case TN_SWITCH: return r_switch(n);
+    case TN_GOTO: return r_goto(n);
+    case TN_LABEL:
+        if (seeking() && strcmp(s.ctx.goto_label, &names[n.name]) == 0) s.ctx.goto_label[0] = 0;   // runs from here
+        return r_stat(n.a);
     default: return r_loop(n);
     }
 }
@@ -469,9 +520,19 @@ int SCR_TREE::r_loop(const TN &n)
 {
     SCR_U::BLOCK block(s);
     VAL_U v;
-    if (n.k == TN_FOR && n.x[0].at && r_exp(n.x[0], v) != 0) return TR_FAIL;
+    if (n.k == TN_FOR && n.x[0].at && !seeking() && r_exp(n.x[0], v) != 0) return TR_FAIL;
     for (;;) {
         int flag = 1;
+        if (seeking()) {   // the label may be in the body: entered without the condition
+            s.ctx.loop_nest++;
+            int r = r_stat(n.a);
+            s.ctx.loop_nest--;
+            if (r == TR_FAIL || r == TR_RETURN) return r;
+            if (r == TR_BREAK || seeking()) return TR_NEXT;
+            int a = r_after(n, v);
+            if (a <= 0) return a < 0 ? TR_FAIL : TR_NEXT;
+            continue;
+        }
         if (n.k == TN_WHILE || (n.k == TN_FOR && n.x[1].at)) {
             v.val_putd(1);
             if (r_exp(n.x[n.k == TN_FOR], v) != 0) return TR_FAIL;
@@ -484,13 +545,20 @@ int SCR_TREE::r_loop(const TN &n)
         s.ctx.loop_nest--;
         if (r == TR_FAIL || r == TR_RETURN) return r;
         if (r == TR_BREAK || !flag) return TR_NEXT;
-        if (n.k == TN_DO) {
-            if (r_exp(n.x[0], v) != 0) return TR_FAIL;
-            if (v.val_getd() == 0) return TR_NEXT;
-        } else if (n.k == TN_FOR && n.x[2].at && r_exp(n.x[2], v) != 0) {
-            return TR_FAIL;
-        }
+        int a = r_after(n, v);
+        if (a <= 0) return a < 0 ? TR_FAIL : TR_NEXT;
     }
+}
+
+// After a loop's body ran: do's condition, for's increment. 1 goes on, 0 ends, -1 failed.
+int SCR_TREE::r_after(const TN &n, VAL_U &v)
+{
+    if (n.k == TN_DO) {
+        if (r_exp(n.x[0], v) != 0) return -1;
+        return v.val_getd() != 0;
+    }
+    if (n.k == TN_FOR && n.x[2].at && r_exp(n.x[2], v) != 0) return -1;
+    return 1;
 }
 
 int SCR_TREE::r_return(const TN &n)
@@ -524,12 +592,13 @@ int SCR_TREE::r_switch(const TN &n)
     {
         SCR_U::BLOCK block(s);
         VAL_U v;
-        if (r_exp(n.x[0], v) != 0) return TR_FAIL;
         SW sw;
+        sw.seek = seeking();   // entered by a goto: labels do not select
+        if (!sw.seek && r_exp(n.x[0], v) != 0) return TR_FAIL;
         sw.value = scr_trunc32(v.val_getd());
         s.ctx.sw_nest++;
         if (r_switch_pass(n, sw, jump) != 0) return TR_FAIL;
-        if (!sw.matched && sw.defaults) {
+        if (!sw.seek && !sw.matched && sw.defaults) {
             sw.defaults = 0;
             sw.default_run = 1;
             if (r_switch_pass(n, sw, jump) != 0) return TR_FAIL;
@@ -558,9 +627,13 @@ int SCR_TREE::r_switch_stat(int i, SW &sw)
 {
     const TN &n = nodes[i];
     if (n.k != TN_CASE && n.k != TN_DEFAULT) {
-        if (sw.running) return r_stat(i);
-        replay(i);
-        return TR_NEXT;
+        if (!sw.running && !seeking()) {
+            replay(i);
+            return TR_NEXT;
+        }
+        int r = r_stat(i);
+        if (sw.seek && !seeking() && !sw.jumped) sw.running = 1;   // the label was in it: on from there
+        return r;
     }
     SCR_U::DEEP deep(s);
     if (!deep.ok) return TR_FAIL;
@@ -582,7 +655,7 @@ int SCR_TREE::r_label(const TN &n, SW &sw)
         VAL_U v;
         const char *p = n.x[0].at;
         if (s.scr_const_exp(p, v) != 0 || p != n.x[0].end) return TR_FAIL;
-        if (scr_trunc32(v.val_getd()) == sw.value) {
+        if (!sw.seek && scr_trunc32(v.val_getd()) == sw.value) {
             if (++sw.matched > 1) {
                 s.scr_set_SCRERR("複数の同一 case 文がある");
                 return TR_FAIL;
@@ -594,7 +667,7 @@ int SCR_TREE::r_label(const TN &n, SW &sw)
             s.scr_set_SCRERR("複数の default 文がある");
             return TR_FAIL;
         }
-        if (sw.default_run && !sw.jumped) sw.running = 1;
+        if (sw.default_run && !sw.jumped && !sw.seek) sw.running = 1;
     }
     return r_switch_stat(n.a, sw);
 }

@@ -58,8 +58,8 @@ TEST(Tree, BuiltForTheCommonStatementsAndNotForTheRest)
         {"main(){ var i, s = 0; for (i = 0; i < 3; i++) { if (i == 1) continue; s += i; } return s; }", 1},
         {"main(){ var i = 0; do { i++; if (i > 5) break; } while (1); while (i) i--; return i; }", 1},
         {"main(){ { var a = 1; { var b = a; } } ; return 0; }", 1},
-        {"main(){ L: return 0; }", 0},
-        {"main(){ goto L; L: return 0; }", 0},
+        {"main(){ L: return 0; }", 1},
+        {"main(){ goto L; L: return 0; }", 1},
         {"main(){ switch (1) { case 1: break; } return 0; }", 1},
         {"main(){ switch (1) { case 1: if (1) { case 2: ; } } return 0; }", 0},
         {"main(){ static var n; return n; }", 0},
@@ -106,6 +106,18 @@ TEST(Tree, RunsAsTheReaderDoes)
         "main(){ var r = 0; warn(); switch (2) { case 1: r = 1; r = 2; case 2: r = errmsg() == \"w\"; } return r; }",
         "main(){ var x = 1; switch (x) { case 1: break; case 1: ; } return 0; }",
         "main(){ var x = 1; switch (x) { case 1: x = 2; case 1: ; } return 0; }",
+        // goto: back and forward, out of loops, into a loop, an if and a switch body; a label
+        // that is not there; the names of a block entered by the goto
+        "main(){ var i = 0; L: i++; if (i < 5) goto L; return i; }",
+        "main(){ var i, j, n = 0; for (i = 0; i < 5; i++) for (j = 0; j < 5; j++) { n++; if (i * j == 6) goto out; } out: return n * 100 + i * 10 + j; }",
+        "main(){ var i = 7, s = 0; goto in; for (i = 0; i < 3; i++) { s += 100; in: s += i; } return s; }",
+        "main(){ var i = 0, s = 0; goto in; while (i < 4) { s += 10; in: i++; } return s + i; }",
+        "main(){ var s = 0; goto in; if (1) { s = 1; } else { in: s += 2; } return s; }",
+        "main(){ var s = 0; goto in; switch (3) { case 1: s = 1; in: s += 4; case 3: s += 20; break; default: s += 300; } return s; }",
+        "main(){ var s = 0; goto in; do { s += 10; in: s++; } while (s < 30); return s; }",
+        "main(){ var s = 0; goto nowhere; return s; }",
+        "main(){ var n = 0; goto in; { var a = 5; in: n = a; } return n; }",
+        "main(){ var n = 0; warn(); goto in; n = 1; { n = 2; n = 3; } in: return errmsg() == \"w\"; }",
     };
     for (const char *t : texts) {
         TENV e;
