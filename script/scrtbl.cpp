@@ -67,8 +67,8 @@ const char *VTBL_U::vtb_show(char *buf, int size) const
 int VTBL_U::vtb_link(BASE_GJ *gj)
 {
     if (gj == vtb_gajet_pt) return 0;
-    char shown[160];
-    vtb_show(shown, sizeof shown);
+    char shown[160] = "";
+    if (kov::log_get_debug()) vtb_show(shown, sizeof shown);   // for the trace lines only: every call binds
     if (BASE_GJ *old = vtb_gajet_pt) {
         vtb_gajet_pt = nullptr;
         if (gj) KOV_LOG("%s:以前のガジェット %s を開放", shown, old->gj_class());
