@@ -79,7 +79,7 @@ int SCR_U::scr_function_definition(const char *&pos, VTBL_U **argv, VAL_U *resul
         KOV_LOG("scr_function_compound() 失敗");
         return -1;
     }
-    if (link && scr_tree_mode) scr_tree_build(text, body, spec.type);
+    if (link && scr_tree_mode && !kov::log_get_debug()) scr_tree_build(text, body, spec.type);   // its reading would trace twice
     if (!scr_ret_pending) {
         if (result) result->val_putd(0);
     } else {
