@@ -94,6 +94,10 @@ TEST(Tree, RunsAsTheReaderDoes)
         "main(){ var i; for (i = 0; i < 3; i++) { warn(); if (i == 1) break; i = i; } return errmsg() == \"w\"; }",
         "g(){ return 0; } f(){ warn(); return 1; g(); g(); } main(){ f(); return errmsg() == \"w\"; }",
         "main(){ warn(); { var a = 1; } return errmsg() == \"w\"; }",
+        "main(){ if (1) warn(); else ; return errmsg() == \"w\"; }",
+        "main(){ if (warn()) ; return errmsg() == \"w\"; }",
+        "main(){ while (warn()) ; return errmsg() == \"w\"; }",
+        "main(){ for (; warn();) { } return errmsg() == \"w\"; }",
         // errors: the innermost statement's position and the reader's texts
         "main(){ var a[3], i; for (i = 0; i < 5; i++) { if (i > 1) { a[i * 2] = 1; } } return 0; }",
         "main(){ var i; for (i = 0; i < 2; i++) { var b[2] = {1, 2}; var c = b[i + 5]; } return 0; }",

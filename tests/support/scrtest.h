@@ -35,8 +35,8 @@ struct ENV {
     virtual ENV *twin() const { return new ENV; }
     RUN run_once(const char *text);
     // Runs text on a fresh twin without the trees, then here with them: "" when both agree,
-    // else what differs (out: this run).
-    std::string diff(const char *text, RUN *out = nullptr);
+    // else what differs (out: this run). Not exact: repeated hooks at one statement count once.
+    std::string diff(const char *text, RUN *out = nullptr, int exact = 1);
     int runs = 0;
     double num(const char *name);          // a global's element (0, 0) as a number
     std::string str(const char *name);     // ... as text 
