@@ -21,6 +21,7 @@
 class CSV_U;
 class SCR_U;
 class SCR_XC;
+class SCR_TREE;
 
 // Storage and qualifier flags of declarations.
 enum {
@@ -311,6 +312,10 @@ public:
     // levels or the function changed), so that a lookup remembered with it stays right.
     uint64_t vt_gen = 1;
     int scr_cache_on = 1;
+    // Statement trees of the function bodies, built by the link pass: run instead of the body's
+    // text while scr_tree_mode is 1 (KOVASH_TREE=1 sets it at the start).
+    SCR_TREE *scr_tree = nullptr;
+    int scr_tree_mode = 0;
     // Bytes the parsed forms take.
     long scr_cache_bytes() const;
 
@@ -419,6 +424,8 @@ public:
     int scr_translation_unit(const char *text, int pass, int *result);
     int scr_function_definition(const char *&pos, VTBL_U **argv, VAL_U *result);
     int scr_function_compound(const char *&pos);
+    int scr_tree_body(const char *fn, const char *&pos);
+    void scr_tree_build(const char *fn, const char *body, int type);
     int scr_direct_declarator_func(const char *&pos, VTBL_U **argv, SCR_PARAM *param, int &varargs);
     int scr_func_exec(const char *&pos, VAL_U &val);
     int scr_func_arg(const char *&pos, const char *fname, int &count, const FTBL_U *f, VTBL_U **argv);
@@ -477,6 +484,7 @@ public:
 
 protected:
     friend class SCR_XC;
+    friend class SCR_TREE;
     int scr_prepare_mode(int mode);
     // Nesting guard of the recursive constructs.
     struct DEEP {

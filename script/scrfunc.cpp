@@ -15,6 +15,7 @@
 
 #include "script/scr.h"
 #include "script/scrcache.h"
+#include "script/scrtree.h"
 #include "sheet/cellref.h"
 #include "sheet/csv.h"
 #include "base/kovlog.h"
@@ -73,10 +74,12 @@ int SCR_U::scr_function_definition(const char *&pos, VTBL_U **argv, VAL_U *resul
         explicit PENDING(int &r) : r(r) {}
         ~PENDING() { r = 0; }
     } pending(scr_ret_pending);
-    if (scr_function_compound(p) != 0) {
+    const char *body = p;
+    if (scr_tree_body(text, p) != 0) {
         KOV_LOG("scr_function_compound() 失敗");
         return -1;
     }
+    if (link && scr_tree_mode && !kov::log_get_debug()) scr_tree_build(text, body, spec.type);   // its reading would trace twice
     if (!scr_ret_pending) {
         if (result) result->val_putd(0);
     } else {
@@ -85,6 +88,26 @@ int SCR_U::scr_function_definition(const char *&pos, VTBL_U **argv, VAL_U *resul
     }
     pos = p;
     return 0;
+}
+
+// The body of the function defined at fn: its tree when it has one and the tree runs, else
+// its text.
+int SCR_U::scr_tree_body(const char *fn, const char *&pos)
+{
+    if (scr_tree_mode && scr_tree && ctx.scr_pass == 2 && ctx.cel_x == SCR_NOCELL && !kov::log_get_debug())
+        if (const TFN *t = scr_tree->find(fn)) return scr_tree->run(*t, pos);
+    return scr_function_compound(pos);
+}
+
+void SCR_U::scr_tree_build(const char *fn, const char *body, int type)
+{
+    if (!scr_tree) scr_tree = new (std::nothrow) SCR_TREE(*this);
+    if (!scr_tree) return;
+    try {
+        scr_tree->build(fn, body, type);
+    } catch (const std::bad_alloc &) {
+        scr_tree->clear();   // out of memory every body runs from its text
+    }
 }
 
 // The body of a function; a goto re-reads it suppressed from its start up to the label.
@@ -448,6 +471,7 @@ int SCR_U::scr_translation_unit(const char *text, int pass, int *result)
     // Parsed forms are the text's: a link reads a text that may be new at the same address.
     if (pass == 1) {
         if (scr_xc) scr_xc->rebase(nullptr);
+        if (scr_tree) scr_tree->clear();
     } else if (!scr_xc || scr_xc->base() != text) {
         if (!scr_xc) scr_xc = new (std::nothrow) SCR_XC(*this);
         if (scr_xc) scr_xc->rebase(text);

@@ -6,6 +6,7 @@
 #include <new>
 
 #include "script/scr.h"
+#include "script/scrtree.h"
 #include "script/scrcache.h"
 #include "sheet/csv.h"
 #include "base/kovlog.h"
@@ -107,6 +108,7 @@ SCR_U::SCR_U()
     scr_signal_init();
     for (int i = 0; i < SCR_FILES; i++) fd_slot[i] = -1;
     memset(fd_type, 0, sizeof fd_type);
+    scr_tree_mode = scr_tree_env();
 }
 
 SCR_U::~SCR_U()
@@ -114,6 +116,7 @@ SCR_U::~SCR_U()
     scr_reset(1);
     scr_file_closeall();
     delete scr_xc;
+    delete scr_tree;
 }
 
 const FN_DEF *SCR_U::scr_fn_lookup(const char *name)

@@ -1,5 +1,5 @@
-// Runs each script twice, with the parsed-form cache and from the text alone, and traps on any
-// difference: link and run results, status, error texts, the failing statement, the number of
+// Runs each script three times, with the parsed-form cache, from the text alone and with the
+// statement trees of its functions, and traps on any difference: link and run results, status, error texts, the failing statement, the number of
 // statements run, the sheet's cells and the variables view. Inputs whose first byte is 'G' are
 // choices for a generator of scripts that run (loops, calls, arrays, strings, enumerators,
 // jumps and the faults between them); others are script text as it is.
@@ -184,7 +184,7 @@ struct GEN {
 // reader: a run that reached it is not compared.
 bool stack_hit;
 
-std::string run(const std::string &text, int cache)
+std::string run(const std::string &text, int cache, int tree = 0)
 {
     CSV_U csv;
     csv.csv_create(8, 16);
@@ -195,6 +195,7 @@ std::string run(const std::string &text, int cache)
     scr.scr_csv = &csv;
     scr.scr_set_host(&host);
     scr.scr_cache_on = cache;
+    scr.scr_tree_mode = tree;
     std::string o;
     int prep = scr.scr_prepare(PREP_SCRIPT_BEGIN);
     o += "prep " + std::to_string(prep) + " [" + host.shown + "]";
@@ -231,10 +232,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         text.assign((const char *)data, size);
     }
     stack_hit = false;
-    std::string with = run(text, 1), without = run(text, 0);
+    std::string with = run(text, 1), without = run(text, 0), tree = run(text, 1, 1);
     if (stack_hit) return 0;
-    if ((with != without && getenv("FUZZ_SHOW")) || getenv("FUZZ_PRINT"))
-        fprintf(stderr, "script:\n%s\ncached:\n%s\ntext:\n%s\n", text.c_str(), with.c_str(), without.c_str());
+    if (((with != without || tree != with) && getenv("FUZZ_SHOW")) || getenv("FUZZ_PRINT"))
+        fprintf(stderr, "script:\n%s\ncached:\n%s\ntext:\n%s\ntree:\n%s\n", text.c_str(), with.c_str(), without.c_str(),
+                tree.c_str());
     FUZZ_CHECK(with == without);
+    FUZZ_CHECK(tree == with);
     return 0;
 }

@@ -26,6 +26,7 @@ inline std::string spell(const VAL_U &v)
 struct ENV : scrtest::ENV {
     FUNC_U fn{scr};
     ENV() { fn.fn_install(); }
+    scrtest::ENV *twin() const override { return new ENV; }
 
     // The value of expr inside main(), after the declarations decl ("var a[3] = {1, 2, 3};").
     // A failed run gives "fail: TEXT".

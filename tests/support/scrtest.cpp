@@ -1,7 +1,12 @@
 // Test facade of the interpreter tests.
 #include "scrtest.h"
 
+#include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <vector>
+
+#include <gtest/gtest.h>
 
 namespace scrtest {
 
@@ -71,7 +76,7 @@ ENV::ENV()
     install_builtins(scr);
 }
 
-RUN ENV::run(const char *text)
+RUN ENV::run_once(const char *text)
 {
     RUN r;
     host.host_ed_put(text);
@@ -90,6 +95,76 @@ RUN ENV::run(const char *text)
         r.err = scr.scr_get_nowerr();
         if (scr.scr_errpos) SCR_LEX::scr_text2rowcol(scr.scr_text, scr.scr_errpos, r.row, r.col);
     }
+    return r;
+}
+
+static int diff_mode()
+{
+    static int on = [] {
+        const char *e = getenv("KOVASH_TREE");
+        return e && strcmp(e, "diff") == 0;
+    }();
+    return on;
+}
+
+// Hook positions as offsets into the linked text. A wait calls the hook again and again at its
+// statement, as often as the wait takes: unless exact, repeats count once.
+static std::vector<long> offsets(const std::vector<intptr_t> &at, const char *text, int exact)
+{
+    std::vector<long> o;
+    for (intptr_t a : at) {
+        long off = text ? (long)(a - (intptr_t)text) : -1;
+        if (exact || o.empty() || o.back() != off) o.push_back(off);
+    }
+    return o;
+}
+
+static std::string row_of(const RUN &r, const SCR_U &s)
+{
+    return std::to_string(r.linked) + "/" + std::to_string(r.ran) + " status " + std::to_string(r.status) + " err '" +
+           kov::sj_to_utf8(r.err) + "' at " + std::to_string(r.row) + ":" + std::to_string(r.col) + " pre '" +
+           kov::sj_to_utf8(s.scr_get_preerr()) + "'";
+}
+
+std::string ENV::diff(const char *text, RUN *out, int exact)
+{
+    std::string rb;   // the reader's run first, on a twin gone before the tree's run (caps count what is held)
+    std::vector<intptr_t> theirs, mine;
+    std::vector<long> b;
+    {
+        std::unique_ptr<ENV> other(twin());
+        other->host.trace = &theirs;
+        other->host.budget = host.budget;   // what a test set on its host before the run
+        other->host.now = host.now;
+        other->host.ticks = host.ticks;
+        other->host.step_ms = host.step_ms;
+        if (!scr.scr_func) other->scr.scr_fn_table = scr.scr_fn_table;   // a test's own table of built-ins
+        other->scr.scr_tree_mode = 0;
+        RUN w = other->run_once(text);
+        other->host.trace = nullptr;
+        b = offsets(theirs, other->scr.scr_text, exact);
+        rb = row_of(w, other->scr);
+    }
+    host.trace = &mine;
+    scr.scr_tree_mode = 1;
+    RUN r = run_once(text);
+    host.trace = nullptr;
+    if (out) *out = r;
+    std::vector<long> a = offsets(mine, scr.scr_text, exact);
+    std::string ra = row_of(r, scr);
+    if (ra == rb && a == b) return "";
+    size_t i = 0;
+    while (i < a.size() && i < b.size() && a[i] == b[i]) i++;
+    return "tree:   " + ra + " steps " + std::to_string(a.size()) + "\nreader: " + rb + " steps " + std::to_string(b.size()) +
+           "\nfirst differing step " + std::to_string(i);
+}
+
+RUN ENV::run(const char *text)
+{
+    if (!diff_mode() || runs++) return run_once(text);
+    RUN r;
+    std::string d = diff(text, &r, 0);   // any test: built-ins that wait among them
+    if (!d.empty()) ADD_FAILURE() << "tree and reader differ on:\n" << kov::sj_to_utf8(text) << "\n" << d;
     return r;
 }
 

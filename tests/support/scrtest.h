@@ -28,7 +28,16 @@ struct ENV {
     HOST host;
     SCR_U scr;
     ENV();
+    virtual ~ENV() = default;
+    // KOVASH_TREE=diff: the first run of an ENV runs with the statement trees, and the same text
+    // on a fresh twin without them; results, error texts, positions and hook positions must agree.
     RUN run(const char *text);
+    virtual ENV *twin() const { return new ENV; }
+    RUN run_once(const char *text);
+    // Runs text on a fresh twin without the trees, then here with them: "" when both agree,
+    // else what differs (out: this run). Not exact: repeated hooks at one statement count once.
+    std::string diff(const char *text, RUN *out = nullptr, int exact = 1);
+    int runs = 0;
     double num(const char *name);          // a global's element (0, 0) as a number
     std::string str(const char *name);     // ... as text 
 };

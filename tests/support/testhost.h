@@ -18,6 +18,7 @@ struct TESTHOST_T : HOST {
     long shown_at = -1, shown_end = -1;  // its bytes in that text, -1 without a position
     int run_display = 0;                 // a statement that runs next is shown
     long steps = 0, budget = -1;         // statement hooks seen; stop after budget (-1 never)
+    std::vector<intptr_t> *trace = nullptr;   // where each statement hook was, when set
     int answer = KOV_IDOK;               // what every message box answers
     time_t now = 0;                      // the clock: host_now and (in ms) host_ticks
     uint32_t ticks = 0;
@@ -28,6 +29,7 @@ struct TESTHOST_T : HOST {
 
     long host_callback(int code, intptr_t arg) override
     {
+        if (code == SCRCB_ONESTEP && trace) trace->push_back(arg);
         if (code == SCRCB_ONESTEP && ++steps > budget && budget >= 0) return -1;
         if (code == SCRCB_ONESTEP) advance(step_ms);
         return HOST::host_callback(code, arg);

@@ -1,0 +1,673 @@
+// The statement tree: the builder follows the statement reader's grammar with the reader's own
+// primitives (reading suppressed, as the link pass does, so that it ends where the reader ends);
+// the runner repeats the reader's actions for statements that run, in the reader's order: the
+// hook, the trace mark and the nesting count of each statement, the block entries, the error
+// texts. What the reader does to the error texts while it reads a statement without effect
+// (an untaken branch, the rest of a body after break, continue or return) is replayed from
+// the effects the builder recorded.
+#include "script/scrtree.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "base/kovlog.h"
+
+namespace {
+// Effects past the second statement prologue change nothing: both error texts are empty then.
+void fx_append(std::vector<uint8_t> &to, const uint8_t *from, int n)
+{
+    int stats = 0;
+    for (uint8_t f : to) stats += f == FX_STAT;
+    for (int i = 0; i < n && stats < 2; i++) {
+        to.push_back(from[i]);
+        stats += from[i] == FX_STAT;
+    }
+}
+
+} // namespace
+
+// The error texts and the link's state a build must leave as they were.
+struct SCR_TREE::KEEP {
+    SCR_U &s;
+    SCR_CTX ctx;
+    char t[4][SCR_ERRSIZE];
+    const char *far, *errpos;
+    size_t fwd;
+    explicit KEEP(SCR_U &s) : s(s), ctx(s.ctx), far(s.far_pos), errpos(s.scr_errpos), fwd(s.scr_fwd.size())
+    {
+        memcpy(t[0], s.err_nowscr, SCR_ERRSIZE);
+        memcpy(t[1], s.err_nowfnc, SCR_ERRSIZE);
+        memcpy(t[2], s.err_prescr, SCR_ERRSIZE);
+        memcpy(t[3], s.err_prefnc, SCR_ERRSIZE);
+    }
+    ~KEEP()
+    {
+        memcpy(s.err_nowscr, t[0], SCR_ERRSIZE);
+        memcpy(s.err_nowfnc, t[1], SCR_ERRSIZE);
+        memcpy(s.err_prescr, t[2], SCR_ERRSIZE);
+        memcpy(s.err_prefnc, t[3], SCR_ERRSIZE);
+        s.far_pos = far;
+        s.scr_errpos = errpos;
+        s.scr_fwd.resize(fwd);
+        s.ctx = ctx;
+        s.vt_gen++;
+    }
+};
+int scr_tree_env()
+{
+    static int mode = [] {
+        const char *e = getenv("KOVASH_TREE");
+        return e && strcmp(e, "1") == 0 ? 1 : 0;
+    }();
+    return mode;
+}
+
+void SCR_TREE::clear()
+{
+    fns.clear();
+    nodes.clear();
+    kids.clear();
+    decls.clear();
+    fxs.clear();
+    built = refused = 0;
+}
+
+int SCR_TREE::add(const TN &n)
+{
+    nodes.push_back(n);
+    return (int)nodes.size() - 1;
+}
+
+// ---- building ----
+
+int SCR_TREE::build(const char *fn, const char *body, int type)
+{
+    size_t n0 = nodes.size(), k0 = kids.size(), d0 = decls.size(), f0 = fxs.size();
+    int root = -1;
+    const char *end = nullptr;
+    {
+        KEEP keep(s);
+        s.ctx.scr_nest++;   // the body's names are read again a level deeper, then dropped
+        s.ctx.st_noexect++;
+        loops = 0;
+        fn_type = type;
+        const char *p = body;
+        try {
+            if (s.scr_match_key(p, "{") == 0) root = b_block(p, body);
+        } catch (...) {
+            root = -1;   // a link read that throws (out of memory, a stop) builds nothing
+        }
+        end = p;
+        s.scr_del_vtbl(s.ctx.scr_nest);
+    }
+    if (root < 0) {
+        nodes.resize(n0);
+        kids.resize(k0);
+        decls.resize(d0);
+        fxs.resize(f0);
+        refused++;
+        return -1;
+    }
+    fns[fn] = TFN{root, end};
+    built++;
+    return 0;
+}
+
+int SCR_TREE::b_exp(const char *&p, TX &x)
+{
+    x.at = p;
+    VAL_U v;
+    if (s.scr_exp(p, v) != 0) return -1;
+    x.end = p;
+    return 0;
+}
+
+int SCR_TREE::b_paren(const char *&p, TX &x)
+{
+    return s.scr_match_key(p, "(") == 0 && b_exp(p, x) == 0 && s.scr_match_key(p, ")") == 0 ? 0 : -1;
+}
+
+void SCR_TREE::fx_of(TN &n, const std::vector<uint8_t> &own)
+{
+    n.fx = (int)fxs.size();
+    n.nfx = (int)own.size();
+    fxs.insert(fxs.end(), own.begin(), own.end());
+}
+
+// A block after its "{" (at: its statement position); the node's index or -1.
+int SCR_TREE::b_block(const char *&p, const char *at)
+{
+    struct NEST {   // names declared in it end with it, as the reader's block ends them
+        SCR_U &s;
+        explicit NEST(SCR_U &s) : s(s) { s.ctx.scr_nest++; }
+        ~NEST()
+        {
+            s.scr_del_vtbl(s.ctx.scr_nest);
+            s.ctx.scr_nest--;
+        }
+    } nest(s);
+    TN n;
+    n.k = TN_BLOCK;
+    n.at = at;
+    std::vector<const char *> ds;
+    std::vector<uint8_t> fx{FX_STAT};
+    for (;;) {
+        const char *q = p;
+        int w = (s.scr_skip_space(q), SCR_LEX::scr_word(q));
+        if (w < W_AUTO || w > W_HSCROL) break;
+        DECL_SPEC spec;
+        if (s.scr_decl_specs(q, spec) != 0 || spec.type != VT_VAR || (spec.flags & (SF_STATIC | SF_EXTERN | SF_TYPEDEF)))
+            return -1;   // static, enum and gadget declarations stay with the reader
+        ds.push_back(p);
+        if (s.scr_decl(p, 1) != 0) return -1;
+        fx.push_back(FX_DECL);
+    }
+    ds.push_back(p);
+    fx.push_back(FX_DECL);   // the reader's last look for a declaration clears too
+    std::vector<int> ks;
+    while (s.scr_match_key(p, "}") != 0) {
+        int k = b_stat(p);
+        if (k < 0) return -1;
+        ks.push_back(k);
+        fx_append(fx, &fxs[nodes[k].fx], nodes[k].nfx);
+    }
+    n.decl = (int)decls.size();
+    n.ndecl = (int)ds.size() - 1;
+    decls.insert(decls.end(), ds.begin(), ds.end());
+    n.list = (int)kids.size();
+    n.n = (int)ks.size();
+    kids.insert(kids.end(), ks.begin(), ks.end());
+    fx_of(n, fx);
+    return add(n);
+}
+
+int SCR_TREE::b_stat(const char *&p)
+{
+    const char *at = p;
+    int c = s.scr_skip_space(p);
+    int top = label_ok;
+    struct KEEPLABEL {
+        int &l, was;
+        KEEPLABEL(int &l) : l(l), was(l) {}
+        ~KEEPLABEL() { l = was; }
+    } keep(label_ok);
+    int w = SCR_LEX::scr_word(p);
+    label_ok = top && (w == W_CASE || w == W_DEFAULT);   // labels chain at the top of a switch body only
+    if (c == '{') {
+        p++;
+        return b_block(p, at);
+    }
+    TN n;
+    n.at = at;
+    if (b_body(p, n) != 0) return -1;
+    std::vector<uint8_t> fx{FX_STAT};
+    if (n.a >= 0) fx_append(fx, &fxs[nodes[n.a].fx], nodes[n.a].nfx);
+    if (n.b >= 0) fx_append(fx, &fxs[nodes[n.b].fx], nodes[n.b].nfx);
+    if (n.k == TN_SWITCH)
+        for (int k = 0; k < n.n; k++) fx_append(fx, &fxs[nodes[kids[n.list + k]].fx], nodes[kids[n.list + k]].nfx);
+    fx_of(n, fx);
+    return add(n);
+}
+
+// The statement at p (after blanks) other than a block into n.
+int SCR_TREE::b_body(const char *&p, TN &n)
+{
+    int w = SCR_LEX::scr_word(p);
+    switch (w) {
+    case W_IF:
+        n.k = TN_IF;
+        if (s.scr_match_key(p, "if") != 0 || b_paren(p, n.x[0]) != 0 || (n.a = b_stat(p)) < 0) return -1;
+        if (s.scr_match_key(p, "else") == 0 && (n.b = b_stat(p)) < 0) return -1;
+        return 0;
+    case W_WHILE: case W_DO: case W_FOR:
+        return b_loop(p, n);
+    case W_BREAK: case W_CONTINUE:
+        n.k = w == W_BREAK ? TN_BREAK : TN_CONTINUE;
+        if (!loops && !(w == W_BREAK && switches)) return -1;   // the reader's message for it
+        return s.scr_match_key(p, w == W_BREAK ? "break" : "continue") == 0 && s.scr_match_key(p, ";") == 0 ? 0 : -1;
+    case W_RETURN:
+        return b_return(p, n);
+    case W_SWITCH:
+        return b_switch(p, n);
+    case W_CASE: case W_DEFAULT:
+        return b_label(p, n, w);
+    case W_GOTO:
+        n.k = TN_GOTO;
+        return s.scr_match_key(p, "goto") == 0 && b_name(p, n) == 0 && s.scr_match_key(p, ";") == 0 ? 0 : -1;
+    default:
+        break;
+    }
+    if (scr_is_idf(*p) && *SCR_LEX::scr_past_blanks(SCR_LEX::scr_past_word(p)) == ':') {
+        n.k = TN_LABEL;
+        return b_name(p, n) == 0 && s.scr_match_key(p, ":") == 0 && (n.a = b_stat(p)) >= 0 ? 0 : -1;
+    }
+    if (s.scr_match_key(p, ";") == 0) {
+        n.k = TN_EMPTY;
+        return 0;
+    }
+    n.k = TN_EXP;
+    return b_exp(p, n.x[0]) == 0 && s.scr_match_key(p, ";") == 0 ? 0 : -1;
+}
+
+int SCR_TREE::b_loop(const char *&p, TN &n)
+{
+    struct IN {
+        int &l;
+        explicit IN(int &l) : l(l) { l++; }
+        ~IN() { l--; }
+    } in(loops);
+    int w = SCR_LEX::scr_word(p);
+    if (w == W_WHILE) {
+        n.k = TN_WHILE;
+        return s.scr_match_key(p, "while") == 0 && b_paren(p, n.x[0]) == 0 && (n.a = b_stat(p)) >= 0 ? 0 : -1;
+    }
+    if (w == W_DO) {
+        n.k = TN_DO;
+        return s.scr_match_key(p, "do") == 0 && (n.a = b_stat(p)) >= 0 && s.scr_match_key(p, "while") == 0 &&
+                       b_paren(p, n.x[0]) == 0 && s.scr_match_key(p, ";") == 0
+                   ? 0
+                   : -1;
+    }
+    n.k = TN_FOR;
+    if (s.scr_match_key(p, "for") != 0 || s.scr_match_key(p, "(") != 0) return -1;
+    if (s.scr_match_key(p, ";") != 0 && (b_exp(p, n.x[0]) != 0 || s.scr_match_key(p, ";") != 0)) return -1;
+    if (s.scr_match_key(p, ";") != 0 && (b_exp(p, n.x[1]) != 0 || s.scr_match_key(p, ";") != 0)) return -1;
+    if (s.scr_match_key(p, ")") != 0 && (b_exp(p, n.x[2]) != 0 || s.scr_match_key(p, ")") != 0)) return -1;
+    return (n.a = b_stat(p)) >= 0 ? 0 : -1;
+}
+
+// What the return reads depends on the function's type: void none, var and enum an
+// expression, a gadget type nothing (its value -1).
+int SCR_TREE::b_return(const char *&p, TN &n)
+{
+    n.k = TN_RETURN;
+    n.type = fn_type;
+    if (s.scr_match_key(p, "return") != 0 || fn_type < 0) return -1;
+    if (fn_type > VT_VOID && fn_type <= VT_ENUM && b_exp(p, n.x[0]) != 0) return -1;
+    return s.scr_match_key(p, ";") == 0 ? 0 : -1;
+}
+
+int SCR_TREE::b_name(const char *&p, TN &n)
+{
+    char name[SCR_NAMESIZE];
+    if (s.scr_idname(p, name, sizeof name) != 0) return -1;
+    n.name = (int)names.size();
+    names.insert(names.end(), name, name + strlen(name) + 1);
+    return 0;
+}
+
+// A switch: its statements are the top of its body; case and default labels stand only there
+// (chained), where the runner can follow the reader's passes over the body.
+int SCR_TREE::b_switch(const char *&p, TN &n)
+{
+    n.k = TN_SWITCH;
+    if (s.scr_match_key(p, "switch") != 0 || b_paren(p, n.x[0]) != 0 || s.scr_match_key(p, "{") != 0) return -1;
+    struct IN {
+        int &l;
+        explicit IN(int &l) : l(l) { l++; }
+        ~IN() { l--; }
+    } in(switches);
+    std::vector<int> ks;
+    while (s.scr_match_key(p, "}") != 0) {
+        label_ok = 1;
+        int k = b_stat(p);
+        label_ok = 0;
+        if (k < 0) return -1;
+        ks.push_back(k);
+    }
+    n.list = (int)kids.size();
+    n.n = (int)ks.size();
+    kids.insert(kids.end(), ks.begin(), ks.end());
+    return 0;
+}
+
+int SCR_TREE::b_label(const char *&p, TN &n, int w)
+{
+    if (!label_ok || !switches) return -1;
+    if (w == W_CASE) {
+        n.k = TN_CASE;
+        n.x[0].at = nullptr;
+        if (s.scr_match_key(p, "case") != 0) return -1;
+        n.x[0].at = p;
+        VAL_U v;
+        if (s.scr_const_exp(p, v) != 0) return -1;
+        n.x[0].end = p;
+    } else {
+        n.k = TN_DEFAULT;
+        if (s.scr_match_key(p, "default") != 0) return -1;
+    }
+    if (s.scr_match_key(p, ":") != 0) return -1;
+    return (n.a = b_stat(p)) >= 0 ? 0 : -1;
+}
+
+// ---- running ----
+
+int SCR_TREE::run(const TFN &f, const char *&pos)
+{
+    int body_nest = s.ctx.scr_nest, base_st = s.ctx.st_noexect;
+    s.ctx.sw_nest = s.ctx.loop_nest = s.ctx.brk_flag = s.ctx.cnt_flag = 0;
+    for (;;) {
+        try {
+            int r = r_compound(nodes[f.root]);
+            if (r == TR_FAIL) return -1;
+            if (seeking()) {
+                s.err_label(s.ctx.goto_label);
+                if (!s.scr_errpos) s.scr_errpos = s.scr_goto_pos;
+                return -1;
+            }
+            if (r == TR_RETURN) s.scr_ret_pending = 1;
+            pos = f.end;
+            return 0;
+        } catch (E_GOTO) {
+            strcpy(s.ctx.goto_label, s.scr_goto_to);   // seeking the label suppresses by itself
+            s.ctx.st_noexect = base_st;
+            s.ctx.scr_nest = body_nest;
+            s.ctx.sw_nest = s.ctx.loop_nest = s.ctx.brk_flag = s.ctx.cnt_flag = 0;
+            s.scr_del_vtbl(body_nest + 1);
+        }
+    }
+}
+
+int SCR_TREE::r_goto(const TN &n)
+{
+    if (seeking()) return TR_NEXT;
+    const char *at = n.at;
+    s.scr_skip_space(at);
+    strcpy(s.ctx.goto_label, &names[n.name]);
+    strcpy(s.scr_goto_to, &names[n.name]);   // the blocks passed on the way out restore the context
+    s.scr_goto_pos = at;
+    throw E_GOTO_LABEL;
+}
+
+int SCR_TREE::r_exp(const TX &x, VAL_U &v)
+{
+    const char *p = x.at;
+    return s.scr_exp(p, v) == 0 && p == x.end ? 0 : -1;
+}
+
+void SCR_TREE::prologue()
+{
+    if (s.err_nowscr[0] || s.err_prescr[0]) s.scr_set_SCRERR(nullptr);
+    if (s.err_nowfnc[0] || s.err_prefnc[0]) s.scr_set_FNCERR(nullptr);
+}
+
+// Reading node i without effect.
+void SCR_TREE::replay(int i)
+{
+    const TN &n = nodes[i];
+    for (int k = 0; k < n.nfx; k++) {
+        if (fxs[n.fx + k] == FX_STAT) {
+            prologue();
+        } else {
+            s.err_nowscr[0] = 0;
+            s.err_nowfnc[0] = 0;
+        }
+    }
+}
+
+int SCR_TREE::r_stat(int i)
+{
+    const TN &n = nodes[i];
+    SCR_U::DEEP deep(s);
+    if (!deep.ok) return TR_FAIL;
+    SCR_U::MARK mark(s, "SCR_U::scr_stat", n.at);
+    s.scr_callback(SCRCB_ONESTEP, (intptr_t)n.at);
+    prologue();
+    int r = r_body(n);
+    if (r == TR_FAIL && !s.scr_errpos) {
+        const char *p = n.at;
+        s.scr_skip_space(p);
+        s.scr_errpos = p;
+    }
+    return r;
+}
+
+int SCR_TREE::r_body(const TN &n)
+{
+    VAL_U v;
+    switch (n.k) {
+    case TN_BLOCK: {
+        struct NEST {
+            SCR_U &s;
+            explicit NEST(SCR_U &s) : s(s) { s.ctx.scr_nest++; }
+            ~NEST()
+            {
+                s.scr_del_vtbl(s.ctx.scr_nest);
+                s.ctx.scr_nest--;
+            }
+        } nest(s);
+        return r_compound(n);
+    }
+    case TN_EMPTY: return TR_NEXT;
+    case TN_EXP: return seeking() || r_exp(n.x[0], v) == 0 ? TR_NEXT : TR_FAIL;
+    case TN_IF: {
+        if (seeking()) {   // either branch may hold the label; entered there, the else is read
+            int r = r_stat(n.a);
+            if (r == TR_FAIL || n.b < 0) return r;
+            if (seeking()) return r_stat(n.b);
+            replay(n.b);
+            return r;
+        }
+        if (r_exp(n.x[0], v) != 0) return TR_FAIL;
+        if (v.val_getd() != 0) {
+            int r = r_stat(n.a);
+            if (r != TR_FAIL && n.b >= 0) replay(n.b);
+            return r;
+        }
+        replay(n.a);
+        return n.b >= 0 ? r_stat(n.b) : TR_NEXT;
+    }
+    case TN_BREAK: return seeking() ? TR_NEXT : TR_BREAK;
+    case TN_CONTINUE: return seeking() ? TR_NEXT : TR_CONTINUE;
+    case TN_RETURN: return seeking() ? TR_NEXT : r_return(n);
+    case TN_SWITCH: return r_switch(n);
+    case TN_GOTO: return r_goto(n);
+    case TN_LABEL:
+        if (seeking() && strcmp(s.ctx.goto_label, &names[n.name]) == 0) s.ctx.goto_label[0] = 0;   // runs from here
+        return r_stat(n.a);
+    default: return r_loop(n);
+    }
+}
+
+// A declaration that failed is read again as a statement, which fails with its message.
+int SCR_TREE::r_decl_failed(const char *at)
+{
+    std::string err = s.err_nowscr;
+    {
+        SCR_U::DEEP deep(s);
+        if (deep.ok) {
+            SCR_U::MARK mark(s, "SCR_U::scr_stat", at);
+            s.scr_callback(SCRCB_ONESTEP, (intptr_t)at);
+            prologue();
+        }
+    }
+    if (!s.scr_errpos) {
+        const char *p = at;
+        s.scr_skip_space(p);
+        s.scr_errpos = p;
+    }
+    if (!err.empty()) {
+        s.err_nowscr[0] = 0;
+        s.scr_set_SCRERR("%s", err.c_str());
+    }
+    return TR_FAIL;
+}
+
+int SCR_TREE::r_compound(const TN &n)
+{
+    for (int d = 0; d < n.ndecl; d++) {
+        const char *p = decls[n.decl + d];
+        if (s.scr_decl(p, 1) != 0) {
+            s.scr_skip_space(p);   // the reader's look for "}" passed the blanks before it
+            return r_decl_failed(p);
+        }
+        if (p != decls[n.decl + d + 1]) return TR_FAIL;
+    }
+    s.err_nowscr[0] = 0;   // the reader's last look for a declaration
+    s.err_nowfnc[0] = 0;
+    for (int k = 0; k < n.n; k++) {
+        int r = r_stat(kids[n.list + k]);
+        if (r == TR_NEXT) continue;
+        if (r != TR_FAIL)
+            for (int j = k + 1; j < n.n; j++) replay(kids[n.list + j]);
+        return r;
+    }
+    return TR_NEXT;
+}
+
+int SCR_TREE::r_loop(const TN &n)
+{
+    SCR_U::BLOCK block(s);
+    VAL_U v;
+    if (n.k == TN_FOR && n.x[0].at && !seeking() && r_exp(n.x[0], v) != 0) return TR_FAIL;
+    for (;;) {
+        int flag = 1;
+        if (seeking()) {   // the label may be in the body: entered without the condition
+            s.ctx.loop_nest++;
+            int r = r_stat(n.a);
+            s.ctx.loop_nest--;
+            if (r == TR_FAIL || r == TR_RETURN) return r;
+            if (r == TR_BREAK || seeking()) return TR_NEXT;
+            int a = r_after(n, v);
+            if (a <= 0) return a < 0 ? TR_FAIL : TR_NEXT;
+            continue;
+        }
+        if (n.k == TN_WHILE || (n.k == TN_FOR && n.x[1].at)) {
+            v.val_putd(1);
+            if (r_exp(n.x[n.k == TN_FOR], v) != 0) return TR_FAIL;
+            flag = v.val_getd() != 0;
+        }
+        s.ctx.loop_nest++;
+        int r = TR_NEXT;
+        if (flag) r = r_stat(n.a);
+        else replay(n.a);
+        s.ctx.loop_nest--;
+        if (r == TR_FAIL || r == TR_RETURN) return r;
+        if (r == TR_BREAK || !flag) return TR_NEXT;
+        int a = r_after(n, v);
+        if (a <= 0) return a < 0 ? TR_FAIL : TR_NEXT;
+    }
+}
+
+// After a loop's body ran: do's condition, for's increment. 1 goes on, 0 ends, -1 failed.
+int SCR_TREE::r_after(const TN &n, VAL_U &v)
+{
+    if (n.k == TN_DO) {
+        if (r_exp(n.x[0], v) != 0) return -1;
+        return v.val_getd() != 0;
+    }
+    if (n.k == TN_FOR && n.x[2].at && r_exp(n.x[2], v) != 0) return -1;
+    return 1;
+}
+
+int SCR_TREE::r_return(const TN &n)
+{
+    VAL_U v;
+    if (n.type <= VT_VOID) {
+        v.val_putd(0);
+    } else if (n.x[0].at) {
+        const char *p = n.x[0].at;
+        if (s.scr_exp(p, v) != 0) {
+            s.scr_set_SCRERR("return に戻値がない");
+            return TR_FAIL;
+        }
+        if (p != n.x[0].end) {
+            s.scr_set_SCRERR("; がない");
+            return TR_FAIL;
+        }
+    } else {
+        v.val_putd(-1);
+    }
+    s.scr_retval = std::move(v);
+    return TR_RETURN;
+}
+
+// The reader runs a switch body suppressed until a case label with its value (or, read a second
+// time when none matched, the default label) lifts the suppression; labels read after a break
+// are still counted.
+int SCR_TREE::r_switch(const TN &n)
+{
+    int jump = TR_NEXT;
+    {
+        SCR_U::BLOCK block(s);
+        VAL_U v;
+        SW sw;
+        sw.seek = seeking();   // entered by a goto: labels do not select
+        if (!sw.seek && r_exp(n.x[0], v) != 0) return TR_FAIL;
+        sw.value = scr_trunc32(v.val_getd());
+        s.ctx.sw_nest++;
+        if (r_switch_pass(n, sw, jump) != 0) return TR_FAIL;
+        if (!sw.seek && !sw.matched && sw.defaults) {
+            sw.defaults = 0;
+            sw.default_run = 1;
+            if (r_switch_pass(n, sw, jump) != 0) return TR_FAIL;
+        }
+    }
+    return jump == TR_BREAK ? TR_NEXT : jump;
+}
+
+int SCR_TREE::r_switch_pass(const TN &n, SW &sw, int &jump)
+{
+    sw.running = sw.jumped = 0;
+    for (int k = 0; k < n.n; k++) {
+        int r = r_switch_stat(kids[n.list + k], sw);
+        if (r == TR_FAIL) return -1;
+        if (r != TR_NEXT) {
+            jump = r;
+            sw.running = 0;
+            sw.jumped = 1;
+        }
+    }
+    return 0;
+}
+
+// A statement at the top of a switch body: run when the switch runs, else read.
+int SCR_TREE::r_switch_stat(int i, SW &sw)
+{
+    const TN &n = nodes[i];
+    if (n.k != TN_CASE && n.k != TN_DEFAULT) {
+        if (!sw.running && !seeking()) {
+            replay(i);
+            return TR_NEXT;
+        }
+        int r = r_stat(i);
+        if (sw.seek && !seeking() && !sw.jumped) sw.running = 1;   // the label was in it: on from there
+        return r;
+    }
+    SCR_U::DEEP deep(s);
+    if (!deep.ok) return TR_FAIL;
+    SCR_U::MARK mark(s, "SCR_U::scr_stat", n.at);
+    if (sw.running) s.scr_callback(SCRCB_ONESTEP, (intptr_t)n.at);
+    prologue();
+    int r = r_label(n, sw);
+    if (r == TR_FAIL && !s.scr_errpos) {
+        const char *p = n.at;
+        s.scr_skip_space(p);
+        s.scr_errpos = p;
+    }
+    return r;
+}
+
+int SCR_TREE::r_label(const TN &n, SW &sw)
+{
+    if (n.k == TN_CASE) {
+        VAL_U v;
+        const char *p = n.x[0].at;
+        if (s.scr_const_exp(p, v) != 0 || p != n.x[0].end) return TR_FAIL;
+        if (!sw.seek && scr_trunc32(v.val_getd()) == sw.value) {
+            if (++sw.matched > 1) {
+                s.scr_set_SCRERR("複数の同一 case 文がある");
+                return TR_FAIL;
+            }
+            if (!sw.jumped) sw.running = 1;
+        }
+    } else {
+        if (++sw.defaults > 1) {
+            s.scr_set_SCRERR("複数の default 文がある");
+            return TR_FAIL;
+        }
+        if (sw.default_run && !sw.jumped && !sw.seek) sw.running = 1;
+    }
+    return r_switch_stat(n.a, sw);
+}

@@ -1,0 +1,121 @@
+// The statement tree of a function body, built by the link pass and run instead of reading the
+// body's text again. A node keeps where the reader's statement begins (the hook's position, the
+// base of an error position); an expression is its text span, run by the expression reader and
+// its parsed forms. Whatever the builder does not take (static, enum
+// and gadget declarations in a body, case labels below the top of a switch body) leaves the function to the reader.
+//
+// A goto is thrown as the reader throws it; the body is then run seeking the label (the
+// reader's suppressed reading, entering every construct) and goes on from there.
+//
+// Switch: the environment variable KOVASH_TREE=1 (read once) runs the trees; scr_tree_mode can
+// be set by a test. Formulas (a current cell) and debug logging keep the reader.
+#pragma once
+#include <cstdint>
+#include <unordered_map>
+#include <vector>
+
+#include "script/scr.h"
+
+enum TN_KIND : uint8_t { TN_EXP, TN_EMPTY, TN_BLOCK, TN_IF, TN_WHILE, TN_DO, TN_FOR, TN_BREAK, TN_CONTINUE, TN_RETURN,
+                         TN_SWITCH, TN_CASE, TN_DEFAULT, TN_LABEL, TN_GOTO };
+// Results of the statement runner: what the reader carries in brk_flag, cnt_flag and
+// scr_ret_pending.
+enum TN_RES { TR_FAIL = -1, TR_NEXT = 0, TR_BREAK, TR_CONTINUE, TR_RETURN };
+// What reading a statement without effect does to the error texts, in order: the statement
+// prologue (the current error becomes the previous one) and a declaration's clearing.
+enum TN_FX : uint8_t { FX_STAT, FX_DECL };
+
+// An expression: where the reader starts it and where it ends (null at: absent).
+struct TX {
+    const char *at = nullptr, *end = nullptr;
+};
+
+struct TN {
+    TN_KIND k = TN_EMPTY;
+    const char *at = nullptr;   // the reader's statement position (before blanks)
+    TX x[3];                    // cond (if, while, do); for: init, cond, inc; exp; return value
+    int a = -1, b = -1;         // if: then, else; loops: body
+    int list = 0, n = 0;        // block: kids[list ..]
+    int decl = 0, ndecl = 0;    // block: decls[decl ..] where each declaration starts, one more: their end
+    int fx = 0, nfx = 0;        // fxs[fx ..]: the effects of reading it without effect
+    int type = 0;               // return: the function's type
+    int name = 0;               // label, goto: the label's name in names
+};
+
+// The tree of one function.
+struct TFN {
+    int root;          // a TN_BLOCK run without a statement of its own (the body's "{")
+    const char *end;   // past the body's "}"
+};
+
+// KOVASH_TREE=1 in the environment (read once).
+int scr_tree_env();
+
+class SCR_TREE {
+public:
+    explicit SCR_TREE(SCR_U &s) : s(s) {}
+    SCR_TREE(const SCR_TREE &) = delete;
+    SCR_TREE &operator=(const SCR_TREE &) = delete;
+
+    // Forgets every tree (a new link).
+    void clear();
+    // Builds the tree of the function defined at fn whose body's "{" is at body (after its
+    // link read, still inside the function's block). 0 built, -1 left to the reader.
+    int build(const char *fn, const char *body, int type);
+    const TFN *find(const char *fn) const
+    {
+        auto it = fns.find(fn);
+        return it == fns.end() ? nullptr : &it->second;
+    }
+    // Runs the body as scr_function_compound does; pos past the body.
+    int run(const TFN &f, const char *&pos);
+    long built = 0, refused = 0;   // functions
+
+private:
+    struct KEEP;
+    SCR_U &s;
+    std::unordered_map<const char *, TFN> fns;
+    std::vector<TN> nodes;
+    std::vector<int> kids;
+    std::vector<const char *> decls;
+    std::vector<uint8_t> fxs;
+    std::vector<char> names;
+    int loops = 0, fn_type = 0;
+    int switches = 0;    // switches around the statement being built
+    int label_ok = 0;    // a case or default label may stand here: the top of a switch body
+    // A switch being run: what the reader keeps in ctx.sw_*.
+    struct SW {
+        int value = 0, matched = 0, defaults = 0, default_run = 0, running = 0, jumped = 0;
+        int seek = 0;   // entered seeking a goto's label: labels do not select
+    };
+
+    int add(const TN &n);
+    int b_exp(const char *&p, TX &x);
+    int b_paren(const char *&p, TX &x);
+    int b_stat(const char *&p);
+    int b_block(const char *&p, const char *at);
+    int b_body(const char *&p, TN &n);
+    int b_loop(const char *&p, TN &n);
+    int b_return(const char *&p, TN &n);
+    int b_switch(const char *&p, TN &n);
+    int b_label(const char *&p, TN &n, int w);
+    int b_name(const char *&p, TN &n);
+    int r_goto(const TN &n);
+    int seeking() const { return s.ctx.goto_label[0] != 0; }
+    void fx_of(TN &n, const std::vector<uint8_t> &own);
+
+    int r_exp(const TX &x, VAL_U &v);
+    int r_stat(int i);
+    int r_body(const TN &n);
+    int r_compound(const TN &n);
+    int r_loop(const TN &n);
+    int r_after(const TN &n, VAL_U &v);
+    int r_return(const TN &n);
+    int r_switch(const TN &n);
+    int r_switch_pass(const TN &n, SW &sw, int &jump);
+    int r_switch_stat(int i, SW &sw);
+    int r_label(const TN &n, SW &sw);
+    int r_decl_failed(const char *at);
+    void prologue();
+    void replay(int i);
+};

@@ -1,0 +1,161 @@
+// The statement trees against the text reader: which bodies get a tree, and runs that must
+// agree in status, error texts and positions, the previous error and every hook position.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "scrtest.h"
+#include "script/scrtree.h"
+
+using namespace scrtest;
+
+namespace {
+
+// warn(): sets a built-in's error text and goes on; errmsg(): the previous error.
+int fn_warn(SCR_U &s, const FN_CALL &, FN_RET &r)
+{
+    s.scr_set_FNCERR("w");
+    r.L = 0;
+    return 0;
+}
+int fn_errmsg(SCR_U &s, const FN_CALL &, FN_RET &r)
+{
+    r.s = s.scr_get_preerr();
+    return 0;
+}
+const FN_DEF table[] = {{"warn", fn_warn, "i"}, {"errmsg", fn_errmsg, "s"}, {"", nullptr, ""}};
+const FN_DEF *lookup(const char *name)
+{
+    for (const FN_DEF *f = table; f->name[0]; f++)
+        if (strcmp(f->name, name) == 0) return f;
+    return nullptr;
+}
+
+struct TENV : ENV {
+    TENV()
+    {
+        scr.scr_fn_table = lookup;
+        scr.scr_tree_mode = 1;
+        host.budget = 20000;
+    }
+    ENV *twin() const override { return new TENV; }
+    int has_tree(const char *fn)
+    {
+        FTBL_U *f = scr.scr_get_ftbl(fn);
+        return f && scr.scr_tree && scr.scr_tree->find(f->text);
+    }
+};
+
+TEST(Tree, BuiltForTheCommonStatementsAndNotForTheRest)
+{
+    struct ROW {
+        const char *text;
+        int tree;   // main has a tree
+    } rows[] = {
+        {"main(){ var i, s = 0; for (i = 0; i < 3; i++) { if (i == 1) continue; s += i; } return s; }", 1},
+        {"main(){ var i = 0; do { i++; if (i > 5) break; } while (1); while (i) i--; return i; }", 1},
+        {"main(){ { var a = 1; { var b = a; } } ; return 0; }", 1},
+        {"main(){ L: return 0; }", 1},
+        {"main(){ goto L; L: return 0; }", 1},
+        {"main(){ switch (1) { case 1: break; } return 0; }", 1},
+        {"main(){ switch (1) { case 1: if (1) { case 2: ; } } return 0; }", 0},
+        {"main(){ static var n; return n; }", 0},
+        {"main(){ PUSH p; return 0; }", 0},
+        {"main(){ enum { A, B }; return B; }", 0},
+    };
+    for (const ROW &r : rows) {
+        TENV e;
+        RUN run = e.run_once(r.text);
+        EXPECT_TRUE(run.ran) << r.text << ": " << kov::sj_to_utf8(run.err);
+        EXPECT_EQ(e.has_tree("main"), r.tree) << r.text;
+    }
+}
+
+// Each text runs with the trees and on a twin without: everything seen must agree, and the
+// tree must have run (a body left to the reader would agree trivially).
+TEST(Tree, RunsAsTheReaderDoes)
+{
+    const char *texts[] = {
+        // loops, break and continue at several depths, return from inside loops
+        "main(){ var i, j, s = 0; for (i = 0; i < 4; i++) for (j = 0; j < 4; j++) { if (j > i) break; if (j == 1) continue; s = s * 3 + j; } return s; }",
+        "f(var n){ var i; for (i = 0;; i++) { while (1) { if (i == n) return i * 10; break; } } } main(){ return f(4); }",
+        "main(){ var i = 0, s = 0; do { i++; if (i % 2) continue; s += i; } while (i < 9); return s; }",
+        "main(){ var i = 0; for (;;) if (++i > 6) break; return i; }",
+        // a block's variables end with it: a loop body declares them afresh
+        "main(){ var i, s = 0; for (i = 0; i < 5; i++) { var t = i * 2; t += 1; s += t; } return s; }",
+        "fib(var n){ if (n < 2) return n; return fib(n - 1) + fib(n - 2); } main(){ return fib(12); }",
+        "void v(){ return; } main(){ v(); return 3; }",
+        // the previous error after statements read without effect
+        "main(){ var r = 0; warn(); if (0) { r = 1; r = 2; } return errmsg() == \"w\"; }",
+        "main(){ var r = 0; warn(); if (1) r = 1; else { r = 2; } return errmsg() == \"w\"; }",
+        "main(){ var i; for (i = 0; i < 3; i++) { warn(); if (i == 1) break; i = i; } return errmsg() == \"w\"; }",
+        "g(){ return 0; } f(){ warn(); return 1; g(); g(); } main(){ f(); return errmsg() == \"w\"; }",
+        "main(){ warn(); { var a = 1; } return errmsg() == \"w\"; }",
+        "main(){ if (1) warn(); else ; return errmsg() == \"w\"; }",
+        "main(){ if (warn()) ; return errmsg() == \"w\"; }",
+        "main(){ while (warn()) ; return errmsg() == \"w\"; }",
+        "main(){ for (; warn();) { } return errmsg() == \"w\"; }",
+        // errors: the innermost statement's position and the reader's texts
+        "main(){ var a[3], i; for (i = 0; i < 5; i++) { if (i > 1) { a[i * 2] = 1; } } return 0; }",
+        "main(){ var i; for (i = 0; i < 2; i++) { var b[2] = {1, 2}; var c = b[i + 5]; } return 0; }",
+        "f(var n){ var a[2]; return a[n]; } main(){ return f(3); }",
+        "main(){ while (1) ; }",   // the host's stop (the budget) inside a tree loop
+        // switch: fall through, the default read a second time, break, continue and return inside
+        "main(){ var i, s = 0; for (i = 0; i < 6; i++) switch (i) { case 1: s += 1; case 2: s += 10; break; default: s += 100; case 4: s += 1000; } return s; }",
+        "main(){ var i, s = 0; for (i = 0; i < 4; i++) { switch (i) { case 1: continue; case 2: s += 5; } s += 1; } return s; }",
+        "f(var x){ switch (x) { default: return 7; case 3: return 3; } return 0; } main(){ return f(3) * 10 + f(1); }",
+        "main(){ var r = 0; warn(); switch (2) { case 1: r = 1; r = 2; case 2: r = errmsg() == \"w\"; } return r; }",
+        "main(){ var x = 1; switch (x) { case 1: break; case 1: ; } return 0; }",
+        "main(){ var x = 1; switch (x) { case 1: x = 2; case 1: ; } return 0; }",
+        // goto: back and forward, out of loops, into a loop, an if and a switch body; a label
+        // that is not there; the names of a block entered by the goto
+        "main(){ var i = 0; L: i++; if (i < 5) goto L; return i; }",
+        "main(){ var i, j, n = 0; for (i = 0; i < 5; i++) for (j = 0; j < 5; j++) { n++; if (i * j == 6) goto out; } out: return n * 100 + i * 10 + j; }",
+        "main(){ var i = 7, s = 0; goto in; for (i = 0; i < 3; i++) { s += 100; in: s += i; } return s; }",
+        "main(){ var i = 0, s = 0; goto in; while (i < 4) { s += 10; in: i++; } return s + i; }",
+        "main(){ var s = 0; goto in; if (1) { s = 1; } else { in: s += 2; } return s; }",
+        "main(){ var s = 0; goto in; switch (3) { case 1: s = 1; in: s += 4; case 3: s += 20; break; default: s += 300; } return s; }",
+        "main(){ var s = 0; goto in; do { s += 10; in: s++; } while (s < 30); return s; }",
+        "main(){ var s = 0; goto nowhere; return s; }",
+        "main(){ var n = 0; goto in; { var a = 5; in: n = a; } return n; }",
+        "main(){ var n = 0; warn(); goto in; n = 1; { n = 2; n = 3; } in: return errmsg() == \"w\"; }",
+    };
+    for (const char *t : texts) {
+        TENV e;
+        EXPECT_EQ(e.diff(t), "") << t;
+        EXPECT_GT(e.scr.scr_tree ? e.scr.scr_tree->built : 0, 0) << t;
+    }
+}
+
+std::string slurp(const std::filesystem::path &p)
+{
+    std::ifstream in(p, std::ios::binary);
+    std::string s((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    size_t cut = s.find('\x1E');   // a run seed: the sheet, then the script
+    return cut == std::string::npos ? s : s.substr(cut + 1);
+}
+
+// The fuzz seeds of scripts and the golden scripts, run both ways.
+TEST(Tree, CorporaRunAlike)
+{
+    namespace fs = std::filesystem;
+    std::string root = KOV_TEST_DATA;
+    int files = 0, trees = 0;
+    for (const char *dir : {"/../fuzz/seeds/script", "/../fuzz/seeds/cache", "/../fuzz/seeds/run", "/golden"}) {
+        std::error_code ec;
+        for (const auto &f : fs::directory_iterator(root + dir, ec)) {
+            std::string text = slurp(f.path());
+            TENV e;
+            EXPECT_EQ(e.diff(text.c_str()), "") << f.path();
+            files++;
+            trees += e.scr.scr_tree ? (int)e.scr.scr_tree->built : 0;
+        }
+    }
+    EXPECT_GT(files, 100);
+    EXPECT_GT(trees, 50);
+}
+
+}  // namespace
