@@ -169,6 +169,8 @@ private:
     std::string kov_title;
     int kov_clock = 0;          // cycle clock (ms), advanced by the 250 ms tick
     uint32_t kov_pumped = 0;    // host ticks of the last event pumping of a run
+    uint32_t kov_hook_last = 0; // host ticks of the last statement hook of a run
+    int kov_quiet = 0;          // statements the hook lets pass: more while they take no time
     long kov_ed_saved = -1;     // the editor's stamp when the script was loaded or saved
     int kov_live = 0;           // a run is on the stack (it may be stopped and still unwinding)
     void kov_show(const char *pos, const char *msg);   // a position of the run's text in the editor

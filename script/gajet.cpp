@@ -40,21 +40,8 @@ VAR_GJ::~VAR_GJ()
     delete[] blk;
 }
 
-const VAL_U *VAR_GJ::gj_peek(int x, int y) const
+VAL_U *VAR_GJ::gj_cell_new(int x, int y)
 {
-    if (x < 0 || y < 0 || x >= xs || y >= ys) return nullptr;
-    if (xs == 1 && ys == 1) return &one;
-    if (!blk || !blk[y / BLK]) return nullptr;
-    VAL_U *row = blk[y / BLK][y % BLK];
-    return row ? &row[x] : nullptr;
-}
-
-VAL_U *VAR_GJ::gj_cell(int x, int y)
-{
-    if (x < 0 || y < 0 || x >= xs || y >= ys) return nullptr;
-    if (xs == 1 && ys == 1) {
-        return &one;
-    }
     if (!blk) {
         blk = new (std::nothrow) VAL_U **[ys / BLK + 1]();
         if (!blk) return nullptr;

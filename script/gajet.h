@@ -69,14 +69,28 @@ public:
     VAL_U *gj_value(int x, int y) override { return gj_cell(x, y); }
     // Element as a value (null for an element never stored), and a writable one (null when
     // outside the shape or out of memory).
-    const VAL_U *gj_peek(int x, int y) const;
-    VAL_U *gj_cell(int x, int y);
+    const VAL_U *gj_peek(int x, int y) const
+    {
+        if (x < 0 || y < 0 || x >= xs || y >= ys) return nullptr;
+        if (xs == 1 && ys == 1) return &one;
+        if (!blk || !blk[y / BLK]) return nullptr;
+        VAL_U *row = blk[y / BLK][y % BLK];
+        return row ? &row[x] : nullptr;
+    }
+    VAL_U *gj_cell(int x, int y)
+    {
+        if (x < 0 || y < 0 || x >= xs || y >= ys) return nullptr;
+        if (xs == 1 && ys == 1) return &one;
+        if (blk && blk[y / BLK] && blk[y / BLK][y % BLK]) return &blk[y / BLK][y % BLK][x];
+        return gj_cell_new(x, y);
+    }
 
     static long gj_cells;           // element values allocated by all arrays
     static long gj_cellcap;         // stores that would pass this fail
 
 private:
     enum { BLK = 1024 };            // rows per block of row pointers
+    VAL_U *gj_cell_new(int x, int y);   // the element's row made first
     int xs, ys, dims;
     VAL_U one;                      // the scalar's value (1 x 1), kept in place
     VAL_U ***blk = nullptr;         // [ys / BLK + 1] blocks of BLK rows of xs values

@@ -276,6 +276,9 @@ public:
     void *scr_func = nullptr;           // the function library's own state (its FUNC_U)
     int scr_tstat = TST_STOP;       // the application's run state
     const char *scr_fn_name = "";   // built-in being called (for its messages)
+    // Statements that may pass the hook without calling the host while the run state stays
+    // TST_SCRPT_RUN (the host sets it when it has nothing to do for a while).
+    int scr_hook_quiet = 0;
     virtual const FN_DEF *scr_fn_lookup(const char *name);
 
     // ---- state ----
@@ -370,6 +373,7 @@ public:
     // ---- expressions ----
     int scr_exp(const char *&pos, VAL_U &val);
     int scr_assignment_exp(const char *&pos, VAL_U &val);
+    int scr_assignment_read(const char *&pos, VAL_U &val);   // the text reader's part of it
     int scr_assignment_let(const char *&pos, VAL_U &val);
     int scr_assignment_operator(const char *&pos);
     int scr_conditional_exp(const char *&pos, VAL_U &val);
@@ -433,7 +437,14 @@ public:
     // 0, -1 (not a built-in), -2 (a built-in whose call failed).
     int scr_func_libcall(const char *&pos, VAL_U &val);
     int scr_func_fmtcall(const char *&pos, VAL_U &val, const FN_DEF *fn);
-    void scr_callback(int code, intptr_t arg);
+    void scr_callback(int code, intptr_t arg)
+    {
+        if (code == SCRCB_ONESTEP && scr_hook_quiet > 0 && scr_tstat == TST_SCRPT_RUN && ctx.scr_pass >= 1 && !sup())
+            scr_hook_quiet--;
+        else
+            scr_callback_host(code, arg);
+    }
+    void scr_callback_host(int code, intptr_t arg);
     int scr_prepare(int mode);
     int scr_link_scrpt();
     int scr_do_allstep(const char *text, int *result);

@@ -38,6 +38,7 @@ struct ERRKEEP {
 
 void SCR_XC::rebase(const char *t)
 {
+    epoch++;
     text = nullptr;   // until the slots are made: out of memory the reader runs everything
     len = 0;
     s.scr_blank_memo(nullptr, 0, nullptr);
@@ -77,6 +78,8 @@ long SCR_U::scr_cache_bytes() const { return scr_xc ? scr_xc->bytes() : 0; }
 int SCR_XC::add(const XN &n)
 {
     nodes.push_back(n);
+    XN &x = nodes[nodes.size() - 1];
+    x.nf = numf_of(x, nodes);
     return (int)nodes.size() - 1;
 }
 
@@ -103,16 +106,36 @@ int SCR_XC::run(const char *&pos, VAL_U &val)
         slot[off] = r;
     }
     if (r < 0) return 1;
-    const ROOT rt = roots[r - 1];
+    return run_root(r, pos, val);
+}
+
+int SCR_XC::run_root(int r, const char *&pos, VAL_U &val)
+{
+    const ROOT &rt = roots[r - 1];
     // Near the nesting or stack limits the reader runs it, so that it fails where it fails.
     if (s.scr_deep_err || s.scr_deep + rt.deep + 1 > SCR_DEEP_MAX) return 1;
     uintptr_t here = (uintptr_t)__builtin_frame_address(0);
     long used = s.scr_stack_base > here ? (long)(s.scr_stack_base - here) : 0;
     if (used + (rt.deep + 1) * XC_STACK_PER_DEEP > s.scr_stack_room) return 1;
+    const char *end = rt.end;
     int e = ev(rt.node, val);
     if (e < 0) return -1;
-    pos = e == 2 ? stop_at : rt.end;
+    pos = e == 2 ? stop_at : end;
     return 0;
+}
+
+int SCR_XC::compile_root(const char *&pos)
+{
+    if (!s.scr_cache_on || cache_env_off()) return 0;
+    int r;
+    try {
+        r = compile(pos);
+    } catch (const std::bad_alloc &) {
+        r = -1;
+    }
+    if (r < 0) return 0;
+    pos = roots[r - 1].end;
+    return r;
 }
 
 int SCR_XC::compile(const char *pos)
@@ -264,6 +287,19 @@ int SCR_XC::cx_chain(const char *&pos, int d, int level)
         items.push_back(it);
         x.pure = x.pure && pure(it.node);
     }
+    // For numbers the chain is a left-leaning row of operators, the chain's node the last one.
+    int left = first;
+    for (size_t k = 0; k + 1 < list.size(); k++) {
+        XN b{X_BIN};
+        b.op = (uint8_t)level;
+        b.post = (uint8_t)list[k].op;
+        b.a = left;
+        b.b = list[k].node;
+        left = add(b);
+    }
+    x.post = (uint8_t)list.back().op;
+    x.b = list.back().node;
+    x.c = left;
     return add(x);
 }
 
@@ -456,63 +492,161 @@ const VAL_U *SCR_XC::scalar(const XN &n, const VTBL_U *vt)
     return g && g->gj_dims() == 0 ? g->gj_peek(0, 0) : nullptr;
 }
 
-// A pure node as a number without values in between: 0 done, 1 not all numbers (nothing done).
-int SCR_XC::evd(int i, double &d)
-{
-    const XN &n = nodes[i];
-    switch (n.k) {
-    case X_NUM:
+// ---- numbers without values in between ----
+
+// The fast evaluators of the node kinds: each does what ev does when every operand is a number,
+// and gives up (1) with nothing done otherwise, so that ev can take the node from the start.
+struct SCR_XC::FAST {
+    static int bail(SCR_XC &, const XN &, double &) { return 1; }
+    static int num(SCR_XC &, const XN &n, double &d)
+    {
         d = n.num;
         return 0;
-    case X_VAR: {
-        VTBL_U *vt = look(n);
-        if (!vt) return 1;
-        if (vt->type == VT_ENUM) {
-            d = vt->value;
-            return n.dims ? 1 : 0;   // with indices the reader stops after the name
-        }
+    }
+    // The element (x, y) of the variable vt names, as a number.
+    static int elem(SCR_XC &xc, const XN &n, VTBL_U *vt, int x, int y, double &d)
+    {
         const VAR_GJ *g = vt->vtb_vars();
         if (!g || g->gj_dims() != n.dims) return 1;
-        int x = 0, y = 0;
-        if (n.dims) {
-            double a, b = 0;
-            if (evd(n.a, a) || (n.dims == 2 && evd(n.b, b))) return 1;
-            x = scr_trunc32(n.dims == 1 ? a : b);
-            y = n.dims == 2 ? scr_trunc32(a) : 0;
-        }
         // Null outside the shape (declared shapes stay within the limits of indices), where
         // adrs says what is wrong.
         const VAL_U *v = g->gj_peek(x, y);
         if (!v || v->val_kind != VAL_NUM) return 1;
-        d = s.sup() && !(vt->flags & SF_CONST) ? 0 : v->val_num;
+        d = xc.s.sup() && !(vt->flags & SF_CONST) ? 0 : v->val_num;
         return 0;
     }
-    case X_UN: {
+    static int var0(SCR_XC &xc, const XN &n, double &d)
+    {
+        VTBL_U *vt = xc.look(n);
+        if (!vt) return 1;
+        if (vt->type == VT_ENUM) {
+            d = vt->value;
+            return 0;
+        }
+        return elem(xc, n, vt, 0, 0, d);
+    }
+    static int var1(SCR_XC &xc, const XN &n, double &d)
+    {
+        VTBL_U *vt = xc.look(n);
         double a;
-        if (evd(n.a, a)) return 1;
-        KOV_LOG("%c %g", n.op, a);
-        switch (n.op) {
-        case '!': d = a == 0; break;
-        case '-': d = -a; break;
-        case '+': d = a; break;
-        default: d = (double)~scr_trunc64(a); break;
-        }
-        return 0;
+        if (!vt || vt->type == VT_ENUM || n.fl->nf(xc, *n.fl, a)) return 1;   // an enumerator stops before "["
+        return elem(xc, n, vt, scr_trunc32(a), 0, d);
     }
-    case X_CHAIN: {
+    static int var2(SCR_XC &xc, const XN &n, double &d)
+    {
+        VTBL_U *vt = xc.look(n);
         double a, b;
-        if (evd(n.a, a)) return 1;
-        for (int k = 0; k < n.n; k++) {
-            const ITEM &it = items[n.list + k];
-            if (evd(it.node, b)) return 1;
-            a = scr_numop(n.op, it.op, a, b);
-        }
-        d = a;
+        if (!vt || vt->type == VT_ENUM || n.fl->nf(xc, *n.fl, a) || n.fr->nf(xc, *n.fr, b)) return 1;
+        return elem(xc, n, vt, scr_trunc32(b), scr_trunc32(a), d);
+    }
+    template <int OP> static int un(SCR_XC &xc, const XN &n, double &d)
+    {
+        double a;
+        if (n.fl->nf(xc, *n.fl, a)) return 1;
+        KOV_LOG("%c %g", n.op, a);
+        d = OP == '!' ? a == 0 : OP == '-' ? -a : OP == '+' ? a : (double)~scr_trunc64(a);
         return 0;
     }
-    default:
-        return 1;
+    // Operator i of level L (scr_numop's numbering); the common ones inline.
+    template <int L, int I> static int bin(SCR_XC &xc, const XN &n, double &d)
+    {
+        double a, b;
+        if (n.fl->nf(xc, *n.fl, a) || n.fr->nf(xc, *n.fr, b)) return 1;
+        if constexpr (L == 3) d = I == 0 ? a == b : a != b;
+        else if constexpr (L == 4) d = I == 0 ? a <= b : I == 1 ? a < b : I == 2 ? a >= b : a > b;
+        else if constexpr (L == 6) d = I ? a - b : a + b;   // parsed forms never run while tracing
+        else if constexpr (L == 7 && I == 0) d = a * b;
+        else d = scr_numop(L, I, a, b);
+        return 0;
     }
+    template <int L> static NUMF level(int i)
+    {
+        switch (i) {
+        case 0: return bin<L, 0>;
+        case 1: return bin<L, 1>;
+        case 2: return bin<L, 2>;
+        default: return bin<L, 3>;
+        }
+    }
+};
+
+SCR_XC::NUMF SCR_XC::numf_of(XN &n, STABLE<XN> &nodes)
+{
+    switch (n.k) {
+    case X_NUM: return FAST::num;
+    case X_VAR:
+        if (n.npost) return FAST::bail;
+        if (n.dims >= 1) n.fl = &nodes[n.a];
+        if (n.dims == 2) n.fr = &nodes[n.b];
+        return n.dims == 0 ? FAST::var0 : n.dims == 1 ? FAST::var1 : FAST::var2;
+    case X_UN:
+        n.fl = &nodes[n.a];
+        switch (n.op) {
+        case '!': return FAST::un<'!'>;
+        case '-': return FAST::un<'-'>;
+        case '+': return FAST::un<'+'>;
+        default: return FAST::un<'~'>;
+        }
+    case X_CHAIN:
+    case X_BIN: {
+        n.fl = &nodes[n.k == X_BIN ? n.a : n.c];
+        n.fr = &nodes[n.b];
+        int i = n.post;
+        switch (n.op) {
+        case 0: return FAST::level<0>(i);
+        case 1: return FAST::level<1>(i);
+        case 2: return FAST::level<2>(i);
+        case 3: return FAST::level<3>(i);
+        case 4: return FAST::level<4>(i);
+        case 5: return FAST::level<5>(i);
+        case 6: return FAST::level<6>(i);
+        default: return FAST::level<7>(i);
+        }
+    }
+    default: return FAST::bail;
+    }
+}
+
+// An assignment of a number to a plain variable's element, the usual statement, without
+// values in between; 1 when ev must take it (nothing done).
+int SCR_XC::asg_fast(const XN &n, VAL_U &val)
+{
+    const XN &l = nodes[n.a];
+    if (s.sup()) return 1;
+    VTBL_U *vt = look(l);
+    if (!vt || vt->type != VT_VAR || (vt->flags & SF_CONST)) return 1;
+    VAR_GJ *g = gj_vars_of(vt->vtb_gajet_pt);
+    if (!g || g->gj_dims() != l.dims) return 1;
+    int x = 0, y = 0;
+    if (l.dims) {
+        double a, b = 0;
+        if (evd(l.a, a) || (l.dims == 2 && evd(l.b, b))) return 1;
+        x = scr_trunc32(l.dims == 1 ? a : b);
+        y = l.dims == 2 ? scr_trunc32(a) : 0;
+        if (x < 0 || x > 999 || y < 0 || y > 999999) return 1;
+    }
+    double r;
+    if (evd(n.b, r)) return 1;
+    VAL_U *cell = g->gj_cell(x, y);
+    if (!cell) return 1;
+    double d = n.op == 0 ? r : scr_asg_num(n.op, cell->val_getd(), r);
+    cell->val_putd(d);
+    val.val_putd(d);
+    return 0;
+}
+
+// "++" and "--" after a plain scalar holding a number.
+int SCR_XC::post_fast(const XN &n, VTBL_U *vt, VAL_U &val)
+{
+    if (n.dims || s.sup() || vt->type != VT_VAR || (vt->flags & SF_CONST)) return 1;
+    VAR_GJ *g = gj_vars_of(vt->vtb_gajet_pt);
+    VAL_U *cell = g && g->gj_dims() == 0 ? g->gj_cell(0, 0) : nullptr;
+    if (!cell || cell->val_kind != VAL_NUM) return 1;
+    double d = cell->val_num;
+    val.val_putd(d);
+    for (int k = 0; k < n.npost; k++) d += (n.post >> k) & 1 ? 1 : -1;
+    cell->val_putd(d);
+    return 0;
 }
 
 // The element an lvalue names (the variable found already), as the reader's postfix_adrs.
@@ -568,15 +702,6 @@ int SCR_XC::adrs(const XN &n, VTBL_U *vt, SCR_U::LVAL &lv)
 
 // A name read as an operand: an enumerator's value, or the variable's element and its postfix
 // steps.
-VTBL_U *SCR_XC::look(const XN &n) const
-{
-    if (n.gen != s.vt_gen) {
-        n.vt = s.scr_get_vtbl(&names[n.name]);
-        n.gen = s.vt_gen;
-    }
-    return n.vt;
-}
-
 int SCR_XC::ev_var(const XN &n, VAL_U &val)
 {
     VTBL_U *vt = look(n);
@@ -593,6 +718,7 @@ int SCR_XC::ev_var(const XN &n, VAL_U &val)
         val.val_putd(s.sup() && !(vt->flags & SF_CONST) ? 0 : v->val_num);
         return 0;
     }
+    if (n.npost && post_fast(n, vt, val) == 0) return 0;
     SCR_U::LVAL lv;
     if (adrs(n, vt, lv) != 0 || s.lv_read(lv, val) != 0) return -1;
     for (int k = 0; k < n.npost; k++) {
@@ -706,6 +832,7 @@ int SCR_XC::ev(int i, VAL_U &val)
         return rb;
     }
     case X_ASG: {
+        if (asg_fast(n, val) == 0) return 0;
         const XN &l = nodes[n.a];
         VTBL_U *vt = look(l);
         SCR_U::LVAL lv;
@@ -727,6 +854,8 @@ int SCR_XC::ev(int i, VAL_U &val)
         int r = ev(n.a, val);
         return r == 2 ? -1 : r;
     }
+    case X_BIN:
+        return -1;   // reached through its chain only
     case X_CALL: {
         struct ADJ {   // the reader's nesting count where it makes the call
             int &d, by;

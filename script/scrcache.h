@@ -21,8 +21,14 @@ public:
     // Runs the assignment expression at pos as scr_assignment_exp does; 1 when it is left to
     // the text reader.
     int run(const char *&pos, VAL_U &val);
+    // The statement trees' way in: parses the assignment expression at pos (0 when it is left
+    // to the text reader, else a root number; pos past it), and runs a root as run does (1: the
+    // reader must read it, near the nesting limits).
+    int compile_root(const char *&pos);
+    int run_root(int root, const char *&pos, VAL_U &val);
     // Forgets every parsed form; text (NUL-terminated) is the one positions are taken from.
     void rebase(const char *text);
+    uint32_t epoch = 0;   // bumped by every rebase: roots given out before are void
     const char *base() const { return text; }
     // A byte of memory for the statement reader at position p of the text (0 until it is
     // written), or null for positions outside it.
@@ -34,7 +40,11 @@ public:
     long bytes() const;
 
 private:
-    enum KIND : uint8_t { X_NUM, X_STR, X_VAR, X_PRE, X_UN, X_CHAIN, X_LOGIC, X_COND, X_ASG, X_COMMA, X_CALL, X_PAREN };
+    // X_BIN: one operator of a chain, for numbers only (the chain's left part and an item).
+    enum KIND : uint8_t { X_NUM, X_STR, X_VAR, X_PRE, X_UN, X_CHAIN, X_LOGIC, X_COND, X_ASG, X_COMMA, X_CALL, X_PAREN, X_BIN };
+    struct XN;
+    // A node as a number with nothing else done: 0 done, 1 not all numbers (nothing done).
+    using NUMF = int (*)(SCR_XC &, const XN &, double &);
     struct XN {
         KIND k = X_NUM;
         uint8_t op = 0;       // X_UN: the operator byte; X_CHAIN: level; X_LOGIC: 1 "||"; X_ASG, X_PRE
@@ -54,6 +64,8 @@ private:
         mutable uint64_t gen = 0;
         // X_CALL: the built-in table that had no function of this name (null: not asked yet)
         mutable FN_LOOKUP nolib = nullptr;
+        NUMF nf = nullptr;
+        const XN *fl = nullptr, *fr = nullptr;   // nf's operands
     };
     struct ITEM {
         int op, node;
@@ -122,11 +134,22 @@ private:
     int may_stop(int i) const;
 
     int ev(int i, VAL_U &val);
-    int evd(int i, double &d);
+    int evd(int i, double &d) { return nodes[i].nf(*this, nodes[i], d); }
+    static NUMF numf_of(XN &n, STABLE<XN> &nodes);
+    int asg_fast(const XN &n, VAL_U &val);
+    int post_fast(const XN &n, VTBL_U *vt, VAL_U &val);
+    struct FAST;
     const VAL_U *peek(int i);
     static const VAL_U *scalar(const XN &n, const VTBL_U *vt);
     bool pure(int i) const;
     int ev_var(const XN &n, VAL_U &val);
-    VTBL_U *look(const XN &n) const;
+    VTBL_U *look(const XN &n) const
+    {
+        if (n.gen != s.vt_gen) {
+            n.vt = s.scr_get_vtbl(&names[n.name]);
+            n.gen = s.vt_gen;
+        }
+        return n.vt;
+    }
     int adrs(const XN &n, VTBL_U *vt, SCR_U::LVAL &lv);
 };

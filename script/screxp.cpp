@@ -135,6 +135,11 @@ int SCR_U::scr_assignment_exp(const char *&pos, VAL_U &val)
         int r = scr_xc->run(pos, val);
         if (r != 1) return r;
     }
+    return scr_assignment_read(pos, val);
+}
+
+int SCR_U::scr_assignment_read(const char *&pos, VAL_U &val)
+{
     // An lvalue followed by an assignment operator can only be an assignment: read as a
     // conditional the text would stop at the operator, which no construct accepts there. Not
     // reading it a second time keeps nested failing assignments from costing 2^n.
@@ -204,7 +209,7 @@ int scr_lv_store(SCR_U &s, const SCR_U::LVAL &lv, const VAL_U *v, double d)
 }
 
 // Numeric compound assignment (operator index i of asg_ops, not "=").
-static double asg_num(int i, double old, double r)
+double scr_asg_num(int i, double old, double r)
 {
     int64_t a = scr_trunc64(old), b = scr_trunc64(r);
     unsigned n = (unsigned)(b & 0xFF);
@@ -266,7 +271,7 @@ int SCR_U::scr_assign_store(const LVAL &lv, int op, VAL_U &r, VAL_U &val)
             return 0;
         }
     }
-    double d = asg_num(op, scr_lv_num(*this, lv), r.val_getd());
+    double d = scr_asg_num(op, scr_lv_num(*this, lv), r.val_getd());
     if (scr_lv_store(*this, lv, nullptr, d) != 0) return failed();
     val.val_putd(d);
     return 0;

@@ -14,6 +14,8 @@ extern const SCR_BINLEVEL scr_binlevels[SCR_BINLEVELS];
 void scr_binop(int level, int i, VAL_U &l, VAL_U &r);
 // The same for two numbers, and an equality or relational operator for two texts.
 double scr_numop(int level, int i, double a, double b);
+// A compound assignment's number (operator i of "*=" ... "|=", 0 not used).
+double scr_asg_num(int i, double old, double r);
 double scr_textop(int level, int i, const char *a, const char *b);
 
 // Number of an element as arithmetic reads it; a store into an element (suppression drops

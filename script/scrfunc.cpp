@@ -451,7 +451,7 @@ int SCR_U::scr_func_exec(const char *&pos, VAL_U &val)
 
 // Also while the link pass runs code (a function called by a file-level initializer), so that
 // such code can be stopped like any run.
-void SCR_U::scr_callback(int code, intptr_t arg)
+void SCR_U::scr_callback_host(int code, intptr_t arg)
 {
     if (ctx.scr_pass < 1 || sup()) return;
     if (scr_host().host_callback(code, arg) == -1) throw E_EXIT(1);

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <string>
 
+#include "script/scrcache.h"
 #include "base/kovlog.h"
 
 namespace {
@@ -70,6 +71,8 @@ void SCR_TREE::clear()
     kids.clear();
     decls.clear();
     fxs.clear();
+    xs.clear();
+    xr.clear();
     built = refused = 0;
 }
 
@@ -83,7 +86,7 @@ int SCR_TREE::add(const TN &n)
 
 int SCR_TREE::build(const char *fn, const char *body, int type)
 {
-    size_t n0 = nodes.size(), k0 = kids.size(), d0 = decls.size(), f0 = fxs.size();
+    size_t n0 = nodes.size(), k0 = kids.size(), d0 = decls.size(), f0 = fxs.size(), x0 = xs.size();
     int root = -1;
     const char *end = nullptr;
     {
@@ -106,6 +109,7 @@ int SCR_TREE::build(const char *fn, const char *body, int type)
         kids.resize(k0);
         decls.resize(d0);
         fxs.resize(f0);
+        xs.resize(x0);
         refused++;
         return -1;
     }
@@ -120,6 +124,8 @@ int SCR_TREE::b_exp(const char *&p, TX &x)
     VAL_U v;
     if (s.scr_exp(p, v) != 0) return -1;
     x.end = p;
+    x.id = (int)xs.size();
+    xs.push_back(XS{});
     return 0;
 }
 
@@ -383,7 +389,57 @@ int SCR_TREE::r_goto(const TN &n)
 int SCR_TREE::r_exp(const TX &x, VAL_U &v)
 {
     const char *p = x.at;
-    return s.scr_exp(p, v) == 0 && p == x.end ? 0 : -1;
+    return x_exp(x, p, v) == 0 && p == x.end ? 0 : -1;
+}
+
+// The expression as scr_exp reads it, through its parsed roots where it has them; p where the
+// reader would end.
+int SCR_TREE::x_exp(const TX &x, const char *&p, VAL_U &v)
+{
+    SCR_XC *xc = s.scr_xc;
+    if (!xc || x.id < 0) return s.scr_exp(p, v);
+    if (xc_epoch != xc->epoch) {   // parsed forms made anew: the roots of before are void
+        for (XS &st : xs) st = XS{};
+        xr.clear();
+        xc_epoch = xc->epoch;
+    }
+    if (xs[x.id].first == -2) x_compile(x, xs[x.id]);
+    const XS st = xs[x.id];
+    if (st.first < 0) return s.scr_exp(p, v);
+    for (int k = 0; k < st.n; k++) {
+        const XR r = xr[st.first + k];
+        if (k > 0 && (s.scr_skip_space(p) != ',' || s.scr_match_key(p, ",") != 0)) return 0;
+        if (p != r.at) {   // an earlier root stopped short: the reader goes on from there
+            if (s.scr_assignment_exp(p, v) != 0) return -1;
+            break;
+        }
+        SCR_U::DEEP deep(s);
+        if (!deep.ok) return -1;
+        int e = xc->run_root(r.root, p, v);
+        if (e == 1) e = s.scr_assignment_read(p, v);
+        if (e != 0) return -1;
+    }
+    while (s.scr_skip_space(p) == ',' && s.scr_match_key(p, ",") == 0)
+        if (s.scr_assignment_exp(p, v) != 0) return -1;
+    return 0;
+}
+
+void SCR_TREE::x_compile(const TX &x, XS &st)
+{
+    st.first = -1;
+    std::vector<XR> list;
+    const char *p = x.at;
+    for (;;) {
+        const char *at = p;
+        int r = s.scr_xc->compile_root(p);
+        if (r <= 0) return;
+        list.push_back(XR{r, at});
+        if (s.scr_skip_space(p) != ',' || s.scr_match_key(p, ",") != 0) break;
+    }
+    if (p != x.end) return;
+    st.first = (int)xr.size();
+    st.n = (int)list.size();
+    xr.insert(xr.end(), list.begin(), list.end());
 }
 
 void SCR_TREE::prologue()
@@ -568,7 +624,7 @@ int SCR_TREE::r_return(const TN &n)
         v.val_putd(0);
     } else if (n.x[0].at) {
         const char *p = n.x[0].at;
-        if (s.scr_exp(p, v) != 0) {
+        if (x_exp(n.x[0], p, v) != 0) {
             s.scr_set_SCRERR("return に戻値がない");
             return TR_FAIL;
         }

@@ -28,6 +28,7 @@ enum TN_FX : uint8_t { FX_STAT, FX_DECL };
 // An expression: where the reader starts it and where it ends (null at: absent).
 struct TX {
     const char *at = nullptr, *end = nullptr;
+    int id = -1;   // its parsed roots (xs), made when it first runs
 };
 
 struct TN {
@@ -80,6 +81,18 @@ private:
     std::vector<const char *> decls;
     std::vector<uint8_t> fxs;
     std::vector<char> names;
+    // The parsed roots of each expression: the assignment expressions of its comma list, from
+    // first in xr; first -2 not parsed yet, -1 read by the reader.
+    struct XS {
+        int first = -2, n = 0;
+    };
+    struct XR {
+        int root;
+        const char *at;
+    };
+    std::vector<XS> xs;
+    std::vector<XR> xr;
+    uint32_t xc_epoch = 0;
     int loops = 0, fn_type = 0;
     int switches = 0;    // switches around the statement being built
     int label_ok = 0;    // a case or default label may stand here: the top of a switch body
@@ -105,6 +118,8 @@ private:
     void fx_of(TN &n, const std::vector<uint8_t> &own);
 
     int r_exp(const TX &x, VAL_U &v);
+    int x_exp(const TX &x, const char *&p, VAL_U &v);
+    void x_compile(const TX &x, XS &st);
     int r_stat(int i);
     int r_body(const TN &n);
     int r_compound(const TN &n);
