@@ -555,6 +555,7 @@ protected:
     int ret_carry();
     int scr_switch_body(const char *&pos);
     int scr_bind_param(VTBL_U *vt, VTBL_U *av, int i);
+    int scr_bind_arg(const char *name, VTBL_U *av);
 
     KOV_HOST scr_own_host;
     KOV_HOST *scr_hostp = &scr_own_host;

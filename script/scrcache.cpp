@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "script/screxp.h"
+#include "script/scrtree.h"
 #include "base/kovlog.h"
 
 namespace {
@@ -65,6 +66,7 @@ void SCR_XC::rebase(const char *t)
     items.clear();
     names.clear();
     strs.clear();
+    cargs.clear();
 }
 
 long SCR_XC::bytes() const
@@ -649,6 +651,71 @@ int SCR_XC::post_fast(const XN &n, VTBL_U *vt, VAL_U &val)
     return 0;
 }
 
+// ---- calls of script functions with statement trees ----
+
+// The arguments of call n parsed as roots, when the callee takes them all by value as plain
+// scalars and runs as a tree: 0, or -1 when the call is the reader's.
+int SCR_XC::call_args(const XN &n)
+{
+    n.args = -1;
+    const char *p = n.at;
+    char name[SCR_NAMESIZE];
+    if (s.scr_idname(p, name, sizeof name) != 0 || s.scr_match_key(p, "(") != 0) return -1;
+    const FTBL_U *f = s.scr_get_ftbl(name);
+    if (!f || !s.scr_tree || !s.scr_tree->fast_callee(f)) return -1;
+    n.paren = p;
+    std::vector<CARG> list;
+    if (s.scr_match_key(p, ")") != 0) {
+        for (;;) {
+            const char *at = p;
+            int r = compile_root(p);
+            if (r <= 0) return -1;
+            list.push_back(CARG{r, at, p});
+            if (s.scr_match_key(p, ",") != 0) break;
+        }
+        if (s.scr_match_key(p, ")") != 0) return -1;
+    }
+    if (p != n.end || (int)list.size() != s.scr_tree->fast_params(f)) return -1;
+    n.fn = f;
+    n.args = (int)cargs.size();
+    n.nargs = (int)list.size();
+    cargs.insert(cargs.end(), list.begin(), list.end());
+    return 0;
+}
+
+// A call as the reader makes it (scr_func_exec, scr_function_definition) without reading the
+// callee's declaration or the arguments' text again. 1: the reader's call.
+int SCR_XC::call_fast(const XN &n, VAL_U &val)
+{
+    if (n.args == -2 && call_args(n) != 0) return 1;
+    if (n.args < 0) return 1;
+    const FTBL_U *f = n.fn;
+    SCR_U::BLOCK block(s);
+    VTBL_U *argv[SCR_MAXARG] = {};
+    for (int i = 0; i < n.nargs; i++) {
+        const CARG a = cargs[n.args + i];
+        VAL_U t;
+        const char *p = a.at;
+        {
+            SCR_U::DEEP deep(s);
+            if (!deep.ok) return -1;
+            int e = run_root(a.root, p, t);
+            if (e == 1) e = s.scr_assignment_read(p, t);
+            if (e != 0) return -1;
+        }
+        if (p != a.end) return s.err_paren(f->name);   // it stopped short: no "," or ")" there
+        if (!s.sup() && !(argv[i] = s.scr_make_argvar(t, i))) {
+            s.scr_set_SCRERR("引数作成失敗");
+            return -1;
+        }
+    }
+    if (s.sup()) {
+        val.val_putd(0);
+        return 0;
+    }
+    return s.scr_tree->call(f, n.at, n.paren, argv, val) == 0 ? 0 : -1;
+}
+
 // The element an lvalue names (the variable found already), as the reader's postfix_adrs.
 int SCR_XC::adrs(const XN &n, VTBL_U *vt, SCR_U::LVAL &lv)
 {
@@ -866,6 +933,10 @@ int SCR_XC::ev(int i, VAL_U &val)
         // A name the table lacks is a script function's every time: not looked up again.
         int lib = n.nolib && n.nolib == s.scr_fn_table ? -1 : s.scr_func_libcall(p, val);
         if (lib == -1 && p == n.at) n.nolib = s.scr_fn_table;
+        if (lib == -1 && n.args != -1) {
+            int r = call_fast(n, val);
+            if (r != 1) return r;
+        }
         int r = lib != -1 ? (lib == 0 ? 0 : -1) : s.scr_func_exec(p, val);
         if (r != 0) return -1;
         if (p == n.end) return 0;

@@ -66,6 +66,15 @@ private:
         mutable FN_LOOKUP nolib = nullptr;
         NUMF nf = nullptr;
         const XN *fl = nullptr, *fr = nullptr;   // nf's operands
+        // X_CALL of a script function called without its text: the function, the position
+        // after "(", its arguments' roots (cargs[args ...]); args -2 not looked at, -1 never.
+        mutable const FTBL_U *fn = nullptr;
+        mutable const char *paren = nullptr;
+        mutable int args = -2, nargs = 0;
+    };
+    struct CARG {
+        int root;
+        const char *at, *end;
     };
     struct ITEM {
         int op, node;
@@ -117,6 +126,7 @@ private:
     STABLE<ITEM> items;
     std::vector<char> names;
     std::vector<VAL_U> strs;
+    std::vector<CARG> cargs;
     const char *stop_at = nullptr;   // where the reader would have ended (result 2)
     int maxd = 0;
 
@@ -137,6 +147,8 @@ private:
     int evd(int i, double &d) { return nodes[i].nf(*this, nodes[i], d); }
     static NUMF numf_of(XN &n, STABLE<XN> &nodes);
     int asg_fast(const XN &n, VAL_U &val);
+    int call_fast(const XN &n, VAL_U &val);
+    int call_args(const XN &n);
     int post_fast(const XN &n, VTBL_U *vt, VAL_U &val);
     struct FAST;
     const VAL_U *peek(int i);

@@ -167,6 +167,26 @@ int SCR_U::scr_bind_param(VTBL_U *vt, VTBL_U *av, int i)
     return 0;
 }
 
+// A plain scalar parameter of a linked function made and bound to argument av as the
+// declaration's reading and scr_bind_param make it (a new block level: no name to clash with).
+int SCR_U::scr_bind_arg(const char *name, VTBL_U *av)
+{
+    if (!av) return -1;
+    VTBL_U *vt = new (std::nothrow) VTBL_U(this);
+    if (!vt) return scr_err_nomem();
+    strcpy(vt->name, name);
+    strcpy(vt->owner, ctx.func_name);
+    vt->vtb_link(av->vtb_gajet_pt);
+    vt->nest = ctx.scr_nest;
+    vt->type = av->type;
+    vt->flags = av->flags & ~SF_HIDDEN;
+    vt->next = vtbl_top;
+    vtbl_top = vt;
+    vt_index.put(vt);
+    vt_gen++;
+    return 0;
+}
+
 int SCR_U::scr_direct_declarator_func(const char *&pos, VTBL_U **argv, SCR_PARAM *param, int &varargs)
 {
     const char *p = pos;

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <string_view>
 
 #include "script/scrcache.h"
 #include "base/kovlog.h"
@@ -73,6 +74,7 @@ void SCR_TREE::clear()
     fxs.clear();
     xs.clear();
     xr.clear();
+    callees.clear();
     built = refused = 0;
 }
 
@@ -373,6 +375,92 @@ int SCR_TREE::run(const TFN &f, const char *&pos)
             s.scr_del_vtbl(body_nest + 1);
         }
     }
+}
+
+// ---- calls ----
+
+bool SCR_TREE::fast_callee(const FTBL_U *f)
+{
+    auto it = callees.find(f);
+    if (it == callees.end()) {
+        TCALL c;
+        KEEP keep(s);   // the declaration is read once here: nothing of it may show
+        if (callee_of(f, c) != 0) c.t = nullptr;
+        it = callees.emplace(f, c).first;
+    }
+    return it->second.t != nullptr;
+}
+
+// The parameter names of f when each is a plain "var name" (any storage words) and f has a tree.
+int SCR_TREE::callee_of(const FTBL_U *f, TCALL &c)
+{
+    if (!f->text || f->varargs || !(c.t = find(f->text))) return -1;
+    const char *p = f->text;
+    const char *head_end = strchr(p, '{');
+    // An enum in the head declares its enumerators when read: such heads stay with the reader.
+    if (!head_end || std::string_view(p, head_end - p).find("enum") != std::string_view::npos) return -1;
+    DECL_SPEC spec;
+    char name[SCR_NAMESIZE];
+    s.scr_decl_specs(p, spec);
+    while (s.scr_pointer(p) == 0) {
+    }
+    if (s.scr_idname(p, name, sizeof name) != 0 || s.scr_match_key(p, "(") != 0) return -1;
+    const char *q = p;
+    if (s.scr_match_key(p, ")") == 0 || (s.scr_match_key(q, "void") == 0 && s.scr_match_key(q, ")") == 0))
+        return f->param[0].type == 0 ? 0 : -1;
+    for (;;) {
+        if (c.np >= SCR_MAXARG) return -1;
+        const SCR_PARAM &d = f->param[c.np];
+        DECL_SPEC ps;
+        if (d.type != VT_VAR || d.dims || (d.flags & (SF_REF | SF_CONST | SF_STATIC | SF_EXTERN)) ||
+            s.scr_decl_specs(p, ps) != 0 || ps.type != VT_VAR || s.scr_idname(p, c.name[c.np], SCR_NAMESIZE) != 0)
+            return -1;
+        c.np++;
+        if (s.scr_match_key(p, ",") != 0) break;
+    }
+    if (s.scr_match_key(p, ")") != 0 || s.scr_skip_space(p) != '{') return -1;
+    return c.np == SCR_MAXARG || f->param[c.np].type == 0 ? 0 : -1;
+}
+
+int SCR_TREE::call(const FTBL_U *f, const char *at, const char *paren, VTBL_U **argv, VAL_U &val)
+{
+    const TCALL &c = callees.find(f)->second;
+    SCR_U::MARK mark(s, at, paren);
+    if (s.func_depth >= SCR_MAXCALL) {
+        KOV_ATT("関数ネスト超過(%d)", s.func_depth);
+        s.scr_set_SCRERR("関数ネスト超過(%d)", s.func_depth);
+        return -1;
+    }
+    struct DEPTH {
+        int &d;
+        explicit DEPTH(int &d) : d(d) { d++; }
+        ~DEPTH() { d--; }
+    } depth(s.func_depth);
+    // What the definition's reading does: its mark, its block, the function's name and type, the
+    // parameters bound to the arguments' storage.
+    SCR_U::MARK def(s, "SCR_U::scr_function_definition", f->text);
+    struct LABEL {
+        SCR_U &s;
+        char keep[SCR_NAMESIZE];
+        explicit LABEL(SCR_U &s) : s(s) { memcpy(keep, s.ctx.goto_label, sizeof keep); }
+        ~LABEL() { memcpy(s.ctx.goto_label, keep, sizeof keep); }
+    } label(s);
+    SCR_U::BLOCK block(s);
+    strcpy(s.ctx.func_name, f->name);
+    s.vt_gen++;
+    s.ctx.fn_spec = DECL_SPEC{f->type, f->flags};
+    for (int i = 0; i < c.np; i++)
+        if (s.scr_bind_arg(c.name[i], argv[i]) != 0) return -1;
+    struct PENDING {
+        int &r;
+        explicit PENDING(int &r) : r(r) {}
+        ~PENDING() { r = 0; }
+    } pending(s.scr_ret_pending);
+    const char *end;
+    if (run(*c.t, end) != 0) return -1;
+    if (!s.scr_ret_pending) val.val_putd(0);
+    else val.val_copy(s.scr_retval);
+    return 0;
 }
 
 int SCR_TREE::r_goto(const TN &n)

@@ -70,6 +70,13 @@ public:
     }
     // Runs the body as scr_function_compound does; pos past the body.
     int run(const TFN &f, const char *&pos);
+    // Whether function f takes plain scalars by value and runs as a tree: its calls may then
+    // bind evaluated arguments (argv, made as the reader makes them) without its text.
+    bool fast_callee(const FTBL_U *f);
+    int fast_params(const FTBL_U *f) const { return callees.at(f).np; }
+    // The call of f read at `at` (its arguments after `paren`), as scr_func_exec goes on from
+    // its arguments: 0 with the function's value, -1 failed.
+    int call(const FTBL_U *f, const char *at, const char *paren, VTBL_U **argv, VAL_U &val);
     long built = 0, refused = 0;   // functions
 
 private:
@@ -93,6 +100,13 @@ private:
     std::vector<XS> xs;
     std::vector<XR> xr;
     uint32_t xc_epoch = 0;
+    struct TCALL {
+        const TFN *t = nullptr;   // null: not a fast callee
+        int np = 0;
+        char name[SCR_MAXARG][SCR_NAMESIZE];
+    };
+    std::unordered_map<const FTBL_U *, TCALL> callees;
+    int callee_of(const FTBL_U *f, TCALL &c);
     int loops = 0, fn_type = 0;
     int switches = 0;    // switches around the statement being built
     int label_ok = 0;    // a case or default label may stand here: the top of a switch body
