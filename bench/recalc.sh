@@ -2,7 +2,8 @@
 # Recalculation, whole process: load, one pass, write CSV (kovash --convert), side by side with
 # gnumeric's ssconvert doing the same on the same sheet as a CSV of formulas (when installed).
 #   bench/recalc.sh BUILD_DIR
-# Prints the median of 5 runs (seconds) and the peak resident memory of each program.
+# Prints the median of 5 runs (seconds), the peak resident memory of each program and the ratio
+# of the times (below 1: kovash is faster). bench_recalc times the passes alone.
 set -u
 kovash="$(cd "${1:-build}" && pwd)/app/kovash"
 [ -x "$kovash" ] || { echo "recalc: $kovash not built"; exit 0; }
@@ -57,7 +58,7 @@ for sheet in tall wide; do
         s=$(time_of ssconvert $sheet.csv $sheet-s.csv)
         line="$line   ssconvert $s"
         kt=${k%% s*}; st=${s%% s*}
-        line="$line   ratio $(echo "scale=1; $st / $kt" | bc -l)x"
+        line="$line   kovash/ssconvert $(awk -v a="$kt" -v b="$st" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }')"
         cmp -s <(tr -d '\r"' < $sheet-k.csv | sed 's/,*$//') <(tr -d '"' < $sheet-s.csv | sed 's/,*$//') || line="$line (outputs differ)"
     fi
     echo "$line"

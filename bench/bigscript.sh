@@ -1,0 +1,94 @@
+#!/bin/bash
+# A big generated script run once: bench/bigscript.sh BUILD_DIR
+#  (a) ~1 MB (small functions each called once from main, then straight-line statements):
+#      median wall time of 5 runs, as is and under each interpreter switch (KOVASH_NOCACHE=1,
+#      KOVASH_TREE=1), side by side; every run must succeed (main returns true: status 1);
+#  (b) peak resident memory per byte of script for the 1 MB script and a ~50 MB one.
+# Wall times include starting the program (and time, timeout: a few ms).
+# Runs are cut at 60 s and 8 GB of address space (ulimit -v, which bounds the resident memory).
+set -u
+kovash="$(cd "${1:-build}" && pwd)/app/kovash"
+[ -x "$kovash" ] || { echo "bigscript: $kovash not built"; exit 0; }
+[ -x /usr/bin/time ] || { echo "bigscript: /usr/bin/time missing (apt-get install time)"; exit 0; }
+tmp="$(mktemp -d)"
+trap 'rm -rf "$tmp"' EXIT
+# A copy in a scratch folder keeps its settings and log out of the build.
+cp "$kovash" "$tmp/kovash"
+cd "$tmp"
+headless() { env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$@"; }
+headless ./kovash >/dev/null 2>&1   # the first start writes the settings file
+
+# gen BYTES NAME: about BYTES of script; half in functions, half in main's straight-line code.
+gen() {
+    /usr/bin/python3 - "$1" "$2" <<'PY'
+import sys
+size, name = int(sys.argv[1]), sys.argv[2]
+fns, body = [], []
+n = used = 0
+while used < size // 2:
+    f = 'f%d(var x) { var y = x * %d + 1; if (y > 1000) y = y %% 1000; return y; }\n' % (n, n % 89 + 2)
+    fns.append(f)
+    body.append('    s = (s + f%d(s)) %% 10007;\n' % n)
+    used += len(f) + len(body[-1])
+    n += 1
+k = 0
+while used < size:
+    line = '    a = (a * %d + s - b) %% 1000; b = b + (a < s ? 1 : 2);\n' % (k % 97 + 1)
+    body.append(line)
+    used += len(line)
+    k += 1
+with open(name, 'w') as out:
+    out.writelines(fns)
+    out.write('main() {\n    var s = 1, a = 2, b = 3;\n')
+    out.writelines(body)
+    out.write('    return s >= 0;\n}\n')
+PY
+}
+gen $((1 << 20)) big1.scr
+echo 'main() { return 1; }' > empty.scr
+
+# run ENV... -- SCRIPT: one run under the caps; prints "MS KB" (wall time, peak resident
+# memory) or "FAIL(status)".
+run() {
+    local envs=() t0 t1 rc
+    while [ "$1" != -- ]; do envs+=("$1"); shift; done
+    shift
+    t0=$(date +%s%N)
+    ( ulimit -v $((8 << 20))
+      headless env "${envs[@]}" /usr/bin/time -f %M -o tm timeout 60 ./kovash "$1" >/dev/null 2>&1 )
+    rc=$?
+    t1=$(date +%s%N)
+    [ $rc = 1 ] || { echo "FAIL($rc)"; return 1; }
+    # (time puts a line of its own before the figure when the status is not 0)
+    echo "$(( (t1 - t0) / 1000000 )) $(tail -1 tm)"
+}
+# median ENV... -- SCRIPT: the median of 5 wall times in ms.
+median() {
+    local r ts=()
+    for _ in 1 2 3 4 5; do
+        r=$(run "$@") || { echo "$r"; return; }
+        ts+=("${r%% *}")
+    done
+    printf '%s\n' "${ts[@]}" | sort -n | sed -n 3p
+}
+echo "1 MB script ($(stat -c %s big1.scr) bytes), median of 5 runs:"
+printf '  %-16s %8s ms\n' default "$(median -- big1.scr)"
+for sw in KOVASH_NOCACHE KOVASH_TREE; do
+    if grep -qa "$sw" "$kovash"; then   # a switch the program knows
+        printf '  %-16s %8s ms\n' "$sw=1" "$(median "$sw=1" -- big1.scr)"
+    else
+        printf '  %-16s   (not in this build)\n' "$sw=1"
+    fi
+done
+
+gen $((50 << 20)) big50.scr
+echo "peak resident memory:"
+base=$(run -- empty.scr | awk '{ print $2 }')
+printf '  %-28s %8s kB\n' "empty script" "$base"
+for s in big1.scr big50.scr; do
+    bytes=$(stat -c %s $s)
+    r=$(run -- $s) || { printf '  %-28s %s (124: cut at 60 s)\n' "$s ($bytes bytes)" "$r"; continue; }
+    read -r t kb <<<"$r"
+    printf '  %-28s %8s kB in %6s ms %6.1f bytes per script byte (%.1f above the empty script)\n' \
+        "$s ($bytes bytes)" "$kb" "$t" "$(bc -l <<<"$kb * 1024 / $bytes")" "$(bc -l <<<"($kb - $base) * 1024 / $bytes")"
+done
