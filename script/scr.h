@@ -566,5 +566,18 @@ protected:
 };
 
 // Truncation toward zero to a signed 64-bit integer (NaN 0, clamped at the limits).
-int64_t scr_trunc64(double d);
-int32_t scr_trunc32(double d);
+// A number as an integer: NaN 0, out of range the nearest end (every operand passes here).
+inline int64_t scr_trunc64(double d)
+{
+    if (d != d) return 0;
+    if (d >= 9223372036854775807.0) return INT64_MAX;
+    if (d <= -9223372036854775808.0) return INT64_MIN;
+    return (int64_t)d;
+}
+inline int32_t scr_trunc32(double d)
+{
+    if (d != d) return 0;
+    if (d >= 2147483647.0) return INT32_MAX;
+    if (d <= -2147483648.0) return INT32_MIN;
+    return (int32_t)d;
+}

@@ -17,8 +17,6 @@
 namespace {
 // Parse nesting taken on (in the reader's nesting counts); deeper text stays with the reader.
 constexpr int XC_DEEP = 400;
-// Stack the reader may take per nesting count, for the check that it would not reach its limit.
-constexpr long XC_STACK_PER_DEEP = 4096;
 constexpr int XC_POST = 8;
 
 int cache_env_off()
@@ -109,21 +107,6 @@ int SCR_XC::run(const char *&pos, VAL_U &val)
     }
     if (r < 0) return 1;
     return run_root(r, pos, val);
-}
-
-int SCR_XC::run_root(int r, const char *&pos, VAL_U &val)
-{
-    const ROOT &rt = roots[r - 1];
-    // Near the nesting or stack limits the reader runs it, so that it fails where it fails.
-    if (s.scr_deep_err || s.scr_deep + rt.deep + 1 > SCR_DEEP_MAX) return 1;
-    uintptr_t here = (uintptr_t)__builtin_frame_address(0);
-    long used = s.scr_stack_base > here ? (long)(s.scr_stack_base - here) : 0;
-    if (used + (rt.deep + 1) * XC_STACK_PER_DEEP > s.scr_stack_room) return 1;
-    const char *end = rt.end;
-    int e = ev(rt.node, val);
-    if (e < 0) return -1;
-    pos = e == 2 ? stop_at : end;
-    return 0;
 }
 
 int SCR_XC::compile_root(const char *&pos)
@@ -558,7 +541,10 @@ struct SCR_XC::FAST {
         else if constexpr (L == 4) d = I == 0 ? a <= b : I == 1 ? a < b : I == 2 ? a >= b : a > b;
         else if constexpr (L == 6) d = I ? a - b : a + b;   // parsed forms never run while tracing
         else if constexpr (L == 7 && I == 0) d = a * b;
-        else d = scr_numop(L, I, a, b);
+        else if constexpr (L == 7 && I == 2) {
+            int64_t x = scr_trunc64(a), y = scr_trunc64(b);
+            d = y == 0 || y == -1 ? 0 : (double)(x % y);
+        } else d = scr_numop(L, I, a, b);
         return 0;
     }
     template <int L> static NUMF level(int i)

@@ -25,7 +25,22 @@ public:
     // to the text reader, else a root number; pos past it), and runs a root as run does (1: the
     // reader must read it, near the nesting limits).
     int compile_root(const char *&pos);
-    int run_root(int root, const char *&pos, VAL_U &val);
+    int run_root(int r, const char *&pos, VAL_U &val)
+    {
+        const ROOT &rt = roots[r - 1];
+        // Near the nesting or stack limits the reader runs it, so that it fails where it fails.
+        if (s.scr_deep_err || s.scr_deep + rt.deep + 1 > SCR_DEEP_MAX) return 1;
+        uintptr_t here = (uintptr_t)__builtin_frame_address(0);
+        long used = s.scr_stack_base > here ? (long)(s.scr_stack_base - here) : 0;
+        if (used + (rt.deep + 1) * STACK_PER_DEEP > s.scr_stack_room) return 1;
+        const char *end = rt.end;
+        int e = ev(rt.node, val);
+        if (e < 0) return -1;
+        pos = e == 2 ? stop_at : end;
+        return 0;
+    }
+    // Stack the reader may take per nesting count, for the check that it would not reach its limit.
+    static constexpr long STACK_PER_DEEP = 4096;
     // Forgets every parsed form; text (NUL-terminated) is the one positions are taken from.
     void rebase(const char *text);
     uint32_t epoch = 0;   // bumped by every rebase: roots given out before are void

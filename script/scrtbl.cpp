@@ -15,22 +15,6 @@
 long VTBL_U::vtb_objct = 0;
 long FTBL_U::ftb_objct = 0;
 
-int64_t scr_trunc64(double d)
-{
-    if (std::isnan(d)) return 0;
-    if (d >= 9223372036854775807.0) return INT64_MAX;
-    if (d <= -9223372036854775808.0) return INT64_MIN;
-    return (int64_t)d;
-}
-
-int32_t scr_trunc32(double d)
-{
-    if (std::isnan(d)) return 0;
-    if (d >= 2147483647.0) return INT32_MAX;
-    if (d <= -2147483648.0) return INT32_MIN;
-    return (int32_t)d;
-}
-
 // ---- entries ----
 
 VTBL_U::VTBL_U(SCR_U *host) : host(host) { vtb_objct++; }

@@ -494,6 +494,17 @@ int SCR_TREE::x_exp(const TX &x, const char *&p, VAL_U &v)
     if (xs[x.id].first == -2) x_compile(x, xs[x.id]);
     const XS st = xs[x.id];
     if (st.first < 0) return s.scr_exp(p, v);
+    if (st.n == 1) {   // the usual one: where it ends the reader found no "," at the link
+        SCR_U::DEEP deep(s);
+        if (!deep.ok) return -1;
+        int e = xc->run_root(xr[st.first].root, p, v);
+        if (e == 1) e = s.scr_assignment_read(p, v);
+        if (e != 0) return -1;
+        if (p == x.end) return 0;
+        while (s.scr_skip_space(p) == ',' && s.scr_match_key(p, ",") == 0)
+            if (s.scr_assignment_exp(p, v) != 0) return -1;
+        return 0;
+    }
     for (int k = 0; k < st.n; k++) {
         const XR r = xr[st.first + k];
         if (k > 0 && (s.scr_skip_space(p) != ',' || s.scr_match_key(p, ",") != 0)) return 0;
@@ -530,7 +541,7 @@ void SCR_TREE::x_compile(const TX &x, XS &st)
     xr.insert(xr.end(), list.begin(), list.end());
 }
 
-void SCR_TREE::prologue()
+inline void SCR_TREE::prologue()
 {
     if (s.err_nowscr[0] || s.err_prescr[0]) s.scr_set_SCRERR(nullptr);
     if (s.err_nowfnc[0] || s.err_prefnc[0]) s.scr_set_FNCERR(nullptr);
@@ -577,7 +588,8 @@ int SCR_TREE::r_body(const TN &n)
             explicit NEST(SCR_U &s) : s(s) { s.ctx.scr_nest++; }
             ~NEST()
             {
-                s.scr_del_vtbl(s.ctx.scr_nest);
+                const VTBL_U *top = s.vtbl_top;   // most blocks declare nothing
+                if (top && ((top->flags & SF_STATIC) || top->nest >= s.ctx.scr_nest)) s.scr_del_vtbl(s.ctx.scr_nest);
                 s.ctx.scr_nest--;
             }
         } nest(s);

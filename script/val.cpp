@@ -27,13 +27,13 @@ void VAL_U::val_release()
     val_len = val_cap = 0;
 }
 
-VAL_U::VAL_U(const VAL_U &o) : LEX_U(o), val_num(o.val_num), val_flags(o.val_flags)
+VAL_U::VAL_U(const VAL_U &o) : val_num(o.val_num), val_flags(o.val_flags)
 {
     val_copy(&o);
 }
 
 VAL_U::VAL_U(VAL_U &&o) noexcept
-    : LEX_U(o), val_num(o.val_num), val_str(o.val_str), val_kind(o.val_kind), val_flags(o.val_flags),
+    : val_num(o.val_num), val_str(o.val_str), val_kind(o.val_kind), val_flags(o.val_flags),
       val_len(o.val_len), val_cap(o.val_cap)
 {
     o.val_str = nullptr;

@@ -8,7 +8,7 @@
 enum { VAL_EMPTY = 0, VAL_NUM = 1, VAL_STR = 2 };
 enum { VAL_CONSTEXP = 1 };   // val_flags: computed as a constant expression
 
-class VAL_U : public LEX_U {
+class VAL_U {
 public:
     double val_num = 0;        // meaningful for VAL_NUM
     char *val_str = nullptr;   // owned, NUL-terminated; meaningful for VAL_STR
@@ -22,7 +22,7 @@ public:
     VAL_U(VAL_U &&o) noexcept;
     VAL_U &operator=(const VAL_U &o);
     VAL_U &operator=(VAL_U &&o) noexcept;
-    ~VAL_U() override { if (val_str) val_release(); }
+    ~VAL_U() { if (val_str) val_release(); }
 
     // Inline: every operand and result passes through these.
     int val_putd(double x)
