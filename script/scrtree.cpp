@@ -75,13 +75,43 @@ void SCR_TREE::clear()
     xs.clear();
     xr.clear();
     callees.clear();
+    path.clear();
+    on_path.clear();
+    seek_to = -1;
     built = refused = 0;
 }
 
 int SCR_TREE::add(const TN &n)
 {
+    int i = (int)nodes.size();
     nodes.push_back(n);
-    return (int)nodes.size() - 1;
+    auto own = [&](int k) { if (k >= 0) nodes[k].parent = i; };
+    own(n.a);
+    own(n.b);
+    if (n.k == TN_BLOCK || n.k == TN_SWITCH)
+        for (int k = 0; k < n.n; k++) {
+            own(kids[n.list + k]);
+            nodes[kids[n.list + k]].pos = k;
+        }
+    return i;
+}
+
+// Each goto of the function built from node n0 on gets its label: the first in the text.
+void SCR_TREE::link_gotos(size_t n0)
+{
+    std::unordered_map<std::string_view, int> first;
+    for (size_t i = n0; i < nodes.size(); i++) {
+        const TN &n = nodes[i];
+        if (n.k != TN_LABEL) continue;
+        auto [it, made] = first.emplace(&names[n.name], (int)i);
+        if (!made && n.at < nodes[it->second].at) it->second = (int)i;
+    }
+    for (size_t i = n0; i < nodes.size(); i++) {
+        TN &n = nodes[i];
+        if (n.k != TN_GOTO) continue;
+        auto it = first.find(&names[n.name]);
+        n.to = it == first.end() ? -1 : it->second;
+    }
 }
 
 // ---- building ----
@@ -115,6 +145,7 @@ int SCR_TREE::build(const char *fn, const char *body, int type)
         refused++;
         return -1;
     }
+    link_gotos(n0);
     fns[fn] = TFN{root, end};
     built++;
     return 0;
@@ -368,6 +399,7 @@ int SCR_TREE::run(const TFN &f, const char *&pos)
             pos = f.end;
             return 0;
         } catch (E_GOTO) {
+            mark_path(seek_to);
             strcpy(s.ctx.goto_label, s.scr_goto_to);   // seeking the label suppresses by itself
             s.ctx.st_noexect = base_st;
             s.ctx.scr_nest = body_nest;
@@ -469,9 +501,44 @@ int SCR_TREE::r_goto(const TN &n)
     const char *at = n.at;
     s.scr_skip_space(at);
     strcpy(s.ctx.goto_label, &names[n.name]);
+    seek_to = n.to;
     strcpy(s.scr_goto_to, &names[n.name]);   // the blocks passed on the way out restore the context
     s.scr_goto_pos = at;
     throw E_GOTO_LABEL;
+}
+
+// The nodes from the label up to the body, marked; with none (no such label) seeking reads
+// everything up to the body's end, where the goto fails.
+void SCR_TREE::mark_path(int label)
+{
+    for (int i : path) on_path[i] = 0;
+    path.clear();
+    seek_to = label;
+    if (label < 0) return;
+    if (on_path.size() < nodes.size()) on_path.resize(nodes.size(), 0);
+    for (int i = label; i >= 0; i = nodes[i].parent) {
+        on_path[i] = 1;
+        path.push_back(i);
+    }
+}
+
+// The place of the statement of block on the path to the label; past its end when the label
+// is not inside.
+int SCR_TREE::path_kid(int block) const
+{
+    for (size_t i = 1; i < path.size(); i++)
+        if (path[i] == block) return nodes[path[i - 1]].pos;
+    return nodes[block].n;
+}
+
+// Reading kids[first ..] without effect: two statements leave every error text empty.
+void SCR_TREE::replay_run(int first, int n)
+{
+    if (n >= 2) {
+        s.scr_clear_errors();
+        return;
+    }
+    for (int k = 0; k < n; k++) replay(kids[first + k]);
 }
 
 int SCR_TREE::r_exp(const TX &x, VAL_U &v)
@@ -599,6 +666,10 @@ int SCR_TREE::r_body(const TN &n)
     case TN_EXP: return seeking() || r_exp(n.x[0], v) == 0 ? TR_NEXT : TR_FAIL;
     case TN_IF: {
         if (seeking()) {   // either branch may hold the label; entered there, the else is read
+            if (n.b >= 0 && off_path(n.a) && !off_path(n.b)) {
+                replay(n.a);
+                return r_stat(n.b);
+            }
             int r = r_stat(n.a);
             if (r == TR_FAIL || n.b < 0) return r;
             if (seeking()) return r_stat(n.b);
@@ -662,11 +733,15 @@ int SCR_TREE::r_compound(const TN &n)
     }
     s.err_nowscr[0] = 0;   // the reader's last look for a declaration
     s.err_nowfnc[0] = 0;
-    for (int k = 0; k < n.n; k++) {
+    int k = 0;
+    if (seeking() && seek_to >= 0) {   // straight to the statement around the label
+        k = path_kid((int)(&n - nodes.data()));
+        replay_run(n.list, k);
+    }
+    for (; k < n.n; k++) {
         int r = r_stat(kids[n.list + k]);
         if (r == TR_NEXT) continue;
-        if (r != TR_FAIL)
-            for (int j = k + 1; j < n.n; j++) replay(kids[n.list + j]);
+        if (r != TR_FAIL) replay_run(n.list + k + 1, n.n - k - 1);
         return r;
     }
     return TR_NEXT;

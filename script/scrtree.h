@@ -41,6 +41,9 @@ struct TN {
     int fx = 0, nfx = 0;        // fxs[fx ..]: the effects of reading it without effect
     int type = 0;               // return: the function's type
     int name = 0;               // label, goto: the label's name in names
+    int to = -1;                // goto: the label node it jumps to (the first of the name), -1 none
+    int parent = -1;            // the node it is a statement of
+    int pos = 0;                // its place among the statements of its block or switch
 };
 
 // The tree of one function.
@@ -107,6 +110,16 @@ private:
     };
     std::unordered_map<const FTBL_U *, TCALL> callees;
     int callee_of(const FTBL_U *f, TCALL &c);
+    // The label a goto is seeking and the nodes around it: seeking enters only these, and
+    // what it would read of the others is replayed.
+    int seek_to = -1;
+    std::vector<int> path;
+    std::vector<uint8_t> on_path;
+    void mark_path(int label);
+    bool off_path(int i) const { return seeking() && seek_to >= 0 && !on_path[i]; }
+    int path_kid(int block) const;
+    void replay_run(int first, int n);
+    void link_gotos(size_t n0);
     int loops = 0, fn_type = 0;
     int switches = 0;    // switches around the statement being built
     int label_ok = 0;    // a case or default label may stand here: the top of a switch body

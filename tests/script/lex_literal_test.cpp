@@ -95,7 +95,7 @@ TEST(LexNumber, BasesFloatsAndCharacters)
         {"1.0e999x", 0, INFINITY, 7},
     };
     for (const auto &c : cases) {
-        VAL_U host;   // the readers are inherited unchanged
+        LEX_U host;
         const char *p = c.text;
         double num = -99;
         EXPECT_EQ(host.lex_number(p, num), c.rc) << c.text;

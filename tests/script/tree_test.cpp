@@ -122,6 +122,17 @@ TEST(Tree, RunsAsTheReaderDoes)
         "main(){ var s = 0; goto nowhere; return s; }",
         "main(){ var n = 0; goto in; { var a = 5; in: n = a; } return n; }",
         "main(){ var n = 0; warn(); goto in; n = 1; { n = 2; n = 3; } in: return errmsg() == \"w\"; }",
+        // jumps straight to the label: the error texts of the statements passed over (none, one,
+        // several), labels in an else branch inside blocks, the first of two labels of a name,
+        // a jump back out of loops, and what follows a return
+        "main(){ var n = 0; warn(); goto in; in: return errmsg() == \"w\"; }",
+        "main(){ var n = 0; warn(); goto in; n = 1; in: return errmsg() == \"w\"; }",
+        "main(){ var s = 0; warn(); goto in; if (s) { s = 1; } else { s = 2; { in: s += 5; } } return s * 10 + (errmsg() == \"w\"); }",
+        "main(){ var s = 0, k = 0; L: s++; if (s < 3) goto L; { L: k++; } return s * 10 + k; }",
+        "main(){ var i = 0, n = 0; top: n++; for (i = 0; i < 3; i++) { while (1) { if (n < 4) goto top; break; } } return n * 10 + i; }",
+        "main(){ var n = 0; warn(); { n = 1; goto in; n = 2; } n = 3; in: n += 10; return n; }",
+        "f(){ warn(); return 1; warn(); } main(){ f(); return errmsg() == \"w\"; }",
+        "f(){ warn(); return 1; warn(); warn(); } main(){ f(); return errmsg() == \"w\"; }",
     };
     for (const char *t : texts) {
         TENV e;
@@ -136,6 +147,17 @@ std::string slurp(const std::filesystem::path &p)
     std::string s((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     size_t cut = s.find('\x1E');   // a run seed: the sheet, then the script
     return cut == std::string::npos ? s : s.substr(cut + 1);
+}
+
+// A goto among many labels, forward and back, in blocks of its function.
+TEST(Tree, GotoAmongManyLabels)
+{
+    std::string t = "main(){ var n = 0, m = 0;\n";
+    for (int k = 0; k < 60; k++) t += "L" + std::to_string(k) + ": n++;" + (k % 10 == 9 ? "{ m++; }\n" : "\n");
+    t += "if (n < 400) goto L" + std::to_string(37) + "; if (m < 60) { m += 7; goto L3; } return n * 1000 + m; }";
+    TENV e;
+    EXPECT_EQ(e.diff(t.c_str()), "");
+    EXPECT_EQ(e.has_tree("main"), 1);
 }
 
 // The fuzz seeds of scripts and the golden scripts, run both ways.
