@@ -131,8 +131,9 @@ TEST(Tree, RunsAsTheReaderDoes)
         "main(){ var s = 0, k = 0; L: s++; if (s < 3) goto L; { L: k++; } return s * 10 + k; }",
         "main(){ var i = 0, n = 0; top: n++; for (i = 0; i < 3; i++) { while (1) { if (n < 4) goto top; break; } } return n * 10 + i; }",
         "main(){ var n = 0; warn(); { n = 1; goto in; n = 2; } n = 3; in: n += 10; return n; }",
-        "f(){ warn(); return 1; warn(); } main(){ f(); return errmsg() == \"w\"; }",
-        "f(){ warn(); return 1; warn(); warn(); } main(){ f(); return errmsg() == \"w\"; }",
+        "f(){ return warn() + 1; warn(); } main(){ return f() * 10 + (errmsg() == \"w\"); }",
+        "f(){ return warn() + 1; warn(); warn(); } main(){ return f() * 10 + (errmsg() == \"w\"); }",
+        "f(){ { return warn() + 1; } warn(); } main(){ return f() * 10 + (errmsg() == \"w\"); }",
     };
     for (const char *t : texts) {
         TENV e;
