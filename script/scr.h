@@ -21,6 +21,7 @@
 class CSV_U;
 class SCR_U;
 class SCR_XC;
+struct TFN;
 class SCR_TREE;
 
 // Storage and qualifier flags of declarations.
@@ -124,6 +125,7 @@ public:
     int type = 0;
     int flags = 0;
     int varargs = 0;                // "..." ends the parameter list
+    int loops = 0;                  // its body has a loop or a goto: it may run statements again
     static long ftb_objct;
 };
 
@@ -318,7 +320,8 @@ public:
     // Statement trees of the function bodies, built by the link pass: run instead of the body's
     // text while scr_tree_mode is 1 (KOVASH_TREE=1 sets it at the start).
     SCR_TREE *scr_tree = nullptr;
-    int scr_tree_mode = 0;
+    int scr_tree_mode = 0;          // 1: a tree when a function runs again, 2: at every first run
+    long scr_loops_read = 0;        // loops and gotos read, for FTBL_U::loops
     // Bytes the parsed forms take.
     long scr_cache_bytes() const;
 
@@ -428,8 +431,8 @@ public:
     int scr_translation_unit(const char *text, int pass, int *result);
     int scr_function_definition(const char *&pos, VTBL_U **argv, VAL_U *result);
     int scr_function_compound(const char *&pos);
-    int scr_tree_body(const char *fn, const char *&pos);
-    void scr_tree_build(const char *fn, const char *body, int type);
+    int scr_tree_body(const char *fn, const char *name, const char *&pos);
+    const TFN *scr_tree_build(const char *fn, const char *body);
     int scr_direct_declarator_func(const char *&pos, VTBL_U **argv, SCR_PARAM *param, int &varargs);
     int scr_func_exec(const char *&pos, VAL_U &val);
     int scr_func_arg(const char *&pos, const char *fname, int &count, const FTBL_U *f, VTBL_U **argv);

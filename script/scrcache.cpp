@@ -648,7 +648,9 @@ int SCR_XC::call_args(const XN &n)
     char name[SCR_NAMESIZE];
     if (s.scr_idname(p, name, sizeof name) != 0 || s.scr_match_key(p, "(") != 0) return -1;
     const FTBL_U *f = s.scr_get_ftbl(name);
-    if (!f || !s.scr_tree || !s.scr_tree->fast_callee(f)) return -1;
+    int fast = f && s.scr_tree ? s.scr_tree->fast_callee(f) : 0;
+    if (fast < 0) n.args = -2;   // asked again once the callee has its tree
+    if (fast <= 0) return -1;
     n.paren = p;
     std::vector<CARG> list;
     if (s.scr_match_key(p, ")") != 0) {

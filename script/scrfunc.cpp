@@ -74,12 +74,13 @@ int SCR_U::scr_function_definition(const char *&pos, VTBL_U **argv, VAL_U *resul
         explicit PENDING(int &r) : r(r) {}
         ~PENDING() { r = 0; }
     } pending(scr_ret_pending);
-    const char *body = p;
-    if (scr_tree_body(text, p) != 0) {
+    long loops = scr_loops_read;
+    if (scr_tree_body(text, name, p) != 0) {
         KOV_LOG("scr_function_compound() 失敗");
         return -1;
     }
-    if (link && scr_tree_mode && !kov::log_get_debug()) scr_tree_build(text, body, spec.type);   // its reading would trace twice
+    if (link && scr_loops_read != loops)
+        if (FTBL_U *f = scr_get_ftbl(name)) f->loops = 1;
     if (!scr_ret_pending) {
         if (result) result->val_putd(0);
     } else {
@@ -91,23 +92,29 @@ int SCR_U::scr_function_definition(const char *&pos, VTBL_U **argv, VAL_U *resul
 }
 
 // The body of the function defined at fn: its tree when it has one and the tree runs, else
-// its text.
-int SCR_U::scr_tree_body(const char *fn, const char *&pos)
+// its text. A tree is built when the function runs: at its first run when its body has a loop
+// or a goto, else at its second, so that text that runs once is only read.
+int SCR_U::scr_tree_body(const char *fn, const char *name, const char *&pos)
 {
-    if (scr_tree_mode && scr_tree && ctx.scr_pass == 2 && ctx.cel_x == SCR_NOCELL && !kov::log_get_debug())
-        if (const TFN *t = scr_tree->find(fn)) return scr_tree->run(*t, pos);
+    if (scr_tree_mode && ctx.scr_pass == 2 && ctx.cel_x == SCR_NOCELL && !kov::log_get_debug()) {
+        if (!scr_tree) scr_tree = new (std::nothrow) SCR_TREE(*this);
+        if (scr_tree) {
+            const TFN *t = scr_tree->find(fn);
+            if (!t && scr_tree->due(fn, name)) t = scr_tree_build(fn, pos);
+            if (t) return scr_tree->run(*t, pos);
+        }
+    }
     return scr_function_compound(pos);
 }
 
-void SCR_U::scr_tree_build(const char *fn, const char *body, int type)
+const TFN *SCR_U::scr_tree_build(const char *fn, const char *body)
 {
-    if (!scr_tree) scr_tree = new (std::nothrow) SCR_TREE(*this);
-    if (!scr_tree) return;
     try {
-        scr_tree->build(fn, body, type);
+        if (scr_tree->build(fn, body, ctx.fn_spec.type) == 0) return scr_tree->find(fn);
     } catch (const std::bad_alloc &) {
         scr_tree->clear();   // out of memory every body runs from its text
     }
+    return nullptr;
 }
 
 // The body of a function; a goto re-reads it suppressed from its start up to the label.

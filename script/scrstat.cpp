@@ -221,6 +221,7 @@ int SCR_U::scr_is_endofcontinue()
 
 int SCR_U::scr_iteration_while(const char *&pos)
 {
+    scr_loops_read++;
     const char *p = pos;
     if (scr_match_key(p, "while") != 0) return -1;
     scr_skip_space(p);
@@ -246,6 +247,7 @@ int SCR_U::scr_iteration_while(const char *&pos)
 
 int SCR_U::scr_iteration_do(const char *&pos)
 {
+    scr_loops_read++;
     const char *p = pos;
     if (scr_match_key(p, "do") != 0) return -1;
     const char *body = p;
@@ -267,6 +269,7 @@ int SCR_U::scr_iteration_do(const char *&pos)
 
 int SCR_U::scr_iteration_for(const char *&pos)
 {
+    scr_loops_read++;
     const char *p = pos;
     VAL_U v;
     if (scr_match_key(p, "for") != 0 || scr_match_key(p, "(") != 0) return -1;
@@ -405,6 +408,7 @@ int SCR_U::scr_labeled_label(const char *&pos)
 
 int SCR_U::scr_jump_goto(const char *&pos)
 {
+    scr_loops_read++;
     const char *p = pos;
     char name[SCR_NAMESIZE];
     if (scr_match_key(p, "goto") != 0 || scr_idname(p, name, sizeof name) != 0 || scr_match_key(p, ";") != 0)

@@ -36,7 +36,9 @@ struct SCR_TREE::KEEP {
     char t[4][SCR_ERRSIZE];
     const char *far, *errpos;
     size_t fwd;
-    explicit KEEP(SCR_U &s) : s(s), ctx(s.ctx), far(s.far_pos), errpos(s.scr_errpos), fwd(s.scr_fwd.size())
+    int deep_err;
+    explicit KEEP(SCR_U &s)
+        : s(s), ctx(s.ctx), far(s.far_pos), errpos(s.scr_errpos), fwd(s.scr_fwd.size()), deep_err(s.scr_deep_err)
     {
         memcpy(t[0], s.err_nowscr, SCR_ERRSIZE);
         memcpy(t[1], s.err_nowfnc, SCR_ERRSIZE);
@@ -52,6 +54,7 @@ struct SCR_TREE::KEEP {
         s.far_pos = far;
         s.scr_errpos = errpos;
         s.scr_fwd.resize(fwd);
+        s.scr_deep_err = deep_err;
         s.ctx = ctx;
         s.vt_gen++;
     }
@@ -60,7 +63,7 @@ int scr_tree_env()
 {
     static int mode = [] {
         const char *e = getenv("KOVASH_TREE");
-        return e && strcmp(e, "1") == 0 ? 1 : 0;
+        return e && (strcmp(e, "1") == 0 || strcmp(e, "2") == 0) ? *e - '0' : 0;
     }();
     return mode;
 }
@@ -68,6 +71,7 @@ int scr_tree_env()
 void SCR_TREE::clear()
 {
     fns.clear();
+    runs.clear();
     nodes.clear();
     kids.clear();
     decls.clear();
@@ -85,6 +89,7 @@ int SCR_TREE::add(const TN &n)
 {
     int i = (int)nodes.size();
     nodes.push_back(n);
+    nodes[i].self = i;
     auto own = [&](int k) { if (k >= 0) nodes[k].parent = i; };
     own(n.a);
     own(n.b);
@@ -116,14 +121,29 @@ void SCR_TREE::link_gotos(size_t n0)
 
 // ---- building ----
 
+bool SCR_TREE::due(const char *fn, const char *name)
+{
+    int &n = runs[fn];
+    if (n < 0) return false;
+    if (++n >= 2 || s.scr_tree_mode == 2) return true;
+    const FTBL_U *f = s.scr_get_ftbl(name);
+    return f && f->loops;
+}
+
 int SCR_TREE::build(const char *fn, const char *body, int type)
 {
+    // Deep in a run the reading might reach the nesting limits: built at a later call.
+    uintptr_t here = (uintptr_t)__builtin_frame_address(0);
+    long used = s.scr_stack_base > here ? (long)(s.scr_stack_base - here) : 0;
+    if (s.scr_deep > SCR_DEEP_MAX / 2 || used > s.scr_stack_room / 2) return -1;
+    runs[fn] = -1;   // built now or never
     size_t n0 = nodes.size(), k0 = kids.size(), d0 = decls.size(), f0 = fxs.size(), x0 = xs.size();
     int root = -1;
     const char *end = nullptr;
     {
         KEEP keep(s);
-        s.ctx.scr_nest++;   // the body's names are read again a level deeper, then dropped
+        s.ctx.scr_pass = 1;   // read as the link reads it
+        s.ctx.scr_nest++;     // the body's names are read again a level deeper, then dropped
         s.ctx.st_noexect++;
         loops = 0;
         fn_type = type;
@@ -411,10 +431,11 @@ int SCR_TREE::run(const TFN &f, const char *&pos)
 
 // ---- calls ----
 
-bool SCR_TREE::fast_callee(const FTBL_U *f)
+int SCR_TREE::fast_callee(const FTBL_U *f)
 {
     auto it = callees.find(f);
     if (it == callees.end()) {
+        if (!f->text || !find(f->text)) return runs.count(f->text) && runs.at(f->text) < 0 ? 0 : -1;
         TCALL c;
         KEEP keep(s);   // the declaration is read once here: nothing of it may show
         if (callee_of(f, c) != 0) c.t = nullptr;
@@ -735,7 +756,7 @@ int SCR_TREE::r_compound(const TN &n)
     s.err_nowfnc[0] = 0;
     int k = 0;
     if (seeking() && seek_to >= 0) {   // straight to the statement around the label
-        k = path_kid((int)(&n - nodes.data()));
+        k = path_kid(n.self);
         replay_run(n.list, k);
     }
     for (; k < n.n; k++) {

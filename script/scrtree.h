@@ -11,6 +11,7 @@
 // be set by a test. Formulas (a current cell) and debug logging keep the reader.
 #pragma once
 #include <cstdint>
+#include <deque>
 #include <unordered_map>
 #include <vector>
 
@@ -44,6 +45,7 @@ struct TN {
     int to = -1;                // goto: the label node it jumps to (the first of the name), -1 none
     int parent = -1;            // the node it is a statement of
     int pos = 0;                // its place among the statements of its block or switch
+    int self = 0;               // its own index
 };
 
 // The tree of one function.
@@ -63,6 +65,8 @@ public:
 
     // Forgets every tree (a new link).
     void clear();
+    // Whether the function defined at fn (named name) should get its tree as it runs now.
+    bool due(const char *fn, const char *name);
     // Builds the tree of the function defined at fn whose body's "{" is at body (after its
     // link read, still inside the function's block). 0 built, -1 left to the reader.
     int build(const char *fn, const char *body, int type);
@@ -75,7 +79,8 @@ public:
     int run(const TFN &f, const char *&pos);
     // Whether function f takes plain scalars by value and runs as a tree: its calls may then
     // bind evaluated arguments (argv, made as the reader makes them) without its text.
-    bool fast_callee(const FTBL_U *f);
+    // 1 yes, 0 never, -1 not yet (no tree yet).
+    int fast_callee(const FTBL_U *f);
     int fast_params(const FTBL_U *f) const { return callees.at(f).np; }
     // The call of f read at `at` (its arguments after `paren`), as scr_func_exec goes on from
     // its arguments: 0 with the function's value, -1 failed.
@@ -86,7 +91,8 @@ private:
     struct KEEP;
     SCR_U &s;
     std::unordered_map<const char *, TFN> fns;
-    std::vector<TN> nodes;
+    std::unordered_map<const char *, int> runs;   // runs from the text; -1 no tree can be built
+    std::deque<TN> nodes;   // a tree built while another runs leaves the running nodes in place
     std::vector<int> kids;
     std::vector<const char *> decls;
     std::vector<uint8_t> fxs;

@@ -146,7 +146,7 @@ std::string ENV::diff(const char *text, RUN *out, int exact)
         rb = row_of(w, other->scr);
     }
     host.trace = &mine;
-    scr.scr_tree_mode = 1;
+    scr.scr_tree_mode = 2;
     RUN r = run_once(text);
     host.trace = nullptr;
     if (out) *out = r;
