@@ -318,7 +318,7 @@ public:
     uint64_t vt_gen = 1;
     int scr_cache_on = 1;
     // Statement trees of the function bodies, built by the link pass: run instead of the body's
-    // text while scr_tree_mode is 1 (KOVASH_TREE=1 sets it at the start).
+    // text while scr_tree_mode is not 0 (KOVASH_TREE sets it at the start).
     SCR_TREE *scr_tree = nullptr;
     int scr_tree_mode = 0;          // 1: a tree when a function runs again, 2: at every first run
     long scr_loops_read = 0;        // loops and gotos read, for FTBL_U::loops

@@ -63,7 +63,7 @@ int scr_tree_env()
 {
     static int mode = [] {
         const char *e = getenv("KOVASH_TREE");
-        return e && (strcmp(e, "1") == 0 || strcmp(e, "2") == 0) ? *e - '0' : 0;
+        return e && *e >= '0' && *e <= '2' && !e[1] ? *e - '0' : 1;
     }();
     return mode;
 }

@@ -7,8 +7,9 @@
 // A goto is thrown as the reader throws it; the body is then run seeking the label (the
 // reader's suppressed reading, entering every construct) and goes on from there.
 //
-// Switch: the environment variable KOVASH_TREE=1 (read once) runs the trees; scr_tree_mode can
-// be set by a test. Formulas (a current cell) and debug logging keep the reader.
+// Switch: KOVASH_TREE=0 in the environment (read once) runs every body from its text, 2 builds
+// every tree at the function's first run (tests); scr_tree_mode can be set by a test. Formulas
+// (a current cell) and debug logging keep the reader.
 #pragma once
 #include <cstdint>
 #include <deque>
@@ -54,7 +55,7 @@ struct TFN {
     const char *end;   // past the body's "}"
 };
 
-// KOVASH_TREE=1 in the environment (read once).
+// The tree mode from KOVASH_TREE (read once): 1 unless it says 0 or 2.
 int scr_tree_env();
 
 class SCR_TREE {
