@@ -138,7 +138,7 @@ protected:
 
     // Where blank skipping from each byte of one text ends (offset + 1, 0 not known yet): a loop
     // skips the same blanks on every pass. The owner keeps the array as long as the text.
-    void scr_blank_memo(const char *text, size_t len, uint32_t *ends)
+    void scr_blank_memo(const char *text, size_t len, uint16_t *ends)
     {
         blank_base = text;
         blank_len = text ? len : 0;
@@ -149,7 +149,7 @@ private:
     int match_key_text(const char *&cur, const char *key);
     const char *blank_base = nullptr;
     size_t blank_len = 0;
-    uint32_t *blank_end = nullptr;
+    uint16_t *blank_end = nullptr;   // blanks skipped at each offset + 1; 0 not known, 65535 too many
     int skip_blanks(const char *&cur);
     // Formula texts and the script are different objects: compared as addresses only.
     void note_far(const char *p)

@@ -42,12 +42,13 @@ void SCR_XC::rebase(const char *t)
     len = 0;
     s.scr_blank_memo(nullptr, 0, nullptr);
     slot.clear();
+    slot_root.clear();
     blanks.clear();
     shapes.clear();
     try {
         if (t) {
             size_t n = strlen(t);
-            slot.assign(n + 1, 0);
+            slot.assign(n + 1, SL_NEW);
             blanks.assign(n + 1, 0);
             shapes.assign(n, 0);
             s.scr_blank_memo(t, n, blanks.data());
@@ -69,7 +70,7 @@ void SCR_XC::rebase(const char *t)
 
 long SCR_XC::bytes() const
 {
-    return (long)(slot.capacity() * sizeof(int) + blanks.capacity() * sizeof(uint32_t) + shapes.capacity() + roots.capacity() * sizeof(ROOT) + nodes.capacity() * sizeof(XN) +
+    return (long)(slot.capacity() + slot_root.size() * 32 + blanks.capacity() * sizeof(uint16_t) + shapes.capacity() + roots.capacity() * sizeof(ROOT) + nodes.capacity() * sizeof(XN) +
                   items.capacity() * sizeof(ITEM) + names.capacity() + strs.capacity() * sizeof(VAL_U));
 }
 
@@ -92,18 +93,25 @@ int SCR_XC::run(const char *&pos, VAL_U &val)
         return 1;
     if (!text || pos < text || pos >= text + len) return 1;
     size_t off = (size_t)(pos - text);
-    int r = slot[off];
-    if (r == 0) {   // text that runs once costs no parse: the reader runs it the first time
-        slot[off] = -2;
+    uint8_t &sl = slot[off];
+    int r = -1;
+    switch (sl) {
+    case SL_NEW:   // text that runs once costs no parse: the reader runs it the first time
+        sl = SL_ONCE;
         return 1;
-    }
-    if (r == -2) {
+    case SL_READER:
+        return 1;
+    case SL_ONCE:
         try {
             r = compile(pos);
+            if (r > 0) slot_root[(uint32_t)off] = r;
         } catch (const std::bad_alloc &) {
             r = -1;   // out of memory the reader still runs it
         }
-        slot[off] = r;
+        sl = r > 0 ? SL_ROOT : SL_READER;
+        break;
+    default:
+        r = slot_root.find((uint32_t)off)->second;
     }
     if (r < 0) return 1;
     return run_root(r, pos, val);

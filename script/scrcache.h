@@ -8,6 +8,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "script/scr.h"
@@ -133,8 +134,12 @@ private:
     SCR_U &s;
     const char *text = nullptr;
     size_t len = 0;
-    std::vector<int> slot;    // by offset: 0 not run yet, -2 run once, -1 left to the reader, else root + 1
-    std::vector<uint32_t> blanks;   // by offset: where skipping blanks ends (the lexer's memo)
+    // By offset: what the reader did with an expression starting there (SL_*); the roots of
+    // the parsed ones by offset (few of a text's offsets start one).
+    enum : uint8_t { SL_NEW, SL_ONCE, SL_READER, SL_ROOT };
+    std::vector<uint8_t> slot;
+    std::unordered_map<uint32_t, int> slot_root;
+    std::vector<uint16_t> blanks;   // by offset: blanks skipped there + 1 (the lexer's memo)
     std::vector<uint8_t> shapes;    // by offset: the statement reader's memo
     std::vector<ROOT> roots;
     STABLE<XN> nodes;
