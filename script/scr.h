@@ -453,6 +453,7 @@ public:
     int scr_do_allstep(const char *text, int *result);
     // Evaluates one cell formula with (x, y) as the current cell; null result: check only.
     int scr_calc_onecel(int x, int y, const char *form, VAL_U *result);
+    int scr_form_exp(const char *&pos, VAL_U &val);
     // Checks a formula typed into (x, y): 0, or -1 with the error text in err (size bytes).
     int scr_check_form(int x, int y, const char *form, char *err, int size);
     // One recalculation pass over area (nullptr = whole sheet) in sheet order: 0 when it ran to

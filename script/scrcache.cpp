@@ -12,6 +12,7 @@
 
 #include "script/screxp.h"
 #include "script/scrtree.h"
+#include "sheet/cellref.h"
 #include "base/kovlog.h"
 
 namespace {
@@ -43,6 +44,7 @@ void SCR_XC::rebase(const char *t)
     s.scr_blank_memo(nullptr, 0, nullptr);
     slot.clear();
     slot_root.clear();
+    forms.clear();
     blanks.clear();
     shapes.clear();
     try {
@@ -386,6 +388,12 @@ int SCR_XC::cx_unary(const char *&pos, int d)
         pos = end;
         return add(x);
     }
+    if (s.ctx.cel_x != SCR_NOCELL) {   // a formula reads a constant first, then a cell name
+        VTBL_U *vt = s.scr_get_vtbl(name);
+        if (vt && vt->type == VT_ENUM) return -1;
+        int cell = cx_cell(pos);
+        if (cell != -2) return cell;
+    }
     XN x{X_VAR};
     x.name = (int)names.size();
     names.insert(names.end(), name, name + strlen(name) + 1);
@@ -431,9 +439,47 @@ int SCR_XC::may_stop(int i) const
 }
 
 // An lvalue: a name with its indices (the caller's nesting count d).
+// A cell name at pos (a formula's): its node; -1 the reader's (steps or members follow); -2 none.
+int SCR_XC::cx_cell(const char *&pos)
+{
+    const char *q = pos;
+    CSV_REF ref;
+    if (csv_parse_name(q, s.ctx.cel_x, s.ctx.cel_y, &ref) != 0) return -2;
+    const char *m = q;
+    int c = s.scr_skip_space(m);
+    if (c == '[' || c == '.' || (c == '-' && (m[1] == '>' || m[1] == '-')) || (c == '+' && m[1] == '+')) return -1;
+    XN x{X_CELL};
+    x.at = pos;
+    x.end = m;   // where the reader's look for "++" leaves it
+    pos = q;
+    return add(x);
+}
+
+int SCR_XC::form_root(const char *form, const char *&text)
+{
+    if (!s.scr_cache_on || cache_env_off()) return 0;
+    try {
+        auto it = forms.find(std::string_view(form));
+        if (it == forms.end()) {
+            if (forms.size() >= 1000000) return 0;   // a sheet of that many texts: the rest read
+            it = forms.emplace(form, -1).first;
+            it->second = compile(it->first.c_str());
+        }
+        text = it->first.c_str();
+        return it->second > 0 ? it->second : 0;
+    } catch (const std::bad_alloc &) {
+        return 0;
+    }
+}
+
 int SCR_XC::cx_lvalue(const char *&pos, int d)
 {
     const char *p = pos;
+    if (s.ctx.cel_x != SCR_NOCELL) {   // a cell as the target: the reader's
+        const char *q = p;
+        CSV_REF ref;
+        if (csv_parse_name(q, s.ctx.cel_x, s.ctx.cel_y, &ref) == 0) return -1;
+    }
     char name[SCR_NAMESIZE];
     if (s.scr_idname(p, name, sizeof name) != 0) return -1;
     XN x{X_VAR};
@@ -683,6 +729,7 @@ int SCR_XC::call_args(const XN &n)
 // callee's declaration or the arguments' text again. 1: the reader's call.
 int SCR_XC::call_fast(const XN &n, VAL_U &val)
 {
+    if (s.ctx.cel_x != SCR_NOCELL) return 1;   // a formula's callee reads cell names: the reader's
     if (n.args == -2 && call_args(n) != 0) return 1;
     if (n.args < 0) return 1;
     const FTBL_U *f = n.fn;
@@ -919,6 +966,10 @@ int SCR_XC::ev(int i, VAL_U &val)
     }
     case X_BIN:
         return -1;   // reached through its chain only
+    case X_CELL: {
+        const char *p = n.at;
+        return s.scr_postfix_exp(p, val) == 0 && p == n.end ? 0 : -1;
+    }
     case X_CALL: {
         struct ADJ {   // the reader's nesting count where it makes the call
             int &d, by;

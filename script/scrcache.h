@@ -8,6 +8,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -42,6 +43,9 @@ public:
     }
     // Stack the reader may take per nesting count, for the check that it would not reach its limit.
     static constexpr long STACK_PER_DEEP = 4096;
+    // The root of a cell formula (text of the form's own copy in text), parsed with its first
+    // evaluation and kept while the link stands; 0 when the reader reads it.
+    int form_root(const char *form, const char *&text);
     // Forgets every parsed form; text (NUL-terminated) is the one positions are taken from.
     void rebase(const char *text);
     uint32_t epoch = 0;   // bumped by every rebase: roots given out before are void
@@ -57,7 +61,8 @@ public:
 
 private:
     // X_BIN: one operator of a chain, for numbers only (the chain's left part and an item).
-    enum KIND : uint8_t { X_NUM, X_STR, X_VAR, X_PRE, X_UN, X_CHAIN, X_LOGIC, X_COND, X_ASG, X_COMMA, X_CALL, X_PAREN, X_BIN };
+    // X_CELL: a cell name of a formula (at .. end).
+    enum KIND : uint8_t { X_NUM, X_STR, X_VAR, X_PRE, X_UN, X_CHAIN, X_LOGIC, X_COND, X_ASG, X_COMMA, X_CALL, X_PAREN, X_BIN, X_CELL };
     struct XN;
     // A node as a number with nothing else done: 0 done, 1 not all numbers (nothing done).
     using NUMF = int (*)(SCR_XC &, const XN &, double &);
@@ -147,6 +152,12 @@ private:
     std::vector<char> names;
     std::vector<VAL_U> strs;
     std::vector<CARG> cargs;
+    struct SVHASH {
+        using is_transparent = void;
+        size_t operator()(std::string_view v) const { return std::hash<std::string_view>{}(v); }
+    };
+    std::unordered_map<std::string, int, SVHASH, std::equal_to<>> forms;   // formula text -> root, -1 the reader's
+    int cx_cell(const char *&pos);
     const char *stop_at = nullptr;   // where the reader would have ended (result 2)
     int maxd = 0;
 

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "script/scr.h"
+#include "script/scrcache.h"
 #include "sheet/csv.h"
 #include "base/kovlog.h"
 #include "base/kovtext.h"
@@ -37,7 +38,7 @@ int SCR_U::scr_calc_onecel(int x, int y, const char *form, VAL_U *result)
         r = scr_trapped([&]() {
             const char *p = form;
             VAL_U t;
-            if (scr_exp(p, t) != 0) return scr_set_SCRERR("式評価失敗"), -1;
+            if ((result ? scr_form_exp(p, t) : scr_exp(p, t)) != 0) return scr_set_SCRERR("式評価失敗"), -1;
             if (scr_skip_space(p) != 0) return scr_set_SCRERR("無効な文字 %s がある", p), -1;
             if (result) result->val_copy(t);
             return 0;
@@ -56,6 +57,33 @@ int SCR_U::scr_calc_onecel(int x, int y, const char *form, VAL_U *result)
     vt_gen++;
     func_depth = keep_depth;
     return r;
+}
+
+// The formula at pos as scr_exp reads it, through its parsed root when it has one.
+int SCR_U::scr_form_exp(const char *&pos, VAL_U &val)
+{
+    if (!scr_tree_mode || kov::log_get_debug()) return scr_exp(pos, val);
+    if (!scr_xc) scr_xc = new (std::nothrow) SCR_XC(*this);
+    const char *text = nullptr;
+    int root = scr_xc ? scr_xc->form_root(pos, text) : 0;
+    if (!root) return scr_exp(pos, val);
+    const char *q = text;
+    {
+        DEEP deep(*this);
+        if (!deep.ok) return -1;
+        int e = scr_xc->run_root(root, q, val);
+        if (e == 1) {
+            q = pos;   // near the limits: the reader reads the formula's own text
+            e = scr_assignment_read(q, val);
+        } else {
+            q = pos + (q - text);
+        }
+        if (e != 0) return -1;
+    }
+    while (scr_skip_space(q) == ',' && scr_match_key(q, ",") == 0)
+        if (scr_assignment_exp(q, val) != 0) return -1;
+    pos = q;
+    return 0;
 }
 
 int SCR_U::scr_check_form(int x, int y, const char *form, char *err, int size)

@@ -60,3 +60,37 @@ TEST_F(Formula, Failures)
 }
 
 }  // namespace
+
+// A formula is parsed at its first evaluation and kept with its text while the link stands: the
+// same text at every cell of a column (names relative to each cell), every row of the tables
+// above again with the text reader only, and a new link that makes a name an enumerator.
+TEST_F(Formula, ParsedOnceAndKeptWhileTheLinkStands)
+{
+    for (int y = 1; y < 6; y++) {
+        ASSERT_EQ(calc(3, y, y == 1 ? "1" : "R[-1]C+1"), 0);
+        e.csv.csv_put_num(3, y, v.val_getd());
+    }
+    EXPECT_EQ(e.csv.csv_get_num(3, 5), 5);
+    const char *forms[] = {"R0C0 + RC[-1] * 2", "R[-1]C", "SUM(R0C0:R1C1)", "twice(R0C1)", "R9C9 = 3, R9C9 += 1",
+                           "1 2", "1+", "R0C0[1]", "nosuch(1)", "R0C0 ++", "(R0C1 > 6) ? R0C0 : R0C1", "R0C0 & \"x\""};
+    for (const char *f : forms) {
+        std::string got[2];
+        for (int mode = 0; mode < 2; mode++) {
+            e.scr.scr_tree_mode = mode;
+            for (int k = 0; k < 2; k++) {
+                e.csv.csv_put_num(0, 0, 5);   // a formula that steps it starts from the same value
+                int rc = calc(2, 0, f);
+                got[mode] += std::to_string(rc) + ":" + (v.val_kind == VAL_STR ? v.val_gets() : std::to_string(v.val_getd())) +
+                             ":" + e.scr.scr_get_nowerr() + ";";
+            }
+        }
+        EXPECT_EQ(got[1], got[0]) << f;
+    }
+    e.scr.scr_tree_mode = 1;
+    e.run("var K = 1; main(){ return 0; }");
+    ASSERT_EQ(calc(4, 4, "K + 1"), 0);
+    EXPECT_EQ(v.val_getd(), 2);
+    e.run("enum { K = 10 }; main(){ return 0; }");
+    ASSERT_EQ(calc(4, 4, "K + 1"), 0);
+    EXPECT_EQ(v.val_getd(), 11);
+}

@@ -113,7 +113,7 @@ static std::vector<long> offsets(const std::vector<intptr_t> &at, const char *te
 {
     std::vector<long> o;
     for (intptr_t a : at) {
-        long off = text ? (long)(a - (intptr_t)text) : -1;
+        long off = text && a ? (long)(a - (intptr_t)text) : -1;   // a waiting built-in passes no position
         if (exact || o.empty() || o.back() != off) o.push_back(off);
     }
     return o;
