@@ -129,6 +129,16 @@ public:
     static long ftb_objct;
 };
 
+// Two names alike (short: compared here, without a call).
+inline bool scr_name_eq(const char *a, const char *b)
+{
+    while (*a == *b) {
+        if (!*a) return true;
+        a++, b++;
+    }
+    return false;
+}
+
 // Hash of a name for the name indexes (FNV-1a).
 inline unsigned scr_name_hash(const char *name)
 {

@@ -83,6 +83,7 @@ int SCR_XC::add(const XN &n)
     nodes.push_back(n);
     XN &x = nodes[nodes.size() - 1];
     x.nf = numf_of(x, nodes);
+    x.numeric = x.nf != bail_fn();
     return (int)nodes.size() - 1;
 }
 
@@ -611,6 +612,8 @@ struct SCR_XC::FAST {
         }
     }
 };
+
+SCR_XC::NUMF SCR_XC::bail_fn() { return FAST::bail; }
 
 SCR_XC::NUMF SCR_XC::numf_of(XN &n, STABLE<XN> &nodes)
 {

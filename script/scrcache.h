@@ -41,6 +41,29 @@ public:
         pos = e == 2 ? stop_at : end;
         return 0;
     }
+    // Root r when it is a number or a store of one, with no call or step: done here (0, pos
+    // past it) without the nesting count, when far from the limits; 1 when run_root must take
+    // it (nothing done).
+    int fast_root(int r, const char *&pos, VAL_U &val)
+    {
+        const ROOT &rt = roots[r - 1];
+        const XN &n = nodes[rt.node];
+        if (!n.numeric && n.k != X_ASG) return 1;
+        // the DEEP of the statement's expression and run_root's own look, in one
+        if (s.scr_deep_err || s.scr_deep + rt.deep + 2 > SCR_DEEP_MAX) return 1;
+        uintptr_t here = (uintptr_t)__builtin_frame_address(0);
+        long used = s.scr_stack_base > here ? (long)(s.scr_stack_base - here) : 0;
+        if (used + (rt.deep + 2) * STACK_PER_DEEP > s.scr_stack_room) return 1;
+        if (n.k == X_ASG) {
+            if (asg_fast(n, val) != 0) return 1;
+        } else {
+            double d;
+            if (n.nf(*this, n, d) != 0) return 1;
+            val.val_putd(d);
+        }
+        pos = rt.end;
+        return 0;
+    }
     // Stack the reader may take per nesting count, for the check that it would not reach its limit.
     static constexpr long STACK_PER_DEEP = 4096;
     // The root of a cell formula (text of the form's own copy in text), parsed with its first
@@ -87,6 +110,7 @@ private:
         mutable FN_LOOKUP nolib = nullptr;
         NUMF nf = nullptr;
         const XN *fl = nullptr, *fr = nullptr;   // nf's operands
+        uint8_t numeric = 0;   // nf may give a number (it is no mere refusal)
         // X_CALL of a script function called without its text: the function, the position
         // after "(", its arguments' roots (cargs[args ...]); args -2 not looked at, -1 never.
         mutable const FTBL_U *fn = nullptr;
@@ -177,6 +201,7 @@ private:
     int ev(int i, VAL_U &val);
     int evd(int i, double &d) { return nodes[i].nf(*this, nodes[i], d); }
     static NUMF numf_of(XN &n, STABLE<XN> &nodes);
+    static NUMF bail_fn();
     int asg_fast(const XN &n, VAL_U &val);
     int call_fast(const XN &n, VAL_U &val);
     int call_args(const XN &n);

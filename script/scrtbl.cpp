@@ -51,8 +51,9 @@ const char *VTBL_U::vtb_show(char *buf, int size) const
 int VTBL_U::vtb_link(BASE_GJ *gj)
 {
     if (gj == vtb_gajet_pt) return 0;
-    char shown[160] = "";
-    if (kov::log_get_debug()) vtb_show(shown, sizeof shown);   // for the trace lines only: every call binds
+    char shown[160];
+    shown[0] = 0;   // filled for the trace lines only: every call binds
+    if (kov::log_get_debug()) vtb_show(shown, sizeof shown);
     if (BASE_GJ *old = vtb_gajet_pt) {
         vtb_gajet_pt = nullptr;
         if (gj) KOV_LOG("%s:以前のガジェット %s を開放", shown, old->gj_class());
@@ -156,8 +157,8 @@ VTBL_U *SCR_U::scr_get_vtbl(const char *name)
             return nullptr;
         }
         // The flag first: the hidden arguments of the calls below share a name at every depth.
-        if ((v->flags & SF_HIDDEN) || v->name[0] != name[0] || strcmp(v->name, name) != 0) continue;
-        if (v->owner[0] && strcmp(v->owner, ctx.func_name) != 0) continue;
+        if (!scr_name_eq(v->name, name)) continue;
+        if (v->owner[0] && !scr_name_eq(v->owner, ctx.func_name)) continue;
         if (v->nest != 0) {
             KOV_LOG("ローカル変数 %s", name);
             KOV_LOG("変数 %s %s 取得", name, scr_typ_string(v->type));
@@ -179,6 +180,11 @@ VTBL_U *SCR_U::scr_get_vtbl(const char *name)
 
 int SCR_U::scr_put_vtbl(VTBL_U *vt)
 {
+    if (vt->flags & SF_HIDDEN) {   // never found by name (a call's arguments): the list only
+        vt->next = vtbl_top;
+        vtbl_top = vt;
+        return 0;
+    }
     VTBL_U *old = scr_get_vtbl(vt->name);
     if (old && old->nest == vt->nest) {
         KOV_LOG("重複変数 %s", vt->name);

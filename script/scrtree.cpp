@@ -583,11 +583,13 @@ int SCR_TREE::x_exp(const TX &x, const char *&p, VAL_U &v)
     const XS st = xs[x.id];
     if (st.first < 0) return s.scr_exp(p, v);
     if (st.n == 1) {   // the usual one: where it ends the reader found no "," at the link
-        SCR_U::DEEP deep(s);
-        if (!deep.ok) return -1;
-        int e = xc->run_root(xr[st.first].root, p, v);
-        if (e == 1) e = s.scr_assignment_read(p, v);
-        if (e != 0) return -1;
+        if (xc->fast_root(xr[st.first].root, p, v) != 0) {
+            SCR_U::DEEP deep(s);
+            if (!deep.ok) return -1;
+            int e = xc->run_root(xr[st.first].root, p, v);
+            if (e == 1) e = s.scr_assignment_read(p, v);
+            if (e != 0) return -1;
+        }
         if (p == x.end) return 0;
         while (s.scr_skip_space(p) == ',' && s.scr_match_key(p, ",") == 0)
             if (s.scr_assignment_exp(p, v) != 0) return -1;
