@@ -232,7 +232,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         text.assign((const char *)data, size);
     }
     stack_hit = false;
-    std::string with = run(text, 1), without = run(text, 0), tree = run(text, 1, 1);
+    std::string with = run(text, 1), without = run(text, 0), tree = run(text, 1, 2);
     if (stack_hit) return 0;
     if (((with != without || tree != with) && getenv("FUZZ_SHOW")) || getenv("FUZZ_PRINT"))
         fprintf(stderr, "script:\n%s\ncached:\n%s\ntext:\n%s\ntree:\n%s\n", text.c_str(), with.c_str(), without.c_str(),
