@@ -557,6 +557,11 @@ struct SCR_XC::FAST {
     }
     static int var0(SCR_XC &xc, const XN &n, double &d)
     {
+        if (n.gen == xc.s.vt_gen && n.cell) {   // the element found before is still the name's
+            if (n.cell->val_kind != VAL_NUM) return 1;
+            d = xc.s.sup() && !(n.vt->flags & SF_CONST) ? 0 : n.cell->val_num;
+            return 0;
+        }
         VTBL_U *vt = xc.look(n);
         if (!vt) return 1;
         if (vt->type == VT_ENUM) {
@@ -659,6 +664,14 @@ int SCR_XC::asg_fast(const XN &n, VAL_U &val)
     const XN &l = nodes[n.a];
     if (s.sup()) return 1;
     VTBL_U *vt = look(l);
+    if (l.cell && !(vt->flags & SF_CONST)) {   // a plain var scalar
+        double r;
+        if (evd(n.b, r)) return 1;
+        double d = n.op == 0 ? r : scr_asg_num(n.op, l.cell->val_getd(), r);
+        l.cell->val_putd(d);
+        val.val_putd(d);
+        return 0;
+    }
     if (!vt || vt->type != VT_VAR || (vt->flags & SF_CONST)) return 1;
     VAR_GJ *g = gj_vars_of(vt->vtb_gajet_pt);
     if (!g || g->gj_dims() != l.dims) return 1;

@@ -103,9 +103,11 @@ private:
         const char *at = nullptr;    // X_CALL: where the call is read; X_VAR: past the name
         const char *end = nullptr;   // X_CALL: past its ")"
         double num = 0;
-        // X_VAR: the entry its name meant when vt_gen was gen
+        // X_VAR: the entry its name meant when vt_gen was gen, and its element when a plain
+        // var scalar (the storage keeps its place while vt_gen stands)
         mutable VTBL_U *vt = nullptr;
         mutable uint64_t gen = 0;
+        mutable VAL_U *cell = nullptr;
         // X_CALL: the built-in table that had no function of this name (null: not asked yet)
         mutable FN_LOOKUP nolib = nullptr;
         NUMF nf = nullptr;
@@ -216,6 +218,10 @@ private:
         if (n.gen != s.vt_gen) {
             n.vt = s.scr_get_vtbl(&names[n.name]);
             n.gen = s.vt_gen;
+            n.cell = nullptr;
+            const VTBL_U *vt = n.vt;
+            if (vt && vt->type == VT_VAR && !n.dims)
+                if (VAR_GJ *g = gj_vars_of(vt->vtb_gajet_pt); g && g->gj_dims() == 0) n.cell = g->gj_cell(0, 0);
         }
         return n.vt;
     }

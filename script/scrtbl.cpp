@@ -51,6 +51,7 @@ const char *VTBL_U::vtb_show(char *buf, int size) const
 int VTBL_U::vtb_link(BASE_GJ *gj)
 {
     if (gj == vtb_gajet_pt) return 0;
+    host->vt_gen++;   // what a name's element was remembered as may be gone
     char shown[160];
     shown[0] = 0;   // filled for the trace lines only: every call binds
     if (kov::log_get_debug()) vtb_show(shown, sizeof shown);

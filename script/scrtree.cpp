@@ -71,6 +71,7 @@ int scr_tree_env()
 void SCR_TREE::clear()
 {
     fns.clear();
+    np.clear();
     runs.clear();
     nodes.clear();
     kids.clear();
@@ -90,6 +91,7 @@ int SCR_TREE::add(const TN &n)
     int i = (int)nodes.size();
     nodes.push_back(n);
     nodes[i].self = i;
+    np.push_back(&nodes[i]);
     auto own = [&](int k) { if (k >= 0) nodes[k].parent = i; };
     own(n.a);
     own(n.b);
@@ -158,6 +160,7 @@ int SCR_TREE::build(const char *fn, const char *body, int type)
     }
     if (root < 0) {
         nodes.resize(n0);
+        np.resize(n0);
         kids.resize(k0);
         decls.resize(d0);
         fxs.resize(f0);
@@ -408,7 +411,7 @@ int SCR_TREE::run(const TFN &f, const char *&pos)
     s.ctx.sw_nest = s.ctx.loop_nest = s.ctx.brk_flag = s.ctx.cnt_flag = 0;
     for (;;) {
         try {
-            int r = r_compound(nodes[f.root]);
+            int r = r_compound((*np[f.root]));
             if (r == TR_FAIL) return -1;
             if (seeking()) {
                 s.err_label(s.ctx.goto_label);
@@ -537,7 +540,7 @@ void SCR_TREE::mark_path(int label)
     seek_to = label;
     if (label < 0) return;
     if (on_path.size() < nodes.size()) on_path.resize(nodes.size(), 0);
-    for (int i = label; i >= 0; i = nodes[i].parent) {
+    for (int i = label; i >= 0; i = (*np[i]).parent) {
         on_path[i] = 1;
         path.push_back(i);
     }
@@ -548,8 +551,8 @@ void SCR_TREE::mark_path(int label)
 int SCR_TREE::path_kid(int block) const
 {
     for (size_t i = 1; i < path.size(); i++)
-        if (path[i] == block) return nodes[path[i - 1]].pos;
-    return nodes[block].n;
+        if (path[i] == block) return (*np[path[i - 1]]).pos;
+    return (*np[block]).n;
 }
 
 // Reading kids[first ..] without effect: two statements leave every error text empty.
@@ -562,8 +565,26 @@ void SCR_TREE::replay_run(int first, int n)
     for (int k = 0; k < n; k++) replay(kids[first + k]);
 }
 
+// An expression whose one root is a number or a store of one: 0 done, -1 failed, 1 nothing
+// done (r_exp's then).
+inline int SCR_TREE::fast_exp(const TX &x, VAL_U &v)
+{
+    SCR_XC *xc = s.scr_xc;
+    if (!xc || x.id < 0 || xc_epoch != xc->epoch) return 1;
+    const XS st = xs[x.id];
+    if (st.n != 1) return 1;
+    const char *p = x.at;
+    if (xc->fast_root(xr[st.first].root, p, v) != 0) return 1;
+    if (p == x.end) return 0;
+    while (s.scr_skip_space(p) == ',' && s.scr_match_key(p, ",") == 0)
+        if (s.scr_assignment_exp(p, v) != 0) return -1;
+    return p == x.end ? 0 : -1;
+}
+
 int SCR_TREE::r_exp(const TX &x, VAL_U &v)
 {
+    int f = fast_exp(x, v);
+    if (f != 1) return f;
     const char *p = x.at;
     return x_exp(x, p, v) == 0 && p == x.end ? 0 : -1;
 }
@@ -640,7 +661,7 @@ inline void SCR_TREE::prologue()
 // Reading node i without effect.
 void SCR_TREE::replay(int i)
 {
-    const TN &n = nodes[i];
+    const TN &n = (*np[i]);
     for (int k = 0; k < n.nfx; k++) {
         if (fxs[n.fx + k] == FX_STAT) {
             prologue();
@@ -653,13 +674,16 @@ void SCR_TREE::replay(int i)
 
 int SCR_TREE::r_stat(int i)
 {
-    const TN &n = nodes[i];
+    const TN &n = (*np[i]);
     SCR_U::DEEP deep(s);
     if (!deep.ok) return TR_FAIL;
     SCR_U::MARK mark(s, "SCR_U::scr_stat", n.at);
     s.scr_callback(SCRCB_ONESTEP, (intptr_t)n.at);
     prologue();
-    int r = r_body(n);
+    VAL_U v;
+    // the usual statement, a number or a store of one, without the runner's layers
+    int f = n.k == TN_EXP && !seeking() ? fast_exp(n.x[0], v) : 1;
+    int r = f == 1 ? r_body(n) : f == 0 ? TR_NEXT : TR_FAIL;
     if (r == TR_FAIL && !s.scr_errpos) {
         const char *p = n.at;
         s.scr_skip_space(p);
@@ -879,7 +903,7 @@ int SCR_TREE::r_switch_pass(const TN &n, SW &sw, int &jump)
 // A statement at the top of a switch body: run when the switch runs, else read.
 int SCR_TREE::r_switch_stat(int i, SW &sw)
 {
-    const TN &n = nodes[i];
+    const TN &n = (*np[i]);
     if (n.k != TN_CASE && n.k != TN_DEFAULT) {
         if (!sw.running && !seeking()) {
             replay(i);

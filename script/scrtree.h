@@ -94,6 +94,7 @@ private:
     std::unordered_map<const char *, TFN> fns;
     std::unordered_map<const char *, int> runs;   // runs from the text; -1 no tree can be built
     std::deque<TN> nodes;   // a tree built while another runs leaves the running nodes in place
+    std::vector<TN *> np;   // the nodes by index, for the runner (a deque's index costs more)
     std::vector<int> kids;
     std::vector<const char *> decls;
     std::vector<uint8_t> fxs;
@@ -152,6 +153,7 @@ private:
     void fx_of(TN &n, const std::vector<uint8_t> &own);
 
     int r_exp(const TX &x, VAL_U &v);
+    int fast_exp(const TX &x, VAL_U &v);
     int x_exp(const TX &x, const char *&p, VAL_U &v);
     void x_compile(const TX &x, XS &st);
     int r_stat(int i);
