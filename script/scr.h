@@ -126,6 +126,8 @@ public:
     int flags = 0;
     int varargs = 0;                // "..." ends the parameter list
     int loops = 0;                  // its body has a loop or a goto: it may run statements again
+    int runs = 0;                   // runs from its text so far; -1 no tree can be built
+    const TFN *tfn = nullptr;       // its statement tree, once built
     static long ftb_objct;
 };
 
@@ -442,7 +444,8 @@ public:
     int scr_function_definition(const char *&pos, VTBL_U **argv, VAL_U *result);
     int scr_function_compound(const char *&pos);
     int scr_tree_body(const char *fn, const char *name, const char *&pos);
-    const TFN *scr_tree_build(const char *fn, const char *body);
+    FTBL_U *scr_callee = nullptr;   // the function a call is about to run (its definition's reading takes it)
+    const TFN *scr_tree_build(FTBL_U *f, const char *body);
     int scr_direct_declarator_func(const char *&pos, VTBL_U **argv, SCR_PARAM *param, int &varargs);
     int scr_func_exec(const char *&pos, VAL_U &val);
     int scr_func_arg(const char *&pos, const char *fname, int &count, const FTBL_U *f, VTBL_U **argv);

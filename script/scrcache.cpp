@@ -746,6 +746,12 @@ int SCR_XC::call_args(const XN &n)
 int SCR_XC::call_fast(const XN &n, VAL_U &val)
 {
     if (s.ctx.cel_x != SCR_NOCELL) return 1;   // a formula's callee reads cell names: the reader's
+    if (!n.fn && n.args == -2) {   // the callee, once: a call of a function without a tree is the reader's
+        const char *p = n.at;
+        char name[SCR_NAMESIZE];
+        if (s.scr_idname(p, name, sizeof name) != 0 || !(n.fn = s.scr_get_ftbl(name))) n.args = -1;
+    }
+    if (n.args == -2 && !n.fn->tfn) return 1;
     if (n.args == -2 && call_args(n) != 0) return 1;
     if (n.args < 0) return 1;
     const FTBL_U *f = n.fn;

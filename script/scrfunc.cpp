@@ -98,19 +98,21 @@ int SCR_U::scr_tree_body(const char *fn, const char *name, const char *&pos)
 {
     if (scr_tree_mode && ctx.scr_pass == 2 && ctx.cel_x == SCR_NOCELL && !kov::log_get_debug()) {
         if (!scr_tree) scr_tree = new (std::nothrow) SCR_TREE(*this);
-        if (scr_tree) {
-            const TFN *t = scr_tree->find(fn);
-            if (!t && scr_tree->due(fn, name)) t = scr_tree_build(fn, pos);
+        FTBL_U *f = scr_callee && scr_callee->text == fn ? scr_callee : scr_get_ftbl(name);
+        scr_callee = nullptr;
+        if (scr_tree && f) {
+            const TFN *t = f->tfn;
+            if (!t && scr_tree->due(f)) t = scr_tree_build(f, pos);
             if (t) return scr_tree->run(*t, pos);
         }
     }
     return scr_function_compound(pos);
 }
 
-const TFN *SCR_U::scr_tree_build(const char *fn, const char *body)
+const TFN *SCR_U::scr_tree_build(FTBL_U *f, const char *body)
 {
     try {
-        if (scr_tree->build(fn, body, ctx.fn_spec.type) == 0) return scr_tree->find(fn);
+        if (scr_tree->build(f, body, ctx.fn_spec.type) == 0) return f->tfn;
     } catch (const std::bad_alloc &) {
         scr_tree->clear();   // out of memory every body runs from its text
     }
@@ -468,6 +470,7 @@ int SCR_U::scr_func_exec(const char *&pos, VAL_U &val)
         ~DEPTH() { d--; }
     } depth(func_depth);
     const char *t = f->text;
+    scr_callee = f;
     if (scr_function_definition(t, argv, &val) != 0) return -1;
     KOV_LOG("%s() 戻値==%g", name, val.val_getd());
     pos = p;
@@ -531,6 +534,7 @@ int SCR_U::scr_translation_unit(const char *text, int pass, int *result)
             VTBL_U *argv[SCR_MAXARG] = {};
             VAL_U res;
             const char *t = f->text;
+            scr_callee = f;
             if (scr_function_definition(t, argv, &res) != 0) {
                 scr_set_SCRERR("PASS_2:異常終了");
                 return -1;

@@ -72,7 +72,10 @@ void SCR_TREE::clear()
 {
     fns.clear();
     np.clear();
-    runs.clear();
+    for (FTBL_U *f = s.ftbl_top; f; f = f->next) {
+        f->tfn = nullptr;
+        f->runs = 0;
+    }
     nodes.clear();
     kids.clear();
     decls.clear();
@@ -123,22 +126,20 @@ void SCR_TREE::link_gotos(size_t n0)
 
 // ---- building ----
 
-bool SCR_TREE::due(const char *fn, const char *name)
+bool SCR_TREE::due(FTBL_U *f)
 {
-    int &n = runs[fn];
-    if (n < 0) return false;
-    if (++n >= 2 || s.scr_tree_mode == 2) return true;
-    const FTBL_U *f = s.scr_get_ftbl(name);
-    return f && f->loops;
+    if (f->runs < 0 || !f->text) return false;
+    return ++f->runs >= 2 || s.scr_tree_mode == 2 || f->loops;
 }
 
-int SCR_TREE::build(const char *fn, const char *body, int type)
+int SCR_TREE::build(FTBL_U *f, const char *body, int type)
 {
+    const char *fn = f->text;
     // Deep in a run the reading might reach the nesting limits: built at a later call.
     uintptr_t here = (uintptr_t)__builtin_frame_address(0);
     long used = s.scr_stack_base > here ? (long)(s.scr_stack_base - here) : 0;
     if (s.scr_deep > SCR_DEEP_MAX / 2 || used > s.scr_stack_room / 2) return -1;
-    runs[fn] = -1;   // built now or never
+    f->runs = -1;   // built now or never
     size_t n0 = nodes.size(), k0 = kids.size(), d0 = decls.size(), f0 = fxs.size(), x0 = xs.size();
     int root = -1;
     const char *end = nullptr;
@@ -169,7 +170,7 @@ int SCR_TREE::build(const char *fn, const char *body, int type)
         return -1;
     }
     link_gotos(n0);
-    fns[fn] = TFN{root, end};
+    f->tfn = &(fns[fn] = TFN{root, end});
     built++;
     return 0;
 }
@@ -438,7 +439,7 @@ int SCR_TREE::fast_callee(const FTBL_U *f)
 {
     auto it = callees.find(f);
     if (it == callees.end()) {
-        if (!f->text || !find(f->text)) return runs.count(f->text) && runs.at(f->text) < 0 ? 0 : -1;
+        if (!f->tfn) return f->runs < 0 ? 0 : -1;
         TCALL c;
         KEEP keep(s);   // the declaration is read once here: nothing of it may show
         if (callee_of(f, c) != 0) c.t = nullptr;
@@ -450,7 +451,7 @@ int SCR_TREE::fast_callee(const FTBL_U *f)
 // The parameter names of f when each is a plain "var name" (any storage words) and f has a tree.
 int SCR_TREE::callee_of(const FTBL_U *f, TCALL &c)
 {
-    if (!f->text || f->varargs || !(c.t = find(f->text))) return -1;
+    if (!f->text || f->varargs || !(c.t = f->tfn)) return -1;
     const char *p = f->text;
     const char *head_end = strchr(p, '{');
     // An enum in the head declares its enumerators when read: such heads stay with the reader.

@@ -66,11 +66,11 @@ public:
 
     // Forgets every tree (a new link).
     void clear();
-    // Whether the function defined at fn (named name) should get its tree as it runs now.
-    bool due(const char *fn, const char *name);
+    // Whether function f should get its tree as it runs now.
+    bool due(FTBL_U *f);
     // Builds the tree of the function defined at fn whose body's "{" is at body (after its
     // link read, still inside the function's block). 0 built, -1 left to the reader.
-    int build(const char *fn, const char *body, int type);
+    int build(FTBL_U *f, const char *body, int type);
     const TFN *find(const char *fn) const
     {
         auto it = fns.find(fn);
@@ -92,7 +92,6 @@ private:
     struct KEEP;
     SCR_U &s;
     std::unordered_map<const char *, TFN> fns;
-    std::unordered_map<const char *, int> runs;   // runs from the text; -1 no tree can be built
     std::deque<TN> nodes;   // a tree built while another runs leaves the running nodes in place
     std::vector<TN *> np;   // the nodes by index, for the runner (a deque's index costs more)
     std::vector<int> kids;
