@@ -8,16 +8,9 @@
 # Wall times include starting the program (and time, timeout: a few ms).
 # Runs are cut at 60 s and 8 GB of address space (ulimit -v, which bounds the resident memory).
 set -u
-kovash="$(cd "${1:-build}" && pwd)/app/kovash"
-[ -x "$kovash" ] || { echo "bigscript: $kovash not built"; exit 0; }
 [ -x /usr/bin/time ] || { echo "bigscript: /usr/bin/time missing (apt-get install time)"; exit 0; }
-tmp="$(mktemp -d)"
-trap 'rm -rf "$tmp"' EXIT
-# A copy in a scratch folder keeps its settings and log out of the build.
-cp "$kovash" "$tmp/kovash"
-cd "$tmp"
-headless() { env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$@"; }
-headless ./kovash >/dev/null 2>&1   # the first start writes the settings file
+. "$(dirname "$0")/kovcopy.sh"
+bench_kovash bigscript "${1:-build}"
 
 # gen BYTES NAME: about BYTES of script; half in functions, half in main's straight-line code.
 gen() {

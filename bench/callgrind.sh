@@ -8,17 +8,10 @@
 # Every twin keeps its variables local to a function: globals would cost Python a dictionary
 # look-up per access, which is not what is measured here.
 set -u
-kovash="$(cd "${1:-build}" && pwd)/app/kovash"
-[ -x "$kovash" ] || { echo "callgrind: $kovash not built"; exit 0; }
 command -v valgrind >/dev/null || { echo "callgrind: valgrind not installed (apt-get install valgrind)"; exit 0; }
 n1=100000 n2=200000
-tmp="$(mktemp -d)"
-trap 'rm -rf "$tmp"' EXIT
-# A copy in a scratch folder keeps its settings and log out of the build.
-cp "$kovash" "$tmp/kovash"
-cd "$tmp"
-headless() { env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$@"; }
-headless ./kovash >/dev/null 2>&1   # the first start writes the settings file
+. "$(dirname "$0")/kovcopy.sh"
+bench_kovash callgrind "${1:-build}"
 
 for n in $n1 $n2; do
     cat > loop$n.scr <<S

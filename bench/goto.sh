@@ -8,16 +8,9 @@
 # a jump through a label table costs the same whatever K and wherever the label is.
 # Prints median wall times of 3 runs in ms, and the cost per jump: (last - while) / M in us.
 set -u
-kovash="$(cd "${1:-build}" && pwd)/app/kovash"
-[ -x "$kovash" ] || { echo "goto: $kovash not built"; exit 0; }
 m=2000
-tmp="$(mktemp -d)"
-trap 'rm -rf "$tmp"' EXIT
-# A copy in a scratch folder keeps its settings and log out of the build.
-cp "$kovash" "$tmp/kovash"
-cd "$tmp"
-headless() { env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$@"; }
-headless ./kovash >/dev/null 2>&1   # the first start writes the settings file
+. "$(dirname "$0")/kovcopy.sh"
+bench_kovash goto "${1:-build}"
 
 # gen K: last.scr, first.scr and while.scr; each main returns true when n counted M + K.
 gen() {
