@@ -106,6 +106,7 @@ public:
     int flags = 0;
     int nest = 0;
     int value = 0;
+    uint64_t born = 0;   // the host's vt_births when it was made
     static long vtb_objct;
 };
 
@@ -328,6 +329,20 @@ public:
     // Bumped whenever a name may come to mean another entry (entries made or dropped, nest
     // levels or the function changed), so that a lookup remembered with it stays right.
     uint64_t vt_gen = 1;
+    // The tables are as they were at generation vt_same (0: not known): a call that returned
+    // and changed nothing that outlives it leaves what its caller remembered right.
+    uint64_t vt_same = 0;
+    void vt_bump()
+    {
+        vt_gen++;
+        vt_same = 0;
+    }
+    // The generation that what is remembered now is to be kept with.
+    uint64_t vt_now() const { return vt_same ? vt_same : vt_gen; }
+    bool vt_valid(uint64_t g) const { return g == vt_gen || (vt_same && g == vt_same); }
+    // Entries made so far, the count when the innermost call began, and changes to entries
+    // older than that call (they outlive it).
+    uint64_t vt_births = 0, vt_call_births = 0, vt_lasting = 0;
     int scr_cache_on = 1;
     // Statement trees of the function bodies, built by the link pass: run instead of the body's
     // text while scr_tree_mode is not 0 (KOVASH_TREE sets it at the start).

@@ -557,7 +557,7 @@ struct SCR_XC::FAST {
     }
     static int var0(SCR_XC &xc, const XN &n, double &d)
     {
-        if (n.gen == xc.s.vt_gen && n.cell) {   // the element found before is still the name's
+        if (n.cell && xc.s.vt_valid(n.gen)) {   // the element found before is still the name's
             if (n.cell->val_kind != VAL_NUM) return 1;
             d = xc.s.sup() && !(n.vt->flags & SF_CONST) ? 0 : n.cell->val_num;
             return 0;
@@ -755,6 +755,32 @@ int SCR_XC::call_fast(const XN &n, VAL_U &val)
     if (n.args == -2 && call_args(n) != 0) return 1;
     if (n.args < 0) return 1;
     const FTBL_U *f = n.fn;
+    // A call that changes nothing older than itself leaves the tables as they were: what the
+    // caller's nodes remember stays right.
+    struct SAME {
+        SCR_U &s;
+        uint64_t gen, lasting, births;
+        bool done = false;
+        explicit SAME(SCR_U &s) : s(s), gen(s.vt_now()), lasting(s.vt_lasting), births(s.vt_call_births)
+        {
+            s.vt_call_births = s.vt_births;
+        }
+        ~SAME()
+        {
+            s.vt_call_births = births;
+            if (!done || s.vt_lasting != lasting) return;
+            s.vt_bump();
+            s.vt_same = gen;
+        }
+    } same(s);
+    int r = call_bound(n, f, val);
+    same.done = r == 0;
+    return r;
+}
+
+// call_fast's call after its callee was known: its block, the arguments, the body.
+int SCR_XC::call_bound(const XN &n, const FTBL_U *f, VAL_U &val)
+{
     SCR_U::BLOCK block(s);
     VTBL_U *argv[SCR_MAXARG] = {};
     for (int i = 0; i < n.nargs; i++) {

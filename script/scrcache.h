@@ -206,6 +206,7 @@ private:
     static NUMF bail_fn();
     int asg_fast(const XN &n, VAL_U &val);
     int call_fast(const XN &n, VAL_U &val);
+    int call_bound(const XN &n, const FTBL_U *f, VAL_U &val);
     int call_args(const XN &n);
     int post_fast(const XN &n, VTBL_U *vt, VAL_U &val);
     struct FAST;
@@ -215,9 +216,9 @@ private:
     int ev_var(const XN &n, VAL_U &val);
     VTBL_U *look(const XN &n) const
     {
-        if (n.gen != s.vt_gen) {
+        if (!s.vt_valid(n.gen)) {
             n.vt = s.scr_get_vtbl(&names[n.name]);
-            n.gen = s.vt_gen;
+            n.gen = s.vt_now();
             n.cell = nullptr;
             const VTBL_U *vt = n.vt;
             if (vt && vt->type == VT_VAR && !n.dims)

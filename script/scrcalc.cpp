@@ -54,7 +54,7 @@ int SCR_U::scr_calc_onecel(int x, int y, const char *form, VAL_U *result)
         scr_err_nomem();
     }
     ctx = keep;
-    vt_gen++;
+    vt_bump();
     func_depth = keep_depth;
     return r;
 }

@@ -50,7 +50,7 @@ int SCR_U::scr_function_definition(const char *&pos, VTBL_U **argv, VAL_U *resul
     char name[SCR_NAMESIZE];
     if (scr_idname(p, name, sizeof name) != 0) return -1;
     strcpy(ctx.func_name, name);
-    vt_gen++;
+    vt_bump();
     ctx.fn_spec = spec;
     SCR_PARAM param[SCR_MAXARG] = {};
     int varargs = 0;
@@ -172,7 +172,7 @@ int SCR_U::scr_bind_param(VTBL_U *vt, VTBL_U *av, int i)
     vt->vtb_link(av->vtb_gajet_pt);
     vt->type = av->type;
     vt->flags = av->flags & ~SF_HIDDEN;
-    vt_gen++;
+    vt_bump();
     return 0;
 }
 
@@ -192,7 +192,7 @@ int SCR_U::scr_bind_arg(const char *name, VTBL_U *av)
     vt->next = vtbl_top;
     vtbl_top = vt;
     vt_index.put(vt);
-    vt_gen++;
+    vt_bump();
     return 0;
 }
 

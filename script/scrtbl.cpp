@@ -17,7 +17,7 @@ long FTBL_U::ftb_objct = 0;
 
 // ---- entries ----
 
-VTBL_U::VTBL_U(SCR_U *host) : host(host) { vtb_objct++; }
+VTBL_U::VTBL_U(SCR_U *host) : host(host), born(host->vt_births++) { vtb_objct++; }
 
 VTBL_U::~VTBL_U()
 {
@@ -25,7 +25,7 @@ VTBL_U::~VTBL_U()
         *hprev = hnext;
         if (hnext) hnext->hprev = hprev;
         host->vt_index.left();
-        host->vt_gen++;
+        host->vt_bump();
     }
     vtb_link(nullptr);
     VTBL_U *n = next;
@@ -51,7 +51,8 @@ const char *VTBL_U::vtb_show(char *buf, int size) const
 int VTBL_U::vtb_link(BASE_GJ *gj)
 {
     if (gj == vtb_gajet_pt) return 0;
-    host->vt_gen++;   // what a name's element was remembered as may be gone
+    host->vt_bump();   // what a name's element was remembered as may be gone
+    if (born < host->vt_call_births) host->vt_lasting++;
     char shown[160];
     shown[0] = 0;   // filled for the trace lines only: every call binds
     if (kov::log_get_debug()) vtb_show(shown, sizeof shown);
@@ -128,7 +129,7 @@ void SCR_U::scr_reset(int full)
     scr_stamp = 0;
     scr_linked = 0;
     ctx = SCR_CTX();
-    vt_gen++;
+    vt_bump();
     scr_retval.val_clear();
     scr_ret_pending = 0;
     scr_errpos = nullptr;
@@ -194,7 +195,7 @@ int SCR_U::scr_put_vtbl(VTBL_U *vt)
     vt->next = vtbl_top;
     vtbl_top = vt;
     vt_index.put(vt);
-    vt_gen++;
+    vt_bump();
     KOV_LOG("変数登録 %s %s", vt->name, scr_typ_string(vt->type));
     return 0;
 }
@@ -307,7 +308,8 @@ void SCR_U::scr_del_vtbl(int level)
         if (v->flags & SF_STATIC) {
             if (v->nest >= level && v->nest != 0) {
                 v->nest = 0;
-                vt_gen++;
+                vt_bump();
+                vt_lasting++;
             }
             link = &v->next;
             continue;
@@ -338,7 +340,7 @@ void SCR_U::scr_block_out(const SCR_CTX &saved)
     int match = ctx.sw_match, dflt = ctx.sw_default, lowered = ctx.sw_lowered;
     const char *case_at = ctx.sw_case_at, *default_at = ctx.sw_default_at;
     ctx = saved;
-    vt_gen++;
+    vt_bump();
     memcpy(ctx.goto_label, label, sizeof label);
     if (same_switch) {
         ctx.sw_match = match;

@@ -56,7 +56,7 @@ struct SCR_TREE::KEEP {
         s.scr_fwd.resize(fwd);
         s.scr_deep_err = deep_err;
         s.ctx = ctx;
-        s.vt_gen++;
+        s.vt_bump();
     }
 };
 int scr_tree_env()
@@ -504,7 +504,7 @@ int SCR_TREE::call(const FTBL_U *f, const char *at, const char *paren, VTBL_U **
     } label(s);
     SCR_U::BLOCK block(s);
     strcpy(s.ctx.func_name, f->name);
-    s.vt_gen++;
+    s.vt_bump();
     s.ctx.fn_spec = DECL_SPEC{f->type, f->flags};
     for (int i = 0; i < c.np; i++)
         if (s.scr_bind_arg(c.name[i], argv[i]) != 0) return -1;

@@ -131,6 +131,11 @@ TEST(Tree, RunsAsTheReaderDoes)
         "main(){ var s = 0, k = 0; L: s++; if (s < 3) goto L; { L: k++; } return s * 10 + k; }",
         "main(){ var i = 0, n = 0; top: n++; for (i = 0; i < 3; i++) { while (1) { if (n < 4) goto top; break; } } return n * 10 + i; }",
         "main(){ var n = 0; warn(); { n = 1; goto in; n = 2; } n = 3; in: n += 10; return n; }",
+        // calls in loops: what the caller's names meant stays right after a call that changed
+        // a global, ran a static of another function, or called itself
+        "var g; f(var x){ g = g + x; return g; } main(){ var i, t = 0; for (i = 0; i < 4; i++) t += f(i) + g; return t; }",
+        "var g = 1; h(){ static var k; k++; return k; } f(var x){ return x + h(); } main(){ var i, s = 0; for (i = 0; i < 5; i++) s += f(i) + g; return s; }",
+        "f(var n){ var m = n; if (n > 0) m += f(n - 1); return m; } main(){ var i, s = 0; for (i = 0; i < 4; i++) s += f(i) * i; return s; }",
         // trees built while others run (a function's first call from a running tree)
         "f(var n){ if (n < 2) return n; return f(n - 1) + f(n - 2); } g(var p[]){ return p[0]; } var a[3]; main(){ var k; for (k = 0; k < 2; k++) if (f(6) != 8) return 1; g(a); return 42; }",
         "f(){ warn(); return 1; warn(); } main(){ return f() * 10 + (errmsg() == \"w\"); }",
