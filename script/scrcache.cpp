@@ -693,6 +693,22 @@ int SCR_XC::asg_fast(const XN &n, VAL_U &val)
     return 0;
 }
 
+// A text literal appended with "&=" to an element holding text, when nothing uses the value
+// (a statement): in place, without the copy of the whole text as the value. 1: ev's.
+int SCR_XC::append_fast(const XN &n)
+{
+    const XN &l = nodes[n.a], &r = nodes[n.b];
+    if (n.op != 8 || r.k != X_STR || s.sup()) return 1;
+    VTBL_U *vt = look(l);
+    SCR_U::LVAL lv;
+    if (!vt || (l.dims && !pure(l.a)) || (l.dims == 2 && !pure(l.b))) return 1;   // indices run once
+    if ((vt->flags & SF_CONST) || adrs(l, vt, lv) != 0 || !lv.gj) return 1;
+    VAL_U *cell = lv.gj->gj_value(lv.x, lv.y);
+    const VAL_U &text = strs[r.list];
+    if (!cell || cell->val_kind == VAL_NUM || text.val_kind == VAL_NUM) return 1;
+    return s.scr_add_string(*cell, text.val_gets()) == 0 ? 0 : 1;   // failed, the text is as it was
+}
+
 // "++" and "--" after a plain scalar holding a number.
 int SCR_XC::post_fast(const XN &n, VTBL_U *vt, VAL_U &val)
 {

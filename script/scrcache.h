@@ -44,7 +44,7 @@ public:
     // Root r when it is a number or a store of one, with no call or step: done here (0, pos
     // past it) without the nesting count, when far from the limits; 1 when run_root must take
     // it (nothing done).
-    int fast_root(int r, const char *&pos, VAL_U &val)
+    int fast_root(int r, const char *&pos, VAL_U &val, bool unused = false)
     {
         const ROOT &rt = roots[r - 1];
         const XN &n = nodes[rt.node];
@@ -55,7 +55,7 @@ public:
         long used = s.scr_stack_base > here ? (long)(s.scr_stack_base - here) : 0;
         if (used + (rt.deep + 2) * STACK_PER_DEEP > s.scr_stack_room) return 1;
         if (n.k == X_ASG) {
-            if (asg_fast(n, val) != 0) return 1;
+            if (asg_fast(n, val) != 0 && (!unused || append_fast(n) != 0)) return 1;
         } else {
             double d;
             if (n.nf(*this, n, d) != 0) return 1;
@@ -205,6 +205,7 @@ private:
     static NUMF numf_of(XN &n, STABLE<XN> &nodes);
     static NUMF bail_fn();
     int asg_fast(const XN &n, VAL_U &val);
+    int append_fast(const XN &n);
     int call_fast(const XN &n, VAL_U &val);
     int call_bound(const XN &n, const FTBL_U *f, VAL_U &val);
     int call_args(const XN &n);

@@ -568,14 +568,14 @@ void SCR_TREE::replay_run(int first, int n)
 
 // An expression whose one root is a number or a store of one: 0 done, -1 failed, 1 nothing
 // done (r_exp's then).
-inline int SCR_TREE::fast_exp(const TX &x, VAL_U &v)
+inline int SCR_TREE::fast_exp(const TX &x, VAL_U &v, bool unused)
 {
     SCR_XC *xc = s.scr_xc;
     if (!xc || x.id < 0 || xc_epoch != xc->epoch) return 1;
     const XS st = xs[x.id];
     if (st.n != 1) return 1;
     const char *p = x.at;
-    if (xc->fast_root(xr[st.first].root, p, v) != 0) return 1;
+    if (xc->fast_root(xr[st.first].root, p, v, unused) != 0) return 1;
     if (p == x.end) return 0;
     while (s.scr_skip_space(p) == ',' && s.scr_match_key(p, ",") == 0)
         if (s.scr_assignment_exp(p, v) != 0) return -1;
@@ -683,7 +683,7 @@ int SCR_TREE::r_stat(int i)
     prologue();
     VAL_U v;
     // the usual statement, a number or a store of one, without the runner's layers
-    int f = n.k == TN_EXP && !seeking() ? fast_exp(n.x[0], v) : 1;
+    int f = n.k == TN_EXP && !seeking() ? fast_exp(n.x[0], v, true) : 1;
     int r = f == 1 ? r_body(n) : f == 0 ? TR_NEXT : TR_FAIL;
     if (r == TR_FAIL && !s.scr_errpos) {
         const char *p = n.at;

@@ -152,7 +152,7 @@ private:
     void fx_of(TN &n, const std::vector<uint8_t> &own);
 
     int r_exp(const TX &x, VAL_U &v);
-    int fast_exp(const TX &x, VAL_U &v);
+    int fast_exp(const TX &x, VAL_U &v, bool unused = false);   // unused: a statement's value
     int x_exp(const TX &x, const char *&p, VAL_U &v);
     void x_compile(const TX &x, XS &st);
     int r_stat(int i);
