@@ -96,10 +96,11 @@ int SCR_U::scr_function_definition(const char *&pos, VTBL_U **argv, VAL_U *resul
 // or a goto, else at its second, so that text that runs once is only read.
 int SCR_U::scr_tree_body(const char *fn, const char *name, const char *&pos)
 {
+    FTBL_U *callee = scr_callee;
+    scr_callee = nullptr;
     if (scr_tree_mode && ctx.scr_pass == 2 && ctx.cel_x == SCR_NOCELL && !kov::log_get_debug()) {
         if (!scr_tree) scr_tree = new (std::nothrow) SCR_TREE(*this);
-        FTBL_U *f = scr_callee && scr_callee->text == fn ? scr_callee : scr_get_ftbl(name);
-        scr_callee = nullptr;
+        FTBL_U *f = callee && callee->text == fn ? callee : scr_get_ftbl(name);
         if (scr_tree && f) {
             const TFN *t = f->tfn;
             if (!t && scr_tree->due(f)) t = scr_tree_build(f, pos);

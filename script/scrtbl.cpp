@@ -118,6 +118,7 @@ void SCR_U::scr_reset(int full)
     vtbl_top = nullptr;
     delete ftbl_top;
     ftbl_top = nullptr;
+    scr_callee = nullptr;
     ft_index.clear();
     if (VTBL_U::vtb_objct) KOV_LOG("VTBL_U::vtb_objct=%ld", VTBL_U::vtb_objct);
     if (FTBL_U::ftb_objct) KOV_LOG("FTBL_U::ftb_objct=%ld", FTBL_U::ftb_objct);
