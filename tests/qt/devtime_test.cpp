@@ -34,18 +34,12 @@ struct DevTime : TEST_DOORS, WIN_FIX<> {
         win.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&win));
     }
-    void form(int x, int y, const char *utf8)
-    {
-        std::string msg;
-        ASSERT_EQ(kov.cse_edit_commit(x, y, KOV_ED_FORM, kov_sj(QString::fromUtf8(utf8)).c_str(), msg), 0) << msg;
-    }
     template <class T> T *part(int x, int y) { return dynamic_cast<T *>(kov.csv_get_part(x, y)); }
     QWidget *face(int x, int y)
     {
         WP_QTVIEW *v = WP_QTVIEWS::qt_view_of(part<WP_PART>(x, y));
         return v && v->frame ? v->frame->findChild<QWidget *>() : nullptr;
     }
-    double num(int x, int y) { return kov.csv_get_cel(x, y) ? kov.csv_get_num(x, y) : -999; }
     // A formula's text in a scratch cell.
     QString text(const char *utf8)
     {

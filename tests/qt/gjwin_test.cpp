@@ -52,6 +52,14 @@ struct GjWin : WIN_FIX<> {
             if (auto *t = qobject_cast<W *>(w); t && t->isVisible() && GJ_QTVIEWS::gj_model_of(t)) return t;
         return nullptr;
     }
+    // The last visible top-level gadget window (nullptr for none).
+    static QWidget *top_window()
+    {
+        QWidget *w = nullptr;
+        for (QWidget *t : QApplication::topLevelWidgets())
+            if (t->property("gj_model").isValid() && t->isVisible()) w = t;
+        return w;
+    }
     static int gadget_windows()
     {
         int n = 0;
@@ -140,9 +148,7 @@ TEST_F(GjWin, GraphPutsDrawsPixels)
     EXPECT_GT(n, 30) << "the text's pixels";
     EXPECT_LT(n, 120 * 24 / 2);
     EXPECT_EQ(formula(0, 2, "call(g, \"get_color\", 100, 55) == 16777215"), "1") << "below the text";
-    QWidget *gw = nullptr;
-    for (QWidget *w : QApplication::allWidgets())
-        if (w->isVisible() && w->property("gj_model").isValid()) gw = w;
+    QWidget *gw = top_window();
     ASSERT_NE(gw, nullptr);
     QImage shot = gw->grab().toImage();
     int blue = 0;
@@ -177,9 +183,7 @@ TEST_F(GjWin, ChildInsidePopupAndClosingTogether)
 TEST_F(GjWin, UserClosedWindowIsClosed)
 {
     script("win_open(k, \"POPUP\", my, 20, 20, 100, 100);");
-    QWidget *w = nullptr;
-    for (QWidget *t : QApplication::topLevelWidgets())
-        if (t->property("gj_model").isValid()) w = t;
+    QWidget *w = top_window();
     ASSERT_NE(w, nullptr);
     w->close();
     QApplication::processEvents();
@@ -191,9 +195,7 @@ TEST_F(GjWin, UserClosedWindowIsClosed)
 TEST_F(GjWin, ArrayGridShowsItsCells)
 {
     script("call(a, \"open\", 4, 3); a[1][1] = 88888888; a[2][0] = \"字\"; win_open(a, \"POPUP\", my, 0, 0, 400, 120);");
-    QWidget *w = nullptr;
-    for (QWidget *t : QApplication::topLevelWidgets())
-        if (t->property("gj_model").isValid() && t->isVisible()) w = t;
+    QWidget *w = top_window();
     ASSERT_NE(w, nullptr);
     auto dark = [w] {
         QImage img = w->grab().toImage();

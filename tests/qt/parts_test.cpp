@@ -33,22 +33,11 @@ struct Parts : WIN_FIX<> {
         ASSERT_TRUE(QTest::qWaitForWindowActive(&win));
         win.grid->setFocus();
     }
-    // A formula entered as the user would commit it.
-    void form(int x, int y, const char *utf8)
-    {
-        std::string msg;
-        ASSERT_EQ(kov.cse_edit_commit(x, y, KOV_ED_FORM, kov_sj(QString::fromUtf8(utf8)).c_str(), msg), 0) << msg;
-    }
     WP_PART *part(int x, int y) { return dynamic_cast<WP_PART *>(kov.csv_get_part(x, y)); }
     QFrame *frame(int x, int y)
     {
         WP_QTVIEW *v = WP_QTVIEWS::qt_view_of(part(x, y));
         return v ? v->frame.data() : nullptr;
-    }
-    double num(int x, int y)
-    {
-        const CSV_CEL *c = kov.csv_get_cel(x, y);
-        return c ? kov.csv_get_num(x, y) : -999;
     }
     int part_widgets()
     {
@@ -57,7 +46,6 @@ struct Parts : WIN_FIX<> {
             if (WP_QTVIEWS::qt_part_of(f)) n++;
         return n;
     }
-    QString status() { return win.statusBar()->currentMessage(); }
     // A click through the window system (a right press there also makes the context menu).
     void click_at(QWidget *w, Qt::MouseButton b = Qt::LeftButton)
     {
@@ -115,7 +103,7 @@ TEST_F(Parts, CellsUnderAPartRefuseTyping)
         win.grid->grid_goto(x, y);
         type_into(win.grid, QStringLiteral("5"));
         EXPECT_FALSE(win.grid->grid_editing()) << x << "," << y;
-        EXPECT_EQ(status(), QStringLiteral("貼付部品に隠れたセルには入力できません"));
+        EXPECT_EQ(status(), "貼付部品に隠れたセルには入力できません");
     }
     win.grid->grid_goto(1, 1);
     type_into(win.grid, QStringLiteral("="));   // the formula may still be edited
@@ -147,7 +135,7 @@ TEST_F(Parts, PartMenuCopiesTheCellName)
     click_at(f->findChild<QWidget *>(), Qt::RightButton);
     EXPECT_FALSE(picked.isEmpty());
     EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("R3C2"));
-    EXPECT_EQ(status(), QStringLiteral("R3C2 をコピーしました"));
+    EXPECT_EQ(status(), "R3C2 をコピーしました");
 }
 
 TEST_F(Parts, PartMenuHidesDeletesAndShowsAgain)
@@ -157,21 +145,21 @@ TEST_F(Parts, PartMenuHidesDeletesAndShowsAgain)
     win.part_x = 1, win.part_y = 1;
     win.win_part_cmd(KVM_PART_HIDE);
     EXPECT_FALSE(frame(1, 1)->isVisible());
-    EXPECT_EQ(status(), QStringLiteral("指定部品を非表示にしました。(メインメニューに非表示解除があります)"));
+    EXPECT_EQ(status(), "指定部品を非表示にしました。(メインメニューに非表示解除があります)");
     win.win_command(KVM_PARTS_HIDE);
     EXPECT_FALSE(frame(1, 3)->isVisible());
     win.win_command(KVM_PARTS_SHOW);
     EXPECT_TRUE(frame(1, 1)->isVisible() && frame(1, 3)->isVisible());
-    EXPECT_EQ(status(), QStringLiteral("貼付部品の非表示を解除しました"));
+    EXPECT_EQ(status(), "貼付部品の非表示を解除しました");
     win.part_x = 1, win.part_y = 3;
     win.win_part_cmd(KVM_PART_DELETE);
     EXPECT_EQ(kov.csv_get_form(1, 3), nullptr);
     EXPECT_EQ(part_widgets(), 1);
-    EXPECT_EQ(status(), QStringLiteral("貼付部品を削除しました"));
+    EXPECT_EQ(status(), "貼付部品を削除しました");
     win.part_x = 1, win.part_y = 1;
     win.win_part_cmd(KVM_PART_DELETE);
     win.win_command(KVM_PARTS_HIDE);
-    EXPECT_EQ(status(), QStringLiteral("貼付部品がありません"));
+    EXPECT_EQ(status(), "貼付部品がありません");
 }
 
 TEST_F(Parts, GraphAndShadowLookAsStored)
@@ -215,7 +203,7 @@ TEST_F(Parts, InsertMenuWritesTheFormulaOrOpensTheEditor)
     QLineEdit *ed = win.grid->grid_editor();
     EXPECT_EQ(ed->text(), QStringLiteral("=wpICOMBO(2,2,\"\",,RC)"));
     EXPECT_EQ(ed->cursorPosition(), ed->text().indexOf(QStringLiteral(",,")) + 1);
-    EXPECT_EQ(status(), QStringLiteral("コンボボックス・データ領域"));
+    EXPECT_EQ(status(), "コンボボックス・データ領域");
     type_into(ed, QStringLiteral("R0C0:R0C3\n"));   // the area typed at the caret
     EXPECT_STREQ(kov.csv_get_form(4, 5), "wpICOMBO(2,2,\"\",R0C0:R0C3,RC)");
     EXPECT_NE(frame(4, 5)->findChild<QComboBox *>(), nullptr);
@@ -224,13 +212,13 @@ TEST_F(Parts, InsertMenuWritesTheFormulaOrOpensTheEditor)
     pick("LED 緑(&G)");   // the text display: the caret between the quotes
     EXPECT_EQ(ed->text(), QStringLiteral("=wpTPUTS(3,1,\"PUSHF\",\"\",\"LEDG\")"));
     EXPECT_EQ(ed->cursorPosition(), ed->text().indexOf(QStringLiteral("\"\",\"LEDG")) + 1);
-    EXPECT_EQ(status(), QStringLiteral("文字列を入力してください"));
+    EXPECT_EQ(status(), "文字列を入力してください");
     QTest::keyClick(ed, Qt::Key_Escape);
 
     kov.kov_select({3, 9999, 3, 9999}, 3, 9999);   // no row below the last one
     pick("文字列選択(&S)");
     EXPECT_FALSE(win.grid->grid_editing());
-    EXPECT_EQ(status(), QStringLiteral("領域不足"));
+    EXPECT_EQ(status(), "領域不足");
 
     kov.kov_select({6, 12, 8, 14}, 6, 12);
     pick("可変周期(&A)");   // two formulas: the scroll bar above the timer
@@ -338,7 +326,7 @@ TEST_F(Parts, PartMenuDeletesTheClickedPart)
     EXPECT_EQ(kov.csv_get_form(1, 1), nullptr);
     EXPECT_EQ(part_widgets(), 0);
     EXPECT_EQ(kov.csv_curx, 1);
-    EXPECT_EQ(status(), QStringLiteral("貼付部品を削除しました"));
+    EXPECT_EQ(status(), "貼付部品を削除しました");
 }
 
 // The step setting's arrows: the upper one raises the value by a step, the lower one lowers it.

@@ -49,7 +49,6 @@ struct Window : WIN_FIX<> {
         kov.csv_dsp_text(x, y, 0, sizeof b, b);
         return kov::sj_to_utf8(b);
     }
-    std::string status() { return win.statusBar()->currentMessage().toStdString(); }
 };
 
 } // namespace

@@ -4,12 +4,14 @@
 #include "app/kov.h"
 #include "tests/support/tmpdir.h"
 #include "ui/mainwin.h"
+#include "ui/qtext.h"
 #include "ui/qthost.h"
 
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTest>
 #include <QTimer>
 #include <functional>
@@ -29,6 +31,14 @@ struct WIN_FIX : ::testing::Test {
         ASSERT_EQ(kov.kov_start((dir / "kovash").c_str(), nullptr), 0);
         kov.kov_auto_start(sheet.c_str(), "kov");
     }
+    // A formula (UTF-8, with its "=") committed as the user's cell editor commits it.
+    void form(int x, int y, const char *utf8)
+    {
+        std::string msg;
+        ASSERT_EQ(kov.cse_edit_commit(x, y, KOV_ED_FORM, kov_sj(QString::fromUtf8(utf8)).c_str(), msg), 0) << msg;
+    }
+    double num(int x, int y) { return kov.csv_get_cel(x, y) ? kov.csv_get_num(x, y) : -999; }
+    std::string status() { return win.statusBar()->currentMessage().toStdString(); }
     // Characters as a keyboard sends them; a line end is the Return key.
     static void type_into(QWidget *w, const QString &text)
     {

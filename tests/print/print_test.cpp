@@ -1,11 +1,15 @@
-// The print layout against a printer that records what it is asked to draw: the fitting, the
-// cutting into pages and the job's page loop.
+// The print layouts of the sheet and of the script against a printer that records what it is
+// asked to draw: the fitting, the cutting into pages, the job's page loop, the script's rows
+// wrapped on character boundaries, its line numbers, and the settings.
 #include <gtest/gtest.h>
 
 #include "print/prlayout.h"
+#include "print/prscript.h"
 #include "testhost.h"
+#include "tmpdir.h"
 
 #include <algorithm>
+#include <fstream>
 
 namespace {
 
@@ -15,18 +19,9 @@ struct REC_PRINTER : PRN_PRINTER {
     int copies = 1, font = 10, begun = 0, ended = 0, aborted = 0, pages = 1;
     bool refuse = false;
     std::vector<std::string> texts;   // "page:text"
-    int prn_begin(const char *, PRN_PAGE &p, int &c) override
-    {
-        if (refuse) return -1;
-        begun++, p = page, c = copies;
-        return 0;
-    }
+    int prn_begin(const char *, PRN_PAGE &p, int &c) override { return refuse ? -1 : (begun++, p = page, c = copies, 0); }
     int prn_font_height() override { return font; }
-    int prn_csize(int h, int &cw, int &ch) override
-    {
-        cw = h / 2, ch = h;
-        return 0;
-    }
+    int prn_csize(int h, int &cw, int &ch) override { return cw = h / 2, ch = h, 0; }
     int prn_new_page() override { return pages++, 0; }
     void prn_text(int, int, int, const char *t, unsigned) override { texts.push_back(std::to_string(pages) + ":" + t); }
     void prn_line(int, int, int, int, int) override {}
@@ -136,6 +131,78 @@ TEST(PrintJob, CopiesPageNumbersAndEmptyRegion)
     EXPECT_EQ(prn_sheet(s, {0, 0, 4, 59}, r, wide, foot, host), -1);
     EXPECT_EQ(host.calls.back(), "msgbox 用紙の縦サイズが不足(2)");
     EXPECT_TRUE(r.texts.empty());
+}
+
+TEST(PrintScript, RowsWrapOnCharacters)
+{
+    struct {
+        const char *text;
+        int width, tab;
+        std::vector<PRN_TROW> want;
+    } rows[] = {
+        {"ab\ncd", 10, 8, {{1, "ab"}, {2, "cd"}}},
+        {"abcdef", 4, 8, {{1, "abcd"}, {0, "ef"}}},
+        {"abcソ", 4, 8, {{1, "abc"}, {0, "ソ"}}},   // never half a double-byte character
+        {"a\tb", 10, 4, {{1, "a   b"}}},
+        {"abc\tx", 4, 4, {{1, "abc "}, {0, "x"}}},
+        {"ab\tx", 4, 8, {{1, "ab"}, {0, "x"}}},    // a TAB past the row ends it
+        {"", 5, 8, {{1, ""}}},
+        {"a\n", 5, 8, {{1, "a"}, {2, ""}}},
+    };
+    for (auto &r : rows) {
+        auto got = prn_script_rows(r.text, r.width, r.tab);
+        ASSERT_EQ(got.size(), r.want.size()) << r.text;
+        for (size_t i = 0; i < got.size(); i++) {
+            EXPECT_EQ(got[i].line, r.want[i].line) << r.text << " row " << i;
+            EXPECT_EQ(got[i].text, r.want[i].text) << r.text << " row " << i;
+        }
+    }
+}
+
+TEST(PrintScript, PagesCopiesAndLineNumbers)
+{
+    // 595 / 5 = 119 characters less 16 of margins; 842 / 15 = 56 lines less 4.
+    std::string text;
+    for (int i = 1; i <= 60; i++) text += "line" + std::to_string(i) + "\n";
+    REC_PRINTER p;
+    p.copies = 2;
+    std::string msg;
+    ASSERT_EQ(prn_script(p, "t.scr", text, PRN_TSET{}, msg), 0);
+    EXPECT_EQ(msg, "");
+    ASSERT_EQ(p.texts.size(), 2 * 61u);
+    EXPECT_EQ(p.texts[0], "1: 1  line1");
+    EXPECT_EQ(p.texts[51], "1:52  line52");
+    EXPECT_EQ(p.texts[52], "2:53  line53");
+    EXPECT_EQ(p.texts[61], "3: 1  line1");   // the second copy starts on a page of its own
+    EXPECT_EQ(p.pages, 4);
+    EXPECT_EQ(p.ended, 1);
+
+    REC_PRINTER none;
+    none.refuse = true;
+    EXPECT_EQ(prn_script(none, "t.scr", text, PRN_TSET{}, msg), -1);
+    EXPECT_EQ(msg, "");
+    REC_PRINTER small;
+    PRN_TSET wide;
+    wide.mincol = 1000;   // no font fits: the fitting says why
+    EXPECT_EQ(prn_script(small, "t.scr", text, wide, msg), -1);
+    EXPECT_FALSE(msg.empty());
+    EXPECT_EQ(small.aborted, 1);
+}
+
+TEST(PrintScript, SettingsClampedAndWrittenBack)
+{
+    kovtest::TmpDir dir;
+    std::string ini = dir / "kovash.ini";
+    std::ofstream(ini) << "[tpr]\nTABWID=0\nLINESPC=5000\n";
+    kov::PROF_U prof;
+    ASSERT_EQ(prof.prof_set_path(ini.c_str(), "kovash"), 0);
+    PRN_TSET s = prn_read_tset(prof);
+    EXPECT_EQ(s.tabwid, 1);
+    EXPECT_EQ(s.linespc, 1000);
+    EXPECT_EQ(s.mincol, 80);
+    std::string v;
+    EXPECT_EQ(prof.prof_read_text("tpr", "LNUMSPC", v), 0);
+    EXPECT_EQ(v, "2");
 }
 
 } // namespace
