@@ -402,6 +402,8 @@ public:
 
     // ---- expressions ----
     int scr_exp(const char *&pos, VAL_U &val);
+    // The rest of a comma list after one of its assignment expressions (pos after it).
+    int scr_exp_rest(const char *&pos, VAL_U &val);
     int scr_assignment_exp(const char *&pos, VAL_U &val);
     int scr_assignment_read(const char *&pos, VAL_U &val);   // the text reader's part of it
     int scr_assignment_let(const char *&pos, VAL_U &val);

@@ -439,7 +439,6 @@ int SCR_XC::may_stop(int i) const
     }
 }
 
-// An lvalue: a name with its indices (the caller's nesting count d).
 // A cell name at pos (a formula's): its node; -1 the reader's (steps or members follow); -2 none.
 int SCR_XC::cx_cell(const char *&pos)
 {
@@ -473,6 +472,7 @@ int SCR_XC::form_root(const char *form, const char *&text)
     }
 }
 
+// An lvalue: a name with its indices (the caller's nesting count d).
 int SCR_XC::cx_lvalue(const char *&pos, int d)
 {
     const char *p = pos;

@@ -31,10 +31,7 @@ public:
     {
         const ROOT &rt = roots[r - 1];
         // Near the nesting or stack limits the reader runs it, so that it fails where it fails.
-        if (s.scr_deep_err || s.scr_deep + rt.deep + 1 > SCR_DEEP_MAX) return 1;
-        uintptr_t here = (uintptr_t)__builtin_frame_address(0);
-        long used = s.scr_stack_base > here ? (long)(s.scr_stack_base - here) : 0;
-        if (used + (rt.deep + 1) * STACK_PER_DEEP > s.scr_stack_room) return 1;
+        if (!room(rt.deep + 1)) return 1;
         const char *end = rt.end;
         int e = ev(rt.node, val);
         if (e < 0) return -1;
@@ -49,11 +46,7 @@ public:
         const ROOT &rt = roots[r - 1];
         const XN &n = nodes[rt.node];
         if (!n.numeric && n.k != X_ASG) return 1;
-        // the DEEP of the statement's expression and run_root's own look, in one
-        if (s.scr_deep_err || s.scr_deep + rt.deep + 2 > SCR_DEEP_MAX) return 1;
-        uintptr_t here = (uintptr_t)__builtin_frame_address(0);
-        long used = s.scr_stack_base > here ? (long)(s.scr_stack_base - here) : 0;
-        if (used + (rt.deep + 2) * STACK_PER_DEEP > s.scr_stack_room) return 1;
+        if (!room(rt.deep + 2)) return 1;   // the statement expression's DEEP and run_root's look, in one
         if (n.k == X_ASG) {
             if (asg_fast(n, val) != 0 && (!unused || append_fast(n) != 0)) return 1;
         } else {
@@ -64,8 +57,15 @@ public:
         pos = rt.end;
         return 0;
     }
-    // Stack the reader may take per nesting count, for the check that it would not reach its limit.
-    static constexpr long STACK_PER_DEEP = 4096;
+    // Whether the reader could nest `levels` counts deeper here without reaching its limits
+    // (the stack it may take per count is a guess on the safe side).
+    [[gnu::always_inline]] bool room(int levels) const
+    {
+        if (s.scr_deep_err || s.scr_deep + levels > SCR_DEEP_MAX) return false;
+        uintptr_t here = (uintptr_t)__builtin_frame_address(0);
+        long used = s.scr_stack_base > here ? (long)(s.scr_stack_base - here) : 0;
+        return used + levels * 4096L <= s.scr_stack_room;
+    }
     // The root of a cell formula (text of the form's own copy in text), parsed with its first
     // evaluation and kept while the link stands; 0 when the reader reads it.
     int form_root(const char *form, const char *&text);

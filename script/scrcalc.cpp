@@ -80,8 +80,7 @@ int SCR_U::scr_form_exp(const char *&pos, VAL_U &val)
         }
         if (e != 0) return -1;
     }
-    while (scr_skip_space(q) == ',' && scr_match_key(q, ",") == 0)
-        if (scr_assignment_exp(q, val) != 0) return -1;
+    if (scr_exp_rest(q, val) != 0) return -1;
     pos = q;
     return 0;
 }

@@ -62,10 +62,15 @@ static inline void inherit(VAL_U &t, const VAL_U &from) { t.val_flags = from.val
 int SCR_U::scr_exp(const char *&pos, VAL_U &val)
 {
     const char *p = pos;
-    if (scr_assignment_exp(p, val) != 0) return -1;
-    while (scr_skip_space(p) == ',' && scr_match_key(p, ",") == 0)
-        if (scr_assignment_exp(p, val) != 0) return -1;
+    if (scr_assignment_exp(p, val) != 0 || scr_exp_rest(p, val) != 0) return -1;
     pos = p;
+    return 0;
+}
+
+int SCR_U::scr_exp_rest(const char *&pos, VAL_U &val)
+{
+    while (scr_skip_space(pos) == ',' && scr_match_key(pos, ",") == 0)
+        if (scr_assignment_exp(pos, val) != 0) return -1;
     return 0;
 }
 

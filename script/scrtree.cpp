@@ -577,9 +577,7 @@ inline int SCR_TREE::fast_exp(const TX &x, VAL_U &v, bool unused)
     const char *p = x.at;
     if (xc->fast_root(xr[st.first].root, p, v, unused) != 0) return 1;
     if (p == x.end) return 0;
-    while (s.scr_skip_space(p) == ',' && s.scr_match_key(p, ",") == 0)
-        if (s.scr_assignment_exp(p, v) != 0) return -1;
-    return p == x.end ? 0 : -1;
+    return s.scr_exp_rest(p, v) == 0 && p == x.end ? 0 : -1;
 }
 
 int SCR_TREE::r_exp(const TX &x, VAL_U &v)
@@ -612,10 +610,7 @@ int SCR_TREE::x_exp(const TX &x, const char *&p, VAL_U &v)
             if (e == 1) e = s.scr_assignment_read(p, v);
             if (e != 0) return -1;
         }
-        if (p == x.end) return 0;
-        while (s.scr_skip_space(p) == ',' && s.scr_match_key(p, ",") == 0)
-            if (s.scr_assignment_exp(p, v) != 0) return -1;
-        return 0;
+        return p == x.end ? 0 : s.scr_exp_rest(p, v);
     }
     for (int k = 0; k < st.n; k++) {
         const XR r = xr[st.first + k];
@@ -630,9 +625,7 @@ int SCR_TREE::x_exp(const TX &x, const char *&p, VAL_U &v)
         if (e == 1) e = s.scr_assignment_read(p, v);
         if (e != 0) return -1;
     }
-    while (s.scr_skip_space(p) == ',' && s.scr_match_key(p, ",") == 0)
-        if (s.scr_assignment_exp(p, v) != 0) return -1;
-    return 0;
+    return s.scr_exp_rest(p, v);
 }
 
 void SCR_TREE::x_compile(const TX &x, XS &st)
