@@ -340,6 +340,28 @@ public:
     // The generation that what is remembered now is to be kept with.
     uint64_t vt_now() const { return vt_same ? vt_same : vt_gen; }
     bool vt_valid(uint64_t g) const { return g == vt_gen || (vt_same && g == vt_same); }
+    // The entries of the innermost function a tree call runs when only its body's own block
+    // declares names: its parameters, then what that block's declarations make, in order. Such
+    // a body runs the same declarations in the same order every time, and no other entry of
+    // those names can be newer while it runs, so a name of the body that meant slot k once
+    // means slot k of every activation (an empty slot: looked up). Null in every other body
+    // and in formulas.
+    static constexpr int FRAME_SLOTS = 32;
+    struct FRAME {
+        const FTBL_U *fn = nullptr;
+        int root = -1;         // the body's block (a tree node)
+        int n = 0;             // slots filled
+        bool filled = false;   // the body's declarations ran once (a goto's replay adds none)
+        VTBL_U *vt[FRAME_SLOTS];
+    };
+    FRAME *scr_frame = nullptr;
+    // A body run otherwise than by a tree call, or a formula: no frame while it runs.
+    struct NOFRAME {
+        SCR_U &s;
+        FRAME *keep;
+        explicit NOFRAME(SCR_U &s) : s(s), keep(s.scr_frame) { s.scr_frame = nullptr; }
+        ~NOFRAME() { s.scr_frame = keep; }
+    };
     // Entries made so far, the count when the innermost call began, and changes to entries
     // older than that call (they outlive it).
     uint64_t vt_births = 0, vt_call_births = 0, vt_lasting = 0;

@@ -823,6 +823,29 @@ int SCR_XC::call_bound(const XN &n, const FTBL_U *f, VAL_U &val)
     return s.scr_tree->call(f, n.at, n.paren, argv, val) == 0 ? 0 : -1;
 }
 
+// The entry a name means now, and its element when a plain var scalar. In a body run with a
+// frame, the slot the name meant before; else the lookup, learning the slot when it is one.
+void SCR_XC::relook(const XN &n) const
+{
+    const SCR_U::FRAME *fr = s.scr_frame;
+    if (fr && n.sfn == fr->fn && n.slot < fr->n) {
+        n.vt = fr->vt[n.slot];
+    } else {
+        n.vt = s.scr_get_vtbl(&names[n.name]);
+        for (int k = 0; fr && k < fr->n; k++)
+            if (fr->vt[k] == n.vt) {
+                n.sfn = fr->fn;
+                n.slot = k;
+                break;
+            }
+    }
+    n.gen = s.vt_now();
+    n.cell = nullptr;
+    const VTBL_U *vt = n.vt;
+    if (vt && vt->type == VT_VAR && !n.dims)
+        if (VAR_GJ *g = gj_vars_of(vt->vtb_gajet_pt); g && g->gj_dims() == 0) n.cell = g->gj_cell(0, 0);
+}
+
 // The element an lvalue names (the variable found already), as the reader's postfix_adrs.
 int SCR_XC::adrs(const XN &n, VTBL_U *vt, SCR_U::LVAL &lv)
 {

@@ -108,6 +108,9 @@ private:
         mutable VTBL_U *vt = nullptr;
         mutable uint64_t gen = 0;
         mutable VAL_U *cell = nullptr;
+        // X_VAR in a body run with a frame: the frame's slot the name meant (sfn's)
+        mutable const FTBL_U *sfn = nullptr;
+        mutable int slot = 0;
         // X_CALL: the built-in table that had no function of this name (null: not asked yet)
         mutable FN_LOOKUP nolib = nullptr;
         NUMF nf = nullptr;
@@ -215,17 +218,11 @@ private:
     static const VAL_U *scalar(const XN &n, const VTBL_U *vt);
     bool pure(int i) const;
     int ev_var(const XN &n, VAL_U &val);
-    VTBL_U *look(const XN &n) const
+    [[gnu::always_inline]] VTBL_U *look(const XN &n) const
     {
-        if (!s.vt_valid(n.gen)) {
-            n.vt = s.scr_get_vtbl(&names[n.name]);
-            n.gen = s.vt_now();
-            n.cell = nullptr;
-            const VTBL_U *vt = n.vt;
-            if (vt && vt->type == VT_VAR && !n.dims)
-                if (VAR_GJ *g = gj_vars_of(vt->vtb_gajet_pt); g && g->gj_dims() == 0) n.cell = g->gj_cell(0, 0);
-        }
+        if (!s.vt_valid(n.gen)) relook(n);
         return n.vt;
     }
+    void relook(const XN &n) const;
     int adrs(const XN &n, VTBL_U *vt, SCR_U::LVAL &lv);
 };

@@ -26,6 +26,7 @@
 int SCR_U::scr_function_definition(const char *&pos, VTBL_U **argv, VAL_U *result)
 {
     int link = argv == nullptr;
+    NOFRAME noframe(*this);
     MARK mark(*this, "SCR_U::scr_function_definition", pos);
     struct RAISE {
         int &n, on;

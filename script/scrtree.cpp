@@ -149,6 +149,8 @@ int SCR_TREE::build(FTBL_U *f, const char *body, int type)
         s.ctx.scr_nest++;     // the body's names are read again a level deeper, then dropped
         s.ctx.st_noexect++;
         loops = 0;
+        blocks = 0;
+        inner_decls = false;
         fn_type = type;
         const char *p = body;
         try {
@@ -170,7 +172,7 @@ int SCR_TREE::build(FTBL_U *f, const char *body, int type)
         return -1;
     }
     link_gotos(n0);
-    f->tfn = &(fns[fn] = TFN{root, end});
+    f->tfn = &(fns[fn] = TFN{root, end, inner_decls});
     built++;
     return 0;
 }
@@ -210,6 +212,11 @@ int SCR_TREE::b_block(const char *&p, const char *at)
             s.ctx.scr_nest--;
         }
     } nest(s);
+    struct DEPTH {
+        int &d;
+        explicit DEPTH(int &d) : d(d) { d++; }
+        ~DEPTH() { d--; }
+    } depth(blocks);
     TN n;
     n.k = TN_BLOCK;
     n.at = at;
@@ -226,6 +233,7 @@ int SCR_TREE::b_block(const char *&p, const char *at)
         if (s.scr_decl(p, 1) != 0) return -1;
         fx.push_back(FX_DECL);
     }
+    if (blocks > 1 && !ds.empty()) inner_decls = true;
     ds.push_back(p);
     fx.push_back(FX_DECL);   // the reader's last look for a declaration clears too
     std::vector<int> ks;
@@ -476,6 +484,7 @@ int SCR_TREE::callee_of(const FTBL_U *f, TCALL &c)
         if (s.scr_match_key(p, ",") != 0) break;
     }
     if (s.scr_match_key(p, ")") != 0 || s.scr_skip_space(p) != '{') return -1;
+    c.frame = !c.t->inner_decls;
     return c.np == SCR_MAXARG || f->param[c.np].type == 0 ? 0 : -1;
 }
 
@@ -506,8 +515,19 @@ int SCR_TREE::call(const FTBL_U *f, const char *at, const char *paren, VTBL_U **
     strcpy(s.ctx.func_name, f->name);
     s.vt_bump();
     s.ctx.fn_spec = DECL_SPEC{f->type, f->flags};
-    for (int i = 0; i < c.np; i++)
+    SCR_U::FRAME frame;   // the slots are written as they fill
+    frame.fn = f;
+    frame.root = c.t->root;
+    for (int i = 0; i < c.np; i++) {
         if (s.scr_bind_arg(c.name[i], argv[i]) != 0) return -1;
+        frame.vt[frame.n++] = s.vtbl_top;
+    }
+    struct USE {   // left before the block drops the entries
+        SCR_U &s;
+        SCR_U::FRAME *keep;
+        USE(SCR_U &s, SCR_U::FRAME *f) : s(s), keep(s.scr_frame) { s.scr_frame = f; }
+        ~USE() { s.scr_frame = keep; }
+    } use(s, c.frame ? &frame : nullptr);
     struct PENDING {
         int &r;
         explicit PENDING(int &r) : r(r) {}
@@ -764,14 +784,19 @@ int SCR_TREE::r_decl_failed(const char *at)
 
 int SCR_TREE::r_compound(const TN &n)
 {
+    SCR_U::FRAME *fr = s.scr_frame;
+    if (fr && (fr->filled || fr->root != n.self)) fr = nullptr;
     for (int d = 0; d < n.ndecl; d++) {
         const char *p = decls[n.decl + d];
+        uint64_t born = s.vt_births;
         if (s.scr_decl(p, 1) != 0) {
             s.scr_skip_space(p);   // the reader's look for "}" passed the blanks before it
             return r_decl_failed(p);
         }
         if (p != decls[n.decl + d + 1]) return TR_FAIL;
+        if (fr) frame_fill(*fr, born);
     }
+    if (fr) fr->filled = true;
     s.err_nowscr[0] = 0;   // the reader's last look for a declaration
     s.err_nowfnc[0] = 0;
     int k = 0;
@@ -786,6 +811,16 @@ int SCR_TREE::r_compound(const TN &n)
         return r;
     }
     return TR_NEXT;
+}
+
+// The entries a declaration of the body's block made (born from `born` on, newest first in the
+// list) into the frame's slots, oldest first; what does not fit is looked up.
+void SCR_TREE::frame_fill(SCR_U::FRAME &fr, uint64_t born)
+{
+    VTBL_U *made[SCR_U::FRAME_SLOTS];
+    int k = 0;
+    for (VTBL_U *v = s.vtbl_top; v && v->born >= born && k < SCR_U::FRAME_SLOTS; v = v->next) made[k++] = v;
+    while (k > 0 && fr.n < SCR_U::FRAME_SLOTS) fr.vt[fr.n++] = made[--k];
 }
 
 int SCR_TREE::r_loop(const TN &n)

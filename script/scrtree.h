@@ -53,6 +53,7 @@ struct TN {
 struct TFN {
     int root;          // a TN_BLOCK run without a statement of its own (the body's "{")
     const char *end;   // past the body's "}"
+    bool inner_decls;  // a block inside the body declares names
 };
 
 // The tree mode from KOVASH_TREE (read once): 1 unless it says 0 or 2.
@@ -114,6 +115,7 @@ private:
         const TFN *t = nullptr;   // null: not a fast callee
         int np = 0;
         char name[SCR_MAXARG][SCR_NAMESIZE];
+        bool frame = false;   // runs with a frame (SCR_U::FRAME)
     };
     std::unordered_map<const FTBL_U *, TCALL> callees;
     int callee_of(const FTBL_U *f, TCALL &c);
@@ -130,6 +132,8 @@ private:
     int loops = 0, fn_type = 0;
     int switches = 0;    // switches around the statement being built
     int label_ok = 0;    // a case or default label may stand here: the top of a switch body
+    int blocks = 0;      // blocks around the one being built
+    bool inner_decls = false;
     // A switch being run: what the reader keeps in ctx.sw_*.
     struct SW {
         int value = 0, matched = 0, defaults = 0, default_run = 0, running = 0, jumped = 0;
@@ -166,6 +170,7 @@ private:
     int r_switch_stat(int i, SW &sw);
     int r_label(const TN &n, SW &sw);
     int r_decl_failed(const char *at);
+    void frame_fill(SCR_U::FRAME &fr, uint64_t born);
     void prologue();
     void replay(int i);
 };

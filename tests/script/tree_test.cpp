@@ -136,6 +136,14 @@ TEST(Tree, RunsAsTheReaderDoes)
         "var g; f(var x){ g = g + x; return g; } main(){ var i, t = 0; for (i = 0; i < 4; i++) t += f(i) + g; return t; }",
         "var g = 1; h(){ static var k; k++; return k; } f(var x){ return x + h(); } main(){ var i, s = 0; for (i = 0; i < 5; i++) s += f(i) + g; return s; }",
         "f(var n){ var m = n; if (n > 0) m += f(n - 1); return m; } main(){ var i, s = 0; for (i = 0; i < 4; i++) s += f(i) * i; return s; }",
+        // frames: a name read before the body's own declaration of it finds the caller's
+        // entry in a recursive call; a function called both as a tree and by the reader (an
+        // argument the parser leaves), also recursively; a parameter passed on by reference
+        "var b = 100; f(var n){ var a = b + n, b = n * 2; if (n > 0) return f(n - 1) * 10 + a + b; return a; } main(){ return f(3); }",
+        "f(var x){ var y = x * 2; return x + y; } main(){ var i, s = 0; for (i = 0; i < 3; i++) s += f(i) * 10 + f(sizeof(i)); return s; }",
+        "f(var n){ if (n <= 0) return 0; if (n % 2) return n + f(n - 1); return n * 3 + f(n - sizeof(n) / sizeof(n)); } main(){ return f(7); }",
+        "g(var &r){ r = r + 1; return r; } f(var x){ var k = x; g(k); g(x); return k * 100 + x; } main(){ return f(4) + f(5); }",
+        "f(var x){ var t = x; { var x = t + 1; t = x * 2; } return t + x; } main(){ var i, s = 0; for (i = 0; i < 3; i++) s += f(i); return s; }",
         // text appended in place by statements: to a scalar, an element, a number
         "var a[2]; main(){ var s = \"x\", i, n = 5; for (i = 0; i < 3; i++) { s &= \"ab\"; a[1] &= \"c\"; n &= \"z\"; } return (s == \"xababab\") * 100 + (a[1] == \"ccc\") * 10 + n; }",
         // trees built while others run (a function's first call from a running tree)
