@@ -74,6 +74,7 @@ public:
 
     // Attaches a storage object (releasing the previous one); nullptr only detaches.
     int vtb_link(BASE_GJ *gj);
+    int vtb_link_traced(BASE_GJ *gj);
     // A var's shape is read without a virtual call: every operand asks for it.
     int vtb_dims() const
     {
@@ -584,6 +585,18 @@ protected:
         SCR_MARK m;
         MARK(SCR_U &s, const char *name, const char *arg) : s(s), m{name, arg, s.scr_marks} { s.scr_marks = &m; }
         ~MARK() { s.scr_marks = m.prev; }
+    };
+    // A block that changes nothing of the context but the level: what it declares ends with it
+    // (most blocks declare nothing: the list is not walked then).
+    struct NEST {
+        SCR_U &s;
+        explicit NEST(SCR_U &s) : s(s) { s.ctx.scr_nest++; }
+        ~NEST()
+        {
+            const VTBL_U *top = s.vtbl_top;
+            if (top && ((top->flags & SF_STATIC) || top->nest >= s.ctx.scr_nest)) s.scr_del_vtbl(s.ctx.scr_nest);
+            s.ctx.scr_nest--;
+        }
     };
     // Block entry and exit around a loop, switch or call, also when a transfer passes through.
     struct BLOCK {

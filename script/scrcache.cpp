@@ -797,7 +797,7 @@ int SCR_XC::call_fast(const XN &n, VAL_U &val)
 // call_fast's call after its callee was known: its block, the arguments, the body.
 int SCR_XC::call_bound(const XN &n, const FTBL_U *f, VAL_U &val)
 {
-    SCR_U::BLOCK block(s);
+    SCR_U::NEST block(s);   // the arguments' level: evaluating them leaves the context as it was
     VTBL_U *argv[SCR_MAXARG] = {};
     for (int i = 0; i < n.nargs; i++) {
         const CARG a = cargs[n.args + i];

@@ -249,11 +249,25 @@ int SCR_U::scr_direct_declarator_func(const char *&pos, VTBL_U **argv, SCR_PARAM
 
 VTBL_U *SCR_U::scr_make_argvar(const VAL_U &val, int index)
 {
-    char name[16] = "arg";   // every call makes these: no snprintf
-    *std::to_chars(name + 3, name + sizeof name - 1, index).ptr = 0;
-    VTBL_U *vt = scr_put_var(name, 1, 1, 0, VT_VAR, SF_HIDDEN, 0);   // a caller's arg0 stays its own
-    if (!vt || !vt->vtb_gajet_pt) return nullptr;
-    BASE_GJ *gj = vt->vtb_gajet_pt;
+    // Every call makes these: made as scr_put_var makes a hidden scalar, without its checks of
+    // a declared name. Hidden: in the list only, so a caller's arg0 stays its own.
+    VTBL_U *vt = new (std::nothrow) VTBL_U(this);
+    VAR_GJ *gj = vt ? new (std::nothrow) VAR_GJ(1, 1, 0) : nullptr;
+    if (!gj) {
+        delete vt;
+        scr_err_nomem();
+        return nullptr;
+    }
+    memcpy(vt->name, "arg", 3);
+    *std::to_chars(vt->name + 3, vt->name + SCR_NAMESIZE - 1, index).ptr = 0;
+    strcpy(vt->owner, ctx.func_name);
+    vt->vtb_link(gj);
+    vt->nest = ctx.scr_nest;
+    vt->type = VT_VAR;
+    vt->flags = SF_HIDDEN;
+    vt->next = vtbl_top;
+    vtbl_top = vt;
+    KOV_LOG("変数登録 %s %s@%s x:%d y:%d", scr_typ_string(VT_VAR), vt->owner, vt->name, 1, 1);
     int r = val.val_kind == VAL_NUM ? gj->gj_putd(0, 0, val.val_num, 0)
                                     : gj->gj_puts(0, 0, val.val_kind == VAL_STR ? val.val_gets() : nullptr, 0);
     return r == 0 ? vt : nullptr;

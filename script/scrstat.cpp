@@ -79,14 +79,7 @@ int SCR_U::scr_stat_body(const char *&pos)
         pos++;
         KOV_LOG("KEY:{");
         // A block's variables end with it, so a body entered again declares them afresh.
-        struct NEST {
-            SCR_U &s;
-            explicit NEST(SCR_U &s) : s(s) { s.ctx.scr_nest++; }
-            ~NEST() {
-                s.scr_del_vtbl(s.ctx.scr_nest);
-                s.ctx.scr_nest--;
-            }
-        } nest(*this);
+        NEST nest(*this);
         return scr_compound_stat(pos);
     }
     int shape = stat_shape(scr_xc, pos);

@@ -53,13 +53,26 @@ int VTBL_U::vtb_link(BASE_GJ *gj)
     if (gj == vtb_gajet_pt) return 0;
     host->vt_bump();   // what a name's element was remembered as may be gone
     if (born < host->vt_call_births) host->vt_lasting++;
+    if (kov::log_get_debug()) return vtb_link_traced(gj);
+    if (BASE_GJ *old = vtb_gajet_pt) {   // every call binds and drops: without the trace's frame
+        vtb_gajet_pt = nullptr;
+        // A negative count marks a gadget the variables do not own: it is never counted down.
+        if (old->gj_count >= 0 && --old->gj_count < 1) delete old;
+    }
+    if (gj) {
+        if (gj->gj_count >= 0) gj->gj_count++;
+        vtb_gajet_pt = gj;
+    }
+    return 0;
+}
+
+int VTBL_U::vtb_link_traced(BASE_GJ *gj)
+{
     char shown[160];
-    shown[0] = 0;   // filled for the trace lines only: every call binds
-    if (kov::log_get_debug()) vtb_show(shown, sizeof shown);
+    vtb_show(shown, sizeof shown);
     if (BASE_GJ *old = vtb_gajet_pt) {
         vtb_gajet_pt = nullptr;
         if (gj) KOV_LOG("%s:以前のガジェット %s を開放", shown, old->gj_class());
-        // A negative count marks a gadget the variables do not own: it is never counted down.
         if (old->gj_count >= 0 && --old->gj_count < 1) {
             KOV_LOG("%s:ガジェット %s を開放", shown, old->gj_class());
             delete old;

@@ -203,15 +203,7 @@ void SCR_TREE::fx_of(TN &n, const std::vector<uint8_t> &own)
 // A block after its "{" (at: its statement position); the node's index or -1.
 int SCR_TREE::b_block(const char *&p, const char *at)
 {
-    struct NEST {   // names declared in it end with it, as the reader's block ends them
-        SCR_U &s;
-        explicit NEST(SCR_U &s) : s(s) { s.ctx.scr_nest++; }
-        ~NEST()
-        {
-            s.scr_del_vtbl(s.ctx.scr_nest);
-            s.ctx.scr_nest--;
-        }
-    } nest(s);
+    SCR_U::NEST nest(s);   // names declared in it end with it, as the reader's block ends them
     struct DEPTH {
         int &d;
         explicit DEPTH(int &d) : d(d) { d++; }
@@ -711,16 +703,7 @@ int SCR_TREE::r_body(const TN &n)
     VAL_U v;
     switch (n.k) {
     case TN_BLOCK: {
-        struct NEST {
-            SCR_U &s;
-            explicit NEST(SCR_U &s) : s(s) { s.ctx.scr_nest++; }
-            ~NEST()
-            {
-                const VTBL_U *top = s.vtbl_top;   // most blocks declare nothing
-                if (top && ((top->flags & SF_STATIC) || top->nest >= s.ctx.scr_nest)) s.scr_del_vtbl(s.ctx.scr_nest);
-                s.ctx.scr_nest--;
-            }
-        } nest(s);
+        SCR_U::NEST nest(s);
         return r_compound(n);
     }
     case TN_EMPTY: return TR_NEXT;
