@@ -218,10 +218,16 @@ int SCR_TREE::b_block(const char *&p, const char *at)
         const char *q = p;
         int w = (s.scr_skip_space(q), SCR_LEX::scr_word(q));
         if (w < W_AUTO || w > W_HSCROL) break;
-        DECL_SPEC spec;
-        if (s.scr_decl_specs(q, spec) != 0 || spec.type != VT_VAR || (spec.flags & (SF_STATIC | SF_EXTERN | SF_TYPEDEF)))
-            return -1;   // static, enum and gadget declarations stay with the reader
+        DECL_SPEC spec{VT_ENUM, 0};   // reading an enum's specifiers declares its names: not twice
+        if (w != W_ENUM && (s.scr_decl_specs(q, spec) != 0 || spec.type != VT_VAR || (spec.flags & (SF_EXTERN | SF_TYPEDEF))))
+            return -1;   // gadget declarations stay with the reader
         ds.push_back(p);
+        // A static was made by the link: read as a run reads it, it is found, not made again.
+        struct PASS {
+            int &p, keep;
+            PASS(int &p, int to) : p(p), keep(p) { p = to; }
+            ~PASS() { p = keep; }
+        } pass(s.ctx.scr_pass, spec.flags & SF_STATIC ? 2 : 1);
         if (s.scr_decl(p, 1) != 0) return -1;
         fx.push_back(FX_DECL);
     }
