@@ -352,7 +352,7 @@ public:
         const FTBL_U *fn = nullptr;
         int root = -1;         // the body's block (a tree node)
         int n = 0;             // slots filled
-        bool filled = false;   // the body's declarations ran once (a goto's replay adds none)
+        bool filled = false;   // the body is read again seeking a label: its slots are all there
         VTBL_U *vt[FRAME_SLOTS];
     };
     FRAME *scr_frame = nullptr;

@@ -418,7 +418,8 @@ int SCR_TREE::run(const TFN &f, const char *&pos)
     s.ctx.sw_nest = s.ctx.loop_nest = s.ctx.brk_flag = s.ctx.cnt_flag = 0;
     for (;;) {
         try {
-            int r = r_compound((*np[f.root]));
+            SCR_U::FRAME *fr = s.scr_frame;   // the body's declarations fill its frame, once
+            int r = r_compound(*np[f.root], fr && !fr->filled && fr->root == f.root ? fr : nullptr);
             if (r == TR_FAIL) return -1;
             if (seeking()) {
                 s.err_label(s.ctx.goto_label);
@@ -429,6 +430,7 @@ int SCR_TREE::run(const TFN &f, const char *&pos)
             pos = f.end;
             return 0;
         } catch (E_GOTO) {
+            if (s.scr_frame) s.scr_frame->filled = true;   // read again seeking: nothing new to keep
             mark_path(seek_to);
             strcpy(s.ctx.goto_label, s.scr_goto_to);   // seeking the label suppresses by itself
             s.ctx.st_noexect = base_st;
@@ -771,10 +773,8 @@ int SCR_TREE::r_decl_failed(const char *at)
     return TR_FAIL;
 }
 
-int SCR_TREE::r_compound(const TN &n)
+int SCR_TREE::r_compound(const TN &n, SCR_U::FRAME *fr)
 {
-    SCR_U::FRAME *fr = s.scr_frame;
-    if (fr && (fr->filled || fr->root != n.self)) fr = nullptr;
     for (int d = 0; d < n.ndecl; d++) {
         const char *p = decls[n.decl + d];
         uint64_t born = s.vt_births;
@@ -785,7 +785,6 @@ int SCR_TREE::r_compound(const TN &n)
         if (p != decls[n.decl + d + 1]) return TR_FAIL;
         if (fr) frame_fill(*fr, born);
     }
-    if (fr) fr->filled = true;
     s.err_nowscr[0] = 0;   // the reader's last look for a declaration
     s.err_nowfnc[0] = 0;
     int k = 0;

@@ -161,7 +161,7 @@ private:
     void x_compile(const TX &x, XS &st);
     int r_stat(int i);
     int r_body(const TN &n);
-    int r_compound(const TN &n);
+    int r_compound(const TN &n, SCR_U::FRAME *fill = nullptr);
     int r_loop(const TN &n);
     int r_after(const TN &n, VAL_U &v);
     int r_return(const TN &n);
