@@ -38,21 +38,23 @@ public:
         pos = e == 2 ? stop_at : end;
         return 0;
     }
-    // Root r when it is a number or a store of one, with no call or step: done here (0, pos
+    // Root r when it is a number, a store of one or a step of a plain number: done here (0, pos
     // past it) without the nesting count, when far from the limits; 1 when run_root must take
     // it (nothing done).
-    int fast_root(int r, const char *&pos, VAL_U &val, bool unused = false)
+    [[gnu::always_inline]] int fast_root(int r, const char *&pos, VAL_U &val, bool unused = false)
     {
         const ROOT &rt = roots[r - 1];
         const XN &n = nodes[rt.node];
-        if (!n.numeric && n.k != X_ASG) return 1;
+        if (!n.numeric && n.k != X_ASG && !(n.k == X_VAR && n.npost)) return 1;
         if (!room(rt.deep + 2)) return 1;   // the statement expression's DEEP and run_root's look, in one
         if (n.k == X_ASG) {
             if (asg_fast(n, val) != 0 && (!unused || append_fast(n) != 0)) return 1;
-        } else {
+        } else if (n.numeric) {
             double d;
             if (n.nf(*this, n, d) != 0) return 1;
             val.val_putd(d);
+        } else if (step_fast(n, val) != 0) {   // i++, as ev_var takes it
+            return 1;
         }
         pos = rt.end;
         return 0;
@@ -213,6 +215,11 @@ private:
     int call_bound(const XN &n, const FTBL_U *f, VAL_U &val);
     int call_args(const XN &n);
     int post_fast(const XN &n, VTBL_U *vt, VAL_U &val);
+    [[gnu::noinline]] int step_fast(const XN &n, VAL_U &val)
+    {
+        VTBL_U *vt = look(n);
+        return vt ? post_fast(n, vt, val) : 1;
+    }
     struct FAST;
     const VAL_U *peek(int i);
     static const VAL_U *scalar(const XN &n, const VTBL_U *vt);

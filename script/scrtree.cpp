@@ -588,7 +588,7 @@ void SCR_TREE::replay_run(int first, int n)
 
 // An expression whose one root is a number or a store of one: 0 done, -1 failed, 1 nothing
 // done (r_exp's then).
-inline int SCR_TREE::fast_exp(const TX &x, VAL_U &v, bool unused)
+[[gnu::always_inline]] inline int SCR_TREE::fast_exp(const TX &x, VAL_U &v, bool unused)
 {
     SCR_XC *xc = s.scr_xc;
     if (!xc || x.id < 0 || xc_epoch != xc->epoch) return 1;
