@@ -575,7 +575,14 @@ struct SCR_XC::FAST {
         VTBL_U *vt = xc.look(n);
         double a;
         if (!vt || vt->type == VT_ENUM || n.fl->nf(xc, *n.fl, a)) return 1;   // an enumerator stops before "["
-        return elem(xc, n, vt, scr_trunc32(a), 0, d);
+        int x = scr_trunc32(a);
+        if (n.row && x >= 0 && x < n.row_len) {
+            const VAL_U &v = n.row[x];
+            if (v.val_kind != VAL_NUM) return 1;
+            d = xc.s.sup() && !(vt->flags & SF_CONST) ? 0 : v.val_num;
+            return 0;
+        }
+        return elem(xc, n, vt, x, 0, d);
     }
     static int var2(SCR_XC &xc, const XN &n, double &d)
     {
@@ -685,7 +692,7 @@ int SCR_XC::asg_fast(const XN &n, VAL_U &val)
     }
     double r;
     if (evd(n.b, r)) return 1;
-    VAL_U *cell = g->gj_cell(x, y);
+    VAL_U *cell = l.row && x < l.row_len ? const_cast<VAL_U *>(l.row) + x : g->gj_cell(x, y);
     if (!cell) return 1;
     double d = n.op == 0 ? r : scr_asg_num(n.op, cell->val_getd(), r);
     cell->val_putd(d);
@@ -841,9 +848,14 @@ void SCR_XC::relook(const XN &n) const
     }
     n.gen = s.vt_now();
     n.cell = nullptr;
+    n.row = nullptr;
     const VTBL_U *vt = n.vt;
-    if (vt && vt->type == VT_VAR && !n.dims)
-        if (VAR_GJ *g = gj_vars_of(vt->vtb_gajet_pt); g && g->gj_dims() == 0) n.cell = g->gj_cell(0, 0);
+    VAR_GJ *g = vt && vt->type == VT_VAR ? gj_vars_of(vt->vtb_gajet_pt) : nullptr;
+    if (g && !n.dims && g->gj_dims() == 0) n.cell = g->gj_cell(0, 0);
+    if (g && n.dims == 1 && g->gj_dims() == 1 && g->gj_ys() == 1) {   // rows stay while the storage lives
+        n.row = g->gj_peek(0, 0);
+        n.row_len = g->gj_xs();
+    }
 }
 
 // The element an lvalue names (the variable found already), as the reader's postfix_adrs.

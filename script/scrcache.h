@@ -110,6 +110,9 @@ private:
         mutable VTBL_U *vt = nullptr;
         mutable uint64_t gen = 0;
         mutable VAL_U *cell = nullptr;
+        // X_VAR of one index into a one-row var array: its row when stored into, and its length
+        mutable const VAL_U *row = nullptr;
+        mutable int row_len = 0;
         // X_VAR in a body run with a frame: the frame's slot the name meant (sfn's)
         mutable const FTBL_U *sfn = nullptr;
         mutable int slot = 0;
