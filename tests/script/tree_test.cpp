@@ -149,6 +149,8 @@ TEST(Tree, RunsAsTheReaderDoes)
         "f(){ static var n; n++; return n; } g(var k){ static s = 5; s += k; return s; } main(){ var i, t = 0; for (i = 0; i < 4; i++) t = t * 10 + f() + g(i); return t; }",
         "var B = 9; f(var x){ enum { A = 3, B }; return x * B + A; } main(){ var i, t = 0; for (i = 0; i < 3; i++) t += f(i) + B; return t; }",
         "f(){ static var a[3]; var i; for (i = 0; i < 3; i++) a[i] += i; return a[2]; } main(){ f(); f(); return f(); }",
+        // a one-row array read before its row is stored, holding text, read past its end
+        "var a[4]; main(){ var i, s = 0; for (i = 0; i < 6; i++) { s += a[i % 4]; a[i % 4] = i; } a[2] = \"t\"; for (i = 0; i < 4; i++) s += a[i] == \"t\"; return s + a[4]; }",
         // text appended in place by statements: to a scalar, an element, a number
         "var a[2]; main(){ var s = \"x\", i, n = 5; for (i = 0; i < 3; i++) { s &= \"ab\"; a[1] &= \"c\"; n &= \"z\"; } return (s == \"xababab\") * 100 + (a[1] == \"ccc\") * 10 + n; }",
         // trees built while others run (a function's first call from a running tree)
