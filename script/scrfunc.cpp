@@ -99,13 +99,13 @@ int SCR_U::scr_tree_body(const char *fn, const char *name, const char *&pos)
 {
     FTBL_U *callee = scr_callee;
     scr_callee = nullptr;
-    if (scr_tree_mode && ctx.scr_pass == 2 && ctx.cel_x == SCR_NOCELL && !kov::log_get_debug()) {
+    if (scr_tree_mode && ctx.scr_pass == 2 && !kov::log_get_debug()) {
         if (!scr_tree) scr_tree = new (std::nothrow) SCR_TREE(*this);
         FTBL_U *f = callee && callee->text == fn ? callee : scr_get_ftbl(name);
         if (scr_tree && f) {
             const TFN *t = f->tfn;
             if (!t && scr_tree->due(f)) t = scr_tree_build(f, pos);
-            if (t) return scr_tree->run(*t, pos);
+            if (t && (ctx.cel_x == SCR_NOCELL || t->cell_free)) return scr_tree->run(*t, pos);
         }
     }
     return scr_function_compound(pos);

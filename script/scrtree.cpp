@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "script/scrcache.h"
+#include "sheet/cellref.h"
 #include "base/kovlog.h"
 
 namespace {
@@ -145,7 +146,8 @@ int SCR_TREE::build(FTBL_U *f, const char *body, int type)
     const char *end = nullptr;
     {
         KEEP keep(s);
-        s.ctx.scr_pass = 1;   // read as the link reads it
+        s.ctx.scr_pass = 1;   // read as the link reads it, also when a formula called it
+        s.ctx.cel_x = s.ctx.cel_y = SCR_NOCELL;
         s.ctx.scr_nest++;     // the body's names are read again a level deeper, then dropped
         s.ctx.st_noexect++;
         loops = 0;
@@ -172,9 +174,22 @@ int SCR_TREE::build(FTBL_U *f, const char *body, int type)
         return -1;
     }
     link_gotos(n0);
-    f->tfn = &(fns[fn] = TFN{root, end, inner_decls});
+    f->tfn = &(fns[fn] = TFN{root, end, inner_decls, cell_free(body, end)});
     built++;
     return 0;
+}
+
+// Whether the text holds no cell name (in a formula's callee a cell name is read as the cell;
+// looked for everywhere, strings and comments too, on the safe side).
+bool SCR_TREE::cell_free(const char *p, const char *end)
+{
+    for (; p < end; p++) {
+        if (*p != 'R' || scr_is_idc((unsigned char)p[-1])) continue;
+        const char *q = p;
+        CSV_REF ref;
+        if (csv_parse_name(q, 0, 0, &ref) == 0) return false;
+    }
+    return true;
 }
 
 int SCR_TREE::b_exp(const char *&p, TX &x)

@@ -8,8 +8,9 @@
 // reader's suppressed reading, entering every construct) and goes on from there.
 //
 // Switch: KOVASH_TREE=0 in the environment (read once) runs every body from its text, 2 builds
-// every tree at the function's first run (tests); scr_tree_mode can be set by a test. Formulas
-// (a current cell) and debug logging keep the reader.
+// every tree at the function's first run (tests); scr_tree_mode can be set by a test. A function
+// a formula calls runs as a tree when its text holds no cell name (one is read as the cell
+// there); debug logging keeps the reader.
 #pragma once
 #include <cstdint>
 #include <deque>
@@ -54,6 +55,7 @@ struct TFN {
     int root;          // a TN_BLOCK run without a statement of its own (the body's "{")
     const char *end;   // past the body's "}"
     bool inner_decls;  // a block inside the body declares names
+    bool cell_free;    // no cell name in its text: it reads alike when a formula calls it
 };
 
 // The tree mode from KOVASH_TREE (read once): 1 unless it says 0 or 2.
@@ -129,6 +131,7 @@ private:
     int path_kid(int block) const;
     void replay_run(int first, int n);
     void link_gotos(size_t n0);
+    static bool cell_free(const char *p, const char *end);
     int loops = 0, fn_type = 0;
     int switches = 0;    // switches around the statement being built
     int label_ok = 0;    // a case or default label may stand here: the top of a switch body

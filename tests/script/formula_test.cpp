@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "scrtest.h"
+#include "script/scrtree.h"
 
 using namespace scrtest;
 
@@ -93,4 +94,33 @@ TEST_F(Formula, ParsedOnceAndKeptWhileTheLinkStands)
     e.run("enum { K = 10 }; main(){ return 0; }");
     ASSERT_EQ(calc(4, 4, "K + 1"), 0);
     EXPECT_EQ(v.val_getd(), 11);
+}
+
+// A function a formula calls runs as a tree unless its text holds a cell name, which there
+// reads the cell (a global of that name elsewhere): both give what the text reader gives, and a
+// cell name in a string counts too.
+TEST_F(Formula, CalleesRunAsTreesWithoutCellNames)
+{
+    RUN r = e.run("var R0C0 = 100; upto(var n){ var i, s = 0; for (i = 1; i <= n; i++) s += i; return s; }"
+          "cellish(var n){ var i, s = 0; for (i = 0; i < n; i++) s += R0C0; return s; }"
+          "quoted(var n){ var i, t = \"\"; for (i = 0; i < n; i++) t &= \"R1C1\"; return t; }"
+          "main(){ return cellish(1) + upto(2) + (quoted(1) == \"R1C1\"); }");   // parsed first as script
+    ASSERT_TRUE(r.ran) << kov::sj_to_utf8(r.err);
+    const char *forms[] = {"upto(4) + R0C0", "cellish(3)", "quoted(2)", "upto(R0C1) * cellish(2)"};
+    for (const char *f : forms) {
+        std::string got[2];
+        for (int mode = 0; mode < 2; mode++) {
+            e.scr.scr_tree_mode = mode;
+            for (int k = 0; k < 2; k++) {
+                int rc = calc(3, 3, f);
+                got[mode] += std::to_string(rc) + ":" + (v.val_kind == VAL_STR ? v.val_gets() : std::to_string(v.val_getd())) + ";";
+            }
+        }
+        EXPECT_EQ(got[1], got[0]) << f; 
+    }
+    ASSERT_EQ(calc(3, 3, "upto(R0C1) * cellish(2)"), 0) << e.scr.scr_get_nowerr();
+    EXPECT_EQ(v.val_getd(), 28 * 10);
+    auto tree = [&](const char *fn) { return e.scr.scr_tree && e.scr.scr_tree->find(e.scr.scr_get_ftbl(fn)->text); };
+    EXPECT_TRUE(tree("upto") && tree("cellish") && tree("quoted"));
+    EXPECT_EQ(e.run("var R0C0 = 100; f(){ return R0C0; } main(){ return f(); }").status, 100);
 }
