@@ -374,23 +374,22 @@ int CSV_U::csv_put_form(int x, int y, const char *text)
     if (!csv_in(x, y)) return -1;
     CSV_CEL *c = csv_get_cel(x, y);
     if (c && c->form && strcmp(c->form->text, text) == 0) return 0;
-    CSV_PART *part = nullptr;
-    if (c && c->form) {
-        part = c->form->part;
-        c->form->part = nullptr;
+    // The new record goes into the cell as it is (a load puts every formula through here);
+    // on a failure the old formula stays with its part.
+    CSV_FORM *nf = csv_form_new(text);
+    if (!nf || !(c = csv_new_cel(x, y))) {
+        KOV_LOG("csv_put_form(%d,%d) 失敗", x, y);
+        csv_form_free(nf);
+        return -1;
     }
-    CSV_CEL s = {};
-    s.form = csv_form_new(text);
-    int rc = s.form ? csv_put_cel(x, y, &s, CSV_P_FORM) : -1;
-    csv_form_free(s.form);
-    if (!part) return rc;
-    if (rc < 0 && (c = csv_get_cel(x, y)) && c->form && !c->form->part) {
-        c->form->part = part;
-        return rc;
-    }
-    KOV_LOG("csv_put_form(%d,%d) part freed", x, y);
-    delete part;
-    return rc;
+    CSV_FORM *old = c->form;
+    c->form = nf;
+    csv_rows[y].noform = 0;
+    csv_modify = 1;
+    if (x == csv_curx && y == csv_cury) csv_show_cursor();
+    if (old && old->part) KOV_LOG("csv_put_form(%d,%d) part freed", x, y);
+    csv_form_free(old);
+    return 0;
 }
 
 double CSV_U::csv_get_num(int x, int y) const

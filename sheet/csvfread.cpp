@@ -113,6 +113,24 @@ int field_end(CSV_FIELD &f, int end)
     return end;
 }
 
+// The first byte from q on that may matter to the field splitter: one up to '"' (the line ends,
+// the quote, 0x1A) or a comma; e when none. Eight bytes a step where the machine allows.
+const char *next_mark(const char *q, const char *e)
+{
+    if constexpr (std::endian::native == std::endian::little) {
+        constexpr uint64_t ones = 0x0101010101010101u, highs = 0x8080808080808080u;
+        for (uint64_t w, x; q + 8 <= e; q += 8) {
+            memcpy(&w, q, 8);
+            x = w ^ (ones * ',');
+            // The lowest flagged byte is exact in both tests (borrows only flag bytes above it).
+            uint64_t hit = (((w - ones * ('"' + 1)) & ~w) | ((x - ones) & ~x)) & highs;
+            if (hit) return q + std::countr_zero(hit) / 8;
+        }
+    }
+    while (q < e && (unsigned char)*q > '"' && *q != ',') q++;
+    return q;
+}
+
 // Reads one field. A double quote toggles the in-quotes state (commas inside do not split);
 // a line feed ends the line in any state; CR LF counts as a line feed. The end-of-file byte 0x1A
 // ends the text as text-mode reading did (no Shift-JIS byte and nothing Kovash writes is 0x1A).
@@ -123,9 +141,8 @@ template <class SRC> int read_field(SRC &src, CSV_FIELD &f)
     while (src.more()) {
         const char *b = src.cur(), *e = src.end(), *q = b;
         int c = 0;
-        for (; q < e; q++) {
+        for (; (q = next_mark(q, e)) < e; q++) {
             c = (unsigned char)*q;
-            if (c > '"' && c != ',') continue;   // most bytes
             if (c == '"') quoted = !quoted;
             else if (c == '\n' || c == '\r' || c == 0x1A || (c == ',' && !quoted)) break;
         }
@@ -299,6 +316,12 @@ void unescape_step(std::string &out, const char *&s, int dq, LEX_U &lex)
     s = cur;
 }
 
+// A byte that unescapes to itself: not the end, an escape, a double-byte lead or (dq) a quote.
+bool plain_byte(unsigned char c, int dq)
+{
+    return c && c != '\\' && !kov::sj_is_lead(c) && !(dq && c == '"');
+}
+
 locale_t c_locale()
 {
     static locale_t loc = newlocale(LC_NUMERIC_MASK, "C", locale_t(0));
@@ -311,7 +334,14 @@ void csv_unescape(std::string &out, const char *s, int dq)
 {
     LEX_U lex;
     out.clear();
-    while (*s) unescape_step(out, s, dq, lex);
+    while (*s) {
+        // Bytes that stand for themselves go over as one run.
+        const char *run = s;
+        while (plain_byte((unsigned char)*run, dq)) run++;
+        out.append(s, size_t(run - s));
+        s = run;
+        if (*s) unescape_step(out, s, dq, lex);
+    }
     size_t nul = out.find('\0');
     if (nul != std::string::npos) out.resize(nul);
 }
@@ -512,7 +542,9 @@ int CSVFILE_U::csv_store(CSV_PASS2 &p, int x, int y, char *field)
         if (n > 0 && v.val[n - 1] == q) v.val[n - 1] = 0;
         csv_unescape(p.text, v.val, q == '"');
         rc = csv.csv_put_str(x, y, p.text.c_str());
-    } else if (*v.val && csv_dec_number(v.val, d) == 0) {
+    } else if (!*v.val) {
+        rc = csv.csv_clr_cel(x, y, CSV_P_VAL);
+    } else if (csv_dec_number(v.val, d) == 0) {
         rc = csv.csv_put_num(x, y, d);
     } else {
         csv_unescape(p.text, v.val, 0);
@@ -597,10 +629,23 @@ FILE *csv_fopen_read(const char *name)
 
 namespace {
 
+// Offset of the first byte beyond ASCII in buf, len when there is none; eight bytes a step.
+size_t first_high(const char *buf, size_t len)
+{
+    size_t i = 0;
+    for (uint64_t w; i + 8 <= len; i += 8) {
+        memcpy(&w, buf + i, 8);
+        if (w & 0x8080808080808080u) break;
+    }
+    while (i < len && (unsigned char)buf[i] < 0x80) i++;
+    return i;
+}
+
 // Whether the file may be UTF-8: a byte-order mark, or valid UTF-8 with a byte beyond ASCII.
 // Only such a file is read whole into data (0); any other (1) is rewound for the block reader,
 // which takes Shift-JIS and ASCII as it always did, without holding the file. -1: a read failed.
-int read_if_utf8(FILE *fp, std::string &data)
+// A sheet file (sheet set) is UTF-8 only with the mark, so only its first block is looked at.
+int read_if_utf8(FILE *fp, std::string &data, bool sheet)
 {
     char buf[65536 + 3];
     size_t carry = 0, n;   // carry: a sequence cut by the block end, moved to the front
@@ -608,15 +653,18 @@ int read_if_utf8(FILE *fp, std::string &data)
     while (!bom && (n = fread(buf + carry, 1, 65536, fp)) > 0) {
         size_t len = carry + n;
         bom = first && len >= 3 && memcmp(buf, "\xEF\xBB\xBF", 3) == 0;
+        if (sheet && !bom) break;
         first = false;
-        for (size_t i = 0; i < len && !other; i++) other = (unsigned char)buf[i] >= 0x80;
-        size_t ok = kov::utf8_valid_len(std::string_view(buf, len));
+        size_t high = first_high(buf, len);
+        other = other || high < len;
+        // ASCII up to the first high byte is valid as it stands
+        size_t ok = high == len ? len : high + kov::utf8_valid_len(std::string_view(buf + high, len - high));
         carry = len - ok;
         if (carry > 3) break;   // more than a sequence cut short: not UTF-8
         memmove(buf, buf + ok, carry);
     }
     if (ferror(fp) || fseek(fp, 0, SEEK_SET) != 0) return -1;
-    if (!bom && (carry || !other)) return 1;
+    if (!bom && (carry || !other || sheet)) return 1;
     while ((n = fread(buf, 1, 65536, fp)) > 0) data.append(buf, n);
     return ferror(fp) ? -1 : 0;
 }
@@ -629,10 +677,11 @@ int CSVFILE_U::csv_fload_sub(CSV_LOADED *out, const char *name, const CSV_RECT *
     if (!fp) return -1;
     csv_lost = kov::SJ_LOST();
     std::string data;
-    int rc = region ? 1 : read_if_utf8(fp, data);   // a region load is a transfer file of ours
+    bool sheet = csv_is_sheet_name(name);
+    int rc = region ? 1 : read_if_utf8(fp, data, sheet);   // a region load is a transfer file of ours
     // A sheet file is ours: Shift-JIS unless it says UTF-8 with a byte-order mark, so that a
     // sheet saved in Shift-JIS whose bytes happen to be valid UTF-8 is never read otherwise.
-    if (rc == 0 && csv_is_sheet_name(name) && data.compare(0, 3, "\xEF\xBB\xBF") != 0) {
+    if (rc == 0 && sheet && data.compare(0, 3, "\xEF\xBB\xBF") != 0) {
         fclose(fp);
         csv_enc = kov::SJ_ENC_SJIS;
         MEM_SRC src(data.data(), data.size());
