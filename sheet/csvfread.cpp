@@ -113,21 +113,27 @@ int field_end(CSV_FIELD &f, int end)
     return end;
 }
 
-// The first byte from q on that may matter to the field splitter: one up to '"' (the line ends,
-// the quote, 0x1A) or a comma; e when none. Eight bytes a step where the machine allows.
-const char *next_mark(const char *q, const char *e)
+// Bytes the field splitter stops at.
+bool is_mark(unsigned char c) { return c == '"' || c == ',' || c == '\n' || c == '\r' || c == 0x1A; }
+
+// The first mark from q on, e when none. Eight bytes a step where the machine allows: a word
+// without a byte below 0x23 and without a comma holds none.
+inline const char *next_mark(const char *q, const char *e)
 {
     if constexpr (std::endian::native == std::endian::little) {
         constexpr uint64_t ones = 0x0101010101010101u, highs = 0x8080808080808080u;
         for (uint64_t w, x; q + 8 <= e; q += 8) {
             memcpy(&w, q, 8);
             x = w ^ (ones * ',');
-            // The lowest flagged byte is exact in both tests (borrows only flag bytes above it).
+            // Every such byte is flagged, and borrows may flag bytes above one: each is checked.
             uint64_t hit = (((w - ones * ('"' + 1)) & ~w) | ((x - ones) & ~x)) & highs;
-            if (hit) return q + std::countr_zero(hit) / 8;
+            for (; hit; hit &= hit - 1) {
+                const char *m = q + std::countr_zero(hit) / 8;
+                if (is_mark((unsigned char)*m)) return m;
+            }
         }
     }
-    while (q < e && (unsigned char)*q > '"' && *q != ',') q++;
+    while (q < e && !is_mark((unsigned char)*q)) q++;
     return q;
 }
 
@@ -316,10 +322,17 @@ void unescape_step(std::string &out, const char *&s, int dq, LEX_U &lex)
     s = cur;
 }
 
-// A byte that unescapes to itself: not the end, an escape, a double-byte lead or (dq) a quote.
-bool plain_byte(unsigned char c, int dq)
+// A byte that surely unescapes to itself: not the end, an escape, a double-byte lead or a quote
+// (which unescape_step copies too unless doubled in quotes).
+bool plain_byte(unsigned char c)
 {
-    return c && c != '\\' && !kov::sj_is_lead(c) && !(dq && c == '"');
+    return c && c != '\\' && c != '"' && !kov::sj_is_lead(c);
+}
+
+const char *plain_end(const char *s)
+{
+    while (plain_byte((unsigned char)*s)) s++;
+    return s;
 }
 
 locale_t c_locale()
@@ -336,8 +349,7 @@ void csv_unescape(std::string &out, const char *s, int dq)
     out.clear();
     while (*s) {
         // Bytes that stand for themselves go over as one run.
-        const char *run = s;
-        while (plain_byte((unsigned char)*run, dq)) run++;
+        const char *run = plain_end(s);
         out.append(s, size_t(run - s));
         s = run;
         if (*s) unescape_step(out, s, dq, lex);
@@ -552,8 +564,12 @@ int CSVFILE_U::csv_store(CSV_PASS2 &p, int x, int y, char *field)
     }
     if (rc == 0 && v.nattr) rc = csv_store_attr(x, y, v.attr);
     if (rc == 0 && v.nform) {
-        csv_unescape(p.text, v.form, 0);
-        rc = csv.csv_put_form(x, y, p.text.c_str());
+        const char *form = v.form;
+        if (*plain_end(form)) {   // most formulas have nothing to unescape
+            csv_unescape(p.text, v.form, 0);
+            form = p.text.c_str();
+        }
+        rc = csv.csv_put_form(x, y, form);
     }
     return rc;
 }
