@@ -2,6 +2,7 @@
 // options. Both passes split fields the same way, so rows and columns line up.
 // Every size taken from the file is held to the sheet limits before anything is allocated.
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <charconv>
 #include <cerrno>
@@ -323,15 +324,17 @@ void unescape_step(std::string &out, const char *&s, int dq, LEX_U &lex)
 }
 
 // A byte that surely unescapes to itself: not the end, an escape, a double-byte lead or a quote
-// (which unescape_step copies too unless doubled in quotes).
-bool plain_byte(unsigned char c)
-{
-    return c && c != '\\' && c != '"' && !kov::sj_is_lead(c);
-}
+// (which unescape_step copies too unless doubled in quotes). The lead bytes are sj_is_lead's.
+constexpr std::array<bool, 256> plain_bytes = [] {
+    std::array<bool, 256> t{};
+    for (int c = 1; c < 256; c++)
+        t[size_t(c)] = c != '\\' && c != '"' && !(c >= 0x81 && c <= 0x9F) && !(c >= 0xE0 && c <= 0xFC);
+    return t;
+}();
 
 const char *plain_end(const char *s)
 {
-    while (plain_byte((unsigned char)*s)) s++;
+    while (plain_bytes[(unsigned char)*s]) s++;
     return s;
 }
 

@@ -215,8 +215,9 @@ int num_shortest(char *buf, double d)
 int csv_num_text(char *buf, double d)
 {
     // Whole numbers of up to 16 digits are printed as they are (not -0, which keeps its sign).
-    if (d > -1e16 && d < 1e16 && d == std::trunc(d) && (d != 0 || !std::signbit(d))) {
-        char *e = std::to_chars(buf, buf + 31, (long long)d).ptr;
+    long long i = d > -1e16 && d < 1e16 ? (long long)d : 0;
+    if (double(i) == d && (i != 0 || !std::signbit(d))) {
+        char *e = std::to_chars(buf, buf + 31, i).ptr;
         *e = 0;
         return int(e - buf);
     }
@@ -341,6 +342,11 @@ template <class OUT> void CSVFILE_U::csv_wcell(OUT &out, int x, int y, int mask)
 {
     const CSV_CEL *c = csv.csv_get_cel(x, y);
     if (!c) return;
+    if (mask == CSV_P_VAL && CSV_U::csv_cel_type(c) == CSV_NUM) {   // most cells of a CSV file
+        char b[32];
+        out.put(b, size_t(csv_num_text(b, c->val.d)));
+        return;
+    }
     std::string &t = wtext;
     t.clear();
     if ((mask & CSV_P_ATTR) && (c->flags & CSV_ATTR_MASK)) {
