@@ -88,6 +88,7 @@ int kov_convert(int argc, char **argv)
     }
     // OUT is written in IN's encoding unless told; utf-8 keeps the byte-order mark IN had.
     if (enc == kov::SJ_ENC_SJIS || (enc == kov::SJ_ENC_UTF8 && file.csv_enc != kov::SJ_ENC_UTF8BOM)) file.csv_enc = enc;
+    file.csv_sync = 0;   // like other converters: IN stays, so OUT need not wait for the disk
     if (file.csv_fsave(out, nullptr) < 0) return fail(1, out, " 保存失敗", file.csv_err);
     return 0;
 }

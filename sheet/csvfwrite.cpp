@@ -406,7 +406,7 @@ int CSVFILE_U::csv_fwrite(const char *name, int mask, const CSV_RECT *region)
     CSV_RECT r;
     if (write_region(csv, region, r) < 0) return -1;
     CSV_FOUT_U *f = new (std::nothrow) CSV_FOUT_U;
-    if (!f || f->fout_open(name, !scratch) < 0) {
+    if (!f || f->fout_open(name, !scratch && csv_sync) < 0) {
         csv_err = f ? errno : ENOMEM;
         KOV_ATT_FILE(name, " 作成失敗", csv_err);
         delete f;
@@ -506,7 +506,7 @@ int CSVFILE_U::csv_save_script()
     }
     crlf = kov::sj_encode_file(crlf, csv_scr_enc);
     CSV_FOUT_U *f = new (std::nothrow) CSV_FOUT_U;
-    int rc = f && f->fout_open(scr.c_str()) == 0 ? 0 : -1;
+    int rc = f && f->fout_open(scr.c_str(), csv_sync) == 0 ? 0 : -1;
     if (rc == 0) f->fout_put(crlf.data(), crlf.size());
     if (rc == 0) rc = f->fout_commit();
     delete f;
