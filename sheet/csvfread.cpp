@@ -19,6 +19,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 #include "sheet/csvfile.h"
 #include "base/kovlex.h"
@@ -117,23 +120,20 @@ int field_end(CSV_FIELD &f, int end)
 // Bytes the field splitter stops at.
 bool is_mark(unsigned char c) { return c == '"' || c == ',' || c == '\n' || c == '\r' || c == 0x1A; }
 
-// The first mark from q on, e when none. Eight bytes a step where the machine allows: a word
-// without a byte below 0x23 and without a comma holds none.
+// The first mark from q on, e when none; sixteen bytes a step where the machine has SSE2.
 inline const char *next_mark(const char *q, const char *e)
 {
-    if constexpr (std::endian::native == std::endian::little) {
-        constexpr uint64_t ones = 0x0101010101010101u, highs = 0x8080808080808080u;
-        for (uint64_t w, x; q + 8 <= e; q += 8) {
-            memcpy(&w, q, 8);
-            x = w ^ (ones * ',');
-            // Every such byte is flagged, and borrows may flag bytes above one: each is checked.
-            uint64_t hit = (((w - ones * ('"' + 1)) & ~w) | ((x - ones) & ~x)) & highs;
-            for (; hit; hit &= hit - 1) {
-                const char *m = q + std::countr_zero(hit) / 8;
-                if (is_mark((unsigned char)*m)) return m;
-            }
-        }
+#ifdef __SSE2__
+    const __m128i quote = _mm_set1_epi8('"'), comma = _mm_set1_epi8(','), lf = _mm_set1_epi8('\n'),
+                  cr = _mm_set1_epi8('\r'), eof = _mm_set1_epi8(0x1A);
+    for (; e - q >= 16; q += 16) {
+        __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(q));
+        __m128i m = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, quote), _mm_cmpeq_epi8(v, comma)),
+                                 _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, lf), _mm_cmpeq_epi8(v, cr)),
+                                              _mm_cmpeq_epi8(v, eof)));
+        if (unsigned bits = unsigned(_mm_movemask_epi8(m))) return q + std::countr_zero(bits);
     }
+#endif
     while (q < e && !is_mark((unsigned char)*q)) q++;
     return q;
 }
@@ -557,8 +557,8 @@ int CSVFILE_U::csv_store(CSV_PASS2 &p, int x, int y, char *field)
         if (n > 0 && v.val[n - 1] == q) v.val[n - 1] = 0;
         csv_unescape(p.text, v.val, q == '"');
         rc = csv.csv_put_str(x, y, p.text.c_str());
-    } else if (!*v.val) {
-        rc = csv.csv_clr_cel(x, y, CSV_P_VAL);
+    } else if (!*v.val) {   // (a cell the load has not made yet holds no value)
+        if (csv.csv_get_cel(x, y)) rc = csv.csv_clr_cel(x, y, CSV_P_VAL);
     } else if (csv_dec_number(v.val, d) == 0) {
         rc = csv.csv_put_num(x, y, d);
     } else {
