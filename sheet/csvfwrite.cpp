@@ -189,7 +189,7 @@ int num_layout(char *buf, bool neg, const char *dig, int n, int x)
 
 // The shortest digits that read back as d are what "%.16g" prints when they are at most 16 and
 // d lies nearer to them than half a step of the 16-digit grid, whatever digits follow in d's
-// exact value. d lies within half an ulp of them, so an ulp below the step is enough; below a
+// exact value. d lies within half an ulp of them, so an ulp smaller than the step is enough; below a
 // power of ten (digits "1") the grid of d itself is ten times finer. -1: not sure, ask the slow
 // path.
 int num_shortest(char *buf, double d)
