@@ -208,13 +208,6 @@ CSV_ROW *CSV_U::csv_get_row(int y) const
     return (csv_rows && y >= 0 && y < csv_ys) ? &csv_rows[y] : nullptr;
 }
 
-CSV_CEL *CSV_U::csv_get_cel(int x, int y) const
-{
-    if (!csv_in(x, y)) return nullptr;
-    const CSV_ROW *r = &csv_rows[y];
-    return x < r->cnt ? &r->cel[x] : nullptr;
-}
-
 // Room for `need` cells; grows geometrically so that filling a row left to right stays linear.
 int CSV_U::csv_grow_row(CSV_ROW *r, int need)
 {
@@ -357,6 +350,16 @@ static double num_limit(double d)
 int CSV_U::csv_put_num(int x, int y, double d, int redraw, int mask)
 {
     if (!csv_in(x, y)) return -1;
+    CSV_CEL *c = csv_get_cel(x, y);
+    if (c && mask == CSV_P_VAL) {   // a recalculation storing its results: the cell is there
+        if (csv_cel_type(c) == CSV_LSTR) lstr_free(c->val.p);
+        c->flags = (c->flags & ~CSV_TYPE_MASK) | CSV_NUM;
+        c->val.d = num_limit(d);
+        csv_modify = 1;
+        if (x == csv_curx && y == csv_cury) csv_show_cursor();
+        if (redraw == 1) redraw_cel(this, x, y);
+        return 0;
+    }
     CSV_CEL s = {};
     s.flags = CSV_NUM;
     s.val.d = num_limit(d);
@@ -374,29 +377,22 @@ int CSV_U::csv_put_form(int x, int y, const char *text)
     if (!csv_in(x, y)) return -1;
     CSV_CEL *c = csv_get_cel(x, y);
     if (c && c->form && strcmp(c->form->text, text) == 0) return 0;
-    CSV_PART *part = nullptr;
-    if (c && c->form) {
-        part = c->form->part;
-        c->form->part = nullptr;
+    // The new record goes into the cell as it is (a load puts every formula through here);
+    // on a failure the old formula stays with its part.
+    CSV_FORM *nf = csv_form_new(text);
+    if (!nf || !(c = csv_new_cel(x, y))) {
+        KOV_LOG("csv_put_form(%d,%d) 失敗", x, y);
+        csv_form_free(nf);
+        return -1;
     }
-    CSV_CEL s = {};
-    s.form = csv_form_new(text);
-    int rc = s.form ? csv_put_cel(x, y, &s, CSV_P_FORM) : -1;
-    csv_form_free(s.form);
-    if (!part) return rc;
-    if (rc < 0 && (c = csv_get_cel(x, y)) && c->form && !c->form->part) {
-        c->form->part = part;
-        return rc;
-    }
-    KOV_LOG("csv_put_form(%d,%d) part freed", x, y);
-    delete part;
-    return rc;
-}
-
-double CSV_U::csv_get_num(int x, int y) const
-{
-    const CSV_CEL *c = csv_get_cel(x, y);
-    return csv_cel_type(c) == CSV_NUM ? c->val.d : 0.0;
+    CSV_FORM *old = c->form;
+    c->form = nf;
+    csv_rows[y].noform = 0;
+    csv_modify = 1;
+    if (x == csv_curx && y == csv_cury) csv_show_cursor();
+    if (old && old->part) KOV_LOG("csv_put_form(%d,%d) part freed", x, y);
+    csv_form_free(old);
+    return 0;
 }
 
 int CSV_U::csv_get_int(int x, int y) const

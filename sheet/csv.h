@@ -124,7 +124,12 @@ public:
     int csv_used_ys(int mask) const;       // 1 + largest row with usage & mask
 
     // --- cells ---
-    CSV_CEL *csv_get_cel(int x, int y) const;   // never allocates
+    CSV_CEL *csv_get_cel(int x, int y) const    // never allocates
+    {
+        if (!csv_in(x, y)) return nullptr;
+        const CSV_ROW *r = &csv_rows[y];
+        return x < r->cnt ? &r->cel[x] : nullptr;
+    }
     CSV_CEL *csv_new_cel(int x, int y);
     CSV_ROW *csv_get_row(int y) const;          // row record, nullptr outside
     int csv_put_cel(int x, int y, const CSV_CEL *src, int mask);
@@ -132,7 +137,11 @@ public:
     int csv_put_num(int x, int y, double d, int redraw = 0, int mask = CSV_P_VAL);
     int csv_put_form(int x, int y, const char *text);
     int csv_clr_cel(int x, int y, int mask = CSV_P_ALL) { return csv_put_cel(x, y, nullptr, mask); }
-    double csv_get_num(int x, int y) const;
+    double csv_get_num(int x, int y) const      // 0 unless the cell holds a number
+    {
+        const CSV_CEL *c = csv_get_cel(x, y);
+        return csv_cel_type(c) == CSV_NUM ? c->val.d : 0.0;
+    }
     int csv_get_int(int x, int y) const;
     const char *csv_get_form(int x, int y) const;   // formula text or nullptr
     CSV_PART *csv_get_part(int x, int y) const;     // part owned by the formula or nullptr

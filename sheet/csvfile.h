@@ -88,6 +88,9 @@ public:
     // What the last load of a UTF-8 file could not hold in Shift-JIS (count 0: nothing); the
     // load tells the user and the cells hold '?' there.
     kov::SJ_LOST csv_lost;
+    // A save returns once its file is on the disk; 0 leaves that to the system (a conversion,
+    // whose input stays, can simply be run again). Whole or nothing holds either way.
+    int csv_sync = 1;
 
     // --- reading ---
     // Load a file; region nullptr = the whole sheet (the store is created anew), else into the

@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <charconv>
 #include <climits>
+#include <cfloat>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -152,8 +154,77 @@ void csv_escape(std::string &out, const char *src, size_t max)
     }
 }
 
+namespace {
+
+// "%.16g" of the digits ("d" or "d.ddd", at most 16) and decimal exponent x: fixed from 1e-4 up
+// to below 1e16, else d.ddde+XX; trailing zeros never appear since the digits are shortest.
+int num_layout(char *buf, bool neg, const char *dig, int n, int x)
+{
+    char *p = buf;
+    if (neg) *p++ = '-';
+    if (x < -4 || x >= 16) {
+        *p++ = dig[0];
+        if (n > 1) *p++ = '.';
+        memcpy(p, dig + 1, size_t(n - 1));
+        p += n - 1;
+        *p++ = 'e';
+        *p++ = x < 0 ? '-' : '+';
+        int a = x < 0 ? -x : x;
+        if (a < 10) *p++ = '0';
+        p = std::to_chars(p, p + 4, a).ptr;
+    } else if (x < 0) {
+        memcpy(p, "0.0000", size_t(1 - x));
+        p += 1 - x;
+        memcpy(p, dig, size_t(n));
+        p += n;
+    } else {
+        for (int i = 0; i <= x || i < n; i++) {
+            if (i == x + 1) *p++ = '.';
+            *p++ = i < n ? dig[i] : '0';
+        }
+    }
+    *p = 0;
+    return int(p - buf);
+}
+
+// The shortest digits that read back as d are what "%.16g" prints when they are at most 16 and
+// d lies nearer to them than half a step of the 16-digit grid, whatever digits follow in d's
+// exact value. d lies within half an ulp of them, so an ulp smaller than the step is enough; below a
+// power of ten (digits "1") the grid of d itself is ten times finer. -1: not sure, ask the slow
+// path.
+int num_shortest(char *buf, double d)
+{
+    char s[32];
+    auto r = std::to_chars(s, s + sizeof s, d, std::chars_format::scientific);
+    *r.ptr = 0;
+    const char *p = s + (*s == '-');
+    char dig[20];
+    int n = 0;
+    for (; *p != 'e'; p++)
+        if (*p != '.') dig[n++] = *p;
+    int x = atoi(p + 1);
+    int e2;
+    std::frexp(d, &e2);   // |d| in [2^(e2-1), 2^e2): its ulp is 2^(e2-53)
+    int grid = x - 15 - (n == 1 && dig[0] == '1');
+    if (n > 16 || (e2 - 53) * 0.30102999566398120 > grid - 1e-6) return -1;
+    return num_layout(buf, *s == '-', dig, n, x);
+}
+
+} // namespace
+
 int csv_num_text(char *buf, double d)
 {
+    // Whole numbers of up to 16 digits are printed as they are (not -0, which keeps its sign).
+    long long i = d > -1e16 && d < 1e16 ? (long long)d : 0;
+    if (double(i) == d && (i != 0 || !std::signbit(d))) {
+        char *e = std::to_chars(buf, buf + 31, i).ptr;
+        *e = 0;
+        return int(e - buf);
+    }
+    if (std::isfinite(d) && std::fabs(d) >= DBL_MIN) {
+        int n = num_shortest(buf, d);
+        if (n >= 0) return n;
+    }
     auto r = std::to_chars(buf, buf + 31, d, std::chars_format::general, 16);
     *r.ptr = 0;
     return int(r.ptr - buf);
@@ -271,6 +342,11 @@ template <class OUT> void CSVFILE_U::csv_wcell(OUT &out, int x, int y, int mask)
 {
     const CSV_CEL *c = csv.csv_get_cel(x, y);
     if (!c) return;
+    if (mask == CSV_P_VAL && CSV_U::csv_cel_type(c) == CSV_NUM) {   // most cells of a CSV file
+        char b[32];
+        out.put(b, size_t(csv_num_text(b, c->val.d)));
+        return;
+    }
     std::string &t = wtext;
     t.clear();
     if ((mask & CSV_P_ATTR) && (c->flags & CSV_ATTR_MASK)) {
@@ -330,7 +406,7 @@ int CSVFILE_U::csv_fwrite(const char *name, int mask, const CSV_RECT *region)
     CSV_RECT r;
     if (write_region(csv, region, r) < 0) return -1;
     CSV_FOUT_U *f = new (std::nothrow) CSV_FOUT_U;
-    if (!f || f->fout_open(name, !scratch) < 0) {
+    if (!f || f->fout_open(name, !scratch && csv_sync) < 0) {
         csv_err = f ? errno : ENOMEM;
         KOV_ATT_FILE(name, " 作成失敗", csv_err);
         delete f;
@@ -430,7 +506,7 @@ int CSVFILE_U::csv_save_script()
     }
     crlf = kov::sj_encode_file(crlf, csv_scr_enc);
     CSV_FOUT_U *f = new (std::nothrow) CSV_FOUT_U;
-    int rc = f && f->fout_open(scr.c_str()) == 0 ? 0 : -1;
+    int rc = f && f->fout_open(scr.c_str(), csv_sync) == 0 ? 0 : -1;
     if (rc == 0) f->fout_put(crlf.data(), crlf.size());
     if (rc == 0) rc = f->fout_commit();
     delete f;

@@ -140,6 +140,21 @@ TEST(FileRead, FilesMissingOrNoSheetFile)
     }
 }
 
+// The splitter looks at sixteen bytes a step: quotes, commas and line ends are found wherever
+// they fall in a step or in the bytes after the last whole step.
+TEST(FileRead, MarksAtEveryPlace)
+{
+    for (int k = 0; k < 33; k++) {
+        Sheet s;
+        std::string a(size_t(k), 'a'), d(size_t(k), 'd');
+        ASSERT_EQ(s.load(a + " !\"b,c\"," + sx("{=1+2}") + d + "\re\r\nz"), 0) << k;
+        EXPECT_EQ(s.csv_get_ys(), 2) << k;
+        EXPECT_EQ(s.row(0, 2), a + " !\"b,c\"|" + d + " e") << k;   // a lone CR is kept, shown blank
+        EXPECT_EQ(s.form(1, 0), "1+2") << k;
+        EXPECT_EQ(s.val(0, 1), "z") << k;
+    }
+}
+
 // The file is read in blocks of 65536 bytes: a CR LF, a field or a quoted comma across a block's
 // end reads as it would anywhere else; an overlong field is cut.
 TEST(FileRead, BlockBoundaries)

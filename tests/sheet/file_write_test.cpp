@@ -2,7 +2,13 @@
 // once complete (what is written reads back the same: fuzz_save).
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <cfloat>
+#include <charconv>
+#include <cmath>
 #include <csignal>
+#include <cstring>
+#include <random>
 #include <filesystem>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -54,6 +60,41 @@ TEST(FileWrite, FieldsOfBothFormatsAndTheOptionHeader)
     EXPECT_NE(t.find(sx("{FOP_YOFF}2\r\n{FOP_XOFF}1\r\n{FOP_YSIZ}2\r\n{FOP_XSIZ}2\r\n")), std::string::npos);
     EXPECT_EQ(t.substr(t.find(sx("{FOP_WID}"))), sx(crlf("{FOP_WID}10,7,10,10,10\n\"a\\x2C\\x22b\\x5C\","
                                                          "{060000}{=\\x22x\\x2Cy\\x22&R0C0}{.0000000000000440}\n,\n")));
+}
+
+// Values-only numbers are "%.16g"; the fast layouts must give the very bytes of the general
+// formatter, also where the shortest digits and the 16-digit rounding part (near powers of ten,
+// leading digits 5 to 9), for whole numbers, signs and the ends of the range.
+TEST(FileWrite, NumberTextsAsSixteenDigits)
+{
+    struct { double d; const char *want; } rows[] = {
+        {0, "0"}, {-0.0, "-0"}, {1e15, "1000000000000000"}, {9999999999999998.0, "9999999999999998"},
+        {1e16, "1e+16"}, {-123456789012345678.0, "-1.234567890123457e+17"}, {0.1, "0.1"},
+        {0.1 + 0.2, "0.3"}, {1.0 / 3, "0.3333333333333333"}, {1e-4, "0.0001"}, {1.5e-5, "1.5e-05"},
+        {1e23, "9.999999999999999e+22"}, {9.1, "9.1"}, {5e-324, "4.940656458412465e-324"},
+        {DBL_MAX, "1.797693134862316e+308"}, {HUGE_VAL, "inf"}, {-HUGE_VAL, "-inf"},
+    };
+    char b[32];
+    for (auto &r : rows) {
+        csv_num_text(b, r.d);
+        EXPECT_STREQ(b, r.want) << r.want;
+    }
+    auto same = [&](double d) {
+        char want[32];
+        *std::to_chars(want, want + 31, d, std::chars_format::general, 16).ptr = 0;
+        int n = csv_num_text(b, d);
+        return strcmp(b, want) == 0 && n == int(strlen(want));
+    };
+    std::mt19937_64 rnd(1);
+    int bad = 0;
+    for (int i = 0; i < 200000; i++) {
+        double d = std::bit_cast<double>(rnd());   // any double at all
+        char t[32];
+        snprintf(t, sizeof t, "%llue%d", (unsigned long long)(rnd() % 100000000), int(rnd() % 60) - 30);
+        double dec = strtod(t, nullptr);   // a few digits, as typed into a sheet
+        bad += !same(d) + !same(dec) + !same(std::nextafter(dec, 0.0)) + !same(-dec);
+    }
+    EXPECT_EQ(bad, 0);
 }
 
 TEST(FileWrite, LongTextAndDoubleByte)

@@ -57,6 +57,32 @@ TEST(StoreNumber, LimitsAndIntegers)
     EXPECT_EQ(s.csv_get_num(0, 0), 0.0);  // a text is no number
 }
 
+// A number put over what a cell held (as every recalculation does) replaces only the value.
+TEST(StoreNumber, OverWhatTheCellHeld)
+{
+    struct { const char *name; void (*fill)(Sheet &); } before[] = {
+        {"long text", [](Sheet &t) { t.csv_put_str(3, 1, "a text of more than eight bytes"); }},
+        {"short text", [](Sheet &t) { t.csv_put_str(3, 1, "abc"); }},
+        {"number", [](Sheet &t) { t.csv_put_num(3, 1, 7); }},
+        {"formula only", [](Sheet &t) { t.csv_put_form(3, 1, "1+1"); }},
+    };
+    for (auto &b : before) {
+        Sheet s;
+        long bytes = csv_text_bytes;
+        b.fill(s);
+        s.csv_set_attr(3, 1, CSV_A_FMT, 5);
+        s.csv_put_form(3, 1, "R0C0*2");
+        s.csv_get_cel(3, 1)->flags |= 0x5A000000u;
+        s.csv_set_modify(0);
+        ASSERT_EQ(s.csv_put_num(3, 1, HUGE_VAL), 0) << b.name;
+        EXPECT_EQ(s.val(3, 1) + "|" + s.form(3, 1), s.num_text(DBL_MAX) + "|R0C0*2") << b.name;
+        EXPECT_EQ(s.csv_get_attr(3, 1, CSV_A_FMT), 5) << b.name;
+        EXPECT_EQ(s.csv_get_cel(3, 1)->flags & CSV_KEEP_MASK, 0x5A000000u) << b.name;
+        EXPECT_EQ(csv_text_bytes, bytes) << b.name;   // the long text was given back
+        EXPECT_EQ(s.csv_get_modify(), 1) << b.name;
+    }
+}
+
 TEST(StoreCell, OutsideOrWithoutStoreFails)
 {
     Sheet s(10, 100);
