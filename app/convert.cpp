@@ -6,54 +6,13 @@
 #include "sheet/kovhost.h"
 #include "base/kovtext.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <malloc.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
-
-// A big sheet is a million small heap blocks; in huge pages the kernel maps them with hundreds
-// of page faults instead of thousands, which on a virtual machine is a third of a conversion.
-// The heap is grown now by about what the load will take and that room is advised; afterwards
-// the heap grows as usual again.
-class HEAP_AHEAD {
-public:
-    explicit HEAP_AHEAD(off_t in_size)
-    {
-#if defined(__GLIBC__) && defined(MADV_HUGEPAGE)
-        if (in_size < (1 << 20)) return;
-        on = mallopt(M_TOP_PAD, int(std::min<off_t>(in_size * 6, 1 << 30))) == 1;
-        char *lo = static_cast<char *>(sbrk(0));
-        void *held[64];
-        int n = 0;
-        while (on && n < 64 && sbrk(0) == lo) held[n++] = malloc(100000);   // below mmap's threshold
-        while (n > 0) free(held[--n]);
-        const uintptr_t huge = 2 << 20;
-        uintptr_t a = (uintptr_t(lo) + huge - 1) & ~(huge - 1), b = uintptr_t(sbrk(0)) & ~(huge - 1);
-        if (on && b > a) madvise(reinterpret_cast<void *>(a), b - a, MADV_HUGEPAGE);
-#else
-        (void)in_size;
-#endif
-    }
-    ~HEAP_AHEAD()
-    {
-#if defined(__GLIBC__) && defined(MADV_HUGEPAGE)
-        if (on) mallopt(M_TOP_PAD, 128 * 1024);   // the C library's default
-#endif
-    }
-    HEAP_AHEAD(const HEAP_AHEAD &) = delete;
-    HEAP_AHEAD &operator=(const HEAP_AHEAD &) = delete;
-
-private:
-    bool on = false;
-};
 
 // "kovash: NAME MESSAGE: reason", the name as given (the system's bytes).
 int fail(int status, const char *name, const char *sjis_msg, int err)
@@ -111,7 +70,6 @@ int kov_convert(int argc, char **argv)
     struct stat st;
     if (stat(in, &st) != 0) return fail(1, in, " 読込み失敗", errno);
     if (!S_ISREG(st.st_mode)) return fail(1, in, " 読込み失敗", S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
-    HEAP_AHEAD ahead(st.st_size);
     KOV_CLIHOST host;
     KOV_U sheet(&host);
     CSVFILE_U file(sheet);
