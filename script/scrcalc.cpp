@@ -27,8 +27,8 @@ int SCR_U::scr_calc_onecel(int x, int y, const char *form, VAL_U *result)
     ctx.goto_label[0] = 0;
     ctx.cel_x = x;
     ctx.cel_y = y;
-    scr_set_SCRERR(nullptr);
-    scr_set_FNCERR(nullptr);
+    if (err_nowscr[0] || err_prescr[0]) scr_set_SCRERR(nullptr);   // every cell asks: usually nothing to do
+    if (err_nowfnc[0] || err_prefnc[0]) scr_set_FNCERR(nullptr);
     ctx.scr_pass = 2;
     func_depth = 0;
     OUTER outer(*this);
