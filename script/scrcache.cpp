@@ -810,7 +810,7 @@ int SCR_XC::call_bound(const XN &n, const FTBL_U *f, VAL_U &val)
         const CARG a = cargs[n.args + i];
         VAL_U t;
         const char *p = a.at;
-        {
+        if (fast_root(a.root, p, t) != 0) {   // a number: without the nesting count
             SCR_U::DEEP deep(s);
             if (!deep.ok) return -1;
             int e = run_root(a.root, p, t);
