@@ -130,6 +130,7 @@ public:
     int loops = 0;                  // its body has a loop or a goto: it may run statements again
     int runs = 0;                   // runs from its text so far; -1 no tree can be built
     const TFN *tfn = nullptr;       // its statement tree, once built
+    mutable const void *tcall = nullptr;   // how a tree call binds it (the tree's), once asked
     static long ftb_objct;
 };
 

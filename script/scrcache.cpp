@@ -776,7 +776,7 @@ int SCR_XC::call_fast(const XN &n, VAL_U &val)
     }
     if (n.args == -2 && !n.fn->tfn) return 1;
     if (n.args == -2 && call_args(n) != 0) return 1;
-    if (n.args < 0) return 1;
+    if (n.args < 0 || !n.fn->tcall) return 1;   // no tree calls since the trees were dropped
     const FTBL_U *f = n.fn;
     // A call that changes nothing older than itself leaves the tables as they were: what the
     // caller's nodes remember stays right.

@@ -116,7 +116,8 @@ const TFN *SCR_U::scr_tree_build(FTBL_U *f, const char *body)
     try {
         if (scr_tree->build(f, body, ctx.fn_spec.type) == 0) return f->tfn;
     } catch (const std::bad_alloc &) {
-        scr_tree->clear();   // out of memory every body runs from its text
+        // Out of memory this body runs from its text (never built again); the other trees stay,
+        // as trees up the stack may be running.
     }
     return nullptr;
 }

@@ -75,6 +75,7 @@ void SCR_TREE::clear()
     np.clear();
     for (FTBL_U *f = s.ftbl_top; f; f = f->next) {
         f->tfn = nullptr;
+        f->tcall = nullptr;
         f->runs = 0;
     }
     nodes.clear();
@@ -467,6 +468,7 @@ int SCR_TREE::fast_callee(const FTBL_U *f)
         KEEP keep(s);   // the declaration is read once here: nothing of it may show
         if (callee_of(f, c) != 0) c.t = nullptr;
         it = callees.emplace(f, c).first;
+        f->tcall = &it->second;   // the map's nodes stay where they are
     }
     return it->second.t != nullptr;
 }
@@ -505,7 +507,7 @@ int SCR_TREE::callee_of(const FTBL_U *f, TCALL &c)
 
 int SCR_TREE::call(const FTBL_U *f, const char *at, const char *paren, VTBL_U **argv, VAL_U &val)
 {
-    const TCALL &c = callees.find(f)->second;
+    const TCALL &c = *static_cast<const TCALL *>(f->tcall);
     SCR_U::MARK mark(s, at, paren);
     if (s.func_depth >= SCR_MAXCALL) {
         KOV_ATT("関数ネスト超過(%d)", s.func_depth);

@@ -85,7 +85,7 @@ public:
     // bind evaluated arguments (argv, made as the reader makes them) without its text.
     // 1 yes, 0 never, -1 not yet (no tree yet).
     int fast_callee(const FTBL_U *f);
-    int fast_params(const FTBL_U *f) const { return callees.at(f).np; }
+    int fast_params(const FTBL_U *f) const { return static_cast<const TCALL *>(f->tcall)->np; }
     // The call of f read at `at` (its arguments after `paren`), as scr_func_exec goes on from
     // its arguments: 0 with the function's value, -1 failed.
     int call(const FTBL_U *f, const char *at, const char *paren, VTBL_U **argv, VAL_U &val);
