@@ -144,6 +144,13 @@ inline bool scr_name_eq(const char *a, const char *b)
     return false;
 }
 
+// A name copied (short: here, without a call; every call copies a few).
+inline void scr_name_cpy(char *to, const char *from)
+{
+    while ((*to++ = *from++)) {
+    }
+}
+
 // Hash of a name for the name indexes (FNV-1a).
 inline unsigned scr_name_hash(const char *name)
 {

@@ -186,8 +186,8 @@ int SCR_U::scr_bind_arg(const char *name, VTBL_U *av)
     if (!av) return -1;
     VTBL_U *vt = new (std::nothrow) VTBL_U(this);
     if (!vt) return scr_err_nomem();
-    strcpy(vt->name, name);
-    strcpy(vt->owner, ctx.func_name);
+    scr_name_cpy(vt->name, name);
+    scr_name_cpy(vt->owner, ctx.func_name);
     vt->vtb_link(av->vtb_gajet_pt);
     vt->nest = ctx.scr_nest;
     vt->type = av->type;
@@ -261,7 +261,7 @@ VTBL_U *SCR_U::scr_make_argvar(const VAL_U &val, int index)
     }
     memcpy(vt->name, "arg", 3);
     *std::to_chars(vt->name + 3, vt->name + SCR_NAMESIZE - 1, index).ptr = 0;
-    strcpy(vt->owner, ctx.func_name);
+    scr_name_cpy(vt->owner, ctx.func_name);
     vt->vtb_link(gj);
     vt->nest = ctx.scr_nest;
     vt->type = VT_VAR;

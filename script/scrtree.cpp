@@ -529,7 +529,7 @@ int SCR_TREE::call(const FTBL_U *f, const char *at, const char *paren, VTBL_U **
         ~LABEL() { memcpy(s.ctx.goto_label, keep, sizeof keep); }
     } label(s);
     SCR_U::BLOCK block(s);
-    strcpy(s.ctx.func_name, f->name);
+    scr_name_cpy(s.ctx.func_name, f->name);
     s.vt_bump();
     s.ctx.fn_spec = DECL_SPEC{f->type, f->flags};
     SCR_U::FRAME frame;   // the slots are written as they fill
