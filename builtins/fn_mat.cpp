@@ -30,7 +30,7 @@ bool read_mat(const FN_RANGE &rg, MAT &m)
     if (!sized(rg, m)) return false;
     rg.each([&](int i, int j) {
         double d;
-        if (rg.num(i, j, d)) m[size_t(j) * size_t(rg.w) + size_t(i)] = d;
+        if (rg.at(i, j, d)) m[size_t(j) * size_t(rg.w) + size_t(i)] = d;
         return true;
     });
     return true;

@@ -17,7 +17,7 @@ struct MOMENTS {
     {
         rg.each([&](int i, int j) {
             double d;
-            if (!rg.num(i, j, d)) return true;
+            if (!rg.at(i, j, d)) return true;
             if (n == 0 || d < min) min = d;
             if (n == 0 || d > max) max = d;
             n++;
@@ -33,7 +33,7 @@ struct MOMENTS {
         double m = mean(), t = 0;
         rg.each([&](int i, int j) {
             double d;
-            if (rg.num(i, j, d)) t += std::pow(absolute ? std::fabs(d - m) : d - m, p);
+            if (rg.at(i, j, d)) t += std::pow(absolute ? std::fabs(d - m) : d - m, p);
             return true;
         });
         return t;
@@ -74,7 +74,7 @@ int fn_HARMEAN(SCR_U &s, const FN_CALL &c, FN_RET &r)
     bool zero = false;
     rg.each([&](int i, int j) {
         double d;
-        if (!rg.num(i, j, d)) return true;
+        if (!rg.at(i, j, d)) return true;
         if (d == 0) return !(zero = true);
         n++;
         inv += 1 / d;
@@ -181,7 +181,7 @@ int fn_COUNTIF(SCR_U &, const FN_CALL &c, FN_RET &r)
     rg.each([&](int i, int j) {
         if (rg.kind(i, j) != want.val_kind) return true;
         double d;
-        if (want.val_kind == VAL_NUM) n += rg.num(i, j, d) && d == want.val_num;
+        if (want.val_kind == VAL_NUM) n += rg.at(i, j, d) && d == want.val_num;
         else n += strcmp(rg.g->gj_gets(rg.x + i, rg.y + j, 4096), want.val_gets()) == 0;
         return true;
     });

@@ -95,7 +95,7 @@ struct FN_RANGE {
         return g && i >= 0 && j >= 0 && i < w && j < h && c >= 0 && r >= 0 && c < sx && r < sy;
     }
     // f(column offset, row offset) for every element on the storage, in scan order; stops when
-    // f gives false.
+    // f gives false. Inside f, at() reads a number without asking again whether it is on.
     template <class F> void each(F f) const
     {
         WIN r = window();
@@ -104,14 +104,15 @@ struct FN_RANGE {
                 if (!f(i, j)) return;
     }
     int kind(int i, int j) const { return on(i, j) ? g->gj_kind(x + i, y + j) : 0; }
-    bool num(int i, int j, double &d) const { return on(i, j) && g->gj_numd(x + i, y + j, d) == 0; }
+    bool num(int i, int j, double &d) const { return on(i, j) && at(i, j, d); }
+    bool at(int i, int j, double &d) const { return g->gj_numd(x + i, y + j, d) == 0; }
     // The numbers of the range in scan order.
     std::vector<double> numbers() const
     {
         std::vector<double> v;
         each([&](int i, int j) {
             double d;
-            if (num(i, j, d)) v.push_back(d);
+            if (at(i, j, d)) v.push_back(d);
             return true;
         });
         return v;
