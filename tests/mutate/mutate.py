@@ -12,10 +12,12 @@ line of FILE, so the list survives edits elsewhere. Generated faults apply one o
 place of a code line. The matrix is written as it goes: FILE, LINE, the change, the failing
 tests (none: escaped); its summary lists the tests that alone catch a fault and a greedy set of
 tests that together catch every caught fault."""
-import json, pathlib, random, re, subprocess, sys, tempfile
+import json, os, pathlib, random, re, subprocess, sys, tempfile
 
-PROGRAMS = ["test_base", "test_sheet", "test_script", "test_builtins", "test_gadgets", "test_devices", "test_app"]
-FIRST = {"base": "test_base", "sheet": "test_sheet", "script": "test_script", "builtins": "test_builtins"}
+PROGRAMS = ["test_base", "test_sheet", "test_script", "test_builtins", "test_gadgets", "test_devices", "test_app",
+            "test_print", "test_editor", "test_qt"]
+FIRST = {d: "test_" + d for d in ("base", "sheet", "script", "builtins", "gadgets", "devices", "print", "editor")}
+os.environ.setdefault("QT_QPA_PLATFORM", "offscreen")   # test_qt needs no display
 OPS = [(r"(?<![<>=!])<=(?!=)", "<"), (r"(?<![<>-])<(?![<=])", "<="), (r"(?<![<>=!])>=", ">"),
        (r"(?<![->])>(?![>=])", ">="), (r"==", "!="), (r"!=", "=="), (r"&&", "||"), (r"\|\|", "&&"),
        (r" \+ 1\b", " - 1"), (r" - 1\b", " + 1"), (r"return 0;", "return -1;"),
