@@ -10,7 +10,7 @@
 #include "devices/devmci.h"
 #include "devices/devtimer.h"
 #include "fntest.h"
-#include "tests/gadgets/wpfix.h"
+#include "devfix.h"
 
 #include <string>
 #include <vector>
@@ -19,17 +19,9 @@ using namespace kovtest;
 
 namespace {
 
-struct TIME : PARTS {
-    DEV_DOORS doors;
-    uint32_t now = 0;   // the doors' clock, ms
-    int elapsed = 0;    // ms since the last part was made
-    void SetUp() override
-    {
-        dev_install();
-        PARTS::SetUp();
-        doors.dev_clock = [this] { return now; };
-        kov.kov_set_doors({&views, &doors, nullptr});
-    }
+struct TIME : DEVPARTS {
+    int elapsed = 0;   // ms since the last part was made
+    static void SetUpTestSuite() { dev_install(); }
     // The clock moved on ms in steps of 100 (every timer of these parts is a multiple): the times
     // (since the timer was made) at which a timer ran.
     std::vector<int> run(int ms)
@@ -45,7 +37,7 @@ struct TIME : PARTS {
     DEV_TIMER *timer(const std::string &opt, int period)
     {
         elapsed = 0;
-        form(2, 2, ("wpTNTIMER(2,2,\"" + opt + "\",\"LCD1\"," + std::to_string(period) + ")").c_str());
+        form(2, 2, "wpTNTIMER(2,2,\"" + opt + "\",\"LCD1\"," + std::to_string(period) + ")");
         return part<DEV_TIMER>(2, 2);
     }
 };
