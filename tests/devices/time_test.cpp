@@ -318,16 +318,13 @@ TEST_F(TIME, MediaCommandsReachThePlayer)
     FAKE_MEDIA fake;
     dev_media_set(&fake);
     form(2, 2, "wpTNMCI(2,2,\"BASIC\")");
-    EXPECT_EQ(wp(2, 2, "\"MOPEN\",\"/nonexistent/x.mp3\""), "-1");   // not found: nothing to open
-    EXPECT_EQ(wp(2, 2, "\"MOPEN\",\"/dev/null\""), "0");
-    EXPECT_EQ(wp(2, 2, "\"MPLAY\""), "0");
-    EXPECT_EQ(wp(2, 2, "\"MSEEK\",2500"), "0");
-    EXPECT_EQ(wp(2, 2, "\"MSIZE\""), "61000");
-    EXPECT_EQ(wp(2, 2, "\"MTELL\""), "1500");
-    EXPECT_EQ(wp(2, 2, "\"MVOL\",300"), "1000");
-    EXPECT_EQ(wp(2, 2, "\"MVOL\",600"), "300");
-    EXPECT_EQ(wp(2, 2, "\"MSTOP\""), "0");
-    EXPECT_EQ(wp(2, 2, "\"MCLOSE\""), "0");
+    const std::pair<const char *, const char *> steps[] = {
+        {"\"MOPEN\",\"/nonexistent/x.mp3\"", "-1"},   // not found: nothing to open
+        {"\"MOPEN\",\"/dev/null\"", "0"}, {"\"MPLAY\"", "0"},     {"\"MSEEK\",2500", "0"}, {"\"MSIZE\"", "61000"},
+        {"\"MTELL\"", "1500"},            {"\"MVOL\",300", "1000"}, {"\"MVOL\",600", "300"}, {"\"MSTOP\"", "0"},
+        {"\"MCLOSE\"", "0"},
+    };
+    for (auto &[args, want] : steps) EXPECT_EQ(wp(2, 2, args), want) << args;
     const std::vector<std::string> want = {"open ", "open /dev/null", "play", "seek 2500", "stop", "close"};
     EXPECT_EQ(fake.log, want);
     const char *texts[] = {"'CLOSE'", "'PLAY'", "'RECORD'", "'STOP'", "'PAUSE'", "'BUSY'", "empty"};
