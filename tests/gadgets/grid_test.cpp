@@ -258,19 +258,12 @@ TEST_F(GRID, SheetViewState)
         {"return call(my, \"cursor\", 0, 20);", "-1", BAD},
         {"return call(my, \"font\", 0);", "-1", BAD},
     });
-    EXPECT_EQ(kov.csv_get_wide(1), 20);
-    EXPECT_EQ(kov.csv_get_wide(2), 20);
-    EXPECT_EQ(kov.csv_get_wide(3), 10);
-    EXPECT_EQ(kov.csv_cnrow, 3);
-    EXPECT_EQ(kov.csv_rncol, 2);
-    EXPECT_EQ(kov.csv_curx, 3);
-    EXPECT_EQ(kov.csv_cury, 4);
     CSV_WINST ws;
     host.host_win_get(ws);
-    EXPECT_EQ(ws.v[CSV_WS_DSPPOSX], 2);
-    EXPECT_EQ(ws.v[CSV_WS_DSPPOSY], 5);
-    EXPECT_EQ(ws.v[CSV_WS_CSRPOSX], 3);
-    EXPECT_EQ(ws.v[CSV_WS_FONTSIZ], KOV_FONT_MAX);
+    EXPECT_EQ(std::vector<int>({kov.csv_get_wide(1), kov.csv_get_wide(2), kov.csv_get_wide(3), kov.csv_cnrow, kov.csv_rncol,
+                                kov.csv_curx, kov.csv_cury, ws.v[CSV_WS_DSPPOSX], ws.v[CSV_WS_DSPPOSY],
+                                ws.v[CSV_WS_CSRPOSX], ws.v[CSV_WS_FONTSIZ]}),
+              std::vector<int>({20, 20, 10, 3, 2, 3, 4, 2, 5, 3, KOV_FONT_MAX}));
     EXPECT_EQ(run("return call(my, \"option\", \"XNAME_Y\", -1);"), "0");
     EXPECT_EQ(kov.csv_cnrow, -1);
 }
@@ -309,13 +302,9 @@ TEST(ARRAY_GJ_VIEW, StateForTheView)
     EXPECT_EQ(call(g, "font", {3}, res), nullptr);
     EXPECT_EQ(call(g, "option", ARGS({1}, "YNAME_X"), res), nullptr);
     EXPECT_EQ(call(g, "celattr", {0, 0, 1, 1}, res), GJ_ERR_BAD);
-    EXPECT_EQ(g.ws.v[CSV_WS_DSPPOSX], 1);
-    EXPECT_EQ(g.ws.v[CSV_WS_DSPPOSY], 2);
-    EXPECT_EQ(g.ws.v[CSV_WS_CSRPOSX], 4);
-    EXPECT_EQ(g.ws.v[CSV_WS_CSRPOSY], 7);
-    EXPECT_EQ(g.ws.v[CSV_WS_FONTSIZ], KOV_FONT_MIN);
-    EXPECT_EQ(g.grid.csv_rncol, 1);
-    EXPECT_EQ(g.grid.csv_curx, 4);
+    EXPECT_EQ(std::vector<int>({g.ws.v[CSV_WS_DSPPOSX], g.ws.v[CSV_WS_DSPPOSY], g.ws.v[CSV_WS_CSRPOSX], g.ws.v[CSV_WS_CSRPOSY],
+                                g.ws.v[CSV_WS_FONTSIZ], g.grid.csv_rncol, g.grid.csv_curx}),
+              std::vector<int>({1, 2, 4, 7, KOV_FONT_MIN, 1, 4}));
     // A saved grid carries its view state; another grid takes it with the cells.
     TmpDir dir;
     std::string f = dir / "g.kov";
@@ -323,11 +312,9 @@ TEST(ARRAY_GJ_VIEW, StateForTheView)
     EXPECT_EQ(call(g, "save", name, res), nullptr);
     ARRAY_GJ h;
     EXPECT_EQ(call(h, "load", name, res), nullptr);
-    EXPECT_EQ(h.ws.v[CSV_WS_CSRPOSX], 4);
-    EXPECT_EQ(h.ws.v[CSV_WS_FONTSIZ], KOV_FONT_MIN);
-    EXPECT_EQ(h.grid.csv_get_xs(), 5);
-    EXPECT_EQ(h.grid.csv_get_ys(), 8);
-    EXPECT_EQ(h.grid.csv_rncol, 1);
+    EXPECT_EQ(std::vector<int>({h.ws.v[CSV_WS_CSRPOSX], h.ws.v[CSV_WS_FONTSIZ], h.grid.csv_get_xs(), h.grid.csv_get_ys(),
+                                h.grid.csv_rncol}),
+              std::vector<int>({4, KOV_FONT_MIN, 5, 8, 1}));
     // Open again: an empty grid seen from its first cell.
     EXPECT_EQ(call(h, "open", {2, 2}, res), nullptr);
     EXPECT_EQ(h.ws.v[CSV_WS_CSRPOSX], 0);
