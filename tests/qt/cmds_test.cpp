@@ -33,10 +33,7 @@ struct Cmds : WIN_FIX<> {
         ASSERT_EQ(kov.cse_fsave(b.c_str()), 0);
         kov.csv_put_num(0, 0, 1);
         ASSERT_EQ(kov.cse_fsave(a.c_str()), 0);
-        win.show();
-        win.activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&win));
-        win.grid->setFocus();
+        show_active();
     }
     // The centre of a cell on the grid's viewport, measured as the grid draws it.
     QPoint at(int x, int y)

@@ -34,12 +34,7 @@ struct DevTime : TEST_DOORS, WIN_FIX<> {
         win.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&win));
     }
-    template <class T> T *part(int x, int y) { return dynamic_cast<T *>(kov.csv_get_part(x, y)); }
-    QWidget *face(int x, int y)
-    {
-        WP_QTVIEW *v = WP_QTVIEWS::qt_view_of(part<WP_PART>(x, y));
-        return v && v->frame ? v->frame->findChild<QWidget *>() : nullptr;
-    }
+    QWidget *face(int x, int y) { return frame(x, y) ? frame(x, y)->findChild<QWidget *>() : nullptr; }
     // A formula's text in a scratch cell.
     QString text(const char *utf8)
     {
