@@ -39,11 +39,7 @@ struct DevTime : TEST_DOORS, WIN_FIX<> {
     QString text(const char *utf8)
     {
         form(9, 9, (std::string("=") + utf8).c_str());
-        char b[64];
-        const char *t = CSV_U::csv_cel_str(kov.csv_get_cel(9, 9), b);
-        if (t) return kov_qs(t);
-        snprintf(b, sizeof b, "%g", kov.csv_get_num(9, 9));
-        return QString::fromLatin1(b);
+        return kov_qs(value(9, 9).c_str());
     }
 };
 

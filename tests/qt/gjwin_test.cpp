@@ -40,10 +40,7 @@ struct GjWin : WIN_FIX<> {
     {
         kov.csv_put_form(x, y, f);
         kov.csv_form_calc(nullptr);
-        char b[64];
-        if (kov.csv_get_type(x, y) == 2) return CSV_U::csv_cel_str(kov.csv_get_cel(x, y), b);
-        snprintf(b, sizeof b, "%g", kov.csv_get_num(x, y));
-        return b;
+        return value(x, y);
     }
     // The gadget widget of this type that is shown (nullptr for none).
     template <class W> static W *shown()

@@ -34,12 +34,6 @@ struct SockWin : WIN_FIX<> {
         return done();
     }
     DEV_SOCK *sock() { return dynamic_cast<DEV_SOCK *>(kov.csv_get_part(1, 1)); }
-    std::string value(int x, int y)
-    {
-        char b[32];
-        const char *t = CSV_U::csv_cel_str(kov.csv_get_cel(x, y), b);
-        return t ? t : "";
-    }
 };
 
 } // namespace

@@ -40,6 +40,14 @@ struct WIN_FIX : ::testing::Test {
         ASSERT_EQ(kov.cse_edit_commit(x, y, KOV_ED_FORM, kov_sj(QString::fromUtf8(utf8)).c_str(), msg), 0) << msg;
     }
     double num(int x, int y) { return kov.csv_get_cel(x, y) ? kov.csv_get_num(x, y) : -999; }
+    // A cell's value as its text or its number ("%g"), Shift-JIS as stored.
+    std::string value(int x, int y)
+    {
+        char b[64];
+        if (const char *t = CSV_U::csv_cel_str(kov.csv_get_cel(x, y), b)) return t;
+        snprintf(b, sizeof b, "%g", kov.csv_get_num(x, y));
+        return b;
+    }
     // Shown and active, the keyboard on the grid (the size when w > 0).
     void show_active(int w = 0, int h = 0)
     {
