@@ -4,14 +4,12 @@
 
 #include "tests/support/noleak.h"
 
-#include <cstdlib>
 #include <string>
-#include <sys/wait.h>
 
 #include "devices/devfunc.h"
 #include "fntest.h"
 #include "tests/support/appfix.h"
-#include "tests/support/tmpdir.h"
+#include "tests/support/program.h"
 
 using namespace fntest;
 
@@ -164,21 +162,11 @@ TEST_F(DLLAPP, FaultInsideTheLibrary)
     EXPECT_EQ(std::string(formula.scr_get_nowerr()), "catch(E_SIGNAL)");
 }
 
-// The program without a window, as a copy in a folder of its own (its settings and log go beside
-// it): the exit status, with stdout and stderr (UTF-8).
-struct DLLProgram : ::testing::Test {
-    kovtest::TmpDir dir;
-    std::string out, err;
-    int headless(const std::string &script)
-    {
-        if (system(("cp '" KOV_BIN "' '" + dir.path + "'").c_str()) != 0) return -1;
-        // A fault leaves what the frames it jumped over held (on purpose): no leak report at exit.
-        int st = system(("cd '" + dir.path + "' && HOME='" + dir.path + "' ASAN_OPTIONS=detect_leaks=0 timeout -k 5 60 ./kovash --headless '" + script +
-                         "' </dev/null >out 2>err").c_str());
-        out = kovtest::slurp(dir / "out");
-        err = kovtest::slurp(dir / "err");
-        return WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-    }
+// The program without a window: the exit status, with stdout and stderr (UTF-8).
+struct DLLProgram : kovtest::PROGRAM {
+    void SetUp() override { copy("'" KOV_BIN "'"); }
+    // A fault leaves what the frames it jumped over held (on purpose): no leak report at exit.
+    int headless(const std::string &script) { return run("--headless '" + script + "'", "ASAN_OPTIONS=detect_leaks=0 "); }
 };
 
 // A fault in the library: the script fails with the fault's message, and so does the process.
