@@ -1,24 +1,12 @@
 // The window's commands with real widgets and real mouse and key events: the right click on a
 // selection, the check marks of the view menu, opening over unsaved changes, Qt's own texts.
 #include "tests/qt/winfix.h"
-#include "app/kov.h"
-#include "tests/support/tmpdir.h"
-#include "ui/grid.h"
-#include "ui/mainwin.h"
-#include "ui/qthost.h"
 
-#include <QApplication>
 #include <QFileDialog>
 #include <QLibraryInfo>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMessageBox>
-#include <QPushButton>
-#include <QTest>
-#include <QTimer>
 #include <QToolBar>
-#include <functional>
-#include <gtest/gtest.h>
 
 using namespace kovtest;
 

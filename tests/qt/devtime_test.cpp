@@ -6,9 +6,6 @@
 #include "devices/devmci.h"
 #include "devices/devtimer.h"
 #include "devices/qt/devqtmedia.h"
-#include "gadgets/qt/wpqt.h"
-#include "ui/grid.h"
-#include "ui/qtext.h"
 
 #include <fstream>
 

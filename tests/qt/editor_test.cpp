@@ -4,14 +4,12 @@
 #include "tests/qt/winfix.h"
 #include "base/kovtext.h"
 #include "editor/qt/edwin.h"
-#include "tests/support/tmpdir.h"
 #include "ui/views.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QScrollBar>
-#include <QStatusBar>
 #include <QTextBlock>
 #include <fstream>
 #include <memory>

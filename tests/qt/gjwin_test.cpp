@@ -4,19 +4,12 @@
 #include "tests/qt/winfix.h"
 #include "gadgets/qt/gjqt.h"
 #include "base/kovtext.h"
-#include "tests/support/tmpdir.h"
-#include "ui/grid.h"
-#include "ui/qtext.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QPlainTextEdit>
-#include <QPushButton>
 #include <QScrollBar>
-#include <QTest>
 #include <fstream>
-#include <gtest/gtest.h>
 #include <sstream>
 
 namespace {

@@ -3,10 +3,7 @@
 // name, graphs and shadow pictures look as stored, the insert-part menu writes its formula or
 // opens the editor at the placeholder, and parts follow rows and scrolling.
 #include "tests/qt/winfix.h"
-#include "gadgets/qt/wpqt.h"
 #include "gadgets/wpkinds.h"
-#include "ui/grid.h"
-#include "ui/qtext.h"
 
 #include <QCheckBox>
 #include <QClipboard>
@@ -14,12 +11,7 @@
 #include <QComboBox>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMessageBox>
-#include <QPushButton>
 #include <QScrollBar>
-#include <QStatusBar>
-#include <QTimer>
-#include <functional>
 
 namespace {
 

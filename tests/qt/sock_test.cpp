@@ -5,7 +5,6 @@
 #include "devices/devsock.h"
 #include "devices/qt/devqt.h"
 #include "devices/qt/devqtterm.h"
-#include "ui/qtext.h"
 
 #include <poll.h>
 #include <sys/socket.h>

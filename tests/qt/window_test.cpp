@@ -1,29 +1,14 @@
 // The desktop window on the offscreen platform, driven by real key events: typing into cells
 // and the refusals, and run control while a script loops.
 #include "tests/qt/winfix.h"
-#include "app/kov.h"
-#include "tests/support/tmpdir.h"
-#include "ui/grid.h"
-#include "ui/mainwin.h"
-#include "ui/qtext.h"
-#include "ui/qthost.h"
 #include "ui/views.h"
 
-#include <QApplication>
 #include <QClipboard>
 #include <QDragEnterEvent>
 #include <QInputMethodEvent>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QImage>
-#include <QMessageBox>
-#include <QPushButton>
-#include <QKeyEvent>
-#include <QStatusBar>
-#include <QTest>
-#include <QTimer>
-#include <functional>
-#include <gtest/gtest.h>
 
 using namespace kovtest;
 

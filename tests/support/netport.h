@@ -7,12 +7,19 @@
 
 namespace kovtest {
 
+inline sockaddr_in loopback(int port)
+{
+    sockaddr_in sa{};
+    sa.sin_family = AF_INET;
+    sa.sin_port = htons(uint16_t(port));
+    sa.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    return sa;
+}
+
 inline int free_port()
 {
     int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in sa{};
-    sa.sin_family = AF_INET;
-    sa.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    sockaddr_in sa = loopback(0);
     bind(fd, reinterpret_cast<sockaddr *>(&sa), sizeof sa);
     socklen_t len = sizeof sa;
     getsockname(fd, reinterpret_cast<sockaddr *>(&sa), &len);
@@ -24,10 +31,7 @@ inline int free_port()
 inline int dial(int port)
 {
     int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in sa{};
-    sa.sin_family = AF_INET;
-    sa.sin_port = htons(uint16_t(port));
-    sa.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    sockaddr_in sa = loopback(port);
     if (connect(fd, reinterpret_cast<sockaddr *>(&sa), sizeof sa) != 0) close(fd), fd = -1;
     return fd;
 }
