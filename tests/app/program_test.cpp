@@ -3,9 +3,6 @@
 // makes current. The rules themselves are tested in-process.
 #include "tests/support/program.h"
 
-#include <algorithm>
-#include <sys/stat.h>
-
 using namespace kovtest;
 
 namespace {

@@ -3,14 +3,10 @@
 #include "tests/support/fntest.h"
 #include "tests/support/tmpdir.h"
 
-#include <gtest/gtest.h>
 #include <csignal>
 #include <fcntl.h>
-#include <string>
 #include <sys/prctl.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 namespace {
 

@@ -1,12 +1,8 @@
 // The serial terminal part on a pseudo terminal: the sheet's formula opens the slave, the test
 // plays the far end on the master and drives the doors' clock; nothing sleeps.
-#include <gtest/gtest.h>
 
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <algorithm>
-#include <memory>
 
 #include "devices/devcom.h"
 #include "devices/devcomp.h"

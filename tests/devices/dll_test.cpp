@@ -1,10 +1,7 @@
 // Library calls through dllcall against the C library, the maths library and the small library
 // built beside these tests (tests/devices/lib), loaded by its path.
-#include <gtest/gtest.h>
 
 #include "tests/support/noleak.h"
-
-#include <string>
 
 #include "devices/devfunc.h"
 #include "fntest.h"

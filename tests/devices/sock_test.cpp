@@ -1,19 +1,12 @@
 // The socket part over real TCP on the loopback: parts of one sheet talking to each other and to
 // plain sockets of the test, served by the event source without a window on a test clock.
 #include "tests/support/netport.h"
-#include <gtest/gtest.h>
 
 #include "devfix.h"
 #include "devices/devsock.h"
 #include "tests/support/tmpdir.h"
 
 #include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
-#include <fstream>
-#include <functional>
-#include <string>
 
 namespace {
 

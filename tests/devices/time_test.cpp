@@ -1,7 +1,6 @@
 // The timer, clock and media parts on a test host: the timer runs on device doors whose clock
 // the test moves on (no sleeping), the clock reads the host's fixed time, and the media part has
 // either no player (no window) or a player that writes down what it is asked.
-#include <gtest/gtest.h>
 
 #include "tests/support/noleak.h"
 
@@ -11,9 +10,6 @@
 #include "devices/devtimer.h"
 #include "fntest.h"
 #include "devfix.h"
-
-#include <string>
-#include <vector>
 
 using namespace kovtest;
 

@@ -4,9 +4,6 @@
 #include "gadgets/gjmodel.h"
 #include "tests/support/appfix.h"
 #include "tests/support/testlog.h"
-#include "tests/support/tmpdir.h"
-
-#include <string>
 
 namespace kovtest {
 namespace {

@@ -4,8 +4,6 @@
 #include "tests/support/appfix.h"
 #include "tests/support/testlog.h"
 
-#include <string>
-
 namespace kovtest {
 namespace {
 

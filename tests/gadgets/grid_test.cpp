@@ -4,9 +4,6 @@
 #include "tests/support/appfix.h"
 #include "tests/support/tmpdir.h"
 
-#include <string>
-#include <vector>
-
 namespace kovtest {
 namespace {
 
