@@ -85,12 +85,11 @@ TEST_F(DevTime, MediaAnswersAtOnce)
     auto *m = part<DEV_MCI>(1, 1);
     ASSERT_TRUE(m);
     ASSERT_TRUE(m->media);
-    EXPECT_EQ(text("wp(R1C1,\"MSTAT\")"), "CLOSE");
-    EXPECT_EQ(text("wp(R1C1,\"MOPEN\",\"nothing.wav\")"), "-1");
-    EXPECT_EQ(text("wp(R1C1,\"MPLAY\")"), "-1");
-    EXPECT_EQ(text("wp(R1C1,\"MSIZE\")"), "-1");
-    EXPECT_EQ(text("wp(R1C1,\"MVOL\",500)"), "1000");
-    EXPECT_EQ(text("wp(R1C1,\"MVOL\",1001)"), "-1");
+    const std::pair<const char *, const char *> rows[] = {
+        {"\"MSTAT\"", "CLOSE"}, {"\"MOPEN\",\"nothing.wav\"", "-1"}, {"\"MPLAY\"", "-1"},
+        {"\"MSIZE\"", "-1"},    {"\"MVOL\",500", "1000"},            {"\"MVOL\",1001", "-1"},
+    };
+    for (auto &[args, want] : rows) EXPECT_EQ(text(("wp(R1C1," + std::string(args) + ")").c_str()), want) << args;
     std::ofstream(dir / "junk.wav") << "not a sound";
     text(("wp(R1C1,\"MOPEN\",\"" + (dir / "junk.wav") + "\")").c_str());
     text("wp(R1C1,\"MPLAY\")");
