@@ -59,11 +59,4 @@ TEST(Proc, SystemChildEndsWithKovash)
     prctl(PR_SET_CHILD_SUBREAPER, 0);
 }
 
-TEST(Proc, SystemStillGivesTheExitStatus)
-{
-    fntest::ENV e;
-    EXPECT_EQ(e.eval("system(\"exit 7\") * 10 + system(\"kill -9 $$\")"), "207");
-    EXPECT_EQ(e.eval("system(\"true\")"), "0");
-}
-
 } // namespace
