@@ -6,8 +6,6 @@
 
 #include <gtest/gtest.h>
 #include <climits>
-#include <sstream>
-#include <vector>
 
 using namespace kovtest;
 

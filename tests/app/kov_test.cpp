@@ -7,9 +7,7 @@
 #include "base/kovlog.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 #include <climits>
-#include <vector>
 
 using namespace kovtest;
 

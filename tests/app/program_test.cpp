@@ -1,46 +1,20 @@
 // The kovash program run as a process, for what only the process shows: the exit status, stderr
 // in UTF-8, the log beside the program, files that are no regular files, the folder a sheet
 // makes current. The rules themselves are tested in-process.
-#include "tests/support/tmpdir.h"
-
-#include <gtest/gtest.h>
-#include <algorithm>
-#include <cstdlib>
-#include <string>
-#include <sys/stat.h>
-#include <sys/wait.h>
+#include "tests/support/program.h"
 
 using namespace kovtest;
 
 namespace {
 
-// A copy of the program built beside the tests, in the test's folder: its settings and log
-// files go beside it.
-class Kovash : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        unsetenv("DISPLAY");   // the program as on a machine without a screen
-        unsetenv("WAYLAND_DISPLAY");
-        ASSERT_EQ(system(("cp '" KOV_BIN "' '" KOV_WINMOD "' '" + dir.path + "'").c_str()), 0);
-    }
-    // The copy on args in the folder, stdin from /dev/null and a time limit (a run that waits or
-    // loops fails); stdout and stderr into out and err. The exit status, -1 when it did not exit.
-    int run(const std::string &args)
-    {
-        int st = system(("cd '" + dir.path + "' && HOME='" + dir.path + "' XDG_CONFIG_HOME= XDG_STATE_HOME= "
-                         "timeout -k 5 60 ./kovash " + args + " </dev/null >out 2>err").c_str());
-        out = slurp(dir / "out");
-        err = slurp(dir / "err");
-        return WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-    }
+// The program built beside the tests, with its window module.
+struct Kovash : PROGRAM {
+    void SetUp() override { copy("'" KOV_BIN "' '" KOV_WINMOD "'"); }
     int script(const std::string &name, const std::string &text)
     {
         spit(dir / name, text);
         return run("'" + name + "'");
     }
-    TmpDir dir;
-    std::string out, err;
 };
 
 // Narrow literals are Shift-JIS here; what the program prints is UTF-8.

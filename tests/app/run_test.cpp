@@ -3,9 +3,7 @@
 #include "tests/support/appfix.h"
 #include "tests/support/tmpdir.h"
 
-#include <algorithm>
 #include <random>
-#include <vector>
 
 using namespace kovtest;
 

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 #include <cstring>
-#include <vector>
 
 using namespace kov;
 using namespace kovtest;

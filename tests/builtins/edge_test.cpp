@@ -3,9 +3,6 @@
 #include "tests/support/fntest.h"
 #include "tests/support/tmpdir.h"
 
-#include <gtest/gtest.h>
-#include <unistd.h>
-
 namespace {
 
 using fntest::ROW;

@@ -3,8 +3,6 @@
 // range on its storage gives, at once, and never end or stall the process.
 #include "tests/support/fntest.h"
 
-#include <gtest/gtest.h>
-#include <string>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>

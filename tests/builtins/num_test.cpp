@@ -2,8 +2,6 @@
 // independently for a small data set.
 #include "tests/support/fntest.h"
 
-#include <gtest/gtest.h>
-
 namespace {
 
 using fntest::ROW;

@@ -1,8 +1,6 @@
 // The built-in table: every name finds its own record; the handlers still to come say so.
 #include "tests/support/fntest.h"
 
-#include <gtest/gtest.h>
-
 TEST(Table, NamesAreUniqueAndCaseSensitive)
 {
     for (const FN_DEF *t = FUNC_U::fn_table(); t->name[0]; t++) EXPECT_EQ(FUNC_U::fn_lookup(t->name), t) << t->name;

@@ -3,10 +3,6 @@
 #include "tests/support/fntest.h"
 #include "tests/support/tmpdir.h"
 
-#include <gtest/gtest.h>
-#include <cstdlib>
-#include <ctime>
-
 namespace {
 
 using fntest::ROW;

@@ -1,7 +1,6 @@
 // Serial ports on pseudo terminals: the port opens the slave, the test plays the far end on the
 // master. Names and their devices, settings as the driver holds them, bytes both ways,
 // exclusive open, a vanished far end; and the script functions on a port fopen opened.
-#include <gtest/gtest.h>
 
 #include <cerrno>
 #include <cstdlib>

@@ -1,39 +1,30 @@
 // The serial terminal part on a pseudo terminal: the sheet's formula opens the slave, the test
 // plays the far end on the master and drives the doors' clock; nothing sleeps.
-#include <gtest/gtest.h>
 
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <memory>
-
 #include "devices/devcom.h"
 #include "devices/devcomp.h"
 #include "ptyfix.h"
-#include "tests/gadgets/wpfix.h"
+#include "devfix.h"
 
 using namespace kovtest;
 
 namespace {
 
-struct ComPart : PARTS {
-    DEV_DOORS doors;
-    uint32_t now = 1000;
+struct ComPart : DEVPARTS {
     PTY pty;
     void SetUp() override
     {
-        PARTS::SetUp();
-        doors.dev_clock = [this] { return now; };
-        kov.kov_set_doors({nullptr, &doors, nullptr});
+        DEVPARTS::SetUp();
         ASSERT_GE(pty.master, 0);
     }
     // wpTNCOM at (0, 0) on a port with these settings ("9600,8,1,\"N\",\"NOFROW\"").
     void paste(const std::string &port, const std::string &opt = "PUSHF",
                const std::string &set = "9600,8,1,\"N\",\"NOFROW\"", const std::string &end = "\"\\n\"")
     {
-        std::string f = "wpTNCOM(40,5,\"" + opt + "\",\"" + port + "\"," + set + "," + end + ")";
-        form(0, 0, f.c_str());
+        form(0, 0, "wpTNCOM(40,5,\"" + opt + "\",\"" + port + "\"," + set + "," + end + ")");
     }
     DEV_COMP *com() { return part<DEV_COMP>(0, 0); }
     // ms of the clock in steps of the poll, every timer due served, then the sheet's notices.
@@ -99,8 +90,7 @@ TEST_F(ComPart, StartFailuresAreToldInThePart)
     };
     for (auto &[args, why] : rows) {
         form(0, 0, "1");
-        std::string f = "wpTNCOM(40,5,\"PUSHF\",\"" + args + "\")";
-        form(0, 0, f.c_str());
+        form(0, 0, "wpTNCOM(40,5,\"PUSHF\",\"" + args + "\")");
         ASSERT_NE(com(), nullptr) << why;
         EXPECT_FALSE(com()->com_open()) << why;
         EXPECT_EQ(screen(), std::string(FAILED) + "|") << why;
@@ -128,7 +118,7 @@ TEST_F(ComPart, CommandMode)
     pty.put("D\r\nE\r\n");
     run_ms(200);
     EXPECT_EQ(cell(2, 0), passes);
-    form(19, 299, "0");   // the scratch cell's RECVB is no longer recalculated
+    calc();
     EXPECT_EQ(com()->recv, "D\r\nE\r\n");
     EXPECT_EQ(cell(0, 0), "empty");
     EXPECT_EQ(wp(0, 0, "\"RECVS\""), "'D  '");
@@ -175,7 +165,6 @@ TEST_F(ComPart, PastedAnewReopensThePort)
     DEV_COMP *p = com();
     EXPECT_EQ(wp(0, 0, "\"REOPEN\""), "0");
     serve();
-    form(19, 299, "0");   // the scratch cell's REOPEN is not run again
     ASSERT_EQ(com(), p);
     EXPECT_TRUE(p->com_open());
     std::string opened = "接続開始 PUSHF," + pty.slave + ",9600,8,1,N,NOFROW";

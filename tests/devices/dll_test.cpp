@@ -1,17 +1,12 @@
 // Library calls through dllcall against the C library, the maths library and the small library
 // built beside these tests (tests/devices/lib), loaded by its path.
-#include <gtest/gtest.h>
 
 #include "tests/support/noleak.h"
-
-#include <cstdlib>
-#include <string>
-#include <sys/wait.h>
 
 #include "devices/devfunc.h"
 #include "fntest.h"
 #include "tests/support/appfix.h"
-#include "tests/support/tmpdir.h"
+#include "tests/support/program.h"
 
 using namespace fntest;
 
@@ -93,27 +88,27 @@ TEST_F(DLL, Messages)
 // What the interpreter cannot hand the handler (18 values, another name) is still refused.
 TEST_F(DLL, HandlerLimits)
 {
-    VAL_U lib, vals[18];
+    VAL_U vals[18];
     FN_CALL c;
     c.arg[0].s = LIB.c_str();
     c.arg[1].s = "kt_next";
-    c.arg[2].s = "llllllllllllllllllll";   // 18 argument letters and one more
     for (int k = 0; k < 18; k++) vals[k].val_putd(k), c.vargs[k] = &vals[k];
-    c.nvargs = 18;
     FN_RET r;
-    e.scr.scr_fn_name = "dllcall";
-    EXPECT_EQ(fn_dllcallX(e.scr, c, r), -1);
-    EXPECT_EQ(std::string(e.scr.scr_get_nowerr()), "dllcall():引数数超過");
-    e.scr.scr_set_FNCERR(nullptr);
-    c.arg[2].s = "llllllllllllllllll";   // 17: the 18th value is one too many
-    EXPECT_EQ(fn_dllcallX(e.scr, c, r), -1);
-    EXPECT_EQ(std::string(e.scr.scr_get_nowerr()), "dllcall():引数数超過");
-    e.scr.scr_set_FNCERR(nullptr);
-    c.arg[2].s = "l";
-    c.nvargs = 0;
-    e.scr.scr_fn_name = "other";
-    EXPECT_EQ(fn_dllcallX(e.scr, c, r), -1);
-    EXPECT_EQ(std::string(e.scr.scr_get_nowerr()), "other() 関数名が無効");
+    const struct {
+        const char *letters, *name;
+        int nvargs;
+        const char *err;
+    } rows[] = {
+        {"llllllllllllllllllll", "dllcall", 18, "dllcall():引数数超過"},   // 18 argument letters and one more
+        {"llllllllllllllllll", "dllcall", 18, "dllcall():引数数超過"},     // 17: the 18th value is one too many
+        {"l", "other", 0, "other() 関数名が無効"},
+    };
+    for (auto &row : rows) {
+        c.arg[2].s = row.letters, c.nvargs = row.nvargs, e.scr.scr_fn_name = row.name;
+        e.scr.scr_set_FNCERR(nullptr);
+        EXPECT_EQ(fn_dllcallX(e.scr, c, r), -1) << row.letters;
+        EXPECT_EQ(std::string(e.scr.scr_get_nowerr()), row.err) << row.letters;
+    }
     ASSERT_NE(r.x, nullptr);
     EXPECT_EQ(r.x->val_getd(), -1);
 }
@@ -164,21 +159,11 @@ TEST_F(DLLAPP, FaultInsideTheLibrary)
     EXPECT_EQ(std::string(formula.scr_get_nowerr()), "catch(E_SIGNAL)");
 }
 
-// The program without a window, as a copy in a folder of its own (its settings and log go beside
-// it): the exit status, with stdout and stderr (UTF-8).
-struct DLLProgram : ::testing::Test {
-    kovtest::TmpDir dir;
-    std::string out, err;
-    int headless(const std::string &script)
-    {
-        if (system(("cp '" KOV_BIN "' '" + dir.path + "'").c_str()) != 0) return -1;
-        // A fault leaves what the frames it jumped over held (on purpose): no leak report at exit.
-        int st = system(("cd '" + dir.path + "' && HOME='" + dir.path + "' ASAN_OPTIONS=detect_leaks=0 timeout -k 5 60 ./kovash --headless '" + script +
-                         "' </dev/null >out 2>err").c_str());
-        out = kovtest::slurp(dir / "out");
-        err = kovtest::slurp(dir / "err");
-        return WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-    }
+// The program without a window: the exit status, with stdout and stderr (UTF-8).
+struct DLLProgram : kovtest::PROGRAM {
+    void SetUp() override { copy("'" KOV_BIN "'"); }
+    // A fault leaves what the frames it jumped over held (on purpose): no leak report at exit.
+    int headless(const std::string &script) { return run("--headless '" + script + "'", "ASAN_OPTIONS=detect_leaks=0 "); }
 };
 
 // A fault in the library: the script fails with the fault's message, and so does the process.

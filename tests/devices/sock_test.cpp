@@ -1,54 +1,20 @@
 // The socket part over real TCP on the loopback: parts of one sheet talking to each other and to
 // plain sockets of the test, served by the event source without a window on a test clock.
 #include "tests/support/netport.h"
-#include <gtest/gtest.h>
 
+#include "devfix.h"
 #include "devices/devsock.h"
-#include "tests/support/appfix.h"
 #include "tests/support/tmpdir.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
-#include <cstring>
-#include <fstream>
-#include <functional>
-#include <string>
 
 namespace {
 
-// A plain client of the test.
-int dial(int port)
-{
-    int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in sa{};
-    sa.sin_family = AF_INET;
-    sa.sin_port = htons(uint16_t(port));
-    sa.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (connect(fd, reinterpret_cast<sockaddr *>(&sa), sizeof sa) != 0) close(fd), fd = -1;
-    return fd;
-}
+using kovtest::dial;
 
-struct SOCK : kovtest::APP {
-    DEV_DOORS doors;
-    uint32_t now = 1000;
+struct SOCK : kovtest::DEVPARTS {
     int port = kovtest::free_port();
     static void SetUpTestSuite() { dev_sock_install(); }
-    void SetUp() override
-    {
-        APP::SetUp();
-        doors.dev_clock = [this] { return now; };
-        kov.kov_set_doors({nullptr, &doors, nullptr});
-        kov.csv_create(20, 40);
-    }
-    void TearDown() override
-    {
-        kov.csv_create(1, 1);   // the parts go before their doors
-        APP::TearDown();
-    }
     // Serves the devices (and the notices they post) until done, for a bounded number of rounds.
     bool until(const std::function<bool()> &done)
     {
@@ -64,28 +30,11 @@ struct SOCK : kovtest::APP {
         doors.dev_serve(0);
         host.host_pump();
     }
-    void form(int x, int y, const std::string &f)
-    {
-        kov.csv_put_form(x, y, f.c_str());
-        kov.csv_form_calc(nullptr);
-    }
     std::string part_form(const char *opt, const char *end = "\\n")
     {
         return "wpTNSOCK(8,30,\"" + std::string(opt) + "\",\"127.0.0.1\"," + std::to_string(port) + ",\"" + end + "\")";
     }
     bool listening(DEV_SOCK *s) { return screen(s).find("ACCEPT...") != std::string::npos; }
-    DEV_SOCK *sock(int x, int y) { return dynamic_cast<DEV_SOCK *>(kov.csv_get_part(x, y)); }
-    std::string wp(int x, int y, const std::string &args)
-    {
-        char f[400];
-        snprintf(f, sizeof f, "wp(R%dC%d,%s)", y, x, args.c_str());
-        kov.csv_put_form(19, 39, f);
-        KOV_RECT one = {19, 39, 19, 39};
-        kov.csv_form_calc(&one);
-        std::string v = cell(19, 39);
-        kov.csv_clr_cel(19, 39);   // a command once: later recalculations must not repeat it
-        return v;
-    }
     std::string screen(DEV_SOCK *s)
     {
         std::string t;
@@ -113,12 +62,12 @@ TEST_F(SOCK, TwoPartsTalkCloseAndReconnect)
 {
     form(0, 0, part_form("PUSHF,LISTEN"));
     form(18, 0, "wp(R0C0,\"STAT\")");
-    DEV_SOCK *srv = sock(0, 0);
+    DEV_SOCK *srv = part<DEV_SOCK>(0, 0);
     ASSERT_NE(srv, nullptr);
     EXPECT_EQ(srv->status, "START");
-    ASSERT_TRUE(until([&] { return srv->sock_open() && screen(srv).find("ACCEPT...") != std::string::npos; }));
+    ASSERT_TRUE(until([&] { return srv->sock_open() && listening(srv); }));
     form(9, 0, part_form("PUSHF,LISTEN,CONNECT"));   // CONNECT wins
-    DEV_SOCK *cli = sock(9, 0);
+    DEV_SOCK *cli = part<DEV_SOCK>(9, 0);
     ASSERT_NE(cli, nullptr);
     ASSERT_TRUE(until([&] { return srv->status == "ACCEPT" && cli->status == "CONNECT"; }));
     EXPECT_EQ(cell(18, 0), "'ACCEPT'");   // the status change recalculated the sheet
@@ -166,7 +115,7 @@ TEST_F(SOCK, TwoPartsTalkCloseAndReconnect)
 TEST_F(SOCK, PeerLinesCommandModeAndLimits)
 {
     form(0, 0, part_form("LISTEN,FOCUS", "\\r\\n"));
-    DEV_SOCK *srv = sock(0, 0);
+    DEV_SOCK *srv = part<DEV_SOCK>(0, 0);
     ASSERT_TRUE(until([&] { return srv->sock_open() && listening(srv); }));
     int peer = dial(port);
     ASSERT_GE(peer, 0);
@@ -235,7 +184,7 @@ TEST_F(SOCK, DroppedFiles)
 {
     kovtest::TmpDir dir;
     form(0, 0, part_form("LISTEN"));
-    DEV_SOCK *srv = sock(0, 0);
+    DEV_SOCK *srv = part<DEV_SOCK>(0, 0);
     ASSERT_TRUE(until([&] { return srv->sock_open() && listening(srv); }));
     std::string small = dir.path + "/small.txt", big = dir.path + "/big.bin";
     std::ofstream(small) << "file\n";
@@ -259,7 +208,7 @@ TEST_F(SOCK, DroppedFiles)
 TEST_F(SOCK, ServedWhileAScriptRunsAndPauses)
 {
     form(0, 0, part_form("LISTEN"));
-    DEV_SOCK *srv = sock(0, 0);
+    DEV_SOCK *srv = part<DEV_SOCK>(0, 0);
     ASSERT_TRUE(until([&] { return listening(srv); }));
     int peer = dial(port);
     ASSERT_TRUE(until([&] { return srv->status == "ACCEPT"; }));
@@ -286,7 +235,7 @@ TEST_F(SOCK, ServedWhileAScriptRunsAndPauses)
 TEST_F(SOCK, StartFailuresAndPolicyTexts)
 {
     form(0, 0, "wpTNSOCK(8,30,\"LISTEN\",\"\",1000,\"\\n\")");
-    DEV_SOCK *s = sock(0, 0);
+    DEV_SOCK *s = part<DEV_SOCK>(0, 0);
     EXPECT_EQ(screen(s), "接続開始失敗|部品右クリックメニューに HELP があります|");
     EXPECT_EQ(s->status, "STOP");
     EXPECT_EQ(wp(0, 0, "\"START\",\"PUSHF\",\"127.0.0.1\",1000"), "-1");   // neither LISTEN nor CONNECT

@@ -1,7 +1,6 @@
 // The timer, clock and media parts on a test host: the timer runs on device doors whose clock
 // the test moves on (no sleeping), the clock reads the host's fixed time, and the media part has
 // either no player (no window) or a player that writes down what it is asked.
-#include <gtest/gtest.h>
 
 #include "tests/support/noleak.h"
 
@@ -10,26 +9,15 @@
 #include "devices/devmci.h"
 #include "devices/devtimer.h"
 #include "fntest.h"
-#include "tests/gadgets/wpfix.h"
-
-#include <string>
-#include <vector>
+#include "devfix.h"
 
 using namespace kovtest;
 
 namespace {
 
-struct TIME : PARTS {
-    DEV_DOORS doors;
-    uint32_t now = 0;   // the doors' clock, ms
-    int elapsed = 0;    // ms since the last part was made
-    void SetUp() override
-    {
-        dev_install();
-        PARTS::SetUp();
-        doors.dev_clock = [this] { return now; };
-        kov.kov_set_doors({&views, &doors, nullptr});
-    }
+struct TIME : DEVPARTS {
+    int elapsed = 0;   // ms since the last part was made
+    static void SetUpTestSuite() { dev_install(); }
     // The clock moved on ms in steps of 100 (every timer of these parts is a multiple): the times
     // (since the timer was made) at which a timer ran.
     std::vector<int> run(int ms)
@@ -45,7 +33,7 @@ struct TIME : PARTS {
     DEV_TIMER *timer(const std::string &opt, int period)
     {
         elapsed = 0;
-        form(2, 2, ("wpTNTIMER(2,2,\"" + opt + "\",\"LCD1\"," + std::to_string(period) + ")").c_str());
+        form(2, 2, "wpTNTIMER(2,2,\"" + opt + "\",\"LCD1\"," + std::to_string(period) + ")");
         return part<DEV_TIMER>(2, 2);
     }
 };
@@ -326,16 +314,13 @@ TEST_F(TIME, MediaCommandsReachThePlayer)
     FAKE_MEDIA fake;
     dev_media_set(&fake);
     form(2, 2, "wpTNMCI(2,2,\"BASIC\")");
-    EXPECT_EQ(wp(2, 2, "\"MOPEN\",\"/nonexistent/x.mp3\""), "-1");   // not found: nothing to open
-    EXPECT_EQ(wp(2, 2, "\"MOPEN\",\"/dev/null\""), "0");
-    EXPECT_EQ(wp(2, 2, "\"MPLAY\""), "0");
-    EXPECT_EQ(wp(2, 2, "\"MSEEK\",2500"), "0");
-    EXPECT_EQ(wp(2, 2, "\"MSIZE\""), "61000");
-    EXPECT_EQ(wp(2, 2, "\"MTELL\""), "1500");
-    EXPECT_EQ(wp(2, 2, "\"MVOL\",300"), "1000");
-    EXPECT_EQ(wp(2, 2, "\"MVOL\",600"), "300");
-    EXPECT_EQ(wp(2, 2, "\"MSTOP\""), "0");
-    EXPECT_EQ(wp(2, 2, "\"MCLOSE\""), "0");
+    const std::pair<const char *, const char *> steps[] = {
+        {"\"MOPEN\",\"/nonexistent/x.mp3\"", "-1"},   // not found: nothing to open
+        {"\"MOPEN\",\"/dev/null\"", "0"}, {"\"MPLAY\"", "0"},     {"\"MSEEK\",2500", "0"}, {"\"MSIZE\"", "61000"},
+        {"\"MTELL\"", "1500"},            {"\"MVOL\",300", "1000"}, {"\"MVOL\",600", "300"}, {"\"MSTOP\"", "0"},
+        {"\"MCLOSE\"", "0"},
+    };
+    for (auto &[args, want] : steps) EXPECT_EQ(wp(2, 2, args), want) << args;
     const std::vector<std::string> want = {"open ", "open /dev/null", "play", "seek 2500", "stop", "close"};
     EXPECT_EQ(fake.log, want);
     const char *texts[] = {"'CLOSE'", "'PLAY'", "'RECORD'", "'STOP'", "'PAUSE'", "'BUSY'", "empty"};

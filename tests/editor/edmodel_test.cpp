@@ -9,8 +9,6 @@
 #include "editor/edtext.h"
 #include "tmpdir.h"
 
-#include <fstream>
-
 namespace {
 
 // "ソ" ends in '\' and "ボ" in '{': a search or a bracket must never find them inside.

@@ -4,9 +4,6 @@
 #include "gadgets/gjmodel.h"
 #include "tests/support/appfix.h"
 #include "tests/support/testlog.h"
-#include "tests/support/tmpdir.h"
-
-#include <string>
 
 namespace kovtest {
 namespace {
@@ -19,23 +16,11 @@ struct GADGETS : APP {
     std::string err() const { return kov.scr_get_nowerr(); }
 };
 
-struct ROW {
-    const char *body, *value, *err;
-};
-
-void check_rows(GADGETS &t, std::initializer_list<ROW> rows)
-{
-    for (const ROW &r : rows) {
-        EXPECT_EQ(t.run(r.body), r.value) << r.body;
-        EXPECT_EQ(t.err(), r.err) << r.body;
-    }
-}
-
 const char *BAD = "引数が無効";
 
 TEST_F(GADGETS, ButtonsAndChecks)
 {
-    check_rows(*this, {
+    check_rows(DECLS, {
         {"return call(p, \"ispush\");", "0", ""},
         {"call(p, \"push\", \"ON\"); return call(p, \"ispush\");", "1", ""},
         {"call(p, \"push\", \"ON\"); call(p, \"push\", \"OFF\"); return call(p, \"ispush\");", "0", ""},
@@ -57,7 +42,7 @@ TEST_F(GADGETS, ButtonsAndChecks)
 
 TEST_F(GADGETS, EditorsScrollBarsAndOthers)
 {
-    check_rows(*this, {
+    check_rows(DECLS, {
         {"return call(t, \"del\", \"ALL\") + call(s, \"del\", \"ALL\");", "0", ""},
         {"return call(t, \"del\", \"all\");", "-1", BAD},
         {"return call(t, \"ed_go\", \"TXTTOP\") + call(s, \"ed_go\", \"TXTEND\");", "0", ""},
@@ -81,7 +66,7 @@ TEST_F(GADGETS, EditorsScrollBarsAndOthers)
 
 TEST_F(GADGETS, GraphDrawing)
 {
-    check_rows(*this, {
+    check_rows(DECLS, {
         {"return call(g, \"get_color\", 0, 0) == 16777215;", "1", ""},   // white at first
         {"call(g, \"set_color\", 3, 4, 16711680); return call(g, \"get_color\", 3, 4) == 16711680;", "1", ""},
         {"return call(g, \"get_color\", 320, 0) + call(g, \"get_color\", 0, -1);", "-2", ""},

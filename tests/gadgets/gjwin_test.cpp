@@ -4,8 +4,6 @@
 #include "tests/support/appfix.h"
 #include "tests/support/testlog.h"
 
-#include <string>
-
 namespace kovtest {
 namespace {
 
@@ -45,15 +43,11 @@ struct GJWIN : APP {
     std::string err() const { return kov.scr_get_nowerr(); }
 };
 
-struct ROW {
-    const char *body, *value, *err;
-};
-
 const char *const OPEN_K = "win_open(k, \"POPUP\", my, 10, 20, 300, 200); ";
 
 TEST_F(GJWIN, WindowFunctionsTable)
 {
-    const ROW rows[] = {
+    check_rows(DECLS, {
         {"return win_open(p, \"POPUP\", my, 10, 20, 200, 100);", "0", ""},
         {"return win_open(p, \"CHILD\", my, 0, 0, 80, 24);", "0", ""},   // in the sheet's client area
         {"return win_open(p, \"popup\", my, 0, 0, 10, 10);", "-1", "win_open(popup):引数が無効"},
@@ -96,11 +90,7 @@ TEST_F(GJWIN, WindowFunctionsTable)
         {"win_open(p, \"POPUP\", my, 0, 0, 9, 9); return win_csize(p, 40, 0);", "-1", ""},
         {"win_open(p, \"POPUP\", my, 0, 0, 9, 9); return win_csize(p, 4000, 1);", "-1", ""},
         {"return win_csize(p, 40, 10);", "-1", "win_csize():未オープン"},
-    };
-    for (const ROW &r : rows) {
-        EXPECT_EQ(run(r.body), r.value) << r.body;
-        EXPECT_EQ(err(), r.err) << r.body;
-    }
+    });
 }
 
 // What the window was told last: place, size, style, title.
@@ -126,18 +116,14 @@ TEST_F(GJWIN, RecordAsTheFunctionsLeaveIt)
 // The picture of a drawing window takes the client size, keeping what it had drawn.
 TEST_F(GJWIN, PictureFollowsTheClientArea)
 {
-    const ROW rows[] = {
+    check_rows(DECLS, {
         {"win_open(g, \"POPUP\", my, 0, 0, 200, 100); return (call(g, \"get_color\", 199, 99) == 16777215) * 10 + (call(g, \"get_color\", 200, 0) == -1);",
          "11", ""},
         {"call(g, \"set_color\", 3, 3, 5); win_open(g, \"CHILD\", my, 0, 0, 50, 50); win_style(g, \"LINEF\", \"ON\"); "
          "return call(g, \"get_color\", 3, 3) * 10 + call(g, \"get_color\", 48, 0);", "49", ""},
         {"win_open(g, \"POPUP\", my, 0, 0, 50, 50); win_wsize(g, 20, 10); return (call(g, \"get_color\", 19, 9) == 16777215) * 10 + (call(g, \"get_color\", 20, 9) == -1);",
          "11", ""},
-    };
-    for (const ROW &r : rows) {
-        EXPECT_EQ(run(r.body), r.value) << r.body;
-        EXPECT_EQ(err(), r.err) << r.body;
-    }
+    });
 }
 
 // A method that changed the state reaches the view; a failed one does not.

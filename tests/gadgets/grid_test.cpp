@@ -4,45 +4,25 @@
 #include "tests/support/appfix.h"
 #include "tests/support/tmpdir.h"
 
-#include <string>
-#include <vector>
-
 namespace kovtest {
 namespace {
 
 const char *const BAD = "引数が無効";
 const char *const STATE = "状態取得失敗";
 
+const char *const DECLS = "ARRAY a; ARRAY b;\n";
+
+// f() { body } evaluated in cell (0, 0) of the 10 x 20 sheet.
 struct GRID : APP {
-    // The value of f() { body } evaluated in cell (0, 0) of the 10 x 20 sheet.
-    std::string run(const std::string &body)
-    {
-        host.host_ed_put(("ARRAY a; ARRAY b;\nf() { " + body + " }\n").c_str());
-        kov.csv_put_form(0, 0, "f()");
-        KOV_RECT one = {0, 0, 0, 0};
-        kov.csv_form_calc(&one);
-        return cell(0, 0);
-    }
+    std::string run(const std::string &body) { return run_in_cell(DECLS, body); }
     std::string err() const { return kov.scr_get_nowerr(); }
 };
-
-struct ROW {
-    std::string body;
-    const char *value, *err;
-};
-
-void check_rows(GRID &t, const std::vector<ROW> &rows)
-{
-    for (const ROW &r : rows) {
-        EXPECT_EQ(t.run(r.body), r.value) << r.body;
-        EXPECT_EQ(t.err(), r.err) << r.body;
-    }
-}
+using ROW = APP::ROW;
 
 TEST_F(GRID, ArraySizesAndCells)
 {
     const std::string o = "call(a, \"open\", 4, 3); ";
-    check_rows(*this, {
+    check_rows(DECLS, {
         {"return call(a, \"is_open\") + call(a, \"rows\") + call(a, \"cols\") + call(a, \"xdatas\");", "0", ""},
         {"return call(a, \"resize\", 3, 3);", "-1", STATE},   // closed until opened
         {"a[0][0] = 1; return 5;", "'!!!ERR!!!'", "代入失敗:a xp=0 yp=0"},   // no cell to hold it
@@ -113,12 +93,12 @@ std::vector<ROW> edit_rows(const std::string &g, int ox, int oy)
     return rows;
 }
 
-TEST_F(GRID, ArrayRowAndColumnEditing) { check_rows(*this, edit_rows("a", 0, 0)); }
+TEST_F(GRID, ArrayRowAndColumnEditing) { check_rows(DECLS, edit_rows("a", 0, 0)); }
 
 // The same methods on the sheet, beside the formula at (0, 0) that runs them.
 TEST_F(GRID, SheetRowAndColumnEditing)
 {
-    check_rows(*this, edit_rows("my", 1, 1));
+    check_rows(DECLS, edit_rows("my", 1, 1));
     EXPECT_EQ(kov.csv_get_xs(), 10);
     EXPECT_EQ(kov.csv_get_ys(), 20);
 }
@@ -126,7 +106,7 @@ TEST_F(GRID, SheetRowAndColumnEditing)
 // The sheet is never closed, and the formula that runs a method keeps its own cell.
 TEST_F(GRID, SheetStaysAndKeepsTheRunningFormula)
 {
-    check_rows(*this, {
+    check_rows(DECLS, {
         {"return call(my, \"is_open\") * 1000 + call(my, \"rows\") * 10 + call(my, \"cols\") / 10;", "1201", ""},
         {"return call(my, \"close\");", "-1", STATE},
         {"my[3][2] = 8; call(my, \"open\", 12, 30); return call(my, \"rows\") + my[3][2];", "38", ""},
@@ -160,7 +140,7 @@ TEST_F(GRID, FilesRoundTrip)
     EXPECT_EQ(slurp(csv), "1.5,,\r\n\"=x\",,\"字\\x2C\"\r\n");
     EXPECT_NE(slurp(one).find("FOP_WID"), std::string::npos);
     // A missing file, a folder that is not there, an empty name: the grid keeps its cells.
-    check_rows(*this, {
+    check_rows(DECLS, {
         {make + "return call(a, \"load\", \"/nonexistent/x.kov\");", "-1", STATE},
         {make + "call(a, \"load\", \"/nonexistent/x.kov\"); return call(a, \"cols\") + a[0][0];", "4.5", ""},
         {make + "return call(a, \"save\", \"/nonexistent/dir/x.kov\");", "-1", STATE},
@@ -195,7 +175,7 @@ TEST_F(GRID, CopyAndPasteBlocks)
 {
     std::string fill = "call(a, \"open\", 6, 6); a[0][0] = 1; a[0][1] = \"t\"; a[1][0] = 2; a[1][1] = 3; "
                        "call(a, \"ccopy\", 0, 0, 2, 2); ";
-    check_rows(*this, {
+    check_rows(DECLS, {
         {fill + "call(a, \"cpast\", 3, 2, 2, 2); return a[2][3] * 100 + a[3][3] * 10 + a[3][4] + (a[2][4] == \"t\") * 1000;",
          "1123", ""},
         {fill + "call(a, \"cpast\", 0, 4, 6, 2); return a[4][2] + a[4][4] + a[5][5] * 10 + call(a, \"gettype\", 5, 4) * 100;",
@@ -250,7 +230,7 @@ TEST_F(GRID, CellAttributesByKeyword)
         EXPECT_EQ(kov.csv_get_attr(1, 3, CSV_A_TOP), l.below_top) << l.value;
         EXPECT_EQ(kov.csv_get_attr(3, 1, CSV_A_LEFT), l.right_left) << l.value;
     }
-    check_rows(*this, {
+    check_rows(DECLS, {
         {"return call(my, \"celattr\", 1, 1, 1, 1, \"TEXT\", \"PINK\");", "-1", BAD},
         {"return call(my, \"celattr\", 1, 1, 1, 1, \"FORMAT\", \"f.16\");", "-1", BAD},
         {"return call(my, \"celattr\", 1, 1, 1, 1, \"text\", \"RED\");", "-1", BAD},
@@ -264,7 +244,7 @@ TEST_F(GRID, CellAttributesByKeyword)
 // Column widths, name rows and columns, the top-left cell, the cursor and the font of the sheet.
 TEST_F(GRID, SheetViewState)
 {
-    check_rows(*this, {
+    check_rows(DECLS, {
         {"return call(my, \"colwid\", 1, 2, 20) + call(my, \"option\", \"XNAME_Y\", 3) + "
          "call(my, \"option\", \"YNAME_X\", 2) + call(my, \"screen\", 2, 5) + call(my, \"cursor\", 3, 4) + "
          "call(my, \"font\", 200);", "0", ""},
@@ -275,19 +255,12 @@ TEST_F(GRID, SheetViewState)
         {"return call(my, \"cursor\", 0, 20);", "-1", BAD},
         {"return call(my, \"font\", 0);", "-1", BAD},
     });
-    EXPECT_EQ(kov.csv_get_wide(1), 20);
-    EXPECT_EQ(kov.csv_get_wide(2), 20);
-    EXPECT_EQ(kov.csv_get_wide(3), 10);
-    EXPECT_EQ(kov.csv_cnrow, 3);
-    EXPECT_EQ(kov.csv_rncol, 2);
-    EXPECT_EQ(kov.csv_curx, 3);
-    EXPECT_EQ(kov.csv_cury, 4);
     CSV_WINST ws;
     host.host_win_get(ws);
-    EXPECT_EQ(ws.v[CSV_WS_DSPPOSX], 2);
-    EXPECT_EQ(ws.v[CSV_WS_DSPPOSY], 5);
-    EXPECT_EQ(ws.v[CSV_WS_CSRPOSX], 3);
-    EXPECT_EQ(ws.v[CSV_WS_FONTSIZ], KOV_FONT_MAX);
+    EXPECT_EQ(std::vector<int>({kov.csv_get_wide(1), kov.csv_get_wide(2), kov.csv_get_wide(3), kov.csv_cnrow, kov.csv_rncol,
+                                kov.csv_curx, kov.csv_cury, ws.v[CSV_WS_DSPPOSX], ws.v[CSV_WS_DSPPOSY],
+                                ws.v[CSV_WS_CSRPOSX], ws.v[CSV_WS_FONTSIZ]}),
+              std::vector<int>({20, 20, 10, 3, 2, 3, 4, 2, 5, 3, KOV_FONT_MAX}));
     EXPECT_EQ(run("return call(my, \"option\", \"XNAME_Y\", -1);"), "0");
     EXPECT_EQ(kov.csv_cnrow, -1);
 }
@@ -326,13 +299,9 @@ TEST(ARRAY_GJ_VIEW, StateForTheView)
     EXPECT_EQ(call(g, "font", {3}, res), nullptr);
     EXPECT_EQ(call(g, "option", ARGS({1}, "YNAME_X"), res), nullptr);
     EXPECT_EQ(call(g, "celattr", {0, 0, 1, 1}, res), GJ_ERR_BAD);
-    EXPECT_EQ(g.ws.v[CSV_WS_DSPPOSX], 1);
-    EXPECT_EQ(g.ws.v[CSV_WS_DSPPOSY], 2);
-    EXPECT_EQ(g.ws.v[CSV_WS_CSRPOSX], 4);
-    EXPECT_EQ(g.ws.v[CSV_WS_CSRPOSY], 7);
-    EXPECT_EQ(g.ws.v[CSV_WS_FONTSIZ], KOV_FONT_MIN);
-    EXPECT_EQ(g.grid.csv_rncol, 1);
-    EXPECT_EQ(g.grid.csv_curx, 4);
+    EXPECT_EQ(std::vector<int>({g.ws.v[CSV_WS_DSPPOSX], g.ws.v[CSV_WS_DSPPOSY], g.ws.v[CSV_WS_CSRPOSX], g.ws.v[CSV_WS_CSRPOSY],
+                                g.ws.v[CSV_WS_FONTSIZ], g.grid.csv_rncol, g.grid.csv_curx}),
+              std::vector<int>({1, 2, 4, 7, KOV_FONT_MIN, 1, 4}));
     // A saved grid carries its view state; another grid takes it with the cells.
     TmpDir dir;
     std::string f = dir / "g.kov";
@@ -340,11 +309,9 @@ TEST(ARRAY_GJ_VIEW, StateForTheView)
     EXPECT_EQ(call(g, "save", name, res), nullptr);
     ARRAY_GJ h;
     EXPECT_EQ(call(h, "load", name, res), nullptr);
-    EXPECT_EQ(h.ws.v[CSV_WS_CSRPOSX], 4);
-    EXPECT_EQ(h.ws.v[CSV_WS_FONTSIZ], KOV_FONT_MIN);
-    EXPECT_EQ(h.grid.csv_get_xs(), 5);
-    EXPECT_EQ(h.grid.csv_get_ys(), 8);
-    EXPECT_EQ(h.grid.csv_rncol, 1);
+    EXPECT_EQ(std::vector<int>({h.ws.v[CSV_WS_CSRPOSX], h.ws.v[CSV_WS_FONTSIZ], h.grid.csv_get_xs(), h.grid.csv_get_ys(),
+                                h.grid.csv_rncol}),
+              std::vector<int>({4, KOV_FONT_MIN, 5, 8, 1}));
     // Open again: an empty grid seen from its first cell.
     EXPECT_EQ(call(h, "open", {2, 2}, res), nullptr);
     EXPECT_EQ(h.ws.v[CSV_WS_CSRPOSX], 0);

@@ -5,7 +5,6 @@
 #include "wpfix.h"
 
 #include <cmath>
-#include <fstream>
 
 using namespace kovtest;
 

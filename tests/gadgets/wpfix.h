@@ -59,16 +59,17 @@ struct PARTS : APP {
         APP::TearDown();
     }
     // The formula put into (x, y), the whole sheet recalculated.
-    void form(int x, int y, const char *f)
+    void form(int x, int y, const std::string &f)
     {
-        kov.csv_put_form(x, y, f);
+        kov.csv_put_form(x, y, f.c_str());
         kov.csv_form_calc(nullptr);
     }
     void calc() { kov.csv_form_calc(nullptr); }
     template <class T = WP_PART> T *part(int x, int y) { return dynamic_cast<T *>(kov.csv_get_part(x, y)); }
     // The notices posted so far served (beeps, queued recalculations).
     void serve() { host.host_pump(); }
-    // wp(RxCy, cmd, args) evaluated in a scratch cell: its value as cell() shows it.
+    // wp(RxCy, cmd, args) evaluated once in a scratch cell (emptied after, so that later passes
+    // do not repeat the command): its value as cell() shows it.
     std::string wp(int x, int y, const std::string &args)
     {
         char f[400];
@@ -76,7 +77,9 @@ struct PARTS : APP {
         kov.csv_put_form(19, 299, f);
         KOV_RECT one = {19, 299, 19, 299};
         kov.csv_form_calc(&one);
-        return cell(19, 299);
+        std::string v = cell(19, 299);
+        kov.csv_clr_cel(19, 299);
+        return v;
     }
 };
 

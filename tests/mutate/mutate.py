@@ -12,10 +12,19 @@ line of FILE, so the list survives edits elsewhere. Generated faults apply one o
 place of a code line. The matrix is written as it goes: FILE, LINE, the change, the failing
 tests (none: escaped); its summary lists the tests that alone catch a fault and a greedy set of
 tests that together catch every caught fault."""
-import json, pathlib, random, re, subprocess, sys, tempfile
+import json, os, pathlib, random, re, subprocess, sys, tempfile
 
-PROGRAMS = ["test_base", "test_sheet", "test_script", "test_builtins", "test_gadgets", "test_devices", "test_app"]
-FIRST = {"base": "test_base", "sheet": "test_sheet", "script": "test_script", "builtins": "test_builtins"}
+PROGRAMS = ["test_base", "test_sheet", "test_script", "test_builtins", "test_gadgets", "test_devices", "test_app",
+            "test_print", "test_editor", "test_qt"]
+FIRST = {d: "test_" + d for d in ("base", "sheet", "script", "builtins", "gadgets", "devices", "print", "editor")}
+
+
+def env(prog):
+    # The window's tests on the offscreen platform; the others as without a display (with a
+    # platform set, the program's own runs in test_app would open windows).
+    return dict(os.environ, QT_QPA_PLATFORM="offscreen") if prog == "test_qt" else None
+
+
 OPS = [(r"(?<![<>=!])<=(?!=)", "<"), (r"(?<![<>-])<(?![<=])", "<="), (r"(?<![<>=!])>=", ">"),
        (r"(?<![->])>(?![>=])", ">="), (r"==", "!="), (r"!=", "=="), (r"&&", "||"), (r"\|\|", "&&"),
        (r" \+ 1\b", " - 1"), (r" - 1\b", " + 1"), (r"return 0;", "return -1;"),
@@ -56,7 +65,8 @@ def build(bdir):
 def first_failing(bdir, area):
     for p in [FIRST.get(area, "test_app")] + [p for p in PROGRAMS if p != FIRST.get(area)]:
         try:
-            r = subprocess.run([f"{bdir}/tests/{p}", "--gtest_fail_fast", "--gtest_brief=1"], capture_output=True, timeout=300)
+            r = subprocess.run([f"{bdir}/tests/{p}", "--gtest_fail_fast", "--gtest_brief=1"], capture_output=True, timeout=300,
+                               env=env(p))
         except subprocess.TimeoutExpired:
             return p + " (timeout)"
         if r.returncode:
@@ -70,7 +80,7 @@ def all_failing(bdir):
         with tempfile.NamedTemporaryFile(suffix=".json") as js:
             try:
                 subprocess.run([f"{bdir}/tests/{p}", f"--gtest_output=json:{js.name}", "--gtest_brief=1"],
-                               capture_output=True, timeout=60)
+                               capture_output=True, timeout=120, env=env(p))
                 data = json.loads(pathlib.Path(js.name).read_text() or "{}")
             except (subprocess.TimeoutExpired, json.JSONDecodeError):
                 bad.append(p + ".*")   # hung or died: the whole program

@@ -8,9 +8,6 @@
 #include "testhost.h"
 #include "tmpdir.h"
 
-#include <algorithm>
-#include <fstream>
-
 namespace {
 
 // A fixed-pitch face whose character is half as wide as high; A4 in points.

@@ -1,24 +1,12 @@
 // The window's commands with real widgets and real mouse and key events: the right click on a
 // selection, the check marks of the view menu, opening over unsaved changes, Qt's own texts.
 #include "tests/qt/winfix.h"
-#include "app/kov.h"
-#include "tests/support/tmpdir.h"
-#include "ui/grid.h"
-#include "ui/mainwin.h"
-#include "ui/qthost.h"
 
-#include <QApplication>
 #include <QFileDialog>
 #include <QLibraryInfo>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMessageBox>
-#include <QPushButton>
-#include <QTest>
-#include <QTimer>
 #include <QToolBar>
-#include <functional>
-#include <gtest/gtest.h>
 
 using namespace kovtest;
 
@@ -33,10 +21,7 @@ struct Cmds : WIN_FIX<> {
         ASSERT_EQ(kov.cse_fsave(b.c_str()), 0);
         kov.csv_put_num(0, 0, 1);
         ASSERT_EQ(kov.cse_fsave(a.c_str()), 0);
-        win.show();
-        win.activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&win));
-        win.grid->setFocus();
+        show_active();
     }
     // The centre of a cell on the grid's viewport, measured as the grid draws it.
     QPoint at(int x, int y)

@@ -6,9 +6,6 @@
 #include "devices/devmci.h"
 #include "devices/devtimer.h"
 #include "devices/qt/devqtmedia.h"
-#include "gadgets/qt/wpqt.h"
-#include "ui/grid.h"
-#include "ui/qtext.h"
 
 #include <fstream>
 
@@ -34,21 +31,12 @@ struct DevTime : TEST_DOORS, WIN_FIX<> {
         win.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&win));
     }
-    template <class T> T *part(int x, int y) { return dynamic_cast<T *>(kov.csv_get_part(x, y)); }
-    QWidget *face(int x, int y)
-    {
-        WP_QTVIEW *v = WP_QTVIEWS::qt_view_of(part<WP_PART>(x, y));
-        return v && v->frame ? v->frame->findChild<QWidget *>() : nullptr;
-    }
+    QWidget *face(int x, int y) { return frame(x, y) ? frame(x, y)->findChild<QWidget *>() : nullptr; }
     // A formula's text in a scratch cell.
     QString text(const char *utf8)
     {
         form(9, 9, (std::string("=") + utf8).c_str());
-        char b[64];
-        const char *t = CSV_U::csv_cel_str(kov.csv_get_cel(9, 9), b);
-        if (t) return kov_qs(t);
-        snprintf(b, sizeof b, "%g", kov.csv_get_num(9, 9));
-        return QString::fromLatin1(b);
+        return kov_qs(value(9, 9).c_str());
     }
 };
 
@@ -97,12 +85,11 @@ TEST_F(DevTime, MediaAnswersAtOnce)
     auto *m = part<DEV_MCI>(1, 1);
     ASSERT_TRUE(m);
     ASSERT_TRUE(m->media);
-    EXPECT_EQ(text("wp(R1C1,\"MSTAT\")"), "CLOSE");
-    EXPECT_EQ(text("wp(R1C1,\"MOPEN\",\"nothing.wav\")"), "-1");
-    EXPECT_EQ(text("wp(R1C1,\"MPLAY\")"), "-1");
-    EXPECT_EQ(text("wp(R1C1,\"MSIZE\")"), "-1");
-    EXPECT_EQ(text("wp(R1C1,\"MVOL\",500)"), "1000");
-    EXPECT_EQ(text("wp(R1C1,\"MVOL\",1001)"), "-1");
+    const std::pair<const char *, const char *> rows[] = {
+        {"\"MSTAT\"", "CLOSE"}, {"\"MOPEN\",\"nothing.wav\"", "-1"}, {"\"MPLAY\"", "-1"},
+        {"\"MSIZE\"", "-1"},    {"\"MVOL\",500", "1000"},            {"\"MVOL\",1001", "-1"},
+    };
+    for (auto &[args, want] : rows) EXPECT_EQ(text(("wp(R1C1," + std::string(args) + ")").c_str()), want) << args;
     std::ofstream(dir / "junk.wav") << "not a sound";
     text(("wp(R1C1,\"MOPEN\",\"" + (dir / "junk.wav") + "\")").c_str());
     text("wp(R1C1,\"MPLAY\")");

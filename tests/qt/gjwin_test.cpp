@@ -4,19 +4,12 @@
 #include "tests/qt/winfix.h"
 #include "gadgets/qt/gjqt.h"
 #include "base/kovtext.h"
-#include "tests/support/tmpdir.h"
-#include "ui/grid.h"
-#include "ui/qtext.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QPlainTextEdit>
-#include <QPushButton>
 #include <QScrollBar>
-#include <QTest>
 #include <fstream>
-#include <gtest/gtest.h>
 #include <sstream>
 
 namespace {
@@ -40,10 +33,7 @@ struct GjWin : WIN_FIX<> {
     {
         kov.csv_put_form(x, y, f);
         kov.csv_form_calc(nullptr);
-        char b[64];
-        if (kov.csv_get_type(x, y) == 2) return CSV_U::csv_cel_str(kov.csv_get_cel(x, y), b);
-        snprintf(b, sizeof b, "%g", kov.csv_get_num(x, y));
-        return b;
+        return value(x, y);
     }
     // The gadget widget of this type that is shown (nullptr for none).
     template <class W> static W *shown()

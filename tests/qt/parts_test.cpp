@@ -3,10 +3,7 @@
 // name, graphs and shadow pictures look as stored, the insert-part menu writes its formula or
 // opens the editor at the placeholder, and parts follow rows and scrolling.
 #include "tests/qt/winfix.h"
-#include "gadgets/qt/wpqt.h"
 #include "gadgets/wpkinds.h"
-#include "ui/grid.h"
-#include "ui/qtext.h"
 
 #include <QCheckBox>
 #include <QClipboard>
@@ -14,12 +11,7 @@
 #include <QComboBox>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMessageBox>
-#include <QPushButton>
 #include <QScrollBar>
-#include <QStatusBar>
-#include <QTimer>
-#include <functional>
 
 namespace {
 
@@ -27,17 +19,7 @@ struct Parts : WIN_FIX<> {
     void SetUp() override
     {
         start(dir / "p.kov");
-        win.resize(900, 600);
-        win.show();
-        win.activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&win));
-        win.grid->setFocus();
-    }
-    WP_PART *part(int x, int y) { return dynamic_cast<WP_PART *>(kov.csv_get_part(x, y)); }
-    QFrame *frame(int x, int y)
-    {
-        WP_QTVIEW *v = WP_QTVIEWS::qt_view_of(part(x, y));
-        return v ? v->frame.data() : nullptr;
+        show_active(900, 600);
     }
     int part_widgets()
     {
@@ -50,6 +32,20 @@ struct Parts : WIN_FIX<> {
     void click_at(QWidget *w, Qt::MouseButton b = Qt::LeftButton)
     {
         QTest::mouseClick(win.windowHandle(), b, {}, w->mapTo(&win, w->rect().center()));
+    }
+    // Right-clicks w and picks the item label of the part menu that opens (look sees the menu
+    // first): whether the item was there.
+    bool menu_pick(QWidget *w, const char *label, std::function<void(QMenu *)> look = nullptr)
+    {
+        bool done = false;
+        when_shown<QMenu>([&](QMenu *m) {
+            if (look) look(m);
+            for (QAction *a : m->actions())
+                if (a->text() == QString::fromUtf8(label)) a->trigger(), done = true;
+            m->close();
+        });
+        click_at(w, Qt::RightButton);
+        return QTest::qWaitFor([&] { return done; }, 5000);
     }
 };
 
@@ -118,22 +114,10 @@ TEST_F(Parts, CellsUnderAPartRefuseTyping)
 TEST_F(Parts, PartMenuCopiesTheCellName)
 {
     form(2, 3, "=wpCHECK(2,1,\"\",\"check\",RC)");
-    QFrame *f = frame(2, 3);
-    ASSERT_NE(f, nullptr);
-    QString picked;
-    when_shown<QMenu>([&](QMenu *m) {
-        for (QAction *a : m->actions())
-            if (a->text() == QStringLiteral("部品セル名コピー(&P)")) {
-                picked = a->text();
-                EXPECT_FALSE(m->actions().value(3)->isEnabled());   // a check box has no picture to copy
-                a->trigger();
-                m->close();
-                return;
-            }
-        m->close();
-    });
-    click_at(f->findChild<QWidget *>(), Qt::RightButton);
-    EXPECT_FALSE(picked.isEmpty());
+    ASSERT_NE(frame(2, 3), nullptr);
+    EXPECT_TRUE(menu_pick(frame(2, 3)->findChild<QWidget *>(), "部品セル名コピー(&P)", [](QMenu *m) {
+        EXPECT_FALSE(m->actions().value(3)->isEnabled());   // a check box has no picture to copy
+    }));
     EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("R3C2"));
     EXPECT_EQ(status(), "R3C2 をコピーしました");
 }
@@ -172,11 +156,7 @@ TEST_F(Parts, GraphAndShadowLookAsStored)
     form(4, 7, "=wpTPUTS(3,1,\"PULLF\",\"-12.5:0\",\"LEDG\")");   // segments, not a font
     form(4, 9, "=wpVGETD(2,2,\"PUSHF\",\"LCD1\",0,1,0.25,0.5)");
     QApplication::processEvents();
-    auto canvas = [&](int x, int y) {
-        WP_QTVIEW *v = WP_QTVIEWS::qt_view_of(part(x, y));
-        EXPECT_NE(v, nullptr);
-        return v ? v->frame->grab().toImage() : QImage();
-    };
+    auto canvas = [&](int x, int y) { return frame(x, y) ? frame(x, y)->grab().toImage() : QImage(); };
     same_picture(canvas(1, 2), "graph_vbar.png");
     same_picture(canvas(5, 2), "graph_vline.png");
     same_picture(canvas(1, 7), "shadow_mono.png");
@@ -315,14 +295,7 @@ TEST_F(Parts, PicturesOrNofile)
 TEST_F(Parts, PartMenuDeletesTheClickedPart)
 {
     form(1, 1, "=wpPUSH(2,1,\"LINEF\",\"del\",\"\")");
-    bool done = false;
-    when_shown<QMenu>([&](QMenu *m) {
-        for (QAction *a : m->actions())
-            if (a->text() == QStringLiteral("部品削除(&D)")) a->trigger(), done = true;
-        m->close();
-    });
-    click_at(frame(1, 1)->findChild<QPushButton *>(), Qt::RightButton);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return done; }, 5000));
+    ASSERT_TRUE(menu_pick(frame(1, 1)->findChild<QPushButton *>(), "部品削除(&D)"));
     EXPECT_EQ(kov.csv_get_form(1, 1), nullptr);
     EXPECT_EQ(part_widgets(), 0);
     EXPECT_EQ(kov.csv_curx, 1);

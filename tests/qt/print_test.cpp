@@ -2,7 +2,6 @@
 // whole after the other.
 #include "tests/qt/winfix.h"
 #include "sheet/kovcmd.h"
-#include "ui/qtext.h"
 
 #include <QAction>
 #include <QMenu>

@@ -2,23 +2,9 @@
 // typed into the script window and cell edits typed into the grid, against a looping script;
 // the sheet repainting while a script runs; the statement that runs next shown in the editor.
 #include "tests/qt/winfix.h"
-#include "app/kov.h"
-#include "tests/support/tmpdir.h"
-#include "ui/grid.h"
-#include "ui/mainwin.h"
-#include "ui/qtext.h"
-#include "ui/qthost.h"
 #include "ui/views.h"
 
 #include <QAction>
-#include <QApplication>
-#include <QKeyEvent>
-#include <QMessageBox>
-#include <QStatusBar>
-#include <QTest>
-#include <QTimer>
-#include <functional>
-#include <gtest/gtest.h>
 #include <random>
 
 using namespace kovtest;

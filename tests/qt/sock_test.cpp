@@ -5,10 +5,7 @@
 #include "devices/devsock.h"
 #include "devices/qt/devqt.h"
 #include "devices/qt/devqtterm.h"
-#include "ui/qtext.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -36,21 +33,6 @@ struct SockWin : WIN_FIX<> {
         return done();
     }
     DEV_SOCK *sock() { return dynamic_cast<DEV_SOCK *>(kov.csv_get_part(1, 1)); }
-    std::string value(int x, int y)
-    {
-        char b[32];
-        const char *t = CSV_U::csv_cel_str(kov.csv_get_cel(x, y), b);
-        return t ? t : "";
-    }
-    void dial()
-    {
-        peer = socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in sa{};
-        sa.sin_family = AF_INET;
-        sa.sin_port = htons(uint16_t(port));
-        sa.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ASSERT_EQ(::connect(peer, reinterpret_cast<sockaddr *>(&sa), sizeof sa), 0);
-    }
 };
 
 } // namespace
@@ -66,7 +48,8 @@ TEST_F(SockWin, WindowServesTheSocket)
     auto *view = dynamic_cast<DEV_QTTERM *>(s->wp_get_view());
     ASSERT_NE(view, nullptr);
     ASSERT_TRUE(until([&] { return s->sock_open() && s->status == "START" && s->screen.row_text(1) == "ACCEPT..."; }));
-    dial();
+    peer = kovtest::dial(port);
+    ASSERT_GE(peer, 0);
     ASSERT_TRUE(until([&] { return s->status == "ACCEPT"; }));
 
     // A line becomes the cell's value by the recalculation the window runs.

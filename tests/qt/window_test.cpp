@@ -1,29 +1,14 @@
 // The desktop window on the offscreen platform, driven by real key events: typing into cells
 // and the refusals, and run control while a script loops.
 #include "tests/qt/winfix.h"
-#include "app/kov.h"
-#include "tests/support/tmpdir.h"
-#include "ui/grid.h"
-#include "ui/mainwin.h"
-#include "ui/qtext.h"
-#include "ui/qthost.h"
 #include "ui/views.h"
 
-#include <QApplication>
 #include <QClipboard>
 #include <QDragEnterEvent>
 #include <QInputMethodEvent>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QImage>
-#include <QMessageBox>
-#include <QPushButton>
-#include <QKeyEvent>
-#include <QStatusBar>
-#include <QTest>
-#include <QTimer>
-#include <functional>
-#include <gtest/gtest.h>
 
 using namespace kovtest;
 
@@ -55,14 +40,7 @@ struct Window : WIN_FIX<> {
 
 TEST_F(Window, TypingNumbersTextsAndFormulas)
 {
-    type("12");
-    key(Qt::Key_Return);
-    type("=R[-1]C*2");
-    key(Qt::Key_Return);
-    type("\"7");
-    key(Qt::Key_Return);
-    type("表です");
-    key(Qt::Key_Return);
+    for (const char *t : {"12", "=R[-1]C*2", "\"7", "表です"}) type(t), key(Qt::Key_Return);
     EXPECT_EQ(kov.csv_get_num(0, 0), 12);
     EXPECT_EQ(cell(0, 1), "24");
     EXPECT_STREQ(kov.csv_get_form(0, 1), "R[-1]C*2");

@@ -2,7 +2,9 @@
 // scratch folder on the sheet NAME.kov and shown. Keys are typed as real key events.
 #pragma once
 #include "app/kov.h"
+#include "gadgets/qt/wpqt.h"
 #include "tests/support/tmpdir.h"
+#include "ui/grid.h"
 #include "ui/mainwin.h"
 #include "ui/qtext.h"
 #include "ui/qthost.h"
@@ -38,6 +40,30 @@ struct WIN_FIX : ::testing::Test {
         ASSERT_EQ(kov.cse_edit_commit(x, y, KOV_ED_FORM, kov_sj(QString::fromUtf8(utf8)).c_str(), msg), 0) << msg;
     }
     double num(int x, int y) { return kov.csv_get_cel(x, y) ? kov.csv_get_num(x, y) : -999; }
+    // A cell's value as its text or its number ("%g"), Shift-JIS as stored.
+    std::string value(int x, int y)
+    {
+        char b[64];
+        if (const char *t = CSV_U::csv_cel_str(kov.csv_get_cel(x, y), b)) return t;
+        snprintf(b, sizeof b, "%g", kov.csv_get_num(x, y));
+        return b;
+    }
+    // Shown and active, the keyboard on the grid (the size when w > 0).
+    void show_active(int w = 0, int h = 0)
+    {
+        if (w > 0) win.resize(w, h);
+        win.show();
+        win.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&win));
+        win.grid->setFocus();
+    }
+    template <class T = WP_PART> T *part(int x, int y) { return dynamic_cast<T *>(kov.csv_get_part(x, y)); }
+    // The frame of a pasted part's view on the grid.
+    QFrame *frame(int x, int y)
+    {
+        WP_QTVIEW *v = WP_QTVIEWS::qt_view_of(part(x, y));
+        return v ? v->frame.data() : nullptr;
+    }
     std::string status() { return win.statusBar()->currentMessage().toStdString(); }
     // Characters as a keyboard sends them; a line end is the Return key.
     static void type_into(QWidget *w, const QString &text)

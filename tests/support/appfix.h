@@ -3,6 +3,7 @@
 #pragma once
 #include <algorithm>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -41,6 +42,18 @@ struct APP : ::testing::Test {
         kov.csv_put_form(0, 0, "f()");
         kov.csv_form_calc(nullptr);
         return cell(0, 0);
+    }
+    // A row of a table of such bodies: the value it gives and the error it leaves ("": none).
+    struct ROW {
+        std::string body;
+        const char *value, *err;
+    };
+    void check_rows(const char *decls, const std::vector<ROW> &rows)
+    {
+        for (const ROW &r : rows) {
+            EXPECT_EQ(run_in_cell(decls, r.body), r.value) << r.body;
+            EXPECT_EQ(std::string(kov.scr_get_nowerr()), r.err) << r.body;
+        }
     }
 };
 
