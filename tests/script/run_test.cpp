@@ -151,6 +151,10 @@ const CASE funcs[] = {
     {"suppressed call", "var n; f(){ n++; return 1; } main(){ if (0) f(); 0 && f(); return n; }", 0, nullptr},
     {"exit", "f(){ exit(3); } main(){ f(); return 9; }", 3, nullptr},
     {"rec 101", "f(var n){ if (n <= 1) return 1; return f(n - 1) + 1; } main(){ return f(101); }", 0, "関数ネスト超過(100)"},
+    {"rec 100", "f(var n){ if (n <= 1) return 1; return f(n - 1) + 1; } main(){ return f(100); }", 100, nullptr},
+    // the same limit where a parameter by reference makes every call the declaration's reading
+    {"rec 100 ref", "f(var n, var &k){ if (n <= 1) return 1; return f(n - 1, k) + 1; } main(){ var k; return f(100, k); }", 100, nullptr},
+    {"rec 101 ref", "f(var n, var &k){ if (n <= 1) return 1; return f(n - 1, k) + 1; } main(){ var k; return f(101, k); }", 0, "関数ネスト超過(100)"},
     {"builtin wins", "SUM(){ return 5; } main(){ var a[2] = {1, 2}; return SUM(a, 0, 0, 2, 1); }", 3, nullptr},
     {"varargs", "f(var a, ...){ return a; } main(){ var n = 0; f(1, n++, n++); return n * 10 + f(4, 5); }", 24, nullptr},
     // A return leaves loops and switches at once; nothing after it runs.
