@@ -144,6 +144,7 @@ TEST(Tree, RunsAsTheReaderDoes)
         "f(var n){ if (n <= 0) return 0; if (n % 2) return n + f(n - 1); return n * 3 + f(n - sizeof(n) / sizeof(n)); } main(){ return f(7); }",
         "g(var &r){ r = r + 1; return r; } f(var x){ var k = x; g(k); g(x); return k * 100 + x; } main(){ return f(4) + f(5); }",
         "f(var x){ var t = x; { var x = t + 1; t = x * 2; } return t + x; } main(){ var i, s = 0; for (i = 0; i < 3; i++) s += f(i); return s; }",
+        "f(var n){ var k = 0, t = n; L: k++; t--; if (t > 0) goto L; return k * 10 + n; } main(){ var i, s = 0; for (i = 1; i < 4; i++) s += f(i); return s; }",
         // statics found, not made, by the tree's reading; their initializers stored at each
         // call; enumerators of a body, also in a frame, and one shadowing a global
         "f(){ static var n; n++; return n; } g(var k){ static s = 5; s += k; return s; } main(){ var i, t = 0; for (i = 0; i < 4; i++) t = t * 10 + f() + g(i); return t; }",
