@@ -364,6 +364,9 @@ public:
         VTBL_U *vt[FRAME_SLOTS];
     };
     FRAME *scr_frame = nullptr;
+    // The text of the parsed call being made (it stays where it is while the parsed forms
+    // stand): a range argument read there is remembered by its position.
+    const char *scr_site_lo = nullptr, *scr_site_hi = nullptr;
     // A body run otherwise than by a tree call, or a formula: no frame while it runs.
     struct NOFRAME {
         SCR_U &s;

@@ -45,6 +45,7 @@ void SCR_XC::rebase(const char *t)
     slot.clear();
     slot_root.clear();
     forms.clear();
+    ranges.clear();
     blanks.clear();
     shapes.clear();
     try {
@@ -470,6 +471,44 @@ int SCR_XC::form_root(const char *form, const char *&text)
     } catch (const std::bad_alloc &) {
         return 0;
     }
+}
+
+// A corner of a remembered range at the cell (bx, by); false when a relative part falls
+// outside int (reading the name there fails).
+static bool corner(const CSV_REF &r, int bx, int by, int &x, int &y)
+{
+    auto at = [](int c, int off, int base, int &out) {
+        int64_t v = off == CSV_REF_ABS ? c : int64_t(base) + off;
+        out = int(v);
+        return v >= INT32_MIN && v <= INT32_MAX;
+    };
+    return at(r.x, r.xoff, bx, x) && at(r.y, r.yoff, by, y);
+}
+
+int SCR_XC::range_at(const char *&q, int bx, int by, CSV_RECT *rc)
+{
+    int x1, y1, x2, y2;
+    auto it = ranges.find(q);
+    if (it != ranges.end() && corner(it->second.a, bx, by, x1, y1) && corner(it->second.b, bx, by, x2, y2)) {
+        rc->x1 = std::min(x1, x2), rc->x2 = std::max(x1, x2);
+        rc->y1 = std::min(y1, y2), rc->y2 = std::max(y1, y2);
+        q += it->second.len;
+        return 0;
+    }
+    const char *p = q;
+    CSV_REF a, b;
+    if (csv_parse_name(p, bx, by, &a) != 0) return -1;
+    b = a;
+    const char *r = p + 1;
+    if (*p == ':' && csv_parse_name(r, bx, by, &b) == 0) p = r;
+    // A second name that fails after ":" may fail at this cell only (a part past int): not kept.
+    if (*p != ':') {
+        try {
+            ranges[q] = RANGE{uint32_t(p - q), a, b};
+        } catch (const std::bad_alloc &) {
+        }
+    }
+    return csv_parse_range(q, bx, by, rc);
 }
 
 // An lvalue: a name with its indices (the caller's nesting count d).
@@ -1076,6 +1115,15 @@ int SCR_XC::ev(int i, VAL_U &val)
             ~ADJ() { d -= by; }
         } adj(s.scr_deep, n.deep);
         const char *p = n.at;
+        struct SITE {   // ranges of the arguments are read from this call's text
+            SCR_U &s;
+            const char *lo, *hi;
+            SITE(SCR_U &s, const char *a, const char *b) : s(s), lo(s.scr_site_lo), hi(s.scr_site_hi)
+            {
+                s.scr_site_lo = a, s.scr_site_hi = b;
+            }
+            ~SITE() { s.scr_site_lo = lo, s.scr_site_hi = hi; }
+        } site(s, n.at, n.end);
         // A name the table lacks is a script function's every time: not looked up again.
         int lib = n.nolib && n.nolib == s.scr_fn_table ? -1 : s.scr_func_libcall(p, val);
         if (lib == -1 && p == n.at) n.nolib = s.scr_fn_table;

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "script/scr.h"
+#include "sheet/csv.h"
 
 class SCR_XC {
 public:
@@ -71,6 +72,9 @@ public:
     // The root of a cell formula (text of the form's own copy in text), parsed with its first
     // evaluation and kept while the link stands; 0 when the reader reads it.
     int form_root(const char *form, const char *&text);
+    // A sheet range at q, relative to the cell (bx, by), as csv_parse_range reads it; q is in
+    // the text of a parsed call, so what the name says apart from the cell is kept by position.
+    int range_at(const char *&q, int bx, int by, CSV_RECT *rc);
     // Forgets every parsed form; text (NUL-terminated) is the one positions are taken from.
     void rebase(const char *text);
     uint32_t epoch = 0;   // bumped by every rebase: roots given out before are void
@@ -191,6 +195,11 @@ private:
         size_t operator()(std::string_view v) const { return std::hash<std::string_view>{}(v); }
     };
     std::unordered_map<std::string, int, SVHASH, std::equal_to<>> forms;   // formula text -> root, -1 the reader's
+    struct RANGE {
+        uint32_t len;      // the text it takes
+        CSV_REF a, b;      // its two corners as read (b = a: one name)
+    };
+    std::unordered_map<const char *, RANGE> ranges;
     int cx_cell(const char *&pos);
     const char *stop_at = nullptr;   // where the reader would have ended (result 2)
     int maxd = 0;

@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "script/scr.h"
+#include "script/scrcache.h"
 #include "sheet/cellref.h"
 #include "base/kovlog.h"
 
@@ -39,8 +40,9 @@ int SCR_U::scr_fmt_gadget(const char *&p, const FN_DEF *fn, int &k, int argn, FN
     const char *q = p;
     scr_skip_space(q);
     CSV_RECT rc;
+    bool site = scr_xc && q >= scr_site_lo && q < scr_site_hi;   // read before: kept by position
     if (ctx.cel_x != SCR_NOCELL && strncmp(fn->sig + k + 1, "iiii", 4) == 0 &&
-        csv_parse_range(q, ctx.cel_x, ctx.cel_y, &rc) == 0) {
+        (site ? scr_xc->range_at(q, ctx.cel_x, ctx.cel_y, &rc) : csv_parse_range(q, ctx.cel_x, ctx.cel_y, &rc)) == 0) {
         VTBL_U *my = my_var();
         if (!my) return -1;
         int v[4];

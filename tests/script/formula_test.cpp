@@ -124,3 +124,28 @@ TEST_F(Formula, CalleesRunAsTreesWithoutCellNames)
     EXPECT_TRUE(tree("upto") && tree("cellish") && tree("quoted"));
     EXPECT_EQ(e.run("var R0C0 = 100; f(){ return R0C0; } main(){ return f(); }").status, 100);
 }
+
+// A range argument of a parsed formula is read once and placed at each cell anew: a column of
+// the same text, a name past int at some cells only (first or second), a second name that does
+// not read.
+TEST_F(Formula, RangesKeptByPositionFollowTheCell)
+{
+    for (int y = 0; y < 6; y++) e.csv.csv_put_num(0, y, y * y);
+    struct { const char *f; bool down; } forms[] = {
+        {"SUM(R[-2]C[-1]:R[-1]C[-1])", true}, {"SUM(R[-1]C0)", true}, {"SUM(R0C0:x)", true},
+        {"SUM(R0C[2147483645]:R0C[2147483646])", false}, {"SUM(R0C[2147483646])", false},
+    };
+    for (auto &t : forms) {
+        std::string got[2];
+        for (int mode = 0; mode < 2; mode++) {
+            e.scr.scr_tree_mode = mode;
+            for (int k = 0; k < 4; k++) {
+                int rc = t.down ? calc(1, k + 1, t.f) : calc(3 - k, 0, t.f);   // across: past int first
+                got[mode] += std::to_string(rc) + ":" + (rc ? e.scr.scr_get_nowerr() : std::to_string(v.val_getd())) + ";";
+            }
+        }
+        EXPECT_EQ(got[1], got[0]) << t.f;
+    }
+    ASSERT_EQ(calc(1, 5, "SUM(R[-2]C[-1]:R[-1]C[-1])"), 0);
+    EXPECT_EQ(v.val_getd(), 9 + 16);
+}
