@@ -46,6 +46,7 @@ void SCR_XC::rebase(const char *t)
     slot_root.clear();
     forms.clear();
     ranges.clear();
+    for (auto &f : recent) f = nullptr;
     blanks.clear();
     shapes.clear();
     try {
@@ -459,6 +460,12 @@ int SCR_XC::cx_cell(const char *&pos)
 int SCR_XC::form_root(const char *form, const char *&text)
 {
     if (!s.scr_cache_on || cache_env_off()) return 0;
+    // Neighbouring cells mostly hold the texts met just before: those are compared first.
+    for (const auto *f : recent)
+        if (f && strcmp(f->first.c_str(), form) == 0) {
+            text = f->first.c_str();
+            return f->second > 0 ? f->second : 0;
+        }
     try {
         auto it = forms.find(std::string_view(form));
         if (it == forms.end()) {
@@ -467,6 +474,7 @@ int SCR_XC::form_root(const char *form, const char *&text)
             it->second = compile(it->first.c_str());
         }
         text = it->first.c_str();
+        recent[recent_next++ % RECENT] = &*it;
         return it->second > 0 ? it->second : 0;
     } catch (const std::bad_alloc &) {
         return 0;

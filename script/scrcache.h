@@ -195,6 +195,9 @@ private:
         size_t operator()(std::string_view v) const { return std::hash<std::string_view>{}(v); }
     };
     std::unordered_map<std::string, int, SVHASH, std::equal_to<>> forms;   // formula text -> root, -1 the reader's
+    static constexpr unsigned RECENT = 4;
+    const std::pair<const std::string, int> *recent[RECENT] = {};   // the last texts looked up
+    unsigned recent_next = 0;
     struct RANGE {
         uint32_t len;      // the text it takes
         CSV_REF a, b;      // its two corners as read (b = a: one name)
