@@ -1,6 +1,7 @@
 // Test facade of the interpreter tests.
 #include "scrtest.h"
 
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -35,9 +36,10 @@ static int fn_SUM(SCR_U &s, const FN_CALL &c, FN_RET &r)
     static VAL_U res;
     double t = 0, d;
     BASE_GJ *g = c.arg[0].g;
-    for (int y = c.arg[2].i; y < c.arg[2].i + c.arg[4].i; y++)
-        for (int x = c.arg[1].i; x < c.arg[1].i + c.arg[3].i; x++)
-            if (g->gj_numd(x, y, d) == 0) t += d;
+    // A range far out may end past int: the bounds are counted wider.
+    for (int64_t y = c.arg[2].i; y < int64_t(c.arg[2].i) + c.arg[4].i; y++)
+        for (int64_t x = c.arg[1].i; x < int64_t(c.arg[1].i) + c.arg[3].i; x++)
+            if (g->gj_numd(int(x), int(y), d) == 0) t += d;
     (void)s;
     res.val_putd(t);
     r.x = &res;
