@@ -134,6 +134,16 @@ public:
     static long ftb_objct;
 };
 
+// A variable set for a scope and given back its value after it (also when a transfer passes).
+template <class T> struct SCR_SET {
+    T &v;
+    T keep;
+    SCR_SET(T &v, T to) : v(v), keep(v) { v = to; }
+    ~SCR_SET() { v = keep; }
+    SCR_SET(const SCR_SET &) = delete;
+    SCR_SET &operator=(const SCR_SET &) = delete;
+};
+
 // Two names alike (short: compared here, without a call).
 inline bool scr_name_eq(const char *a, const char *b)
 {
@@ -358,22 +368,13 @@ public:
     static constexpr int FRAME_SLOTS = 32;
     struct FRAME {
         const FTBL_U *fn = nullptr;
-        int root = -1;         // the body's block (a tree node)
-        int n = 0;             // slots filled
-        bool filled = false;   // the body is read again seeking a label: its slots are all there
+        int n = 0;   // slots filled
         VTBL_U *vt[FRAME_SLOTS];
     };
     FRAME *scr_frame = nullptr;
     // The text of the parsed call being made (it stays where it is while the parsed forms
     // stand): a range argument read there is remembered by its position.
     const char *scr_site_lo = nullptr, *scr_site_hi = nullptr;
-    // A body run otherwise than by a tree call, or a formula: no frame while it runs.
-    struct NOFRAME {
-        SCR_U &s;
-        FRAME *keep;
-        explicit NOFRAME(SCR_U &s) : s(s), keep(s.scr_frame) { s.scr_frame = nullptr; }
-        ~NOFRAME() { s.scr_frame = keep; }
-    };
     // Entries made so far, the count when the innermost call began, and changes to entries
     // older than that call (they outlive it).
     uint64_t vt_births = 0, vt_call_births = 0, vt_lasting = 0;

@@ -483,40 +483,40 @@ int SCR_XC::form_root(const char *form, const char *&text)
 
 // A corner of a remembered range at the cell (bx, by); false when a relative part falls
 // outside int (reading the name there fails).
-static bool corner(const CSV_REF &r, int bx, int by, int &x, int &y)
+static bool corner(const CSV_REF &r, int bx, int by, CSV_REF &at)
 {
-    auto at = [](int c, int off, int base, int &out) {
+    auto place = [](int c, int off, int base, int &out) {
         int64_t v = off == CSV_REF_ABS ? c : int64_t(base) + off;
         out = int(v);
         return v >= INT32_MIN && v <= INT32_MAX;
     };
-    return at(r.x, r.xoff, bx, x) && at(r.y, r.yoff, by, y);
+    return place(r.x, r.xoff, bx, at.x) && place(r.y, r.yoff, by, at.y);
 }
 
 int SCR_XC::range_at(const char *&q, int bx, int by, CSV_RECT *rc)
 {
-    int x1, y1, x2, y2;
-    auto it = ranges.find(q);
-    if (it != ranges.end() && corner(it->second.a, bx, by, x1, y1) && corner(it->second.b, bx, by, x2, y2)) {
-        rc->x1 = std::min(x1, x2), rc->x2 = std::max(x1, x2);
-        rc->y1 = std::min(y1, y2), rc->y2 = std::max(y1, y2);
-        q += it->second.len;
-        return 0;
-    }
-    const char *p = q;
     CSV_REF a, b;
-    if (csv_parse_name(p, bx, by, &a) != 0) return -1;
-    b = a;
-    const char *r = p + 1;
-    if (*p == ':' && csv_parse_name(r, bx, by, &b) == 0) p = r;
-    // A second name that fails after ":" may fail at this cell only (a part past int): not kept.
-    if (*p != ':') {
-        try {
-            ranges[q] = RANGE{uint32_t(p - q), a, b};
-        } catch (const std::bad_alloc &) {
+    const char *p = q;
+    auto it = ranges.find(q);
+    if (it != ranges.end() && corner(it->second.a, bx, by, a) && corner(it->second.b, bx, by, b)) {
+        p += it->second.len;
+    } else {   // read as csv_parse_range reads it
+        if (csv_parse_name(p, bx, by, &a) != 0) return -1;
+        b = a;
+        const char *r = p + 1;
+        if (*p == ':' && csv_parse_name(r, bx, by, &b) == 0) p = r;
+        // A second name that fails after ":" may fail at this cell only (a part past int): not kept.
+        if (*p != ':') {
+            try {
+                ranges[q] = RANGE{uint32_t(p - q), a, b};
+            } catch (const std::bad_alloc &) {
+            }
         }
     }
-    return csv_parse_range(q, bx, by, rc);
+    rc->x1 = std::min(a.x, b.x), rc->x2 = std::max(a.x, b.x);
+    rc->y1 = std::min(a.y, b.y), rc->y2 = std::max(a.y, b.y);
+    q = p;
+    return 0;
 }
 
 // An lvalue: a name with its indices (the caller's nesting count d).
@@ -823,7 +823,7 @@ int SCR_XC::call_fast(const XN &n, VAL_U &val)
     }
     if (n.args == -2 && !n.fn->tfn) return 1;
     if (n.args == -2 && call_args(n) != 0) return 1;
-    if (n.args < 0 || !n.fn->tcall) return 1;   // no tree calls since the trees were dropped
+    if (n.args < 0) return 1;
     const FTBL_U *f = n.fn;
     // A call that changes nothing older than itself leaves the tables as they were: what the
     // caller's nodes remember stays right.
@@ -1123,15 +1123,8 @@ int SCR_XC::ev(int i, VAL_U &val)
             ~ADJ() { d -= by; }
         } adj(s.scr_deep, n.deep);
         const char *p = n.at;
-        struct SITE {   // ranges of the arguments are read from this call's text
-            SCR_U &s;
-            const char *lo, *hi;
-            SITE(SCR_U &s, const char *a, const char *b) : s(s), lo(s.scr_site_lo), hi(s.scr_site_hi)
-            {
-                s.scr_site_lo = a, s.scr_site_hi = b;
-            }
-            ~SITE() { s.scr_site_lo = lo, s.scr_site_hi = hi; }
-        } site(s, n.at, n.end);
+        // ranges of the arguments are read from this call's text
+        SCR_SET<const char *> site_lo(s.scr_site_lo, n.at), site_hi(s.scr_site_hi, n.end);
         // A name the table lacks is a script function's every time: not looked up again.
         int lib = n.nolib && n.nolib == s.scr_fn_table ? -1 : s.scr_func_libcall(p, val);
         if (lib == -1 && p == n.at) n.nolib = s.scr_fn_table;

@@ -32,7 +32,7 @@ int SCR_U::scr_calc_onecel(int x, int y, const char *form, VAL_U *result)
     ctx.scr_pass = 2;
     func_depth = 0;
     OUTER outer(*this);
-    NOFRAME noframe(*this);
+    SCR_SET<FRAME *> noframe(scr_frame, nullptr);   // names of a formula are looked up
     KOV_LOG("セル式評価:%s", form);
     int r = -1;
     try {

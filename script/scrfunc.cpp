@@ -26,7 +26,7 @@
 int SCR_U::scr_function_definition(const char *&pos, VTBL_U **argv, VAL_U *result)
 {
     int link = argv == nullptr;
-    NOFRAME noframe(*this);
+    SCR_SET<FRAME *> noframe(scr_frame, nullptr);   // a body read here has no frame
     MARK mark(*this, "SCR_U::scr_function_definition", pos);
     struct RAISE {
         int &n, on;
@@ -481,11 +481,7 @@ int SCR_U::scr_func_exec(const char *&pos, VAL_U &val)
         scr_set_SCRERR("関数ネスト超過(%d)", func_depth);   // else the failing return's text hides it
         return -1;
     }
-    struct DEPTH {
-        int &d;
-        explicit DEPTH(int &d) : d(d) { d++; }
-        ~DEPTH() { d--; }
-    } depth(func_depth);
+    SCR_SET<int> depth(func_depth, func_depth + 1);
     const char *t = f->text;
     scr_callee = f;
     if (scr_function_definition(t, argv, &val) != 0) return -1;

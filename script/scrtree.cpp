@@ -220,11 +220,7 @@ void SCR_TREE::fx_of(TN &n, const std::vector<uint8_t> &own)
 int SCR_TREE::b_block(const char *&p, const char *at)
 {
     SCR_U::NEST nest(s);   // names declared in it end with it, as the reader's block ends them
-    struct DEPTH {
-        int &d;
-        explicit DEPTH(int &d) : d(d) { d++; }
-        ~DEPTH() { d--; }
-    } depth(blocks);
+    SCR_SET<int> depth(blocks, blocks + 1);
     TN n;
     n.k = TN_BLOCK;
     n.at = at;
@@ -239,11 +235,7 @@ int SCR_TREE::b_block(const char *&p, const char *at)
             return -1;   // gadget declarations stay with the reader
         ds.push_back(p);
         // A static was made by the link: read as a run reads it, it is found, not made again.
-        struct PASS {
-            int &p, keep;
-            PASS(int &p, int to) : p(p), keep(p) { p = to; }
-            ~PASS() { p = keep; }
-        } pass(s.ctx.scr_pass, spec.flags & SF_STATIC ? 2 : 1);
+        SCR_SET<int> pass(s.ctx.scr_pass, spec.flags & SF_STATIC ? 2 : 1);
         if (s.scr_decl(p, 1) != 0) return -1;
         fx.push_back(FX_DECL);
     }
@@ -434,8 +426,8 @@ int SCR_TREE::run(const TFN &f, const char *&pos)
     s.ctx.sw_nest = s.ctx.loop_nest = s.ctx.brk_flag = s.ctx.cnt_flag = 0;
     for (;;) {
         try {
-            SCR_U::FRAME *fr = s.scr_frame;   // the body's declarations fill its frame, once
-            int r = r_compound(*np[f.root], fr && !fr->filled && fr->root == f.root ? fr : nullptr);
+            // A tree call's frame is this body's; its declarations fill it, not read again seeking
+            int r = r_compound(*np[f.root], seeking() ? nullptr : s.scr_frame);
             if (r == TR_FAIL) return -1;
             if (seeking()) {
                 s.err_label(s.ctx.goto_label);
@@ -446,7 +438,6 @@ int SCR_TREE::run(const TFN &f, const char *&pos)
             pos = f.end;
             return 0;
         } catch (E_GOTO) {
-            if (s.scr_frame) s.scr_frame->filled = true;   // read again seeking: nothing new to keep
             mark_path(seek_to);
             strcpy(s.ctx.goto_label, s.scr_goto_to);   // seeking the label suppresses by itself
             s.ctx.st_noexect = base_st;
@@ -514,11 +505,7 @@ int SCR_TREE::call(const FTBL_U *f, const char *at, const char *paren, VTBL_U **
         s.scr_set_SCRERR("関数ネスト超過(%d)", s.func_depth);
         return -1;
     }
-    struct DEPTH {
-        int &d;
-        explicit DEPTH(int &d) : d(d) { d++; }
-        ~DEPTH() { d--; }
-    } depth(s.func_depth);
+    SCR_SET<int> depth(s.func_depth, s.func_depth + 1);
     // What the definition's reading does: its mark, its block, the function's name and type, the
     // parameters bound to the arguments' storage.
     SCR_U::MARK def(s, "SCR_U::scr_function_definition", f->text);
@@ -534,17 +521,11 @@ int SCR_TREE::call(const FTBL_U *f, const char *at, const char *paren, VTBL_U **
     s.ctx.fn_spec = DECL_SPEC{f->type, f->flags};
     SCR_U::FRAME frame;   // the slots are written as they fill
     frame.fn = f;
-    frame.root = c.t->root;
     for (int i = 0; i < c.np; i++) {
         if (s.scr_bind_arg(c.name[i], argv[i]) != 0) return -1;
         frame.vt[frame.n++] = s.vtbl_top;
     }
-    struct USE {   // left before the block drops the entries
-        SCR_U &s;
-        SCR_U::FRAME *keep;
-        USE(SCR_U &s, SCR_U::FRAME *f) : s(s), keep(s.scr_frame) { s.scr_frame = f; }
-        ~USE() { s.scr_frame = keep; }
-    } use(s, c.frame ? &frame : nullptr);
+    SCR_SET<SCR_U::FRAME *> use(s.scr_frame, c.frame ? &frame : nullptr);   // left before the block drops the entries
     struct PENDING {
         int &r;
         explicit PENDING(int &r) : r(r) {}
