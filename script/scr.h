@@ -131,6 +131,8 @@ public:
     int runs = 0;                   // runs from its text so far; -1 no tree can be built
     const TFN *tfn = nullptr;       // its statement tree, once built
     mutable const void *tcall = nullptr;   // how a tree call binds it (the tree's), once asked
+    mutable const void *lean = nullptr;    // its lean form (SCR_LEAN's), once asked
+    mutable int lean_tries = 0;
     static long ftb_objct;
 };
 
@@ -383,6 +385,7 @@ public:
     // text while scr_tree_mode is not 0 (KOVASH_TREE sets it at the start).
     SCR_TREE *scr_tree = nullptr;
     int scr_tree_mode = 0;          // 1: a tree when a function runs again, 2: at every first run
+    int scr_lean_on = 1;            // lean runs (SCR_LEAN) of the functions that allow them; KOVASH_LEAN=0 off
     long scr_loops_read = 0;        // loops and gotos read, for FTBL_U::loops
     // Bytes the parsed forms take.
     long scr_cache_bytes() const;
@@ -565,6 +568,7 @@ public:
 protected:
     friend class SCR_XC;
     friend class SCR_TREE;
+    friend class SCR_LEAN;
     int scr_prepare_mode(int mode);
     // Nesting guard of the recursive constructs.
     struct DEEP {

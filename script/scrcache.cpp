@@ -6,6 +6,7 @@
 // would have stopped at stop_at (an enumerator with indices or "++" after it): every node
 // above then acts as the reader does when the next token is none of its own.
 #include "script/scrcache.h"
+#include "script/scrlean.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -853,18 +854,45 @@ int SCR_XC::call_bound(const XN &n, const FTBL_U *f, VAL_U &val)
 {
     SCR_U::NEST block(s);   // the arguments' level: evaluating them leaves the context as it was
     VTBL_U *argv[SCR_MAXARG] = {};
+    // A callee with a lean form takes numbers: their entries are made only if it is not run so
+    // (the numbers' evaluation sees no entry of the call).
+    SCR_LEAN &lean = *s.scr_tree->lean;
+    const SCR_LEAN::FN *lf = s.scr_lean_on && !s.sup() ? lean.form(f) : nullptr;
+    if (lf && !lean.may_start()) lf = nullptr;
+    double num[SCR_MAXARG];
+    auto unlean = [&](int upto) {   // the entries of the numbers so far, as the call makes them
+        lf = nullptr;
+        for (int k = 0; k < upto; k++) {
+            VAL_U t;
+            t.val_putd(num[k]);
+            if (!(argv[k] = s.scr_make_argvar(t, k))) {
+                s.scr_set_SCRERR("引数作成失敗");
+                return -1;
+            }
+        }
+        return 0;
+    };
     for (int i = 0; i < n.nargs; i++) {
         const CARG a = cargs[n.args + i];
         VAL_U t;
         const char *p = a.at;
         if (fast_root(a.root, p, t) != 0) {   // a number: without the nesting count
+            if (lf && unlean(i) != 0) return -1;
             SCR_U::DEEP deep(s);
             if (!deep.ok) return -1;
             int e = run_root(a.root, p, t);
             if (e == 1) e = s.scr_assignment_read(p, t);
             if (e != 0) return -1;
         }
-        if (p != a.end) return s.err_paren(f->name);   // it stopped short: no "," or ")" there
+        if (p != a.end) {
+            if (lf && unlean(i) != 0) return -1;
+            return s.err_paren(f->name);   // it stopped short: no "," or ")" there
+        }
+        if (lf && t.val_kind == VAL_NUM) {
+            num[i] = t.val_num;
+            continue;
+        }
+        if (lf && unlean(i) != 0) return -1;
         if (!s.sup() && !(argv[i] = s.scr_make_argvar(t, i))) {
             s.scr_set_SCRERR("引数作成失敗");
             return -1;
@@ -874,6 +902,11 @@ int SCR_XC::call_bound(const XN &n, const FTBL_U *f, VAL_U &val)
         val.val_putd(0);
         return 0;
     }
+    if (lf) {
+        int r = lean.call(*lf, n.at, n.paren, num, val);
+        if (r <= 0) return r;
+    }
+    if (lf && unlean(n.nargs) != 0) return -1;
     return s.scr_tree->call(f, n.at, n.paren, argv, val) == 0 ? 0 : -1;
 }
 

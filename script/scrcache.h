@@ -16,6 +16,8 @@
 #include "sheet/csv.h"
 
 class SCR_XC {
+    friend class SCR_LEAN;
+
 public:
     explicit SCR_XC(SCR_U &s) : s(s) {}
     SCR_XC(const SCR_XC &) = delete;

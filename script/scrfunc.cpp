@@ -15,6 +15,7 @@
 
 #include "script/scr.h"
 #include "script/scrcache.h"
+#include "script/scrlean.h"
 #include "script/scrtree.h"
 #include "sheet/cellref.h"
 #include "sheet/csv.h"
@@ -105,6 +106,16 @@ int SCR_U::scr_tree_body(const char *fn, const char *name, const char *&pos)
         if (scr_tree && f) {
             const TFN *t = f->tfn;
             if (!t && scr_tree->due(f)) t = scr_tree_build(f, pos);
+            if (t && ctx.cel_x == SCR_NOCELL && scr_lean_on && scr_tree->lean->may_start()) {
+                // a function without parameters that holds only numbers of its own (main, mostly)
+                const SCR_LEAN::FN *lf = scr_tree->lean->form(f);
+                int r = lf ? scr_tree->lean->body(*lf) : 1;
+                if (r < 0) return -1;
+                if (r == 0) {
+                    pos = t->end;
+                    return 0;
+                }
+            }
             if (t && (ctx.cel_x == SCR_NOCELL || t->cell_free)) return scr_tree->run(*t, pos);
         }
     }

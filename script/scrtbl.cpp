@@ -8,6 +8,7 @@
 #include "script/scr.h"
 #include "script/scrtree.h"
 #include "script/scrcache.h"
+#include "script/scrlean.h"
 #include "sheet/csv.h"
 #include "base/kovlog.h"
 #include "base/kovtext.h"
@@ -109,6 +110,11 @@ SCR_U::SCR_U()
     for (int i = 0; i < SCR_FILES; i++) fd_slot[i] = -1;
     memset(fd_type, 0, sizeof fd_type);
     scr_tree_mode = scr_tree_env();
+    static const int lean_env = [] {
+        const char *e = getenv("KOVASH_LEAN");
+        return !(e && e[0] == '0' && !e[1]);
+    }();
+    scr_lean_on = lean_env;
 }
 
 SCR_U::~SCR_U()
@@ -495,6 +501,7 @@ static std::string elem_text(BASE_GJ *gj, int x, int y)
 
 int SCR_U::scr_make_vtbl(SCR_VIEW &v)
 {
+    if (scr_tree) scr_tree->lean->materialize();   // the calls running lean show their entries
     int lines = 0;
     for (VTBL_U *e = vtbl_top; e; e = e->next) {
         int ys = e->vtb_ys();

@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "script/scrcache.h"
+#include "script/scrlean.h"
 #include "sheet/cellref.h"
 #include "base/kovlog.h"
 
@@ -69,13 +70,25 @@ int scr_tree_env()
     return mode;
 }
 
+SCR_TREE::SCR_TREE(SCR_U &s) : s(s) { lean = std::make_unique<SCR_LEAN>(s, *this); }
+SCR_TREE::~SCR_TREE() = default;
+
+void SCR_TREE::kept(void (*fn)(void *), void *arg)
+{
+    KEEP keep(s);
+    fn(arg);
+}
+
 void SCR_TREE::clear()
 {
+    lean->clear();
     fns.clear();
     np.clear();
     for (FTBL_U *f = s.ftbl_top; f; f = f->next) {
         f->tfn = nullptr;
         f->tcall = nullptr;
+        f->lean = nullptr;
+        f->lean_tries = 0;
         f->runs = 0;
     }
     nodes.clear();
@@ -468,6 +481,7 @@ int SCR_TREE::fast_callee(const FTBL_U *f)
 int SCR_TREE::callee_of(const FTBL_U *f, TCALL &c)
 {
     if (!f->text || f->varargs || !(c.t = f->tfn)) return -1;
+    c.frame = !c.t->inner_decls;
     const char *p = f->text;
     const char *head_end = strchr(p, '{');
     // An enum in the head declares its enumerators when read: such heads stay with the reader.
@@ -492,7 +506,6 @@ int SCR_TREE::callee_of(const FTBL_U *f, TCALL &c)
         if (s.scr_match_key(p, ",") != 0) break;
     }
     if (s.scr_match_key(p, ")") != 0 || s.scr_skip_space(p) != '{') return -1;
-    c.frame = !c.t->inner_decls;
     return c.np == SCR_MAXARG || f->param[c.np].type == 0 ? 0 : -1;
 }
 

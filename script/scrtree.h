@@ -14,6 +14,7 @@
 #pragma once
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <unordered_map>
 #include <vector>
 
@@ -61,9 +62,14 @@ struct TFN {
 // The tree mode from KOVASH_TREE (read once): 1 unless it says 0 or 2.
 int scr_tree_env();
 
+class SCR_LEAN;
+
 class SCR_TREE {
+    friend class SCR_LEAN;
+
 public:
-    explicit SCR_TREE(SCR_U &s) : s(s) {}
+    explicit SCR_TREE(SCR_U &s);
+    ~SCR_TREE();
     SCR_TREE(const SCR_TREE &) = delete;
     SCR_TREE &operator=(const SCR_TREE &) = delete;
 
@@ -90,6 +96,10 @@ public:
     // its arguments: 0 with the function's value, -1 failed.
     int call(const FTBL_U *f, const char *at, const char *paren, VTBL_U **argv, VAL_U &val);
     long built = 0, refused = 0;   // functions
+    // Runs fn(arg) with whatever reading the text changes (errors, context) given back after.
+    void kept(void (*fn)(void *), void *arg);
+    // Lean runs of the functions that allow them (see scrlean.h).
+    std::unique_ptr<SCR_LEAN> lean;
 
 private:
     struct KEEP;

@@ -1,0 +1,924 @@
+#include "script/scrlean.h"
+
+#include <cstring>
+#include <new>
+
+#include "base/kovlog.h"
+#include "script/gajet.h"
+#include "script/scrcache.h"
+#include "script/screxp.h"
+#include "script/scrtree.h"
+
+namespace {
+enum LK : uint8_t {
+    Q_NUM, Q_SLOT, Q_ADD, Q_SUB, Q_MUL, Q_DIV, Q_MOD, Q_LE, Q_LT, Q_GE, Q_GT, Q_EQ, Q_NE, Q_BIN,
+    Q_NOT, Q_NEG, Q_POS, Q_BNOT, Q_AND, Q_OR, Q_COND, Q_SET, Q_PRE, Q_POST, Q_CALL, Q_COMMA
+};
+static_assert(Q_COMMA == 25, "one evaluation per kind (SCR_LEAN::evf)");
+// Per call the regular evaluator nests at most this many counts deeper, and takes at most this
+// much of the native stack (measured: a call of fib takes about 2.3 KB); a form whose statements
+// or calls nest deeper is not made.
+constexpr int LEAN_DEEP = 100;
+constexpr long LEAN_STACK = 16 * 1024;
+constexpr int SLOTS = SCR_U::FRAME_SLOTS;
+}   // namespace
+
+struct LX {
+    uint8_t k = Q_NUM;
+    uint8_t lv = 0, i = 0;     // Q_BIN: level and operator; Q_SET: assignment operator
+    int8_t inc = 0;            // Q_PRE
+    int slot = 0;
+    int a = -1, b = -1, c = -1;
+    int list = 0, n = 0;       // Q_AND, Q_OR, Q_COMMA, Q_CALL: lists[list ..]; Q_POST: steps
+    int post = 0;              // Q_POST: bit k set for "++"
+    int nest = 0;              // Q_CALL: the level of the statement it is in, from the body's
+    double num = 0;
+    const SCR_LEAN::FN *fn = nullptr;   // Q_CALL
+    const char *at = nullptr, *paren = nullptr;
+    bool chk = false;          // a slot it reads may hold no value yet
+    SCR_LEAN::EVF ef = nullptr;   // its kind's evaluation
+    // the operands and the list, once the form is made
+    const LX *pa = nullptr, *pb = nullptr, *pc = nullptr;
+    const LX *const *pl = nullptr;
+};
+
+struct LS {
+    uint8_t k = 0;      // TN_KIND
+    const char *at = nullptr;
+    int tn = 0;         // the tree's node (its replay)
+    int x[3] = {-1, -1, -1};
+    int a = -1, b = -1;
+    int list = 0, n = 0, tlist = 0;   // block: statements lists[list ..], the tree's kids[tlist ..]
+    int nest = 0;       // levels from the body's
+    int type = 0;       // return
+    const LS *pa = nullptr, *pb = nullptr;
+    const LS *const *kids = nullptr;
+    const LX *px[3] = {};
+    SCR_LEAN::STF sf = nullptr;
+};
+
+struct SCR_LEAN::FN {
+    const FTBL_U *f = nullptr;
+    int ok = 0;         // 1 made, -1 refused, 0 being made
+    int np = 0, nslots = 0;
+    char name[SLOTS][SCR_NAMESIZE];
+    std::vector<LX> x;
+    std::vector<LS> st;
+    std::vector<int> lists;
+    std::vector<int> init;   // per local: its initializer, -1 none
+    int root = -1;           // the body's statements: lists[..] as a block
+    int deep = 0;            // the deepest nesting count a call of it makes the reader reach
+    int calls = 0;           // calls compiled (an initializer may make none)
+    bool later = false;      // refused for a callee without its tree yet: asked again
+    bool in_init = false;    // building an initializer: every local may be empty there
+    std::vector<const LX *> xl;
+    std::vector<const LS *> sl;
+    std::vector<const LX *> pinit;
+    const LS *proot = nullptr;
+    void link();
+};
+
+// Indices become pointers once every node is made (the vectors no longer move).
+void SCR_LEAN::FN::link()
+{
+    xl.assign(lists.size(), nullptr);
+    sl.assign(lists.size(), nullptr);
+    for (size_t k = 0; k < lists.size(); k++) {
+        size_t v = lists[k];
+        if (v < x.size()) xl[k] = &x[v];
+        if (v < st.size()) sl[k] = &st[v];
+    }
+    auto px = [&](int i) { return i >= 0 ? &x[i] : nullptr; };
+    for (LX &o : x) {
+        o.ef = SCR_LEAN::evf[o.k];
+        o.pa = px(o.a);
+        o.pb = px(o.b);
+        o.pc = px(o.c);
+        if (o.n && o.k != Q_POST) o.pl = &xl[o.list];
+    }
+    for (LS &o : st) {
+        o.sf = SCR_LEAN::stf[o.k];
+        o.pa = o.a >= 0 ? &st[o.a] : nullptr;
+        o.pb = o.b >= 0 ? &st[o.b] : nullptr;
+        if (o.k == TN_BLOCK && o.n) o.kids = &sl[o.list];
+        for (int k = 0; k < 3; k++) o.px[k] = px(o.x[k]);
+    }
+    for (int i : init) pinit.push_back(px(i));
+    proot = &st[root];
+}
+
+struct SCR_LEAN::FR {
+    const FN *fn = nullptr;
+    FR *up = nullptr;
+    int base = 0;               // the nest level of its parameters and locals
+    const char *owner = "";     // the caller's function (its arguments' owner)
+    int mat = 0;                // entries made for it (the host was called)
+    int nd = 0;                 // locals declared so far
+    uint32_t set = ~0u;         // slots holding a value (a local without initializer: clear till set)
+    double ret = 0;
+    double v[SLOTS];
+    VTBL_U *vt[SLOTS];
+};
+
+SCR_LEAN::SCR_LEAN(SCR_U &s, SCR_TREE &t) : s(s), t(t) {}
+SCR_LEAN::~SCR_LEAN() = default;
+
+void SCR_LEAN::clear()
+{
+    fns.clear();
+}
+
+bool SCR_LEAN::errs() const
+{
+    return (s.err_nowscr[0] | s.err_prescr[0] | s.err_nowfnc[0] | s.err_prefnc[0]) != 0;
+}
+
+bool SCR_LEAN::may_start() const
+{
+    if (!s.scr_lean_on || kov::log_get_debug() || s.ctx.cel_x != SCR_NOCELL || s.ctx.scr_pass != 2 || s.sup() ||
+        s.ctx.goto_label[0] || s.scr_deep_err)
+        return false;
+    long levels = SCR_MAXCALL - s.func_depth + 1;
+    uintptr_t here = (uintptr_t)__builtin_frame_address(0);
+    long used = s.scr_stack_base > here ? (long)(s.scr_stack_base - here) : 0;
+    return s.scr_deep + levels * LEAN_DEEP <= SCR_DEEP_MAX && used + levels * LEAN_STACK <= s.scr_stack_room;
+}
+
+// ---- building ----
+
+const SCR_LEAN::FN *SCR_LEAN::form(const FTBL_U *f)
+{
+    const FN *fn = static_cast<const FN *>(f->lean);
+    if (fn && (fn->ok > 0 || !fn->later || f->lean_tries >= 3)) return fn->ok > 0 ? fn : nullptr;
+    f->lean_tries++;
+    struct ASK {
+        SCR_LEAN *l;
+        const FTBL_U *f;
+        const FN *fn;
+    } ask{this, f, nullptr};
+    try {
+        t.kept([](void *a) { auto &q = *static_cast<ASK *>(a); q.fn = q.l->make(q.f); }, &ask);
+    } catch (const std::bad_alloc &) {
+        return nullptr;   // the regular run it is
+    }
+    // a form that calls one refused after it was made (a recursion through it) is refused too
+    for (bool again = true; again;) {
+        again = false;
+        for (auto &q : fns)
+            if (q->ok > 0)
+                for (const LX &x : q->x)
+                    if (x.k == Q_CALL && x.fn->ok <= 0) {
+                        q->ok = -1;
+                        again = true;
+                        break;
+                    }
+    }
+    return ask.fn->ok > 0 ? ask.fn : nullptr;
+}
+
+SCR_LEAN::FN *SCR_LEAN::make(const FTBL_U *f)
+{
+    fns.push_back(std::make_unique<FN>());
+    FN &fn = *fns.back();
+    fn.f = f;
+    fn.ok = -1;
+    f->lean = &fn;
+    if (!f->tfn || t.fast_callee(f) != 1) return &fn;
+    const auto &c = *static_cast<const SCR_TREE::TCALL *>(f->tcall);
+    if (!c.frame || c.np > SLOTS) return &fn;
+    for (int i = 0; i < c.np; i++) {
+        if (c_slot(fn, c.name[i]) >= 0) return &fn;
+        memcpy(fn.name[fn.nslots++], c.name[i], SCR_NAMESIZE);
+    }
+    fn.np = c.np;
+    fn.ok = 0;   // being made: a call of itself takes it
+    const TN &root = *t.np[f->tfn->root];
+    if (c_decls(fn, root) != 0) {
+        fn.ok = -1;
+        return &fn;
+    }
+    LS b;
+    b.k = TN_BLOCK;
+    b.tn = root.self;
+    b.tlist = root.list;
+    b.n = root.n;
+    std::vector<int> kids;
+    for (int k = 0; k < root.n; k++) {
+        int i = c_stat(fn, t.kids[root.list + k], 0);
+        if (i < 0) {
+            fn.ok = -1;
+            return &fn;
+        }
+        kids.push_back(i);
+    }
+    b.list = (int)fn.lists.size();
+    fn.lists.insert(fn.lists.end(), kids.begin(), kids.end());
+    fn.root = (int)fn.st.size();
+    fn.st.push_back(b);
+    fn.link();
+    fn.ok = fn.deep <= LEAN_DEEP - 10 && assigned(fn) ? 1 : -1;
+    return &fn;
+}
+
+// Whether every local is set before anything reads it, on every path: an empty local is no
+// number (it reads as empty, and as 0 only where an operator takes it).
+namespace {
+struct DA {
+    static bool x(const LX &e, uint32_t &a)
+    {
+        switch (e.k) {
+        case Q_NUM: return true;
+        case Q_SLOT:
+        case Q_PRE:
+        case Q_POST: return a >> e.slot & 1;
+        case Q_SET:
+            if (!x(*e.pb, a) || (e.i && !(a >> e.slot & 1))) return false;
+            a |= 1u << e.slot;
+            return true;
+        case Q_AND:
+        case Q_OR: {   // the operands after the first may not run: what they set does not count
+            if (!x(*e.pa, a)) return false;
+            for (int k = 0; k < e.n; k++) {
+                uint32_t b = a;
+                if (!x(*e.pl[k], b)) return false;
+            }
+            return true;
+        }
+        case Q_COND: {
+            if (!x(*e.pa, a)) return false;
+            uint32_t b = a, c = a;
+            if (!x(*e.pb, b) || !x(*e.pc, c)) return false;
+            a = b & c;
+            return true;
+        }
+        case Q_CALL:
+        case Q_COMMA:
+            for (int k = 0; k < e.n; k++)
+                if (!x(*e.pl[k], a)) return false;
+            return true;
+        default:   // operators
+            return x(*e.pa, a) && (!e.pb || x(*e.pb, a));
+        }
+    }
+    static bool st(const LS &n, uint32_t &a)
+    {
+        switch (n.k) {
+        case TN_EXP: return x(*n.px[0], a);
+        case TN_RETURN: return !n.px[0] || x(*n.px[0], a);
+        case TN_IF: {
+            if (!x(*n.px[0], a)) return false;
+            uint32_t t = a, e = a;
+            if (!st(*n.pa, t) || (n.pb && !st(*n.pb, e))) return false;
+            a = t & e;
+            return true;
+        }
+        case TN_WHILE:
+        case TN_FOR:
+        case TN_DO: {   // the body may not run (nor the rest of it after a continue)
+            if (n.px[0] && n.k != TN_DO && !x(*n.px[0], a)) return false;
+            if (n.k == TN_FOR && n.px[1] && !x(*n.px[1], a)) return false;
+            uint32_t b = a, c = a;
+            if (!st(*n.pa, b)) return false;
+            if (n.k == TN_FOR && n.px[2] && !x(*n.px[2], c)) return false;
+            c = a;
+            return n.k != TN_DO || x(*n.px[0], c);
+        }
+        case TN_BLOCK:
+            for (int k = 0; k < n.n; k++)
+                if (!st(*n.kids[k], a)) return false;
+            return true;
+        default: return true;
+        }
+    }
+};
+}   // namespace
+
+bool SCR_LEAN::assigned(const FN &fn)
+{
+    uint32_t a = fn.np >= 32 ? ~0u : (1u << fn.np) - 1;
+    for (size_t k = 0; k < fn.pinit.size(); k++) {
+        if (fn.pinit[k] && !DA::x(*fn.pinit[k], a)) return false;
+        if (fn.pinit[k]) a |= 1u << (fn.np + k);
+    }
+    return DA::st(*fn.proot, a);
+}
+
+int SCR_LEAN::c_slot(FN &fn, const char *name) const
+{
+    for (int k = fn.nslots - 1; k >= 0; k--)
+        if (strcmp(fn.name[k], name) == 0) return k;
+    return -1;
+}
+
+// The body's declarations: "var" names, each perhaps with an initializer that calls nothing.
+int SCR_LEAN::c_decls(FN &fn, const TN &block)
+{
+    for (int d = 0; d < block.ndecl; d++) {
+        const char *p = t.decls[block.decl + d];
+        const char *q = p;
+        s.scr_skip_space(q);
+        if (SCR_LEX::scr_word(q) == W_ENUM) return -1;   // reading it would declare its names
+        DECL_SPEC spec;
+        if (s.scr_decl_specs(p, spec) != 0 || spec.type != VT_VAR || spec.flags != 0) return -1;
+        for (;;) {
+            const char *q = p;
+            if (s.scr_pointer(q) == 0) return -1;
+            char name[SCR_NAMESIZE];
+            if (s.scr_idname(p, name, sizeof name) != 0 || c_slot(fn, name) >= 0 || fn.nslots >= SLOTS) return -1;
+            int c = s.scr_skip_space(p);
+            if (c == '[' || c == '(') return -1;
+            memcpy(fn.name[fn.nslots++], name, SCR_NAMESIZE);
+            int init = -1;
+            if (s.scr_match_key(p, "=") == 0) {
+                int calls = fn.calls;
+                int r = s.scr_xc->compile_root(p);
+                fn.in_init = true;
+                if (r <= 0 || (init = c_root(fn, r, 0)) < 0 || fn.calls != calls) return -1;
+                fn.in_init = false;
+            }
+            fn.init.push_back(init);
+            if (s.scr_match_key(p, ",") == 0) continue;
+            if (s.scr_match_key(p, ";") != 0) return -1;
+            break;
+        }
+        if (p != t.decls[block.decl + d + 1]) return -1;
+    }
+    return 0;
+}
+
+int SCR_LEAN::c_stat(FN &fn, int i, int nest)
+{
+    const TN &n = *t.np[i];
+    LS o;
+    o.k = n.k;
+    o.at = n.at;
+    o.tn = i;
+    o.nest = nest;
+    o.type = n.type;
+    fn.deep = std::max(fn.deep, nest + 4);
+    switch (n.k) {
+    case TN_EMPTY:
+    case TN_BREAK:
+    case TN_CONTINUE: break;
+    case TN_EXP:
+        if ((o.x[0] = c_exp(fn, n.x[0], nest)) < 0) return -1;
+        break;
+    case TN_RETURN:
+        if (n.type > VT_VOID && n.x[0].at && (o.x[0] = c_exp(fn, n.x[0], nest)) < 0) return -1;
+        break;
+    case TN_IF:
+        if ((o.x[0] = c_exp(fn, n.x[0], nest)) < 0 || (o.a = c_stat(fn, n.a, nest)) < 0) return -1;
+        if (n.b >= 0 && (o.b = c_stat(fn, n.b, nest)) < 0) return -1;
+        break;
+    case TN_WHILE:
+    case TN_DO:
+    case TN_FOR:   // a loop's block: its head and body one level deeper
+        for (int k = 0; k < 3; k++)
+            if (n.x[k].at && (o.x[k] = c_exp(fn, n.x[k], nest + 1)) < 0) return -1;
+        if ((n.k != TN_FOR && o.x[0] < 0) || (o.a = c_stat(fn, n.a, nest + 1)) < 0) return -1;
+        break;
+    case TN_BLOCK: {
+        if (n.ndecl) return -1;
+        std::vector<int> kids;
+        for (int k = 0; k < n.n; k++) {
+            int c = c_stat(fn, t.kids[n.list + k], nest + 1);
+            if (c < 0) return -1;
+            kids.push_back(c);
+        }
+        o.list = (int)fn.lists.size();
+        o.n = n.n;
+        o.tlist = n.list;
+        fn.lists.insert(fn.lists.end(), kids.begin(), kids.end());
+        break;
+    }
+    default: return -1;   // switch, labels, goto
+    }
+    fn.st.push_back(o);
+    return (int)fn.st.size() - 1;
+}
+
+// An expression of a statement: its assignment expressions in order (the comma's value is the
+// last one's).
+int SCR_LEAN::c_exp(FN &fn, const TX &x, int nest)
+{
+    SCR_XC *xc = s.scr_xc;
+    if (!xc || x.id < 0 || !x.at) return -1;
+    if (t.xc_epoch != xc->epoch) {   // what x_exp does first: roots of before are void
+        for (auto &st : t.xs) st = SCR_TREE::XS{};
+        t.xr.clear();
+        t.xc_epoch = xc->epoch;
+    }
+    if (t.xs[x.id].first == -2) t.x_compile(x, t.xs[x.id]);
+    const SCR_TREE::XS st = t.xs[x.id];
+    if (st.first < 0 || st.n < 1) return -1;
+    if (st.n == 1) return c_root(fn, t.xr[st.first].root, nest);
+    std::vector<int> items;
+    for (int k = 0; k < st.n; k++) {
+        int r = c_root(fn, t.xr[st.first + k].root, nest);
+        if (r < 0) return -1;
+        items.push_back(r);
+    }
+    LX o;
+    o.k = Q_COMMA;
+    o.list = (int)fn.lists.size();
+    o.n = st.n;
+    fn.lists.insert(fn.lists.end(), items.begin(), items.end());
+    fn.x.push_back(o);
+    return (int)fn.x.size() - 1;
+}
+
+int SCR_LEAN::c_root(FN &fn, int root, int nest)
+{
+    return c_node(fn, s.scr_xc->roots[root - 1].node, nest);
+}
+
+int SCR_LEAN::c_node(FN &fn, int i, int nest)
+{
+    SCR_XC &xc = *s.scr_xc;
+    const SCR_XC::XN &n = xc.nodes[i];
+    LX o;
+    auto slot_of = [&](const SCR_XC::XN &v) {
+        int k = v.k == SCR_XC::X_VAR && !v.dims ? c_slot(fn, &xc.names[v.name]) : -1;
+        o.chk = k >= fn.np && (fn.in_init || fn.init[k - fn.np] < 0);
+        return k;
+    };
+    switch (n.k) {
+    case SCR_XC::X_NUM:
+        o.k = Q_NUM;
+        o.num = n.num;
+        break;
+    case SCR_XC::X_VAR:
+        if ((o.slot = slot_of(n)) < 0) return -1;
+        o.k = n.npost ? Q_POST : Q_SLOT;
+        o.n = n.npost;
+        o.post = n.post;
+        break;
+    case SCR_XC::X_PRE:
+        if (xc.nodes[n.a].npost || (o.slot = slot_of(xc.nodes[n.a])) < 0) return -1;
+        o.k = Q_PRE;
+        o.inc = n.op ? 1 : -1;
+        break;
+    case SCR_XC::X_UN:
+        o.k = n.op == '!' ? Q_NOT : n.op == '-' ? Q_NEG : n.op == '+' ? Q_POS : Q_BNOT;
+        if ((o.a = c_node(fn, n.a, nest)) < 0) return -1;
+        break;
+    case SCR_XC::X_PAREN: return c_node(fn, n.a, nest);
+    case SCR_XC::X_CHAIN: {   // left to right, each operator on what came before
+        int left = c_node(fn, n.a, nest);
+        for (int k = 0; left >= 0 && k < n.n; k++) {
+            const SCR_XC::ITEM it = xc.items[n.list + k];
+            LX b;
+            b.a = left;
+            if ((b.b = c_node(fn, it.node, nest)) < 0) return -1;
+            static const LK rel[] = {Q_LE, Q_LT, Q_GE, Q_GT};
+            b.k = n.op == 6 ? (it.op ? Q_SUB : Q_ADD)
+                : n.op == 7 ? (it.op == 0 ? Q_MUL : it.op == 1 ? Q_DIV : Q_MOD)
+                : n.op == 4 ? rel[it.op & 3]
+                : n.op == 3 ? (it.op ? Q_NE : Q_EQ)
+                            : Q_BIN;
+            b.lv = n.op;
+            b.i = (uint8_t)it.op;
+            fn.x.push_back(b);
+            left = (int)fn.x.size() - 1;
+        }
+        return left;
+    }
+    case SCR_XC::X_LOGIC: {
+        o.k = n.op ? Q_OR : Q_AND;
+        if ((o.a = c_node(fn, n.a, nest)) < 0) return -1;
+        std::vector<int> items;
+        for (int k = 0; k < n.n; k++) {
+            int r = c_node(fn, xc.items[n.list + k].node, nest);
+            if (r < 0) return -1;
+            items.push_back(r);
+        }
+        o.list = (int)fn.lists.size();
+        o.n = n.n;
+        fn.lists.insert(fn.lists.end(), items.begin(), items.end());
+        break;
+    }
+    case SCR_XC::X_COND:
+        o.k = Q_COND;
+        if ((o.a = c_node(fn, n.a, nest)) < 0 || (o.b = c_node(fn, n.b, nest)) < 0 || (o.c = c_node(fn, n.c, nest)) < 0)
+            return -1;
+        break;
+    case SCR_XC::X_ASG:
+        if (xc.nodes[n.a].npost || (o.slot = slot_of(xc.nodes[n.a])) < 0 || (o.b = c_node(fn, n.b, nest)) < 0) return -1;
+        o.k = Q_SET;
+        o.i = n.op;
+        break;
+    case SCR_XC::X_COMMA: {
+        std::vector<int> items;
+        for (int k = 0; k < n.n; k++) {
+            int r = c_node(fn, xc.items[n.list + k].node, nest);
+            if (r < 0) return -1;
+            items.push_back(r);
+        }
+        o.k = Q_COMMA;
+        o.list = (int)fn.lists.size();
+        o.n = n.n;
+        fn.lists.insert(fn.lists.end(), items.begin(), items.end());
+        break;
+    }
+    case SCR_XC::X_CALL: {
+        // a script function's call (a built-in's name would call the built-in) with its
+        // arguments parsed, of a function that has a lean form itself
+        const char *p = n.at;
+        char name[SCR_NAMESIZE];
+        if (s.scr_idname(p, name, sizeof name) != 0 || s.scr_fn_lookup(name)) return -1;
+        const FTBL_U *f = s.scr_get_ftbl(name);
+        if (f && !f->tfn) fn.later = true;
+        if (!f || !f->tfn) return -1;
+        if (n.args == -2) xc.call_args(n);
+        if (n.args == -2) fn.later = true;
+        if (n.args < 0 || n.fn != f) return -1;
+        const FN *callee = static_cast<const FN *>(f->lean);
+        if (!callee || (callee->ok < 0 && callee->later && f->lean_tries++ < 3)) callee = make(f);
+        if (callee->ok < 0) {
+            fn.later |= callee->later;
+            return -1;
+        }
+        std::vector<int> args;
+        for (int k = 0; k < n.nargs; k++) {
+            int r = c_root(fn, xc.cargs[n.args + k].root, nest);
+            if (r < 0) return -1;
+            args.push_back(r);
+        }
+        o.k = Q_CALL;
+        o.fn = callee;
+        o.at = n.at;
+        o.paren = n.paren;
+        o.nest = nest;
+        o.list = (int)fn.lists.size();
+        o.n = n.nargs;
+        fn.lists.insert(fn.lists.end(), args.begin(), args.end());
+        fn.deep = std::max(fn.deep, nest + 4 + n.deep);
+        fn.calls++;
+        break;
+    }
+    default: return -1;   // texts, cell names, sizeof and the like
+    }
+    fn.x.push_back(o);
+    return (int)fn.x.size() - 1;
+}
+
+// ---- running ----
+
+// An operand: a number or a slot without the call.
+[[gnu::always_inline]] inline double SCR_LEAN::opnd(FR &f, const LX &x)
+{
+    if (x.k == Q_SLOT) return f.v[x.slot];
+    if (x.k == Q_NUM) return x.num;
+    return x.ef(*this, f, x);
+}
+
+inline double SCR_LEAN::ev(FR &f, const LX &x)
+{
+    return x.ef(*this, f, x);
+}
+
+
+int SCR_LEAN::call(const FN &fn, const char *at, const char *paren, const double *args, VAL_U &val)
+{
+    SCR_SET<bool> rs(ret_set, false);
+    SCR_SET<double> rl(ret_last, 0);
+    char owner[SCR_NAMESIZE];
+    scr_name_cpy(owner, s.ctx.func_name);
+    bool failed = false;
+    try {
+        SCR_U::MARK mark(s, at, paren);
+        if (s.func_depth >= SCR_MAXCALL) return 1;   // the regular call says so
+        SCR_SET<int> depth(s.func_depth, s.func_depth + 1);
+        SCR_U::MARK def(s, "SCR_U::scr_function_definition", fn.f->text);
+        FR g;
+        g.fn = &fn;
+        g.base = s.ctx.scr_nest + 1;
+        g.owner = owner;
+        memcpy(g.v, args, sizeof(double) * fn.np);
+        double v;
+        int r = run(fn, g, v);
+        val.val_putd(r == TR_RETURN ? v : 0);
+    } catch (FAIL) {
+        failed = true;
+    }
+    runs++;
+    s.scr_ret_pending = 0;
+    if (ret_set) s.scr_retval.val_putd(ret_last);
+    return failed ? -1 : 0;
+}
+
+int SCR_LEAN::body(const FN &fn)
+{
+    if (fn.np) return 1;
+    SCR_SET<bool> rs(ret_set, false);
+    SCR_SET<double> rl(ret_last, 0);
+    bool failed = false;
+    s.ctx.sw_nest = s.ctx.loop_nest = s.ctx.brk_flag = s.ctx.cnt_flag = 0;
+    try {
+        FR g;
+        g.fn = &fn;
+        g.base = s.ctx.scr_nest;
+        double v;
+        if (run(fn, g, v) == TR_RETURN) s.scr_ret_pending = 1;
+    } catch (FAIL) {
+        failed = true;
+    }
+    runs++;
+    if (ret_set) s.scr_retval.val_putd(ret_last);
+    return failed ? -1 : 0;
+}
+
+// One activation: the frame on the chain while it runs (its entries, if the host was called,
+// go with it).
+int SCR_LEAN::run(const FN &fn, FR &f, double &val)
+{
+    struct PUSH {
+        SCR_LEAN &l;
+        FR &f;
+        PUSH(SCR_LEAN &l, FR &f) : l(l), f(f)
+        {
+            f.up = l.top;
+            l.top = &f;
+        }
+        ~PUSH()
+        {
+            if (f.mat) l.unmake(f);
+            l.top = f.up;
+        }
+    } push(*this, f);
+    for (size_t k = 0; k < fn.pinit.size(); k++) {   // each declaration clears the current errors
+        s.err_nowscr[0] = 0;
+        s.err_nowfnc[0] = 0;
+        int slot = fn.np + (int)k;
+        f.nd++;
+        f.set &= ~(1u << slot);   // empty while its initializer runs
+        if (fn.pinit[k]) {
+            f.v[slot] = ev(f, *fn.pinit[k]);
+            f.set |= 1u << slot;
+        }
+    }
+    int r = block(f, *fn.proot);
+    val = f.ret;
+    return r;
+}
+
+int SCR_LEAN::block(FR &f, const LS &b)
+{
+    s.err_nowscr[0] = 0;   // the reader's last look for a declaration
+    s.err_nowfnc[0] = 0;
+    for (int k = 0; k < b.n; k++) {
+        int r = st(f, *b.kids[k]);
+        if (r == TR_NEXT) continue;
+        if (errs()) t.replay_run(b.tlist + k + 1, b.n - k - 1);
+        return r;
+    }
+    return TR_NEXT;
+}
+
+// Per statement what the runner does before it (the mark, the hook, the prologue), then the
+// statement's own kind.
+[[gnu::always_inline]] inline int SCR_LEAN::st(FR &f, const LS &n)
+{
+    SCR_U::MARK mark(s, "SCR_U::scr_stat", n.at);
+    if (s.scr_hook_quiet > 0 && s.scr_tstat == TST_SCRPT_RUN) s.scr_hook_quiet--;
+    else hook(f, n);
+    if (errs()) {   // the statement's prologue: the current errors become the previous ones
+        if (s.err_nowscr[0] || s.err_prescr[0]) s.scr_set_SCRERR(nullptr);
+        if (s.err_nowfnc[0] || s.err_prefnc[0]) s.scr_set_FNCERR(nullptr);
+    }
+    try {
+        return n.sf(*this, f, n);
+    } catch (FAIL) {   // the innermost failing statement is where the error is
+        if (!s.scr_errpos) {
+            const char *p = n.at;
+            s.scr_skip_space(p);
+            s.scr_errpos = p;
+        }
+        throw;
+    }
+}
+
+template <int K> int SCR_LEAN::stk(SCR_LEAN &l, FR &f, const LS &n)
+{
+    switch (K) {
+    case TN_EXP: l.ev(f, *n.px[0]); return TR_NEXT;
+    case TN_IF:
+        if (l.opnd(f, *n.px[0]) != 0) {
+            int r = l.st(f, *n.pa);
+            if (n.pb && l.errs()) l.t.replay(n.pb->tn);
+            return r;
+        }
+        if (l.errs()) l.t.replay(n.pa->tn);
+        return n.pb ? l.st(f, *n.pb) : TR_NEXT;
+    case TN_WHILE:
+    case TN_DO:
+    case TN_FOR: return l.loop(f, n);
+    case TN_BLOCK: return l.block(f, n);
+    case TN_BREAK: return TR_BREAK;
+    case TN_CONTINUE: return TR_CONTINUE;
+    case TN_RETURN:
+        try {
+            f.ret = n.type <= VT_VOID ? 0 : n.px[0] ? l.opnd(f, *n.px[0]) : -1;
+        } catch (FAIL) {
+            l.s.scr_set_SCRERR("return に戻値がない");
+            throw;
+        }
+        l.ret_set = true;
+        l.ret_last = f.ret;
+        return TR_RETURN;
+    default: return TR_NEXT;   // the empty statement
+    }
+}
+
+const SCR_LEAN::STF SCR_LEAN::stf[] = {
+    &stk<TN_EXP>, &stk<TN_EMPTY>, &stk<TN_BLOCK>, &stk<TN_IF>, &stk<TN_WHILE>, &stk<TN_DO>,
+    &stk<TN_FOR>, &stk<TN_BREAK>, &stk<TN_CONTINUE>, &stk<TN_RETURN>};
+static_assert(TN_RETURN == 9, "one run per lean statement kind (SCR_LEAN::stf)");
+
+int SCR_LEAN::loop(FR &f, const LS &n)
+{
+    if (n.k == TN_FOR && n.px[0]) ev(f, *n.px[0]);
+    const LX *cond = n.k == TN_WHILE ? n.px[0] : n.k == TN_FOR ? n.px[1] : nullptr;
+    for (;;) {
+        bool flag = !cond || opnd(f, *cond) != 0;
+        int r = TR_NEXT;
+        if (flag) r = st(f, *n.pa);
+        else if (errs()) t.replay(n.pa->tn);
+        if (r == TR_RETURN) return r;
+        if (r == TR_BREAK || !flag) return TR_NEXT;
+        if (n.k == TN_DO) {
+            if (opnd(f, *n.px[0]) == 0) return TR_NEXT;
+        } else if (n.k == TN_FOR && n.px[2]) {
+            ev(f, *n.px[2]);
+        }
+    }
+}
+
+template <int K> double SCR_LEAN::evk(SCR_LEAN &l, FR &f, const LX &x)
+{
+    switch (K) {
+    case Q_NUM: return x.num;
+    case Q_SLOT: return f.v[x.slot];   // set: the form reads no local before it is
+    case Q_ADD: return l.opnd(f, *x.pa) + l.opnd(f, *x.pb);
+    case Q_SUB: return l.opnd(f, *x.pa) - l.opnd(f, *x.pb);
+    case Q_MUL: return l.opnd(f, *x.pa) * l.opnd(f, *x.pb);
+    case Q_DIV: {
+        double a = l.opnd(f, *x.pa), b = l.opnd(f, *x.pb);
+        return b == 0 ? 0 : a / b;
+    }
+    case Q_MOD: {
+        int64_t a = scr_trunc64(l.opnd(f, *x.pa)), b = scr_trunc64(l.opnd(f, *x.pb));
+        return b == 0 || b == -1 ? 0 : (double)(a % b);
+    }
+    case Q_LE: return l.opnd(f, *x.pa) <= l.opnd(f, *x.pb);
+    case Q_LT: return l.opnd(f, *x.pa) < l.opnd(f, *x.pb);
+    case Q_GE: return l.opnd(f, *x.pa) >= l.opnd(f, *x.pb);
+    case Q_GT: return l.opnd(f, *x.pa) > l.opnd(f, *x.pb);
+    case Q_EQ: return l.opnd(f, *x.pa) == l.opnd(f, *x.pb);
+    case Q_NE: return l.opnd(f, *x.pa) != l.opnd(f, *x.pb);
+    case Q_BIN: {
+        double a = l.opnd(f, *x.pa);
+        return scr_numop(x.lv, x.i, a, l.opnd(f, *x.pb));
+    }
+    case Q_NOT: return l.opnd(f, *x.pa) == 0;
+    case Q_NEG: return -l.opnd(f, *x.pa);
+    case Q_POS: return l.opnd(f, *x.pa);
+    case Q_BNOT: return (double)~scr_trunc64(l.opnd(f, *x.pa));
+    case Q_AND:
+    case Q_OR: {   // an operand the value does not need is read suppressed: without effect
+        double v = l.opnd(f, *x.pa);
+        for (int k = 0; k < x.n; k++) {
+            bool left = v != 0;
+            if (K == Q_OR ? left : !left) {
+                v = left;
+                continue;
+            }
+            v = l.opnd(f, *x.pl[k]) != 0;
+        }
+        return v;
+    }
+    case Q_COND: return l.opnd(f, *x.pa) != 0 ? l.opnd(f, *x.pb) : l.opnd(f, *x.pc);
+    case Q_SET: {
+        double r = l.opnd(f, *x.pb);
+        if (x.i) r = scr_asg_num(x.i, f.v[x.slot], r);
+        if (x.chk) f.set |= 1u << x.slot;   // what the variable view shows
+        return f.v[x.slot] = r;
+    }
+    case Q_PRE: return f.v[x.slot] += x.inc;
+    case Q_POST: {
+        double d = f.v[x.slot];
+        for (int k = 0; k < x.n; k++) f.v[x.slot] += (x.post >> k) & 1 ? 1 : -1;
+        return d;
+    }
+    case Q_CALL: return l.call_in(f, x);
+    case Q_COMMA: {
+        double v = 0;
+        for (int k = 0; k < x.n; k++) v = l.ev(f, *x.pl[k]);
+        return v;
+    }
+    }
+    return 0;
+}
+
+// One small function per kind: each takes only the registers its own work needs.
+const SCR_LEAN::EVF SCR_LEAN::evf[] = {
+    &evk<Q_NUM>, &evk<Q_SLOT>, &evk<Q_ADD>, &evk<Q_SUB>, &evk<Q_MUL>, &evk<Q_DIV>, &evk<Q_MOD>,
+    &evk<Q_LE>, &evk<Q_LT>, &evk<Q_GE>, &evk<Q_GT>, &evk<Q_EQ>, &evk<Q_NE>, &evk<Q_BIN>,
+    &evk<Q_NOT>, &evk<Q_NEG>, &evk<Q_POS>, &evk<Q_BNOT>, &evk<Q_AND>, &evk<Q_OR>, &evk<Q_COND>,
+    &evk<Q_SET>, &evk<Q_PRE>, &evk<Q_POST>, &evk<Q_CALL>, &evk<Q_COMMA>};
+
+// A call made in a lean run: the marks and the call limit as the regular call has them.
+double SCR_LEAN::call_in(FR &f, const LX &x)
+{
+    const FN &c = *x.fn;
+    FR g;
+    for (int k = 0; k < x.n; k++) g.v[k] = opnd(f, *x.pl[k]);
+    SCR_U::MARK mark(s, x.at, x.paren);
+    if (s.func_depth >= SCR_MAXCALL) {
+        KOV_ATT("関数ネスト超過(%d)", s.func_depth);
+        s.scr_set_SCRERR("関数ネスト超過(%d)", s.func_depth);
+        throw FAIL{};
+    }
+    SCR_SET<int> depth(s.func_depth, s.func_depth + 1);
+    SCR_U::MARK def(s, "SCR_U::scr_function_definition", c.f->text);
+    g.fn = &c;
+    g.base = f.base + x.nest + 2;
+    g.owner = f.fn->f->name;
+    double v;
+    return run(c, g, v) == TR_RETURN ? v : 0;
+}
+
+// ---- the host ----
+
+// The hook before statement i wants the host: the entries of every frame made or brought up
+// to date first, the context the regular run would have.
+void SCR_LEAN::hook(FR &f, const LS &n)
+{
+    struct CTX {
+        SCR_U &s;
+        SCR_CTX keep;
+        explicit CTX(SCR_U &s) : s(s), keep(s.ctx) {}
+        ~CTX() { s.ctx = keep; }
+    } ctx(s);
+    scr_name_cpy(s.ctx.func_name, f.fn->f->name);
+    s.ctx.scr_nest = f.base + n.nest;
+    s.ctx.fn_spec = DECL_SPEC{f.fn->f->type, f.fn->f->flags};
+    s.scr_callback_host(SCRCB_ONESTEP, (intptr_t)n.at);
+}
+
+void SCR_LEAN::materialize()
+{
+    FR *chain[SCR_MAXCALL + 8];
+    int n = 0;
+    for (FR *f = top; f && n < (int)(sizeof chain / sizeof *chain); f = f->up) chain[n++] = f;
+    SCR_CTX keep = s.ctx;
+    for (int k = n - 1; k >= 0; k--) {
+        FR &f = *chain[k];
+        const FN &fn = *f.fn;
+        if (!f.mat) {   // as the call would have made them: the arguments, the parameters, the locals
+            VTBL_U *av[SLOTS] = {};
+            s.ctx.scr_nest = f.base - 1;
+            scr_name_cpy(s.ctx.func_name, f.owner);
+            for (int a = 0; a < fn.np; a++) {
+                VAL_U v;
+                v.val_putd(f.v[a]);
+                if (!(av[a] = s.scr_make_argvar(v, a))) break;
+                f.mat++;
+            }
+            s.ctx.scr_nest = f.base;
+            scr_name_cpy(s.ctx.func_name, fn.f->name);
+            for (int a = 0; a < fn.np && av[a]; a++) {
+                if (s.scr_bind_arg(fn.name[a], av[a]) != 0) break;
+                f.mat++;
+                f.vt[a] = s.vtbl_top;
+            }
+            for (int k2 = 0; k2 < f.nd; k2++) {
+                VTBL_U *vt = s.scr_put_var(fn.name[fn.np + k2], 1, 1, 0, VT_VAR, 0, 0);
+                if (!vt) break;
+                f.mat++;
+                f.vt[fn.np + k2] = vt;
+            }
+            if (f.mat != 2 * fn.np + f.nd) {   // out of memory: what was made goes again
+                s.ctx = keep;
+                unmake(f);
+                continue;
+            }
+        }
+        for (int k2 = 0; k2 < fn.np + f.nd; k2++)
+            if (f.set >> k2 & 1)
+                if (BASE_GJ *g = f.vt[k2]->vtb_gajet_pt) g->gj_putd(0, 0, f.v[k2], 0);
+    }
+    s.ctx = keep;
+}
+
+void SCR_LEAN::unmake(FR &f)
+{
+    for (; f.mat > 0 && s.vtbl_top; f.mat--) {
+        VTBL_U *v = s.vtbl_top;
+        s.vtbl_top = v->next;
+        v->next = nullptr;
+        delete v;
+    }
+    f.mat = 0;
+    s.vt_bump();
+}

@@ -1,0 +1,95 @@
+// Lean runs: a function whose every value is a number of its own runs here, its parameters and
+// locals in the slots of a native frame, without the entries, the context copy and the boxed
+// values of a tree call. Such a function (plain var parameters, plain var locals of the body's
+// block, numbers, operators, its own names and calls of other such functions, no loops it cannot
+// leave but by its own statements) touches nothing outside its frames, so the run keeps only
+// what can be seen: the marks, the hook before each statement, the rotation of the error texts,
+// the call limit. When the host is called (a step, a pause, the pump) the entries the calls
+// would have made are made, with the values they would hold, and kept current at every later
+// host call until their call returns: the variable view sees what it would see.
+//
+// A form is made only when every local is set before it is read (an empty local is no number).
+// A call past the limit fails as the regular call fails: its message, the position of the
+// innermost statement, every call returning failed.
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "script/scr.h"
+
+class SCR_TREE;
+struct LS;
+struct LX;
+struct TFN;
+struct TN;
+struct TX;
+
+class SCR_LEAN {
+public:
+    SCR_LEAN(SCR_U &s, SCR_TREE &t);
+    ~SCR_LEAN();
+    SCR_LEAN(const SCR_LEAN &) = delete;
+    SCR_LEAN &operator=(const SCR_LEAN &) = delete;
+
+    struct FN;
+    // Forgets every form (a new link).
+    void clear();
+    // The lean form of f (which has a tree), made at the first ask; null when it has none.
+    const FN *form(const FTBL_U *f);
+    // Whether a run may start here: no log, no formula, no suppression, room for the deepest
+    // chain of calls the regular evaluator could make from here.
+    bool may_start() const;
+    // The call of f read at `at` (arguments after `paren`) from the regular evaluator, with
+    // the arguments' values, as SCR_TREE::call makes it after its arguments. 0 done (val), -1
+    // failed (the error set), 1 not made (at the call limit: the regular call says so).
+    int call(const FN &fn, const char *at, const char *paren, const double *args, VAL_U &val);
+    // The body of a function without parameters whose call the regular evaluator made (its
+    // context set), as SCR_TREE::run runs it. 0 done, -1 failed (the error set), 1 not made
+    // (a function with parameters: they are entries already).
+    int body(const FN &fn);
+    // The entries of the calls running lean, as the regular calls would hold them now (for
+    // the variable view): made at the first ask, brought up to date at every later one.
+    void materialize();
+    long runs = 0;
+
+private:
+    struct FR;
+    struct FAIL {};
+    SCR_U &s;
+    SCR_TREE &t;
+    std::vector<std::unique_ptr<FN>> fns;
+    FR *top = nullptr;        // the innermost frame
+    bool ret_set = false;     // a return ran in this run: scr_retval is its value afterwards
+    double ret_last = 0;
+
+    // building
+    FN *make(const FTBL_U *f);
+    int c_stat(FN &fn, int tn, int nest);
+    int c_exp(FN &fn, const TX &x, int nest);
+    int c_root(FN &fn, int root, int nest);
+    int c_node(FN &fn, int xn, int nest);
+    int c_slot(FN &fn, const char *name) const;
+    int c_decls(FN &fn, const TN &block);
+
+    // running
+    int run(const FN &fn, FR &f, double &val);
+    int st(FR &f, const LS &n);
+    int block(FR &f, const LS &b);
+    int loop(FR &f, const LS &n);
+    double opnd(FR &f, const LX &x);
+    double ev(FR &f, const LX &x);
+    using EVF = double (*)(SCR_LEAN &, FR &, const LX &);
+    template <int K> static double evk(SCR_LEAN &l, FR &f, const LX &x);
+    static const EVF evf[];
+    using STF = int (*)(SCR_LEAN &, FR &, const LS &);
+    template <int K> static int stk(SCR_LEAN &l, FR &f, const LS &n);
+    static const STF stf[];
+    friend struct LX;
+    friend struct LS;
+    [[gnu::noinline]] double call_in(FR &f, const LX &x);
+    [[gnu::noinline]] void hook(FR &f, const LS &n);
+    void unmake(FR &f);
+    static bool assigned(const FN &fn);
+    bool errs() const;
+};
