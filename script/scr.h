@@ -510,10 +510,16 @@ public:
     int scr_func_fmtcall(const char *&pos, VAL_U &val, const FN_DEF *fn);
     void scr_callback(int code, intptr_t arg)
     {
-        if (code == SCRCB_ONESTEP && scr_hook_quiet > 0 && scr_tstat == TST_SCRPT_RUN && ctx.scr_pass >= 1 && !sup())
+        if (code != SCRCB_ONESTEP || scr_hook_due()) scr_callback_host(code, arg);
+    }
+    // Whether the statement hook calls the host now; else one quiet statement is counted.
+    bool scr_hook_due()
+    {
+        if (scr_hook_quiet > 0 && scr_tstat == TST_SCRPT_RUN && ctx.scr_pass >= 1 && !sup()) {
             scr_hook_quiet--;
-        else
-            scr_callback_host(code, arg);
+            return false;
+        }
+        return true;
     }
     void scr_callback_host(int code, intptr_t arg);
     int scr_prepare(int mode);

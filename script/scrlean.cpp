@@ -585,6 +585,7 @@ int SCR_LEAN::call(const FN &fn, const char *at, const char *paren, const double
     char owner[SCR_NAMESIZE];
     scr_name_cpy(owner, s.ctx.func_name);
     bool failed = false;
+    runs++;
     try {
         SCR_U::MARK mark(s, at, paren);
         if (s.func_depth >= SCR_MAXCALL) return 1;   // the regular call says so
@@ -601,7 +602,6 @@ int SCR_LEAN::call(const FN &fn, const char *at, const char *paren, const double
     } catch (FAIL) {
         failed = true;
     }
-    runs++;
     s.scr_ret_pending = 0;
     if (ret_set) s.scr_retval.val_putd(ret_last);
     return failed ? -1 : 0;
@@ -613,6 +613,7 @@ int SCR_LEAN::body(const FN &fn)
     SCR_SET<bool> rs(ret_set, false);
     SCR_SET<double> rl(ret_last, 0);
     bool failed = false;
+    runs++;
     s.ctx.sw_nest = s.ctx.loop_nest = s.ctx.brk_flag = s.ctx.cnt_flag = 0;
     try {
         FR g;
@@ -623,7 +624,6 @@ int SCR_LEAN::body(const FN &fn)
     } catch (FAIL) {
         failed = true;
     }
-    runs++;
     if (ret_set) s.scr_retval.val_putd(ret_last);
     return failed ? -1 : 0;
 }
@@ -680,8 +680,7 @@ int SCR_LEAN::block(FR &f, const LS &b)
 [[gnu::always_inline]] inline int SCR_LEAN::st(FR &f, const LS &n)
 {
     SCR_U::MARK mark(s, "SCR_U::scr_stat", n.at);
-    if (s.scr_hook_quiet > 0 && s.scr_tstat == TST_SCRPT_RUN) s.scr_hook_quiet--;
-    else hook(f, n);
+    if (s.scr_hook_due()) hook(f, n);
     if (errs()) {   // the statement's prologue: the current errors become the previous ones
         if (s.err_nowscr[0] || s.err_prescr[0]) s.scr_set_SCRERR(nullptr);
         if (s.err_nowfnc[0] || s.err_prefnc[0]) s.scr_set_FNCERR(nullptr);

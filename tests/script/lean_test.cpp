@@ -1,0 +1,141 @@
+// Lean runs against the tree calls they stand in for: what the host sees at every statement
+// hook (the variable and stack views a pause shows), results, errors, and the entries left
+// after a stop.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "scrtest.h"
+#include "script/scrlean.h"
+#include "script/scrtree.h"
+
+using namespace scrtest;
+
+namespace {
+
+std::string dump(const SCR_VIEW &v)
+{
+    std::string t;
+    for (int r = 0; r < v.rows; r++) {
+        for (int c = 0; c < v.cols; c++) t += std::string(v.view_get(r, c)) + ",";
+        t += "\n";
+    }
+    return t;
+}
+
+// A host that looks at the views at every statement hook, as a user pausing there would, and
+// stops the run after `budget` hooks.
+struct LOOK : kovtest::TESTHOST {
+    SCR_U *scr = nullptr;
+    std::vector<std::string> seen;
+    long host_callback(int code, intptr_t arg) override
+    {
+        if (code == SCRCB_ONESTEP && scr) {
+            scr->scr_make_alltbl();
+            seen.push_back(std::to_string(arg - (intptr_t)scr->scr_text) + "\n" + dump(scr->view_vtbl) + dump(scr->view_stbl));
+        }
+        return TESTHOST::host_callback(code, arg);
+    }
+};
+
+struct SEEN {
+    RUN r;
+    std::vector<std::string> seen;
+    long lean_runs = 0;
+    long entries = 0;   // entries alive after the run
+};
+
+SEEN look(const char *text, int lean, long budget = 5000)
+{
+    CSV_U csv;
+    LOOK host;
+    SEEN out;
+    {
+        SCR_U scr;
+        csv.csv_create(10, 20);
+        scr.scr_csv = &csv;
+        scr.scr_set_host(&host);
+        install_builtins(scr);
+        scr.scr_tree_mode = 2;
+        scr.scr_lean_on = lean;
+        host.scr = &scr;
+        host.budget = budget;
+        host.host_ed_put(text);
+        out.r.linked = scr.scr_prepare(PREP_SCRIPT_BEGIN) == 0;
+        int st = -1;
+        out.r.ran = out.r.linked && scr.scr_do_allstep(scr.scr_text, &st) == 0;
+        out.r.status = st;
+        out.r.err = scr.scr_get_nowerr();
+        if (scr.scr_errpos) SCR_LEX::scr_text2rowcol(scr.scr_text, scr.scr_errpos, out.r.row, out.r.col);
+        for (VTBL_U *v = scr.vtbl_top; v; v = v->next) out.entries++;
+        out.lean_runs = scr.scr_tree ? scr.scr_tree->lean->runs : 0;
+        host.scr = nullptr;
+    }
+    out.seen = host.seen;
+    return out;
+}
+
+void agree(const char *text, long budget = 5000)
+{
+    SEEN a = look(text, 1, budget), b = look(text, 0, budget);
+    EXPECT_GT(a.lean_runs, 0) << text;   // else it agrees trivially
+    EXPECT_EQ(b.lean_runs, 0) << text;
+    EXPECT_EQ(a.r.ran, b.r.ran) << text;
+    EXPECT_EQ(a.r.status, b.r.status) << text;
+    EXPECT_EQ(kov::sj_to_utf8(a.r.err), kov::sj_to_utf8(b.r.err)) << text;
+    EXPECT_EQ(a.r.row, b.r.row) << text;
+    EXPECT_EQ(a.r.col, b.r.col) << text;
+    EXPECT_EQ(a.entries, b.entries) << text;
+    ASSERT_EQ(a.seen.size(), b.seen.size()) << text;
+    for (size_t i = 0; i < a.seen.size(); i++)
+        ASSERT_EQ(kov::sj_to_utf8(a.seen[i]), kov::sj_to_utf8(b.seen[i])) << text << "\nat hook " << i;
+}
+
+}  // namespace
+
+// The views at every hook: arguments and parameters of recursive calls at their nest levels,
+// locals set late (empty until then), calls from loops and blocks, a parameterless function
+// run lean as a whole.
+TEST(Lean, ViewsAtEveryHookAreTheTreeCallsViews)
+{
+    const char *texts[] = {
+        "f(var n){ var a = n * 2, b; b = a + 1; if (n > 0) return f(n - 1) + b; return b; } "
+        "main(){ var t = 0, i; for (i = 0; i < 3; i++) { t += f(i); } return t; }",
+        "g(var x, var y){ var s; if (x < y) s = x; else s = y; return s * 10; } "
+        "k(){ var i, t = 0; for (i = 0; i < 3; i++) while (t < i * 5) t += g(i, t) + 1; return t; } "
+        "main(){ g(1, 2); return k(); }",
+        "fib(var n){ if (n < 2) return n; return fib(n - 1) + fib(n - 2); } main(){ return fib(6); }",
+        "void v(var n){ if (n) return; n = 1; } main(){ var i, s = 0; for (i = 0; i < 3; i++) s = s * 4 + v(i) + 3; return s; }",
+        "h(var a){ var q = a; do { q -= 3; if (q == 4) continue; } while (q > 0 && a != 7); return q ? -q : a || q; } "
+        "main(){ var i, s = 0; for (i = 0; i < 9; i++) s = s * 2 + h(i) % 5; return s; }",
+    };
+    for (const char *t : texts) agree(t);
+}
+
+// A stop (the host's budget) inside lean calls that made their entries for the view: the run
+// ends as the tree call's, and no entry of them is left.
+TEST(Lean, StopInsideLeanCallsLeavesNoEntries)
+{
+    const char *t = "f(var n){ var a = n; while (a >= 0 && n) a = a + 1; return a; } main(){ return f(0) + f(3); }";
+    for (long budget : {3L, 10L, 57L}) agree(t, budget);
+}
+
+// Past the call limit a lean recursion fails where the tree call fails, with its message and
+// the position of the innermost statement; a function reading a local before it is set, or
+// calling one that cannot run lean, runs as before.
+TEST(Lean, FailuresAndRefusalsAsTheTreeCalls)
+{
+    agree("f(var n){ return n > 200 ? 0 : f(n + 1) + 1; } main(){ return f(0); }");
+    agree("f(var n){ var r = 0; if (n % 3 == 0) r = f(n + 1); else if (n % 3 == 1) r = f(n + 1) + 1; else return f(n + 1); "
+          "return r; } main(){ return f(0); }");
+    agree("f(var n){ var r = 0; if (n > 0) r = f(n - 1); return n + r; } main(){ return f(150); }");
+    agree("d(var n){ if (n == 0) return 0; return 1 + d(n - 1); } main(){ var x = d(99); return x + d(98); }");
+    for (const char *t : {"f(var n){ var u; if (n) u = 1; return u + n; } main(){ return f(0) + f(2); }",
+                          "f(var n){ var s = \"a\"; return n; } main(){ return f(1); }"}) {
+        SEEN a = look(t, 1), b = look(t, 0);
+        EXPECT_EQ(a.lean_runs, 0) << t;
+        EXPECT_EQ(a.r.status, b.r.status) << t;
+        EXPECT_EQ(a.seen, b.seen) << t;
+    }
+}
