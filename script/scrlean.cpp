@@ -112,12 +112,13 @@ struct SCR_LEAN::FR {
     FR *up = nullptr;
     int base = 0;               // the nest level of its parameters and locals
     const char *owner = "";     // the caller's function (its arguments' owner)
-    int mat = 0;                // entries made for it (the host was called)
+    int mat = 0;                // its entries were made (the variable view was asked for)
     int nd = 0;                 // locals declared so far
     uint32_t set = ~0u;         // slots holding a value (a local without initializer: clear till set)
     double ret = 0;
     double v[SLOTS];
-    VTBL_U *vt[SLOTS];
+    VTBL_U *vt[SLOTS];          // the entries made: parameters' and locals'
+    VTBL_U *av[SLOTS];          // the arguments'
 };
 
 SCR_LEAN::SCR_LEAN(SCR_U &s, SCR_TREE &t) : s(s), t(t) {}
@@ -875,46 +876,52 @@ void SCR_LEAN::materialize()
         FR &f = *chain[k];
         const FN &fn = *f.fn;
         if (!f.mat) {   // as the call would have made them: the arguments, the parameters, the locals
-            VTBL_U *av[SLOTS] = {};
+            f.mat = 1;
+            for (int a = 0; a < fn.np + f.nd; a++) f.av[a] = f.vt[a] = nullptr;
             s.ctx.scr_nest = f.base - 1;
             scr_name_cpy(s.ctx.func_name, f.owner);
             for (int a = 0; a < fn.np; a++) {
                 VAL_U v;
                 v.val_putd(f.v[a]);
-                if (!(av[a] = s.scr_make_argvar(v, a))) break;
-                f.mat++;
+                if (!(f.av[a] = s.scr_make_argvar(v, a))) break;
             }
             s.ctx.scr_nest = f.base;
             scr_name_cpy(s.ctx.func_name, fn.f->name);
-            for (int a = 0; a < fn.np && av[a]; a++) {
-                if (s.scr_bind_arg(fn.name[a], av[a]) != 0) break;
-                f.mat++;
+            for (int a = 0; a < fn.np && f.av[a]; a++) {
+                if (s.scr_bind_arg(fn.name[a], f.av[a]) != 0) break;
                 f.vt[a] = s.vtbl_top;
             }
-            for (int k2 = 0; k2 < f.nd; k2++) {
-                VTBL_U *vt = s.scr_put_var(fn.name[fn.np + k2], 1, 1, 0, VT_VAR, 0, 0);
-                if (!vt) break;
-                f.mat++;
-                f.vt[fn.np + k2] = vt;
-            }
-            if (f.mat != 2 * fn.np + f.nd) {   // out of memory: what was made goes again
-                s.ctx = keep;
-                unmake(f);
-                continue;
-            }
+            for (int k2 = 0; k2 < f.nd; k2++)
+                if (!(f.vt[fn.np + k2] = s.scr_put_var(fn.name[fn.np + k2], 1, 1, 0, VT_VAR, 0, 0))) break;
         }
         for (int k2 = 0; k2 < fn.np + f.nd; k2++)
-            if (f.set >> k2 & 1)
+            if ((f.set >> k2 & 1) && listed(f.vt[k2]))
                 if (BASE_GJ *g = f.vt[k2]->vtb_gajet_pt) g->gj_putd(0, 0, f.v[k2], 0);
     }
     s.ctx = keep;
 }
 
+// Whether v is an entry still (code run meanwhile may have ended what it found on top).
+bool SCR_LEAN::listed(const VTBL_U *v) const
+{
+    for (const VTBL_U *e = v ? s.vtbl_top : nullptr; e; e = e->next)
+        if (e == v) return true;
+    return false;
+}
+
+// The frame's entries go, wherever they stand in the list.
 void SCR_LEAN::unmake(FR &f)
 {
-    for (; f.mat > 0 && s.vtbl_top; f.mat--) {
-        VTBL_U *v = s.vtbl_top;
-        s.vtbl_top = v->next;
+    int n = f.fn->np + f.nd;
+    for (VTBL_U **link = &s.vtbl_top; *link;) {
+        VTBL_U *v = *link;
+        bool mine = false;
+        for (int k = 0; k < n && !mine; k++) mine = v == f.vt[k] || (k < f.fn->np && v == f.av[k]);
+        if (!mine) {
+            link = &v->next;
+            continue;
+        }
+        *link = v->next;
         v->next = nullptr;
         delete v;
     }

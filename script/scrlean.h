@@ -90,6 +90,7 @@ private:
     [[gnu::noinline]] double call_in(FR &f, const LX &x);
     [[gnu::noinline]] void hook(FR &f, const LS &n);
     void unmake(FR &f);
+    bool listed(const VTBL_U *v) const;
     static bool assigned(const FN &fn);
     bool errs() const;
 };
