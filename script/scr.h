@@ -512,10 +512,12 @@ public:
     {
         if (code != SCRCB_ONESTEP || scr_hook_due()) scr_callback_host(code, arg);
     }
+    // The host let statements run without it for a while (the count goes down per statement).
+    bool scr_hook_quiet_run() const { return scr_hook_quiet > 0 && scr_tstat == TST_SCRPT_RUN; }
     // Whether the statement hook calls the host now; else one quiet statement is counted.
     bool scr_hook_due()
     {
-        if (scr_hook_quiet > 0 && scr_tstat == TST_SCRPT_RUN && ctx.scr_pass >= 1 && !sup()) {
+        if (scr_hook_quiet_run() && ctx.scr_pass >= 1 && !sup()) {
             scr_hook_quiet--;
             return false;
         }

@@ -681,7 +681,9 @@ int SCR_LEAN::block(FR &f, const LS &b)
 [[gnu::always_inline]] inline int SCR_LEAN::st(FR &f, const LS &n)
 {
     SCR_U::MARK mark(s, "SCR_U::scr_stat", n.at);
-    if (s.scr_hook_due()) hook(f, n);
+    // a lean run's context stays that of its start (the run pass, not suppressed)
+    if (s.scr_hook_quiet_run()) s.scr_hook_quiet--;
+    else hook(f, n);
     if (errs()) {   // the statement's prologue: the current errors become the previous ones
         if (s.err_nowscr[0] || s.err_prescr[0]) s.scr_set_SCRERR(nullptr);
         if (s.err_nowfnc[0] || s.err_prefnc[0]) s.scr_set_FNCERR(nullptr);
