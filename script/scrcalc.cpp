@@ -187,7 +187,7 @@ int SCR_U::scr_calc_space(CSV_U *sheet, const KOV_RECT *area)
     r.x2 = std::min(r.x2, xs - 1), r.y2 = std::min(r.y2, ys - 1);
     try {
         VAL_U v;
-        for (int y = r.y1; y <= r.y2; y++) {
+        for (int y = r.y1; y <= r.y2 && y < sheet->csv_get_used(); y++) {   // later rows hold no cell
             CSV_ROW *row = sheet->csv_get_row(y);
             if (!row || row->noform) continue;
             int found = 0;

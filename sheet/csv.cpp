@@ -123,7 +123,8 @@ void CSV_U::csv_free_row(CSV_ROW *r)
 
 void CSV_U::csv_free_all()
 {
-    for (int y = 0; csv_rows && y < csv_ys; y++) csv_free_row(&csv_rows[y]);
+    for (int y = 0; csv_rows && y < csv_used; y++) csv_free_row(&csv_rows[y]);
+    csv_used = 0;
     free(csv_rows);
     free(csv_cols);
     csv_rows = nullptr;
@@ -134,7 +135,8 @@ void CSV_U::csv_free_all()
 int CSV_U::cse_del_allcel()
 {
     if (!csv_rows) return -1;
-    for (int y = 0; y < csv_ys; y++) csv_free_row(&csv_rows[y]);
+    for (int y = 0; y < csv_used; y++) csv_free_row(&csv_rows[y]);
+    csv_used = 0;
     csv_modify = 1;
     csv_redraw(nullptr);
     return 0;
@@ -195,6 +197,7 @@ int CSV_U::csv_resize(int xs, int ys)
     csv_cols = cols;
     csv_xs = xs;
     csv_ys = ys;
+    if (csv_used > ys) csv_used = ys;
     csv_calc_left();
     csv_modify = 1;
     csv_redraw(nullptr);
@@ -228,6 +231,7 @@ CSV_CEL *CSV_U::csv_new_cel(int x, int y)
     CSV_ROW *r = &csv_rows[y];
     if (x >= r->cnt) {
         if (csv_grow_row(r, x + 1) < 0) return nullptr;
+        if (y >= csv_used) csv_used = y + 1;
         memset(&r->cel[r->cnt], 0, size_t(x + 1 - r->cnt) * sizeof(CSV_CEL));
         r->cnt = x + 1;
     }

@@ -118,6 +118,8 @@ public:
     void csv_free_all();                   // sizes become 0
     int cse_del_allcel();                  // free every cell, keep sizes and columns
     int csv_exists() const { return csv_rows != nullptr; }
+    // Rows from this one on hold no cell (a walk over every row stops here).
+    int csv_get_used() const { return csv_used; }
     int csv_get_xs() const { return csv_xs; }   // column count, 0 without store
     int csv_get_ys() const { return csv_ys; }   // row count, 0 without store
     int csv_used_xs(int mask) const;       // 1 + largest column with usage & mask
@@ -226,6 +228,7 @@ private:
     KOV_HOST *csv_hostp = &csv_own_host;
     int csv_xs = 0, csv_ys = 0;
     CSV_ROW *csv_rows = nullptr;
+    int csv_used = 0;   // one past the last row that may hold cells (a row move: every row)
     CSV_COL *csv_cols = nullptr;
     int csv_modify = 0;
     char *csv_fname = nullptr;

@@ -43,6 +43,7 @@ int CSV_U::csv_clr_rows(int y, int n)
 int CSV_U::csv_swap_rows(int a, int b)
 {
     if (!csv_rows || a < 0 || a >= csv_ys || b < 0 || b >= csv_ys) return -1;
+    csv_used = csv_ys;   // rows moved: every row is walked again
     std::swap(csv_rows[a], csv_rows[b]);
     CSV_RECT ra = {0, a, csv_xs - 1, a}, rb = {0, b, csv_xs - 1, b};
     csv_redraw(&ra);
@@ -133,6 +134,7 @@ int CSV_U::csv_del_rows(int y, int n)
 int CSV_U::csv_ins_rows(int y, int n)
 {
     if (!csv_rows || cut_block(y, n, csv_ys) < 0) return -1;
+    csv_used = csv_ys;
     for (int i = csv_ys - n; i < csv_ys; i++) csv_free_row(&csv_rows[i]);  // pushed off the sheet
     memmove(&csv_rows[y + n], &csv_rows[y], size_t(csv_ys - y - n) * sizeof(CSV_ROW));
     memset(&csv_rows[y], 0, size_t(n) * sizeof(CSV_ROW));
@@ -202,6 +204,7 @@ int CSV_U::csv_sort_rows(int order, int key, int y, int n)
 {
     if (!csv_rows || key < 0 || key >= csv_xs || y < 0 || y >= csv_ys || n < 1 || n > csv_ys - y) return -1;
     if (n == 1) return 0;
+    csv_used = csv_ys;
     auto *ent = static_cast<SORT_ENT *>(malloc(size_t(n) * sizeof(SORT_ENT)));
     if (!ent) {
         KOV_LOG("csv_sort_rows(%d,%d) 失敗", y, n);
@@ -225,6 +228,7 @@ int CSV_U::csv_rot_rows(int dir, int y, int n)
 {
     if (!csv_rows || (dir != 0 && dir != 1) || y < 0 || y >= csv_ys || n < 1 || n > csv_ys - y) return -1;
     if (n < 2) return 0;
+    csv_used = csv_ys;
     int last = y + n - 1;
     CSV_ROW t;
     if (dir == 0) {
