@@ -16,11 +16,6 @@
 #include "sheet/cellref.h"
 #include "base/kovlog.h"
 
-namespace {
-// Parse nesting taken on (in the reader's nesting counts); deeper text stays with the reader.
-constexpr int XC_DEEP = 400;
-constexpr int XC_POST = 8;
-
 int cache_env_off()
 {
     static int off = [] {
@@ -29,6 +24,11 @@ int cache_env_off()
     }();
     return off;
 }
+
+namespace {
+// Parse nesting taken on (in the reader's nesting counts); deeper text stays with the reader.
+constexpr int XC_DEEP = 400;
+constexpr int XC_POST = 8;
 
 // Keeps the four error texts across a parse: the parser reads literals with the reader's
 // primitives, which report bad ones, but a parse must leave no trace.

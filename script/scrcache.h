@@ -15,6 +15,9 @@
 #include "script/scr.h"
 #include "sheet/csv.h"
 
+// KOVASH_NOCACHE set (read once): no parsed forms, the text reader reads every expression.
+int cache_env_off();
+
 class SCR_XC {
     friend class SCR_LEAN;
 

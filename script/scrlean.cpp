@@ -527,7 +527,8 @@ int SCR_LEAN::c_node(FN &fn, int i, int nest)
         const char *p = n.at;
         char name[SCR_NAMESIZE];
         if (s.scr_idname(p, name, sizeof name) != 0 || s.scr_fn_lookup(name)) return -1;
-        const FTBL_U *f = s.scr_get_ftbl(name);
+        FTBL_U *f = s.scr_get_ftbl(name);
+        if (f && !f->tfn) t.build_ahead(f);   // its first run would have built it
         if (f && !f->tfn) fn.later = true;
         if (!f || !f->tfn) return -1;
         if (n.args == -2) xc.call_args(n);

@@ -73,6 +73,31 @@ int scr_tree_env()
 SCR_TREE::SCR_TREE(SCR_U &s) : s(s) { lean = std::make_unique<SCR_LEAN>(s, *this); }
 SCR_TREE::~SCR_TREE() = default;
 
+int SCR_TREE::build_ahead(FTBL_U *f)
+{
+    if (f->tfn) return 0;
+    if (f->runs < 0 || !f->text || f->varargs) return -1;
+    KEEP keep(s);
+    SCR_U::BLOCK block(s);   // the definition's block: the parameters end with it
+    s.ctx.scr_pass = 1;
+    s.ctx.st_noexect++;
+    const char *p = f->text;
+    DECL_SPEC spec;
+    if (s.scr_decl_specs(p, spec) != 0) spec = DECL_SPEC{VT_VAR, 0};
+    while (s.scr_pointer(p) == 0) {
+    }
+    char name[SCR_NAMESIZE];
+    if (s.scr_idname(p, name, sizeof name) != 0 || strcmp(name, f->name) != 0) return -1;
+    scr_name_cpy(s.ctx.func_name, name);
+    s.ctx.fn_spec = spec;
+    SCR_PARAM param[SCR_MAXARG] = {};
+    int varargs = 0;
+    if (s.scr_direct_declarator_func(p, nullptr, param, varargs) != 0 || s.scr_skip_space(p) != '{') return -1;
+    s.ctx.st_noexect--;
+    SCR_SET<int> pass(s.ctx.scr_pass, 2);   // as the run's definition: build reads it as the link does
+    return s.scr_tree_build(f, p) ? 0 : -1;
+}
+
 void SCR_TREE::kept(void (*fn)(void *), void *arg)
 {
     KEEP keep(s);

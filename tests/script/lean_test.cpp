@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "scrtest.h"
+#include "script/scrcache.h"
 #include "script/scrlean.h"
 #include "script/scrtree.h"
 
@@ -78,6 +79,7 @@ SEEN look(const char *text, int lean, long budget = 5000)
 
 void agree(const char *text, long budget = 5000)
 {
+    if (cache_env_off()) GTEST_SKIP() << "lean runs are made from the parsed forms (KOVASH_NOCACHE)";
     SEEN a = look(text, 1, budget), b = look(text, 0, budget);
     EXPECT_GT(a.lean_runs, 0) << text;   // else it agrees trivially
     EXPECT_EQ(b.lean_runs, 0) << text;
@@ -131,6 +133,7 @@ TEST(Lean, FailuresAndRefusalsAsTheTreeCalls)
           "return r; } main(){ return f(0); }");
     agree("f(var n){ var r = 0; if (n > 0) r = f(n - 1); return n + r; } main(){ return f(150); }");
     agree("d(var n){ if (n == 0) return 0; return 1 + d(n - 1); } main(){ var x = d(99); return x + d(98); }");
+    if (cache_env_off()) GTEST_SKIP() << "lean runs are made from the parsed forms (KOVASH_NOCACHE)";
     for (const char *t : {"f(var n){ var u; if (n) u = 1; return u + n; } main(){ return f(0) + f(2); }",
                           "f(var n){ var s = \"a\"; return n; } main(){ return f(1); }"}) {
         SEEN a = look(t, 1), b = look(t, 0);
