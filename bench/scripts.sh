@@ -1,7 +1,7 @@
 #!/bin/bash
 # Scripts side by side with Debian's /usr/bin/python3 and lua5.4, whole process:
 #   bench/scripts.sh BUILD_DIR
-# Each bench/NAME.scr with a twin NAME.py (and NAME.lua) runs 5 times in each program; prints
+# Each bench/NAME.scr with a twin NAME.py (and NAME.lua) runs 9 times in each program; prints
 # the median wall time and the ratios kovash / python3 and kovash / lua5.4. Every run must
 # succeed (exit status 0 for the twins, 1 for the script: main's result is true).
 # BENCH_CALLGRIND=1 also counts kovash's instructions per run with valgrind (slow).
@@ -9,25 +9,27 @@ set -u
 here="$(cd "$(dirname "$0")" && pwd)"
 kovash="$(cd "${1:-build}" && pwd)/app/kovash"
 [ -x "$kovash" ] || { echo "scripts: $kovash not built"; exit 0; }
-runs=5
+runs=9
 tmp="$(mktemp -d)"
 trap 'rm -rf "$tmp"' EXIT
 cp "$kovash" "$tmp/kovash"
 (cd "$tmp" && ./kovash >/dev/null 2>&1)   # the first start writes the settings file
 
-# median wall time in ms of "$@" over $runs runs; fails unless every run exits with $want
+# median wall time in ms (one decimal) of "$@" over $runs runs; fails unless every run exits
+# with $want. The clock is bash's own (no process of its own between the two readings: a date
+# process would add milliseconds to every short run alike and pull every ratio towards 1).
 median() {
     local want=$1; shift
     local ts=() t0 t1 rc
     for _ in $(seq $runs); do
-        t0=$(date +%s%N)
+        t0=${EPOCHREALTIME/./}
         "$@" >/dev/null 2>&1
         rc=$?
-        t1=$(date +%s%N)
+        t1=${EPOCHREALTIME/./}
         [ "$rc" = "$want" ] || { echo "FAIL(status $rc)"; return 1; }
-        ts+=($(( (t1 - t0) / 1000000 )))
+        ts+=($(( (t1 - t0) / 100 )))
     done
-    printf '%s\n' "${ts[@]}" | sort -n | sed -n "$(( (runs + 1) / 2 ))p"
+    printf '%s\n' "${ts[@]}" | sort -n | sed -n "$(( (runs + 1) / 2 ))p" | awk '{ printf "%.1f", $1 / 10 }'
 }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "-" }'; }
 
