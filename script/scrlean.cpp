@@ -203,17 +203,10 @@ SCR_LEAN::FN *SCR_LEAN::make(const FTBL_U *f)
     b.tn = root.self;
     b.tlist = root.list;
     b.n = root.n;
-    std::vector<int> kids;
-    for (int k = 0; k < root.n; k++) {
-        int i = c_stat(fn, t.kids[root.list + k], 0);
-        if (i < 0) {
-            fn.ok = -1;
-            return &fn;
-        }
-        kids.push_back(i);
+    if ((b.list = c_list(fn, root.n, [&](int k) { return c_stat(fn, t.kids[root.list + k], 0); })) < 0) {
+        fn.ok = -1;
+        return &fn;
     }
-    b.list = (int)fn.lists.size();
-    fn.lists.insert(fn.lists.end(), kids.begin(), kids.end());
     fn.root = (int)fn.st.size();
     fn.st.push_back(b);
     fn.link();
@@ -347,6 +340,19 @@ int SCR_LEAN::c_decls(FN &fn, const TN &block)
     return 0;
 }
 
+template <class MAKE> int SCR_LEAN::c_list(FN &fn, int n, MAKE make)
+{
+    std::vector<int> items;
+    for (int k = 0; k < n; k++) {
+        int r = make(k);
+        if (r < 0) return -1;
+        items.push_back(r);
+    }
+    int at = (int)fn.lists.size();
+    fn.lists.insert(fn.lists.end(), items.begin(), items.end());
+    return at;
+}
+
 int SCR_LEAN::c_stat(FN &fn, int i, int nest)
 {
     const TN &n = *t.np[i];
@@ -378,20 +384,12 @@ int SCR_LEAN::c_stat(FN &fn, int i, int nest)
             if (n.x[k].at && (o.x[k] = c_exp(fn, n.x[k], nest + 1)) < 0) return -1;
         if ((n.k != TN_FOR && o.x[0] < 0) || (o.a = c_stat(fn, n.a, nest + 1)) < 0) return -1;
         break;
-    case TN_BLOCK: {
-        if (n.ndecl) return -1;
-        std::vector<int> kids;
-        for (int k = 0; k < n.n; k++) {
-            int c = c_stat(fn, t.kids[n.list + k], nest + 1);
-            if (c < 0) return -1;
-            kids.push_back(c);
-        }
-        o.list = (int)fn.lists.size();
+    case TN_BLOCK:
+        if (n.ndecl || (o.list = c_list(fn, n.n, [&](int k) { return c_stat(fn, t.kids[n.list + k], nest + 1); })) < 0)
+            return -1;
         o.n = n.n;
         o.tlist = n.list;
-        fn.lists.insert(fn.lists.end(), kids.begin(), kids.end());
         break;
-    }
     default: return -1;   // switch, labels, goto
     }
     fn.st.push_back(o);
@@ -413,17 +411,10 @@ int SCR_LEAN::c_exp(FN &fn, const TX &x, int nest)
     const SCR_TREE::XS st = t.xs[x.id];
     if (st.first < 0 || st.n < 1) return -1;
     if (st.n == 1) return c_root(fn, t.xr[st.first].root, nest);
-    std::vector<int> items;
-    for (int k = 0; k < st.n; k++) {
-        int r = c_root(fn, t.xr[st.first + k].root, nest);
-        if (r < 0) return -1;
-        items.push_back(r);
-    }
     LX o;
     o.k = Q_COMMA;
-    o.list = (int)fn.lists.size();
     o.n = st.n;
-    fn.lists.insert(fn.lists.end(), items.begin(), items.end());
+    if ((o.list = c_list(fn, st.n, [&](int k) { return c_root(fn, t.xr[st.first + k].root, nest); })) < 0) return -1;
     fn.x.push_back(o);
     return (int)fn.x.size() - 1;
 }
@@ -486,16 +477,10 @@ int SCR_LEAN::c_node(FN &fn, int i, int nest)
     }
     case SCR_XC::X_LOGIC: {
         o.k = n.op ? Q_OR : Q_AND;
-        if ((o.a = c_node(fn, n.a, nest)) < 0) return -1;
-        std::vector<int> items;
-        for (int k = 0; k < n.n; k++) {
-            int r = c_node(fn, xc.items[n.list + k].node, nest);
-            if (r < 0) return -1;
-            items.push_back(r);
-        }
-        o.list = (int)fn.lists.size();
         o.n = n.n;
-        fn.lists.insert(fn.lists.end(), items.begin(), items.end());
+        if ((o.a = c_node(fn, n.a, nest)) < 0 ||
+            (o.list = c_list(fn, n.n, [&](int k) { return c_node(fn, xc.items[n.list + k].node, nest); })) < 0)
+            return -1;
         break;
     }
     case SCR_XC::X_COND:
@@ -508,19 +493,11 @@ int SCR_LEAN::c_node(FN &fn, int i, int nest)
         o.k = Q_SET;
         o.i = n.op;
         break;
-    case SCR_XC::X_COMMA: {
-        std::vector<int> items;
-        for (int k = 0; k < n.n; k++) {
-            int r = c_node(fn, xc.items[n.list + k].node, nest);
-            if (r < 0) return -1;
-            items.push_back(r);
-        }
+    case SCR_XC::X_COMMA:
         o.k = Q_COMMA;
-        o.list = (int)fn.lists.size();
         o.n = n.n;
-        fn.lists.insert(fn.lists.end(), items.begin(), items.end());
+        if ((o.list = c_list(fn, n.n, [&](int k) { return c_node(fn, xc.items[n.list + k].node, nest); })) < 0) return -1;
         break;
-    }
     case SCR_XC::X_CALL: {
         // a script function's call (a built-in's name would call the built-in) with its
         // arguments parsed, of a function that has a lean form itself
@@ -540,20 +517,14 @@ int SCR_LEAN::c_node(FN &fn, int i, int nest)
             fn.later |= callee->later;
             return -1;
         }
-        std::vector<int> args;
-        for (int k = 0; k < n.nargs; k++) {
-            int r = c_root(fn, xc.cargs[n.args + k].root, nest);
-            if (r < 0) return -1;
-            args.push_back(r);
-        }
+        if ((o.list = c_list(fn, n.nargs, [&](int k) { return c_root(fn, xc.cargs[n.args + k].root, nest); })) < 0)
+            return -1;
         o.k = Q_CALL;
         o.fn = callee;
         o.at = n.at;
         o.paren = n.paren;
         o.nest = nest;
-        o.list = (int)fn.lists.size();
         o.n = n.nargs;
-        fn.lists.insert(fn.lists.end(), args.begin(), args.end());
         fn.deep = std::max(fn.deep, nest + 4 + n.deep);
         fn.calls++;
         break;

@@ -71,6 +71,8 @@ private:
     int c_node(FN &fn, int xn, int nest);
     int c_slot(FN &fn, const char *name) const;
     int c_decls(FN &fn, const TN &block);
+    // n items made by make(k) (an index, -1 refused) as a list: its start, or -1.
+    template <class MAKE> int c_list(FN &fn, int n, MAKE make);
 
     // running
     int run(const FN &fn, FR &f, double &val);
