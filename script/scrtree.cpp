@@ -77,6 +77,8 @@ int SCR_TREE::build_ahead(FTBL_U *f)
 {
     if (f->tfn) return 0;
     if (f->runs < 0 || !f->text || f->varargs) return -1;
+    const char *head_end = strchr(f->text, '{');   // an enum in the head would declare its names
+    if (!head_end || std::string_view(f->text, head_end - f->text).find("enum") != std::string_view::npos) return -1;
     KEEP keep(s);
     SCR_U::BLOCK block(s);   // the definition's block: the parameters end with it
     s.ctx.scr_pass = 1;
