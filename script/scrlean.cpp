@@ -12,9 +12,14 @@
 namespace {
 enum LK : uint8_t {
     Q_NUM, Q_SLOT, Q_ADD, Q_SUB, Q_MUL, Q_DIV, Q_MOD, Q_LE, Q_LT, Q_GE, Q_GT, Q_EQ, Q_NE, Q_BIN,
-    Q_NOT, Q_NEG, Q_POS, Q_BNOT, Q_AND, Q_OR, Q_COND, Q_SET, Q_PRE, Q_POST, Q_CALL, Q_COMMA
+    Q_NOT, Q_NEG, Q_POS, Q_BNOT, Q_AND, Q_OR, Q_COND, Q_SET, Q_PRE, Q_POST, Q_CALL, Q_COMMA,
+    // a global's element (a scalar or a one-row array's), read and stored; a local that holds
+    // what such an element holds (a text or nothing too), read and stored; two of those compared
+    Q_GGET, Q_GSET, Q_BGET, Q_BSET, Q_VCMP
 };
-static_assert(Q_COMMA == 25, "one evaluation per kind (SCR_LEAN::evf)");
+static_assert(Q_VCMP == 30, "one evaluation per kind (SCR_LEAN::evf)");
+// A node whose value may be a text or nothing (where a value goes whole, it goes as it is).
+bool whole(uint8_t k) { return k == Q_GGET || k == Q_GSET || k == Q_BGET || k == Q_BSET; }
 // Per call the tree call nests at most this many counts deeper, and takes at most this much of
 // the native stack (98 nested calls of a one-line recursion fit in a 256 KB budget and not in
 // 192 KB: 2 to 2.6 KB a call); a form whose statements or calls nest deeper is not made.
@@ -34,6 +39,7 @@ struct LX {
     int nest = 0;              // Q_CALL: the level of the statement it is in, from the body's
     double num = 0;
     const SCR_LEAN::FN *fn = nullptr;   // Q_CALL
+    VTBL_U *g = nullptr;                // Q_GGET, Q_GSET: the global (a: the index, one-row arrays)
     const char *at = nullptr, *paren = nullptr;
     bool chk = false;          // a slot it reads may hold no value yet
     SCR_LEAN::EVF ef = nullptr;   // its kind's evaluation
@@ -71,6 +77,7 @@ struct SCR_LEAN::FN {
     int calls = 0;           // calls compiled (an initializer may make none)
     bool later = false;      // refused for a callee without its tree yet: asked again
     bool in_init = false;    // building an initializer: every local may be empty there
+    uint32_t boxed = 0;      // locals holding what a global's element holds (VAL_U boxes)
     std::vector<const LX *> xl;
     std::vector<const LS *> sl;
     std::vector<const LX *> pinit;
@@ -119,6 +126,7 @@ struct SCR_LEAN::FR {
     double v[SLOTS];
     VTBL_U *vt[SLOTS];          // the entries made: parameters' and locals'
     VTBL_U *av[SLOTS];          // the arguments'
+    VAL_U *box = nullptr;       // the boxed locals' values (by slot), when the form has any
 };
 
 SCR_LEAN::SCR_LEAN(SCR_U &s, SCR_TREE &t) : s(s), t(t) {}
@@ -209,6 +217,10 @@ SCR_LEAN::FN *SCR_LEAN::make(const FTBL_U *f)
     }
     fn.root = (int)fn.st.size();
     fn.st.push_back(b);
+    if (box(fn) != 0) {
+        fn.ok = -1;
+        return &fn;
+    }
     fn.link();
     fn.ok = fn.deep <= LEAN_DEEP - 10 && assigned(fn) ? 1 : -1;
     return &fn;
@@ -223,9 +235,13 @@ struct DA {
         switch (e.k) {
         case Q_NUM: return true;
         case Q_SLOT:
+        case Q_BGET:
         case Q_PRE:
         case Q_POST: return a >> e.slot & 1;
+        case Q_GGET: return !e.pa || x(*e.pa, a);
+        case Q_GSET: return (!e.pa || x(*e.pa, a)) && x(*e.pb, a);
         case Q_SET:
+        case Q_BSET:
             if (!x(*e.pb, a) || (e.i && !(a >> e.slot & 1))) return false;
             a |= 1u << e.slot;
             return true;
@@ -295,6 +311,63 @@ bool SCR_LEAN::assigned(const FN &fn)
         if (fn.pinit[k]) a |= 1u << (fn.np + k);
     }
     return DA::st(*fn.proot, a);
+}
+
+// The global a name (with its indices) means in f: a var of its own storage, not an array of
+// two rows; null when the form cannot take it.
+VTBL_U *SCR_LEAN::global_of(FN &fn, const SCR_XC::XN &n)
+{
+    if (n.dims > 1) return nullptr;
+    char keep[SCR_NAMESIZE];
+    scr_name_cpy(keep, s.ctx.func_name);
+    scr_name_cpy(s.ctx.func_name, fn.f->name);   // its statics first, as its run looks
+    VTBL_U *v = s.scr_get_vtbl(&s.scr_xc->names[n.name]);
+    scr_name_cpy(s.ctx.func_name, keep);
+    if (!v || v->type != VT_VAR || !gj_vars_of(v->vtb_gajet_pt) || v->vtb_dims() != n.dims) return nullptr;
+    if (n.dims && v->vtb_ys() != 1) return nullptr;
+    return v;
+}
+
+// Locals given what a global's element holds hold it as it is (a text, nothing); where a value
+// goes whole (returned, passed, chosen by ?:, a comma's) such a value is not taken; two such
+// values compared compare as texts when both are.
+int SCR_LEAN::box(FN &fn)
+{
+    auto holds = [&](int i) {
+        const LX &v = fn.x[i];
+        return whole(v.k) || ((v.k == Q_SLOT || v.k == Q_SET) && (fn.boxed >> v.slot & 1));
+    };
+    // A global named like a local is read before the local's declaration (an initializer): in a
+    // recursion that finds the caller's local.
+    for (const LX &o : fn.x)
+        if ((o.k == Q_GGET || o.k == Q_GSET) && c_slot(fn, o.g->name) >= 0) return -1;
+    for (bool again = true; again;) {
+        again = false;
+        for (LX &o : fn.x)
+            if (o.k == Q_SET && !(fn.boxed >> o.slot & 1) && holds(o.b)) {
+                if (o.slot < fn.np || o.i) return -1;   // parameters stay numbers
+                fn.boxed |= 1u << o.slot;
+                again = true;
+            }
+    }
+    for (LX &o : fn.x) {
+        bool b = (o.k == Q_SLOT || o.k == Q_SET || o.k == Q_PRE || o.k == Q_POST) && (fn.boxed >> o.slot & 1);
+        if (b && (o.k == Q_PRE || o.k == Q_POST || o.i)) return -1;
+        if (b) o.k = o.k == Q_SLOT ? Q_BGET : Q_BSET;
+    }
+    for (LX &o : fn.x) {
+        if (o.k >= Q_LE && o.k <= Q_NE && whole(fn.x[o.a].k) && whole(fn.x[o.b].k)) o.k = Q_VCMP;
+        if ((o.k == Q_COND && (whole(fn.x[o.b].k) || whole(fn.x[o.c].k))))
+            return -1;
+        if (o.k == Q_CALL || o.k == Q_COMMA)
+            for (int k = 0; k < o.n; k++)
+                if (whole(fn.x[fn.lists[o.list + k]].k)) return -1;
+    }
+    for (int i : fn.init)
+        if (i >= 0 && whole(fn.x[i].k)) return -1;
+    for (const LS &n : fn.st)
+        if (n.k == TN_RETURN && n.x[0] >= 0 && whole(fn.x[n.x[0]].k)) return -1;
+    return 0;
 }
 
 int SCR_LEAN::c_slot(FN &fn, const char *name) const
@@ -440,7 +513,11 @@ int SCR_LEAN::c_node(FN &fn, int i, int nest)
         o.num = n.num;
         break;
     case SCR_XC::X_VAR:
-        if ((o.slot = slot_of(n)) < 0) return -1;
+        if (n.dims || (o.slot = slot_of(n)) < 0) {
+            if (n.npost || !(o.g = global_of(fn, n)) || (n.dims && (o.a = c_node(fn, n.a, nest)) < 0)) return -1;
+            o.k = Q_GGET;
+            break;
+        }
         o.k = n.npost ? Q_POST : Q_SLOT;
         o.n = n.npost;
         o.post = n.post;
@@ -488,11 +565,20 @@ int SCR_LEAN::c_node(FN &fn, int i, int nest)
         if ((o.a = c_node(fn, n.a, nest)) < 0 || (o.b = c_node(fn, n.b, nest)) < 0 || (o.c = c_node(fn, n.c, nest)) < 0)
             return -1;
         break;
-    case SCR_XC::X_ASG:
-        if (xc.nodes[n.a].npost || (o.slot = slot_of(xc.nodes[n.a])) < 0 || (o.b = c_node(fn, n.b, nest)) < 0) return -1;
+    case SCR_XC::X_ASG: {
+        const SCR_XC::XN &l = xc.nodes[n.a];
+        if (l.k == SCR_XC::X_VAR && !l.npost && (l.dims || slot_of(l) < 0)) {   // a global's element: stored as it is
+            if (n.op || !(o.g = global_of(fn, l)) || (o.g->flags & SF_CONST) || (l.dims && (o.a = c_node(fn, l.a, nest)) < 0) ||
+                (o.b = c_node(fn, n.b, nest)) < 0)
+                return -1;
+            o.k = Q_GSET;
+            break;
+        }
+        if (l.npost || (o.slot = slot_of(l)) < 0 || (o.b = c_node(fn, n.b, nest)) < 0) return -1;
         o.k = Q_SET;
         o.i = n.op;
         break;
+    }
     case SCR_XC::X_COMMA:
         o.k = Q_COMMA;
         o.n = n.n;
@@ -619,6 +705,8 @@ int SCR_LEAN::run(const FN &fn, FR &f, double &val)
             l.top = f.up;
         }
     } push(*this, f);
+    std::unique_ptr<VAL_U[]> boxes;
+    if (fn.boxed) f.box = (boxes = std::make_unique<VAL_U[]>(SLOTS)).get();
     for (size_t k = 0; k < fn.pinit.size(); k++) {   // each declaration clears the current errors
         s.err_nowscr[0] = 0;
         s.err_nowfnc[0] = 0;
@@ -790,8 +878,109 @@ template <int K> double SCR_LEAN::evk(SCR_LEAN &l, FR &f, const LX &x)
         for (int k = 0; k < x.n; k++) v = l.ev(f, *x.pl[k]);
         return v;
     }
+    case Q_GGET: {   // a text or nothing is 0 to an operator
+        const VAL_U *v = l.peek(f, x);
+        return v ? v->val_getd() : 0;
+    }
+    case Q_GSET: {
+        VAL_U r;
+        l.gstore(f, x, r);
+        return r.val_getd();
+    }
+    case Q_BGET: return f.box[x.slot].val_getd();
+    case Q_BSET: {
+        VAL_U t;
+        l.bstore(f, x, t);
+        return f.box[x.slot].val_getd();
+    }
+    case Q_VCMP: {   // two texts compare as texts; the right side may change the left element
+        VAL_U ta, tb;
+        const VAL_U *a = l.vref(f, *x.pa, ta);
+        if (a && a != &ta && a->val_kind == VAL_STR) a = (ta.val_copy(a), &ta);
+        const VAL_U *b = l.vref(f, *x.pb, tb);
+        if (a && b && a->val_kind == VAL_STR && b->val_kind == VAL_STR)
+            return scr_textop(x.lv, x.i, a->val_gets(), b->val_gets());
+        return scr_numop(x.lv, x.i, a ? a->val_getd() : 0, b ? b->val_getd() : 0);
+    }
     }
     return 0;
+}
+
+// The element a global node names: its index as an element reference reads it (the same checks,
+// the same messages).
+int SCR_LEAN::index(FR &f, const LX &x)
+{
+    if (!x.pa) return 0;
+    int i = scr_trunc32(opnd(f, *x.pa));
+    if (i < 0 || i > 999) {
+        s.scr_set_SCRERR("xo=%d yo=%d", i, 0);
+        throw FAIL{};
+    }
+    int xs = x.g->vtb_xs();
+    if ((xs > 0 && i >= xs) || i < 0) {
+        s.scr_set_SCRERR("無効アクセス:%s[%d][%d]", x.g->name, 0, i);
+        throw FAIL{};
+    }
+    return i;
+}
+
+// A global's element (null: never stored, nothing).
+const VAL_U *SCR_LEAN::peek(FR &f, const LX &x)
+{
+    int i = index(f, x);
+    const VAR_GJ *v = gj_vars_of(x.g->vtb_gajet_pt);
+    return v ? v->gj_peek(i, 0) : nullptr;
+}
+
+// A value as it is: an element, a local's box, or a number in tmp.
+const VAL_U *SCR_LEAN::vref(FR &f, const LX &x, VAL_U &tmp)
+{
+    switch (x.k) {
+    case Q_GGET: return peek(f, x);
+    case Q_BGET: return &f.box[x.slot];
+    case Q_GSET: gstore(f, x, tmp); return &tmp;
+    case Q_BSET: bstore(f, x, tmp); return &f.box[x.slot];
+    default: tmp.val_putd(ev(f, x)); return &tmp;
+    }
+}
+
+// An assignment to a global's element, as an assignment stores: the element first, then the
+// value (r: what it stored).
+void SCR_LEAN::gstore(FR &f, const LX &x, VAL_U &r)
+{
+    int i = index(f, x);
+    if (whole(x.pb->k)) {
+        const VAL_U *v = vref(f, *x.pb, r);
+        if (v != &r) r.val_copy(v);
+    } else {
+        r.val_putd(opnd(f, *x.pb));
+    }
+    BASE_GJ *g = x.g->vtb_gajet_pt;
+    VAR_GJ *vars = gj_vars_of(g);
+    int bad = 1;
+    if (r.val_kind == VAL_NUM) {
+        VAL_U *c = vars ? vars->gj_cell(i, 0) : nullptr;
+        bad = !c || c->val_putd(r.val_num) != 0;
+    } else if (g) {
+        bad = g->gj_puts(i, 0, r.val_kind == VAL_STR ? r.val_gets() : nullptr, 0) != 0;
+    }
+    if (bad) {
+        s.scr_set_SCRERR("代入失敗:%s xp=%d yp=%d", x.g->name, i, 0);
+        throw FAIL{};
+    }
+}
+
+// An assignment to a local that holds what an element holds.
+void SCR_LEAN::bstore(FR &f, const LX &x, VAL_U &tmp)
+{
+    VAL_U &box = f.box[x.slot];
+    if (whole(x.pb->k)) {
+        const VAL_U *v = vref(f, *x.pb, tmp);
+        if (v != &box) box.val_copy(v);
+    } else {
+        box.val_putd(opnd(f, *x.pb));
+    }
+    f.set |= 1u << x.slot;
 }
 
 // One small function per kind: each takes only the registers its own work needs.
@@ -799,7 +988,8 @@ const SCR_LEAN::EVF SCR_LEAN::evf[] = {
     &evk<Q_NUM>, &evk<Q_SLOT>, &evk<Q_ADD>, &evk<Q_SUB>, &evk<Q_MUL>, &evk<Q_DIV>, &evk<Q_MOD>,
     &evk<Q_LE>, &evk<Q_LT>, &evk<Q_GE>, &evk<Q_GT>, &evk<Q_EQ>, &evk<Q_NE>, &evk<Q_BIN>,
     &evk<Q_NOT>, &evk<Q_NEG>, &evk<Q_POS>, &evk<Q_BNOT>, &evk<Q_AND>, &evk<Q_OR>, &evk<Q_COND>,
-    &evk<Q_SET>, &evk<Q_PRE>, &evk<Q_POST>, &evk<Q_CALL>, &evk<Q_COMMA>};
+    &evk<Q_SET>, &evk<Q_PRE>, &evk<Q_POST>, &evk<Q_CALL>, &evk<Q_COMMA>, &evk<Q_GGET>, &evk<Q_GSET>,
+    &evk<Q_BGET>, &evk<Q_BSET>, &evk<Q_VCMP>};
 
 // A call made in a lean run: the marks and the call limit as the regular call has them.
 double SCR_LEAN::call_in(FR &f, const LX &x)
@@ -868,9 +1058,14 @@ void SCR_LEAN::materialize()
             for (int k2 = 0; k2 < f.nd; k2++)
                 if (!(f.vt[fn.np + k2] = s.scr_put_var(fn.name[fn.np + k2], 1, 1, 0, VT_VAR, 0, 0))) break;
         }
-        for (int k2 = 0; k2 < fn.np + f.nd; k2++)
-            if ((f.set >> k2 & 1) && listed(f.vt[k2]))
-                if (BASE_GJ *g = f.vt[k2]->vtb_gajet_pt) g->gj_putd(0, 0, f.v[k2], 0);
+        for (int k2 = 0; k2 < fn.np + f.nd; k2++) {
+            if (!(f.set >> k2 & 1) || !listed(f.vt[k2])) continue;
+            BASE_GJ *g = f.vt[k2]->vtb_gajet_pt;
+            const VAL_U *b = fn.boxed >> k2 & 1 ? &f.box[k2] : nullptr;
+            if (!g) continue;
+            if (!b || b->val_kind == VAL_NUM) g->gj_putd(0, 0, b ? b->val_num : f.v[k2], 0);
+            else g->gj_puts(0, 0, b->val_kind == VAL_STR ? b->val_gets() : nullptr, 0);
+        }
     }
     s.ctx = keep;
 }

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "script/scr.h"
+#include "script/scrcache.h"
 
 class SCR_TREE;
 struct LS;
@@ -94,5 +95,12 @@ private:
     void unmake(FR &f);
     bool listed(const VTBL_U *v) const;
     static bool assigned(const FN &fn);
+    int box(FN &fn);
+    VTBL_U *global_of(FN &fn, const SCR_XC::XN &n);
+    int index(FR &f, const LX &x);
+    const VAL_U *peek(FR &f, const LX &x);
+    const VAL_U *vref(FR &f, const LX &x, VAL_U &tmp);
+    void gstore(FR &f, const LX &x, VAL_U &r);
+    void bstore(FR &f, const LX &x, VAL_U &tmp);
     bool errs() const;
 };

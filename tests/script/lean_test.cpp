@@ -115,6 +115,23 @@ TEST(Lean, ViewsAtEveryHookAreTheTreeCallsViews)
     for (const char *t : texts) agree(t);
 }
 
+// Globals: scalars and one-row arrays read and stored in place, elements holding texts and
+// nothing carried whole through locals and compared as texts, indices out of range failing as
+// an element reference fails.
+TEST(Lean, GlobalsAsTheTreeCallsSeeThem)
+{
+    const char *texts[] = {
+        "var a[5] = {\"b\", \"a\", 3}; main(){ var i, j, t; for (j = 0; j < 4; j++) for (i = 0; i < 4; i++) "
+        "if (a[i] > a[i + 1]) { t = a[i]; a[i] = a[i + 1]; a[i + 1] = t; } return (a[3] < a[4]) * 100 + (a[0] == a[1]) * 10 + a[2]; }",
+        "var g = 5, h[3]; f(var n){ g = g + n; h[n % 3] = g; return g * 1; } main(){ var i, s = 0; for (i = 0; i < 7; i++) s = s * 3 + f(i); return s + h[1]; }",
+        "var a[3]; main(){ var t, u = 2; t = a[1]; a[2] = t; u = a[0] == a[2]; return u + (t < 1); }",
+        "var a[3]; main(){ var i, s = 0; for (i = 0; i < 5; i++) s = s + a[i] + 1; return s; }",
+        "var a[3]; main(){ var i; for (i = 0; i < 3; i++) a[i * 1200] = i; return 1; }",
+        "var a[4] = {1, 2}; main(){ var i, s = 0; for (i = 0; ; i++) { s = s + a[i % 4]; if (i > 3000) return s; } }",
+    };
+    for (const char *t : texts) agree(t);
+}
+
 // A stop (the host's budget) inside lean calls that made their entries for the view: the run
 // ends as the tree call's, and no entry of them is left.
 TEST(Lean, StopInsideLeanCallsLeavesNoEntries)
@@ -135,6 +152,8 @@ TEST(Lean, FailuresAndRefusalsAsTheTreeCalls)
     agree("d(var n){ if (n == 0) return 0; return 1 + d(n - 1); } main(){ var x = d(99); return x + d(98); }");
     if (cache_env_off()) GTEST_SKIP() << "lean runs are made from the parsed forms (KOVASH_NOCACHE)";
     for (const char *t : {"f(var n){ var u; if (n) u = 1; return u + n; } main(){ return f(0) + f(2); }",
+                          "var a[2] = {\"x\"}; f(var n){ var t; t = a[n]; return t; } main(){ var i; for (i = 0; i < 3; i++) f(0); return 1; }",
+                          "var b = 100; f(var n){ var a = b + n, b = n * 2; if (n > 0) return f(n - 1) * 10 + a + b; return a; } main(){ return f(3); }",
                           "f(var n){ var s = \"a\"; return n; } main(){ return f(1); }"}) {
         SEEN a = look(t, 1), b = look(t, 0);
         EXPECT_EQ(a.lean_runs, 0) << t;
