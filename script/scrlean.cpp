@@ -15,11 +15,11 @@ enum LK : uint8_t {
     Q_NOT, Q_NEG, Q_POS, Q_BNOT, Q_AND, Q_OR, Q_COND, Q_SET, Q_PRE, Q_POST, Q_CALL, Q_COMMA,
     // a global's element (a scalar or a one-row array's), read and stored; a local that holds
     // what such an element holds (a text or nothing too), read and stored; two of those compared
-    Q_GGET, Q_GSET, Q_BGET, Q_BSET, Q_VCMP
+    Q_GGET, Q_GSET, Q_BGET, Q_BSET, Q_VCMP, Q_STR
 };
-static_assert(Q_VCMP == 30, "one evaluation per kind (SCR_LEAN::evf)");
+static_assert(Q_STR == 31, "one evaluation per kind (SCR_LEAN::evf)");
 // A node whose value may be a text or nothing (where a value goes whole, it goes as it is).
-bool whole(uint8_t k) { return k == Q_GGET || k == Q_GSET || k == Q_BGET || k == Q_BSET; }
+bool whole(uint8_t k) { return k == Q_GGET || k == Q_GSET || k == Q_BGET || k == Q_BSET || k == Q_STR; }
 // Per call the tree call nests at most this many counts deeper, and takes at most this much of
 // the native stack (98 nested calls of a one-line recursion fit in a 256 KB budget and not in
 // 192 KB: 2 to 2.6 KB a call); a form whose statements or calls nest deeper is not made.
@@ -40,6 +40,7 @@ struct LX {
     double num = 0;
     const SCR_LEAN::FN *fn = nullptr;   // Q_CALL
     VTBL_U *g = nullptr;                // Q_GGET, Q_GSET: the global (a: the index, one-row arrays)
+    const VAL_U *lit = nullptr;         // Q_STR: the text
     const char *at = nullptr, *paren = nullptr;
     bool chk = false;          // a slot it reads may hold no value yet
     SCR_LEAN::EVF ef = nullptr;   // its kind's evaluation
@@ -78,6 +79,7 @@ struct SCR_LEAN::FN {
     bool later = false;      // refused for a callee without its tree yet: asked again
     bool in_init = false;    // building an initializer: every local may be empty there
     uint32_t boxed = 0;      // locals holding what a global's element holds (VAL_U boxes)
+    std::vector<std::unique_ptr<VAL_U>> lits;   // the texts of its expressions
     std::vector<const LX *> xl;
     std::vector<const LS *> sl;
     std::vector<const LX *> pinit;
@@ -233,7 +235,8 @@ struct DA {
     static bool x(const LX &e, uint32_t &a)
     {
         switch (e.k) {
-        case Q_NUM: return true;
+        case Q_NUM:
+        case Q_STR: return true;
         case Q_SLOT:
         case Q_BGET:
         case Q_PRE:
@@ -305,7 +308,8 @@ struct DA {
 
 bool SCR_LEAN::assigned(const FN &fn)
 {
-    uint32_t a = fn.np >= 32 ? ~0u : (1u << fn.np) - 1;
+    // a boxed local not set yet holds nothing, as the variable would
+    uint32_t a = (fn.np >= 32 ? ~0u : (1u << fn.np) - 1) | fn.boxed;
     for (size_t k = 0; k < fn.pinit.size(); k++) {
         if (fn.pinit[k] && !DA::x(*fn.pinit[k], a)) return false;
         if (fn.pinit[k]) a |= 1u << (fn.np + k);
@@ -343,16 +347,21 @@ int SCR_LEAN::box(FN &fn)
         if ((o.k == Q_GGET || o.k == Q_GSET) && c_slot(fn, o.g->name) >= 0) return -1;
     for (bool again = true; again;) {
         again = false;
+        for (size_t k = 0; k < fn.init.size(); k++)   // an initializer as an assignment
+            if (fn.init[k] >= 0 && !(fn.boxed >> (fn.np + k) & 1) && holds(fn.init[k])) {
+                fn.boxed |= 1u << (fn.np + k);
+                again = true;
+            }
         for (LX &o : fn.x)
             if (o.k == Q_SET && !(fn.boxed >> o.slot & 1) && holds(o.b)) {
-                if (o.slot < fn.np || o.i) return -1;   // parameters stay numbers
+                if (o.slot < fn.np) return -1;   // parameters stay numbers
                 fn.boxed |= 1u << o.slot;
                 again = true;
             }
     }
     for (LX &o : fn.x) {
         bool b = (o.k == Q_SLOT || o.k == Q_SET || o.k == Q_PRE || o.k == Q_POST) && (fn.boxed >> o.slot & 1);
-        if (b && (o.k == Q_PRE || o.k == Q_POST || o.i)) return -1;
+        if (b && (o.k == Q_PRE || o.k == Q_POST)) return -1;
         if (b) o.k = o.k == Q_SLOT ? Q_BGET : Q_BSET;
     }
     for (LX &o : fn.x) {
@@ -363,8 +372,6 @@ int SCR_LEAN::box(FN &fn)
             for (int k = 0; k < o.n; k++)
                 if (whole(fn.x[fn.lists[o.list + k]].k)) return -1;
     }
-    for (int i : fn.init)
-        if (i >= 0 && whole(fn.x[i].k)) return -1;
     for (const LS &n : fn.st)
         if (n.k == TN_RETURN && n.x[0] >= 0 && whole(fn.x[n.x[0]].k)) return -1;
     return 0;
@@ -512,6 +519,14 @@ int SCR_LEAN::c_node(FN &fn, int i, int nest)
         o.k = Q_NUM;
         o.num = n.num;
         break;
+    case SCR_XC::X_STR: {
+        auto v = std::make_unique<VAL_U>();
+        if (v->val_copy(xc.strs[n.list]) != 0) return -1;
+        o.k = Q_STR;
+        o.lit = v.get();
+        fn.lits.push_back(std::move(v));
+        break;
+    }
     case SCR_XC::X_VAR:
         if (n.dims || (o.slot = slot_of(n)) < 0) {
             if (n.npost || !(o.g = global_of(fn, n)) || (n.dims && (o.a = c_node(fn, n.a, nest)) < 0)) return -1;
@@ -713,7 +728,12 @@ int SCR_LEAN::run(const FN &fn, FR &f, double &val)
         int slot = fn.np + (int)k;
         f.nd++;
         f.set &= ~(1u << slot);   // empty while its initializer runs
-        if (fn.pinit[k]) {
+        if (fn.pinit[k] && f.box && (fn.boxed >> slot & 1)) {
+            VAL_U t;
+            const VAL_U *v = vref(f, *fn.pinit[k], t);
+            f.box[slot].val_copy(v);
+            f.set |= 1u << slot;
+        } else if (fn.pinit[k]) {
             f.v[slot] = ev(f, *fn.pinit[k]);
             f.set |= 1u << slot;
         }
@@ -893,6 +913,7 @@ template <int K> double SCR_LEAN::evk(SCR_LEAN &l, FR &f, const LX &x)
         l.bstore(f, x, t);
         return f.box[x.slot].val_getd();
     }
+    case Q_STR: return x.lit->val_getd();
     case Q_VCMP: {   // two texts compare as texts; the right side may change the left element
         VAL_U ta, tb;
         const VAL_U *a = l.vref(f, *x.pa, ta);
@@ -937,6 +958,7 @@ const VAL_U *SCR_LEAN::vref(FR &f, const LX &x, VAL_U &tmp)
 {
     switch (x.k) {
     case Q_GGET: return peek(f, x);
+    case Q_STR: return x.lit;
     case Q_BGET: return &f.box[x.slot];
     case Q_GSET: gstore(f, x, tmp); return &tmp;
     case Q_BSET: bstore(f, x, tmp); return &f.box[x.slot];
@@ -970,15 +992,23 @@ void SCR_LEAN::gstore(FR &f, const LX &x, VAL_U &r)
     }
 }
 
-// An assignment to a local that holds what an element holds.
+// An assignment to a local that holds what an element holds: "&=" of a text to a text appends
+// in place, the other operators take numbers.
 void SCR_LEAN::bstore(FR &f, const LX &x, VAL_U &tmp)
 {
     VAL_U &box = f.box[x.slot];
-    if (whole(x.pb->k)) {
-        const VAL_U *v = vref(f, *x.pb, tmp);
-        if (v != &box) box.val_copy(v);
-    } else {
-        box.val_putd(opnd(f, *x.pb));
+    const VAL_U *r = &tmp;
+    if (whole(x.pb->k)) r = vref(f, *x.pb, tmp);
+    else tmp.val_putd(opnd(f, *x.pb));
+    if (x.i == 8 && r && r->val_kind != VAL_NUM && box.val_kind != VAL_NUM) {
+        if (s.scr_add_string(box, r->val_gets()) != 0) {
+            s.scr_set_SCRERR("代入失敗:%s xp=%d yp=%d", f.fn->name[x.slot], 0, 0);
+            throw FAIL{};
+        }
+    } else if (x.i) {
+        box.val_putd(scr_asg_num(x.i, box.val_getd(), r ? r->val_getd() : 0));
+    } else if (r != &box) {
+        box.val_copy(r);
     }
     f.set |= 1u << x.slot;
 }
@@ -989,7 +1019,7 @@ const SCR_LEAN::EVF SCR_LEAN::evf[] = {
     &evk<Q_LE>, &evk<Q_LT>, &evk<Q_GE>, &evk<Q_GT>, &evk<Q_EQ>, &evk<Q_NE>, &evk<Q_BIN>,
     &evk<Q_NOT>, &evk<Q_NEG>, &evk<Q_POS>, &evk<Q_BNOT>, &evk<Q_AND>, &evk<Q_OR>, &evk<Q_COND>,
     &evk<Q_SET>, &evk<Q_PRE>, &evk<Q_POST>, &evk<Q_CALL>, &evk<Q_COMMA>, &evk<Q_GGET>, &evk<Q_GSET>,
-    &evk<Q_BGET>, &evk<Q_BSET>, &evk<Q_VCMP>};
+    &evk<Q_BGET>, &evk<Q_BSET>, &evk<Q_VCMP>, &evk<Q_STR>};
 
 // A call made in a lean run: the marks and the call limit as the regular call has them.
 double SCR_LEAN::call_in(FR &f, const LX &x)

@@ -117,8 +117,8 @@ TEST(Lean, ViewsAtEveryHookAreTheTreeCallsViews)
 
 // Globals: scalars and one-row arrays read and stored in place, elements holding texts and
 // nothing carried whole through locals and compared as texts, indices out of range failing as
-// an element reference fails.
-TEST(Lean, GlobalsAsTheTreeCallsSeeThem)
+// an element reference fails; texts of the function's own.
+TEST(Lean, GlobalsAndTextsAsTheTreeCallsSeeThem)
 {
     const char *texts[] = {
         "var a[5] = {\"b\", \"a\", 3}; main(){ var i, j, t; for (j = 0; j < 4; j++) for (i = 0; i < 4; i++) "
@@ -128,6 +128,12 @@ TEST(Lean, GlobalsAsTheTreeCallsSeeThem)
         "var a[3]; main(){ var i, s = 0; for (i = 0; i < 5; i++) s = s + a[i] + 1; return s; }",
         "var a[3]; main(){ var i; for (i = 0; i < 3; i++) a[i * 1200] = i; return 1; }",
         "var a[4] = {1, 2}; main(){ var i, s = 0; for (i = 0; ; i++) { s = s + a[i % 4]; if (i > 3000) return s; } }",
+        // texts in locals: appended in place (up to the text limit), replaced by numbers, compared
+        "main(){ var i, s, t = 5, n = 0; for (i = 0; i < 3; i++) { s = \"\"; s &= \"ab\"; if (i == 2) s &= i; } "
+        "t &= \"q\"; if (s == \"ab\") n++; return n * 10 + (s > \"a\") + (s < 1) + (t > \"\") * 100; }",
+        "main(){ var s = \"b\", n = 0; if (s > (s = \"a\")) n = 1; return n; }",
+        "main(){ var i, s = \"\", t, n = 0; for (i = 0; i < 1500; i++) s &= \"abc\"; t = s; s &= \"x\"; "
+        "for (i = 0; i < 3; i++) if (s > \"abc\" && t == s) n++; return n + (t > \"abd\") * 10; }",
     };
     for (const char *t : texts) agree(t);
 }
@@ -141,8 +147,9 @@ TEST(Lean, StopInsideLeanCallsLeavesNoEntries)
 }
 
 // Past the call limit a lean recursion fails where the tree call fails, with its message and
-// the position of the innermost statement; a function reading a local before it is set, or
-// calling one that cannot run lean, runs as before.
+// the position of the innermost statement; a function reading a number local before it is set,
+// returning a text, reading a global before a local of its name is declared, or stepping a
+// text runs as before.
 TEST(Lean, FailuresAndRefusalsAsTheTreeCalls)
 {
     agree("f(var n){ return n > 200 ? 0 : f(n + 1) + 1; } main(){ return f(0); }");
@@ -154,7 +161,7 @@ TEST(Lean, FailuresAndRefusalsAsTheTreeCalls)
     for (const char *t : {"f(var n){ var u; if (n) u = 1; return u + n; } main(){ return f(0) + f(2); }",
                           "var a[2] = {\"x\"}; f(var n){ var t; t = a[n]; return t; } main(){ var i; for (i = 0; i < 3; i++) f(0); return 1; }",
                           "var b = 100; f(var n){ var a = b + n, b = n * 2; if (n > 0) return f(n - 1) * 10 + a + b; return a; } main(){ return f(3); }",
-                          "f(var n){ var s = \"a\"; return n; } main(){ return f(1); }"}) {
+                          "f(var n){ var s = \"a\"; s++; return n; } main(){ return f(1) + f(2); }"}) {
         SEEN a = look(t, 1), b = look(t, 0);
         EXPECT_EQ(a.lean_runs, 0) << t;
         EXPECT_EQ(a.r.status, b.r.status) << t;
