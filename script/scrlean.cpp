@@ -43,6 +43,7 @@ struct LX {
     const VAL_U *lit = nullptr;         // Q_STR: the text
     const char *at = nullptr, *paren = nullptr;
     bool chk = false;          // a slot it reads may hold no value yet
+    bool pure = false;         // it changes nothing (no store, no step, no call in it)
     SCR_LEAN::EVF ef = nullptr;   // its kind's evaluation
     // the operands and the list, once the form is made
     const LX *pa = nullptr, *pb = nullptr, *pc = nullptr;
@@ -98,6 +99,18 @@ void SCR_LEAN::FN::link()
         if (v < st.size()) sl[k] = &st[v];
     }
     auto px = [&](int i) { return i >= 0 ? &x[i] : nullptr; };
+    for (size_t i = x.size(); i-- > 0;) {   // operands are made before their nodes: pure from the leaves up
+        LX &o = x[i];
+        o.pure = !(o.k == Q_SET || o.k == Q_GSET || o.k == Q_BSET || o.k == Q_PRE || o.k == Q_POST || o.k == Q_CALL);
+    }
+    for (bool again = true; again;) {
+        again = false;
+        for (LX &o : x) {
+            bool p = o.pure && (o.a < 0 || x[o.a].pure) && (o.b < 0 || x[o.b].pure) && (o.c < 0 || x[o.c].pure);
+            for (int k = 0; p && o.n && o.k != Q_POST && k < o.n; k++) p = x[lists[o.list + k]].pure;
+            if (p != o.pure) o.pure = p, again = true;
+        }
+    }
     for (LX &o : x) {
         o.ef = SCR_LEAN::evf[o.k];
         o.pa = px(o.a);
@@ -917,7 +930,7 @@ template <int K> double SCR_LEAN::evk(SCR_LEAN &l, FR &f, const LX &x)
     case Q_VCMP: {   // two texts compare as texts; the right side may change the left element
         VAL_U ta, tb;
         const VAL_U *a = l.vref(f, *x.pa, ta);
-        if (a && a != &ta && a->val_kind == VAL_STR) a = (ta.val_copy(a), &ta);
+        if (a && a != &ta && a->val_kind == VAL_STR && !x.pb->pure) a = (ta.val_copy(a), &ta);
         const VAL_U *b = l.vref(f, *x.pb, tb);
         if (a && b && a->val_kind == VAL_STR && b->val_kind == VAL_STR)
             return scr_textop(x.lv, x.i, a->val_gets(), b->val_gets());
