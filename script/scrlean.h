@@ -1,16 +1,16 @@
-// Lean runs: a function whose every value is a number of its own runs here, its parameters and
-// locals in the slots of a native frame, without the entries, the context copy and the boxed
-// values of a tree call. Such a function (plain var parameters, plain var locals of the body's
-// block, numbers, operators, its own names and calls of other such functions, no loops it cannot
-// leave but by its own statements) touches nothing outside its frames, so the run keeps only
-// what can be seen: the marks, the hook before each statement, the rotation of the error texts,
-// the call limit. When the host is called (a step, a pause, the pump) the entries the calls
-// would have made are made, with the values they would hold, and kept current at every later
-// host call until their call returns: the variable view sees what it would see.
+// Lean runs: a function that computes with its own names, globals and texts, without built-ins,
+// runs here, its parameters and locals in the slots of a native frame, without the entries, the
+// context copy and the boxed values of a tree call. Such a function (plain var parameters and
+// locals of the body's block, plain var globals of one row, numbers, texts, the operators and
+// calls of other such functions) touches nothing but its frames and those globals' storage, so
+// the run keeps only what can be seen: the marks, the hook before each statement, the rotation
+// of the error texts, the call limit, the element references' checks. When the variable view is
+// made (a pause, the menu) the entries the calls would hold are made, with the values they would
+// hold, and kept current at every later view until their call returns.
 //
-// A form is made only when every local is set before it is read (an empty local is no number).
-// A call past the limit fails as the regular call fails: its message, the position of the
-// innermost statement, every call returning failed.
+// A number local must be set before it is read; a local that may hold a text or nothing is a
+// box (a VAL_U) and such a value never leaves the function whole. A call past the limit fails as
+// the tree call fails: its message, the position of the innermost statement, every call failed.
 #pragma once
 #include <cstdint>
 #include <memory>
