@@ -107,7 +107,7 @@ int SCR_U::scr_tree_body(const char *fn, const char *name, const char *&pos)
             const TFN *t = f->tfn;
             if (!t && scr_tree->due(f)) t = scr_tree_build(f, pos);
             if (t && ctx.cel_x == SCR_NOCELL && scr_lean_on && scr_tree->lean->may_start()) {
-                // a function without parameters that holds only numbers of its own (main, mostly)
+                // a function without parameters that runs lean (main, mostly)
                 const SCR_LEAN::FN *lf = scr_tree->lean->form(f);
                 int r = lf ? scr_tree->lean->body(*lf) : 1;
                 if (r < 0) return -1;
