@@ -859,16 +859,18 @@ int SCR_XC::call_bound(const XN &n, const FTBL_U *f, VAL_U &val)
     SCR_LEAN &lean = *s.scr_tree->lean;
     const SCR_LEAN::FN *lf = s.scr_lean_on && !s.sup() ? lean.form(f) : nullptr;
     if (lf && !lean.may_start()) lf = nullptr;
+    auto make = [&](int k, const VAL_U &t) {   // argument k's entry, as the reader makes it
+        if (s.sup() || (argv[k] = s.scr_make_argvar(t, k))) return 0;
+        s.scr_set_SCRERR("引数作成失敗");
+        return -1;
+    };
     double num[SCR_MAXARG];
-    auto unlean = [&](int upto) {   // the entries of the numbers so far, as the call makes them
+    auto unlean = [&](int upto) {   // the entries of the numbers so far
         lf = nullptr;
         for (int k = 0; k < upto; k++) {
             VAL_U t;
             t.val_putd(num[k]);
-            if (!(argv[k] = s.scr_make_argvar(t, k))) {
-                s.scr_set_SCRERR("引数作成失敗");
-                return -1;
-            }
+            if (make(k, t) != 0) return -1;
         }
         return 0;
     };
@@ -892,11 +894,7 @@ int SCR_XC::call_bound(const XN &n, const FTBL_U *f, VAL_U &val)
             num[i] = t.val_num;
             continue;
         }
-        if (lf && unlean(i) != 0) return -1;
-        if (!s.sup() && !(argv[i] = s.scr_make_argvar(t, i))) {
-            s.scr_set_SCRERR("引数作成失敗");
-            return -1;
-        }
+        if ((lf && unlean(i) != 0) || make(i, t) != 0) return -1;
     }
     if (s.sup()) {
         val.val_putd(0);

@@ -495,13 +495,7 @@ int SCR_LEAN::c_exp(FN &fn, const TX &x, int nest)
 {
     SCR_XC *xc = s.scr_xc;
     if (!xc || x.id < 0 || !x.at) return -1;
-    if (t.xc_epoch != xc->epoch) {   // what x_exp does first: roots of before are void
-        for (auto &st : t.xs) st = SCR_TREE::XS{};
-        t.xr.clear();
-        t.xc_epoch = xc->epoch;
-    }
-    if (t.xs[x.id].first == -2) t.x_compile(x, t.xs[x.id]);
-    const SCR_TREE::XS st = t.xs[x.id];
+    const SCR_TREE::XS st = t.roots_of(x, xc);
     if (st.first < 0 || st.n < 1) return -1;
     if (st.n == 1) return c_root(fn, t.xr[st.first].root, nest);
     LX o;
@@ -777,10 +771,7 @@ int SCR_LEAN::block(FR &f, const LS &b)
     // a lean run's context stays that of its start (the run pass, not suppressed)
     if (s.scr_hook_quiet_run()) s.scr_hook_quiet--;
     else hook(f, n);
-    if (errs()) {   // the statement's prologue: the current errors become the previous ones
-        if (s.err_nowscr[0] || s.err_prescr[0]) s.scr_set_SCRERR(nullptr);
-        if (s.err_nowfnc[0] || s.err_prefnc[0]) s.scr_set_FNCERR(nullptr);
-    }
+    if (errs()) t.prologue();   // most statements find no error text
     try {
         return n.sf(*this, f, n);
     } catch (FAIL) {   // the innermost failing statement is where the error is

@@ -77,8 +77,7 @@ int SCR_TREE::build_ahead(FTBL_U *f)
 {
     if (f->tfn) return 0;
     if (f->runs < 0 || !f->text || f->varargs) return -1;
-    const char *head_end = strchr(f->text, '{');   // an enum in the head would declare its names
-    if (!head_end || std::string_view(f->text, head_end - f->text).find("enum") != std::string_view::npos) return -1;
+    if (head_has_enum(f->text)) return -1;
     KEEP keep(s);
     SCR_U::BLOCK block(s);   // the definition's block: the parameters end with it
     s.ctx.scr_pass = 1;
@@ -510,9 +509,7 @@ int SCR_TREE::callee_of(const FTBL_U *f, TCALL &c)
     if (!f->text || f->varargs || !(c.t = f->tfn)) return -1;
     c.frame = !c.t->inner_decls;
     const char *p = f->text;
-    const char *head_end = strchr(p, '{');
-    // An enum in the head declares its enumerators when read: such heads stay with the reader.
-    if (!head_end || std::string_view(p, head_end - p).find("enum") != std::string_view::npos) return -1;
+    if (head_has_enum(p)) return -1;   // such heads stay with the reader
     DECL_SPEC spec;
     char name[SCR_NAMESIZE];
     s.scr_decl_specs(p, spec);
@@ -652,13 +649,7 @@ int SCR_TREE::x_exp(const TX &x, const char *&p, VAL_U &v)
 {
     SCR_XC *xc = s.scr_xc;
     if (!xc || x.id < 0) return s.scr_exp(p, v);
-    if (xc_epoch != xc->epoch) {   // parsed forms made anew: the roots of before are void
-        for (XS &st : xs) st = XS{};
-        xr.clear();
-        xc_epoch = xc->epoch;
-    }
-    if (xs[x.id].first == -2) x_compile(x, xs[x.id]);
-    const XS st = xs[x.id];
+    const XS st = roots_of(x, xc);
     if (st.first < 0) return s.scr_exp(p, v);
     if (st.n == 1) {   // the usual one: where it ends the reader found no "," at the link
         if (xc->fast_root(xr[st.first].root, p, v) != 0) {
@@ -686,6 +677,25 @@ int SCR_TREE::x_exp(const TX &x, const char *&p, VAL_U &v)
     return s.scr_exp_rest(p, v);
 }
 
+SCR_TREE::XS SCR_TREE::roots_of(const TX &x, SCR_XC *xc)
+{
+    if (xc_epoch != xc->epoch) {   // parsed forms made anew: the roots of before are void
+        for (XS &st : xs) st = XS{};
+        xr.clear();
+        xc_epoch = xc->epoch;
+    }
+    if (xs[x.id].first == -2) x_compile(x, xs[x.id]);
+    return xs[x.id];
+}
+
+// Reading an enum in a function's head declares its enumerators: such heads are read only by
+// the function's own run.
+bool SCR_TREE::head_has_enum(const char *text)
+{
+    const char *end = strchr(text, '{');
+    return !end || std::string_view(text, end - text).find("enum") != std::string_view::npos;
+}
+
 void SCR_TREE::x_compile(const TX &x, XS &st)
 {
     st.first = -1;
@@ -702,12 +712,6 @@ void SCR_TREE::x_compile(const TX &x, XS &st)
     st.first = (int)xr.size();
     st.n = (int)list.size();
     xr.insert(xr.end(), list.begin(), list.end());
-}
-
-inline void SCR_TREE::prologue()
-{
-    if (s.err_nowscr[0] || s.err_prescr[0]) s.scr_set_SCRERR(nullptr);
-    if (s.err_nowfnc[0] || s.err_prefnc[0]) s.scr_set_FNCERR(nullptr);
 }
 
 // Reading node i without effect.

@@ -175,6 +175,9 @@ private:
     int fast_exp(const TX &x, VAL_U &v, bool unused = false);   // unused: a statement's value
     int x_exp(const TX &x, const char *&p, VAL_U &v);
     void x_compile(const TX &x, XS &st);
+    // The parsed roots of x (parsed at the first ask; first -1: the reader's). xc is s.scr_xc.
+    XS roots_of(const TX &x, SCR_XC *xc);
+    static bool head_has_enum(const char *text);
     int r_stat(int i);
     int r_body(const TN &n);
     int r_compound(const TN &n, SCR_U::FRAME *fill = nullptr);
@@ -187,6 +190,11 @@ private:
     int r_label(const TN &n, SW &sw);
     int r_decl_failed(const char *at);
     void frame_fill(SCR_U::FRAME &fr, uint64_t born);
-    void prologue();
+    // The statement prologue: the current error texts become the previous ones.
+    void prologue()
+    {
+        if (s.err_nowscr[0] || s.err_prescr[0]) s.scr_set_SCRERR(nullptr);
+        if (s.err_nowfnc[0] || s.err_prefnc[0]) s.scr_set_FNCERR(nullptr);
+    }
     void replay(int i);
 };
