@@ -816,7 +816,6 @@ int SCR_XC::call_args(const XN &n)
 // callee's declaration or the arguments' text again. 1: the reader's call.
 int SCR_XC::call_fast(const XN &n, VAL_U &val)
 {
-    if (s.ctx.cel_x != SCR_NOCELL) return 1;   // a formula's callee reads cell names: the reader's
     if (!n.fn && n.args == -2) {   // the callee, once: a call of a function without a tree is the reader's
         const char *p = n.at;
         char name[SCR_NAMESIZE];

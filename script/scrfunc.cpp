@@ -117,7 +117,7 @@ int SCR_U::scr_tree_body(const char *fn, const char *name, const char *&pos)
                     return 0;
                 }
             }
-            if (t && (ctx.cel_x == SCR_NOCELL || t->cell_free)) return scr_tree->run(*t, pos);
+            if (t) return scr_tree->run(*t, pos);
             scr_memo_off = !t && f->runs == 1;   // its first run: the second builds its tree
         }
     }

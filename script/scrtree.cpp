@@ -214,22 +214,9 @@ int SCR_TREE::build(FTBL_U *f, const char *body, int type)
         return -1;
     }
     link_gotos(n0);
-    f->tfn = &(fns[fn] = TFN{root, end, inner_decls, cell_free(body, end)});
+    f->tfn = &(fns[fn] = TFN{root, end, inner_decls});
     built++;
     return 0;
-}
-
-// Whether the text holds no cell name (in a formula's callee a cell name is read as the cell;
-// looked for everywhere, strings and comments too, on the safe side).
-bool SCR_TREE::cell_free(const char *p, const char *end)
-{
-    for (; p < end; p++) {
-        if (*p != 'R' || scr_is_idc((unsigned char)p[-1])) continue;
-        const char *q = p;
-        CSV_REF ref;
-        if (csv_parse_name(q, 0, 0, &ref) == 0) return false;
-    }
-    return true;
 }
 
 int SCR_TREE::b_exp(const char *&p, TX &x)
@@ -239,7 +226,7 @@ int SCR_TREE::b_exp(const char *&p, TX &x)
     if (s.scr_exp(p, v) != 0) return -1;
     x.end = p;
     x.id = (int)xs.size();
-    xs.push_back(XS{});
+    xs.resize(xs.size() + 2);   // as a script reads it, as a formula's callee reads it
     return 0;
 }
 
@@ -627,7 +614,7 @@ void SCR_TREE::replay_run(int first, int n)
 {
     SCR_XC *xc = s.scr_xc;
     if (!xc || x.id < 0 || xc_epoch != xc->epoch) return 1;
-    const XS st = xs[x.id];
+    const XS st = xs[vx(x)];
     if (st.n != 1) return 1;
     const char *p = x.at;
     if (xc->fast_root(xr[st.first].root, p, v, unused) != 0) return 1;
@@ -684,8 +671,9 @@ SCR_TREE::XS SCR_TREE::roots_of(const TX &x, SCR_XC *xc)
         xr.clear();
         xc_epoch = xc->epoch;
     }
-    if (xs[x.id].first == -2) x_compile(x, xs[x.id]);
-    return xs[x.id];
+    XS &st = xs[vx(x)];
+    if (st.first == -2) x_compile(x, st);
+    return st;
 }
 
 // Reading an enum in a function's head declares its enumerators: such heads are read only by

@@ -9,8 +9,8 @@
 //
 // Switch: KOVASH_TREE=0 in the environment (read once) runs every body from its text, 2 builds
 // every tree at the function's first run (tests); scr_tree_mode can be set by a test. A function
-// a formula calls runs as a tree when its text holds no cell name (one is read as the cell
-// there); debug logging keeps the reader.
+// a formula calls has its expressions parsed apart (a cell name there is read as the cell);
+// debug logging keeps the reader.
 #pragma once
 #include <cstdint>
 #include <deque>
@@ -32,7 +32,7 @@ enum TN_FX : uint8_t { FX_STAT, FX_DECL };
 // An expression: where the reader starts it and where it ends (null at: absent).
 struct TX {
     const char *at = nullptr, *end = nullptr;
-    int id = -1;   // its parsed roots (xs), made when it first runs
+    int id = -1;   // its parsed roots (xs[id], xs[id + 1] in a formula's callee), made when it first runs
 };
 
 struct TN {
@@ -56,7 +56,6 @@ struct TFN {
     int root;          // a TN_BLOCK run without a statement of its own (the body's "{")
     const char *end;   // past the body's "}"
     bool inner_decls;  // a block inside the body declares names
-    bool cell_free;    // no cell name in its text: it reads alike when a formula calls it
 };
 
 // The tree mode from KOVASH_TREE (read once): 1 unless it says 0 or 2.
@@ -144,7 +143,6 @@ private:
     int path_kid(int block) const;
     void replay_run(int first, int n);
     void link_gotos(size_t n0);
-    static bool cell_free(const char *p, const char *end);
     int loops = 0, fn_type = 0;
     int switches = 0;    // switches around the statement being built
     int label_ok = 0;    // a case or default label may stand here: the top of a switch body
@@ -177,6 +175,8 @@ private:
     void x_compile(const TX &x, XS &st);
     // The parsed roots of x (parsed at the first ask; first -1: the reader's). xc is s.scr_xc.
     XS roots_of(const TX &x, SCR_XC *xc);
+    // The roots of x in this run: a formula's callee reads a cell name as the cell.
+    int vx(const TX &x) const { return x.id + (s.ctx.cel_x != SCR_NOCELL); }
     static bool head_has_enum(const char *text);
     int r_stat(int i);
     int r_body(const TN &n);

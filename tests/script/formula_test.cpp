@@ -96,17 +96,18 @@ TEST_F(Formula, ParsedOnceAndKeptWhileTheLinkStands)
     EXPECT_EQ(v.val_getd(), 11);
 }
 
-// A function a formula calls runs as a tree unless its text holds a cell name, which there
-// reads the cell (a global of that name elsewhere): both give what the text reader gives, and a
-// cell name in a string counts too.
-TEST_F(Formula, CalleesRunAsTreesWithoutCellNames)
+// A function a formula calls runs as a tree, its calls too; a cell name there reads the cell
+// (a global of that name in a script's run, also between two formulas' runs), a cell name in a
+// string is text: all as the text reader gives it.
+TEST_F(Formula, CalleesRunAsTrees)
 {
     RUN r = e.run("var R0C0 = 100; upto(var n){ var i, s = 0; for (i = 1; i <= n; i++) s += i; return s; }"
           "cellish(var n){ var i, s = 0; for (i = 0; i < n; i++) s += R0C0; return s; }"
           "quoted(var n){ var i, t = \"\"; for (i = 0; i < n; i++) t &= \"R1C1\"; return t; }"
+          "both(var n){ return cellish(n) * 1000 + upto(n); }"
           "main(){ return cellish(1) + upto(2) + (quoted(1) == \"R1C1\"); }");   // parsed first as script
     ASSERT_TRUE(r.ran) << kov::sj_to_utf8(r.err);
-    const char *forms[] = {"upto(4) + R0C0", "cellish(3)", "quoted(2)", "upto(R0C1) * cellish(2)"};
+    const char *forms[] = {"upto(4) + R0C0", "cellish(3)", "quoted(2)", "upto(R0C1) * cellish(2)", "both(2)"};
     for (const char *f : forms) {
         std::string got[2];
         for (int mode = 0; mode < 2; mode++) {
@@ -116,13 +117,16 @@ TEST_F(Formula, CalleesRunAsTreesWithoutCellNames)
                 got[mode] += std::to_string(rc) + ":" + (v.val_kind == VAL_STR ? v.val_gets() : std::to_string(v.val_getd())) + ";";
             }
         }
-        EXPECT_EQ(got[1], got[0]) << f; 
+        EXPECT_EQ(got[1], got[0]) << f;
     }
     ASSERT_EQ(calc(3, 3, "upto(R0C1) * cellish(2)"), 0) << e.scr.scr_get_nowerr();
     EXPECT_EQ(v.val_getd(), 28 * 10);
     auto tree = [&](const char *fn) { return e.scr.scr_tree && e.scr.scr_tree->find(e.scr.scr_get_ftbl(fn)->text); };
-    EXPECT_TRUE(tree("upto") && tree("cellish") && tree("quoted"));
-    EXPECT_EQ(e.run("var R0C0 = 100; f(){ return R0C0; } main(){ return f(); }").status, 100);
+    EXPECT_TRUE(tree("upto") && tree("cellish") && tree("quoted") && tree("both"));
+    e.scr.scr_tree_mode = 2;   // the trees a script's run made, then from a formula
+    EXPECT_EQ(e.run("var R0C0 = 100; f(){ return 7; } g(){ return R0C0 + f(); } main(){ return g() + g(); }").status, 214);
+    ASSERT_EQ(calc(3, 3, "g()"), 0) << e.scr.scr_get_nowerr();
+    EXPECT_EQ(v.val_getd(), 12);
 }
 
 // A range argument of a parsed formula is read once and placed at each cell anew: a column of
