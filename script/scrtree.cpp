@@ -257,8 +257,7 @@ int SCR_TREE::b_block(const char *&p, const char *at)
         int w = (s.scr_skip_space(q), SCR_LEX::scr_word(q));
         if (w < W_AUTO || w > W_HSCROL) break;
         DECL_SPEC spec{VT_ENUM, 0};   // reading an enum's specifiers declares its names: not twice
-        if (w != W_ENUM && (s.scr_decl_specs(q, spec) != 0 || spec.type != VT_VAR || (spec.flags & (SF_EXTERN | SF_TYPEDEF))))
-            return -1;   // gadget declarations stay with the reader
+        if (w != W_ENUM && s.scr_decl_specs(q, spec) != 0) return -1;
         ds.push_back(p);
         // A static was made by the link: read as a run reads it, it is found, not made again.
         SCR_SET<int> pass(s.ctx.scr_pass, spec.flags & SF_STATIC ? 2 : 1);

@@ -1,8 +1,8 @@
 // The statement tree of a function body, built by the link pass and run instead of reading the
 // body's text again. A node keeps where the reader's statement begins (the hook's position, the
 // base of an error position); an expression is its text span, run by the expression reader and
-// its parsed forms. Whatever the builder does not take (gadget, extern and typedef declarations
-// in a body, case labels below the top of a switch body) leaves the function to the reader.
+// its parsed forms. Whatever the builder does not take (case labels below the top of a switch
+// body) leaves the function to the reader.
 //
 // A goto is thrown as the reader throws it; the body is then run seeking the label (the
 // reader's suppressed reading, entering every construct) and goes on from there.

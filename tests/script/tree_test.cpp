@@ -63,7 +63,7 @@ TEST(Tree, BuiltForTheCommonStatementsAndNotForTheRest)
         {"main(){ switch (1) { case 1: break; } return 0; }", 1},
         {"main(){ switch (1) { case 1: if (1) { case 2: ; } } return 0; }", 0},
         {"main(){ static var n; return n; }", 1},
-        {"main(){ PUSH p; return 0; }", 0},
+        {"main(){ PUSH p; extern var e = 2; return 0; }", 1},
         {"main(){ enum { A, B }; return B; }", 1},
     };
     for (const ROW &r : rows) {
@@ -150,6 +150,8 @@ TEST(Tree, RunsAsTheReaderDoes)
         "f(){ static var n; n++; return n; } g(var k){ static s = 5; s += k; return s; } main(){ var i, t = 0; for (i = 0; i < 4; i++) t = t * 10 + f() + g(i); return t; }",
         "var B = 9; f(var x){ enum { A = 3, B }; return x * B + A; } main(){ var i, t = 0; for (i = 0; i < 3; i++) t += f(i) + B; return t; }",
         "f(){ static var a[3]; var i; for (i = 0; i < 3; i++) a[i] += i; return a[2]; } main(){ f(); f(); return f(); }",
+        // gadget and extern declarations of a body, in a frame and in a loop's block
+        "f(var n){ PUSH p; extern var e = n; var k = e * 2; if (n > 0) return f(n - 1) + k; return k + (p == p); } main(){ var i, s = 0; for (i = 0; i < 3; i++) { GRAPH g; s += f(i); } return s; }",
         // a one-row array read before its row is stored, holding text, read past its end
         "var a[4]; main(){ var i, s = 0; for (i = 0; i < 6; i++) { s += a[i % 4]; a[i % 4] = i; } a[2] = \"t\"; for (i = 0; i < 4; i++) s += a[i] == \"t\"; return s + a[4]; }",
         // text appended in place by statements: to a scalar, an element, a number
