@@ -21,6 +21,7 @@
 class CSV_U;
 class SCR_U;
 class SCR_XC;
+struct XC_ARG;
 struct TFN;
 class SCR_TREE;
 
@@ -510,7 +511,9 @@ public:
     VTBL_U *scr_make_argvar(const VAL_U &val, int index);
     // 0, -1 (not a built-in), -2 (a built-in whose call failed).
     int scr_func_libcall(const char *&pos, VAL_U &val);
-    int scr_func_fmtcall(const char *&pos, VAL_U &val, const FN_DEF *fn);
+    // pre: the call's arguments parsed (n of them, in order), each run from its root when the
+    // reading stands where it begins.
+    int scr_func_fmtcall(const char *&pos, VAL_U &val, const FN_DEF *fn, const XC_ARG *pre = nullptr, int npre = 0);
     void scr_callback(int code, intptr_t arg)
     {
         if (code != SCRCB_ONESTEP || scr_hook_due()) scr_callback_host(code, arg);

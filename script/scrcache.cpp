@@ -812,6 +812,62 @@ int SCR_XC::call_args(const XN &n)
     return 0;
 }
 
+int SCR_XC::arg_value(const XC_ARG &a, const char *&p, VAL_U &t)
+{
+    if (fast_root(a.root, p, t) == 0) return 0;
+    SCR_U::DEEP deep(s);
+    if (!deep.ok) return -1;
+    int e = run_root(a.root, p, t);
+    if (e == 1) e = s.scr_assignment_read(p, t);
+    return e;
+}
+
+// ---- calls of built-ins ----
+
+// A built-in's call as scr_func_libcall makes it: the record found once per table, the
+// arguments run from their roots. -1 no built-in of the name, -2 the call failed.
+int SCR_XC::lib_call(const XN &n, const char *&p, VAL_U &val)
+{
+    if (n.libtab != s.scr_fn_table) {
+        n.libtab = s.scr_fn_table;
+        n.lib = nullptr;
+        n.largs = -2;
+        const char *q = n.at;
+        char name[SCR_NAMESIZE];
+        if (s.scr_idname(q, name, sizeof name) == 0 && s.scr_skip_space(q) == '(') {
+            n.lib = s.scr_fn_lookup(name);
+            n.lparen = q + 1;
+        }
+    }
+    if (!n.lib) return -1;
+    if (n.largs == -2) lib_args(n);
+    p = n.lparen;
+    KOV_LOG("KEY:(");
+    const XC_ARG *pre = n.largs >= 0 ? &cargs[n.largs] : nullptr;
+    return s.scr_func_fmtcall(p, val, n.lib, pre, n.nlargs) == 0 ? 0 : -2;
+}
+
+// The arguments of a built-in's call parsed, as far as the parser takes them (a gadget's
+// argument is parsed too, never run: the reader reads its name or range).
+void SCR_XC::lib_args(const XN &n)
+{
+    n.largs = -1;
+    const char *p = n.lparen;
+    std::vector<CARG> list;
+    if (s.scr_match_key(p, ")") != 0)
+        for (;;) {
+            const char *at = p;
+            int r = compile_root(p);
+            if (r <= 0) break;
+            list.push_back(CARG{r, at, p});
+            if (s.scr_match_key(p, ",") != 0) break;
+        }
+    if (list.empty()) return;
+    n.largs = (int)cargs.size();
+    n.nlargs = (int)list.size();
+    cargs.insert(cargs.end(), list.begin(), list.end());
+}
+
 // A call as the reader makes it (scr_func_exec, scr_function_definition) without reading the
 // callee's declaration or the arguments' text again. 1: the reader's call.
 int SCR_XC::call_fast(const XN &n, VAL_U &val)
@@ -879,11 +935,7 @@ int SCR_XC::call_bound(const XN &n, const FTBL_U *f, VAL_U &val)
         const char *p = a.at;
         if (fast_root(a.root, p, t) != 0) {   // a number: without the nesting count
             if (lf && unlean(i) != 0) return -1;
-            SCR_U::DEEP deep(s);
-            if (!deep.ok) return -1;
-            int e = run_root(a.root, p, t);
-            if (e == 1) e = s.scr_assignment_read(p, t);
-            if (e != 0) return -1;
+            if (arg_value(a, p, t) != 0) return -1;
         }
         if (p != a.end) {
             if (lf && unlean(i) != 0) return -1;
@@ -1156,8 +1208,8 @@ int SCR_XC::ev(int i, VAL_U &val)
         // ranges of the arguments are read from this call's text
         SCR_SET<const char *> site_lo(s.scr_site_lo, n.at), site_hi(s.scr_site_hi, n.end);
         // A name the table lacks is a script function's every time: not looked up again.
-        int lib = n.nolib && n.nolib == s.scr_fn_table ? -1 : s.scr_func_libcall(p, val);
-        if (lib == -1 && p == n.at) n.nolib = s.scr_fn_table;
+        int lib = n.nolib && n.nolib == s.scr_fn_table ? -1 : lib_call(n, p, val);
+        if (lib == -1) n.nolib = s.scr_fn_table;
         if (lib == -1 && n.args != -1) {
             int r = call_fast(n, val);
             if (r != 1) return r;

@@ -15,6 +15,12 @@
 #include "script/scr.h"
 #include "sheet/csv.h"
 
+// A call's argument parsed: its root and its text.
+struct XC_ARG {
+    int root;
+    const char *at, *end;
+};
+
 // KOVASH_NOCACHE set (read once): no parsed forms, the text reader reads every expression.
 int cache_env_off();
 
@@ -33,6 +39,8 @@ public:
     // to the text reader, else a root number; pos past it), and runs a root as run does (1: the
     // reader must read it, near the nesting limits).
     int compile_root(const char *&pos);
+    // A call's argument as scr_assignment_exp reads it (pos where the reader would end).
+    int arg_value(const XC_ARG &a, const char *&pos, VAL_U &val);
     int run_root(int r, const char *&pos, VAL_U &val)
     {
         const ROOT &rt = roots[r - 1];
@@ -125,8 +133,13 @@ private:
         // X_VAR in a body run with a frame: the frame's slot the name meant (sfn's)
         mutable const FTBL_U *sfn = nullptr;
         mutable int slot = 0;
-        // X_CALL: the built-in table that had no function of this name (null: not asked yet)
-        mutable FN_LOOKUP nolib = nullptr;
+        // X_CALL: the built-in table that had no function of this name (null: not asked yet);
+        // the table asked last (lib its record, lparen past "(", its arguments' roots
+        // cargs[largs ...]: -2 not parsed yet, -1 none)
+        mutable FN_LOOKUP nolib = nullptr, libtab = nullptr;
+        mutable const FN_DEF *lib = nullptr;
+        mutable const char *lparen = nullptr;
+        mutable int largs = -2, nlargs = 0;
         NUMF nf = nullptr;
         const XN *fl = nullptr, *fr = nullptr;   // nf's operands
         uint8_t numeric = 0;   // nf may give a number (it is no mere refusal)
@@ -136,10 +149,7 @@ private:
         mutable const char *paren = nullptr;
         mutable int args = -2, nargs = 0;
     };
-    struct CARG {
-        int root;
-        const char *at, *end;
-    };
+    using CARG = XC_ARG;
     struct ITEM {
         int op, node;
     };
@@ -234,6 +244,8 @@ private:
     int call_fast(const XN &n, VAL_U &val);
     int call_bound(const XN &n, const FTBL_U *f, VAL_U &val);
     int call_args(const XN &n);
+    int lib_call(const XN &n, const char *&p, VAL_U &val);
+    void lib_args(const XN &n);
     int post_fast(const XN &n, VTBL_U *vt, VAL_U &val);
     [[gnu::noinline]] int step_fast(const XN &n, VAL_U &val)
     {

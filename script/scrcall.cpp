@@ -93,14 +93,22 @@ static void fmt_nomem(SCR_U &s, char res, FN_RET &ret)
     ret.x = nullptr;
 }
 
-int SCR_U::scr_func_fmtcall(const char *&pos, VAL_U &val, const FN_DEF *fn)
+int SCR_U::scr_func_fmtcall(const char *&pos, VAL_U &val, const FN_DEF *fn, const XC_ARG *pre, int npre)
 {
     const char *p = pos;
     FN_CALL call;
     // The fixed arguments' values, then up to 17 of a "." tail after them (dllcall has three
-    // fixed arguments and still takes 17 of its own).
-    VAL_U vals[18 + 17];
-    int nv = 0, argn = 0;
+    // fixed arguments and still takes 17 of its own); made as they are needed.
+    struct VALS {
+        alignas(VAL_U) unsigned char raw[(18 + 17) * sizeof(VAL_U)];
+        int n = 0;
+        VAL_U &next() { return *new (raw + n++ * sizeof(VAL_U)) VAL_U; }
+        ~VALS()
+        {
+            while (n) std::launder(reinterpret_cast<VAL_U *>(raw))[--n].~VAL_U();
+        }
+    } vals;
+    int argn = 0;
     const char *sig = fn->sig ? fn->sig : "v";
     auto too_many = [&] {
         scr_set_SCRERR("%s():最大引数数超過", fn->name);
@@ -110,6 +118,10 @@ int SCR_U::scr_func_fmtcall(const char *&pos, VAL_U &val, const FN_DEF *fn)
         scr_set_SCRERR("関数 %s() 引数が無効", fn->name);
         return -1;
     };
+    auto arg = [&](VAL_U &t) {   // from its root when parsed and the reading stands there
+        if (argn < npre && p == pre[argn].at) return scr_xc->arg_value(pre[argn], p, t);
+        return scr_assignment_exp(p, t);
+    };
     for (int k = 1; sig[k]; k++) {
         char c = sig[k];
         if (c == '.') {
@@ -117,8 +129,9 @@ int SCR_U::scr_func_fmtcall(const char *&pos, VAL_U &val, const FN_DEF *fn)
             while (scr_skip_space(p) != ')') {
                 if (argn > 0 && scr_match_key(p, ",") != 0) break;
                 if (call.nvargs >= 17) return too_many();
-                if (scr_assignment_exp(p, vals[nv]) != 0) return bad_arg();
-                call.vargs[call.nvargs++] = &vals[nv++];
+                VAL_U &t = vals.next();
+                if (arg(t) != 0) return bad_arg();
+                call.vargs[call.nvargs++] = &t;
                 argn++;
             }
             KOV_LOG("引数 ... 終了");
@@ -128,7 +141,7 @@ int SCR_U::scr_func_fmtcall(const char *&pos, VAL_U &val, const FN_DEF *fn)
             scr_set_SCRERR("%s():引数が不足", fn->name);
             return -1;
         }
-        if (call.argc >= 31 || nv >= 18) return too_many();
+        if (call.argc >= 31 || vals.n >= 18) return too_many();
         if (c == 'g') {
             if (scr_fmt_gadget(p, fn, k, argn, call) != 0) return -1;
             argn++;
@@ -138,8 +151,8 @@ int SCR_U::scr_func_fmtcall(const char *&pos, VAL_U &val, const FN_DEF *fn)
             scr_set_SCRERR("fn_type[%d]=%d", k, c);
             return -1;
         }
-        VAL_U &t = vals[nv++];
-        if (scr_assignment_exp(p, t) != 0) return bad_arg();
+        VAL_U &t = vals.next();
+        if (arg(t) != 0) return bad_arg();
         FN_ARG &a = call.arg[call.argc++];
         a = FN_ARG{};
         if (!sup()) fmt_convert(c, t, a);
