@@ -298,24 +298,27 @@ static int elem_store(SCR_U &s, VTBL_U *vt, int x, int y, const VAL_U &v)
 int SCR_U::scr_initializer(const char *&pos, VTBL_U *vt, int *px, int *py)
 {
     if (ctx.goto_label[0]) vt = nullptr;
-    char nm[2 * SCR_NAMESIZE + 2] = "";
-    if (vt) snprintf(nm, sizeof nm, "%s@%s", vt->owner, vt->name);
+    char name[2 * SCR_NAMESIZE + 2] = "";
+    auto nm = [&]() -> const char * {   // for a message only: made when one is set
+        if (vt && !name[0]) snprintf(name, sizeof name, "%s@%s", vt->owner, vt->name);
+        return name;
+    };
     const char *p = pos;
     VAL_U v;
     // One initial value into element (c, r).
     auto value = [&](int c, int r) {
         if (scr_assignment_exp(p, v) != 0) {
-            scr_set_SCRERR("%s 初期値が無効", nm);
+            scr_set_SCRERR("%s 初期値が無効", nm());
             return -1;
         }
-        if (vt && elem_store(*this, vt, c, r, v) != 0) scr_set_SCRERR("%s 初期値設定失敗", nm);
+        if (vt && elem_store(*this, vt, c, r, v) != 0) scr_set_SCRERR("%s 初期値設定失敗", nm());
         return 0;
     };
     // After a value in a list: 1 another follows, 0 the list has ended, -1 neither.
     auto list_next = [&]() {
         if (scr_match_key(p, ",") == 0) return 1;
         if (scr_match_key(p, "}") == 0) return 0;
-        scr_set_SCRERR("%s } が必要", nm);
+        scr_set_SCRERR("%s } が必要", nm());
         return -1;
     };
     if (scr_match_key(p, "{") != 0) {
@@ -327,18 +330,18 @@ int SCR_U::scr_initializer(const char *&pos, VTBL_U *vt, int *px, int *py)
     }
     int dims = vt ? vt->vtb_dims() : 0, xs = vt ? vt->vtb_xs() : 0, ys = vt ? vt->vtb_ys() : 0;
     if (vt && dims == 0) {
-        scr_set_SCRERR("%s を 1 次配列で初期化", nm);
+        scr_set_SCRERR("%s を 1 次配列で初期化", nm());
         return -1;
     }
     int c = 0, r = 0, maxc = 0, rows = 0, count = 0;
     auto too_many_rows = [&]() {
-        scr_set_SCRERR("%s 配列サイズ超過 yo=%d", nm, r);
+        scr_set_SCRERR("%s 配列サイズ超過 yo=%d", nm(), r);
         return -1;
     };
     while (scr_match_key(p, "}") != 0) {
         if (vt && c >= xs) {
             if (dims < 2) {
-                scr_set_SCRERR("%s 配列サイズ超過 xo=%d", nm, c);
+                scr_set_SCRERR("%s 配列サイズ超過 xo=%d", nm(), c);
                 return -1;
             }
             c = 0;
@@ -346,13 +349,13 @@ int SCR_U::scr_initializer(const char *&pos, VTBL_U *vt, int *px, int *py)
         }
         if (scr_match_key(p, "{") == 0) {
             if (vt && dims != 2) {
-                scr_set_SCRERR("%s を 2 次配列で初期化", nm);
+                scr_set_SCRERR("%s を 2 次配列で初期化", nm());
                 return -1;
             }
             if (vt && r >= ys) return too_many_rows();   // a nested row past the last would be lost
             while (scr_match_key(p, "}") != 0) {
                 if (vt && c >= xs) {
-                    scr_set_SCRERR("%s サイズ超過 xo=%d", nm, c);
+                    scr_set_SCRERR("%s サイズ超過 xo=%d", nm(), c);
                     return -1;
                 }
                 if (value(c++, r) != 0) return -1;
@@ -375,7 +378,7 @@ int SCR_U::scr_initializer(const char *&pos, VTBL_U *vt, int *px, int *py)
         if (!more) break;
     }
     if (count == 0) {
-        scr_set_SCRERR("%s 初期値が空白", nm);
+        scr_set_SCRERR("%s 初期値が空白", nm());
         return -1;
     }
     if (px) *px = maxc;
