@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <new>
+#include <string>
 
 #include "base/kovlog.h"
 #include "script/gajet.h"
@@ -74,6 +75,7 @@ struct SCR_LEAN::FN {
     std::vector<LS> st;
     std::vector<int> lists;
     std::vector<int> init;   // per local: its initializer, -1 none
+    std::vector<const char *> idecl;   // per local: where its declaration starts
     int root = -1;           // the body's statements: lists[..] as a block
     int deep = 0;            // the deepest nesting count a call of it makes the reader reach
     int calls = 0;           // calls compiled (an initializer may make none)
@@ -424,6 +426,7 @@ int SCR_LEAN::c_decls(FN &fn, const TN &block)
                 fn.in_init = false;
             }
             fn.init.push_back(init);
+            fn.idecl.push_back(t.decls[block.decl + d]);
             if (s.scr_match_key(p, ",") == 0) continue;
             if (s.scr_match_key(p, ";") != 0) return -1;
             break;
@@ -735,14 +738,32 @@ int SCR_LEAN::run(const FN &fn, FR &f, double &val)
         int slot = fn.np + (int)k;
         f.nd++;
         f.set &= ~(1u << slot);   // empty while its initializer runs
-        if (fn.pinit[k] && f.box && (fn.boxed >> slot & 1)) {
-            VAL_U t;
-            const VAL_U *v = vref(f, *fn.pinit[k], t);
-            f.box[slot].val_copy(v);
-            f.set |= 1u << slot;
-        } else if (fn.pinit[k]) {
-            f.v[slot] = ev(f, *fn.pinit[k]);
-            f.set |= 1u << slot;
+        try {
+            if (fn.pinit[k] && f.box && (fn.boxed >> slot & 1)) {
+                VAL_U t;
+                const VAL_U *v = vref(f, *fn.pinit[k], t);
+                f.box[slot].val_copy(v);
+                f.set |= 1u << slot;
+            } else if (fn.pinit[k]) {
+                f.v[slot] = ev(f, *fn.pinit[k]);
+                f.set |= 1u << slot;
+            }
+        } catch (FAIL) {   // a failed declaration is read again as a statement, which fails
+            const char *at = fn.idecl[k];
+            s.scr_skip_space(at);
+            std::string err = s.err_nowscr;
+            {
+                SCR_U::MARK mark(s, "SCR_U::scr_stat", at);
+                if (s.scr_hook_quiet_run()) s.scr_hook_quiet--;
+                else hook(f, 0, at);
+                t.prologue();
+            }
+            if (!s.scr_errpos) s.scr_errpos = at;
+            if (!err.empty()) {
+                s.err_nowscr[0] = 0;
+                s.scr_set_SCRERR("%s", err.c_str());
+            }
+            throw;
         }
     }
     int r = block(f, *fn.proot);
@@ -770,7 +791,7 @@ int SCR_LEAN::block(FR &f, const LS &b)
     SCR_U::MARK mark(s, "SCR_U::scr_stat", n.at);
     // a lean run's context stays that of its start (the run pass, not suppressed)
     if (s.scr_hook_quiet_run()) s.scr_hook_quiet--;
-    else hook(f, n);
+    else hook(f, n.nest, n.at);
     if (errs()) t.prologue();   // most statements find no error text
     try {
         return n.sf(*this, f, n);
@@ -1050,7 +1071,7 @@ double SCR_LEAN::call_in(FR &f, const LX &x)
 
 // The hook before statement i wants the host: the entries of every frame made or brought up
 // to date first, the context the regular run would have.
-void SCR_LEAN::hook(FR &f, const LS &n)
+void SCR_LEAN::hook(FR &f, int nest, const char *at)
 {
     struct CTX {
         SCR_U &s;
@@ -1059,9 +1080,9 @@ void SCR_LEAN::hook(FR &f, const LS &n)
         ~CTX() { s.ctx = keep; }
     } ctx(s);
     scr_name_cpy(s.ctx.func_name, f.fn->f->name);
-    s.ctx.scr_nest = f.base + n.nest;
+    s.ctx.scr_nest = f.base + nest;
     s.ctx.fn_spec = DECL_SPEC{f.fn->f->type, f.fn->f->flags};
-    s.scr_callback_host(SCRCB_ONESTEP, (intptr_t)n.at);
+    s.scr_callback_host(SCRCB_ONESTEP, (intptr_t)at);
 }
 
 void SCR_LEAN::materialize()

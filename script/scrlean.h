@@ -91,7 +91,7 @@ private:
     friend struct LX;
     friend struct LS;
     [[gnu::noinline]] double call_in(FR &f, const LX &x);
-    [[gnu::noinline]] void hook(FR &f, const LS &n);
+    [[gnu::noinline]] void hook(FR &f, int nest, const char *at);
     void unmake(FR &f);
     bool listed(const VTBL_U *v) const;
     static bool assigned(const FN &fn);

@@ -120,6 +120,9 @@ void SCR_TREE::clear()
     nodes.clear();
     kids.clear();
     decls.clear();
+    dplain.clear();
+    tds.clear();
+    dxs.clear();
     fxs.clear();
     xs.clear();
     xr.clear();
@@ -182,6 +185,7 @@ int SCR_TREE::build(FTBL_U *f, const char *body, int type)
     if (s.scr_deep > SCR_DEEP_MAX / 2 || used > s.scr_stack_room / 2) return -1;
     f->runs = -1;   // built now or never
     size_t n0 = nodes.size(), k0 = kids.size(), d0 = decls.size(), f0 = fxs.size(), x0 = xs.size();
+    size_t t0 = tds.size(), dx0 = dxs.size();
     int root = -1;
     const char *end = nullptr;
     {
@@ -208,6 +212,9 @@ int SCR_TREE::build(FTBL_U *f, const char *body, int type)
         np.resize(n0);
         kids.resize(k0);
         decls.resize(d0);
+        dplain.resize(d0);
+        tds.resize(t0);
+        dxs.resize(dx0);
         fxs.resize(f0);
         xs.resize(x0);
         refused++;
@@ -228,6 +235,50 @@ int SCR_TREE::b_exp(const char *&p, TX &x)
     x.id = (int)xs.size();
     xs.resize(xs.size() + 2);   // as a script reads it, as a formula's callee reads it
     return 0;
+}
+
+// The declaration at `at` (read once already) when it declares plain var scalars, each perhaps
+// with an initializer that is one expression: its index in tds, else -1. Positions are where
+// the reader's steps leave the text.
+int SCR_TREE::b_decl(const char *at)
+{
+    const char *q = at;
+    s.scr_skip_space(q);
+    DECL_SPEC spec;
+    if (SCR_LEX::scr_word(q) != W_VAR || s.scr_decl_specs(q, spec) != 0 || spec.type != VT_VAR || spec.flags) return -1;
+    TDECL d{q, (int)dxs.size(), 0};
+    std::vector<TDX> list;
+    for (;;) {
+        TDX x{q, nullptr, (int)names.size(), TX{}};
+        char name[SCR_NAMESIZE];
+        const char *r = q;
+        s.scr_skip_space(r);   // the look for a "*"
+        if (s.scr_idname(r, name, sizeof name) != 0) return -1;
+        int c = s.scr_skip_space(r);
+        if (c == '(' || c == '[') return -1;
+        x.past = q = r;
+        if (s.scr_match_key(q, "=") == 0) {
+            if (s.scr_match_key(q, "{") == 0) return -1;   // a list: the reader's
+            x.init.at = q;
+            VAL_U v;
+            if (s.scr_assignment_exp(q, v) != 0) return -1;
+            x.init.end = q;
+        }
+        names.insert(names.end(), name, name + strlen(name) + 1);
+        list.push_back(x);
+        if (s.scr_match_key(q, ",") == 0) continue;
+        if (s.scr_match_key(q, ";") == 0) break;
+        return -1;
+    }
+    for (TDX &x : list)
+        if (x.init.at) {
+            x.init.id = (int)xs.size();
+            xs.resize(xs.size() + 2);
+        }
+    d.n = (int)list.size();
+    dxs.insert(dxs.end(), list.begin(), list.end());
+    tds.push_back(d);
+    return (int)tds.size() - 1;
 }
 
 int SCR_TREE::b_paren(const char *&p, TX &x)
@@ -251,6 +302,7 @@ int SCR_TREE::b_block(const char *&p, const char *at)
     n.k = TN_BLOCK;
     n.at = at;
     std::vector<const char *> ds;
+    std::vector<int> dp;   // dplain's
     std::vector<uint8_t> fx{FX_STAT};
     for (;;) {
         const char *q = p;
@@ -262,8 +314,10 @@ int SCR_TREE::b_block(const char *&p, const char *at)
         // A static was made by the link: read as a run reads it, it is found, not made again.
         SCR_SET<int> pass(s.ctx.scr_pass, spec.flags & SF_STATIC ? 2 : 1);
         if (s.scr_decl(p, 1) != 0) return -1;
+        dp.push_back(b_decl(ds.back()));
         fx.push_back(FX_DECL);
     }
+    dp.push_back(-1);
     if (blocks > 1 && !ds.empty()) inner_decls = true;
     ds.push_back(p);
     fx.push_back(FX_DECL);   // the reader's last look for a declaration clears too
@@ -277,6 +331,7 @@ int SCR_TREE::b_block(const char *&p, const char *at)
     n.decl = (int)decls.size();
     n.ndecl = (int)ds.size() - 1;
     decls.insert(decls.end(), ds.begin(), ds.end());
+    dplain.insert(dplain.end(), dp.begin(), dp.end());
     n.list = (int)kids.size();
     n.n = (int)ks.size();
     kids.insert(kids.end(), ks.begin(), ks.end());
@@ -693,7 +748,8 @@ void SCR_TREE::x_compile(const TX &x, XS &st)
         int r = s.scr_xc->compile_root(p);
         if (r <= 0) return;
         list.push_back(XR{r, at});
-        if (s.scr_skip_space(p) != ',' || s.scr_match_key(p, ",") != 0) break;
+        // an initializer ends before the "," of the next declarator
+        if (p == x.end || s.scr_skip_space(p) != ',' || s.scr_match_key(p, ",") != 0) break;
     }
     if (p != x.end) return;
     st.first = (int)xr.size();
@@ -802,12 +858,75 @@ int SCR_TREE::r_decl_failed(const char *at)
     return TR_FAIL;
 }
 
+// A declaration as scr_decl reads it; its plain declarators are made without reading them
+// where the reading stands at them, their initializers run from their roots.
+int SCR_TREE::r_decl(int d, const char *&p)
+{
+    int k = dplain[d];
+    if (k < 0 || seeking() || s.sup() || s.ctx.scr_pass != 2) return s.scr_decl(p, 1);
+    const TDECL &td = tds[k];
+    s.err_nowscr[0] = 0;
+    s.err_nowfnc[0] = 0;
+    const char *q = td.specs;
+    for (int i = 0;; i++) {
+        const TDX *x = i < td.n && q == dxs[td.first + i].at ? &dxs[td.first + i] : nullptr;
+        VTBL_U *vt = x ? r_declarator(*x, q) : s.scr_direct_declarator_var(q, VT_VAR, 0, 0);
+        if (!vt) return -1;
+        if (s.scr_match_key(q, "=") == 0) {
+            const char *u = q;
+            s.scr_skip_space(u);
+            if (!x || u != x->init.at) {
+                if (s.scr_initializer(q, vt, nullptr, nullptr) != 0) return -1;
+            } else {
+                VAL_U v;
+                SCR_XC *xc = s.scr_xc;
+                const XS st = xc ? roots_of(x->init, xc) : XS{-1, 0};
+                int r = st.first >= 0 && st.n == 1 ? xc->arg_value(XC_ARG{xr[st.first].root, u, x->init.end}, u, v)
+                                                   : s.scr_assignment_exp(u, v);
+                if (r != 0) {
+                    s.scr_set_SCRERR("%s@%s 初期値が無効", vt->owner, vt->name);
+                    return -1;
+                }
+                BASE_GJ *gj = vt->vtb_gajet_pt;
+                int e = !gj ? -1
+                        : v.val_kind == VAL_NUM ? gj->gj_putd(0, 0, v.val_num, 0)
+                                              : gj->gj_puts(0, 0, v.val_kind == VAL_STR ? v.val_gets() : nullptr, 0);
+                if (e != 0) s.scr_set_SCRERR("%s@%s 初期値設定失敗", vt->owner, vt->name);
+                q = u;
+            }
+        }
+        if (s.scr_match_key(q, ",") == 0) continue;
+        if (s.scr_match_key(q, ";") == 0) break;
+        return -1;
+    }
+    p = q;
+    return 0;
+}
+
+// A plain declarator as scr_direct_declarator_var makes it (not seeking, in a run).
+VTBL_U *SCR_TREE::r_declarator(const TDX &x, const char *&p)
+{
+    const char *name = &names[x.name];
+    VTBL_U *old = s.scr_get_vtbl(name);
+    if (old && old->nest == s.ctx.scr_nest) {
+        s.scr_set_SCRERR("変数 %s は定義済", name);
+        return nullptr;
+    }
+    VTBL_U *vt = s.scr_put_var(name, 1, 1, 0, VT_VAR, 0, 0);
+    if (!vt) {
+        s.err_define(name);
+        return nullptr;
+    }
+    p = x.past;
+    return vt;
+}
+
 int SCR_TREE::r_compound(const TN &n, SCR_U::FRAME *fr)
 {
     for (int d = 0; d < n.ndecl; d++) {
         const char *p = decls[n.decl + d];
         uint64_t born = s.vt_births;
-        if (s.scr_decl(p, 1) != 0) {
+        if (r_decl(n.decl + d, p) != 0) {
             s.scr_skip_space(p);   // the reader's look for "}" passed the blanks before it
             return r_decl_failed(p);
         }

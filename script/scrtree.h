@@ -111,6 +111,21 @@ private:
     std::vector<TN *> np;   // the nodes by index, for the runner (a deque's index costs more)
     std::vector<int> kids;
     std::vector<const char *> decls;
+    // A declaration of plain var scalars ("var a = e, b;"): read past its specifiers at specs,
+    // its declarators dxs[first ..]; by decls' index in dplain (-1: the reader reads it).
+    struct TDX {
+        const char *at;     // where the declarator is read (past the specifiers or the ",")
+        const char *past;   // past its name and the blanks after it
+        int name;           // in names
+        TX init;            // its initializer (at null: none)
+    };
+    struct TDECL {
+        const char *specs;
+        int first, n;
+    };
+    std::vector<int> dplain;
+    std::vector<TDECL> tds;
+    std::vector<TDX> dxs;
     std::vector<uint8_t> fxs;
     std::vector<char> names;
     // The parsed roots of each expression: the assignment expressions of its comma list, from
@@ -189,6 +204,9 @@ private:
     int r_switch_stat(int i, SW &sw);
     int r_label(const TN &n, SW &sw);
     int r_decl_failed(const char *at);
+    int b_decl(const char *at);
+    int r_decl(int d, const char *&p);
+    VTBL_U *r_declarator(const TDX &x, const char *&p);
     void frame_fill(SCR_U::FRAME &fr, uint64_t born);
     // The statement prologue: the current error texts become the previous ones.
     void prologue()

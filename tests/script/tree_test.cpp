@@ -150,6 +150,10 @@ TEST(Tree, RunsAsTheReaderDoes)
         "f(){ static var n; n++; return n; } g(var k){ static s = 5; s += k; return s; } main(){ var i, t = 0; for (i = 0; i < 4; i++) t = t * 10 + f() + g(i); return t; }",
         "var B = 9; f(var x){ enum { A = 3, B }; return x * B + A; } main(){ var i, t = 0; for (i = 0; i < 3; i++) t += f(i) + B; return t; }",
         "f(){ static var a[3]; var i; for (i = 0; i < 3; i++) a[i] += i; return a[2]; } main(){ f(); f(); return f(); }",
+        // declarations of plain names made without their text: initializers that read the
+        // names before them, texts, blanks and comments, one that fails, one in a loop's block
+        "f(var n){ var a /*x*/ = n * 2 , b = a + 1, c, s = \"t\" ; var d = s; if (n > 0) return f(n - 1) + a + b + (c == 0) + (d == \"t\"); return a; } main(){ var i, t = 0; for (i = 0; i < 3; i++) { var k = i, m = k * 3; t += f(i) + m; } return t; }",
+        "var g[2]; f(var n){ var a = 1, b = g[n] + a, c = 5; return a + b + c; } main(){ var i, t = 0; for (i = 0; i < 4; i++) t += f(i); return t; }",
         // gadget and extern declarations of a body, in a frame and in a loop's block
         "f(var n){ PUSH p; extern var e = n; var k = e * 2; if (n > 0) return f(n - 1) + k; return k + (p == p); } main(){ var i, s = 0; for (i = 0; i < 3; i++) { GRAPH g; s += f(i); } return s; }",
         // a one-row array read before its row is stored, holding text, read past its end
