@@ -8,7 +8,27 @@
 
 namespace {
 
-#define FN_RECORD(name, h, sig) {name, h, sig},
+// Handlers of numbers and texts alone (FN_PURE).
+constexpr const char *pure_names[] = {
+    "sin", "SIN", "cos", "COS", "tan", "TAN", "asin", "ASIN", "acos", "ACOS", "atan", "ATAN", "sinh", "SINH",
+    "cosh", "COSH", "tanh", "TANH", "ceil", "floor", "exp", "EXP", "log", "LN", "log10", "LOG10", "LOG", "sqrt",
+    "SQRT", "fabs", "RADIANS", "DEGREES", "ODD", "EVEN", "INT", "ABS", "TRUNC", "N", "SQRTPI", "atan2", "ATAN2",
+    "pow", "POWER", "fmod", "min", "max", "QUOTIENT", "FLOOR", "CEILING", "MOD", "sign", "SIGN", "pi", "PI",
+    "abs", "labs", "atoi", "atol", "atof", "ISEVEN", "ISODD", "NOT", "PERMUT", "COMBIN", "FACT", "ROUND",
+    "ROUNDUP", "ROUNDDOWN", "MROUND", "DELTA", "GESTEP", "rgb", "rgb2r", "rgb2g", "rgb2b", "isalpha", "isupper",
+    "islower", "isdigit", "isxdigit", "isalnum", "isspace", "ispunct", "isprint", "isgraph", "iscntrl",
+    "isascii", "toupper", "tolower", "toascii", "strcmp", "stricmp", "strcmpi", "strspn", "strncmp", "strnicmp",
+    "strlen", "LENB", "CODEB", "LEN", "CODE", "strstr", "strchr", "LEFTB", "RIGHTB", "LEFT", "RIGHT", "REPT",
+    "UPPER", "LOWER", "TRIM", "T", "ESCSTR", "MIDB", "MID", "CHARB", "CHAR", "EXACT", "pprintf",
+};
+constexpr int pure_flag(std::string_view name)
+{
+    for (const char *p : pure_names)
+        if (name == p) return FN_PURE;
+    return 0;
+}
+
+#define FN_RECORD(name, h, sig) {name, h, sig, pure_flag(name)},
 FN_DEF fn_records[] = {
     FN_RECORDS(FN_RECORD)
     {"", nullptr, ""},

@@ -514,6 +514,9 @@ public:
     // pre: the call's arguments parsed (n of them, in order), each run from its root when the
     // reading stands where it begins.
     int scr_func_fmtcall(const char *&pos, VAL_U &val, const FN_DEF *fn, const XC_ARG *pre = nullptr, int npre = 0);
+    // The handler of fn called with its converted arguments, its result into val (0; -1 a
+    // result letter it does not know).
+    int scr_fn_invoke(const FN_DEF *fn, const FN_CALL &call, VAL_U &val);
     void scr_callback(int code, intptr_t arg)
     {
         if (code != SCRCB_ONESTEP || scr_hook_due()) scr_callback_host(code, arg);

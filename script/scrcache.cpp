@@ -828,6 +828,15 @@ int SCR_XC::arg_value(const XC_ARG &a, const char *&p, VAL_U &t)
 // arguments run from their roots. -1 no built-in of the name, -2 the call failed.
 int SCR_XC::lib_call(const XN &n, const char *&p, VAL_U &val)
 {
+    if (!lib_of(n)) return -1;
+    p = n.lparen;
+    KOV_LOG("KEY:(");
+    const XC_ARG *pre = n.largs >= 0 && n.nlargs ? &cargs[n.largs] : nullptr;
+    return s.scr_func_fmtcall(p, val, n.lib, pre, n.nlargs) == 0 ? 0 : -2;
+}
+
+const FN_DEF *SCR_XC::lib_of(const XN &n)
+{
     if (n.libtab != s.scr_fn_table) {
         n.libtab = s.scr_fn_table;
         n.lib = nullptr;
@@ -839,12 +848,8 @@ int SCR_XC::lib_call(const XN &n, const char *&p, VAL_U &val)
             n.lparen = q + 1;
         }
     }
-    if (!n.lib) return -1;
-    if (n.largs == -2) lib_args(n);
-    p = n.lparen;
-    KOV_LOG("KEY:(");
-    const XC_ARG *pre = n.largs >= 0 ? &cargs[n.largs] : nullptr;
-    return s.scr_func_fmtcall(p, val, n.lib, pre, n.nlargs) == 0 ? 0 : -2;
+    if (n.lib && n.largs == -2) lib_args(n);
+    return n.lib;
 }
 
 // The arguments of a built-in's call parsed, as far as the parser takes them (a gadget's
@@ -854,7 +859,8 @@ void SCR_XC::lib_args(const XN &n)
     n.largs = -1;
     const char *p = n.lparen;
     std::vector<CARG> list;
-    if (s.scr_match_key(p, ")") != 0)
+    bool none = s.scr_match_key(p, ")") == 0;
+    if (!none)
         for (;;) {
             const char *at = p;
             int r = compile_root(p);
@@ -862,7 +868,7 @@ void SCR_XC::lib_args(const XN &n)
             list.push_back(CARG{r, at, p});
             if (s.scr_match_key(p, ",") != 0) break;
         }
-    if (list.empty()) return;
+    if (list.empty() && !none) return;
     n.largs = (int)cargs.size();
     n.nlargs = (int)list.size();
     cargs.insert(cargs.end(), list.begin(), list.end());

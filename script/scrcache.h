@@ -245,6 +245,8 @@ private:
     int call_bound(const XN &n, const FTBL_U *f, VAL_U &val);
     int call_args(const XN &n);
     int lib_call(const XN &n, const char *&p, VAL_U &val);
+    // The built-in a call names (null: none), its arguments parsed at the first ask.
+    const FN_DEF *lib_of(const XN &n);
     void lib_args(const XN &n);
     int post_fast(const XN &n, VTBL_U *vt, VAL_U &val);
     [[gnu::noinline]] int step_fast(const XN &n, VAL_U &val)

@@ -68,8 +68,7 @@ int SCR_U::scr_fmt_gadget(const char *&p, const FN_DEF *fn, int &k, int argn, FN
     return 0;
 }
 
-// Converts one argument value by its signature letter.
-static int fmt_convert(char c, const VAL_U &t, FN_ARG &a)
+int scr_fn_convert(char c, const VAL_U &t, FN_ARG &a)
 {
     double d = t.val_kind == VAL_NUM ? t.val_num : 0;
     switch (c) {
@@ -91,6 +90,34 @@ static void fmt_nomem(SCR_U &s, char res, FN_RET &ret)
     if (res == 'i' || res == 'l' || res == 'L') ret.L = -1;
     if (res == 's') ret.s = "";
     ret.x = nullptr;
+}
+
+int SCR_U::scr_fn_invoke(const FN_DEF *fn, const FN_CALL &call, VAL_U &val)
+{
+    const char *sig = fn->sig ? fn->sig : "v";
+    KOV_LOG("%s() 実行", fn->name);
+    scr_fn_name = fn->name;
+    FN_RET ret;
+    try {
+        fn->fn(*this, call, ret);
+    } catch (const std::bad_alloc &) {
+        fmt_nomem(*this, sig[0], ret);
+    } catch (const std::length_error &) {
+        fmt_nomem(*this, sig[0], ret);
+    }
+    switch (sig[0]) {
+    case 'i': case 'l': val.val_putd((int32_t)ret.L); break;
+    case 'L': val.val_putd((double)ret.L); break;
+    case 'd': case 'f': val.val_putd(ret.d); break;
+    case 's': val.val_puts(ret.s); break;
+    case 'v': val.val_putd(0); break;
+    case 'x':
+        if (ret.x) val.val_copy(*ret.x);
+        else val.val_clear();
+        break;
+    default: return -1;
+    }
+    return 0;
 }
 
 int SCR_U::scr_func_fmtcall(const char *&pos, VAL_U &val, const FN_DEF *fn, const XC_ARG *pre, int npre)
@@ -155,7 +182,7 @@ int SCR_U::scr_func_fmtcall(const char *&pos, VAL_U &val, const FN_DEF *fn, cons
         if (arg(t) != 0) return bad_arg();
         FN_ARG &a = call.arg[call.argc++];
         a = FN_ARG{};
-        if (!sup()) fmt_convert(c, t, a);
+        if (!sup()) scr_fn_convert(c, t, a);
         else if (c == 's') a.s = "";
         argn++;
     }
@@ -168,28 +195,7 @@ int SCR_U::scr_func_fmtcall(const char *&pos, VAL_U &val, const FN_DEF *fn, cons
         pos = p;
         return 0;
     }
-    KOV_LOG("%s() 実行", fn->name);
-    scr_fn_name = fn->name;
-    FN_RET ret;
-    try {
-        fn->fn(*this, call, ret);
-    } catch (const std::bad_alloc &) {
-        fmt_nomem(*this, sig[0], ret);
-    } catch (const std::length_error &) {
-        fmt_nomem(*this, sig[0], ret);
-    }
-    switch (sig[0]) {
-    case 'i': case 'l': val.val_putd((int32_t)ret.L); break;
-    case 'L': val.val_putd((double)ret.L); break;
-    case 'd': case 'f': val.val_putd(ret.d); break;
-    case 's': val.val_puts(ret.s); break;
-    case 'v': val.val_putd(0); break;
-    case 'x':
-        if (ret.x) val.val_copy(*ret.x);
-        else val.val_clear();
-        break;
-    default: return -1;
-    }
+    if (scr_fn_invoke(fn, call, val) != 0) return -1;
     pos = p;
     return 0;
 }

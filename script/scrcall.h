@@ -29,9 +29,15 @@ struct FN_RET {
     VAL_U *x = nullptr;
 };
 using FN_HANDLER = int (*)(SCR_U &scr, const FN_CALL &call, FN_RET &ret);
+// FN_PURE: the handler reads only its arguments and gives only its result and error texts (it
+// never calls the host or the interpreter back): a lean run may call it without its entries.
+enum { FN_PURE = 1 };
 struct FN_DEF {
     const char *name;
     FN_HANDLER fn;
     const char *sig;
+    int flags = 0;
 };
+// An argument's value converted by its signature letter (i l L d f s); -1 another letter.
+int scr_fn_convert(char c, const VAL_U &t, FN_ARG &a);
 using FN_LOOKUP = const FN_DEF *(*)(const char *name);

@@ -16,11 +16,13 @@ enum LK : uint8_t {
     Q_NOT, Q_NEG, Q_POS, Q_BNOT, Q_AND, Q_OR, Q_COND, Q_SET, Q_PRE, Q_POST, Q_CALL, Q_COMMA,
     // a global's element (a scalar or a one-row array's), read and stored; a local that holds
     // what such an element holds (a text or nothing too), read and stored; two of those compared
-    Q_GGET, Q_GSET, Q_BGET, Q_BSET, Q_VCMP, Q_STR
+    Q_GGET, Q_GSET, Q_BGET, Q_BSET, Q_VCMP, Q_STR,
+    // a built-in's call (FN_PURE): of a number, of a text
+    Q_LIB, Q_LIBS
 };
-static_assert(Q_STR == 31, "one evaluation per kind (SCR_LEAN::evf)");
+static_assert(Q_LIBS == 33, "one evaluation per kind (SCR_LEAN::evf)");
 // A node whose value may be a text or nothing (where a value goes whole, it goes as it is).
-bool whole(uint8_t k) { return k == Q_GGET || k == Q_GSET || k == Q_BGET || k == Q_BSET || k == Q_STR; }
+bool whole(uint8_t k) { return k == Q_GGET || k == Q_GSET || k == Q_BGET || k == Q_BSET || k == Q_STR || k == Q_LIBS; }
 // Per call the tree call nests at most this many counts deeper, and takes at most this much of
 // the native stack (98 nested calls of a one-line recursion fit in a 256 KB budget and not in
 // 192 KB: 2 to 2.6 KB a call); a form whose statements or calls nest deeper is not made.
@@ -35,11 +37,12 @@ struct LX {
     int8_t inc = 0;            // Q_PRE
     int slot = 0;
     int a = -1, b = -1, c = -1;
-    int list = 0, n = 0;       // Q_AND, Q_OR, Q_COMMA, Q_CALL: lists[list ..]; Q_POST: steps
+    int list = 0, n = 0;       // Q_AND, Q_OR, Q_COMMA, Q_CALL, Q_LIB(S): lists[list ..]; Q_POST: steps
     int post = 0;              // Q_POST: bit k set for "++"
     int nest = 0;              // Q_CALL: the level of the statement it is in, from the body's
     double num = 0;
     const SCR_LEAN::FN *fn = nullptr;   // Q_CALL
+    const FN_DEF *lib = nullptr;        // Q_LIB, Q_LIBS
     VTBL_U *g = nullptr;                // Q_GGET, Q_GSET: the global (a: the index, one-row arrays)
     const VAL_U *lit = nullptr;         // Q_STR: the text
     const char *at = nullptr, *paren = nullptr;
@@ -103,7 +106,8 @@ void SCR_LEAN::FN::link()
     auto px = [&](int i) { return i >= 0 ? &x[i] : nullptr; };
     for (size_t i = x.size(); i-- > 0;) {   // operands are made before their nodes: pure from the leaves up
         LX &o = x[i];
-        o.pure = !(o.k == Q_SET || o.k == Q_GSET || o.k == Q_BSET || o.k == Q_PRE || o.k == Q_POST || o.k == Q_CALL);
+        o.pure = !(o.k == Q_SET || o.k == Q_GSET || o.k == Q_BSET || o.k == Q_PRE || o.k == Q_POST || o.k == Q_CALL ||
+                   o.k == Q_LIB || o.k == Q_LIBS);
     }
     for (bool again = true; again;) {
         again = false;
@@ -281,6 +285,8 @@ struct DA {
         }
         case Q_CALL:
         case Q_COMMA:
+        case Q_LIB:
+        case Q_LIBS:
             for (int k = 0; k < e.n; k++)
                 if (!x(*e.pl[k], a)) return false;
             return true;
@@ -614,7 +620,14 @@ int SCR_LEAN::c_node(FN &fn, int i, int nest)
         // arguments parsed, of a function that has a lean form itself
         const char *p = n.at;
         char name[SCR_NAMESIZE];
-        if (s.scr_idname(p, name, sizeof name) != 0 || s.scr_fn_lookup(name)) return -1;
+        if (s.scr_idname(p, name, sizeof name) != 0) return -1;
+        if (s.scr_fn_lookup(name)) {
+            if ((o.list = c_lib(fn, n, nest)) < 0) return -1;
+            o.lib = n.lib;
+            o.k = n.lib->sig[0] == 's' ? Q_LIBS : Q_LIB;
+            o.n = n.nlargs;
+            break;
+        }
         FTBL_U *f = s.scr_get_ftbl(name);
         if (f && !f->tfn) t.build_ahead(f);   // its first run would have built it
         if (f && !f->tfn) fn.later = true;
@@ -644,6 +657,27 @@ int SCR_LEAN::c_node(FN &fn, int i, int nest)
     }
     fn.x.push_back(o);
     return (int)fn.x.size() - 1;
+}
+
+// The arguments of a pure built-in's call as a list, when every argument is parsed and each is
+// a number or a text to it (no gadget), its value a number or a text.
+int SCR_LEAN::c_lib(FN &fn, const SCR_XC::XN &n, int nest)
+{
+    SCR_XC &xc = *s.scr_xc;
+    const FN_DEF *d = xc.lib_of(n);
+    if (!d || !d->fn || !(d->flags & FN_PURE) || !strchr("ilLdfvs", d->sig[0]) || n.largs < 0) return -1;
+    int fixed = 0;
+    bool tail = false;
+    for (const char *c = d->sig + 1; *c; c++) {
+        if (*c == '.' && !c[1]) tail = true;
+        else if (!strchr("ilLdfs", *c)) return -1;
+        else fixed++;
+    }
+    if (n.nlargs < fixed || n.nlargs > fixed + (tail ? 17 : 0)) return -1;
+    const char *p = n.nlargs ? xc.cargs[n.largs + n.nlargs - 1].end : n.lparen;   // the parsed arguments are all
+    if (s.scr_match_key(p, ")") != 0 || p != n.end) return -1;
+    fn.deep = std::max(fn.deep, nest + 4 + n.deep);
+    return c_list(fn, n.nlargs, [&](int k) { return c_root(fn, xc.cargs[n.largs + k].root, nest); });
 }
 
 // ---- running ----
@@ -939,6 +973,12 @@ template <int K> double SCR_LEAN::evk(SCR_LEAN &l, FR &f, const LX &x)
         return f.box[x.slot].val_getd();
     }
     case Q_STR: return x.lit->val_getd();
+    case Q_LIB:
+    case Q_LIBS: {   // a text is 0 to an operator
+        VAL_U v;
+        l.lib_in(f, x, v);
+        return v.val_getd();
+    }
     case Q_VCMP: {   // two texts compare as texts; the right side may change the left element
         VAL_U ta, tb;
         const VAL_U *a = l.vref(f, *x.pa, ta);
@@ -987,6 +1027,7 @@ const VAL_U *SCR_LEAN::vref(FR &f, const LX &x, VAL_U &tmp)
     case Q_BGET: return &f.box[x.slot];
     case Q_GSET: gstore(f, x, tmp); return &tmp;
     case Q_BSET: bstore(f, x, tmp); return &f.box[x.slot];
+    case Q_LIBS: lib_in(f, x, tmp); return &tmp;
     default: tmp.val_putd(ev(f, x)); return &tmp;
     }
 }
@@ -1044,7 +1085,47 @@ const SCR_LEAN::EVF SCR_LEAN::evf[] = {
     &evk<Q_LE>, &evk<Q_LT>, &evk<Q_GE>, &evk<Q_GT>, &evk<Q_EQ>, &evk<Q_NE>, &evk<Q_BIN>,
     &evk<Q_NOT>, &evk<Q_NEG>, &evk<Q_POS>, &evk<Q_BNOT>, &evk<Q_AND>, &evk<Q_OR>, &evk<Q_COND>,
     &evk<Q_SET>, &evk<Q_PRE>, &evk<Q_POST>, &evk<Q_CALL>, &evk<Q_COMMA>, &evk<Q_GGET>, &evk<Q_GSET>,
-    &evk<Q_BGET>, &evk<Q_BSET>, &evk<Q_VCMP>, &evk<Q_STR>};
+    &evk<Q_BGET>, &evk<Q_BSET>, &evk<Q_VCMP>, &evk<Q_STR>, &evk<Q_LIB>, &evk<Q_LIBS>};
+
+// A pure built-in's call: its arguments evaluated in order and converted as the regular call
+// converts them (texts copied, as the regular call holds its arguments' values), its result.
+void SCR_LEAN::lib_in(FR &f, const LX &x, VAL_U &val)
+{
+    const FN_DEF *d = x.lib;
+    FN_CALL call;
+    struct VALS {   // made as they are needed
+        alignas(VAL_U) unsigned char raw[(18 + 17) * sizeof(VAL_U)];
+        int n = 0;
+        VAL_U &next() { return *new (raw + n++ * sizeof(VAL_U)) VAL_U; }
+        ~VALS()
+        {
+            while (n) std::launder(reinterpret_cast<VAL_U *>(raw))[--n].~VAL_U();
+        }
+    } vals;
+    try {
+        const char *c = d->sig + 1;
+        for (int k = 0; k < x.n; k++) {
+            const LX &a = *x.pl[k];
+            call.arg[call.argc] = FN_ARG{};
+            if (*c == '.' || *c == 's') {
+                VAL_U &t = vals.next();
+                const VAL_U *v = vref(f, a, t);
+                if (v != &t) t.val_copy(v);
+                if (*c == '.') call.vargs[call.nvargs++] = &t;
+                else scr_fn_convert('s', t, call.arg[call.argc++]);
+            } else {
+                VAL_U t;
+                t.val_putd(opnd(f, a));
+                scr_fn_convert(*c, t, call.arg[call.argc++]);
+            }
+            if (*c != '.') c++;
+        }
+    } catch (FAIL) {
+        s.scr_set_SCRERR("関数 %s() 引数が無効", d->name);
+        throw;
+    }
+    s.scr_fn_invoke(d, call, val);
+}
 
 // A call made in a lean run: the marks and the call limit as the regular call has them.
 double SCR_LEAN::call_in(FR &f, const LX &x)

@@ -1,8 +1,9 @@
-// Lean runs: a function that computes with its own names, globals and texts, without built-ins,
-// runs here, its parameters and locals in the slots of a native frame, without the entries, the
+// Lean runs: a function that computes with its own names, globals, texts and pure built-ins
+// (FN_PURE) runs here, its parameters and locals in the slots of a native frame, without the entries, the
 // context copy and the boxed values of a tree call. Such a function (plain var parameters and
-// locals of the body's block, plain var globals of one row, numbers, texts, the operators and
-// calls of other such functions) touches nothing but its frames and those globals' storage, so
+// locals of the body's block, plain var globals of one row, numbers, texts, the operators,
+// pure built-ins and calls of other such functions) touches nothing but its frames and those
+// globals' storage, so
 // the run keeps only what can be seen: the marks, the hook before each statement, the rotation
 // of the error texts, the call limit, the element references' checks. When the variable view is
 // made (a pause, the menu) the entries the calls would hold are made, with the values they would
@@ -72,6 +73,7 @@ private:
     int c_node(FN &fn, int xn, int nest);
     int c_slot(FN &fn, const char *name) const;
     int c_decls(FN &fn, const TN &block);
+    int c_lib(FN &fn, const SCR_XC::XN &n, int nest);
     // n items made by make(k) (an index, -1 refused) as a list: its start, or -1.
     template <class MAKE> int c_list(FN &fn, int n, MAKE make);
 
@@ -91,6 +93,7 @@ private:
     friend struct LX;
     friend struct LS;
     [[gnu::noinline]] double call_in(FR &f, const LX &x);
+    [[gnu::noinline]] void lib_in(FR &f, const LX &x, VAL_U &val);
     [[gnu::noinline]] void hook(FR &f, int nest, const char *at);
     void unmake(FR &f);
     bool listed(const VTBL_U *v) const;

@@ -138,6 +138,24 @@ TEST(Lean, GlobalsAndTextsAsTheTreeCallsSeeThem)
     for (const char *t : texts) agree(t);
 }
 
+// Built-ins of numbers and texts alone: numbers converted by their letters, texts held in locals
+// and compared, a tail of values, a call in an initializer, an argument that fails, a built-in's
+// own error text (a format missing its value) seen by the next statements.
+TEST(Lean, PureBuiltInsAsTheTreeCallsCallThem)
+{
+    const char *texts[] = {
+        "f(var x){ var y = nabs(x - 3) + strlen(\"abcd\"); return y * (x - 2.5) + nabs(-x); } "
+        "main(){ var i, s = 0; for (i = 0; i < 6; i++) s += f(i); return s * 2; }",
+        "var a[3] = {\"ab\", 7}; f(var n){ var t = tcat(a[n % 2], \"-\", n, a[2]), u; u = tcat(t, t); "
+        "if (u == t) return 1; return strlen(u) + (u == \"ab-1ab-1\") * 100 + (tcat(n) == \"2\") * 1000; } "
+        "main(){ var i, s = 0; for (i = 0; i < 4; i++) s = s * 3 + f(i); return s; }",
+        "main(){ var s = \"ab\", t; t = tcat(s, s = \"z\"); return (t == \"abz\") * 10 + strlen(s); }",
+        "var a[2]; f(var n){ return nabs(a[n]) + 1; } main(){ var i, s = 0; for (i = 0; i < 4; i++) s += f(i); return s; }",
+        "f(var n){ var t; t = tcat(); n = n + 1; return strlen(t) + n; } main(){ return f(1) + f(2); }",
+    };
+    for (const char *t : texts) agree(t);
+}
+
 // A stop (the host's budget) inside lean calls that made their entries for the view: the run
 // ends as the tree call's, and no entry of them is left.
 TEST(Lean, StopInsideLeanCallsLeavesNoEntries)

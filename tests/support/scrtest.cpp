@@ -2,9 +2,11 @@
 #include "scrtest.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -53,9 +55,32 @@ static int fn_stack(SCR_U &s, const FN_CALL &, FN_RET &r)
     return 0;
 }
 
+// nabs(x): |x|
+static int fn_nabs(SCR_U &, const FN_CALL &c, FN_RET &r)
+{
+    r.d = c.arg[0].d < 0 ? -c.arg[0].d : c.arg[0].d;
+    return 0;
+}
+// tcat(...): its values joined (numbers as %g); none is an error
+static int fn_tcat(SCR_U &s, const FN_CALL &c, FN_RET &r)
+{
+    static std::string out;
+    out.clear();
+    if (!c.nvargs) s.scr_set_FNCERR("tcat():値がない");
+    for (int k = 0; k < c.nvargs; k++) {
+        char num[32];
+        const VAL_U &v = *c.vargs[k];
+        if (v.val_kind == VAL_NUM) snprintf(num, sizeof num, "%g", v.val_num);
+        out += v.val_kind == VAL_NUM ? num : v.val_gets();
+    }
+    r.s = out.c_str();
+    return 0;
+}
+
 static const FN_DEF table[] = {
     {"stack", fn_stack, "i"},    {"exit", fn_exit, "vi"},    {"errmsg", fn_errmsg, "s"},
-    {"strlen", fn_strlen, "is"}, {"SUM", fn_SUM, "xgiiii"},
+    {"strlen", fn_strlen, "is", FN_PURE}, {"SUM", fn_SUM, "xgiiii"}, {"nabs", fn_nabs, "dd", FN_PURE},
+    {"tcat", fn_tcat, "s.", FN_PURE},
     {"", nullptr, ""},
 };
 
