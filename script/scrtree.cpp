@@ -237,8 +237,8 @@ int SCR_TREE::b_exp(const char *&p, TX &x)
     return 0;
 }
 
-// The declaration at `at` (read once already) when it declares plain var scalars, each perhaps
-// with an initializer that is one expression: its index in tds, else -1. Positions are where
+// The declaration at `at` (read once already) when it declares plain var names (arrays of sizes
+// written as numbers), each perhaps with an initializer that is one expression: its index in tds, else -1. Positions are where
 // the reader's steps leave the text.
 int SCR_TREE::b_decl(const char *at)
 {
@@ -249,13 +249,22 @@ int SCR_TREE::b_decl(const char *at)
     TDECL d{q, (int)dxs.size(), 0};
     std::vector<TDX> list;
     for (;;) {
-        TDX x{q, nullptr, (int)names.size(), TX{}};
+        TDX x{q, nullptr, (int)names.size(), 1, 1, 0, TX{}};
         char name[SCR_NAMESIZE];
         const char *r = q;
         s.scr_skip_space(r);   // the look for a "*"
-        if (s.scr_idname(r, name, sizeof name) != 0) return -1;
-        int c = s.scr_skip_space(r);
-        if (c == '(' || c == '[') return -1;
+        if (s.scr_idname(r, name, sizeof name) != 0 || s.scr_skip_space(r) == '(') return -1;
+        int size[2];
+        while (x.dims < 2 && s.scr_match_key(r, "[") == 0) {   // sizes written as numbers
+            VAL_U v;
+            if (s.scr_const(r, v) != 0 || v.val_kind != VAL_NUM || s.scr_match_key(r, "]") != 0) return -1;
+            size[x.dims++] = scr_trunc32(v.val_num);
+        }
+        if (x.dims) {
+            x.x = size[x.dims - 1];
+            x.y = x.dims == 2 ? size[0] : 1;
+            if (x.x < 1 || x.x > 1000 || x.y < 1 || x.y > 1000000) return -1;
+        }
         x.past = q = r;
         if (s.scr_match_key(q, "=") == 0) {
             if (s.scr_match_key(q, "{") == 0) return -1;   // a list: the reader's
@@ -912,7 +921,7 @@ VTBL_U *SCR_TREE::r_declarator(const TDX &x, const char *&p)
         s.scr_set_SCRERR("変数 %s は定義済", name);
         return nullptr;
     }
-    VTBL_U *vt = s.scr_put_var(name, 1, 1, 0, VT_VAR, 0, 0);
+    VTBL_U *vt = s.scr_put_var(name, x.x, x.y, x.dims, VT_VAR, 0, 0);
     if (!vt) {
         s.err_define(name);
         return nullptr;

@@ -111,12 +111,13 @@ private:
     std::vector<TN *> np;   // the nodes by index, for the runner (a deque's index costs more)
     std::vector<int> kids;
     std::vector<const char *> decls;
-    // A declaration of plain var scalars ("var a = e, b;"): read past its specifiers at specs,
+    // A declaration of plain var names ("var a = e, b[8];"): read past its specifiers at specs,
     // its declarators dxs[first ..]; by decls' index in dplain (-1: the reader reads it).
     struct TDX {
         const char *at;     // where the declarator is read (past the specifiers or the ",")
         const char *past;   // past its name and the blanks after it
         int name;           // in names
+        int x, y, dims;     // its shape (sizes that are numbers)
         TX init;            // its initializer (at null: none)
     };
     struct TDECL {

@@ -23,7 +23,8 @@ struct HOST : FUZZ_HOST {
 int fn_fail(SCR_U &s, const FN_CALL &, FN_RET &) { return s.scr_set_FNCERR("fail"), -1; }
 
 const FN_DEF table[] = {
-    {"exit", fuzz_exit, "vi"}, {"len", fuzz_len, "is"}, {"pick", fuzz_pick, "i."}, {"fail", fn_fail, "i"},
+    {"exit", fuzz_exit, "vi"}, {"len", fuzz_len, "is", FN_PURE}, {"pick", fuzz_pick, "i.", FN_PURE},
+    {"fail", fn_fail, "i", FN_PURE},
 };
 const FN_DEF *lookup(const char *name) { return fuzz_find(table, name); }
 
