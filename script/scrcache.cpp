@@ -8,7 +8,9 @@
 #include "script/scrcache.h"
 #include "script/scrlean.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <iterator>
 #include <cstring>
 
 #include "script/screxp.h"
@@ -831,8 +833,11 @@ int SCR_XC::lib_call(const XN &n, const char *&p, VAL_U &val)
     if (!lib_of(n)) return -1;
     p = n.lparen;
     KOV_LOG("KEY:(");
-    const XC_ARG *pre = n.largs >= 0 && n.nlargs ? &cargs[n.largs] : nullptr;
-    return s.scr_func_fmtcall(p, val, n.lib, pre, n.nlargs) == 0 ? 0 : -2;
+    // A copy: the arguments' runs may parse more calls, which moves cargs.
+    XC_ARG pre[18 + 17];
+    int np = n.largs < 0 ? 0 : std::min(n.nlargs, (int)std::size(pre));
+    std::copy_n(cargs.begin() + (np ? n.largs : 0), np, pre);
+    return s.scr_func_fmtcall(p, val, n.lib, pre, np) == 0 ? 0 : -2;
 }
 
 const FN_DEF *SCR_XC::lib_of(const XN &n)

@@ -873,12 +873,14 @@ int SCR_TREE::r_decl(int d, const char *&p)
 {
     int k = dplain[d];
     if (k < 0 || seeking() || s.sup() || s.ctx.scr_pass != 2) return s.scr_decl(p, 1);
-    const TDECL &td = tds[k];
+    // Copies: an initializer's run may build more trees, which moves tds and dxs.
+    const TDECL td = tds[k];
     s.err_nowscr[0] = 0;
     s.err_nowfnc[0] = 0;
     const char *q = td.specs;
     for (int i = 0;; i++) {
-        const TDX *x = i < td.n && q == dxs[td.first + i].at ? &dxs[td.first + i] : nullptr;
+        TDX dx;
+        const TDX *x = i < td.n && q == dxs[td.first + i].at ? &(dx = dxs[td.first + i]) : nullptr;
         VTBL_U *vt = x ? r_declarator(*x, q) : s.scr_direct_declarator_var(q, VT_VAR, 0, 0);
         if (!vt) return -1;
         if (s.scr_match_key(q, "=") == 0) {

@@ -47,11 +47,14 @@ const char *const scripts[] = {
     "fib(var n) { if (n < 2) return n; return fib(n - 1) + fib(n - 2); } main(){ return fib(12); }",
     // built-ins' arguments run from their roots: a tail of values, blanks, a script function's
     // text, too many, too few, an argument that fails, one that fails at its second run
-    "f(var x) { return x; } main(){ var i, n = 0, t; for (i = 0; i < 3; i++) { t = pprintf( \"%d-%s-%d\" , i, \"x\", f(i * 2) ); n = n + strlen(t) * abs( i - 5 ); } return n * (t == \"2-x-4\"); }",
-    "main(){ var i, n = 0; for (i = 0; i < 3; i++) n = n + abs(i, 2); return n; }",
-    "main(){ var i, n = 0; for (i = 0; i < 3; i++) n = n + abs(); return n; }",
-    "main(){ var i, n = 0; for (i = 0; i < 3; i++) n = n + abs(q - i); return n; }",
-    "main(){ var a[2], i, n = 0; for (i = 0; i < 3; i++) n = n + strlen(pprintf(\"%d\", a[i])); return n; }",
+    "f(var x) { return x; } main(){ var i, n = 0, t; for (i = 0; i < 3; i++) { t = tcat( \"x\" , i, \"-\", f(i * 2) ); n = n + strlen(t) * nabs( i - 5 ); } return n * (t == \"x2-4\"); }",
+    "main(){ var i, n = 0; for (i = 0; i < 3; i++) n = n + nabs(i, 2); return n; }",
+    "main(){ var i, n = 0; for (i = 0; i < 3; i++) n = n + nabs(); return n; }",
+    "main(){ var i, n = 0; for (i = 0; i < 3; i++) n = n + nabs(q - i); return n; }",
+    "main(){ var a[2], i, n = 0; for (i = 0; i < 3; i++) n = n + strlen(tcat(a[i])); return n; }",
+    // a built-in's arguments whose runs parse the arguments of the calls inside them
+    "main(){ var i, n = 0; for (i = 0; i < 2; i++) n = n + strlen(tcat(tcat(tcat(tcat(i, 1), 2), tcat(3, tcat(i, 4))), "
+    "tcat(tcat(5, i), tcat(6, tcat(7, 8))), tcat(9, 10, tcat(11, 12), tcat(13, tcat(14, 15))))); return n; }",
     // statements around the expressions: blocks, break and continue, goto, switch
     "main(){ var i = 0, n = 0; while (1) { i++; if (i % 2) continue; n = n + i; if (i > 9) break; } return n; }",
     "main(){ var i = 0, n = 0; again: n = n + i * 2; if (++i < 5) goto again; return n; }",
