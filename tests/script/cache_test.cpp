@@ -52,9 +52,10 @@ const char *const scripts[] = {
     "main(){ var i, n = 0; for (i = 0; i < 3; i++) n = n + nabs(); return n; }",
     "main(){ var i, n = 0; for (i = 0; i < 3; i++) n = n + nabs(q - i); return n; }",
     "main(){ var a[2], i, n = 0; for (i = 0; i < 3; i++) n = n + strlen(tcat(a[i])); return n; }",
-    // a built-in's arguments whose runs parse the arguments of the calls inside them
-    "main(){ var i, n = 0; for (i = 0; i < 2; i++) n = n + strlen(tcat(tcat(tcat(tcat(i, 1), 2), tcat(3, tcat(i, 4))), "
-    "tcat(tcat(5, i), tcat(6, tcat(7, 8))), tcat(9, 10, tcat(11, 12), tcat(13, tcat(14, 15))))); return n; }",
+    // a built-in's arguments whose runs parse the arguments of the calls inside them (errmsg()
+    // keeps main from running lean)
+    "main(){ var i, n = 0; errmsg(); for (i = 0; i < 2; i++) n = n + strlen(tcat(tcat(tcat(tcat(i,1),2),tcat(3,tcat(i,4))),"
+    "tcat(tcat(5,i),tcat(6,tcat(7,8))),tcat(9,10,tcat(11,12),tcat(13,tcat(14,15))))); return n; }",
     // statements around the expressions: blocks, break and continue, goto, switch
     "main(){ var i = 0, n = 0; while (1) { i++; if (i % 2) continue; n = n + i; if (i > 9) break; } return n; }",
     "main(){ var i = 0, n = 0; again: n = n + i * 2; if (++i < 5) goto again; return n; }",
