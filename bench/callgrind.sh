@@ -5,6 +5,8 @@
 #   loop:  N iterations of s = s + i
 #   call:  N iterations of s = f(i), f returning its argument plus 1
 #   call-loop: the call's own cost (an add less, negligible)
+#   builtin: N iterations of s = s + abs(i - 5), a built-in function of the language
+#   builtin-loop: the built-in call's own cost (a subtraction more, negligible)
 # Every twin keeps its variables local to a function: globals would cost Python a dictionary
 # look-up per access, which is not what is measured here.
 set -u
@@ -37,6 +39,20 @@ def main():
         s = f(i); i += 1
 main()
 S
+    cat > builtin$n.scr <<S
+main() { var i, s = 0; for (i = 0; i < $n; i++) s = s + abs(i - 5); return 1; }
+S
+    cat > builtin$n.py <<S
+def main():
+    i = 0; s = 0
+    while i < $n:
+        s = s + abs(i - 5); i += 1
+main()
+S
+    cat > builtin$n.lua <<S
+local function main() local i, s, abs = 0, 0, math.abs; while i < $n do s = s + abs(i - 5); i = i + 1 end end
+main()
+S
     cat > loop$n.lua <<S
 local function main() local i, s = 0, 0; while i < $n do s = s + i; i = i + 1 end end
 main()
@@ -62,16 +78,18 @@ per() {
     [ -n "$a" ] && [ -n "$b" ] || { echo FAIL; return; }
     echo $(( (b - a) / (n2 - n1) ))
 }
-printf '%-10s %10s %10s %10s   (instructions per iteration, N = %d and %d)\n' workload kovash python3 lua5.4 $n1 $n2
+printf '%-12s %10s %10s %10s   (instructions per iteration, N = %d and %d)\n' workload kovash python3 lua5.4 $n1 $n2
 declare -A r
-for w in loop call; do
+for w in loop call builtin; do
     r[k$w]=$(per 1 ./kovash scr $w)
     r[p$w]=$(per 0 /usr/bin/python3 py $w)
     r[l$w]=-
     command -v lua5.4 >/dev/null && r[l$w]=$(per 0 lua5.4 lua $w)
-    printf '%-10s %10s %10s %10s\n' $w "${r[k$w]}" "${r[p$w]}" "${r[l$w]}"
+    printf '%-12s %10s %10s %10s\n' $w "${r[k$w]}" "${r[p$w]}" "${r[l$w]}"
 done
 minus() { [[ "$1" =~ ^[0-9]+$ && "$2" =~ ^[0-9]+$ ]] && echo $(( $1 - $2 )) || echo -; }
-printf '%-10s %10s %10s %10s\n' call-loop "$(minus "${r[kcall]}" "${r[kloop]}")" \
+printf '%-12s %10s %10s %10s\n' call-loop "$(minus "${r[kcall]}" "${r[kloop]}")" \
     "$(minus "${r[pcall]}" "${r[ploop]}")" "$(minus "${r[lcall]}" "${r[lloop]}")"
+printf '%-12s %10s %10s %10s\n' builtin-loop "$(minus "${r[kbuiltin]}" "${r[kloop]}")" \
+    "$(minus "${r[pbuiltin]}" "${r[ploop]}")" "$(minus "${r[lbuiltin]}" "${r[lloop]}")"
 command -v lua5.4 >/dev/null || echo "(lua5.4 not installed: apt-get install lua5.4, for the benchmarks only)"
