@@ -517,6 +517,20 @@ public:
     // The handler of fn called with its converted arguments, its result into val (0; -1 a
     // result letter it does not know).
     int scr_fn_invoke(const FN_DEF *fn, const FN_CALL &call, VAL_U &val);
+    // A built-in call's argument values: the fixed arguments', then up to 17 of a "." tail
+    // (dllcall has three fixed arguments and still takes 17 of its own); made as needed.
+    struct ARGVALS {
+        alignas(VAL_U) unsigned char raw[(18 + 17) * sizeof(VAL_U)];
+        int n = 0;
+        ARGVALS() = default;
+        ARGVALS(const ARGVALS &) = delete;
+        ARGVALS &operator=(const ARGVALS &) = delete;
+        VAL_U &next() { return *new (raw + n++ * sizeof(VAL_U)) VAL_U; }
+        ~ARGVALS()
+        {
+            while (n) std::launder(reinterpret_cast<VAL_U *>(raw))[--n].~VAL_U();
+        }
+    };
     void scr_callback(int code, intptr_t arg)
     {
         if (code != SCRCB_ONESTEP || scr_hook_due()) scr_callback_host(code, arg);

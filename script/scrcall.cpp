@@ -124,17 +124,7 @@ int SCR_U::scr_func_fmtcall(const char *&pos, VAL_U &val, const FN_DEF *fn, cons
 {
     const char *p = pos;
     FN_CALL call;
-    // The fixed arguments' values, then up to 17 of a "." tail after them (dllcall has three
-    // fixed arguments and still takes 17 of its own); made as they are needed.
-    struct VALS {
-        alignas(VAL_U) unsigned char raw[(18 + 17) * sizeof(VAL_U)];
-        int n = 0;
-        VAL_U &next() { return *new (raw + n++ * sizeof(VAL_U)) VAL_U; }
-        ~VALS()
-        {
-            while (n) std::launder(reinterpret_cast<VAL_U *>(raw))[--n].~VAL_U();
-        }
-    } vals;
+    SCR_U::ARGVALS vals;
     int argn = 0;
     const char *sig = fn->sig ? fn->sig : "v";
     auto too_many = [&] {

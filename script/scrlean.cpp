@@ -1093,15 +1093,7 @@ void SCR_LEAN::lib_in(FR &f, const LX &x, VAL_U &val)
 {
     const FN_DEF *d = x.lib;
     FN_CALL call;
-    struct VALS {   // made as they are needed
-        alignas(VAL_U) unsigned char raw[(18 + 17) * sizeof(VAL_U)];
-        int n = 0;
-        VAL_U &next() { return *new (raw + n++ * sizeof(VAL_U)) VAL_U; }
-        ~VALS()
-        {
-            while (n) std::launder(reinterpret_cast<VAL_U *>(raw))[--n].~VAL_U();
-        }
-    } vals;
+    SCR_U::ARGVALS vals;
     try {
         const char *c = d->sig + 1;
         for (int k = 0; k < x.n; k++) {
