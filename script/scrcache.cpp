@@ -162,6 +162,7 @@ int SCR_XC::compile(const char *pos)
         nodes.resize(n0);
         items.resize(i0);
         names.resize(m0);
+        for (size_t k = s0; k < strs.size(); k++) strs[k].val_clear();   // the cap counts what is held
         strs.resize(s0);
         return -1;
     }

@@ -203,7 +203,7 @@ private:
     STABLE<XN> nodes;
     STABLE<ITEM> items;
     std::vector<char> names;
-    std::vector<VAL_U> strs;
+    STABLE<VAL_U> strs;   // lean forms hold their texts by address
     std::vector<CARG> cargs;
     struct SVHASH {
         using is_transparent = void;

@@ -43,7 +43,7 @@ struct LX {
     double num = 0;
     const SCR_LEAN::FN *fn = nullptr;   // Q_CALL
     const FN_DEF *lib = nullptr;        // Q_LIB, Q_LIBS
-    VTBL_U *g = nullptr;                // Q_GGET, Q_GSET: the global (a: the index, one-row arrays)
+    VTBL_U *g = nullptr;                // Q_GGET, Q_GSET: the global (a: its index, or a its row and c its column)
     const VAL_U *lit = nullptr;         // Q_STR: the text
     const char *at = nullptr, *paren = nullptr;
     bool chk = false;          // a slot it reads may hold no value yet
@@ -85,7 +85,6 @@ struct SCR_LEAN::FN {
     bool later = false;      // refused for a callee without its tree yet: asked again
     bool in_init = false;    // building an initializer: every local may be empty there
     uint32_t boxed = 0;      // locals holding what a global's element holds (VAL_U boxes)
-    std::vector<std::unique_ptr<VAL_U>> lits;   // the texts of its expressions
     std::vector<const LX *> xl;
     std::vector<const LS *> sl;
     std::vector<const LX *> pinit;
@@ -260,8 +259,8 @@ struct DA {
         case Q_BGET:
         case Q_PRE:
         case Q_POST: return a >> e.slot & 1;
-        case Q_GGET: return !e.pa || x(*e.pa, a);
-        case Q_GSET: return (!e.pa || x(*e.pa, a)) && x(*e.pb, a);
+        case Q_GGET: return (!e.pa || x(*e.pa, a)) && (!e.pc || x(*e.pc, a));
+        case Q_GSET: return (!e.pa || x(*e.pa, a)) && (!e.pc || x(*e.pc, a)) && x(*e.pb, a);
         case Q_SET:
         case Q_BSET:
             if (!x(*e.pb, a) || (e.i && !(a >> e.slot & 1))) return false;
@@ -338,18 +337,16 @@ bool SCR_LEAN::assigned(const FN &fn)
     return DA::st(*fn.proot, a);
 }
 
-// The global a name (with its indices) means in f: a var of its own storage, not an array of
-// two rows; null when the form cannot take it.
+// The global a name (with its indices) means in f: a var of its own storage; null when the form
+// cannot take it.
 VTBL_U *SCR_LEAN::global_of(FN &fn, const SCR_XC::XN &n)
 {
-    if (n.dims > 1) return nullptr;
     char keep[SCR_NAMESIZE];
     scr_name_cpy(keep, s.ctx.func_name);
     scr_name_cpy(s.ctx.func_name, fn.f->name);   // its statics first, as its run looks
     VTBL_U *v = s.scr_get_vtbl(&s.scr_xc->names[n.name]);
     scr_name_cpy(s.ctx.func_name, keep);
     if (!v || v->type != VT_VAR || !gj_vars_of(v->vtb_gajet_pt) || v->vtb_dims() != n.dims) return nullptr;
-    if (n.dims && v->vtb_ys() != 1) return nullptr;
     return v;
 }
 
@@ -536,16 +533,15 @@ int SCR_LEAN::c_node(FN &fn, int i, int nest)
         o.num = n.num;
         break;
     case SCR_XC::X_STR: {
-        auto v = std::make_unique<VAL_U>();
-        if (v->val_copy(xc.strs[n.list]) != 0) return -1;
         o.k = Q_STR;
-        o.lit = v.get();
-        fn.lits.push_back(std::move(v));
+        o.lit = &xc.strs[n.list];   // not a copy: the text cap counts each text once
         break;
     }
     case SCR_XC::X_VAR:
         if (n.dims || (o.slot = slot_of(n)) < 0) {
-            if (n.npost || !(o.g = global_of(fn, n)) || (n.dims && (o.a = c_node(fn, n.a, nest)) < 0)) return -1;
+            if (n.npost || !(o.g = global_of(fn, n)) || (n.dims && (o.a = c_node(fn, n.a, nest)) < 0) ||
+                (n.dims == 2 && (o.c = c_node(fn, n.b, nest)) < 0))
+                return -1;
             o.k = Q_GGET;
             break;
         }
@@ -600,7 +596,7 @@ int SCR_LEAN::c_node(FN &fn, int i, int nest)
         const SCR_XC::XN &l = xc.nodes[n.a];
         if (l.k == SCR_XC::X_VAR && !l.npost && (l.dims || slot_of(l) < 0)) {   // a global's element: stored as it is
             if (n.op || !(o.g = global_of(fn, l)) || (o.g->flags & SF_CONST) || (l.dims && (o.a = c_node(fn, l.a, nest)) < 0) ||
-                (o.b = c_node(fn, n.b, nest)) < 0)
+                (l.dims == 2 && (o.c = c_node(fn, l.b, nest)) < 0) || (o.b = c_node(fn, n.b, nest)) < 0)
                 return -1;
             o.k = Q_GSET;
             break;
@@ -992,19 +988,24 @@ template <int K> double SCR_LEAN::evk(SCR_LEAN &l, FR &f, const LX &x)
     return 0;
 }
 
-// The element a global node names: its index as an element reference reads it (the same checks,
-// the same messages).
-int SCR_LEAN::index(FR &f, const LX &x)
+// The element a global node names: its indices as an element reference reads them (the row's
+// first; the same checks, the same messages). y: its row.
+int SCR_LEAN::index(FR &f, const LX &x, int &y)
 {
+    y = 0;
     if (!x.pa) return 0;
     int i = scr_trunc32(opnd(f, *x.pa));
-    if (i < 0 || i > 999) {
-        s.scr_set_SCRERR("xo=%d yo=%d", i, 0);
+    if (x.pc) {
+        y = i;
+        i = scr_trunc32(opnd(f, *x.pc));
+    }
+    if (i < 0 || i > 999 || y < 0 || y > 999999) {
+        s.scr_set_SCRERR("xo=%d yo=%d", i, y);
         throw FAIL{};
     }
-    int xs = x.g->vtb_xs();
-    if ((xs > 0 && i >= xs) || i < 0) {
-        s.scr_set_SCRERR("無効アクセス:%s[%d][%d]", x.g->name, 0, i);
+    int xs = x.g->vtb_xs(), ys = x.g->vtb_ys();
+    if ((xs > 0 && i >= xs) || (ys >= 1 && y >= ys)) {
+        s.scr_set_SCRERR("無効アクセス:%s[%d][%d]", x.g->name, y, i);
         throw FAIL{};
     }
     return i;
@@ -1013,9 +1014,9 @@ int SCR_LEAN::index(FR &f, const LX &x)
 // A global's element (null: never stored, nothing).
 const VAL_U *SCR_LEAN::peek(FR &f, const LX &x)
 {
-    int i = index(f, x);
+    int y, i = index(f, x, y);
     const VAR_GJ *v = gj_vars_of(x.g->vtb_gajet_pt);
-    return v ? v->gj_peek(i, 0) : nullptr;
+    return v ? v->gj_peek(i, y) : nullptr;
 }
 
 // A value as it is: an element, a local's box, or a number in tmp.
@@ -1036,7 +1037,7 @@ const VAL_U *SCR_LEAN::vref(FR &f, const LX &x, VAL_U &tmp)
 // value (r: what it stored).
 void SCR_LEAN::gstore(FR &f, const LX &x, VAL_U &r)
 {
-    int i = index(f, x);
+    int y, i = index(f, x, y);
     if (whole(x.pb->k)) {
         const VAL_U *v = vref(f, *x.pb, r);
         if (v != &r) r.val_copy(v);
@@ -1047,13 +1048,13 @@ void SCR_LEAN::gstore(FR &f, const LX &x, VAL_U &r)
     VAR_GJ *vars = gj_vars_of(g);
     int bad = 1;
     if (r.val_kind == VAL_NUM) {
-        VAL_U *c = vars ? vars->gj_cell(i, 0) : nullptr;
+        VAL_U *c = vars ? vars->gj_cell(i, y) : nullptr;
         bad = !c || c->val_putd(r.val_num) != 0;
     } else if (g) {
-        bad = g->gj_puts(i, 0, r.val_kind == VAL_STR ? r.val_gets() : nullptr, 0) != 0;
+        bad = g->gj_puts(i, y, r.val_kind == VAL_STR ? r.val_gets() : nullptr, 0) != 0;
     }
     if (bad) {
-        s.scr_set_SCRERR("代入失敗:%s xp=%d yp=%d", x.g->name, i, 0);
+        s.scr_set_SCRERR("代入失敗:%s xp=%d yp=%d", x.g->name, i, y);
         throw FAIL{};
     }
 }

@@ -1,7 +1,7 @@
 // Lean runs: a function that computes with its own names, globals, texts and pure built-ins
 // (FN_PURE) runs here, its parameters and locals in the slots of a native frame, without the entries, the
 // context copy and the boxed values of a tree call. Such a function (plain var parameters and
-// locals of the body's block, plain var globals of one row, numbers, texts, the operators,
+// locals of the body's block, plain var globals, numbers, texts, the operators,
 // pure built-ins and calls of other such functions) touches nothing but its frames and those
 // globals' storage, so
 // the run keeps only what can be seen: the marks, the hook before each statement, the rotation
@@ -100,7 +100,7 @@ private:
     static bool assigned(const FN &fn);
     int box(FN &fn);
     VTBL_U *global_of(FN &fn, const SCR_XC::XN &n);
-    int index(FR &f, const LX &x);
+    int index(FR &f, const LX &x, int &y);
     const VAL_U *peek(FR &f, const LX &x);
     const VAL_U *vref(FR &f, const LX &x, VAL_U &tmp);
     void gstore(FR &f, const LX &x, VAL_U &r);

@@ -128,6 +128,13 @@ TEST(Lean, GlobalsAndTextsAsTheTreeCallsSeeThem)
         "var a[3]; main(){ var i, s = 0; for (i = 0; i < 5; i++) s = s + a[i] + 1; return s; }",
         "var a[3]; main(){ var i; for (i = 0; i < 3; i++) a[i * 1200] = i; return 1; }",
         "var a[4] = {1, 2}; main(){ var i, s = 0; for (i = 0; ; i++) { s = s + a[i % 4]; if (i > 3000) return s; } }",
+        // arrays of rows: stored and read by row and column, texts among numbers, past the last
+        // row, past the last column, before the first row
+        "var m[3][4]; main(){ var i, j, s = 0; for (i = 0; i < 3; i++) for (j = 0; j < 4; j++) m[i][j] = i * 10 + j; "
+        "m[1][2] = \"t\"; for (i = 0; i < 3; i++) for (j = 0; j < 4; j++) s = s + m[i][j]; return s + (m[1][2] == \"t\") * 1000; }",
+        "var m[2][3]; main(){ var i, s = 0; for (i = 0; i < 4; i++) s = s + m[i][1] + 1; return s; }",
+        "var m[2][3]; main(){ var i, s = 0; for (i = 0; i < 4; i++) m[1][i] = i; return s; }",
+        "var m[2][3]; main(){ var i, s = 0; for (i = 1; i >= -1; i--) s = s + m[i][0] + 1; return s; }",
         // texts in locals: appended in place (up to the text limit), replaced by numbers, compared
         "main(){ var i, s, t = 5, n = 0; for (i = 0; i < 3; i++) { s = \"\"; s &= \"ab\"; if (i == 2) s &= i; } "
         "t &= \"q\"; if (s == \"ab\") n++; return n * 10 + (s > \"a\") + (s < 1) + (t > \"\") * 100; }",
