@@ -402,7 +402,8 @@ int SCR_LEAN::c_slot(FN &fn, const char *name) const
     return -1;
 }
 
-// The body's declarations: "var" names, each perhaps with an initializer that calls nothing.
+// The body's declarations: "var" names, each perhaps with an initializer that calls no script
+// function, and statics without initializers (their entries are the link's).
 int SCR_LEAN::c_decls(FN &fn, const TN &block)
 {
     for (int d = 0; d < block.ndecl; d++) {
@@ -411,14 +412,23 @@ int SCR_LEAN::c_decls(FN &fn, const TN &block)
         s.scr_skip_space(q);
         if (SCR_LEX::scr_word(q) == W_ENUM) return -1;   // reading it would declare its names
         DECL_SPEC spec;
-        if (s.scr_decl_specs(p, spec) != 0 || spec.type != VT_VAR || spec.flags != 0) return -1;
+        if (s.scr_decl_specs(p, spec) != 0 || spec.type != VT_VAR || (spec.flags & ~SF_STATIC)) return -1;
         for (;;) {
             const char *q = p;
             if (s.scr_pointer(q) == 0) return -1;
             char name[SCR_NAMESIZE];
             if (s.scr_idname(p, name, sizeof name) != 0 || c_slot(fn, name) >= 0 || fn.nslots >= SLOTS) return -1;
             int c = s.scr_skip_space(p);
-            if (c == '[' || c == '(') return -1;
+            if (c == '(') return -1;
+            if (spec.flags & SF_STATIC) {   // made by the link: read as a global of the function's own
+                for (const char *e; s.scr_skip_space(p) == '['; p = e)
+                    if (!(e = scr_look_group(s, p, '[', ']'))) return -1;
+                if (s.scr_skip_space(p) == '=') return -1;   // its initializer is stored at every call
+                if (s.scr_match_key(p, ",") == 0) continue;
+                if (s.scr_match_key(p, ";") != 0) return -1;
+                break;
+            }
+            if (c == '[') return -1;
             memcpy(fn.name[fn.nslots++], name, SCR_NAMESIZE);
             int init = -1;
             if (s.scr_match_key(p, "=") == 0) {

@@ -135,6 +135,9 @@ TEST(Lean, GlobalsAndTextsAsTheTreeCallsSeeThem)
         "var m[2][3]; main(){ var i, s = 0; for (i = 0; i < 4; i++) s = s + m[i][1] + 1; return s; }",
         "var m[2][3]; main(){ var i, s = 0; for (i = 0; i < 4; i++) m[1][i] = i; return s; }",
         "var m[2][3]; main(){ var i, s = 0; for (i = 1; i >= -1; i--) s = s + m[i][0] + 1; return s; }",
+        // statics: kept from call to call, an array of them, one read by an initializer
+        "f(){ static var n, t[3]; n = n + 1; t[n % 3] = n; return n * 10 + t[1]; } "
+        "g(){ static var k; var a = k; k = k + 2; return a + k; } main(){ var i, s = 0; for (i = 0; i < 5; i++) s = s + f() + g(); return s; }",
         // texts in locals: appended in place (up to the text limit), replaced by numbers, compared
         "main(){ var i, s, t = 5, n = 0; for (i = 0; i < 3; i++) { s = \"\"; s &= \"ab\"; if (i == 2) s &= i; } "
         "t &= \"q\"; if (s == \"ab\") n++; return n * 10 + (s > \"a\") + (s < 1) + (t > \"\") * 100; }",
