@@ -22,7 +22,8 @@ enum LK : uint8_t {
 };
 static_assert(Q_LIBS == 33, "one evaluation per kind (SCR_LEAN::evf)");
 // A node whose value may be a text or nothing (where a value goes whole, it goes as it is).
-bool whole(uint8_t k) { return k == Q_GGET || k == Q_GSET || k == Q_BGET || k == Q_BSET || k == Q_STR || k == Q_LIBS; }
+constexpr uint64_t WHOLE = 1ull << Q_GGET | 1ull << Q_GSET | 1ull << Q_BGET | 1ull << Q_BSET | 1ull << Q_STR | 1ull << Q_LIBS;
+bool whole(uint8_t k) { return WHOLE >> k & 1; }
 // Per call the tree call nests at most this many counts deeper, and takes at most this much of
 // the native stack (98 nested calls of a one-line recursion fit in a 256 KB budget and not in
 // 192 KB: 2 to 2.6 KB a call); a form whose statements or calls nest deeper is not made.
@@ -998,17 +999,28 @@ template <int K> double SCR_LEAN::evk(SCR_LEAN &l, FR &f, const LX &x)
     return 0;
 }
 
-// The element a global node names: its indices as an element reference reads them (the row's
-// first; the same checks, the same messages). y: its row.
-int SCR_LEAN::index(FR &f, const LX &x, int &y)
+// The element a global node names: its index as an element reference reads it (the same checks,
+// the same messages); index2 its row and column of an array of rows.
+inline int SCR_LEAN::index(FR &f, const LX &x)
 {
-    y = 0;
     if (!x.pa) return 0;
     int i = scr_trunc32(opnd(f, *x.pa));
-    if (x.pc) {
-        y = i;
-        i = scr_trunc32(opnd(f, *x.pc));
+    if (i < 0 || i > 999) {
+        s.scr_set_SCRERR("xo=%d yo=%d", i, 0);
+        throw FAIL{};
     }
+    int xs = x.g->vtb_xs();
+    if (xs > 0 && i >= xs) {
+        s.scr_set_SCRERR("無効アクセス:%s[%d][%d]", x.g->name, 0, i);
+        throw FAIL{};
+    }
+    return i;
+}
+
+int SCR_LEAN::index2(FR &f, const LX &x, int &y)
+{
+    y = scr_trunc32(opnd(f, *x.pa));
+    int i = scr_trunc32(opnd(f, *x.pc));
     if (i < 0 || i > 999 || y < 0 || y > 999999) {
         s.scr_set_SCRERR("xo=%d yo=%d", i, y);
         throw FAIL{};
@@ -1024,7 +1036,15 @@ int SCR_LEAN::index(FR &f, const LX &x, int &y)
 // A global's element (null: never stored, nothing).
 const VAL_U *SCR_LEAN::peek(FR &f, const LX &x)
 {
-    int y, i = index(f, x, y);
+    if (x.pc) return peek2(f, x);
+    int i = index(f, x);   // the usual one: a scalar or a row
+    const VAR_GJ *v = gj_vars_of(x.g->vtb_gajet_pt);
+    return v ? v->gj_peek(i, 0) : nullptr;
+}
+
+const VAL_U *SCR_LEAN::peek2(FR &f, const LX &x)
+{
+    int y, i = index2(f, x, y);
     const VAR_GJ *v = gj_vars_of(x.g->vtb_gajet_pt);
     return v ? v->gj_peek(i, y) : nullptr;
 }
@@ -1047,7 +1067,7 @@ const VAL_U *SCR_LEAN::vref(FR &f, const LX &x, VAL_U &tmp)
 // value (r: what it stored).
 void SCR_LEAN::gstore(FR &f, const LX &x, VAL_U &r)
 {
-    int y, i = index(f, x, y);
+    int y = 0, i = x.pc ? index2(f, x, y) : index(f, x);
     if (whole(x.pb->k)) {
         const VAL_U *v = vref(f, *x.pb, r);
         if (v != &r) r.val_copy(v);

@@ -100,8 +100,10 @@ private:
     static bool assigned(const FN &fn);
     int box(FN &fn);
     VTBL_U *global_of(FN &fn, const SCR_XC::XN &n);
-    int index(FR &f, const LX &x, int &y);
+    int index(FR &f, const LX &x);
+    [[gnu::noinline]] int index2(FR &f, const LX &x, int &y);
     const VAL_U *peek(FR &f, const LX &x);
+    [[gnu::noinline]] const VAL_U *peek2(FR &f, const LX &x);
     const VAL_U *vref(FR &f, const LX &x, VAL_U &tmp);
     void gstore(FR &f, const LX &x, VAL_U &r);
     void bstore(FR &f, const LX &x, VAL_U &tmp);
