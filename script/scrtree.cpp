@@ -238,8 +238,8 @@ int SCR_TREE::b_exp(const char *&p, TX &x)
 }
 
 // The declaration at `at` (read once already) when it declares plain var names (arrays of sizes
-// written as numbers), each perhaps with an initializer that is one expression: its index in tds, else -1. Positions are where
-// the reader's steps leave the text.
+// written as numbers), each perhaps with an initializer that is one expression: its index in
+// tds, else -1. Positions are where the reader's steps leave the text.
 int SCR_TREE::b_decl(const char *at)
 {
     const char *q = at;
