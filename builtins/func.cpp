@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string_view>
+#include <type_traits>
 #include <unordered_map>
 
 namespace {
@@ -21,14 +22,14 @@ constexpr const char *pure_names[] = {
     "strlen", "LENB", "CODEB", "LEN", "CODE", "strstr", "strchr", "LEFTB", "RIGHTB", "LEFT", "RIGHT", "REPT",
     "UPPER", "LOWER", "TRIM", "T", "ESCSTR", "MIDB", "MID", "CHARB", "CHAR", "EXACT", "pprintf",
 };
-constexpr int pure_flag(std::string_view name)
+consteval int pure_flag(std::string_view name)
 {
     for (const char *p : pure_names)
         if (name == p) return FN_PURE;
     return 0;
 }
 
-#define FN_RECORD(name, h, sig) {name, h, sig, pure_flag(name)},
+#define FN_RECORD(name, h, sig) {name, h, sig, std::integral_constant<int, pure_flag(name)>::value},
 FN_DEF fn_records[] = {
     FN_RECORDS(FN_RECORD)
     {"", nullptr, ""},
