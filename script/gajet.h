@@ -36,6 +36,12 @@ public:
     // Text of the element, at most limit bytes; valid until the next call on this object.
     virtual const char *gj_gets(int x, int y, int limit);
     virtual int gj_puts(int x, int y, const char *text, int flag);   // null text empties
+    // A value as it is: a number, a text or nothing.
+    int gj_putv(int x, int y, const VAL_U &v)
+    {
+        if (v.val_kind == VAL_NUM) return gj_putd(x, y, v.val_num, 0);
+        return gj_puts(x, y, v.val_kind == VAL_STR ? v.val_gets() : nullptr, 0);
+    }
     virtual int gj_kind(int x, int y);                   // 0 empty, 1 number, 2 text
     // The element itself when the object keeps values (string append works in place).
     virtual VAL_U *gj_value(int, int) { return nullptr; }

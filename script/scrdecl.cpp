@@ -291,8 +291,7 @@ static int elem_store(SCR_U &s, VTBL_U *vt, int x, int y, const VAL_U &v)
     if (s.sup() && !(vt->flags & SF_CONST)) return 0;
     BASE_GJ *gj = vt->vtb_gajet_pt;
     if (!gj) return -1;
-    if (v.val_kind == VAL_NUM) return gj->gj_putd(x, y, v.val_num, 0);
-    return gj->gj_puts(x, y, v.val_kind == VAL_STR ? v.val_gets() : nullptr, 0);
+    return gj->gj_putv(x, y, v);
 }
 
 int SCR_U::scr_initializer(const char *&pos, VTBL_U *vt, int *px, int *py)

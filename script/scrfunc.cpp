@@ -282,9 +282,7 @@ VTBL_U *SCR_U::scr_make_argvar(const VAL_U &val, int index)
     vt->next = vtbl_top;
     vtbl_top = vt;
     KOV_LOG("変数登録 %s %s@%s x:%d y:%d", scr_typ_string(VT_VAR), vt->owner, vt->name, 1, 1);
-    int r = val.val_kind == VAL_NUM ? gj->gj_putd(0, 0, val.val_num, 0)
-                                    : gj->gj_puts(0, 0, val.val_kind == VAL_STR ? val.val_gets() : nullptr, 0);
-    return r == 0 ? vt : nullptr;
+    return gj->gj_putv(0, 0, val) == 0 ? vt : nullptr;
 }
 
 // The sheet variable my with its storage, or nullptr with the error text.

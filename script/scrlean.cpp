@@ -1232,10 +1232,9 @@ void SCR_LEAN::materialize()
         for (int k2 = 0; k2 < fn.np + f.nd; k2++) {
             if (!(f.set >> k2 & 1) || !listed(f.vt[k2])) continue;
             BASE_GJ *g = f.vt[k2]->vtb_gajet_pt;
-            const VAL_U *b = fn.boxed >> k2 & 1 ? &f.box[k2] : nullptr;
             if (!g) continue;
-            if (!b || b->val_kind == VAL_NUM) g->gj_putd(0, 0, b ? b->val_num : f.v[k2], 0);
-            else g->gj_puts(0, 0, b->val_kind == VAL_STR ? b->val_gets() : nullptr, 0);
+            if (fn.boxed >> k2 & 1) g->gj_putv(0, 0, f.box[k2]);
+            else g->gj_putd(0, 0, f.v[k2], 0);
         }
     }
     s.ctx = keep;

@@ -899,10 +899,7 @@ int SCR_TREE::r_decl(int d, const char *&p)
                     return -1;
                 }
                 BASE_GJ *gj = vt->vtb_gajet_pt;
-                int e = !gj ? -1
-                        : v.val_kind == VAL_NUM ? gj->gj_putd(0, 0, v.val_num, 0)
-                                              : gj->gj_puts(0, 0, v.val_kind == VAL_STR ? v.val_gets() : nullptr, 0);
-                if (e != 0) s.scr_set_SCRERR("%s@%s 初期値設定失敗", vt->owner, vt->name);
+                if (!gj || gj->gj_putv(0, 0, v) != 0) s.scr_set_SCRERR("%s@%s 初期値設定失敗", vt->owner, vt->name);
                 q = u;
             }
         }
