@@ -2,7 +2,6 @@
 
 #include <cstring>
 #include <new>
-#include <string>
 
 #include "base/kovlog.h"
 #include "script/gajet.h"
@@ -804,18 +803,12 @@ int SCR_LEAN::run(const FN &fn, FR &f, double &val)
         } catch (FAIL) {   // a failed declaration is read again as a statement, which fails
             const char *at = fn.idecl[k];
             s.scr_skip_space(at);
-            std::string err = s.err_nowscr;
-            {
+            t.decl_failed(at, [&] {
                 SCR_U::MARK mark(s, "SCR_U::scr_stat", at);
                 if (s.scr_hook_quiet_run()) s.scr_hook_quiet--;
                 else hook(f, 0, at);
                 t.prologue();
-            }
-            if (!s.scr_errpos) s.scr_errpos = at;
-            if (!err.empty()) {
-                s.err_nowscr[0] = 0;
-                s.scr_set_SCRERR("%s", err.c_str());
-            }
+            });
             throw;
         }
     }

@@ -843,28 +843,15 @@ int SCR_TREE::r_body(const TN &n)
     }
 }
 
-// A declaration that failed is read again as a statement, which fails with its message.
 int SCR_TREE::r_decl_failed(const char *at)
 {
-    std::string err = s.err_nowscr;
-    {
+    return decl_failed(at, [&] {
         SCR_U::DEEP deep(s);
-        if (deep.ok) {
-            SCR_U::MARK mark(s, "SCR_U::scr_stat", at);
-            s.scr_callback(SCRCB_ONESTEP, (intptr_t)at);
-            prologue();
-        }
-    }
-    if (!s.scr_errpos) {
-        const char *p = at;
-        s.scr_skip_space(p);
-        s.scr_errpos = p;
-    }
-    if (!err.empty()) {
-        s.err_nowscr[0] = 0;
-        s.scr_set_SCRERR("%s", err.c_str());
-    }
-    return TR_FAIL;
+        if (!deep.ok) return;
+        SCR_U::MARK mark(s, "SCR_U::scr_stat", at);
+        s.scr_callback(SCRCB_ONESTEP, (intptr_t)at);
+        prologue();
+    });
 }
 
 // A declaration as scr_decl reads it; its plain declarators are made without reading them

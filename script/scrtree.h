@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <deque>
 #include <memory>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -205,6 +206,23 @@ private:
     int r_switch_stat(int i, SW &sw);
     int r_label(const TN &n, SW &sw);
     int r_decl_failed(const char *at);
+    // A declaration that failed is read again as a statement, which fails with its message:
+    // `statement` does what the runner does before a statement at `at` (mark, hook, prologue).
+    template <class STATEMENT> int decl_failed(const char *at, STATEMENT statement)
+    {
+        std::string err = s.err_nowscr;
+        statement();
+        if (!s.scr_errpos) {
+            const char *p = at;
+            s.scr_skip_space(p);
+            s.scr_errpos = p;
+        }
+        if (!err.empty()) {
+            s.err_nowscr[0] = 0;
+            s.scr_set_SCRERR("%s", err.c_str());
+        }
+        return TR_FAIL;
+    }
     int b_decl(const char *at);
     int r_decl(int d, const char *&p);
     VTBL_U *r_declarator(const TDX &x, const char *&p);
