@@ -517,20 +517,28 @@ public:
     // The handler of fn called with its converted arguments, its result into val (0; -1 a
     // result letter it does not know).
     int scr_fn_invoke(const FN_DEF *fn, const FN_CALL &call, VAL_U &val);
-    // A built-in call's argument values: the fixed arguments', then up to 17 of a "." tail
-    // (dllcall has three fixed arguments and still takes 17 of its own); made as needed.
-    struct ARGVALS {
-        alignas(VAL_U) unsigned char raw[(18 + 17) * sizeof(VAL_U)];
+    // Up to N values in place (no heap), made as they are needed.
+    template <int N> struct VALS {
+        alignas(VAL_U) unsigned char raw[N * sizeof(VAL_U)];
         int n = 0;
-        ARGVALS() = default;
-        ARGVALS(const ARGVALS &) = delete;
-        ARGVALS &operator=(const ARGVALS &) = delete;
+        VALS() = default;
+        VALS(const VALS &) = delete;
+        VALS &operator=(const VALS &) = delete;
+        VAL_U *at() { return std::launder(reinterpret_cast<VAL_U *>(raw)); }
         VAL_U &next() { return *new (raw + n++ * sizeof(VAL_U)) VAL_U; }
-        ~ARGVALS()
+        VAL_U *upto(int k)   // the first k made
         {
-            while (n) std::launder(reinterpret_cast<VAL_U *>(raw))[--n].~VAL_U();
+            while (n < k) next();
+            return at();
+        }
+        ~VALS()
+        {
+            while (n) at()[--n].~VAL_U();
         }
     };
+    // A built-in call's argument values: the fixed arguments', then up to 17 of a "." tail
+    // (dllcall has three fixed arguments and still takes 17 of its own).
+    using ARGVALS = VALS<18 + 17>;
     void scr_callback(int code, intptr_t arg)
     {
         if (code != SCRCB_ONESTEP || scr_hook_due()) scr_callback_host(code, arg);

@@ -770,20 +770,8 @@ int SCR_LEAN::run(const FN &fn, FR &f, double &val)
             l.top = f.up;
         }
     } push(*this, f);
-    struct BOXES {   // the boxed locals' values, up to the last boxed slot, on the stack
-        alignas(VAL_U) unsigned char raw[SLOTS * sizeof(VAL_U)];
-        int n = 0;
-        VAL_U *make(int upto)
-        {
-            for (; n < upto; n++) new (raw + n * sizeof(VAL_U)) VAL_U;
-            return std::launder(reinterpret_cast<VAL_U *>(raw));
-        }
-        ~BOXES()
-        {
-            while (n) std::launder(reinterpret_cast<VAL_U *>(raw))[--n].~VAL_U();
-        }
-    } boxes;
-    if (fn.boxed) f.box = boxes.make(32 - __builtin_clz(fn.boxed));
+    SCR_U::VALS<SLOTS> boxes;   // the boxed locals' values, up to the last boxed slot
+    if (fn.boxed) f.box = boxes.upto(32 - __builtin_clz(fn.boxed));
     for (size_t k = 0; k < fn.pinit.size(); k++) {   // each declaration clears the current errors
         s.err_nowscr[0] = 0;
         s.err_nowfnc[0] = 0;
