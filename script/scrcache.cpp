@@ -783,6 +783,21 @@ int SCR_XC::post_fast(const XN &n, VTBL_U *vt, VAL_U &val)
 
 // ---- calls of script functions with statement trees ----
 
+// The arguments of a call after its "(" parsed, as far as the parser takes them, into list: 0
+// when it took every one and ")" ends them (p past it).
+int SCR_XC::parse_args(const char *&p, std::vector<CARG> &list)
+{
+    if (s.scr_match_key(p, ")") == 0) return 0;
+    for (;;) {
+        const char *at = p;
+        int r = compile_root(p);
+        if (r <= 0) return -1;
+        list.push_back(CARG{r, at, p});
+        if (s.scr_match_key(p, ",") != 0) break;
+    }
+    return s.scr_match_key(p, ")") == 0 ? 0 : -1;
+}
+
 // The arguments of call n parsed as roots, when the callee takes them all by value as plain
 // scalars and runs as a tree: 0, or -1 when the call is the reader's.
 int SCR_XC::call_args(const XN &n)
@@ -797,16 +812,7 @@ int SCR_XC::call_args(const XN &n)
     if (fast <= 0) return -1;
     n.paren = p;
     std::vector<CARG> list;
-    if (s.scr_match_key(p, ")") != 0) {
-        for (;;) {
-            const char *at = p;
-            int r = compile_root(p);
-            if (r <= 0) return -1;
-            list.push_back(CARG{r, at, p});
-            if (s.scr_match_key(p, ",") != 0) break;
-        }
-        if (s.scr_match_key(p, ")") != 0) return -1;
-    }
+    if (parse_args(p, list) != 0) return -1;
     if (p != n.end || (int)list.size() != s.scr_tree->fast_params(f)) return -1;
     n.fn = f;
     n.args = (int)cargs.size();
@@ -865,16 +871,7 @@ void SCR_XC::lib_args(const XN &n)
     n.largs = -1;
     const char *p = n.lparen;
     std::vector<CARG> list;
-    bool none = s.scr_match_key(p, ")") == 0;
-    if (!none)
-        for (;;) {
-            const char *at = p;
-            int r = compile_root(p);
-            if (r <= 0) break;
-            list.push_back(CARG{r, at, p});
-            if (s.scr_match_key(p, ",") != 0) break;
-        }
-    if (list.empty() && !none) return;
+    if (parse_args(p, list) != 0 && list.empty()) return;
     n.largs = (int)cargs.size();
     n.nlargs = (int)list.size();
     cargs.insert(cargs.end(), list.begin(), list.end());

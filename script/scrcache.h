@@ -244,6 +244,7 @@ private:
     int call_fast(const XN &n, VAL_U &val);
     int call_bound(const XN &n, const FTBL_U *f, VAL_U &val);
     int call_args(const XN &n);
+    int parse_args(const char *&p, std::vector<CARG> &list);
     int lib_call(const XN &n, const char *&p, VAL_U &val);
     // The built-in a call names (null: none), its arguments parsed at the first ask.
     const FN_DEF *lib_of(const XN &n);
