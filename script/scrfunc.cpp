@@ -118,7 +118,7 @@ int SCR_U::scr_tree_body(const char *fn, const char *name, const char *&pos)
                 }
             }
             if (t) return scr_tree->run(*t, pos);
-            scr_memo_off = !t && f->runs == 1;   // its first run: the second builds its tree
+            scr_memo_off = f->runs == 1;   // its first run: the second builds its tree
         }
     }
     return scr_function_compound(pos);
