@@ -49,7 +49,7 @@ KOV_U::~KOV_U()
 {
     // Gadget windows and parts go while their event door and views are still whole.
     gj_close_all();
-    for (int y = 0; y < csv_get_ys(); y++) {
+    for (int y = 0; y < csv_get_used(); y++) {   // rows past it hold no cells, so no parts
         const CSV_ROW *row = csv_get_row(y);
         for (int x = 0; row && x < row->cnt; x++)
             if (row->cel[x].form && row->cel[x].form->part) csv_set_part(x, y, nullptr);

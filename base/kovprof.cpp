@@ -1,5 +1,6 @@
 // The settings file. Every access reads the file afresh (as the platform's profile functions
-// did), so hand edits made while the program runs are seen; the file is small.
+// did), so hand edits made while the program runs are seen; a read parses it again only when
+// its bytes changed (a start reads a dozen keys).
 #include "base/kovprof.h"
 #include "base/kovlog.h"
 #include "base/kovsave.h"
@@ -10,6 +11,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -23,14 +25,14 @@ using Lines = std::vector<std::string>;
 
 // ---- file ----
 
-// 0 with the lines (CR LF or LF), 1 when the file does not exist, -1 when it cannot be read.
-static int ini_load(const std::string &path, Lines &lines)
+// 0 with the file's bytes, 1 when the file does not exist, -1 when it cannot be read.
+static int ini_slurp(const std::string &path, std::string &all)
 {
-    lines.clear();
+    all.clear();
     struct stat st;
     int fd = open_regular(path.c_str(), st, PROF_FILE_MAX);
     if (fd < 0) return errno == ENOENT ? 1 : -1;
-    std::string all(st.st_size, '\0');
+    all.resize(st.st_size);
     size_t got = 0;
     while (got < all.size()) {
         ssize_t n = read(fd, all.data() + got, all.size() - got);
@@ -40,14 +42,29 @@ static int ini_load(const std::string &path, Lines &lines)
     }
     close(fd);
     all.resize(got);
+    return 0;
+}
+
+// Each line of the bytes (CR LF or LF) to each(line).
+template <class EACH> static void ini_split(const std::string &all, EACH each)
+{
     for (size_t p = 0; p < all.size();) {
         size_t e = all.find('\n', p);
         if (e == std::string::npos) e = all.size();
         std::string ln = all.substr(p, e - p);
         if (!ln.empty() && ln.back() == '\r') ln.pop_back();
-        lines.push_back(ln);
+        each(ln);
         p = e + 1;
     }
+}
+
+// The file's lines, as ini_slurp.
+static int ini_load(const std::string &path, Lines &lines)
+{
+    lines.clear();
+    std::string all;
+    if (int rc = ini_slurp(path, all)) return rc;
+    ini_split(all, [&](const std::string &ln) { lines.push_back(ln); });
     return 0;
 }
 
@@ -170,6 +187,51 @@ static void ini_set(Lines &lines, const char *sec, const char *key, const char *
     lines.insert(lines.begin() + ins, std::string(key) + "=" + text);
 }
 
+// ---- the parsed file of the last read ----
+
+namespace {
+struct IniParsed {
+    struct Sec {
+        std::string name;
+        std::vector<std::pair<std::string, std::string>> keys;   // in the file's order
+    };
+    std::string path, bytes;
+    bool valid = false;
+    std::vector<Sec> secs;
+};
+std::mutex ini_mx;
+IniParsed ini_last;
+}   // namespace
+
+// The key's text as ini_find_section and ini_find_key find it in the file now: 0, or -1.
+static int ini_read(const std::string &path, const char *sec, const char *key, std::string &out)
+{
+    std::lock_guard<std::mutex> lock(ini_mx);
+    std::string all;
+    if (ini_slurp(path, all) != 0) return -1;
+    if (!ini_last.valid || ini_last.path != path || ini_last.bytes != all) {
+        ini_last.secs.clear();
+        std::string name, k, v;
+        ini_split(all, [&](const std::string &ln) {
+            if (ini_header(ln, name)) ini_last.secs.push_back({name, {}});
+            else if (!ini_last.secs.empty() && ini_entry(ln, k, v)) ini_last.secs.back().keys.emplace_back(k, v);
+        });
+        ini_last.path = path;
+        ini_last.bytes = std::move(all);
+        ini_last.valid = true;
+    }
+    for (const IniParsed::Sec &s : ini_last.secs) {
+        if (!ini_same(s.name, sec)) continue;
+        for (const auto &[k, v] : s.keys)
+            if (ini_same(k, key)) {
+                out = v;
+                return 0;
+            }
+        return -1;   // the first section of the name is the one
+    }
+    return -1;
+}
+
 // ---- PROF_U ----
 
 int PROF_U::prof_set_path(const char *path, const char *defsec)
@@ -196,11 +258,7 @@ int PROF_U::prof_read_text(const char *sec, const char *key, std::string &out) c
 {
     out.clear();
     if (prof_usable(key) < 0) return -1;
-    Lines lines;
-    if (ini_load(pf_path, lines) != 0) return -1;
-    IniSpan sp = ini_find_section(lines, prof_section(sec));
-    if (sp.head == std::string::npos) return -1;
-    return ini_find_key(lines, sp, key, &out) == std::string::npos ? -1 : 0;
+    return ini_read(pf_path, prof_section(sec), key, out);
 }
 
 static bool prof_plain(const char *s, const char *bad)
@@ -265,6 +323,11 @@ int PROF_U::prof_read_int(const char *sec, const char *key, int def, int min, in
 int PROF_U::prof_fill(const PROF_KEY *rows, int n)
 {
     if (pf_path.empty()) return -1;
+    bool whole = true;   // every key there (each start but the first): nothing to write
+    std::string have;
+    for (int i = 0; i < n && whole; i++)
+        whole = !rows[i].key || !*rows[i].key || ini_read(pf_path, prof_section(rows[i].sec), rows[i].key, have) == 0;
+    if (whole) return 0;
     Lines lines;
     if (ini_load(pf_path, lines) < 0) return -1;
     int added = 0;

@@ -1,11 +1,13 @@
 // The built-in table and its lookup.
 #include "builtins/func.h"
 
+#include <algorithm>
+#include <array>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string_view>
 #include <type_traits>
-#include <unordered_map>
 
 namespace {
 
@@ -29,6 +31,28 @@ consteval int pure_flag(std::string_view name)
     return 0;
 }
 
+// The records' order by name, made by the compiler (a start builds no index); every name is
+// listed once, so a lookup finds the one record to bind and to call.
+#define FN_NAME(name, h, sig) name,
+constexpr const char *record_names[] = {FN_RECORDS(FN_NAME)};
+#undef FN_NAME
+constexpr size_t n_records = sizeof record_names / sizeof *record_names;
+consteval std::array<uint16_t, n_records> sorted_names()
+{
+    std::array<uint16_t, n_records> a{};
+    for (size_t i = 0; i < n_records; i++) a[i] = (uint16_t)i;
+    std::sort(a.begin(), a.end(), [](uint16_t x, uint16_t y) { return std::string_view(record_names[x]) < record_names[y]; });
+    return a;
+}
+constexpr std::array<uint16_t, n_records> by_name = sorted_names();
+consteval bool names_unique()
+{
+    for (size_t i = 1; i < n_records; i++)
+        if (std::string_view(record_names[by_name[i - 1]]) == record_names[by_name[i]]) return false;
+    return true;
+}
+static_assert(names_unique(), "a built-in name listed twice");
+
 #define FN_RECORD(name, h, sig) {name, h, sig, std::integral_constant<int, pure_flag(name)>::value},
 FN_DEF fn_records[] = {
     FN_RECORDS(FN_RECORD)
@@ -40,18 +64,14 @@ FN_DEF fn_records[] = {
 
 const FN_DEF *FUNC_U::fn_table() { return fn_records; }
 
-// Names are looked up at every call a formula or a script makes: an index by name, built once;
-// a name listed twice finds its first record, as a scan of the table would.
+// Names are looked up at every call a formula or a script makes (a tree's call keeps its record).
 const FN_DEF *FUNC_U::fn_lookup(const char *name)
 {
-    static const std::unordered_map<std::string_view, const FN_DEF *> index = [] {
-        std::unordered_map<std::string_view, const FN_DEF *> m;
-        for (const FN_DEF *f = fn_records; f->name[0]; f++) m.emplace(f->name, f);
-        return m;
-    }();
     if (!name || !*name) return nullptr;
-    auto it = index.find(name);
-    return it == index.end() ? nullptr : it->second;
+    std::string_view key(name);
+    auto it = std::lower_bound(by_name.begin(), by_name.end(), key,
+                               [](uint16_t i, std::string_view k) { return std::string_view(record_names[i]) < k; });
+    return it != by_name.end() && record_names[*it] == key ? &fn_records[*it] : nullptr;
 }
 
 void FUNC_U::fn_install()
@@ -62,10 +82,10 @@ void FUNC_U::fn_install()
 
 int FUNC_U::fn_bind(const char *name, FN_HANDLER h)
 {
-    int found = -1;
-    for (FN_DEF *f = fn_records; f->name[0]; f++)
-        if (strcmp(f->name, name) == 0) f->fn = h, found = 0;
-    return found;
+    const FN_DEF *f = fn_lookup(name);
+    if (!f) return -1;
+    fn_records[f - fn_records].fn = h;
+    return 0;
 }
 
 int fn_late(SCR_U &s, const FN_CALL &, FN_RET &r)

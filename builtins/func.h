@@ -28,12 +28,11 @@ public:
     // The FUNC_U of the interpreter a handler runs in.
     static FUNC_U &fn_of(SCR_U &scr) { return *static_cast<FUNC_U *>(scr.scr_func); }
 
-    // The record of a built-in name (first match of a byte comparison), nullptr when the name is
-    // not a built-in.
+    // The record of a built-in name (a byte comparison), nullptr when the name is not a built-in.
     static const FN_DEF *fn_lookup(const char *name);
     // Records of the table in its order, ended by one with an empty name.
     static const FN_DEF *fn_table();
-    // Gives every record of the name the handler (the layers above bind theirs at start):
+    // Gives the name's record the handler (the layers above bind theirs at start):
     // 0, or -1 when the name is not in the table.
     static int fn_bind(const char *name, FN_HANDLER h);
     template <size_t N>

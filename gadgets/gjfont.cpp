@@ -9,9 +9,14 @@
 #include <string>
 #include <vector>
 
+#include "gadgets/gjlazy.h"
+
+#define FC(fn) GJ_LAZY(GJ_FONTCONFIG, fn)
+#define FT(fn) GJ_LAZY(GJ_FREETYPE, fn)
+
 namespace {
 
-// The face, loaded once on first use; nullptr when the system has none.
+// The face, loaded once on first use; nullptr when the system has none (or lacks the libraries).
 FT_Face face()
 {
     static FT_Library lib = nullptr;
@@ -20,21 +25,22 @@ FT_Face face()
     if (tried) return f;
     tried = true;
     std::string path;
-    if (FcInit()) {
-        FcPattern *pat = FcNameParse(reinterpret_cast<const FcChar8 *>("monospace:lang=ja"));
-        FcConfigSubstitute(nullptr, pat, FcMatchPattern);
-        FcDefaultSubstitute(pat);
+    if (!gj_lib_open(GJ_FONTCONFIG) || !gj_lib_open(GJ_FREETYPE)) return nullptr;
+    if (FC(FcInit)()) {
+        FcPattern *pat = FC(FcNameParse)(reinterpret_cast<const FcChar8 *>("monospace:lang=ja"));
+        FC(FcConfigSubstitute)(nullptr, pat, FcMatchPattern);
+        FC(FcDefaultSubstitute)(pat);
         FcResult r;
-        if (FcPattern *m = FcFontMatch(nullptr, pat, &r)) {
+        if (FcPattern *m = FC(FcFontMatch)(nullptr, pat, &r)) {
             FcChar8 *file = nullptr;
-            if (FcPatternGetString(m, FC_FILE, 0, &file) == FcResultMatch) path = reinterpret_cast<char *>(file);
-            FcPatternDestroy(m);
+            if (FC(FcPatternGetString)(m, FC_FILE, 0, &file) == FcResultMatch) path = reinterpret_cast<char *>(file);
+            FC(FcPatternDestroy)(m);
         }
-        FcPatternDestroy(pat);
-        FcFini();   // only the path is kept: fontconfig's caches go
+        FC(FcPatternDestroy)(pat);
+        FC(FcFini)();   // only the path is kept: fontconfig's caches go
     }
-    if (path.empty() || FT_Init_FreeType(&lib) != 0) return nullptr;
-    if (FT_New_Face(lib, path.c_str(), 0, &f) != 0) f = nullptr;
+    if (path.empty() || FT(FT_Init_FreeType)(&lib) != 0) return nullptr;
+    if (FT(FT_New_Face)(lib, path.c_str(), 0, &f) != 0) f = nullptr;
     return f;
 }
 
@@ -72,19 +78,19 @@ uint32_t blend(uint32_t under, uint32_t over, unsigned a)
 int gj_font_text(GJ_PIXELS &pic, int x, int y, const char *sjis, int color, int back, int px)
 {
     FT_Face f = face();
-    if (!f || FT_Set_Pixel_Sizes(f, 0, FT_UInt(px)) != 0) return -1;
+    if (!f || FT(FT_Set_Pixel_Sizes)(f, 0, FT_UInt(px)) != 0) return -1;
     std::vector<char32_t> text = code_points(kov::sj_to_utf8(sjis ? sjis : ""));
     const int ascent = int(f->size->metrics.ascender >> 6), height = int(f->size->metrics.height >> 6);
     if (back >= 0) {
         int w = 0;
         for (char32_t c : text)
-            if (FT_Load_Char(f, c, FT_LOAD_DEFAULT) == 0) w += int(f->glyph->advance.x >> 6);
+            if (FT(FT_Load_Char)(f, c, FT_LOAD_DEFAULT) == 0) w += int(f->glyph->advance.x >> 6);
         if (w > 0) pic.pix_bar(x, y, x + w - 1, y + height - 1, uint32_t(back));
     }
     if (color < 0) return 0;
     int pen = x;
     for (char32_t c : text) {
-        if (FT_Load_Char(f, c, FT_LOAD_RENDER) != 0) continue;
+        if (FT(FT_Load_Char)(f, c, FT_LOAD_RENDER) != 0) continue;
         const FT_GlyphSlot g = f->glyph;
         const FT_Bitmap &bm = g->bitmap;
         for (unsigned r = 0; r < bm.rows; r++)

@@ -1,5 +1,6 @@
-// Picture files of GRAPH gadgets: PNG through libpng, JPEG through libjpeg, GIF through giflib,
-// BMP (24-bit, uncompressed) by hand.
+// Picture files of GRAPH gadgets: PNG through libpng, JPEG through libjpeg, GIF through giflib
+// (each opened at its first use; without it its files fail to save and load), BMP (24-bit,
+// uncompressed) by hand.
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
@@ -11,7 +12,12 @@
 #include <jpeglib.h>
 #include <png.h>
 
+#include "gadgets/gjlazy.h"
 #include "gadgets/gjmodel.h"
+
+#define PNG(fn) GJ_LAZY(GJ_PNG, fn)
+#define JPG(fn) GJ_LAZY(GJ_JPEG, fn)
+#define GIF(fn) GJ_LAZY(GJ_GIF, fn)
 
 int gj_image_kind(const char *path)
 {
@@ -58,8 +64,8 @@ int png_save(const GJ_PIXELS &pic, const char *path)
     im.version = PNG_IMAGE_VERSION;
     im.width = pic.w, im.height = pic.h, im.format = PNG_FORMAT_RGB;
     std::vector<uint8_t> rgb = rgb_of(pic);
-    int r = png_image_write_to_file(&im, path, 0, rgb.data(), 0, nullptr);
-    png_image_free(&im);
+    int r = PNG(png_image_write_to_file)(&im, path, 0, rgb.data(), 0, nullptr);
+    PNG(png_image_free)(&im);
     return r ? 0 : -1;
 }
 
@@ -67,17 +73,17 @@ int png_load(GJ_PIXELS &pic, const char *path)
 {
     png_image im{};
     im.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&im, path)) return -1;
+    if (!PNG(png_image_begin_read_from_file)(&im, path)) return -1;
     im.format = PNG_FORMAT_RGB;
     if (im.width < 1 || im.height < 1 || im.width > GJ_PIXELS::SIDE_MAX || im.height > GJ_PIXELS::SIDE_MAX ||
         long(im.width) * im.height > GJ_PIXELS::PIXELS_MAX) {
-        png_image_free(&im);
+        PNG(png_image_free)(&im);
         return -1;
     }
     std::vector<uint8_t> rgb(PNG_IMAGE_SIZE(im));
     png_color white{255, 255, 255};   // a transparent picture lands on white
-    int r = png_image_finish_read(&im, &white, rgb.data(), 0, nullptr);
-    png_image_free(&im);
+    int r = PNG(png_image_finish_read)(&im, &white, rgb.data(), 0, nullptr);
+    PNG(png_image_free)(&im);
     return r ? from_rgb(pic, int(im.width), int(im.height), rgb.data()) : -1;
 }
 
@@ -99,25 +105,25 @@ int jpg_save(const GJ_PIXELS &pic, const char *path, int quality)
     if (!f) return -1;
     jpeg_compress_struct cj;
     JERR err;
-    cj.err = jpeg_std_error(&err.mgr);
+    cj.err = JPG(jpeg_std_error)(&err.mgr);
     err.mgr.error_exit = jerr_exit;
     if (setjmp(err.back)) {
-        jpeg_destroy_compress(&cj);
+        JPG(jpeg_destroy_compress)(&cj);
         fclose(f);
         return -1;
     }
-    jpeg_create_compress(&cj);
-    jpeg_stdio_dest(&cj, f);
+    JPG(jpeg_CreateCompress)(&cj, JPEG_LIB_VERSION, sizeof cj);
+    JPG(jpeg_stdio_dest)(&cj, f);
     cj.image_width = pic.w, cj.image_height = pic.h, cj.input_components = 3, cj.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&cj);
-    jpeg_set_quality(&cj, quality, TRUE);
-    jpeg_start_compress(&cj, TRUE);
+    JPG(jpeg_set_defaults)(&cj);
+    JPG(jpeg_set_quality)(&cj, quality, TRUE);
+    JPG(jpeg_start_compress)(&cj, TRUE);
     while (cj.next_scanline < cj.image_height) {
         JSAMPROW row = &rgb[size_t(cj.next_scanline) * pic.w * 3];
-        jpeg_write_scanlines(&cj, &row, 1);
+        JPG(jpeg_write_scanlines)(&cj, &row, 1);
     }
-    jpeg_finish_compress(&cj);
-    jpeg_destroy_compress(&cj);
+    JPG(jpeg_finish_compress)(&cj);
+    JPG(jpeg_destroy_compress)(&cj);
     return fclose(f) == 0 ? 0 : -1;
 }
 
@@ -127,30 +133,30 @@ int jpg_load(GJ_PIXELS &pic, const char *path)
     if (!f) return -1;
     jpeg_decompress_struct dj;
     JERR err;
-    dj.err = jpeg_std_error(&err.mgr);
+    dj.err = JPG(jpeg_std_error)(&err.mgr);
     err.mgr.error_exit = jerr_exit;
     err.mgr.output_message = jerr_quiet;
     if (setjmp(err.back)) {
         free(err.rgb);
-        jpeg_destroy_decompress(&dj);
+        JPG(jpeg_destroy_decompress)(&dj);
         fclose(f);
         return -1;
     }
-    jpeg_create_decompress(&dj);
-    jpeg_stdio_src(&dj, f);
-    jpeg_read_header(&dj, TRUE);
+    JPG(jpeg_CreateDecompress)(&dj, JPEG_LIB_VERSION, sizeof dj);
+    JPG(jpeg_stdio_src)(&dj, f);
+    JPG(jpeg_read_header)(&dj, TRUE);
     dj.out_color_space = JCS_RGB;
-    jpeg_start_decompress(&dj);
+    JPG(jpeg_start_decompress)(&dj);
     int w = int(dj.output_width), h = int(dj.output_height);
     if (w > GJ_PIXELS::SIDE_MAX || h > GJ_PIXELS::SIDE_MAX || long(w) * h > GJ_PIXELS::PIXELS_MAX ||
         !(err.rgb = static_cast<uint8_t *>(malloc(size_t(w) * h * 3))))
         longjmp(err.back, 1);
     while (dj.output_scanline < dj.output_height) {
         JSAMPROW row = err.rgb + size_t(dj.output_scanline) * w * 3;
-        jpeg_read_scanlines(&dj, &row, 1);
+        JPG(jpeg_read_scanlines)(&dj, &row, 1);
     }
-    jpeg_finish_decompress(&dj);
-    jpeg_destroy_decompress(&dj);
+    JPG(jpeg_finish_decompress)(&dj);
+    JPG(jpeg_destroy_decompress)(&dj);
     fclose(f);
     int r = from_rgb(pic, w, h, err.rgb);
     free(err.rgb);
@@ -231,7 +237,7 @@ int gif_palette(const GJ_PIXELS &pic, std::vector<GifColorType> &pal, std::vecto
         r[i] = GifByteType(pic.px[i] >> 16), g[i] = GifByteType(pic.px[i] >> 8), b[i] = GifByteType(pic.px[i]);
     int size = 256;
     pal.resize(256);
-    return GifQuantizeBuffer(pic.w, pic.h, &size, r.data(), g.data(), b.data(), idx.data(), pal.data()) ==
+    return GIF(GifQuantizeBuffer)(pic.w, pic.h, &size, r.data(), g.data(), b.data(), idx.data(), pal.data()) ==
                    GIF_OK
                ? 0
                : -1;
@@ -243,24 +249,24 @@ int gif_save(const GJ_PIXELS &pic, const char *path)
     std::vector<GifByteType> idx;
     if (gif_palette(pic, pal, idx) != 0) return -1;
     int err = 0;
-    GifFileType *g = EGifOpenFileName(path, false, &err);
+    GifFileType *g = GIF(EGifOpenFileName)(path, false, &err);
     if (!g) return -1;
-    ColorMapObject *map = GifMakeMapObject(256, pal.data());
-    bool ok = map && EGifPutScreenDesc(g, pic.w, pic.h, 8, 0, map) == GIF_OK &&
-              EGifPutImageDesc(g, 0, 0, pic.w, pic.h, false, nullptr) == GIF_OK;
-    for (int y = 0; ok && y < pic.h; y++) ok = EGifPutLine(g, &idx[size_t(y) * pic.w], pic.w) == GIF_OK;
-    GifFreeMapObject(map);
-    if (EGifCloseFile(g, &err) != GIF_OK) ok = false;
+    ColorMapObject *map = GIF(GifMakeMapObject)(256, pal.data());
+    bool ok = map && GIF(EGifPutScreenDesc)(g, pic.w, pic.h, 8, 0, map) == GIF_OK &&
+              GIF(EGifPutImageDesc)(g, 0, 0, pic.w, pic.h, false, nullptr) == GIF_OK;
+    for (int y = 0; ok && y < pic.h; y++) ok = GIF(EGifPutLine)(g, &idx[size_t(y) * pic.w], pic.w) == GIF_OK;
+    GIF(GifFreeMapObject)(map);
+    if (GIF(EGifCloseFile)(g, &err) != GIF_OK) ok = false;
     return ok ? 0 : -1;
 }
 
 int gif_load(GJ_PIXELS &pic, const char *path)
 {
     int err = 0;
-    GifFileType *g = DGifOpenFileName(path, &err);
+    GifFileType *g = GIF(DGifOpenFileName)(path, &err);
     if (!g) return -1;
     int r = -1;
-    if (DGifSlurp(g) == GIF_OK && g->ImageCount > 0) {
+    if (GIF(DGifSlurp)(g) == GIF_OK && g->ImageCount > 0) {
         const SavedImage &im = g->SavedImages[0];
         const ColorMapObject *map = im.ImageDesc.ColorMap ? im.ImageDesc.ColorMap : g->SColorMap;
         int w = im.ImageDesc.Width, h = im.ImageDesc.Height;
@@ -275,7 +281,7 @@ int gif_load(GJ_PIXELS &pic, const char *path)
             r = 0;
         }
     }
-    DGifCloseFile(g, &err);
+    GIF(DGifCloseFile)(g, &err);
     return r;
 }
 
@@ -285,10 +291,10 @@ int gj_image_save(const GJ_PIXELS &pic, const char *path, int jpg_quality)
 {
     if (pic.w < 1 || pic.h < 1) return -1;
     switch (gj_image_kind(path)) {
-    case 'p': return png_save(pic, path);
-    case 'j': return jpg_save(pic, path, jpg_quality);
+    case 'p': return gj_lib_open(GJ_PNG) ? png_save(pic, path) : -1;
+    case 'j': return gj_lib_open(GJ_JPEG) ? jpg_save(pic, path, jpg_quality) : -1;
     case 'b': return bmp_save(pic, path);
-    case 'g': return gif_save(pic, path);
+    case 'g': return gj_lib_open(GJ_GIF) ? gif_save(pic, path) : -1;
     default: return -2;
     }
 }
@@ -309,8 +315,8 @@ int gj_image_load(GJ_PIXELS &pic, const char *path)
         return bmp_load(pic, all);
     }
     fclose(f);
-    if (n >= 8 && memcmp(head.data(), "\x89PNG\r\n\x1a\n", 8) == 0) return png_load(pic, path);
-    if (n >= 3 && head[0] == 0xFF && head[1] == 0xD8 && head[2] == 0xFF) return jpg_load(pic, path);
-    if (n >= 4 && memcmp(head.data(), "GIF8", 4) == 0) return gif_load(pic, path);
+    if (n >= 8 && memcmp(head.data(), "\x89PNG\r\n\x1a\n", 8) == 0) return gj_lib_open(GJ_PNG) ? png_load(pic, path) : -1;
+    if (n >= 3 && head[0] == 0xFF && head[1] == 0xD8 && head[2] == 0xFF) return gj_lib_open(GJ_JPEG) ? jpg_load(pic, path) : -1;
+    if (n >= 4 && memcmp(head.data(), "GIF8", 4) == 0) return gj_lib_open(GJ_GIF) ? gif_load(pic, path) : -1;
     return -1;
 }
