@@ -63,6 +63,7 @@ struct LS {
     int list = 0, n = 0, tlist = 0;   // block: statements lists[list ..], the tree's kids[tlist ..]
     int nest = 0;       // levels from the body's
     int type = 0;       // return
+    int value = 0;      // case: its label's value
     const LS *pa = nullptr, *pb = nullptr;
     const LS *const *kids = nullptr;
     const LX *px[3] = {};
@@ -127,7 +128,7 @@ void SCR_LEAN::FN::link()
         o.sf = SCR_LEAN::stf[o.k];
         o.pa = o.a >= 0 ? &st[o.a] : nullptr;
         o.pb = o.b >= 0 ? &st[o.b] : nullptr;
-        if (o.k == TN_BLOCK && o.n) o.kids = &sl[o.list];
+        if ((o.k == TN_BLOCK || o.k == TN_SWITCH) && o.n) o.kids = &sl[o.list];
         for (int k = 0; k < 3; k++) o.px[k] = px(o.x[k]);
     }
     for (int i : init) pinit.push_back(px(i));
@@ -320,6 +321,16 @@ struct DA {
             for (int k = 0; k < n.n; k++)
                 if (!st(*n.kids[k], a)) return false;
             return true;
+        case TN_SWITCH: {   // a label may select any of its statements: each from the head's state
+            if (!x(*n.px[0], a)) return false;
+            for (int k = 0; k < n.n; k++) {
+                uint32_t b = a;
+                if (!st(*n.kids[k], b)) return false;
+            }
+            return true;
+        }
+        case TN_CASE:
+        case TN_DEFAULT: return st(*n.pa, a);
         default: return true;
         }
     }
@@ -391,7 +402,7 @@ int SCR_LEAN::box(FN &fn)
                 if (whole(fn.x[fn.lists[o.list + k]].k)) return -1;
     }
     for (const LS &n : fn.st)
-        if (n.k == TN_RETURN && n.x[0] >= 0 && whole(fn.x[n.x[0]].k)) return -1;
+        if ((n.k == TN_RETURN || n.k == TN_SWITCH) && n.x[0] >= 0 && whole(fn.x[n.x[0]].k)) return -1;
     return 0;
 }
 
@@ -499,8 +510,51 @@ int SCR_LEAN::c_stat(FN &fn, int i, int nest)
         o.n = n.n;
         o.tlist = n.list;
         break;
-    default: return -1;   // switch, labels, goto
+    case TN_SWITCH: {   // its block: its head and body one level deeper
+        if ((o.x[0] = c_exp(fn, n.x[0], nest + 1)) < 0) return -1;
+        LABELS labels;
+        if ((o.list = c_list(fn, n.n, [&](int k) { return c_switched(fn, t.kids[n.list + k], nest + 1, labels, 0); })) < 0)
+            return -1;
+        o.n = n.n;
+        break;
     }
+    default: return -1;   // labels, goto
+    }
+    fn.st.push_back(o);
+    return (int)fn.st.size() - 1;
+}
+
+// A statement at the top of a switch body, with the labels before it (chained). A label's value
+// is a number written as such (the run reads nothing else the same at every pass), and a
+// switch whose value could be matched twice, or with two defaults, fails in the regular run
+// only when it gets there: it is not made here.
+int SCR_LEAN::c_switched(FN &fn, int i, int nest, LABELS &labels, int chain)
+{
+    const TN &n = *t.np[i];
+    if (n.k != TN_CASE && n.k != TN_DEFAULT) return c_stat(fn, i, nest);
+    LS o;
+    o.k = n.k;
+    o.at = n.at;
+    o.tn = i;
+    o.nest = nest;
+    fn.deep = std::max(fn.deep, nest + 4 + 2 * chain);
+    if (n.k == TN_CASE) {
+        const char *p = n.x[0].at;
+        s.scr_skip_space(p);
+        bool neg = *p == '-';
+        VAL_U v;
+        if (neg) p++;
+        if (s.scr_const(p, v) != 0 || v.val_kind != VAL_NUM) return -1;
+        s.scr_skip_space(p);
+        if (p != n.x[0].end) return -1;
+        o.value = scr_trunc32(neg ? -v.val_getd() : v.val_getd());
+        for (int c : labels.cases)
+            if (c == o.value) return -1;
+        labels.cases.push_back(o.value);
+    } else if (labels.defaults++) {
+        return -1;
+    }
+    if ((o.a = c_switched(fn, n.a, nest, labels, chain + 1)) < 0) return -1;
     fn.st.push_back(o);
     return (int)fn.st.size() - 1;
 }
@@ -793,8 +847,7 @@ int SCR_LEAN::run(const FN &fn, FR &f, double &val)
             s.scr_skip_space(at);
             t.decl_failed(at, [&] {
                 SCR_U::MARK mark(s, "SCR_U::scr_stat", at);
-                if (s.scr_hook_quiet_run()) s.scr_hook_quiet--;
-                else hook(f, 0, at);
+                step(f, 0, at);
                 t.prologue();
             });
             throw;
@@ -818,14 +871,20 @@ int SCR_LEAN::block(FR &f, const LS &b)
     return TR_NEXT;
 }
 
+// The hook before a statement: a lean run's context stays that of its start (the run pass, not
+// suppressed).
+[[gnu::always_inline]] inline void SCR_LEAN::step(FR &f, int nest, const char *at)
+{
+    if (s.scr_hook_quiet_run()) s.scr_hook_quiet--;
+    else hook(f, nest, at);
+}
+
 // Per statement what the runner does before it (the mark, the hook, the prologue), then the
 // statement's own kind.
 [[gnu::always_inline]] inline int SCR_LEAN::st(FR &f, const LS &n)
 {
     SCR_U::MARK mark(s, "SCR_U::scr_stat", n.at);
-    // a lean run's context stays that of its start (the run pass, not suppressed)
-    if (s.scr_hook_quiet_run()) s.scr_hook_quiet--;
-    else hook(f, n.nest, n.at);
+    step(f, n.nest, n.at);
     if (errs()) t.prologue();   // most statements find no error text
     try {
         return n.sf(*this, f, n);
@@ -857,6 +916,7 @@ template <int K> int SCR_LEAN::stk(SCR_LEAN &l, FR &f, const LS &n)
     case TN_BLOCK: return l.block(f, n);
     case TN_BREAK: return TR_BREAK;
     case TN_CONTINUE: return TR_CONTINUE;
+    case TN_SWITCH: return l.sw(f, n);
     case TN_RETURN:
         try {
             f.ret = n.type <= VT_VOID ? 0 : n.px[0] ? l.opnd(f, *n.px[0]) : -1;
@@ -873,8 +933,48 @@ template <int K> int SCR_LEAN::stk(SCR_LEAN &l, FR &f, const LS &n)
 
 const SCR_LEAN::STF SCR_LEAN::stf[] = {
     &stk<TN_EXP>, &stk<TN_EMPTY>, &stk<TN_BLOCK>, &stk<TN_IF>, &stk<TN_WHILE>, &stk<TN_DO>,
-    &stk<TN_FOR>, &stk<TN_BREAK>, &stk<TN_CONTINUE>, &stk<TN_RETURN>};
-static_assert(TN_RETURN == 9, "one run per lean statement kind (SCR_LEAN::stf)");
+    &stk<TN_FOR>, &stk<TN_BREAK>, &stk<TN_CONTINUE>, &stk<TN_RETURN>, &stk<TN_SWITCH>,
+    &stk<TN_EMPTY>, &stk<TN_EMPTY>};   // labels run only from their switch (SCR_LEAN::switched)
+static_assert(TN_DEFAULT == 12, "one run per lean statement kind (SCR_LEAN::stf)");
+
+// A switch: a pass over its statements selects by the labels, a second one the default when
+// nothing matched; the statements not selected, and those after a break, are read.
+int SCR_LEAN::sw(FR &f, const LS &n)
+{
+    SW w;
+    w.value = scr_trunc32(opnd(f, *n.px[0]));
+    int jump = TR_NEXT;
+    for (int pass = 0; pass < 2; pass++) {
+        w.running = false;
+        for (int k = 0; k < n.n; k++) {
+            int r = switched(f, *n.kids[k], w);
+            if (r == TR_NEXT) continue;
+            jump = r;
+            w.running = false;   // no label after it selects: each value is listed once, one default
+        }
+        if (w.matched || !w.defaults || w.default_run) break;
+        w.default_run = true;
+    }
+    return jump == TR_BREAK ? TR_NEXT : jump;
+}
+
+int SCR_LEAN::switched(FR &f, const LS &n, SW &w)
+{
+    if (n.k != TN_CASE && n.k != TN_DEFAULT) {
+        if (w.running) return st(f, n);
+        if (errs()) t.replay(n.tn);
+        return TR_NEXT;
+    }
+    SCR_U::MARK mark(s, "SCR_U::scr_stat", n.at);
+    if (w.running) step(f, n.nest, n.at);
+    if (errs()) t.prologue();
+    if (n.k == TN_CASE && n.value == w.value) w.matched = w.running = true;
+    if (n.k == TN_DEFAULT) {
+        w.defaults = true;
+        if (w.default_run) w.running = true;
+    }
+    return switched(f, *n.pa, w);
+}
 
 int SCR_LEAN::loop(FR &f, const LS &n)
 {

@@ -74,6 +74,11 @@ private:
     int c_slot(FN &fn, const char *name) const;
     int c_decls(FN &fn, const TN &block);
     int c_lib(FN &fn, const SCR_XC::XN &n, int nest);
+    struct LABELS {
+        std::vector<int> cases;
+        int defaults = 0;
+    };
+    int c_switched(FN &fn, int i, int nest, LABELS &labels, int chain);
     // n items made by make(k) (an index, -1 refused) as a list: its start, or -1.
     template <class MAKE> int c_list(FN &fn, int n, MAKE make);
 
@@ -82,6 +87,13 @@ private:
     int st(FR &f, const LS &n);
     int block(FR &f, const LS &b);
     int loop(FR &f, const LS &n);
+    struct SW {
+        int value = 0;
+        bool matched = false, defaults = false, default_run = false, running = false;
+    };
+    int sw(FR &f, const LS &n);
+    int switched(FR &f, const LS &n, SW &w);
+    void step(FR &f, int nest, const char *at);
     double opnd(FR &f, const LX &x);
     double ev(FR &f, const LX &x);
     using EVF = double (*)(SCR_LEAN &, FR &, const LX &);

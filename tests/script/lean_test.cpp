@@ -166,6 +166,35 @@ TEST(Lean, PureBuiltInsAsTheTreeCallsCallThem)
     for (const char *t : texts) agree(t);
 }
 
+// Switches: a case selecting and falling through, a break, a default before the cases (the
+// second pass), chained and negative labels, continue and return from inside a loop's switch,
+// a switch inside a switch, a built-in's error text before the statements read after a break; labels written otherwise
+// than as numbers, a value listed twice and two defaults leave the function to the tree call.
+TEST(Lean, SwitchesAsTheTreeCallsRunThem)
+{
+    const char *texts[] = {
+        "f(var n){ var r = 0; switch (n % 5) { default: r = 100; case 1: r += 1; case -2: case 2: r += 2; break; "
+        "case 3: r = 30; } return r; } main(){ var i, s = 0; for (i = -3; i < 8; i++) s = s * 3 + f(i); return s; }",
+        "g(var n){ var i, t = 0; for (i = 0; i < n; i++) { switch (i % 4) { case 0: continue; case 1: t += 10; "
+        "case 2: if (t > 40) return t; break; } t++; } return t; } main(){ return g(9) * 100 + g(3); }",
+        "h(var a, var b){ switch (a) { case 1: switch (b) { case 1: return 11; default: a = 5; } case 2: return a; } "
+        "return -1; } main(){ return h(1, 1) * 1000 + h(1, 2) * 100 + h(2, 0) * 10 + h(3, 3); }",
+        "k(var n){ var r = 0, t = \"ab\"; switch (n) { case 0: t = tcat(); case 1: r = strlen(t); break; case 2: r = 2; } "
+        "return r * 10 + n; } main(){ return k(2) * 10000 + k(1) * 100 + k(0); }",
+    };
+    for (const char *t : texts) agree(t);
+    if (cache_env_off()) GTEST_SKIP() << "lean runs are made from the parsed forms (KOVASH_NOCACHE)";
+    for (const char *t : {"enum { A = 3 }; f(var n){ switch (n) { case A: return 1; } return 0; } main(){ return f(3) + f(2); }",
+                          "f(var n){ switch (n) { case 1: return 1; case 1: return 2; } return 0; } main(){ return f(2) * 10 + f(1); }",
+                          "f(var n){ switch (n) { default: return 1; default: return 2; } } main(){ return f(2); }"}) {
+        SEEN a = look(t, 1), b = look(t, 0);
+        EXPECT_EQ(a.lean_runs, 0) << t;
+        EXPECT_EQ(a.r.status, b.r.status) << t;
+        EXPECT_EQ(kov::sj_to_utf8(a.r.err), kov::sj_to_utf8(b.r.err)) << t;
+        EXPECT_EQ(a.seen, b.seen) << t;
+    }
+}
+
 // A stop (the host's budget) inside lean calls that made their entries for the view: the run
 // ends as the tree call's, and no entry of them is left.
 TEST(Lean, StopInsideLeanCallsLeavesNoEntries)
