@@ -582,6 +582,10 @@ public:
         return scr_trap_run([](void *b) { return (*(B *)b)(); }, &body);
     }
     int scr_trap_run(int (*fn)(void *), void *arg);
+    // The innermost lean frame, and the frames above top forgotten: a fault's jump to its trap
+    // abandons them without their destructors.
+    const void *scr_lean_top() const;
+    void scr_lean_forget(const void *top);
     // The report of a trapped fault: the message box, the three views in the log.
     void scr_fault(int sig);
 

@@ -16,10 +16,11 @@ enum LK : uint8_t {
     // a global's element (a scalar or a one-row array's), read and stored; a local that holds
     // what such an element holds (a text or nothing too), read and stored; two of those compared
     Q_GGET, Q_GSET, Q_BGET, Q_BSET, Q_VCMP, Q_STR,
-    // a built-in's call (FN_PURE): of a number, of a text
-    Q_LIB, Q_LIBS
+    // a built-in's call: of a number, of a text or a whole value; a gadget argument of one (a
+    // global's storage, read by the call)
+    Q_LIB, Q_LIBS, Q_GADGET
 };
-static_assert(Q_LIBS == 33, "one evaluation per kind (SCR_LEAN::evf)");
+static_assert(Q_GADGET == 34, "one evaluation per kind (SCR_LEAN::evf)");
 // A node whose value may be a text or nothing (where a value goes whole, it goes as it is).
 constexpr uint64_t WHOLE = 1ull << Q_GGET | 1ull << Q_GSET | 1ull << Q_BGET | 1ull << Q_BSET | 1ull << Q_STR | 1ull << Q_LIBS;
 bool whole(uint8_t k) { return WHOLE >> k & 1; }
@@ -39,11 +40,11 @@ struct LX {
     int a = -1, b = -1, c = -1;
     int list = 0, n = 0;       // Q_AND, Q_OR, Q_COMMA, Q_CALL, Q_LIB(S): lists[list ..]; Q_POST: steps
     int post = 0;              // Q_POST: bit k set for "++"
-    int nest = 0;              // Q_CALL: the level of the statement it is in, from the body's
+    int nest = 0;              // Q_CALL, Q_LIB(S): the level of the statement it is in, from the body's
     double num = 0;
     const SCR_LEAN::FN *fn = nullptr;   // Q_CALL
     const FN_DEF *lib = nullptr;        // Q_LIB, Q_LIBS
-    VTBL_U *g = nullptr;                // Q_GGET, Q_GSET: the global (a: its index, or a its row and c its column)
+    VTBL_U *g = nullptr;                // Q_GGET, Q_GSET: the global (a: its index, or a its row and c its column); Q_GADGET
     const VAL_U *lit = nullptr;         // Q_STR: the text
     const char *at = nullptr, *paren = nullptr;
     bool chk = false;          // a slot it reads may hold no value yet
@@ -255,7 +256,8 @@ struct DA {
     {
         switch (e.k) {
         case Q_NUM:
-        case Q_STR: return true;
+        case Q_STR:
+        case Q_GADGET: return true;
         case Q_SLOT:
         case Q_BGET:
         case Q_PRE:
@@ -352,12 +354,19 @@ bool SCR_LEAN::assigned(const FN &fn)
 // cannot take it.
 VTBL_U *SCR_LEAN::global_of(FN &fn, const SCR_XC::XN &n)
 {
+    VTBL_U *v = name_of(fn, n);
+    if (!v || v->type != VT_VAR || !gj_vars_of(v->vtb_gajet_pt) || v->vtb_dims() != n.dims) return nullptr;
+    return v;
+}
+
+// The entry a name that is none of f's own finds in f's run.
+VTBL_U *SCR_LEAN::name_of(FN &fn, const SCR_XC::XN &n)
+{
     char keep[SCR_NAMESIZE];
     scr_name_cpy(keep, s.ctx.func_name);
     scr_name_cpy(s.ctx.func_name, fn.f->name);   // its statics first, as its run looks
     VTBL_U *v = s.scr_get_vtbl(&s.scr_xc->names[n.name]);
     scr_name_cpy(s.ctx.func_name, keep);
-    if (!v || v->type != VT_VAR || !gj_vars_of(v->vtb_gajet_pt) || v->vtb_dims() != n.dims) return nullptr;
     return v;
 }
 
@@ -684,8 +693,9 @@ int SCR_LEAN::c_node(FN &fn, int i, int nest)
         if (s.scr_fn_lookup(name)) {
             if ((o.list = c_lib(fn, n, nest)) < 0) return -1;
             o.lib = n.lib;
-            o.k = n.lib->sig[0] == 's' ? Q_LIBS : Q_LIB;
+            o.k = strchr("sx", n.lib->sig[0]) ? Q_LIBS : Q_LIB;
             o.n = n.nlargs;
+            o.nest = nest;
             break;
         }
         FTBL_U *f = s.scr_get_ftbl(name);
@@ -719,25 +729,48 @@ int SCR_LEAN::c_node(FN &fn, int i, int nest)
     return (int)fn.x.size() - 1;
 }
 
-// The arguments of a pure built-in's call as a list, when every argument is parsed and each is
-// a number or a text to it (no gadget), its value a number or a text.
+// The arguments of a built-in's call as a list, when every argument is parsed and each is a
+// number or a text to it, or a gadget named by a global (a plain name, as the call reads it);
+// its value a number, a text or a whole value.
 int SCR_LEAN::c_lib(FN &fn, const SCR_XC::XN &n, int nest)
 {
     SCR_XC &xc = *s.scr_xc;
     const FN_DEF *d = xc.lib_of(n);
-    if (!d || !d->fn || !(d->flags & FN_PURE) || !strchr("ilLdfvs", d->sig[0]) || n.largs < 0) return -1;
+    if (!d || !d->fn || !strchr("ilLdfvsx", d->sig[0]) || n.largs < 0) return -1;
     int fixed = 0;
     bool tail = false;
     for (const char *c = d->sig + 1; *c; c++) {
         if (*c == '.' && !c[1]) tail = true;
-        else if (!strchr("ilLdfs", *c)) return -1;
+        else if (!strchr("ilLdfsg", *c)) return -1;
         else fixed++;
     }
     if (n.nlargs < fixed || n.nlargs > fixed + (tail ? 17 : 0)) return -1;
     const char *p = n.nlargs ? xc.cargs[n.largs + n.nlargs - 1].end : n.lparen;   // the parsed arguments are all
     if (s.scr_match_key(p, ")") != 0 || p != n.end) return -1;
     fn.deep = std::max(fn.deep, nest + 4 + n.deep);
-    return c_list(fn, n.nlargs, [&](int k) { return c_root(fn, xc.cargs[n.largs + k].root, nest); });
+    return c_list(fn, n.nlargs, [&](int k) {
+        const XC_ARG &a = xc.cargs[n.largs + k];
+        return k < fixed && d->sig[1 + k] == 'g' ? c_gadget(fn, a) : c_root(fn, a.root, nest);
+    });
+}
+
+// A gadget argument: a global's (or a static's) name alone, its storage taken at the call.
+int SCR_LEAN::c_gadget(FN &fn, const XC_ARG &a)
+{
+    SCR_XC &xc = *s.scr_xc;
+    const SCR_XC::XN &v = xc.nodes[xc.roots[a.root - 1].node];
+    const char *p = a.at;   // the name the call reads
+    char name[SCR_NAMESIZE];
+    if (v.k != SCR_XC::X_VAR || v.dims || v.npost || s.scr_idname(p, name, sizeof name) != 0 ||
+        strcmp(name, &xc.names[v.name]) != 0 || c_slot(fn, name) >= 0)
+        return -1;
+    VTBL_U *g = name_of(fn, v);
+    if (!g || (g->nest != 0 && !(g->flags & SF_STATIC))) return -1;
+    LX o;
+    o.k = Q_GADGET;
+    o.g = g;
+    fn.x.push_back(o);
+    return (int)fn.x.size() - 1;
 }
 
 // ---- running ----
@@ -1209,20 +1242,29 @@ const SCR_LEAN::EVF SCR_LEAN::evf[] = {
     &evk<Q_LE>, &evk<Q_LT>, &evk<Q_GE>, &evk<Q_GT>, &evk<Q_EQ>, &evk<Q_NE>, &evk<Q_BIN>,
     &evk<Q_NOT>, &evk<Q_NEG>, &evk<Q_POS>, &evk<Q_BNOT>, &evk<Q_AND>, &evk<Q_OR>, &evk<Q_COND>,
     &evk<Q_SET>, &evk<Q_PRE>, &evk<Q_POST>, &evk<Q_CALL>, &evk<Q_COMMA>, &evk<Q_GGET>, &evk<Q_GSET>,
-    &evk<Q_BGET>, &evk<Q_BSET>, &evk<Q_VCMP>, &evk<Q_STR>, &evk<Q_LIB>, &evk<Q_LIBS>};
+    &evk<Q_BGET>, &evk<Q_BSET>, &evk<Q_VCMP>, &evk<Q_STR>, &evk<Q_LIB>, &evk<Q_LIBS>,
+    &evk<Q_NUM>};   // a gadget argument is read only by its call
 
-// A pure built-in's call: its arguments evaluated in order and converted as the regular call
+// A built-in's call: its arguments evaluated in order and converted as the regular call
 // converts them (texts copied, as the regular call holds its arguments' values), its result.
+// One that is not pure may call the host: it runs in the context the tree call would have.
 void SCR_LEAN::lib_in(FR &f, const LX &x, VAL_U &val)
 {
     const FN_DEF *d = x.lib;
     FN_CALL call;
     SCR_U::ARGVALS vals;
-    try {
-        const char *c = d->sig + 1;
-        for (int k = 0; k < x.n; k++) {
-            const LX &a = *x.pl[k];
-            call.arg[call.argc] = FN_ARG{};
+    const char *c = d->sig + 1;
+    for (int k = 0; k < x.n; k++, c += *c != '.') {
+        const LX &a = *x.pl[k];
+        call.arg[call.argc] = FN_ARG{};
+        if (*c == 'g') {   // the storage the name holds now
+            if (!(call.arg[call.argc++].g = a.g->vtb_gajet_pt)) {
+                s.scr_set_SCRERR("%s はガジェットを持たない", a.g->name);
+                throw FAIL{};
+            }
+            continue;
+        }
+        try {
             if (*c == '.' || *c == 's') {
                 VAL_U &t = vals.next();
                 const VAL_U *v = vref(f, a, t);
@@ -1234,12 +1276,16 @@ void SCR_LEAN::lib_in(FR &f, const LX &x, VAL_U &val)
                 t.val_putd(opnd(f, a));
                 scr_fn_convert(*c, t, call.arg[call.argc++]);
             }
-            if (*c != '.') c++;
+        } catch (FAIL) {
+            s.scr_set_SCRERR("関数 %s() 引数が無効", d->name);
+            throw;
         }
-    } catch (FAIL) {
-        s.scr_set_SCRERR("関数 %s() 引数が無効", d->name);
-        throw;
     }
+    if (d->flags & FN_PURE) {
+        s.scr_fn_invoke(d, call, val);
+        return;
+    }
+    AS_TREE as(s, f, x.nest);
     s.scr_fn_invoke(d, call, val);
 }
 
@@ -1270,16 +1316,22 @@ double SCR_LEAN::call_in(FR &f, const LX &x)
 // to date first, the context the regular run would have.
 void SCR_LEAN::hook(FR &f, int nest, const char *at)
 {
-    struct CTX {
-        SCR_U &s;
-        SCR_CTX keep;
-        explicit CTX(SCR_U &s) : s(s), keep(s.ctx) {}
-        ~CTX() { s.ctx = keep; }
-    } ctx(s);
+    AS_TREE as(s, f, nest);
+    s.scr_callback_host(SCRCB_ONESTEP, (intptr_t)at);
+}
+
+// While the host may look: the context of f's tree call at a statement `nest` levels below its
+// body's.
+SCR_LEAN::AS_TREE::AS_TREE(SCR_U &s, const FR &f, int nest) : s(s), keep(s.ctx)
+{
     scr_name_cpy(s.ctx.func_name, f.fn->f->name);
     s.ctx.scr_nest = f.base + nest;
     s.ctx.fn_spec = DECL_SPEC{f.fn->f->type, f.fn->f->flags};
-    s.scr_callback_host(SCRCB_ONESTEP, (intptr_t)at);
+}
+
+SCR_LEAN::AS_TREE::~AS_TREE()
+{
+    s.ctx = keep;
 }
 
 void SCR_LEAN::materialize()
@@ -1319,6 +1371,16 @@ void SCR_LEAN::materialize()
         }
     }
     s.ctx = keep;
+}
+
+const void *SCR_U::scr_lean_top() const
+{
+    return scr_tree ? scr_tree->lean->top : nullptr;
+}
+
+void SCR_U::scr_lean_forget(const void *top)
+{
+    if (scr_tree) scr_tree->lean->top = static_cast<SCR_LEAN::FR *>(const_cast<void *>(top));
 }
 
 // Whether v is an entry still (code run meanwhile may have ended what it found on top).

@@ -56,6 +56,7 @@ public:
     long runs = 0;
 
 private:
+    friend class SCR_U;   // a fault's trap forgets the frames it abandoned (scr_lean_forget)
     struct FR;
     struct FAIL {};
     SCR_U &s;
@@ -112,6 +113,14 @@ private:
     static bool assigned(const FN &fn);
     int box(FN &fn);
     VTBL_U *global_of(FN &fn, const SCR_XC::XN &n);
+    VTBL_U *name_of(FN &fn, const SCR_XC::XN &n);
+    int c_gadget(FN &fn, const XC_ARG &a);
+    struct AS_TREE {
+        SCR_U &s;
+        SCR_CTX keep;
+        AS_TREE(SCR_U &s, const FR &f, int nest);
+        ~AS_TREE();
+    };
     int index(FR &f, const LX &x);
     [[gnu::noinline]] int index2(FR &f, const LX &x, int &y);
     const VAL_U *peek(FR &f, const LX &x);

@@ -78,6 +78,7 @@ int SCR_U::scr_trap_run(int (*fn)(void *), void *arg)
     t.owner = this;
     SCR_MARK *const marks = scr_marks;
     const int deep = scr_deep, depth = func_depth;
+    const void *lean = scr_lean_top();
     trap_top = &t;
     // The signal mask is not saved (that would be a system call per formula); after a jump the
     // fault's signal, blocked while its handler ran, is unblocked again.
@@ -89,6 +90,7 @@ int SCR_U::scr_trap_run(int (*fn)(void *), void *arg)
         trap_top = t.prev;
         scr_deep = deep;
         func_depth = depth;
+        scr_lean_forget(lean);   // before the report's views ask the frames
         scr_marks = fault_marks[0].name ? fault_marks : nullptr;   // the stack as it faulted
         scr_fault(sig);
         scr_marks = marks;

@@ -3,6 +3,7 @@
 // statements run, the sheet's cells and the variables view. Inputs whose first byte is 'G' are
 // choices for a generator of scripts that run (loops, calls, arrays, strings, enumerators,
 // jumps and the faults between them); others are script text as it is.
+#include <algorithm>
 #include <cstdint>
 #include <string>
 
@@ -21,10 +22,23 @@ struct HOST : FUZZ_HOST {
 };
 
 int fn_fail(SCR_U &s, const FN_CALL &, FN_RET &) { return s.scr_set_FNCERR("fail"), -1; }
+// cell(g, x): element x of the storage the call names
+int fn_cell(SCR_U &, const FN_CALL &c, FN_RET &r)
+{
+    double d = c.arg[0].g->gj_getd(c.arg[1].i, 0);
+    r.L = d == d ? (int64_t)std::clamp(d, -1e9, 1e9) : 0;
+    return 0;
+}
+// wait(n): the statement hook up to n times, as a wait calls it
+int fn_wait(SCR_U &s, const FN_CALL &c, FN_RET &)
+{
+    for (int k = 0; k < c.arg[0].i && k < 5; k++) s.scr_callback(SCRCB_ONESTEP, 0);
+    return 0;
+}
 
 const FN_DEF table[] = {
     {"exit", fuzz_exit, "vi"}, {"len", fuzz_len, "is", FN_PURE}, {"pick", fuzz_pick, "i.", FN_PURE},
-    {"fail", fn_fail, "i", FN_PURE},
+    {"fail", fn_fail, "i", FN_PURE}, {"cell", fn_cell, "igi"}, {"wait", fn_wait, "vi"},
 };
 const FN_DEF *lookup(const char *name) { return fuzz_find(table, name); }
 
@@ -58,7 +72,9 @@ struct GEN {
     void call()
     {
         if (rare()) {
-            out += pick({"f(", "g(", "len(", "nosuch(", "fail(", "g(1, "});
+            const char *f = pick({"f(", "g(", "len(", "nosuch(", "fail(", "g(1, ", "cell(", "wait("});
+            out += f;
+            if (f[0] == 'c') out += pick({"a, ", "v, ", "m, ", "n, ", "zz, ", "(a), ", "E1, "});
             args();
             out += ")";
             return;

@@ -55,6 +55,13 @@ static int fn_stack(SCR_U &s, const FN_CALL &, FN_RET &r)
     return 0;
 }
 
+// tick(n): the statement hook n times, as a wait calls it
+static int fn_tick(SCR_U &s, const FN_CALL &c, FN_RET &)
+{
+    for (int k = 0; k < c.arg[0].i; k++) s.scr_callback(SCRCB_ONESTEP, 0);
+    return 0;
+}
+
 // nabs(x): |x|
 static int fn_nabs(SCR_U &, const FN_CALL &c, FN_RET &r)
 {
@@ -80,7 +87,7 @@ static int fn_tcat(SCR_U &s, const FN_CALL &c, FN_RET &r)
 static const FN_DEF table[] = {
     {"stack", fn_stack, "i"},    {"exit", fn_exit, "vi"},    {"errmsg", fn_errmsg, "s"},
     {"strlen", fn_strlen, "is", FN_PURE}, {"SUM", fn_SUM, "xgiiii"}, {"nabs", fn_nabs, "dd", FN_PURE},
-    {"tcat", fn_tcat, "s.", FN_PURE},
+    {"tcat", fn_tcat, "s.", FN_PURE}, {"tick", fn_tick, "vi"},
     {"", nullptr, ""},
 };
 
