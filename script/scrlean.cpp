@@ -48,6 +48,7 @@ struct LX {
     const VAL_U *lit = nullptr;         // Q_STR: the text
     const char *at = nullptr, *paren = nullptr;
     bool chk = false;          // a slot it reads may hold no value yet
+    bool local = false;        // Q_GGET, Q_GSET, Q_GADGET: a local array's (its slot), not a global's
     bool pure = false;         // it changes nothing (no store, no step, no call in it)
     SCR_LEAN::EVF ef = nullptr;   // its kind's evaluation
     // the operands and the list, once the form is made
@@ -87,6 +88,11 @@ struct SCR_LEAN::FN {
     bool later = false;      // refused for a callee without its tree yet: asked again
     bool in_init = false;    // building an initializer: every local may be empty there
     uint32_t boxed = 0;      // locals holding what a global's element holds (VAL_U boxes)
+    uint32_t arrays = 0;     // locals that are arrays (their storage made by the declaration)
+    struct SHAPE {
+        int x = 1, y = 1, dims = 0;
+    };
+    std::vector<SHAPE> shape;   // per local
     std::vector<const LX *> xl;
     std::vector<const LS *> sl;
     std::vector<const LX *> pinit;
@@ -149,6 +155,7 @@ struct SCR_LEAN::FR {
     VTBL_U *vt[SLOTS];          // the entries made: parameters' and locals'
     VTBL_U *av[SLOTS];          // the arguments'
     VAL_U *box = nullptr;       // the boxed locals' values (by slot), when the form has any
+    VAR_GJ **arr = nullptr;     // the array locals' storage (by slot), when the form has any
 };
 
 SCR_LEAN::SCR_LEAN(SCR_U &s, SCR_TREE &t) : s(s), t(t) {}
@@ -256,14 +263,15 @@ struct DA {
     {
         switch (e.k) {
         case Q_NUM:
-        case Q_STR:
-        case Q_GADGET: return true;
+        case Q_STR: return true;
+        case Q_GADGET: return !e.local || a >> e.slot & 1;
         case Q_SLOT:
         case Q_BGET:
         case Q_PRE:
         case Q_POST: return a >> e.slot & 1;
-        case Q_GGET: return (!e.pa || x(*e.pa, a)) && (!e.pc || x(*e.pc, a));
-        case Q_GSET: return (!e.pa || x(*e.pa, a)) && (!e.pc || x(*e.pc, a)) && x(*e.pb, a);
+        case Q_GGET: return (!e.local || a >> e.slot & 1) && (!e.pa || x(*e.pa, a)) && (!e.pc || x(*e.pc, a));
+        case Q_GSET:
+            return (!e.local || a >> e.slot & 1) && (!e.pa || x(*e.pa, a)) && (!e.pc || x(*e.pc, a)) && x(*e.pb, a);
         case Q_SET:
         case Q_BSET:
             if (!x(*e.pb, a) || (e.i && !(a >> e.slot & 1))) return false;
@@ -345,7 +353,7 @@ bool SCR_LEAN::assigned(const FN &fn)
     uint32_t a = (fn.np >= 32 ? ~0u : (1u << fn.np) - 1) | fn.boxed;
     for (size_t k = 0; k < fn.pinit.size(); k++) {
         if (fn.pinit[k] && !DA::x(*fn.pinit[k], a)) return false;
-        if (fn.pinit[k]) a |= 1u << (fn.np + k);
+        if (fn.pinit[k] || (fn.arrays >> (fn.np + k) & 1)) a |= 1u << (fn.np + k);
     }
     return DA::st(*fn.proot, a);
 }
@@ -382,7 +390,7 @@ int SCR_LEAN::box(FN &fn)
     // A global named like a local is read before the local's declaration (an initializer): in a
     // recursion that finds the caller's local.
     for (const LX &o : fn.x)
-        if ((o.k == Q_GGET || o.k == Q_GSET) && c_slot(fn, o.g->name) >= 0) return -1;
+        if ((o.k == Q_GGET || o.k == Q_GSET) && !o.local && c_slot(fn, o.g->name) >= 0) return -1;
     for (bool again = true; again;) {
         again = false;
         for (size_t k = 0; k < fn.init.size(); k++)   // an initializer as an assignment
@@ -448,7 +456,22 @@ int SCR_LEAN::c_decls(FN &fn, const TN &block)
                 if (s.scr_match_key(p, ";") != 0) return -1;
                 break;
             }
-            if (c == '[') return -1;
+            FN::SHAPE shape;   // an array: its sizes written as numbers, made as the declaration runs
+            int size[2];
+            while (shape.dims < 2 && s.scr_match_key(p, "[") == 0) {
+                VAL_U v;
+                if (s.scr_const(p, v) != 0 || v.val_kind != VAL_NUM || s.scr_match_key(p, "]") != 0) return -1;
+                size[shape.dims++] = scr_trunc32(v.val_num);
+            }
+            if (shape.dims) {
+                shape.x = size[shape.dims - 1];
+                shape.y = shape.dims == 2 ? size[0] : 1;
+                if (shape.x < 1 || shape.x > 1000 || shape.y < 1 || shape.y > 1000000 || s.scr_skip_space(p) == '[' ||
+                    s.scr_skip_space(p) == '=')
+                    return -1;
+                fn.arrays |= 1u << fn.nslots;
+            }
+            fn.shape.push_back(shape);
             memcpy(fn.name[fn.nslots++], name, SCR_NAMESIZE);
             int init = -1;
             if (s.scr_match_key(p, "=") == 0) {
@@ -597,8 +620,19 @@ int SCR_LEAN::c_node(FN &fn, int i, int nest)
     LX o;
     auto slot_of = [&](const SCR_XC::XN &v) {
         int k = v.k == SCR_XC::X_VAR && !v.dims ? c_slot(fn, &xc.names[v.name]) : -1;
+        if (k >= 0 && (fn.arrays >> k & 1)) return -2;   // an array as a whole: not a number
         o.chk = k >= fn.np && (fn.in_init || fn.init[k - fn.np] < 0);
         return k;
+    };
+    // an element of a local array with its indices: 1, 0 not one, -1 refused
+    auto element = [&](const SCR_XC::XN &v) {
+        int k = v.k == SCR_XC::X_VAR && v.dims ? c_slot(fn, &xc.names[v.name]) : -1;
+        if (k < 0) return 0;
+        if (!(fn.arrays >> k & 1) || v.npost || fn.shape[k - fn.np].dims != v.dims) return -1;
+        o.local = true;
+        o.slot = k;
+        if ((o.a = c_node(fn, v.a, nest)) < 0 || (v.dims == 2 && (o.c = c_node(fn, v.b, nest)) < 0)) return -1;
+        return 1;
     };
     switch (n.k) {
     case SCR_XC::X_NUM:
@@ -610,7 +644,13 @@ int SCR_LEAN::c_node(FN &fn, int i, int nest)
         o.lit = &xc.strs[n.list];   // not a copy: the text cap counts each text once
         break;
     }
-    case SCR_XC::X_VAR:
+    case SCR_XC::X_VAR: {
+        int e = element(n);
+        if (e < 0) return -1;
+        if (e) {
+            o.k = Q_GGET;
+            break;
+        }
         if (n.dims || (o.slot = slot_of(n)) < 0) {
             if (n.npost || !(o.g = global_of(fn, n)) || (n.dims && (o.a = c_node(fn, n.a, nest)) < 0) ||
                 (n.dims == 2 && (o.c = c_node(fn, n.b, nest)) < 0))
@@ -622,6 +662,7 @@ int SCR_LEAN::c_node(FN &fn, int i, int nest)
         o.n = n.npost;
         o.post = n.post;
         break;
+    }
     case SCR_XC::X_PRE:
         if (xc.nodes[n.a].npost || (o.slot = slot_of(xc.nodes[n.a])) < 0) return -1;
         o.k = Q_PRE;
@@ -667,6 +708,13 @@ int SCR_LEAN::c_node(FN &fn, int i, int nest)
         break;
     case SCR_XC::X_ASG: {
         const SCR_XC::XN &l = xc.nodes[n.a];
+        int e = element(l);
+        if (e < 0) return -1;
+        if (e) {   // a local array's element: stored as it is
+            if (n.op || (o.b = c_node(fn, n.b, nest)) < 0) return -1;
+            o.k = Q_GSET;
+            break;
+        }
         if (l.k == SCR_XC::X_VAR && !l.npost && (l.dims || slot_of(l) < 0)) {   // a global's element: stored as it is
             if (n.op || !(o.g = global_of(fn, l)) || (o.g->flags & SF_CONST) || (l.dims && (o.a = c_node(fn, l.a, nest)) < 0) ||
                 (l.dims == 2 && (o.c = c_node(fn, l.b, nest)) < 0) || (o.b = c_node(fn, n.b, nest)) < 0)
@@ -754,7 +802,8 @@ int SCR_LEAN::c_lib(FN &fn, const SCR_XC::XN &n, int nest)
     });
 }
 
-// A gadget argument: a global's (or a static's) name alone, its storage taken at the call.
+// A gadget argument: a local array's, a global's or a static's name alone, its storage taken
+// at the call.
 int SCR_LEAN::c_gadget(FN &fn, const XC_ARG &a)
 {
     SCR_XC &xc = *s.scr_xc;
@@ -762,13 +811,18 @@ int SCR_LEAN::c_gadget(FN &fn, const XC_ARG &a)
     const char *p = a.at;   // the name the call reads
     char name[SCR_NAMESIZE];
     if (v.k != SCR_XC::X_VAR || v.dims || v.npost || s.scr_idname(p, name, sizeof name) != 0 ||
-        strcmp(name, &xc.names[v.name]) != 0 || c_slot(fn, name) >= 0)
+        strcmp(name, &xc.names[v.name]) != 0)
         return -1;
-    VTBL_U *g = name_of(fn, v);
-    if (!g || (g->nest != 0 && !(g->flags & SF_STATIC))) return -1;
     LX o;
     o.k = Q_GADGET;
-    o.g = g;
+    if ((o.slot = c_slot(fn, name)) >= 0) {   // a local: an array's storage
+        if (!(fn.arrays >> o.slot & 1)) return -1;
+        o.local = true;
+    } else {
+        VTBL_U *g = name_of(fn, v);
+        if (!g || (g->nest != 0 && !(g->flags & SF_STATIC))) return -1;
+        o.g = g;
+    }
     fn.x.push_back(o);
     return (int)fn.x.size() - 1;
 }
@@ -859,6 +913,18 @@ int SCR_LEAN::run(const FN &fn, FR &f, double &val)
     } push(*this, f);
     SCR_U::VALS<SLOTS> boxes;   // the boxed locals' values, up to the last boxed slot
     if (fn.boxed) f.box = boxes.upto(32 - __builtin_clz(fn.boxed));
+    struct ARRAYS {   // the array locals' storage: the frame's count on each, given back at its end
+        VAR_GJ *g[SLOTS];
+        uint32_t made = 0;
+        ~ARRAYS()
+        {
+            for (uint32_t m = made; m; m &= m - 1) {
+                VAR_GJ *v = g[__builtin_ctz(m)];
+                if (--v->gj_count < 1) delete v;
+            }
+        }
+    } arrays;
+    if (fn.arrays) f.arr = arrays.g;
     for (size_t k = 0; k < fn.pinit.size(); k++) {   // each declaration clears the current errors
         s.err_nowscr[0] = 0;
         s.err_nowfnc[0] = 0;
@@ -866,7 +932,19 @@ int SCR_LEAN::run(const FN &fn, FR &f, double &val)
         f.nd++;
         f.set &= ~(1u << slot);   // empty while its initializer runs
         try {
-            if (fn.pinit[k] && f.box && (fn.boxed >> slot & 1)) {
+            if (fn.arrays >> slot & 1) {
+                const FN::SHAPE &sh = fn.shape[k];
+                VAR_GJ *v = new (std::nothrow) VAR_GJ(sh.x, sh.y, sh.dims);
+                if (!v) {
+                    s.scr_err_nomem();
+                    s.err_define(fn.name[slot]);
+                    throw FAIL{};
+                }
+                v->gj_count = 1;
+                f.arr[slot] = v;
+                arrays.made |= 1u << slot;
+                f.set |= 1u << slot;
+            } else if (fn.pinit[k] && f.box && (fn.boxed >> slot & 1)) {
                 VAL_U t;
                 const VAL_U *v = vref(f, *fn.pinit[k], t);
                 f.box[slot].val_copy(v);
@@ -1135,9 +1213,9 @@ inline int SCR_LEAN::index(FR &f, const LX &x)
         s.scr_set_SCRERR("xo=%d yo=%d", i, 0);
         throw FAIL{};
     }
-    int xs = x.g->vtb_xs();
+    int xs = x.local ? f.arr[x.slot]->gj_xs() : x.g->vtb_xs();
     if (xs > 0 && i >= xs) {
-        s.scr_set_SCRERR("無効アクセス:%s[%d][%d]", x.g->name, 0, i);
+        s.scr_set_SCRERR("無効アクセス:%s[%d][%d]", name_of(f, x), 0, i);
         throw FAIL{};
     }
     return i;
@@ -1151,27 +1229,38 @@ int SCR_LEAN::index2(FR &f, const LX &x, int &y)
         s.scr_set_SCRERR("xo=%d yo=%d", i, y);
         throw FAIL{};
     }
-    int xs = x.g->vtb_xs(), ys = x.g->vtb_ys();
+    int xs = x.local ? f.arr[x.slot]->gj_xs() : x.g->vtb_xs(), ys = x.local ? f.arr[x.slot]->gj_ys() : x.g->vtb_ys();
     if ((xs > 0 && i >= xs) || (ys >= 1 && y >= ys)) {
-        s.scr_set_SCRERR("無効アクセス:%s[%d][%d]", x.g->name, y, i);
+        s.scr_set_SCRERR("無効アクセス:%s[%d][%d]", name_of(f, x), y, i);
         throw FAIL{};
     }
     return i;
 }
 
-// A global's element (null: never stored, nothing).
+// The storage of an element node: a local array's, or what its global holds now.
+BASE_GJ *SCR_LEAN::storage(FR &f, const LX &x)
+{
+    return x.local ? f.arr[x.slot] : x.g->vtb_gajet_pt;
+}
+
+const char *SCR_LEAN::name_of(FR &f, const LX &x)
+{
+    return x.local ? f.fn->name[x.slot] : x.g->name;
+}
+
+// An element (null: never stored, nothing).
 const VAL_U *SCR_LEAN::peek(FR &f, const LX &x)
 {
     if (x.pc) return peek2(f, x);
     int i = index(f, x);   // the usual one: a scalar or a row
-    const VAR_GJ *v = gj_vars_of(x.g->vtb_gajet_pt);
+    const VAR_GJ *v = gj_vars_of(storage(f, x));
     return v ? v->gj_peek(i, 0) : nullptr;
 }
 
 const VAL_U *SCR_LEAN::peek2(FR &f, const LX &x)
 {
     int y, i = index2(f, x, y);
-    const VAR_GJ *v = gj_vars_of(x.g->vtb_gajet_pt);
+    const VAR_GJ *v = gj_vars_of(storage(f, x));
     return v ? v->gj_peek(i, y) : nullptr;
 }
 
@@ -1200,7 +1289,7 @@ void SCR_LEAN::gstore(FR &f, const LX &x, VAL_U &r)
     } else {
         r.val_putd(opnd(f, *x.pb));
     }
-    BASE_GJ *g = x.g->vtb_gajet_pt;
+    BASE_GJ *g = storage(f, x);
     VAR_GJ *vars = gj_vars_of(g);
     int bad = 1;
     if (r.val_kind == VAL_NUM) {
@@ -1210,7 +1299,7 @@ void SCR_LEAN::gstore(FR &f, const LX &x, VAL_U &r)
         bad = g->gj_puts(i, y, r.val_kind == VAL_STR ? r.val_gets() : nullptr, 0) != 0;
     }
     if (bad) {
-        s.scr_set_SCRERR("代入失敗:%s xp=%d yp=%d", x.g->name, i, y);
+        s.scr_set_SCRERR("代入失敗:%s xp=%d yp=%d", name_of(f, x), i, y);
         throw FAIL{};
     }
 }
@@ -1258,8 +1347,8 @@ void SCR_LEAN::lib_in(FR &f, const LX &x, VAL_U &val)
         const LX &a = *x.pl[k];
         call.arg[call.argc] = FN_ARG{};
         if (*c == 'g') {   // the storage the name holds now
-            if (!(call.arg[call.argc++].g = a.g->vtb_gajet_pt)) {
-                s.scr_set_SCRERR("%s はガジェットを持たない", a.g->name);
+            if (!(call.arg[call.argc++].g = storage(f, a))) {
+                s.scr_set_SCRERR("%s はガジェットを持たない", name_of(f, a));
                 throw FAIL{};
             }
             continue;
@@ -1359,11 +1448,15 @@ void SCR_LEAN::materialize()
                 if (s.scr_bind_arg(fn.name[a], f.av[a]) != 0) break;
                 f.vt[a] = s.vtbl_top;
             }
-            for (int k2 = 0; k2 < f.nd; k2++)
-                if (!(f.vt[fn.np + k2] = s.scr_put_var(fn.name[fn.np + k2], 1, 1, 0, VT_VAR, 0, 0))) break;
+            for (int k2 = 0; k2 < f.nd; k2++) {
+                int slot = fn.np + k2;
+                const FN::SHAPE &sh = fn.shape[k2];
+                if (!(f.vt[slot] = s.scr_put_var(fn.name[slot], sh.x, sh.y, sh.dims, VT_VAR, 0, 0))) break;
+                if (fn.arrays >> slot & 1) f.vt[slot]->vtb_link(f.arr[slot]);   // the frame's storage, shared
+            }
         }
         for (int k2 = 0; k2 < fn.np + f.nd; k2++) {
-            if (!(f.set >> k2 & 1) || !listed(f.vt[k2])) continue;
+            if (!(f.set >> k2 & 1) || (fn.arrays >> k2 & 1) || !listed(f.vt[k2])) continue;
             BASE_GJ *g = f.vt[k2]->vtb_gajet_pt;
             if (!g) continue;
             if (fn.boxed >> k2 & 1) g->gj_putv(0, 0, f.box[k2]);

@@ -123,6 +123,8 @@ private:
     };
     int index(FR &f, const LX &x);
     [[gnu::noinline]] int index2(FR &f, const LX &x, int &y);
+    BASE_GJ *storage(FR &f, const LX &x);
+    const char *name_of(FR &f, const LX &x);
     const VAL_U *peek(FR &f, const LX &x);
     [[gnu::noinline]] const VAL_U *peek2(FR &f, const LX &x);
     const VAL_U *vref(FR &f, const LX &x, VAL_U &tmp);
