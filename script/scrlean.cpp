@@ -18,11 +18,14 @@ enum LK : uint8_t {
     Q_GGET, Q_GSET, Q_BGET, Q_BSET, Q_VCMP, Q_STR,
     // a built-in's call: of a number, of a text or a whole value; a gadget argument of one (a
     // global's storage, read by the call)
-    Q_LIB, Q_LIBS, Q_GADGET
+    Q_LIB, Q_LIBS, Q_GADGET,
+    // a call of a function whose value leaves it whole
+    Q_CALLV
 };
-static_assert(Q_GADGET == 34, "one evaluation per kind (SCR_LEAN::evf)");
+static_assert(Q_CALLV == 35, "one evaluation per kind (SCR_LEAN::evf)");
 // A node whose value may be a text or nothing (where a value goes whole, it goes as it is).
-constexpr uint64_t WHOLE = 1ull << Q_GGET | 1ull << Q_GSET | 1ull << Q_BGET | 1ull << Q_BSET | 1ull << Q_STR | 1ull << Q_LIBS;
+constexpr uint64_t WHOLE = 1ull << Q_GGET | 1ull << Q_GSET | 1ull << Q_BGET | 1ull << Q_BSET | 1ull << Q_STR |
+                           1ull << Q_LIBS | 1ull << Q_CALLV;
 bool whole(uint8_t k) { return WHOLE >> k & 1; }
 // Per call the tree call nests at most this many counts deeper, and takes at most this much of
 // the native stack (98 nested calls of a one-line recursion fit in a 256 KB budget and not in
@@ -42,7 +45,7 @@ struct LX {
     int post = 0;              // Q_POST: bit k set for "++"
     int nest = 0;              // Q_CALL, Q_LIB(S): the level of the statement it is in, from the body's
     double num = 0;
-    const SCR_LEAN::FN *fn = nullptr;   // Q_CALL
+    const SCR_LEAN::FN *fn = nullptr;   // Q_CALL, Q_CALLV
     const FN_DEF *lib = nullptr;        // Q_LIB, Q_LIBS
     VTBL_U *g = nullptr;                // Q_GGET, Q_GSET: the global (a: its index, or a its row and c its column); Q_GADGET
     const VAL_U *lit = nullptr;         // Q_STR: the text
@@ -87,6 +90,7 @@ struct SCR_LEAN::FN {
     int calls = 0;           // calls compiled (an initializer may make none)
     bool later = false;      // refused for a callee without its tree yet: asked again
     bool in_init = false;    // building an initializer: every local may be empty there
+    bool whole_ret = false;  // a return gives a value whole (a text, nothing): its callers take it so
     uint32_t boxed = 0;      // locals holding what a global's element holds (VAL_U boxes)
     uint32_t arrays = 0;     // locals that are arrays (their storage made by the declaration)
     struct SHAPE {
@@ -114,7 +118,7 @@ void SCR_LEAN::FN::link()
     for (size_t i = x.size(); i-- > 0;) {   // operands are made before their nodes: pure from the leaves up
         LX &o = x[i];
         o.pure = !(o.k == Q_SET || o.k == Q_GSET || o.k == Q_BSET || o.k == Q_PRE || o.k == Q_POST || o.k == Q_CALL ||
-                   o.k == Q_LIB || o.k == Q_LIBS);
+                   o.k == Q_CALLV || o.k == Q_LIB || o.k == Q_LIBS);
     }
     for (bool again = true; again;) {
         again = false;
@@ -156,6 +160,7 @@ struct SCR_LEAN::FR {
     VTBL_U *av[SLOTS];          // the arguments'
     VAL_U *box = nullptr;       // the boxed locals' values (by slot), when the form has any
     VAR_GJ **arr = nullptr;     // the array locals' storage (by slot), when the form has any
+    VAL_U *rv = nullptr;        // where a form that returns whole values puts its value
 };
 
 SCR_LEAN::SCR_LEAN(SCR_U &s, SCR_TREE &t) : s(s), t(t) {}
@@ -204,8 +209,8 @@ const SCR_LEAN::FN *SCR_LEAN::form(const FTBL_U *f)
         again = false;
         for (auto &q : fns)
             if (q->ok > 0)
-                for (const LX &x : q->x)
-                    if (x.k == Q_CALL && x.fn->ok <= 0) {
+                for (const LX &x : q->x)   // (a call taking a whole value as a number too)
+                    if ((x.k == Q_CALL || x.k == Q_CALLV) && (x.fn->ok <= 0 || (x.k == Q_CALL && x.fn->whole_ret))) {
                         q->ok = -1;
                         again = true;
                         break;
@@ -294,6 +299,7 @@ struct DA {
             return true;
         }
         case Q_CALL:
+        case Q_CALLV:
         case Q_COMMA:
         case Q_LIB:
         case Q_LIBS:
@@ -393,6 +399,12 @@ int SCR_LEAN::box(FN &fn)
         if ((o.k == Q_GGET || o.k == Q_GSET) && !o.local && c_slot(fn, o.g->name) >= 0) return -1;
     for (bool again = true; again;) {
         again = false;
+        for (const LS &n : fn.st)   // a function of values returns them whole (its calls give them so)
+            if (n.k == TN_RETURN && n.x[0] >= 0 && n.type == VT_VAR && !fn.whole_ret && holds(n.x[0])) {
+                fn.whole_ret = again = true;
+                for (LX &o : fn.x)
+                    if (o.k == Q_CALL && o.fn == &fn) o.k = Q_CALLV;
+            }
         for (size_t k = 0; k < fn.init.size(); k++)   // an initializer as an assignment
             if (fn.init[k] >= 0 && !(fn.boxed >> (fn.np + k) & 1) && holds(fn.init[k])) {
                 fn.boxed |= 1u << (fn.np + k);
@@ -419,7 +431,8 @@ int SCR_LEAN::box(FN &fn)
                 if (whole(fn.x[fn.lists[o.list + k]].k)) return -1;
     }
     for (const LS &n : fn.st)
-        if ((n.k == TN_RETURN || n.k == TN_SWITCH) && n.x[0] >= 0 && whole(fn.x[n.x[0]].k)) return -1;
+        if (n.k == TN_SWITCH && n.x[0] >= 0 && whole(fn.x[n.x[0]].k)) return -1;
+        else if (n.k == TN_RETURN && n.x[0] >= 0 && whole(fn.x[n.x[0]].k) && !fn.whole_ret) return -1;
     return 0;
 }
 
@@ -761,7 +774,7 @@ int SCR_LEAN::c_node(FN &fn, int i, int nest)
         }
         if ((o.list = c_list(fn, n.nargs, [&](int k) { return c_root(fn, xc.cargs[n.args + k].root, nest); })) < 0)
             return -1;
-        o.k = Q_CALL;
+        o.k = callee->whole_ret ? Q_CALLV : Q_CALL;
         o.fn = callee;
         o.at = n.at;
         o.paren = n.paren;
@@ -843,10 +856,36 @@ inline double SCR_LEAN::ev(FR &f, const LX &x)
 }
 
 
+// The last return's value of a run, given to scr_retval at its end; a run inside it keeps its own.
+struct SCR_LEAN::LAST {
+    SCR_LEAN &l;
+    bool set, whole;
+    double num;
+    VAL_U v;
+    explicit LAST(SCR_LEAN &l) : l(l), set(l.ret_set), whole(l.ret_last_whole), num(l.ret_last)
+    {
+        if (whole) v.val_copy(l.ret_lastv);
+        l.ret_set = l.ret_last_whole = false;
+        l.ret_last = 0;
+    }
+    void give()
+    {
+        if (!l.ret_set) return;
+        if (l.ret_last_whole) l.s.scr_retval.val_copy(l.ret_lastv);
+        else l.s.scr_retval.val_putd(l.ret_last);
+    }
+    ~LAST()
+    {
+        l.ret_set = set;
+        l.ret_last_whole = whole;
+        l.ret_last = num;
+        if (whole) l.ret_lastv.val_copy(v);
+    }
+};
+
 int SCR_LEAN::call(const FN &fn, const char *at, const char *paren, const double *args, VAL_U &val)
 {
-    SCR_SET<bool> rs(ret_set, false);
-    SCR_SET<double> rl(ret_last, 0);
+    LAST last(*this);
     char owner[SCR_NAMESIZE];
     scr_name_cpy(owner, s.ctx.func_name);
     bool failed = false;
@@ -861,22 +900,22 @@ int SCR_LEAN::call(const FN &fn, const char *at, const char *paren, const double
         g.base = s.ctx.scr_nest + 1;
         g.owner = owner;
         memcpy(g.v, args, sizeof(double) * fn.np);
+        if (fn.whole_ret) g.rv = &val;
         double v;
         int r = run(fn, g, v);
-        val.val_putd(r == TR_RETURN ? v : 0);
+        if (!fn.whole_ret || r != TR_RETURN) val.val_putd(r == TR_RETURN ? v : 0);
     } catch (FAIL) {
         failed = true;
     }
     s.scr_ret_pending = 0;
-    if (ret_set) s.scr_retval.val_putd(ret_last);
+    last.give();
     return failed ? -1 : 0;
 }
 
 int SCR_LEAN::body(const FN &fn)
 {
     if (fn.np) return 1;
-    SCR_SET<bool> rs(ret_set, false);
-    SCR_SET<double> rl(ret_last, 0);
+    LAST last(*this);
     bool failed = false;
     runs++;
     s.ctx.sw_nest = s.ctx.loop_nest = s.ctx.brk_flag = s.ctx.cnt_flag = 0;
@@ -884,12 +923,14 @@ int SCR_LEAN::body(const FN &fn)
         FR g;
         g.fn = &fn;
         g.base = s.ctx.scr_nest;
+        VAL_U rv;
+        if (fn.whole_ret) g.rv = &rv;
         double v;
         if (run(fn, g, v) == TR_RETURN) s.scr_ret_pending = 1;
     } catch (FAIL) {
         failed = true;
     }
-    if (ret_set) s.scr_retval.val_putd(ret_last);
+    last.give();
     return failed ? -1 : 0;
 }
 
@@ -1030,6 +1071,7 @@ template <int K> int SCR_LEAN::stk(SCR_LEAN &l, FR &f, const LS &n)
     case TN_SWITCH: return l.sw(f, n);
     case TN_RETURN:
         try {
+            if (f.rv) return l.ret_whole(f, n);
             f.ret = n.type <= VT_VOID ? 0 : n.px[0] ? l.opnd(f, *n.px[0]) : -1;
         } catch (FAIL) {
             l.s.scr_set_SCRERR("return に戻値がない");
@@ -1037,9 +1079,28 @@ template <int K> int SCR_LEAN::stk(SCR_LEAN &l, FR &f, const LS &n)
         }
         l.ret_set = true;
         l.ret_last = f.ret;
+        l.ret_last_whole = false;
         return TR_RETURN;
     default: return TR_NEXT;   // the empty statement
     }
+}
+
+// A return of a form whose returns give values whole: into the caller's value.
+int SCR_LEAN::ret_whole(FR &f, const LS &n)
+{
+    VAL_U &r = *f.rv;
+    if (n.type <= VT_VOID || !n.px[0]) {
+        r.val_putd(n.type <= VT_VOID ? 0 : -1);
+    } else if (whole(n.px[0]->k)) {
+        VAL_U t;
+        const VAL_U *v = vref(f, *n.px[0], t);
+        if (v != &r) r.val_copy(v);
+    } else {
+        r.val_putd(opnd(f, *n.px[0]));
+    }
+    ret_set = ret_last_whole = true;
+    ret_lastv.val_copy(r);
+    return TR_RETURN;
 }
 
 const SCR_LEAN::STF SCR_LEAN::stf[] = {
@@ -1162,7 +1223,12 @@ template <int K> double SCR_LEAN::evk(SCR_LEAN &l, FR &f, const LX &x)
         for (int k = 0; k < x.n; k++) f.v[x.slot] += (x.post >> k) & 1 ? 1 : -1;
         return d;
     }
-    case Q_CALL: return l.call_in(f, x);
+    case Q_CALL: return l.call_in(f, x, nullptr);
+    case Q_CALLV: {   // a text or nothing is 0 to an operator
+        VAL_U v;
+        l.call_in(f, x, &v);
+        return v.val_getd();
+    }
     case Q_COMMA: {
         double v = 0;
         for (int k = 0; k < x.n; k++) v = l.ev(f, *x.pl[k]);
@@ -1274,6 +1340,7 @@ const VAL_U *SCR_LEAN::vref(FR &f, const LX &x, VAL_U &tmp)
     case Q_GSET: gstore(f, x, tmp); return &tmp;
     case Q_BSET: bstore(f, x, tmp); return &f.box[x.slot];
     case Q_LIBS: lib_in(f, x, tmp); return &tmp;
+    case Q_CALLV: call_in(f, x, &tmp); return &tmp;
     default: tmp.val_putd(ev(f, x)); return &tmp;
     }
 }
@@ -1332,7 +1399,8 @@ const SCR_LEAN::EVF SCR_LEAN::evf[] = {
     &evk<Q_NOT>, &evk<Q_NEG>, &evk<Q_POS>, &evk<Q_BNOT>, &evk<Q_AND>, &evk<Q_OR>, &evk<Q_COND>,
     &evk<Q_SET>, &evk<Q_PRE>, &evk<Q_POST>, &evk<Q_CALL>, &evk<Q_COMMA>, &evk<Q_GGET>, &evk<Q_GSET>,
     &evk<Q_BGET>, &evk<Q_BSET>, &evk<Q_VCMP>, &evk<Q_STR>, &evk<Q_LIB>, &evk<Q_LIBS>,
-    &evk<Q_NUM>};   // a gadget argument is read only by its call
+    &evk<Q_NUM>,   // a gadget argument is read only by its call
+    &evk<Q_CALLV>};
 
 // A built-in's call: its arguments evaluated in order and converted as the regular call
 // converts them (texts copied, as the regular call holds its arguments' values), its result.
@@ -1379,10 +1447,11 @@ void SCR_LEAN::lib_in(FR &f, const LX &x, VAL_U &val)
 }
 
 // A call made in a lean run: the marks and the call limit as the regular call has them.
-double SCR_LEAN::call_in(FR &f, const LX &x)
+double SCR_LEAN::call_in(FR &f, const LX &x, VAL_U *rv)
 {
     const FN &c = *x.fn;
     FR g;
+    g.rv = rv;
     for (int k = 0; k < x.n; k++) g.v[k] = opnd(f, *x.pl[k]);
     SCR_U::MARK mark(s, x.at, x.paren);
     if (s.func_depth >= SCR_MAXCALL) {
@@ -1396,7 +1465,9 @@ double SCR_LEAN::call_in(FR &f, const LX &x)
     g.base = f.base + x.nest + 2;
     g.owner = f.fn->f->name;
     double v;
-    return run(c, g, v) == TR_RETURN ? v : 0;
+    if (run(c, g, v) == TR_RETURN) return v;
+    if (rv) rv->val_putd(0);
+    return 0;
 }
 
 // ---- the host ----

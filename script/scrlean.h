@@ -65,6 +65,9 @@ private:
     FR *top = nullptr;        // the innermost frame
     bool ret_set = false;     // a return ran in this run: scr_retval is its value afterwards
     double ret_last = 0;
+    bool ret_last_whole = false;   // it gave a value whole: ret_lastv
+    VAL_U ret_lastv;
+    struct LAST;
 
     // building
     FN *make(const FTBL_U *f);
@@ -105,7 +108,8 @@ private:
     static const STF stf[];
     friend struct LX;
     friend struct LS;
-    [[gnu::noinline]] double call_in(FR &f, const LX &x);
+    [[gnu::noinline]] double call_in(FR &f, const LX &x, VAL_U *rv);
+    int ret_whole(FR &f, const LS &n);
     [[gnu::noinline]] void lib_in(FR &f, const LX &x, VAL_U &val);
     [[gnu::noinline]] void hook(FR &f, int nest, const char *at);
     void unmake(FR &f);
