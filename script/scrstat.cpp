@@ -86,11 +86,11 @@ int SCR_U::scr_stat_body(const char *&pos)
     switch (shape & 63) {
     case W_IF: return scr_selection_if(pos);
     case W_SWITCH: {
-        int cnt;
+        int cnt, outer = ctx.cnt_flag;
         {
             BLOCK b(*this);
             if (scr_selection_switch(pos) != 0) return -1;
-            cnt = ctx.cnt_flag;
+            cnt = ctx.cnt_flag && !outer;
         }
         if (cnt) {   // a continue inside the switch belongs to the enclosing loop
             ctx.cnt_flag = 1;
@@ -241,6 +241,7 @@ int SCR_U::scr_iteration_while(const char *&pos)
 int SCR_U::scr_iteration_do(const char *&pos)
 {
     scr_loops_read++;
+    const bool outer = ctx.cnt_flag;   // read after an enclosing loop's continue: not this loop's
     const char *p = pos;
     if (scr_match_key(p, "do") != 0) return -1;
     const char *body = p;
@@ -250,7 +251,7 @@ int SCR_U::scr_iteration_do(const char *&pos)
         int r = scr_stat(p, 1);
         ctx.loop_nest--;
         if (r != 0) return -1;
-        if (!scr_ret_pending) scr_is_endofcontinue();
+        if (!scr_ret_pending && !outer) scr_is_endofcontinue();
         VAL_U v;
         if (scr_match_key(p, "while") != 0 || paren_exp(*this, p, v) != 0 || scr_match_key(p, ";") != 0)
             return -1;
@@ -263,6 +264,7 @@ int SCR_U::scr_iteration_do(const char *&pos)
 int SCR_U::scr_iteration_for(const char *&pos)
 {
     scr_loops_read++;
+    const bool outer = ctx.cnt_flag;   // read after an enclosing loop's continue: not this loop's
     const char *p = pos;
     VAL_U v;
     if (scr_match_key(p, "for") != 0 || scr_match_key(p, "(") != 0) return -1;
@@ -283,7 +285,7 @@ int SCR_U::scr_iteration_for(const char *&pos)
         ctx.loop_nest--;
         if (r != 0) return -1;
         if (scr_ret_pending || scr_is_endofbreak()) break;
-        if ((sup() || !flag) && !scr_is_endofcontinue()) break;
+        if ((sup() || !flag) && (outer || !scr_is_endofcontinue())) break;
         const char *q = inc;
         if (scr_match_key(q, ")") != 0 && (scr_exp(q, v) != 0 || scr_match_key(q, ")") != 0)) return -1;
     }

@@ -121,6 +121,13 @@ const CASE stats[] = {
     {"goto into block", "main(){ var n = 0; goto L; { var t; L: t = 5; n = t; } return n; }", 5, nullptr},
     // A continue inside a switch goes to the loop around it; break stays the switch's.
     {"switch continue", "main(){ var i, s = 0; for (i = 0; i < 4; i++) { switch (i) { case 1: continue; default: break; } s += 10; } return s; }", 30, nullptr},
+    // What follows a break or continue is read, not run: a loop or switch there takes no jump
+    // that is not its own.
+    {"dead for", "main(){ var i, b = 2; for (i = 0; i < 5; i++) { b++; continue; for (; b < 1000;) b += 100; } return b; }", 7, nullptr},
+    {"dead do", "main(){ var i, b = 2; for (i = 0; i < 5; i++) { b++; continue; do b += 100; while (b < 1000); } return b; }", 7, nullptr},
+    {"dead switch", "main(){ var i, b = 2; for (i = 0; i < 5; i++) { b++; continue; switch (1) { } } return b; }", 7, nullptr},
+    {"dead for in switch", "main(){ var i, b = 2; for (i = 0; i < 5; i++) switch (1) { case 1: switch (1) { case 1: b++; continue; } "
+                           "for (; b < 1000;) b += 100; } return b; }", 7, nullptr},
     // A goto reaches a label in a loop body or a branch, from inside or outside.
     {"goto into loop", "main(){ var i, n = 0; for (i = 0; i < 5; i++) { if (i == 2) goto L; n += 10; L: n++; } return n; }", 45, nullptr},
     {"goto into else", "main(){ var s = 0; if (1) { goto L; } else { L: s = 3; } return s; }", 3, nullptr},
