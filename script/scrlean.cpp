@@ -470,18 +470,9 @@ int SCR_LEAN::c_decls(FN &fn, const TN &block)
                 break;
             }
             FN::SHAPE shape;   // an array: its sizes written as numbers, made as the declaration runs
-            int size[2];
-            while (shape.dims < 2 && s.scr_match_key(p, "[") == 0) {
-                VAL_U v;
-                if (s.scr_const(p, v) != 0 || v.val_kind != VAL_NUM || s.scr_match_key(p, "]") != 0) return -1;
-                size[shape.dims++] = scr_trunc32(v.val_num);
-            }
+            if (t.shape_of(p, shape.x, shape.y, shape.dims) != 0) return -1;
             if (shape.dims) {
-                shape.x = size[shape.dims - 1];
-                shape.y = shape.dims == 2 ? size[0] : 1;
-                if (shape.x < 1 || shape.x > 1000 || shape.y < 1 || shape.y > 1000000 || s.scr_skip_space(p) == '[' ||
-                    s.scr_skip_space(p) == '=')
-                    return -1;
+                if (s.scr_skip_space(p) == '[' || s.scr_skip_space(p) == '=') return -1;
                 fn.arrays |= 1u << fn.nslots;
             }
             fn.shape.push_back(shape);

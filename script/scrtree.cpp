@@ -254,17 +254,7 @@ int SCR_TREE::b_decl(const char *at)
         const char *r = q;
         s.scr_skip_space(r);   // the look for a "*"
         if (s.scr_idname(r, name, sizeof name) != 0 || s.scr_skip_space(r) == '(') return -1;
-        int size[2];
-        while (x.dims < 2 && s.scr_match_key(r, "[") == 0) {   // sizes written as numbers
-            VAL_U v;
-            if (s.scr_const(r, v) != 0 || v.val_kind != VAL_NUM || s.scr_match_key(r, "]") != 0) return -1;
-            size[x.dims++] = scr_trunc32(v.val_num);
-        }
-        if (x.dims) {
-            x.x = size[x.dims - 1];
-            x.y = x.dims == 2 ? size[0] : 1;
-            if (x.x < 1 || x.x > 1000 || x.y < 1 || x.y > 1000000) return -1;
-        }
+        if (shape_of(r, x.x, x.y, x.dims) != 0) return -1;
         x.past = q = r;
         if (s.scr_match_key(q, "=") == 0) {
             if (s.scr_match_key(q, "{") == 0) return -1;   // a list: the reader's
@@ -288,6 +278,21 @@ int SCR_TREE::b_decl(const char *at)
     dxs.insert(dxs.end(), list.begin(), list.end());
     tds.push_back(d);
     return (int)tds.size() - 1;
+}
+
+int SCR_TREE::shape_of(const char *&p, int &x, int &y, int &dims)
+{
+    int size[2];
+    dims = 0;
+    while (dims < 2 && s.scr_match_key(p, "[") == 0) {
+        VAL_U v;
+        if (s.scr_const(p, v) != 0 || v.val_kind != VAL_NUM || s.scr_match_key(p, "]") != 0) return -1;
+        size[dims++] = scr_trunc32(v.val_num);
+    }
+    if (!dims) return 0;
+    x = size[dims - 1];
+    y = dims == 2 ? size[0] : 1;
+    return x < 1 || x > 1000 || y < 1 || y > 1000000 ? -1 : 0;
 }
 
 int SCR_TREE::b_paren(const char *&p, TX &x)

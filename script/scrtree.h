@@ -195,6 +195,9 @@ private:
     // The roots of x in this run: a formula's callee reads a cell name as the cell.
     int vx(const TX &x) const { return x.id + (s.ctx.cel_x != SCR_NOCELL); }
     static bool head_has_enum(const char *text);
+    // An array declarator's sizes written as numbers ("[x]" or "[y][x]", none: dims 0) at p:
+    // 0 with the shape, -1 when they are not numbers or not a shape a declaration makes.
+    int shape_of(const char *&p, int &x, int &y, int &dims);
     int r_stat(int i);
     int r_body(const TN &n);
     int r_compound(const TN &n, SCR_U::FRAME *fill = nullptr);

@@ -96,6 +96,16 @@ void agree(const char *text, long budget = 5000)
         ASSERT_EQ(kov::sj_to_utf8(a.seen[i]), kov::sj_to_utf8(b.seen[i])) << text << "\nat hook " << i;
 }
 
+// A text whose functions keep to tree calls: no lean run, and the run the tree calls make.
+void refused(const char *text)
+{
+    SEEN a = look(text, 1), b = look(text, 0);
+    EXPECT_EQ(a.lean_runs, 0) << text;
+    EXPECT_EQ(a.r.status, b.r.status) << text;
+    EXPECT_EQ(kov::sj_to_utf8(a.r.err), kov::sj_to_utf8(b.r.err)) << text;
+    EXPECT_EQ(a.seen, b.seen) << text;
+}
+
 }  // namespace
 
 // The views at every hook: arguments and parameters of recursive calls at their nest levels,
@@ -184,13 +194,8 @@ TEST(Lean, BuiltInsThatMayCallTheHostAsTheTreeCallsCallThem)
     if (cache_env_off()) GTEST_SKIP() << "lean runs are made from the parsed forms (KOVASH_NOCACHE)";
     for (const char *t : {"f(var n){ var a = 3; return SUM(a, 0, 0, 1, 1) + n; } main(){ return f(1); }",
                           "var a[2]; f(var n){ return SUM((a), 0, 0, 1, 1) + n; } main(){ return f(1); }",
-                          "f(var n){ return SUM(q, 0, 0, 1, 1) + n; } main(){ return f(1); }"}) {
-        SEEN a = look(t, 1), b = look(t, 0);
-        EXPECT_EQ(a.lean_runs, 0) << t;
-        EXPECT_EQ(a.r.status, b.r.status) << t;
-        EXPECT_EQ(kov::sj_to_utf8(a.r.err), kov::sj_to_utf8(b.r.err)) << t;
-        EXPECT_EQ(a.seen, b.seen) << t;
-    }
+                          "f(var n){ return SUM(q, 0, 0, 1, 1) + n; } main(){ return f(1); }"})
+        refused(t);
 }
 
 // Local arrays: each call's own (a recursion keeps them apart), of rows too, holding texts,
@@ -216,13 +221,8 @@ TEST(Lean, LocalArraysAsTheTreeCallsMakeThem)
     if (cache_env_off()) GTEST_SKIP() << "lean runs are made from the parsed forms (KOVASH_NOCACHE)";
     for (const char *t : {"f(var n){ var a[2] = {1, 2}; return a[1] + n; } main(){ return f(1); }",
                           "f(var n){ var a[2]; a = n; return a[0]; } main(){ return f(1); }",
-                          "f(var n){ var a[2]; a[0]++; return a[0] + n; } main(){ return f(1); }"}) {
-        SEEN a = look(t, 1), b = look(t, 0);
-        EXPECT_EQ(a.lean_runs, 0) << t;
-        EXPECT_EQ(a.r.status, b.r.status) << t;
-        EXPECT_EQ(kov::sj_to_utf8(a.r.err), kov::sj_to_utf8(b.r.err)) << t;
-        EXPECT_EQ(a.seen, b.seen) << t;
-    }
+                          "f(var n){ var a[2]; a[0]++; return a[0] + n; } main(){ return f(1); }"})
+        refused(t);
 }
 
 // Values leaving functions whole: a text or nothing returned (into a local, compared, to an
@@ -248,12 +248,8 @@ TEST(Lean, ValuesLeaveFunctionsWhole)
     };
     for (const char *t : texts) agree(t);
     if (cache_env_off()) GTEST_SKIP() << "lean runs are made from the parsed forms (KOVASH_NOCACHE)";
-    const char *t = "a1(var n){ if (n <= 0) return \"e\"; return b1(n - 1); } b1(var n){ var t; t = a1(n); return t; } "
-                    "main(){ var i, c = 0; for (i = 0; i < 4; i++) if (a1(i) == \"e\") c++; return c; }";
-    SEEN a = look(t, 1), b = look(t, 0);
-    EXPECT_EQ(a.lean_runs, 0);
-    EXPECT_EQ(a.r.status, b.r.status);
-    EXPECT_EQ(a.seen, b.seen);
+    refused("a1(var n){ if (n <= 0) return \"e\"; return b1(n - 1); } b1(var n){ var t; t = a1(n); return t; } "
+            "main(){ var i, c = 0; for (i = 0; i < 4; i++) if (a1(i) == \"e\") c++; return c; }");
 }
 
 // Switches: a case selecting and falling through, a break, a default before the cases (the
@@ -276,13 +272,8 @@ TEST(Lean, SwitchesAsTheTreeCallsRunThem)
     if (cache_env_off()) GTEST_SKIP() << "lean runs are made from the parsed forms (KOVASH_NOCACHE)";
     for (const char *t : {"enum { A = 3 }; f(var n){ switch (n) { case A: return 1; } return 0; } main(){ return f(3) + f(2); }",
                           "f(var n){ switch (n) { case 1: return 1; case 1: return 2; } return 0; } main(){ return f(2) * 10 + f(1); }",
-                          "f(var n){ switch (n) { default: return 1; default: return 2; } } main(){ return f(2); }"}) {
-        SEEN a = look(t, 1), b = look(t, 0);
-        EXPECT_EQ(a.lean_runs, 0) << t;
-        EXPECT_EQ(a.r.status, b.r.status) << t;
-        EXPECT_EQ(kov::sj_to_utf8(a.r.err), kov::sj_to_utf8(b.r.err)) << t;
-        EXPECT_EQ(a.seen, b.seen) << t;
-    }
+                          "f(var n){ switch (n) { default: return 1; default: return 2; } } main(){ return f(2); }"})
+        refused(t);
 }
 
 // A stop (the host's budget) inside lean calls that made their entries for the view: the run
@@ -306,10 +297,6 @@ TEST(Lean, FailuresAndRefusalsAsTheTreeCalls)
     if (cache_env_off()) GTEST_SKIP() << "lean runs are made from the parsed forms (KOVASH_NOCACHE)";
     for (const char *t : {"f(var n){ var u; if (n) u = 1; return u + n; } main(){ return f(0) + f(2); }",
                           "var b = 100; f(var n){ var a = b + n, b = n * 2; if (n > 0) return f(n - 1) * 10 + a + b; return a; } main(){ return f(3); }",
-                          "f(var n){ var s = \"a\"; s++; return n; } main(){ return f(1) + f(2); }"}) {
-        SEEN a = look(t, 1), b = look(t, 0);
-        EXPECT_EQ(a.lean_runs, 0) << t;
-        EXPECT_EQ(a.r.status, b.r.status) << t;
-        EXPECT_EQ(a.seen, b.seen) << t;
-    }
+                          "f(var n){ var s = \"a\"; s++; return n; } main(){ return f(1) + f(2); }"})
+        refused(t);
 }
