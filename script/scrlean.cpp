@@ -93,6 +93,7 @@ struct SCR_LEAN::FN {
     bool whole_ret = false;  // a return gives a value whole (a text, nothing): its callers take it so
     uint32_t boxed = 0;      // locals holding what a global's element holds (VAL_U boxes)
     uint32_t arrays = 0;     // locals that are arrays (their storage made by the declaration)
+    uint32_t pbox = 0;       // the parameters among the boxes (their callers give them values whole)
     struct SHAPE {
         int x = 1, y = 1, dims = 0;
     };
@@ -161,6 +162,7 @@ struct SCR_LEAN::FR {
     VAL_U *box = nullptr;       // the boxed locals' values (by slot), when the form has any
     VAR_GJ **arr = nullptr;     // the array locals' storage (by slot), when the form has any
     VAL_U *rv = nullptr;        // where a form that returns whole values puts its value
+    VAL_U *pv = nullptr;        // the values of the boxed parameters, by parameter (a lean caller's)
 };
 
 SCR_LEAN::SCR_LEAN(SCR_U &s, SCR_TREE &t) : s(s), t(t) {}
@@ -255,6 +257,7 @@ SCR_LEAN::FN *SCR_LEAN::make(const FTBL_U *f)
         fn.ok = -1;
         return &fn;
     }
+    fn.pbox = fn.boxed & (fn.np >= 32 ? ~0u : (1u << fn.np) - 1);
     fn.link();
     fn.ok = fn.deep <= LEAN_DEEP - 10 && assigned(fn) ? 1 : -1;
     return &fn;
@@ -412,10 +415,37 @@ int SCR_LEAN::box(FN &fn)
             }
         for (LX &o : fn.x)
             if (o.k == Q_SET && !(fn.boxed >> o.slot & 1) && holds(o.b)) {
-                if (o.slot < fn.np) return -1;   // parameters stay numbers
                 fn.boxed |= 1u << o.slot;
                 again = true;
             }
+        // A parameter read where a value goes on whole holds what its callers give, as it is:
+        // returned by a function of values, given to a box, compared with a value, a built-in's
+        // text or tail argument, a box of a call of this function.
+        auto param = [&](int i) {
+            const LX &v = fn.x[i];
+            if (v.k != Q_SLOT || v.slot >= fn.np || (fn.boxed >> v.slot & 1)) return;
+            fn.boxed |= 1u << v.slot;
+            again = true;
+        };
+        for (const LS &n : fn.st)
+            if (n.k == TN_RETURN && n.x[0] >= 0 && fn.whole_ret) param(n.x[0]);
+        for (size_t k = 0; k < fn.init.size(); k++)
+            if (fn.init[k] >= 0 && (fn.boxed >> (fn.np + k) & 1)) param(fn.init[k]);
+        for (const LX &o : fn.x) {
+            if (o.k == Q_SET && (fn.boxed >> o.slot & 1)) param(o.b);
+            if (o.k >= Q_LE && o.k <= Q_NE && (holds(o.a) || holds(o.b))) param(o.a), param(o.b);
+            if (o.k == Q_LIB || o.k == Q_LIBS) {
+                const char *c = o.lib->sig + 1;
+                for (int k = 0; k < o.n; k++, c += *c != '.')
+                    if (*c == 's' || *c == '.') param(fn.lists[o.list + k]);
+            }
+            if ((o.k == Q_CALL || o.k == Q_CALLV) && o.fn == &fn)
+                for (int k = 0; k < o.n; k++)
+                    if (holds(fn.lists[o.list + k]) && !(fn.boxed >> k & 1)) {
+                        fn.boxed |= 1u << k;
+                        again = true;
+                    }
+        }
     }
     for (LX &o : fn.x) {
         bool b = (o.k == Q_SLOT || o.k == Q_SET || o.k == Q_PRE || o.k == Q_POST) && (fn.boxed >> o.slot & 1);
@@ -426,9 +456,12 @@ int SCR_LEAN::box(FN &fn)
         if (o.k >= Q_LE && o.k <= Q_NE && whole(fn.x[o.a].k) && whole(fn.x[o.b].k)) o.k = Q_VCMP;
         if ((o.k == Q_COND && (whole(fn.x[o.b].k) || whole(fn.x[o.c].k))))
             return -1;
-        if (o.k == Q_CALL || o.k == Q_COMMA)
+        if (o.k == Q_COMMA)
             for (int k = 0; k < o.n; k++)
                 if (whole(fn.x[fn.lists[o.list + k]].k)) return -1;
+        if (o.k == Q_CALL || o.k == Q_CALLV)   // a value passed whole to a parameter that is no box
+            for (int k = 0; k < o.n; k++)
+                if (whole(fn.x[fn.lists[o.list + k]].k) && !((o.fn == &fn ? fn.boxed : o.fn->boxed) >> k & 1)) return -1;
     }
     for (const LS &n : fn.st)
         if (n.k == TN_SWITCH && n.x[0] >= 0 && whole(fn.x[n.x[0]].k)) return -1;
@@ -945,6 +978,11 @@ int SCR_LEAN::run(const FN &fn, FR &f, double &val)
     } push(*this, f);
     SCR_U::VALS<SLOTS> boxes;   // the boxed locals' values, up to the last boxed slot
     if (fn.boxed) f.box = boxes.upto(32 - __builtin_clz(fn.boxed));
+    for (uint32_t m = fn.pbox; m; m &= m - 1) {   // the parameters' values, as their callers gave them
+        int k = __builtin_ctz(m);
+        if (f.pv) f.box[k] = std::move(f.pv[k]);
+        else f.box[k].val_putd(f.v[k]);
+    }
     struct ARRAYS {   // the array locals' storage: the frame's count on each, given back at its end
         VAR_GJ *g[SLOTS];
         uint32_t made = 0;
@@ -1440,10 +1478,36 @@ void SCR_LEAN::lib_in(FR &f, const LX &x, VAL_U &val)
 // A call made in a lean run: the marks and the call limit as the regular call has them.
 double SCR_LEAN::call_in(FR &f, const LX &x, VAL_U *rv)
 {
-    const FN &c = *x.fn;
     FR g;
     g.rv = rv;
+    if (x.fn->pbox) return call_vals(f, x, g);
     for (int k = 0; k < x.n; k++) g.v[k] = opnd(f, *x.pl[k]);
+    return enter(f, x, g);
+}
+
+// A call of a form whose parameters take values whole: its boxed ones evaluated as values.
+double SCR_LEAN::call_vals(FR &f, const LX &x, FR &g)
+{
+    SCR_U::VALS<SLOTS> pv;
+    g.pv = pv.upto(x.n);
+    for (int k = 0; k < x.n; k++) {
+        const LX &a = *x.pl[k];
+        if (!(x.fn->pbox >> k & 1)) {
+            g.v[k] = opnd(f, a);
+        } else if (whole(a.k)) {
+            const VAL_U *v = vref(f, a, g.pv[k]);
+            if (v != &g.pv[k]) g.pv[k].val_copy(v);
+        } else {
+            g.pv[k].val_putd(opnd(f, a));
+        }
+    }
+    return enter(f, x, g);
+}
+
+// The call itself, its arguments' values in g.
+[[gnu::always_inline]] inline double SCR_LEAN::enter(FR &f, const LX &x, FR &g)
+{
+    const FN &c = *x.fn;
     SCR_U::MARK mark(s, x.at, x.paren);
     if (s.func_depth >= SCR_MAXCALL) {
         KOV_ATT("関数ネスト超過(%d)", s.func_depth);
@@ -1457,7 +1521,7 @@ double SCR_LEAN::call_in(FR &f, const LX &x, VAL_U *rv)
     g.owner = f.fn->f->name;
     double v;
     if (run(c, g, v) == TR_RETURN) return v;
-    if (rv) rv->val_putd(0);
+    if (g.rv) g.rv->val_putd(0);
     return 0;
 }
 
@@ -1501,7 +1565,8 @@ void SCR_LEAN::materialize()
             scr_name_cpy(s.ctx.func_name, f.owner);
             for (int a = 0; a < fn.np; a++) {
                 VAL_U v;
-                v.val_putd(f.v[a]);
+                if (fn.pbox >> a & 1) v.val_copy(f.box[a]);
+                else v.val_putd(f.v[a]);
                 if (!(f.av[a] = s.scr_make_argvar(v, a))) break;
             }
             s.ctx.scr_nest = f.base;

@@ -227,7 +227,8 @@ TEST(Lean, LocalArraysAsTheTreeCallsMakeThem)
 
 // Values leaving functions whole: a text or nothing returned (into a local, compared, to an
 // operator as 0), a recursion building a text, numbers and texts from one function, a
-// function ending without a return, main's text, texts given to tree calls; a function taking a callee's text as a
+// function ending without a return, main's text, texts given to functions and to tree calls;
+// a function taking a callee's text as a
 // number while the callee is being made (a recursion through two) leaves both to tree calls.
 TEST(Lean, ValuesLeaveFunctionsWhole)
 {
@@ -242,6 +243,15 @@ TEST(Lean, ValuesLeaveFunctionsWhole)
         "g(var n){ if (n) return \"yy\"; } main(){ var i, a, b; for (i = 0; i < 2; i++) { a = g(1); b = g(0); } "
         "return strlen(tcat(a)) * 10 + strlen(tcat(b)); }",
         "main(){ var i, s = \"\"; for (i = 0; i < 3; i++) s &= \"q\"; return s; }",
+        // into functions: a parameter appended to a box, a built-in's text, passed on by a
+        // recursion and returned; numbers given to such a parameter
+        "fmt(var s, var n){ var t = \"[\"; t &= s; t &= \"]\"; return t; } "
+        "main(){ var i, r = \"\"; for (i = 0; i < 3; i++) r = fmt(tcat(\"a\", i), i); return strlen(r); }",
+        "fmt(var s, var n){ var t = \"[\"; t &= s; t &= \"]\"; return t; } main(){ var i, r; for (i = 0; i < 3; i++) r = fmt(i * 7, i); return strlen(r); }",
+        "show(var m){ return strlen(m) + 1; } main(){ var i, s = 0; for (i = 0; i < 3; i++) s += show(tcat(\"xy\", i)); return s; }",
+        "var g[2] = {\"ab\"}; len2(var s){ return strlen(s) * 1; } "
+        "main(){ var i, n = 0, t = \"xyz\"; for (i = 0; i < 2; i++) n = n * 10 + len2(g[0]) + len2(t) * 100; return n; }",
+        "cat(var s, var n){ if (n <= 0) return s; return cat(tcat(s, n), n - 1); } main(){ var i, t; for (i = 0; i < 2; i++) t = cat(\"\", 5); return strlen(t); }",
         // called from a tree call (main has a goto): with and without parameters
         "h(){ var i, s = \"\"; for (i = 0; i < 2; i++) s &= \"z\"; return s; } w(var n){ var t = \"www\"; if (n) return t; return n; } "
         "main(){ var r = 0, u, v; again: r++; u = w(r); v = h(); if (r < 3) goto again; return strlen(tcat(v)) * 100 + strlen(tcat(u)) * 10 + w(0); }",
