@@ -1,17 +1,20 @@
-// Lean runs: a function that computes with its own names, globals, texts and pure built-ins
-// (FN_PURE) runs here, its parameters and locals in the slots of a native frame, without the entries, the
-// context copy and the boxed values of a tree call. Such a function (plain var parameters and
-// locals of the body's block, plain var globals, numbers, texts, the operators,
-// pure built-ins and calls of other such functions) touches nothing but its frames and those
-// globals' storage, so
-// the run keeps only what can be seen: the marks, the hook before each statement, the rotation
-// of the error texts, the call limit, the element references' checks. When the variable view is
-// made (a pause, the menu) the entries the calls would hold are made, with the values they would
-// hold, and kept current at every later view until their call returns.
+// Lean runs: a function that computes with its own names, globals, texts and built-ins runs
+// here, its parameters and locals in the slots of a native frame, without the entries, the
+// context copy and the boxed values of a tree call. Such a function (plain var parameters,
+// locals of the body's block that are plain var scalars or arrays with sizes written as
+// numbers, plain var globals, numbers, texts, the operators, built-ins, switch, and calls of
+// other such functions) touches nothing but its frames, those globals' storage and what its
+// built-ins touch, so the run keeps only what can be seen: the marks, the hook before each
+// statement, the rotation of the error texts, the call limit, the element references' checks,
+// and for a built-in that may call the host the context a tree call would have. When the
+// variable view is made (a pause, the menu, a wait) the entries the calls would hold are
+// made, with the values they would hold, and kept current at every later view until their
+// call returns.
 //
-// A number local must be set before it is read; a local that may hold a text or nothing is a
-// box (a VAL_U) and such a value never leaves the function whole. A call past the limit fails as
-// the tree call fails: its message, the position of the innermost statement, every call failed.
+// A number local must be set before it is read; a local or parameter that may hold a text or
+// nothing is a box (a VAL_U), and a function whose returns give such values gives them to its
+// caller whole. A call past the limit fails as the tree call fails: its message, the position
+// of the innermost statement, every call failed.
 #pragma once
 #include <cstdint>
 #include <memory>
