@@ -918,8 +918,9 @@ int SCR_XC::call_bound(const XN &n, const FTBL_U *f, VAL_U &val)
 {
     SCR_U::NEST block(s);   // the arguments' level: evaluating them leaves the context as it was
     VTBL_U *argv[SCR_MAXARG] = {};
-    // A callee with a lean form takes numbers: their entries are made only if it is not run so
-    // (the numbers' evaluation sees no entry of the call).
+    // A callee with a lean form takes numbers, and values where its parameter is a box: their
+    // entries are made only if it is not run so (the arguments' evaluation sees no entry of the
+    // call).
     SCR_LEAN &lean = *s.scr_tree->lean;
     const SCR_LEAN::FN *lf = s.scr_lean_on && !s.sup() ? lean.form(f) : nullptr;
     if (lf && !lean.may_start()) lf = nullptr;
@@ -929,9 +930,15 @@ int SCR_XC::call_bound(const XN &n, const FTBL_U *f, VAL_U &val)
         return -1;
     };
     double num[SCR_MAXARG];
-    auto unlean = [&](int upto) {   // the entries of the numbers so far
+    SCR_U::VALS<SCR_MAXARG> vals;   // a parameter that takes values whole: its argument as it is
+    auto unlean = [&](int upto) {   // the entries of the arguments so far
+        const SCR_LEAN::FN *was = lf;
         lf = nullptr;
         for (int k = 0; k < upto; k++) {
+            if (SCR_LEAN::takes_value(*was, k)) {
+                if (make(k, vals.at()[k]) != 0) return -1;
+                continue;
+            }
             VAL_U t;
             t.val_putd(num[k]);
             if (make(k, t) != 0) return -1;
@@ -950,6 +957,11 @@ int SCR_XC::call_bound(const XN &n, const FTBL_U *f, VAL_U &val)
             if (lf && unlean(i) != 0) return -1;
             return s.err_paren(f->name);   // it stopped short: no "," or ")" there
         }
+        if (lf && SCR_LEAN::takes_value(*lf, i)) {
+            num[i] = 0;
+            vals.upto(i + 1)[i] = std::move(t);
+            continue;
+        }
         if (lf && t.val_kind == VAL_NUM) {
             num[i] = t.val_num;
             continue;
@@ -961,7 +973,7 @@ int SCR_XC::call_bound(const XN &n, const FTBL_U *f, VAL_U &val)
         return 0;
     }
     if (lf) {
-        int r = lean.call(*lf, n.at, n.paren, num, val);
+        int r = lean.call(*lf, n.at, n.paren, num, vals.at(), val);
         if (r <= 0) return r;
     }
     if (lf && unlean(n.nargs) != 0) return -1;

@@ -907,7 +907,12 @@ struct SCR_LEAN::LAST {
     }
 };
 
-int SCR_LEAN::call(const FN &fn, const char *at, const char *paren, const double *args, VAL_U &val)
+bool SCR_LEAN::takes_value(const FN &fn, int k)
+{
+    return fn.pbox >> k & 1;
+}
+
+int SCR_LEAN::call(const FN &fn, const char *at, const char *paren, const double *args, VAL_U *vals, VAL_U &val)
 {
     LAST last(*this);
     char owner[SCR_NAMESIZE];
@@ -924,6 +929,7 @@ int SCR_LEAN::call(const FN &fn, const char *at, const char *paren, const double
         g.base = s.ctx.scr_nest + 1;
         g.owner = owner;
         memcpy(g.v, args, sizeof(double) * fn.np);
+        g.pv = fn.pbox ? vals : nullptr;
         if (fn.whole_ret) g.rv = &val;
         double v;
         int r = run(fn, g, v);

@@ -48,7 +48,10 @@ public:
     // The call of f read at `at` (arguments after `paren`) from the regular evaluator, with
     // the arguments' values, as SCR_TREE::call makes it after its arguments. 0 done (val), -1
     // failed (the error set), 1 not made (at the call limit: the regular call says so).
-    int call(const FN &fn, const char *at, const char *paren, const double *args, VAL_U &val);
+    // The arguments' values: numbers in args; a parameter that takes a value whole
+    // (takes_value) takes it from vals[k].
+    int call(const FN &fn, const char *at, const char *paren, const double *args, VAL_U *vals, VAL_U &val);
+    static bool takes_value(const FN &fn, int k);
     // The body of a function without parameters whose call the regular evaluator made (its
     // context set), as SCR_TREE::run runs it. 0 done, -1 failed (the error set), 1 not made
     // (a function with parameters: they are entries already).

@@ -254,7 +254,9 @@ TEST(Lean, ValuesLeaveFunctionsWhole)
         "cat(var s, var n){ if (n <= 0) return s; return cat(tcat(s, n), n - 1); } main(){ var i, t; for (i = 0; i < 2; i++) t = cat(\"\", 5); return strlen(t); }",
         // called from a tree call (main has a goto): with and without parameters
         "h(){ var i, s = \"\"; for (i = 0; i < 2; i++) s &= \"z\"; return s; } w(var n){ var t = \"www\"; if (n) return t; return n; } "
-        "main(){ var r = 0, u, v; again: r++; u = w(r); v = h(); if (r < 3) goto again; return strlen(tcat(v)) * 100 + strlen(tcat(u)) * 10 + w(0); }",
+        "w2(var s){ var t = \"<\"; t &= s; return t; } "
+        "main(){ var r = 0, u, v, x; again: r++; u = w(r); v = h(); x = w2(tcat(\"qq\", r)); if (r < 3) goto again; "
+        "return strlen(tcat(v)) * 100 + strlen(tcat(u)) * 10 + w(0) + strlen(x) * 1000; }",
     };
     for (const char *t : texts) agree(t);
     if (cache_env_off()) GTEST_SKIP() << "lean runs are made from the parsed forms (KOVASH_NOCACHE)";
