@@ -203,23 +203,28 @@ std::mutex ini_mx;
 IniParsed ini_last;
 }   // namespace
 
-// The key's text as ini_find_section and ini_find_key find it in the file now: 0, or -1.
-static int ini_read(const std::string &path, const char *sec, const char *key, std::string &out)
+// The file as it is now, parsed in ini_last (again only when its bytes changed): 0, or -1 when
+// it is missing or cannot be read. Under ini_mx.
+static int ini_now(const std::string &path)
 {
-    std::lock_guard<std::mutex> lock(ini_mx);
     std::string all;
     if (ini_slurp(path, all) != 0) return -1;
-    if (!ini_last.valid || ini_last.path != path || ini_last.bytes != all) {
-        ini_last.secs.clear();
-        std::string name, k, v;
-        ini_split(all, [&](const std::string &ln) {
-            if (ini_header(ln, name)) ini_last.secs.push_back({name, {}});
-            else if (!ini_last.secs.empty() && ini_entry(ln, k, v)) ini_last.secs.back().keys.emplace_back(k, v);
-        });
-        ini_last.path = path;
-        ini_last.bytes = std::move(all);
-        ini_last.valid = true;
-    }
+    if (ini_last.valid && ini_last.path == path && ini_last.bytes == all) return 0;
+    ini_last.secs.clear();
+    std::string name, k, v;
+    ini_split(all, [&](const std::string &ln) {
+        if (ini_header(ln, name)) ini_last.secs.push_back({name, {}});
+        else if (!ini_last.secs.empty() && ini_entry(ln, k, v)) ini_last.secs.back().keys.emplace_back(k, v);
+    });
+    ini_last.path = path;
+    ini_last.bytes = std::move(all);
+    ini_last.valid = true;
+    return 0;
+}
+
+// The key's text in ini_last as ini_find_section and ini_find_key find it: 0, or -1.
+static int ini_get(const char *sec, const char *key, std::string &out)
+{
     for (const IniParsed::Sec &s : ini_last.secs) {
         if (!ini_same(s.name, sec)) continue;
         for (const auto &[k, v] : s.keys)
@@ -258,7 +263,8 @@ int PROF_U::prof_read_text(const char *sec, const char *key, std::string &out) c
 {
     out.clear();
     if (prof_usable(key) < 0) return -1;
-    return ini_read(pf_path, prof_section(sec), key, out);
+    std::lock_guard<std::mutex> lock(ini_mx);
+    return ini_now(pf_path) == 0 ? ini_get(prof_section(sec), key, out) : -1;
 }
 
 static bool prof_plain(const char *s, const char *bad)
@@ -323,11 +329,14 @@ int PROF_U::prof_read_int(const char *sec, const char *key, int def, int min, in
 int PROF_U::prof_fill(const PROF_KEY *rows, int n)
 {
     if (pf_path.empty()) return -1;
-    bool whole = true;   // every key there (each start but the first): nothing to write
-    std::string have;
-    for (int i = 0; i < n && whole; i++)
-        whole = !rows[i].key || !*rows[i].key || ini_read(pf_path, prof_section(rows[i].sec), rows[i].key, have) == 0;
-    if (whole) return 0;
+    {   // every key there (each start but the first): nothing to write
+        std::lock_guard<std::mutex> lock(ini_mx);
+        bool whole = ini_now(pf_path) == 0;
+        std::string have;
+        for (int i = 0; i < n && whole; i++)
+            whole = !rows[i].key || !*rows[i].key || ini_get(prof_section(rows[i].sec), rows[i].key, have) == 0;
+        if (whole) return 0;
+    }
     Lines lines;
     if (ini_load(pf_path, lines) < 0) return -1;
     int added = 0;
