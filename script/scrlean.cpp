@@ -371,13 +371,13 @@ bool SCR_LEAN::assigned(const FN &fn)
 // cannot take it.
 VTBL_U *SCR_LEAN::global_of(FN &fn, const SCR_XC::XN &n)
 {
-    VTBL_U *v = name_of(fn, n);
+    VTBL_U *v = entry_of(fn, n);
     if (!v || v->type != VT_VAR || !gj_vars_of(v->vtb_gajet_pt) || v->vtb_dims() != n.dims) return nullptr;
     return v;
 }
 
 // The entry a name that is none of f's own finds in f's run.
-VTBL_U *SCR_LEAN::name_of(FN &fn, const SCR_XC::XN &n)
+VTBL_U *SCR_LEAN::entry_of(FN &fn, const SCR_XC::XN &n)
 {
     char keep[SCR_NAMESIZE];
     scr_name_cpy(keep, s.ctx.func_name);
@@ -856,7 +856,7 @@ int SCR_LEAN::c_gadget(FN &fn, const XC_ARG &a)
         if (!(fn.arrays >> o.slot & 1)) return -1;
         o.local = true;
     } else {
-        VTBL_U *g = name_of(fn, v);
+        VTBL_U *g = entry_of(fn, v);
         if (!g || (g->nest != 0 && !(g->flags & SF_STATIC))) return -1;
         o.g = g;
     }

@@ -125,7 +125,7 @@ private:
     static bool assigned(const FN &fn);
     int box(FN &fn);
     VTBL_U *global_of(FN &fn, const SCR_XC::XN &n);
-    VTBL_U *name_of(FN &fn, const SCR_XC::XN &n);
+    VTBL_U *entry_of(FN &fn, const SCR_XC::XN &n);
     int c_gadget(FN &fn, const XC_ARG &a);
     struct AS_TREE {
         SCR_U &s;
