@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <iterator>
+#include <memory>
 #include <cstring>
 
 #include "script/screxp.h"
@@ -930,13 +931,13 @@ int SCR_XC::call_bound(const XN &n, const FTBL_U *f, VAL_U &val)
         return -1;
     };
     double num[SCR_MAXARG];
-    SCR_U::VALS<SCR_MAXARG> vals;   // a parameter that takes values whole: its argument as it is
+    std::unique_ptr<VAL_U[]> vals;   // a parameter that takes values whole: its argument as it is
     auto unlean = [&](int upto) {   // the entries of the arguments so far
         const SCR_LEAN::FN *was = lf;
         lf = nullptr;
         for (int k = 0; k < upto; k++) {
             if (SCR_LEAN::takes_value(*was, k)) {
-                if (make(k, vals.at()[k]) != 0) return -1;
+                if (make(k, vals[k]) != 0) return -1;
                 continue;
             }
             VAL_U t;
@@ -959,7 +960,8 @@ int SCR_XC::call_bound(const XN &n, const FTBL_U *f, VAL_U &val)
         }
         if (lf && SCR_LEAN::takes_value(*lf, i)) {
             num[i] = 0;
-            vals.upto(i + 1)[i] = std::move(t);
+            if (!vals) vals = std::make_unique<VAL_U[]>(n.nargs);   // (not on every call's stack)
+            vals[i] = std::move(t);
             continue;
         }
         if (lf && t.val_kind == VAL_NUM) {
@@ -973,7 +975,7 @@ int SCR_XC::call_bound(const XN &n, const FTBL_U *f, VAL_U &val)
         return 0;
     }
     if (lf) {
-        int r = lean.call(*lf, n.at, n.paren, num, vals.at(), val);
+        int r = lean.call(*lf, n.at, n.paren, num, vals.get(), val);
         if (r <= 0) return r;
     }
     if (lf && unlean(n.nargs) != 0) return -1;
