@@ -476,6 +476,10 @@ public:
     int scr_postfix_adrs(const char *&pos, LVAL &lv);
     // The store of an assignment (operator op of "=" "*=" ... "|=") of r into lv; val the result.
     int scr_assign_store(const LVAL &lv, int op, VAL_U &r, VAL_U &val);
+    // "++" (inc 1) or "--" (-1) before an element: val its new number; one after it (its value
+    // read before).
+    int lv_step_pre(const LVAL &lv, int inc, VAL_U &val);
+    int lv_step_post(const LVAL &lv, int inc);
     int scr_primary_const(const char *&pos, VAL_U &val);
     int scr_enum(const char *&pos, VAL_U &val) override;
 

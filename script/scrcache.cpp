@@ -1082,16 +1082,8 @@ int SCR_XC::ev_var(const XN &n, VAL_U &val)
     if (n.npost && post_fast(n, vt, val) == 0) return 0;
     SCR_U::LVAL lv;
     if (adrs(n, vt, lv) != 0 || s.lv_read(lv, val) != 0) return -1;
-    for (int k = 0; k < n.npost; k++) {
-        int inc = (n.post >> k) & 1 ? 1 : -1;
-        if (lv.vt->flags & SF_CONST) return s.err_const(lv.vt);
-        double d = scr_lv_num(s, lv);
-        KOV_LOG("%g%c%c", d, inc > 0 ? '+' : '-', inc > 0 ? '+' : '-');
-        if (scr_lv_store(s, lv, nullptr, d + inc) != 0) {
-            s.scr_set_SCRERR("%s 代入失敗", lv.vt->name);
-            return -1;
-        }
-    }
+    for (int k = 0; k < n.npost; k++)
+        if (s.lv_step_post(lv, (n.post >> k) & 1 ? 1 : -1) != 0) return -1;
     return 0;
 }
 
@@ -1111,20 +1103,7 @@ int SCR_XC::ev(int i, VAL_U &val)
         const XN &l = nodes[n.a];
         VTBL_U *vt = look(l);
         SCR_U::LVAL lv;
-        if (!vt || adrs(l, vt, lv) != 0) return -1;
-        if (lv.vt->flags & SF_CONST) return s.err_const(lv.vt);
-        int inc = n.op ? 1 : -1;
-        double d = scr_lv_num(s, lv) + inc;
-        KOV_LOG("%c%c%g", inc > 0 ? '+' : '-', inc > 0 ? '+' : '-', d - inc);
-        if (scr_lv_store(s, lv, nullptr, d) != 0) {
-            s.scr_set_SCRERR("vtb_putd() 失敗");
-            return -1;
-        }
-        if (val.val_putd(d) != 0) {
-            s.scr_set_SCRERR("val_putd() 失敗");
-            return -1;
-        }
-        return 0;
+        return !vt || adrs(l, vt, lv) != 0 || s.lv_step_pre(lv, n.op ? 1 : -1, val) != 0 ? -1 : 0;
     }
     case X_UN: {
         double f;

@@ -471,19 +471,36 @@ static int prefix_step(SCR_U &s, const char *&pos, VAL_U &val, int inc)
 {
     const char *p = pos;
     SCR_U::LVAL lv;
-    if (s.scr_postfix_adrs(p, lv) != 0) return -1;
-    if (lv.vt->flags & SF_CONST) return s.err_const(lv.vt);
-    double d = scr_lv_num(s, lv) + inc;
+    if (s.scr_postfix_adrs(p, lv) != 0 || s.lv_step_pre(lv, inc, val) != 0) return -1;
+    pos = p;
+    return 0;
+}
+
+int SCR_U::lv_step_pre(const LVAL &lv, int inc, VAL_U &val)
+{
+    if (lv.vt->flags & SF_CONST) return err_const(lv.vt);
+    double d = scr_lv_num(*this, lv) + inc;
     KOV_LOG("%c%c%g", inc > 0 ? '+' : '-', inc > 0 ? '+' : '-', d - inc);
-    if (scr_lv_store(s, lv, nullptr, d) != 0) {
-        s.scr_set_SCRERR("vtb_putd() 失敗");
+    if (scr_lv_store(*this, lv, nullptr, d) != 0) {
+        scr_set_SCRERR("vtb_putd() 失敗");
         return -1;
     }
     if (val.val_putd(d) != 0) {
-        s.scr_set_SCRERR("val_putd() 失敗");
+        scr_set_SCRERR("val_putd() 失敗");
         return -1;
     }
-    pos = p;
+    return 0;
+}
+
+int SCR_U::lv_step_post(const LVAL &lv, int inc)
+{
+    if (lv.vt->flags & SF_CONST) return err_const(lv.vt);
+    double d = scr_lv_num(*this, lv);
+    KOV_LOG("%g%c%c", d, inc > 0 ? '+' : '-', inc > 0 ? '+' : '-');
+    if (scr_lv_store(*this, lv, nullptr, d + inc) != 0) {
+        scr_set_SCRERR("%s 代入失敗", lv.vt->name);
+        return -1;
+    }
     return 0;
 }
 
@@ -614,13 +631,7 @@ int SCR_U::scr_postfix_exp(const char *&pos, VAL_U &val)
         if (c != '+' && c != '-') break;
         int inc = scr_match_key(p, "++") == 0 ? 1 : scr_match_key(p, "--") == 0 ? -1 : 0;
         if (!inc) break;
-        if (lv.vt->flags & SF_CONST) return err_const(lv.vt);
-        double d = scr_lv_num(*this, lv);
-        KOV_LOG("%g%c%c", d, inc > 0 ? '+' : '-', inc > 0 ? '+' : '-');
-        if (scr_lv_store(*this, lv, nullptr, d + inc) != 0) {
-            scr_set_SCRERR("%s 代入失敗", lv.vt->name);
-            return -1;
-        }
+        if (lv_step_post(lv, inc) != 0) return -1;
     }
     pos = p;
     return 0;

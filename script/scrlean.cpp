@@ -20,12 +20,14 @@ enum LK : uint8_t {
     // global's storage, read by the call)
     Q_LIB, Q_LIBS, Q_GADGET,
     // a call of a function whose value leaves it whole
-    Q_CALLV
+    Q_CALLV,
+    // "++"/"--" of a global's element: before it (its new number), after it (its value before)
+    Q_GPRE, Q_GPOST
 };
-static_assert(Q_CALLV == 35, "one evaluation per kind (SCR_LEAN::evf)");
+static_assert(Q_GPOST == 37, "one evaluation per kind (SCR_LEAN::evf)");
 // A node whose value may be a text or nothing (where a value goes whole, it goes as it is).
 constexpr uint64_t WHOLE = 1ull << Q_GGET | 1ull << Q_GSET | 1ull << Q_BGET | 1ull << Q_BSET | 1ull << Q_STR |
-                           1ull << Q_LIBS | 1ull << Q_CALLV;
+                           1ull << Q_LIBS | 1ull << Q_CALLV | 1ull << Q_GPOST;
 bool whole(uint8_t k) { return WHOLE >> k & 1; }
 // Per call the tree call nests at most this many counts deeper, and takes at most this much of
 // the native stack (98 nested calls of a one-line recursion fit in a 256 KB budget and not in
@@ -37,17 +39,17 @@ constexpr int SLOTS = SCR_U::FRAME_SLOTS;
 
 struct LX {
     uint8_t k = Q_NUM;
-    uint8_t lv = 0, i = 0;     // Q_BIN: level and operator; Q_SET: assignment operator
-    int8_t inc = 0;            // Q_PRE
+    uint8_t lv = 0, i = 0;     // Q_BIN: level and operator; Q_SET, Q_GSET: assignment operator
+    int8_t inc = 0;            // Q_PRE, Q_GPRE
     int slot = 0;
     int a = -1, b = -1, c = -1;
-    int list = 0, n = 0;       // Q_AND, Q_OR, Q_COMMA, Q_CALL, Q_LIB(S): lists[list ..]; Q_POST: steps
-    int post = 0;              // Q_POST: bit k set for "++"
+    int list = 0, n = 0;       // Q_AND, Q_OR, Q_COMMA, Q_CALL, Q_LIB(S): lists[list ..]; Q_POST, Q_GPOST: steps
+    int post = 0;              // Q_POST, Q_GPOST: bit k set for "++"
     int nest = 0;              // Q_CALL, Q_LIB(S): the level of the statement it is in, from the body's
     double num = 0;
     const SCR_LEAN::FN *fn = nullptr;   // Q_CALL, Q_CALLV
     const FN_DEF *lib = nullptr;        // Q_LIB, Q_LIBS
-    VTBL_U *g = nullptr;                // Q_GGET, Q_GSET: the global (a: its index, or a its row and c its column); Q_GADGET
+    VTBL_U *g = nullptr;                // Q_GGET, Q_GSET, Q_GPRE, Q_GPOST: the global (a: its index, or a its row and c its column); Q_GADGET
     const VAL_U *lit = nullptr;         // Q_STR: the text
     const char *at = nullptr, *paren = nullptr;
     bool chk = false;          // a slot it reads may hold no value yet
@@ -119,13 +121,13 @@ void SCR_LEAN::FN::link()
     for (size_t i = x.size(); i-- > 0;) {   // operands are made before their nodes: pure from the leaves up
         LX &o = x[i];
         o.pure = !(o.k == Q_SET || o.k == Q_GSET || o.k == Q_BSET || o.k == Q_PRE || o.k == Q_POST || o.k == Q_CALL ||
-                   o.k == Q_CALLV || o.k == Q_LIB || o.k == Q_LIBS);
+                   o.k == Q_CALLV || o.k == Q_LIB || o.k == Q_LIBS || o.k == Q_GPRE || o.k == Q_GPOST);
     }
     for (bool again = true; again;) {
         again = false;
         for (LX &o : x) {
             bool p = o.pure && (o.a < 0 || x[o.a].pure) && (o.b < 0 || x[o.b].pure) && (o.c < 0 || x[o.c].pure);
-            for (int k = 0; p && o.n && o.k != Q_POST && k < o.n; k++) p = x[lists[o.list + k]].pure;
+            for (int k = 0; p && o.n && o.k != Q_POST && o.k != Q_GPOST && k < o.n; k++) p = x[lists[o.list + k]].pure;
             if (p != o.pure) o.pure = p, again = true;
         }
     }
@@ -277,7 +279,9 @@ struct DA {
         case Q_BGET:
         case Q_PRE:
         case Q_POST: return a >> e.slot & 1;
-        case Q_GGET: return (!e.local || a >> e.slot & 1) && (!e.pa || x(*e.pa, a)) && (!e.pc || x(*e.pc, a));
+        case Q_GGET:
+        case Q_GPRE:
+        case Q_GPOST: return (!e.local || a >> e.slot & 1) && (!e.pa || x(*e.pa, a)) && (!e.pc || x(*e.pc, a));
         case Q_GSET:
             return (!e.local || a >> e.slot & 1) && (!e.pa || x(*e.pa, a)) && (!e.pc || x(*e.pc, a)) && x(*e.pb, a);
         case Q_SET:
@@ -399,7 +403,8 @@ int SCR_LEAN::box(FN &fn)
     // A global named like a local is read before the local's declaration (an initializer): in a
     // recursion that finds the caller's local.
     for (const LX &o : fn.x)
-        if ((o.k == Q_GGET || o.k == Q_GSET) && !o.local && c_slot(fn, o.g->name) >= 0) return -1;
+        if ((o.k == Q_GGET || o.k == Q_GSET || o.k == Q_GPRE || o.k == Q_GPOST) && !o.local && c_slot(fn, o.g->name) >= 0)
+            return -1;
     for (bool again = true; again;) {
         again = false;
         for (const LS &n : fn.st)   // a function of values returns them whole (its calls give them so)
@@ -689,10 +694,12 @@ int SCR_LEAN::c_node(FN &fn, int i, int nest)
             break;
         }
         if (n.dims || (o.slot = slot_of(n)) < 0) {
-            if (n.npost || !(o.g = global_of(fn, n)) || (n.dims && (o.a = c_node(fn, n.a, nest)) < 0) ||
+            if (!(o.g = global_of(fn, n)) || (n.npost && (o.g->flags & SF_CONST)) || (n.dims && (o.a = c_node(fn, n.a, nest)) < 0) ||
                 (n.dims == 2 && (o.c = c_node(fn, n.b, nest)) < 0))
                 return -1;
-            o.k = Q_GGET;
+            o.k = n.npost ? Q_GPOST : Q_GGET;
+            o.n = n.npost;
+            o.post = n.post;
             break;
         }
         o.k = n.npost ? Q_POST : Q_SLOT;
@@ -700,11 +707,21 @@ int SCR_LEAN::c_node(FN &fn, int i, int nest)
         o.post = n.post;
         break;
     }
-    case SCR_XC::X_PRE:
-        if (xc.nodes[n.a].npost || (o.slot = slot_of(xc.nodes[n.a])) < 0) return -1;
-        o.k = Q_PRE;
+    case SCR_XC::X_PRE: {
+        const SCR_XC::XN &v = xc.nodes[n.a];
         o.inc = n.op ? 1 : -1;
+        if (v.k != SCR_XC::X_VAR || v.npost || element(v) != 0) return -1;
+        if (!v.dims && (o.slot = slot_of(v)) >= 0) {
+            o.k = Q_PRE;
+            break;
+        }
+        o.slot = 0;   // a global's element
+        if (c_slot(fn, &xc.names[v.name]) >= 0 || !(o.g = global_of(fn, v)) || (o.g->flags & SF_CONST) ||
+            (v.dims && (o.a = c_node(fn, v.a, nest)) < 0) || (v.dims == 2 && (o.c = c_node(fn, v.b, nest)) < 0))
+            return -1;
+        o.k = Q_GPRE;
         break;
+    }
     case SCR_XC::X_UN:
         o.k = n.op == '!' ? Q_NOT : n.op == '-' ? Q_NEG : n.op == '+' ? Q_POS : Q_BNOT;
         if ((o.a = c_node(fn, n.a, nest)) < 0) return -1;
@@ -753,10 +770,11 @@ int SCR_LEAN::c_node(FN &fn, int i, int nest)
             break;
         }
         if (l.k == SCR_XC::X_VAR && !l.npost && (l.dims || slot_of(l) < 0)) {   // a global's element: stored as it is
-            if (n.op || !(o.g = global_of(fn, l)) || (o.g->flags & SF_CONST) || (l.dims && (o.a = c_node(fn, l.a, nest)) < 0) ||
+            if (!(o.g = global_of(fn, l)) || (o.g->flags & SF_CONST) || (l.dims && (o.a = c_node(fn, l.a, nest)) < 0) ||
                 (l.dims == 2 && (o.c = c_node(fn, l.b, nest)) < 0) || (o.b = c_node(fn, n.b, nest)) < 0)
                 return -1;
             o.k = Q_GSET;
+            o.i = n.op;
             break;
         }
         if (l.npost || (o.slot = slot_of(l)) < 0 || (o.b = c_node(fn, n.b, nest)) < 0) return -1;
@@ -1264,6 +1282,12 @@ template <int K> double SCR_LEAN::evk(SCR_LEAN &l, FR &f, const LX &x)
         l.call_in(f, x, &v);
         return v.val_getd();
     }
+    case Q_GPRE:
+    case Q_GPOST: {
+        VAL_U v;
+        l.gstep(f, x, v);
+        return v.val_getd();
+    }
     case Q_COMMA: {
         double v = 0;
         for (int k = 0; k < x.n; k++) v = l.ev(f, *x.pl[k]);
@@ -1376,6 +1400,7 @@ const VAL_U *SCR_LEAN::vref(FR &f, const LX &x, VAL_U &tmp)
     case Q_BSET: bstore(f, x, tmp); return &f.box[x.slot];
     case Q_LIBS: lib_in(f, x, tmp); return &tmp;
     case Q_CALLV: call_in(f, x, &tmp); return &tmp;
+    case Q_GPOST: gstep(f, x, tmp); return &tmp;
     default: tmp.val_putd(ev(f, x)); return &tmp;
     }
 }
@@ -1385,6 +1410,7 @@ const VAL_U *SCR_LEAN::vref(FR &f, const LX &x, VAL_U &tmp)
 void SCR_LEAN::gstore(FR &f, const LX &x, VAL_U &r)
 {
     int y = 0, i = x.pc ? index2(f, x, y) : index(f, x);
+    if (x.i) return gstore_op(f, x, i, y, r);
     if (whole(x.pb->k)) {
         const VAL_U *v = vref(f, *x.pb, r);
         if (v != &r) r.val_copy(v);
@@ -1404,6 +1430,43 @@ void SCR_LEAN::gstore(FR &f, const LX &x, VAL_U &r)
         s.scr_set_SCRERR("代入失敗:%s xp=%d yp=%d", name_of(f, x), i, y);
         throw FAIL{};
     }
+}
+
+// "op=" to a global's element, as the regular assignment makes it (texts appended in place).
+void SCR_LEAN::gstore_op(FR &f, const LX &x, int i, int y, VAL_U &r)
+{
+    VAL_U v;
+    if (whole(x.pb->k)) {
+        const VAL_U *p = vref(f, *x.pb, v);
+        if (p != &v) v.val_copy(p);
+    } else {
+        v.val_putd(opnd(f, *x.pb));
+    }
+    if (s.scr_assign_store(lvalue(f, x, i, y), x.i, v, r) != 0) throw FAIL{};
+}
+
+SCR_U::LVAL SCR_LEAN::lvalue(FR &f, const LX &x, int i, int y)
+{
+    SCR_U::LVAL lv;
+    lv.vt = x.g;
+    lv.gj = storage(f, x);
+    lv.x = i;
+    lv.y = y;
+    return lv;
+}
+
+// "++"/"--" of a global's element: before it the new number, after it the value before.
+void SCR_LEAN::gstep(FR &f, const LX &x, VAL_U &val)
+{
+    int y = 0, i = x.pc ? index2(f, x, y) : index(f, x);
+    SCR_U::LVAL lv = lvalue(f, x, i, y);
+    if (x.k == Q_GPRE) {
+        if (s.lv_step_pre(lv, x.inc, val) != 0) throw FAIL{};
+        return;
+    }
+    if (s.lv_read(lv, val) != 0) throw FAIL{};
+    for (int k = 0; k < x.n; k++)
+        if (s.lv_step_post(lv, (x.post >> k) & 1 ? 1 : -1) != 0) throw FAIL{};
 }
 
 // An assignment to a local that holds what an element holds: "&=" of a text to a text appends
@@ -1435,7 +1498,7 @@ const SCR_LEAN::EVF SCR_LEAN::evf[] = {
     &evk<Q_SET>, &evk<Q_PRE>, &evk<Q_POST>, &evk<Q_CALL>, &evk<Q_COMMA>, &evk<Q_GGET>, &evk<Q_GSET>,
     &evk<Q_BGET>, &evk<Q_BSET>, &evk<Q_VCMP>, &evk<Q_STR>, &evk<Q_LIB>, &evk<Q_LIBS>,
     &evk<Q_NUM>,   // a gadget argument is read only by its call
-    &evk<Q_CALLV>};
+    &evk<Q_CALLV>, &evk<Q_GPRE>, &evk<Q_GPOST>};
 
 // A built-in's call: its arguments evaluated in order and converted as the regular call
 // converts them (texts copied, as the regular call holds its arguments' values), its result.

@@ -141,6 +141,9 @@ private:
     [[gnu::noinline]] const VAL_U *peek2(FR &f, const LX &x);
     const VAL_U *vref(FR &f, const LX &x, VAL_U &tmp);
     void gstore(FR &f, const LX &x, VAL_U &r);
+    [[gnu::noinline]] void gstore_op(FR &f, const LX &x, int i, int y, VAL_U &r);
+    [[gnu::noinline]] void gstep(FR &f, const LX &x, VAL_U &val);
+    SCR_U::LVAL lvalue(FR &f, const LX &x, int i, int y);
     void bstore(FR &f, const LX &x, VAL_U &tmp);
     bool errs() const;
 };

@@ -127,9 +127,9 @@ TEST(Lean, ViewsAtEveryHookAreTheTreeCallsViews)
     for (const char *t : texts) agree(t);
 }
 
-// Globals: scalars and one-row arrays read and stored in place, elements holding texts and
-// nothing carried whole through locals and compared as texts, indices out of range failing as
-// an element reference fails; texts of the function's own.
+// Globals: scalars and one-row arrays read, stored, stepped and given "op=" in place, elements
+// holding texts and nothing carried whole through locals and compared as texts, indices out of
+// range failing as an element reference fails; texts of the function's own.
 TEST(Lean, GlobalsAndTextsAsTheTreeCallsSeeThem)
 {
     const char *texts[] = {
@@ -150,6 +150,15 @@ TEST(Lean, GlobalsAndTextsAsTheTreeCallsSeeThem)
         // statics: kept from call to call, an array of them, one read by an initializer
         "f(){ static var n, t[3]; n = n + 1; t[n % 3] = n; return n * 10 + t[1]; } "
         "g(){ static var k; var a = k; k = k + 2; return a + k; } main(){ var i, s = 0; for (i = 0; i < 5; i++) s = s + f() + g(); return s; }",
+        // steps and compound assignments of globals' elements: a text's value before its step,
+        // texts appended in place and to nothing, a number given a text, a step past the end
+        "var g, h[3], m[2][2], t = \"ab\", u; main(){ var i, v, w; for (i = 0; i < 5; i++) { g++; ++h[i % 3]; m[i % 2][1] += i * 2; --g; g += 3; } "
+        "v = t++; w = u--; h[0] &= \"x\"; h[1] *= 7; h[2] &= 4; u &= \"y\"; u &= \"z\"; "
+        "return g * 1000 + m[1][1] * 100 + h[1] + (v == \"ab\") * 7 + t * 3 + (w < 0) + (h[0] == \"x\") * 5 + (u == \"yz\") * 9 + h[2]; }",
+        "var h[3]; main(){ var i; for (i = 0; i < 5; i++) h[i]++; return 1; }",
+        "var m[2][3]; main(){ var i; for (i = 0; i < 4; i++) m[1][i] -= i; return 1; }",
+        "counter(){ static n; n++; return n; } f(){ static s; s += 5; return s; } "
+        "main(){ var i, r = 0; for (i = 0; i < 3; i++) r = r * 100 + counter() * 10 + f(); return r; }",
         // texts in locals: appended in place (up to the text limit), replaced by numbers, compared
         "main(){ var i, s, t = 5, n = 0; for (i = 0; i < 3; i++) { s = \"\"; s &= \"ab\"; if (i == 2) s &= i; } "
         "t &= \"q\"; if (s == \"ab\") n++; return n * 10 + (s > \"a\") + (s < 1) + (t > \"\") * 100; }",
