@@ -469,9 +469,12 @@ public:
     int scr_postfix_exp(const char *&pos, VAL_U &val);
     // An lvalue: the variable and the element (x column, y row).
     struct LVAL {
-        VTBL_U *vt = nullptr;
+        VTBL_U *vt = nullptr;          // null: storage without an entry (a lean frame's), named by name
         BASE_GJ *gj = nullptr;
         int x = 0, y = 0;
+        const char *name = nullptr;
+        const char *lv_name() const { return vt ? vt->name : name; }
+        bool lv_const() const { return vt && (vt->flags & SF_CONST); }
     };
     int scr_postfix_adrs(const char *&pos, LVAL &lv);
     // The store of an assignment (operator op of "=" "*=" ... "|=") of r into lv; val the result.

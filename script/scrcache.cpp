@@ -799,8 +799,9 @@ int SCR_XC::parse_args(const char *&p, std::vector<CARG> &list)
     return s.scr_match_key(p, ")") == 0 ? 0 : -1;
 }
 
-// The arguments of call n parsed as roots, when the callee takes them all by value as plain
-// scalars and runs as a tree: 0, or -1 when the call is the reader's.
+// The arguments of call n parsed as roots, when the callee takes plain scalars and runs as a
+// tree: 0, or -1 when the call is the reader's. A callee with parameters by reference (byref)
+// takes them so from lean callers only; the others' calls of it are the reader's.
 int SCR_XC::call_args(const XN &n)
 {
     n.args = -1;
@@ -808,7 +809,7 @@ int SCR_XC::call_args(const XN &n)
     char name[SCR_NAMESIZE];
     if (s.scr_idname(p, name, sizeof name) != 0 || s.scr_match_key(p, "(") != 0) return -1;
     const FTBL_U *f = s.scr_get_ftbl(name);
-    int fast = f && s.scr_tree ? s.scr_tree->fast_callee(f) : 0;
+    int fast = f && s.scr_tree ? s.scr_tree->lean_callee(f) : 0;
     if (fast < 0) n.args = -2;   // asked again once the callee has its tree
     if (fast <= 0) return -1;
     n.paren = p;
@@ -816,6 +817,7 @@ int SCR_XC::call_args(const XN &n)
     if (parse_args(p, list) != 0) return -1;
     if (p != n.end || (int)list.size() != s.scr_tree->fast_params(f)) return -1;
     n.fn = f;
+    n.byref = s.scr_tree->callee_refs(f) != 0;
     n.args = (int)cargs.size();
     n.nargs = (int)list.size();
     cargs.insert(cargs.end(), list.begin(), list.end());
@@ -889,7 +891,7 @@ int SCR_XC::call_fast(const XN &n, VAL_U &val)
     }
     if (n.args == -2 && !n.fn->tfn) return 1;
     if (n.args == -2 && call_args(n) != 0) return 1;
-    if (n.args < 0) return 1;
+    if (n.args < 0 || n.byref) return 1;
     const FTBL_U *f = n.fn;
     // A call that changes nothing older than itself leaves the tables as they were: what the
     // caller's nodes remember stays right.

@@ -148,6 +148,7 @@ private:
         mutable const FTBL_U *fn = nullptr;
         mutable const char *paren = nullptr;
         mutable int args = -2, nargs = 0;
+        mutable bool byref = false;   // it binds parameters by reference: only a lean caller takes the arguments so
     };
     using CARG = XC_ARG;
     struct ITEM {

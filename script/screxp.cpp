@@ -169,16 +169,16 @@ int SCR_U::lv_read(const LVAL &lv, VAL_U &val)
     const VAR_GJ *vars = gj_vars_of(lv.gj);
     const VAL_U *v = vars ? vars->gj_peek(lv.x, lv.y) : nullptr;
     int kind = vars ? (v ? v->val_kind : 0) : lv.gj ? lv.gj->gj_kind(lv.x, lv.y) : 0;
-    int hide = sup() && !(lv.vt->flags & SF_CONST);
+    int hide = sup() && !lv.lv_const();
     if (kind == 1) {
         double d = hide ? 0 : v ? v->val_num : lv.gj->gj_getd(lv.x, lv.y);
         if (val.val_putd(d) != 0) {
-            scr_set_SCRERR("%s:val_putd(%g) 失敗", lv.vt->name, d);
+            scr_set_SCRERR("%s:val_putd(%g) 失敗", lv.lv_name(), d);
             return -1;
         }
     } else if (kind == 2 && !hide) {
         if (val.val_puts(v ? v->val_gets() : lv.gj->gj_gets(lv.x, lv.y, SCR_STRMAX)) != 0) {
-            scr_set_SCRERR("%s:val_puts() 失敗", lv.vt->name);
+            scr_set_SCRERR("%s:val_puts() 失敗", lv.lv_name());
             return -1;
         }
     } else {
@@ -190,7 +190,7 @@ int SCR_U::lv_read(const LVAL &lv, VAL_U &val)
 // Number of an element as arithmetic reads it.
 double scr_lv_num(SCR_U &s, const SCR_U::LVAL &lv)
 {
-    if (!lv.gj || (s.sup() && !(lv.vt->flags & SF_CONST))) return 0;
+    if (!lv.gj || (s.sup() && !lv.lv_const())) return 0;
     if (const VAR_GJ *vars = gj_vars_of(lv.gj)) {
         const VAL_U *v = vars->gj_peek(lv.x, lv.y);
         return v ? v->val_getd() : 0;
@@ -201,7 +201,7 @@ double scr_lv_num(SCR_U &s, const SCR_U::LVAL &lv)
 // Stores into an element; suppression drops stores into non-const variables.
 int scr_lv_store(SCR_U &s, const SCR_U::LVAL &lv, const VAL_U *v, double d)
 {
-    if (s.sup() && !(lv.vt->flags & SF_CONST)) return 0;
+    if (s.sup() && !lv.lv_const()) return 0;
     if (!lv.gj) return -1;
     if (!v || v->val_kind == VAL_NUM) {
         double x = v ? v->val_num : d;
@@ -249,9 +249,9 @@ int SCR_U::scr_assignment_let(const char *&pos, VAL_U &val)
 
 int SCR_U::scr_assign_store(const LVAL &lv, int op, VAL_U &r, VAL_U &val)
 {
-    if (lv.vt->flags & SF_CONST) return err_const(lv.vt);
+    if (lv.lv_const()) return err_const(lv.vt);
     auto failed = [&] {
-        scr_set_SCRERR("代入失敗:%s xp=%d yp=%d", lv.vt->name, lv.x, lv.y);
+        scr_set_SCRERR("代入失敗:%s xp=%d yp=%d", lv.lv_name(), lv.x, lv.y);
         return -1;
     };
     if (op == 0) {
@@ -478,7 +478,7 @@ static int prefix_step(SCR_U &s, const char *&pos, VAL_U &val, int inc)
 
 int SCR_U::lv_step_pre(const LVAL &lv, int inc, VAL_U &val)
 {
-    if (lv.vt->flags & SF_CONST) return err_const(lv.vt);
+    if (lv.lv_const()) return err_const(lv.vt);
     double d = scr_lv_num(*this, lv) + inc;
     KOV_LOG("%c%c%g", inc > 0 ? '+' : '-', inc > 0 ? '+' : '-', d - inc);
     if (scr_lv_store(*this, lv, nullptr, d) != 0) {
@@ -494,11 +494,11 @@ int SCR_U::lv_step_pre(const LVAL &lv, int inc, VAL_U &val)
 
 int SCR_U::lv_step_post(const LVAL &lv, int inc)
 {
-    if (lv.vt->flags & SF_CONST) return err_const(lv.vt);
+    if (lv.lv_const()) return err_const(lv.vt);
     double d = scr_lv_num(*this, lv);
     KOV_LOG("%g%c%c", d, inc > 0 ? '+' : '-', inc > 0 ? '+' : '-');
     if (scr_lv_store(*this, lv, nullptr, d + inc) != 0) {
-        scr_set_SCRERR("%s 代入失敗", lv.vt->name);
+        scr_set_SCRERR("%s 代入失敗", lv.lv_name());
         return -1;
     }
     return 0;

@@ -21,13 +21,15 @@ enum LK : uint8_t {
     Q_LIB, Q_LIBS, Q_GADGET,
     // a call of a function whose value leaves it whole
     Q_CALLV,
-    // "++"/"--" of a global's element: before it (its new number), after it (its value before)
-    Q_GPRE, Q_GPOST
+    // "++"/"--" of an element: before it (its new number), after it (its value before)
+    Q_GPRE, Q_GPOST,
+    // "++"/"--" of a boxed local: before it (its new number), after it (its value before)
+    Q_BPRE, Q_BPOST
 };
-static_assert(Q_GPOST == 37, "one evaluation per kind (SCR_LEAN::evf)");
+static_assert(Q_BPOST == 39, "one evaluation per kind (SCR_LEAN::evf)");
 // A node whose value may be a text or nothing (where a value goes whole, it goes as it is).
 constexpr uint64_t WHOLE = 1ull << Q_GGET | 1ull << Q_GSET | 1ull << Q_BGET | 1ull << Q_BSET | 1ull << Q_STR |
-                           1ull << Q_LIBS | 1ull << Q_CALLV | 1ull << Q_GPOST;
+                           1ull << Q_LIBS | 1ull << Q_CALLV | 1ull << Q_GPOST | 1ull << Q_BPOST;
 bool whole(uint8_t k) { return WHOLE >> k & 1; }
 // Per call the tree call nests at most this many counts deeper, and takes at most this much of
 // the native stack (98 nested calls of a one-line recursion fit in a 256 KB budget and not in
@@ -94,12 +96,13 @@ struct SCR_LEAN::FN {
     bool in_init = false;    // building an initializer: every local may be empty there
     bool whole_ret = false;  // a return gives a value whole (a text, nothing): its callers take it so
     uint32_t boxed = 0;      // locals holding what a global's element holds (VAL_U boxes)
-    uint32_t arrays = 0;     // locals that are arrays (their storage made by the declaration)
+    uint32_t arrays = 0;     // slots of storage: local arrays (made by the declaration) and references
+    uint32_t refs = 0;       // the parameters by reference (their storage the caller's)
     uint32_t pbox = 0;       // the parameters among the boxes (their callers give them values whole)
     struct SHAPE {
         int x = 1, y = 1, dims = 0;
     };
-    std::vector<SHAPE> shape;   // per local
+    std::vector<SHAPE> shape;   // per slot
     std::vector<const LX *> xl;
     std::vector<const LS *> sl;
     std::vector<const LX *> pinit;
@@ -121,13 +124,15 @@ void SCR_LEAN::FN::link()
     for (size_t i = x.size(); i-- > 0;) {   // operands are made before their nodes: pure from the leaves up
         LX &o = x[i];
         o.pure = !(o.k == Q_SET || o.k == Q_GSET || o.k == Q_BSET || o.k == Q_PRE || o.k == Q_POST || o.k == Q_CALL ||
-                   o.k == Q_CALLV || o.k == Q_LIB || o.k == Q_LIBS || o.k == Q_GPRE || o.k == Q_GPOST);
+                   o.k == Q_CALLV || o.k == Q_LIB || o.k == Q_LIBS || o.k == Q_GPRE || o.k == Q_GPOST || o.k == Q_BPRE ||
+                   o.k == Q_BPOST);
     }
     for (bool again = true; again;) {
         again = false;
         for (LX &o : x) {
             bool p = o.pure && (o.a < 0 || x[o.a].pure) && (o.b < 0 || x[o.b].pure) && (o.c < 0 || x[o.c].pure);
-            for (int k = 0; p && o.n && o.k != Q_POST && o.k != Q_GPOST && k < o.n; k++) p = x[lists[o.list + k]].pure;
+            for (int k = 0; p && o.n && o.k != Q_POST && o.k != Q_GPOST && o.k != Q_BPOST && k < o.n; k++)
+                p = x[lists[o.list + k]].pure;
             if (p != o.pure) o.pure = p, again = true;
         }
     }
@@ -165,6 +170,8 @@ struct SCR_LEAN::FR {
     VAR_GJ **arr = nullptr;     // the array locals' storage (by slot), when the form has any
     VAL_U *rv = nullptr;        // where a form that returns whole values puts its value
     VAL_U *pv = nullptr;        // the values of the boxed parameters, by parameter (a lean caller's)
+    VAR_GJ **ra = nullptr;      // the storage of the parameters by reference, by parameter (the caller's)
+    const LX *site = nullptr;   // the call (its arguments name what the references stand for)
 };
 
 SCR_LEAN::SCR_LEAN(SCR_U &s, SCR_TREE &t) : s(s), t(t) {}
@@ -230,13 +237,17 @@ SCR_LEAN::FN *SCR_LEAN::make(const FTBL_U *f)
     fn.f = f;
     fn.ok = -1;
     f->lean = &fn;
-    if (!f->tfn || t.fast_callee(f) != 1) return &fn;
+    if (!f->tfn || t.lean_callee(f) != 1) return &fn;
     const auto &c = *static_cast<const SCR_TREE::TCALL *>(f->tcall);
     if (!c.frame || c.np > SLOTS) return &fn;
     for (int i = 0; i < c.np; i++) {
         if (c_slot(fn, c.name[i]) >= 0) return &fn;
+        FN::SHAPE sh;
+        sh.dims = c.dims[i];
+        fn.shape.push_back(sh);
         memcpy(fn.name[fn.nslots++], c.name[i], SCR_NAMESIZE);
     }
+    fn.refs = fn.arrays = c.refs;
     fn.np = c.np;
     fn.ok = 0;   // being made: a call of itself takes it
     const TN &root = *t.np[f->tfn->root];
@@ -278,7 +289,9 @@ struct DA {
         case Q_SLOT:
         case Q_BGET:
         case Q_PRE:
-        case Q_POST: return a >> e.slot & 1;
+        case Q_POST:
+        case Q_BPRE:
+        case Q_BPOST: return a >> e.slot & 1;
         case Q_GGET:
         case Q_GPRE:
         case Q_GPOST: return (!e.local || a >> e.slot & 1) && (!e.pa || x(*e.pa, a)) && (!e.pc || x(*e.pc, a));
@@ -398,7 +411,7 @@ int SCR_LEAN::box(FN &fn)
 {
     auto holds = [&](int i) {
         const LX &v = fn.x[i];
-        return whole(v.k) || ((v.k == Q_SLOT || v.k == Q_SET) && (fn.boxed >> v.slot & 1));
+        return whole(v.k) || ((v.k == Q_SLOT || v.k == Q_SET || v.k == Q_POST) && (fn.boxed >> v.slot & 1));
     };
     // A global named like a local is read before the local's declaration (an initializer): in a
     // recursion that finds the caller's local.
@@ -454,8 +467,7 @@ int SCR_LEAN::box(FN &fn)
     }
     for (LX &o : fn.x) {
         bool b = (o.k == Q_SLOT || o.k == Q_SET || o.k == Q_PRE || o.k == Q_POST) && (fn.boxed >> o.slot & 1);
-        if (b && (o.k == Q_PRE || o.k == Q_POST)) return -1;
-        if (b) o.k = o.k == Q_SLOT ? Q_BGET : Q_BSET;
+        if (b) o.k = o.k == Q_SLOT ? Q_BGET : o.k == Q_SET ? Q_BSET : o.k == Q_PRE ? Q_BPRE : Q_BPOST;
     }
     for (LX &o : fn.x) {
         if (o.k >= Q_LE && o.k <= Q_NE && whole(fn.x[o.a].k) && whole(fn.x[o.b].k)) o.k = Q_VCMP;
@@ -666,14 +678,14 @@ int SCR_LEAN::c_node(FN &fn, int i, int nest)
         o.chk = k >= fn.np && (fn.in_init || fn.init[k - fn.np] < 0);
         return k;
     };
-    // an element of a local array with its indices: 1, 0 not one, -1 refused
+    // an element of a local array or of a reference, with its indices: 1, 0 not one, -1 refused
     auto element = [&](const SCR_XC::XN &v) {
-        int k = v.k == SCR_XC::X_VAR && v.dims ? c_slot(fn, &xc.names[v.name]) : -1;
-        if (k < 0) return 0;
-        if (!(fn.arrays >> k & 1) || v.npost || fn.shape[k - fn.np].dims != v.dims) return -1;
+        int k = v.k == SCR_XC::X_VAR ? c_slot(fn, &xc.names[v.name]) : -1;
+        if (k < 0 || !(v.dims || (fn.refs >> k & 1))) return 0;
+        if (!(fn.arrays >> k & 1) || fn.shape[k].dims != v.dims) return -1;
         o.local = true;
         o.slot = k;
-        if ((o.a = c_node(fn, v.a, nest)) < 0 || (v.dims == 2 && (o.c = c_node(fn, v.b, nest)) < 0)) return -1;
+        if ((v.dims && (o.a = c_node(fn, v.a, nest)) < 0) || (v.dims == 2 && (o.c = c_node(fn, v.b, nest)) < 0)) return -1;
         return 1;
     };
     switch (n.k) {
@@ -690,7 +702,9 @@ int SCR_LEAN::c_node(FN &fn, int i, int nest)
         int e = element(n);
         if (e < 0) return -1;
         if (e) {
-            o.k = Q_GGET;
+            o.k = n.npost ? Q_GPOST : Q_GGET;
+            o.n = n.npost;
+            o.post = n.post;
             break;
         }
         if (n.dims || (o.slot = slot_of(n)) < 0) {
@@ -710,7 +724,13 @@ int SCR_LEAN::c_node(FN &fn, int i, int nest)
     case SCR_XC::X_PRE: {
         const SCR_XC::XN &v = xc.nodes[n.a];
         o.inc = n.op ? 1 : -1;
-        if (v.k != SCR_XC::X_VAR || v.npost || element(v) != 0) return -1;
+        if (v.k != SCR_XC::X_VAR || v.npost) return -1;
+        int e = element(v);
+        if (e < 0) return -1;
+        if (e) {
+            o.k = Q_GPRE;
+            break;
+        }
         if (!v.dims && (o.slot = slot_of(v)) >= 0) {
             o.k = Q_PRE;
             break;
@@ -764,9 +784,10 @@ int SCR_LEAN::c_node(FN &fn, int i, int nest)
         const SCR_XC::XN &l = xc.nodes[n.a];
         int e = element(l);
         if (e < 0) return -1;
-        if (e) {   // a local array's element: stored as it is
-            if (n.op || (o.b = c_node(fn, n.b, nest)) < 0) return -1;
+        if (e) {   // a local array's or a reference's element: stored as it is
+            if (l.npost || (o.b = c_node(fn, n.b, nest)) < 0) return -1;
             o.k = Q_GSET;
+            o.i = n.op;
             break;
         }
         if (l.k == SCR_XC::X_VAR && !l.npost && (l.dims || slot_of(l) < 0)) {   // a global's element: stored as it is
@@ -814,8 +835,11 @@ int SCR_LEAN::c_node(FN &fn, int i, int nest)
             fn.later |= callee->later;
             return -1;
         }
-        if ((o.list = c_list(fn, n.nargs, [&](int k) { return c_root(fn, xc.cargs[n.args + k].root, nest); })) < 0)
-            return -1;
+        auto arg = [&](int k) {
+            int r = xc.cargs[n.args + k].root;
+            return callee->refs >> k & 1 ? c_ref(fn, r, callee->shape[k].dims) : c_root(fn, r, nest);
+        };
+        if ((o.list = c_list(fn, n.nargs, arg)) < 0) return -1;
         o.k = callee->whole_ret ? Q_CALLV : Q_CALL;
         o.fn = callee;
         o.at = n.at;
@@ -876,6 +900,30 @@ int SCR_LEAN::c_gadget(FN &fn, const XC_ARG &a)
     } else {
         VTBL_U *g = entry_of(fn, v);
         if (!g || (g->nest != 0 && !(g->flags & SF_STATIC))) return -1;
+        o.g = g;
+    }
+    fn.x.push_back(o);
+    return (int)fn.x.size() - 1;
+}
+
+// An argument by reference: a name the regular call finds as a variable of the parameter's type
+// and dimensions (a global, a static, a local array, a reference passed on), read as its storage
+// at the call.
+int SCR_LEAN::c_ref(FN &fn, int root, int dims)
+{
+    SCR_XC &xc = *s.scr_xc;
+    const SCR_XC::XN &v = xc.nodes[xc.roots[root - 1].node];
+    if (v.k != SCR_XC::X_VAR || v.dims || v.npost) return -1;
+    LX o;
+    o.k = Q_GADGET;
+    if ((o.slot = c_slot(fn, &xc.names[v.name])) >= 0) {
+        if (!(fn.arrays >> o.slot & 1) || fn.shape[o.slot].dims != dims) return -1;
+        o.local = true;
+    } else {
+        VTBL_U *g = entry_of(fn, v);
+        if (!g || g->type != VT_VAR || (g->flags & SF_CONST) || (g->nest != 0 && !(g->flags & SF_STATIC)) ||
+            !gj_vars_of(g->vtb_gajet_pt) || g->vtb_dims() != dims)
+            return -1;
         o.g = g;
     }
     fn.x.push_back(o);
@@ -1007,18 +1055,25 @@ int SCR_LEAN::run(const FN &fn, FR &f, double &val)
         if (f.pv) f.box[k] = std::move(f.pv[k]);
         else f.box[k].val_putd(f.v[k]);
     }
-    struct ARRAYS {   // the array locals' storage: the frame's count on each, given back at its end
+    struct ARRAYS {   // the storage of array locals and references: the frame's count on each, given back at its end
         VAR_GJ *g[SLOTS];
         uint32_t made = 0;
         ~ARRAYS()
         {
             for (uint32_t m = made; m; m &= m - 1) {
                 VAR_GJ *v = g[__builtin_ctz(m)];
-                if (--v->gj_count < 1) delete v;
+                if (v->gj_count >= 0 && --v->gj_count < 1) delete v;
             }
         }
     } arrays;
     if (fn.arrays) f.arr = arrays.g;
+    for (uint32_t m = fn.refs; m; m &= m - 1) {   // held as a parameter's entry holds it
+        int k = __builtin_ctz(m);
+        VAR_GJ *v = f.ra[k];
+        if (v->gj_count >= 0) v->gj_count++;
+        arrays.g[k] = v;
+        arrays.made |= 1u << k;
+    }
     for (size_t k = 0; k < fn.pinit.size(); k++) {   // each declaration clears the current errors
         s.err_nowscr[0] = 0;
         s.err_nowfnc[0] = 0;
@@ -1027,7 +1082,7 @@ int SCR_LEAN::run(const FN &fn, FR &f, double &val)
         f.set &= ~(1u << slot);   // empty while its initializer runs
         try {
             if (fn.arrays >> slot & 1) {
-                const FN::SHAPE &sh = fn.shape[k];
+                const FN::SHAPE &sh = fn.shape[slot];
                 VAR_GJ *v = new (std::nothrow) VAR_GJ(sh.x, sh.y, sh.dims);
                 if (!v) {
                     s.scr_err_nomem();
@@ -1308,6 +1363,18 @@ template <int K> double SCR_LEAN::evk(SCR_LEAN &l, FR &f, const LX &x)
         l.bstore(f, x, t);
         return f.box[x.slot].val_getd();
     }
+    case Q_BPRE: {   // a text or nothing steps from 0, as an operator reads it
+        VAL_U &b = f.box[x.slot];
+        double d = b.val_getd() + x.inc;
+        b.val_putd(d);
+        f.set |= 1u << x.slot;
+        return d;
+    }
+    case Q_BPOST: {
+        VAL_U t;
+        l.bpost(f, x, t);
+        return t.val_getd();
+    }
     case Q_STR: return x.lit->val_getd();
     case Q_LIB:
     case Q_LIBS: {   // a text is 0 to an operator
@@ -1398,6 +1465,7 @@ const VAL_U *SCR_LEAN::vref(FR &f, const LX &x, VAL_U &tmp)
     case Q_BGET: return &f.box[x.slot];
     case Q_GSET: gstore(f, x, tmp); return &tmp;
     case Q_BSET: bstore(f, x, tmp); return &f.box[x.slot];
+    case Q_BPOST: bpost(f, x, tmp); return &tmp;
     case Q_LIBS: lib_in(f, x, tmp); return &tmp;
     case Q_CALLV: call_in(f, x, &tmp); return &tmp;
     case Q_GPOST: gstep(f, x, tmp); return &tmp;
@@ -1432,7 +1500,7 @@ void SCR_LEAN::gstore(FR &f, const LX &x, VAL_U &r)
     }
 }
 
-// "op=" to a global's element, as the regular assignment makes it (texts appended in place).
+// "op=" to an element, as the regular assignment makes it (texts appended in place).
 void SCR_LEAN::gstore_op(FR &f, const LX &x, int i, int y, VAL_U &r)
 {
     VAL_U v;
@@ -1448,14 +1516,15 @@ void SCR_LEAN::gstore_op(FR &f, const LX &x, int i, int y, VAL_U &r)
 SCR_U::LVAL SCR_LEAN::lvalue(FR &f, const LX &x, int i, int y)
 {
     SCR_U::LVAL lv;
-    lv.vt = x.g;
+    lv.vt = x.local ? nullptr : x.g;
+    lv.name = name_of(f, x);
     lv.gj = storage(f, x);
     lv.x = i;
     lv.y = y;
     return lv;
 }
 
-// "++"/"--" of a global's element: before it the new number, after it the value before.
+// "++"/"--" of an element: before it the new number, after it the value before.
 void SCR_LEAN::gstep(FR &f, const LX &x, VAL_U &val)
 {
     int y = 0, i = x.pc ? index2(f, x, y) : index(f, x);
@@ -1490,6 +1559,15 @@ void SCR_LEAN::bstore(FR &f, const LX &x, VAL_U &tmp)
     f.set |= 1u << x.slot;
 }
 
+// Steps after a boxed local: its value before them, as it is.
+void SCR_LEAN::bpost(FR &f, const LX &x, VAL_U &val)
+{
+    VAL_U &b = f.box[x.slot];
+    val.val_copy(b);
+    for (int k = 0; k < x.n; k++) b.val_putd(b.val_getd() + ((x.post >> k) & 1 ? 1 : -1));
+    f.set |= 1u << x.slot;
+}
+
 // One small function per kind: each takes only the registers its own work needs.
 const SCR_LEAN::EVF SCR_LEAN::evf[] = {
     &evk<Q_NUM>, &evk<Q_SLOT>, &evk<Q_ADD>, &evk<Q_SUB>, &evk<Q_MUL>, &evk<Q_DIV>, &evk<Q_MOD>,
@@ -1498,7 +1576,7 @@ const SCR_LEAN::EVF SCR_LEAN::evf[] = {
     &evk<Q_SET>, &evk<Q_PRE>, &evk<Q_POST>, &evk<Q_CALL>, &evk<Q_COMMA>, &evk<Q_GGET>, &evk<Q_GSET>,
     &evk<Q_BGET>, &evk<Q_BSET>, &evk<Q_VCMP>, &evk<Q_STR>, &evk<Q_LIB>, &evk<Q_LIBS>,
     &evk<Q_NUM>,   // a gadget argument is read only by its call
-    &evk<Q_CALLV>, &evk<Q_GPRE>, &evk<Q_GPOST>};
+    &evk<Q_CALLV>, &evk<Q_GPRE>, &evk<Q_GPOST>, &evk<Q_BPRE>, &evk<Q_BPOST>};
 
 // A built-in's call: its arguments evaluated in order and converted as the regular call
 // converts them (texts copied, as the regular call holds its arguments' values), its result.
@@ -1549,19 +1627,29 @@ double SCR_LEAN::call_in(FR &f, const LX &x, VAL_U *rv)
 {
     FR g;
     g.rv = rv;
-    if (x.fn->pbox) return call_vals(f, x, g);
+    if (x.fn->pbox | x.fn->refs) return call_vals(f, x, g);
     for (int k = 0; k < x.n; k++) g.v[k] = opnd(f, *x.pl[k]);
     return enter(f, x, g);
 }
 
-// A call of a form whose parameters take values whole: its boxed ones evaluated as values.
+// A call of a form whose parameters take values whole or storage: its boxed ones evaluated as
+// values, its references' storage taken.
 double SCR_LEAN::call_vals(FR &f, const LX &x, FR &g)
 {
     SCR_U::VALS<SLOTS> pv;
-    g.pv = pv.upto(x.n);
+    if (x.fn->pbox) g.pv = pv.upto(x.n);
+    VAR_GJ *ra[SLOTS];
+    g.ra = ra;
+    g.site = &x;
     for (int k = 0; k < x.n; k++) {
         const LX &a = *x.pl[k];
-        if (!(x.fn->pbox >> k & 1)) {
+        if (x.fn->refs >> k & 1) {
+            g.v[k] = 0;
+            if (!(ra[k] = gj_vars_of(storage(f, a)))) {
+                s.scr_set_SCRERR("第 %d 引数がない", k + 1);
+                throw FAIL{};
+            }
+        } else if (!(x.fn->pbox >> k & 1)) {
             g.v[k] = opnd(f, a);
         } else if (whole(a.k)) {
             const VAL_U *v = vref(f, a, g.pv[k]);
@@ -1632,21 +1720,23 @@ void SCR_LEAN::materialize()
             for (int a = 0; a < fn.np + f.nd; a++) f.av[a] = f.vt[a] = nullptr;
             s.ctx.scr_nest = f.base - 1;
             scr_name_cpy(s.ctx.func_name, f.owner);
-            for (int a = 0; a < fn.np; a++) {
+            bool ok = true;
+            for (int a = 0; a < fn.np && ok; a++) {
+                if (fn.refs >> a & 1) continue;   // the caller's variable is the argument
                 VAL_U v;
                 if (fn.pbox >> a & 1) v.val_copy(f.box[a]);
                 else v.val_putd(f.v[a]);
-                if (!(f.av[a] = s.scr_make_argvar(v, a))) break;
+                ok = (f.av[a] = s.scr_make_argvar(v, a)) != nullptr;
             }
             s.ctx.scr_nest = f.base;
             scr_name_cpy(s.ctx.func_name, fn.f->name);
-            for (int a = 0; a < fn.np && f.av[a]; a++) {
-                if (s.scr_bind_arg(fn.name[a], f.av[a]) != 0) break;
-                f.vt[a] = s.vtbl_top;
+            for (int a = 0; a < fn.np && ok; a++) {
+                ok = (fn.refs >> a & 1 ? bind_ref(f, a) : s.scr_bind_arg(fn.name[a], f.av[a])) == 0;
+                if (ok) f.vt[a] = s.vtbl_top;
             }
             for (int k2 = 0; k2 < f.nd; k2++) {
                 int slot = fn.np + k2;
-                const FN::SHAPE &sh = fn.shape[k2];
+                const FN::SHAPE &sh = fn.shape[slot];
                 if (!(f.vt[slot] = s.scr_put_var(fn.name[slot], sh.x, sh.y, sh.dims, VT_VAR, 0, 0))) break;
                 if (fn.arrays >> slot & 1) f.vt[slot]->vtb_link(f.arr[slot]);   // the frame's storage, shared
             }
@@ -1660,6 +1750,21 @@ void SCR_LEAN::materialize()
         }
     }
     s.ctx = keep;
+}
+
+// A reference's entry as the declaration's reading makes it, bound to the caller's variable.
+int SCR_LEAN::bind_ref(FR &f, int a)
+{
+    const FN &fn = *f.fn;
+    const LX &arg = *f.site->pl[a];
+    VTBL_U *av = !arg.local ? arg.g : f.up && f.up->mat ? f.up->vt[arg.slot] : nullptr;
+    VTBL_U *vt = s.scr_put_var(fn.name[a], 1, 1, fn.shape[a].dims, VT_VAR, 0, 1);
+    if (!vt) return -1;
+    vt->vtb_link(f.arr[a]);
+    vt->type = av ? av->type : VT_VAR;
+    vt->flags = av ? av->flags & ~SF_HIDDEN : 0;
+    s.vt_bump();
+    return 0;
 }
 
 const void *SCR_U::scr_lean_top() const

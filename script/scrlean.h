@@ -1,10 +1,11 @@
 // Lean runs: a function that computes with its own names, globals, texts and built-ins runs
 // here, its parameters and locals in the slots of a native frame, without the entries, the
-// context copy and the boxed values of a tree call. Such a function (plain var parameters,
-// locals of the body's block that are plain var scalars or arrays with sizes written as
-// numbers, plain var globals, numbers, texts, the operators, built-ins, switch, and calls of
-// other such functions) touches nothing but its frames, those globals' storage and what its
-// built-ins touch, so the run keeps only what can be seen: the marks, the hook before each
+// context copy and the boxed values of a tree call. Such a function (plain var parameters by
+// value or by reference, locals of the body's block that are plain var scalars or arrays with
+// sizes written as numbers, plain var globals, numbers, texts, the operators, built-ins,
+// switch, and calls of other such functions) touches nothing but its frames, those globals'
+// storage, its references' storage and what its built-ins touch, so the run keeps only what
+// can be seen: the marks, the hook before each
 // statement, the rotation of the error texts, the call limit, the element references' checks,
 // and for a built-in that may call the host the context a tree call would have. When the
 // variable view is made (a pause, the menu, a wait) the entries the calls would hold are
@@ -121,12 +122,14 @@ private:
     [[gnu::noinline]] void lib_in(FR &f, const LX &x, VAL_U &val);
     [[gnu::noinline]] void hook(FR &f, int nest, const char *at);
     void unmake(FR &f);
+    int bind_ref(FR &f, int a);
     bool listed(const VTBL_U *v) const;
     static bool assigned(const FN &fn);
     int box(FN &fn);
     VTBL_U *global_of(FN &fn, const SCR_XC::XN &n);
     VTBL_U *entry_of(FN &fn, const SCR_XC::XN &n);
     int c_gadget(FN &fn, const XC_ARG &a);
+    int c_ref(FN &fn, int root, int dims);
     struct AS_TREE {
         SCR_U &s;
         SCR_CTX keep;
@@ -145,5 +148,6 @@ private:
     [[gnu::noinline]] void gstep(FR &f, const LX &x, VAL_U &val);
     SCR_U::LVAL lvalue(FR &f, const LX &x, int i, int y);
     void bstore(FR &f, const LX &x, VAL_U &tmp);
+    [[gnu::noinline]] void bpost(FR &f, const LX &x, VAL_U &val);
     bool errs() const;
 };

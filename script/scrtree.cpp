@@ -546,6 +546,12 @@ int SCR_TREE::run(const TFN &f, const char *&pos)
 
 int SCR_TREE::fast_callee(const FTBL_U *f)
 {
+    int r = lean_callee(f);
+    return r == 1 && static_cast<const TCALL *>(f->tcall)->refs ? 0 : r;
+}
+
+int SCR_TREE::lean_callee(const FTBL_U *f)
+{
     auto it = callees.find(f);
     if (it == callees.end()) {
         if (!f->tfn) return f->runs < 0 ? 0 : -1;
@@ -558,7 +564,8 @@ int SCR_TREE::fast_callee(const FTBL_U *f)
     return it->second.t != nullptr;
 }
 
-// The parameter names of f when each is a plain "var name" (any storage words) and f has a tree.
+// The parameter names of f when each is a plain "var name" (any storage words), "var &name" or
+// "var name[]" / "var name[][]", and f has a tree.
 int SCR_TREE::callee_of(const FTBL_U *f, TCALL &c)
 {
     if (!f->text || f->varargs || !(c.t = f->tfn)) return -1;
@@ -578,9 +585,17 @@ int SCR_TREE::callee_of(const FTBL_U *f, TCALL &c)
         if (c.np >= SCR_MAXARG) return -1;
         const SCR_PARAM &d = f->param[c.np];
         DECL_SPEC ps;
-        if (d.type != VT_VAR || d.dims || (d.flags & (SF_REF | SF_CONST | SF_STATIC | SF_EXTERN)) ||
-            s.scr_decl_specs(p, ps) != 0 || ps.type != VT_VAR || s.scr_idname(p, c.name[c.np], SCR_NAMESIZE) != 0)
+        if (d.type != VT_VAR || (d.flags & (SF_CONST | SF_STATIC | SF_EXTERN)) || s.scr_decl_specs(p, ps) != 0 ||
+            ps.type != VT_VAR)
             return -1;
+        bool ref = s.scr_match_key(p, "&") == 0;
+        if (s.scr_idname(p, c.name[c.np], SCR_NAMESIZE) != 0) return -1;
+        int dims = 0;
+        for (; s.scr_skip_space(p) == '['; dims++)   // an array by reference, its sizes the argument's
+            if (s.scr_match_key(p, "[") != 0 || s.scr_match_key(p, "]") != 0) return -1;
+        if (dims != d.dims || (ref || dims) != ((d.flags & SF_REF) != 0)) return -1;
+        if (ref || dims) c.refs |= 1u << c.np;
+        c.dims[c.np] = dims;
         c.np++;
         if (s.scr_match_key(p, ",") != 0) break;
     }

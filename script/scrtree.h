@@ -92,6 +92,11 @@ public:
     // 1 yes, 0 never, -1 not yet (no tree yet).
     int fast_callee(const FTBL_U *f);
     int fast_params(const FTBL_U *f) const { return static_cast<const TCALL *>(f->tcall)->np; }
+    // Whether f's parameters are plain var scalars, by value or by reference, or var arrays
+    // without sizes by reference, and it has a tree: a lean caller may bind them (1 yes, 0
+    // never, -1 not yet).
+    int lean_callee(const FTBL_U *f);
+    uint32_t callee_refs(const FTBL_U *f) const { return static_cast<const TCALL *>(f->tcall)->refs; }
     // The call of f read at `at` (its arguments after `paren`), as scr_func_exec goes on from
     // its arguments: 0 with the function's value, -1 failed.
     int call(const FTBL_U *f, const char *at, const char *paren, VTBL_U **argv, VAL_U &val);
@@ -146,6 +151,8 @@ private:
         const TFN *t = nullptr;   // null: not a fast callee
         int np = 0;
         char name[SCR_MAXARG][SCR_NAMESIZE];
+        uint32_t refs = 0;          // the parameters by reference (the regular call binds them)
+        int dims[SCR_MAXARG] = {};  // theirs
         bool frame = false;   // runs with a frame (SCR_U::FRAME)
     };
     std::unordered_map<const FTBL_U *, TCALL> callees;

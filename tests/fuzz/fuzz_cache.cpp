@@ -79,9 +79,10 @@ struct GEN {
             out += ")";
             return;
         }
-        switch (in.below(5)) {
+        switch (in.below(6)) {
         case 0: out += "f("; exp(); break;
         case 1: out += "g("; out += pick({"a", "b", "n", "v[1]", "k"}); out += ", "; exp(); break;
+        case 5: out += "h("; out += pick({"v", "v", "m", "s", "a"}); out += ", "; exp(); break;
         case 2: out += "len("; exp(); break;
         case 3: out += "fail("; break;
         default: out += "pick("; args(); break;
@@ -187,7 +188,9 @@ struct GEN {
         stat(1);
         out += " return x + 1; }\ng(var &r, var y) { r = r + y; ";
         stat(2);
-        out += " return r; }\nmain() { var i, k = 1;\n";
+        out += " return r; }\nh(var p[], var q) { p[q % 4] += q; p[1]++; ";
+        stat(2);
+        out += " return p[1]; }\nmain() { var i, k = 1;\n";
         in_main = true;
         while (!in.empty() && out.size() < 4000) stat(0);
         out += "L: return a + n;\n}\n";
