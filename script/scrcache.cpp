@@ -927,6 +927,7 @@ int SCR_XC::call_bound(const XN &n, const FTBL_U *f, VAL_U &val)
     SCR_LEAN &lean = *s.scr_tree->lean;
     const SCR_LEAN::FN *lf = s.scr_lean_on && !s.sup() ? lean.form(f) : nullptr;
     if (lf && !lean.may_start()) lf = nullptr;
+    uint32_t boxes = lf ? SCR_LEAN::takes_values(*lf) : 0;
     auto make = [&](int k, const VAL_U &t) {   // argument k's entry, as the reader makes it
         if (s.sup() || (argv[k] = s.scr_make_argvar(t, k))) return 0;
         s.scr_set_SCRERR("引数作成失敗");
@@ -935,10 +936,9 @@ int SCR_XC::call_bound(const XN &n, const FTBL_U *f, VAL_U &val)
     double num[SCR_MAXARG];
     std::unique_ptr<VAL_U[]> vals;   // a parameter that takes values whole: its argument as it is
     auto unlean = [&](int upto) {   // the entries of the arguments so far
-        const SCR_LEAN::FN *was = lf;
         lf = nullptr;
         for (int k = 0; k < upto; k++) {
-            if (SCR_LEAN::takes_value(*was, k)) {
+            if (boxes >> k & 1) {
                 if (make(k, vals[k]) != 0) return -1;
                 continue;
             }
@@ -960,7 +960,7 @@ int SCR_XC::call_bound(const XN &n, const FTBL_U *f, VAL_U &val)
             if (lf && unlean(i) != 0) return -1;
             return s.err_paren(f->name);   // it stopped short: no "," or ")" there
         }
-        if (lf && SCR_LEAN::takes_value(*lf, i)) {
+        if (lf && (boxes >> i & 1)) {
             num[i] = 0;
             if (!vals) vals = std::make_unique<VAL_U[]>(n.nargs);   // (not on every call's stack)
             vals[i] = std::move(t);
@@ -976,6 +976,7 @@ int SCR_XC::call_bound(const XN &n, const FTBL_U *f, VAL_U &val)
         val.val_putd(0);
         return 0;
     }
+    if (lf && SCR_LEAN::takes_values(*lf) != boxes && unlean(n.nargs) != 0) return -1;   // made again meanwhile
     if (lf) {
         int r = lean.call(*lf, n.at, n.paren, num, vals.get(), val);
         if (r <= 0) return r;

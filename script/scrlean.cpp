@@ -235,13 +235,34 @@ SCR_LEAN::FN *SCR_LEAN::make(const FTBL_U *f)
     fns.push_back(std::make_unique<FN>());
     FN &fn = *fns.back();
     fn.f = f;
-    fn.ok = -1;
     f->lean = &fn;
-    if (!f->tfn || t.lean_callee(f) != 1) return &fn;
+    build(fn, 0);
+    return &fn;
+}
+
+// fn made again where it is (its callers' nodes point at it) with the parameters of want boxes
+// too: a caller gives them values whole. Not while a lean run is on (its frames and arguments
+// follow the form as it is).
+bool SCR_LEAN::rebox(FN &fn, uint32_t want)
+{
+    if (top || fn.ok <= 0) return false;
+    const FTBL_U *f = fn.f;
+    want |= fn.pbox;
+    fn = FN();
+    fn.f = f;
+    build(fn, want);
+    return fn.ok > 0;
+}
+
+void SCR_LEAN::build(FN &fn, uint32_t want)
+{
+    const FTBL_U *f = fn.f;
+    fn.ok = -1;
+    if (!f->tfn || t.lean_callee(f) != 1) return;
     const auto &c = *static_cast<const SCR_TREE::TCALL *>(f->tcall);
-    if (!c.frame || c.np > SLOTS) return &fn;
+    if (!c.frame || c.np > SLOTS) return;
     for (int i = 0; i < c.np; i++) {
-        if (c_slot(fn, c.name[i]) >= 0) return &fn;
+        if (c_slot(fn, c.name[i]) >= 0) return;
         FN::SHAPE sh;
         sh.dims = c.dims[i];
         fn.shape.push_back(sh);
@@ -253,7 +274,7 @@ SCR_LEAN::FN *SCR_LEAN::make(const FTBL_U *f)
     const TN &root = *t.np[f->tfn->root];
     if (c_decls(fn, root) != 0) {
         fn.ok = -1;
-        return &fn;
+        return;
     }
     LS b;
     b.k = TN_BLOCK;
@@ -262,18 +283,18 @@ SCR_LEAN::FN *SCR_LEAN::make(const FTBL_U *f)
     b.n = root.n;
     if ((b.list = c_list(fn, root.n, [&](int k) { return c_stat(fn, t.kids[root.list + k], 0); })) < 0) {
         fn.ok = -1;
-        return &fn;
+        return;
     }
     fn.root = (int)fn.st.size();
     fn.st.push_back(b);
+    fn.boxed = want;
     if (box(fn) != 0) {
         fn.ok = -1;
-        return &fn;
+        return;
     }
     fn.pbox = fn.boxed & (fn.np >= 32 ? ~0u : (1u << fn.np) - 1);
     fn.link();
     fn.ok = fn.deep <= LEAN_DEEP - 10 && assigned(fn) ? 1 : -1;
-    return &fn;
 }
 
 // Whether every local is set before anything reads it, on every path: an empty local is no
@@ -476,9 +497,14 @@ int SCR_LEAN::box(FN &fn)
         if (o.k == Q_COMMA)
             for (int k = 0; k < o.n; k++)
                 if (whole(fn.x[fn.lists[o.list + k]].k)) return -1;
-        if (o.k == Q_CALL || o.k == Q_CALLV)   // a value passed whole to a parameter that is no box
+        if (o.k == Q_CALL || o.k == Q_CALLV) {   // a value passed whole to a parameter that is no box: made one
+            uint32_t want = 0;
             for (int k = 0; k < o.n; k++)
-                if (whole(fn.x[fn.lists[o.list + k]].k) && !((o.fn == &fn ? fn.boxed : o.fn->boxed) >> k & 1)) return -1;
+                if (whole(fn.x[fn.lists[o.list + k]].k) && !((o.fn == &fn ? fn.boxed : o.fn->boxed) >> k & 1)) want |= 1u << k;
+            if (want && (o.fn == &fn || !rebox(const_cast<FN &>(*o.fn), want) || (o.fn->pbox & want) != want ||
+                         (o.k == Q_CALL && o.fn->whole_ret)))
+                return -1;
+        }
     }
     for (const LS &n : fn.st)
         if (n.k == TN_SWITCH && n.x[0] >= 0 && whole(fn.x[n.x[0]].k)) return -1;
@@ -973,9 +999,9 @@ struct SCR_LEAN::LAST {
     }
 };
 
-bool SCR_LEAN::takes_value(const FN &fn, int k)
+uint32_t SCR_LEAN::takes_values(const FN &fn)
 {
-    return fn.pbox >> k & 1;
+    return fn.pbox;
 }
 
 int SCR_LEAN::call(const FN &fn, const char *at, const char *paren, const double *args, VAL_U *vals, VAL_U &val)

@@ -49,10 +49,11 @@ public:
     // The call of f read at `at` (arguments after `paren`) from the regular evaluator, with
     // the arguments' values, as SCR_TREE::call makes it after its arguments. 0 done (val), -1
     // failed (the error set), 1 not made (at the call limit: the regular call says so).
-    // The arguments' values: numbers in args; a parameter that takes a value whole
-    // (takes_value) takes it from vals[k].
+    // The arguments' values: numbers in args; a parameter that takes a value whole (bit k of
+    // takes_values) takes it from vals[k]. A form made again while its arguments were
+    // evaluated may take more: the regular call is made then.
     int call(const FN &fn, const char *at, const char *paren, const double *args, VAL_U *vals, VAL_U &val);
-    static bool takes_value(const FN &fn, int k);
+    static uint32_t takes_values(const FN &fn);
     // The body of a function without parameters whose call the regular evaluator made (its
     // context set), as SCR_TREE::run runs it. 0 done, -1 failed (the error set), 1 not made
     // (a function with parameters: they are entries already).
@@ -78,6 +79,8 @@ private:
 
     // building
     FN *make(const FTBL_U *f);
+    void build(FN &fn, uint32_t want);
+    bool rebox(FN &fn, uint32_t want);
     int c_stat(FN &fn, int tn, int nest);
     int c_exp(FN &fn, const TX &x, int nest);
     int c_root(FN &fn, int root, int nest);

@@ -275,6 +275,10 @@ TEST(Lean, ReferencesAsTheTreeCallsBindThem)
 // number while the callee is being made (a recursion through two) leaves both to tree calls.
 TEST(Lean, ValuesLeaveFunctionsWhole)
 {
+    const char *remade = "var a[3] = {\"x\", 4}; sq(var v){ return v * v + 1; } id(var v){ return v; } "
+                         "k(){ var i, s = 0; for (i = 0; i < 3; i++) s += sq(i) + id(i); return s; } "
+                         "m(){ var i, s = 0; for (i = 0; i < 3; i++) s += sq(a[i]); return s; } "
+                         "main(){ return k() * 1000 + m() * 10; }";
     // (a number compares equal to a text that reads as 0: tcat shows which it is)
     const char *texts[] = {
         "var a[2] = {\"x\"}; f(var n){ var t; t = a[n]; return t; } "
@@ -295,6 +299,11 @@ TEST(Lean, ValuesLeaveFunctionsWhole)
         "var g[2] = {\"ab\"}; len2(var s){ return strlen(s) * 1; } "
         "main(){ var i, n = 0, t = \"xyz\"; for (i = 0; i < 2; i++) n = n * 10 + len2(g[0]) + len2(t) * 100; return n; }",
         "cat(var s, var n){ if (n <= 0) return s; return cat(tcat(s, n), n - 1); } main(){ var i, t; for (i = 0; i < 2; i++) t = cat(\"\", 5); return strlen(t); }",
+        // a function made for numbers made again for a caller giving it elements whole (a text
+        // seen in the views while it runs); one then returning them whole keeps that caller a tree call
+        remade,
+        "var a[3] = {\"x\", 4}; id(var v){ return v; } k(){ var i, s = 0; for (i = 0; i < 3; i++) s += id(i); return s; } "
+        "q(){ var i, s = 0; for (i = 0; i < 3; i++) s += strlen(tcat(id(a[i]))); return s; } main(){ return k() * 10 + q(); }",
         // called from a tree call (main has a goto): with and without parameters
         "h(){ var i, s = \"\"; for (i = 0; i < 2; i++) s &= \"z\"; return s; } w(var n){ var t = \"www\"; if (n) return t; return n; } "
         "w2(var s){ var t = \"<\"; t &= s; return t; } "
@@ -303,6 +312,7 @@ TEST(Lean, ValuesLeaveFunctionsWhole)
     };
     for (const char *t : texts) agree(t);
     if (cache_env_off()) GTEST_SKIP() << "lean runs are made from the parsed forms (KOVASH_NOCACHE)";
+    EXPECT_EQ(look(remade, 1).lean_runs, 1);   // main as a whole: sq was made again for m
     refused("a1(var n){ if (n <= 0) return \"e\"; return b1(n - 1); } b1(var n){ var t; t = a1(n); return t; } "
             "main(){ var i, c = 0; for (i = 0; i < 4; i++) if (a1(i) == \"e\") c++; return c; }");
 }
