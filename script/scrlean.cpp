@@ -161,6 +161,7 @@ struct SCR_LEAN::FR {
     const char *owner = "";     // the caller's function (its arguments' owner)
     int mat = 0;                // its entries were made (the variable view was asked for)
     int nd = 0;                 // locals declared so far
+    int made = 0;               // locals whose entries were made (a view may come between declarations)
     uint32_t set = ~0u;         // slots holding a value (a local without initializer: clear till set)
     double ret = 0;
     double v[SLOTS];
@@ -1743,7 +1744,8 @@ void SCR_LEAN::materialize()
         const FN &fn = *f.fn;
         if (!f.mat) {   // as the call would have made them: the arguments, the parameters, the locals
             f.mat = 1;
-            for (int a = 0; a < fn.np + f.nd; a++) f.av[a] = f.vt[a] = nullptr;
+            f.made = 0;
+            for (int a = 0; a < fn.np; a++) f.av[a] = f.vt[a] = nullptr;
             s.ctx.scr_nest = f.base - 1;
             scr_name_cpy(s.ctx.func_name, f.owner);
             bool ok = true;
@@ -1760,14 +1762,16 @@ void SCR_LEAN::materialize()
                 ok = (fn.refs >> a & 1 ? bind_ref(f, a) : s.scr_bind_arg(fn.name[a], f.av[a])) == 0;
                 if (ok) f.vt[a] = s.vtbl_top;
             }
-            for (int k2 = 0; k2 < f.nd; k2++) {
-                int slot = fn.np + k2;
-                const FN::SHAPE &sh = fn.shape[slot];
-                if (!(f.vt[slot] = s.scr_put_var(fn.name[slot], sh.x, sh.y, sh.dims, VT_VAR, 0, 0))) break;
-                if (fn.arrays >> slot & 1) f.vt[slot]->vtb_link(f.arr[slot]);   // the frame's storage, shared
-            }
         }
-        for (int k2 = 0; k2 < fn.np + f.nd; k2++) {
+        s.ctx.scr_nest = f.base;
+        scr_name_cpy(s.ctx.func_name, fn.f->name);
+        for (; f.made < f.nd; f.made++) {   // and the locals declared since the last view
+            int slot = fn.np + f.made;
+            const FN::SHAPE &sh = fn.shape[slot];
+            if (!(f.vt[slot] = s.scr_put_var(fn.name[slot], sh.x, sh.y, sh.dims, VT_VAR, 0, 0))) break;
+            if (fn.arrays >> slot & 1) f.vt[slot]->vtb_link(f.arr[slot]);   // the frame's storage, shared
+        }
+        for (int k2 = 0; k2 < fn.np + f.made; k2++) {
             if (!(f.set >> k2 & 1) || (fn.arrays >> k2 & 1) || !listed(f.vt[k2])) continue;
             BASE_GJ *g = f.vt[k2]->vtb_gajet_pt;
             if (!g) continue;
@@ -1814,7 +1818,7 @@ bool SCR_LEAN::listed(const VTBL_U *v) const
 // The frame's entries go, wherever they stand in the list.
 void SCR_LEAN::unmake(FR &f)
 {
-    int n = f.fn->np + f.nd;
+    int n = f.fn->np + f.made;
     for (VTBL_U **link = &s.vtbl_top; *link;) {
         VTBL_U *v = *link;
         bool mine = false;
@@ -1827,6 +1831,6 @@ void SCR_LEAN::unmake(FR &f)
         v->next = nullptr;
         delete v;
     }
-    f.mat = 0;
+    f.mat = f.made = 0;
     s.vt_bump();
 }

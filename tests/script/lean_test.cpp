@@ -201,6 +201,8 @@ TEST(Lean, BuiltInsThatMayCallTheHostAsTheTreeCallsCallThem)
         "main(){ var i, s = 0; for (i = 0; i < 3; i++) s = s * 7 + f(i); return s + g(3); }",
         "f(var n){ var t; t = tcat(); t = errmsg(); return strlen(t) * 10 + n; } main(){ return f(1) * 1000 + f(2); }",
         "f(var n){ var a = n + 1; tick(1); if (n > 2) exit(a); return f(n + 1); } main(){ f(0); return 9; }",
+        // a view taken while a local's initializer runs: the locals declared after it join it
+        "f(var n){ var a = n + tick(1), b = n * 2, c[2]; c[1] = b; b++; return a + b + c[1]; } main(){ return f(1) + f(2); }",
     };
     for (const char *t : texts) agree(t);
     if (cache_env_off()) GTEST_SKIP() << "lean runs are made from the parsed forms (KOVASH_NOCACHE)";
