@@ -73,6 +73,7 @@ struct LS {
     int nest = 0;       // levels from the body's
     int type = 0;       // return
     int value = 0;      // case: its label's value
+    int d0 = 0, dn = 0;  // block: the slots its declarations make (an inner block's: they end with it)
     const LS *pa = nullptr, *pb = nullptr;
     const LS *const *kids = nullptr;
     const LX *px[3] = {};
@@ -103,6 +104,9 @@ struct SCR_LEAN::FN {
         int x = 1, y = 1, dims = 0;
     };
     std::vector<SHAPE> shape;   // per slot
+    std::vector<int> lnest;     // per local: the level of its entry, from the body's
+    int nbody = 0;              // the body's own locals (the first ones)
+    uint32_t vis = 0;           // while made: the slots a name may mean here
     std::vector<const LX *> xl;
     std::vector<const LS *> sl;
     std::vector<const LX *> pinit;
@@ -160,8 +164,8 @@ struct SCR_LEAN::FR {
     int base = 0;               // the nest level of its parameters and locals
     const char *owner = "";     // the caller's function (its arguments' owner)
     int mat = 0;                // its entries were made (the variable view was asked for)
-    int nd = 0;                 // locals declared so far
-    int made = 0;               // locals whose entries were made (a view may come between declarations)
+    uint32_t live = 0;          // locals declared and not ended with their block
+    uint32_t made = 0;          // slots of locals whose entries were made (a view may come between declarations)
     uint32_t set = ~0u;         // slots holding a value (a local without initializer: clear till set)
     double ret = 0;
     double v[SLOTS];
@@ -261,22 +265,24 @@ void SCR_LEAN::build(FN &fn, uint32_t want)
     fn.ok = -1;
     if (!f->tfn || t.lean_callee(f) != 1) return;
     const auto &c = *static_cast<const SCR_TREE::TCALL *>(f->tcall);
-    if (!c.frame || c.np > SLOTS) return;
+    if (c.np > SLOTS) return;
     for (int i = 0; i < c.np; i++) {
         if (c_slot(fn, c.name[i]) >= 0) return;
         FN::SHAPE sh;
         sh.dims = c.dims[i];
         fn.shape.push_back(sh);
+        fn.vis |= 1u << fn.nslots;
         memcpy(fn.name[fn.nslots++], c.name[i], SCR_NAMESIZE);
     }
     fn.refs = fn.arrays = c.refs;
     fn.np = c.np;
     fn.ok = 0;   // being made: a call of itself takes it
     const TN &root = *t.np[f->tfn->root];
-    if (c_decls(fn, root) != 0) {
+    if (c_decls(fn, root, 0) != 0) {
         fn.ok = -1;
         return;
     }
+    fn.nbody = fn.nslots - fn.np;
     LS b;
     b.k = TN_BLOCK;
     b.tn = root.self;
@@ -352,7 +358,7 @@ struct DA {
             return x(*e.pa, a) && (!e.pb || x(*e.pb, a));
         }
     }
-    static bool st(const LS &n, uint32_t &a)
+    static bool st(const SCR_LEAN::FN &fn, const LS &n, uint32_t &a)
     {
         switch (n.k) {
         case TN_EXP: return x(*n.px[0], a);
@@ -360,7 +366,7 @@ struct DA {
         case TN_IF: {
             if (!x(*n.px[0], a)) return false;
             uint32_t t = a, e = a;
-            if (!st(*n.pa, t) || (n.pb && !st(*n.pb, e))) return false;
+            if (!st(fn, *n.pa, t) || (n.pb && !st(fn, *n.pb, e))) return false;
             a = t & e;
             return true;
         }
@@ -370,27 +376,39 @@ struct DA {
             if (n.px[0] && n.k != TN_DO && !x(*n.px[0], a)) return false;
             if (n.k == TN_FOR && n.px[1] && !x(*n.px[1], a)) return false;
             uint32_t b = a, c = a;
-            if (!st(*n.pa, b)) return false;
+            if (!st(fn, *n.pa, b)) return false;
             if (n.k == TN_FOR && n.px[2] && !x(*n.px[2], c)) return false;
             c = a;
             return n.k != TN_DO || x(*n.px[0], c);
         }
         case TN_BLOCK:
+            if (!decls(fn, n.d0, n.dn, a)) return false;
             for (int k = 0; k < n.n; k++)
-                if (!st(*n.kids[k], a)) return false;
+                if (!st(fn, *n.kids[k], a)) return false;
             return true;
         case TN_SWITCH: {   // a label may select any of its statements: each from the head's state
             if (!x(*n.px[0], a)) return false;
             for (int k = 0; k < n.n; k++) {
                 uint32_t b = a;
-                if (!st(*n.kids[k], b)) return false;
+                if (!st(fn, *n.kids[k], b)) return false;
             }
             return true;
         }
         case TN_CASE:
-        case TN_DEFAULT: return st(*n.pa, a);
+        case TN_DEFAULT: return st(fn, *n.pa, a);
         default: return true;
         }
+    }
+    // Declarations: each local empty till its initializer (a box holds nothing)
+    static bool decls(const SCR_LEAN::FN &fn, int first, int n, uint32_t &a)
+    {
+        for (int k = first; k < first + n; k++) {
+            const LX *init = fn.pinit[k - fn.np];
+            a = (a & ~(1u << k)) | (fn.boxed & 1u << k);
+            if (init && !x(*init, a)) return false;
+            if (init || (fn.arrays >> k & 1)) a |= 1u << k;
+        }
+        return true;
     }
 };
 }   // namespace
@@ -399,11 +417,7 @@ bool SCR_LEAN::assigned(const FN &fn)
 {
     // a boxed local not set yet holds nothing, as the variable would
     uint32_t a = (fn.np >= 32 ? ~0u : (1u << fn.np) - 1) | fn.boxed;
-    for (size_t k = 0; k < fn.pinit.size(); k++) {
-        if (fn.pinit[k] && !DA::x(*fn.pinit[k], a)) return false;
-        if (fn.pinit[k] || (fn.arrays >> (fn.np + k) & 1)) a |= 1u << (fn.np + k);
-    }
-    return DA::st(*fn.proot, a);
+    return DA::decls(fn, fn.np, fn.nbody, a) && DA::st(fn, *fn.proot, a);
 }
 
 // The global a name (with its indices) means in f: a var of its own storage; null when the form
@@ -438,7 +452,7 @@ int SCR_LEAN::box(FN &fn)
     // A global named like a local is read before the local's declaration (an initializer): in a
     // recursion that finds the caller's local.
     for (const LX &o : fn.x)
-        if ((o.k == Q_GGET || o.k == Q_GSET || o.k == Q_GPRE || o.k == Q_GPOST) && !o.local && c_slot(fn, o.g->name) >= 0)
+        if ((o.k == Q_GGET || o.k == Q_GSET || o.k == Q_GPRE || o.k == Q_GPOST) && !o.local && c_named(fn, o.g->name))
             return -1;
     for (bool again = true; again;) {
         again = false;
@@ -516,13 +530,22 @@ int SCR_LEAN::box(FN &fn)
 int SCR_LEAN::c_slot(FN &fn, const char *name) const
 {
     for (int k = fn.nslots - 1; k >= 0; k--)
-        if (strcmp(fn.name[k], name) == 0) return k;
+        if ((fn.vis >> k & 1) && strcmp(fn.name[k], name) == 0) return k;
     return -1;
 }
 
-// The body's declarations: "var" names, each perhaps with an initializer that calls no script
-// function, and statics without initializers (their entries are the link's).
-int SCR_LEAN::c_decls(FN &fn, const TN &block)
+// Whether a slot of any block is so named.
+bool SCR_LEAN::c_named(const FN &fn, const char *name)
+{
+    for (int k = 0; k < fn.nslots; k++)
+        if (strcmp(fn.name[k], name) == 0) return true;
+    return false;
+}
+
+// A block's declarations: "var" names, each perhaps with an initializer that calls no script
+// function; the body's also arrays and statics without initializers (their entries are the
+// link's). Their entries are `level` levels below the body's.
+int SCR_LEAN::c_decls(FN &fn, const TN &block, int level)
 {
     for (int d = 0; d < block.ndecl; d++) {
         const char *p = t.decls[block.decl + d];
@@ -531,6 +554,7 @@ int SCR_LEAN::c_decls(FN &fn, const TN &block)
         if (SCR_LEX::scr_word(q) == W_ENUM) return -1;   // reading it would declare its names
         DECL_SPEC spec;
         if (s.scr_decl_specs(p, spec) != 0 || spec.type != VT_VAR || (spec.flags & ~SF_STATIC)) return -1;
+        if (level && spec.flags) return -1;
         for (;;) {
             const char *q = p;
             if (s.scr_pointer(q) == 0) return -1;
@@ -549,17 +573,19 @@ int SCR_LEAN::c_decls(FN &fn, const TN &block)
             FN::SHAPE shape;   // an array: its sizes written as numbers, made as the declaration runs
             if (t.shape_of(p, shape.x, shape.y, shape.dims) != 0) return -1;
             if (shape.dims) {
-                if (s.scr_skip_space(p) == '[' || s.scr_skip_space(p) == '=') return -1;
+                if (level || s.scr_skip_space(p) == '[' || s.scr_skip_space(p) == '=') return -1;
                 fn.arrays |= 1u << fn.nslots;
             }
             fn.shape.push_back(shape);
+            fn.lnest.push_back(level);
+            fn.vis |= 1u << fn.nslots;
             memcpy(fn.name[fn.nslots++], name, SCR_NAMESIZE);
             int init = -1;
             if (s.scr_match_key(p, "=") == 0) {
                 int calls = fn.calls;
                 int r = s.scr_xc->compile_root(p);
                 fn.in_init = true;
-                if (r <= 0 || (init = c_root(fn, r, 0)) < 0 || fn.calls != calls) return -1;
+                if (r <= 0 || (init = c_root(fn, r, level)) < 0 || fn.calls != calls) return -1;
                 fn.in_init = false;
             }
             fn.init.push_back(init);
@@ -617,14 +643,19 @@ int SCR_LEAN::c_stat(FN &fn, int i, int nest)
             if (n.x[k].at && (o.x[k] = c_exp(fn, n.x[k], nest + 1)) < 0) return -1;
         if ((n.k != TN_FOR && o.x[0] < 0) || (o.a = c_stat(fn, n.a, nest + 1)) < 0) return -1;
         break;
-    case TN_BLOCK:
-        if (n.ndecl || (o.list = c_list(fn, n.n, [&](int k) { return c_stat(fn, t.kids[n.list + k], nest + 1); })) < 0)
-            return -1;
+    case TN_BLOCK: {   // its names end with it
+        uint32_t vis = fn.vis;
+        o.d0 = fn.nslots;
+        if (n.ndecl && c_decls(fn, n, nest + 1) != 0) return -1;
+        o.dn = fn.nslots - o.d0;
+        if ((o.list = c_list(fn, n.n, [&](int k) { return c_stat(fn, t.kids[n.list + k], nest + 1); })) < 0) return -1;
+        fn.vis = vis;
         o.n = n.n;
         o.tlist = n.list;
         break;
+    }
     case TN_SWITCH: {   // its block: its head and body one level deeper
-        if ((o.x[0] = c_exp(fn, n.x[0], nest + 1)) < 0) return -1;
+        if (n.ndecl || (o.x[0] = c_exp(fn, n.x[0], nest + 1)) < 0) return -1;
         LABELS labels;
         if ((o.list = c_list(fn, n.n, [&](int k) { return c_switched(fn, t.kids[n.list + k], nest + 1, labels, 0); })) < 0)
             return -1;
@@ -1101,12 +1132,24 @@ int SCR_LEAN::run(const FN &fn, FR &f, double &val)
         arrays.g[k] = v;
         arrays.made |= 1u << k;
     }
-    for (size_t k = 0; k < fn.pinit.size(); k++) {   // each declaration clears the current errors
+    declare(f, fn.np, fn.nbody, &arrays.made);
+    int r = block(f, *fn.proot);
+    val = f.ret;
+    return r;
+}
+
+// The declarations of locals first .. first + n - 1 as they run: each clears the current
+// errors; a local is empty while its initializer runs (a box holds nothing); an array's storage
+// is made (its count in *made).
+void SCR_LEAN::declare(FR &f, int first, int n, uint32_t *made)
+{
+    const FN &fn = *f.fn;
+    for (int slot = first; slot < first + n; slot++) {
+        int k = slot - fn.np;
         s.err_nowscr[0] = 0;
         s.err_nowfnc[0] = 0;
-        int slot = fn.np + (int)k;
-        f.nd++;
-        f.set &= ~(1u << slot);   // empty while its initializer runs
+        f.live |= 1u << slot;
+        f.set &= ~(1u << slot);
         try {
             if (fn.arrays >> slot & 1) {
                 const FN::SHAPE &sh = fn.shape[slot];
@@ -1118,9 +1161,13 @@ int SCR_LEAN::run(const FN &fn, FR &f, double &val)
                 }
                 v->gj_count = 1;
                 f.arr[slot] = v;
-                arrays.made |= 1u << slot;
+                *made |= 1u << slot;
                 f.set |= 1u << slot;
-            } else if (fn.pinit[k] && f.box && (fn.boxed >> slot & 1)) {
+            } else if (fn.boxed >> slot & 1) {
+                if (!fn.pinit[k]) {
+                    f.box[slot].val_clear();
+                    continue;
+                }
                 VAL_U t;
                 const VAL_U *v = vref(f, *fn.pinit[k], t);
                 f.box[slot].val_copy(v);
@@ -1134,15 +1181,45 @@ int SCR_LEAN::run(const FN &fn, FR &f, double &val)
             s.scr_skip_space(at);
             t.decl_failed(at, [&] {
                 SCR_U::MARK mark(s, "SCR_U::scr_stat", at);
-                step(f, 0, at);
+                step(f, fn.lnest[k], at);
                 t.prologue();
             });
             throw;
         }
     }
-    int r = block(f, *fn.proot);
-    val = f.ret;
-    return r;
+}
+
+// An inner block that declares names: they end with it (their entries, if a view made them).
+int SCR_LEAN::scoped(FR &f, const LS &n)
+{
+    struct END {
+        SCR_LEAN &l;
+        FR &f;
+        uint32_t mask;
+        ~END() { l.undeclare(f, mask); }
+    } end{*this, f, (n.dn >= 32 ? ~0u : (1u << n.dn) - 1) << n.d0};
+    declare(f, n.d0, n.dn, nullptr);
+    return block(f, n);
+}
+
+void SCR_LEAN::undeclare(FR &f, uint32_t mask)
+{
+    f.live &= ~mask;
+    if (!(f.made & mask)) return;
+    for (VTBL_U **link = &s.vtbl_top; *link;) {
+        VTBL_U *v = *link;
+        bool mine = false;
+        for (uint32_t m = f.made & mask; m && !mine; m &= m - 1) mine = v == f.vt[__builtin_ctz(m)];
+        if (!mine) {
+            link = &v->next;
+            continue;
+        }
+        *link = v->next;
+        v->next = nullptr;
+        delete v;
+    }
+    f.made &= ~mask;
+    s.vt_bump();
 }
 
 int SCR_LEAN::block(FR &f, const LS &b)
@@ -1200,7 +1277,7 @@ template <int K> int SCR_LEAN::stk(SCR_LEAN &l, FR &f, const LS &n)
     case TN_WHILE:
     case TN_DO:
     case TN_FOR: return l.loop(f, n);
-    case TN_BLOCK: return l.block(f, n);
+    case TN_BLOCK: return n.dn ? l.scoped(f, n) : l.block(f, n);
     case TN_BREAK: return TR_BREAK;
     case TN_CONTINUE: return TR_CONTINUE;
     case TN_SWITCH: return l.sw(f, n);
@@ -1763,15 +1840,17 @@ void SCR_LEAN::materialize()
                 if (ok) f.vt[a] = s.vtbl_top;
             }
         }
-        s.ctx.scr_nest = f.base;
         scr_name_cpy(s.ctx.func_name, fn.f->name);
-        for (; f.made < f.nd; f.made++) {   // and the locals declared since the last view
-            int slot = fn.np + f.made;
+        for (uint32_t m = f.live & ~f.made; m; m &= m - 1) {   // and the locals declared since the last view
+            int slot = __builtin_ctz(m);
             const FN::SHAPE &sh = fn.shape[slot];
+            s.ctx.scr_nest = f.base + fn.lnest[slot - fn.np];
             if (!(f.vt[slot] = s.scr_put_var(fn.name[slot], sh.x, sh.y, sh.dims, VT_VAR, 0, 0))) break;
             if (fn.arrays >> slot & 1) f.vt[slot]->vtb_link(f.arr[slot]);   // the frame's storage, shared
+            f.made |= 1u << slot;
         }
-        for (int k2 = 0; k2 < fn.np + f.made; k2++) {
+        for (uint32_t m = (fn.np >= 32 ? ~0u : (1u << fn.np) - 1) | f.made; m; m &= m - 1) {
+            int k2 = __builtin_ctz(m);
             if (!(f.set >> k2 & 1) || (fn.arrays >> k2 & 1) || !listed(f.vt[k2])) continue;
             BASE_GJ *g = f.vt[k2]->vtb_gajet_pt;
             if (!g) continue;
@@ -1818,11 +1897,12 @@ bool SCR_LEAN::listed(const VTBL_U *v) const
 // The frame's entries go, wherever they stand in the list.
 void SCR_LEAN::unmake(FR &f)
 {
-    int n = f.fn->np + f.made;
+    int np = f.fn->np;
     for (VTBL_U **link = &s.vtbl_top; *link;) {
         VTBL_U *v = *link;
         bool mine = false;
-        for (int k = 0; k < n && !mine; k++) mine = v == f.vt[k] || (k < f.fn->np && v == f.av[k]);
+        for (int k = 0; k < np && !mine; k++) mine = v == f.vt[k] || v == f.av[k];
+        for (uint32_t m = f.made; m && !mine; m &= m - 1) mine = v == f.vt[__builtin_ctz(m)];
         if (!mine) {
             link = &v->next;
             continue;

@@ -1,8 +1,8 @@
 // Lean runs: a function that computes with its own names, globals, texts and built-ins runs
 // here, its parameters and locals in the slots of a native frame, without the entries, the
 // context copy and the boxed values of a tree call. Such a function (plain var parameters by
-// value or by reference, locals of the body's block that are plain var scalars or arrays with
-// sizes written as numbers, plain var globals, numbers, texts, the operators, built-ins,
+// value or by reference, locals that are plain var scalars of any block or arrays of the
+// body's with sizes written as numbers, plain var globals, numbers, texts, the operators, built-ins,
 // switch, and calls of other such functions) touches nothing but its frames, those globals'
 // storage, its references' storage and what its built-ins touch, so the run keeps only what
 // can be seen: the marks, the hook before each
@@ -86,7 +86,8 @@ private:
     int c_root(FN &fn, int root, int nest);
     int c_node(FN &fn, int xn, int nest);
     int c_slot(FN &fn, const char *name) const;
-    int c_decls(FN &fn, const TN &block);
+    int c_decls(FN &fn, const TN &block, int level);
+    static bool c_named(const FN &fn, const char *name);
     int c_lib(FN &fn, const SCR_XC::XN &n, int nest);
     struct LABELS {
         std::vector<int> cases;
@@ -100,6 +101,9 @@ private:
     int run(const FN &fn, FR &f, double &val);
     int st(FR &f, const LS &n);
     int block(FR &f, const LS &b);
+    void declare(FR &f, int first, int n, uint32_t *made);
+    [[gnu::noinline]] int scoped(FR &f, const LS &n);
+    void undeclare(FR &f, uint32_t mask);
     int loop(FR &f, const LS &n);
     struct SW {
         int value = 0;

@@ -240,6 +240,29 @@ TEST(Lean, LocalArraysAsTheTreeCallsMakeThem)
         refused(t);
 }
 
+// Blocks declaring names: each entry of a loop's body declares afresh (empty, or its initializer,
+// a text box holding nothing again), the names seen in the views at their block's level and
+// gone after it, sibling blocks with the same names, nesting, an initializer failing inside.
+// A name an outer block has, an inner static or array, and a global named like an inner name
+// leave the function to the tree call.
+TEST(Lean, BlockDeclarationsAsTheTreeCallsMakeThem)
+{
+    const char *texts[] = {
+        "var g[3] = {\"p\"}; f(var n){ var i, s = 0; for (i = 0; i < n; i++) { var t = i * 2, u = 1, w; if (i % 2) u = 5; w &= g[i % 3]; "
+        "s = s * 3 + t + u + strlen(tcat(w)); { var t2 = t + 1; s += t2; } } { var t = 7; s += t; } return s; } "
+        "main(){ return f(3) + f(1); }",
+        "f(var n){ var s = 0; while (n-- > 0) { var k = n; do { var q = k * k; s += q; } while (k-- > 0); } return s; } main(){ return f(4); }",
+        "var a[2]; f(var n){ var s = 0; { var x = 1, y = a[n]; s = x + y; } return s; } main(){ return f(1) + f(3); }",
+    };
+    for (const char *t : texts) agree(t);
+    if (cache_env_off()) GTEST_SKIP() << "lean runs are made from the parsed forms (KOVASH_NOCACHE)";
+    for (const char *t : {"f(var n){ var t = 1; { var t = 2; n += t; } return n + t; } main(){ return f(1); }",
+                          "f(var n){ { static var k; k++; n += k; } return n; } main(){ return f(1) + f(2); }",
+                          "f(var n){ { var b[2]; b[1] = n; n = b[1]; } return n; } main(){ return f(1); }",
+                          "var t = 9; f(var n){ { var t = 2; n += t; } return n + t; } main(){ return f(1); }"})
+        refused(t);
+}
+
 // References: global arrays, a local array and a global scalar given to "var p[]", "var m[][]"
 // and "var &a", passed on, read, stored, stepped and appended to, kept apart from the caller's
 // slots in a recursion, seen in the views at every hook, an index out of range failing with the
