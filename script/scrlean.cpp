@@ -509,9 +509,7 @@ int SCR_LEAN::box(FN &fn)
         if (o.k >= Q_LE && o.k <= Q_NE && whole(fn.x[o.a].k) && whole(fn.x[o.b].k)) o.k = Q_VCMP;
         if ((o.k == Q_COND && (whole(fn.x[o.b].k) || whole(fn.x[o.c].k))))
             return -1;
-        if (o.k == Q_COMMA)
-            for (int k = 0; k < o.n; k++)
-                if (whole(fn.x[fn.lists[o.list + k]].k)) return -1;
+        if (o.k == Q_COMMA && whole(fn.x[fn.lists[o.list + o.n - 1]].k)) return -1;   // (the others' values go)
         if (o.k == Q_CALL || o.k == Q_CALLV) {   // a value passed whole to a parameter that is no box: made one
             uint32_t want = 0;
             for (int k = 0; k < o.n; k++)

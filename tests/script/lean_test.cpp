@@ -163,6 +163,7 @@ TEST(Lean, GlobalsAndTextsAsTheTreeCallsSeeThem)
         "main(){ var i, s, t = 5, n = 0; for (i = 0; i < 3; i++) { s = \"\"; s &= \"ab\"; if (i == 2) s &= i; } "
         "t &= \"q\"; if (s == \"ab\") n++; return n * 10 + (s > \"a\") + (s < 1) + (t > \"\") * 100; }",
         "main(){ var s = \"b\", n = 0; if (s > (s = \"a\")) n = 1; return n; }",
+        "var g[2] = {\"t\"}; main(){ var n, t, i; for (n = g[0], t = 0, i = 0; i < 3; n++, i++) t += n; return t * 10 + n; }",
         // steps of locals holding texts and nothing: the value before, as it is
         "var a[2] = {\"x\"}; main(){ var s = \"ab\", t, u = a[0], w = a[1], z; t = s++; ++u; s--; z = w--; "
         "return (t == \"ab\") * 1000 + s * 100 + u * 10 + w + (z == a[1]) * 5; }",
