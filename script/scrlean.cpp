@@ -99,6 +99,8 @@ struct SCR_LEAN::FN {
     uint32_t boxed = 0;      // locals holding what a global's element holds (VAL_U boxes)
     uint32_t arrays = 0;     // slots of storage: local arrays (made by the declaration) and references
     uint32_t refs = 0;       // the parameters by reference (their storage the caller's)
+    uint32_t cells = 0;      // local scalars in storage of their own (passed by reference)
+    uint32_t want_cells = 0;  // while made: local scalars found passed by reference
     uint32_t pbox = 0;       // the parameters among the boxes (their callers give them values whole)
     struct SHAPE {
         int x = 1, y = 1, dims = 0;
@@ -260,6 +262,20 @@ bool SCR_LEAN::rebox(FN &fn, uint32_t want)
 }
 
 void SCR_LEAN::build(FN &fn, uint32_t want)
+{
+    // A local scalar passed by reference is found while made: made again with it a cell.
+    for (uint32_t cells = 0;;) {
+        fn.cells = cells;
+        build_once(fn, want);
+        if (fn.ok > 0 || !(fn.want_cells & ~cells)) return;
+        cells |= fn.want_cells;
+        const FTBL_U *f = fn.f;
+        fn = FN();
+        fn.f = f;
+    }
+}
+
+void SCR_LEAN::build_once(FN &fn, uint32_t want)
 {
     const FTBL_U *f = fn.f;
     fn.ok = -1;
@@ -574,6 +590,7 @@ int SCR_LEAN::c_decls(FN &fn, const TN &block, int level)
                 if (level || s.scr_skip_space(p) == '[' || s.scr_skip_space(p) == '=') return -1;
                 fn.arrays |= 1u << fn.nslots;
             }
+            if (fn.cells >> fn.nslots & 1) fn.arrays |= 1u << fn.nslots;   // a scalar in storage of its own
             fn.shape.push_back(shape);
             fn.lnest.push_back(level);
             fn.vis |= 1u << fn.nslots;
@@ -737,7 +754,7 @@ int SCR_LEAN::c_node(FN &fn, int i, int nest)
     // an element of a local array or of a reference, with its indices: 1, 0 not one, -1 refused
     auto element = [&](const SCR_XC::XN &v) {
         int k = v.k == SCR_XC::X_VAR ? c_slot(fn, &xc.names[v.name]) : -1;
-        if (k < 0 || !(v.dims || (fn.refs >> k & 1))) return 0;
+        if (k < 0 || !(v.dims || ((fn.refs | fn.cells) >> k & 1))) return 0;
         if (!(fn.arrays >> k & 1) || fn.shape[k].dims != v.dims) return -1;
         o.local = true;
         o.slot = k;
@@ -973,6 +990,8 @@ int SCR_LEAN::c_ref(FN &fn, int root, int dims)
     LX o;
     o.k = Q_GADGET;
     if ((o.slot = c_slot(fn, &xc.names[v.name])) >= 0) {
+        if (!dims && o.slot >= fn.np && !(fn.arrays >> o.slot & 1) && !fn.lnest[o.slot - fn.np])
+            fn.want_cells |= 1u << o.slot;   // a scalar of the body's block: its storage a cell then
         if (!(fn.arrays >> o.slot & 1) || fn.shape[o.slot].dims != dims) return -1;
         o.local = true;
     } else {
@@ -1161,6 +1180,11 @@ void SCR_LEAN::declare(FR &f, int first, int n, uint32_t *made)
                 f.arr[slot] = v;
                 *made |= 1u << slot;
                 f.set |= 1u << slot;
+                if (fn.pinit[k]) {   // a cell's initial value, stored as the declaration stores it
+                    VAL_U t;
+                    const VAL_U *x = vref(f, *fn.pinit[k], t);
+                    if (!x || v->gj_putv(0, 0, *x) != 0) s.scr_set_SCRERR("%s@%s 初期値設定失敗", fn.f->name, fn.name[slot]);
+                }
             } else if (fn.boxed >> slot & 1) {
                 if (!fn.pinit[k]) {
                     f.box[slot].val_clear();

@@ -80,6 +80,7 @@ private:
     // building
     FN *make(const FTBL_U *f);
     void build(FN &fn, uint32_t want);
+    void build_once(FN &fn, uint32_t want);
     bool rebox(FN &fn, uint32_t want);
     int c_stat(FN &fn, int tn, int nest);
     int c_exp(FN &fn, const TX &x, int nest);

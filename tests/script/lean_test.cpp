@@ -267,8 +267,9 @@ TEST(Lean, BlockDeclarationsAsTheTreeCallsMakeThem)
 // References: global arrays, a local array and a global scalar given to "var p[]", "var m[][]"
 // and "var &a", passed on, read, stored, stepped and appended to, kept apart from the caller's
 // slots in a recursion, seen in the views at every hook, an index out of range failing with the
-// parameter's name. What the regular call binds otherwise (a local scalar, an element, another
-// shape, a constant) leaves the caller to the tree call, with the same messages.
+// parameter's name; a local scalar given by reference kept in a cell of its own. What the
+// regular call binds otherwise (an inner block's scalar, an element, another shape, a constant)
+// leaves the caller to the tree call, with the same messages.
 TEST(Lean, ReferencesAsTheTreeCallsBindThem)
 {
     const char *texts[] = {
@@ -284,10 +285,14 @@ TEST(Lean, ReferencesAsTheTreeCallsBindThem)
         "app(var &s, var n){ var i; for (i = 0; i < n; i++) s &= \"xy\"; return n; } "
         "main(){ app(w, 2); return sum(acc, 20) + (w == \"xyxy\") * 1000; }",
         "var a[3]; f(var p[]){ var i; for (i = 0; i < 5; i++) p[i] = i; return 1; } main(){ return f(a); }",
+        // local scalars given by reference: kept in a cell of their own (texts, steps, an initial value)
+        "swap(var &a, var &b){ var t = a; a = b; b = t; return 0; } f(var &a){ a = 3; return 1; } "
+        "main(){ var x = 1, i, s = \"ab\", t = \"cd\", u = 0; for (i = 0; i < 3; i++) { u += f(x) + x++; swap(s, t); } swap(x, s); "
+        "s &= \"!\"; return strlen(tcat(s, t)) * 100 + u + x; }",
     };
     for (const char *t : texts) agree(t);
     if (cache_env_off()) GTEST_SKIP() << "lean runs are made from the parsed forms (KOVASH_NOCACHE)";
-    for (const char *t : {"f(var &a){ a = 3; return 1; } main(){ var x = 1, i, s = 0; for (i = 0; i < 3; i++) s += f(x); return s + x; }",
+    for (const char *t : {"f(var n){ var x = n; { var y = 1; g(y); } return x; } g(var &a){ a++; return 1; } main(){ return f(1); }",
                           "var a[3]; f(var &b){ b = 3; return 1; } main(){ var i, s = 0; for (i = 0; i < 3; i++) s += f(a[1]); return s; }",
                           "var m[2][2]; f(var p[]){ return 1; } main(){ var i, s = 0; for (i = 0; i < 3; i++) s += f(m); return s; }",
                           "const var k = 2; f(var &a){ return a; } main(){ var i, s = 0; for (i = 0; i < 3; i++) s += f(k); return s; }"})
