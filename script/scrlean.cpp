@@ -150,7 +150,7 @@ void SCR_LEAN::FN::link()
         if (o.n && o.k != Q_POST) o.pl = &xl[o.list];
     }
     for (LS &o : st) {
-        o.sf = SCR_LEAN::stf[o.k];
+        o.sf = o.k == TN_BLOCK && o.dn ? &SCR_LEAN::scoped_st : SCR_LEAN::stf[o.k];
         o.pa = o.a >= 0 ? &st[o.a] : nullptr;
         o.pb = o.b >= 0 ? &st[o.b] : nullptr;
         if ((o.k == TN_BLOCK || o.k == TN_SWITCH) && o.n) o.kids = &sl[o.list];
@@ -1149,7 +1149,7 @@ int SCR_LEAN::run(const FN &fn, FR &f, double &val)
         arrays.g[k] = v;
         arrays.made |= 1u << k;
     }
-    declare(f, fn.np, fn.nbody, &arrays.made);
+    if (fn.nbody) declare(f, fn.np, fn.nbody, &arrays.made);
     int r = block(f, *fn.proot);
     val = f.ret;
     return r;
@@ -1209,6 +1209,11 @@ void SCR_LEAN::declare(FR &f, int first, int n, uint32_t *made)
             throw;
         }
     }
+}
+
+int SCR_LEAN::scoped_st(SCR_LEAN &l, FR &f, const LS &n)
+{
+    return l.scoped(f, n);
 }
 
 // An inner block that declares names: they end with it (their entries, if a view made them).
@@ -1299,7 +1304,7 @@ template <int K> int SCR_LEAN::stk(SCR_LEAN &l, FR &f, const LS &n)
     case TN_WHILE:
     case TN_DO:
     case TN_FOR: return l.loop(f, n);
-    case TN_BLOCK: return n.dn ? l.scoped(f, n) : l.block(f, n);
+    case TN_BLOCK: return l.block(f, n);
     case TN_BREAK: return TR_BREAK;
     case TN_CONTINUE: return TR_CONTINUE;
     case TN_SWITCH: return l.sw(f, n);

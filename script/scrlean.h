@@ -104,6 +104,7 @@ private:
     int block(FR &f, const LS &b);
     void declare(FR &f, int first, int n, uint32_t *made);
     [[gnu::noinline]] int scoped(FR &f, const LS &n);
+    static int scoped_st(SCR_LEAN &l, FR &f, const LS &n);   // the statement function of such a block
     void undeclare(FR &f, uint32_t mask);
     int loop(FR &f, const LS &n);
     struct SW {
