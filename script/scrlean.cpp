@@ -37,6 +37,9 @@ bool whole(uint8_t k) { return WHOLE >> k & 1; }
 constexpr int LEAN_DEEP = 100;
 constexpr long LEAN_STACK = 16 * 1024;
 constexpr int SLOTS = SCR_U::FRAME_SLOTS;
+// A goto's result: the blocks on the way out end (no rest replayed), the body is entered again
+// along the path to its label (FR::seek).
+constexpr int TR_JUMP = TR_RETURN + 1;
 }   // namespace
 
 struct LX {
@@ -74,7 +77,9 @@ struct LS {
     int type = 0;       // return
     int value = 0;      // case: its label's value
     int d0 = 0, dn = 0;  // block: the slots its declarations make (an inner block's: they end with it)
+    int to = -1;        // goto: its label's statement
     const LS *pa = nullptr, *pb = nullptr;
+    const LS *pto = nullptr, *up = nullptr;   // goto: its label; the statement this one is part of
     const LS *const *kids = nullptr;
     const LX *px[3] = {};
     SCR_LEAN::STF sf = nullptr;
@@ -109,6 +114,8 @@ struct SCR_LEAN::FN {
     std::vector<int> lnest;     // per local: the level of its entry, from the body's
     int nbody = 0;              // the body's own locals (the first ones)
     uint32_t vis = 0;           // while made: the slots a name may mean here
+    std::vector<std::pair<int, int>> labels;   // while made: the tree's label node, its statement
+    mutable std::vector<uint32_t> dalab;         // the locals set wherever a label is reached from
     std::vector<const LX *> xl;
     std::vector<const LS *> sl;
     std::vector<const LX *> pinit;
@@ -147,14 +154,20 @@ void SCR_LEAN::FN::link()
         o.pa = px(o.a);
         o.pb = px(o.b);
         o.pc = px(o.c);
-        if (o.n && o.k != Q_POST) o.pl = &xl[o.list];
+        if (o.n && o.k != Q_POST && o.k != Q_GPOST && o.k != Q_BPOST) o.pl = &xl[o.list];
     }
     for (LS &o : st) {
         o.sf = o.k == TN_BLOCK && o.dn ? &SCR_LEAN::scoped_st : SCR_LEAN::stf[o.k];
         o.pa = o.a >= 0 ? &st[o.a] : nullptr;
         o.pb = o.b >= 0 ? &st[o.b] : nullptr;
+        o.pto = o.to >= 0 ? &st[o.to] : nullptr;
         if ((o.k == TN_BLOCK || o.k == TN_SWITCH) && o.n) o.kids = &sl[o.list];
         for (int k = 0; k < 3; k++) o.px[k] = px(o.x[k]);
+    }
+    for (LS &o : st) {
+        if (o.pa) const_cast<LS *>(o.pa)->up = &o;
+        if (o.pb) const_cast<LS *>(o.pb)->up = &o;
+        for (int k = 0; (o.k == TN_BLOCK || o.k == TN_SWITCH) && k < o.n; k++) const_cast<LS *>(o.kids[k])->up = &o;
     }
     for (int i : init) pinit.push_back(px(i));
     proot = &st[root];
@@ -178,6 +191,7 @@ struct SCR_LEAN::FR {
     VAL_U *rv = nullptr;        // where a form that returns whole values puts its value
     VAL_U *pv = nullptr;        // the values of the boxed parameters, by parameter (a lean caller's)
     VAR_GJ **ra = nullptr;      // the storage of the parameters by reference, by parameter (the caller's)
+    const LS *seek = nullptr;   // a goto's label, sought
     const LX *site = nullptr;   // the call (its arguments name what the references stand for)
 };
 
@@ -310,6 +324,16 @@ void SCR_LEAN::build_once(FN &fn, uint32_t want)
     }
     fn.root = (int)fn.st.size();
     fn.st.push_back(b);
+    for (LS &o : fn.st) {   // a goto's label by its statement
+        if (o.k != TN_GOTO) continue;
+        int to = -1;
+        for (auto &l : fn.labels)
+            if (l.first == o.to) to = l.second;
+        if ((o.to = to) < 0) {
+            fn.ok = -1;
+            return;
+        }
+    }
     fn.boxed = want;
     if (box(fn) != 0) {
         fn.ok = -1;
@@ -412,6 +436,17 @@ struct DA {
         }
         case TN_CASE:
         case TN_DEFAULT: return st(fn, *n.pa, a);
+        case TN_LABEL:   // reached from before it and from its gotos
+            a &= fn.dalab[&n - fn.st.data()];
+            return st(fn, *n.pa, a);
+        case TN_GOTO: {   // the inner blocks around the label are entered again: their names empty
+            uint32_t fresh = 0;
+            for (const LS *p = n.pto->up; p && p != fn.proot; p = p->up)
+                if (p->k == TN_BLOCK) fresh |= (p->dn >= 32 ? ~0u : (1u << p->dn) - 1) << p->d0;
+            fn.dalab[n.to] &= a & ~(fresh & ~fn.boxed);
+            a = ~0u;   // what follows is reached only through its own labels
+            return true;
+        }
         default: return true;
         }
     }
@@ -432,8 +467,14 @@ struct DA {
 bool SCR_LEAN::assigned(const FN &fn)
 {
     // a boxed local not set yet holds nothing, as the variable would
-    uint32_t a = (fn.np >= 32 ? ~0u : (1u << fn.np) - 1) | fn.boxed;
-    return DA::decls(fn, fn.np, fn.nbody, a) && DA::st(fn, *fn.proot, a);
+    // a label's locals: those its gotos leave set, found again till they stay
+    fn.dalab.assign(fn.st.size(), ~0u);
+    for (;;) {
+        std::vector<uint32_t> was = fn.dalab;
+        uint32_t a = (fn.np >= 32 ? ~0u : (1u << fn.np) - 1) | fn.boxed;
+        bool ok = DA::decls(fn, fn.np, fn.nbody, a) && DA::st(fn, *fn.proot, a);
+        if (fn.dalab == was) return ok;
+    }
 }
 
 // The global a name (with its indices) means in f: a var of its own storage; null when the form
@@ -677,7 +718,19 @@ int SCR_LEAN::c_stat(FN &fn, int i, int nest)
         o.n = n.n;
         break;
     }
-    default: return -1;   // labels, goto
+    case TN_LABEL: {   // (not in a switch: a label there counts as it is read)
+        for (int p = n.parent; p >= 0; p = t.np[p]->parent)
+            if (t.np[p]->k == TN_SWITCH) return -1;
+        if ((o.a = c_stat(fn, n.a, nest)) < 0) return -1;
+        fn.st.push_back(o);
+        fn.labels.emplace_back(i, (int)fn.st.size() - 1);
+        return (int)fn.st.size() - 1;
+    }
+    case TN_GOTO:
+        if (n.to < 0) return -1;   // no such label: it fails at the body's end
+        o.to = n.to;               // the tree's node till the form is made
+        break;
+    default: return -1;
     }
     fn.st.push_back(o);
     return (int)fn.st.size() - 1;
@@ -748,7 +801,8 @@ int SCR_LEAN::c_node(FN &fn, int i, int nest)
     auto slot_of = [&](const SCR_XC::XN &v) {
         int k = v.k == SCR_XC::X_VAR && !v.dims ? c_slot(fn, &xc.names[v.name]) : -1;
         if (k >= 0 && (fn.arrays >> k & 1)) return -2;   // an array as a whole: not a number
-        o.chk = k >= fn.np && (fn.in_init || fn.init[k - fn.np] < 0);
+        // (an inner block's local entered by a goto is empty whatever its initializer)
+        o.chk = k >= fn.np && (fn.in_init || fn.init[k - fn.np] < 0 || fn.lnest[k - fn.np]);
         return k;
     };
     // an element of a local array or of a reference, with its indices: 1, 0 not one, -1 refused
@@ -1151,14 +1205,74 @@ int SCR_LEAN::run(const FN &fn, FR &f, double &val)
     }
     if (fn.nbody) declare(f, fn.np, fn.nbody, &arrays.made);
     int r = block(f, *fn.proot);
+    while (r == TR_JUMP) r = seek_block(f, *fn.proot);   // the body entered again at the label
     val = f.ret;
     return r;
+}
+
+// Statement n, on the path to the label f.seek, entered as the regular run enters it seeking
+// the label: no hook and no expression till the label, a branch or body taken without its
+// condition, what is passed before the path replayed, the rest run as usual once it is found.
+int SCR_LEAN::seek(FR &f, const LS &n)
+{
+    SCR_U::MARK mark(s, "SCR_U::scr_stat", n.at);
+    if (errs()) t.prologue();
+    switch (n.k) {
+    case TN_BLOCK: return seek_block(f, n);
+    case TN_LABEL:
+        if (&n != f.seek) return seek(f, *n.pa);
+        f.seek = nullptr;   // runs from here
+        return st(f, *n.pa);
+    case TN_IF: {
+        if (n.pb && !on_path(f, *n.pa)) {
+            if (errs()) t.replay(n.pa->tn);
+            return seek(f, *n.pb);
+        }
+        int r = seek(f, *n.pa);
+        if (r != TR_JUMP && n.pb && errs()) t.replay(n.pb->tn);
+        return r;
+    }
+    case TN_WHILE:
+    case TN_DO:
+    default: return loop(f, n, seek(f, *n.pa));
+    }
+}
+
+// A block on the path: its names declared afresh without their initial values (the body's stay).
+int SCR_LEAN::seek_block(FR &f, const LS &n)
+{
+    {
+        struct END {
+            SCR_LEAN &l;
+            FR &f;
+            uint32_t mask;
+            ~END() { l.undeclare(f, mask); }
+        } end{*this, f, n.dn && &n != f.fn->proot ? (n.dn >= 32 ? ~0u : (1u << n.dn) - 1) << n.d0 : 0};
+        if (end.mask) declare(f, n.d0, n.dn, nullptr, false);   // afresh, without their initial values
+        s.err_nowscr[0] = 0;
+        s.err_nowfnc[0] = 0;
+        int k = 0;
+        while (k < n.n && !on_path(f, *n.kids[k])) k++;
+        if (errs()) t.replay_run(n.tlist, k);
+        int r = k < n.n ? seek(f, *n.kids[k]) : TR_NEXT;
+        for (k++; r == TR_NEXT && k < n.n; k++) r = st(f, *n.kids[k]);
+        if (r != TR_NEXT && r != TR_JUMP && errs()) t.replay_run(n.tlist + k, n.n - k);
+        return r;
+    }
+}
+
+// Whether statement n holds the label sought.
+bool SCR_LEAN::on_path(const FR &f, const LS &n)
+{
+    for (const LS *p = f.seek; p; p = p->up)
+        if (p == &n) return true;
+    return false;
 }
 
 // The declarations of locals first .. first + n - 1 as they run: each clears the current
 // errors; a local is empty while its initializer runs (a box holds nothing); an array's storage
 // is made (its count in *made).
-void SCR_LEAN::declare(FR &f, int first, int n, uint32_t *made)
+void SCR_LEAN::declare(FR &f, int first, int n, uint32_t *made, bool values)
 {
     const FN &fn = *f.fn;
     for (int slot = first; slot < first + n; slot++) {
@@ -1186,7 +1300,7 @@ void SCR_LEAN::declare(FR &f, int first, int n, uint32_t *made)
                     if (!x || v->gj_putv(0, 0, *x) != 0) s.scr_set_SCRERR("%s@%s 初期値設定失敗", fn.f->name, fn.name[slot]);
                 }
             } else if (fn.boxed >> slot & 1) {
-                if (!fn.pinit[k]) {
+                if (!fn.pinit[k] || !values) {
                     f.box[slot].val_clear();
                     continue;
                 }
@@ -1194,7 +1308,7 @@ void SCR_LEAN::declare(FR &f, int first, int n, uint32_t *made)
                 const VAL_U *v = vref(f, *fn.pinit[k], t);
                 f.box[slot].val_copy(v);
                 f.set |= 1u << slot;
-            } else if (fn.pinit[k]) {
+            } else if (fn.pinit[k] && values) {
                 f.v[slot] = ev(f, *fn.pinit[k]);
                 f.set |= 1u << slot;
             }
@@ -1256,7 +1370,7 @@ int SCR_LEAN::block(FR &f, const LS &b)
     for (int k = 0; k < b.n; k++) {
         int r = st(f, *b.kids[k]);
         if (r == TR_NEXT) continue;
-        if (errs()) t.replay_run(b.tlist + k + 1, b.n - k - 1);
+        if (r != TR_JUMP && errs()) t.replay_run(b.tlist + k + 1, b.n - k - 1);
         return r;
     }
     return TR_NEXT;
@@ -1296,7 +1410,7 @@ template <int K> int SCR_LEAN::stk(SCR_LEAN &l, FR &f, const LS &n)
     case TN_IF:
         if (l.opnd(f, *n.px[0]) != 0) {
             int r = l.st(f, *n.pa);
-            if (n.pb && l.errs()) l.t.replay(n.pb->tn);
+            if (n.pb && r != TR_JUMP && l.errs()) l.t.replay(n.pb->tn);
             return r;
         }
         if (l.errs()) l.t.replay(n.pa->tn);
@@ -1308,6 +1422,10 @@ template <int K> int SCR_LEAN::stk(SCR_LEAN &l, FR &f, const LS &n)
     case TN_BREAK: return TR_BREAK;
     case TN_CONTINUE: return TR_CONTINUE;
     case TN_SWITCH: return l.sw(f, n);
+    case TN_LABEL: return l.st(f, *n.pa);
+    case TN_GOTO:
+        f.seek = n.pto;
+        return TR_JUMP;
     case TN_RETURN:
         try {
             if (f.rv) return l.ret_whole(f, n);
@@ -1345,8 +1463,9 @@ int SCR_LEAN::ret_whole(FR &f, const LS &n)
 const SCR_LEAN::STF SCR_LEAN::stf[] = {
     &stk<TN_EXP>, &stk<TN_EMPTY>, &stk<TN_BLOCK>, &stk<TN_IF>, &stk<TN_WHILE>, &stk<TN_DO>,
     &stk<TN_FOR>, &stk<TN_BREAK>, &stk<TN_CONTINUE>, &stk<TN_RETURN>, &stk<TN_SWITCH>,
-    &stk<TN_EMPTY>, &stk<TN_EMPTY>};   // labels run only from their switch (SCR_LEAN::switched)
-static_assert(TN_DEFAULT == 12, "one run per lean statement kind (SCR_LEAN::stf)");
+    &stk<TN_EMPTY>, &stk<TN_EMPTY>,   // case labels run only from their switch (SCR_LEAN::switched)
+    &stk<TN_LABEL>, &stk<TN_GOTO>};
+static_assert(TN_GOTO == 14, "one run per lean statement kind (SCR_LEAN::stf)");
 
 // A switch: a pass over its statements selects by the labels, a second one the default when
 // nothing matched; the statements not selected, and those after a break, are read.
@@ -1360,6 +1479,7 @@ int SCR_LEAN::sw(FR &f, const LS &n)
         for (int k = 0; k < n.n; k++) {
             int r = switched(f, *n.kids[k], w);
             if (r == TR_NEXT) continue;
+            if (r == TR_JUMP) return r;
             jump = r;
             w.running = false;   // no label after it selects: each value is listed once, one default
         }
@@ -1390,13 +1510,20 @@ int SCR_LEAN::switched(FR &f, const LS &n, SW &w)
 int SCR_LEAN::loop(FR &f, const LS &n)
 {
     if (n.k == TN_FOR && n.px[0]) ev(f, *n.px[0]);
+    return loop(f, n, -1);
+}
+
+// A loop from its condition (entered < 0), or after its body gave `entered` (a goto into it).
+int SCR_LEAN::loop(FR &f, const LS &n, int entered)
+{
     const LX *cond = n.k == TN_WHILE ? n.px[0] : n.k == TN_FOR ? n.px[1] : nullptr;
     for (;;) {
-        bool flag = !cond || opnd(f, *cond) != 0;
-        int r = TR_NEXT;
-        if (flag) r = st(f, *n.pa);
-        else if (errs()) t.replay(n.pa->tn);
-        if (r == TR_RETURN) return r;
+        bool flag = entered >= 0 || !cond || opnd(f, *cond) != 0;
+        int r = entered >= 0 ? entered : TR_NEXT;
+        if (entered < 0 && flag) r = st(f, *n.pa);
+        else if (!flag && errs()) t.replay(n.pa->tn);
+        entered = -1;
+        if (r == TR_RETURN || r == TR_JUMP) return r;
         if (r == TR_BREAK || !flag) return TR_NEXT;
         if (n.k == TN_DO) {
             if (opnd(f, *n.px[0]) == 0) return TR_NEXT;

@@ -102,11 +102,15 @@ private:
     int run(const FN &fn, FR &f, double &val);
     int st(FR &f, const LS &n);
     int block(FR &f, const LS &b);
-    void declare(FR &f, int first, int n, uint32_t *made);
+    void declare(FR &f, int first, int n, uint32_t *made, bool values = true);
+    int seek(FR &f, const LS &n);
+    int seek_block(FR &f, const LS &n);
+    static bool on_path(const FR &f, const LS &n);
     [[gnu::noinline]] int scoped(FR &f, const LS &n);
     static int scoped_st(SCR_LEAN &l, FR &f, const LS &n);   // the statement function of such a block
     void undeclare(FR &f, uint32_t mask);
     int loop(FR &f, const LS &n);
+    int loop(FR &f, const LS &n, int entered);
     struct SW {
         int value = 0;
         bool matched = false, defaults = false, default_run = false, running = false;

@@ -264,6 +264,30 @@ TEST(Lean, BlockDeclarationsAsTheTreeCallsMakeThem)
         refused(t);
 }
 
+// goto: backwards and forwards, out of loops and blocks, into a loop's body (its condition not
+// asked on the way in), into an else, into a block whose names come back empty, with error
+// texts replayed over what it passes. A number local a goto may skip the setting of, and a
+// label in a switch, leave the function to the tree call.
+TEST(Lean, GotoAsTheTreeCallsJump)
+{
+    const char *texts[] = {
+        "collatz(var n){ var steps = 0; again: if (n == 1) goto done; if (n % 2) n = 3 * n + 1; else n = n / 2; steps++; "
+        "goto again; done: return steps; } main(){ var i, s = 0; for (i = 1; i < 6; i++) s = s * 3 + collatz(i); return s; }",
+        "f(var n){ var i = 0, s = 0; if (n > 1) goto inside; while (i < 3) { s += 10; inside: s++; i++; } "
+        "for (i = 0; i < 9; i++) for (;;) { if (i == 2) goto out; s += 100; break; } out: return s; } main(){ return f(1) * 10000 + f(2); }",
+        "f(var n){ var s = 0; if (n) goto e; if (s) { s = 5; } else { e: s += 7; } { var t = 5, u = \"x\"; if (n > 1) { n = 0; goto in; } "
+        "t = 9; in: t = 3; t++; s = s * 100 + t + strlen(tcat(u)); } do { s++; mid: s += 2; } while (s < 0); if (n == 1) { n = 2; goto mid; } return s; } "
+        "main(){ return f(0) * 1000000 + f(1) * 1000 + f(2); }",
+        "f(var n){ var t, a = 0, b; t = tcat(); if (n) goto L; a = 1; b = 2; L: t = tcat(); return a + n; } main(){ return f(0) * 10 + f(1); }",
+    };
+    for (const char *t : texts) agree(t);
+    if (cache_env_off()) GTEST_SKIP() << "lean runs are made from the parsed forms (KOVASH_NOCACHE)";
+    for (const char *t : {"f(var n){ var x; if (n) goto L; x = 1; L: return x + 1; } main(){ return f(0) + f(1); }",
+                          "f(var n){ { var t = 1; if (n) { n = 0; goto L; } L: t++; n += t; } return n; } main(){ return f(1); }",
+                          "f(var n){ switch (n) { case 1: L: n++; break; } if (n < 3) goto L; return n; } main(){ return f(1); }"})
+        refused(t);
+}
+
 // References: global arrays, a local array and a global scalar given to "var p[]", "var m[][]"
 // and "var &a", passed on, read, stored, stepped and appended to, kept apart from the caller's
 // slots in a recursion, seen in the views at every hook, an index out of range failing with the
