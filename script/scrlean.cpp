@@ -835,6 +835,14 @@ int SCR_LEAN::c_node(FN &fn, int i, int nest)
             break;
         }
         if (n.dims || (o.slot = slot_of(n)) < 0) {
+            if (!n.dims && !n.npost && o.slot == -1 && !c_named(fn, &xc.names[n.name])) {   // an enumerator: its value
+                const VTBL_U *e = entry_of(fn, n);
+                if (e && e->type == VT_ENUM && e->nest == 0) {
+                    o.k = Q_NUM;
+                    o.num = e->value;
+                    break;
+                }
+            }
             if (!(o.g = global_of(fn, n)) || (n.npost && (o.g->flags & SF_CONST)) || (n.dims && (o.a = c_node(fn, n.a, nest)) < 0) ||
                 (n.dims == 2 && (o.c = c_node(fn, n.b, nest)) < 0))
                 return -1;

@@ -135,6 +135,7 @@ TEST(Lean, GlobalsAndTextsAsTheTreeCallsSeeThem)
     const char *texts[] = {
         "var a[5] = {\"b\", \"a\", 3}; main(){ var i, j, t; for (j = 0; j < 4; j++) for (i = 0; i < 4; i++) "
         "if (a[i] > a[i + 1]) { t = a[i]; a[i] = a[i + 1]; a[i + 1] = t; } return (a[3] < a[4]) * 100 + (a[0] == a[1]) * 10 + a[2]; }",
+        "enum { Q = 3, R }; f(var n){ var s = 0; while (n < R) { s += Q; n++; } return s + (n == R); } main(){ return f(0) * 10 + f(5); }",
         "var g = 5, h[3]; f(var n){ g = g + n; h[n % 3] = g; return g * 1; } main(){ var i, s = 0; for (i = 0; i < 7; i++) s = s * 3 + f(i); return s + h[1]; }",
         "var a[3]; main(){ var t, u = 2; t = a[1]; a[2] = t; u = a[0] == a[2]; return u + (t < 1); }",
         "var a[3]; main(){ var i, s = 0; for (i = 0; i < 5; i++) s = s + a[i] + 1; return s; }",
