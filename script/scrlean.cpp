@@ -106,6 +106,7 @@ struct SCR_LEAN::FN {
     uint32_t refs = 0;       // the parameters by reference (their storage the caller's)
     uint32_t cells = 0;      // local scalars in storage of their own (passed by reference)
     uint32_t want_cells = 0;  // while made: local scalars found passed by reference
+    uint32_t unset = 0;       // locals that may be read before they are set
     uint32_t pbox = 0;       // the parameters among the boxes (their callers give them values whole)
     struct SHAPE {
         int x = 1, y = 1, dims = 0;
@@ -278,11 +279,13 @@ bool SCR_LEAN::rebox(FN &fn, uint32_t want)
 void SCR_LEAN::build(FN &fn, uint32_t want)
 {
     // A local scalar passed by reference is found while made: made again with it a cell.
-    for (uint32_t cells = 0;;) {
+    // So is a local that may be read before it is set: a box then (it holds nothing till set).
+    for (uint32_t cells = 0, boxes = 0;;) {
         fn.cells = cells;
-        build_once(fn, want);
-        if (fn.ok > 0 || !(fn.want_cells & ~cells)) return;
+        build_once(fn, want | boxes);
+        if (fn.ok > 0 || !((fn.want_cells & ~cells) | (fn.unset & ~boxes & ~fn.arrays))) return;
         cells |= fn.want_cells;
+        boxes |= fn.unset & ~fn.arrays;
         const FTBL_U *f = fn.f;
         fn = FN();
         fn.f = f;
@@ -341,33 +344,41 @@ void SCR_LEAN::build_once(FN &fn, uint32_t want)
     }
     fn.pbox = fn.boxed & (fn.np >= 32 ? ~0u : (1u << fn.np) - 1);
     fn.link();
-    fn.ok = fn.deep <= LEAN_DEEP - 10 && assigned(fn) ? 1 : -1;
+    fn.unset = unset_reads(fn);
+    fn.ok = fn.deep <= LEAN_DEEP - 10 && !fn.unset ? 1 : -1;
 }
 
 // Whether every local is set before anything reads it, on every path: an empty local is no
 // number (it reads as empty, and as 0 only where an operator takes it).
 namespace {
 struct DA {
+    // A read of slot k: one that may find it unset is noted (the local becomes a box).
+    static thread_local uint32_t miss;
+    static bool has(uint32_t a, int k)
+    {
+        if (!(a >> k & 1)) miss |= 1u << k;
+        return true;
+    }
     static bool x(const LX &e, uint32_t &a)
     {
         switch (e.k) {
         case Q_NUM:
         case Q_STR: return true;
-        case Q_GADGET: return !e.local || a >> e.slot & 1;
+        case Q_GADGET: return !e.local || has(a, e.slot);
         case Q_SLOT:
         case Q_BGET:
         case Q_PRE:
         case Q_POST:
         case Q_BPRE:
-        case Q_BPOST: return a >> e.slot & 1;
+        case Q_BPOST: return has(a, e.slot);
         case Q_GGET:
         case Q_GPRE:
-        case Q_GPOST: return (!e.local || a >> e.slot & 1) && (!e.pa || x(*e.pa, a)) && (!e.pc || x(*e.pc, a));
+        case Q_GPOST: return (!e.local || has(a, e.slot)) && (!e.pa || x(*e.pa, a)) && (!e.pc || x(*e.pc, a));
         case Q_GSET:
-            return (!e.local || a >> e.slot & 1) && (!e.pa || x(*e.pa, a)) && (!e.pc || x(*e.pc, a)) && x(*e.pb, a);
+            return (!e.local || has(a, e.slot)) && (!e.pa || x(*e.pa, a)) && (!e.pc || x(*e.pc, a)) && x(*e.pb, a);
         case Q_SET:
         case Q_BSET:
-            if (!x(*e.pb, a) || (e.i && !(a >> e.slot & 1))) return false;
+            if (!x(*e.pb, a) || (e.i && !has(a, e.slot))) return false;
             a |= 1u << e.slot;
             return true;
         case Q_AND:
@@ -464,7 +475,9 @@ struct DA {
 };
 }   // namespace
 
-bool SCR_LEAN::assigned(const FN &fn)
+thread_local uint32_t DA::miss;
+
+uint32_t SCR_LEAN::unset_reads(const FN &fn)
 {
     // a boxed local not set yet holds nothing, as the variable would
     // a label's locals: those its gotos leave set, found again till they stay
@@ -472,8 +485,10 @@ bool SCR_LEAN::assigned(const FN &fn)
     for (;;) {
         std::vector<uint32_t> was = fn.dalab;
         uint32_t a = (fn.np >= 32 ? ~0u : (1u << fn.np) - 1) | fn.boxed;
-        bool ok = DA::decls(fn, fn.np, fn.nbody, a) && DA::st(fn, *fn.proot, a);
-        if (fn.dalab == was) return ok;
+        DA::miss = 0;
+        DA::decls(fn, fn.np, fn.nbody, a);
+        DA::st(fn, *fn.proot, a);
+        if (fn.dalab == was) return DA::miss;
     }
 }
 

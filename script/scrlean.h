@@ -12,10 +12,10 @@
 // made, with the values they would hold, and kept current at every later view until their
 // call returns.
 //
-// A number local must be set before it is read; a local or parameter that may hold a text or
-// nothing is a box (a VAL_U), and a function whose returns give such values gives them to its
-// caller whole. A call past the limit fails as the tree call fails: its message, the position
-// of the innermost statement, every call failed.
+// A local that may hold a text or nothing, or be read before it is set, or a parameter given a
+// text or nothing, is a box (a VAL_U); a function whose returns give such values gives them to
+// its caller whole. A call past the limit fails as the tree call fails: its message, the
+// position of the innermost statement, every call failed.
 #pragma once
 #include <cstdint>
 #include <memory>
@@ -137,7 +137,7 @@ private:
     void unmake(FR &f);
     int bind_ref(FR &f, int a);
     bool listed(const VTBL_U *v) const;
-    static bool assigned(const FN &fn);
+    static uint32_t unset_reads(const FN &fn);
     int box(FN &fn);
     VTBL_U *global_of(FN &fn, const SCR_XC::XN &n);
     VTBL_U *entry_of(FN &fn, const SCR_XC::XN &n);
