@@ -110,7 +110,13 @@ struct SCR_LEAN::FN {
     uint32_t pbox = 0;       // the parameters among the boxes (their callers give them values whole)
     struct SHAPE {
         int x = 1, y = 1, dims = 0;
+        int e0 = 0, en = 0;   // an array's list of initial values: elems[e0 ..]
     };
+    struct ELEM {
+        int x, y, e;   // where the value goes, its expression
+        const LX *pe;
+    };
+    std::vector<ELEM> elems;
     std::vector<SHAPE> shape;   // per slot
     std::vector<int> lnest;     // per local: the level of its entry, from the body's
     int nbody = 0;              // the body's own locals (the first ones)
@@ -171,6 +177,7 @@ void SCR_LEAN::FN::link()
         for (int k = 0; (o.k == TN_BLOCK || o.k == TN_SWITCH) && k < o.n; k++) const_cast<LS *>(o.kids[k])->up = &o;
     }
     for (int i : init) pinit.push_back(px(i));
+    for (ELEM &e : elems) e.pe = &x[e.e];
     proot = &st[root];
 }
 
@@ -466,6 +473,8 @@ struct DA {
     {
         for (int k = first; k < first + n; k++) {
             const LX *init = fn.pinit[k - fn.np];
+            const SCR_LEAN::FN::SHAPE &sh = fn.shape[k];
+            for (int e = sh.e0; e < sh.e0 + sh.en; e++) x(*fn.elems[e].pe, a);
             a = (a & ~(1u << k)) | (fn.boxed & 1u << k);
             if (init && !x(*init, a)) return false;
             if (init || (fn.arrays >> k & 1)) a |= 1u << k;
@@ -643,7 +652,7 @@ int SCR_LEAN::c_decls(FN &fn, const TN &block, int level)
             FN::SHAPE shape;   // an array: its sizes written as numbers, made as the declaration runs
             if (t.shape_of(p, shape.x, shape.y, shape.dims) != 0) return -1;
             if (shape.dims) {
-                if (level || s.scr_skip_space(p) == '[' || s.scr_skip_space(p) == '=') return -1;
+                if (level || s.scr_skip_space(p) == '[') return -1;
                 fn.arrays |= 1u << fn.nslots;
             }
             if (fn.cells >> fn.nslots & 1) fn.arrays |= 1u << fn.nslots;   // a scalar in storage of its own
@@ -652,7 +661,9 @@ int SCR_LEAN::c_decls(FN &fn, const TN &block, int level)
             fn.vis |= 1u << fn.nslots;
             memcpy(fn.name[fn.nslots++], name, SCR_NAMESIZE);
             int init = -1;
-            if (s.scr_match_key(p, "=") == 0) {
+            if (shape.dims && s.scr_match_key(p, "=") == 0) {
+                if (c_values(fn, p, fn.nslots - 1, level) != 0) return -1;
+            } else if (s.scr_match_key(p, "=") == 0) {
                 int calls = fn.calls;
                 int r = s.scr_xc->compile_root(p);
                 fn.in_init = true;
@@ -668,6 +679,51 @@ int SCR_LEAN::c_decls(FN &fn, const TN &block, int level)
         if (p != t.decls[block.decl + d + 1]) return -1;
     }
     return 0;
+}
+
+// An array's list of initial values after "=", as the declaration reads it (rows in braces, or
+// running on into the next row): where each goes known now. What would fail (too many, none, a
+// list where none fits) stays with the tree call.
+int SCR_LEAN::c_values(FN &fn, const char *&p, int slot, int level)
+{
+    if (s.scr_match_key(p, "{") != 0) return -1;
+    FN::SHAPE sh = fn.shape[slot];
+    int calls = fn.calls, c = 0, r = 0;
+    sh.e0 = (int)fn.elems.size();
+    fn.in_init = true;
+    auto value = [&]() {
+        int root = s.scr_xc->compile_root(p), e = root > 0 ? c_root(fn, root, level) : -1;
+        if (e < 0) return -1;
+        fn.elems.push_back(FN::ELEM{c++, r, e, nullptr});
+        return 0;
+    };
+    auto next = [&]() { return s.scr_match_key(p, ",") == 0 ? 1 : s.scr_match_key(p, "}") == 0 ? 0 : -1; };
+    while (s.scr_match_key(p, "}") != 0) {
+        if (c >= sh.x) {
+            if (sh.dims < 2 || ++r >= sh.y) return -1;
+            c = 0;
+        }
+        if (s.scr_match_key(p, "{") == 0) {   // a row
+            if (sh.dims != 2 || r >= sh.y) return -1;
+            while (s.scr_match_key(p, "}") != 0) {
+                if (c >= sh.x || value() != 0) return -1;
+                int more = next();
+                if (more < 0) return -1;
+                if (!more) break;
+            }
+            c = 0;
+            r++;
+        } else if (value() != 0) {
+            return -1;
+        }
+        int more = next();
+        if (more < 0) return -1;
+        if (!more) break;
+    }
+    fn.in_init = false;
+    sh.en = (int)fn.elems.size() - sh.e0;
+    fn.shape[slot] = sh;
+    return sh.en && fn.calls == calls ? 0 : -1;
 }
 
 template <class MAKE> int SCR_LEAN::c_list(FN &fn, int n, MAKE make)
@@ -1317,11 +1373,8 @@ void SCR_LEAN::declare(FR &f, int first, int n, uint32_t *made, bool values)
                 f.arr[slot] = v;
                 *made |= 1u << slot;
                 f.set |= 1u << slot;
-                if (fn.pinit[k]) {   // a cell's initial value, stored as the declaration stores it
-                    VAL_U t;
-                    const VAL_U *x = vref(f, *fn.pinit[k], t);
-                    if (!x || v->gj_putv(0, 0, *x) != 0) s.scr_set_SCRERR("%s@%s 初期値設定失敗", fn.f->name, fn.name[slot]);
-                }
+                if (fn.pinit[k]) initial(f, *fn.pinit[k], 0, 0, slot);   // a cell's initial value
+                for (int e = sh.e0; e < sh.e0 + sh.en; e++) initial(f, *fn.elems[e].pe, fn.elems[e].x, fn.elems[e].y, slot);
             } else if (fn.boxed >> slot & 1) {
                 if (!fn.pinit[k] || !values) {
                     f.box[slot].val_clear();
@@ -1351,6 +1404,15 @@ void SCR_LEAN::declare(FR &f, int first, int n, uint32_t *made, bool values)
 int SCR_LEAN::scoped_st(SCR_LEAN &l, FR &f, const LS &n)
 {
     return l.scoped(f, n);
+}
+
+// An initial value into element (x, y) of a local's storage, as the declaration stores it.
+void SCR_LEAN::initial(FR &f, const LX &e, int x, int y, int slot)
+{
+    VAL_U t, none;
+    const VAL_U *v = vref(f, e, t);
+    if (f.arr[slot]->gj_putv(x, y, v ? *v : none) != 0)
+        s.scr_set_SCRERR("%s@%s 初期値設定失敗", f.fn->f->name, f.fn->name[slot]);
 }
 
 // An inner block that declares names: they end with it (their entries, if a view made them).

@@ -88,6 +88,7 @@ private:
     int c_node(FN &fn, int xn, int nest);
     int c_slot(FN &fn, const char *name) const;
     int c_decls(FN &fn, const TN &block, int level);
+    int c_values(FN &fn, const char *&p, int slot, int level);
     static bool c_named(const FN &fn, const char *name);
     int c_lib(FN &fn, const SCR_XC::XN &n, int nest);
     struct LABELS {
@@ -103,6 +104,7 @@ private:
     int st(FR &f, const LS &n);
     int block(FR &f, const LS &b);
     void declare(FR &f, int first, int n, uint32_t *made, bool values = true);
+    void initial(FR &f, const LX &e, int x, int y, int slot);
     int seek(FR &f, const LS &n);
     int seek_block(FR &f, const LS &n);
     static bool on_path(const FR &f, const LS &n);

@@ -216,8 +216,8 @@ TEST(Lean, BuiltInsThatMayCallTheHostAsTheTreeCallsCallThem)
 
 // Local arrays: each call's own (a recursion keeps them apart), of rows too, holding texts,
 // seen in the views at every hook, read by a built-in as a gadget, indices out of range failing
-// with the array's name, elements stepped and given "op="; a list initializer and the array as
-// a value leave the function to the tree call.
+// with the array's name, elements stepped and given "op=", lists of initial values; a list
+// that does not fit and the array as a value leave the function to the tree call.
 TEST(Lean, LocalArraysAsTheTreeCallsMakeThem)
 {
     const char *texts[] = {
@@ -230,6 +230,10 @@ TEST(Lean, LocalArraysAsTheTreeCallsMakeThem)
         "main(){ return r(5) * 1000 + r(2); }",
         "f(var n){ var a[3]; a[n] = 1; return a[0] * 2; } main(){ return f(1) + f(3); }",
         "f(var n){ var m[2][3]; return m[n][1] + 1; } main(){ return f(1) + f(2); }",
+        // lists of initial values: each call's, texts and expressions, rows in braces or running on
+        "var g[2] = {\"t\"}; f(var n){ var a[4] = {n, g[0], n * 2,}, m[2][3] = {{1, n}, {g[0]}}, k[2][2] = {1, 2, n}; "
+        "return a[0] + a[2] * 10 + strlen(tcat(a[1], a[3], m[1][0], m[1][2])) * 100 + m[0][1] * 1000 + k[1][0] * 10000; } "
+        "main(){ return f(1) + f(2); }",
         "f(var n){ var a[2], m[2][2]; a[0]++; ++a[1]; a[1] += n; m[1][n % 2] -= 3; a[0] &= \"x\"; return a[1] + m[1][1] + a[0]; } "
         "main(){ return f(1) * 10 + f(2); }",
     };
@@ -237,7 +241,9 @@ TEST(Lean, LocalArraysAsTheTreeCallsMakeThem)
     agree("r(var n){ var a[3], i; for (i = 0; i < 3; i++) a[i] = n + i; if (n > 0) return r(n - 1) + a[2]; "
           "while (1) a[0] = a[0] + 1; } main(){ return r(3); }", 40);
     if (cache_env_off()) GTEST_SKIP() << "lean runs are made from the parsed forms (KOVASH_NOCACHE)";
-    for (const char *t : {"f(var n){ var a[2] = {1, 2}; return a[1] + n; } main(){ return f(1); }",
+    for (const char *t : {"f(var n){ var a[2] = {1, 2, 3}; return a[1] + n; } main(){ return f(1); }",
+                          "f(var n){ var a[2] = {}; return a[1] + n; } main(){ return f(1); }",
+                          "f(var n){ var m[2][2] = {{1}, {2}, {3}}; return m[1][1] + n; } main(){ return f(1); }",
                           "f(var n){ var a[2]; a = n; return a[0]; } main(){ return f(1); }"})
         refused(t);
 }
