@@ -513,12 +513,24 @@ VTBL_U *SCR_LEAN::global_of(FN &fn, const SCR_XC::XN &n)
 // The entry a name that is none of f's own finds in f's run.
 VTBL_U *SCR_LEAN::entry_of(FN &fn, const SCR_XC::XN &n)
 {
+    return entry_named(fn, &s.scr_xc->names[n.name]);
+}
+
+VTBL_U *SCR_LEAN::entry_named(FN &fn, const char *name)
+{
     char keep[SCR_NAMESIZE];
     scr_name_cpy(keep, s.ctx.func_name);
     scr_name_cpy(s.ctx.func_name, fn.f->name);   // its statics first, as its run looks
-    VTBL_U *v = s.scr_get_vtbl(&s.scr_xc->names[n.name]);
+    VTBL_U *v = s.scr_get_vtbl(name);
     scr_name_cpy(s.ctx.func_name, keep);
     return v;
+}
+
+// The enumerator a name means in f (not one of its locals'): its entry, or null.
+const VTBL_U *SCR_LEAN::enumerator(FN &fn, const char *name)
+{
+    const VTBL_U *e = c_named(fn, name) ? nullptr : entry_named(fn, name);
+    return e && e->type == VT_ENUM && e->nest == 0 ? e : nullptr;
 }
 
 // Locals given what a global's element holds hold it as it is (a text, nothing); where a value
@@ -827,7 +839,16 @@ int SCR_LEAN::c_switched(FN &fn, int i, int nest, LABELS &labels, int chain)
         bool neg = *p == '-';
         VAL_U v;
         if (neg) p++;
-        if (s.scr_const(p, v) != 0 || v.val_kind != VAL_NUM) return -1;
+        char name[SCR_NAMESIZE];
+        const char *q = p;
+        if (s.scr_idname(q, name, sizeof name) == 0) {   // an enumerator
+            const VTBL_U *e = enumerator(fn, name);
+            if (!e) return -1;
+            v.val_putd(e->value);
+            p = q;
+        } else if (s.scr_const(p, v) != 0 || v.val_kind != VAL_NUM) {
+            return -1;
+        }
         s.scr_skip_space(p);
         if (p != n.x[0].end) return -1;
         o.value = scr_trunc32(neg ? -v.val_getd() : v.val_getd());
@@ -906,9 +927,8 @@ int SCR_LEAN::c_node(FN &fn, int i, int nest)
             break;
         }
         if (n.dims || (o.slot = slot_of(n)) < 0) {
-            if (!n.dims && !n.npost && o.slot == -1 && !c_named(fn, &xc.names[n.name])) {   // an enumerator: its value
-                const VTBL_U *e = entry_of(fn, n);
-                if (e && e->type == VT_ENUM && e->nest == 0) {
+            if (!n.dims && !n.npost && o.slot == -1) {   // an enumerator: its value
+                if (const VTBL_U *e = enumerator(fn, &xc.names[n.name])) {
                     o.k = Q_NUM;
                     o.num = e->value;
                     break;

@@ -143,6 +143,8 @@ private:
     int box(FN &fn);
     VTBL_U *global_of(FN &fn, const SCR_XC::XN &n);
     VTBL_U *entry_of(FN &fn, const SCR_XC::XN &n);
+    VTBL_U *entry_named(FN &fn, const char *name);
+    const VTBL_U *enumerator(FN &fn, const char *name);
     int c_gadget(FN &fn, const XC_ARG &a);
     int c_ref(FN &fn, int root, int dims);
     struct AS_TREE {

@@ -381,8 +381,9 @@ TEST(Lean, ValuesLeaveFunctionsWhole)
 
 // Switches: a case selecting and falling through, a break, a default before the cases (the
 // second pass), chained and negative labels, continue and return from inside a loop's switch,
-// a switch inside a switch, a built-in's error text before the statements read after a break; labels written otherwise
-// than as numbers, a value listed twice and two defaults leave the function to the tree call.
+// a switch inside a switch, a built-in's error text before the statements read after a break,
+// enumerators as labels; a label named like a local, a value listed twice and two defaults
+// leave the function to the tree call.
 TEST(Lean, SwitchesAsTheTreeCallsRunThem)
 {
     const char *texts[] = {
@@ -394,10 +395,12 @@ TEST(Lean, SwitchesAsTheTreeCallsRunThem)
         "return -1; } main(){ return h(1, 1) * 1000 + h(1, 2) * 100 + h(2, 0) * 10 + h(3, 3); }",
         "k(var n){ var r = 0, t = \"ab\"; switch (n) { case 0: t = tcat(); case 1: r = strlen(t); break; case 2: r = 2; } "
         "return r * 10 + n; } main(){ return k(2) * 10000 + k(1) * 100 + k(0); }",
+        "enum { IDLE, RUN = 5, STOP }; step(var st, var n){ switch (st) { case IDLE: return n ? RUN : IDLE; case RUN: if (n > 3) return STOP; break; "
+        "case STOP: return IDLE; default: return -1; } return RUN; } main(){ var i, st = IDLE, s = 0; for (i = 0; i < 9; i++) { st = step(st, i % 5); s = s * 2 + st; } return s; }",
     };
     for (const char *t : texts) agree(t);
     if (cache_env_off()) GTEST_SKIP() << "lean runs are made from the parsed forms (KOVASH_NOCACHE)";
-    for (const char *t : {"enum { A = 3 }; f(var n){ switch (n) { case A: return 1; } return 0; } main(){ return f(3) + f(2); }",
+    for (const char *t : {"enum { A = 3 }; f(var n){ var A = 1; switch (n) { case A: return 1; } return 0; } main(){ return f(3) + f(2); }",
                           "f(var n){ switch (n) { case 1: return 1; case 1: return 2; } return 0; } main(){ return f(2) * 10 + f(1); }",
                           "f(var n){ switch (n) { default: return 1; default: return 2; } } main(){ return f(2); }"})
         refused(t);
