@@ -165,6 +165,9 @@ TEST(Lean, GlobalsAndTextsAsTheTreeCallsSeeThem)
         "t &= \"q\"; if (s == \"ab\") n++; return n * 10 + (s > \"a\") + (s < 1) + (t > \"\") * 100; }",
         "main(){ var s = \"b\", n = 0; if (s > (s = \"a\")) n = 1; return n; }",
         "var g[2] = {\"t\"}; main(){ var n, t, i; for (n = g[0], t = 0, i = 0; i < 3; n++, i++) t += n; return t * 10 + n; }",
+        // "?:" choosing texts: the branch taken as it is, a parameter given a text through it
+        "var g[2] = {\"ab\"}; pick(var k, var s){ return k ? s : g[1]; } main(){ var i, n = 0, t; for (i = 0; i < 3; i++) { t = i % 2 ? g[0] : i; "
+        "n = n * 10 + strlen(tcat(t, pick(i, \"xyz\"))); } return n + (t == 2) * 1000; }",
         // steps of locals holding texts and nothing: the value before, as it is
         "var a[2] = {\"x\"}; main(){ var s = \"ab\", t, u = a[0], w = a[1], z; t = s++; ++u; s--; z = w--; "
         "return (t == \"ab\") * 1000 + s * 100 + u * 10 + w + (z == a[1]) * 5; }",
