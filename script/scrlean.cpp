@@ -88,6 +88,12 @@ struct LS {
     SCR_LEAN::STF sf = nullptr;
 };
 
+// The slots a block's declarations make.
+static uint32_t block_slots(const LS &n)
+{
+    return (n.dn >= 32 ? ~0u : (1u << n.dn) - 1) << n.d0;
+}
+
 struct SCR_LEAN::FN {
     const FTBL_U *f = nullptr;
     int ok = 0;         // 1 made, -1 refused, 0 being made
@@ -464,7 +470,7 @@ struct DA {
         case TN_GOTO: {   // the inner blocks around the label are entered again: their names empty
             uint32_t fresh = 0;
             for (const LS *p = n.pto->up; p && p != fn.proot; p = p->up)
-                if (p->k == TN_BLOCK) fresh |= (p->dn >= 32 ? ~0u : (1u << p->dn) - 1) << p->d0;
+                if (p->k == TN_BLOCK) fresh |= block_slots(*p);
             fn.dalab[n.to] &= a & ~(fresh & ~fn.boxed);
             a = ~0u;   // what follows is reached only through its own labels
             return true;
@@ -1342,28 +1348,31 @@ int SCR_LEAN::seek(FR &f, const LS &n)
     }
 }
 
+// A block's names end with it.
+struct SCR_LEAN::SCOPE {
+    SCR_LEAN &l;
+    FR &f;
+    uint32_t mask;
+    SCOPE(SCR_LEAN &l, FR &f, uint32_t mask) : l(l), f(f), mask(mask) {}
+    ~SCOPE() { l.undeclare(f, mask); }
+};
+
 // A block on the path: its names declared afresh without their initial values (the body's stay).
 int SCR_LEAN::seek_block(FR &f, const LS &n)
 {
-    {
-        struct END {
-            SCR_LEAN &l;
-            FR &f;
-            uint32_t mask;
-            ~END() { l.undeclare(f, mask); }
-        } end{*this, f, n.dn && &n != f.fn->proot ? (n.dn >= 32 ? ~0u : (1u << n.dn) - 1) << n.d0 : 0};
-        if (end.mask) declare(f, n.d0, n.dn, nullptr, false);   // afresh, without their initial values
-        s.err_nowscr[0] = 0;
-        s.err_nowfnc[0] = 0;
-        int k = 0;
-        while (k < n.n && !on_path(f, *n.kids[k])) k++;
-        if (errs()) t.replay_run(n.tlist, k);
-        int r = k < n.n ? seek(f, *n.kids[k]) : TR_NEXT;
-        for (k++; r == TR_NEXT && k < n.n; k++) r = st(f, *n.kids[k]);
-        if (r != TR_NEXT && r != TR_JUMP && errs()) t.replay_run(n.tlist + k, n.n - k);
-        return r;
-    }
+    SCOPE scope(*this, f, &n != f.fn->proot ? block_slots(n) : 0);
+    if (scope.mask) declare(f, n.d0, n.dn, nullptr, false);   // afresh, without their initial values
+    s.err_nowscr[0] = 0;
+    s.err_nowfnc[0] = 0;
+    int k = 0;
+    while (k < n.n && !on_path(f, *n.kids[k])) k++;
+    if (errs()) t.replay_run(n.tlist, k);
+    int r = k < n.n ? seek(f, *n.kids[k]) : TR_NEXT;
+    for (k++; r == TR_NEXT && k < n.n; k++) r = st(f, *n.kids[k]);
+    if (r != TR_NEXT && r != TR_JUMP && errs()) t.replay_run(n.tlist + k, n.n - k);
+    return r;
 }
+
 
 // Whether statement n holds the label sought.
 bool SCR_LEAN::on_path(const FR &f, const LS &n)
@@ -1443,12 +1452,7 @@ void SCR_LEAN::initial(FR &f, const LX &e, int x, int y, int slot)
 // An inner block that declares names: they end with it (their entries, if a view made them).
 int SCR_LEAN::scoped(FR &f, const LS &n)
 {
-    struct END {
-        SCR_LEAN &l;
-        FR &f;
-        uint32_t mask;
-        ~END() { l.undeclare(f, mask); }
-    } end{*this, f, (n.dn >= 32 ? ~0u : (1u << n.dn) - 1) << n.d0};
+    SCOPE scope(*this, f, block_slots(n));
     declare(f, n.d0, n.dn, nullptr);
     return block(f, n);
 }

@@ -111,6 +111,7 @@ private:
     [[gnu::noinline]] int scoped(FR &f, const LS &n);
     static int scoped_st(SCR_LEAN &l, FR &f, const LS &n);   // the statement function of such a block
     void undeclare(FR &f, uint32_t mask);
+    struct SCOPE;
     int loop(FR &f, const LS &n);
     int loop(FR &f, const LS &n, int entered);
     struct SW {

@@ -106,6 +106,14 @@ void refused(const char *text)
     EXPECT_EQ(a.seen, b.seen) << text;
 }
 
+// Each of texts runs alike lean and as tree calls; each of refusals keeps to tree calls.
+template <size_t N> void alike(const char *const (&texts)[N], std::initializer_list<const char *> refusals)
+{
+    for (const char *t : texts) agree(t);
+    if (cache_env_off()) GTEST_SKIP() << "lean runs are made from the parsed forms (KOVASH_NOCACHE)";
+    for (const char *t : refusals) refused(t);
+}
+
 }  // namespace
 
 // The views at every hook: arguments and parameters of recursive calls at their nest levels,
@@ -209,12 +217,9 @@ TEST(Lean, BuiltInsThatMayCallTheHostAsTheTreeCallsCallThem)
         // a view taken while a local's initializer runs: the locals declared after it join it
         "f(var n){ var a = n + tick(1), b = n * 2, c[2]; c[1] = b; b++; return a + b + c[1]; } main(){ return f(1) + f(2); }",
     };
-    for (const char *t : texts) agree(t);
-    if (cache_env_off()) GTEST_SKIP() << "lean runs are made from the parsed forms (KOVASH_NOCACHE)";
-    for (const char *t : {"f(var n){ var a = 3; return SUM(a, 0, 0, 1, 1) + n; } main(){ return f(1); }",
-                          "var a[2]; f(var n){ return SUM((a), 0, 0, 1, 1) + n; } main(){ return f(1); }",
-                          "f(var n){ return SUM(q, 0, 0, 1, 1) + n; } main(){ return f(1); }"})
-        refused(t);
+    alike(texts, {"f(var n){ var a = 3; return SUM(a, 0, 0, 1, 1) + n; } main(){ return f(1); }",
+                  "var a[2]; f(var n){ return SUM((a), 0, 0, 1, 1) + n; } main(){ return f(1); }",
+                  "f(var n){ return SUM(q, 0, 0, 1, 1) + n; } main(){ return f(1); }"});
 }
 
 // Local arrays: each call's own (a recursion keeps them apart), of rows too, holding texts,
@@ -265,13 +270,10 @@ TEST(Lean, BlockDeclarationsAsTheTreeCallsMakeThem)
         "f(var n){ var s = 0; while (n-- > 0) { var k = n; do { var q = k * k; s += q; } while (k-- > 0); } return s; } main(){ return f(4); }",
         "var a[2]; f(var n){ var s = 0; { var x = 1, y = a[n]; s = x + y; } return s; } main(){ return f(1) + f(3); }",
     };
-    for (const char *t : texts) agree(t);
-    if (cache_env_off()) GTEST_SKIP() << "lean runs are made from the parsed forms (KOVASH_NOCACHE)";
-    for (const char *t : {"f(var n){ var t = 1; { var t = 2; n += t; } return n + t; } main(){ return f(1); }",
-                          "f(var n){ { static var k; k++; n += k; } return n; } main(){ return f(1) + f(2); }",
-                          "f(var n){ { var b[2]; b[1] = n; n = b[1]; } return n; } main(){ return f(1); }",
-                          "var t = 9; f(var n){ { var t = 2; n += t; } return n + t; } main(){ return f(1); }"})
-        refused(t);
+    alike(texts, {"f(var n){ var t = 1; { var t = 2; n += t; } return n + t; } main(){ return f(1); }",
+                  "f(var n){ { static var k; k++; n += k; } return n; } main(){ return f(1) + f(2); }",
+                  "f(var n){ { var b[2]; b[1] = n; n = b[1]; } return n; } main(){ return f(1); }",
+                  "var t = 9; f(var n){ { var t = 2; n += t; } return n + t; } main(){ return f(1); }"});
 }
 
 // goto: backwards and forwards, out of loops and blocks, into a loop's body (its condition not
@@ -292,10 +294,7 @@ TEST(Lean, GotoAsTheTreeCallsJump)
         "f(var n){ var x; if (n) goto L; x = 1; L: return x + 1; } main(){ return f(0) + f(1); }",
         "f(var n){ { var t = 1; if (n) { n = 0; goto L; } L: t++; n += t; } return n; } main(){ return f(1) * 10 + f(0); }",
     };
-    for (const char *t : texts) agree(t);
-    if (cache_env_off()) GTEST_SKIP() << "lean runs are made from the parsed forms (KOVASH_NOCACHE)";
-    for (const char *t : {"f(var n){ switch (n) { case 1: L: n++; break; } if (n < 3) goto L; return n; } main(){ return f(1); }"})
-        refused(t);
+    alike(texts, {"f(var n){ switch (n) { case 1: L: n++; break; } if (n < 3) goto L; return n; } main(){ return f(1); }"});
 }
 
 // References: global arrays, a local array and a global scalar given to "var p[]", "var m[][]"
@@ -324,13 +323,10 @@ TEST(Lean, ReferencesAsTheTreeCallsBindThem)
         "main(){ var x = 1, i, s = \"ab\", t = \"cd\", u = 0; for (i = 0; i < 3; i++) { u += f(x) + x++; swap(s, t); } swap(x, s); "
         "s &= \"!\"; return strlen(tcat(s, t)) * 100 + u + x; }",
     };
-    for (const char *t : texts) agree(t);
-    if (cache_env_off()) GTEST_SKIP() << "lean runs are made from the parsed forms (KOVASH_NOCACHE)";
-    for (const char *t : {"f(var n){ var x = n; { var y = 1; g(y); } return x; } g(var &a){ a++; return 1; } main(){ return f(1); }",
-                          "var a[3]; f(var &b){ b = 3; return 1; } main(){ var i, s = 0; for (i = 0; i < 3; i++) s += f(a[1]); return s; }",
-                          "var m[2][2]; f(var p[]){ return 1; } main(){ var i, s = 0; for (i = 0; i < 3; i++) s += f(m); return s; }",
-                          "const var k = 2; f(var &a){ return a; } main(){ var i, s = 0; for (i = 0; i < 3; i++) s += f(k); return s; }"})
-        refused(t);
+    alike(texts, {"f(var n){ var x = n; { var y = 1; g(y); } return x; } g(var &a){ a++; return 1; } main(){ return f(1); }",
+                  "var a[3]; f(var &b){ b = 3; return 1; } main(){ var i, s = 0; for (i = 0; i < 3; i++) s += f(a[1]); return s; }",
+                  "var m[2][2]; f(var p[]){ return 1; } main(){ var i, s = 0; for (i = 0; i < 3; i++) s += f(m); return s; }",
+                  "const var k = 2; f(var &a){ return a; } main(){ var i, s = 0; for (i = 0; i < 3; i++) s += f(k); return s; }"});
 }
 
 // Values leaving functions whole: a text or nothing returned (into a local, compared, to an
@@ -401,12 +397,9 @@ TEST(Lean, SwitchesAsTheTreeCallsRunThem)
         "enum { IDLE, RUN = 5, STOP }; step(var st, var n){ switch (st) { case IDLE: return n ? RUN : IDLE; case RUN: if (n > 3) return STOP; break; "
         "case STOP: return IDLE; default: return -1; } return RUN; } main(){ var i, st = IDLE, s = 0; for (i = 0; i < 9; i++) { st = step(st, i % 5); s = s * 2 + st; } return s; }",
     };
-    for (const char *t : texts) agree(t);
-    if (cache_env_off()) GTEST_SKIP() << "lean runs are made from the parsed forms (KOVASH_NOCACHE)";
-    for (const char *t : {"enum { A = 3 }; f(var n){ var A = 1; switch (n) { case A: return 1; } return 0; } main(){ return f(3) + f(2); }",
-                          "f(var n){ switch (n) { case 1: return 1; case 1: return 2; } return 0; } main(){ return f(2) * 10 + f(1); }",
-                          "f(var n){ switch (n) { default: return 1; default: return 2; } } main(){ return f(2); }"})
-        refused(t);
+    alike(texts, {"enum { A = 3 }; f(var n){ var A = 1; switch (n) { case A: return 1; } return 0; } main(){ return f(3) + f(2); }",
+                  "f(var n){ switch (n) { case 1: return 1; case 1: return 2; } return 0; } main(){ return f(2) * 10 + f(1); }",
+                  "f(var n){ switch (n) { default: return 1; default: return 2; } } main(){ return f(2); }"});
 }
 
 // A stop (the host's budget) inside lean calls that made their entries for the view: the run
