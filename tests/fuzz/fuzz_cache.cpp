@@ -49,7 +49,7 @@ struct GEN {
     FUZZ_IN in;
     std::string out;
     int depth = 0, loops = 0;
-    bool in_main = false;
+    bool in_main = false, in_f = false;
 
     const char *pick(std::initializer_list<const char *> l) { return l.begin()[in.below((int)l.size())]; }
     // Faults (wrong dimensions, arity, names) are rare, so that most scripts link and run.
@@ -82,7 +82,7 @@ struct GEN {
         switch (in.below(6)) {
         case 0: out += "f("; exp(); break;
         case 1: out += "g("; out += pick({"a", "b", "n", "v[1]", "k"}); out += ", "; exp(); break;
-        case 5: out += "h("; out += pick({"v", "v", "m", "s", "a"}); out += ", "; exp(); break;
+        case 5: out += "h("; out += pick({"v", "w", "m", "s", "a"}); out += ", "; exp(); break;
         case 2: out += "len("; exp(); break;
         case 3: out += "fail("; break;
         default: out += "pick("; args(); break;
@@ -169,11 +169,12 @@ struct GEN {
         case 2: out += "for (i = 0; i < "; exp(); out += "; i++) "; body(d); break;
         case 3: out += "do "; body(d); out += " while ("; exp(); out += ");\n"; break;
         case 4: out += "{ var t = ("; exp(); out += "); "; stat(d + 1); stat(d + 1); out += "}\n"; break;
-        case 5: out += "switch ("; exp(); out += ") { case 1: "; body(d); out += " default: "; body(d);
+        case 5: out += "switch ("; exp(); out += ") { case "; out += pick({"1", "E1"}); out += ": "; body(d); out += " default: "; body(d);
                 out += " case 2: "; body(d); out += "}\n"; break;
         case 6:
             if (loops || rare()) out += pick({"break;\n", "continue;\n"});
             else if (in_main) out += "goto L;\n";
+            else if (in_f) out += "if (x-- > 0) goto M;\n";
             else out += ";\n";
             break;
         case 7: out += "return "; exp(); out += ";\n"; break;
@@ -184,13 +185,15 @@ struct GEN {
     std::string script()
     {
         out = "enum { E0, E1 }; const var c = 3; var a, b = 2, n, s = \"s\", v[4], m[2][3], i, k;\n"
-              "f(var x) { ";
+              "f(var x) { M: ";
+        in_f = true;
         stat(1);
+        in_f = false;
         out += " return x + 1; }\ng(var &r, var y) { r = r + y; ";
         stat(2);
         out += " return r; }\nh(var p[], var q) { p[q % 4] += q; p[1]++; ";
         stat(2);
-        out += " return p[1]; }\nmain() { var i, k = 1;\n";
+        out += " return p[1]; }\nmain() { var i, k = 1, w[3] = {k, \"t\"};\n";
         in_main = true;
         while (!in.empty() && out.size() < 4000) stat(0);
         out += "L: return a + n;\n}\n";
