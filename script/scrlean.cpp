@@ -116,6 +116,7 @@ struct SCR_LEAN::FN {
     uint32_t cells = 0;      // local scalars in storage of their own (passed by reference)
     uint32_t want_cells = 0;  // while made: local scalars found passed by reference
     uint32_t unset = 0;       // locals that may be read before they are set
+    bool again = false;       // a callee was made again: made again itself
     uint32_t pbox = 0;       // the parameters among the boxes (their callers give them values whole)
     struct SHAPE {
         int x = 1, y = 1, dims = 0;
@@ -253,17 +254,28 @@ const SCR_LEAN::FN *SCR_LEAN::form(const FTBL_U *f)
     } catch (const std::bad_alloc &) {
         return nullptr;   // the regular run it is
     }
-    // a form that calls one refused after it was made (a recursion through it) is refused too
+    // A form that calls one refused after it was made (a recursion through it) is refused too;
+    // one taking as a number the value of a callee made again to give values whole is made again.
     for (bool again = true; again;) {
         again = false;
-        for (auto &q : fns)
-            if (q->ok > 0)
-                for (const LX &x : q->x)   // (a call taking a whole value as a number too)
-                    if ((x.k == Q_CALL || x.k == Q_CALLV) && (x.fn->ok <= 0 || (x.k == Q_CALL && x.fn->whole_ret))) {
-                        q->ok = -1;
-                        again = true;
-                        break;
+        for (size_t i = 0; i < fns.size(); i++) {   // (making one may add more)
+            FN &q = *fns[i];
+            if (q.ok <= 0) continue;
+            for (const LX &x : q.x)
+                if ((x.k == Q_CALL || x.k == Q_CALLV) && (x.fn->ok <= 0 || (x.k == Q_CALL && x.fn->whole_ret))) {
+                    if (x.fn->ok > 0 && !top) {
+                        const FTBL_U *f = q.f;
+                        uint32_t boxes = q.pbox;
+                        q = FN();
+                        q.f = f;
+                        build(q, boxes);
+                    } else {
+                        q.ok = -1;
                     }
+                    again = true;
+                    break;
+                }
+        }
     }
     return ask.fn->ok > 0 ? ask.fn : nullptr;
 }
@@ -295,11 +307,12 @@ bool SCR_LEAN::rebox(FN &fn, uint32_t want)
 void SCR_LEAN::build(FN &fn, uint32_t want)
 {
     // A local scalar passed by reference is found while made: made again with it a cell.
-    // So is a local that may be read before it is set: a box then (it holds nothing till set).
-    for (uint32_t cells = 0, boxes = 0;;) {
+    // So is a local that may be read before it is set: a box then (it holds nothing till set);
+    // and a function whose callee was made again to return values whole.
+    for (uint32_t cells = 0, boxes = 0, tries = 1;; tries++) {
         fn.cells = cells;
         build_once(fn, want | boxes);
-        if (fn.ok > 0 || !((fn.want_cells & ~cells) | (fn.unset & ~boxes & ~fn.arrays))) return;
+        if (fn.ok > 0 || tries == 8 || !((fn.want_cells & ~cells) | (fn.unset & ~boxes & ~fn.arrays) | fn.again)) return;
         cells |= fn.want_cells;
         boxes |= fn.unset & ~fn.arrays;
         const FTBL_U *f = fn.f;
@@ -618,9 +631,12 @@ int SCR_LEAN::box(FN &fn)
             uint32_t want = 0;
             for (int k = 0; k < o.n; k++)
                 if (whole(fn.x[fn.lists[o.list + k]].k) && !((o.fn == &fn ? fn.boxed : o.fn->boxed) >> k & 1)) want |= 1u << k;
-            if (want && (o.fn == &fn || !rebox(const_cast<FN &>(*o.fn), want) || (o.fn->pbox & want) != want ||
-                         (o.k == Q_CALL && o.fn->whole_ret)))
+            if (want && (o.fn == &fn || !rebox(const_cast<FN &>(*o.fn), want) || (o.fn->pbox & want) != want))
                 return -1;
+            if (want && o.k == Q_CALL && o.fn->whole_ret) {   // it gives values whole now: its calls are made again so
+                fn.again = true;
+                return -1;
+            }
         }
     }
     for (const LS &n : fn.st)
