@@ -1778,7 +1778,7 @@ template <int K> double SCR_LEAN::evk(SCR_LEAN &l, FR &f, const LX &x)
     case Q_VCMP: {   // two texts compare as texts; the right side may change the left element
         VAL_U ta, tb;
         const VAL_U *a = l.vref(f, *x.pa, ta);
-        if (a && a != &ta && a->val_kind == VAL_STR && !x.pb->pure) a = (ta.val_copy(a), &ta);
+        if (a && a != &ta && !x.pb->pure) a = (ta.val_copy(a), &ta);
         const VAL_U *b = l.vref(f, *x.pb, tb);
         if (a && b && a->val_kind == VAL_STR && b->val_kind == VAL_STR)
             return scr_textop(x.lv, x.i, a->val_gets(), b->val_gets());

@@ -172,6 +172,7 @@ TEST(Lean, GlobalsAndTextsAsTheTreeCallsSeeThem)
         "main(){ var i, s, t = 5, n = 0; for (i = 0; i < 3; i++) { s = \"\"; s &= \"ab\"; if (i == 2) s &= i; } "
         "t &= \"q\"; if (s == \"ab\") n++; return n * 10 + (s > \"a\") + (s < 1) + (t > \"\") * 100; }",
         "main(){ var s = \"b\", n = 0; if (s > (s = \"a\")) n = 1; return n; }",
+        "var g = 1, h[2]; main(){ var i, n = 0, t = h[0]; for (i = 0; i < 3; i++) { n += g != (g += 2); n += t == (t = i); n += h[1] < (h[1] += 1); } return n; }",
         "var g[2] = {\"t\"}; main(){ var n, t, i; for (n = g[0], t = 0, i = 0; i < 3; n++, i++) t += n; return t * 10 + n; }",
         // "?:" choosing texts: the branch taken as it is, a parameter given a text through it
         "var g[2] = {\"ab\"}; pick(var k, var s){ return k ? s : g[1]; } main(){ var i, n = 0, t; for (i = 0; i < 3; i++) { t = i % 2 ? g[0] : i; "
