@@ -1360,7 +1360,7 @@ int SCR_LEAN::seek(FR &f, const LS &n)
     }
     case TN_WHILE:
     case TN_DO:
-    default: return loop(f, n, seek(f, *n.pa));
+    default: return loop_after(f, n, seek(f, *n.pa));
     }
 }
 
@@ -1640,27 +1640,39 @@ int SCR_LEAN::switched(FR &f, const LS &n, SW &w)
 int SCR_LEAN::loop(FR &f, const LS &n)
 {
     if (n.k == TN_FOR && n.px[0]) ev(f, *n.px[0]);
-    return loop(f, n, -1);
+    return loop_on(f, n);
 }
 
-// A loop from its condition (entered < 0), or after its body gave `entered` (a goto into it).
-int SCR_LEAN::loop(FR &f, const LS &n, int entered)
+// A loop from its condition.
+int SCR_LEAN::loop_on(FR &f, const LS &n)
 {
     const LX *cond = n.k == TN_WHILE ? n.px[0] : n.k == TN_FOR ? n.px[1] : nullptr;
     for (;;) {
-        bool flag = entered >= 0 || !cond || opnd(f, *cond) != 0;
-        int r = entered >= 0 ? entered : TR_NEXT;
-        if (entered < 0 && flag) r = st(f, *n.pa);
-        else if (!flag && errs()) t.replay(n.pa->tn);
-        entered = -1;
-        if (r == TR_RETURN || r == TR_JUMP) return r;
+        bool flag = !cond || opnd(f, *cond) != 0;
+        int r = TR_NEXT;
+        if (flag) r = st(f, *n.pa);
+        else if (errs()) t.replay(n.pa->tn);
+        static_assert(TR_JUMP > TR_RETURN && TR_RETURN > TR_BREAK, "the results that leave a loop");
+        if (r >= TR_RETURN) return r;
         if (r == TR_BREAK || !flag) return TR_NEXT;
-        if (n.k == TN_DO) {
-            if (opnd(f, *n.px[0]) == 0) return TR_NEXT;
-        } else if (n.k == TN_FOR && n.px[2]) {
-            ev(f, *n.px[2]);
-        }
+        if (!after(f, n)) return TR_NEXT;
     }
+}
+
+// A loop whose body a goto entered, after the body gave r.
+int SCR_LEAN::loop_after(FR &f, const LS &n, int r)
+{
+    if (r >= TR_RETURN) return r;
+    if (r == TR_BREAK || !after(f, n)) return TR_NEXT;
+    return loop_on(f, n);
+}
+
+// After a body's run: do's condition, for's step. Whether the loop goes on.
+[[gnu::always_inline]] inline bool SCR_LEAN::after(FR &f, const LS &n)
+{
+    if (n.k == TN_DO) return opnd(f, *n.px[0]) != 0;
+    if (n.k == TN_FOR && n.px[2]) ev(f, *n.px[2]);
+    return true;
 }
 
 template <int K> double SCR_LEAN::evk(SCR_LEAN &l, FR &f, const LX &x)

@@ -113,7 +113,9 @@ private:
     void undeclare(FR &f, uint32_t mask);
     struct SCOPE;
     int loop(FR &f, const LS &n);
-    int loop(FR &f, const LS &n, int entered);
+    int loop_on(FR &f, const LS &n);
+    int loop_after(FR &f, const LS &n, int r);
+    bool after(FR &f, const LS &n);
     struct SW {
         int value = 0;
         bool matched = false, defaults = false, default_run = false, running = false;
