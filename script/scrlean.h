@@ -51,7 +51,7 @@ public:
     // failed (the error set), 1 not made (at the call limit: the regular call says so).
     // The arguments' values: numbers in args; a parameter that takes a value whole (bit k of
     // takes_values) takes it from vals[k]. A form made again while its arguments were
-    // evaluated may take more: the regular call is made then.
+    // evaluated may take more, or be refused: the regular call is made then.
     int call(const FN &fn, const char *at, const char *paren, const double *args, VAL_U *vals, VAL_U &val);
     static uint32_t takes_values(const FN &fn);
     // The body of a function without parameters whose call the regular evaluator made (its
