@@ -206,6 +206,7 @@ struct SCR_LEAN::FR {
     VTBL_U *av[SLOTS];          // the arguments'
     VAL_U *box = nullptr;       // the boxed locals' values (by slot), when the form has any
     VAR_GJ **arr = nullptr;     // the array locals' storage (by slot), when the form has any
+    uint32_t *held = nullptr;   // the slots of arr the frame holds a count on
     VAL_U *rv = nullptr;        // where a form that returns whole values puts its value
     VAL_U *pv = nullptr;        // the values of the boxed parameters, by parameter (a lean caller's)
     VAR_GJ **ra = nullptr;      // the storage of the parameters by reference, by parameter (the caller's)
@@ -484,7 +485,7 @@ struct DA {
             uint32_t fresh = 0;
             for (const LS *p = n.pto->up; p && p != fn.proot; p = p->up)
                 if (p->k == TN_BLOCK) fresh |= block_slots(*p);
-            fn.dalab[n.to] &= a & ~(fresh & ~fn.boxed);
+            fn.dalab[n.to] &= (a & ~fresh) | (fresh & (fn.boxed | fn.arrays));   // (boxes empty, arrays made afresh)
             a = ~0u;   // what follows is reached only through its own labels
             return true;
         }
@@ -691,7 +692,7 @@ int SCR_LEAN::c_decls(FN &fn, const TN &block, int level)
             FN::SHAPE shape;   // an array: its sizes written as numbers, made as the declaration runs
             if (t.shape_of(p, shape.x, shape.y, shape.dims) != 0) return -1;
             if (shape.dims) {
-                if (level || s.scr_skip_space(p) == '[') return -1;
+                if (s.scr_skip_space(p) == '[') return -1;
                 fn.arrays |= 1u << fn.nslots;
             }
             if (fn.cells >> fn.nslots & 1) fn.arrays |= 1u << fn.nslots;   // a scalar in storage of its own
@@ -1170,8 +1171,8 @@ int SCR_LEAN::c_ref(FN &fn, int root, int dims)
     LX o;
     o.k = Q_GADGET;
     if ((o.slot = c_slot(fn, &xc.names[v.name])) >= 0) {
-        if (!dims && o.slot >= fn.np && !(fn.arrays >> o.slot & 1) && !fn.lnest[o.slot - fn.np])
-            fn.want_cells |= 1u << o.slot;   // a scalar of the body's block: its storage a cell then
+        if (!dims && o.slot >= fn.np && !(fn.arrays >> o.slot & 1))
+            fn.want_cells |= 1u << o.slot;   // a local scalar: its storage a cell then
         if (!(fn.arrays >> o.slot & 1) || fn.shape[o.slot].dims != dims) return -1;
         o.local = true;
     } else {
@@ -1322,6 +1323,7 @@ int SCR_LEAN::run(const FN &fn, FR &f, double &val)
         }
     } arrays;
     if (fn.arrays) f.arr = arrays.g;
+    f.held = &arrays.made;
     for (uint32_t m = fn.refs; m; m &= m - 1) {   // held as a parameter's entry holds it
         int k = __builtin_ctz(m);
         VAR_GJ *v = f.ra[k];
@@ -1329,7 +1331,7 @@ int SCR_LEAN::run(const FN &fn, FR &f, double &val)
         arrays.g[k] = v;
         arrays.made |= 1u << k;
     }
-    if (fn.nbody) declare(f, fn.np, fn.nbody, &arrays.made);
+    if (fn.nbody) declare(f, fn.np, fn.nbody);
     int r = block(f, *fn.proot);
     while (r == TR_JUMP) r = seek_block(f, *fn.proot);   // the body entered again at the label
     val = f.ret;
@@ -1377,7 +1379,7 @@ struct SCR_LEAN::SCOPE {
 int SCR_LEAN::seek_block(FR &f, const LS &n)
 {
     SCOPE scope(*this, f, &n != f.fn->proot ? block_slots(n) : 0);
-    if (scope.mask) declare(f, n.d0, n.dn, nullptr, false);   // afresh, without their initial values
+    if (scope.mask) declare(f, n.d0, n.dn, false);   // afresh, without their initial values
     s.err_nowscr[0] = 0;
     s.err_nowfnc[0] = 0;
     int k = 0;
@@ -1400,8 +1402,8 @@ bool SCR_LEAN::on_path(const FR &f, const LS &n)
 
 // The declarations of locals first .. first + n - 1 as they run: each clears the current
 // errors; a local is empty while its initializer runs (a box holds nothing); an array's storage
-// is made (its count in *made).
-void SCR_LEAN::declare(FR &f, int first, int n, uint32_t *made, bool values)
+// is made (the frame's count on it).
+void SCR_LEAN::declare(FR &f, int first, int n, bool values)
 {
     const FN &fn = *f.fn;
     for (int slot = first; slot < first + n; slot++) {
@@ -1421,10 +1423,10 @@ void SCR_LEAN::declare(FR &f, int first, int n, uint32_t *made, bool values)
                 }
                 v->gj_count = 1;
                 f.arr[slot] = v;
-                *made |= 1u << slot;
+                *f.held |= 1u << slot;
                 f.set |= 1u << slot;
-                if (fn.pinit[k]) initial(f, *fn.pinit[k], 0, 0, slot);   // a cell's initial value
-                for (int e = sh.e0; e < sh.e0 + sh.en; e++) initial(f, *fn.elems[e].pe, fn.elems[e].x, fn.elems[e].y, slot);
+                if (fn.pinit[k] && values) initial(f, *fn.pinit[k], 0, 0, slot);   // a cell's initial value
+                for (int e = sh.e0; values && e < sh.e0 + sh.en; e++) initial(f, *fn.elems[e].pe, fn.elems[e].x, fn.elems[e].y, slot);
             } else if (fn.boxed >> slot & 1) {
                 if (!fn.pinit[k] || !values) {
                     f.box[slot].val_clear();
@@ -1469,13 +1471,18 @@ void SCR_LEAN::initial(FR &f, const LX &e, int x, int y, int slot)
 int SCR_LEAN::scoped(FR &f, const LS &n)
 {
     SCOPE scope(*this, f, block_slots(n));
-    declare(f, n.d0, n.dn, nullptr);
+    declare(f, n.d0, n.dn);
     return block(f, n);
 }
 
 void SCR_LEAN::undeclare(FR &f, uint32_t mask)
 {
     f.live &= ~mask;
+    for (uint32_t m = *f.held & mask; m; m &= m - 1) {   // its arrays' storage given back
+        VAR_GJ *v = f.arr[__builtin_ctz(m)];
+        if (v->gj_count >= 0 && --v->gj_count < 1) delete v;
+    }
+    *f.held &= ~mask;
     if (!(f.made & mask)) return;
     for (VTBL_U **link = &s.vtbl_top; *link;) {
         VTBL_U *v = *link;

@@ -103,7 +103,7 @@ private:
     int run(const FN &fn, FR &f, double &val);
     int st(FR &f, const LS &n);
     int block(FR &f, const LS &b);
-    void declare(FR &f, int first, int n, uint32_t *made, bool values = true);
+    void declare(FR &f, int first, int n, bool values = true);
     void initial(FR &f, const LX &e, int x, int y, int slot);
     int seek(FR &f, const LS &n);
     int seek_block(FR &f, const LS &n);

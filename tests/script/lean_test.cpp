@@ -260,8 +260,8 @@ TEST(Lean, LocalArraysAsTheTreeCallsMakeThem)
 // Blocks declaring names: each entry of a loop's body declares afresh (empty, or its initializer,
 // a text box holding nothing again), the names seen in the views at their block's level and
 // gone after it, sibling blocks with the same names, nesting, an initializer failing inside.
-// A name an outer block has, an inner static or array, and a global named like an inner name
-// leave the function to the tree call.
+// A name an outer block has, an inner static and a global named like an inner name leave the
+// function to the tree call.
 TEST(Lean, BlockDeclarationsAsTheTreeCallsMakeThem)
 {
     const char *texts[] = {
@@ -270,10 +270,13 @@ TEST(Lean, BlockDeclarationsAsTheTreeCallsMakeThem)
         "main(){ return f(3) + f(1); }",
         "f(var n){ var s = 0; while (n-- > 0) { var k = n; do { var q = k * k; s += q; } while (k-- > 0); } return s; } main(){ return f(4); }",
         "var a[2]; f(var n){ var s = 0; { var x = 1, y = a[n]; s = x + y; } return s; } main(){ return f(1) + f(3); }",
+        // arrays and cells of inner blocks: each entry's own storage, given back at its end
+        "inc(var &a){ a++; return 0; } f(var n){ var i, s = 0; for (i = 0; i < 3; i++) { var b[3] = {i, n}, c = i; b[2] += b[0] + b[1]; inc(c); "
+        "s = s * 10 + b[2] + c; if (i == n) { n = -1; goto in; } } return s; { var d[2] = {5}; in: d[1] = 1; s += d[0] + d[1]; } return s; } "
+        "main(){ return f(1) + f(7); }",
     };
     alike(texts, {"f(var n){ var t = 1; { var t = 2; n += t; } return n + t; } main(){ return f(1); }",
                   "f(var n){ { static var k; k++; n += k; } return n; } main(){ return f(1) + f(2); }",
-                  "f(var n){ { var b[2]; b[1] = n; n = b[1]; } return n; } main(){ return f(1); }",
                   "var t = 9; f(var n){ { var t = 2; n += t; } return n + t; } main(){ return f(1); }"});
 }
 
@@ -302,8 +305,8 @@ TEST(Lean, GotoAsTheTreeCallsJump)
 // and "var &a", passed on, read, stored, stepped and appended to, kept apart from the caller's
 // slots in a recursion, seen in the views at every hook, an index out of range failing with the
 // parameter's name; a local scalar given by reference kept in a cell of its own. What the
-// regular call binds otherwise (an inner block's scalar, an element, another shape, a constant)
-// leaves the caller to the tree call, with the same messages.
+// regular call binds otherwise (an element, another shape, a constant) leaves the caller to the
+// tree call, with the same messages.
 TEST(Lean, ReferencesAsTheTreeCallsBindThem)
 {
     const char *texts[] = {
@@ -324,8 +327,7 @@ TEST(Lean, ReferencesAsTheTreeCallsBindThem)
         "main(){ var x = 1, i, s = \"ab\", t = \"cd\", u = 0; for (i = 0; i < 3; i++) { u += f(x) + x++; swap(s, t); } swap(x, s); "
         "s &= \"!\"; return strlen(tcat(s, t)) * 100 + u + x; }",
     };
-    alike(texts, {"f(var n){ var x = n; { var y = 1; g(y); } return x; } g(var &a){ a++; return 1; } main(){ return f(1); }",
-                  "var a[3]; f(var &b){ b = 3; return 1; } main(){ var i, s = 0; for (i = 0; i < 3; i++) s += f(a[1]); return s; }",
+    alike(texts, {"var a[3]; f(var &b){ b = 3; return 1; } main(){ var i, s = 0; for (i = 0; i < 3; i++) s += f(a[1]); return s; }",
                   "var m[2][2]; f(var p[]){ return 1; } main(){ var i, s = 0; for (i = 0; i < 3; i++) s += f(m); return s; }",
                   "const var k = 2; f(var &a){ return a; } main(){ var i, s = 0; for (i = 0; i < 3; i++) s += f(k); return s; }"});
 }
