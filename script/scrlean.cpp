@@ -114,6 +114,8 @@ struct SCR_LEAN::FN {
     uint32_t arrays = 0;     // slots of storage: local arrays (made by the declaration) and references
     uint32_t refs = 0;       // the parameters by reference (their storage the caller's)
     uint32_t cells = 0;      // local scalars in storage of their own (passed by reference)
+    uint32_t statics = 0;    // statics given initial values: their storage the link's entry's
+    std::vector<VTBL_U *> stat;   // per local: such a static's entry
     uint32_t want_cells = 0;  // while made: local scalars found passed by reference
     uint32_t unset = 0;       // locals that may be read before they are set
     bool again = false;       // a callee was made again: made again itself
@@ -681,13 +683,22 @@ int SCR_LEAN::c_decls(FN &fn, const TN &block, int level)
             if (s.scr_idname(p, name, sizeof name) != 0 || c_slot(fn, name) >= 0 || fn.nslots >= SLOTS) return -1;
             int c = s.scr_skip_space(p);
             if (c == '(') return -1;
+            VTBL_U *stat = nullptr;
             if (spec.flags & SF_STATIC) {   // made by the link: read as a global of the function's own
-                for (const char *e; s.scr_skip_space(p) == '['; p = e)
-                    if (!(e = scr_look_group(s, p, '[', ']'))) return -1;
-                if (s.scr_skip_space(p) == '=') return -1;   // its initializer is stored at every call
-                if (s.scr_match_key(p, ",") == 0) continue;
-                if (s.scr_match_key(p, ";") != 0) return -1;
-                break;
+                const char *q = p;
+                for (const char *e; s.scr_skip_space(q) == '['; q = e)
+                    if (!(e = scr_look_group(s, q, '[', ']'))) return -1;
+                if (s.scr_skip_space(q) != '=') {
+                    p = q;
+                    if (s.scr_match_key(p, ",") == 0) continue;
+                    if (s.scr_match_key(p, ";") != 0) return -1;
+                    break;
+                }
+                // its initial value is stored at every run of the declaration: a slot holding its storage
+                stat = entry_named(fn, name);
+                if (level || !stat || !(stat->flags & SF_STATIC) || stat->type != VT_VAR || strcmp(stat->owner, fn.f->name) != 0 ||
+                    !gj_vars_of(stat->vtb_gajet_pt))
+                    return -1;
             }
             FN::SHAPE shape;   // an array: its sizes written as numbers, made as the declaration runs
             if (t.shape_of(p, shape.x, shape.y, shape.dims) != 0) return -1;
@@ -695,6 +706,14 @@ int SCR_LEAN::c_decls(FN &fn, const TN &block, int level)
                 if (s.scr_skip_space(p) == '[') return -1;
                 fn.arrays |= 1u << fn.nslots;
             }
+            if (stat) {
+                if (stat->vtb_dims() != shape.dims) return -1;
+                shape.x = stat->vtb_xs();
+                shape.y = stat->vtb_ys();
+                fn.arrays |= 1u << fn.nslots;
+                fn.statics |= 1u << fn.nslots;
+            }
+            fn.stat.push_back(stat);
             if (fn.cells >> fn.nslots & 1) fn.arrays |= 1u << fn.nslots;   // a scalar in storage of its own
             fn.shape.push_back(shape);
             fn.lnest.push_back(level);
@@ -928,7 +947,7 @@ int SCR_LEAN::c_node(FN &fn, int i, int nest)
     // an element of a local array or of a reference, with its indices: 1, 0 not one, -1 refused
     auto element = [&](const SCR_XC::XN &v) {
         int k = v.k == SCR_XC::X_VAR ? c_slot(fn, &xc.names[v.name]) : -1;
-        if (k < 0 || !(v.dims || ((fn.refs | fn.cells) >> k & 1))) return 0;
+        if (k < 0 || !(v.dims || ((fn.refs | fn.cells | fn.statics) >> k & 1))) return 0;
         if (!(fn.arrays >> k & 1) || fn.shape[k].dims != v.dims) return -1;
         o.local = true;
         o.slot = k;
@@ -1415,13 +1434,18 @@ void SCR_LEAN::declare(FR &f, int first, int n, bool values)
         try {
             if (fn.arrays >> slot & 1) {
                 const FN::SHAPE &sh = fn.shape[slot];
-                VAR_GJ *v = new (std::nothrow) VAR_GJ(sh.x, sh.y, sh.dims);
+                VAR_GJ *v = fn.statics >> slot & 1 ? gj_vars_of(fn.stat[k]->vtb_gajet_pt) : new (std::nothrow) VAR_GJ(sh.x, sh.y, sh.dims);
                 if (!v) {
                     s.scr_err_nomem();
                     s.err_define(fn.name[slot]);
                     throw FAIL{};
                 }
-                v->gj_count = 1;
+                if (fn.statics >> slot & 1) {   // the entry's, held while the frame is
+                    if (*f.held >> slot & 1) v = f.arr[slot];
+                    else if (v->gj_count >= 0) v->gj_count++;
+                } else {
+                    v->gj_count = 1;
+                }
                 f.arr[slot] = v;
                 *f.held |= 1u << slot;
                 f.set |= 1u << slot;
@@ -2150,7 +2174,7 @@ void SCR_LEAN::materialize()
             }
         }
         scr_name_cpy(s.ctx.func_name, fn.f->name);
-        for (uint32_t m = f.live & ~f.made; m; m &= m - 1) {   // and the locals declared since the last view
+        for (uint32_t m = f.live & ~f.made & ~fn.statics; m; m &= m - 1) {   // and the locals declared since the last view
             int slot = __builtin_ctz(m);
             const FN::SHAPE &sh = fn.shape[slot];
             s.ctx.scr_nest = f.base + fn.lnest[slot - fn.np];

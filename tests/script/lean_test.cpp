@@ -156,7 +156,10 @@ TEST(Lean, GlobalsAndTextsAsTheTreeCallsSeeThem)
         "var m[2][3]; main(){ var i, s = 0; for (i = 0; i < 4; i++) s = s + m[i][1] + 1; return s; }",
         "var m[2][3]; main(){ var i, s = 0; for (i = 0; i < 4; i++) m[1][i] = i; return s; }",
         "var m[2][3]; main(){ var i, s = 0; for (i = 1; i >= -1; i--) s = s + m[i][0] + 1; return s; }",
-        // statics: kept from call to call, an array of them, one read by an initializer
+        // statics: kept from call to call, an array of them, one read by an initializer; initial
+        // values stored again at every call (into the link's storage, seen in the views)
+        "f(var k){ static var n = 1, t[3] = {k, 2}; static var m[2][2] = {{k}}; n += k; t[2]++; return n * 100 + t[0] * 10 + t[2] + m[0][0]; } "
+        "main(){ var i, s = 0; for (i = 0; i < 4; i++) s = s * 3 + f(i); return s; }",
         "f(){ static var n, t[3]; n = n + 1; t[n % 3] = n; return n * 10 + t[1]; } "
         "g(){ static var k; var a = k; k = k + 2; return a + k; } main(){ var i, s = 0; for (i = 0; i < 5; i++) s = s + f() + g(); return s; }",
         // steps and compound assignments of globals' elements: a text's value before its step,
