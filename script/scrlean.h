@@ -1,13 +1,13 @@
 // Lean runs: a function that computes with its own names, globals, texts and built-ins runs
 // here, its parameters and locals in the slots of a native frame, without the entries, the
 // context copy and the boxed values of a tree call. Such a function (plain var parameters by
-// value or by reference, locals that are plain var scalars of any block or arrays of the
-// body's with sizes written as numbers, plain var globals, numbers, texts, the operators, built-ins,
-// switch, and calls of other such functions) touches nothing but its frames, those globals'
-// storage, its references' storage and what its built-ins touch, so the run keeps only what
-// can be seen: the marks, the hook before each
-// statement, the rotation of the error texts, the call limit, the element references' checks,
-// and for a built-in that may call the host the context a tree call would have. When the
+// value or by reference, plain var locals of any block, scalars or arrays with sizes written
+// as numbers, statics, plain var globals, enumerators, numbers, texts, the operators,
+// built-ins, switch, goto, and calls of other such functions) touches nothing but its frames,
+// those globals' and statics' storage, its references' storage and what its built-ins touch,
+// so the run keeps only what can be seen: the marks, the hook before each statement, the
+// rotation of the error texts, the call limit, the element references' checks, and for a
+// built-in that may call the host the context a tree call would have. When the
 // variable view is made (a pause, the menu, a wait) the entries the calls would hold are
 // made, with the values they would hold, and kept current at every later view until their
 // call returns.
