@@ -26,13 +26,15 @@ enum LK : uint8_t {
     Q_GPRE, Q_GPOST,
     // "++"/"--" of a boxed local: before it (its new number), after it (its value before)
     Q_BPRE, Q_BPOST,
-    // "?:" of which a branch may give a text or nothing: the branch taken, as it is
-    Q_CONDV
+    // "?:" of which a branch may give a text or nothing: the branch taken, as it is; a comma
+    // whose last item may: that item's value, as it is
+    Q_CONDV, Q_COMMAV
 };
-static_assert(Q_CONDV == 40, "one evaluation per kind (SCR_LEAN::evf)");
+static_assert(Q_COMMAV == 41, "one evaluation per kind (SCR_LEAN::evf)");
 // A node whose value may be a text or nothing (where a value goes whole, it goes as it is).
 constexpr uint64_t WHOLE = 1ull << Q_GGET | 1ull << Q_GSET | 1ull << Q_BGET | 1ull << Q_BSET | 1ull << Q_STR |
-                           1ull << Q_LIBS | 1ull << Q_CALLV | 1ull << Q_GPOST | 1ull << Q_BPOST | 1ull << Q_CONDV;
+                           1ull << Q_LIBS | 1ull << Q_CALLV | 1ull << Q_GPOST | 1ull << Q_BPOST | 1ull << Q_CONDV |
+                           1ull << Q_COMMAV;
 bool whole(uint8_t k) { return WHOLE >> k & 1; }
 // Per call the tree call nests at most this many counts deeper, and takes at most this much of
 // the native stack (98 nested calls of a one-line recursion fit in a 256 KB budget and not in
@@ -433,6 +435,7 @@ struct DA {
         case Q_CALL:
         case Q_CALLV:
         case Q_COMMA:
+        case Q_COMMAV:
         case Q_LIB:
         case Q_LIBS:
             for (int k = 0; k < e.n; k++)
@@ -567,6 +570,7 @@ int SCR_LEAN::box(FN &fn)
     std::function<bool(int)> holds = [&](int i) {
         const LX &v = fn.x[i];
         if (v.k == Q_COND) return holds(v.b) || holds(v.c);
+        if (v.k == Q_COMMA) return holds(fn.lists[v.list + v.n - 1]);
         return whole(v.k) || ((v.k == Q_SLOT || v.k == Q_SET || v.k == Q_POST) && (fn.boxed >> v.slot & 1));
     };
     // A global named like a local is read before the local's declaration (an initializer): in a
@@ -609,6 +613,7 @@ int SCR_LEAN::box(FN &fn)
             if (o.k == Q_SET && (fn.boxed >> o.slot & 1)) param(o.b);
             if (o.k >= Q_LE && o.k <= Q_NE && (holds(o.a) || holds(o.b))) param(o.a), param(o.b);
             if (o.k == Q_COND && (holds(o.b) || holds(o.c))) param(o.b), param(o.c);   // its value whole
+            if (o.k == Q_COMMA && holds(fn.lists[o.list + o.n - 1])) param(fn.lists[o.list + o.n - 1]);
             if (o.k == Q_LIB || o.k == Q_LIBS) {
                 const char *c = o.lib->sig + 1;
                 for (int k = 0; k < o.n; k++, c += *c != '.')
@@ -629,7 +634,7 @@ int SCR_LEAN::box(FN &fn)
     for (LX &o : fn.x) {
         if (o.k >= Q_LE && o.k <= Q_NE && whole(fn.x[o.a].k) && whole(fn.x[o.b].k)) o.k = Q_VCMP;
         if (o.k == Q_COND && (whole(fn.x[o.b].k) || whole(fn.x[o.c].k))) o.k = Q_CONDV;
-        if (o.k == Q_COMMA && whole(fn.x[fn.lists[o.list + o.n - 1]].k)) return -1;   // (the others' values go)
+        if (o.k == Q_COMMA && whole(fn.x[fn.lists[o.list + o.n - 1]].k)) o.k = Q_COMMAV;   // (the others' values go)
         if (o.k == Q_CALL || o.k == Q_CALLV) {   // a value passed whole to a parameter that is no box: made one
             uint32_t want = 0;
             for (int k = 0; k < o.n; k++)
@@ -1784,6 +1789,11 @@ template <int K> double SCR_LEAN::evk(SCR_LEAN &l, FR &f, const LX &x)
         for (int k = 0; k < x.n; k++) v = l.ev(f, *x.pl[k]);
         return v;
     }
+    case Q_COMMAV: {   // a text or nothing is 0 to an operator
+        VAL_U t;
+        const VAL_U *v = l.vref(f, x, t);
+        return v ? v->val_getd() : 0;
+    }
     case Q_GGET: {   // a text or nothing is 0 to an operator
         const VAL_U *v = l.peek(f, x);
         return v ? v->val_getd() : 0;
@@ -1903,6 +1913,9 @@ const VAL_U *SCR_LEAN::vref(FR &f, const LX &x, VAL_U &tmp)
     case Q_BSET: bstore(f, x, tmp); return &f.box[x.slot];
     case Q_BPOST: bpost(f, x, tmp); return &tmp;
     case Q_CONDV: return vref(f, opnd(f, *x.pa) != 0 ? *x.pb : *x.pc, tmp);
+    case Q_COMMAV:
+        for (int k = 0; k < x.n - 1; k++) ev(f, *x.pl[k]);
+        return vref(f, *x.pl[x.n - 1], tmp);
     case Q_LIBS: lib_in(f, x, tmp); return &tmp;
     case Q_CALLV: call_in(f, x, &tmp); return &tmp;
     case Q_GPOST: gstep(f, x, tmp); return &tmp;
@@ -2013,7 +2026,7 @@ const SCR_LEAN::EVF SCR_LEAN::evf[] = {
     &evk<Q_SET>, &evk<Q_PRE>, &evk<Q_POST>, &evk<Q_CALL>, &evk<Q_COMMA>, &evk<Q_GGET>, &evk<Q_GSET>,
     &evk<Q_BGET>, &evk<Q_BSET>, &evk<Q_VCMP>, &evk<Q_STR>, &evk<Q_LIB>, &evk<Q_LIBS>,
     &evk<Q_NUM>,   // a gadget argument is read only by its call
-    &evk<Q_CALLV>, &evk<Q_GPRE>, &evk<Q_GPOST>, &evk<Q_BPRE>, &evk<Q_BPOST>, &evk<Q_CONDV>};
+    &evk<Q_CALLV>, &evk<Q_GPRE>, &evk<Q_GPOST>, &evk<Q_BPRE>, &evk<Q_BPOST>, &evk<Q_CONDV>, &evk<Q_COMMAV>};
 
 // A built-in's call: its arguments evaluated in order and converted as the regular call
 // converts them (texts copied, as the regular call holds its arguments' values), its result.

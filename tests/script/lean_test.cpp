@@ -177,6 +177,7 @@ TEST(Lean, GlobalsAndTextsAsTheTreeCallsSeeThem)
         "main(){ var s = \"b\", n = 0; if (s > (s = \"a\")) n = 1; return n; }",
         "var g = 1, h[2]; main(){ var i, n = 0, t = h[0]; for (i = 0; i < 3; i++) { n += g != (g += 2); n += t == (t = i); n += h[1] < (h[1] += 1); } return n; }",
         "var g[2] = {\"t\"}; main(){ var n, t, i; for (n = g[0], t = 0, i = 0; i < 3; n++, i++) t += n; return t * 10 + n; }",
+        "var g[2] = {\"tt\"}; f(var s){ return (s, g[0]); } main(){ var i, n = 0, t; for (i = 0; i < 2; i++) { t = (i, g[i]); n = n * 10 + strlen(tcat(t, f(i))); } return n; }",
         // "?:" choosing texts: the branch taken as it is, a parameter given a text through it
         "var g[2] = {\"ab\"}; pick(var k, var s){ return k ? s : g[1]; } main(){ var i, n = 0, t; for (i = 0; i < 3; i++) { t = i % 2 ? g[0] : i; "
         "n = n * 10 + strlen(tcat(t, pick(i, \"xyz\"))); } return n + (t == 2) * 1000; }",
