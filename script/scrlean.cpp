@@ -121,6 +121,7 @@ struct SCR_LEAN::FN {
     uint32_t want_cells = 0;  // while made: local scalars found passed by reference
     uint32_t unset = 0;       // locals that may be read before they are set
     bool again = false;       // a callee was made again: made again itself
+    bool setup = false;       // a call has boxes, storage or locals to set up
     uint32_t pbox = 0;       // the parameters among the boxes (their callers give them values whole)
     struct SHAPE {
         int x = 1, y = 1, dims = 0;
@@ -379,6 +380,7 @@ void SCR_LEAN::build_once(FN &fn, uint32_t want)
     fn.pbox = fn.boxed & (fn.np >= 32 ? ~0u : (1u << fn.np) - 1);
     fn.link();
     fn.unset = unset_reads(fn);
+    fn.setup = fn.boxed || fn.arrays || fn.nbody;
     fn.ok = fn.deep <= LEAN_DEEP - 10 && !fn.unset ? 1 : -1;
 }
 
@@ -1329,12 +1331,6 @@ int SCR_LEAN::run(const FN &fn, FR &f, double &val)
         }
     } push(*this, f);
     SCR_U::VALS<SLOTS> boxes;   // the boxed locals' values, up to the last boxed slot
-    if (fn.boxed) f.box = boxes.upto(32 - __builtin_clz(fn.boxed));
-    for (uint32_t m = fn.pbox; m; m &= m - 1) {   // the parameters' values, as their callers gave them
-        int k = __builtin_ctz(m);
-        if (f.pv) f.box[k] = std::move(f.pv[k]);
-        else f.box[k].val_putd(f.v[k]);
-    }
     struct ARRAYS {   // the storage of array locals and references: the frame's count on each, given back at its end
         VAR_GJ *g[SLOTS];
         uint32_t made = 0;
@@ -1346,16 +1342,24 @@ int SCR_LEAN::run(const FN &fn, FR &f, double &val)
             }
         }
     } arrays;
-    if (fn.arrays) f.arr = arrays.g;
     f.held = &arrays.made;
-    for (uint32_t m = fn.refs; m; m &= m - 1) {   // held as a parameter's entry holds it
-        int k = __builtin_ctz(m);
-        VAR_GJ *v = f.ra[k];
-        if (v->gj_count >= 0) v->gj_count++;
-        arrays.g[k] = v;
-        arrays.made |= 1u << k;
+    if (fn.setup) {   // (a function of numbers alone has none)
+        if (fn.boxed) f.box = boxes.upto(32 - __builtin_clz(fn.boxed));
+        for (uint32_t m = fn.pbox; m; m &= m - 1) {   // the parameters' values, as their callers gave them
+            int k = __builtin_ctz(m);
+            if (f.pv) f.box[k] = std::move(f.pv[k]);
+            else f.box[k].val_putd(f.v[k]);
+        }
+        if (fn.arrays) f.arr = arrays.g;
+        for (uint32_t m = fn.refs; m; m &= m - 1) {   // held as a parameter's entry holds it
+            int k = __builtin_ctz(m);
+            VAR_GJ *v = f.ra[k];
+            if (v->gj_count >= 0) v->gj_count++;
+            arrays.g[k] = v;
+            arrays.made |= 1u << k;
+        }
+        if (fn.nbody) declare(f, fn.np, fn.nbody);
     }
-    if (fn.nbody) declare(f, fn.np, fn.nbody);
     int r = block(f, *fn.proot);
     while (r == TR_JUMP) r = seek_block(f, *fn.proot);   // the body entered again at the label
     val = f.ret;
