@@ -1847,7 +1847,7 @@ template <int K> double SCR_LEAN::evk(SCR_LEAN &l, FR &f, const LX &x)
 
 // The element a global node names: its index as an element reference reads it (the same checks,
 // the same messages); index2 its row and column of an array of rows.
-inline int SCR_LEAN::index(FR &f, const LX &x)
+[[gnu::always_inline]] inline int SCR_LEAN::index(FR &f, const LX &x)
 {
     if (!x.pa) return 0;
     int i = scr_trunc32(opnd(f, *x.pa));
@@ -1915,15 +1915,26 @@ const VAL_U *SCR_LEAN::vref(FR &f, const LX &x, VAL_U &tmp)
     case Q_BGET: return &f.box[x.slot];
     case Q_GSET: gstore(f, x, tmp); return &tmp;
     case Q_BSET: bstore(f, x, tmp); return &f.box[x.slot];
-    case Q_BPOST: bpost(f, x, tmp); return &tmp;
-    case Q_CONDV: return vref(f, opnd(f, *x.pa) != 0 ? *x.pb : *x.pc, tmp);
-    case Q_COMMAV:
-        for (int k = 0; k < x.n - 1; k++) ev(f, *x.pl[k]);
-        return vref(f, *x.pl[x.n - 1], tmp);
     case Q_LIBS: lib_in(f, x, tmp); return &tmp;
     case Q_CALLV: call_in(f, x, &tmp); return &tmp;
-    case Q_GPOST: gstep(f, x, tmp); return &tmp;
+    case Q_BPOST:
+    case Q_GPOST:
+    case Q_CONDV:
+    case Q_COMMAV: return vref_rare(f, x, tmp);
     default: tmp.val_putd(ev(f, x)); return &tmp;
+    }
+}
+
+// The rarer whole values: steps' values before, the branch of "?:", a comma's last item.
+const VAL_U *SCR_LEAN::vref_rare(FR &f, const LX &x, VAL_U &tmp)
+{
+    switch (x.k) {
+    case Q_BPOST: bpost(f, x, tmp); return &tmp;
+    case Q_GPOST: gstep(f, x, tmp); return &tmp;
+    case Q_CONDV: return vref(f, opnd(f, *x.pa) != 0 ? *x.pb : *x.pc, tmp);
+    default:   // Q_COMMAV
+        for (int k = 0; k < x.n - 1; k++) ev(f, *x.pl[k]);
+        return vref(f, *x.pl[x.n - 1], tmp);
     }
 }
 

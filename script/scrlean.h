@@ -163,6 +163,7 @@ private:
     const VAL_U *peek(FR &f, const LX &x);
     [[gnu::noinline]] const VAL_U *peek2(FR &f, const LX &x);
     const VAL_U *vref(FR &f, const LX &x, VAL_U &tmp);
+    [[gnu::noinline]] const VAL_U *vref_rare(FR &f, const LX &x, VAL_U &tmp);
     void gstore(FR &f, const LX &x, VAL_U &r);
     [[gnu::noinline]] void gstore_op(FR &f, const LX &x, int i, int y, VAL_U &r);
     [[gnu::noinline]] void gstep(FR &f, const LX &x, VAL_U &val);
