@@ -269,15 +269,7 @@ const SCR_LEAN::FN *SCR_LEAN::form(const FTBL_U *f)
             if (q.ok <= 0) continue;
             for (const LX &x : q.x)
                 if ((x.k == Q_CALL || x.k == Q_CALLV) && (x.fn->ok <= 0 || (x.k == Q_CALL && x.fn->whole_ret))) {
-                    if (x.fn->ok > 0 && !top) {
-                        const FTBL_U *f = q.f;
-                        uint32_t boxes = q.pbox;
-                        q = FN();
-                        q.f = f;
-                        build(q, boxes);
-                    } else {
-                        q.ok = -1;
-                    }
+                    if (x.fn->ok <= 0 || !rebox(q, 0)) q.ok = -1;
                     again = true;
                     break;
                 }
@@ -296,18 +288,24 @@ SCR_LEAN::FN *SCR_LEAN::make(const FTBL_U *f)
     return &fn;
 }
 
-// fn made again where it is (its callers' nodes point at it) with the parameters of want boxes
-// too: a caller gives them values whole. Not while a lean run is on (its frames and arguments
-// follow the form as it is).
+// fn made again where it is (its callers' nodes point at it), its boxed parameters and those of
+// want boxes: a caller gives them values whole, or a callee came to give values whole. Not
+// while a lean run is on (its frames and arguments follow the form as it is).
 bool SCR_LEAN::rebox(FN &fn, uint32_t want)
 {
     if (top || fn.ok <= 0) return false;
-    const FTBL_U *f = fn.f;
     want |= fn.pbox;
-    fn = FN();
-    fn.f = f;
+    reset(fn);
     build(fn, want);
     return fn.ok > 0;
+}
+
+// fn as before it was made, for its function.
+void SCR_LEAN::reset(FN &fn)
+{
+    const FTBL_U *f = fn.f;
+    fn = FN();
+    fn.f = f;
 }
 
 void SCR_LEAN::build(FN &fn, uint32_t want)
@@ -321,9 +319,7 @@ void SCR_LEAN::build(FN &fn, uint32_t want)
         if (fn.ok > 0 || tries == 8 || !((fn.want_cells & ~cells) | (fn.unset & ~boxes & ~fn.arrays) | fn.again)) return;
         cells |= fn.want_cells;
         boxes |= fn.unset & ~fn.arrays;
-        const FTBL_U *f = fn.f;
-        fn = FN();
-        fn.f = f;
+        reset(fn);
     }
 }
 
@@ -1172,9 +1168,17 @@ int SCR_LEAN::c_gadget(FN &fn, const XC_ARG &a)
     if (v.k != SCR_XC::X_VAR || v.dims || v.npost || s.scr_idname(p, name, sizeof name) != 0 ||
         strcmp(name, &xc.names[v.name]) != 0)
         return -1;
+    return c_storage(fn, v);
+}
+
+// A name standing for storage (a gadget argument, an argument by reference): a local's own (an
+// array's, a cell's, a reference's) or a global's or a static's entry; -1 none.
+int SCR_LEAN::c_storage(FN &fn, const SCR_XC::XN &v)
+{
+    if (v.k != SCR_XC::X_VAR || v.dims || v.npost) return -1;
     LX o;
     o.k = Q_GADGET;
-    if ((o.slot = c_slot(fn, name)) >= 0) {   // a local: an array's storage
+    if ((o.slot = c_slot(fn, &s.scr_xc->names[v.name])) >= 0) {
         if (!(fn.arrays >> o.slot & 1)) return -1;
         o.local = true;
     } else {
@@ -1193,23 +1197,18 @@ int SCR_LEAN::c_ref(FN &fn, int root, int dims)
 {
     SCR_XC &xc = *s.scr_xc;
     const SCR_XC::XN &v = xc.nodes[xc.roots[root - 1].node];
-    if (v.k != SCR_XC::X_VAR || v.dims || v.npost) return -1;
-    LX o;
-    o.k = Q_GADGET;
-    if ((o.slot = c_slot(fn, &xc.names[v.name])) >= 0) {
-        if (!dims && o.slot >= fn.np && !(fn.arrays >> o.slot & 1))
-            fn.want_cells |= 1u << o.slot;   // a local scalar: its storage a cell then
-        if (!(fn.arrays >> o.slot & 1) || fn.shape[o.slot].dims != dims) return -1;
-        o.local = true;
-    } else {
-        VTBL_U *g = entry_of(fn, v);
-        if (!g || g->type != VT_VAR || (g->flags & SF_CONST) || (g->nest != 0 && !(g->flags & SF_STATIC)) ||
-            !gj_vars_of(g->vtb_gajet_pt) || g->vtb_dims() != dims)
-            return -1;
-        o.g = g;
+    int k = v.k == SCR_XC::X_VAR && !v.dims && !v.npost ? c_slot(fn, &xc.names[v.name]) : -1;
+    if (!dims && k >= fn.np && !(fn.arrays >> k & 1)) fn.want_cells |= 1u << k;   // a local scalar: its storage a cell then
+    int i = c_storage(fn, v);
+    if (i < 0) return -1;
+    const LX &o = fn.x[i];
+    const VTBL_U *g = o.g;
+    if (o.local ? fn.shape[o.slot].dims != dims
+                : g->type != VT_VAR || (g->flags & SF_CONST) || !gj_vars_of(g->vtb_gajet_pt) || g->vtb_dims() != dims) {
+        fn.x.pop_back();
+        return -1;
     }
-    fn.x.push_back(o);
-    return (int)fn.x.size() - 1;
+    return i;
 }
 
 // ---- running ----
@@ -1443,18 +1442,15 @@ void SCR_LEAN::declare(FR &f, int first, int n, bool values)
         try {
             if (fn.arrays >> slot & 1) {
                 const FN::SHAPE &sh = fn.shape[slot];
-                VAR_GJ *v = fn.statics >> slot & 1 ? gj_vars_of(fn.stat[k]->vtb_gajet_pt) : new (std::nothrow) VAR_GJ(sh.x, sh.y, sh.dims);
+                bool stat = fn.statics >> slot & 1;   // the link's storage, held while the frame is
+                VAR_GJ *v = stat ? gj_vars_of(fn.stat[k]->vtb_gajet_pt) : new (std::nothrow) VAR_GJ(sh.x, sh.y, sh.dims);
                 if (!v) {
                     s.scr_err_nomem();
                     s.err_define(fn.name[slot]);
                     throw FAIL{};
                 }
-                if (fn.statics >> slot & 1) {   // the entry's, held while the frame is
-                    if (*f.held >> slot & 1) v = f.arr[slot];
-                    else if (v->gj_count >= 0) v->gj_count++;
-                } else {
-                    v->gj_count = 1;
-                }
+                if (!stat) v->gj_count = 1;
+                else if (v->gj_count >= 0) v->gj_count++;
                 f.arr[slot] = v;
                 *f.held |= 1u << slot;
                 f.set |= 1u << slot;

@@ -82,6 +82,7 @@ private:
     void build(FN &fn, uint32_t want);
     void build_once(FN &fn, uint32_t want);
     bool rebox(FN &fn, uint32_t want);
+    static void reset(FN &fn);
     int c_stat(FN &fn, int tn, int nest);
     int c_exp(FN &fn, const TX &x, int nest);
     int c_root(FN &fn, int root, int nest);
@@ -150,6 +151,7 @@ private:
     const VTBL_U *enumerator(FN &fn, const char *name);
     int c_gadget(FN &fn, const XC_ARG &a);
     int c_ref(FN &fn, int root, int dims);
+    int c_storage(FN &fn, const SCR_XC::XN &v);
     struct AS_TREE {
         SCR_U &s;
         SCR_CTX keep;
