@@ -28,13 +28,16 @@ enum LK : uint8_t {
     Q_BPRE, Q_BPOST,
     // "?:" of which a branch may give a text or nothing: the branch taken, as it is; a comma
     // whose last item may: that item's value, as it is
-    Q_CONDV, Q_COMMAV
+    Q_CONDV, Q_COMMAV,
+    // a part's element (a global of a gadget type: the sheet's "my", an ARRAY, ...), read through
+    // its object: a copy, as it is
+    Q_JGET
 };
-static_assert(Q_COMMAV == 41, "one evaluation per kind (SCR_LEAN::evf)");
+static_assert(Q_JGET == 42, "one evaluation per kind (SCR_LEAN::evf)");
 // A node whose value may be a text or nothing (where a value goes whole, it goes as it is).
 constexpr uint64_t WHOLE = 1ull << Q_GGET | 1ull << Q_GSET | 1ull << Q_BGET | 1ull << Q_BSET | 1ull << Q_STR |
                            1ull << Q_LIBS | 1ull << Q_CALLV | 1ull << Q_GPOST | 1ull << Q_BPOST | 1ull << Q_CONDV |
-                           1ull << Q_COMMAV;
+                           1ull << Q_COMMAV | 1ull << Q_JGET;
 bool whole(uint8_t k) { return WHOLE >> k & 1; }
 // Per call the tree call nests at most this many counts deeper, and takes at most this much of
 // the native stack (98 nested calls of a one-line recursion fit in a 256 KB budget and not in
@@ -108,7 +111,6 @@ struct SCR_LEAN::FN {
     std::vector<const char *> idecl;   // per local: where its declaration starts
     int root = -1;           // the body's statements: lists[..] as a block
     int deep = 0;            // the deepest nesting count a call of it makes the reader reach
-    int calls = 0;           // calls compiled (an initializer may make none)
     bool later = false;      // refused for a callee without its tree yet: asked again
     bool in_init = false;    // building an initializer: every local may be empty there
     bool whole_ret = false;  // a return gives a value whole (a text, nothing): its callers take it so
@@ -404,6 +406,7 @@ struct DA {
         case Q_BPRE:
         case Q_BPOST: return has(a, e.slot);
         case Q_GGET:
+        case Q_JGET:
         case Q_GPRE:
         case Q_GPOST: return (!e.local || has(a, e.slot)) && (!e.pa || x(*e.pa, a)) && (!e.pc || x(*e.pc, a));
         case Q_GSET:
@@ -528,12 +531,14 @@ uint32_t SCR_LEAN::unset_reads(const FN &fn)
     }
 }
 
-// The global a name (with its indices) means in f: a var of its own storage; null when the form
-// cannot take it.
+// The global a name (with its indices) means in f: a var of its own storage, or a part's object
+// (the sheet's "my", a gadget: its elements are the object's to read and store); null when the
+// form cannot take it.
 VTBL_U *SCR_LEAN::global_of(FN &fn, const SCR_XC::XN &n)
 {
     VTBL_U *v = entry_of(fn, n);
-    if (!v || v->type != VT_VAR || !gj_vars_of(v->vtb_gajet_pt) || v->vtb_dims() != n.dims) return nullptr;
+    if (!v || !v->vtb_gajet_pt || v->vtb_dims() != n.dims) return nullptr;
+    if (v->type == VT_VAR ? !gj_vars_of(v->vtb_gajet_pt) : !vt_is_gajet(v->type)) return nullptr;
     return v;
 }
 
@@ -574,7 +579,7 @@ int SCR_LEAN::box(FN &fn)
     // A global named like a local is read before the local's declaration (an initializer): in a
     // recursion that finds the caller's local.
     for (const LX &o : fn.x)
-        if ((o.k == Q_GGET || o.k == Q_GSET || o.k == Q_GPRE || o.k == Q_GPOST) && !o.local && c_named(fn, o.g->name))
+        if ((o.k == Q_GGET || o.k == Q_JGET || o.k == Q_GSET || o.k == Q_GPRE || o.k == Q_GPOST) && !o.local && c_named(fn, o.g->name))
             return -1;
     for (bool again = true; again;) {
         again = false;
@@ -726,10 +731,9 @@ int SCR_LEAN::c_decls(FN &fn, const TN &block, int level)
             if (shape.dims && s.scr_match_key(p, "=") == 0) {
                 if (c_values(fn, p, fn.nslots - 1, level) != 0) return -1;
             } else if (s.scr_match_key(p, "=") == 0) {
-                int calls = fn.calls;
                 int r = s.scr_xc->compile_root(p);
                 fn.in_init = true;
-                if (r <= 0 || (init = c_root(fn, r, level)) < 0 || fn.calls != calls) return -1;
+                if (r <= 0 || (init = c_root(fn, r, level)) < 0) return -1;
                 fn.in_init = false;
             }
             fn.init.push_back(init);
@@ -750,7 +754,7 @@ int SCR_LEAN::c_values(FN &fn, const char *&p, int slot, int level)
 {
     if (s.scr_match_key(p, "{") != 0) return -1;
     FN::SHAPE sh = fn.shape[slot];
-    int calls = fn.calls, c = 0, r = 0;
+    int c = 0, r = 0;
     sh.e0 = (int)fn.elems.size();
     fn.in_init = true;
     auto value = [&]() {
@@ -785,7 +789,7 @@ int SCR_LEAN::c_values(FN &fn, const char *&p, int slot, int level)
     fn.in_init = false;
     sh.en = (int)fn.elems.size() - sh.e0;
     fn.shape[slot] = sh;
-    return sh.en && fn.calls == calls ? 0 : -1;
+    return sh.en ? 0 : -1;
 }
 
 template <class MAKE> int SCR_LEAN::c_list(FN &fn, int n, MAKE make)
@@ -987,7 +991,7 @@ int SCR_LEAN::c_node(FN &fn, int i, int nest)
             if (!(o.g = global_of(fn, n)) || (n.npost && (o.g->flags & SF_CONST)) || (n.dims && (o.a = c_node(fn, n.a, nest)) < 0) ||
                 (n.dims == 2 && (o.c = c_node(fn, n.b, nest)) < 0))
                 return -1;
-            o.k = n.npost ? Q_GPOST : Q_GGET;
+            o.k = n.npost ? Q_GPOST : vt_is_gajet(o.g->type) ? Q_JGET : Q_GGET;
             o.n = n.npost;
             o.post = n.post;
             break;
@@ -1123,7 +1127,6 @@ int SCR_LEAN::c_node(FN &fn, int i, int nest)
         o.nest = nest;
         o.n = n.nargs;
         fn.deep = std::max(fn.deep, nest + 4 + n.deep);
-        fn.calls++;
         break;
     }
     default: return -1;   // texts, cell names, sizeof and the like
@@ -1798,6 +1801,11 @@ template <int K> double SCR_LEAN::evk(SCR_LEAN &l, FR &f, const LX &x)
         const VAL_U *v = l.peek(f, x);
         return v ? v->val_getd() : 0;
     }
+    case Q_JGET: {
+        VAL_U t;
+        l.jread(f, x, t);
+        return t.val_getd();
+    }
     case Q_GSET: {
         VAL_U r;
         l.gstore(f, x, r);
@@ -1902,6 +1910,13 @@ const VAL_U *SCR_LEAN::peek2(FR &f, const LX &x)
     return v ? v->gj_peek(i, y) : nullptr;
 }
 
+// A part's element into v, as a variable's reading copies it.
+void SCR_LEAN::jread(FR &f, const LX &x, VAL_U &v)
+{
+    int y = 0, i = x.pc ? index2(f, x, y) : index(f, x);
+    if (s.lv_read(lvalue(f, x, i, y), v) != 0) throw FAIL{};
+}
+
 // A value as it is: an element, a local's box, or a number in tmp.
 const VAL_U *SCR_LEAN::vref(FR &f, const LX &x, VAL_U &tmp)
 {
@@ -1916,7 +1931,8 @@ const VAL_U *SCR_LEAN::vref(FR &f, const LX &x, VAL_U &tmp)
     case Q_BPOST:
     case Q_GPOST:
     case Q_CONDV:
-    case Q_COMMAV: return vref_rare(f, x, tmp);
+    case Q_COMMAV:
+    case Q_JGET: return vref_rare(f, x, tmp);
     default: tmp.val_putd(ev(f, x)); return &tmp;
     }
 }
@@ -1928,6 +1944,7 @@ const VAL_U *SCR_LEAN::vref_rare(FR &f, const LX &x, VAL_U &tmp)
     case Q_BPOST: bpost(f, x, tmp); return &tmp;
     case Q_GPOST: gstep(f, x, tmp); return &tmp;
     case Q_CONDV: return vref(f, opnd(f, *x.pa) != 0 ? *x.pb : *x.pc, tmp);
+    case Q_JGET: jread(f, x, tmp); return &tmp;
     default:   // Q_COMMAV
         for (int k = 0; k < x.n - 1; k++) ev(f, *x.pl[k]);
         return vref(f, *x.pl[x.n - 1], tmp);
@@ -1951,7 +1968,7 @@ void SCR_LEAN::gstore(FR &f, const LX &x, VAL_U &r)
     int bad = 1;
     if (r.val_kind == VAL_NUM) {
         VAL_U *c = vars ? vars->gj_cell(i, y) : nullptr;
-        bad = !c || c->val_putd(r.val_num) != 0;
+        bad = vars ? !c || c->val_putd(r.val_num) != 0 : !g || g->gj_putd(i, y, r.val_num, 0) != 0;
     } else if (g) {
         bad = g->gj_puts(i, y, r.val_kind == VAL_STR ? r.val_gets() : nullptr, 0) != 0;
     }
@@ -2037,7 +2054,8 @@ const SCR_LEAN::EVF SCR_LEAN::evf[] = {
     &evk<Q_SET>, &evk<Q_PRE>, &evk<Q_POST>, &evk<Q_CALL>, &evk<Q_COMMA>, &evk<Q_GGET>, &evk<Q_GSET>,
     &evk<Q_BGET>, &evk<Q_BSET>, &evk<Q_VCMP>, &evk<Q_STR>, &evk<Q_LIB>, &evk<Q_LIBS>,
     &evk<Q_NUM>,   // a gadget argument is read only by its call
-    &evk<Q_CALLV>, &evk<Q_GPRE>, &evk<Q_GPOST>, &evk<Q_BPRE>, &evk<Q_BPOST>, &evk<Q_CONDV>, &evk<Q_COMMAV>};
+    &evk<Q_CALLV>, &evk<Q_GPRE>, &evk<Q_GPOST>, &evk<Q_BPRE>, &evk<Q_BPOST>, &evk<Q_CONDV>, &evk<Q_COMMAV>,
+    &evk<Q_JGET>};
 
 // A built-in's call: its arguments evaluated in order and converted as the regular call
 // converts them (texts copied, as the regular call holds its arguments' values), its result.

@@ -66,7 +66,13 @@ struct GEN {
         case 2: out += "v["; exp(); out += "]"; break;
         case 3: out += "m["; exp(); out += "]["; exp(); out += "]"; break;
         case 4: out += "my["; exp(); out += "]["; exp(); out += "]"; break;
-        default: out += pick({"a", "b", "n"}); break;
+        default:
+            if (in.below(4) == 0) {   // a part's cells
+                out += "z["; exp(); out += "]["; exp(); out += "]";
+            } else {
+                out += pick({"a", "b", "n"});
+            }
+            break;
         }
     }
     void call()
@@ -184,7 +190,7 @@ struct GEN {
     }
     std::string script()
     {
-        out = "enum { E0, E1 }; const var c = 3; var a, b = 2, n, s = \"s\", v[4], m[2][3], i, k;\n"
+        out = "enum { E0, E1 }; const var c = 3; var a, b = 2, n, s = \"s\", v[4], m[2][3], i, k; ARRAY z;\n"
               "f(var x) { M: ";
         in_f = true;
         stat(1);

@@ -131,8 +131,18 @@ TEST(Lean, ViewsAtEveryHookAreTheTreeCallsViews)
         "void v(var n){ if (n) return; n = 1; } main(){ var i, s = 0; for (i = 0; i < 3; i++) s = s * 4 + v(i) + 3; return s; }",
         "h(var a){ var q = a; do { q -= 3; if (q == 4) continue; } while (q > 0 && a != 7); return q ? -q : a || q; } "
         "main(){ var i, s = 0; for (i = 0; i < 9; i++) s = s * 2 + h(i) % 5; return s; }",
+        // initializers calling functions: the caller's locals declared so far seen from the
+        // callee's statements, a recursion through an initializer, in an inner block, in a
+        // list of initial values and a static's, a callee failing there
+        "sq(var x){ var y = x * x; return y; } f(var n){ var a = sq(n) + 1, b = f2(a), c; c = a + b; return c; } "
+        "f2(var m){ var r = m ? sq(m - 1) : 0; return r; } main(){ var i, s = 0; for (i = 0; i < 3; i++) { var t = f(i); s = s * 9 + t; } return s; }",
+        "fact(var n){ var r = n < 2 ? 1 : n * fact(n - 1); return r; } "
+        "main(){ var k[3] = {fact(3), fact(4)}; static var z = fact(2); return k[0] * 100 + k[1] + z; }",
+        "bad(var n){ var q[2]; q[n] = 1; return n; } main(){ var i; for (i = 0; i < 4; i++) { var a = bad(i); } return 1; }",
     };
     for (const char *t : texts) agree(t);
+    EXPECT_EQ(look(texts[5], 1).lean_runs, 1);   // main as a whole, its block's initializer calling f
+    EXPECT_EQ(look(texts[6], 1).lean_runs, 1);
 }
 
 // Globals: scalars and one-row arrays read, stored, stepped and given "op=" in place, elements
@@ -186,6 +196,26 @@ TEST(Lean, GlobalsAndTextsAsTheTreeCallsSeeThem)
         "return (t == \"ab\") * 1000 + s * 100 + u * 10 + w + (z == a[1]) * 5; }",
         "main(){ var i, s = \"\", t, n = 0; for (i = 0; i < 1500; i++) s &= \"abc\"; t = s; s &= \"x\"; "
         "for (i = 0; i < 3; i++) if (s > \"abc\" && t == s) n++; return n + (t > \"abd\") * 10; }",
+    };
+    for (const char *t : texts) agree(t);
+}
+
+// Parts' elements, through their objects: the sheet's cells by "my" (numbers, texts, a text
+// appended, steps, a cell emptied, rows and columns outside the sheet), a grid's and a plain
+// part's (read as nothing, a store refused), a part compared with a value.
+TEST(Lean, PartsElementsAsTheTreeCallsReachThem)
+{
+    const char *texts[] = {
+        "main(){ var i, s = 0; for (i = 0; i < 8; i++) my[i][1] = i * 3; my[2][2] = \"ab\"; for (i = 0; i < 8; i++) s += my[i][1]; "
+        "my[3][1] += 4; my[4][1]++; ++my[5][1]; my[2][2] &= \"c\"; my[6][1] = my[9][9]; "
+        "return s * 100 + my[3][1] + my[4][1] + (my[2][2] == \"abc\") * 1000 + (my[6][1] == \"\") * 7 + (my[0][0] < my[2][2]); }",
+        "main(){ var i; for (i = 0; i < 30; i++) my[i][0] = i; return 1; }",
+        "main(){ var i, s = 0; for (i = 5; i < 30; i++) s += my[0][i]; return s; }",
+        "ARRAY a; main(){ var i, t = 0; for (i = 0; i < 4; i++) t += a[i][i] + 1; return t + (a[0][0] == \"\"); }",
+        "ARRAY a; main(){ var i; for (i = 0; i < 4; i++) a[i][i] = i + 1; return a[1][1]; }",
+        "PUSH p; main(){ var i, t = 0; for (i = 0; i < 2; i++) t += p + 1; return t; }",
+        "PUSH p; main(){ var i; for (i = 0; i < 2; i++) p = i; return 1; }",
+        "PUSH p; main(){ var i; for (i = 0; i < 2; i++) p++; return 1; }",
     };
     for (const char *t : texts) agree(t);
 }
