@@ -2,7 +2,9 @@
 // then passes of the whole sheet timed alone (no start-up, loading or writing): median of 9.
 //   tall: 100,000 rows; column 0 is 1, then the cell above + 1; column 1 sums the ten cells
 //         above in column 0 (100,000 + 99,990 formulas);
-//   wide: 100 rows x 1000 columns, each the cell above + 1.
+//   wide: 100 rows x 1000 columns, each the cell above + 1;
+//   calls: 100,000 rows; column 0 as in tall, column 1 calls a script function of the cell
+//          beside it (lean runs, then again as tree calls: KOVASH_LEAN=0's way).
 // A pass whose results are wrong is reported instead of timed.
 #include <algorithm>
 #include <cstdio>
@@ -51,8 +53,19 @@ bool tall_ok(const CSV_U &s)
 
 bool wide_ok(const CSV_U &s) { return s.csv_get_num(0, 99) == 100 && s.csv_get_num(999, 99) == 100; }
 
+std::string calls_sheet()
+{
+    std::string t = "\x02" "FOP_VER\x03" "1.00\r\n\x02" "FOP_YSIZ\x03" "100000\r\n";
+    for (int y = 0; y < 100000; y++) t += form(y == 0 ? "=1" : "=R[-1]C+1") + "," + form("=f(RC[-1])") + "\r\n";
+    return t;
+}
+
+const char calls_script[] = "f(var x) { var y = x * 2; if (y > 10) return y - 1; return y + 1; }\nmain() { return 0; }\n";
+
+bool calls_ok(const CSV_U &s) { return s.csv_get_num(1, 99999) == 199999; }
+
 // Loads text through a file, as kovash --convert does, then times passes.
-void measure(const char *name, const std::string &text, bool (*ok)(const CSV_U &))
+void measure(const char *name, const std::string &text, bool (*ok)(const CSV_U &), const char *script = "", int lean = 1)
 {
     char path[] = "/tmp/kovbenchXXXXXX.kov";
     int fd = mkstemps(path, 4);
@@ -62,8 +75,9 @@ void measure(const char *name, const std::string &text, bool (*ok)(const CSV_U &
     }
     close(fd);
     KOV_CLIHOST host;
-    host.host_ed_put("");   // no script: the formulas use the built-in functions only
+    host.host_ed_put(script);   // the functions the formulas may call
     KOV_U sheet(&host);
+    sheet.scr_lean_on = lean;
     CSVFILE_U file(sheet);
     double t0 = bench::now_ms();
     int rc = file.csv_fload(nullptr, path, nullptr);
@@ -89,5 +103,7 @@ int main()
 {
     bench::in_child([] { measure("tall", tall_sheet(), tall_ok); });
     bench::in_child([] { measure("wide", wide_sheet(), wide_ok); });
+    bench::in_child([] { measure("calls", calls_sheet(), calls_ok, calls_script); });
+    bench::in_child([] { measure("calls0", calls_sheet(), calls_ok, calls_script, 0); });
     return 0;
 }

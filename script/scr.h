@@ -132,8 +132,10 @@ public:
     int runs = 0;                   // runs from its text so far; -1 no tree can be built
     const TFN *tfn = nullptr;       // its statement tree, once built
     mutable const void *tcall = nullptr;   // how a tree call binds it (the tree's), once asked
-    mutable const void *lean = nullptr;    // its lean form (SCR_LEAN's), once asked
-    mutable int lean_tries = 0;
+    // its lean forms (SCR_LEAN's), once asked: as a script's run reads its body, and as a
+    // formula's call reads it (a cell name there is a cell)
+    mutable const void *lean[2] = {};
+    mutable int lean_tries[2] = {};
     static long ftb_objct;
 };
 
@@ -477,6 +479,7 @@ public:
         bool lv_const() const { return vt && (vt->flags & SF_CONST); }
     };
     int scr_postfix_adrs(const char *&pos, LVAL &lv);
+    int lv_bind(VTBL_U *vt, int x, int y, int dims, LVAL &lv);
     // The store of an assignment (operator op of "=" "*=" ... "|=") of r into lv; val the result.
     int scr_assign_store(const LVAL &lv, int op, VAL_U &r, VAL_U &val);
     // "++" (inc 1) or "--" (-1) before an element: val its new number; one after it (its value

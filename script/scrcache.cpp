@@ -167,7 +167,9 @@ int SCR_XC::compile(const char *pos)
         strs.resize(s0);
         return -1;
     }
-    roots.push_back(ROOT{root, maxd, p});
+    bool calls = false;
+    for (size_t k = n0; k < nodes.size() && !calls; k++) calls = nodes[k].k == X_CALL;
+    roots.push_back(ROOT{root, maxd, p, calls});
     return (int)roots.size();
 }
 
@@ -458,6 +460,10 @@ int SCR_XC::cx_cell(const char *&pos)
     XN x{X_CELL};
     x.at = pos;
     x.end = m;   // where the reader's look for "++" leaves it
+    x.a = ref.xoff;   // the cell at each formula's cell: an offset, or absolute (list, n)
+    x.b = ref.yoff;
+    x.list = ref.x;
+    x.n = ref.y;
     pos = q;
     return add(x);
 }
@@ -496,6 +502,17 @@ static bool corner(const CSV_REF &r, int bx, int by, CSV_REF &at)
         return v >= INT32_MIN && v <= INT32_MAX;
     };
     return place(r.x, r.xoff, bx, at.x) && place(r.y, r.yoff, by, at.y);
+}
+
+// The cell a formula's cell name means at the current cell; false where a relative part falls
+// outside int (there the name reads no cell: the reader reads the text).
+bool SCR_XC::cell_at(const XN &n, int &x, int &y) const
+{
+    CSV_REF at;
+    if (!corner(CSV_REF{n.list, n.n, n.a, n.b}, s.ctx.cel_x, s.ctx.cel_y, at)) return false;
+    x = at.x;
+    y = at.y;
+    return true;
 }
 
 int SCR_XC::range_at(const char *&q, int bx, int by, CSV_RECT *rc)
@@ -559,13 +576,13 @@ int SCR_XC::cx_indices(const char *&p, int d, XN &x)
 
 // ---- evaluation ----
 
-// Nodes that read nothing but numbers and names: evaluating one changes nothing, so evd may
-// give up on it half-way and leave it to ev.
+// Nodes that read nothing but numbers, names and cells: evaluating one changes nothing, so evd
+// may give up on it half-way and leave it to ev.
 bool SCR_XC::pure(int i) const
 {
     const XN &n = nodes[i];
     if (n.k == X_VAR) return !n.npost && (n.dims < 1 || pure(n.a)) && (n.dims < 2 || pure(n.b));
-    return n.k == X_NUM || ((n.k == X_CHAIN || n.k == X_UN) && n.pure);
+    return n.k == X_NUM || n.k == X_CELL || ((n.k == X_CHAIN || n.k == X_UN) && n.pure);
 }
 
 // The value a string literal or a plain scalar stands for, without a copy; null for others.
@@ -635,6 +652,18 @@ struct SCR_XC::FAST {
             return 0;
         }
         return elem(xc, n, vt, x, 0, d);
+    }
+    // A formula's cell name: the cell's number (the sheet's my[y][x]).
+    static int cell(SCR_XC &xc, const XN &n, double &d)
+    {
+        int x, y;
+        if (!xc.cell_at(n, x, y) || xc.s.sup()) return 1;
+        VTBL_U *my = xc.s.scr_get_vtbl("my");
+        BASE_GJ *g = my ? my->vtb_gajet_pt : nullptr;
+        if (!g || my->type < VT_VAR || my->type == VT_ENUM || g->gj_dims() != 2) return 1;
+        int xs = g->gj_xs(), ys = g->gj_ys();
+        if ((xs > 0 && x >= xs) || (ys >= 1 && y >= ys) || x < 0 || y < 0) return 1;
+        return g->gj_numd(x, y, d) == 0 ? 0 : 1;
     }
     static int var2(SCR_XC &xc, const XN &n, double &d)
     {
@@ -712,6 +741,7 @@ SCR_XC::NUMF SCR_XC::numf_of(XN &n, STABLE<XN> &nodes)
         default: return FAST::level<7>(i);
         }
     }
+    case X_CELL: return FAST::cell;
     default: return FAST::bail;
     }
 }
@@ -953,7 +983,9 @@ int SCR_XC::call_bound(const XN &n, const FTBL_U *f, VAL_U &val)
         VAL_U t;
         const char *p = a.at;
         if (fast_root(a.root, p, t) != 0) {   // a number: without the nesting count
-            if (lf && unlean(i) != 0) return -1;
+            // an argument that calls something may reach the host, whose views would show the
+            // entries of the arguments before it (a cell's value, a text, reach nothing)
+            if (lf && roots[a.root - 1].calls && unlean(i) != 0) return -1;
             if (arg_value(a, p, t) != 0) return -1;
         }
         if (p != a.end) {
@@ -1038,30 +1070,7 @@ int SCR_XC::adrs(const XN &n, VTBL_U *vt, SCR_U::LVAL &lv)
             return -1;
         }
     }
-    if (vt->type < 0) return s.err_type(vt->type);
-    if (vt->type < VT_VAR || vt->type == VT_ENUM) return -1;
-    if (dims != vt->vtb_dims()) {
-        s.scr_set_SCRERR("%d 次元変数 %s を %d 次元で参照", vt->vtb_dims(), vt->name, dims);
-        return -1;
-    }
-    int out = 0;
-    if (dims) {   // element 0 of a scalar is always there
-        int xs = vt->vtb_xs(), ys = vt->vtb_ys();
-        out = (xs > 0 && x >= xs) || (ys >= 1 && y >= ys) || x < 0 || y < 0;
-    }
-    if (out && s.sup()) {
-        x = y = 0;
-        out = 0;
-    }
-    if (out) {
-        s.scr_set_SCRERR("無効アクセス:%s[%d][%d]", vt->name, y, x);
-        return -1;
-    }
-    lv.vt = vt;
-    lv.gj = vt->vtb_gajet_pt;
-    lv.x = x;
-    lv.y = y;
-    return 0;
+    return s.lv_bind(vt, x, y, dims, lv);
 }
 
 // A name read as an operand: an enumerator's value, or the variable's element and its postfix
@@ -1200,7 +1209,13 @@ int SCR_XC::ev(int i, VAL_U &val)
     case X_BIN:
         return -1;   // reached through its chain only
     case X_CELL: {
-        const char *p = n.at;
+        int x, y;
+        if (cell_at(n, x, y) && !(val.val_flags & VAL_CONSTEXP)) {   // read as the reader reads my[y][x]
+            SCR_U::LVAL lv;
+            VTBL_U *my = s.my_var();
+            return my && s.lv_bind(my, x, y, 2, lv) == 0 && s.lv_read(lv, val) == 0 ? 0 : -1;
+        }
+        const char *p = n.at;   // (a name that reads no cell here)
         return s.scr_postfix_exp(p, val) == 0 && p == n.end ? 0 : -1;
     }
     case X_CALL: {

@@ -151,6 +151,7 @@ private:
         mutable bool byref = false;   // it binds parameters by reference: only a lean caller takes the arguments so
     };
     using CARG = XC_ARG;
+    bool cell_at(const XN &n, int &x, int &y) const;
     struct ITEM {
         int op, node;
     };
@@ -158,6 +159,7 @@ private:
         int node;
         int deep;             // deepest nesting count the reader reaches in it
         const char *end;
+        bool calls;           // it calls something (its run may reach the host)
     };
 
     // Nodes stay where they are made: a call run by a node may parse more of the text.

@@ -663,6 +663,24 @@ int SCR_U::scr_postfix_adrs(const char *&pos, LVAL &lv)
         if (!vt) return -1;
         if (scr_skip_space(p) == '[' && scr_get_varparam(p, x, y, dims, 0) != 0) return -1;
     }
+    if (lv_bind(vt, x, y, dims, lv) != 0) return -1;
+    for (;;) {   // members are read and have no effect
+        const char *m = p;
+        int c = scr_skip_space(m);
+        if (c != '.' && c != '-') break;
+        if (scr_match_key(m, ".") != 0 && scr_match_key(m, "->") != 0) break;
+        char name[SCR_NAMESIZE];
+        if (scr_idname(m, name, sizeof name) != 0) break;
+        p = m;
+    }
+    pos = p;
+    return 0;
+}
+
+// Element (x, y) of vt named with dims indices, as an element reference takes it: the type,
+// the dimensions and the bounds (not accessed for real while suppressed: element 0 then).
+int SCR_U::lv_bind(VTBL_U *vt, int x, int y, int dims, LVAL &lv)
+{
     if (vt->type < 0) return err_type(vt->type);
     if (vt->type < VT_VAR || vt->type == VT_ENUM) return -1;
     if (dims != vt->vtb_dims()) {
@@ -679,19 +697,9 @@ int SCR_U::scr_postfix_adrs(const char *&pos, LVAL &lv)
         scr_set_SCRERR("無効アクセス:%s[%d][%d]", vt->name, y, x);
         return -1;
     }
-    for (;;) {   // members are read and have no effect
-        const char *m = p;
-        int c = scr_skip_space(m);
-        if (c != '.' && c != '-') break;
-        if (scr_match_key(m, ".") != 0 && scr_match_key(m, "->") != 0) break;
-        char name[SCR_NAMESIZE];
-        if (scr_idname(m, name, sizeof name) != 0) break;
-        p = m;
-    }
     lv.vt = vt;
     lv.gj = vt->vtb_gajet_pt;
     lv.x = x;
     lv.y = y;
-    pos = p;
     return 0;
 }

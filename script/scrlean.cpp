@@ -102,6 +102,7 @@ static uint32_t block_slots(const LS &n)
 struct SCR_LEAN::FN {
     const FTBL_U *f = nullptr;
     int ok = 0;         // 1 made, -1 refused, 0 being made
+    int cell = 0;       // made as a formula's call reads the body (SCR_LEAN::cell_mode)
     int np = 0, nslots = 0;
     char name[SLOTS][SCR_NAMESIZE];
     std::vector<LX> x;
@@ -236,7 +237,7 @@ bool SCR_LEAN::errs() const
 
 bool SCR_LEAN::may_start() const
 {
-    if (!s.scr_lean_on || kov::log_get_debug() || s.ctx.cel_x != SCR_NOCELL || s.ctx.scr_pass != 2 || s.sup() ||
+    if (!s.scr_lean_on || kov::log_get_debug() || s.ctx.scr_pass != 2 || s.sup() ||
         s.ctx.goto_label[0] || s.scr_deep_err)
         return false;
     long levels = SCR_MAXCALL - s.func_depth + 1;
@@ -249,9 +250,10 @@ bool SCR_LEAN::may_start() const
 
 const SCR_LEAN::FN *SCR_LEAN::form(const FTBL_U *f)
 {
-    const FN *fn = static_cast<const FN *>(f->lean);
-    if (fn && (fn->ok > 0 || !fn->later || f->lean_tries >= 3)) return fn->ok > 0 ? fn : nullptr;
-    f->lean_tries++;
+    const int cell = cell_mode();
+    const FN *fn = static_cast<const FN *>(f->lean[cell]);
+    if (fn && (fn->ok > 0 || !fn->later || f->lean_tries[cell] >= 3)) return fn->ok > 0 ? fn : nullptr;
+    f->lean_tries[cell]++;
     struct ASK {
         SCR_LEAN *l;
         const FTBL_U *f;
@@ -268,7 +270,7 @@ const SCR_LEAN::FN *SCR_LEAN::form(const FTBL_U *f)
         again = false;
         for (size_t i = 0; i < fns.size(); i++) {   // (making one may add more)
             FN &q = *fns[i];
-            if (q.ok <= 0) continue;
+            if (q.ok <= 0 || q.cell != cell) continue;   // the other reading's forms call only their own
             for (const LX &x : q.x)
                 if ((x.k == Q_CALL || x.k == Q_CALLV) && (x.fn->ok <= 0 || (x.k == Q_CALL && x.fn->whole_ret))) {
                     if (x.fn->ok <= 0 || !rebox(q, 0)) q.ok = -1;
@@ -285,7 +287,8 @@ SCR_LEAN::FN *SCR_LEAN::make(const FTBL_U *f)
     fns.push_back(std::make_unique<FN>());
     FN &fn = *fns.back();
     fn.f = f;
-    f->lean = &fn;
+    fn.cell = cell_mode();
+    f->lean[fn.cell] = &fn;
     build(fn, 0);
     return &fn;
 }
@@ -295,7 +298,7 @@ SCR_LEAN::FN *SCR_LEAN::make(const FTBL_U *f)
 // while a lean run is on (its frames and arguments follow the form as it is).
 bool SCR_LEAN::rebox(FN &fn, uint32_t want)
 {
-    if (top || fn.ok <= 0) return false;
+    if (top || fn.ok <= 0 || fn.cell != cell_mode()) return false;
     want |= fn.pbox;
     reset(fn);
     build(fn, want);
@@ -306,8 +309,10 @@ bool SCR_LEAN::rebox(FN &fn, uint32_t want)
 void SCR_LEAN::reset(FN &fn)
 {
     const FTBL_U *f = fn.f;
+    int cell = fn.cell;
     fn = FN();
     fn.f = f;
+    fn.cell = cell;
 }
 
 void SCR_LEAN::build(FN &fn, uint32_t want)
@@ -1109,8 +1114,8 @@ int SCR_LEAN::c_node(FN &fn, int i, int nest)
         if (n.args == -2) xc.call_args(n);
         if (n.args == -2) fn.later = true;
         if (n.args < 0 || n.fn != f) return -1;
-        const FN *callee = static_cast<const FN *>(f->lean);
-        if (!callee || (callee->ok < 0 && callee->later && f->lean_tries++ < 3)) callee = make(f);
+        const FN *callee = static_cast<const FN *>(f->lean[fn.cell]);
+        if (!callee || (callee->ok < 0 && callee->later && f->lean_tries[fn.cell]++ < 3)) callee = make(f);
         if (callee->ok < 0) {
             fn.later |= callee->later;
             return -1;

@@ -7,7 +7,8 @@
 // those globals' and statics' storage, its references' storage and what its built-ins touch,
 // so the run keeps only what can be seen: the marks, the hook before each statement, the
 // rotation of the error texts, the call limit, the element references' checks, and for a
-// built-in that may call the host the context a tree call would have. When the
+// built-in that may call the host the context a tree call would have. A function called
+// from a formula has a form of its own, made as a formula's call reads its body. When the
 // variable view is made (a pause, the menu, a wait) the entries the calls would hold are
 // made, with the values they would hold, and kept current at every later view until their
 // call returns.
@@ -174,4 +175,7 @@ private:
     void bstore(FR &f, const LX &x, VAL_U &tmp);
     [[gnu::noinline]] void bpost(FR &f, const LX &x, VAL_U &val);
     bool errs() const;
+    // How the running evaluation reads a body: 1 as a formula's callee (a cell name is a cell,
+    // its parsed roots are the formula's set), 0 as a script's.
+    int cell_mode() const { return s.ctx.cel_x != SCR_NOCELL; }
 };

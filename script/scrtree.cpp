@@ -113,8 +113,8 @@ void SCR_TREE::clear()
     for (FTBL_U *f = s.ftbl_top; f; f = f->next) {
         f->tfn = nullptr;
         f->tcall = nullptr;
-        f->lean = nullptr;
-        f->lean_tries = 0;
+        f->lean[0] = f->lean[1] = nullptr;
+        f->lean_tries[0] = f->lean_tries[1] = 0;
         f->runs = 0;
     }
     nodes.clear();

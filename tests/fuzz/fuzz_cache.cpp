@@ -235,6 +235,16 @@ std::string run(const std::string &text, int cache, int tree = 0)
         o += " err[" + std::string(scr.scr_get_nowerr()) + "][" + scr.scr_get_preerr() + "]";
         o += " at " + std::to_string(scr.scr_errpos ? scr.scr_errpos - scr.scr_text : -1);
         stack_hit |= scr.scr_deep_err == 2;
+        // formulas calling the script's functions, a few cells each (a callee's tree comes at
+        // its second run)
+        for (const char *form : {"f(RC[-1] + 1)", "f(R[1]C0) + g(a, RC[-2])"})
+            for (int y = 0; y < 3 && !stack_hit; y++) {
+                VAL_U v;
+                int r = scr.scr_calc_onecel(3, y, form, &v);
+                o += " form " + std::to_string(r) + ":" + (v.val_kind == VAL_STR ? v.val_gets() : std::to_string(v.val_getd())) +
+                     "[" + scr.scr_get_nowerr() + "] steps " + std::to_string(host.steps);
+                stack_hit |= scr.scr_deep_err == 2;
+            }
         scr.scr_prepare(PREP_SCRIPT_END);
         const SCR_VIEW &v = scr.view_vtbl;
         for (int i = 0; i < v.rows * v.cols; i++) o += std::string("|") + v.cell[i];

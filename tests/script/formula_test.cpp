@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "scrtest.h"
+#include "script/scrlean.h"
 #include "script/scrtree.h"
 
 using namespace scrtest;
@@ -73,7 +74,10 @@ TEST_F(Formula, ParsedOnceAndKeptWhileTheLinkStands)
     }
     EXPECT_EQ(e.csv.csv_get_num(3, 5), 5);
     const char *forms[] = {"R0C0 + RC[-1] * 2", "R[-1]C", "SUM(R0C0:R1C1)", "twice(R0C1)", "R9C9 = 3, R9C9 += 1",
-                           "1 2", "1+", "R0C0[1]", "nosuch(1)", "R0C0 ++", "(R0C1 > 6) ? R0C0 : R0C1", "R0C0 & \"x\""};
+                           "1 2", "1+", "R0C0[1]", "nosuch(1)", "R0C0 ++", "(R0C1 > 6) ? R0C0 : R0C1", "R0C0 & \"x\"",
+                           // cells read as numbers, a text, an empty cell, outside the sheet, past int
+                           "R[0]C[-2] * 3 - R0C1", "R[1]C[-2] + 1", "RC[3] + 1", "R100C100 + 1", "R[2147483647]C + 1",
+                           "R[1]C[1] + R[2]C[1] * 10 - R3C3"};   // the column filled above
     for (const char *f : forms) {
         std::string got[2];
         for (int mode = 0; mode < 2; mode++) {
@@ -101,13 +105,14 @@ TEST_F(Formula, ParsedOnceAndKeptWhileTheLinkStands)
 // string is text: all as the text reader gives it.
 TEST_F(Formula, CalleesRunAsTrees)
 {
-    RUN r = e.run("var R0C0 = 100; upto(var n){ var i, s = 0; for (i = 1; i <= n; i++) s += i; return s; }"
+    RUN r = e.run("var R0C0 = 100, R1C1 = 4; upto(var n){ var i, s = 0; for (i = 1; i <= n; i++) s += i; return s; }"
           "cellish(var n){ var i, s = 0; for (i = 0; i < n; i++) s += R0C0; return s; }"
           "quoted(var n){ var i, t = \"\"; for (i = 0; i < n; i++) t &= \"R1C1\"; return t; }"
           "both(var n){ return cellish(n) * 1000 + upto(n); }"
+          "mine(){ var my[3][3]; my[1][1] = 9; return R1C1 * 10 + R1C1; }"
           "main(){ return cellish(1) + upto(2) + (quoted(1) == \"R1C1\"); }");   // parsed first as script
     ASSERT_TRUE(r.ran) << kov::sj_to_utf8(r.err);
-    const char *forms[] = {"upto(4) + R0C0", "cellish(3)", "quoted(2)", "upto(R0C1) * cellish(2)", "both(2)"};
+    const char *forms[] = {"upto(4) + R0C0", "cellish(3)", "quoted(2)", "upto(R0C1) * cellish(2)", "both(2)", "mine()"};
     for (const char *f : forms) {
         std::string got[2];
         for (int mode = 0; mode < 2; mode++) {
@@ -127,6 +132,43 @@ TEST_F(Formula, CalleesRunAsTrees)
     EXPECT_EQ(e.run("var R0C0 = 100; f(){ return 7; } g(){ return R0C0 + f(); } main(){ return g() + g(); }").status, 214);
     ASSERT_EQ(calc(3, 3, "g()"), 0) << e.scr.scr_get_nowerr();
     EXPECT_EQ(v.val_getd(), 12);
+}
+
+// A function a formula calls runs lean as its tree call runs: numbers from cells, elements of
+// the sheet, a recursion, a failure inside (its text), a text argument; a form of each reading,
+// so that a name that is a cell in formulas stays a global in the script's runs, whichever
+// reading made its form first.
+TEST_F(Formula, CalleesRunLeanAsTheirTreeCalls)
+{
+    if (cache_env_off() || !e.scr.scr_tree_mode) GTEST_SKIP() << "lean runs are made from the trees and parsed forms";
+    const char *script = "var R0C0 = 100; sq(var x){ var y = x * x; return y; } "
+                         "fact(var n){ if (n < 2) return 1; return n * fact(n - 1); } "
+                         "g(var n){ var s = 0, i; for (i = 0; i < n; i++) s += R0C0 + my[0][1]; return s; } "
+                         "bad(var n){ var a[2]; a[n] = 1; return n; } "
+                         "name(var t){ return t & \"!\"; } "
+                         "main(){ return g(2); }";
+    const char *forms[] = {"sq(R0C1) + fact(4)", "g(2)", "bad(RC[-4])", "name(R[-3]C[-3])", "fact(R0C0) + g(R0C0)", "bad(1) + bad(5)"};
+    std::string got[2];
+    long lean_runs = 0;
+    for (int lean = 0; lean < 2; lean++) {
+        RUN r = e.run(script);
+        ASSERT_EQ(r.status, 214) << kov::sj_to_utf8(r.err);
+        e.scr.scr_lean_on = lean;
+        for (const char *f : forms)
+            for (int y = 2; y < 6; y++) {   // (a callee without a loop has its tree at its second run)
+                e.csv.csv_put_num(0, y, y);
+                int rc = calc(4, y, f);
+                got[lean] += std::to_string(rc) + ":" + (v.val_kind == VAL_STR ? v.val_gets() : std::to_string(v.val_getd())) +
+                             ":" + e.scr.scr_get_nowerr() + ";";
+            }
+        int st = -1;   // the script's run again on the same link: its own forms
+        ASSERT_EQ(e.scr.scr_do_allstep(e.scr.scr_text, &st), 0);
+        EXPECT_EQ(st, 214);
+        lean_runs = e.scr.scr_tree->lean->runs;
+        e.scr.scr_lean_on = 1;
+    }
+    EXPECT_EQ(kov::sj_to_utf8(got[1]), kov::sj_to_utf8(got[0]));
+    EXPECT_GE(lean_runs, 19) << kov::sj_to_utf8(got[1]);   // the formulas' calls after the first runs
 }
 
 // A range argument of a parsed formula is read once and placed at each cell anew: a column of

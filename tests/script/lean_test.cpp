@@ -48,7 +48,8 @@ struct SEEN {
     long entries = 0;   // entries alive after the run
 };
 
-SEEN look(const char *text, int lean, long budget = 5000)
+// After the run, form (if given) is calculated at a few cells: its callees' hooks are looked at too.
+SEEN look(const char *text, int lean, long budget = 5000, const char *form = nullptr)
 {
     CSV_U csv;
     LOOK host;
@@ -71,6 +72,13 @@ SEEN look(const char *text, int lean, long budget = 5000)
         out.r.status = st;
         out.r.err = scr.scr_get_nowerr();
         if (scr.scr_errpos) SCR_LEX::scr_text2rowcol(scr.scr_text, scr.scr_errpos, out.r.row, out.r.col);
+        for (int y = 0; form && y < 5; y++) {
+            csv.csv_put_num(0, y, y + 0.5);
+            VAL_U v;
+            int rc = scr.scr_calc_onecel(2, y, form, &v);
+            host.seen.push_back(std::to_string(rc) + " " + (v.val_kind == VAL_STR ? v.val_gets() : std::to_string(v.val_getd())) +
+                                " " + scr.scr_get_nowerr());
+        }
         for (VTBL_U *v = scr.vtbl_top; v; v = v->next) out.entries++;
         out.lean_runs = scr.scr_tree ? scr.scr_tree->lean->runs : 0;
         host.scr = nullptr;
@@ -79,10 +87,10 @@ SEEN look(const char *text, int lean, long budget = 5000)
     return out;
 }
 
-void agree(const char *text, long budget = 5000)
+void agree(const char *text, long budget = 5000, const char *form = nullptr)
 {
     if (cache_env_off()) GTEST_SKIP() << "lean runs are made from the parsed forms (KOVASH_NOCACHE)";
-    SEEN a = look(text, 1, budget), b = look(text, 0, budget);
+    SEEN a = look(text, 1, budget, form), b = look(text, 0, budget, form);
     EXPECT_GT(a.lean_runs, 0) << text;   // else it agrees trivially
     EXPECT_EQ(b.lean_runs, 0) << text;
     EXPECT_EQ(a.r.ran, b.r.ran) << text;
@@ -139,8 +147,13 @@ TEST(Lean, ViewsAtEveryHookAreTheTreeCallsViews)
         "fact(var n){ var r = n < 2 ? 1 : n * fact(n - 1); return r; } "
         "main(){ var k[3] = {fact(3), fact(4)}; static var z = fact(2); return k[0] * 100 + k[1] + z; }",
         "bad(var n){ var q[2]; q[n] = 1; return n; } main(){ var i; for (i = 0; i < 4; i++) { var a = bad(i); } return 1; }",
+        // a tree call's calls of lean functions (main declares a part): arguments that are
+        // elements, texts or calls, the entries of those before a call seen from its statements
+        "var a[2] = {3}; g(var n){ var k = n + 1; return k; } f(var x, var y){ return x * 10 + y; } "
+        "main(){ PUSH p; var t = 0, i; for (i = 0; i < 2; i++) t += f(a[0], g(i)) + f(\"x\", 1) + f(a[i], 4); return t; }",
     };
     for (const char *t : texts) agree(t);
+    if (cache_env_off()) GTEST_SKIP() << "lean runs are made from the parsed forms (KOVASH_NOCACHE)";
     EXPECT_EQ(look(texts[5], 1).lean_runs, 1);   // main as a whole, its block's initializer calling f
     EXPECT_EQ(look(texts[6], 1).lean_runs, 1);
 }
@@ -444,6 +457,18 @@ TEST(Lean, SwitchesAsTheTreeCallsRunThem)
 }
 
 // A stop (the host's budget) inside lean calls that made their entries for the view: the run
+// Functions a formula calls, run lean as their tree calls run (after their first runs): the
+// views at their hooks, a cell's value as an argument, the sheet's elements, a failure inside.
+TEST(Lean, FormulaCalleesAsTheTreeCallsRunThem)
+{
+    const char *text = "g(var n){ var k = n * 2; return k + my[0][0]; } h(var x, var y){ var a[2]; a[1] = g(x); return a[x > 3] + y; } "
+                       "main(){ return g(1); }";
+    agree(text, 5000, "g(RC[-2]) + h(R[0]C0 * 2, 1)");
+    agree(text, 5000, "h(RC[-2], g(2))");
+    if (cache_env_off()) GTEST_SKIP() << "lean runs are made from the parsed forms (KOVASH_NOCACHE)";
+    EXPECT_GT(look(text, 1, 5000, "g(RC[-2])").lean_runs, look(text, 1).lean_runs + 2);   // the formula's calls ran lean
+}
+
 // ends as the tree call's, and no entry of them is left.
 TEST(Lean, StopInsideLeanCallsLeavesNoEntries)
 {
