@@ -115,6 +115,7 @@ struct SCR_LEAN::FN {
     bool later = false;      // refused for a callee without its tree yet: asked again
     bool in_init = false;    // building an initializer: every local may be empty there
     bool whole_ret = false;  // a return gives a value whole (a text, nothing): its callers take it so
+    bool shadows = false;    // an inner block declares a name of an enclosing block's
     uint32_t boxed = 0;      // locals holding what a global's element holds (VAL_U boxes)
     uint32_t arrays = 0;     // slots of storage: local arrays (made by the declaration) and references
     uint32_t refs = 0;       // the parameters by reference (their storage the caller's)
@@ -367,6 +368,10 @@ void SCR_LEAN::build_once(FN &fn, uint32_t want)
     fn.st.push_back(b);
     for (LS &o : fn.st) {   // a goto's label by its statement
         if (o.k != TN_GOTO) continue;
+        if (fn.shadows) {   // a jump into such a block would find the enclosing block's entry there
+            fn.ok = -1;
+            return;
+        }
         int to = -1;
         for (auto &l : fn.labels)
             if (l.first == o.to) to = l.second;
@@ -693,7 +698,11 @@ int SCR_LEAN::c_decls(FN &fn, const TN &block, int level)
             const char *q = p;
             if (s.scr_pointer(q) == 0) return -1;
             char name[SCR_NAMESIZE];
-            if (s.scr_idname(p, name, sizeof name) != 0 || c_slot(fn, name) >= 0 || fn.nslots >= SLOTS) return -1;
+            if (s.scr_idname(p, name, sizeof name) != 0 || fn.nslots >= SLOTS) return -1;
+            if (int prev = c_slot(fn, name); prev >= 0) {   // an enclosing block's name: hidden till the block ends
+                if (!level || (prev >= fn.np && fn.lnest[prev - fn.np] >= level) || (spec.flags & SF_STATIC)) return -1;
+                fn.shadows = true;
+            }
             int c = s.scr_skip_space(p);
             if (c == '(') return -1;
             VTBL_U *stat = nullptr;

@@ -321,8 +321,14 @@ TEST(Lean, BlockDeclarationsAsTheTreeCallsMakeThem)
         "inc(var &a){ a++; return 0; } f(var n){ var i, s = 0; for (i = 0; i < 3; i++) { var b[3] = {i, n}, c = i; b[2] += b[0] + b[1]; inc(c); "
         "s = s * 10 + b[2] + c; if (i == n) { n = -1; goto in; } } return s; { var d[2] = {5}; in: d[1] = 1; s += d[0] + d[1]; } return s; } "
         "main(){ return f(1) + f(7); }",
+        // names of enclosing blocks and parameters declared again: hidden till the block ends,
+        // an initializer reading the new name, three deep
+        "f(var n){ var i, s = 0; for (i = 0; i < n; i++) { var s = i * 2, n = 1; s += n; } return s * 10 + n; } "
+        "main(){ var k, t = 0; for (k = 0; k < 3; k++) { var t = k; } for (k = 0; k < 3; k++) t = t * 7 + f(k); return t; }",
+        "f(var x){ var t = 1; { var t = x + 2; { var t = t + 1; x += t; { var x = 4; t += x; } } x += t; } return x * 10 + t; } "
+        "main(){ return f(1) * 100 + f(2); }",
     };
-    alike(texts, {"f(var n){ var t = 1; { var t = 2; n += t; } return n + t; } main(){ return f(1); }",
+    alike(texts, {"f(var n){ var t = 1, i = 0; L: i++; { var t = 2; n += t; if (i < 3) goto L; } return n + t; } main(){ return f(1); }",
                   "f(var n){ { static var k; k++; n += k; } return n; } main(){ return f(1) + f(2); }",
                   "var t = 9; f(var n){ { var t = 2; n += t; } return n + t; } main(){ return f(1); }"});
 }
