@@ -121,6 +121,7 @@ struct SCR_LEAN::FN {
     uint32_t refs = 0;       // the parameters by reference (their storage the caller's)
     uint32_t cells = 0;      // local scalars in storage of their own (passed by reference)
     uint32_t statics = 0;    // statics given initial values: their storage the link's entry's
+    uint32_t consts = 0;     // const locals (scalars, never stored into by the form)
     std::vector<VTBL_U *> stat;   // per local: such a static's entry
     uint32_t want_cells = 0;  // while made: local scalars found passed by reference
     uint32_t unset = 0;       // locals that may be read before they are set
@@ -692,8 +693,9 @@ int SCR_LEAN::c_decls(FN &fn, const TN &block, int level)
         s.scr_skip_space(q);
         if (SCR_LEX::scr_word(q) == W_ENUM) return -1;   // reading it would declare its names
         DECL_SPEC spec;
-        if (s.scr_decl_specs(p, spec) != 0 || spec.type != VT_VAR || (spec.flags & ~SF_STATIC)) return -1;
-        if (level && spec.flags) return -1;
+        if (s.scr_decl_specs(p, spec) != 0 || spec.type != VT_VAR || (spec.flags & ~(SF_STATIC | SF_CONST)) ||
+            spec.flags == (SF_STATIC | SF_CONST) || (level && (spec.flags & SF_STATIC)))
+            return -1;
         for (;;) {
             const char *q = p;
             if (s.scr_pointer(q) == 0) return -1;
@@ -725,9 +727,10 @@ int SCR_LEAN::c_decls(FN &fn, const TN &block, int level)
             FN::SHAPE shape;   // an array: its sizes written as numbers, made as the declaration runs
             if (t.shape_of(p, shape.x, shape.y, shape.dims) != 0) return -1;
             if (shape.dims) {
-                if (s.scr_skip_space(p) == '[') return -1;
+                if (s.scr_skip_space(p) == '[' || (spec.flags & SF_CONST)) return -1;
                 fn.arrays |= 1u << fn.nslots;
             }
+            if (spec.flags & SF_CONST) fn.consts |= 1u << fn.nslots;   // read only: a store keeps the function a tree call
             if (stat) {
                 if (stat->vtb_dims() != shape.dims) return -1;
                 shape.x = stat->vtb_xs();
@@ -1010,6 +1013,7 @@ int SCR_LEAN::c_node(FN &fn, int i, int nest)
             o.post = n.post;
             break;
         }
+        if (n.npost && (fn.consts >> o.slot & 1)) return -1;
         o.k = n.npost ? Q_POST : Q_SLOT;
         o.n = n.npost;
         o.post = n.post;
@@ -1026,6 +1030,7 @@ int SCR_LEAN::c_node(FN &fn, int i, int nest)
             break;
         }
         if (!v.dims && (o.slot = slot_of(v)) >= 0) {
+            if (fn.consts >> o.slot & 1) return -1;
             o.k = Q_PRE;
             break;
         }
@@ -1092,7 +1097,7 @@ int SCR_LEAN::c_node(FN &fn, int i, int nest)
             o.i = n.op;
             break;
         }
-        if (l.npost || (o.slot = slot_of(l)) < 0 || (o.b = c_node(fn, n.b, nest)) < 0) return -1;
+        if (l.npost || (o.slot = slot_of(l)) < 0 || (fn.consts >> o.slot & 1) || (o.b = c_node(fn, n.b, nest)) < 0) return -1;
         o.k = Q_SET;
         o.i = n.op;
         break;
@@ -1215,6 +1220,7 @@ int SCR_LEAN::c_ref(FN &fn, int root, int dims)
     SCR_XC &xc = *s.scr_xc;
     const SCR_XC::XN &v = xc.nodes[xc.roots[root - 1].node];
     int k = v.k == SCR_XC::X_VAR && !v.dims && !v.npost ? c_slot(fn, &xc.names[v.name]) : -1;
+    if (k >= 0 && (fn.consts >> k & 1)) return -1;
     if (!dims && k >= fn.np && !(fn.arrays >> k & 1)) fn.want_cells |= 1u << k;   // a local scalar: its storage a cell then
     int i = c_storage(fn, v);
     if (i < 0) return -1;
@@ -2234,7 +2240,8 @@ void SCR_LEAN::materialize()
             int slot = __builtin_ctz(m);
             const FN::SHAPE &sh = fn.shape[slot];
             s.ctx.scr_nest = f.base + fn.lnest[slot - fn.np];
-            if (!(f.vt[slot] = s.scr_put_var(fn.name[slot], sh.x, sh.y, sh.dims, VT_VAR, 0, 0))) break;
+            int flags = fn.consts >> slot & 1 ? SF_CONST : 0;
+            if (!(f.vt[slot] = s.scr_put_var(fn.name[slot], sh.x, sh.y, sh.dims, VT_VAR, flags, 0))) break;
             if (fn.arrays >> slot & 1) f.vt[slot]->vtb_link(f.arr[slot]);   // the frame's storage, shared
             f.made |= 1u << slot;
         }

@@ -174,7 +174,7 @@ struct GEN {
         case 1: out += "while ("; exp(); out += ") "; body(d); break;
         case 2: out += "for (i = 0; i < "; exp(); out += "; i++) "; body(d); break;
         case 3: out += "do "; body(d); out += " while ("; exp(); out += ");\n"; break;
-        case 4: out += "{ var t = ("; exp(); out += "); "; stat(d + 1); stat(d + 1); out += "}\n"; break;
+        case 4: out += pick({"{ var t = (", "{ var t = (", "{ const var t = (", "{ var i = ("}); exp(); out += "); "; stat(d + 1); stat(d + 1); out += "}\n"; break;
         case 5: out += "switch ("; exp(); out += ") { case "; out += pick({"1", "E1"}); out += ": "; body(d); out += " default: "; body(d);
                 out += " case 2: "; body(d); out += "}\n"; break;
         case 6:

@@ -327,8 +327,16 @@ TEST(Lean, BlockDeclarationsAsTheTreeCallsMakeThem)
         "main(){ var k, t = 0; for (k = 0; k < 3; k++) { var t = k; } for (k = 0; k < 3; k++) t = t * 7 + f(k); return t; }",
         "f(var x){ var t = 1; { var t = x + 2; { var t = t + 1; x += t; { var x = 4; t += x; } } x += t; } return x * 10 + t; } "
         "main(){ return f(1) * 100 + f(2); }",
+        // constants of the body and of inner blocks (their entries const in the views): a
+        // number, a text, one without a value
+        "var g[2] = {\"ab\"}; f(var n){ const var k = n * 2, t = g[0]; const var z; var s = 0, i; "
+        "for (i = 0; i < k; i++) { const var q = i + k; s += q; } return s * 10 + strlen(tcat(t, z)); } main(){ return f(2) + f(3); }",
     };
     alike(texts, {"f(var n){ var t = 1, i = 0; L: i++; { var t = 2; n += t; if (i < 3) goto L; } return n + t; } main(){ return f(1); }",
+                  "f(var n){ const var k = 1; k = n; return k; } main(){ return f(1); }",
+                  "f(var n){ const var k = 1; k++; return k; } main(){ return f(1); }",
+                  "inc(var &a){ a++; return 0; } f(var n){ const var k = 1; inc(k); return k; } main(){ return f(1); }",
+                  "f(var n){ const var k[2] = {1}; return k[0] + n; } main(){ return f(1); }",
                   "f(var n){ { static var k; k++; n += k; } return n; } main(){ return f(1) + f(2); }",
                   "var t = 9; f(var n){ { var t = 2; n += t; } return n + t; } main(){ return f(1); }"});
 }
