@@ -122,6 +122,7 @@ struct SCR_LEAN::FN {
     uint32_t cells = 0;      // local scalars in storage of their own (passed by reference)
     uint32_t statics = 0;    // statics given initial values: their storage the link's entry's
     uint32_t consts = 0;     // const locals (scalars, never stored into by the form)
+    uint32_t parts = 0;      // the parameters by reference that are parts (PUSH &p): given to built-ins only
     std::vector<VTBL_U *> stat;   // per local: such a static's entry
     uint32_t want_cells = 0;  // while made: local scalars found passed by reference
     uint32_t unset = 0;       // locals that may be read before they are set
@@ -130,6 +131,7 @@ struct SCR_LEAN::FN {
     uint32_t pbox = 0;       // the parameters among the boxes (their callers give them values whole)
     struct SHAPE {
         int x = 1, y = 1, dims = 0;
+        int type = VT_VAR;   // a parameter's (a part's type for a part by reference)
         int e0 = 0, en = 0;   // an array's list of initial values: elems[e0 ..]
     };
     struct ELEM {
@@ -215,11 +217,12 @@ struct SCR_LEAN::FR {
     VTBL_U *vt[SLOTS];          // the entries made: parameters' and locals'
     VTBL_U *av[SLOTS];          // the arguments'
     VAL_U *box = nullptr;       // the boxed locals' values (by slot), when the form has any
-    VAR_GJ **arr = nullptr;     // the array locals' storage (by slot), when the form has any
+    BASE_GJ **arr = nullptr;    // the array locals' storage (by slot), when the form has any: a var's
+                                // but for a part given by reference (FN::parts)
     uint32_t *held = nullptr;   // the slots of arr the frame holds a count on
     VAL_U *rv = nullptr;        // where a form that returns whole values puts its value
     VAL_U *pv = nullptr;        // the values of the boxed parameters, by parameter (a lean caller's)
-    VAR_GJ **ra = nullptr;      // the storage of the parameters by reference, by parameter (the caller's)
+    BASE_GJ **ra = nullptr;     // the storage of the parameters by reference, by parameter (the caller's)
     const LS *seek = nullptr;   // a goto's label, sought
     const LX *site = nullptr;   // the call (its arguments name what the references stand for)
 };
@@ -343,6 +346,8 @@ void SCR_LEAN::build_once(FN &fn, uint32_t want)
         if (c_slot(fn, c.name[i]) >= 0) return;
         FN::SHAPE sh;
         sh.dims = c.dims[i];
+        sh.type = c.type[i];
+        if (sh.type != VT_VAR) fn.parts |= 1u << i;
         fn.shape.push_back(sh);
         fn.vis |= 1u << fn.nslots;
         memcpy(fn.name[fn.nslots++], c.name[i], SCR_NAMESIZE);
@@ -972,6 +977,7 @@ int SCR_LEAN::c_node(FN &fn, int i, int nest)
     auto element = [&](const SCR_XC::XN &v) {
         int k = v.k == SCR_XC::X_VAR ? c_slot(fn, &xc.names[v.name]) : -1;
         if (k < 0 || !(v.dims || ((fn.refs | fn.cells | fn.statics) >> k & 1))) return 0;
+        if (fn.parts >> k & 1) return -1;   // a part: given to built-ins and passed on only
         if (!(fn.arrays >> k & 1) || fn.shape[k].dims != v.dims) return -1;
         o.local = true;
         o.slot = k;
@@ -1136,7 +1142,7 @@ int SCR_LEAN::c_node(FN &fn, int i, int nest)
         }
         auto arg = [&](int k) {
             int r = xc.cargs[n.args + k].root;
-            return callee->refs >> k & 1 ? c_ref(fn, r, callee->shape[k].dims) : c_root(fn, r, nest);
+            return callee->refs >> k & 1 ? c_ref(fn, r, callee->shape[k].dims, callee->shape[k].type) : c_root(fn, r, nest);
         };
         if ((o.list = c_list(fn, n.nargs, arg)) < 0) return -1;
         o.k = callee->whole_ret ? Q_CALLV : Q_CALL;
@@ -1215,19 +1221,21 @@ int SCR_LEAN::c_storage(FN &fn, const SCR_XC::XN &v)
 // An argument by reference: a name the regular call finds as a variable of the parameter's type
 // and dimensions (a global, a static, a local array, a reference passed on), read as its storage
 // at the call.
-int SCR_LEAN::c_ref(FN &fn, int root, int dims)
+int SCR_LEAN::c_ref(FN &fn, int root, int dims, int type)
 {
     SCR_XC &xc = *s.scr_xc;
     const SCR_XC::XN &v = xc.nodes[xc.roots[root - 1].node];
     int k = v.k == SCR_XC::X_VAR && !v.dims && !v.npost ? c_slot(fn, &xc.names[v.name]) : -1;
     if (k >= 0 && (fn.consts >> k & 1)) return -1;
-    if (!dims && k >= fn.np && !(fn.arrays >> k & 1)) fn.want_cells |= 1u << k;   // a local scalar: its storage a cell then
+    if (!dims && type == VT_VAR && k >= fn.np && !(fn.arrays >> k & 1)) fn.want_cells |= 1u << k;   // a local scalar: its storage a cell then
     int i = c_storage(fn, v);
     if (i < 0) return -1;
     const LX &o = fn.x[i];
     const VTBL_U *g = o.g;
-    if (o.local ? fn.shape[o.slot].dims != dims
-                : g->type != VT_VAR || (g->flags & SF_CONST) || !gj_vars_of(g->vtb_gajet_pt) || g->vtb_dims() != dims) {
+    bool var = type == VT_VAR;
+    if (o.local ? fn.shape[o.slot].dims != dims || fn.shape[o.slot].type != type
+                : g->type != type || (g->flags & SF_CONST) || !g->vtb_gajet_pt || (var && !gj_vars_of(g->vtb_gajet_pt)) ||
+                      g->vtb_dims() != dims) {
         fn.x.pop_back();
         return -1;
     }
@@ -1354,12 +1362,12 @@ int SCR_LEAN::run(const FN &fn, FR &f, double &val)
     } push(*this, f);
     SCR_U::VALS<SLOTS> boxes;   // the boxed locals' values, up to the last boxed slot
     struct ARRAYS {   // the storage of array locals and references: the frame's count on each, given back at its end
-        VAR_GJ *g[SLOTS];
+        BASE_GJ *g[SLOTS];
         uint32_t made = 0;
         ~ARRAYS()
         {
             for (uint32_t m = made; m; m &= m - 1) {
-                VAR_GJ *v = g[__builtin_ctz(m)];
+                BASE_GJ *v = g[__builtin_ctz(m)];
                 if (v->gj_count >= 0 && --v->gj_count < 1) delete v;
             }
         }
@@ -1375,7 +1383,7 @@ int SCR_LEAN::run(const FN &fn, FR &f, double &val)
         if (fn.arrays) f.arr = arrays.g;
         for (uint32_t m = fn.refs; m; m &= m - 1) {   // held as a parameter's entry holds it
             int k = __builtin_ctz(m);
-            VAR_GJ *v = f.ra[k];
+            BASE_GJ *v = f.ra[k];
             if (v->gj_count >= 0) v->gj_count++;
             arrays.g[k] = v;
             arrays.made |= 1u << k;
@@ -1531,7 +1539,7 @@ void SCR_LEAN::undeclare(FR &f, uint32_t mask)
 {
     f.live &= ~mask;
     for (uint32_t m = *f.held & mask; m; m &= m - 1) {   // its arrays' storage given back
-        VAR_GJ *v = f.arr[__builtin_ctz(m)];
+        BASE_GJ *v = f.arr[__builtin_ctz(m)];
         if (v->gj_count >= 0 && --v->gj_count < 1) delete v;
     }
     *f.held &= ~mask;
@@ -1879,7 +1887,7 @@ template <int K> double SCR_LEAN::evk(SCR_LEAN &l, FR &f, const LX &x)
         s.scr_set_SCRERR("xo=%d yo=%d", i, 0);
         throw FAIL{};
     }
-    int xs = x.local ? f.arr[x.slot]->gj_xs() : x.g->vtb_xs();
+    int xs = x.local ? vars(f, x)->gj_xs() : x.g->vtb_xs();
     if (xs > 0 && i >= xs) {
         s.scr_set_SCRERR("無効アクセス:%s[%d][%d]", name_of(f, x), 0, i);
         throw FAIL{};
@@ -1895,12 +1903,18 @@ int SCR_LEAN::index2(FR &f, const LX &x, int &y)
         s.scr_set_SCRERR("xo=%d yo=%d", i, y);
         throw FAIL{};
     }
-    int xs = x.local ? f.arr[x.slot]->gj_xs() : x.g->vtb_xs(), ys = x.local ? f.arr[x.slot]->gj_ys() : x.g->vtb_ys();
+    int xs = x.local ? vars(f, x)->gj_xs() : x.g->vtb_xs(), ys = x.local ? vars(f, x)->gj_ys() : x.g->vtb_ys();
     if ((xs > 0 && i >= xs) || (ys >= 1 && y >= ys)) {
         s.scr_set_SCRERR("無効アクセス:%s[%d][%d]", name_of(f, x), y, i);
         throw FAIL{};
     }
     return i;
+}
+
+// The form reads and stores elements only of slots that hold a var's storage.
+VAR_GJ *SCR_LEAN::vars(FR &f, const LX &x)
+{
+    return static_cast<VAR_GJ *>(f.arr[x.slot]);
 }
 
 // The storage of an element node: a local array's, or what its global holds now.
@@ -2137,14 +2151,15 @@ double SCR_LEAN::call_vals(FR &f, const LX &x, FR &g)
 {
     SCR_U::VALS<SLOTS> pv;
     if (x.fn->pbox) g.pv = pv.upto(x.n);
-    VAR_GJ *ra[SLOTS];
+    BASE_GJ *ra[SLOTS];
     g.ra = ra;
     g.site = &x;
     for (int k = 0; k < x.n; k++) {
         const LX &a = *x.pl[k];
         if (x.fn->refs >> k & 1) {
             g.v[k] = 0;
-            if (!(ra[k] = gj_vars_of(storage(f, a)))) {
+            BASE_GJ *st = storage(f, a);
+            if (!(ra[k] = x.fn->parts >> k & 1 ? st : gj_vars_of(st))) {
                 s.scr_set_SCRERR("第 %d 引数がない", k + 1);
                 throw FAIL{};
             }
@@ -2266,7 +2281,7 @@ int SCR_LEAN::bind_ref(FR &f, int a)
     VTBL_U *vt = s.scr_put_var(fn.name[a], 1, 1, fn.shape[a].dims, VT_VAR, 0, 1);
     if (!vt) return -1;
     vt->vtb_link(f.arr[a]);
-    vt->type = av ? av->type : VT_VAR;
+    vt->type = av ? av->type : fn.shape[a].type;
     vt->flags = av ? av->flags & ~SF_HIDDEN : 0;
     s.vt_bump();
     return 0;

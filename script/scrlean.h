@@ -151,7 +151,7 @@ private:
     VTBL_U *entry_named(FN &fn, const char *name);
     const VTBL_U *enumerator(FN &fn, const char *name);
     int c_gadget(FN &fn, const XC_ARG &a);
-    int c_ref(FN &fn, int root, int dims);
+    int c_ref(FN &fn, int root, int dims, int type);
     int c_storage(FN &fn, const SCR_XC::XN &v);
     struct AS_TREE {
         SCR_U &s;
@@ -162,6 +162,7 @@ private:
     int index(FR &f, const LX &x);
     [[gnu::noinline]] int index2(FR &f, const LX &x, int &y);
     BASE_GJ *storage(FR &f, const LX &x);
+    static VAR_GJ *vars(FR &f, const LX &x);   // a local array's or var reference's storage
     const char *name_of(FR &f, const LX &x);
     const VAL_U *peek(FR &f, const LX &x);
     [[gnu::noinline]] const VAL_U *peek2(FR &f, const LX &x);

@@ -153,6 +153,7 @@ private:
         char name[SCR_MAXARG][SCR_NAMESIZE];
         uint32_t refs = 0;          // the parameters by reference (the regular call binds them)
         int dims[SCR_MAXARG] = {};  // theirs
+        int type[SCR_MAXARG] = {};  // theirs: var, or a part's type (PUSH &p: the caller's part)
         bool frame = false;   // runs with a frame (SCR_U::FRAME)
     };
     std::unordered_map<const FTBL_U *, TCALL> callees;

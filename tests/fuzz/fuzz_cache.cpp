@@ -88,7 +88,13 @@ struct GEN {
         switch (in.below(6)) {
         case 0: out += "f("; exp(); break;
         case 1: out += "g("; out += pick({"a", "b", "n", "v[1]", "k"}); out += ", "; exp(); break;
-        case 5: out += "h("; out += pick({"v", "w", "m", "s", "a"}); out += ", "; exp(); break;
+        case 5:
+            if (in.below(3) == 0) {   // a part by reference
+                out += "pk("; out += pick({"pz", "pz", "z", "v"}); out += ", "; exp();
+                break;
+            }
+            out += "h("; out += pick({"v", "w", "m", "s", "a"}); out += ", "; exp();
+            break;
         case 2: out += "len("; exp(); break;
         case 3: out += "fail("; break;
         default: out += "pick("; args(); break;
@@ -190,7 +196,7 @@ struct GEN {
     }
     std::string script()
     {
-        out = "enum { E0, E1 }; const var c = 3; var a, b = 2, n, s = \"s\", v[4], m[2][3], i, k; ARRAY z;\n"
+        out = "enum { E0, E1 }; const var c = 3; var a, b = 2, n, s = \"s\", v[4], m[2][3], i, k; ARRAY z; PUSH pz;\n"
               "f(var x) { M: ";
         in_f = true;
         stat(1);
@@ -199,7 +205,7 @@ struct GEN {
         stat(2);
         out += " return r; }\nh(var p[], var q) { p[q % 4] += q; p[1]++; ";
         stat(2);
-        out += " return p[1]; }\nmain() { var i, k = 1, w[3] = {k, \"t\"};\n";
+        out += " return p[1]; }\npk(PUSH &q, var y) { return cell(q, y % 3) + y; }\nmain() { var i, k = 1, w[3] = {k, \"t\"};\n";
         in_main = true;
         while (!in.empty() && out.size() < 4000) stat(0);
         out += "L: return a + n;\n}\n";

@@ -387,10 +387,16 @@ TEST(Lean, ReferencesAsTheTreeCallsBindThem)
         "swap(var &a, var &b){ var t = a; a = b; b = t; return 0; } f(var &a){ a = 3; return 1; } "
         "main(){ var x = 1, i, s = \"ab\", t = \"cd\", u = 0; for (i = 0; i < 3; i++) { u += f(x) + x++; swap(s, t); } swap(x, s); "
         "s &= \"!\"; return strlen(tcat(s, t)) * 100 + u + x; }",
+        // parts by reference: given to built-ins, passed on (their entries of the part's type)
+        "PUSH p; var a[2] = {4}; f(PUSH &b, var n){ var t = n + SUM(b, 0, 0, 1, 1) + SUM(a, 0, 0, 1, 1); return t; } "
+        "g(PUSH &c){ return f(c, 2) * 10; } main(){ var i, s = 0; for (i = 0; i < 3; i++) s += f(p, i) + g(p); return s; }",
     };
     alike(texts, {"var a[3]; f(var &b){ b = 3; return 1; } main(){ var i, s = 0; for (i = 0; i < 3; i++) s += f(a[1]); return s; }",
+                  "PUSH p; f(PUSH &b){ return b + 1; } main(){ var i, s = 0; for (i = 0; i < 3; i++) s += f(p); return s; }",
                   "var m[2][2]; f(var p[]){ return 1; } main(){ var i, s = 0; for (i = 0; i < 3; i++) s += f(m); return s; }",
                   "const var k = 2; f(var &a){ return a; } main(){ var i, s = 0; for (i = 0; i < 3; i++) s += f(k); return s; }"});
+    if (cache_env_off()) GTEST_SKIP() << "lean runs are made from the parsed forms (KOVASH_NOCACHE)";
+    EXPECT_EQ(look(texts[4], 1).lean_runs, 1);   // main as a whole, its calls giving the part on
 }
 
 // Values leaving functions whole: a text or nothing returned (into a local, compared, to an
