@@ -479,7 +479,23 @@ public:
         bool lv_const() const { return vt && (vt->flags & SF_CONST); }
     };
     int scr_postfix_adrs(const char *&pos, LVAL &lv);
-    int lv_bind(VTBL_U *vt, int x, int y, int dims, LVAL &lv);
+    // Element (x, y) of vt named with dims indices, as an element reference takes it (the usual
+    // one here; lv_bind_rare says what is wrong, or reads element 0 while suppressed).
+    int lv_bind(VTBL_U *vt, int x, int y, int dims, LVAL &lv)
+    {
+        if (vt->type >= VT_VAR && vt->type != VT_ENUM && dims == vt->vtb_dims()) {
+            int xs = vt->vtb_xs(), ys = vt->vtb_ys();
+            if (!((xs > 0 && x >= xs) || (ys >= 1 && y >= ys) || x < 0 || y < 0)) {
+                lv.vt = vt;
+                lv.gj = vt->vtb_gajet_pt;
+                lv.x = x;
+                lv.y = y;
+                return 0;
+            }
+        }
+        return lv_bind_rare(vt, x, y, dims, lv);
+    }
+    int lv_bind_rare(VTBL_U *vt, int x, int y, int dims, LVAL &lv);
     // The store of an assignment (operator op of "=" "*=" ... "|=") of r into lv; val the result.
     int scr_assign_store(const LVAL &lv, int op, VAL_U &r, VAL_U &val);
     // "++" (inc 1) or "--" (-1) before an element: val its new number; one after it (its value

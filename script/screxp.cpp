@@ -679,7 +679,7 @@ int SCR_U::scr_postfix_adrs(const char *&pos, LVAL &lv)
 
 // Element (x, y) of vt named with dims indices, as an element reference takes it: the type,
 // the dimensions and the bounds (not accessed for real while suppressed: element 0 then).
-int SCR_U::lv_bind(VTBL_U *vt, int x, int y, int dims, LVAL &lv)
+int SCR_U::lv_bind_rare(VTBL_U *vt, int x, int y, int dims, LVAL &lv)
 {
     if (vt->type < 0) return err_type(vt->type);
     if (vt->type < VT_VAR || vt->type == VT_ENUM) return -1;
