@@ -66,6 +66,8 @@ struct LX {
     const VAL_U *lit = nullptr;         // Q_STR: the text
     const char *at = nullptr, *paren = nullptr;
     bool chk = false;          // a slot it reads may hold no value yet
+    bool pend = false;         // Q_CALL(V): an argument after the first may reach the host, whose
+                               // views show the entries of the arguments before it
     bool local = false;        // Q_GGET, Q_GSET, Q_GADGET: a local array's (its slot), not a global's
     bool pure = false;         // it changes nothing (no store, no step, no call in it)
     SCR_LEAN::EVF ef = nullptr;   // its kind's evaluation
@@ -179,6 +181,7 @@ void SCR_LEAN::FN::link()
         }
     }
     for (LX &o : x) {
+        for (int k = 1; (o.k == Q_CALL || o.k == Q_CALLV) && k < o.n; k++) o.pend |= !x[lists[o.list + k]].pure;
         o.ef = SCR_LEAN::evf[o.k];
         o.pa = px(o.a);
         o.pb = px(o.b);
@@ -224,6 +227,13 @@ struct SCR_LEAN::FR {
     VAL_U *pv = nullptr;        // the values of the boxed parameters, by parameter (a lean caller's)
     BASE_GJ **ra = nullptr;     // the storage of the parameters by reference, by parameter (the caller's)
     const LS *seek = nullptr;   // a goto's label, sought
+    int nav = 0;                // av[0 .. nav): argument entries a view made while its caller evaluated the rest
+    struct PEND {               // a call whose arguments this frame is evaluating (the innermost, then the ones around)
+        const LX *x;
+        FR *g;
+        int n;                  // the arguments evaluated
+        PEND *up;
+    } *pend = nullptr;
     const LX *site = nullptr;   // the call (its arguments name what the references stand for)
 };
 
@@ -698,8 +708,9 @@ int SCR_LEAN::c_decls(FN &fn, const TN &block, int level)
         s.scr_skip_space(q);
         if (SCR_LEX::scr_word(q) == W_ENUM) return -1;   // reading it would declare its names
         DECL_SPEC spec;
-        if (s.scr_decl_specs(p, spec) != 0 || spec.type != VT_VAR || (spec.flags & ~(SF_STATIC | SF_CONST)) ||
-            spec.flags == (SF_STATIC | SF_CONST) || (level && (spec.flags & SF_STATIC)))
+        if (s.scr_decl_specs(p, spec) != 0 || (spec.type != VT_VAR && !vt_is_gajet(spec.type)) ||
+            (spec.flags & ~(SF_STATIC | SF_CONST)) || spec.flags == (SF_STATIC | SF_CONST) || (level && (spec.flags & SF_STATIC)) ||
+            (spec.type != VT_VAR && spec.flags))
             return -1;
         for (;;) {
             const char *q = p;
@@ -736,6 +747,12 @@ int SCR_LEAN::c_decls(FN &fn, const TN &block, int level)
                 fn.arrays |= 1u << fn.nslots;
             }
             if (spec.flags & SF_CONST) fn.consts |= 1u << fn.nslots;   // read only: a store keeps the function a tree call
+            if (spec.type != VT_VAR) {   // a part of its own, made as the declaration runs: given to built-ins and passed on
+                if (shape.dims || s.scr_skip_space(p) == '=') return -1;
+                shape.type = spec.type;
+                fn.arrays |= 1u << fn.nslots;
+                fn.parts |= 1u << fn.nslots;
+            }
             if (stat) {
                 if (stat->vtb_dims() != shape.dims) return -1;
                 shape.x = stat->vtb_xs();
@@ -1142,7 +1159,8 @@ int SCR_LEAN::c_node(FN &fn, int i, int nest)
         }
         auto arg = [&](int k) {
             int r = xc.cargs[n.args + k].root;
-            return callee->refs >> k & 1 ? c_ref(fn, r, callee->shape[k].dims, callee->shape[k].type) : c_root(fn, r, nest);
+            // (read inside the call's block: a call there is one level deeper)
+            return callee->refs >> k & 1 ? c_ref(fn, r, callee->shape[k].dims, callee->shape[k].type) : c_root(fn, r, nest + 1);
         };
         if ((o.list = c_list(fn, n.nargs, arg)) < 0) return -1;
         o.k = callee->whole_ret ? Q_CALLV : Q_CALL;
@@ -1356,7 +1374,7 @@ int SCR_LEAN::run(const FN &fn, FR &f, double &val)
         }
         ~PUSH()
         {
-            if (f.mat) l.unmake(f);
+            if (f.mat || f.nav) l.unmake(f);
             l.top = f.up;
         }
     } push(*this, f);
@@ -1366,8 +1384,8 @@ int SCR_LEAN::run(const FN &fn, FR &f, double &val)
         uint32_t made = 0;
         ~ARRAYS()
         {
-            for (uint32_t m = made; m; m &= m - 1) {
-                BASE_GJ *v = g[__builtin_ctz(m)];
+            for (uint32_t m = made; m; m &= ~(1u << (31 - __builtin_clz(m)))) {   // the newest first, as entries go
+                BASE_GJ *v = g[31 - __builtin_clz(m)];
                 if (v->gj_count >= 0 && --v->gj_count < 1) delete v;
             }
         }
@@ -1474,7 +1492,9 @@ void SCR_LEAN::declare(FR &f, int first, int n, bool values)
             if (fn.arrays >> slot & 1) {
                 const FN::SHAPE &sh = fn.shape[slot];
                 bool stat = fn.statics >> slot & 1;   // the link's storage, held while the frame is
-                VAR_GJ *v = stat ? gj_vars_of(fn.stat[k]->vtb_gajet_pt) : new (std::nothrow) VAR_GJ(sh.x, sh.y, sh.dims);
+                BASE_GJ *v = stat                      ? fn.stat[k]->vtb_gajet_pt
+                             : fn.parts >> slot & 1 ? scr_gajet_newpt(s.scr_gjmaker, sh.type)
+                                                    : new (std::nothrow) VAR_GJ(sh.x, sh.y, sh.dims);
                 if (!v) {
                     s.scr_err_nomem();
                     s.err_define(fn.name[slot]);
@@ -1538,8 +1558,8 @@ int SCR_LEAN::scoped(FR &f, const LS &n)
 void SCR_LEAN::undeclare(FR &f, uint32_t mask)
 {
     f.live &= ~mask;
-    for (uint32_t m = *f.held & mask; m; m &= m - 1) {   // its arrays' storage given back
-        BASE_GJ *v = f.arr[__builtin_ctz(m)];
+    for (uint32_t m = *f.held & mask; m; m &= ~(1u << (31 - __builtin_clz(m)))) {   // its storage given back, the newest first
+        BASE_GJ *v = f.arr[31 - __builtin_clz(m)];
         if (v->gj_count >= 0 && --v->gj_count < 1) delete v;
     }
     *f.held &= ~mask;
@@ -2140,7 +2160,7 @@ double SCR_LEAN::call_in(FR &f, const LX &x, VAL_U *rv)
 {
     FR g;
     g.rv = rv;
-    if (x.fn->pbox | x.fn->refs) return call_vals(f, x, g);
+    if (x.fn->pbox | x.fn->refs || x.pend) return call_vals(f, x, g);
     for (int k = 0; k < x.n; k++) g.v[k] = opnd(f, *x.pl[k]);
     return enter(f, x, g);
 }
@@ -2154,7 +2174,21 @@ double SCR_LEAN::call_vals(FR &f, const LX &x, FR &g)
     BASE_GJ *ra[SLOTS];
     g.ra = ra;
     g.site = &x;
+    g.fn = x.fn;
+    struct PENDING {   // the arguments evaluated so far, for a view taken while the rest are
+        SCR_LEAN &l;
+        FR &f, &g;
+        FR::PEND p;
+        PENDING(SCR_LEAN &l, FR &f, FR &g, const LX &x) : l(l), f(f), g(g), p{&x, &g, 0, f.pend} { f.pend = &p; }
+        ~PENDING()
+        {
+            f.pend = p.up;
+            if (g.nav && !entered) l.unmake(g);   // their entries, when the call is not made
+        }
+        bool entered = false;
+    } pending(*this, f, g, x);
     for (int k = 0; k < x.n; k++) {
+        pending.p.n = k;
         const LX &a = *x.pl[k];
         if (x.fn->refs >> k & 1) {
             g.v[k] = 0;
@@ -2172,6 +2206,8 @@ double SCR_LEAN::call_vals(FR &f, const LX &x, FR &g)
             g.pv[k].val_putd(opnd(f, a));
         }
     }
+    pending.entered = true;
+    f.pend = pending.p.up;
     return enter(f, x, g);
 }
 
@@ -2232,12 +2268,15 @@ void SCR_LEAN::materialize()
         if (!f.mat) {   // as the call would have made them: the arguments, the parameters, the locals
             f.mat = 1;
             f.made = 0;
-            for (int a = 0; a < fn.np; a++) f.av[a] = f.vt[a] = nullptr;
+            for (int a = 0; a < fn.np; a++) {
+                if (a >= f.nav) f.av[a] = nullptr;   // (those made while its caller evaluated the rest stay)
+                f.vt[a] = nullptr;
+            }
             s.ctx.scr_nest = f.base - 1;
             scr_name_cpy(s.ctx.func_name, f.owner);
             bool ok = true;
             for (int a = 0; a < fn.np && ok; a++) {
-                if (fn.refs >> a & 1) continue;   // the caller's variable is the argument
+                if ((fn.refs >> a & 1) || a < f.nav) continue;   // the caller's variable is the argument
                 VAL_U v;
                 if (fn.pbox >> a & 1) v.val_copy(f.box[a]);
                 else v.val_putd(f.v[a]);
@@ -2258,6 +2297,7 @@ void SCR_LEAN::materialize()
             int flags = fn.consts >> slot & 1 ? SF_CONST : 0;
             if (!(f.vt[slot] = s.scr_put_var(fn.name[slot], sh.x, sh.y, sh.dims, VT_VAR, flags, 0))) break;
             if (fn.arrays >> slot & 1) f.vt[slot]->vtb_link(f.arr[slot]);   // the frame's storage, shared
+            f.vt[slot]->type = sh.type;   // (a part's entry: its storage the frame's part)
             f.made |= 1u << slot;
         }
         for (uint32_t m = (fn.np >= 32 ? ~0u : (1u << fn.np) - 1) | f.made; m; m &= m - 1) {
@@ -2267,6 +2307,26 @@ void SCR_LEAN::materialize()
             if (!g) continue;
             if (fn.boxed >> k2 & 1) g->gj_putv(0, 0, f.box[k2]);
             else g->gj_putd(0, 0, f.v[k2], 0);
+        }
+        // the arguments evaluated so far of the calls it is making, the outermost call first
+        FR::PEND *calls[SLOTS];
+        int nc = 0;
+        for (FR::PEND *p = f.pend; p && nc < SLOTS; p = p->up) calls[nc++] = p;
+        scr_name_cpy(s.ctx.func_name, fn.f->name);
+        while (nc-- > 0) {
+            const FR::PEND &p = *calls[nc];
+            FR &g = *p.g;
+            const FN &c = *p.x->fn;
+            s.ctx.scr_nest = f.base + p.x->nest + 1;
+            for (; g.nav < p.n; g.nav++) {
+                int a = g.nav;
+                g.av[a] = nullptr;
+                if (c.refs >> a & 1) continue;   // the caller's variable is the argument
+                VAL_U v;
+                if (c.pbox >> a & 1) v.val_copy(g.pv[a]);
+                else v.val_putd(g.v[a]);
+                if (!(g.av[a] = s.scr_make_argvar(v, a))) break;
+            }
         }
     }
     s.ctx = keep;
@@ -2308,11 +2368,12 @@ bool SCR_LEAN::listed(const VTBL_U *v) const
 // The frame's entries go, wherever they stand in the list.
 void SCR_LEAN::unmake(FR &f)
 {
-    int np = f.fn->np;
+    int np = f.mat ? f.fn->np : 0, na = f.mat ? f.fn->np : f.nav;   // (only arguments' entries before the call)
     for (VTBL_U **link = &s.vtbl_top; *link;) {
         VTBL_U *v = *link;
         bool mine = false;
-        for (int k = 0; k < np && !mine; k++) mine = v == f.vt[k] || v == f.av[k];
+        for (int k = 0; k < np && !mine; k++) mine = v == f.vt[k];
+        for (int k = 0; k < na && !mine; k++) mine = v == f.av[k];
         for (uint32_t m = f.made; m && !mine; m &= m - 1) mine = v == f.vt[__builtin_ctz(m)];
         if (!mine) {
             link = &v->next;
@@ -2323,5 +2384,6 @@ void SCR_LEAN::unmake(FR &f)
         delete v;
     }
     f.mat = f.made = 0;
+    f.nav = 0;
     s.vt_bump();
 }

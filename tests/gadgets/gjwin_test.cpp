@@ -145,6 +145,18 @@ TEST_F(GJWIN, LocalGadgetTakesItsWindowAlong)
     EXPECT_EQ(kov.gj_open_count(), 0);
 }
 
+// A function run again and again (lean after its first runs) makes its parts anew at each call,
+// of their kinds, and their windows close when it returns.
+TEST_F(GJWIN, LocalGadgetsOfEachCallCloseWithIt)
+{
+    run("var i, s = 0; for (i = 0; i < 4; i++) s = s * 10 + w(i); return s;\n}\n"
+        "w(var n) { GRAPH q; BACK r; win_open(r, \"POPUP\", my, 0, 0, 90, 90); "
+        "return win_open(q, \"CHILD\", r, 0, 0, 50, 50) + call(q, \"line\", 0, 0, n, n, 0) + 1;");
+    EXPECT_EQ(cell(0, 0), "1111") << err();
+    EXPECT_EQ(views.live, 0);
+    EXPECT_EQ(kov.gj_open_count(), 0);
+}
+
 // A script's windows close when its run ends, also when it fails.
 TEST_F(GJWIN, RunEndClosesWindows)
 {

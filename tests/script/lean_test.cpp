@@ -147,8 +147,13 @@ TEST(Lean, ViewsAtEveryHookAreTheTreeCallsViews)
         "fact(var n){ var r = n < 2 ? 1 : n * fact(n - 1); return r; } "
         "main(){ var k[3] = {fact(3), fact(4)}; static var z = fact(2); return k[0] * 100 + k[1] + z; }",
         "bad(var n){ var q[2]; q[n] = 1; return n; } main(){ var i; for (i = 0; i < 4; i++) { var a = bad(i); } return 1; }",
-        // a tree call's calls of lean functions (main declares a part): arguments that are
-        // elements, texts or calls, the entries of those before a call seen from its statements
+        // calls in calls' arguments: a level deeper, the entries of the arguments before them
+        // seen from their statements, nested twice, one failing there
+        "var a[2] = {\"s\"}; g(var n){ var k = n + 1; return k; } h(var p, var q, var r){ return p + q + r; } f(var x, var y){ return x * 10 + y; } "
+        "main(){ var t = 0, i; for (i = 0; i < 2; i++) t += f(a[0], h(i, g(i), g(i + 1))) + f(g(2), h(1, 2, g(3))); return t; }",
+        "g(var n){ var q[2]; q[n] = 1; return n; } f(var x, var y){ return x * 10 + y; } main(){ var t = 0, i; for (i = 0; i < 4; i++) t += f(i, g(i)); return t; }",
+        // arguments that are elements, texts or calls, the entries of those before a call seen
+        // from its statements (main holds a part of its own)
         "var a[2] = {3}; g(var n){ var k = n + 1; return k; } f(var x, var y){ return x * 10 + y; } "
         "main(){ PUSH p; var t = 0, i; for (i = 0; i < 2; i++) t += f(a[0], g(i)) + f(\"x\", 1) + f(a[i], 4); return t; }",
     };
@@ -156,6 +161,7 @@ TEST(Lean, ViewsAtEveryHookAreTheTreeCallsViews)
     if (cache_env_off()) GTEST_SKIP() << "lean runs are made from the parsed forms (KOVASH_NOCACHE)";
     EXPECT_EQ(look(texts[5], 1).lean_runs, 1);   // main as a whole, its block's initializer calling f
     EXPECT_EQ(look(texts[6], 1).lean_runs, 1);
+    EXPECT_EQ(look(texts[8], 1).lean_runs, 1);   // calls in calls' arguments too
 }
 
 // Globals: scalars and one-row arrays read, stored, stepped and given "op=" in place, elements
@@ -390,13 +396,22 @@ TEST(Lean, ReferencesAsTheTreeCallsBindThem)
         // parts by reference: given to built-ins, passed on (their entries of the part's type)
         "PUSH p; var a[2] = {4}; f(PUSH &b, var n){ var t = n + SUM(b, 0, 0, 1, 1) + SUM(a, 0, 0, 1, 1); return t; } "
         "g(PUSH &c){ return f(c, 2) * 10; } main(){ var i, s = 0; for (i = 0; i < 3; i++) s += f(p, i) + g(p); return s; }",
+        // parts of a function's own, of its body and of inner blocks: made as the declaration
+        // runs, given to built-ins and by reference, gone with their block
+        "use(CHECK &c){ return SUM(c, 0, 0, 1, 1) + 1; } "
+        "f(var n){ PUSH b; var t = n + SUM(b, 0, 0, 1, 1); { GRAPH g; CHECK c; t += SUM(g, 0, 0, 1, 1) + use(c); } return t; } "
+        "main(){ var i, s = 0; for (i = 0; i < 3; i++) { BACK k; s += f(i) + SUM(k, 0, 0, 1, 1); } return s; }",
     };
     alike(texts, {"var a[3]; f(var &b){ b = 3; return 1; } main(){ var i, s = 0; for (i = 0; i < 3; i++) s += f(a[1]); return s; }",
                   "PUSH p; f(PUSH &b){ return b + 1; } main(){ var i, s = 0; for (i = 0; i < 3; i++) s += f(p); return s; }",
+                  "f(){ PUSH b; return b + 1; } main(){ var i, s = 0; for (i = 0; i < 3; i++) s += f(); return s; }",
                   "var m[2][2]; f(var p[]){ return 1; } main(){ var i, s = 0; for (i = 0; i < 3; i++) s += f(m); return s; }",
                   "const var k = 2; f(var &a){ return a; } main(){ var i, s = 0; for (i = 0; i < 3; i++) s += f(k); return s; }"});
     if (cache_env_off()) GTEST_SKIP() << "lean runs are made from the parsed forms (KOVASH_NOCACHE)";
     EXPECT_EQ(look(texts[4], 1).lean_runs, 1);   // main as a whole, its calls giving the part on
+    long parts = BASE_GJ::gj_objct;
+    EXPECT_EQ(look(texts[5], 1).lean_runs, 1);
+    EXPECT_EQ(BASE_GJ::gj_objct, parts);   // the parts of the calls and blocks given back
 }
 
 // Values leaving functions whole: a text or nothing returned (into a local, compared, to an
