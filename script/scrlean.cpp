@@ -30,14 +30,14 @@ enum LK : uint8_t {
     // whose last item may: that item's value, as it is
     Q_CONDV, Q_COMMAV,
     // a part's element (a global of a gadget type: the sheet's "my", an ARRAY, ...), read through
-    // its object: a copy, as it is
-    Q_JGET
+    // its object: a copy, as it is; a cell name of a function a formula calls: the cell
+    Q_JGET, Q_CELL
 };
-static_assert(Q_JGET == 42, "one evaluation per kind (SCR_LEAN::evf)");
+static_assert(Q_CELL == 43, "one evaluation per kind (SCR_LEAN::evf)");
 // A node whose value may be a text or nothing (where a value goes whole, it goes as it is).
 constexpr uint64_t WHOLE = 1ull << Q_GGET | 1ull << Q_GSET | 1ull << Q_BGET | 1ull << Q_BSET | 1ull << Q_STR |
                            1ull << Q_LIBS | 1ull << Q_CALLV | 1ull << Q_GPOST | 1ull << Q_BPOST | 1ull << Q_CONDV |
-                           1ull << Q_COMMAV | 1ull << Q_JGET;
+                           1ull << Q_COMMAV | 1ull << Q_JGET | 1ull << Q_CELL;
 bool whole(uint8_t k) { return WHOLE >> k & 1; }
 // Per call the tree call nests at most this many counts deeper, and takes at most this much of
 // the native stack (98 nested calls of a one-line recursion fit in a 256 KB budget and not in
@@ -64,6 +64,7 @@ struct LX {
     const FN_DEF *lib = nullptr;        // Q_LIB, Q_LIBS
     VTBL_U *g = nullptr;                // Q_GGET, Q_GSET, Q_GPRE, Q_GPOST: the global (a: its index, or a its row and c its column); Q_GADGET
     const VAL_U *lit = nullptr;         // Q_STR: the text
+    const void *cell = nullptr;         // Q_CELL: the parsed name (the parsed forms' node)
     const char *at = nullptr, *paren = nullptr;
     bool chk = false;          // a slot it reads may hold no value yet
     bool pend = false;         // Q_CALL(V): an argument after the first may reach the host, whose
@@ -423,7 +424,8 @@ struct DA {
     {
         switch (e.k) {
         case Q_NUM:
-        case Q_STR: return true;
+        case Q_STR:
+        case Q_CELL: return true;
         case Q_GADGET: return !e.local || has(a, e.slot);
         case Q_SLOT:
         case Q_BGET:
@@ -1172,7 +1174,14 @@ int SCR_LEAN::c_node(FN &fn, int i, int nest)
         fn.deep = std::max(fn.deep, nest + 4 + n.deep);
         break;
     }
-    default: return -1;   // texts, cell names, sizeof and the like
+    case SCR_XC::X_CELL: {   // read relative to the formula's cell, from my as the body's run finds it
+        const VTBL_U *my = entry_named(fn, "my");
+        if (c_named(fn, "my") || !my || my->nest != 0 || (my->flags & SF_STATIC)) return -1;
+        o.k = Q_CELL;
+        o.cell = &n;
+        break;
+    }
+    default: return -1;   // sizeof and the like
     }
     fn.x.push_back(o);
     return (int)fn.x.size() - 1;
@@ -1854,6 +1863,11 @@ template <int K> double SCR_LEAN::evk(SCR_LEAN &l, FR &f, const LX &x)
         l.jread(f, x, t);
         return t.val_getd();
     }
+    case Q_CELL: {
+        VAL_U t;
+        l.cell_read(f, x, t);
+        return t.val_getd();
+    }
     case Q_GSET: {
         VAL_U r;
         l.gstore(f, x, r);
@@ -1971,6 +1985,24 @@ void SCR_LEAN::jread(FR &f, const LX &x, VAL_U &v)
     if (s.lv_read(lvalue(f, x, i, y), v) != 0) throw FAIL{};
 }
 
+// A cell a formula's callee names, as its tree call reads it: my[row][column] at the formula's
+// cell, or (a relative part past int there) the name's text read by the reader in the call's
+// context.
+void SCR_LEAN::cell_read(FR &f, const LX &x, VAL_U &v)
+{
+    const auto &n = *static_cast<const SCR_XC::XN *>(x.cell);
+    SCR_U::LVAL lv;
+    int cx, cy;
+    if (s.scr_xc->cell_at(n, cx, cy)) {
+        VTBL_U *my = s.my_var();
+        if (!my || s.lv_bind(my, cx, cy, 2, lv) != 0 || s.lv_read(lv, v) != 0) throw FAIL{};
+        return;
+    }
+    AS_TREE as(s, f, 0);
+    const char *p = n.at;
+    if (s.scr_postfix_exp(p, v) != 0 || p != n.end) throw FAIL{};
+}
+
 // A value as it is: an element, a local's box, or a number in tmp.
 const VAL_U *SCR_LEAN::vref(FR &f, const LX &x, VAL_U &tmp)
 {
@@ -1986,7 +2018,8 @@ const VAL_U *SCR_LEAN::vref(FR &f, const LX &x, VAL_U &tmp)
     case Q_GPOST:
     case Q_CONDV:
     case Q_COMMAV:
-    case Q_JGET: return vref_rare(f, x, tmp);
+    case Q_JGET:
+    case Q_CELL: return vref_rare(f, x, tmp);
     default: tmp.val_putd(ev(f, x)); return &tmp;
     }
 }
@@ -1999,6 +2032,7 @@ const VAL_U *SCR_LEAN::vref_rare(FR &f, const LX &x, VAL_U &tmp)
     case Q_GPOST: gstep(f, x, tmp); return &tmp;
     case Q_CONDV: return vref(f, opnd(f, *x.pa) != 0 ? *x.pb : *x.pc, tmp);
     case Q_JGET: jread(f, x, tmp); return &tmp;
+    case Q_CELL: cell_read(f, x, tmp); return &tmp;
     default:   // Q_COMMAV
         for (int k = 0; k < x.n - 1; k++) ev(f, *x.pl[k]);
         return vref(f, *x.pl[x.n - 1], tmp);
@@ -2109,7 +2143,7 @@ const SCR_LEAN::EVF SCR_LEAN::evf[] = {
     &evk<Q_BGET>, &evk<Q_BSET>, &evk<Q_VCMP>, &evk<Q_STR>, &evk<Q_LIB>, &evk<Q_LIBS>,
     &evk<Q_NUM>,   // a gadget argument is read only by its call
     &evk<Q_CALLV>, &evk<Q_GPRE>, &evk<Q_GPOST>, &evk<Q_BPRE>, &evk<Q_BPOST>, &evk<Q_CONDV>, &evk<Q_COMMAV>,
-    &evk<Q_JGET>};
+    &evk<Q_JGET>, &evk<Q_CELL>};
 
 // A built-in's call: its arguments evaluated in order and converted as the regular call
 // converts them (texts copied, as the regular call holds its arguments' values), its result.

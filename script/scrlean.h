@@ -167,6 +167,7 @@ private:
     const VAL_U *peek(FR &f, const LX &x);
     [[gnu::noinline]] const VAL_U *peek2(FR &f, const LX &x);
     [[gnu::noinline]] void jread(FR &f, const LX &x, VAL_U &v);
+    [[gnu::noinline]] void cell_read(FR &f, const LX &x, VAL_U &v);
     const VAL_U *vref(FR &f, const LX &x, VAL_U &tmp);
     [[gnu::noinline]] const VAL_U *vref_rare(FR &f, const LX &x, VAL_U &tmp);
     void gstore(FR &f, const LX &x, VAL_U &r);

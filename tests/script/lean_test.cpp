@@ -491,7 +491,6 @@ TEST(Lean, SwitchesAsTheTreeCallsRunThem)
                   "f(var n){ switch (n) { default: return 1; default: return 2; } } main(){ return f(2); }"});
 }
 
-// A stop (the host's budget) inside lean calls that made their entries for the view: the run
 // Functions a formula calls, run lean as their tree calls run (after their first runs): the
 // views at their hooks, a cell's value as an argument, the sheet's elements, a failure inside.
 TEST(Lean, FormulaCalleesAsTheTreeCallsRunThem)
@@ -500,10 +499,19 @@ TEST(Lean, FormulaCalleesAsTheTreeCallsRunThem)
                        "main(){ return g(1); }";
     agree(text, 5000, "g(RC[-2]) + h(R[0]C0 * 2, 1)");
     agree(text, 5000, "h(RC[-2], g(2))");
+    // cell names in a callee's body: cells there (globals of those names in the script's run),
+    // one outside the sheet, one whose offset passes int at some cells
+    const char *cells = "var RC[2], R0C0 = 100, R1C, R99C9; c(var n){ var k = RC[-2] * n; return k + R0C0 * 10 + R1C; } "
+                        "d(){ return R99C9 + RC[2147483647]; } main(){ return R0C0; }";
+    agree(cells, 5000, "c(2) + c(3)");
+    agree(cells, 5000, "d()");
+    agree(cells, 5000, "c(R[5]C9) + R20C1");
     if (cache_env_off()) GTEST_SKIP() << "lean runs are made from the parsed forms (KOVASH_NOCACHE)";
+    EXPECT_GT(look(cells, 1, 5000, "c(2) + c(3)").lean_runs, look(cells, 1).lean_runs + 6);   // c reading cells ran lean
     EXPECT_GT(look(text, 1, 5000, "g(RC[-2])").lean_runs, look(text, 1).lean_runs + 2);   // the formula's calls ran lean
 }
 
+// A stop (the host's budget) inside lean calls that made their entries for the view: the run
 // ends as the tree call's, and no entry of them is left.
 TEST(Lean, StopInsideLeanCallsLeavesNoEntries)
 {
