@@ -483,17 +483,18 @@ public:
     // one here; lv_bind_rare says what is wrong, or reads element 0 while suppressed).
     int lv_bind(VTBL_U *vt, int x, int y, int dims, LVAL &lv)
     {
-        if (vt->type >= VT_VAR && vt->type != VT_ENUM && dims == vt->vtb_dims()) {
-            int xs = vt->vtb_xs(), ys = vt->vtb_ys();
-            if (!((xs > 0 && x >= xs) || (ys >= 1 && y >= ys) || x < 0 || y < 0)) {
-                lv.vt = vt;
-                lv.gj = vt->vtb_gajet_pt;
-                lv.x = x;
-                lv.y = y;
-                return 0;
-            }
-        }
-        return lv_bind_rare(vt, x, y, dims, lv);
+        if (!lv_inside(vt, x, y, dims)) return lv_bind_rare(vt, x, y, dims, lv);
+        lv.vt = vt;
+        lv.gj = vt->vtb_gajet_pt;
+        lv.x = x;
+        lv.y = y;
+        return 0;
+    }
+    static bool lv_inside(const VTBL_U *vt, int x, int y, int dims)
+    {
+        if (vt->type < VT_VAR || vt->type == VT_ENUM || dims != vt->vtb_dims()) return false;
+        int xs = vt->vtb_xs(), ys = vt->vtb_ys();
+        return !((xs > 0 && x >= xs) || (ys >= 1 && y >= ys) || x < 0 || y < 0);
     }
     int lv_bind_rare(VTBL_U *vt, int x, int y, int dims, LVAL &lv);
     // The store of an assignment (operator op of "=" "*=" ... "|=") of r into lv; val the result.

@@ -659,11 +659,8 @@ struct SCR_XC::FAST {
         int x, y;
         if (!xc.cell_at(n, x, y) || xc.s.sup()) return 1;
         VTBL_U *my = xc.s.scr_get_vtbl("my");
-        BASE_GJ *g = my ? my->vtb_gajet_pt : nullptr;
-        if (!g || my->type < VT_VAR || my->type == VT_ENUM || g->gj_dims() != 2) return 1;
-        int xs = g->gj_xs(), ys = g->gj_ys();
-        if ((xs > 0 && x >= xs) || (ys >= 1 && y >= ys) || x < 0 || y < 0) return 1;
-        return g->gj_numd(x, y, d) == 0 ? 0 : 1;
+        if (!my || !my->vtb_gajet_pt || !SCR_U::lv_inside(my, x, y, 2)) return 1;
+        return my->vtb_gajet_pt->gj_numd(x, y, d) == 0 ? 0 : 1;
     }
     static int var2(SCR_XC &xc, const XN &n, double &d)
     {

@@ -39,6 +39,8 @@ constexpr uint64_t WHOLE = 1ull << Q_GGET | 1ull << Q_GSET | 1ull << Q_BGET | 1u
                            1ull << Q_LIBS | 1ull << Q_CALLV | 1ull << Q_GPOST | 1ull << Q_BPOST | 1ull << Q_CONDV |
                            1ull << Q_COMMAV | 1ull << Q_JGET | 1ull << Q_CELL;
 bool whole(uint8_t k) { return WHOLE >> k & 1; }
+// The highest slot of a mask that is not empty: the local declared last.
+int newest(uint32_t m) { return 31 - __builtin_clz(m); }
 // Per call the tree call nests at most this many counts deeper, and takes at most this much of
 // the native stack (98 nested calls of a one-line recursion fit in a 256 KB budget and not in
 // 192 KB: 2 to 2.6 KB a call); a form whose statements or calls nest deeper is not made.
@@ -125,7 +127,7 @@ struct SCR_LEAN::FN {
     uint32_t cells = 0;      // local scalars in storage of their own (passed by reference)
     uint32_t statics = 0;    // statics given initial values: their storage the link's entry's
     uint32_t consts = 0;     // const locals (scalars, never stored into by the form)
-    uint32_t parts = 0;      // the parameters by reference that are parts (PUSH &p): given to built-ins only
+    uint32_t parts = 0;      // parts (PUSH &p, or the function's own PUSH p): given to built-ins and passed on only
     std::vector<VTBL_U *> stat;   // per local: such a static's entry
     uint32_t want_cells = 0;  // while made: local scalars found passed by reference
     uint32_t unset = 0;       // locals that may be read before they are set
@@ -221,8 +223,8 @@ struct SCR_LEAN::FR {
     VTBL_U *vt[SLOTS];          // the entries made: parameters' and locals'
     VTBL_U *av[SLOTS];          // the arguments'
     VAL_U *box = nullptr;       // the boxed locals' values (by slot), when the form has any
-    BASE_GJ **arr = nullptr;    // the array locals' storage (by slot), when the form has any: a var's
-                                // but for a part given by reference (FN::parts)
+    BASE_GJ **arr = nullptr;    // the storage of array locals, references and parts (by slot), when
+                                // the form has any: a var's but for parts (FN::parts)
     uint32_t *held = nullptr;   // the slots of arr the frame holds a count on
     VAL_U *rv = nullptr;        // where a form that returns whole values puts its value
     VAL_U *pv = nullptr;        // the values of the boxed parameters, by parameter (a lean caller's)
@@ -1393,8 +1395,8 @@ int SCR_LEAN::run(const FN &fn, FR &f, double &val)
         uint32_t made = 0;
         ~ARRAYS()
         {
-            for (uint32_t m = made; m; m &= ~(1u << (31 - __builtin_clz(m)))) {   // the newest first, as entries go
-                BASE_GJ *v = g[31 - __builtin_clz(m)];
+            for (uint32_t m = made; m; m &= ~(1u << newest(m))) {   // the newest first, as entries go
+                BASE_GJ *v = g[newest(m)];
                 if (v->gj_count >= 0 && --v->gj_count < 1) delete v;
             }
         }
@@ -1567,8 +1569,8 @@ int SCR_LEAN::scoped(FR &f, const LS &n)
 void SCR_LEAN::undeclare(FR &f, uint32_t mask)
 {
     f.live &= ~mask;
-    for (uint32_t m = *f.held & mask; m; m &= ~(1u << (31 - __builtin_clz(m)))) {   // its storage given back, the newest first
-        BASE_GJ *v = f.arr[31 - __builtin_clz(m)];
+    for (uint32_t m = *f.held & mask; m; m &= ~(1u << newest(m))) {   // its storage given back, the newest first
+        BASE_GJ *v = f.arr[newest(m)];
         if (v->gj_count >= 0 && --v->gj_count < 1) delete v;
     }
     *f.held &= ~mask;
