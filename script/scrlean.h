@@ -1,10 +1,11 @@
 // Lean runs: a function that computes with its own names, globals, texts and built-ins runs
 // here, its parameters and locals in the slots of a native frame, without the entries, the
 // context copy and the boxed values of a tree call. Such a function (plain var parameters by
-// value or by reference, plain var locals of any block, scalars or arrays with sizes written
-// as numbers, statics, plain var globals, enumerators, numbers, texts, the operators,
-// built-ins, switch, goto, and calls of other such functions) touches nothing but its frames,
-// those globals' and statics' storage, its references' storage and what its built-ins touch,
+// value or by reference, parts by reference, plain var locals of any block, scalars or arrays
+// with sizes written as numbers, parts of its own, statics, plain var globals and parts'
+// elements, enumerators, numbers, texts, the operators, built-ins, switch, goto, and calls of
+// other such functions) touches nothing but its frames, those globals' and statics' storage,
+// its references' storage, the parts' elements and what its built-ins touch,
 // so the run keeps only what can be seen: the marks, the hook before each statement, the
 // rotation of the error texts, the call limit, the element references' checks, and for a
 // built-in that may call the host the context a tree call would have. A function called
