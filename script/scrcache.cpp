@@ -515,6 +515,20 @@ bool SCR_XC::cell_at(const XN &n, int &x, int &y) const
     return true;
 }
 
+// A cell name's value, as the reader reads it: my[y][x] at the current cell, or the name's text
+// where it reads no cell there. 0, or -1 failed (the error set).
+int SCR_XC::read_cell(const XN &n, VAL_U &val)
+{
+    int x, y;
+    if (cell_at(n, x, y) && !(val.val_flags & VAL_CONSTEXP)) {
+        SCR_U::LVAL lv;
+        VTBL_U *my = s.my_var();
+        return my && s.lv_bind(my, x, y, 2, lv) == 0 && s.lv_read(lv, val) == 0 ? 0 : -1;
+    }
+    const char *p = n.at;
+    return s.scr_postfix_exp(p, val) == 0 && p == n.end ? 0 : -1;
+}
+
 int SCR_XC::range_at(const char *&q, int bx, int by, CSV_RECT *rc)
 {
     CSV_REF a, b;
@@ -1205,16 +1219,7 @@ int SCR_XC::ev(int i, VAL_U &val)
     }
     case X_BIN:
         return -1;   // reached through its chain only
-    case X_CELL: {
-        int x, y;
-        if (cell_at(n, x, y) && !(val.val_flags & VAL_CONSTEXP)) {   // read as the reader reads my[y][x]
-            SCR_U::LVAL lv;
-            VTBL_U *my = s.my_var();
-            return my && s.lv_bind(my, x, y, 2, lv) == 0 && s.lv_read(lv, val) == 0 ? 0 : -1;
-        }
-        const char *p = n.at;   // (a name that reads no cell here)
-        return s.scr_postfix_exp(p, val) == 0 && p == n.end ? 0 : -1;
-    }
+    case X_CELL: return read_cell(n, val);
     case X_CALL: {
         struct ADJ {   // the reader's nesting count where it makes the call
             int &d, by;

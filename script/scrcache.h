@@ -152,6 +152,7 @@ private:
     };
     using CARG = XC_ARG;
     bool cell_at(const XN &n, int &x, int &y) const;
+    int read_cell(const XN &n, VAL_U &val);
     struct ITEM {
         int op, node;
     };

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <functional>
 #include <new>
+#include <optional>
 
 #include "base/kovlog.h"
 #include "script/gajet.h"
@@ -69,8 +70,9 @@ struct LX {
     const void *cell = nullptr;         // Q_CELL: the parsed name (the parsed forms' node)
     const char *at = nullptr, *paren = nullptr;
     bool chk = false;          // a slot it reads may hold no value yet
-    bool pend = false;         // Q_CALL(V): an argument after the first may reach the host, whose
-                               // views show the entries of the arguments before it
+    bool vals = false;         // Q_CALL(V): made by call_vals: the callee takes references, or an
+                               // argument after the first may reach the host (whose views show the
+                               // entries of the arguments before it)
     bool local = false;        // Q_GGET, Q_GSET, Q_GADGET: a local array's (its slot), not a global's
     bool pure = false;         // it changes nothing (no store, no step, no call in it)
     SCR_LEAN::EVF ef = nullptr;   // its kind's evaluation
@@ -184,7 +186,8 @@ void SCR_LEAN::FN::link()
         }
     }
     for (LX &o : x) {
-        for (int k = 1; (o.k == Q_CALL || o.k == Q_CALLV) && k < o.n; k++) o.pend |= !x[lists[o.list + k]].pure;
+        if (o.k == Q_CALL || o.k == Q_CALLV) o.vals = o.fn->refs != 0;
+        for (int k = 1; (o.k == Q_CALL || o.k == Q_CALLV) && k < o.n; k++) o.vals |= !x[lists[o.list + k]].pure;
         o.ef = SCR_LEAN::evf[o.k];
         o.pa = px(o.a);
         o.pb = px(o.b);
@@ -1993,16 +1996,10 @@ void SCR_LEAN::jread(FR &f, const LX &x, VAL_U &v)
 void SCR_LEAN::cell_read(FR &f, const LX &x, VAL_U &v)
 {
     const auto &n = *static_cast<const SCR_XC::XN *>(x.cell);
-    SCR_U::LVAL lv;
     int cx, cy;
-    if (s.scr_xc->cell_at(n, cx, cy)) {
-        VTBL_U *my = s.my_var();
-        if (!my || s.lv_bind(my, cx, cy, 2, lv) != 0 || s.lv_read(lv, v) != 0) throw FAIL{};
-        return;
-    }
-    AS_TREE as(s, f, 0);
-    const char *p = n.at;
-    if (s.scr_postfix_exp(p, v) != 0 || p != n.end) throw FAIL{};
+    std::optional<AS_TREE> as;
+    if (!s.scr_xc->cell_at(n, cx, cy)) as.emplace(s, f, 0);   // the name's text, read in the call's context
+    if (s.scr_xc->read_cell(n, v) != 0) throw FAIL{};
 }
 
 // A value as it is: an element, a local's box, or a number in tmp.
@@ -2196,7 +2193,7 @@ double SCR_LEAN::call_in(FR &f, const LX &x, VAL_U *rv)
 {
     FR g;
     g.rv = rv;
-    if (x.fn->pbox | x.fn->refs || x.pend) return call_vals(f, x, g);
+    if (x.vals || x.fn->pbox) return call_vals(f, x, g);   // (a callee made again may come to take boxes)
     for (int k = 0; k < x.n; k++) g.v[k] = opnd(f, *x.pl[k]);
     return enter(f, x, g);
 }

@@ -589,14 +589,13 @@ int SCR_TREE::callee_of(const FTBL_U *f, TCALL &c)
             s.scr_decl_specs(p, ps) != 0 || ps.type != d.type)
             return -1;
         bool ref = s.scr_match_key(p, "&") == 0;
-        if (d.type != VT_VAR && !ref) return -1;   // a part is given by reference only
         if (s.scr_idname(p, c.name[c.np], SCR_NAMESIZE) != 0) return -1;
         int dims = 0;
         for (; s.scr_skip_space(p) == '['; dims++)   // an array by reference, its sizes the argument's
             if (s.scr_match_key(p, "[") != 0 || s.scr_match_key(p, "]") != 0) return -1;
         if (dims != d.dims || (ref || dims) != ((d.flags & SF_REF) != 0)) return -1;
+        if (d.type != VT_VAR && (!ref || dims)) return -1;   // a part is given by reference only, no array of them
         if (ref || dims) c.refs |= 1u << c.np;
-        if (d.type != VT_VAR && dims) return -1;
         c.dims[c.np] = dims;
         c.type[c.np] = d.type;
         c.np++;
