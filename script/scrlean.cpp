@@ -12,6 +12,7 @@
 #include "script/scrtree.h"
 
 namespace {
+using MASK = SCR_LEAN::MASK;
 enum LK : uint8_t {
     Q_NUM, Q_SLOT, Q_ADD, Q_SUB, Q_MUL, Q_DIV, Q_MOD, Q_LE, Q_LT, Q_GE, Q_GT, Q_EQ, Q_NE, Q_BIN,
     Q_NOT, Q_NEG, Q_POS, Q_BNOT, Q_AND, Q_OR, Q_COND, Q_SET, Q_PRE, Q_POST, Q_CALL, Q_COMMA,
@@ -40,14 +41,16 @@ constexpr uint64_t WHOLE = 1ull << Q_GGET | 1ull << Q_GSET | 1ull << Q_BGET | 1u
                            1ull << Q_LIBS | 1ull << Q_CALLV | 1ull << Q_GPOST | 1ull << Q_BPOST | 1ull << Q_CONDV |
                            1ull << Q_COMMAV | 1ull << Q_JGET | 1ull << Q_CELL;
 bool whole(uint8_t k) { return WHOLE >> k & 1; }
+// The slots below n.
+MASK low(int n) { return n >= 64 ? ~MASK(0) : (MASK(1) << n) - 1; }
 // The highest slot of a mask that is not empty: the local declared last.
-int newest(uint32_t m) { return 31 - __builtin_clz(m); }
+int newest(MASK m) { return 63 - __builtin_clzll(m); }
 // Per call the tree call nests at most this many counts deeper, and takes at most this much of
 // the native stack (98 nested calls of a one-line recursion fit in a 256 KB budget and not in
 // 192 KB: 2 to 2.6 KB a call); a form whose statements or calls nest deeper is not made.
 constexpr int LEAN_DEEP = 100;
 constexpr long LEAN_STACK = 16 * 1024;
-constexpr int SLOTS = SCR_U::FRAME_SLOTS;
+constexpr int SLOTS = 64;   // parameters and locals of a lean form (a bit each in a MASK)
 // A goto's result: the blocks on the way out end (no rest replayed), the body is entered again
 // along the path to its label (FR::seek).
 constexpr int TR_JUMP = TR_RETURN + 1;
@@ -101,9 +104,9 @@ struct LS {
 };
 
 // The slots a block's declarations make.
-static uint32_t block_slots(const LS &n)
+static MASK block_slots(const LS &n)
 {
-    return (n.dn >= 32 ? ~0u : (1u << n.dn) - 1) << n.d0;
+    return low(n.dn) << n.d0;
 }
 
 struct SCR_LEAN::FN {
@@ -123,19 +126,19 @@ struct SCR_LEAN::FN {
     bool in_init = false;    // building an initializer: every local may be empty there
     bool whole_ret = false;  // a return gives a value whole (a text, nothing): its callers take it so
     bool shadows = false;    // an inner block declares a name of an enclosing block's
-    uint32_t boxed = 0;      // locals holding what a global's element holds (VAL_U boxes)
-    uint32_t arrays = 0;     // slots of storage: local arrays (made by the declaration) and references
-    uint32_t refs = 0;       // the parameters by reference (their storage the caller's)
-    uint32_t cells = 0;      // local scalars in storage of their own (passed by reference)
-    uint32_t statics = 0;    // statics given initial values: their storage the link's entry's
-    uint32_t consts = 0;     // const locals (scalars, never stored into by the form)
-    uint32_t parts = 0;      // parts (PUSH &p, or the function's own PUSH p): given to built-ins and passed on only
+    MASK boxed = 0;      // locals holding what a global's element holds (VAL_U boxes)
+    MASK arrays = 0;     // slots of storage: local arrays (made by the declaration) and references
+    MASK refs = 0;       // the parameters by reference (their storage the caller's)
+    MASK cells = 0;      // local scalars in storage of their own (passed by reference)
+    MASK statics = 0;    // statics given initial values: their storage the link's entry's
+    MASK consts = 0;     // const locals (scalars, never stored into by the form)
+    MASK parts = 0;      // parts (PUSH &p, or the function's own PUSH p): given to built-ins and passed on only
     std::vector<VTBL_U *> stat;   // per local: such a static's entry
-    uint32_t want_cells = 0;  // while made: local scalars found passed by reference
-    uint32_t unset = 0;       // locals that may be read before they are set
+    MASK want_cells = 0;  // while made: local scalars found passed by reference
+    MASK unset = 0;       // locals that may be read before they are set
     bool again = false;       // a callee was made again: made again itself
     bool setup = false;       // a call has boxes, storage or locals to set up
-    uint32_t pbox = 0;       // the parameters among the boxes (their callers give them values whole)
+    MASK pbox = 0;       // the parameters among the boxes (their callers give them values whole)
     struct SHAPE {
         int x = 1, y = 1, dims = 0;
         int type = VT_VAR;   // a parameter's (a part's type for a part by reference)
@@ -149,9 +152,9 @@ struct SCR_LEAN::FN {
     std::vector<SHAPE> shape;   // per slot
     std::vector<int> lnest;     // per local: the level of its entry, from the body's
     int nbody = 0;              // the body's own locals (the first ones)
-    uint32_t vis = 0;           // while made: the slots a name may mean here
+    MASK vis = 0;           // while made: the slots a name may mean here
     std::vector<std::pair<int, int>> labels;   // while made: the tree's label node, its statement
-    mutable std::vector<uint32_t> dalab;         // the locals set wherever a label is reached from
+    mutable std::vector<MASK> dalab;         // the locals set wherever a label is reached from
     std::vector<const LX *> xl;
     std::vector<const LS *> sl;
     std::vector<const LX *> pinit;
@@ -218,9 +221,9 @@ struct SCR_LEAN::FR {
     int base = 0;               // the nest level of its parameters and locals
     const char *owner = "";     // the caller's function (its arguments' owner)
     int mat = 0;                // its entries were made (the variable view was asked for)
-    uint32_t live = 0;          // locals declared and not ended with their block
-    uint32_t made = 0;          // slots of locals whose entries were made (a view may come between declarations)
-    uint32_t set = ~0u;         // slots holding a value (a local without initializer: clear till set)
+    MASK live = 0;          // locals declared and not ended with their block
+    MASK made = 0;          // slots of locals whose entries were made (a view may come between declarations)
+    MASK set = ~MASK(0);         // slots holding a value (a local without initializer: clear till set)
     double ret = 0;
     double v[SLOTS];
     VTBL_U *vt[SLOTS];          // the entries made: parameters' and locals'
@@ -228,7 +231,7 @@ struct SCR_LEAN::FR {
     VAL_U *box = nullptr;       // the boxed locals' values (by slot), when the form has any
     BASE_GJ **arr = nullptr;    // the storage of array locals, references and parts (by slot), when
                                 // the form has any: a var's but for parts (FN::parts)
-    uint32_t *held = nullptr;   // the slots of arr the frame holds a count on
+    MASK *held = nullptr;   // the slots of arr the frame holds a count on
     VAL_U *rv = nullptr;        // where a form that returns whole values puts its value
     VAL_U *pv = nullptr;        // the values of the boxed parameters, by parameter (a lean caller's)
     BASE_GJ **ra = nullptr;     // the storage of the parameters by reference, by parameter (the caller's)
@@ -317,7 +320,7 @@ SCR_LEAN::FN *SCR_LEAN::make(const FTBL_U *f)
 // fn made again where it is (its callers' nodes point at it), its boxed parameters and those of
 // want boxes: a caller gives them values whole, or a callee came to give values whole. Not
 // while a lean run is on (its frames and arguments follow the form as it is).
-bool SCR_LEAN::rebox(FN &fn, uint32_t want)
+bool SCR_LEAN::rebox(FN &fn, MASK want)
 {
     if (top || fn.ok <= 0 || fn.cell != cell_mode()) return false;
     want |= fn.pbox;
@@ -336,12 +339,12 @@ void SCR_LEAN::reset(FN &fn)
     fn.cell = cell;
 }
 
-void SCR_LEAN::build(FN &fn, uint32_t want)
+void SCR_LEAN::build(FN &fn, MASK want)
 {
     // A local scalar passed by reference is found while made: made again with it a cell.
     // So is a local that may be read before it is set: a box then (it holds nothing till set);
     // and a function whose callee was made again to return values whole.
-    for (uint32_t cells = 0, boxes = 0, tries = 1;; tries++) {
+    for (MASK cells = 0, boxes = 0, tries = 1;; tries++) {
         fn.cells = cells;
         build_once(fn, want | boxes);
         if (fn.ok > 0 || tries == 8 || !((fn.want_cells & ~cells) | (fn.unset & ~boxes & ~fn.arrays) | fn.again)) return;
@@ -351,7 +354,7 @@ void SCR_LEAN::build(FN &fn, uint32_t want)
     }
 }
 
-void SCR_LEAN::build_once(FN &fn, uint32_t want)
+void SCR_LEAN::build_once(FN &fn, MASK want)
 {
     const FTBL_U *f = fn.f;
     fn.ok = -1;
@@ -363,9 +366,9 @@ void SCR_LEAN::build_once(FN &fn, uint32_t want)
         FN::SHAPE sh;
         sh.dims = c.dims[i];
         sh.type = c.type[i];
-        if (sh.type != VT_VAR) fn.parts |= 1u << i;
+        if (sh.type != VT_VAR) fn.parts |= MASK(1) << i;
         fn.shape.push_back(sh);
-        fn.vis |= 1u << fn.nslots;
+        fn.vis |= MASK(1) << fn.nslots;
         memcpy(fn.name[fn.nslots++], c.name[i], SCR_NAMESIZE);
     }
     fn.refs = fn.arrays = c.refs;
@@ -407,7 +410,7 @@ void SCR_LEAN::build_once(FN &fn, uint32_t want)
         fn.ok = -1;
         return;
     }
-    fn.pbox = fn.boxed & (fn.np >= 32 ? ~0u : (1u << fn.np) - 1);
+    fn.pbox = fn.boxed & low(fn.np);
     fn.link();
     fn.unset = unset_reads(fn);
     fn.setup = fn.boxed || fn.arrays || fn.nbody;
@@ -419,13 +422,13 @@ void SCR_LEAN::build_once(FN &fn, uint32_t want)
 namespace {
 struct DA {
     // A read of slot k: one that may find it unset is noted (the local becomes a box).
-    static thread_local uint32_t miss;
-    static bool has(uint32_t a, int k)
+    static thread_local MASK miss;
+    static bool has(MASK a, int k)
     {
-        if (!(a >> k & 1)) miss |= 1u << k;
+        if (!(a >> k & 1)) miss |= MASK(1) << k;
         return true;
     }
-    static bool x(const LX &e, uint32_t &a)
+    static bool x(const LX &e, MASK &a)
     {
         switch (e.k) {
         case Q_NUM:
@@ -447,13 +450,13 @@ struct DA {
         case Q_SET:
         case Q_BSET:
             if (!x(*e.pb, a) || (e.i && !has(a, e.slot))) return false;
-            a |= 1u << e.slot;
+            a |= MASK(1) << e.slot;
             return true;
         case Q_AND:
         case Q_OR: {   // the operands after the first may not run: what they set does not count
             if (!x(*e.pa, a)) return false;
             for (int k = 0; k < e.n; k++) {
-                uint32_t b = a;
+                MASK b = a;
                 if (!x(*e.pl[k], b)) return false;
             }
             return true;
@@ -461,7 +464,7 @@ struct DA {
         case Q_COND:
         case Q_CONDV: {
             if (!x(*e.pa, a)) return false;
-            uint32_t b = a, c = a;
+            MASK b = a, c = a;
             if (!x(*e.pb, b) || !x(*e.pc, c)) return false;
             a = b & c;
             return true;
@@ -479,14 +482,14 @@ struct DA {
             return x(*e.pa, a) && (!e.pb || x(*e.pb, a));
         }
     }
-    static bool st(const SCR_LEAN::FN &fn, const LS &n, uint32_t &a)
+    static bool st(const SCR_LEAN::FN &fn, const LS &n, MASK &a)
     {
         switch (n.k) {
         case TN_EXP: return x(*n.px[0], a);
         case TN_RETURN: return !n.px[0] || x(*n.px[0], a);
         case TN_IF: {
             if (!x(*n.px[0], a)) return false;
-            uint32_t t = a, e = a;
+            MASK t = a, e = a;
             if (!st(fn, *n.pa, t) || (n.pb && !st(fn, *n.pb, e))) return false;
             a = t & e;
             return true;
@@ -496,7 +499,7 @@ struct DA {
         case TN_DO: {   // the body may not run (nor the rest of it after a continue)
             if (n.px[0] && n.k != TN_DO && !x(*n.px[0], a)) return false;
             if (n.k == TN_FOR && n.px[1] && !x(*n.px[1], a)) return false;
-            uint32_t b = a, c = a;
+            MASK b = a, c = a;
             if (!st(fn, *n.pa, b)) return false;
             if (n.k == TN_FOR && n.px[2] && !x(*n.px[2], c)) return false;
             c = a;
@@ -510,7 +513,7 @@ struct DA {
         case TN_SWITCH: {   // a label may select any of its statements: each from the head's state
             if (!x(*n.px[0], a)) return false;
             for (int k = 0; k < n.n; k++) {
-                uint32_t b = a;
+                MASK b = a;
                 if (!st(fn, *n.kids[k], b)) return false;
             }
             return true;
@@ -521,42 +524,42 @@ struct DA {
             a &= fn.dalab[&n - fn.st.data()];
             return st(fn, *n.pa, a);
         case TN_GOTO: {   // the inner blocks around the label are entered again: their names empty
-            uint32_t fresh = 0;
+            MASK fresh = 0;
             for (const LS *p = n.pto->up; p && p != fn.proot; p = p->up)
                 if (p->k == TN_BLOCK) fresh |= block_slots(*p);
             fn.dalab[n.to] &= (a & ~fresh) | (fresh & (fn.boxed | fn.arrays));   // (boxes empty, arrays made afresh)
-            a = ~0u;   // what follows is reached only through its own labels
+            a = ~MASK(0);   // what follows is reached only through its own labels
             return true;
         }
         default: return true;
         }
     }
     // Declarations: each local empty till its initializer (a box holds nothing)
-    static bool decls(const SCR_LEAN::FN &fn, int first, int n, uint32_t &a)
+    static bool decls(const SCR_LEAN::FN &fn, int first, int n, MASK &a)
     {
         for (int k = first; k < first + n; k++) {
             const LX *init = fn.pinit[k - fn.np];
             const SCR_LEAN::FN::SHAPE &sh = fn.shape[k];
             for (int e = sh.e0; e < sh.e0 + sh.en; e++) x(*fn.elems[e].pe, a);
-            a = (a & ~(1u << k)) | (fn.boxed & 1u << k);
+            a = (a & ~(MASK(1) << k)) | (fn.boxed & MASK(1) << k);
             if (init && !x(*init, a)) return false;
-            if (init || (fn.arrays >> k & 1)) a |= 1u << k;
+            if (init || (fn.arrays >> k & 1)) a |= MASK(1) << k;
         }
         return true;
     }
 };
 }   // namespace
 
-thread_local uint32_t DA::miss;
+thread_local MASK DA::miss;
 
-uint32_t SCR_LEAN::unset_reads(const FN &fn)
+MASK SCR_LEAN::unset_reads(const FN &fn)
 {
     // a boxed local not set yet holds nothing, as the variable would
     // a label's locals: those its gotos leave set, found again till they stay
-    fn.dalab.assign(fn.st.size(), ~0u);
+    fn.dalab.assign(fn.st.size(), ~MASK(0));
     for (;;) {
-        std::vector<uint32_t> was = fn.dalab;
-        uint32_t a = (fn.np >= 32 ? ~0u : (1u << fn.np) - 1) | fn.boxed;
+        std::vector<MASK> was = fn.dalab;
+        MASK a = low(fn.np) | fn.boxed;
         DA::miss = 0;
         DA::decls(fn, fn.np, fn.nbody, a);
         DA::st(fn, *fn.proot, a);
@@ -624,12 +627,12 @@ int SCR_LEAN::box(FN &fn)
             }
         for (size_t k = 0; k < fn.init.size(); k++)   // an initializer as an assignment
             if (fn.init[k] >= 0 && !(fn.boxed >> (fn.np + k) & 1) && holds(fn.init[k])) {
-                fn.boxed |= 1u << (fn.np + k);
+                fn.boxed |= MASK(1) << (fn.np + k);
                 again = true;
             }
         for (LX &o : fn.x)
             if (o.k == Q_SET && !(fn.boxed >> o.slot & 1) && holds(o.b)) {
-                fn.boxed |= 1u << o.slot;
+                fn.boxed |= MASK(1) << o.slot;
                 again = true;
             }
         // A parameter read where a value goes on whole holds what its callers give, as it is:
@@ -638,7 +641,7 @@ int SCR_LEAN::box(FN &fn)
         auto param = [&](int i) {
             const LX &v = fn.x[i];
             if (v.k != Q_SLOT || v.slot >= fn.np || (fn.boxed >> v.slot & 1)) return;
-            fn.boxed |= 1u << v.slot;
+            fn.boxed |= MASK(1) << v.slot;
             again = true;
         };
         for (const LS &n : fn.st)
@@ -658,7 +661,7 @@ int SCR_LEAN::box(FN &fn)
             if ((o.k == Q_CALL || o.k == Q_CALLV) && o.fn == &fn)
                 for (int k = 0; k < o.n; k++)
                     if (holds(fn.lists[o.list + k]) && !(fn.boxed >> k & 1)) {
-                        fn.boxed |= 1u << k;
+                        fn.boxed |= MASK(1) << k;
                         again = true;
                     }
         }
@@ -672,9 +675,9 @@ int SCR_LEAN::box(FN &fn)
         if (o.k == Q_COND && (whole(fn.x[o.b].k) || whole(fn.x[o.c].k))) o.k = Q_CONDV;
         if (o.k == Q_COMMA && whole(fn.x[fn.lists[o.list + o.n - 1]].k)) o.k = Q_COMMAV;   // (the others' values go)
         if (o.k == Q_CALL || o.k == Q_CALLV) {   // a value passed whole to a parameter that is no box: made one
-            uint32_t want = 0;
+            MASK want = 0;
             for (int k = 0; k < o.n; k++)
-                if (whole(fn.x[fn.lists[o.list + k]].k) && !((o.fn == &fn ? fn.boxed : o.fn->boxed) >> k & 1)) want |= 1u << k;
+                if (whole(fn.x[fn.lists[o.list + k]].k) && !((o.fn == &fn ? fn.boxed : o.fn->boxed) >> k & 1)) want |= MASK(1) << k;
             if (want && (o.fn == &fn || !rebox(const_cast<FN &>(*o.fn), want) || (o.fn->pbox & want) != want))
                 return -1;
             if (want && o.k == Q_CALL && o.fn->whole_ret) {   // it gives values whole now: its calls are made again so
@@ -751,27 +754,27 @@ int SCR_LEAN::c_decls(FN &fn, const TN &block, int level)
             if (t.shape_of(p, shape.x, shape.y, shape.dims) != 0) return -1;
             if (shape.dims) {
                 if (s.scr_skip_space(p) == '[' || (spec.flags & SF_CONST)) return -1;
-                fn.arrays |= 1u << fn.nslots;
+                fn.arrays |= MASK(1) << fn.nslots;
             }
-            if (spec.flags & SF_CONST) fn.consts |= 1u << fn.nslots;   // read only: a store keeps the function a tree call
+            if (spec.flags & SF_CONST) fn.consts |= MASK(1) << fn.nslots;   // read only: a store keeps the function a tree call
             if (spec.type != VT_VAR) {   // a part of its own, made as the declaration runs: given to built-ins and passed on
                 if (shape.dims || s.scr_skip_space(p) == '=') return -1;
                 shape.type = spec.type;
-                fn.arrays |= 1u << fn.nslots;
-                fn.parts |= 1u << fn.nslots;
+                fn.arrays |= MASK(1) << fn.nslots;
+                fn.parts |= MASK(1) << fn.nslots;
             }
             if (stat) {
                 if (stat->vtb_dims() != shape.dims) return -1;
                 shape.x = stat->vtb_xs();
                 shape.y = stat->vtb_ys();
-                fn.arrays |= 1u << fn.nslots;
-                fn.statics |= 1u << fn.nslots;
+                fn.arrays |= MASK(1) << fn.nslots;
+                fn.statics |= MASK(1) << fn.nslots;
             }
             fn.stat.push_back(stat);
-            if (fn.cells >> fn.nslots & 1) fn.arrays |= 1u << fn.nslots;   // a scalar in storage of its own
+            if (fn.cells >> fn.nslots & 1) fn.arrays |= MASK(1) << fn.nslots;   // a scalar in storage of its own
             fn.shape.push_back(shape);
             fn.lnest.push_back(level);
-            fn.vis |= 1u << fn.nslots;
+            fn.vis |= MASK(1) << fn.nslots;
             memcpy(fn.name[fn.nslots++], name, SCR_NAMESIZE);
             int init = -1;
             if (shape.dims && s.scr_match_key(p, "=") == 0) {
@@ -883,7 +886,7 @@ int SCR_LEAN::c_stat(FN &fn, int i, int nest)
         if ((n.k != TN_FOR && o.x[0] < 0) || (o.a = c_stat(fn, n.a, nest + 1)) < 0) return -1;
         break;
     case TN_BLOCK: {   // its names end with it
-        uint32_t vis = fn.vis;
+        MASK vis = fn.vis;
         o.d0 = fn.nslots;
         if (n.ndecl && c_decls(fn, n, nest + 1) != 0) return -1;
         o.dn = fn.nslots - o.d0;
@@ -1259,7 +1262,7 @@ int SCR_LEAN::c_ref(FN &fn, int root, int dims, int type)
     const SCR_XC::XN &v = xc.nodes[xc.roots[root - 1].node];
     int k = v.k == SCR_XC::X_VAR && !v.dims && !v.npost ? c_slot(fn, &xc.names[v.name]) : -1;
     if (k >= 0 && (fn.consts >> k & 1)) return -1;
-    if (!dims && type == VT_VAR && k >= fn.np && !(fn.arrays >> k & 1)) fn.want_cells |= 1u << k;   // a local scalar: its storage a cell then
+    if (!dims && type == VT_VAR && k >= fn.np && !(fn.arrays >> k & 1)) fn.want_cells |= MASK(1) << k;   // a local scalar: its storage a cell then
     int i = c_storage(fn, v);
     if (i < 0) return -1;
     const LX &o = fn.x[i];
@@ -1319,7 +1322,7 @@ struct SCR_LEAN::LAST {
 
 uint32_t SCR_LEAN::takes_values(const FN &fn)
 {
-    return fn.ok > 0 ? fn.pbox : ~0u;   // (made again and refused: no call of it matches)
+    return fn.ok > 0 ? uint32_t(fn.pbox) : ~0u;   // (made again and refused: no call of it matches)
 }
 
 int SCR_LEAN::call(const FN &fn, const char *at, const char *paren, const double *args, VAL_U *vals, VAL_U &val)
@@ -1395,10 +1398,10 @@ int SCR_LEAN::run(const FN &fn, FR &f, double &val)
     SCR_U::VALS<SLOTS> boxes;   // the boxed locals' values, up to the last boxed slot
     struct ARRAYS {   // the storage of array locals and references: the frame's count on each, given back at its end
         BASE_GJ *g[SLOTS];
-        uint32_t made = 0;
+        MASK made = 0;
         ~ARRAYS()
         {
-            for (uint32_t m = made; m; m &= ~(1u << newest(m))) {   // the newest first, as entries go
+            for (MASK m = made; m; m &= ~(MASK(1) << newest(m))) {   // the newest first, as entries go
                 BASE_GJ *v = g[newest(m)];
                 if (v->gj_count >= 0 && --v->gj_count < 1) delete v;
             }
@@ -1406,19 +1409,19 @@ int SCR_LEAN::run(const FN &fn, FR &f, double &val)
     } arrays;
     f.held = &arrays.made;
     if (fn.setup) {   // (a function of numbers alone has none)
-        if (fn.boxed) f.box = boxes.upto(32 - __builtin_clz(fn.boxed));
-        for (uint32_t m = fn.pbox; m; m &= m - 1) {   // the parameters' values, as their callers gave them
-            int k = __builtin_ctz(m);
+        if (fn.boxed) f.box = boxes.upto(64 - __builtin_clzll(fn.boxed));
+        for (MASK m = fn.pbox; m; m &= m - 1) {   // the parameters' values, as their callers gave them
+            int k = __builtin_ctzll(m);
             if (f.pv) f.box[k] = std::move(f.pv[k]);
             else f.box[k].val_putd(f.v[k]);
         }
         if (fn.arrays) f.arr = arrays.g;
-        for (uint32_t m = fn.refs; m; m &= m - 1) {   // held as a parameter's entry holds it
-            int k = __builtin_ctz(m);
+        for (MASK m = fn.refs; m; m &= m - 1) {   // held as a parameter's entry holds it
+            int k = __builtin_ctzll(m);
             BASE_GJ *v = f.ra[k];
             if (v->gj_count >= 0) v->gj_count++;
             arrays.g[k] = v;
-            arrays.made |= 1u << k;
+            arrays.made |= MASK(1) << k;
         }
         if (fn.nbody) declare(f, fn.np, fn.nbody);
     }
@@ -1460,8 +1463,8 @@ int SCR_LEAN::seek(FR &f, const LS &n)
 struct SCR_LEAN::SCOPE {
     SCR_LEAN &l;
     FR &f;
-    uint32_t mask;
-    SCOPE(SCR_LEAN &l, FR &f, uint32_t mask) : l(l), f(f), mask(mask) {}
+    MASK mask;
+    SCOPE(SCR_LEAN &l, FR &f, MASK mask) : l(l), f(f), mask(mask) {}
     ~SCOPE() { l.undeclare(f, mask); }
 };
 
@@ -1500,8 +1503,8 @@ void SCR_LEAN::declare(FR &f, int first, int n, bool values)
         int k = slot - fn.np;
         s.err_nowscr[0] = 0;
         s.err_nowfnc[0] = 0;
-        f.live |= 1u << slot;
-        f.set &= ~(1u << slot);
+        f.live |= MASK(1) << slot;
+        f.set &= ~(MASK(1) << slot);
         try {
             if (fn.arrays >> slot & 1) {
                 const FN::SHAPE &sh = fn.shape[slot];
@@ -1517,8 +1520,8 @@ void SCR_LEAN::declare(FR &f, int first, int n, bool values)
                 if (!stat) v->gj_count = 1;
                 else if (v->gj_count >= 0) v->gj_count++;
                 f.arr[slot] = v;
-                *f.held |= 1u << slot;
-                f.set |= 1u << slot;
+                *f.held |= MASK(1) << slot;
+                f.set |= MASK(1) << slot;
                 if (fn.pinit[k] && values) initial(f, *fn.pinit[k], 0, 0, slot);   // a cell's initial value
                 for (int e = sh.e0; values && e < sh.e0 + sh.en; e++) initial(f, *fn.elems[e].pe, fn.elems[e].x, fn.elems[e].y, slot);
             } else if (fn.boxed >> slot & 1) {
@@ -1529,10 +1532,10 @@ void SCR_LEAN::declare(FR &f, int first, int n, bool values)
                 VAL_U t;
                 const VAL_U *v = vref(f, *fn.pinit[k], t);
                 f.box[slot].val_copy(v);
-                f.set |= 1u << slot;
+                f.set |= MASK(1) << slot;
             } else if (fn.pinit[k] && values) {
                 f.v[slot] = ev(f, *fn.pinit[k]);
-                f.set |= 1u << slot;
+                f.set |= MASK(1) << slot;
             }
         } catch (FAIL) {   // a failed declaration is read again as a statement, which fails
             const char *at = fn.idecl[k];
@@ -1569,10 +1572,10 @@ int SCR_LEAN::scoped(FR &f, const LS &n)
     return block(f, n);
 }
 
-void SCR_LEAN::undeclare(FR &f, uint32_t mask)
+void SCR_LEAN::undeclare(FR &f, MASK mask)
 {
     f.live &= ~mask;
-    for (uint32_t m = *f.held & mask; m; m &= ~(1u << newest(m))) {   // its storage given back, the newest first
+    for (MASK m = *f.held & mask; m; m &= ~(MASK(1) << newest(m))) {   // its storage given back, the newest first
         BASE_GJ *v = f.arr[newest(m)];
         if (v->gj_count >= 0 && --v->gj_count < 1) delete v;
     }
@@ -1581,7 +1584,7 @@ void SCR_LEAN::undeclare(FR &f, uint32_t mask)
     for (VTBL_U **link = &s.vtbl_top; *link;) {
         VTBL_U *v = *link;
         bool mine = false;
-        for (uint32_t m = f.made & mask; m && !mine; m &= m - 1) mine = v == f.vt[__builtin_ctz(m)];
+        for (MASK m = f.made & mask; m && !mine; m &= m - 1) mine = v == f.vt[__builtin_ctzll(m)];
         if (!mine) {
             link = &v->next;
             continue;
@@ -1823,7 +1826,7 @@ template <int K> double SCR_LEAN::evk(SCR_LEAN &l, FR &f, const LX &x)
     case Q_SET: {
         double r = l.opnd(f, *x.pb);
         if (x.i) r = scr_asg_num(x.i, f.v[x.slot], r);
-        if (x.chk) f.set |= 1u << x.slot;   // what the variable view shows
+        if (x.chk) f.set |= MASK(1) << x.slot;   // what the variable view shows
         return f.v[x.slot] = r;
     }
     case Q_PRE: return f.v[x.slot] += x.inc;
@@ -1888,7 +1891,7 @@ template <int K> double SCR_LEAN::evk(SCR_LEAN &l, FR &f, const LX &x)
         VAL_U &b = f.box[x.slot];
         double d = b.val_getd() + x.inc;
         b.val_putd(d);
-        f.set |= 1u << x.slot;
+        f.set |= MASK(1) << x.slot;
         return d;
     }
     case Q_BPOST: {
@@ -2121,7 +2124,7 @@ void SCR_LEAN::bstore(FR &f, const LX &x, VAL_U &tmp)
     } else if (r != &box) {
         box.val_copy(r);
     }
-    f.set |= 1u << x.slot;
+    f.set |= MASK(1) << x.slot;
 }
 
 // Steps after a boxed local: its value before them, as it is.
@@ -2130,7 +2133,7 @@ void SCR_LEAN::bpost(FR &f, const LX &x, VAL_U &val)
     VAL_U &b = f.box[x.slot];
     val.val_copy(b);
     for (int k = 0; k < x.n; k++) b.val_putd(b.val_getd() + ((x.post >> k) & 1 ? 1 : -1));
-    f.set |= 1u << x.slot;
+    f.set |= MASK(1) << x.slot;
 }
 
 // One small function per kind: each takes only the registers its own work needs.
@@ -2323,18 +2326,18 @@ void SCR_LEAN::materialize()
             }
         }
         scr_name_cpy(s.ctx.func_name, fn.f->name);
-        for (uint32_t m = f.live & ~f.made & ~fn.statics; m; m &= m - 1) {   // and the locals declared since the last view
-            int slot = __builtin_ctz(m);
+        for (MASK m = f.live & ~f.made & ~fn.statics; m; m &= m - 1) {   // and the locals declared since the last view
+            int slot = __builtin_ctzll(m);
             const FN::SHAPE &sh = fn.shape[slot];
             s.ctx.scr_nest = f.base + fn.lnest[slot - fn.np];
             int flags = fn.consts >> slot & 1 ? SF_CONST : 0;
             if (!(f.vt[slot] = s.scr_put_var(fn.name[slot], sh.x, sh.y, sh.dims, VT_VAR, flags, 0))) break;
             if (fn.arrays >> slot & 1) f.vt[slot]->vtb_link(f.arr[slot]);   // the frame's storage, shared
             f.vt[slot]->type = sh.type;   // (a part's entry: its storage the frame's part)
-            f.made |= 1u << slot;
+            f.made |= MASK(1) << slot;
         }
-        for (uint32_t m = (fn.np >= 32 ? ~0u : (1u << fn.np) - 1) | f.made; m; m &= m - 1) {
-            int k2 = __builtin_ctz(m);
+        for (MASK m = low(fn.np) | f.made; m; m &= m - 1) {
+            int k2 = __builtin_ctzll(m);
             if (!(f.set >> k2 & 1) || (fn.arrays >> k2 & 1) || !listed(f.vt[k2])) continue;
             BASE_GJ *g = f.vt[k2]->vtb_gajet_pt;
             if (!g) continue;
@@ -2407,7 +2410,7 @@ void SCR_LEAN::unmake(FR &f)
         bool mine = false;
         for (int k = 0; k < np && !mine; k++) mine = v == f.vt[k];
         for (int k = 0; k < na && !mine; k++) mine = v == f.av[k];
-        for (uint32_t m = f.made; m && !mine; m &= m - 1) mine = v == f.vt[__builtin_ctz(m)];
+        for (MASK m = f.made; m && !mine; m &= m - 1) mine = v == f.vt[__builtin_ctzll(m)];
         if (!mine) {
             link = &v->next;
             continue;

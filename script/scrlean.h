@@ -35,6 +35,7 @@ struct TX;
 
 class SCR_LEAN {
 public:
+    using MASK = uint64_t;   // a bit per slot: parameters, then locals
     SCR_LEAN(SCR_U &s, SCR_TREE &t);
     ~SCR_LEAN();
     SCR_LEAN(const SCR_LEAN &) = delete;
@@ -81,9 +82,9 @@ private:
 
     // building
     FN *make(const FTBL_U *f);
-    void build(FN &fn, uint32_t want);
-    void build_once(FN &fn, uint32_t want);
-    bool rebox(FN &fn, uint32_t want);
+    void build(FN &fn, MASK want);
+    void build_once(FN &fn, MASK want);
+    bool rebox(FN &fn, MASK want);
     static void reset(FN &fn);
     int c_stat(FN &fn, int tn, int nest);
     int c_exp(FN &fn, const TX &x, int nest);
@@ -113,7 +114,7 @@ private:
     static bool on_path(const FR &f, const LS &n);
     [[gnu::noinline]] int scoped(FR &f, const LS &n);
     static int scoped_st(SCR_LEAN &l, FR &f, const LS &n);   // the statement function of such a block
-    void undeclare(FR &f, uint32_t mask);
+    void undeclare(FR &f, MASK mask);
     struct SCOPE;
     int loop(FR &f, const LS &n);
     int loop_on(FR &f, const LS &n);
@@ -145,7 +146,7 @@ private:
     void unmake(FR &f);
     int bind_ref(FR &f, int a);
     bool listed(const VTBL_U *v) const;
-    static uint32_t unset_reads(const FN &fn);
+    static MASK unset_reads(const FN &fn);
     int box(FN &fn);
     VTBL_U *global_of(FN &fn, const SCR_XC::XN &n);
     VTBL_U *entry_of(FN &fn, const SCR_XC::XN &n);

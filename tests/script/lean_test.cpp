@@ -337,6 +337,10 @@ TEST(Lean, BlockDeclarationsAsTheTreeCallsMakeThem)
         // number, a text, one without a value
         "var g[2] = {\"ab\"}; f(var n){ const var k = n * 2, t = g[0]; const var z; var s = 0, i; "
         "for (i = 0; i < k; i++) { const var q = i + k; s += q; } return s * 10 + strlen(tcat(t, z)); } main(){ return f(2) + f(3); }",
+        // more than 32 slots: arrays, unset reads, texts and inner blocks past the 32nd
+        "inc(var &a){ a++; return 0; } main(){ var a,b,c,d,e,g,h,i,j,k,l,m,o,p,q,r,s,t,u,v,w,x,y,z,aa,bb,cc,dd,ee,ff,gg,hh = 2; "
+        "var big[3] = {hh, 2}, late; for (a = 0; a < 3; a++) { var in = a * hh, last[2] = {in}; inc(in); z += in + last[0] + big[a]; } "
+        "if (z > 5) late = z; { var t2 = \"xy\"; s = strlen(tcat(t2, late)); } return z * 10 + s + (gg == 0); }",
     };
     alike(texts, {"f(var n){ var t = 1, i = 0; L: i++; { var t = 2; n += t; if (i < 3) goto L; } return n + t; } main(){ return f(1); }",
                   "f(var n){ const var k = 1; k = n; return k; } main(){ return f(1); }",
