@@ -77,6 +77,7 @@ struct LX {
                                // argument after the first may reach the host (whose views show the
                                // entries of the arguments before it)
     bool local = false;        // Q_GGET, Q_GSET, Q_GADGET: a local array's (its slot), not a global's
+    bool part = false;         // local: the slot holds a part (a grid: ARRAY a, ARRAY &a), not a var's storage
     bool pure = false;         // it changes nothing (no store, no step, no call in it)
     SCR_LEAN::EVF ef = nullptr;   // its kind's evaluation
     // the operands and the list, once the form is made
@@ -1004,8 +1005,12 @@ int SCR_LEAN::c_node(FN &fn, int i, int nest)
     auto element = [&](const SCR_XC::XN &v) {
         int k = v.k == SCR_XC::X_VAR ? c_slot(fn, &xc.names[v.name]) : -1;
         if (k < 0 || !(v.dims || ((fn.refs | fn.cells | fn.statics) >> k & 1))) return 0;
-        if (fn.parts >> k & 1) return -1;   // a part: given to built-ins and passed on only
-        if (!(fn.arrays >> k & 1) || fn.shape[k].dims != v.dims) return -1;
+        if (fn.parts >> k & 1) {   // a grid's cells are its elements; other parts are given to built-ins and passed on only
+            if (fn.shape[k].type != VT_ARRAY || v.dims != 2) return -1;
+            o.part = true;
+        } else if (!(fn.arrays >> k & 1) || fn.shape[k].dims != v.dims) {
+            return -1;
+        }
         o.local = true;
         o.slot = k;
         if ((v.dims && (o.a = c_node(fn, v.a, nest)) < 0) || (v.dims == 2 && (o.c = c_node(fn, v.b, nest)) < 0)) return -1;
@@ -1025,7 +1030,7 @@ int SCR_LEAN::c_node(FN &fn, int i, int nest)
         int e = element(n);
         if (e < 0) return -1;
         if (e) {
-            o.k = n.npost ? Q_GPOST : Q_GGET;
+            o.k = n.npost ? Q_GPOST : o.part ? Q_JGET : Q_GGET;
             o.n = n.npost;
             o.post = n.post;
             break;
@@ -1945,7 +1950,13 @@ int SCR_LEAN::index2(FR &f, const LX &x, int &y)
         s.scr_set_SCRERR("xo=%d yo=%d", i, y);
         throw FAIL{};
     }
-    int xs = x.local ? vars(f, x)->gj_xs() : x.g->vtb_xs(), ys = x.local ? vars(f, x)->gj_ys() : x.g->vtb_ys();
+    int xs, ys;
+    if (x.part) {   // a grid (the call checked the kind of a part given): its sizes asked
+        const BASE_GJ *g = f.arr[x.slot];
+        xs = g->gj_xs(), ys = g->gj_ys();
+    } else {
+        xs = x.local ? vars(f, x)->gj_xs() : x.g->vtb_xs(), ys = x.local ? vars(f, x)->gj_ys() : x.g->vtb_ys();
+    }
     if ((xs > 0 && i >= xs) || (ys >= 1 && y >= ys)) {
         s.scr_set_SCRERR("無効アクセス:%s[%d][%d]", name_of(f, x), y, i);
         throw FAIL{};
@@ -1953,7 +1964,7 @@ int SCR_LEAN::index2(FR &f, const LX &x, int &y)
     return i;
 }
 
-// The form reads and stores elements only of slots that hold a var's storage.
+// The form reads and stores elements of slots that hold a var's storage (parts: x.part).
 VAR_GJ *SCR_LEAN::vars(FR &f, const LX &x)
 {
     return static_cast<VAR_GJ *>(f.arr[x.slot]);

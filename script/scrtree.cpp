@@ -593,10 +593,10 @@ int SCR_TREE::callee_of(const FTBL_U *f, TCALL &c)
         int dims = 0;
         for (; s.scr_skip_space(p) == '['; dims++)   // an array by reference, its sizes the argument's
             if (s.scr_match_key(p, "[") != 0 || s.scr_match_key(p, "]") != 0) return -1;
-        if (dims != d.dims || (ref || dims) != ((d.flags & SF_REF) != 0)) return -1;
-        if (d.type != VT_VAR && (!ref || dims)) return -1;   // a part is given by reference only, no array of them
+        if ((ref || dims) != ((d.flags & SF_REF) != 0)) return -1;
+        if (d.type != VT_VAR ? !ref || dims : dims != d.dims) return -1;   // a part by reference only, no array of them
         if (ref || dims) c.refs |= 1u << c.np;
-        c.dims[c.np] = dims;
+        c.dims[c.np] = d.dims;   // a part's are its kind's (a grid's 2), as its arguments are checked
         c.type[c.np] = d.type;
         c.np++;
         if (s.scr_match_key(p, ",") != 0) break;

@@ -93,6 +93,10 @@ struct GEN {
                 out += "pk("; out += pick({"pz", "pz", "z", "v"}); out += ", "; exp();
                 break;
             }
+            if (in.below(3) == 0) {   // a grid by reference: its cells
+                out += "ga("; out += pick({"my", "z", "pz"}); out += ", "; exp();
+                break;
+            }
             out += "h("; out += pick({"v", "w", "m", "s", "a"}); out += ", "; exp();
             break;
         case 2: out += "len("; exp(); break;
@@ -205,7 +209,8 @@ struct GEN {
         stat(2);
         out += " return r; }\nh(var p[], var q) { p[q % 4] += q; p[1]++; ";
         stat(2);
-        out += " return p[1]; }\npk(PUSH &q, var y) { return cell(q, y % 3) + y; }\nmain() { var i, k = 1, w[3] = {k, \"t\"};\n";
+        out += " return p[1]; }\npk(PUSH &q, var y) { return cell(q, y % 3) + y; }\n"
+               "ga(ARRAY &g, var y) { var i; for (i = 0; i < 2; i++) { g[y % 3][i] = y; g[i][y % 4]++; } return g[y % 5][0] + y; }\nmain() { var i, k = 1, w[3] = {k, \"t\"};\n";
         in_main = true;
         while (!in.empty() && out.size() < 4000) stat(0);
         out += "L: return a + n;\n}\n";

@@ -235,6 +235,13 @@ TEST(Lean, PartsElementsAsTheTreeCallsReachThem)
         "PUSH p; main(){ var i, t = 0; for (i = 0; i < 2; i++) t += p + 1; return t; }",
         "PUSH p; main(){ var i; for (i = 0; i < 2; i++) p = i; return 1; }",
         "PUSH p; main(){ var i; for (i = 0; i < 2; i++) p++; return 1; }",
+        // a grid by reference (the sheet given) and one of the function's own (empty: read as
+        // nothing, a store fails): cells, texts, steps, bounds
+        "fill(ARRAY &g, var n){ var i; for (i = 0; i < n; i++) { g[i][0] = i * 2; g[i][1] = tcat(\"r\", i); g[i][0] += 1; g[i][2]++; } "
+        "return g[1][0] + strlen(g[2][1]) + (g[0][5] == \"\"); } main(){ var t = fill(my, 4); return t * 10 + my[3][0] + fill(my, 2); }",
+        "f(ARRAY &g){ var i, s = 0; for (i = 0; i < 40; i++) s += g[i][1]; return s; } main(){ var i; for (i = 0; i < 3; i++) my[i][1] = i; return f(my); }",
+        "main(){ ARRAY b; var i, s = 0; for (i = 0; i < 3; i++) s += (b[i][i] == \"\"); b[1][1] = s; return s; }",
+        "main(){ ARRAY b; var i, s = 0; for (i = 2; i > -2; i--) s += b[1][i]; return s; }",
     };
     for (const char *t : texts) agree(t);
 }
