@@ -143,6 +143,7 @@ struct SCR_LEAN::FN {
     struct SHAPE {
         int x = 1, y = 1, dims = 0;
         int type = VT_VAR;   // a parameter's (a part's type for a part by reference)
+        int flags = 0;       // a local's entry's (const, and words of no effect)
         int e0 = 0, en = 0;   // an array's list of initial values: elems[e0 ..]
     };
     struct ELEM {
@@ -708,9 +709,9 @@ bool SCR_LEAN::c_named(const FN &fn, const char *name)
     return false;
 }
 
-// A block's declarations: "var" names, each perhaps with an initializer that calls no script
-// function; the body's also arrays and statics without initializers (their entries are the
-// link's). Their entries are `level` levels below the body's.
+// A block's declarations: "var" names with their initializers, arrays, constants, parts of the
+// function's own, and statics (their entries the link's; one with an initial value holds its
+// storage in a slot). Their entries are `level` levels below the body's.
 int SCR_LEAN::c_decls(FN &fn, const TN &block, int level)
 {
     for (int d = 0; d < block.ndecl; d++) {
@@ -719,9 +720,11 @@ int SCR_LEAN::c_decls(FN &fn, const TN &block, int level)
         s.scr_skip_space(q);
         if (SCR_LEX::scr_word(q) == W_ENUM) return -1;   // reading it would declare its names
         DECL_SPEC spec;
-        if (s.scr_decl_specs(p, spec) != 0 || (spec.type != VT_VAR && !vt_is_gajet(spec.type)) ||
-            (spec.flags & ~(SF_STATIC | SF_CONST)) || spec.flags == (SF_STATIC | SF_CONST) || (level && (spec.flags & SF_STATIC)) ||
-            (spec.type != VT_VAR && spec.flags))
+        if (s.scr_decl_specs(p, spec) != 0) return -1;
+        const int inert = SF_AUTO | SF_REGISTER | SF_VOLATILE | SF_EXTERN;   // of no effect on a local: kept in its entry
+        const int flags = spec.flags & ~inert;
+        if ((spec.type != VT_VAR && !vt_is_gajet(spec.type)) || (flags & ~(SF_STATIC | SF_CONST)) ||
+            flags == (SF_STATIC | SF_CONST) || (spec.type != VT_VAR && spec.flags))
             return -1;
         for (;;) {
             const char *q = p;
@@ -747,11 +750,12 @@ int SCR_LEAN::c_decls(FN &fn, const TN &block, int level)
                 }
                 // its initial value is stored at every run of the declaration: a slot holding its storage
                 stat = entry_named(fn, name);
-                if (level || !stat || !(stat->flags & SF_STATIC) || stat->type != VT_VAR || strcmp(stat->owner, fn.f->name) != 0 ||
+                if (!stat || !(stat->flags & SF_STATIC) || stat->type != VT_VAR || strcmp(stat->owner, fn.f->name) != 0 ||
                     !gj_vars_of(stat->vtb_gajet_pt))
                     return -1;
             }
             FN::SHAPE shape;   // an array: its sizes written as numbers, made as the declaration runs
+            shape.flags = spec.flags & (inert | SF_CONST);
             if (t.shape_of(p, shape.x, shape.y, shape.dims) != 0) return -1;
             if (shape.dims) {
                 if (s.scr_skip_space(p) == '[' || (spec.flags & SF_CONST)) return -1;
@@ -2341,8 +2345,7 @@ void SCR_LEAN::materialize()
             int slot = __builtin_ctzll(m);
             const FN::SHAPE &sh = fn.shape[slot];
             s.ctx.scr_nest = f.base + fn.lnest[slot - fn.np];
-            int flags = fn.consts >> slot & 1 ? SF_CONST : 0;
-            if (!(f.vt[slot] = s.scr_put_var(fn.name[slot], sh.x, sh.y, sh.dims, VT_VAR, flags, 0))) break;
+            if (!(f.vt[slot] = s.scr_put_var(fn.name[slot], sh.x, sh.y, sh.dims, VT_VAR, sh.flags, 0))) break;
             if (fn.arrays >> slot & 1) f.vt[slot]->vtb_link(f.arr[slot]);   // the frame's storage, shared
             f.vt[slot]->type = sh.type;   // (a part's entry: its storage the frame's part)
             f.made |= MASK(1) << slot;
