@@ -97,6 +97,7 @@ struct LS {
     int value = 0;      // case: its label's value
     int d0 = 0, dn = 0;  // block: the slots its declarations make (an inner block's: they end with it)
     int to = -1;        // goto: its label's statement
+    int kid = 0;        // its place among its block's statements
     const LS *pa = nullptr, *pb = nullptr;
     const LS *pto = nullptr, *up = nullptr;   // goto: its label; the statement this one is part of
     const LS *const *kids = nullptr;
@@ -210,7 +211,10 @@ void SCR_LEAN::FN::link()
     for (LS &o : st) {
         if (o.pa) const_cast<LS *>(o.pa)->up = &o;
         if (o.pb) const_cast<LS *>(o.pb)->up = &o;
-        for (int k = 0; (o.k == TN_BLOCK || o.k == TN_SWITCH) && k < o.n; k++) const_cast<LS *>(o.kids[k])->up = &o;
+        for (int k = 0; (o.k == TN_BLOCK || o.k == TN_SWITCH) && k < o.n; k++) {
+            const_cast<LS *>(o.kids[k])->up = &o;
+            const_cast<LS *>(o.kids[k])->kid = k;
+        }
     }
     for (int i : init) pinit.push_back(px(i));
     for (ELEM &e : elems) e.pe = &x[e.e];
@@ -1484,8 +1488,9 @@ int SCR_LEAN::seek_block(FR &f, const LS &n)
     if (scope.mask) declare(f, n.d0, n.dn, false);   // afresh, without their initial values
     s.err_nowscr[0] = 0;
     s.err_nowfnc[0] = 0;
-    int k = 0;
-    while (k < n.n && !on_path(f, *n.kids[k])) k++;
+    const LS *p = f.seek;   // the statement of n the label is in: a jump costs the label's depth
+    while (p && p->up != &n) p = p->up;
+    int k = p ? p->kid : n.n;
     if (errs()) t.replay_run(n.tlist, k);
     int r = k < n.n ? seek(f, *n.kids[k]) : TR_NEXT;
     for (k++; r == TR_NEXT && k < n.n; k++) r = st(f, *n.kids[k]);
