@@ -1,5 +1,6 @@
 #include "script/scrlean.h"
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <new>
@@ -127,7 +128,7 @@ struct SCR_LEAN::FN {
     bool later = false;      // refused for a callee without its tree yet: asked again
     bool in_init = false;    // building an initializer: every local may be empty there
     bool whole_ret = false;  // a return gives a value whole (a text, nothing): its callers take it so
-    bool shadows = false;    // an inner block declares a name of an enclosing block's
+    std::vector<int> shadows;   // the blocks (tree nodes) that declare a name of an enclosing block's
     MASK boxed = 0;      // locals holding what a global's element holds (VAL_U boxes)
     MASK arrays = 0;     // slots of storage: local arrays (made by the declaration) and references
     MASK refs = 0;       // the parameters by reference (their storage the caller's)
@@ -399,10 +400,12 @@ void SCR_LEAN::build_once(FN &fn, MASK want)
     fn.st.push_back(b);
     for (LS &o : fn.st) {   // a goto's label by its statement
         if (o.k != TN_GOTO) continue;
-        if (fn.shadows) {   // a jump into such a block would find the enclosing block's entry there
-            fn.ok = -1;
-            return;
-        }
+        // a jump into a block that hides a name would find the enclosing block's entry there
+        for (int p = o.to; p >= 0; p = t.np[p]->parent)
+            if (std::find(fn.shadows.begin(), fn.shadows.end(), p) != fn.shadows.end()) {
+                fn.ok = -1;
+                return;
+            }
         int to = -1;
         for (auto &l : fn.labels)
             if (l.first == o.to) to = l.second;
@@ -737,7 +740,7 @@ int SCR_LEAN::c_decls(FN &fn, const TN &block, int level)
             if (s.scr_idname(p, name, sizeof name) != 0 || fn.nslots >= SLOTS) return -1;
             if (int prev = c_slot(fn, name); prev >= 0) {   // an enclosing block's name: hidden till the block ends
                 if (!level || (prev >= fn.np && fn.lnest[prev - fn.np] >= level) || (spec.flags & SF_STATIC)) return -1;
-                fn.shadows = true;
+                if (fn.shadows.empty() || fn.shadows.back() != block.self) fn.shadows.push_back(block.self);
             }
             int c = s.scr_skip_space(p);
             if (c == '(') return -1;

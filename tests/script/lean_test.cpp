@@ -349,12 +349,14 @@ TEST(Lean, BlockDeclarationsAsTheTreeCallsMakeThem)
         "f(var n){ var i, s = 0; for (i = 0; i < 2; i++) { static var k; static var q = 7, r[2] = {1}; k++; q++; r[1] += q; "
         "s = s * 10 + k + q * 100 + r[1]; } { extern var e = n; auto var a; register const var c = 2; volatile var v[2]; s += e + c; } "
         "return s; } main(){ return f(1) + f(2); }",
+        // a goto out of a block that hides a name, back to the body's
+        "f(var n){ var t = 1, i = 0; L: i++; { var t = 2; n += t; if (i < 3) goto L; } return n * 10 + t; } main(){ return f(1); }",
         // more than 32 slots: arrays, unset reads, texts and inner blocks past the 32nd
         "inc(var &a){ a++; return 0; } main(){ var a,b,c,d,e,g,h,i,j,k,l,m,o,p,q,r,s,t,u,v,w,x,y,z,aa,bb,cc,dd,ee,ff,gg,hh = 2; "
         "var big[3] = {hh, 2}, late; for (a = 0; a < 3; a++) { var in = a * hh, last[2] = {in}; inc(in); z += in + last[0] + big[a]; } "
         "if (z > 5) late = z; { var t2 = \"xy\"; s = strlen(tcat(t2, late)); } return z * 10 + s + (gg == 0); }",
     };
-    alike(texts, {"f(var n){ var t = 1, i = 0; L: i++; { var t = 2; n += t; if (i < 3) goto L; } return n + t; } main(){ return f(1); }",
+    alike(texts, {"f(var n){ var t = 1, i = 0; if (n) goto L; { var t = 2; L: n += t; t++; if (i++ < 3) goto L; } return n + t; } main(){ return f(1); }",
                   "f(var n){ const var k = 1; k = n; return k; } main(){ return f(1); }",
                   "f(var n){ const var k = 1; k++; return k; } main(){ return f(1); }",
                   "inc(var &a){ a++; return 0; } f(var n){ const var k = 1; inc(k); return k; } main(){ return f(1); }",
