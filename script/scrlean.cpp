@@ -78,7 +78,7 @@ struct LX {
                                // argument after the first may reach the host (whose views show the
                                // entries of the arguments before it)
     bool local = false;        // Q_GGET, Q_GSET, Q_GADGET: a local array's (its slot), not a global's
-    bool part = false;         // local: the slot holds a part (a grid: ARRAY a, ARRAY &a), not a var's storage
+    bool part = false;         // local: the slot holds a part (its own or by reference), not a var's storage
     bool pure = false;         // it changes nothing (no store, no step, no call in it)
     SCR_LEAN::EVF ef = nullptr;   // its kind's evaluation
     // the operands and the list, once the form is made
@@ -1015,9 +1015,9 @@ int SCR_LEAN::c_node(FN &fn, int i, int nest)
     // an element of a local array or of a reference, with its indices: 1, 0 not one, -1 refused
     auto element = [&](const SCR_XC::XN &v) {
         int k = v.k == SCR_XC::X_VAR ? c_slot(fn, &xc.names[v.name]) : -1;
-        if (k < 0 || !(v.dims || ((fn.refs | fn.cells | fn.statics) >> k & 1))) return 0;
-        if (fn.parts >> k & 1) {   // a grid's cells are its elements; other parts are given to built-ins and passed on only
-            if (fn.shape[k].type != VT_ARRAY || v.dims != 2) return -1;
+        if (k < 0 || !(v.dims || ((fn.refs | fn.cells | fn.statics | fn.parts) >> k & 1))) return 0;
+        if (fn.parts >> k & 1) {   // read and stored through the part: a grid's cells, another part as a whole
+            if (v.dims != (fn.shape[k].type == VT_ARRAY ? 2 : 0)) return -1;
             o.part = true;
         } else if (!(fn.arrays >> k & 1) || fn.shape[k].dims != v.dims) {
             return -1;
