@@ -506,6 +506,7 @@ struct DA {
         case TN_WHILE:
         case TN_FOR:
         case TN_DO: {   // the body may not run (nor the rest of it after a continue)
+            a &= entered(fn, n);
             if (n.px[0] && n.k != TN_DO && !x(*n.px[0], a)) return false;
             if (n.k == TN_FOR && n.px[1] && !x(*n.px[1], a)) return false;
             MASK b = a, c = a;
@@ -521,6 +522,7 @@ struct DA {
             return true;
         case TN_SWITCH: {   // a label may select any of its statements: each from the head's state
             if (!x(*n.px[0], a)) return false;
+            a &= entered(fn, n);
             for (int k = 0; k < n.n; k++) {
                 MASK b = a;
                 if (!st(fn, *n.kids[k], b)) return false;
@@ -542,6 +544,19 @@ struct DA {
         }
         default: return true;
         }
+    }
+    // The locals set wherever a goto enters n: its labels' (a loop's condition and what follows
+    // a loop or a switch are also reached from a label inside it).
+    static MASK entered(const SCR_LEAN::FN &fn, const LS &n)
+    {
+        MASK a = ~MASK(0);
+        for (const auto &l : fn.labels)
+            for (const LS *p = fn.st[l.second].up; p; p = p->up)
+                if (p == &n) {
+                    a &= fn.dalab[l.second];
+                    break;
+                }
+        return a;
     }
     // Declarations: each local empty till its initializer (a box holds nothing)
     static bool decls(const SCR_LEAN::FN &fn, int first, int n, MASK &a)

@@ -94,7 +94,7 @@ struct GEN {
                 break;
             }
             if (in.below(3) == 0) {   // a grid by reference: its cells
-                out += "ga("; out += pick({"my", "z", "pz"}); out += ", "; exp();
+                out += "ga("; out += pick({"my", "z", "pz", "lz", "lp"}); out += ", "; exp();
                 break;
             }
             out += "h("; out += pick({"v", "w", "m", "s", "a"}); out += ", "; exp();
@@ -141,7 +141,7 @@ struct GEN {
             out += bare ? "" : ")";
             break;
         }
-        case 10: out += pick({"sizeof a", "my[0][0]", "E1 + 1"}); break;
+        case 10: out += pick({"sizeof a", "my[0][0]", "E1 + 1", "lp", "lz[1][0]", "pz"}); break;
         default: lvalue(); break;
         }
         depth--;
@@ -184,7 +184,11 @@ struct GEN {
         case 1: out += "while ("; exp(); out += ") "; body(d); break;
         case 2: out += "for (i = 0; i < "; exp(); out += "; i++) "; body(d); break;
         case 3: out += "do "; body(d); out += " while ("; exp(); out += ");\n"; break;
-        case 4: out += pick({"{ var t = (", "{ var t = (", "{ const var t = (", "{ var i = ("}); exp(); out += "); "; stat(d + 1); stat(d + 1); out += "}\n"; break;
+        case 4:
+            out += pick({"{ var t = (", "{ var t = (", "{ const var t = (", "{ var i = (", "{ static var t = (", "{ extern var t = (",
+                         "{ PUSH lp; var t = (", "{ ARRAY lz; var t = ("});
+            exp(); out += "); "; stat(d + 1); stat(d + 1); out += "}\n";
+            break;
         case 5: out += "switch ("; exp(); out += ") { case "; out += pick({"1", "E1"}); out += ": "; body(d); out += " default: "; body(d);
                 out += " case 2: "; body(d); out += "}\n"; break;
         case 6:

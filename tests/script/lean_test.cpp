@@ -387,6 +387,9 @@ TEST(Lean, GotoAsTheTreeCallsJump)
         // a local a goto may skip the setting of, or an inner one entered by a goto: a box, empty there
         "f(var n){ var x; if (n) goto L; x = 1; L: return x + 1; } main(){ return f(0) + f(1); }",
         "f(var n){ { var t = 1; if (n) { n = 0; goto L; } L: t++; n += t; } return n; } main(){ return f(1) * 10 + f(0); }",
+        // into a loop's body past a setting before it: its condition and what follows see it unset
+        "f(var n){ var x, y = 0; if (n) goto L; x = 5; while (y < 1 + x - x) { L: y++; } return x + y; } "
+        "main(){ var i, s = 0; for (i = 0; i < 3; i++) s = s * 100 + f(i); return s; }",
     };
     alike(texts, {"f(var n){ switch (n) { case 1: L: n++; break; } if (n < 3) goto L; return n; } main(){ return f(1); }"});
 }
