@@ -931,9 +931,7 @@ int SCR_LEAN::c_stat(FN &fn, int i, int nest)
         o.n = n.n;
         break;
     }
-    case TN_LABEL: {   // (not in a switch: a label there counts as it is read)
-        for (int p = n.parent; p >= 0; p = t.np[p]->parent)
-            if (t.np[p]->k == TN_SWITCH) return -1;
+    case TN_LABEL: {
         if ((o.a = c_stat(fn, n.a, nest)) < 0) return -1;
         fn.st.push_back(o);
         fn.labels.emplace_back(i, (int)fn.st.size() - 1);
@@ -1484,6 +1482,7 @@ int SCR_LEAN::seek(FR &f, const LS &n)
         if (r != TR_JUMP && n.pb && errs()) t.replay(n.pb->tn);
         return r;
     }
+    case TN_SWITCH: return sw(f, n);
     case TN_WHILE:
     case TN_DO:
     default: return loop_after(f, n, seek(f, *n.pa));
@@ -1734,11 +1733,13 @@ const SCR_LEAN::STF SCR_LEAN::stf[] = {
 static_assert(TN_GOTO == 14, "one run per lean statement kind (SCR_LEAN::stf)");
 
 // A switch: a pass over its statements selects by the labels, a second one the default when
-// nothing matched; the statements not selected, and those after a break, are read.
+// nothing matched; the statements not selected, and those after a break, are read. Entered by a
+// goto: no value, no label selects, it runs on from the goto's label.
 int SCR_LEAN::sw(FR &f, const LS &n)
 {
     SW w;
-    w.value = scr_trunc32(opnd(f, *n.px[0]));
+    w.seek = f.seek != nullptr;
+    if (!w.seek) w.value = scr_trunc32(opnd(f, *n.px[0]));
     int jump = TR_NEXT;
     for (int pass = 0; pass < 2; pass++) {
         w.running = false;
@@ -1749,7 +1750,7 @@ int SCR_LEAN::sw(FR &f, const LS &n)
             jump = r;
             w.running = false;   // no label after it selects: each value is listed once, one default
         }
-        if (w.matched || !w.defaults || w.default_run) break;
+        if (w.seek || w.matched || !w.defaults || w.default_run) break;
         w.default_run = true;
     }
     return jump == TR_BREAK ? TR_NEXT : jump;
@@ -1759,13 +1760,17 @@ int SCR_LEAN::switched(FR &f, const LS &n, SW &w)
 {
     if (n.k != TN_CASE && n.k != TN_DEFAULT) {
         if (w.running) return st(f, n);
+        if (f.seek && on_path(f, n)) {   // the goto's label is in it
+            w.running = true;
+            return seek(f, n);
+        }
         if (errs()) t.replay(n.tn);
         return TR_NEXT;
     }
     SCR_U::MARK mark(s, "SCR_U::scr_stat", n.at);
     if (w.running) step(f, n.nest, n.at);
     if (errs()) t.prologue();
-    if (n.k == TN_CASE && n.value == w.value) w.matched = w.running = true;
+    if (!w.seek && n.k == TN_CASE && n.value == w.value) w.matched = w.running = true;
     if (n.k == TN_DEFAULT) {
         w.defaults = true;
         if (w.default_run) w.running = true;

@@ -123,6 +123,8 @@ private:
     struct SW {
         int value = 0;
         bool matched = false, defaults = false, default_run = false, running = false;
+        bool seek = false;   // entered by a goto: on from its label
+
     };
     int sw(FR &f, const LS &n);
     int switched(FR &f, const LS &n, SW &w);
