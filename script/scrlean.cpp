@@ -711,8 +711,7 @@ int SCR_LEAN::box(FN &fn)
         }
     }
     for (const LS &n : fn.st)
-        if (n.k == TN_SWITCH && n.x[0] >= 0 && whole(fn.x[n.x[0]].k)) return -1;
-        else if (n.k == TN_RETURN && n.x[0] >= 0 && whole(fn.x[n.x[0]].k) && !fn.whole_ret) return -1;
+        if (n.k == TN_RETURN && n.x[0] >= 0 && whole(fn.x[n.x[0]].k) && !fn.whole_ret) return -1;
     return 0;
 }
 

@@ -49,7 +49,7 @@ struct GEN {
     FUZZ_IN in;
     std::string out;
     int depth = 0, loops = 0;
-    bool in_main = false, in_f = false;
+    bool in_main = false, in_f = false, labelled = false;
 
     const char *pick(std::initializer_list<const char *> l) { return l.begin()[in.below((int)l.size())]; }
     // Faults (wrong dimensions, arity, names) are rare, so that most scripts link and run.
@@ -193,12 +193,19 @@ struct GEN {
                 out += " case 2: "; body(d); out += "}\n"; break;
         case 6:
             if (loops || rare()) out += pick({"break;\n", "continue;\n"});
-            else if (in_main) out += "goto L;\n";
+            else if (in_main) out += labelled && in.below(2) ? "if (k++ % 5) goto K;\n" : "goto L;\n";
             else if (in_f) out += "if (x-- > 0) goto M;\n";
             else out += ";\n";
             break;
         case 7: out += "return "; exp(); out += ";\n"; break;
         case 8: out += "my["; exp(); out += "]["; exp(); out += "] = "; exp(); out += ";\n"; break;
+        case 9:   // a label anywhere in main: in a loop's or a switch's body, a block that hides a name
+            if (in_main && !labelled && d > 0) {
+                labelled = true;
+                out += "K: ";
+            }
+            stat(d + 1);
+            break;
         default: exp(true); out += ";\n"; break;
         }
     }

@@ -519,6 +519,10 @@ TEST(Lean, SwitchesAsTheTreeCallsRunThem)
         "return r * 10 + n; } main(){ return k(2) * 10000 + k(1) * 100 + k(0); }",
         "enum { IDLE, RUN = 5, STOP }; step(var st, var n){ switch (st) { case IDLE: return n ? RUN : IDLE; case RUN: if (n > 3) return STOP; break; "
         "case STOP: return IDLE; default: return -1; } return RUN; } main(){ var i, st = IDLE, s = 0; for (i = 0; i < 9; i++) { st = step(st, i % 5); s = s * 2 + st; } return s; }",
+        // on a value that may be a text or nothing: its number
+        "var g[4] = {\"2\", 1, \"x\"}; t(var n){ return g[n % 4]; } f(var n){ var v = g[n % 4], r = 0; switch (v) { case 0: r = 5; break; case 1: r = 7; "
+        "case 2: r += 1; } switch (t(n)) { case 2: r += 20; } switch (g[n % 4]) { case 1: r += 300; } return r; } "
+        "main(){ var i, s = 0; for (i = 0; i < 8; i++) s = s * 7 + f(i); return s; }",
     };
     alike(texts, {"enum { A = 3 }; f(var n){ var A = 1; switch (n) { case A: return 1; } return 0; } main(){ return f(3) + f(2); }",
                   "f(var n){ switch (n) { case 1: return 1; case 1: return 2; } return 0; } main(){ return f(2) * 10 + f(1); }",
