@@ -83,6 +83,14 @@ public:
         VAL_U *row = blk[y / BLK][y % BLK];
         return row ? &row[x] : nullptr;
     }
+    // Row y's values (null: never stored into), gj_xs() of them; a row stays where it is while
+    // the storage lives.
+    VAL_U *gj_row(int y)
+    {
+        if (y < 0 || y >= ys) return nullptr;
+        if (xs == 1 && ys == 1) return &one;
+        return blk && blk[y / BLK] ? blk[y / BLK][y % BLK] : nullptr;
+    }
     VAL_U *gj_cell(int x, int y)
     {
         if (x < 0 || y < 0 || x >= xs || y >= ys) return nullptr;

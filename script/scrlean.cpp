@@ -80,6 +80,11 @@ struct LX {
     bool local = false;        // Q_GGET, Q_GSET, Q_GADGET: a local array's (its slot), not a global's
     bool part = false;         // local: the slot holds a part (its own or by reference), not a var's storage
     bool pure = false;         // it changes nothing (no store, no step, no call in it)
+    // Q_GGET, Q_GSET of a global var of one row: that row (its first values, up to the largest
+    // index read), found at generation gen of the entries (SCR_U::vt_valid)
+    mutable VAL_U *row = nullptr;
+    mutable int row_len = 0;
+    mutable uint64_t gen = 0;
     SCR_LEAN::EVF ef = nullptr;   // its kind's evaluation
     // the operands and the list, once the form is made
     const LX *pa = nullptr, *pb = nullptr, *pc = nullptr;
@@ -1949,7 +1954,10 @@ template <int K> double SCR_LEAN::evk(SCR_LEAN &l, FR &f, const LX &x)
         const VAL_U *b = l.vref(f, *x.pb, tb);
         if (a && b && a->val_kind == VAL_STR && b->val_kind == VAL_STR)
             return scr_textop(x.lv, x.i, a->val_gets(), b->val_gets());
-        return scr_numop(x.lv, x.i, a ? a->val_getd() : 0, b ? b->val_getd() : 0);
+        double p = a ? a->val_getd() : 0, q = b ? b->val_getd() : 0;
+        if (x.lv == 4)   // the usual: an order
+            return x.i == 0 ? p <= q : x.i == 1 ? p < q : x.i == 2 ? p >= q : p > q;
+        return scr_numop(x.lv, x.i, p, q);
     }
     }
     return 0;
@@ -1959,8 +1967,12 @@ template <int K> double SCR_LEAN::evk(SCR_LEAN &l, FR &f, const LX &x)
 // the same messages); index2 its row and column of an array of rows.
 [[gnu::always_inline]] inline int SCR_LEAN::index(FR &f, const LX &x)
 {
-    if (!x.pa) return 0;
-    int i = scr_trunc32(opnd(f, *x.pa));
+    return x.pa ? index_in(f, x, scr_trunc32(opnd(f, *x.pa))) : 0;
+}
+
+// Index i of x, checked.
+int SCR_LEAN::index_in(FR &f, const LX &x, int i)
+{
     if (i < 0 || i > 999) {
         s.scr_set_SCRERR("xo=%d yo=%d", i, 0);
         throw FAIL{};
@@ -2013,12 +2025,29 @@ const char *SCR_LEAN::name_of(FR &f, const LX &x)
 }
 
 // An element (null: never stored, nothing).
-const VAL_U *SCR_LEAN::peek(FR &f, const LX &x)
+[[gnu::always_inline]] inline const VAL_U *SCR_LEAN::peek(FR &f, const LX &x)
 {
     if (x.pc) return peek2(f, x);
-    int i = index(f, x);   // the usual one: a scalar or a row
-    const VAR_GJ *v = gj_vars_of(storage(f, x));
-    return v ? v->gj_peek(i, 0) : nullptr;
+    int i = x.pa ? scr_trunc32(opnd(f, *x.pa)) : 0;   // the usual one: a scalar or a row
+    if ((unsigned)i < (unsigned)x.row_len && s.vt_valid(x.gen)) return &x.row[i];   // (inside what was checked)
+    return peek_in(f, x, i);
+}
+
+const VAL_U *SCR_LEAN::peek_in(FR &f, const LX &x, int i)
+{
+    if (x.pa) i = index_in(f, x, i);
+    VAR_GJ *v = gj_vars_of(storage(f, x));
+    if (!v) return nullptr;
+    remember_row(x, v);
+    return v->gj_peek(i, 0);
+}
+
+// A global's row, where it is till its entries change.
+void SCR_LEAN::remember_row(const LX &x, VAR_GJ *v)
+{
+    if (x.local || !(x.row = v->gj_row(0))) return;
+    x.row_len = v->gj_xs();   // (declared shapes stay within the indices' limits)
+    x.gen = s.vt_now();
 }
 
 const VAL_U *SCR_LEAN::peek2(FR &f, const LX &x)
@@ -2087,7 +2116,9 @@ const VAL_U *SCR_LEAN::vref_rare(FR &f, const LX &x, VAL_U &tmp)
 // value (r: what it stored).
 void SCR_LEAN::gstore(FR &f, const LX &x, VAL_U &r)
 {
-    int y = 0, i = x.pc ? index2(f, x, y) : index(f, x);
+    int y = 0, i = x.pa && !x.pc ? scr_trunc32(opnd(f, *x.pa)) : 0;
+    if (x.pc) i = index2(f, x, y);
+    else if (x.pa && !((unsigned)i < (unsigned)x.row_len && s.vt_valid(x.gen))) i = index_in(f, x, i);   // (else inside what was checked)
     if (x.i) return gstore_op(f, x, i, y, r);
     if (whole(x.pb->k)) {
         const VAL_U *v = vref(f, *x.pb, r);
@@ -2095,11 +2126,16 @@ void SCR_LEAN::gstore(FR &f, const LX &x, VAL_U &r)
     } else {
         r.val_putd(opnd(f, *x.pb));
     }
+    if (r.val_kind == VAL_NUM && !x.pc && (unsigned)i < (unsigned)x.row_len && s.vt_valid(x.gen)) {
+        x.row[i].val_putd(r.val_num);
+        return;
+    }
     BASE_GJ *g = storage(f, x);
     VAR_GJ *vars = gj_vars_of(g);
     int bad = 1;
     if (r.val_kind == VAL_NUM) {
         VAL_U *c = vars ? vars->gj_cell(i, y) : nullptr;
+        if (c && !x.pc) remember_row(x, vars);
         bad = vars ? !c || c->val_putd(r.val_num) != 0 : !g || g->gj_putd(i, y, r.val_num, 0) != 0;
     } else if (g) {
         bad = g->gj_puts(i, y, r.val_kind == VAL_STR ? r.val_gets() : nullptr, 0) != 0;

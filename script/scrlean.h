@@ -27,6 +27,7 @@
 #include "script/scrcache.h"
 
 class SCR_TREE;
+class VAR_GJ;
 struct LS;
 struct LX;
 struct TFN;
@@ -164,6 +165,9 @@ private:
         ~AS_TREE();
     };
     int index(FR &f, const LX &x);
+    int index_in(FR &f, const LX &x, int i);
+    const VAL_U *peek_in(FR &f, const LX &x, int i);
+    void remember_row(const LX &x, VAR_GJ *v);
     [[gnu::noinline]] int index2(FR &f, const LX &x, int &y);
     BASE_GJ *storage(FR &f, const LX &x);
     static VAR_GJ *vars(FR &f, const LX &x);   // a local array's or var reference's storage

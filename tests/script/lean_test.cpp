@@ -311,6 +311,8 @@ TEST(Lean, LocalArraysAsTheTreeCallsMakeThem)
         "main(){ return f(1) + f(2); }",
         "f(var n){ var a[2], m[2][2]; a[0]++; ++a[1]; a[1] += n; m[1][n % 2] -= 3; a[0] &= \"x\"; return a[1] + m[1][1] + a[0]; } "
         "main(){ return f(1) * 10 + f(2); }",
+        "f(var n){ var b[3], s = 0, i; for (i = 0; i < 3; i++) { s = s * 10 + b[i]; b[i] = n; } return s; } "
+        "main(){ var i, s = 0; for (i = 1; i < 4; i++) s = s * 1000 + f(i); return s; }",
     };
     for (const char *t : texts) agree(t);
     agree("r(var n){ var a[3], i; for (i = 0; i < 3; i++) a[i] = n + i; if (n > 0) return r(n - 1) + a[2]; "
