@@ -80,8 +80,8 @@ struct LX {
     bool local = false;        // Q_GGET, Q_GSET, Q_GADGET: a local array's (its slot), not a global's
     bool part = false;         // local: the slot holds a part (its own or by reference), not a var's storage
     bool pure = false;         // it changes nothing (no store, no step, no call in it)
-    // Q_GGET, Q_GSET of a global var of one row: that row (its first values, up to the largest
-    // index read), found at generation gen of the entries (SCR_U::vt_valid)
+    // Q_GGET, Q_GSET of a global var of one row: that row (row_len values) as it was found at
+    // generation gen of the entries (SCR_U::vt_valid)
     mutable VAL_U *row = nullptr;
     mutable int row_len = 0;
     mutable uint64_t gen = 0;
@@ -134,19 +134,19 @@ struct SCR_LEAN::FN {
     bool in_init = false;    // building an initializer: every local may be empty there
     bool whole_ret = false;  // a return gives a value whole (a text, nothing): its callers take it so
     std::vector<int> shadows;   // the blocks (tree nodes) that declare a name of an enclosing block's
-    MASK boxed = 0;      // locals holding what a global's element holds (VAL_U boxes)
-    MASK arrays = 0;     // slots of storage: local arrays (made by the declaration) and references
-    MASK refs = 0;       // the parameters by reference (their storage the caller's)
-    MASK cells = 0;      // local scalars in storage of their own (passed by reference)
-    MASK statics = 0;    // statics given initial values: their storage the link's entry's
-    MASK consts = 0;     // const locals (scalars, never stored into by the form)
-    MASK parts = 0;      // parts (PUSH &p, or the function's own PUSH p): given to built-ins and passed on only
+    MASK boxed = 0;          // locals holding what a global's element holds (VAL_U boxes)
+    MASK arrays = 0;         // slots of storage: local arrays (made by the declaration) and references
+    MASK refs = 0;           // the parameters by reference (their storage the caller's)
+    MASK cells = 0;          // local scalars in storage of their own (passed by reference)
+    MASK statics = 0;        // statics given initial values: their storage the link's entry's
+    MASK consts = 0;         // const locals (scalars, never stored into by the form)
+    MASK parts = 0;          // parts (PUSH &p, or the function's own PUSH p): their slots hold the part
     std::vector<VTBL_U *> stat;   // per local: such a static's entry
-    MASK want_cells = 0;  // while made: local scalars found passed by reference
-    MASK unset = 0;       // locals that may be read before they are set
+    MASK want_cells = 0;     // while made: local scalars found passed by reference
+    MASK unset = 0;          // locals that may be read before they are set
     bool again = false;       // a callee was made again: made again itself
     bool setup = false;       // a call has boxes, storage or locals to set up
-    MASK pbox = 0;       // the parameters among the boxes (their callers give them values whole)
+    MASK pbox = 0;           // the parameters among the boxes (their callers give them values whole)
     struct SHAPE {
         int x = 1, y = 1, dims = 0;
         int type = VT_VAR;   // a parameter's (a part's type for a part by reference)
@@ -161,8 +161,8 @@ struct SCR_LEAN::FN {
     std::vector<SHAPE> shape;   // per slot
     std::vector<int> lnest;     // per local: the level of its entry, from the body's
     int nbody = 0;              // the body's own locals (the first ones)
-    MASK vis = 0;           // while made: the slots a name may mean here
-    std::vector<std::pair<int, int>> labels;   // while made: the tree's label node, its statement
+    MASK vis = 0;            // while made: the slots a name may mean here
+    std::vector<std::pair<int, int>> labels;   // the tree's label node, its statement
     mutable std::vector<MASK> dalab;         // the locals set wherever a label is reached from
     std::vector<const LX *> xl;
     std::vector<const LS *> sl;
@@ -233,9 +233,9 @@ struct SCR_LEAN::FR {
     int base = 0;               // the nest level of its parameters and locals
     const char *owner = "";     // the caller's function (its arguments' owner)
     int mat = 0;                // its entries were made (the variable view was asked for)
-    MASK live = 0;          // locals declared and not ended with their block
-    MASK made = 0;          // slots of locals whose entries were made (a view may come between declarations)
-    MASK set = ~MASK(0);         // slots holding a value (a local without initializer: clear till set)
+    MASK live = 0;              // locals declared and not ended with their block
+    MASK made = 0;              // slots of locals whose entries were made (a view may come between declarations)
+    MASK set = ~MASK(0);        // slots holding a value (a local without initializer: clear till set)
     double ret = 0;
     double v[SLOTS];
     VTBL_U *vt[SLOTS];          // the entries made: parameters' and locals'
@@ -243,7 +243,7 @@ struct SCR_LEAN::FR {
     VAL_U *box = nullptr;       // the boxed locals' values (by slot), when the form has any
     BASE_GJ **arr = nullptr;    // the storage of array locals, references and parts (by slot), when
                                 // the form has any: a var's but for parts (FN::parts)
-    MASK *held = nullptr;   // the slots of arr the frame holds a count on
+    MASK *held = nullptr;       // the slots of arr the frame holds a count on
     VAL_U *rv = nullptr;        // where a form that returns whole values puts its value
     VAL_U *pv = nullptr;        // the values of the boxed parameters, by parameter (a lean caller's)
     BASE_GJ **ra = nullptr;     // the storage of the parameters by reference, by parameter (the caller's)
