@@ -1661,6 +1661,10 @@ int SCR_LEAN::block(FR &f, const LS &b)
     step(f, n.nest, n.at);
     if (errs()) t.prologue();   // most statements find no error text
     try {
+        if (n.k == TN_EXP) {   // the usual one, without the call
+            ev(f, *n.px[0]);
+            return TR_NEXT;
+        }
         return n.sf(*this, f, n);
     } catch (FAIL) {   // the innermost failing statement is where the error is
         if (!s.scr_errpos) {
