@@ -256,6 +256,9 @@ TEST_F(Run, RandomRunControl)
         "main() { var i; for (i = 0; ; i++) { sleep(0); my[0][3] = i; } }\n",
         // numbers of its own only: main and f run lean, their entries made when a pause shows them
         "f(var x) { var y = x; while (y > 0) y = y - 1; return x + 1; }\nmain() { var i, s = 0; for (i = 0; ; i++) s = f(i % 50) % 1000; }\n",
+        // the sheet given by reference, a goto into a switch: lean too
+        "f(ARRAY &g, var n) { switch (n % 3) { case 0: L: g[n % 5][1] = n; break; case 1: if (n % 7 == 0) goto L; }\n"
+        "    return n; }\nmain() { var i; for (i = 0; ; i++) { f(my, i); if (i % 50 == 0) pause(\"p\"); } }\n",
         "main() { for (;;) ",   // does not link
     };
     static const int ids[] = {KVM_F07_RUN, KVM_F08_STEP, KVM_F09_PAUS, KVM_F11_CONT, KVM_F12_STOP, KVM_CALC,
@@ -276,7 +279,7 @@ TEST_F(Run, RandomRunControl)
             if (left-- <= 0) return (void)kov.wm_menu(KVM_F12_STOP);
             unsigned k = rng() % 12;
             if (k < 8) return (void)kov.wm_menu(ids[k]);
-            if (k < 10) return host.host_ed_put(scripts[rng() % 5]);
+            if (k < 10) return host.host_ed_put(scripts[rng() % 6]);
             std::string msg;
             kov.cse_edit_commit(int(rng() % 3), int(rng() % 3), KOV_ED_FORM, k == 10 ? "=R0C1+1" : "=n", msg);
         };
