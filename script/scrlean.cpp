@@ -80,6 +80,7 @@ struct LX {
     bool local = false;        // Q_GGET, Q_GSET, Q_GADGET: a local array's (its slot), not a global's
     bool part = false;         // local: the slot holds a part (its own or by reference), not a var's storage
     bool pure = false;         // it changes nothing (no store, no step, no call in it)
+    bool held = false;         // Q_VCMP: of two elements or boxes, the right one pure
     // Q_GGET, Q_GSET of a global var of one row: that row (row_len values) as it was found at
     // generation gen of the entries (SCR_U::vt_valid)
     mutable VAL_U *row = nullptr;
@@ -197,7 +198,9 @@ void SCR_LEAN::FN::link()
             if (p != o.pure) o.pure = p, again = true;
         }
     }
+    auto held = [&](int i) { return x[i].k == Q_GGET || x[i].k == Q_BGET; };
     for (LX &o : x) {
+        o.held = o.k == Q_VCMP && held(o.a) && held(o.b) && x[o.b].pure;
         if (o.k == Q_CALL || o.k == Q_CALLV) o.vals = o.fn->refs != 0;
         for (int k = 1; (o.k == Q_CALL || o.k == Q_CALLV) && k < o.n; k++) o.vals |= !x[lists[o.list + k]].pure;
         o.ef = SCR_LEAN::evf[o.k];
@@ -1952,6 +1955,14 @@ template <int K> double SCR_LEAN::evk(SCR_LEAN &l, FR &f, const LX &x)
         return v.val_getd();
     }
     case Q_VCMP: {   // two texts compare as texts; the right side may change the left element
+        if (x.held) {   // elements or boxes, the right one changing nothing: as they are
+            const VAL_U *a = l.held(f, *x.pa), *b = l.held(f, *x.pb);
+            if (a && b && a->val_kind == VAL_STR && b->val_kind == VAL_STR)
+                return scr_textop(x.lv, x.i, a->val_gets(), b->val_gets());
+            double p = a ? a->val_getd() : 0, q = b ? b->val_getd() : 0;
+            if (x.lv == 4) return x.i == 0 ? p <= q : x.i == 1 ? p < q : x.i == 2 ? p >= q : p > q;
+            return scr_numop(x.lv, x.i, p, q);
+        }
         VAL_U ta, tb;
         const VAL_U *a = l.vref(f, *x.pa, ta);
         if (a && a != &ta && !x.pb->pure) a = (ta.val_copy(a), &ta);
@@ -2080,6 +2091,12 @@ void SCR_LEAN::cell_read(FR &f, const LX &x, VAL_U &v)
     if (s.scr_xc->read_cell(n, v) != 0) throw FAIL{};
 }
 
+// The value an element or a box holds (null: an element never stored).
+[[gnu::always_inline]] inline const VAL_U *SCR_LEAN::held(FR &f, const LX &x)
+{
+    return x.k == Q_BGET ? &f.box[x.slot] : peek(f, x);
+}
+
 // A value as it is: an element, a local's box, or a number in tmp.
 const VAL_U *SCR_LEAN::vref(FR &f, const LX &x, VAL_U &tmp)
 {
@@ -2126,7 +2143,8 @@ void SCR_LEAN::gstore(FR &f, const LX &x, VAL_U &r)
     if (x.i) return gstore_op(f, x, i, y, r);
     if (whole(x.pb->k)) {
         const VAL_U *v = vref(f, *x.pb, r);
-        if (v != &r) r.val_copy(v);
+        if (v != &r && v && v->val_kind == VAL_NUM) r.val_putd(v->val_num);   // (the usual: no call)
+        else if (v != &r) r.val_copy(v);
     } else {
         r.val_putd(opnd(f, *x.pb));
     }

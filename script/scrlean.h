@@ -167,6 +167,7 @@ private:
     int index(FR &f, const LX &x);
     int index_in(FR &f, const LX &x, int i);
     const VAL_U *peek_in(FR &f, const LX &x, int i);
+    const VAL_U *held(FR &f, const LX &x);
     void remember_row(const LX &x, VAR_GJ *v);
     [[gnu::noinline]] int index2(FR &f, const LX &x, int &y);
     BASE_GJ *storage(FR &f, const LX &x);

@@ -178,6 +178,8 @@ TEST(Lean, GlobalsAndTextsAsTheTreeCallsSeeThem)
         "var a[3]; main(){ var i, s = 0; for (i = 0; i < 5; i++) s = s + a[i] + 1; return s; }",
         "var a[3]; main(){ var i; for (i = 0; i < 3; i++) a[i * 1200] = i; return 1; }",
         "var a[4] = {1, 2}; main(){ var i, s = 0; for (i = 0; ; i++) { s = s + a[i % 4]; if (i > 3000) return s; } }",
+        // a comparison whose right side changes the left element: the left as it was
+        "var g[2] = {\"x\", \"y\"}; main(){ var i, s = 0; for (i = 0; i < 2; i++) { g[0] = \"x\"; s = s * 10 + (g[0] == g[(g[0] = \"y\") == \"y\"]); } return s; }",
         // arrays of rows: stored and read by row and column, texts among numbers, past the last
         // row, past the last column, before the first row
         "var m[3][4]; main(){ var i, j, s = 0; for (i = 0; i < 3; i++) for (j = 0; j < 4; j++) m[i][j] = i * 10 + j; "
