@@ -1827,6 +1827,15 @@ int SCR_LEAN::loop_after(FR &f, const LS &n, int r)
     return true;
 }
 
+// Two values compared by x's operator: texts as texts, else their numbers (nothing is 0).
+[[gnu::always_inline]] inline double compare(const LX &x, const VAL_U *a, const VAL_U *b)
+{
+    if (a && b && a->val_kind == VAL_STR && b->val_kind == VAL_STR) return scr_textop(x.lv, x.i, a->val_gets(), b->val_gets());
+    double p = a ? a->val_getd() : 0, q = b ? b->val_getd() : 0;
+    if (x.lv == 4) return x.i == 0 ? p <= q : x.i == 1 ? p < q : x.i == 2 ? p >= q : p > q;   // the usual: an order
+    return scr_numop(x.lv, x.i, p, q);
+}
+
 template <int K> double SCR_LEAN::evk(SCR_LEAN &l, FR &f, const LX &x)
 {
     switch (K) {
@@ -1955,24 +1964,11 @@ template <int K> double SCR_LEAN::evk(SCR_LEAN &l, FR &f, const LX &x)
         return v.val_getd();
     }
     case Q_VCMP: {   // two texts compare as texts; the right side may change the left element
-        if (x.held) {   // elements or boxes, the right one changing nothing: as they are
-            const VAL_U *a = l.held(f, *x.pa), *b = l.held(f, *x.pb);
-            if (a && b && a->val_kind == VAL_STR && b->val_kind == VAL_STR)
-                return scr_textop(x.lv, x.i, a->val_gets(), b->val_gets());
-            double p = a ? a->val_getd() : 0, q = b ? b->val_getd() : 0;
-            if (x.lv == 4) return x.i == 0 ? p <= q : x.i == 1 ? p < q : x.i == 2 ? p >= q : p > q;
-            return scr_numop(x.lv, x.i, p, q);
-        }
+        if (x.held) return compare(x, l.held(f, *x.pa), l.held(f, *x.pb));   // elements or boxes, the right one pure: as they are
         VAL_U ta, tb;
         const VAL_U *a = l.vref(f, *x.pa, ta);
         if (a && a != &ta && !x.pb->pure) a = (ta.val_copy(a), &ta);
-        const VAL_U *b = l.vref(f, *x.pb, tb);
-        if (a && b && a->val_kind == VAL_STR && b->val_kind == VAL_STR)
-            return scr_textop(x.lv, x.i, a->val_gets(), b->val_gets());
-        double p = a ? a->val_getd() : 0, q = b ? b->val_getd() : 0;
-        if (x.lv == 4)   // the usual: an order
-            return x.i == 0 ? p <= q : x.i == 1 ? p < q : x.i == 2 ? p >= q : p > q;
-        return scr_numop(x.lv, x.i, p, q);
+        return compare(x, a, l.vref(f, *x.pb, tb));
     }
     }
     return 0;
