@@ -1828,7 +1828,7 @@ int SCR_LEAN::loop_after(FR &f, const LS &n, int r)
 }
 
 // Two values compared by x's operator: texts as texts, else their numbers (nothing is 0).
-[[gnu::always_inline]] inline double compare(const LX &x, const VAL_U *a, const VAL_U *b)
+[[gnu::always_inline]] static inline double compare(const LX &x, const VAL_U *a, const VAL_U *b)
 {
     if (a && b && a->val_kind == VAL_STR && b->val_kind == VAL_STR) return scr_textop(x.lv, x.i, a->val_gets(), b->val_gets());
     double p = a ? a->val_getd() : 0, q = b ? b->val_getd() : 0;
