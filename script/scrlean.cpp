@@ -2035,12 +2035,18 @@ const char *SCR_LEAN::name_of(FR &f, const LX &x)
     return x.local ? f.fn->name[x.slot] : x.g->name;
 }
 
+// Whether element i of x is in the row x keeps, and the row still where it was.
+[[gnu::always_inline]] inline bool SCR_LEAN::in_row(const LX &x, int i) const
+{
+    return (unsigned)i < (unsigned)x.row_len && s.vt_valid(x.gen);
+}
+
 // An element (null: never stored, nothing).
 [[gnu::always_inline]] inline const VAL_U *SCR_LEAN::peek(FR &f, const LX &x)
 {
     if (x.pc) return peek2(f, x);
     int i = x.pa ? scr_trunc32(opnd(f, *x.pa)) : 0;   // the usual one: a scalar or a row
-    if ((unsigned)i < (unsigned)x.row_len && s.vt_valid(x.gen)) return &x.row[i];   // (inside what was checked)
+    if (in_row(x, i)) return &x.row[i];   // (inside what was checked)
     return peek_in(f, x, i);
 }
 
@@ -2135,16 +2141,15 @@ void SCR_LEAN::gstore(FR &f, const LX &x, VAL_U &r)
 {
     int y = 0, i = x.pa && !x.pc ? scr_trunc32(opnd(f, *x.pa)) : 0;
     if (x.pc) i = index2(f, x, y);
-    else if (x.pa && !((unsigned)i < (unsigned)x.row_len && s.vt_valid(x.gen))) i = index_in(f, x, i);   // (else inside what was checked)
+    else if (x.pa && !in_row(x, i)) i = index_in(f, x, i);   // (else inside what was checked)
     if (x.i) return gstore_op(f, x, i, y, r);
     if (whole(x.pb->k)) {
         const VAL_U *v = vref(f, *x.pb, r);
-        if (v != &r && v && v->val_kind == VAL_NUM) r.val_putd(v->val_num);   // (the usual: no call)
-        else if (v != &r) r.val_copy(v);
+        if (v != &r) r.val_copy(v);
     } else {
         r.val_putd(opnd(f, *x.pb));
     }
-    if (r.val_kind == VAL_NUM && !x.pc && (unsigned)i < (unsigned)x.row_len && s.vt_valid(x.gen)) {
+    if (r.val_kind == VAL_NUM && in_row(x, i)) {   // (a row is kept only for nodes of one index)
         x.row[i].val_putd(r.val_num);
         return;
     }

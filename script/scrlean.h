@@ -169,6 +169,7 @@ private:
     const VAL_U *peek_in(FR &f, const LX &x, int i);
     const VAL_U *held(FR &f, const LX &x);
     void remember_row(const LX &x, VAR_GJ *v);
+    bool in_row(const LX &x, int i) const;
     [[gnu::noinline]] int index2(FR &f, const LX &x, int &y);
     BASE_GJ *storage(FR &f, const LX &x);
     static VAR_GJ *vars(FR &f, const LX &x);   // a local array's or var reference's storage

@@ -110,13 +110,12 @@ int VAL_U::val_append(const char *text, size_t m)
 }
 
 
-int VAL_U::val_copy(const VAL_U *other)
+int VAL_U::val_copy_rest(const VAL_U *other)
 {
     if (other == this) return 0;
     if (!other || other->val_kind == VAL_EMPTY) {
         val_clear();
         return 0;
     }
-    if (other->val_kind == VAL_NUM) return val_putd(other->val_num);
-    return val_puts(other->val_gets());
+    return val_puts(other->val_gets());   // (a number's copy is val_copy's own)
 }

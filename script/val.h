@@ -38,7 +38,11 @@ public:
     double val_getd() const { return val_kind == VAL_NUM ? val_num : 0; }
     const char *val_gets() const { return val_kind == VAL_STR && val_str ? val_str : ""; }
     // Kind and content of other (flags stay); null makes this value empty.
-    int val_copy(const VAL_U *other);
+    int val_copy(const VAL_U *other)
+    {
+        if (other && other != this && other->val_kind == VAL_NUM) return val_putd(other->val_num);   // inline: the usual
+        return val_copy_rest(other);
+    }
     int val_copy(const VAL_U &other) { return val_copy(&other); }
     // Back to empty, text freed.
     void val_clear()
@@ -57,5 +61,6 @@ public:
     static long val_bytecap;
 
 private:
+    int val_copy_rest(const VAL_U *other);   // a text, nothing, or itself
     void val_release();
 };
