@@ -72,16 +72,22 @@ static bool key_cut_short(const char *key, const char *next)
     return false;
 }
 
-int SCR_LEX::match_key_text(const char *&cur, const char *key)
+int SCR_LEX::scr_key_at(const char *p, const char *key)
 {
-    scr_skip_space(cur);
-    const char *p = cur;
-    size_t n = 0;
+    int n = 0;
     while (key[n] && p[n] == key[n]) n++;
     if (key[n]) return -1;
     if (key[0] && key_cut_short(key, p + n)) return -1;
     if (scr_is_idf((unsigned char)key[0]) && scr_is_idc((unsigned char)p[n])) return -1;
-    cur = p + n;
+    return n;
+}
+
+int SCR_LEX::match_key_text(const char *&cur, const char *key)
+{
+    scr_skip_space(cur);
+    int n = scr_key_at(cur, key);
+    if (n < 0) return -1;
+    cur += n;
     KOV_LOG("KEY:%s", key);
     return 0;
 }

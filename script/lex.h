@@ -66,6 +66,9 @@ public:
         KOV_LOG("KEY:%s", key);
         return 0;
     }
+    // The length of key when it stands at p (no blanks skipped) as scr_match_key would take it,
+    // else -1. Neither logs nor moves far_pos.
+    static int scr_key_at(const char *p, const char *key);
     // Whether the one-character operator c is the first half of a longer one when next follows.
     static bool scr_cut_short(char c, char next)
     {
@@ -135,6 +138,20 @@ protected:
     char err_prefnc[SCR_ERRSIZE];
     char err_nowscr[SCR_ERRSIZE];
     char err_nowfnc[SCR_ERRSIZE];
+    // While one is set, the first change of an error text saves the four texts there: a parse,
+    // which must leave no trace, gives them back then (it rarely has any to give back).
+    struct ERR_SAVE {
+        bool saved = false;
+        char t[4][SCR_ERRSIZE];
+    };
+    ERR_SAVE *err_save = nullptr;
+    void err_changing()
+    {
+        if (err_save && !err_save->saved) err_keep();
+    }
+    void err_keep();
+    // Gives back what the save holds; true when it held anything (an outer save learns it).
+    bool err_restore(ERR_SAVE &keep, ERR_SAVE *outer);
 
     // Where blank skipping from each byte of one text ends (offset + 1, 0 not known yet): a loop
     // skips the same blanks on every pass. The owner keeps the array as long as the text.

@@ -15,13 +15,36 @@ static void cut_half_char(char *text, int len)
 
 void SCR_LEX::scr_clear_errors()
 {
+    err_changing();
     err_prescr[0] = err_prefnc[0] = err_nowscr[0] = err_nowfnc[0] = 0;
+}
+
+void SCR_LEX::err_keep()
+{
+    memcpy(err_save->t[0], err_nowscr, SCR_ERRSIZE);
+    memcpy(err_save->t[1], err_nowfnc, SCR_ERRSIZE);
+    memcpy(err_save->t[2], err_prescr, SCR_ERRSIZE);
+    memcpy(err_save->t[3], err_prefnc, SCR_ERRSIZE);
+    err_save->saved = true;
+}
+
+bool SCR_LEX::err_restore(ERR_SAVE &keep, ERR_SAVE *outer)
+{
+    err_save = outer;
+    if (!keep.saved) return false;
+    if (outer && !outer->saved) *outer = keep;   // the texts before the inner change were the outer's too
+    memcpy(err_nowscr, keep.t[0], SCR_ERRSIZE);
+    memcpy(err_nowfnc, keep.t[1], SCR_ERRSIZE);
+    memcpy(err_prescr, keep.t[2], SCR_ERRSIZE);
+    memcpy(err_prefnc, keep.t[3], SCR_ERRSIZE);
+    return true;
 }
 
 // The first error since the last rotation wins; every text is also a trace line.
 const char *SCR_LEX::err_set(char *now, char *pre, const char *fmt, va_list ap)
 {
     if (!fmt) {
+        if (now[0] || pre[0]) err_changing();
         memcpy(pre, now, strlen(now) + 1);   // runs before every statement: usually 1 byte
         now[0] = 0;
         return now;
@@ -31,7 +54,10 @@ const char *SCR_LEX::err_set(char *now, char *pre, const char *fmt, va_list ap)
     int n = vsnprintf(text, sizeof text, fmt, ap);
     if (n >= SCR_ERRSIZE) cut_half_char(text, SCR_ERRSIZE - 1);
     KOV_LOG("%s", text);
-    if (!now[0]) memcpy(now, text, strlen(text) + 1);
+    if (!now[0]) {
+        if (text[0]) err_changing();
+        memcpy(now, text, strlen(text) + 1);
+    }
     return now;
 }
 

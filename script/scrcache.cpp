@@ -33,11 +33,6 @@ namespace {
 constexpr int XC_DEEP = 400;
 constexpr int XC_POST = 8;
 
-// Keeps the four error texts across a parse: the parser reads literals with the reader's
-// primitives, which report bad ones, but a parse must leave no trace.
-struct ERRKEEP {
-    char t[4][SCR_ERRSIZE];
-};
 } // namespace
 
 void SCR_XC::rebase(const char *t)
@@ -142,23 +137,19 @@ int SCR_XC::compile_root(const char *&pos)
 
 int SCR_XC::compile(const char *pos)
 {
-    ERRKEEP keep;
-    memcpy(keep.t[0], s.err_nowscr, SCR_ERRSIZE);
-    memcpy(keep.t[1], s.err_nowfnc, SCR_ERRSIZE);
-    memcpy(keep.t[2], s.err_prescr, SCR_ERRSIZE);
-    memcpy(keep.t[3], s.err_prefnc, SCR_ERRSIZE);
+    SCR_U::ERR_SAVE keep, *outer = s.err_save;
+    s.err_save = &keep;
     size_t n0 = nodes.size(), i0 = items.size(), m0 = names.size(), s0 = strs.size();
     maxd = 0;
     const char *p = pos;
-    int root = cx_assign(p, 0);
-    int clean = memcmp(keep.t[0], s.err_nowscr, SCR_ERRSIZE) == 0 && memcmp(keep.t[1], s.err_nowfnc, SCR_ERRSIZE) == 0 &&
-                memcmp(keep.t[2], s.err_prescr, SCR_ERRSIZE) == 0 && memcmp(keep.t[3], s.err_prefnc, SCR_ERRSIZE) == 0;
-    if (!clean) {
-        memcpy(s.err_nowscr, keep.t[0], SCR_ERRSIZE);
-        memcpy(s.err_nowfnc, keep.t[1], SCR_ERRSIZE);
-        memcpy(s.err_prescr, keep.t[2], SCR_ERRSIZE);
-        memcpy(s.err_prefnc, keep.t[3], SCR_ERRSIZE);
+    int root;
+    try {
+        root = cx_assign(p, 0);
+    } catch (...) {
+        s.err_restore(keep, outer);
+        throw;
     }
+    bool clean = !s.err_restore(keep, outer);
     if (root < 0 || !clean) {
         nodes.resize(n0);
         items.resize(i0);
@@ -169,7 +160,7 @@ int SCR_XC::compile(const char *pos)
     }
     bool calls = false;
     for (size_t k = n0; k < nodes.size() && !calls; k++) calls = nodes[k].k == X_CALL;
-    roots.push_back(ROOT{root, maxd, p, calls});
+    roots.push_back(ROOT{root, maxd, p, calls, (int)n0});
     return (int)roots.size();
 }
 
@@ -264,24 +255,37 @@ int SCR_XC::cx_logic(const char *&pos, int d, int level)
     return add(x);
 }
 
+// The binary operators of `level` and deeper. Each level's chain is made as that level's reader
+// would make it, but the next operator is looked up once, not asked of every level in turn.
 int SCR_XC::cx_chain(const char *&pos, int d, int level)
 {
-    const SCR_BINLEVEL &lv = scr_binlevels[level];
-    auto next = [&](const char *&p) { return level + 1 < SCR_BINLEVELS ? cx_chain(p, d, level + 1) : cx_cast(p, d); };
     const char *p = pos;
-    int first = next(p);
-    if (first < 0) return -1;
+    int left = cx_cast(p, d);
+    if (left < 0) return -1;
+    s.scr_skip_space(p);
+    int at, i, n = scr_binop_at(p, level, at, i);
     std::vector<ITEM> list;
-    for (;;) {
-        int c = s.scr_skip_space(p), i = 0;
-        while (i < lv.n && (lv.ops[i][0] != c || s.scr_match_key(p, lv.ops[i]) != 0)) i++;
-        if (i == lv.n) break;
-        int n = next(p);
-        if (n < 0) return -1;
-        list.push_back(ITEM{i, n});
+    while (n > 0) {
+        const int cur = at;
+        list.clear();
+        do {
+            KOV_LOG("KEY:%s", scr_binlevels[cur].ops[i]);
+            p += n;
+            int r = cur + 1 < SCR_BINLEVELS ? cx_chain(p, d, cur + 1) : cx_cast(p, d);
+            if (r < 0) return -1;
+            list.push_back(ITEM{i, r});
+            s.scr_skip_space(p);
+            n = scr_binop_at(p, level, at, i);
+        } while (n > 0 && at == cur);
+        left = cx_row(cur, left, list);
     }
     pos = p;
-    if (list.empty()) return first;
+    return left;
+}
+
+// The chain first op list[0] op list[1] ... of one level.
+int SCR_XC::cx_row(int level, int first, const std::vector<ITEM> &list)
+{
     XN x{X_CHAIN};
     x.op = (uint8_t)level;
     x.a = first;

@@ -39,6 +39,15 @@ public:
     // to the text reader, else a root number; pos past it), and runs a root as run does (1: the
     // reader must read it, near the nesting limits).
     int compile_root(const char *&pos);
+    // Whether root r calls nothing and ok(name) holds for every name it reads or stores.
+    template <class OK> bool names_only(int r, OK ok) const
+    {
+        const ROOT &rt = roots[r - 1];
+        if (rt.calls) return false;
+        for (int k = rt.first; k <= rt.node; k++)
+            if (nodes[k].k == X_VAR && !ok(&names[nodes[k].name])) return false;
+        return true;
+    }
     // A call's argument as scr_assignment_exp reads it (pos where the reader would end).
     int arg_value(const XC_ARG &a, const char *&pos, VAL_U &val);
     int run_root(int r, const char *&pos, VAL_U &val)
@@ -161,6 +170,7 @@ private:
         int deep;             // deepest nesting count the reader reaches in it
         const char *end;
         bool calls;           // it calls something (its run may reach the host)
+        int first;            // its first node (its nodes are first .. node)
     };
 
     // Nodes stay where they are made: a call run by a node may parse more of the text.
@@ -233,6 +243,7 @@ private:
     int cx_cond(const char *&p, int d);
     int cx_logic(const char *&p, int d, int level);
     int cx_chain(const char *&p, int d, int level);
+    int cx_row(int level, int first, const std::vector<ITEM> &list);
     int cx_cast(const char *&p, int d);
     int cx_unary(const char *&p, int d);
     int cx_lvalue(const char *&p, int d);

@@ -21,6 +21,7 @@
 //   primary          : constant | string | enum-constant | "(" exp ")" | builtin-call
 //                    | function-call | lvalue { "++" | "--" }
 //   lvalue           : cell-name | identifier [ "[" exp "]" [ "[" exp "]" ] ] { ("." | "->") identifier }
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -366,6 +367,36 @@ static const char *const ops_or[] = {"|"}, *const ops_xor[] = {"^"}, *const ops_
 const SCR_BINLEVEL scr_binlevels[SCR_BINLEVELS] = {
     {ops_or, 1}, {ops_xor, 1}, {ops_and, 1}, {ops_eq, 2}, {ops_rel, 4}, {ops_sh, 2}, {ops_add, 2}, {ops_mul, 3},
 };
+
+int scr_binop_at(const char *p, int top, int &level, int &i)
+{
+    struct OP {
+        uint8_t level, i;
+    };
+    struct FIRST {
+        OP op[4];
+        int n = 0;
+    };
+    static const auto by_first = [] {   // the operators of each first byte, the deepest level first
+        std::array<FIRST, 256> t{};
+        for (int l = SCR_BINLEVELS - 1; l >= 0; l--)
+            for (int k = 0; k < scr_binlevels[l].n; k++) {
+                FIRST &f = t[(unsigned char)scr_binlevels[l].ops[k][0]];
+                f.op[f.n++] = OP{(uint8_t)l, (uint8_t)k};
+            }
+        return t;
+    }();
+    const FIRST &f = by_first[(unsigned char)*p];
+    for (int k = 0; k < f.n && f.op[k].level >= top; k++) {
+        int n = SCR_LEX::scr_key_at(p, scr_binlevels[f.op[k].level].ops[f.op[k].i]);
+        if (n > 0) {
+            level = f.op[k].level;
+            i = f.op[k].i;
+            return n;
+        }
+    }
+    return 0;
+}
 
 static int both_str(const VAL_U &l, const VAL_U &r) { return l.val_kind == VAL_STR && r.val_kind == VAL_STR; }
 

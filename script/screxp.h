@@ -10,6 +10,10 @@ struct SCR_BINLEVEL {
 // Binary levels, loosest first: "|", "^", "&", equality, relational, shift, additive, "* / %".
 constexpr int SCR_BINLEVELS = 8;
 extern const SCR_BINLEVEL scr_binlevels[SCR_BINLEVELS];
+// The binary operator at p (past blanks) of level `top` or deeper that the levels' readers take
+// (each looks after the deeper ones found none: the deepest match): its length with its level
+// and its index there, else 0. One look instead of one per level.
+int scr_binop_at(const char *p, int top, int &level, int &i);
 // Operator i of a binary level applied to l and r, the result into l.
 void scr_binop(int level, int i, VAL_U &l, VAL_U &r);
 // The same for two numbers, and an equality or relational operator for two texts.

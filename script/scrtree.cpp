@@ -186,6 +186,8 @@ int SCR_TREE::build(FTBL_U *f, const char *body, int type)
     f->runs = -1;   // built now or never
     size_t n0 = nodes.size(), k0 = kids.size(), d0 = decls.size(), f0 = fxs.size(), x0 = xs.size();
     size_t t0 = tds.size(), dx0 = dxs.size();
+    if (s.scr_xc) sync_roots(*s.scr_xc);
+    size_t r0 = xr.size();
     int root = -1;
     const char *end = nullptr;
     {
@@ -193,6 +195,7 @@ int SCR_TREE::build(FTBL_U *f, const char *body, int type)
         s.ctx.scr_pass = 1;   // read as the link reads it, also when a formula called it
         s.ctx.cel_x = s.ctx.cel_y = SCR_NOCELL;
         s.ctx.scr_nest++;     // the body's names are read again a level deeper, then dropped
+        body_nest = s.ctx.scr_nest;
         s.ctx.st_noexect++;
         loops = 0;
         blocks = 0;
@@ -217,6 +220,7 @@ int SCR_TREE::build(FTBL_U *f, const char *body, int type)
         dxs.resize(dx0);
         fxs.resize(f0);
         xs.resize(x0);
+        xr.resize(r0);
         refused++;
         return -1;
     }
@@ -229,11 +233,55 @@ int SCR_TREE::build(FTBL_U *f, const char *body, int type)
 int SCR_TREE::b_exp(const char *&p, TX &x)
 {
     x.at = p;
+    x.id = (int)xs.size();
+    xs.resize(xs.size() + 2);   // as a script reads it, as a formula's callee reads it
+    if (b_parse(p, x, true) == 0) return 0;
     VAL_U v;
     if (s.scr_exp(p, v) != 0) return -1;
     x.end = p;
-    x.id = (int)xs.size();
-    xs.resize(xs.size() + 2);   // as a script reads it, as a formula's callee reads it
+    return 0;
+}
+
+// The expression at p (x.at; a comma list when `list`) parsed into the roots of the script's
+// reading, which end where the reader's link read ends: the text is read once. The reader reads
+// it too (suppressed, as the build reads) where that reading might fail here though the link's
+// did not: a call (its arguments are checked against the callee, which the link may not have
+// known yet), or a name not of the body's own making or a global (a parameter bound to a
+// caller's variable, a recursion's entry). 0 with p and x.end past it; -1 left to the reader
+// (nothing kept, p unmoved).
+int SCR_TREE::b_parse(const char *&p, TX &x, bool list)
+{
+    SCR_XC *xc = s.scr_xc;
+    if (!xc || xc_epoch != xc->epoch) return -1;
+    const char *q = p;
+    const size_t r0 = xr.size();
+    bool plain = true;
+    auto own = [this](const char *name) {
+        const VTBL_U *vt = s.scr_get_vtbl(name);
+        return vt && (vt->nest == 0 || vt->nest >= body_nest);
+    };
+    for (;;) {
+        const char *at = q;
+        int r = xc->compile_root(q);
+        if (r <= 0 || xc_epoch != xc->epoch) {   // (a parse that makes the forms anew voids the others)
+            xr.resize(r0);
+            return -1;
+        }
+        xr.push_back(XR{r, at});
+        plain = plain && xc->names_only(r, own);
+        if (!list || s.scr_skip_space(q) != ',') break;
+        s.scr_match_key(q, ",");
+    }
+    if (!plain) {
+        const char *z = p;
+        VAL_U v;
+        if ((list ? s.scr_exp(z, v) : s.scr_assignment_exp(z, v)) != 0 || z != q) {
+            xr.resize(r0);
+            return -1;
+        }
+    }
+    xs[x.id] = XS{(int)r0, (int)(xr.size() - r0)};
+    p = x.end = q;
     return 0;
 }
 
@@ -248,32 +296,38 @@ int SCR_TREE::b_decl(const char *at)
     if (SCR_LEX::scr_word(q) != W_VAR || s.scr_decl_specs(q, spec) != 0 || spec.type != VT_VAR || spec.flags) return -1;
     TDECL d{q, (int)dxs.size(), 0};
     std::vector<TDX> list;
+    const size_t xs0 = xs.size(), xr0 = xr.size(), names0 = names.size();
+    auto refuse = [&] {
+        xs.resize(xs0);
+        xr.resize(xr0);
+        names.resize(names0);
+        return -1;
+    };
     for (;;) {
         TDX x{q, nullptr, (int)names.size(), 1, 1, 0, TX{}};
         char name[SCR_NAMESIZE];
         const char *r = q;
         s.scr_skip_space(r);   // the look for a "*"
-        if (s.scr_idname(r, name, sizeof name) != 0 || s.scr_skip_space(r) == '(') return -1;
-        if (shape_of(r, x.x, x.y, x.dims) != 0) return -1;
+        if (s.scr_idname(r, name, sizeof name) != 0 || s.scr_skip_space(r) == '(') return refuse();
+        if (shape_of(r, x.x, x.y, x.dims) != 0) return refuse();
         x.past = q = r;
         if (s.scr_match_key(q, "=") == 0) {
-            if (s.scr_match_key(q, "{") == 0) return -1;   // a list: the reader's
+            if (s.scr_match_key(q, "{") == 0) return refuse();   // a list: the reader's
             x.init.at = q;
-            VAL_U v;
-            if (s.scr_assignment_exp(q, v) != 0) return -1;
-            x.init.end = q;
+            x.init.id = (int)xs.size();
+            xs.resize(xs.size() + 2);
+            if (b_parse(q, x.init, false) != 0) {
+                VAL_U v;
+                if (s.scr_assignment_exp(q, v) != 0) return refuse();
+                x.init.end = q;
+            }
         }
         names.insert(names.end(), name, name + strlen(name) + 1);
         list.push_back(x);
         if (s.scr_match_key(q, ",") == 0) continue;
         if (s.scr_match_key(q, ";") == 0) break;
-        return -1;
+        return refuse();
     }
-    for (TDX &x : list)
-        if (x.init.at) {
-            x.init.id = (int)xs.size();
-            xs.resize(xs.size() + 2);
-        }
     d.n = (int)list.size();
     dxs.insert(dxs.end(), list.begin(), list.end());
     tds.push_back(d);
@@ -749,13 +803,18 @@ int SCR_TREE::x_exp(const TX &x, const char *&p, VAL_U &v)
     return s.scr_exp_rest(p, v);
 }
 
-SCR_TREE::XS SCR_TREE::roots_of(const TX &x, SCR_XC *xc)
+void SCR_TREE::sync_roots(const SCR_XC &xc)
 {
-    if (xc_epoch != xc->epoch) {   // parsed forms made anew: the roots of before are void
+    if (xc_epoch != xc.epoch) {   // parsed forms made anew: the roots of before are void
         for (XS &st : xs) st = XS{};
         xr.clear();
-        xc_epoch = xc->epoch;
+        xc_epoch = xc.epoch;
     }
+}
+
+SCR_TREE::XS SCR_TREE::roots_of(const TX &x, SCR_XC *xc)
+{
+    sync_roots(*xc);
     XS &st = xs[vx(x)];
     if (st.first == -2) x_compile(x, st);
     return st;

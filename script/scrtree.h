@@ -169,6 +169,7 @@ private:
     void replay_run(int first, int n);
     void link_gotos(size_t n0);
     int loops = 0, fn_type = 0;
+    int body_nest = 0;   // the nest level of the names the body being built declares
     int switches = 0;    // switches around the statement being built
     int label_ok = 0;    // a case or default label may stand here: the top of a switch body
     int blocks = 0;      // blocks around the one being built
@@ -181,6 +182,7 @@ private:
 
     int add(const TN &n);
     int b_exp(const char *&p, TX &x);
+    int b_parse(const char *&p, TX &x, bool list);
     int b_paren(const char *&p, TX &x);
     int b_stat(const char *&p);
     int b_block(const char *&p, const char *at);
@@ -200,6 +202,7 @@ private:
     void x_compile(const TX &x, XS &st);
     // The parsed roots of x (parsed at the first ask; first -1: the reader's). xc is s.scr_xc.
     XS roots_of(const TX &x, SCR_XC *xc);
+    void sync_roots(const SCR_XC &xc);
     // The roots of x in this run: a formula's callee reads a cell name as the cell.
     int vx(const TX &x) const { return x.id + (s.ctx.cel_x != SCR_NOCELL); }
     static bool head_has_enum(const char *text);
