@@ -64,24 +64,6 @@ int SCR_LEX::skip_blanks(const char *&cur)
     return static_cast<signed char>(*p);
 }
 
-// A one-character operator that is the first half of a longer one does not match.
-static bool key_cut_short(const char *key, const char *next)
-{
-    if (key[1] == 0) return SCR_LEX::scr_cut_short(key[0], *next);
-    if ((strcmp(key, "<<") == 0 || strcmp(key, ">>") == 0) && *next == '=') return true;
-    return false;
-}
-
-int SCR_LEX::scr_key_at(const char *p, const char *key)
-{
-    int n = 0;
-    while (key[n] && p[n] == key[n]) n++;
-    if (key[n]) return -1;
-    if (key[0] && key_cut_short(key, p + n)) return -1;
-    if (scr_is_idf((unsigned char)key[0]) && scr_is_idc((unsigned char)p[n])) return -1;
-    return n;
-}
-
 int SCR_LEX::match_key_text(const char *&cur, const char *key)
 {
     scr_skip_space(cur);

@@ -181,3 +181,15 @@ private:
 // ASCII classes of names, locale-independent (bytes of double-byte characters are neither).
 inline bool scr_is_idf(int c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; }
 inline bool scr_is_idc(int c) { return scr_is_idf(c) || (c >= '0' && c <= '9'); }
+
+inline int SCR_LEX::scr_key_at(const char *p, const char *key)
+{
+    int n = 0;
+    while (key[n] && p[n] == key[n]) n++;
+    if (key[n]) return -1;
+    // a one-character operator that is the first half of a longer one does not match
+    if (n == 1 ? scr_cut_short(key[0], p[1]) : n == 2 && (key[0] == '<' || key[0] == '>') && key[1] == key[0] && p[2] == '=')
+        return -1;
+    if (scr_is_idf((unsigned char)key[0]) && scr_is_idc((unsigned char)p[n])) return -1;
+    return n;
+}

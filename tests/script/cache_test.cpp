@@ -24,6 +24,9 @@ const char *const scripts[] = {
     "main(){ var i, s = 0; for (i = 0; i < 50; i++) s = s + i * i % 7 - (i << 2) / 3; return s; }",
     "main(){ var t = \"ab\", i, n = 0; for (i = 0; i < 3; i++) n = n + (t + 1) * 10 + -t + !t; return n; }",
     "main(){ var u, i, n = 0; for (i = 0; i < 3; i++) n = n + u * 2 + 1; return n; }",
+    // operators of several levels that begin alike, each level's chain where the reader makes it
+    "main(){ var i, n = 0; for (i = 0; i < 4; i++) n = n * 3 + (i < i << 1) + (8 >> i > 1) * 2 + (i <= 2 < 1) * 4 + "
+    "(i & 3 == 3) * 8 + (i | 1 ^ 3 & 2) * 16 + (1 << i << 1 < 9 == 1) * 32 + (i - 1 - 1 * 2 % 3 != i + -1 >= 0) * 64; return n; }",
     "enum { E = 4 }; main(){ var i, n = 0; for (i = 0; i < 3; i++) n = n + E * i; return n; }",
     "enum { E = 4 }; main(){ var i, n = 0; for (i = 0; i < 3; i++) n = n + E[1] * i; return n; }",
     // elements: inside, outside, wrong dimensions, texts, suppressed
