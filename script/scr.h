@@ -456,14 +456,8 @@ public:
     int scr_const_exp(const char *&pos, VAL_U &val);
     int scr_logical_or_exp(const char *&pos, VAL_U &val);
     int scr_logical_and_exp(const char *&pos, VAL_U &val);
-    int scr_inclusive_or_exp(const char *&pos, VAL_U &val);
-    int scr_exclusive_or_exp(const char *&pos, VAL_U &val);
-    int scr_and_exp(const char *&pos, VAL_U &val);
-    int scr_equality_exp(const char *&pos, VAL_U &val);
-    int scr_relational_exp(const char *&pos, VAL_U &val);
-    int scr_shift_expression(const char *&pos, VAL_U &val);
-    int scr_additive_exp(const char *&pos, VAL_U &val);
-    int scr_mult_exp(const char *&pos, VAL_U &val);
+    // inclusive-or-exp: the binary operators' levels from `level` (0: "|") down to "*".
+    int scr_binary_exp(const char *&pos, VAL_U &val, int level);
     int scr_cast_exp(const char *&pos, VAL_U &val);
     int scr_unary_exp(const char *&pos, VAL_U &val);
     int scr_unary_operator(const char *&pos, VAL_U &val);

@@ -354,7 +354,7 @@ int SCR_U::scr_logical_or_exp(const char *&pos, VAL_U &val)
 int SCR_U::scr_logical_and_exp(const char *&pos, VAL_U &val)
 {
     return logical_chain(*this, pos, val, "&&", 0,
-                         [this](const char *&p, VAL_U &v) { return scr_inclusive_or_exp(p, v); });
+                         [this](const char *&p, VAL_U &v) { return scr_binary_exp(p, v, 0); });
 }
 
 // ---- binary levels ----
@@ -445,40 +445,31 @@ void scr_binop(int level, int i, VAL_U &l, VAL_U &r)
     l.val_putd(scr_numop(level, i, l.val_getd(), r.val_getd()));
 }
 
-// left { op right } for the operators of one level.
-template <class NEXT>
-static int binary_chain(SCR_U &s, const char *&pos, VAL_U &val, int level, NEXT next)
+// The binary operators of `level` and deeper: left { op right } at each level, the right
+// operand a chain of the deeper levels. The next operator is looked up once, not asked of every
+// level in turn; the values are combined in the same order.
+int SCR_U::scr_binary_exp(const char *&pos, VAL_U &val, int level)
 {
-    const SCR_BINLEVEL &lv = scr_binlevels[level];
     const char *p = pos;
-    if (next(p, val) != 0) return -1;
-    for (;;) {
-        int c = s.scr_skip_space(p), i = 0;
-        while (i < lv.n && (lv.ops[i][0] != c || s.scr_match_key(p, lv.ops[i]) != 0)) i++;
-        if (i == lv.n) break;
-        VAL_U t;
-        inherit(t, val);
-        if (next(p, t) != 0) return -1;
-        scr_binop(level, i, val, t);
+    if (scr_cast_exp(p, val) != 0) return -1;
+    scr_skip_space(p);
+    int at, i, n = scr_binop_at(p, level, at, i);
+    while (n > 0) {
+        const int cur = at;
+        do {
+            KOV_LOG("KEY:%s", scr_binlevels[cur].ops[i]);
+            p += n;
+            VAL_U t;
+            inherit(t, val);
+            if ((cur + 1 < SCR_BINLEVELS ? scr_binary_exp(p, t, cur + 1) : scr_cast_exp(p, t)) != 0) return -1;
+            scr_binop(cur, i, val, t);
+            scr_skip_space(p);
+            n = scr_binop_at(p, level, at, i);
+        } while (n > 0 && at == cur);
     }
     pos = p;
     return 0;
 }
-
-#define LEVEL(fn, level, nextfn)                                                                   \
-    int SCR_U::fn(const char *&pos, VAL_U &val)                                                    \
-    {                                                                                              \
-        return binary_chain(*this, pos, val, level,                                                \
-                            [this](const char *&p, VAL_U &v) { return nextfn(p, v); });            \
-    }
-LEVEL(scr_inclusive_or_exp, 0, scr_exclusive_or_exp)
-LEVEL(scr_exclusive_or_exp, 1, scr_and_exp)
-LEVEL(scr_and_exp, 2, scr_equality_exp)
-LEVEL(scr_equality_exp, 3, scr_relational_exp)
-LEVEL(scr_relational_exp, 4, scr_shift_expression)
-LEVEL(scr_shift_expression, 5, scr_additive_exp)
-LEVEL(scr_additive_exp, 6, scr_mult_exp)
-LEVEL(scr_mult_exp, 7, scr_cast_exp)
 #undef LEVEL
 
 // ---- unary ----

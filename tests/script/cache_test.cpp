@@ -19,14 +19,17 @@ RUN run_with(const char *text, int cache)
     return e.run(text);
 }
 
+// Operators of several levels that begin alike: each level's chain where C makes it (5903).
+const char precedence[] =
+    "main(){ var i, n = 0; for (i = 0; i < 4; i++) n = n * 3 + (i < i << 1) + (8 >> i > 1) * 2 + (i <= 2 < 1) * 4 + "
+    "(i & 3 == 3) * 8 + (i | 1 ^ 3 & 2) * 16 + (1 << i << 1 < 9 == 1) * 32 + (i - 1 - 1 * 2 % 3 != i + -1 >= 0) * 64; return n; }";
+
 const char *const scripts[] = {
     // arithmetic of names and numbers, and the values that leave the short way
     "main(){ var i, s = 0; for (i = 0; i < 50; i++) s = s + i * i % 7 - (i << 2) / 3; return s; }",
     "main(){ var t = \"ab\", i, n = 0; for (i = 0; i < 3; i++) n = n + (t + 1) * 10 + -t + !t; return n; }",
     "main(){ var u, i, n = 0; for (i = 0; i < 3; i++) n = n + u * 2 + 1; return n; }",
-    // operators of several levels that begin alike, each level's chain where the reader makes it
-    "main(){ var i, n = 0; for (i = 0; i < 4; i++) n = n * 3 + (i < i << 1) + (8 >> i > 1) * 2 + (i <= 2 < 1) * 4 + "
-    "(i & 3 == 3) * 8 + (i | 1 ^ 3 & 2) * 16 + (1 << i << 1 < 9 == 1) * 32 + (i - 1 - 1 * 2 % 3 != i + -1 >= 0) * 64; return n; }",
+    precedence,
     "enum { E = 4 }; main(){ var i, n = 0; for (i = 0; i < 3; i++) n = n + E * i; return n; }",
     "enum { E = 4 }; main(){ var i, n = 0; for (i = 0; i < 3; i++) n = n + E[1] * i; return n; }",
     // elements: inside, outside, wrong dimensions, texts, suppressed
@@ -67,6 +70,7 @@ const char *const scripts[] = {
 
 TEST(Cache, RunsAgreeWithTheTextReader)
 {
+    EXPECT_EQ(run_with(precedence, 0).status, 5903);
     for (const char *text : scripts) {
         RUN on = run_with(text, 1), off = run_with(text, 0);
         EXPECT_EQ(on.linked, off.linked) << text;
