@@ -158,10 +158,22 @@ int kov_read_script(const char *path, std::string &text, int *enc)
     ssize_t n;
     int cr = 0;   // a CR waiting to see whether LF follows
     while ((n = read(fd, buf, sizeof buf)) > 0 && (long)text.size() <= SCR_FILE_MAX) {
-        for (ssize_t i = 0; i < n; i++) {
-            if (cr && buf[i] != '\n') text += '\r';
-            cr = buf[i] == '\r';
-            if (!cr) text += buf[i];
+        const char *b = buf, *end = buf + n;
+        if (cr && *b != '\n') text += '\r';
+        cr = 0;
+        while (b < end) {   // runs without a CR go in whole
+            const char *r = static_cast<const char *>(memchr(b, '\r', end - b));
+            if (!r) {
+                text.append(b, end);
+                break;
+            }
+            text.append(b, r);
+            if (r + 1 == end) {
+                cr = 1;
+                break;
+            }
+            if (r[1] != '\n') text += '\r';
+            b = r + 1;
         }
     }
     int e = n < 0 ? errno : (long)text.size() > SCR_FILE_MAX ? EFBIG : 0;

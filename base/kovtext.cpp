@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <iconv.h>
 
 namespace kov {
@@ -140,6 +142,18 @@ bool u8_lossless(std::string_view bytes)
 
 } // namespace
 
+// The length of the ASCII bytes that begin p, eight at a time.
+static size_t ascii_prefix(const unsigned char *p, size_t n)
+{
+    size_t i = 0;
+    for (uint64_t w; i + 8 <= n; i += 8) {
+        memcpy(&w, p + i, 8);
+        if (w & 0x8080808080808080ull) break;
+    }
+    while (i < n && p[i] < 0x80) i++;
+    return i;
+}
+
 size_t utf8_valid_len(std::string_view s)
 {
     auto *p = reinterpret_cast<const unsigned char *>(s.data());
@@ -163,9 +177,11 @@ int sj_guess(std::string_view bytes)
     auto *p = reinterpret_cast<const unsigned char *>(bytes.data());
     size_t n = bytes.size();
     if (n >= 3 && p[0] == 0xEF && p[1] == 0xBB && p[2] == 0xBF) return SJ_ENC_UTF8BOM;
+    const size_t ascii = ascii_prefix(p, n);   // common characters, nothing else
+    if (ascii == n) return SJ_ENC_SJIS;
     if (utf8_valid_len(bytes) != n) return SJ_ENC_SJIS;
     bool other = false, rare = false;
-    for (size_t i = 0, k; i < n && !rare; i += k) {
+    for (size_t i = ascii, k; i < n && !rare; i += k) {
         if (p[i] >= 0x80) other = true;
         rare = !sj_common(p + i, n - i, k);
     }

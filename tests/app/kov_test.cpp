@@ -188,6 +188,12 @@ TEST(ScriptFile, ReadTurnsCrLfIntoLfOnly)
     EXPECT_EQ(text.substr(0, 8), std::string("a\nb\rc\n\r\n", 8));
     EXPECT_EQ(text.size(), 8u + 70000u + 1u);
     EXPECT_EQ(text.back(), '\r');
+    // a CR as the last byte a read gives, its LF (or not) the first of the next read
+    for (char after : {'\n', 'y'}) {
+        spit(dir / "b.scr", std::string(65535, 'x') + '\r' + after + "z");
+        ASSERT_EQ(kov_read_script((dir / "b.scr").c_str(), text), 0);
+        EXPECT_EQ(text, std::string(65535, 'x') + (after == '\n' ? "\nz" : "\ryz"));
+    }
     EXPECT_EQ(kov_read_script((dir / "none.scr").c_str(), text), -1);
     EXPECT_EQ(errno, ENOENT);
     EXPECT_EQ(kov_read_script(dir.path.c_str(), text), -1);
