@@ -2,7 +2,7 @@
 # A big generated script run once: bench/bigscript.sh BUILD_DIR
 #  (a) ~1 MB (small functions each called once from main, then straight-line statements):
 #      median wall time of 5 runs, as is (statement trees) and with the text reader alone
-#      (KOVASH_TREE=0, with and without its parsed-form cache), alternating so that the machine's
+#      (KOVASH_TREE=0: scripts are read without parsed forms then), alternating so that the machine's
 #      load falls on all alike; every run must succeed (main returns true: status 1);
 #  (b) peak resident memory per byte of script for the 1 MB script and a ~50 MB one.
 # Wall times include starting the program (and time, timeout: a few ms).
@@ -58,7 +58,7 @@ run() {
 }
 # Medians of 7 rounds, each round running every variant once: the load of a shared machine
 # falls on all of them alike.
-variants=("default" "KOVASH_TREE=0" "KOVASH_TREE=0 KOVASH_NOCACHE=1")
+variants=("default" "KOVASH_TREE=0")
 declare -A times
 for _ in 1 2 3 4 5 6 7; do
     for v in "${variants[@]}"; do

@@ -391,7 +391,6 @@ public:
     int scr_lean_on = 1;            // lean runs (SCR_LEAN) of the functions that allow them; KOVASH_LEAN=0 off
     // The reader runs a body whose tree is built at its next run: its expressions are not
     // marked for parsing (the tree parses them).
-    int scr_memo_off = 0;
     long scr_loops_read = 0;        // loops and gotos read, for FTBL_U::loops
     // Bytes the parsed forms take.
     long scr_cache_bytes() const;

@@ -38,11 +38,9 @@ constexpr int XC_POST = 8;
 void SCR_XC::rebase(const char *t)
 {
     epoch++;
-    text = nullptr;   // until the slots are made: out of memory the reader runs everything
+    text = nullptr;   // until the memos are made: out of memory the reader reads without them
     len = 0;
     s.scr_blank_memo(nullptr, 0, nullptr);
-    slot.clear();
-    slot_root.clear();
     forms.clear();
     ranges.clear();
     for (auto &f : recent) f = nullptr;
@@ -51,7 +49,6 @@ void SCR_XC::rebase(const char *t)
     try {
         if (t) {
             size_t n = strlen(t);
-            slot.assign(n + 1, SL_NEW);
             blanks.assign(n + 1, 0);
             shapes.assign(n, 0);
             s.scr_blank_memo(t, n, blanks.data());
@@ -59,7 +56,6 @@ void SCR_XC::rebase(const char *t)
         }
         text = t;
     } catch (const std::bad_alloc &) {
-        slot.clear();
         blanks.clear();
         shapes.clear();
     }
@@ -73,7 +69,7 @@ void SCR_XC::rebase(const char *t)
 
 long SCR_XC::bytes() const
 {
-    return (long)(slot.capacity() + slot_root.size() * 32 + blanks.capacity() * sizeof(uint16_t) + shapes.capacity() + roots.capacity() * sizeof(ROOT) + nodes.capacity() * sizeof(XN) +
+    return (long)(blanks.capacity() * sizeof(uint16_t) + shapes.capacity() + roots.capacity() * sizeof(ROOT) + nodes.capacity() * sizeof(XN) +
                   items.capacity() * sizeof(ITEM) + names.capacity() + strs.capacity() * sizeof(VAL_U));
 }
 
@@ -86,39 +82,6 @@ int SCR_XC::add(const XN &n)
     x.nf = numf_of(x, nodes);
     x.numeric = x.nf != bail_fn();
     return (int)nodes.size() - 1;
-}
-
-// ---- the hook ----
-
-int SCR_XC::run(const char *&pos, VAL_U &val)
-{
-    if (!s.scr_cache_on || cache_env_off() || s.ctx.scr_pass != 2 || s.ctx.cel_x != SCR_NOCELL ||
-        (val.val_flags & VAL_CONSTEXP) || kov::log_get_debug())
-        return 1;
-    if (!text || pos < text || pos >= text + len) return 1;
-    size_t off = (size_t)(pos - text);
-    uint8_t &sl = slot[off];
-    int r = -1;
-    switch (sl) {
-    case SL_NEW:   // text that runs once costs no parse: the reader runs it the first time
-        sl = SL_ONCE;
-        return 1;
-    case SL_READER:
-        return 1;
-    case SL_ONCE:
-        try {
-            r = compile(pos);
-            if (r > 0) slot_root[(uint32_t)off] = r;
-        } catch (const std::bad_alloc &) {
-            r = -1;   // out of memory the reader still runs it
-        }
-        sl = r > 0 ? SL_ROOT : SL_READER;
-        break;
-    default:
-        r = slot_root.find((uint32_t)off)->second;
-    }
-    if (r < 0) return 1;
-    return run_root(r, pos, val);
 }
 
 int SCR_XC::compile_root(const char *&pos)

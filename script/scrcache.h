@@ -1,6 +1,5 @@
-// Parsed forms of a script's expressions. The interpreter reads its text on every pass; an
-// assignment expression that runs a second time is parsed into nodes keyed by its text position,
-// and later passes run the nodes. A node takes the same decisions at run time as the text reader
+// Parsed forms of a script's expressions: the roots of statement trees and of lean forms, and
+// formulas' (kept by their text). A node takes the same decisions at run time as the text reader
 // (which name is an enumerator, a variable or nothing; suppression; messages) and delegates
 // calls to it, so what a run shows is the same either way. Whatever the parser is not sure of
 // (sizeof, members, cell names, text the reader would reject, nesting near the limits) stays
@@ -32,9 +31,6 @@ public:
     SCR_XC(const SCR_XC &) = delete;
     SCR_XC &operator=(const SCR_XC &) = delete;
 
-    // Runs the assignment expression at pos as scr_assignment_exp does; 1 when it is left to
-    // the text reader.
-    int run(const char *&pos, VAL_U &val);
     // The statement trees' way in: parses the assignment expression at pos (0 when it is left
     // to the text reader, else a root number; pos past it), and runs a root as run does (1: the
     // reader must read it, near the nesting limits).
@@ -206,11 +202,6 @@ private:
     SCR_U &s;
     const char *text = nullptr;
     size_t len = 0;
-    // By offset: what the reader did with an expression starting there (SL_*); the roots of
-    // the parsed ones by offset (few of a text's offsets start one).
-    enum : uint8_t { SL_NEW, SL_ONCE, SL_READER, SL_ROOT };
-    std::vector<uint8_t> slot;
-    std::unordered_map<uint32_t, int> slot_root;
     std::vector<uint16_t> blanks;   // by offset: blanks skipped there + 1 (the lexer's memo)
     std::vector<uint8_t> shapes;    // by offset: the statement reader's memo
     std::vector<ROOT> roots;

@@ -137,10 +137,6 @@ int SCR_U::scr_assignment_exp(const char *&pos, VAL_U &val)
 {
     DEEP deep(*this);
     if (!deep.ok) return -1;
-    if (scr_xc && !scr_memo_off) {
-        int r = scr_xc->run(pos, val);
-        if (r != 1) return r;
-    }
     return scr_assignment_read(pos, val);
 }
 

@@ -100,7 +100,6 @@ int SCR_U::scr_tree_body(const char *fn, const char *name, const char *&pos)
 {
     FTBL_U *callee = scr_callee;
     scr_callee = nullptr;
-    SCR_SET<int> memo(scr_memo_off, 0);
     if (scr_tree_mode && ctx.scr_pass == 2 && !kov::log_get_debug()) {
         if (!scr_tree) scr_tree = new (std::nothrow) SCR_TREE(*this);
         FTBL_U *f = callee && callee->text == fn ? callee : scr_get_ftbl(name);
@@ -118,7 +117,6 @@ int SCR_U::scr_tree_body(const char *fn, const char *name, const char *&pos)
                 }
             }
             if (t) return scr_tree->run(*t, pos);
-            scr_memo_off = f->runs == 1;   // its first run: the second builds its tree
         }
     }
     return scr_function_compound(pos);

@@ -1,5 +1,5 @@
-// Runs each script three times, with the parsed-form cache, from the text alone and with the
-// statement trees of its functions, and traps on any difference: link and run results, status, error texts, the failing statement, the number of
+// Runs each script three times, from its text with formulas' parsed forms, from the text alone
+// and with the statement trees of its functions, and traps on any difference: link and run results, status, error texts, the failing statement, the number of
 // statements run, the sheet's cells and the variables view. Inputs whose first byte is 'G' are
 // choices for a generator of scripts that run (loops, calls, arrays, strings, enumerators,
 // jumps and the faults between them); others are script text as it is.

@@ -1,6 +1,6 @@
-// The parsed-form cache changes nothing a run shows: each script runs with the cache and
-// without it, and status, error text and position must agree (the expressions run at least
-// twice: a parsed form is made at the second run). The scripts aim at the places
+// Parsed forms change nothing a run shows: each script runs with them and without, and status,
+// error text and position must agree (bodies that loop or run again have trees, whose
+// expressions are parsed). The scripts aim at the places
 // where a parsed form takes a shortcut and must give up exactly where the text reader would
 // say something: texts among numbers, elements outside their shape, suppressed reads,
 // enumerators with indices, calls of script functions and built-ins.
