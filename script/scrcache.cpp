@@ -35,6 +35,19 @@ constexpr int XC_POST = 8;
 
 } // namespace
 
+// A literal's text is the script's, as the script's own text is: it is not counted against the
+// cap on the texts a run holds, so that a run with parsed forms meets the cap where the reader
+// meets it. Counted again (way 1) before its value goes.
+static void held(VAL_U &v, int way)
+{
+    if (v.val_str) VAL_U::val_bytes += way * (long)v.val_cap;
+}
+
+SCR_XC::~SCR_XC()
+{
+    for (size_t k = 0; k < strs.size(); k++) held(strs[k], 1);
+}
+
 void SCR_XC::rebase(const char *t)
 {
     epoch++;
@@ -61,15 +74,18 @@ void SCR_XC::rebase(const char *t)
     }
     roots.clear();
     nodes.clear();
+    calls.clear();
+    vars.clear();
     items.clear();
     names.clear();
+    for (size_t k = 0; k < strs.size(); k++) held(strs[k], 1);
     strs.clear();
     cargs.clear();
 }
 
 long SCR_XC::bytes() const
 {
-    return (long)(blanks.capacity() * sizeof(uint16_t) + shapes.capacity() + roots.capacity() * sizeof(ROOT) + nodes.capacity() * sizeof(XN) +
+    return (long)(blanks.capacity() * sizeof(uint16_t) + shapes.capacity() + roots.capacity() * sizeof(ROOT) + nodes.capacity() * sizeof(XN) + calls.capacity() * sizeof(XCALL) + vars.capacity() * sizeof(XVAR) +
                   items.capacity() * sizeof(ITEM) + names.capacity() + strs.capacity() * sizeof(VAL_U));
 }
 
@@ -102,7 +118,7 @@ int SCR_XC::compile(const char *pos)
 {
     SCR_U::ERR_SAVE keep, *outer = s.err_save;
     s.err_save = &keep;
-    size_t n0 = nodes.size(), i0 = items.size(), m0 = names.size(), s0 = strs.size();
+    size_t n0 = nodes.size(), i0 = items.size(), m0 = names.size(), s0 = strs.size(), c0 = calls.size(), v0 = vars.size();
     maxd = 0;
     const char *p = pos;
     int root;
@@ -115,9 +131,14 @@ int SCR_XC::compile(const char *pos)
     bool clean = !s.err_restore(keep, outer);
     if (root < 0 || !clean) {
         nodes.resize(n0);
+        calls.resize(c0);
+        vars.resize(v0);
         items.resize(i0);
         names.resize(m0);
-        for (size_t k = s0; k < strs.size(); k++) strs[k].val_clear();   // the cap counts what is held
+        for (size_t k = s0; k < strs.size(); k++) {
+            held(strs[k], 1);
+            strs[k].val_clear();
+        }
         strs.resize(s0);
         return -1;
     }
@@ -340,6 +361,7 @@ int SCR_XC::cx_unary(const char *&pos, int d)
             XN x{X_STR};
             x.list = (int)strs.size();
             strs.push_back(std::move(v));
+            held(strs[x.list], -1);
             pos = p;
             return add(x);
         }
@@ -359,6 +381,8 @@ int SCR_XC::cx_unary(const char *&pos, int d)
         const char *end = scr_look_group(s, q, '(', ')');
         if (!end) return -1;
         XN x{X_CALL};
+        calls.push_back(XCALL{});
+        x.call = &calls[calls.size() - 1];
         x.deep = (int16_t)d;
         x.at = pos;
         x.end = end;
@@ -372,6 +396,8 @@ int SCR_XC::cx_unary(const char *&pos, int d)
         if (cell != -2) return cell;
     }
     XN x{X_VAR};
+    vars.push_back(XVAR{});
+    x.var = &vars[vars.size() - 1];
     x.name = (int)names.size();
     names.insert(names.end(), name, name + strlen(name) + 1);
     x.at = q;
@@ -534,6 +560,8 @@ int SCR_XC::cx_lvalue(const char *&pos, int d)
     char name[SCR_NAMESIZE];
     if (s.scr_idname(p, name, sizeof name) != 0) return -1;
     XN x{X_VAR};
+    vars.push_back(XVAR{});
+    x.var = &vars[vars.size() - 1];
     x.name = (int)names.size();
     names.insert(names.end(), name, name + strlen(name) + 1);
     if (s.scr_skip_space(p) == '[' && cx_indices(p, d, x) != 0) return -1;
@@ -607,9 +635,9 @@ struct SCR_XC::FAST {
     }
     static int var0(SCR_XC &xc, const XN &n, double &d)
     {
-        if (n.cell && xc.s.vt_valid(n.gen)) {   // the element found before is still the name's
-            if (n.cell->val_kind != VAL_NUM) return 1;
-            d = xc.s.sup() && !(n.vt->flags & SF_CONST) ? 0 : n.cell->val_num;
+        if (n.var->cell && xc.s.vt_valid(n.var->gen)) {   // the element found before is still the name's
+            if (n.var->cell->val_kind != VAL_NUM) return 1;
+            d = xc.s.sup() && !(n.var->vt->flags & SF_CONST) ? 0 : n.var->cell->val_num;
             return 0;
         }
         VTBL_U *vt = xc.look(n);
@@ -626,8 +654,8 @@ struct SCR_XC::FAST {
         double a;
         if (!vt || vt->type == VT_ENUM || n.fl->nf(xc, *n.fl, a)) return 1;   // an enumerator stops before "["
         int x = scr_trunc32(a);
-        if (n.row && x >= 0 && x < n.row_len) {
-            const VAL_U &v = n.row[x];
+        if (n.var->row && x >= 0 && x < n.var->row_len) {
+            const VAL_U &v = n.var->row[x];
             if (v.val_kind != VAL_NUM) return 1;
             d = xc.s.sup() && !(vt->flags & SF_CONST) ? 0 : v.val_num;
             return 0;
@@ -731,11 +759,11 @@ int SCR_XC::asg_fast(const XN &n, VAL_U &val)
     const XN &l = nodes[n.a];
     if (s.sup()) return 1;
     VTBL_U *vt = look(l);
-    if (l.cell && !(vt->flags & SF_CONST)) {   // a plain var scalar
+    if (l.var->cell && !(vt->flags & SF_CONST)) {   // a plain var scalar
         double r;
         if (evd(n.b, r)) return 1;
-        double d = n.op == 0 ? r : scr_asg_num(n.op, l.cell->val_getd(), r);
-        l.cell->val_putd(d);
+        double d = n.op == 0 ? r : scr_asg_num(n.op, l.var->cell->val_getd(), r);
+        l.var->cell->val_putd(d);
         val.val_putd(d);
         return 0;
     }
@@ -752,7 +780,7 @@ int SCR_XC::asg_fast(const XN &n, VAL_U &val)
     }
     double r;
     if (evd(n.b, r)) return 1;
-    VAL_U *cell = l.row && x < l.row_len ? const_cast<VAL_U *>(l.row) + x : g->gj_cell(x, y);
+    VAL_U *cell = l.var->row && x < l.var->row_len ? const_cast<VAL_U *>(l.var->row) + x : g->gj_cell(x, y);
     if (!cell) return 1;
     double d = n.op == 0 ? r : scr_asg_num(n.op, cell->val_getd(), r);
     cell->val_putd(d);
@@ -812,22 +840,22 @@ int SCR_XC::parse_args(const char *&p, std::vector<CARG> &list)
 // takes them so from lean callers only; the others' calls of it are the reader's.
 int SCR_XC::call_args(const XN &n)
 {
-    n.args = -1;
+    n.call->args = -1;
     const char *p = n.at;
     char name[SCR_NAMESIZE];
     if (s.scr_idname(p, name, sizeof name) != 0 || s.scr_match_key(p, "(") != 0) return -1;
     const FTBL_U *f = s.scr_get_ftbl(name);
     int fast = f && s.scr_tree ? s.scr_tree->lean_callee(f) : 0;
-    if (fast < 0) n.args = -2;   // asked again once the callee has its tree
+    if (fast < 0) n.call->args = -2;   // asked again once the callee has its tree
     if (fast <= 0) return -1;
-    n.paren = p;
+    n.call->paren = p;
     std::vector<CARG> list;
     if (parse_args(p, list) != 0) return -1;
     if (p != n.end || (int)list.size() != s.scr_tree->fast_params(f)) return -1;
-    n.fn = f;
-    n.byref = s.scr_tree->callee_refs(f) != 0;
-    n.args = (int)cargs.size();
-    n.nargs = (int)list.size();
+    n.call->fn = f;
+    n.call->byref = s.scr_tree->callee_refs(f) != 0;
+    n.call->args = (int)cargs.size();
+    n.call->nargs = (int)list.size();
     cargs.insert(cargs.end(), list.begin(), list.end());
     return 0;
 }
@@ -849,42 +877,42 @@ int SCR_XC::arg_value(const XC_ARG &a, const char *&p, VAL_U &t)
 int SCR_XC::lib_call(const XN &n, const char *&p, VAL_U &val)
 {
     if (!lib_of(n)) return -1;
-    p = n.lparen;
+    p = n.call->lparen;
     KOV_LOG("KEY:(");
     // A copy: the arguments' runs may parse more calls, which moves cargs.
     XC_ARG pre[18 + 17];
-    int np = n.largs < 0 ? 0 : std::min(n.nlargs, (int)std::size(pre));
-    std::copy_n(cargs.begin() + (np ? n.largs : 0), np, pre);
-    return s.scr_func_fmtcall(p, val, n.lib, pre, np) == 0 ? 0 : -2;
+    int np = n.call->largs < 0 ? 0 : std::min(n.call->nlargs, (int)std::size(pre));
+    std::copy_n(cargs.begin() + (np ? n.call->largs : 0), np, pre);
+    return s.scr_func_fmtcall(p, val, n.call->lib, pre, np) == 0 ? 0 : -2;
 }
 
 const FN_DEF *SCR_XC::lib_of(const XN &n)
 {
-    if (n.libtab != s.scr_fn_table) {
-        n.libtab = s.scr_fn_table;
-        n.lib = nullptr;
-        n.largs = -2;
+    if (n.call->libtab != s.scr_fn_table) {
+        n.call->libtab = s.scr_fn_table;
+        n.call->lib = nullptr;
+        n.call->largs = -2;
         const char *q = n.at;
         char name[SCR_NAMESIZE];
         if (s.scr_idname(q, name, sizeof name) == 0 && s.scr_skip_space(q) == '(') {
-            n.lib = s.scr_fn_lookup(name);
-            n.lparen = q + 1;
+            n.call->lib = s.scr_fn_lookup(name);
+            n.call->lparen = q + 1;
         }
     }
-    if (n.lib && n.largs == -2) lib_args(n);
-    return n.lib;
+    if (n.call->lib && n.call->largs == -2) lib_args(n);
+    return n.call->lib;
 }
 
 // The arguments of a built-in's call parsed, as far as the parser takes them (a gadget's
 // argument is parsed too, never run: the reader reads its name or range).
 void SCR_XC::lib_args(const XN &n)
 {
-    n.largs = -1;
-    const char *p = n.lparen;
+    n.call->largs = -1;
+    const char *p = n.call->lparen;
     std::vector<CARG> list;
     if (parse_args(p, list) != 0 && list.empty()) return;
-    n.largs = (int)cargs.size();
-    n.nlargs = (int)list.size();
+    n.call->largs = (int)cargs.size();
+    n.call->nlargs = (int)list.size();
     cargs.insert(cargs.end(), list.begin(), list.end());
 }
 
@@ -892,15 +920,15 @@ void SCR_XC::lib_args(const XN &n)
 // callee's declaration or the arguments' text again. 1: the reader's call.
 int SCR_XC::call_fast(const XN &n, VAL_U &val)
 {
-    if (!n.fn && n.args == -2) {   // the callee, once: a call of a function without a tree is the reader's
+    if (!n.call->fn && n.call->args == -2) {   // the callee, once: a call of a function without a tree is the reader's
         const char *p = n.at;
         char name[SCR_NAMESIZE];
-        if (s.scr_idname(p, name, sizeof name) != 0 || !(n.fn = s.scr_get_ftbl(name))) n.args = -1;
+        if (s.scr_idname(p, name, sizeof name) != 0 || !(n.call->fn = s.scr_get_ftbl(name))) n.call->args = -1;
     }
-    if (n.args == -2 && !n.fn->tfn) return 1;
-    if (n.args == -2 && call_args(n) != 0) return 1;
-    if (n.args < 0 || n.byref) return 1;
-    const FTBL_U *f = n.fn;
+    if (n.call->args == -2 && !n.call->fn->tfn) return 1;
+    if (n.call->args == -2 && call_args(n) != 0) return 1;
+    if (n.call->args < 0 || n.call->byref) return 1;
+    const FTBL_U *f = n.call->fn;
     // A call that changes nothing older than itself leaves the tables as they were: what the
     // caller's nodes remember stays right.
     struct SAME {
@@ -956,8 +984,8 @@ int SCR_XC::call_bound(const XN &n, const FTBL_U *f, VAL_U &val)
         }
         return 0;
     };
-    for (int i = 0; i < n.nargs; i++) {
-        const CARG a = cargs[n.args + i];
+    for (int i = 0; i < n.call->nargs; i++) {
+        const CARG a = cargs[n.call->args + i];
         VAL_U t;
         const char *p = a.at;
         if (fast_root(a.root, p, t) != 0) {   // a number: without the nesting count
@@ -972,7 +1000,7 @@ int SCR_XC::call_bound(const XN &n, const FTBL_U *f, VAL_U &val)
         }
         if (lf && (boxes >> i & 1)) {
             num[i] = 0;
-            if (!vals) vals = std::make_unique<VAL_U[]>(n.nargs);   // (not on every call's stack)
+            if (!vals) vals = std::make_unique<VAL_U[]>(n.call->nargs);   // (not on every call's stack)
             vals[i] = std::move(t);
             continue;
         }
@@ -986,13 +1014,13 @@ int SCR_XC::call_bound(const XN &n, const FTBL_U *f, VAL_U &val)
         val.val_putd(0);
         return 0;
     }
-    if (lf && SCR_LEAN::takes_values(*lf) != boxes && unlean(n.nargs) != 0) return -1;   // made again meanwhile
+    if (lf && SCR_LEAN::takes_values(*lf) != boxes && unlean(n.call->nargs) != 0) return -1;   // made again meanwhile
     if (lf) {
-        int r = lean.call(*lf, n.at, n.paren, num, vals.get(), val);
+        int r = lean.call(*lf, n.at, n.call->paren, num, vals.get(), val);
         if (r <= 0) return r;
     }
-    if (lf && unlean(n.nargs) != 0) return -1;
-    return s.scr_tree->call(f, n.at, n.paren, argv, val) == 0 ? 0 : -1;
+    if (lf && unlean(n.call->nargs) != 0) return -1;
+    return s.scr_tree->call(f, n.at, n.call->paren, argv, val) == 0 ? 0 : -1;
 }
 
 // The entry a name means now, and its element when a plain var scalar. In a body run with a
@@ -1000,26 +1028,26 @@ int SCR_XC::call_bound(const XN &n, const FTBL_U *f, VAL_U &val)
 void SCR_XC::relook(const XN &n) const
 {
     const SCR_U::FRAME *fr = s.scr_frame;
-    if (fr && n.sfn == fr->fn && n.slot < fr->n) {
-        n.vt = fr->vt[n.slot];
+    if (fr && n.var->sfn == fr->fn && n.var->slot < fr->n) {
+        n.var->vt = fr->vt[n.var->slot];
     } else {
-        n.vt = s.scr_get_vtbl(&names[n.name]);
+        n.var->vt = s.scr_get_vtbl(&names[n.name]);
         for (int k = 0; fr && k < fr->n; k++)
-            if (fr->vt[k] == n.vt) {
-                n.sfn = fr->fn;
-                n.slot = k;
+            if (fr->vt[k] == n.var->vt) {
+                n.var->sfn = fr->fn;
+                n.var->slot = k;
                 break;
             }
     }
-    n.gen = s.vt_now();
-    n.cell = nullptr;
-    n.row = nullptr;
-    const VTBL_U *vt = n.vt;
+    n.var->gen = s.vt_now();
+    n.var->cell = nullptr;
+    n.var->row = nullptr;
+    const VTBL_U *vt = n.var->vt;
     VAR_GJ *g = vt && vt->type == VT_VAR ? gj_vars_of(vt->vtb_gajet_pt) : nullptr;
-    if (g && !n.dims && g->gj_dims() == 0) n.cell = g->gj_cell(0, 0);
+    if (g && !n.dims && g->gj_dims() == 0) n.var->cell = g->gj_cell(0, 0);
     if (g && n.dims == 1 && g->gj_dims() == 1 && g->gj_ys() == 1) {   // rows stay while the storage lives
-        n.row = g->gj_peek(0, 0);
-        n.row_len = g->gj_xs();
+        n.var->row = g->gj_peek(0, 0);
+        n.var->row_len = g->gj_xs();
     }
 }
 
@@ -1197,9 +1225,9 @@ int SCR_XC::ev(int i, VAL_U &val)
         // ranges of the arguments are read from this call's text
         SCR_SET<const char *> site_lo(s.scr_site_lo, n.at), site_hi(s.scr_site_hi, n.end);
         // A name the table lacks is a script function's every time: not looked up again.
-        int lib = n.nolib && n.nolib == s.scr_fn_table ? -1 : lib_call(n, p, val);
-        if (lib == -1) n.nolib = s.scr_fn_table;
-        if (lib == -1 && n.args != -1) {
+        int lib = n.call->nolib && n.call->nolib == s.scr_fn_table ? -1 : lib_call(n, p, val);
+        if (lib == -1) n.call->nolib = s.scr_fn_table;
+        if (lib == -1 && n.call->args != -1) {
             int r = call_fast(n, val);
             if (r != 1) return r;
         }

@@ -28,6 +28,7 @@ class SCR_XC {
 
 public:
     explicit SCR_XC(SCR_U &s) : s(s) {}
+    ~SCR_XC();
     SCR_XC(const SCR_XC &) = delete;
     SCR_XC &operator=(const SCR_XC &) = delete;
 
@@ -110,6 +111,36 @@ private:
     // X_BIN: one operator of a chain, for numbers only (the chain's left part and an item).
     // X_CELL: a cell name of a formula (at .. end).
     enum KIND : uint8_t { X_NUM, X_STR, X_VAR, X_PRE, X_UN, X_CHAIN, X_LOGIC, X_COND, X_ASG, X_COMMA, X_CALL, X_PAREN, X_BIN, X_CELL };
+    // What a name's node learns of its name (a record of its own: most nodes are no names).
+    struct XVAR {
+        // the entry the name meant when vt_gen was gen, and its element when a plain var
+        // scalar (the storage keeps its place while vt_gen stands)
+        VTBL_U *vt = nullptr;
+        uint64_t gen = 0;
+        VAL_U *cell = nullptr;
+        // one index into a one-row var array: its row when stored into, and its length
+        const VAL_U *row = nullptr;
+        int row_len = 0;
+        // in a body run with a frame: the frame's slot the name meant (sfn's)
+        const FTBL_U *sfn = nullptr;
+        int slot = 0;
+    };
+    // What a call's node keeps (calls are few among the nodes: a record of their own).
+    struct XCALL {
+        // The built-in table that had no function of this name (null: not asked yet);
+        // the table asked last (lib its record, lparen past "(", its arguments' roots
+        // cargs[largs ...]: -2 not parsed yet, -1 none)
+        FN_LOOKUP nolib = nullptr, libtab = nullptr;
+        const FN_DEF *lib = nullptr;
+        const char *lparen = nullptr;
+        int largs = -2, nlargs = 0;
+        // A script function called without its text: the function, the position
+        // after "(", its arguments' roots (cargs[args ...]); args -2 not looked at, -1 never.
+        const FTBL_U *fn = nullptr;
+        const char *paren = nullptr;
+        int args = -2, nargs = 0;
+        bool byref = false;   // it binds parameters by reference: only a lean caller takes the arguments so
+    };
     struct XN;
     // A node as a number with nothing else done: 0 done, 1 not all numbers (nothing done).
     using NUMF = int (*)(SCR_XC &, const XN &, double &);
@@ -127,33 +158,11 @@ private:
         const char *at = nullptr;    // X_CALL: where the call is read; X_VAR: past the name
         const char *end = nullptr;   // X_CALL: past its ")"
         double num = 0;
-        // X_VAR: the entry its name meant when vt_gen was gen, and its element when a plain
-        // var scalar (the storage keeps its place while vt_gen stands)
-        mutable VTBL_U *vt = nullptr;
-        mutable uint64_t gen = 0;
-        mutable VAL_U *cell = nullptr;
-        // X_VAR of one index into a one-row var array: its row when stored into, and its length
-        mutable const VAL_U *row = nullptr;
-        mutable int row_len = 0;
-        // X_VAR in a body run with a frame: the frame's slot the name meant (sfn's)
-        mutable const FTBL_U *sfn = nullptr;
-        mutable int slot = 0;
-        // X_CALL: the built-in table that had no function of this name (null: not asked yet);
-        // the table asked last (lib its record, lparen past "(", its arguments' roots
-        // cargs[largs ...]: -2 not parsed yet, -1 none)
-        mutable FN_LOOKUP nolib = nullptr, libtab = nullptr;
-        mutable const FN_DEF *lib = nullptr;
-        mutable const char *lparen = nullptr;
-        mutable int largs = -2, nlargs = 0;
+        XVAR *var = nullptr;     // X_VAR: what its name meant
         NUMF nf = nullptr;
         const XN *fl = nullptr, *fr = nullptr;   // nf's operands
         uint8_t numeric = 0;   // nf may give a number (it is no mere refusal)
-        // X_CALL of a script function called without its text: the function, the position
-        // after "(", its arguments' roots (cargs[args ...]); args -2 not looked at, -1 never.
-        mutable const FTBL_U *fn = nullptr;
-        mutable const char *paren = nullptr;
-        mutable int args = -2, nargs = 0;
-        mutable bool byref = false;   // it binds parameters by reference: only a lean caller takes the arguments so
+        XCALL *call = nullptr;   // X_CALL: what its call keeps
     };
     using CARG = XC_ARG;
     bool cell_at(const XN &n, int &x, int &y) const;
@@ -206,6 +215,8 @@ private:
     std::vector<uint8_t> shapes;    // by offset: the statement reader's memo
     std::vector<ROOT> roots;
     STABLE<XN> nodes;
+    STABLE<XCALL> calls;
+    STABLE<XVAR> vars;
     STABLE<ITEM> items;
     std::vector<char> names;
     STABLE<VAL_U> strs;   // lean forms hold their texts by address
@@ -268,8 +279,8 @@ private:
     int ev_var(const XN &n, VAL_U &val);
     [[gnu::always_inline]] VTBL_U *look(const XN &n) const
     {
-        if (!s.vt_valid(n.gen)) relook(n);
-        return n.vt;
+        if (!s.vt_valid(n.var->gen)) relook(n);
+        return n.var->vt;
     }
     void relook(const XN &n) const;
     int adrs(const XN &n, VTBL_U *vt, SCR_U::LVAL &lv);

@@ -1184,9 +1184,9 @@ int SCR_LEAN::c_node(FN &fn, int i, int nest)
         if (s.scr_idname(p, name, sizeof name) != 0) return -1;
         if (s.scr_fn_lookup(name)) {
             if ((o.list = c_lib(fn, n, nest)) < 0) return -1;
-            o.lib = n.lib;
-            o.k = strchr("sx", n.lib->sig[0]) ? Q_LIBS : Q_LIB;
-            o.n = n.nlargs;
+            o.lib = n.call->lib;
+            o.k = strchr("sx", n.call->lib->sig[0]) ? Q_LIBS : Q_LIB;
+            o.n = n.call->nlargs;
             o.nest = nest;
             break;
         }
@@ -1194,9 +1194,9 @@ int SCR_LEAN::c_node(FN &fn, int i, int nest)
         if (f && !f->tfn) t.build_ahead(f);   // its first run would have built it
         if (f && !f->tfn) fn.later = true;
         if (!f || !f->tfn) return -1;
-        if (n.args == -2) xc.call_args(n);
-        if (n.args == -2) fn.later = true;
-        if (n.args < 0 || n.fn != f) return -1;
+        if (n.call->args == -2) xc.call_args(n);
+        if (n.call->args == -2) fn.later = true;
+        if (n.call->args < 0 || n.call->fn != f) return -1;
         const FN *callee = static_cast<const FN *>(f->lean[fn.cell]);
         if (!callee || (callee->ok < 0 && callee->later && f->lean_tries[fn.cell]++ < 3)) callee = make(f);
         if (callee->ok < 0) {
@@ -1204,17 +1204,17 @@ int SCR_LEAN::c_node(FN &fn, int i, int nest)
             return -1;
         }
         auto arg = [&](int k) {
-            int r = xc.cargs[n.args + k].root;
+            int r = xc.cargs[n.call->args + k].root;
             // (read inside the call's block: a call there is one level deeper)
             return callee->refs >> k & 1 ? c_ref(fn, r, callee->shape[k].dims, callee->shape[k].type) : c_root(fn, r, nest + 1);
         };
-        if ((o.list = c_list(fn, n.nargs, arg)) < 0) return -1;
+        if ((o.list = c_list(fn, n.call->nargs, arg)) < 0) return -1;
         o.k = callee->whole_ret ? Q_CALLV : Q_CALL;
         o.fn = callee;
         o.at = n.at;
-        o.paren = n.paren;
+        o.paren = n.call->paren;
         o.nest = nest;
-        o.n = n.nargs;
+        o.n = n.call->nargs;
         fn.deep = std::max(fn.deep, nest + 4 + n.deep);
         break;
     }
@@ -1238,7 +1238,7 @@ int SCR_LEAN::c_lib(FN &fn, const SCR_XC::XN &n, int nest)
 {
     SCR_XC &xc = *s.scr_xc;
     const FN_DEF *d = xc.lib_of(n);
-    if (!d || !d->fn || !strchr("ilLdfvsx", d->sig[0]) || n.largs < 0) return -1;
+    if (!d || !d->fn || !strchr("ilLdfvsx", d->sig[0]) || n.call->largs < 0) return -1;
     int fixed = 0;
     bool tail = false;
     for (const char *c = d->sig + 1; *c; c++) {
@@ -1246,12 +1246,12 @@ int SCR_LEAN::c_lib(FN &fn, const SCR_XC::XN &n, int nest)
         else if (!strchr("ilLdfsg", *c)) return -1;
         else fixed++;
     }
-    if (n.nlargs < fixed || n.nlargs > fixed + (tail ? 17 : 0)) return -1;
-    const char *p = n.nlargs ? xc.cargs[n.largs + n.nlargs - 1].end : n.lparen;   // the parsed arguments are all
+    if (n.call->nlargs < fixed || n.call->nlargs > fixed + (tail ? 17 : 0)) return -1;
+    const char *p = n.call->nlargs ? xc.cargs[n.call->largs + n.call->nlargs - 1].end : n.call->lparen;   // the parsed arguments are all
     if (s.scr_match_key(p, ")") != 0 || p != n.end) return -1;
     fn.deep = std::max(fn.deep, nest + 4 + n.deep);
-    return c_list(fn, n.nlargs, [&](int k) {
-        const XC_ARG &a = xc.cargs[n.largs + k];
+    return c_list(fn, n.call->nlargs, [&](int k) {
+        const XC_ARG &a = xc.cargs[n.call->largs + k];
         return k < fixed && d->sig[1 + k] == 'g' ? c_gadget(fn, a) : c_root(fn, a.root, nest);
     });
 }

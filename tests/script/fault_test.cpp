@@ -67,13 +67,21 @@ TEST(Fault, AllocationFailuresEndTheRunOnly)
 TEST(Fault, TextsAreCappedByTheirBytes)
 {
     const char *text = "var a[100][100]; main(){ var i; for (i = 0; i < 10000; i++) a[i / 100][i % 100] = \"0123456789\"; return 1; }";
-    long keep = VAL_U::val_bytecap;
+    long keep = VAL_U::val_bytecap, before = VAL_U::val_bytes;
     VAL_U::val_bytecap = VAL_U::val_bytes + 100000;
-    RUN r = run(text);
+    RUN r = run(text), alone;
+    {   // a literal parsed into a tree is the script's text: the cap falls where the reader meets it
+        ENV reader;
+        reader.scr.scr_tree_mode = 0;
+        reader.scr.scr_cache_on = 0;
+        alone = reader.run(text);
+    }
     VAL_U::val_bytecap = keep;
     EXPECT_FALSE(r.ran);
     EXPECT_EQ(r.err.substr(0, 12), "代入失敗:a x");
+    EXPECT_EQ(r.err, alone.err);
     EXPECT_TRUE(run(text).ran) << "the cap counts what is held, not what was ever made";
+    EXPECT_EQ(VAL_U::val_bytes, before) << "the literals of parsed forms come back to the count as they go";
     // Locals and temporaries end with their calls: 10,000 calls that each make a text stay
     // within a cap a tenth of what they would hold together.
     VAL_U::val_bytecap = VAL_U::val_bytes + 100000;
