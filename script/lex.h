@@ -149,7 +149,14 @@ protected:
     {
         if (err_save && !err_save->saved) err_keep();
     }
-    void err_keep();
+    void err_keep()
+    {
+        err_copy_out(err_save->t);
+        err_save->saved = true;
+    }
+    // The four texts (now, function's now, previous, function's previous) out and back in.
+    void err_copy_out(char (&t)[4][SCR_ERRSIZE]) const;
+    void err_copy_in(const char (&t)[4][SCR_ERRSIZE]);
     // Gives back what the save holds; true when it held anything (an outer save learns it).
     bool err_restore(ERR_SAVE &keep, ERR_SAVE *outer);
 

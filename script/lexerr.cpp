@@ -19,13 +19,20 @@ void SCR_LEX::scr_clear_errors()
     err_prescr[0] = err_prefnc[0] = err_nowscr[0] = err_nowfnc[0] = 0;
 }
 
-void SCR_LEX::err_keep()
+void SCR_LEX::err_copy_out(char (&t)[4][SCR_ERRSIZE]) const
 {
-    memcpy(err_save->t[0], err_nowscr, SCR_ERRSIZE);
-    memcpy(err_save->t[1], err_nowfnc, SCR_ERRSIZE);
-    memcpy(err_save->t[2], err_prescr, SCR_ERRSIZE);
-    memcpy(err_save->t[3], err_prefnc, SCR_ERRSIZE);
-    err_save->saved = true;
+    memcpy(t[0], err_nowscr, SCR_ERRSIZE);
+    memcpy(t[1], err_nowfnc, SCR_ERRSIZE);
+    memcpy(t[2], err_prescr, SCR_ERRSIZE);
+    memcpy(t[3], err_prefnc, SCR_ERRSIZE);
+}
+
+void SCR_LEX::err_copy_in(const char (&t)[4][SCR_ERRSIZE])
+{
+    memcpy(err_nowscr, t[0], SCR_ERRSIZE);
+    memcpy(err_nowfnc, t[1], SCR_ERRSIZE);
+    memcpy(err_prescr, t[2], SCR_ERRSIZE);
+    memcpy(err_prefnc, t[3], SCR_ERRSIZE);
 }
 
 bool SCR_LEX::err_restore(ERR_SAVE &keep, ERR_SAVE *outer)
@@ -33,10 +40,7 @@ bool SCR_LEX::err_restore(ERR_SAVE &keep, ERR_SAVE *outer)
     err_save = outer;
     if (!keep.saved) return false;
     if (outer && !outer->saved) *outer = keep;   // the texts before the inner change were the outer's too
-    memcpy(err_nowscr, keep.t[0], SCR_ERRSIZE);
-    memcpy(err_nowfnc, keep.t[1], SCR_ERRSIZE);
-    memcpy(err_prescr, keep.t[2], SCR_ERRSIZE);
-    memcpy(err_prefnc, keep.t[3], SCR_ERRSIZE);
+    err_copy_in(keep.t);
     return true;
 }
 

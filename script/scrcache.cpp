@@ -45,7 +45,16 @@ static void held(VAL_U &v, int way)
 
 SCR_XC::~SCR_XC()
 {
-    for (size_t k = 0; k < strs.size(); k++) held(strs[k], 1);
+    drop_strs(0);
+}
+
+void SCR_XC::drop_strs(size_t from)
+{
+    for (size_t k = from; k < strs.size(); k++) {
+        held(strs[k], 1);
+        strs[k].val_clear();
+    }
+    strs.resize(from);
 }
 
 void SCR_XC::rebase(const char *t)
@@ -78,7 +87,7 @@ void SCR_XC::rebase(const char *t)
     vars.clear();
     items.clear();
     names.clear();
-    for (size_t k = 0; k < strs.size(); k++) held(strs[k], 1);
+    drop_strs(0);
     strs.clear();
     cargs.clear();
 }
@@ -93,8 +102,7 @@ long SCR_U::scr_cache_bytes() const { return scr_xc ? scr_xc->bytes() : 0; }
 
 int SCR_XC::add(const XN &n)
 {
-    nodes.push_back(n);
-    XN &x = nodes[nodes.size() - 1];
+    XN &x = nodes.push_back(n);
     x.nf = numf_of(x, nodes);
     x.numeric = x.nf != bail_fn();
     return (int)nodes.size() - 1;
@@ -135,11 +143,7 @@ int SCR_XC::compile(const char *pos)
         vars.resize(v0);
         items.resize(i0);
         names.resize(m0);
-        for (size_t k = s0; k < strs.size(); k++) {
-            held(strs[k], 1);
-            strs[k].val_clear();
-        }
-        strs.resize(s0);
+        drop_strs(s0);
         return -1;
     }
     bool calls = false;
@@ -239,8 +243,8 @@ int SCR_XC::cx_logic(const char *&pos, int d, int level)
     return add(x);
 }
 
-// The binary operators of `level` and deeper. Each level's chain is made as that level's reader
-// would make it, but the next operator is looked up once, not asked of every level in turn.
+// The binary operators of `level` and deeper, each level's chain as the reader's scr_binary_exp
+// reads it: the next operator is looked up once, not asked of every level in turn.
 int SCR_XC::cx_chain(const char *&pos, int d, int level)
 {
     const char *p = pos;
@@ -360,8 +364,7 @@ int SCR_XC::cx_unary(const char *&pos, int d)
         if (s.scr_string(p, v) == 0) {
             XN x{X_STR};
             x.list = (int)strs.size();
-            strs.push_back(std::move(v));
-            held(strs[x.list], -1);
+            held(strs.push_back(v), -1);
             pos = p;
             return add(x);
         }
@@ -381,8 +384,7 @@ int SCR_XC::cx_unary(const char *&pos, int d)
         const char *end = scr_look_group(s, q, '(', ')');
         if (!end) return -1;
         XN x{X_CALL};
-        calls.push_back(XCALL{});
-        x.call = &calls[calls.size() - 1];
+        x.call = &calls.push_back(XCALL{});
         x.deep = (int16_t)d;
         x.at = pos;
         x.end = end;
@@ -396,8 +398,7 @@ int SCR_XC::cx_unary(const char *&pos, int d)
         if (cell != -2) return cell;
     }
     XN x{X_VAR};
-    vars.push_back(XVAR{});
-    x.var = &vars[vars.size() - 1];
+    x.var = &vars.push_back(XVAR{});
     x.name = (int)names.size();
     names.insert(names.end(), name, name + strlen(name) + 1);
     x.at = q;
@@ -560,8 +561,7 @@ int SCR_XC::cx_lvalue(const char *&pos, int d)
     char name[SCR_NAMESIZE];
     if (s.scr_idname(p, name, sizeof name) != 0) return -1;
     XN x{X_VAR};
-    vars.push_back(XVAR{});
-    x.var = &vars[vars.size() - 1];
+    x.var = &vars.push_back(XVAR{});
     x.name = (int)names.size();
     names.insert(names.end(), name, name + strlen(name) + 1);
     if (s.scr_skip_space(p) == '[' && cx_indices(p, d, x) != 0) return -1;

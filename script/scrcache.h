@@ -191,13 +191,13 @@ private:
         const T &operator[](size_t i) const { return chunk[i >> SHIFT][i & (N - 1)]; }
         size_t size() const { return count; }
         size_t capacity() const { return chunk.size() * N; }
-        void push_back(const T &v)
+        T &push_back(const T &v)   // the element stays where it is
         {
             if (count == capacity()) {
                 chunk.reserve(chunk.size() + 1);
                 chunk.push_back(new T[N]);
             }
-            (*this)[count++] = v;
+            return (*this)[count++] = v;
         }
         void resize(size_t n) { count = n < count ? n : count; }   // shrinks only
         void clear()
@@ -246,6 +246,8 @@ private:
     int cx_logic(const char *&p, int d, int level);
     int cx_chain(const char *&p, int d, int level);
     int cx_row(int level, int first, const std::vector<ITEM> &list);
+    // Gives back the literals from `from` on (counted against the text cap again as they go).
+    void drop_strs(size_t from);
     int cx_cast(const char *&p, int d);
     int cx_unary(const char *&p, int d);
     int cx_lvalue(const char *&p, int d);

@@ -42,17 +42,11 @@ struct SCR_TREE::KEEP {
     explicit KEEP(SCR_U &s)
         : s(s), ctx(s.ctx), far(s.far_pos), errpos(s.scr_errpos), fwd(s.scr_fwd.size()), deep_err(s.scr_deep_err)
     {
-        memcpy(t[0], s.err_nowscr, SCR_ERRSIZE);
-        memcpy(t[1], s.err_nowfnc, SCR_ERRSIZE);
-        memcpy(t[2], s.err_prescr, SCR_ERRSIZE);
-        memcpy(t[3], s.err_prefnc, SCR_ERRSIZE);
+        s.err_copy_out(t);
     }
     ~KEEP()
     {
-        memcpy(s.err_nowscr, t[0], SCR_ERRSIZE);
-        memcpy(s.err_nowfnc, t[1], SCR_ERRSIZE);
-        memcpy(s.err_prescr, t[2], SCR_ERRSIZE);
-        memcpy(s.err_prefnc, t[3], SCR_ERRSIZE);
+        s.err_copy_in(t);
         s.far_pos = far;
         s.scr_errpos = errpos;
         s.scr_fwd.resize(fwd);
