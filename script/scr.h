@@ -472,6 +472,12 @@ public:
         bool lv_const() const { return vt && (vt->flags & SF_CONST); }
     };
     int scr_postfix_adrs(const char *&pos, LVAL &lv);
+    // Members after an lvalue ("." or "->" and a name, any number): read, of no effect. Whether
+    // there were any.
+    bool scr_skip_members(const char *&p);
+    // What sizeof gives for a type (t >= 0) and for a value.
+    static double scr_sizeof_type(int t) { return t <= VT_VOID ? 0 : t <= VT_ENUM ? 8 : 4; }
+    static double scr_sizeof_val(const VAL_U &v);
     // Element (x, y) of vt named with dims indices, as an element reference takes it (the usual
     // one here; lv_bind_rare says what is wrong, or reads element 0 while suppressed).
     int lv_bind(VTBL_U *vt, int x, int y, int dims, LVAL &lv)

@@ -146,9 +146,12 @@ int SCR_XC::compile(const char *pos)
         drop_strs(s0);
         return -1;
     }
-    bool calls = false;
-    for (size_t k = n0; k < nodes.size() && !calls; k++) calls = nodes[k].k == X_CALL;
-    roots.push_back(ROOT{root, maxd, p, calls, (int)n0});
+    bool calls = false, rare = false;
+    for (size_t k = n0; k < nodes.size(); k++) {
+        calls = calls || nodes[k].k == X_CALL;
+        rare = rare || nodes[k].k == X_SIZE || nodes[k].memb;
+    }
+    roots.push_back(ROOT{root, maxd, p, calls, rare, (int)n0});
     return (int)roots.size();
 }
 
@@ -349,9 +352,7 @@ int SCR_XC::cx_unary(const char *&pos, int d)
     }
     if (c == 's') {
         if (d + 1 > maxd) maxd = d + 1;   // the reader tries sizeof at its own nesting count
-        char w[8];
-        SCR_LEX::scr_peek_word(pos, w, sizeof w);
-        if (strcmp(w, "sizeof") == 0) return -1;
+        if (s.scr_match_key(p, "sizeof") == 0) return cx_sizeof(pos, p, d + 1);
     }
     if (!scr_is_idf(c)) {
         VAL_U v;
@@ -404,9 +405,7 @@ int SCR_XC::cx_unary(const char *&pos, int d)
     x.at = q;
     p = q;
     if (s.scr_skip_space(p) == '[' && cx_indices(p, d, x) != 0) return -1;
-    const char *m = p;
-    int mc = s.scr_skip_space(m);
-    if (mc == '.' || (mc == '-' && m[1] == '>')) return -1;   // members: the reader's business
+    x.memb = s.scr_skip_members(p);
     for (;;) {
         int pc = s.scr_skip_space(p);
         if (pc != '+' && pc != '-') break;
@@ -425,9 +424,10 @@ int SCR_XC::may_stop(int i) const
 {
     const XN &n = nodes[i];
     switch (n.k) {
-    case X_VAR: return n.dims || n.npost;
+    case X_VAR: return n.dims || n.npost || n.memb;
     case X_CALL: return 1;
-    case X_UN: return may_stop(n.a);
+    case X_UN:
+    case X_SIZE: return may_stop(n.a);
     case X_COND: return may_stop(n.a) || may_stop(n.c);
     case X_ASG: return may_stop(n.b);
     case X_CHAIN:
@@ -565,9 +565,34 @@ int SCR_XC::cx_lvalue(const char *&pos, int d)
     x.name = (int)names.size();
     names.insert(names.end(), name, name + strlen(name) + 1);
     if (s.scr_skip_space(p) == '[' && cx_indices(p, d, x) != 0) return -1;
-    const char *m = p;
-    int mc = s.scr_skip_space(m);
-    if (mc == '.' || (mc == '-' && m[1] == '>')) return -1;
+    x.memb = s.scr_skip_members(p);
+    pos = p;
+    return add(x);
+}
+
+// sizeof at pos (p past the word; d the reader's nesting count in it): a type's size is a
+// number; a value's is taken when it is read.
+int SCR_XC::cx_sizeof(const char *&pos, const char *p, int d)
+{
+    if (d > XC_DEEP) return -1;
+    const char *q = p;
+    if (s.scr_match_key(q, "(") == 0) {
+        char w[8];
+        SCR_LEX::scr_peek_word(SCR_LEX::scr_past_blanks(q), w, sizeof w);
+        if (strcmp(w, "enum") == 0) return -1;   // declares its enumerators as it is read
+        DECL_SPEC spec;
+        if (s.scr_spec_qualifier_list(q, spec) == 0 && s.scr_match_key(q, ")") == 0) {
+            if (spec.type < 0) return -1;   // the reader says what is wrong with it
+            XN x{X_NUM};
+            x.num = SCR_U::scr_sizeof_type(spec.type);
+            pos = q;
+            return add(x);
+        }
+    }
+    int a = cx_unary(p, d);
+    if (a < 0) return -1;
+    XN x{X_SIZE};
+    x.a = a;
     pos = p;
     return add(x);
 }
@@ -719,7 +744,7 @@ SCR_XC::NUMF SCR_XC::numf_of(XN &n, STABLE<XN> &nodes)
     switch (n.k) {
     case X_NUM: return FAST::num;
     case X_VAR:
-        if (n.npost) return FAST::bail;
+        if (n.npost || n.memb) return FAST::bail;
         if (n.dims >= 1) n.fl = &nodes[n.a];
         if (n.dims == 2) n.fr = &nodes[n.b];
         return n.dims == 0 ? FAST::var0 : n.dims == 1 ? FAST::var1 : FAST::var2;
@@ -1087,7 +1112,7 @@ int SCR_XC::ev_var(const XN &n, VAL_U &val)
     if (vt && vt->type == VT_ENUM) {
         KOV_LOG("enum:%s == %d", &names[n.name], vt->value);
         val.val_putd(vt->value);
-        if (!n.dims && !n.npost) return 0;
+        if (!n.dims && !n.npost && !n.memb) return 0;
         stop_at = n.at;
         return 2;
     }
@@ -1211,6 +1236,13 @@ int SCR_XC::ev(int i, VAL_U &val)
     case X_PAREN: {
         int r = ev(n.a, val);
         return r == 2 ? -1 : r;
+    }
+    case X_SIZE: {
+        VAL_U t;
+        int r = ev(n.a, t);
+        if (r < 0) return -1;
+        val.val_putd(SCR_U::scr_sizeof_val(t));
+        return r;
     }
     case X_BIN:
         return -1;   // reached through its chain only

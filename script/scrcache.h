@@ -109,8 +109,8 @@ public:
 
 private:
     // X_BIN: one operator of a chain, for numbers only (the chain's left part and an item).
-    // X_CELL: a cell name of a formula (at .. end).
-    enum KIND : uint8_t { X_NUM, X_STR, X_VAR, X_PRE, X_UN, X_CHAIN, X_LOGIC, X_COND, X_ASG, X_COMMA, X_CALL, X_PAREN, X_BIN, X_CELL };
+    // X_CELL: a cell name of a formula (at .. end). X_SIZE: sizeof a value (a).
+    enum KIND : uint8_t { X_NUM, X_STR, X_VAR, X_PRE, X_UN, X_CHAIN, X_LOGIC, X_COND, X_ASG, X_COMMA, X_CALL, X_PAREN, X_BIN, X_CELL, X_SIZE };
     // What a name's node learns of its name (a record of its own: most nodes are no names).
     struct XVAR {
         // the entry the name meant when vt_gen was gen, and its element when a plain var
@@ -162,6 +162,7 @@ private:
         NUMF nf = nullptr;
         const XN *fl = nullptr, *fr = nullptr;   // nf's operands
         uint8_t numeric = 0;   // nf may give a number (it is no mere refusal)
+        uint8_t memb = 0;      // X_VAR: members follow (read, of no effect; an enumerator stops before them)
         XCALL *call = nullptr;   // X_CALL: what its call keeps
     };
     using CARG = XC_ARG;
@@ -175,6 +176,7 @@ private:
         int deep;             // deepest nesting count the reader reaches in it
         const char *end;
         bool calls;           // it calls something (its run may reach the host)
+        bool rare;            // sizeof or members in it: lean forms leave it to the tree call
         int first;            // its first node (its nodes are first .. node)
     };
 
@@ -250,6 +252,7 @@ private:
     void drop_strs(size_t from);
     int cx_cast(const char *&p, int d);
     int cx_unary(const char *&p, int d);
+    int cx_sizeof(const char *&pos, const char *p, int d);
     int cx_lvalue(const char *&p, int d);
     int cx_indices(const char *&p, int d, XN &n);
     int may_stop(int i) const;

@@ -597,16 +597,21 @@ int SCR_U::scr_unary_sizeof(const char *&pos, VAL_U &val)
     if (scr_match_key(q, "(") == 0 && scr_spec_qualifier_list(q, spec) == 0 && scr_match_key(q, ")") == 0) {
         int t = spec.type;
         if (t < 0) return err_type(t);
-        val.val_putd(t <= VT_VOID ? 0 : t <= VT_ENUM ? 8 : 4);
+        val.val_putd(scr_sizeof_type(t));
         pos = q;
         return 0;
     }
     VAL_U t;
     inherit(t, val);
     if (scr_unary_exp(p, t) != 0) return -1;
-    val.val_putd(t.val_kind == VAL_NUM ? 8 : t.val_kind == VAL_STR ? (double)strlen(t.val_gets()) + 1 : 0);
+    val.val_putd(scr_sizeof_val(t));
     pos = p;
     return 0;
+}
+
+double SCR_U::scr_sizeof_val(const VAL_U &v)
+{
+    return v.val_kind == VAL_NUM ? 8 : v.val_kind == VAL_STR ? (double)strlen(v.val_gets()) + 1 : 0;
 }
 
 // ---- operands ----
@@ -682,7 +687,15 @@ int SCR_U::scr_postfix_adrs(const char *&pos, LVAL &lv)
         if (scr_skip_space(p) == '[' && scr_get_varparam(p, x, y, dims, 0) != 0) return -1;
     }
     if (lv_bind(vt, x, y, dims, lv) != 0) return -1;
-    for (;;) {   // members are read and have no effect
+    scr_skip_members(p);
+    pos = p;
+    return 0;
+}
+
+bool SCR_U::scr_skip_members(const char *&p)
+{
+    bool any = false;
+    for (;;) {
         const char *m = p;
         int c = scr_skip_space(m);
         if (c != '.' && c != '-') break;
@@ -690,9 +703,9 @@ int SCR_U::scr_postfix_adrs(const char *&pos, LVAL &lv)
         char name[SCR_NAMESIZE];
         if (scr_idname(m, name, sizeof name) != 0) break;
         p = m;
+        any = true;
     }
-    pos = p;
-    return 0;
+    return any;
 }
 
 // Element (x, y) of vt named with dims indices, as an element reference takes it: the type,

@@ -62,6 +62,17 @@ const char *const scripts[] = {
     // keeps main from running lean)
     "main(){ var i, n = 0; errmsg(); for (i = 0; i < 2; i++) n = n + strlen(tcat(tcat(tcat(tcat(i,1),2),tcat(3,tcat(i,4))),"
     "tcat(tcat(5,i),tcat(6,tcat(7,8))),tcat(9,10,tcat(11,12),tcat(13,tcat(14,15))))); return n; }",
+    // sizeof of types and of values (a step in it runs), and members, which read and do nothing:
+    // an enumerator stops before them
+    "enum { E = 4 }; main(){ var i, t = \"abc\", u, n = 0; for (i = 0; i < 3; i++) n = n * 7 + sizeof(var) + sizeof(char) "
+    "+ sizeof i++ + sizeof t * 10 + sizeof(u) * 100 + sizeof sizeof t + sizeof(t + 1) + sizeof E + sizeof strlen(t); return n * 100 + i; }",
+    "enum { E = 4 }; main(){ var i, n = 0; for (i = 0; i < 3; i++) n = n + sizeof E[1]; return n; }",
+    "main(){ var i, n = 0; for (i = 0; i < 3; i++) n = n + sizeof(q); return n; }",
+    "main(){ var i, n = 0; for (i = 0; i < 3; i++) n = n + sizeof(enum { Z = 2 }) + Z; return n; }",
+    "var g[4]; main(){ var i, n = 0; for (i = 0; i < 3; i++) { g[i].x = i * 2; g[i] .y->z += 1; n = n + g[i]->w + i.a.b++; } return n * 10 + i; }",
+    "enum { E = 4 }; main(){ var i, n = 0; for (i = 0; i < 3; i++) n = n + E.x; return n; }",
+    "main(){ var i, n = 0; for (i = 0; i < 3; i++) n = n + i. 3; return n; }",
+    "main(){ var i, n = 0; for (i = 0; i < 3; i++) n = n + i->; return n; }",
     // statements around the expressions: blocks, break and continue, goto, switch
     "main(){ var i = 0, n = 0; while (1) { i++; if (i % 2) continue; n = n + i; if (i > 9) break; } return n; }",
     "main(){ var i = 0, n = 0; again: n = n + i * 2; if (++i < 5) goto again; return n; }",
