@@ -2,8 +2,8 @@
 // formulas' (kept by their text). A node takes the same decisions at run time as the text reader
 // (which name is an enumerator, a variable or nothing; suppression; messages) and delegates
 // calls to it, so what a run shows is the same either way. Whatever the parser is not sure of
-// (sizeof, members, cell names, text the reader would reject, nesting near the limits) stays
-// with the text reader.
+// (an enum declared in a cast, a formula's cell name with members or steps, text the reader
+// would reject, nesting near the limits) stays with the text reader.
 #pragma once
 #include <cstdint>
 #include <string>

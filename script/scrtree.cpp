@@ -133,7 +133,13 @@ int SCR_TREE::add(const TN &n)
     nodes.push_back(n);
     nodes[i].self = i;
     np.push_back(&nodes[i]);
-    auto own = [&](int k) { if (k >= 0) nodes[k].parent = i; };
+    TN &m = nodes[i];
+    m.lab = m.k == TN_CASE || m.k == TN_DEFAULT;
+    auto own = [&](int k) {
+        if (k < 0) return;
+        nodes[k].parent = i;
+        if (m.k != TN_SWITCH) m.lab |= nodes[k].lab;   // a switch's labels are its own
+    };
     own(n.a);
     own(n.b);
     if (n.k == TN_BLOCK || n.k == TN_SWITCH)
@@ -516,8 +522,9 @@ int SCR_TREE::b_name(const char *&p, TN &n)
     return 0;
 }
 
-// A switch: its statements are the top of its body; case and default labels stand only there
-// (chained), where the runner can follow the reader's passes over the body.
+// A switch: its statements are the top of its body. Case and default labels chained there are
+// followed by the runner's passes over them; a label below the top (in a block, a branch, a
+// loop) makes the switch run as the reader reads it (deep_labels).
 int SCR_TREE::b_switch(const char *&p, TN &n)
 {
     n.k = TN_SWITCH;
@@ -527,6 +534,7 @@ int SCR_TREE::b_switch(const char *&p, TN &n)
         explicit IN(int &l) : l(l) { l++; }
         ~IN() { l--; }
     } in(switches);
+    SCR_SET<int> deep(deep_labels, 0);
     std::vector<int> ks;
     while (s.scr_match_key(p, "}") != 0) {
         label_ok = 1;
@@ -537,13 +545,15 @@ int SCR_TREE::b_switch(const char *&p, TN &n)
     }
     n.list = (int)kids.size();
     n.n = (int)ks.size();
+    n.deep_labels = (uint8_t)deep_labels;
     kids.insert(kids.end(), ks.begin(), ks.end());
     return 0;
 }
 
 int SCR_TREE::b_label(const char *&p, TN &n, int w)
 {
-    if (!label_ok || !switches) return -1;
+    if (!switches) return -1;
+    if (!label_ok) deep_labels = 1;
     if (w == W_CASE) {
         n.k = TN_CASE;
         n.x[0].at = nullptr;
@@ -564,6 +574,7 @@ int SCR_TREE::b_label(const char *&p, TN &n, int w)
 
 int SCR_TREE::run(const TFN &f, const char *&pos)
 {
+    SCR_SET<SW *> outer_sw(cur_sw, nullptr);   // a call's statements are in no switch of the caller's
     int body_nest = s.ctx.scr_nest, base_st = s.ctx.st_noexect;
     s.ctx.sw_nest = s.ctx.loop_nest = s.ctx.brk_flag = s.ctx.cnt_flag = 0;
     for (;;) {
@@ -732,13 +743,17 @@ int SCR_TREE::path_kid(int block) const
 }
 
 // Reading kids[first ..] without effect: two statements leave every error text empty.
-void SCR_TREE::replay_run(int first, int n)
+int SCR_TREE::replay_run(int first, int n)
 {
-    if (n >= 2) {
+    bool labels = false;
+    for (int k = 0; cur_sw && cur_sw->deep && k < n && !labels; k++) labels = (*np[kids[first + k]]).lab;
+    if (n >= 2 && !labels) {
         s.scr_clear_errors();
-        return;
+        return TR_NEXT;
     }
-    for (int k = 0; k < n; k++) replay(kids[first + k]);
+    for (int k = 0; k < n; k++)
+        if (replay(kids[first + k]) == TR_FAIL) return TR_FAIL;
+    return TR_NEXT;
 }
 
 // An expression whose one root is a number or a store of one: 0 done, -1 failed, 1 nothing
@@ -841,10 +856,10 @@ void SCR_TREE::x_compile(const TX &x, XS &st)
     xr.insert(xr.end(), list.begin(), list.end());
 }
 
-// Reading node i without effect.
-void SCR_TREE::replay(int i)
+int SCR_TREE::replay(int i)
 {
     const TN &n = (*np[i]);
+    if (n.lab && cur_sw && cur_sw->deep) return replay_labels(n);
     for (int k = 0; k < n.nfx; k++) {
         if (fxs[n.fx + k] == FX_STAT) {
             prologue();
@@ -853,6 +868,43 @@ void SCR_TREE::replay(int i)
             s.err_nowfnc[0] = 0;
         }
     }
+    return TR_NEXT;
+}
+
+// A statement holding labels of the running switch, read without effect: its own effects, then
+// its statements in order, each label read as the reader reads it (two that select fail).
+int SCR_TREE::replay_labels(const TN &n)
+{
+    int inner[2] = {n.a, n.b}, kin = 0;
+    const int *ks = inner;
+    int nk = 0;
+    if (n.k == TN_BLOCK) {
+        ks = &kids[n.list];
+        nk = n.n;
+    } else {
+        nk = (n.a >= 0) + (n.b >= 0);
+        if (n.a < 0) ks = &inner[1];
+    }
+    for (int k = 0; k < nk; k++) kin += (*np[ks[k]]).nfx;
+    for (int k = 0; k < n.nfx - kin; k++) {
+        if (fxs[n.fx + k] == FX_STAT) {
+            prologue();
+        } else {
+            s.err_nowscr[0] = 0;
+            s.err_nowfnc[0] = 0;
+        }
+    }
+    if ((n.k == TN_CASE || n.k == TN_DEFAULT) && deep_label(n, *cur_sw) == TR_FAIL) {
+        if (!s.scr_errpos) {
+            const char *p = n.at;
+            s.scr_skip_space(p);
+            s.scr_errpos = p;
+        }
+        return TR_FAIL;
+    }
+    for (int k = 0; k < nk; k++)
+        if (replay(ks[k]) == TR_FAIL) return TR_FAIL;
+    return TR_NEXT;
 }
 
 int SCR_TREE::r_stat(int i)
@@ -888,22 +940,21 @@ int SCR_TREE::r_body(const TN &n)
     case TN_IF: {
         if (seeking()) {   // either branch may hold the label; entered there, the else is read
             if (n.b >= 0 && off_path(n.a) && !off_path(n.b)) {
-                replay(n.a);
+                if (replay(n.a) == TR_FAIL) return TR_FAIL;
                 return r_stat(n.b);
             }
             int r = r_stat(n.a);
             if (r == TR_FAIL || n.b < 0) return r;
             if (seeking()) return r_stat(n.b);
-            replay(n.b);
-            return r;
+            return replay(n.b) == TR_FAIL ? TR_FAIL : r;
         }
         if (r_exp(n.x[0], v) != 0) return TR_FAIL;
         if (v.val_getd() != 0) {
             int r = r_stat(n.a);
-            if (r != TR_FAIL && n.b >= 0) replay(n.b);
+            if (r != TR_FAIL && n.b >= 0 && replay(n.b) == TR_FAIL) return TR_FAIL;
             return r;
         }
-        replay(n.a);
+        if (replay(n.a) == TR_FAIL) return TR_FAIL;
         return n.b >= 0 ? r_stat(n.b) : TR_NEXT;
     }
     case TN_BREAK: return seeking() ? TR_NEXT : TR_BREAK;
@@ -912,7 +963,11 @@ int SCR_TREE::r_body(const TN &n)
     case TN_SWITCH: return r_switch(n);
     case TN_GOTO: return r_goto(n);
     case TN_LABEL:
-        if (seeking() && strcmp(s.ctx.goto_label, &names[n.name]) == 0) s.ctx.goto_label[0] = 0;   // runs from here
+        if (seeking_goto() && strcmp(s.ctx.goto_label, &names[n.name]) == 0) s.ctx.goto_label[0] = 0;   // runs from here
+        return r_stat(n.a);
+    case TN_CASE:
+    case TN_DEFAULT:   // below the top of its switch's body
+        if (!cur_sw || deep_label(n, *cur_sw) == TR_FAIL) return TR_FAIL;
         return r_stat(n.a);
     default: return r_loop(n);
     }
@@ -1006,14 +1061,14 @@ int SCR_TREE::r_compound(const TN &n, SCR_U::FRAME *fr)
     s.err_nowscr[0] = 0;   // the reader's last look for a declaration
     s.err_nowfnc[0] = 0;
     int k = 0;
-    if (seeking() && seek_to >= 0) {   // straight to the statement around the label
+    if (seeking_goto() && seek_to >= 0) {   // straight to the statement around the label
         k = path_kid(n.self);
-        replay_run(n.list, k);
+        if (replay_run(n.list, k) == TR_FAIL) return TR_FAIL;
     }
     for (; k < n.n; k++) {
         int r = r_stat(kids[n.list + k]);
         if (r == TR_NEXT) continue;
-        if (r != TR_FAIL) replay_run(n.list + k + 1, n.n - k - 1);
+        if (r != TR_FAIL && replay_run(n.list + k + 1, n.n - k - 1) == TR_FAIL) return TR_FAIL;
         return r;
     }
     return TR_NEXT;
@@ -1031,6 +1086,17 @@ void SCR_TREE::frame_fill(SCR_U::FRAME &fr, uint64_t born)
 
 int SCR_TREE::r_loop(const TN &n)
 {
+    // A label selected inside the loop selects for its switch: the suppression lowered stays
+    // lowered when the loop's context is given back.
+    struct LOWERED {
+        SCR_TREE &t;
+        bool was;
+        explicit LOWERED(SCR_TREE &t) : t(t), was(t.cur_sw && t.cur_sw->lowered) {}
+        ~LOWERED()
+        {
+            if (t.cur_sw && t.cur_sw->deep && t.cur_sw->lowered && !was) t.s.ctx.st_noexect--;
+        }
+    } lowered(*this);
     SCR_U::BLOCK block(s);
     VAL_U v;
     if (n.k == TN_FOR && n.x[0].at && !seeking() && r_exp(n.x[0], v) != 0) return TR_FAIL;
@@ -1054,7 +1120,7 @@ int SCR_TREE::r_loop(const TN &n)
         s.ctx.loop_nest++;
         int r = TR_NEXT;
         if (flag) r = r_stat(n.a);
-        else replay(n.a);
+        else r = replay(n.a);
         s.ctx.loop_nest--;
         if (r == TR_FAIL || r == TR_RETURN) return r;
         if (r == TR_BREAK || !flag) return TR_NEXT;
@@ -1110,14 +1176,67 @@ int SCR_TREE::r_switch(const TN &n)
         if (!sw.seek && r_exp(n.x[0], v) != 0) return TR_FAIL;
         sw.value = scr_trunc32(v.val_getd());
         s.ctx.sw_nest++;
-        if (r_switch_pass(n, sw, jump) != 0) return TR_FAIL;
+        SCR_SET<SW *> inner(cur_sw, &sw);
+        sw.deep = n.deep_labels;
+        auto pass = [&] { return sw.deep ? r_deep_switch(n, jump) : r_switch_pass(n, sw, jump); };
+        if (sw.deep) {
+            s.ctx.st_noexect += !sw.seek;
+            sw.base = s.ctx.st_noexect;
+        }
+        if (pass() != 0) return TR_FAIL;
         if (!sw.seek && !sw.matched && sw.defaults) {
             sw.defaults = 0;
             sw.default_run = 1;
-            if (r_switch_pass(n, sw, jump) != 0) return TR_FAIL;
+            if (pass() != 0) return TR_FAIL;
         }
     }
     return jump == TR_BREAK ? TR_NEXT : jump;
+}
+
+// A pass over the body of a switch with labels below its top: a statement runs where the
+// reader's would, is entered seeking where the reader's seeks, else is read without effect
+// (its labels still read); a transfer suppresses the rest.
+int SCR_TREE::r_deep_switch(const TN &n, int &jump)
+{
+    for (int k = 0; k < n.n; k++) {
+        int i = kids[n.list + k];
+        int r = !s.sup() || seeking() ? r_stat(i) : replay(i);
+        if (r == TR_FAIL) return -1;
+        if (r != TR_NEXT) {
+            jump = r;
+            s.ctx.st_noexect++;   // the context is the switch's own: its end gives it back
+        }
+    }
+    return 0;
+}
+
+// A label of a switch with labels below its top, as the reader reads it: the first case of the
+// value (or, in the pass for it, the default) lowers the suppression; a second one fails, the
+// same one read again by a loop does nothing.
+int SCR_TREE::deep_label(const TN &n, SW &sw)
+{
+    if (n.k == TN_CASE) {
+        VAL_U v;
+        const char *p = n.x[0].at;
+        if (s.scr_const_exp(p, v) != 0 || p != n.x[0].end) return TR_FAIL;
+        if (sw.seek || scr_trunc32(v.val_getd()) != sw.value || (sw.matched && sw.case_at == &n)) return TR_NEXT;
+        if (++sw.matched > 1) {
+            s.scr_set_SCRERR("複数の同一 case 文がある");
+            return TR_FAIL;
+        }
+        sw.case_at = &n;
+    } else {
+        if (sw.defaults && sw.default_at == &n) return TR_NEXT;
+        if (++sw.defaults > 1) {
+            s.scr_set_SCRERR("複数の default 文がある");
+            return TR_FAIL;
+        }
+        sw.default_at = &n;
+        if (!sw.default_run || sw.seek) return TR_NEXT;
+    }
+    sw.lowered = 1;
+    s.ctx.st_noexect--;
+    return TR_NEXT;
 }
 
 int SCR_TREE::r_switch_pass(const TN &n, SW &sw, int &jump)

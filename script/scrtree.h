@@ -1,8 +1,8 @@
 // The statement tree of a function body, built by the link pass and run instead of reading the
 // body's text again. A node keeps where the reader's statement begins (the hook's position, the
 // base of an error position); an expression is its text span, run by the expression reader and
-// its parsed forms. Whatever the builder does not take (case labels below the top of a switch
-// body) leaves the function to the reader.
+// its parsed forms. A body whose reading at the build fails where the link's did not (see
+// b_parse) is left to the reader.
 //
 // A goto is thrown as the reader throws it; the body is then run seeking the label (the
 // reader's suppressed reading, entering every construct) and goes on from there.
@@ -38,6 +38,8 @@ struct TX {
 
 struct TN {
     TN_KIND k = TN_EMPTY;
+    uint8_t lab = 0;            // a case or default label of the innermost switch around stands in it
+    uint8_t deep_labels = 0;    // switch: a label of it stands below the top of its body
     const char *at = nullptr;   // the reader's statement position (before blanks)
     TX x[3];                    // cond (if, while, do); for: init, cond, inc; exp; return value
     int a = -1, b = -1;         // if: then, else; loops: body
@@ -164,9 +166,9 @@ private:
     std::vector<int> path;
     std::vector<uint8_t> on_path;
     void mark_path(int label);
-    bool off_path(int i) const { return seeking() && seek_to >= 0 && !on_path[i]; }
+    bool off_path(int i) const { return seeking_goto() && seek_to >= 0 && !on_path[i]; }
     int path_kid(int block) const;
-    void replay_run(int first, int n);
+    int replay_run(int first, int n);
     void link_gotos(size_t n0);
     int loops = 0, fn_type = 0;
     int body_nest = 0;   // the nest level of the names the body being built declares
@@ -174,11 +176,22 @@ private:
     int label_ok = 0;    // a case or default label may stand here: the top of a switch body
     int blocks = 0;      // blocks around the one being built
     bool inner_decls = false;
+    int deep_labels = 0;  // a label of the switch being built stands below the top of its body
     // A switch being run: what the reader keeps in ctx.sw_*.
     struct SW {
         int value = 0, matched = 0, defaults = 0, default_run = 0, running = 0, jumped = 0;
         int seek = 0;   // entered seeking a goto's label: labels do not select
+        // A switch with labels below the top of its body runs as the reader reads it: its body
+        // suppressed (st_noexect at base) until a label lowers it, the constructs on the way
+        // entered as a goto's seeking enters them.
+        int deep = 0, lowered = 0, base = 0;
+        const TN *case_at = nullptr, *default_at = nullptr;
     };
+    SW *cur_sw = nullptr;   // the innermost switch running
+    bool case_seeking() const
+    {
+        return cur_sw && cur_sw->deep && !cur_sw->lowered && !cur_sw->seek && s.ctx.st_noexect == cur_sw->base;
+    }
 
     int add(const TN &n);
     int b_exp(const char *&p, TX &x);
@@ -193,7 +206,10 @@ private:
     int b_label(const char *&p, TN &n, int w);
     int b_name(const char *&p, TN &n);
     int r_goto(const TN &n);
-    int seeking() const { return s.ctx.goto_label[0] != 0; }
+    // Seeking a goto's label, or the case or default label of a switch that has them below the
+    // top of its body: constructs are entered without their conditions, nothing runs.
+    int seeking() const { return s.ctx.goto_label[0] != 0 || case_seeking(); }
+    int seeking_goto() const { return s.ctx.goto_label[0] != 0; }
     void fx_of(TN &n, const std::vector<uint8_t> &own);
 
     int r_exp(const TX &x, VAL_U &v);
@@ -219,6 +235,8 @@ private:
     int r_switch_pass(const TN &n, SW &sw, int &jump);
     int r_switch_stat(int i, SW &sw);
     int r_label(const TN &n, SW &sw);
+    int r_deep_switch(const TN &n, int &jump);
+    int deep_label(const TN &n, SW &sw);
     int r_decl_failed(const char *at);
     // A declaration that failed is read again as a statement, which fails with its message:
     // `statement` does what the runner does before a statement at `at` (mark, hook, prologue).
@@ -247,5 +265,7 @@ private:
         if (s.err_nowscr[0] || s.err_prescr[0]) s.scr_set_SCRERR(nullptr);
         if (s.err_nowfnc[0] || s.err_prefnc[0]) s.scr_set_FNCERR(nullptr);
     }
-    void replay(int i);
+    // Reading node i without effect: TR_NEXT, or TR_FAIL where a label in it fails.
+    int replay(int i);
+    int replay_labels(const TN &n);
 };

@@ -48,7 +48,7 @@ struct GEN {
     explicit GEN(FUZZ_IN in) : in(in) {}
     FUZZ_IN in;
     std::string out;
-    int depth = 0, loops = 0;
+    int depth = 0, loops = 0, switches = 0;
     bool in_main = false, in_f = false, labelled = false;
 
     const char *pick(std::initializer_list<const char *> l) { return l.begin()[in.below((int)l.size())]; }
@@ -74,6 +74,7 @@ struct GEN {
             }
             break;
         }
+        if (in.below(24) == 0) out += pick({".x", "->y.z", " . w", ". 3"});   // members: read, of no effect
     }
     void call()
     {
@@ -141,7 +142,7 @@ struct GEN {
             out += bare ? "" : ")";
             break;
         }
-        case 10: out += pick({"sizeof a", "my[0][0]", "E1 + 1", "lp", "lz[1][0]", "pz"}); break;
+        case 10: out += pick({"sizeof a", "my[0][0]", "E1 + 1", "lp", "lz[1][0]", "pz", "sizeof(var)", "sizeof s", "sizeof E1[1]"}); break;
         default: lvalue(); break;
         }
         depth--;
@@ -189,8 +190,12 @@ struct GEN {
                          "{ PUSH lp; var t = (", "{ ARRAY lz; var t = ("});
             exp(); out += "); "; stat(d + 1); stat(d + 1); out += "}\n";
             break;
-        case 5: out += "switch ("; exp(); out += ") { case "; out += pick({"1", "E1"}); out += ": "; body(d); out += " default: "; body(d);
-                out += " case 2: "; body(d); out += "}\n"; break;
+        case 5:
+            switches++;
+            out += "switch ("; exp(); out += ") { case "; out += pick({"1", "E1"}); out += ": "; body(d); out += " default: "; body(d);
+            out += " case 2: "; body(d); out += "}\n";
+            switches--;
+            break;
         case 6:
             if (loops || rare()) out += pick({"break;\n", "continue;\n"});
             else if (in_main) out += labelled && in.below(2) ? "if (k++ % 5) goto K;\n" : "goto L;\n";
@@ -199,6 +204,10 @@ struct GEN {
             break;
         case 7: out += "return "; exp(); out += ";\n"; break;
         case 8: out += "my["; exp(); out += "]["; exp(); out += "] = "; exp(); out += ";\n"; break;
+        case 10:   // a label of the switch around, below the top of its body
+            if (switches && in.below(2)) out += pick({"case 3: ", "case 0: ", "case E0: ", "case 4: case 5: ", "default: "});
+            stat(d + 1);
+            break;
         case 9:   // a label anywhere in main: in a loop's or a switch's body, a block that hides a name
             if (in_main && !labelled && d > 0) {
                 labelled = true;
