@@ -310,19 +310,30 @@ int SCR_XC::cx_cast(const char *&pos, int d)
     if (d > XC_DEEP) return -1;
     if (d > maxd) maxd = d;
     const char *p = pos;
-    if (s.scr_match_key(p, "(") == 0) {
-        char w[8];
-        SCR_LEX::scr_peek_word(SCR_LEX::scr_past_blanks(p), w, sizeof w);
-        if (strcmp(w, "enum") == 0) return -1;   // declares its enumerators as it is read
-        DECL_SPEC spec;
-        if (s.scr_spec_qualifier_list(p, spec) == 0 && s.scr_match_key(p, ")") == 0) {
-            int n = cx_cast(p, d);
-            if (n < 0) return -1;
-            pos = p;
-            return n;
-        }
+    DECL_SPEC spec;
+    int t = cx_type_name(p, spec);
+    if (t < 0) return -1;
+    if (t) {
+        int n = cx_cast(p, d);
+        if (n < 0) return -1;
+        pos = p;
+        return n;
     }
     return cx_unary(pos, d);
+}
+
+// "(" type ")" at p, as the reader tries it for a cast and for sizeof: 1 read (p past it), 0
+// none, -1 an enum (it declares its enumerators as it is read: the reader's).
+int SCR_XC::cx_type_name(const char *&p, DECL_SPEC &spec)
+{
+    const char *q = p;
+    if (s.scr_match_key(q, "(") != 0) return 0;
+    char w[8];
+    SCR_LEX::scr_peek_word(SCR_LEX::scr_past_blanks(q), w, sizeof w);
+    if (strcmp(w, "enum") == 0) return -1;
+    if (s.scr_spec_qualifier_list(q, spec) != 0 || s.scr_match_key(q, ")") != 0) return 0;
+    p = q;
+    return 1;
 }
 
 int SCR_XC::cx_unary(const char *&pos, int d)
@@ -576,18 +587,14 @@ int SCR_XC::cx_sizeof(const char *&pos, const char *p, int d)
 {
     if (d > XC_DEEP) return -1;
     const char *q = p;
-    if (s.scr_match_key(q, "(") == 0) {
-        char w[8];
-        SCR_LEX::scr_peek_word(SCR_LEX::scr_past_blanks(q), w, sizeof w);
-        if (strcmp(w, "enum") == 0) return -1;   // declares its enumerators as it is read
-        DECL_SPEC spec;
-        if (s.scr_spec_qualifier_list(q, spec) == 0 && s.scr_match_key(q, ")") == 0) {
-            if (spec.type < 0) return -1;   // the reader says what is wrong with it
-            XN x{X_NUM};
-            x.num = SCR_U::scr_sizeof_type(spec.type);
-            pos = q;
-            return add(x);
-        }
+    DECL_SPEC spec;
+    int t = cx_type_name(q, spec);
+    if (t < 0 || (t && spec.type < 0)) return -1;   // the reader says what is wrong with a type
+    if (t) {
+        XN x{X_NUM};
+        x.num = SCR_U::scr_sizeof_type(spec.type);
+        pos = q;
+        return add(x);
     }
     int a = cx_unary(p, d);
     if (a < 0) return -1;

@@ -253,6 +253,7 @@ private:
     int cx_cast(const char *&p, int d);
     int cx_unary(const char *&p, int d);
     int cx_sizeof(const char *&pos, const char *p, int d);
+    int cx_type_name(const char *&p, DECL_SPEC &spec);
     int cx_lvalue(const char *&p, int d);
     int cx_indices(const char *&p, int d, XN &n);
     int may_stop(int i) const;
