@@ -81,10 +81,13 @@ asan: deps $(ASAN_BUILD)/build.ninja
 	ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS) -LE qt
 	ASAN_OPTIONS=detect_leaks=0 ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS) -L qt
 
-# Every test also runs on the text reader alone (no statement trees, no parsed forms): both
-# ways must agree. ctest runs last so that its summary closes the output.
+# Every test also runs on the text reader alone (no statement trees, no parsed forms), and
+# every script a test runs first runs on a twin with the reader alone, then with every tree
+# built at the first run: results, error texts and positions and the statement hooks' positions
+# must agree. ctest runs last so that its summary closes the output.
 test: build fuzz asan
 	KOVASH_TREE=0 KOVASH_NOCACHE=1 ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS) -LE qt
+	KOVASH_TREE=diff ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS) -LE qt
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 
 bench: build

@@ -80,7 +80,10 @@ TEST(Guide, ScriptExamplesGiveWhatTheGuideShows)
     for (const EXAMPLE &ex : list) {
         ASSERT_FALSE(ex.out.empty()) << ex.name;
         ENV e;
-        if (ex.name == "parts.scr") parts_sheet(e.csv);
+        if (ex.name == "parts.scr") {
+            e.prepare = parts_sheet;
+            parts_sheet(e.csv);
+        }
         RUN r = e.run(ex.text.c_str());
         int status = r.linked && r.ran ? r.status & 0xFF : 255;
         EXPECT_EQ(std::to_string(status), ex.out.back()) << ex.name << ": " << kov::sj_to_utf8(r.err);

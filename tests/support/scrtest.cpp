@@ -174,6 +174,7 @@ std::string ENV::diff(const char *text, RUN *out, int exact)
         other->host.step_ms = host.step_ms;
         if (!scr.scr_func) other->scr.scr_fn_table = scr.scr_fn_table;   // a test's own table of built-ins
         other->scr.scr_tree_mode = 0;
+        if (prepare) prepare(other->csv);
         RUN w = other->run_once(text);
         other->host.trace = nullptr;
         b = offsets(theirs, other->scr.scr_text, exact);

@@ -33,6 +33,7 @@ struct ENV {
     // on a fresh twin without them; results, error texts, positions and hook positions must agree.
     RUN run(const char *text);
     virtual ENV *twin() const { return new ENV; }
+    void (*prepare)(CSV_U &) = nullptr;   // what the test did to the sheet before the run: done to the twin's too
     RUN run_once(const char *text);
     // Runs text on a fresh twin without the trees, then here with them: "" when both agree,
     // else what differs (out: this run). Not exact: repeated hooks at one statement count once.
