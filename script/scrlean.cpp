@@ -835,44 +835,20 @@ int SCR_LEAN::c_decls(FN &fn, const TN &block, int level)
 // list where none fits) stays with the tree call.
 int SCR_LEAN::c_values(FN &fn, const char *&p, int slot, int level)
 {
-    if (s.scr_match_key(p, "{") != 0) return -1;
     FN::SHAPE sh = fn.shape[slot];
-    int c = 0, r = 0;
     sh.e0 = (int)fn.elems.size();
     fn.in_init = true;
-    auto value = [&]() {
+    int ok = SCR_TREE::list_layout(s, p, sh.dims, sh.x, sh.y, [&](int c, int r) {
         int root = s.scr_xc->compile_root(p), e = root > 0 ? c_root(fn, root, level) : -1;
         if (e < 0) return -1;
-        fn.elems.push_back(FN::ELEM{c++, r, e, nullptr});
+        fn.elems.push_back(FN::ELEM{c, r, e, nullptr});
         return 0;
-    };
-    auto next = [&]() { return s.scr_match_key(p, ",") == 0 ? 1 : s.scr_match_key(p, "}") == 0 ? 0 : -1; };
-    while (s.scr_match_key(p, "}") != 0) {
-        if (c >= sh.x) {
-            if (sh.dims < 2 || ++r >= sh.y) return -1;
-            c = 0;
-        }
-        if (s.scr_match_key(p, "{") == 0) {   // a row
-            if (sh.dims != 2 || r >= sh.y) return -1;
-            while (s.scr_match_key(p, "}") != 0) {
-                if (c >= sh.x || value() != 0) return -1;
-                int more = next();
-                if (more < 0) return -1;
-                if (!more) break;
-            }
-            c = 0;
-            r++;
-        } else if (value() != 0) {
-            return -1;
-        }
-        int more = next();
-        if (more < 0) return -1;
-        if (!more) break;
-    }
+    });
+    if (ok != 0) return -1;
     fn.in_init = false;
     sh.en = (int)fn.elems.size() - sh.e0;
     fn.shape[slot] = sh;
-    return sh.en ? 0 : -1;
+    return 0;
 }
 
 template <class MAKE> int SCR_LEAN::c_list(FN &fn, int n, MAKE make)

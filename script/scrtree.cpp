@@ -286,8 +286,9 @@ int SCR_TREE::b_parse(const char *&p, TX &x, bool list)
 }
 
 // The declaration at `at` (read once already) when it declares plain var names (arrays of sizes
-// written as numbers), each perhaps with an initializer that is one expression: its index in
-// tds, else -1. Positions are where the reader's steps leave the text.
+// written as numbers), each perhaps with an initializer that is one expression or a list of
+// initial values that fits: its index in tds, else -1. Positions are where the reader's steps
+// leave the text.
 int SCR_TREE::b_decl(const char *at)
 {
     const char *q = at;
@@ -296,11 +297,12 @@ int SCR_TREE::b_decl(const char *at)
     if (SCR_LEX::scr_word(q) != W_VAR || s.scr_decl_specs(q, spec) != 0 || spec.type != VT_VAR || spec.flags) return -1;
     TDECL d{q, (int)dxs.size(), 0};
     std::vector<TDX> list;
-    const size_t xs0 = xs.size(), xr0 = xr.size(), names0 = names.size();
+    const size_t xs0 = xs.size(), xr0 = xr.size(), names0 = names.size(), lvs0 = lvs.size();
     auto refuse = [&] {
         xs.resize(xs0);
         xr.resize(xr0);
         names.resize(names0);
+        lvs.resize(lvs0);
         return -1;
     };
     for (;;) {
@@ -312,14 +314,17 @@ int SCR_TREE::b_decl(const char *at)
         if (shape_of(r, x.x, x.y, x.dims) != 0) return refuse();
         x.past = q = r;
         if (s.scr_match_key(q, "=") == 0) {
-            if (s.scr_match_key(q, "{") == 0) return refuse();   // a list: the reader's
-            x.init.at = q;
-            x.init.id = (int)xs.size();
-            xs.resize(xs.size() + 2);
-            if (b_parse(q, x.init, false) != 0) {
-                VAL_U v;
-                if (s.scr_assignment_exp(q, v) != 0) return refuse();
-                x.init.end = q;
+            if (s.scr_skip_space(q) == '{') {   // (the run finds the initializer past the blanks)
+                if (b_list(q, x) != 0) return refuse();
+            } else {
+                x.init.at = q;
+                x.init.id = (int)xs.size();
+                xs.resize(xs.size() + 2);
+                if (b_parse(q, x.init, false) != 0) {
+                    VAL_U v;
+                    if (s.scr_assignment_exp(q, v) != 0) return refuse();
+                    x.init.end = q;
+                }
             }
         }
         names.insert(names.end(), name, name + strlen(name) + 1);
@@ -332,6 +337,31 @@ int SCR_TREE::b_decl(const char *at)
     dxs.insert(dxs.end(), list.begin(), list.end());
     tds.push_back(d);
     return (int)tds.size() - 1;
+}
+
+// A list of initial values of declarator x at q: each value's element and parsed roots, where
+// the declaration's reading of its shape would not fail.
+int SCR_TREE::b_list(const char *&q, TDX &x)
+{
+    x.init.at = q;
+    x.list = (int)lvs.size();
+    int ok = list_layout(s, q, x.dims, x.x, x.y, [&](int c, int r) {
+        TLV v{c, r, TX{}};
+        v.x.at = q;
+        v.x.id = (int)xs.size();
+        xs.resize(xs.size() + 2);
+        if (b_parse(q, v.x, false) != 0) {
+            VAL_U t;
+            if (s.scr_assignment_exp(q, t) != 0) return -1;
+            v.x.end = q;
+        }
+        lvs.push_back(v);
+        return 0;
+    });
+    if (ok != 0) return -1;
+    x.init.end = q;
+    x.nlist = (int)lvs.size() - x.list;
+    return 0;
 }
 
 int SCR_TREE::shape_of(const char *&p, int &x, int &y, int &dims)
@@ -1005,6 +1035,9 @@ int SCR_TREE::r_decl(int d, const char *&p)
             s.scr_skip_space(u);
             if (!x || u != x->init.at) {
                 if (s.scr_initializer(q, vt, nullptr, nullptr) != 0) return -1;
+            } else if (x->nlist) {
+                if (r_list(*x, vt) != 0) return -1;
+                q = x->init.end;
             } else {
                 VAL_U v;
                 SCR_XC *xc = s.scr_xc;
@@ -1025,6 +1058,32 @@ int SCR_TREE::r_decl(int d, const char *&p)
         return -1;
     }
     p = q;
+    return 0;
+}
+
+// The values of a list of initial values stored as scr_initializer stores them: each in turn,
+// a value that fails ends the declaration, a store that fails is said and the list goes on.
+int SCR_TREE::r_list(const TDX &x, VTBL_U *vt)
+{
+    SCR_XC *xc = s.scr_xc;
+    for (int k = 0; k < x.nlist; k++) {
+        const TLV lv = lvs[x.list + k];   // a copy: a value's run may build more trees, which moves lvs
+        const char *u = lv.x.at;
+        VAL_U v;
+        const XS st = xc ? roots_of(lv.x, xc) : XS{-1, 0};
+        int r = st.first >= 0 && st.n == 1 ? xc->arg_value(XC_ARG{xr[st.first].root, u, lv.x.end}, u, v)
+                                           : s.scr_assignment_exp(u, v);
+        if (r != 0) {
+            s.scr_set_SCRERR("%s@%s 初期値が無効", vt->owner, vt->name);
+            return -1;
+        }
+        BASE_GJ *gj = vt->vtb_gajet_pt;
+        if (!gj || gj->gj_putv(lv.c, lv.r, v) != 0) s.scr_set_SCRERR("%s@%s 初期値設定失敗", vt->owner, vt->name);
+        if (u != lv.x.end) {   // stopped early (an enumerator with indices): what follows is no "," nor "}"
+            s.scr_set_SCRERR("%s@%s } が必要", vt->owner, vt->name);
+            return -1;
+        }
+    }
     return 0;
 }
 

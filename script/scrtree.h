@@ -119,15 +119,22 @@ private:
     std::vector<TN *> np;   // the nodes by index, for the runner (a deque's index costs more)
     std::vector<int> kids;
     std::vector<const char *> decls;
-    // A declaration of plain var names ("var a = e, b[8];"): read past its specifiers at specs,
+    // A declaration of plain var names ("var a = e, b[8] = {1, 2};"): read past its specifiers at specs,
     // its declarators dxs[first ..]; by decls' index in dplain (-1: the reader reads it).
     struct TDX {
         const char *at;     // where the declarator is read (past the specifiers or the ",")
         const char *past;   // past its name and the blanks after it
         int name;           // in names
         int x, y, dims;     // its shape (sizes that are numbers)
-        TX init;            // its initializer (at null: none)
+        TX init;            // its initializer (at null: none; a list: at its "{", end past it)
+        int list = 0, nlist = 0;   // a list's values: lvs[list ..]
     };
+    // A value of a list of initial values: its element and its expression.
+    struct TLV {
+        int c, r;
+        TX x;
+    };
+    std::vector<TLV> lvs;
     struct TDECL {
         const char *specs;
         int first, n;
@@ -225,6 +232,41 @@ private:
     // An array declarator's sizes written as numbers ("[x]" or "[y][x]", none: dims 0) at p:
     // 0 with the shape, -1 when they are not numbers or not a shape a declaration makes.
     int shape_of(const char *&p, int &x, int &y, int &dims);
+    // A list of initial values at p ("{" next) for an array of dims (1 or 2) and sizes xs, ys,
+    // laid out as the declaration lays it: value(c, r) reads the value for element (c, r) at p
+    // (0, else -1). 0 with p past the list; -1 where the declaration would fail on the list's
+    // shape (a value too many, a row where none fits, no value) or a value failed.
+    template <class VALUE> static int list_layout(SCR_U &s, const char *&p, int dims, int xs, int ys, VALUE value)
+    {
+        if (dims < 1 || s.scr_match_key(p, "{") != 0) return -1;
+        int c = 0, r = 0, count = 0;
+        auto next = [&] { return s.scr_match_key(p, ",") == 0 ? 1 : s.scr_match_key(p, "}") == 0 ? 0 : -1; };
+        while (s.scr_match_key(p, "}") != 0) {
+            if (c >= xs) {   // on into the next row
+                if (dims < 2 || ++r >= ys) return -1;
+                c = 0;
+            }
+            if (s.scr_match_key(p, "{") == 0) {   // a row of its own
+                if (dims != 2 || r >= ys) return -1;
+                while (s.scr_match_key(p, "}") != 0) {
+                    if (c >= xs || value(c++, r) != 0) return -1;
+                    count++;
+                    int more = next();
+                    if (more < 0) return -1;
+                    if (!more) break;
+                }
+                c = 0;
+                r++;
+            } else {
+                if (value(c++, r) != 0) return -1;
+                count++;
+            }
+            int more = next();
+            if (more < 0) return -1;
+            if (!more) break;
+        }
+        return count ? 0 : -1;
+    }
     int r_stat(int i);
     int r_body(const TN &n);
     int r_compound(const TN &n, SCR_U::FRAME *fill = nullptr);
@@ -256,6 +298,8 @@ private:
         return TR_FAIL;
     }
     int b_decl(const char *at);
+    int b_list(const char *&q, TDX &x);
+    int r_list(const TDX &x, VTBL_U *vt);
     int r_decl(int d, const char *&p);
     VTBL_U *r_declarator(const TDX &x, const char *&p);
     void frame_fill(SCR_U::FRAME &fr, uint64_t born);

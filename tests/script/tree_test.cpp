@@ -71,8 +71,8 @@ TEST(Tree, BuiltForEveryStatement)
     }
 }
 
-// Each text runs with the trees and on a twin without: everything seen must agree, and the
-// tree must have run (a body left to the reader would agree trivially).
+// Each text runs with the trees (with lean runs and without) and on a twin without: everything
+// seen must agree, and the tree must have run (a body left to the reader would agree trivially).
 TEST(Tree, RunsAsTheReaderDoes)
 {
     const char *texts[] = {
@@ -169,6 +169,13 @@ TEST(Tree, RunsAsTheReaderDoes)
         "f(var n){ var a /*x*/ = n * 2 , b = a + 1, c, s = \"t\" ; var d = s; if (n > 0) return f(n - 1) + a + b + (c == 0) + (d == \"t\"); return a; } main(){ var i, t = 0; for (i = 0; i < 3; i++) { var k = i, m = k * 3; t += f(i) + m; } return t; }",
         "f(var n){ var a[3], m[2][4] = n, k = 1; a[n % 3] = n; m[1][3] = a[n % 3] + m[0][0]; return m[1][3] * 10 + a[0] + k; } main(){ var i, t = 0; for (i = 0; i < 5; i++) { var b[2]; b[1] = f(i); t += b[1]; } return t; }",
         "f(var n){ var a[2][3]; a[1][2] = 5; return a[n][2] + a[1][n]; } main(){ return f(0) + f(1) + f(2); }",
+        // lists of initial values: running on into the next row, rows of their own, texts,
+        // blanks and comments, a value that calls a function met for the first time, one that
+        // fails, a list in a loop's block
+        "g(var k){ var t[2] = {k * 3, 1}; return t[0]; } f(var n){ var a[3] = { n, /* c */ n * 2 , \"t\" }, m[2][3] = {{1, n}, {g(n) + 1}}, k[2][2] = {1, 2, 3, 4}; "
+        "return a[1] + m[1][0] * 10 + m[0][2] + k[1][1] * 100 + (a[2] == \"t\") * 1000; } main(){ var i, s = 0; for (i = 0; i < 3; i++) s += f(i); return s; }",
+        "f(var n){ var b[2], a[2] = {1, b[n]}; return a[0] + a[1]; } main(){ var i, s = 0; for (i = 0; i < 4; i++) s += f(i); return s; }",
+        "main(){ var i, s = 0; for (i = 0; i < 3; i++) { var a[2][2] = {{i, i + 1}, {i * 2}}; s = s * 10 + a[0][1] + a[1][0] + a[1][1]; } return s; }",
         // a tree built while an initializer runs (an array keeps main from running lean)
         "g(var n){ var a = n + 1, b = 2; return a + b; } main(){ var z[2]; var x = g(1), y = g(2) + x; return y + z[0]; }",
         "var g[2]; f(var n){ var a = 1, b = g[n] + a, c = 5; return a + b + c; } main(){ var i, t = 0; for (i = 0; i < 4; i++) t += f(i); return t; }",
@@ -184,11 +191,13 @@ TEST(Tree, RunsAsTheReaderDoes)
         "f(){ return warn() + 1; warn(); warn(); } main(){ return f() * 10 + (errmsg() == \"w\"); }",
         "f(){ { return warn() + 1; } warn(); } main(){ return f() * 10 + (errmsg() == \"w\"); }",
     };
-    for (const char *t : texts) {
-        TENV e;
-        EXPECT_EQ(e.diff(t), "") << t;
-        EXPECT_GT(e.scr.scr_tree ? e.scr.scr_tree->built : 0, 0) << t;
-    }
+    for (const char *t : texts)
+        for (int lean = 1; lean >= 0; lean--) {   // lean runs take most functions from the tree calls
+            TENV e;
+            e.scr.scr_lean_on = lean;
+            EXPECT_EQ(e.diff(t), "") << t << " lean " << lean;
+            EXPECT_GT(e.scr.scr_tree ? e.scr.scr_tree->built : 0, 0) << t;
+        }
 }
 
 // An expression is parsed once, at the build; where the reading of the text could fail there
