@@ -474,7 +474,13 @@ public:
     int scr_postfix_adrs(const char *&pos, LVAL &lv);
     // Members after an lvalue ("." or "->" and a name, any number): read, of no effect. Whether
     // there were any.
-    bool scr_skip_members(const char *&p);
+    bool scr_skip_members(const char *&p)
+    {
+        const char *m = p;
+        int c = scr_skip_space(m);
+        return (c == '.' || c == '-') && scr_skip_members_at(p);
+    }
+    bool scr_skip_members_at(const char *&p);
     // What sizeof gives for a type (t >= 0) and for a value.
     static double scr_sizeof_type(int t) { return t <= VT_VOID ? 0 : t <= VT_ENUM ? 8 : 4; }
     static double scr_sizeof_val(const VAL_U &v);

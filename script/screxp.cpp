@@ -692,7 +692,7 @@ int SCR_U::scr_postfix_adrs(const char *&pos, LVAL &lv)
     return 0;
 }
 
-bool SCR_U::scr_skip_members(const char *&p)
+bool SCR_U::scr_skip_members_at(const char *&p)
 {
     bool any = false;
     for (;;) {
