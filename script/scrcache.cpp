@@ -869,7 +869,7 @@ int SCR_XC::parse_args(const char *&p, std::vector<CARG> &list)
 
 // The arguments of call n parsed as roots, when the callee takes plain scalars and runs as a
 // tree: 0, or -1 when the call is the reader's. A callee with parameters by reference (byref)
-// takes them so from lean callers only; the others' calls of it are the reader's.
+// takes a name alone for each (a lean caller takes them as its form says).
 int SCR_XC::call_args(const XN &n)
 {
     n.call->args = -1;
@@ -884,8 +884,14 @@ int SCR_XC::call_args(const XN &n)
     std::vector<CARG> list;
     if (parse_args(p, list) != 0) return -1;
     if (p != n.end || (int)list.size() != s.scr_tree->fast_params(f)) return -1;
+    uint32_t refs = s.scr_tree->callee_refs(f);
+    for (int k = 0; k < (int)list.size(); k++) {
+        const ROOT &rt = roots[list[k].root - 1];
+        const XN &v = nodes[rt.node];
+        if ((refs >> k & 1) && (v.k != X_VAR || v.dims || v.npost || v.memb || rt.end != list[k].end)) return -1;
+    }
     n.call->fn = f;
-    n.call->byref = s.scr_tree->callee_refs(f) != 0;
+    n.call->byref = refs != 0;
     n.call->args = (int)cargs.size();
     n.call->nargs = (int)list.size();
     cargs.insert(cargs.end(), list.begin(), list.end());
@@ -959,7 +965,8 @@ int SCR_XC::call_fast(const XN &n, VAL_U &val)
     }
     if (n.call->args == -2 && !n.call->fn->tfn) return 1;
     if (n.call->args == -2 && call_args(n) != 0) return 1;
-    if (n.call->args < 0 || n.call->byref) return 1;
+    // (in a formula a grid's range may stand for a grid by reference and its four numbers)
+    if (n.call->args < 0 || (n.call->byref && s.ctx.cel_x != SCR_NOCELL)) return 1;
     const FTBL_U *f = n.call->fn;
     // A call that changes nothing older than itself leaves the tables as they were: what the
     // caller's nodes remember stays right.
@@ -993,7 +1000,8 @@ int SCR_XC::call_bound(const XN &n, const FTBL_U *f, VAL_U &val)
     // entries are made only if it is not run so (the arguments' evaluation sees no entry of the
     // call).
     SCR_LEAN &lean = *s.scr_tree->lean;
-    const SCR_LEAN::FN *lf = s.scr_lean_on && !s.sup() ? lean.form(f) : nullptr;
+    const SCR_LEAN::FN *lf = s.scr_lean_on && !s.sup() && !n.call->byref ? lean.form(f) : nullptr;
+    uint32_t refs = n.call->byref ? s.scr_tree->callee_refs(f) : 0;
     if (lf && !lean.may_start()) lf = nullptr;
     uint32_t boxes = lf ? SCR_LEAN::takes_values(*lf) : 0;
     auto make = [&](int k, const VAL_U &t) {   // argument k's entry, as the reader makes it
@@ -1018,6 +1026,18 @@ int SCR_XC::call_bound(const XN &n, const FTBL_U *f, VAL_U &val)
     };
     for (int i = 0; i < n.call->nargs; i++) {
         const CARG a = cargs[n.call->args + i];
+        if (refs >> i & 1) {   // a name: its entry, as scr_func_arg finds it
+            const XN &v = nodes[roots[a.root - 1].node];
+            const char *name = &names[v.name];
+            VTBL_U *e = s.scr_get_vtbl(name);
+            if (!e) {
+                s.scr_set_SCRERR("変数 %s がない", name);
+                return -1;
+            }
+            if (s.scr_ref_arg_ok(e, name, f->param[i], i) != 0) return -1;
+            argv[i] = e;
+            continue;
+        }
         VAL_U t;
         const char *p = a.at;
         if (fast_root(a.root, p, t) != 0) {   // a number: without the nesting count

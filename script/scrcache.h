@@ -139,7 +139,7 @@ private:
         const FTBL_U *fn = nullptr;
         const char *paren = nullptr;
         int args = -2, nargs = 0;
-        bool byref = false;   // it binds parameters by reference: only a lean caller takes the arguments so
+        bool byref = false;   // it binds parameters by reference: an argument there is a name alone
     };
     struct XN;
     // A node as a number with nothing else done: 0 done, 1 not all numbers (nothing done).

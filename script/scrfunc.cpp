@@ -190,8 +190,9 @@ int SCR_U::scr_bind_param(VTBL_U *vt, VTBL_U *av, int i)
     return 0;
 }
 
-// A plain scalar parameter of a linked function made and bound to argument av as the
-// declaration's reading and scr_bind_param make it (a new block level: no name to clash with).
+// A parameter of a linked function made and bound to argument av (a value's hidden entry, or
+// the variable given by reference) as the declaration's reading and scr_bind_param make it (a
+// new block level: no name to clash with): it shares av's storage, type and flags.
 int SCR_U::scr_bind_arg(const char *name, VTBL_U *av)
 {
     if (!av) return -1;
@@ -364,26 +365,7 @@ int SCR_U::scr_func_arg(const char *&pos, const char *fname, int &count, const F
     if (d.flags & SF_REF) {
         char name[SCR_NAMESIZE];
         VTBL_U *v = arg_var(p, name, "第 %d 引数が変数名でない", i);
-        if (!v) return -1;
-        if (v->type != d.type) {
-            scr_set_SCRERR("変数 %s の型が不一致", name);
-            return -1;
-        }
-        if (v->vtb_dims() != d.dims) {
-            scr_set_SCRERR("変数 %s の次元が不一致", name);
-            return -1;
-        }
-        if (ctx.scr_pass == 2 && !sup()) {
-            int vx = v->vtb_xs(), vy = v->vtb_ys();
-            if (vx >= 1 && d.x >= 1 && vx != d.x) {
-                scr_set_SCRERR("第 %d 引数 X サイズ不一致(%d!=%d)", i + 1, vx, d.x);
-                return -1;
-            }
-            if (d.dims == 2 && vy >= 1 && d.y >= 1 && vy != d.y) {
-                scr_set_SCRERR("第 %d 引数 Y サイズ不一致(%d!=%d)", i + 1, vy, d.y);
-                return -1;
-            }
-        }
+        if (!v || scr_ref_arg_ok(v, name, d, i) != 0) return -1;
         argv[i] = v;
     } else {
         if (d.type != VT_VAR) {
@@ -399,6 +381,30 @@ int SCR_U::scr_func_arg(const char *&pos, const char *fname, int &count, const F
     }
     count++;
     pos = p;
+    return 0;
+}
+
+int SCR_U::scr_ref_arg_ok(const VTBL_U *v, const char *name, const SCR_PARAM &d, int i)
+{
+    if (v->type != d.type) {
+        scr_set_SCRERR("変数 %s の型が不一致", name);
+        return -1;
+    }
+    if (v->vtb_dims() != d.dims) {
+        scr_set_SCRERR("変数 %s の次元が不一致", name);
+        return -1;
+    }
+    if (ctx.scr_pass == 2 && !sup()) {
+        int vx = v->vtb_xs(), vy = v->vtb_ys();
+        if (vx >= 1 && d.x >= 1 && vx != d.x) {
+            scr_set_SCRERR("第 %d 引数 X サイズ不一致(%d!=%d)", i + 1, vx, d.x);
+            return -1;
+        }
+        if (d.dims == 2 && vy >= 1 && d.y >= 1 && vy != d.y) {
+            scr_set_SCRERR("第 %d 引数 Y サイズ不一致(%d!=%d)", i + 1, vy, d.y);
+            return -1;
+        }
+    }
     return 0;
 }
 

@@ -719,7 +719,7 @@ int SCR_TREE::call(const FTBL_U *f, const char *at, const char *paren, VTBL_U **
     s.ctx.fn_spec = DECL_SPEC{f->type, f->flags};
     SCR_U::FRAME frame;   // the slots are written as they fill
     frame.fn = f;
-    for (int i = 0; i < c.np; i++) {
+    for (int i = 0; i < c.np; i++) {   // (by reference too: the entry shares the argument's storage)
         if (s.scr_bind_arg(c.name[i], argv[i]) != 0) return -1;
         frame.vt[frame.n++] = s.vtbl_top;
     }

@@ -157,6 +157,13 @@ TEST(Tree, RunsAsTheReaderDoes)
         "f(var x){ var y = x * 2; return x + y; } main(){ var i, s = 0; for (i = 0; i < 3; i++) s += f(i) * 10 + f((enum { Q }) i); return s; }",
         "f(var n){ if (n <= 0) return 0; if (n % 2) return n + f(n - 1); return n * 3 + f((enum { Q }) n - 1); } main(){ return f(7); }",
         "g(var &r){ r = r + 1; return r; } f(var x){ var k = x; g(k); g(x); return k * 100 + x; } main(){ return f(4) + f(5); }",
+        // parameters by reference bound by a tree call: a scalar, a row, a grid, a part, one
+        // passed on, a recursion
+        "var gm[2][2]; g(var &r, var p[], var m[][]){ r = r + p[1] + m[1][0]; p[0]++; m[0][1] = r; return r; } "
+        "f(var x){ var a[3], k = x; a[1] = 2; gm[1][0] = 5; g(k, a, gm); g(k, a, gm); return k * 10 + a[0] + gm[0][1]; } main(){ var i, s = 0; for (i = 0; i < 3; i++) s += f(i); return s; }",
+        "PUSH b; h(PUSH &q, var n){ return (q == q) + n; } f(var x){ return h(b, x) + h(b, x + 1); } main(){ var i, s = 0; for (i = 0; i < 3; i++) s += f(i); return s; }",
+        "g(var &r){ r++; return r; } h(var &q){ return g(q) * 10 + g(q); } f(var x){ var k = x; return h(k) * 100 + k; } main(){ var i, s = 0; for (i = 0; i < 3; i++) s += f(i); return s; }",
+        "g(var &r, var n){ if (n > 0) { r += n; g(r, n - 1); } return r; } main(){ var i, s = 0, t; for (i = 0; i < 4; i++) { t = 0; s = s * 10 + g(t, i); } return s; }",
         "f(var x){ var t = x; { var x = t + 1; t = x * 2; } return t + x; } main(){ var i, s = 0; for (i = 0; i < 3; i++) s += f(i); return s; }",
         "f(var n){ var k = 0, t = n; L: k++; t--; if (t > 0) goto L; return k * 10 + n; } main(){ var i, s = 0; for (i = 1; i < 4; i++) s += f(i); return s; }",
         // statics found, not made, by the tree's reading; their initializers stored at each
