@@ -716,6 +716,7 @@ protected:
     int scr_switch_body(const char *&pos);
     int scr_bind_param(VTBL_U *vt, VTBL_U *av, int i);
     int scr_bind_arg(const char *name, VTBL_U *av);
+    bool const_param() const;
     // The checks of scr_func_arg for argument v (named name) of parameter i, by reference.
     int scr_ref_arg_ok(const VTBL_U *v, const char *name, const SCR_PARAM &d, int i);
 

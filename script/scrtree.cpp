@@ -704,6 +704,12 @@ int SCR_TREE::call(const FTBL_U *f, const char *at, const char *paren, VTBL_U **
         return -1;
     }
     SCR_SET<int> depth(s.func_depth, s.func_depth + 1);
+    for (int i = 0; i < c.np; i++)
+        if ((c.refs >> i & 1) && argv[i] && (argv[i]->flags & SF_CONST)) {   // the reader's call (see const_param)
+            const char *t = f->text;
+            s.scr_callee = const_cast<FTBL_U *>(f);
+            return s.scr_function_definition(t, argv, &val);
+        }
     // What the definition's reading does: its mark, its block, the function's name and type, the
     // parameters bound to the arguments' storage.
     SCR_U::MARK def(s, "SCR_U::scr_function_definition", f->text);
