@@ -146,12 +146,9 @@ int SCR_XC::compile(const char *pos)
         drop_strs(s0);
         return -1;
     }
-    bool calls = false, rare = false;
-    for (size_t k = n0; k < nodes.size(); k++) {
-        calls = calls || nodes[k].k == X_CALL;
-        rare = rare || nodes[k].k == X_SIZE || nodes[k].memb;
-    }
-    roots.push_back(ROOT{root, maxd, p, calls, rare, (int)n0});
+    bool calls = false;
+    for (size_t k = n0; k < nodes.size() && !calls; k++) calls = nodes[k].k == X_CALL;
+    roots.push_back(ROOT{root, maxd, p, calls, (int)n0});
     return (int)roots.size();
 }
 

@@ -176,7 +176,6 @@ private:
         int deep;             // deepest nesting count the reader reaches in it
         const char *end;
         bool calls;           // it calls something (its run may reach the host)
-        bool rare;            // sizeof or members in it: lean forms leave it to the tree call
         int first;            // its first node (its nodes are first .. node)
     };
 

@@ -993,8 +993,7 @@ int SCR_LEAN::c_exp(FN &fn, const TX &x, int nest)
 
 int SCR_LEAN::c_root(FN &fn, int root, int nest)
 {
-    const SCR_XC::ROOT &rt = s.scr_xc->roots[root - 1];
-    return rt.rare ? -1 : c_node(fn, rt.node, nest);
+    return c_node(fn, s.scr_xc->roots[root - 1].node, nest);
 }
 
 int SCR_LEAN::c_node(FN &fn, int i, int nest)
@@ -1238,7 +1237,6 @@ int SCR_LEAN::c_lib(FN &fn, const SCR_XC::XN &n, int nest)
 int SCR_LEAN::c_gadget(FN &fn, const XC_ARG &a)
 {
     SCR_XC &xc = *s.scr_xc;
-    if (xc.roots[a.root - 1].rare) return -1;
     const SCR_XC::XN &v = xc.nodes[xc.roots[a.root - 1].node];
     const char *p = a.at;   // the name the call reads
     char name[SCR_NAMESIZE];
@@ -1252,7 +1250,7 @@ int SCR_LEAN::c_gadget(FN &fn, const XC_ARG &a)
 // array's, a cell's, a reference's) or a global's or a static's entry; -1 none.
 int SCR_LEAN::c_storage(FN &fn, const SCR_XC::XN &v)
 {
-    if (v.k != SCR_XC::X_VAR || v.dims || v.npost) return -1;
+    if (v.k != SCR_XC::X_VAR || v.dims || v.npost || v.memb) return -1;
     LX o;
     o.k = Q_GADGET;
     if ((o.slot = c_slot(fn, &s.scr_xc->names[v.name])) >= 0) {
@@ -1273,7 +1271,6 @@ int SCR_LEAN::c_storage(FN &fn, const SCR_XC::XN &v)
 int SCR_LEAN::c_ref(FN &fn, int root, int dims, int type)
 {
     SCR_XC &xc = *s.scr_xc;
-    if (xc.roots[root - 1].rare) return -1;
     const SCR_XC::XN &v = xc.nodes[xc.roots[root - 1].node];
     int k = v.k == SCR_XC::X_VAR && !v.dims && !v.npost ? c_slot(fn, &xc.names[v.name]) : -1;
     if (k >= 0 && (fn.consts >> k & 1)) return -1;
