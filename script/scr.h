@@ -701,6 +701,7 @@ protected:
     int scr_jump_skip_args(const char *&pos, const char *name, const char *at);
     VTBL_U *my_var();
     VTBL_U *arg_var(const char *&p, char (&name)[SCR_NAMESIZE], const char *not_name, int argn);
+    VTBL_U *arg_named(const char *name);   // the variable an argument names, or its message
     int in_switch(const char *kind);
     int label_stat(const char *&pos, const char *p);
     int jump_out(const char *&pos, const char *key, int allowed, const char *misplaced, int &flag);

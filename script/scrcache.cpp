@@ -88,7 +88,6 @@ void SCR_XC::rebase(const char *t)
     items.clear();
     names.clear();
     drop_strs(0);
-    strs.clear();
     cargs.clear();
 }
 
@@ -885,7 +884,7 @@ int SCR_XC::call_args(const XN &n)
     for (int k = 0; k < (int)list.size(); k++) {
         const ROOT &rt = roots[list[k].root - 1];
         const XN &v = nodes[rt.node];
-        if ((refs >> k & 1) && (v.k != X_VAR || v.dims || v.npost || v.memb || rt.end != list[k].end)) return -1;
+        if ((refs >> k & 1) && (!v.plain_name() || rt.end != list[k].end)) return -1;
     }
     n.call->fn = f;
     n.call->byref = refs != 0;
@@ -1024,14 +1023,9 @@ int SCR_XC::call_bound(const XN &n, const FTBL_U *f, VAL_U &val)
     for (int i = 0; i < n.call->nargs; i++) {
         const CARG a = cargs[n.call->args + i];
         if (refs >> i & 1) {   // a name: its entry, as scr_func_arg finds it
-            const XN &v = nodes[roots[a.root - 1].node];
-            const char *name = &names[v.name];
-            VTBL_U *e = s.scr_get_vtbl(name);
-            if (!e) {
-                s.scr_set_SCRERR("変数 %s がない", name);
-                return -1;
-            }
-            if (s.scr_ref_arg_ok(e, name, f->param[i], i) != 0) return -1;
+            const char *name = &names[nodes[roots[a.root - 1].node].name];
+            VTBL_U *e = s.arg_named(name);
+            if (!e || s.scr_ref_arg_ok(e, name, f->param[i], i) != 0) return -1;
             argv[i] = e;
             continue;
         }

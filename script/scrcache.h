@@ -164,6 +164,8 @@ private:
         uint8_t numeric = 0;   // nf may give a number (it is no mere refusal)
         uint8_t memb = 0;      // X_VAR: members follow (read, of no effect; an enumerator stops before them)
         XCALL *call = nullptr;   // X_CALL: what its call keeps
+        // A name alone (no indices, steps or members): it may stand for the storage it names.
+        bool plain_name() const { return k == X_VAR && !dims && !npost && !memb; }
     };
     using CARG = XC_ARG;
     bool cell_at(const XN &n, int &x, int &y) const;

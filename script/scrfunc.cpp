@@ -311,6 +311,11 @@ VTBL_U *SCR_U::arg_var(const char *&p, char (&name)[SCR_NAMESIZE], const char *n
         scr_set_SCRERR(not_name, argn + 1);
         return nullptr;
     }
+    return arg_named(name);
+}
+
+VTBL_U *SCR_U::arg_named(const char *name)
+{
     VTBL_U *v = scr_get_vtbl(name);
     if (!v) scr_set_SCRERR("変数 %s がない", name);
     return v;

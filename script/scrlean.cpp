@@ -1240,7 +1240,7 @@ int SCR_LEAN::c_gadget(FN &fn, const XC_ARG &a)
     const SCR_XC::XN &v = xc.nodes[xc.roots[a.root - 1].node];
     const char *p = a.at;   // the name the call reads
     char name[SCR_NAMESIZE];
-    if (v.k != SCR_XC::X_VAR || v.dims || v.npost || s.scr_idname(p, name, sizeof name) != 0 ||
+    if (!v.plain_name() || s.scr_idname(p, name, sizeof name) != 0 ||
         strcmp(name, &xc.names[v.name]) != 0)
         return -1;
     return c_storage(fn, v);
@@ -1250,7 +1250,7 @@ int SCR_LEAN::c_gadget(FN &fn, const XC_ARG &a)
 // array's, a cell's, a reference's) or a global's or a static's entry; -1 none.
 int SCR_LEAN::c_storage(FN &fn, const SCR_XC::XN &v)
 {
-    if (v.k != SCR_XC::X_VAR || v.dims || v.npost || v.memb) return -1;
+    if (!v.plain_name()) return -1;
     LX o;
     o.k = Q_GADGET;
     if ((o.slot = c_slot(fn, &s.scr_xc->names[v.name])) >= 0) {
@@ -1272,7 +1272,7 @@ int SCR_LEAN::c_ref(FN &fn, int root, int dims, int type)
 {
     SCR_XC &xc = *s.scr_xc;
     const SCR_XC::XN &v = xc.nodes[xc.roots[root - 1].node];
-    int k = v.k == SCR_XC::X_VAR && !v.dims && !v.npost ? c_slot(fn, &xc.names[v.name]) : -1;
+    int k = v.plain_name() ? c_slot(fn, &xc.names[v.name]) : -1;
     if (k >= 0 && (fn.consts >> k & 1)) return -1;
     if (!dims && type == VT_VAR && k >= fn.np && !(fn.arrays >> k & 1)) fn.want_cells |= MASK(1) << k;   // a local scalar: its storage a cell then
     int i = c_storage(fn, v);

@@ -316,15 +316,8 @@ int SCR_TREE::b_decl(const char *at)
         if (s.scr_match_key(q, "=") == 0) {
             if (s.scr_skip_space(q) == '{') {   // (the run finds the initializer past the blanks)
                 if (b_list(q, x) != 0) return refuse();
-            } else {
-                x.init.at = q;
-                x.init.id = (int)xs.size();
-                xs.resize(xs.size() + 2);
-                if (b_parse(q, x.init, false) != 0) {
-                    VAL_U v;
-                    if (s.scr_assignment_exp(q, v) != 0) return refuse();
-                    x.init.end = q;
-                }
+            } else if (b_init(q, x.init) != 0) {
+                return refuse();
             }
         }
         names.insert(names.end(), name, name + strlen(name) + 1);
@@ -347,20 +340,27 @@ int SCR_TREE::b_list(const char *&q, TDX &x)
     x.list = (int)lvs.size();
     int ok = list_layout(s, q, x.dims, x.x, x.y, [&](int c, int r) {
         TLV v{c, r, TX{}};
-        v.x.at = q;
-        v.x.id = (int)xs.size();
-        xs.resize(xs.size() + 2);
-        if (b_parse(q, v.x, false) != 0) {
-            VAL_U t;
-            if (s.scr_assignment_exp(q, t) != 0) return -1;
-            v.x.end = q;
-        }
+        if (b_init(q, v.x) != 0) return -1;
         lvs.push_back(v);
         return 0;
     });
     if (ok != 0) return -1;
     x.init.end = q;
     x.nlist = (int)lvs.size() - x.list;
+    return 0;
+}
+
+// An initial value at q: its parsed roots (or, where the parser leaves it, its end as the
+// reader's reading finds it). -1 where that reading fails.
+int SCR_TREE::b_init(const char *&q, TX &x)
+{
+    x.at = q;
+    x.id = (int)xs.size();
+    xs.resize(xs.size() + 2);
+    if (b_parse(q, x, false) == 0) return 0;
+    VAL_U v;
+    if (s.scr_assignment_exp(q, v) != 0) return -1;
+    x.end = q;
     return 0;
 }
 
@@ -896,15 +896,20 @@ int SCR_TREE::replay(int i)
 {
     const TN &n = (*np[i]);
     if (n.lab && cur_sw && cur_sw->deep) return replay_labels(n);
-    for (int k = 0; k < n.nfx; k++) {
-        if (fxs[n.fx + k] == FX_STAT) {
+    replay_fx(n.fx, n.nfx);
+    return TR_NEXT;
+}
+
+void SCR_TREE::replay_fx(int from, int n)
+{
+    for (int k = from; k < from + n; k++) {
+        if (fxs[k] == FX_STAT) {
             prologue();
         } else {
             s.err_nowscr[0] = 0;
             s.err_nowfnc[0] = 0;
         }
     }
-    return TR_NEXT;
 }
 
 // A statement holding labels of the running switch, read without effect: its own effects, then
@@ -922,14 +927,7 @@ int SCR_TREE::replay_labels(const TN &n)
         if (n.a < 0) ks = &inner[1];
     }
     for (int k = 0; k < nk; k++) kin += (*np[ks[k]]).nfx;
-    for (int k = 0; k < n.nfx - kin; k++) {
-        if (fxs[n.fx + k] == FX_STAT) {
-            prologue();
-        } else {
-            s.err_nowscr[0] = 0;
-            s.err_nowfnc[0] = 0;
-        }
-    }
+    replay_fx(n.fx, n.nfx - kin);   // its own come first
     if ((n.k == TN_CASE || n.k == TN_DEFAULT) && deep_label(n, *cur_sw) == TR_FAIL) {
         if (!s.scr_errpos) {
             const char *p = n.at;
@@ -1045,17 +1043,7 @@ int SCR_TREE::r_decl(int d, const char *&p)
                 if (r_list(*x, vt) != 0) return -1;
                 q = x->init.end;
             } else {
-                VAL_U v;
-                SCR_XC *xc = s.scr_xc;
-                const XS st = xc ? roots_of(x->init, xc) : XS{-1, 0};
-                int r = st.first >= 0 && st.n == 1 ? xc->arg_value(XC_ARG{xr[st.first].root, u, x->init.end}, u, v)
-                                                   : s.scr_assignment_exp(u, v);
-                if (r != 0) {
-                    s.scr_set_SCRERR("%s@%s 初期値が無効", vt->owner, vt->name);
-                    return -1;
-                }
-                BASE_GJ *gj = vt->vtb_gajet_pt;
-                if (!gj || gj->gj_putv(0, 0, v) != 0) s.scr_set_SCRERR("%s@%s 初期値設定失敗", vt->owner, vt->name);
+                if (r_init(x->init, u, vt, 0, 0) != 0) return -1;
                 q = u;
             }
         }
@@ -1067,24 +1055,31 @@ int SCR_TREE::r_decl(int d, const char *&p)
     return 0;
 }
 
-// The values of a list of initial values stored as scr_initializer stores them: each in turn,
-// a value that fails ends the declaration, a store that fails is said and the list goes on.
+// Initial value x read at u (past it after) and stored into element (c, r) of vt as
+// scr_initializer stores it: a value that fails ends the declaration, a store that fails is
+// said and the declaration goes on.
+int SCR_TREE::r_init(const TX &x, const char *&u, VTBL_U *vt, int c, int r)
+{
+    VAL_U v;
+    SCR_XC *xc = s.scr_xc;
+    const XS st = xc ? roots_of(x, xc) : XS{-1, 0};
+    int e = st.first >= 0 && st.n == 1 ? xc->arg_value(XC_ARG{xr[st.first].root, u, x.end}, u, v) : s.scr_assignment_exp(u, v);
+    if (e != 0) {
+        s.scr_set_SCRERR("%s@%s 初期値が無効", vt->owner, vt->name);
+        return -1;
+    }
+    BASE_GJ *gj = vt->vtb_gajet_pt;
+    if (!gj || gj->gj_putv(c, r, v) != 0) s.scr_set_SCRERR("%s@%s 初期値設定失敗", vt->owner, vt->name);
+    return 0;
+}
+
+// The values of a list of initial values, each in turn.
 int SCR_TREE::r_list(const TDX &x, VTBL_U *vt)
 {
-    SCR_XC *xc = s.scr_xc;
     for (int k = 0; k < x.nlist; k++) {
         const TLV lv = lvs[x.list + k];   // a copy: a value's run may build more trees, which moves lvs
         const char *u = lv.x.at;
-        VAL_U v;
-        const XS st = xc ? roots_of(lv.x, xc) : XS{-1, 0};
-        int r = st.first >= 0 && st.n == 1 ? xc->arg_value(XC_ARG{xr[st.first].root, u, lv.x.end}, u, v)
-                                           : s.scr_assignment_exp(u, v);
-        if (r != 0) {
-            s.scr_set_SCRERR("%s@%s 初期値が無効", vt->owner, vt->name);
-            return -1;
-        }
-        BASE_GJ *gj = vt->vtb_gajet_pt;
-        if (!gj || gj->gj_putv(lv.c, lv.r, v) != 0) s.scr_set_SCRERR("%s@%s 初期値設定失敗", vt->owner, vt->name);
+        if (r_init(lv.x, u, vt, lv.c, lv.r) != 0) return -1;
         if (u != lv.x.end) {   // stopped early (an enumerator with indices): what follows is no "," nor "}"
             s.scr_set_SCRERR("%s@%s } が必要", vt->owner, vt->name);
             return -1;

@@ -299,7 +299,9 @@ private:
     }
     int b_decl(const char *at);
     int b_list(const char *&q, TDX &x);
+    int b_init(const char *&q, TX &x);
     int r_list(const TDX &x, VTBL_U *vt);
+    int r_init(const TX &x, const char *&u, VTBL_U *vt, int c, int r);
     int r_decl(int d, const char *&p);
     VTBL_U *r_declarator(const TDX &x, const char *&p);
     void frame_fill(SCR_U::FRAME &fr, uint64_t born);
@@ -312,4 +314,5 @@ private:
     // Reading node i without effect: TR_NEXT, or TR_FAIL where a label in it fails.
     int replay(int i);
     int replay_labels(const TN &n);
+    void replay_fx(int from, int n);   // fxs[from ..]
 };
