@@ -285,17 +285,19 @@ int SCR_TREE::b_parse(const char *&p, TX &x, bool list)
     return 0;
 }
 
-// The declaration at `at` (read once already) when it declares plain var names (arrays of sizes
-// written as numbers), each perhaps with an initializer that is one expression or a list of
-// initial values that fits: its index in tds, else -1. Positions are where the reader's steps
-// leave the text.
+// The declaration at `at` (read once already) when it declares plain names of var (arrays of
+// sizes written as numbers) or of a part, perhaps static or const, each perhaps with an
+// initializer that is one expression or a list of initial values that fits: its index in tds,
+// else -1. Positions are where the reader's steps leave the text.
 int SCR_TREE::b_decl(const char *at)
 {
     const char *q = at;
     s.scr_skip_space(q);
     DECL_SPEC spec;
-    if (SCR_LEX::scr_word(q) != W_VAR || s.scr_decl_specs(q, spec) != 0 || spec.type != VT_VAR || spec.flags) return -1;
-    TDECL d{q, (int)dxs.size(), 0};
+    int w = SCR_LEX::scr_word(q);
+    if (w < W_AUTO || w > W_HSCROL || w == W_ENUM || s.scr_decl_specs(q, spec) != 0) return -1;
+    if ((spec.type != VT_VAR && !vt_is_gajet(spec.type)) || (spec.flags & SF_TYPEDEF)) return -1;
+    TDECL d{q, (int)dxs.size(), 0, spec.type, spec.flags};
     std::vector<TDX> list;
     const size_t xs0 = xs.size(), xr0 = xr.size(), names0 = names.size(), lvs0 = lvs.size();
     auto refuse = [&] {
@@ -311,7 +313,7 @@ int SCR_TREE::b_decl(const char *at)
         const char *r = q;
         s.scr_skip_space(r);   // the look for a "*"
         if (s.scr_idname(r, name, sizeof name) != 0 || s.scr_skip_space(r) == '(') return refuse();
-        if (shape_of(r, x.x, x.y, x.dims) != 0) return refuse();
+        if (shape_of(r, x.x, x.y, x.dims) != 0 || (x.dims && spec.type != VT_VAR)) return refuse();
         x.past = q = r;
         if (s.scr_match_key(q, "=") == 0) {
             if (s.scr_skip_space(q) == '{') {   // (the run finds the initializer past the blanks)
@@ -1032,7 +1034,7 @@ int SCR_TREE::r_decl(int d, const char *&p)
     for (int i = 0;; i++) {
         TDX dx;
         const TDX *x = i < td.n && q == dxs[td.first + i].at ? &(dx = dxs[td.first + i]) : nullptr;
-        VTBL_U *vt = x ? r_declarator(*x, q) : s.scr_direct_declarator_var(q, VT_VAR, 0, 0);
+        VTBL_U *vt = x ? r_declarator(td, *x, q) : s.scr_direct_declarator_var(q, td.type, td.flags, 0);
         if (!vt) return -1;
         if (s.scr_match_key(q, "=") == 0) {
             const char *u = q;
@@ -1088,8 +1090,9 @@ int SCR_TREE::r_list(const TDX &x, VTBL_U *vt)
     return 0;
 }
 
-// A plain declarator as scr_direct_declarator_var makes it (not seeking, in a run).
-VTBL_U *SCR_TREE::r_declarator(const TDX &x, const char *&p)
+// A plain declarator of declaration d as scr_direct_declarator_var makes it (not seeking, in a
+// run): a static is found (the link made it).
+VTBL_U *SCR_TREE::r_declarator(const TDECL &d, const TDX &x, const char *&p)
 {
     const char *name = &names[x.name];
     VTBL_U *old = s.scr_get_vtbl(name);
@@ -1097,7 +1100,7 @@ VTBL_U *SCR_TREE::r_declarator(const TDX &x, const char *&p)
         s.scr_set_SCRERR("変数 %s は定義済", name);
         return nullptr;
     }
-    VTBL_U *vt = s.scr_put_var(name, x.x, x.y, x.dims, VT_VAR, 0, 0);
+    VTBL_U *vt = s.scr_put_var(name, x.x, x.y, x.dims, d.type, d.flags, 0);
     if (!vt) {
         s.err_define(name);
         return nullptr;

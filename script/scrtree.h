@@ -138,6 +138,7 @@ private:
     struct TDECL {
         const char *specs;
         int first, n;
+        int type, flags;   // var or a part's type; static, const and the words of no effect
     };
     std::vector<int> dplain;
     std::vector<TDECL> tds;
@@ -303,7 +304,7 @@ private:
     int r_list(const TDX &x, VTBL_U *vt);
     int r_init(const TX &x, const char *&u, VTBL_U *vt, int c, int r);
     int r_decl(int d, const char *&p);
-    VTBL_U *r_declarator(const TDX &x, const char *&p);
+    VTBL_U *r_declarator(const TDECL &d, const TDX &x, const char *&p);
     void frame_fill(SCR_U::FRAME &fr, uint64_t born);
     // The statement prologue: the current error texts become the previous ones.
     void prologue()

@@ -175,6 +175,10 @@ TEST(Tree, RunsAsTheReaderDoes)
         "f(){ static var n; n++; return n; } g(var k){ static s = 5; s += k; return s; } main(){ var i, t = 0; for (i = 0; i < 4; i++) t = t * 10 + f() + g(i); return t; }",
         "var B = 9; f(var x){ enum { A = 3, B }; return x * B + A; } main(){ var i, t = 0; for (i = 0; i < 3; i++) t += f(i) + B; return t; }",
         "f(){ static var a[3]; var i; for (i = 0; i < 3; i++) a[i] += i; return a[2]; } main(){ f(); f(); return f(); }",
+        // statics, constants and parts declared by a tree without their text: a static's list
+        // stored at each call, a part with an initial value
+        "f(var n){ static var a[2] = {n, 5}, c = 1; const var k = n * 2; c++; a[1] += k; return a[0] * 100 + a[1] * 10 + c; } main(){ var i, t = 0; for (i = 0; i < 3; i++) t += f(i); return t; }",
+        "f(var n){ register CHECK p = n, q; return (p == n) * 10 + (q == 0); } main(){ var i, t = 0; for (i = 0; i < 3; i++) t = t * 100 + f(i); return t; }",
         // declarations of plain names made without their text: initializers that read the
         // names before them, texts, blanks and comments, one that fails, one in a loop's block
         "f(var n){ var a /*x*/ = n * 2 , b = a + 1, c, s = \"t\" ; var d = s; if (n > 0) return f(n - 1) + a + b + (c == 0) + (d == \"t\"); return a; } main(){ var i, t = 0; for (i = 0; i < 3; i++) { var k = i, m = k * 3; t += f(i) + m; } return t; }",
