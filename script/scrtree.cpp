@@ -656,7 +656,7 @@ int SCR_TREE::lean_callee(const FTBL_U *f)
 }
 
 // The parameter names of f when each is a plain "var name" (any storage words), "var &name" or
-// "var name[]" / "var name[][]", and f has a tree.
+// "var name[]" / "var name[][]" (perhaps with sizes), and f has a tree.
 int SCR_TREE::callee_of(const FTBL_U *f, TCALL &c)
 {
     if (!f->text || f->varargs || !(c.t = f->tfn)) return -1;
@@ -682,8 +682,13 @@ int SCR_TREE::callee_of(const FTBL_U *f, TCALL &c)
         bool ref = s.scr_match_key(p, "&") == 0;
         if (s.scr_idname(p, c.name[c.np], SCR_NAMESIZE) != 0) return -1;
         int dims = 0;
-        for (; s.scr_skip_space(p) == '['; dims++)   // an array by reference, its sizes the argument's
-            if (s.scr_match_key(p, "[") != 0 || s.scr_match_key(p, "]") != 0) return -1;
+        for (; s.scr_skip_space(p) == '['; dims++) {   // an array by reference
+            if (s.scr_match_key(p, "[") != 0) return -1;
+            if (s.scr_match_key(p, "]") == 0) continue;   // its size the argument's
+            VAL_U v;   // a size written: the argument's is checked against it (scr_ref_arg_ok)
+            if (s.scr_const(p, v) != 0 || v.val_kind != VAL_NUM || s.scr_match_key(p, "]") != 0) return -1;
+            c.sized = true;
+        }
         if ((ref || dims) != ((d.flags & SF_REF) != 0)) return -1;
         if (d.type != VT_VAR ? !ref || dims : dims != d.dims) return -1;   // a part by reference only, no array of them
         if (ref || dims) c.refs |= 1u << c.np;

@@ -165,6 +165,7 @@ private:
         int dims[SCR_MAXARG] = {};  // theirs
         int type[SCR_MAXARG] = {};  // theirs: var, or a part's type (PUSH &p: the caller's part)
         bool frame = false;   // runs with a frame (SCR_U::FRAME)
+        bool sized = false;   // an array by reference has sizes written (a lean caller does not check them)
     };
     std::unordered_map<const FTBL_U *, TCALL> callees;
     int callee_of(const FTBL_U *f, TCALL &c);
