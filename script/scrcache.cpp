@@ -405,14 +405,10 @@ int SCR_XC::cx_unary(const char *&pos, int d)
         int cell = cx_cell(pos);
         if (cell != -2) return cell;
     }
-    XN x{X_VAR};
-    x.var = &vars.push_back(XVAR{});
-    x.name = (int)names.size();
-    names.insert(names.end(), name, name + strlen(name) + 1);
-    x.at = q;
+    XN x;
     p = q;
-    if (s.scr_skip_space(p) == '[' && cx_indices(p, d, x) != 0) return -1;
-    x.memb = s.scr_skip_members(p);
+    if (cx_name(p, name, d, x) != 0) return -1;
+    x.at = q;
     for (;;) {
         int pc = s.scr_skip_space(p);
         if (pc != '+' && pc != '-') break;
@@ -566,15 +562,22 @@ int SCR_XC::cx_lvalue(const char *&pos, int d)
         if (csv_parse_name(q, s.ctx.cel_x, s.ctx.cel_y, &ref) == 0) return -1;
     }
     char name[SCR_NAMESIZE];
-    if (s.scr_idname(p, name, sizeof name) != 0) return -1;
-    XN x{X_VAR};
+    XN x;
+    if (s.scr_idname(p, name, sizeof name) != 0 || cx_name(p, name, d, x) != 0) return -1;
+    pos = p;
+    return add(x);
+}
+
+// The node of a name read (p past it): its record, its indices and members.
+int SCR_XC::cx_name(const char *&p, const char *name, int d, XN &x)
+{
+    x = XN{X_VAR};
     x.var = &vars.push_back(XVAR{});
     x.name = (int)names.size();
     names.insert(names.end(), name, name + strlen(name) + 1);
     if (s.scr_skip_space(p) == '[' && cx_indices(p, d, x) != 0) return -1;
     x.memb = s.scr_skip_members(p);
-    pos = p;
-    return add(x);
+    return 0;
 }
 
 // sizeof at pos (p past the word; d the reader's nesting count in it): a type's size is a

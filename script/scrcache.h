@@ -256,6 +256,7 @@ private:
     int cx_sizeof(const char *&pos, const char *p, int d);
     int cx_type_name(const char *&p, DECL_SPEC &spec);
     int cx_lvalue(const char *&p, int d);
+    int cx_name(const char *&p, const char *name, int d, XN &x);
     int cx_indices(const char *&p, int d, XN &n);
     int may_stop(int i) const;
 

@@ -98,7 +98,8 @@ struct GEN {
                 out += "ga("; out += pick({"my", "z", "pz", "lz", "lp"}); out += ", "; exp();
                 break;
             }
-            out += "h("; out += pick({"v", "w", "m", "s", "a"}); out += ", "; exp();
+            out += pick({"h(", "h(", "hs("});   // hs: a size written, the argument's checked against it
+            out += pick({"v", "w", "m", "s", "a"}); out += ", "; exp();
             break;
         case 2: out += "len("; exp(); break;
         case 3: out += "fail("; break;
@@ -229,7 +230,7 @@ struct GEN {
         stat(2);
         out += " return r; }\nh(var p[], var q) { p[q % 4] += q; p[1]++; ";
         stat(2);
-        out += " return p[1]; }\npk(PUSH &q, var y) { return cell(q, y % 3) + y; }\n"
+        out += " return p[1]; }\nhs(var p[4], var q) { return p[q % 4] + q; }\npk(PUSH &q, var y) { return cell(q, y % 3) + y; }\n"
                "ga(ARRAY &g, var y) { var i; for (i = 0; i < 2; i++) { g[y % 3][i] = y; g[i][y % 4]++; } return g[y % 5][0] + y; }\nmain() { var i, k = 1, w[3] = {k, \"t\"};\n";
         in_main = true;
         while (!in.empty() && out.size() < 4000) stat(0);
