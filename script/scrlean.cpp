@@ -34,9 +34,11 @@ enum LK : uint8_t {
     Q_CONDV, Q_COMMAV,
     // a part's element (a global of a gadget type: the sheet's "my", an ARRAY, ...), read through
     // its object: a copy, as it is; a cell name of a function a formula calls: the cell
-    Q_JGET, Q_CELL
+    Q_JGET, Q_CELL,
+    // sizeof a value: its operand run, the size of what it gives
+    Q_SIZE
 };
-static_assert(Q_CELL == 43, "one evaluation per kind (SCR_LEAN::evf)");
+static_assert(Q_SIZE == 44, "one evaluation per kind (SCR_LEAN::evf)");
 // A node whose value may be a text or nothing (where a value goes whole, it goes as it is).
 constexpr uint64_t WHOLE = 1ull << Q_GGET | 1ull << Q_GSET | 1ull << Q_BGET | 1ull << Q_BSET | 1ull << Q_STR |
                            1ull << Q_LIBS | 1ull << Q_CALLV | 1ull << Q_GPOST | 1ull << Q_BPOST | 1ull << Q_CONDV |
@@ -1201,7 +1203,11 @@ int SCR_LEAN::c_node(FN &fn, int i, int nest)
         o.cell = &n;
         break;
     }
-    default: return -1;   // sizeof and the like
+    case SCR_XC::X_SIZE:
+        o.k = Q_SIZE;
+        if ((o.a = c_node(fn, n.a, nest)) < 0) return -1;
+        break;
+    default: return -1;
     }
     fn.x.push_back(o);
     return (int)fn.x.size() - 1;
@@ -1839,6 +1845,11 @@ template <int K> double SCR_LEAN::evk(SCR_LEAN &l, FR &f, const LX &x)
         return scr_numop(x.lv, x.i, a, l.opnd(f, *x.pb));
     }
     case Q_NOT: return l.opnd(f, *x.pa) == 0;
+    case Q_SIZE: {   // (nothing has no size)
+        VAL_U t;
+        const VAL_U *v = l.vref(f, *x.pa, t);
+        return v ? SCR_U::scr_sizeof_val(*v) : 0;
+    }
     case Q_NEG: return -l.opnd(f, *x.pa);
     case Q_POS: return l.opnd(f, *x.pa);
     case Q_BNOT: return (double)~scr_trunc64(l.opnd(f, *x.pa));
@@ -2222,7 +2233,7 @@ const SCR_LEAN::EVF SCR_LEAN::evf[] = {
     &evk<Q_BGET>, &evk<Q_BSET>, &evk<Q_VCMP>, &evk<Q_STR>, &evk<Q_LIB>, &evk<Q_LIBS>,
     &evk<Q_NUM>,   // a gadget argument is read only by its call
     &evk<Q_CALLV>, &evk<Q_GPRE>, &evk<Q_GPOST>, &evk<Q_BPRE>, &evk<Q_BPOST>, &evk<Q_CONDV>, &evk<Q_COMMAV>,
-    &evk<Q_JGET>, &evk<Q_CELL>};
+    &evk<Q_JGET>, &evk<Q_CELL>, &evk<Q_SIZE>};
 
 // A built-in's call: its arguments evaluated in order and converted as the regular call
 // converts them (texts copied, as the regular call holds its arguments' values), its result.

@@ -217,6 +217,9 @@ TEST(Lean, GlobalsAndTextsAsTheTreeCallsSeeThem)
         "return (t == \"ab\") * 1000 + s * 100 + u * 10 + w + (z == a[1]) * 5; }",
         "main(){ var i, s = \"\", t, n = 0; for (i = 0; i < 1500; i++) s &= \"abc\"; t = s; s &= \"x\"; "
         "for (i = 0; i < 3; i++) if (s > \"abc\" && t == s) n++; return n + (t > \"abd\") * 10; }",
+        // sizeof of numbers, texts, nothing, a call's value, a step inside (which runs)
+        "var g[3], h = \"abc\"; f(var n){ var t = \"xy\", k = n; return sizeof k * 1000 + sizeof t * 100 + sizeof h * 10 + sizeof g[1] + "
+        "sizeof(k++) * 0 + k + sizeof tcat(h, n) * 100000 + sizeof(var) * 10000; } main(){ var i, s = 0; for (i = 0; i < 3; i++) s = s * 7 + f(i); return s; }",
     };
     for (const char *t : texts) agree(t);
 }
