@@ -141,14 +141,15 @@ static int diff_mode()
     return on;
 }
 
-// Hook positions as offsets into the linked text. A wait calls the hook again and again at its
-// statement, as often as the wait takes: unless exact, repeats count once.
+// Hook positions as offsets into the linked text. A waiting built-in calls the hook without a
+// position, as often as the wait takes (a child that ends at once: never): unless exact, such
+// calls do not count, and repeats count once.
 static std::vector<long> offsets(const std::vector<intptr_t> &at, const char *text, int exact)
 {
     std::vector<long> o;
     for (intptr_t a : at) {
-        long off = text && a ? (long)(a - (intptr_t)text) : -1;   // a waiting built-in passes no position
-        if (exact || o.empty() || o.back() != off) o.push_back(off);
+        long off = text && a ? (long)(a - (intptr_t)text) : -1;
+        if (exact || (off >= 0 && (o.empty() || o.back() != off))) o.push_back(off);
     }
     return o;
 }
