@@ -122,6 +122,7 @@ static MASK block_slots(const LS &n)
 
 struct SCR_LEAN::FN {
     const FTBL_U *f = nullptr;
+    size_t id = 0;      // its place in fns
     int ok = 0;         // 1 made, -1 refused, 0 being made
     int cell = 0;       // made as a formula's call reads the body (SCR_LEAN::cell_mode)
     int np = 0, nslots = 0;
@@ -295,6 +296,8 @@ const SCR_LEAN::FN *SCR_LEAN::form(const FTBL_U *f)
     const FN *fn = static_cast<const FN *>(f->lean[cell]);
     if (fn && (fn->ok > 0 || !fn->later || f->lean_tries[cell] >= 3)) return fn->ok > 0 ? fn : nullptr;
     f->lean_tries[cell]++;
+    const size_t before = fns.size();
+    built.clear();
     struct ASK {
         SCR_LEAN *l;
         const FTBL_U *f;
@@ -307,17 +310,26 @@ const SCR_LEAN::FN *SCR_LEAN::form(const FTBL_U *f)
     }
     // A form that calls one refused after it was made (a recursion through it) is refused too;
     // one taking as a number the value of a callee made again to give values whole is made again.
-    for (bool again = true; again;) {
+    // Before this make no form took a callee so; only the forms it made or made again may now
+    // (their own calls), or their callers where one made before was made again: the other forms
+    // are looked at only then.
+    auto bad_call = [](const FN &q) -> const LX * {
+        for (const LX &x : q.x)
+            if ((x.k == Q_CALL || x.k == Q_CALLV) && (x.fn->ok <= 0 || (x.k == Q_CALL && x.fn->whole_ret))) return &x;
+        return nullptr;
+    };
+    bool scan = false;
+    for (const FN *b : built)
+        if (b->cell == cell && ((b->id < before && (b->ok <= 0 || b->whole_ret)) || (b->ok > 0 && bad_call(*b)))) scan = true;
+    for (bool again = scan; again;) {
         again = false;
         for (size_t i = 0; i < fns.size(); i++) {   // (making one may add more)
             FN &q = *fns[i];
             if (q.ok <= 0 || q.cell != cell) continue;   // the other reading's forms call only their own
-            for (const LX &x : q.x)
-                if ((x.k == Q_CALL || x.k == Q_CALLV) && (x.fn->ok <= 0 || (x.k == Q_CALL && x.fn->whole_ret))) {
-                    if (x.fn->ok <= 0 || !rebox(q, 0)) q.ok = -1;
-                    again = true;
-                    break;
-                }
+            if (const LX *x = bad_call(q)) {
+                if (x->fn->ok <= 0 || !rebox(q, 0)) q.ok = -1;
+                again = true;
+            }
         }
     }
     return ask.fn->ok > 0 ? ask.fn : nullptr;
@@ -327,6 +339,7 @@ SCR_LEAN::FN *SCR_LEAN::make(const FTBL_U *f)
 {
     fns.push_back(std::make_unique<FN>());
     FN &fn = *fns.back();
+    fn.id = fns.size() - 1;
     fn.f = f;
     fn.cell = cell_mode();
     f->lean[fn.cell] = &fn;
@@ -351,9 +364,11 @@ void SCR_LEAN::reset(FN &fn)
 {
     const FTBL_U *f = fn.f;
     int cell = fn.cell;
+    size_t id = fn.id;
     fn = FN();
     fn.f = f;
     fn.cell = cell;
+    fn.id = id;
 }
 
 void SCR_LEAN::build(FN &fn, MASK want)
@@ -375,6 +390,7 @@ void SCR_LEAN::build_once(FN &fn, MASK want)
 {
     const FTBL_U *f = fn.f;
     fn.ok = -1;
+    built.push_back(&fn);
     if (!f->tfn || t.lean_callee(f) != 1) return;
     const auto &c = *static_cast<const SCR_TREE::TCALL *>(f->tcall);
     if (c.np > SLOTS || c.sized) return;

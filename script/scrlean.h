@@ -74,6 +74,7 @@ private:
     SCR_U &s;
     SCR_TREE &t;
     std::vector<std::unique_ptr<FN>> fns;
+    std::vector<const FN *> built;   // the forms made or made again since form() was asked
     FR *top = nullptr;        // the innermost frame
     bool ret_set = false;     // a return ran in this run: scr_retval is its value afterwards
     double ret_last = 0;
