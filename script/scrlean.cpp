@@ -1,6 +1,7 @@
 #include "script/scrlean.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <functional>
 #include <new>
@@ -126,7 +127,12 @@ struct SCR_LEAN::FN {
     int ok = 0;         // 1 made, -1 refused, 0 being made
     int cell = 0;       // made as a formula's call reads the body (SCR_LEAN::cell_mode)
     int np = 0, nslots = 0;
-    char name[SLOTS][SCR_NAMESIZE];
+    std::vector<std::array<char, SCR_NAMESIZE>> name;   // per slot (most forms have a few)
+    void add_name(const char *n)
+    {
+        scr_name_cpy(name.emplace_back().data(), n);
+        nslots++;
+    }
     std::vector<LX> x;
     std::vector<LS> st;
     std::vector<int> lists;
@@ -395,14 +401,14 @@ void SCR_LEAN::build_once(FN &fn, MASK want)
     const auto &c = *static_cast<const SCR_TREE::TCALL *>(f->tcall);
     if (c.np > SLOTS || c.sized) return;
     for (int i = 0; i < c.np; i++) {
-        if (c_slot(fn, c.name[i]) >= 0) return;
+        if (c_slot(fn, c.name[i].data()) >= 0) return;
         FN::SHAPE sh;
         sh.dims = c.dims[i];
         sh.type = c.type[i];
         if (sh.type != VT_VAR) fn.parts |= MASK(1) << i;
         fn.shape.push_back(sh);
         fn.vis |= MASK(1) << fn.nslots;
-        memcpy(fn.name[fn.nslots++], c.name[i], SCR_NAMESIZE);
+        fn.add_name(c.name[i].data());
     }
     fn.refs = fn.arrays = c.refs;
     fn.np = c.np;
@@ -744,7 +750,7 @@ int SCR_LEAN::box(FN &fn)
 int SCR_LEAN::c_slot(FN &fn, const char *name) const
 {
     for (int k = fn.nslots - 1; k >= 0; k--)
-        if ((fn.vis >> k & 1) && strcmp(fn.name[k], name) == 0) return k;
+        if ((fn.vis >> k & 1) && strcmp(fn.name[k].data(), name) == 0) return k;
     return -1;
 }
 
@@ -752,7 +758,7 @@ int SCR_LEAN::c_slot(FN &fn, const char *name) const
 bool SCR_LEAN::c_named(const FN &fn, const char *name)
 {
     for (int k = 0; k < fn.nslots; k++)
-        if (strcmp(fn.name[k], name) == 0) return true;
+        if (strcmp(fn.name[k].data(), name) == 0) return true;
     return false;
 }
 
@@ -827,7 +833,7 @@ int SCR_LEAN::c_decls(FN &fn, const TN &block, int level)
             fn.shape.push_back(shape);
             fn.lnest.push_back(level);
             fn.vis |= MASK(1) << fn.nslots;
-            memcpy(fn.name[fn.nslots++], name, SCR_NAMESIZE);
+            fn.add_name(name);
             int init = -1;
             if (shape.dims && s.scr_match_key(p, "=") == 0) {
                 if (c_values(fn, p, fn.nslots - 1, level) != 0) return -1;
@@ -1550,7 +1556,7 @@ void SCR_LEAN::declare(FR &f, int first, int n, bool values)
                                                     : new (std::nothrow) VAR_GJ(sh.x, sh.y, sh.dims);
                 if (!v) {
                     s.scr_err_nomem();
-                    s.err_define(fn.name[slot]);
+                    s.err_define(fn.name[slot].data());
                     throw FAIL{};
                 }
                 if (!stat) v->gj_count = 1;
@@ -1597,7 +1603,7 @@ void SCR_LEAN::initial(FR &f, const LX &e, int x, int y, int slot)
     VAL_U t, none;
     const VAL_U *v = vref(f, e, t);
     if (f.arr[slot]->gj_putv(x, y, v ? *v : none) != 0)
-        s.scr_set_SCRERR("%s@%s 初期値設定失敗", f.fn->f->name, f.fn->name[slot]);
+        s.scr_set_SCRERR("%s@%s 初期値設定失敗", f.fn->f->name, f.fn->name[slot].data());
 }
 
 // An inner block that declares names: they end with it (their entries, if a view made them).
@@ -2035,7 +2041,7 @@ BASE_GJ *SCR_LEAN::storage(FR &f, const LX &x)
 
 const char *SCR_LEAN::name_of(FR &f, const LX &x)
 {
-    return x.local ? f.fn->name[x.slot] : x.g->name;
+    return x.local ? f.fn->name[x.slot].data() : x.g->name;
 }
 
 // Whether element i of x is in the row x keeps, and the row still where it was.
@@ -2220,7 +2226,7 @@ void SCR_LEAN::bstore(FR &f, const LX &x, VAL_U &tmp)
     else tmp.val_putd(opnd(f, *x.pb));
     if (x.i == 8 && r && r->val_kind != VAL_NUM && box.val_kind != VAL_NUM) {
         if (s.scr_add_string(box, r->val_gets()) != 0) {
-            s.scr_set_SCRERR("代入失敗:%s xp=%d yp=%d", f.fn->name[x.slot], 0, 0);
+            s.scr_set_SCRERR("代入失敗:%s xp=%d yp=%d", f.fn->name[x.slot].data(), 0, 0);
             throw FAIL{};
         }
     } else if (x.i) {
@@ -2425,7 +2431,7 @@ void SCR_LEAN::materialize()
             s.ctx.scr_nest = f.base;
             scr_name_cpy(s.ctx.func_name, fn.f->name);
             for (int a = 0; a < fn.np && ok; a++) {
-                ok = (fn.refs >> a & 1 ? bind_ref(f, a) : s.scr_bind_arg(fn.name[a], f.av[a])) == 0;
+                ok = (fn.refs >> a & 1 ? bind_ref(f, a) : s.scr_bind_arg(fn.name[a].data(), f.av[a])) == 0;
                 if (ok) f.vt[a] = s.vtbl_top;
             }
         }
@@ -2434,7 +2440,7 @@ void SCR_LEAN::materialize()
             int slot = __builtin_ctzll(m);
             const FN::SHAPE &sh = fn.shape[slot];
             s.ctx.scr_nest = f.base + fn.lnest[slot - fn.np];
-            if (!(f.vt[slot] = s.scr_put_var(fn.name[slot], sh.x, sh.y, sh.dims, VT_VAR, sh.flags, 0))) break;
+            if (!(f.vt[slot] = s.scr_put_var(fn.name[slot].data(), sh.x, sh.y, sh.dims, VT_VAR, sh.flags, 0))) break;
             if (fn.arrays >> slot & 1) f.vt[slot]->vtb_link(f.arr[slot]);   // the frame's storage, shared
             f.vt[slot]->type = sh.type;   // (a part's entry: its storage the frame's part)
             f.made |= MASK(1) << slot;
@@ -2477,7 +2483,7 @@ int SCR_LEAN::bind_ref(FR &f, int a)
     const FN &fn = *f.fn;
     const LX &arg = *f.site->pl[a];
     VTBL_U *av = !arg.local ? arg.g : f.up && f.up->mat ? f.up->vt[arg.slot] : nullptr;
-    VTBL_U *vt = s.scr_put_var(fn.name[a], 1, 1, fn.shape[a].dims, VT_VAR, 0, 1);
+    VTBL_U *vt = s.scr_put_var(fn.name[a].data(), 1, 1, fn.shape[a].dims, VT_VAR, 0, 1);
     if (!vt) return -1;
     vt->vtb_link(f.arr[a]);
     vt->type = av ? av->type : fn.shape[a].type;

@@ -680,7 +680,7 @@ int SCR_TREE::callee_of(const FTBL_U *f, TCALL &c)
             s.scr_decl_specs(p, ps) != 0 || ps.type != d.type)
             return -1;
         bool ref = s.scr_match_key(p, "&") == 0;
-        if (s.scr_idname(p, c.name[c.np], SCR_NAMESIZE) != 0) return -1;
+        if (s.scr_idname(p, c.name.emplace_back().data(), SCR_NAMESIZE) != 0) return -1;
         int dims = 0;
         for (; s.scr_skip_space(p) == '['; dims++) {   // an array by reference
             if (s.scr_match_key(p, "[") != 0) return -1;
@@ -733,7 +733,7 @@ int SCR_TREE::call(const FTBL_U *f, const char *at, const char *paren, VTBL_U **
     SCR_U::FRAME frame;   // the slots are written as they fill
     frame.fn = f;
     for (int i = 0; i < c.np; i++) {   // (by reference too: the entry shares the argument's storage)
-        if (s.scr_bind_arg(c.name[i], argv[i]) != 0) return -1;
+        if (s.scr_bind_arg(c.name[i].data(), argv[i]) != 0) return -1;
         frame.vt[frame.n++] = s.vtbl_top;
     }
     SCR_SET<SCR_U::FRAME *> use(s.scr_frame, c.frame ? &frame : nullptr);   // left before the block drops the entries

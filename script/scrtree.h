@@ -12,6 +12,7 @@
 // a formula calls has its expressions parsed apart (a cell name there is read as the cell);
 // debug logging keeps the reader.
 #pragma once
+#include <array>
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -160,7 +161,7 @@ private:
     struct TCALL {
         const TFN *t = nullptr;   // null: not a fast callee
         int np = 0;
-        char name[SCR_MAXARG][SCR_NAMESIZE];
+        std::vector<std::array<char, SCR_NAMESIZE>> name;   // per parameter
         uint32_t refs = 0;          // the parameters by reference (the regular call binds them)
         int dims[SCR_MAXARG] = {};  // theirs
         int type[SCR_MAXARG] = {};  // theirs: var, or a part's type (PUSH &p: the caller's part)
