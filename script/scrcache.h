@@ -144,26 +144,33 @@ private:
     struct XN;
     // A node as a number with nothing else done: 0 done, 1 not all numbers (nothing done).
     using NUMF = int (*)(SCR_XC &, const XN &, double &);
+    // (80 bytes: a tree holds one per operator and operand)
     struct XN {
-        KIND k = X_NUM;
+        XN(KIND k = X_NUM) : k(k) {}
+        KIND k;
         uint8_t op = 0;       // X_UN: the operator byte; X_CHAIN: level; X_LOGIC: 1 "||"; X_ASG, X_PRE
         uint8_t dims = 0;     // X_VAR: indices a (and b)
         uint8_t npost = 0;    // X_VAR: postfix steps, bit i of post set for "++"
         uint8_t post = 0;
         uint8_t pure = 0;     // X_CHAIN, X_UN: numbers and plain names only (evd may take it)
+        uint8_t numeric = 0;  // nf may give a number (it is no mere refusal)
+        uint8_t memb = 0;     // X_VAR: members follow (read, of no effect; an enumerator stops before them)
         int16_t deep = 0;     // X_CALL: the reader's nesting count there, from the expression's
         int a = -1, b = -1, c = -1;
-        int list = 0, n = 0;  // X_CHAIN, X_LOGIC, X_COMMA: items[list ...]; X_STR: strs[list]
-        int name = 0;         // X_VAR: offset in names
+        union {
+            int list = 0;     // X_CHAIN, X_LOGIC, X_COMMA: items[list ...]; X_STR: strs[list]
+            int name;         // X_VAR: offset in names
+        };
+        int n = 0;
         const char *at = nullptr;    // X_CALL: where the call is read; X_VAR: past the name
         const char *end = nullptr;   // X_CALL: past its ")"
-        double num = 0;
-        XVAR *var = nullptr;     // X_VAR: what its name meant
+        union {
+            double num = 0;   // X_NUM
+            XVAR *var;        // X_VAR: what its name meant
+            XCALL *call;      // X_CALL: what its call keeps
+        };
         NUMF nf = nullptr;
         const XN *fl = nullptr, *fr = nullptr;   // nf's operands
-        uint8_t numeric = 0;   // nf may give a number (it is no mere refusal)
-        uint8_t memb = 0;      // X_VAR: members follow (read, of no effect; an enumerator stops before them)
-        XCALL *call = nullptr;   // X_CALL: what its call keeps
         // A name alone (no indices, steps or members): it may stand for the storage it names.
         bool plain_name() const { return k == X_VAR && !dims && !npost && !memb; }
     };
