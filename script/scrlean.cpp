@@ -70,11 +70,13 @@ struct LX {
     int post = 0;              // Q_POST, Q_GPOST: bit k set for "++"
     int nest = 0;              // Q_CALL, Q_LIB(S): the level of the statement it is in, from the body's
     double num = 0;
-    const SCR_LEAN::FN *fn = nullptr;   // Q_CALL, Q_CALLV
-    const FN_DEF *lib = nullptr;        // Q_LIB, Q_LIBS
-    VTBL_U *g = nullptr;                // Q_GGET, Q_GSET, Q_GPRE, Q_GPOST: the global (a: its index, or a its row and c its column); Q_GADGET
-    const VAL_U *lit = nullptr;         // Q_STR: the text
-    const void *cell = nullptr;         // Q_CELL: the parsed name (the parsed forms' node)
+    union {   // by kind (each reads its own only)
+        const SCR_LEAN::FN *fn = nullptr;   // Q_CALL, Q_CALLV
+        const FN_DEF *lib;                  // Q_LIB, Q_LIBS
+        VTBL_U *g;                          // Q_GGET, Q_GSET, Q_GPRE, Q_GPOST: the global (a: its index, or a its row and c its column); Q_GADGET
+        const VAL_U *lit;                   // Q_STR: the text
+        const void *cell;                   // Q_CELL: the parsed name (the parsed forms' node)
+    };
     const char *at = nullptr, *paren = nullptr;
     bool chk = false;          // a slot it reads may hold no value yet
     bool vals = false;         // Q_CALL(V): made by call_vals: the callee takes references, or an
