@@ -122,8 +122,8 @@ private:
         const VAL_U *row = nullptr;
         int row_len = 0;
         // in a body run with a frame: the frame's slot the name meant (sfn's)
-        const FTBL_U *sfn = nullptr;
         int slot = 0;
+        const FTBL_U *sfn = nullptr;
     };
     // What a call's node keeps (calls are few among the nodes: a record of their own).
     struct XCALL {
