@@ -30,6 +30,8 @@ enum {
     SF_REF = 1, SF_AUTO = 2, SF_REGISTER = 4, SF_VOLATILE = 8,
     SF_CONST = 16, SF_STATIC = 32, SF_EXTERN = 64, SF_TYPEDEF = 128,
     SF_HIDDEN = 0x100,     // the interpreter's own temporaries: never found by name
+    SF_BOUND = 0x200,      // a parameter sharing an argument's storage: it ends with its block,
+                           // whatever flags it took from the argument (a static's too)
 };
 enum { PREP_SCRIPT_BEGIN = 0, PREP_SCRIPT_END = 1, PREP_FORM_BEGIN = 2, PREP_FORM_END = 3 };
 // Run states of the application (read and set through kov_tstat).
@@ -167,17 +169,21 @@ inline void scr_name_cpy(char *to, const char *from)
 }
 
 // Hash of a name for the name indexes (FNV-1a).
-inline unsigned scr_name_hash(const char *name)
+inline unsigned scr_name_hash(const char *name, unsigned h = 2166136261u)
 {
-    unsigned h = 2166136261u;
     for (; *name; name++) h = (h ^ (unsigned char)*name) * 16777619u;
     return h;
 }
+// Hash of a function's own entry (a local, a parameter, a static): its owner's name and its own,
+// so that the same name in many functions does not fill one bucket.
+inline unsigned scr_owned_seed(const char *owner) { return ((scr_name_hash(owner) ^ '@') * 16777619u) | 1u; }
+inline unsigned scr_owned_hash(const char *owner, const char *name) { return scr_name_hash(name) ^ scr_owned_seed(owner); }
 
 // Name index of an entry list (VTBL_U or FTBL_U, chained by hnext; VTBL_U also by hprev, so
 // that an entry can leave by itself). A bucket holds its entries newest first, like the list, so
 // a lookup walks only the names of one bucket; the buckets double when the entries pass twice
-// their number, so that a lookup walks few entries however many names there are.
+// their number, so that a lookup walks few entries however many names there are. An entry
+// with an owner (VTBL_U) is found by its owner and name (scr_owned_hash).
 template <class T> class SCR_INDEX {
 public:
     SCR_INDEX() = default;
@@ -186,6 +192,7 @@ public:
     ~SCR_INDEX() { if (b != first) delete[] b; }
 
     T *head(const char *name) const { return b[scr_name_hash(name) & mask]; }
+    T *head_of(unsigned hash) const { return b[hash & mask]; }
     unsigned buckets() const { return mask + 1; }
     long size() const { return count; }
     void put(T *e)
@@ -208,9 +215,15 @@ private:
     unsigned mask = FIRST - 1;
     long count = 0;
 
+    static unsigned key(const T *e)
+    {
+        if constexpr (requires { e->owner; })
+            if (e->owner[0]) return scr_owned_hash(e->owner, e->name);
+        return scr_name_hash(e->name);
+    }
     void link(T *e)
     {
-        T **at = &b[scr_name_hash(e->name) & mask];
+        T **at = &b[key(e) & mask];
         e->hnext = *at;
         if constexpr (requires { e->hprev; }) {
             if (*at) (*at)->hprev = &e->hnext;
@@ -250,7 +263,14 @@ struct SCR_CTX {
     int scr_pass = 0;                              // 1 link, 2 run
     int scr_nest = 0;
     int st_noexect = 0;                            // > 0: read without effect
-    char func_name[SCR_NAMESIZE] = {0};
+    char func_name[SCR_NAMESIZE] = {0};            // set by set_func only
+    unsigned func_seed = 0;                        // scr_owned_seed(func_name)
+    uint64_t block_born = 0;                       // vt_births when the innermost block began
+    void set_func(const char *name)
+    {
+        scr_name_cpy(func_name, name);
+        func_seed = scr_owned_seed(func_name);
+    }
     DECL_SPEC fn_spec;                             // of the function being run
     int sw_nest = 0, sw_value = 0, sw_match = 0, sw_default = 0, sw_default_run = 0;
     int sw_seek = 0;                               // the switch was entered seeking a label
@@ -411,7 +431,7 @@ public:
     VTBL_U *scr_put_var(const char *name, int x, int y, int dims, int type, int flags, int is_param);
     int scr_put_enum(const char *tag, const char *name, int value);
     int scr_put_my();
-    void scr_del_vtbl(int level);
+    void scr_del_vtbl(int level, uint64_t since = 0);
     void scr_block_in(SCR_CTX &saved);
     void scr_block_out(const SCR_CTX &saved);
     FTBL_U *scr_get_ftbl(const char *name);

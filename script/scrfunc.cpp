@@ -51,7 +51,7 @@ int SCR_U::scr_function_definition(const char *&pos, VTBL_U **argv, VAL_U *resul
     BLOCK block(*this);
     char name[SCR_NAMESIZE];
     if (scr_idname(p, name, sizeof name) != 0) return -1;
-    strcpy(ctx.func_name, name);
+    ctx.set_func(name);
     vt_bump();
     ctx.fn_spec = spec;
     SCR_PARAM param[SCR_MAXARG] = {};
@@ -195,7 +195,7 @@ int SCR_U::scr_bind_param(VTBL_U *vt, VTBL_U *av, int i)
     }
     vt->vtb_link(av->vtb_gajet_pt);
     vt->type = av->type;
-    vt->flags = av->flags & ~SF_HIDDEN;
+    vt->flags = (av->flags & ~SF_HIDDEN) | SF_BOUND;
     vt_bump();
     return 0;
 }
@@ -213,7 +213,7 @@ int SCR_U::scr_bind_arg(const char *name, VTBL_U *av)
     vt->vtb_link(av->vtb_gajet_pt);
     vt->nest = ctx.scr_nest;
     vt->type = av->type;
-    vt->flags = av->flags & ~SF_HIDDEN;
+    vt->flags = (av->flags & ~SF_HIDDEN) | SF_BOUND;
     vt->next = vtbl_top;
     vtbl_top = vt;
     vt_index.put(vt);

@@ -646,9 +646,9 @@ VTBL_U *SCR_LEAN::entry_named(FN &fn, const char *name)
 {
     char keep[SCR_NAMESIZE];
     scr_name_cpy(keep, s.ctx.func_name);
-    scr_name_cpy(s.ctx.func_name, fn.f->name);   // its statics first, as its run looks
+    s.ctx.set_func(fn.f->name);   // its statics first, as its run looks
     VTBL_U *v = s.scr_get_vtbl(name);
-    scr_name_cpy(s.ctx.func_name, keep);
+    s.ctx.set_func(keep);
     return v;
 }
 
@@ -2394,7 +2394,7 @@ void SCR_LEAN::hook(FR &f, int nest, const char *at)
 // body's.
 SCR_LEAN::AS_TREE::AS_TREE(SCR_U &s, const FR &f, int nest) : s(s), keep(s.ctx)
 {
-    scr_name_cpy(s.ctx.func_name, f.fn->f->name);
+    s.ctx.set_func(f.fn->f->name);
     s.ctx.scr_nest = f.base + nest;
     s.ctx.fn_spec = DECL_SPEC{f.fn->f->type, f.fn->f->flags};
 }
@@ -2421,7 +2421,7 @@ void SCR_LEAN::materialize()
                 f.vt[a] = nullptr;
             }
             s.ctx.scr_nest = f.base - 1;
-            scr_name_cpy(s.ctx.func_name, f.owner);
+            s.ctx.set_func(f.owner);
             bool ok = true;
             for (int a = 0; a < fn.np && ok; a++) {
                 if ((fn.refs >> a & 1) || a < f.nav) continue;   // the caller's variable is the argument
@@ -2431,13 +2431,13 @@ void SCR_LEAN::materialize()
                 ok = (f.av[a] = s.scr_make_argvar(v, a)) != nullptr;
             }
             s.ctx.scr_nest = f.base;
-            scr_name_cpy(s.ctx.func_name, fn.f->name);
+            s.ctx.set_func(fn.f->name);
             for (int a = 0; a < fn.np && ok; a++) {
                 ok = (fn.refs >> a & 1 ? bind_ref(f, a) : s.scr_bind_arg(fn.name[a].data(), f.av[a])) == 0;
                 if (ok) f.vt[a] = s.vtbl_top;
             }
         }
-        scr_name_cpy(s.ctx.func_name, fn.f->name);
+        s.ctx.set_func(fn.f->name);
         for (MASK m = f.live & ~f.made & ~fn.statics; m; m &= m - 1) {   // and the locals declared since the last view
             int slot = __builtin_ctzll(m);
             const FN::SHAPE &sh = fn.shape[slot];
@@ -2459,7 +2459,7 @@ void SCR_LEAN::materialize()
         FR::PEND *calls[SLOTS];
         int nc = 0;
         for (FR::PEND *p = f.pend; p && nc < SLOTS; p = p->up) calls[nc++] = p;
-        scr_name_cpy(s.ctx.func_name, fn.f->name);
+        s.ctx.set_func(fn.f->name);
         while (nc-- > 0) {
             const FR::PEND &p = *calls[nc];
             FR &g = *p.g;
@@ -2489,7 +2489,7 @@ int SCR_LEAN::bind_ref(FR &f, int a)
     if (!vt) return -1;
     vt->vtb_link(f.arr[a]);
     vt->type = av ? av->type : fn.shape[a].type;
-    vt->flags = av ? av->flags & ~SF_HIDDEN : 0;
+    vt->flags = av ? (av->flags & ~SF_HIDDEN) | SF_BOUND : 0;
     s.vt_bump();
     return 0;
 }

@@ -165,33 +165,37 @@ void SCR_U::scr_reset(int full)
     }
 }
 
-// Visible entry of name: a local or static of the current function at once, else the oldest
-// global.
+// Visible entry of name: a local or static of the current function at once (the newest), else
+// the oldest global.
 VTBL_U *SCR_U::scr_get_vtbl(const char *name)
 {
     if (!name || !*name) return nullptr;
     VTBL_U *global = nullptr;
     long steps = 0;
     int guard = kov::log_get_debug();
-    for (VTBL_U *v = vt_index.head(name); v; v = v->hnext) {
+    const unsigned h = scr_name_hash(name);
+    if (ctx.func_name[0]) {
+        for (VTBL_U *v = vt_index.head_of(h ^ ctx.func_seed); v; v = v->hnext) {
+            if (guard && ++steps > 1000000) {
+                scr_set_SCRERR("BREAK:idname=%s", name);
+                return nullptr;
+            }
+            if (!scr_name_eq(v->name, name) || !v->owner[0] || !scr_name_eq(v->owner, ctx.func_name)) continue;
+            if (v->nest != 0) {
+                KOV_LOG("ローカル変数 %s", name);
+            } else {
+                KOV_LOG("static 変数 %s", name);
+            }
+            KOV_LOG("変数 %s %s 取得", name, scr_typ_string(v->type));
+            return v;
+        }
+    }
+    for (VTBL_U *v = vt_index.head_of(h); v; v = v->hnext) {
         if (guard && ++steps > 1000000) {
             scr_set_SCRERR("BREAK:idname=%s", name);
             return nullptr;
         }
-        // The flag first: the hidden arguments of the calls below share a name at every depth.
-        if (!scr_name_eq(v->name, name)) continue;
-        if (v->owner[0] && !scr_name_eq(v->owner, ctx.func_name)) continue;
-        if (v->nest != 0) {
-            KOV_LOG("ローカル変数 %s", name);
-            KOV_LOG("変数 %s %s 取得", name, scr_typ_string(v->type));
-            return v;
-        }
-        if (v->owner[0]) {
-            KOV_LOG("static 変数 %s", name);
-            KOV_LOG("変数 %s %s 取得", name, scr_typ_string(v->type));
-            return v;
-        }
-        global = v;
+        if (!v->owner[0] && scr_name_eq(v->name, name)) global = v;
     }
     if (global) {
         KOV_LOG("グローバル変数 %s", name);
@@ -320,12 +324,14 @@ int SCR_U::scr_put_my()
 // Destroys the entries at nest level >= level (the other entries are all in front); statics stay
 // and fall to level 0, where lookup finds them as statics of their owner. A static stays where
 // it stands in the list, so the walk passes over statics: one left in front by an inner block
-// must not shield the outer block's entries behind it.
-void SCR_U::scr_del_vtbl(int level)
+// must not shield the outer block's entries behind it. A static made before the block began
+// (since: vt_births then) ends the walk: what lies behind it is older still, of outer levels.
+void SCR_U::scr_del_vtbl(int level, uint64_t since)
 {
     VTBL_U **link = &vtbl_top;
     while (VTBL_U *v = *link) {
-        if (v->flags & SF_STATIC) {
+        if ((v->flags & (SF_STATIC | SF_BOUND)) == SF_STATIC) {
+            if (v->born < since) break;
             if (v->nest >= level && v->nest != 0) {
                 v->nest = 0;
                 vt_bump();
@@ -345,6 +351,7 @@ void SCR_U::scr_block_in(SCR_CTX &saved)
 {
     saved = ctx;
     ctx.scr_nest++;
+    ctx.block_born = vt_births;
 }
 
 // The label a goto seeks is the function's, not the block's: it stays as it is (found inside,
@@ -354,6 +361,7 @@ void SCR_U::scr_block_in(SCR_CTX &saved)
 void SCR_U::scr_block_out(const SCR_CTX &saved)
 {
     int inner = ctx.scr_nest;
+    uint64_t born = ctx.block_born;
     char label[SCR_NAMESIZE];
     memcpy(label, ctx.goto_label, sizeof label);
     int same_switch = saved.sw_nest > 0 && ctx.sw_nest == saved.sw_nest;
@@ -372,7 +380,7 @@ void SCR_U::scr_block_out(const SCR_CTX &saved)
             ctx.st_noexect--;
         }
     }
-    scr_del_vtbl(inner);
+    scr_del_vtbl(inner, born);
 }
 
 FTBL_U *SCR_U::scr_get_ftbl(const char *name)
