@@ -111,6 +111,7 @@ public:
     int nest = 0;
     int value = 0;
     uint64_t born = 0;   // the host's vt_births when it was made
+    unsigned hkey = 0;   // its key in the host's name index (SCR_U::vt_key), set as it enters
     static long vtb_objct;
 };
 
@@ -125,6 +126,7 @@ public:
     FTBL_U *next = nullptr;
     FTBL_U *hnext = nullptr;        // same hash bucket
     char name[SCR_NAMESIZE] = {0};
+    unsigned seed = 0;              // scr_owned_seed(name): its entries' part of their index key
     SCR_PARAM param[SCR_MAXARG] = {};
     const char *text = nullptr;     // where the definition begins
     int type = 0;
@@ -174,16 +176,15 @@ inline unsigned scr_name_hash(const char *name, unsigned h = 2166136261u)
     for (; *name; name++) h = (h ^ (unsigned char)*name) * 16777619u;
     return h;
 }
-// Hash of a function's own entry (a local, a parameter, a static): its owner's name and its own,
-// so that the same name in many functions does not fill one bucket.
+// A function's own entry (a local, a parameter, a static) is indexed by the hash of its name and
+// this seed of its owner's, so that the same name in many functions does not fill one bucket.
 inline unsigned scr_owned_seed(const char *owner) { return ((scr_name_hash(owner) ^ '@') * 16777619u) | 1u; }
-inline unsigned scr_owned_hash(const char *owner, const char *name) { return scr_name_hash(name) ^ scr_owned_seed(owner); }
 
 // Name index of an entry list (VTBL_U or FTBL_U, chained by hnext; VTBL_U also by hprev, so
 // that an entry can leave by itself). A bucket holds its entries newest first, like the list, so
 // a lookup walks only the names of one bucket; the buckets double when the entries pass twice
-// their number, so that a lookup walks few entries however many names there are. An entry
-// with an owner (VTBL_U) is found by its owner and name (scr_owned_hash).
+// their number, so that a lookup walks few entries however many names there are. A VTBL_U
+// carries its key (SCR_U::vt_key: by owner and name when it has an owner).
 template <class T> class SCR_INDEX {
 public:
     SCR_INDEX() = default;
@@ -217,9 +218,10 @@ private:
 
     static unsigned key(const T *e)
     {
-        if constexpr (requires { e->owner; })
-            if (e->owner[0]) return scr_owned_hash(e->owner, e->name);
-        return scr_name_hash(e->name);
+        if constexpr (requires { e->hkey; })
+            return e->hkey;
+        else
+            return scr_name_hash(e->name);
     }
     void link(T *e)
     {
@@ -266,11 +268,12 @@ struct SCR_CTX {
     char func_name[SCR_NAMESIZE] = {0};            // set by set_func only
     unsigned func_seed = 0;                        // scr_owned_seed(func_name)
     uint64_t block_born = 0;                       // vt_births when the innermost block began
-    void set_func(const char *name)
+    void set_func(const char *name, unsigned seed)
     {
         scr_name_cpy(func_name, name);
-        func_seed = scr_owned_seed(func_name);
+        func_seed = seed;
     }
+    void set_func(const char *name) { set_func(name, scr_owned_seed(name)); }
     DECL_SPEC fn_spec;                             // of the function being run
     int sw_nest = 0, sw_value = 0, sw_match = 0, sw_default = 0, sw_default_run = 0;
     int sw_seek = 0;                               // the switch was entered seeking a label
@@ -346,6 +349,13 @@ public:
     FTBL_U *ftbl_top = nullptr;
     // Name indexes of the two lists.
     SCR_INDEX<VTBL_U> vt_index;
+    // vt's key in vt_index, as it enters: a function's own entry (an owner) by owner and name,
+    // else by name
+    unsigned vt_key(const VTBL_U *vt) const
+    {
+        unsigned h = scr_name_hash(vt->name);   // (an entry is made with the running function its owner)
+        return vt->owner[0] ? h ^ ctx.func_seed : h;
+    }
     SCR_INDEX<FTBL_U> ft_index;
     int func_depth = 0;
     VAL_U scr_retval;               // value of the return being carried out

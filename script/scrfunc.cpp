@@ -216,6 +216,7 @@ int SCR_U::scr_bind_arg(const char *name, VTBL_U *av)
     vt->flags = (av->flags & ~SF_HIDDEN) | SF_BOUND;
     vt->next = vtbl_top;
     vtbl_top = vt;
+    vt->hkey = vt_key(vt);
     vt_index.put(vt);
     vt_bump();
     return 0;

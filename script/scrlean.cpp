@@ -646,7 +646,7 @@ VTBL_U *SCR_LEAN::entry_named(FN &fn, const char *name)
 {
     char keep[SCR_NAMESIZE];
     scr_name_cpy(keep, s.ctx.func_name);
-    s.ctx.set_func(fn.f->name);   // its statics first, as its run looks
+    s.ctx.set_func(fn.f->name, fn.f->seed);   // its statics first, as its run looks
     VTBL_U *v = s.scr_get_vtbl(name);
     s.ctx.set_func(keep);
     return v;
@@ -2394,7 +2394,7 @@ void SCR_LEAN::hook(FR &f, int nest, const char *at)
 // body's.
 SCR_LEAN::AS_TREE::AS_TREE(SCR_U &s, const FR &f, int nest) : s(s), keep(s.ctx)
 {
-    s.ctx.set_func(f.fn->f->name);
+    s.ctx.set_func(f.fn->f->name, f.fn->f->seed);
     s.ctx.scr_nest = f.base + nest;
     s.ctx.fn_spec = DECL_SPEC{f.fn->f->type, f.fn->f->flags};
 }
@@ -2431,13 +2431,13 @@ void SCR_LEAN::materialize()
                 ok = (f.av[a] = s.scr_make_argvar(v, a)) != nullptr;
             }
             s.ctx.scr_nest = f.base;
-            s.ctx.set_func(fn.f->name);
+            s.ctx.set_func(fn.f->name, fn.f->seed);
             for (int a = 0; a < fn.np && ok; a++) {
                 ok = (fn.refs >> a & 1 ? bind_ref(f, a) : s.scr_bind_arg(fn.name[a].data(), f.av[a])) == 0;
                 if (ok) f.vt[a] = s.vtbl_top;
             }
         }
-        s.ctx.set_func(fn.f->name);
+        s.ctx.set_func(fn.f->name, fn.f->seed);
         for (MASK m = f.live & ~f.made & ~fn.statics; m; m &= m - 1) {   // and the locals declared since the last view
             int slot = __builtin_ctzll(m);
             const FN::SHAPE &sh = fn.shape[slot];
@@ -2459,7 +2459,7 @@ void SCR_LEAN::materialize()
         FR::PEND *calls[SLOTS];
         int nc = 0;
         for (FR::PEND *p = f.pend; p && nc < SLOTS; p = p->up) calls[nc++] = p;
-        s.ctx.set_func(fn.f->name);
+        s.ctx.set_func(fn.f->name, fn.f->seed);
         while (nc-- > 0) {
             const FR::PEND &p = *calls[nc];
             FR &g = *p.g;

@@ -218,6 +218,7 @@ int SCR_U::scr_put_vtbl(VTBL_U *vt)
     }
     vt->next = vtbl_top;
     vtbl_top = vt;
+    vt->hkey = vt_key(vt);
     vt_index.put(vt);
     vt_bump();
     KOV_LOG("変数登録 %s %s", vt->name, scr_typ_string(vt->type));
@@ -406,6 +407,7 @@ int SCR_U::scr_put_ftbl(const char *name, const char *text, int type, int flags,
     FTBL_U *f = new (std::nothrow) FTBL_U;
     if (!f) return scr_err_nomem();
     snprintf(f->name, sizeof f->name, "%s", name);
+    f->seed = scr_owned_seed(f->name);
     f->text = text;
     f->type = type;
     f->flags = flags;

@@ -83,7 +83,7 @@ int SCR_TREE::build_ahead(FTBL_U *f)
     }
     char name[SCR_NAMESIZE];
     if (s.scr_idname(p, name, sizeof name) != 0 || strcmp(name, f->name) != 0) return -1;
-    s.ctx.set_func(name);
+    s.ctx.set_func(f->name, f->seed);
     s.ctx.fn_spec = spec;
     SCR_PARAM param[SCR_MAXARG] = {};
     int varargs = 0;
@@ -727,7 +727,7 @@ int SCR_TREE::call(const FTBL_U *f, const char *at, const char *paren, VTBL_U **
         ~LABEL() { memcpy(s.ctx.goto_label, keep, sizeof keep); }
     } label(s);
     SCR_U::BLOCK block(s);
-    s.ctx.set_func(f->name);
+    s.ctx.set_func(f->name, f->seed);
     s.vt_bump();
     s.ctx.fn_spec = DECL_SPEC{f->type, f->flags};
     SCR_U::FRAME frame;   // the slots are written as they fill
