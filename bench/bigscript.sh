@@ -5,8 +5,8 @@
 #      (KOVASH_TREE=0: scripts are read without parsed forms then), alternating so that the machine's
 #      load falls on all alike; every run must succeed (main returns true: status 1);
 #  (b) peak resident memory per byte of script for the 1 MB script and a ~50 MB one;
-#  (c) the 1 MB script with every function called twice (so each gets its tree and lean form):
-#      median wall time and peak memory.
+#  (c) the 1 MB script with every function called twice (so each gets its tree and lean form),
+#      and with a static of one name in every function: median wall time and peak memory.
 # Wall times include starting the program (and time, timeout: a few ms).
 # Runs are cut at 60 s and 8 GB of address space (ulimit -v, which bounds the resident memory).
 set -u
@@ -14,16 +14,18 @@ set -u
 . "$(dirname "$0")/kovcopy.sh"
 bench_kovash bigscript "${1:-build}"
 
-# gen BYTES NAME [CALLS]: about BYTES of script; half in functions, half in main's straight-line
-# code; main calls each function CALLS times (1).
+# gen BYTES NAME [CALLS [STATIC]]: about BYTES of script; half in functions, half in main's
+# straight-line code; main calls each function CALLS times (1); STATIC 1: each function counts
+# its calls in a static of one name.
 gen() {
-    /usr/bin/python3 - "$1" "$2" "${3:-1}" <<'PY'
+    /usr/bin/python3 - "$1" "$2" "${3:-1}" "${4:-0}" <<'PY'
 import sys
-size, name, calls = int(sys.argv[1]), sys.argv[2], int(sys.argv[3])
+size, name, calls, static = int(sys.argv[1]), sys.argv[2], int(sys.argv[3]), int(sys.argv[4])
 fns, body = [], []
 n = used = 0
 while used < size // 2:
-    f = 'f%d(var x) { var y = x * %d + 1; if (y > 1000) y = y %% 1000; return y; }\n' % (n, n % 89 + 2)
+    f = 'f%d(var x) { %svar y = x * %d + 1; if (y > 1000) y = y %% 1000; return y; }\n' % (
+        n, 'static var c; c++; ' if static else '', n % 89 + 2)
     fns.append(f)
     body.extend(['    s = (s + f%d(s)) %% 10007;\n' % n] * calls)
     used += len(f) + len(body[-1])
@@ -43,6 +45,7 @@ PY
 }
 gen $((1 << 20)) big1.scr
 gen $((1 << 20)) big1x2.scr 2
+gen $((1 << 20)) big1s.scr 2 1
 echo 'main() { return 1; }' > empty.scr
 
 # run ENV... -- SCRIPT: one run under the caps; prints "MS KB" (wall time, peak resident
@@ -89,7 +92,10 @@ for s in big1.scr big50.scr; do
         "$s ($bytes bytes)" "$kb" "$t" "$(bc -l <<<"$kb * 1024 / $bytes")" "$(bc -l <<<"($kb - $base) * 1024 / $bytes")"
 done
 
-r=()
-for _ in 1 2 3 4 5 6 7; do r+=("$(run -- big1x2.scr)"); done
-printf '1 MB script, each function called twice (%s bytes), median of 7: %s ms, %s kB\n' "$(stat -c %s big1x2.scr)" \
-    "$(printf '%s\n' "${r[@]}" | awk '{ print $1 }' | sort -n | sed -n 4p)" "$(printf '%s\n' "${r[@]}" | awk '{ print $2 }' | sort -n | sed -n 4p)"
+for s in big1x2.scr big1s.scr; do
+    r=()
+    for _ in 1 2 3 4 5 6 7; do r+=("$(run -- $s)"); done
+    printf '%-10s (%s bytes: each function called twice%s), median of 7: %s ms, %s kB\n' $s "$(stat -c %s $s)" \
+        "$([ $s = big1s.scr ] && echo ', a static of one name in each')" \
+        "$(printf '%s\n' "${r[@]}" | awk '{ print $1 }' | sort -n | sed -n 4p)" "$(printf '%s\n' "${r[@]}" | awk '{ print $2 }' | sort -n | sed -n 4p)"
+done
