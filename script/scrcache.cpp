@@ -882,7 +882,8 @@ int SCR_XC::call_args(const XN &n)
     n.call->paren = p;
     std::vector<CARG> list;
     if (parse_args(p, list) != 0) return -1;
-    if (p != n.end || (int)list.size() != s.scr_tree->fast_params(f)) return -1;
+    int np = s.scr_tree->fast_params(f), nargs = (int)list.size();
+    if (p != n.end || nargs < np || nargs > (s.scr_tree->callee_varargs(f) ? SCR_MAXARG : np)) return -1;
     uint32_t refs = s.scr_tree->callee_refs(f);
     for (int k = 0; k < (int)list.size(); k++) {
         const ROOT &rt = roots[list[k].root - 1];
@@ -1000,6 +1001,7 @@ int SCR_XC::call_bound(const XN &n, const FTBL_U *f, VAL_U &val)
     // call).
     SCR_LEAN &lean = *s.scr_tree->lean;
     const SCR_LEAN::FN *lf = s.scr_lean_on && !s.sup() && !n.call->byref ? lean.form(f) : nullptr;
+    const int np = s.scr_tree->fast_params(f);
     uint32_t refs = n.call->byref ? s.scr_tree->callee_refs(f) : 0;
     if (lf && !lean.may_start()) lf = nullptr;
     uint32_t boxes = lf ? SCR_LEAN::takes_values(*lf) : 0;
@@ -1044,6 +1046,7 @@ int SCR_XC::call_bound(const XN &n, const FTBL_U *f, VAL_U &val)
             if (lf && unlean(i) != 0) return -1;
             return s.err_paren(f->name);   // it stopped short: no "," or ")" there
         }
+        if (i >= np) continue;   // after "...": evaluated, bound to nothing
         if (lf && (boxes >> i & 1)) {
             num[i] = 0;
             if (!vals) vals = std::make_unique<VAL_U[]>(n.call->nargs);   // (not on every call's stack)

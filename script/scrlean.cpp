@@ -401,7 +401,7 @@ void SCR_LEAN::build_once(FN &fn, MASK want)
     built.push_back(&fn);
     if (!f->tfn || t.lean_callee(f) != 1) return;
     const auto &c = *static_cast<const SCR_TREE::TCALL *>(f->tcall);
-    if (c.np > SLOTS || c.sized) return;
+    if (c.np > SLOTS || c.sized || c.varargs) return;
     for (int i = 0; i < c.np; i++) {
         if (c_slot(fn, c.name[i].data()) >= 0) return;
         FN::SHAPE sh;

@@ -659,7 +659,7 @@ int SCR_TREE::lean_callee(const FTBL_U *f)
 // "var name[]" / "var name[][]" (perhaps with sizes), and f has a tree.
 int SCR_TREE::callee_of(const FTBL_U *f, TCALL &c)
 {
-    if (!f->text || f->varargs || !(c.t = f->tfn)) return -1;
+    if (!f->text || !(c.t = f->tfn)) return -1;
     c.frame = !c.t->inner_decls;
     const char *p = f->text;
     if (head_has_enum(p)) return -1;   // such heads stay with the reader
@@ -673,6 +673,10 @@ int SCR_TREE::callee_of(const FTBL_U *f, TCALL &c)
     if (s.scr_match_key(p, ")") == 0 || (s.scr_match_key(q, "void") == 0 && s.scr_match_key(q, ")") == 0))
         return f->param[0].type == 0 ? 0 : -1;
     for (;;) {
+        if (s.scr_match_key(p, "...") == 0) {
+            c.varargs = true;
+            break;
+        }
         if (c.np >= SCR_MAXARG) return -1;
         const SCR_PARAM &d = f->param[c.np];
         DECL_SPEC ps;

@@ -95,6 +95,7 @@ public:
     // 1 yes, 0 never, -1 not yet (no tree yet).
     int fast_callee(const FTBL_U *f);
     int fast_params(const FTBL_U *f) const { return static_cast<const TCALL *>(f->tcall)->np; }
+    bool callee_varargs(const FTBL_U *f) const { return static_cast<const TCALL *>(f->tcall)->varargs; }
     // Whether f's parameters are plain var scalars, by value or by reference, or var arrays
     // without sizes by reference, and it has a tree: a lean caller may bind them (1 yes, 0
     // never, -1 not yet).
@@ -167,6 +168,7 @@ private:
         int type[SCR_MAXARG] = {};  // theirs: var, or a part's type (PUSH &p: the caller's part)
         bool frame = false;   // runs with a frame (SCR_U::FRAME)
         bool sized = false;   // an array by reference has sizes written (a lean caller does not check them)
+        bool varargs = false; // "..." ends the parameters: more arguments are evaluated, bound to nothing
     };
     std::unordered_map<const FTBL_U *, TCALL> callees;
     int callee_of(const FTBL_U *f, TCALL &c);

@@ -49,7 +49,7 @@ struct SEEN {
 };
 
 // After the run, form (if given) is calculated at a few cells: its callees' hooks are looked at too.
-SEEN look(const char *text, int lean, long budget = 5000, const char *form = nullptr)
+SEEN look(const char *text, int lean, long budget = 5000, const char *form = nullptr, int mode = 2)
 {
     CSV_U csv;
     LOOK host;
@@ -60,7 +60,7 @@ SEEN look(const char *text, int lean, long budget = 5000, const char *form = nul
         scr.scr_csv = &csv;
         scr.scr_set_host(&host);
         install_builtins(scr);
-        scr.scr_tree_mode = 2;
+        scr.scr_tree_mode = mode;
         scr.scr_lean_on = lean;
         host.scr = &scr;
         host.budget = budget;
@@ -579,4 +579,25 @@ TEST(Lean, FailuresAndRefusalsAsTheTreeCalls)
     if (cache_env_off()) GTEST_SKIP() << "lean runs are made from the parsed forms (KOVASH_NOCACHE)";
     for (const char *t : {"var b = 100; f(var n){ var a = b + n, b = n * 2; if (n > 0) return f(n - 1) * 10 + a + b; return a; } main(){ return f(3); }"})
         refused(t);
+}
+
+// The views at every hook of tree calls (lean runs off) are the reader's: calls binding arrays
+// with sizes, arguments after "...", declarations of statics, constants and parts.
+TEST(Lean, TreeCallsViewsAreTheReaders)
+{
+    const char *texts[] = {
+        "g(var p[3], var m[2][2]){ p[0] += m[1][1]; return p[2]; } f(var x){ var a[3], b[2][2]; a[2] = x; return g(a, b); } "
+        "main(){ var i, s = 0; for (i = 0; i < 2; i++) s += f(i); return s; }",
+        "var n; g(var a, ...){ n++; return a; } f(var x){ return g(x, n, x * 2) + g(x); } main(){ var i, s = 0; for (i = 0; i < 2; i++) s += f(i); return s; }",
+        "f(var n){ static var a[2] = {n, 5}, c; const var k = n * 2; PUSH p; c++; return a[0] + k + c; } "
+        "main(){ var i, t = 0; for (i = 0; i < 2; i++) t += f(i); return t; }",
+    };
+    for (const char *t : texts) {
+        SEEN a = look(t, 0), b = look(t, 0, 5000, nullptr, 0);
+        EXPECT_EQ(a.r.status, b.r.status) << t;
+        EXPECT_EQ(a.entries, b.entries) << t;
+        ASSERT_EQ(a.seen.size(), b.seen.size()) << t;
+        for (size_t i = 0; i < a.seen.size(); i++)
+            ASSERT_EQ(kov::sj_to_utf8(a.seen[i]), kov::sj_to_utf8(b.seen[i])) << t << "\nat hook " << i;
+    }
 }

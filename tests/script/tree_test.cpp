@@ -164,6 +164,10 @@ TEST(Tree, RunsAsTheReaderDoes)
         "PUSH b; h(PUSH &q, var n){ return (q == q) + n; } f(var x){ return h(b, x) + h(b, x + 1); } main(){ var i, s = 0; for (i = 0; i < 3; i++) s += f(i); return s; }",
         "g(var &r){ r++; return r; } h(var &q){ return g(q) * 10 + g(q); } f(var x){ var k = x; return h(k) * 100 + k; } main(){ var i, s = 0; for (i = 0; i < 3; i++) s += f(i); return s; }",
         "g(var &r, var n){ if (n > 0) { r += n; g(r, n - 1); } return r; } main(){ var i, s = 0, t; for (i = 0; i < 4; i++) { t = 0; s = s * 10 + g(t, i); } return s; }",
+        // functions of varying arguments: the rest evaluated in order, bound to nothing (calls
+        // among them, one that fails)
+        "var n; g(var a, ...){ n++; return a * 10; } h(var k){ return k + 1; } f(var x){ return g(x, n++, h(h(x))) + g(x + 1); } main(){ var i, s = 0; for (i = 0; i < 3; i++) s += f(i); return s * 100 + n; }",
+        "var a[2]; g(...){ return 7; } f(var x){ return g(x, warn(), a[x]); } main(){ var i, s = 0; for (i = 0; i < 4; i++) s += f(i); return s; }",
         // arrays by reference with sizes written: the argument's checked against them
         "g(var p[3], var m[2][2]){ p[0] += m[1][1]; return p[2]; } f(var x){ var a[3], b[2][2]; a[2] = x; b[1][1] = 4; return g(a, b) * 10 + a[0]; } main(){ var i, s = 0; for (i = 0; i < 3; i++) s += f(i); return s; }",
         "g(var p[3]){ return p[0]; } f(var x){ var a[3], b[4]; if (x < 2) return g(a); return g(b); } main(){ var i, s = 0; for (i = 0; i < 3; i++) s += f(i); return s; }",
