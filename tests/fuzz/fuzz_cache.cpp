@@ -87,7 +87,19 @@ struct GEN {
             return;
         }
         switch (in.below(6)) {
-        case 0: out += "f("; exp(); break;
+        case 0:
+            if (in.below(3) == 0) {   // varying arguments: the rest evaluated, bound to nothing
+                out += "gv(";
+                exp();
+                for (int k = in.below(3); k > 0; k--) {
+                    out += ", ";
+                    exp();
+                }
+                break;
+            }
+            out += "f(";
+            exp();
+            break;
         case 1: out += "g("; out += pick({"a", "b", "n", "v[1]", "k"}); out += ", "; exp(); break;
         case 5:
             if (in.below(3) == 0) {   // a part by reference
@@ -230,7 +242,7 @@ struct GEN {
         stat(2);
         out += " return r; }\nh(var p[], var q) { p[q % 4] += q; p[1]++; ";
         stat(2);
-        out += " return p[1]; }\nhs(var p[4], var q) { return p[q % 4] + q; }\npk(PUSH &q, var y) { return cell(q, y % 3) + y; }\n"
+        out += " return p[1]; }\nhs(var p[4], var q) { return p[q % 4] + q; }\ngv(var y, ...) { return y * 2; }\npk(PUSH &q, var y) { return cell(q, y % 3) + y; }\n"
                "ga(ARRAY &g, var y) { var i; for (i = 0; i < 2; i++) { g[y % 3][i] = y; g[i][y % 4]++; } return g[y % 5][0] + y; }\nmain() { var i, k = 1, w[3] = {k, \"t\"};\n";
         in_main = true;
         while (!in.empty() && out.size() < 4000) stat(0);
