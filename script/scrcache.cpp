@@ -965,8 +965,8 @@ int SCR_XC::call_fast(const XN &n, VAL_U &val)
     }
     if (n.call->args == -2 && !n.call->fn->tfn) return 1;
     if (n.call->args == -2 && call_args(n) != 0) return 1;
-    // (in a formula a grid's range may stand for a grid by reference and its four numbers)
-    if (n.call->args < 0 || (n.call->byref && s.ctx.cel_x != SCR_NOCELL)) return 1;
+    // (in a formula a cell range may stand for a grid by reference and its four numbers)
+    if (n.call->args < 0 || (n.call->byref && s.ctx.cel_x != SCR_NOCELL && s.scr_tree->callee_ranges(n.call->fn))) return 1;
     const FTBL_U *f = n.call->fn;
     // A call that changes nothing older than itself leaves the tables as they were: what the
     // caller's nodes remember stays right.

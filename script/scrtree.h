@@ -96,6 +96,7 @@ public:
     int fast_callee(const FTBL_U *f);
     int fast_params(const FTBL_U *f) const { return static_cast<const TCALL *>(f->tcall)->np; }
     bool callee_varargs(const FTBL_U *f) const { return static_cast<const TCALL *>(f->tcall)->varargs; }
+    bool callee_ranges(const FTBL_U *f) const { return static_cast<const TCALL *>(f->tcall)->ranges; }
     // Whether f's parameters are plain var scalars, by value or by reference, or var arrays
     // without sizes by reference, and it has a tree: a lean caller may bind them (1 yes, 0
     // never, -1 not yet).
@@ -169,6 +170,7 @@ private:
         bool frame = false;   // runs with a frame (SCR_U::FRAME)
         bool sized = false;   // an array by reference has sizes written (a lean caller does not check them)
         bool varargs = false; // "..." ends the parameters: more arguments are evaluated, bound to nothing
+        bool ranges = false;  // a grid by reference before four scalars: in a formula a cell range may stand for all five
     };
     std::unordered_map<const FTBL_U *, TCALL> callees;
     int callee_of(const FTBL_U *f, TCALL &c);

@@ -582,9 +582,17 @@ TEST(Lean, FailuresAndRefusalsAsTheTreeCalls)
 }
 
 // The views at every hook of tree calls (lean runs off) are the reader's: calls binding arrays
-// with sizes, arguments after "...", declarations of statics, constants and parts.
+// with sizes, arguments after "...", declarations of statics, constants and parts; calls by
+// reference in a formula's callee (a grid and four numbers, which a cell range may stand for,
+// left to the reader).
 TEST(Lean, TreeCallsViewsAreTheReaders)
 {
+    const char *byref = "var gc = 5; inc(var &r){ r++; return r; } tot(ARRAY &g, var x, var y, var w, var h){ return g[y][x] + x + w * 100 + h * 1000; } "
+                        "c(var n){ var k = n; inc(k); inc(gc); return k * 10 + gc + tot(my, 0, 1, 2, 3); } main(){ return c(1); }";
+    for (const char *form : {"c(RC[-2]) + c(2)", "tot(R[0]C0:R[1]C1) + c(R1C0)"}) {
+        SEEN a = look(byref, 0, 5000, form), b = look(byref, 0, 5000, form, 0);
+        EXPECT_EQ(a.seen, b.seen) << form;
+    }
     const char *texts[] = {
         "g(var p[3], var m[2][2]){ p[0] += m[1][1]; return p[2]; } f(var x){ var a[3], b[2][2]; a[2] = x; return g(a, b); } "
         "main(){ var i, s = 0; for (i = 0; i < 2; i++) s += f(i); return s; }",
