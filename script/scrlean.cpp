@@ -153,6 +153,7 @@ struct SCR_LEAN::FN {
     MASK statics = 0;        // statics given initial values: their storage the link's entry's
     MASK consts = 0;         // const locals (scalars, never stored into by the form)
     MASK parts = 0;          // parts (PUSH &p, or the function's own PUSH p): their slots hold the part
+    MASK sized = 0;          // parameters by reference of sizes written: an argument's are checked
     std::vector<VTBL_U *> stat;   // per local: such a static's entry
     MASK want_cells = 0;     // while made: local scalars found passed by reference
     MASK unset = 0;          // locals that may be read before they are set
@@ -401,7 +402,7 @@ void SCR_LEAN::build_once(FN &fn, MASK want)
     built.push_back(&fn);
     if (!f->tfn || t.lean_callee(f) != 1) return;
     const auto &c = *static_cast<const SCR_TREE::TCALL *>(f->tcall);
-    if (c.np > SLOTS || c.sized || c.varargs) return;
+    if (c.np > SLOTS || c.varargs) return;
     for (int i = 0; i < c.np; i++) {
         if (c_slot(fn, c.name[i].data()) >= 0) return;
         FN::SHAPE sh;
@@ -413,6 +414,9 @@ void SCR_LEAN::build_once(FN &fn, MASK want)
         fn.add_name(c.name[i].data());
     }
     fn.refs = fn.arrays = c.refs;
+    for (int i = 0; i < c.np; i++)   // arrays by reference with sizes written
+        if ((c.refs >> i & 1) && f->param[i].dims && (f->param[i].x >= 1 || (f->param[i].dims == 2 && f->param[i].y >= 1)))
+            fn.sized |= MASK(1) << i;
     fn.np = c.np;
     fn.ok = 0;   // being made: a call of itself takes it
     const TN &root = *t.np[f->tfn->root];
@@ -2345,6 +2349,7 @@ double SCR_LEAN::call_vals(FR &f, const LX &x, FR &g)
                 s.scr_set_SCRERR("第 %d 引数がない", k + 1);
                 throw FAIL{};
             }
+            if (x.fn->sized >> k & 1) sizes_ok(static_cast<VAR_GJ *>(ra[k]), x.fn->f->param[k], k);
         } else if (!(x.fn->pbox >> k & 1)) {
             g.v[k] = opnd(f, a);
         } else if (whole(a.k)) {
@@ -2477,6 +2482,21 @@ void SCR_LEAN::materialize()
         }
     }
     s.ctx = keep;
+}
+
+// The sizes of an array given to parameter k by reference against those written, as
+// SCR_U::scr_ref_arg_ok checks them.
+void SCR_LEAN::sizes_ok(const VAR_GJ *v, const SCR_PARAM &d, int k)
+{
+    int vx = v->gj_xs(), vy = v->gj_ys();
+    if (vx >= 1 && d.x >= 1 && vx != d.x) {
+        s.scr_set_SCRERR("第 %d 引数 X サイズ不一致(%d!=%d)", k + 1, vx, d.x);
+        throw FAIL{};
+    }
+    if (d.dims == 2 && vy >= 1 && d.y >= 1 && vy != d.y) {
+        s.scr_set_SCRERR("第 %d 引数 Y サイズ不一致(%d!=%d)", k + 1, vy, d.y);
+        throw FAIL{};
+    }
 }
 
 // A reference's entry as the declaration's reading makes it, bound to the caller's variable.

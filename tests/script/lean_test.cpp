@@ -432,6 +432,10 @@ TEST(Lean, ReferencesAsTheTreeCallsBindThem)
         "app(var &s, var n){ var i; for (i = 0; i < n; i++) s &= \"xy\"; return n; } "
         "main(){ app(w, 2); return sum(acc, 20) + (w == \"xyxy\") * 1000; }",
         "var a[3]; f(var p[]){ var i; for (i = 0; i < 5; i++) p[i] = i; return 1; } main(){ return f(a); }",
+        // arrays with sizes written: an argument's sizes checked against them (X, then Y)
+        "var a[3], b[4], m[2][3], q[3][3]; g(var p[3], var r[2][3]){ p[0]++; r[1][2]++; return p[0] + r[1][2]; } "
+        "main(){ var i, s = 0, c[3], d[2][3]; for (i = 0; i < 3; i++) s += g(a, m) + g(c, d); return s * 10 + g(b, m); }",
+        "var a[3], q[3][3]; g(var p[3], var r[2][3]){ return p[0] + r[1][2]; } main(){ var i, s = 0; for (i = 0; i < 3; i++) s += g(a, q); return s; }",
         // local scalars given by reference: kept in a cell of their own (texts, steps, an initial value)
         "swap(var &a, var &b){ var t = a; a = b; b = t; return 0; } f(var &a){ a = 3; return 1; } "
         "main(){ var x = 1, i, s = \"ab\", t = \"cd\", u = 0; for (i = 0; i < 3; i++) { u += f(x) + x++; swap(s, t); } swap(x, s); "
