@@ -691,7 +691,6 @@ int SCR_TREE::callee_of(const FTBL_U *f, TCALL &c)
             if (s.scr_match_key(p, "]") == 0) continue;   // its size the argument's
             VAL_U v;   // a size written: the argument's is checked against it (scr_ref_arg_ok)
             if (s.scr_const(p, v) != 0 || v.val_kind != VAL_NUM || s.scr_match_key(p, "]") != 0) return -1;
-            c.sized = true;
         }
         if ((ref || dims) != ((d.flags & SF_REF) != 0)) return -1;
         if (d.type != VT_VAR ? !ref || dims : dims != d.dims) return -1;   // a part by reference only, no array of them

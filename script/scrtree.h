@@ -168,7 +168,6 @@ private:
         int dims[SCR_MAXARG] = {};  // theirs
         int type[SCR_MAXARG] = {};  // theirs: var, or a part's type (PUSH &p: the caller's part)
         bool frame = false;   // runs with a frame (SCR_U::FRAME)
-        bool sized = false;   // an array by reference has sizes written (a lean caller does not check them)
         bool varargs = false; // "..." ends the parameters: more arguments are evaluated, bound to nothing
         bool ranges = false;  // a grid by reference before four scalars: in a formula a cell range may stand for all five
     };
