@@ -81,22 +81,6 @@ TEST_F(Tables, ParametersBoundToStaticsEndWithTheirCall)
         for (int lean : {0, 1}) EXPECT_EQ(left(mode, lean, 3), left(mode, lean, 40)) << mode << lean;
 }
 
-// Many functions with a static of one name, and a global of that name: each function finds its
-// own, the others the global.
-TEST_F(Tables, StaticsOfOneNameInManyFunctions)
-{
-    std::string t = "var c = 1000;\n";
-    for (int i = 0; i < 300; i++) t += "g" + std::to_string(i) + "(var x){ static var c; c = c + x; return c; }\n";
-    t += "main(){ var s = 0, k, i; for (k = 1; k <= 2; k++) {\n";
-    for (int i = 0; i < 300; i++) t += "s = s + g" + std::to_string(i) + "(k * " + std::to_string(i % 7) + ");\n";
-    t += "} return s + c; }\n";
-    long want = 1000;   // each static ends at 3 * (i % 7); the calls add i % 7 then 3 * (i % 7)
-    for (int i = 0; i < 300; i++) want += 4 * (i % 7);
-    ENV e;
-    RUN r = e.run(t.c_str());
-    EXPECT_EQ(r.status, want) << r.err;
-}
-
 // A gadget whose count is negative is not the variables' to count: linking leaves the count and
 // neither a relink nor the last release destroys it.
 TEST_F(Tables, NegativeCountGadgetOutlivesItsVariables)
