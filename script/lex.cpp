@@ -8,15 +8,6 @@
 #include <cstring>
 #include <string>
 
-// Must stay in this order and end with the empty entry (no twins elsewhere; scr_is_reserved
-// indexes it by first byte).
-const char SCR_LEX::scr_rsvword[SCR_RSVCOUNT + 1][11] = {
-    "_Bool", "_Complex", "_Imaginary", "auto", "break", "case", "char", "const", "continue",
-    "default", "do", "double", "else", "enum", "extern", "float", "for", "goto", "if", "inline",
-    "int", "long", "register", "restrict", "return", "short", "signed", "sizeof", "static",
-    "struct", "switch", "typedef", "union", "unsigned", "void", "volatile", "while", "",
-};
-
 // Installed in this order by the interpreter's scr_default_enum.
 const SCR_PREDEF SCR_LEX::scr_predef[7] = {
     {"OK", 0}, {"NG", -1}, {"ERR", -1}, {"TRUE", 1}, {"FALSE", 0}, {"NULL", 0}, {"EOF", -1},
@@ -74,28 +65,42 @@ int SCR_LEX::match_key_text(const char *&cur, const char *key)
     return 0;
 }
 
-// Entries of scr_rsvword by first byte (bit i = entry i), so that an identifier is compared only
-// with the words that begin like it: every identifier read at every run passes through here.
+// The reserved words by a hash of their length and first, second and last bytes (open
+// addressing, filled once by the compiler): every identifier read at every run passes here, and
+// most are shorter or longer than any of them.
 namespace {
 struct RSV_INDEX {
-    uint64_t by_first[128] = {};
-    RSV_INDEX()
+    static constexpr unsigned N = 128;
+    static constexpr size_t MIN = 2, MAX = 10;   // "do" .. "_Imaginary"
+    unsigned char slot[N] = {};   // entry + 1
+    unsigned char len[SCR_RSVCOUNT] = {};
+    static constexpr unsigned hash(const char *p, size_t n)
     {
-        static_assert(SCR_RSVCOUNT <= 64);
-        for (int i = 0; SCR_LEX::scr_rsvword[i][0]; i++)
-            by_first[static_cast<unsigned char>(SCR_LEX::scr_rsvword[i][0])] |= uint64_t(1) << i;
+        return ((unsigned)n * 7u + (unsigned char)p[0] * 3u + (unsigned char)p[1] * 5u + (unsigned char)p[n - 1]) & (N - 1);
+    }
+    constexpr RSV_INDEX()
+    {
+        for (int i = 0; i < SCR_RSVCOUNT; i++) {
+            len[i] = (unsigned char)std::char_traits<char>::length(SCR_LEX::scr_rsvword[i]);
+            unsigned h = hash(SCR_LEX::scr_rsvword[i], len[i]);
+            while (slot[h]) h = (h + 1) & (N - 1);
+            slot[h] = (unsigned char)(i + 1);
+        }
     }
 };
+constexpr RSV_INDEX rsv_index;
 } // namespace
 
 int SCR_LEX::scr_is_reserved(const char *name)
 {
-    static const RSV_INDEX index;
-    unsigned char c = name[0];
-    if (c >= 128) return 0;
-    for (uint64_t m = index.by_first[c]; m; m &= m - 1)
-        if (strcmp(scr_rsvword[__builtin_ctzll(m)] + 1, name + 1) == 0) return 1;
-    return 0;
+    size_t n = 0;
+    while (name[n] && n <= RSV_INDEX::MAX) n++;
+    if (n < RSV_INDEX::MIN || n > RSV_INDEX::MAX) return 0;
+    for (unsigned h = RSV_INDEX::hash(name, n);; h = (h + 1) & (RSV_INDEX::N - 1)) {
+        int e = rsv_index.slot[h];
+        if (!e) return 0;
+        if (rsv_index.len[e - 1] == n && memcmp(scr_rsvword[e - 1], name, n) == 0) return 1;
+    }
 }
 
 const char *SCR_LEX::scr_past_word(const char *p)

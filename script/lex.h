@@ -127,8 +127,13 @@ public:
     // Empties all four texts (a fresh interpreter).
     void scr_clear_errors();
 
-    // Reserved words: must stay in this order, ended by an empty entry.
-    static const char scr_rsvword[SCR_RSVCOUNT + 1][11];
+    // Reserved words: must stay in this order, ended by an empty entry (no twins).
+    static constexpr char scr_rsvword[SCR_RSVCOUNT + 1][11] = {
+        "_Bool", "_Complex", "_Imaginary", "auto", "break", "case", "char", "const", "continue",
+        "default", "do", "double", "else", "enum", "extern", "float", "for", "goto", "if", "inline",
+        "int", "long", "register", "restrict", "return", "short", "signed", "sizeof", "static",
+        "struct", "switch", "typedef", "union", "unsigned", "void", "volatile", "while", "",
+    };
     static int scr_is_reserved(const char *name);
     // Predefined constants in installation order: OK NG ERR TRUE FALSE NULL EOF.
     static const SCR_PREDEF scr_predef[7];

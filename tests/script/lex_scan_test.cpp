@@ -77,7 +77,7 @@ TEST(LexId, EveryReservedWordFails)
         std::string longer = std::string(words[i]) + "x";
         p = longer.c_str();
         EXPECT_EQ(lx.scr_idname(p, name, sizeof name), 0) << longer;
-        // Words are found by their first byte: what begins like one is still a name.
+        // What begins like a word, or differs from one in its first byte, is still a name.
         std::string shorter(words[i], strlen(words[i]) - 1);
         p = shorter.c_str();
         EXPECT_EQ(lx.scr_idname(p, name, sizeof name), 0) << shorter;
