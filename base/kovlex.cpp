@@ -62,6 +62,15 @@ int LEX_U::lex_char(const char *&cur, int &code)
 // 64-bit limits. Returns the end of what was read, p itself when nothing was.
 static const char *read_int(const char *p, int64_t &out)
 {
+    if (*p >= '1' && *p <= '9') {   // the usual: a decimal of a few digits, far from the limits
+        uint64_t v = 0;
+        const char *d = p;
+        while (is_digit(*d) && d - p < 18) v = v * 10 + uint64_t(*d++ - '0');
+        if (!is_digit(*d)) {
+            out = int64_t(v);
+            return d;
+        }
+    }
     const char *s = p;
     bool neg = false;
     if (*s == '+' || *s == '-') neg = *s++ == '-';

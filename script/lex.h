@@ -193,6 +193,8 @@ private:
 // ASCII classes of names, locale-independent (bytes of double-byte characters are neither).
 inline bool scr_is_idf(int c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; }
 inline bool scr_is_idc(int c) { return scr_is_idf(c) || (c >= '0' && c <= '9'); }
+// A byte that may begin a unary operator: & * + - ~ !
+inline bool scr_is_unary_op(int c) { return c == '&' || c == '*' || c == '+' || c == '-' || c == '~' || c == '!'; }
 
 inline int SCR_LEX::scr_key_at(const char *p, const char *key)
 {

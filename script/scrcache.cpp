@@ -345,7 +345,7 @@ int SCR_XC::cx_unary(const char *&pos, int d)
         pos = p;
         return add(x);
     }
-    if (c && strchr("&*+-~!", c)) {
+    if (scr_is_unary_op(c)) {
         char key[2] = {(char)c, 0};
         if (c == '&' || c == '*' || s.scr_match_key(p, key) != 0) return -1;
         int a = cx_cast(p, d);

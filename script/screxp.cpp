@@ -531,7 +531,7 @@ int SCR_U::scr_unary_exp(const char *&pos, VAL_U &val)
         pos = p;
         return 0;
     }
-    if (strchr("&*+-~!", c) && c && scr_unary_operator(pos, val) == 0) return 0;
+    if (scr_is_unary_op(c) && scr_unary_operator(pos, val) == 0) return 0;
     if (c == 's' && scr_unary_sizeof(pos, val) == 0) return 0;
     if (!scr_is_idf(c) || ctx.cel_x != SCR_NOCELL) {
         if (scr_primary_const(pos, val) == 0) return 0;
