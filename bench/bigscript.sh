@@ -24,8 +24,8 @@ size, name, calls, static = int(sys.argv[1]), sys.argv[2], int(sys.argv[3]), int
 fns, body = [], []
 n = used = 0
 while used < size // 2:
-    f = 'f%d(var x) { %svar y = x * %d + 1; if (y > 1000) y = y %% 1000; return y; }\n' % (
-        n, 'static var c; c++; ' if static else '', n % 89 + 2)
+    f = 'f%d(var x) { %svar y = x * %d + 1; %sif (y > 1000) y = y %% 1000; return y; }\n' % (
+        n, 'static var c; ' if static else '', n % 89 + 2, 'c++; ' if static else '')
     fns.append(f)
     body.extend(['    s = (s + f%d(s)) %% 10007;\n' % n] * calls)
     used += len(f) + len(body[-1])
