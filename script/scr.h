@@ -65,6 +65,17 @@ struct DECL_SPEC {
 struct SCR_PARAM {
     int type, flags, x, y, dims;
 };
+// Whether the parameters from param[i] on are a grid by reference and four scalars by value:
+// there a formula's call may give a cell range for all five.
+inline bool scr_range_params(const SCR_PARAM *param, int i)
+{
+    if (i + 4 >= SCR_MAXARG) return false;
+    const SCR_PARAM *d = param + i;
+    if (d[0].type != VT_ARRAY || !(d[0].flags & SF_REF)) return false;
+    for (int k = 1; k <= 4; k++)
+        if (d[k].type != VT_VAR || d[k].dims != 0 || (d[k].flags & SF_REF)) return false;
+    return true;
+}
 
 // One declared name.
 class VTBL_U {
@@ -750,6 +761,9 @@ protected:
     bool const_param() const;
     // The checks of scr_func_arg for argument v (named name) of parameter i, by reference.
     int scr_ref_arg_ok(const VTBL_U *v, const char *name, const SCR_PARAM &d, int i);
+    // The sizes (vx, vy) of an array given to parameter i, of those written in d: 0, or -1 and
+    // the message.
+    int scr_ref_sizes_ok(int vx, int vy, const SCR_PARAM &d, int i);
 
     KOV_HOST scr_own_host;
     KOV_HOST *scr_hostp = &scr_own_host;

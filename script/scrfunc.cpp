@@ -327,11 +327,7 @@ VTBL_U *SCR_U::arg_named(const char *name)
 int SCR_U::scr_arg_range(const char *&pos, int &count, const FTBL_U *f, VTBL_U **argv)
 {
     int i = count;
-    if (ctx.cel_x == SCR_NOCELL || i + 4 >= SCR_MAXARG) return -1;
-    const SCR_PARAM *d = f->param + i;
-    if (d[0].type != VT_ARRAY || !(d[0].flags & SF_REF)) return -1;
-    for (int k = 1; k <= 4; k++)
-        if (d[k].type != VT_VAR || d[k].dims != 0 || (d[k].flags & SF_REF)) return -1;
+    if (ctx.cel_x == SCR_NOCELL || !scr_range_params(f->param, i)) return -1;
     const char *p = pos;
     scr_skip_space(p);
     CSV_RECT rc;
@@ -410,16 +406,18 @@ int SCR_U::scr_ref_arg_ok(const VTBL_U *v, const char *name, const SCR_PARAM &d,
         scr_set_SCRERR("変数 %s の次元が不一致", name);
         return -1;
     }
-    if (ctx.scr_pass == 2 && !sup()) {
-        int vx = v->vtb_xs(), vy = v->vtb_ys();
-        if (vx >= 1 && d.x >= 1 && vx != d.x) {
-            scr_set_SCRERR("第 %d 引数 X サイズ不一致(%d!=%d)", i + 1, vx, d.x);
-            return -1;
-        }
-        if (d.dims == 2 && vy >= 1 && d.y >= 1 && vy != d.y) {
-            scr_set_SCRERR("第 %d 引数 Y サイズ不一致(%d!=%d)", i + 1, vy, d.y);
-            return -1;
-        }
+    return ctx.scr_pass == 2 && !sup() ? scr_ref_sizes_ok(v->vtb_xs(), v->vtb_ys(), d, i) : 0;
+}
+
+int SCR_U::scr_ref_sizes_ok(int vx, int vy, const SCR_PARAM &d, int i)
+{
+    if (vx >= 1 && d.x >= 1 && vx != d.x) {
+        scr_set_SCRERR("第 %d 引数 X サイズ不一致(%d!=%d)", i + 1, vx, d.x);
+        return -1;
+    }
+    if (d.dims == 2 && vy >= 1 && d.y >= 1 && vy != d.y) {
+        scr_set_SCRERR("第 %d 引数 Y サイズ不一致(%d!=%d)", i + 1, vy, d.y);
+        return -1;
     }
     return 0;
 }

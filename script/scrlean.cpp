@@ -650,9 +650,10 @@ VTBL_U *SCR_LEAN::entry_named(FN &fn, const char *name)
 {
     char keep[SCR_NAMESIZE];
     scr_name_cpy(keep, s.ctx.func_name);
+    unsigned seed = s.ctx.func_seed;
     s.ctx.set_func(fn.f->name, fn.f->seed);   // its statics first, as its run looks
     VTBL_U *v = s.scr_get_vtbl(name);
-    s.ctx.set_func(keep);
+    s.ctx.set_func(keep, seed);
     return v;
 }
 
@@ -2349,7 +2350,8 @@ double SCR_LEAN::call_vals(FR &f, const LX &x, FR &g)
                 s.scr_set_SCRERR("第 %d 引数がない", k + 1);
                 throw FAIL{};
             }
-            if (x.fn->sized >> k & 1) sizes_ok(static_cast<VAR_GJ *>(ra[k]), x.fn->f->param[k], k);
+            if ((x.fn->sized >> k & 1) && s.scr_ref_sizes_ok(ra[k]->gj_xs(), ra[k]->gj_ys(), x.fn->f->param[k], k) != 0)
+                throw FAIL{};
         } else if (!(x.fn->pbox >> k & 1)) {
             g.v[k] = opnd(f, a);
         } else if (whole(a.k)) {
@@ -2482,21 +2484,6 @@ void SCR_LEAN::materialize()
         }
     }
     s.ctx = keep;
-}
-
-// The sizes of an array given to parameter k by reference against those written, as
-// SCR_U::scr_ref_arg_ok checks them.
-void SCR_LEAN::sizes_ok(const VAR_GJ *v, const SCR_PARAM &d, int k)
-{
-    int vx = v->gj_xs(), vy = v->gj_ys();
-    if (vx >= 1 && d.x >= 1 && vx != d.x) {
-        s.scr_set_SCRERR("第 %d 引数 X サイズ不一致(%d!=%d)", k + 1, vx, d.x);
-        throw FAIL{};
-    }
-    if (d.dims == 2 && vy >= 1 && d.y >= 1 && vy != d.y) {
-        s.scr_set_SCRERR("第 %d 引数 Y サイズ不一致(%d!=%d)", k + 1, vy, d.y);
-        throw FAIL{};
-    }
 }
 
 // A reference's entry as the declaration's reading makes it, bound to the caller's variable.

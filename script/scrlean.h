@@ -149,7 +149,6 @@ private:
     [[gnu::noinline]] void hook(FR &f, int nest, const char *at);
     void unmake(FR &f);
     int bind_ref(FR &f, int a);
-    void sizes_ok(const VAR_GJ *v, const SCR_PARAM &d, int k);
     bool listed(const VTBL_U *v) const;
     static MASK unset_reads(const FN &fn);
     int box(FN &fn);

@@ -173,13 +173,15 @@ VTBL_U *SCR_U::scr_get_vtbl(const char *name)
     VTBL_U *global = nullptr;
     long steps = 0;
     int guard = kov::log_get_debug();
+    auto runaway = [&] {   // (a broken chain, under the debug log only)
+        if (!guard || ++steps <= 1000000) return false;
+        scr_set_SCRERR("BREAK:idname=%s", name);
+        return true;
+    };
     const unsigned h = scr_name_hash(name);
     if (ctx.func_name[0]) {
         for (VTBL_U *v = vt_index.head_of(h ^ ctx.func_seed); v; v = v->hnext) {
-            if (guard && ++steps > 1000000) {
-                scr_set_SCRERR("BREAK:idname=%s", name);
-                return nullptr;
-            }
+            if (runaway()) return nullptr;
             if (!scr_name_eq(v->name, name) || !v->owner[0] || !scr_name_eq(v->owner, ctx.func_name)) continue;
             if (v->nest != 0) {
                 KOV_LOG("ローカル変数 %s", name);
@@ -191,10 +193,7 @@ VTBL_U *SCR_U::scr_get_vtbl(const char *name)
         }
     }
     for (VTBL_U *v = vt_index.head_of(h); v; v = v->hnext) {
-        if (guard && ++steps > 1000000) {
-            scr_set_SCRERR("BREAK:idname=%s", name);
-            return nullptr;
-        }
+        if (runaway()) return nullptr;
         if (!v->owner[0] && scr_name_eq(v->name, name)) global = v;
     }
     if (global) {

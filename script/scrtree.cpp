@@ -701,12 +701,7 @@ int SCR_TREE::callee_of(const FTBL_U *f, TCALL &c)
         if (s.scr_match_key(p, ",") != 0) break;
     }
     if (s.scr_match_key(p, ")") != 0 || s.scr_skip_space(p) != '{') return -1;
-    for (int i = 0; i + 4 < c.np; i++) {   // scr_arg_range's pattern
-        const SCR_PARAM *d = f->param + i;
-        bool range = d[0].type == VT_ARRAY && (d[0].flags & SF_REF);
-        for (int k = 1; range && k <= 4; k++) range = d[k].type == VT_VAR && !d[k].dims && !(d[k].flags & SF_REF);
-        c.ranges |= range;
-    }
+    for (int i = 0; i < c.np; i++) c.ranges |= scr_range_params(f->param, i);
     return c.np == SCR_MAXARG || f->param[c.np].type == 0 ? 0 : -1;
 }
 
