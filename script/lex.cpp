@@ -41,12 +41,12 @@ int SCR_LEX::skip_blanks(const char *&cur)
     const char *p;
     size_t off = (uintptr_t)cur - (uintptr_t)blank_base;   // huge when cur is in another text
     if (off < blank_len) {
-        uint16_t &e = blank_end[off];
+        uint8_t &e = blank_end[off];
         if (!e) {
             size_t n = (size_t)(scr_past_blanks(cur) - cur);
-            e = (uint16_t)(n < 65534 ? n + 1 : 65535);
+            e = (uint8_t)(n < 254 ? n + 1 : 255);
         }
-        p = e < 65535 ? cur + (e - 1) : scr_past_blanks(cur);
+        p = e < 255 ? cur + (e - 1) : scr_past_blanks(cur);
     } else {
         p = scr_past_blanks(cur);
     }

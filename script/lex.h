@@ -167,7 +167,7 @@ protected:
 
     // Where blank skipping from each byte of one text ends (offset + 1, 0 not known yet): a loop
     // skips the same blanks on every pass. The owner keeps the array as long as the text.
-    void scr_blank_memo(const char *text, size_t len, uint16_t *ends)
+    void scr_blank_memo(const char *text, size_t len, uint8_t *ends)
     {
         blank_base = text;
         blank_len = text ? len : 0;
@@ -178,7 +178,7 @@ private:
     int match_key_text(const char *&cur, const char *key);
     const char *blank_base = nullptr;
     size_t blank_len = 0;
-    uint16_t *blank_end = nullptr;   // blanks skipped at each offset + 1; 0 not known, 65535 too many
+    uint8_t *blank_end = nullptr;   // blanks skipped at each offset + 1; 0 not known, 255 too many (skipped again)
     int skip_blanks(const char *&cur);
     // Formula texts and the script are different objects: compared as addresses only.
     void note_far(const char *p)

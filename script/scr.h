@@ -5,6 +5,7 @@
 // E_EXIT, E_SIGNAL); a return is carried by scr_ret_pending, not thrown.
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <new>
 #include <string>
 #include <type_traits>
@@ -65,11 +66,11 @@ struct DECL_SPEC {
 struct SCR_PARAM {
     int type, flags, x, y, dims;
 };
-// Whether the parameters from param[i] on are a grid by reference and four scalars by value:
-// there a formula's call may give a cell range for all five.
-inline bool scr_range_params(const SCR_PARAM *param, int i)
+// Whether the parameters from param[i] on (n in all) are a grid by reference and four scalars
+// by value: there a formula's call may give a cell range for all five.
+inline bool scr_range_params(const SCR_PARAM *param, int n, int i)
 {
-    if (i + 4 >= SCR_MAXARG) return false;
+    if (i < 0 || i + 4 >= n) return false;
     const SCR_PARAM *d = param + i;
     if (d[0].type != VT_ARRAY || !(d[0].flags & SF_REF)) return false;
     for (int k = 1; k <= 4; k++)
@@ -138,7 +139,12 @@ public:
     FTBL_U *hnext = nullptr;        // same hash bucket
     char name[SCR_NAMESIZE] = {0};
     unsigned seed = 0;              // scr_owned_seed(name): its entries' part of their index key
-    SCR_PARAM param[SCR_MAXARG] = {};
+    // Its parameters as declared; past the last a parameter of type 0. (Kept as many as there are:
+    // a script may define thousands of small functions.)
+    const SCR_PARAM &param(int i) const { return i >= 0 && i < nparam ? params[i] : no_param; }
+    std::unique_ptr<SCR_PARAM[]> params;
+    int nparam = 0;
+    static constexpr SCR_PARAM no_param{};
     const char *text = nullptr;     // where the definition begins
     int type = 0;
     int flags = 0;

@@ -93,7 +93,7 @@ void SCR_XC::rebase(const char *t)
 
 long SCR_XC::bytes() const
 {
-    return (long)(blanks.capacity() * sizeof(uint16_t) + shapes.capacity() + roots.capacity() * sizeof(ROOT) + nodes.capacity() * sizeof(XN) + calls.capacity() * sizeof(XCALL) + vars.capacity() * sizeof(XVAR) +
+    return (long)(blanks.capacity() + shapes.capacity() + roots.capacity() * sizeof(ROOT) + nodes.capacity() * sizeof(XN) + calls.capacity() * sizeof(XCALL) + vars.capacity() * sizeof(XVAR) +
                   items.capacity() * sizeof(ITEM) + names.capacity() + strs.capacity() * sizeof(VAL_U));
 }
 
@@ -1030,7 +1030,7 @@ int SCR_XC::call_bound(const XN &n, const FTBL_U *f, VAL_U &val)
         if (refs >> i & 1) {   // a name: its entry, as scr_func_arg finds it
             const char *name = &names[nodes[roots[a.root - 1].node].name];
             VTBL_U *e = s.arg_named(name);
-            if (!e || s.scr_ref_arg_ok(e, name, f->param[i], i) != 0) return -1;
+            if (!e || s.scr_ref_arg_ok(e, name, f->param(i), i) != 0) return -1;
             argv[i] = e;
             continue;
         }

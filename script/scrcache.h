@@ -221,7 +221,7 @@ private:
     SCR_U &s;
     const char *text = nullptr;
     size_t len = 0;
-    std::vector<uint16_t> blanks;   // by offset: blanks skipped there + 1 (the lexer's memo)
+    std::vector<uint8_t> blanks;    // by offset: blanks skipped there + 1 (the lexer's memo)
     std::vector<uint8_t> shapes;    // by offset: the statement reader's memo
     std::vector<ROOT> roots;
     STABLE<XN> nodes;

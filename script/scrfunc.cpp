@@ -327,7 +327,7 @@ VTBL_U *SCR_U::arg_named(const char *name)
 int SCR_U::scr_arg_range(const char *&pos, int &count, const FTBL_U *f, VTBL_U **argv)
 {
     int i = count;
-    if (ctx.cel_x == SCR_NOCELL || !scr_range_params(f->param, i)) return -1;
+    if (ctx.cel_x == SCR_NOCELL || !scr_range_params(f->params.get(), f->nparam, i)) return -1;
     const char *p = pos;
     scr_skip_space(p);
     CSV_RECT rc;
@@ -356,7 +356,7 @@ int SCR_U::scr_func_arg(const char *&pos, const char *fname, int &count, const F
         scr_set_SCRERR("%s():引数数超過(%d)", fname, i);
         return -1;
     }
-    const SCR_PARAM &d = f->param[i];
+    const SCR_PARAM &d = f->param(i);
     const char *p = pos;
     if (d.type == 0) {
         if (!f->varargs) {
@@ -495,7 +495,7 @@ int SCR_U::scr_func_exec(const char *&pos, VAL_U &val)
         }
         if (scr_match_key(p, ")") != 0) return err_paren(name);
     }
-    if (count < SCR_MAXARG && f->param[count].type != 0) {
+    if (count < f->nparam) {
         scr_set_SCRERR("%s(%d):引数の数が不一致", name, count);
         return -1;
     }

@@ -406,8 +406,8 @@ void SCR_LEAN::build_once(FN &fn, MASK want)
     for (int i = 0; i < c.np; i++) {
         if (c_slot(fn, c.name[i].data()) >= 0) return;
         FN::SHAPE sh;
-        sh.dims = c.dims[i];
-        sh.type = c.type[i];
+        sh.dims = f->param(i).dims;   // a part's are its kind's (a grid's 2), as its arguments are checked
+        sh.type = f->param(i).type;
         if (sh.type != VT_VAR) fn.parts |= MASK(1) << i;
         fn.shape.push_back(sh);
         fn.vis |= MASK(1) << fn.nslots;
@@ -415,7 +415,7 @@ void SCR_LEAN::build_once(FN &fn, MASK want)
     }
     fn.refs = fn.arrays = c.refs;
     for (int i = 0; i < c.np; i++)   // arrays by reference with sizes written
-        if ((c.refs >> i & 1) && f->param[i].dims && (f->param[i].x >= 1 || (f->param[i].dims == 2 && f->param[i].y >= 1)))
+        if ((c.refs >> i & 1) && f->param(i).dims && (f->param(i).x >= 1 || (f->param(i).dims == 2 && f->param(i).y >= 1)))
             fn.sized |= MASK(1) << i;
     fn.np = c.np;
     fn.ok = 0;   // being made: a call of itself takes it
@@ -843,9 +843,9 @@ int SCR_LEAN::c_decls(FN &fn, const TN &block, int level)
             fn.add_name(name);
             int init = -1;
             if (shape.dims && s.scr_match_key(p, "=") == 0) {
-                if (c_values(fn, p, fn.nslots - 1, level) != 0) return -1;
+                if (c_values(fn, p, fn.nslots - 1, level, block.decl + d) != 0) return -1;
             } else if (s.scr_match_key(p, "=") == 0) {
-                int r = s.scr_xc->compile_root(p);
+                int r = init_root(block.decl + d, p);
                 fn.in_init = true;
                 if (r <= 0 || (init = c_root(fn, r, level)) < 0) return -1;
                 fn.in_init = false;
@@ -861,16 +861,27 @@ int SCR_LEAN::c_decls(FN &fn, const TN &block, int level)
     return 0;
 }
 
+int SCR_LEAN::init_root(int d, const char *&p)
+{
+    const char *u = p, *end = nullptr;
+    s.scr_skip_space(u);
+    if (int r = t.init_root(d, u, end)) {
+        p = end;
+        return r;
+    }
+    return s.scr_xc->compile_root(p);
+}
+
 // An array's list of initial values after "=", as the declaration reads it (rows in braces, or
 // running on into the next row): where each goes known now. What would fail (too many, none, a
 // list where none fits) stays with the tree call.
-int SCR_LEAN::c_values(FN &fn, const char *&p, int slot, int level)
+int SCR_LEAN::c_values(FN &fn, const char *&p, int slot, int level, int d)
 {
     FN::SHAPE sh = fn.shape[slot];
     sh.e0 = (int)fn.elems.size();
     fn.in_init = true;
     int ok = SCR_TREE::list_layout(s, p, sh.dims, sh.x, sh.y, [&](int c, int r) {
-        int root = s.scr_xc->compile_root(p), e = root > 0 ? c_root(fn, root, level) : -1;
+        int root = init_root(d, p), e = root > 0 ? c_root(fn, root, level) : -1;
         if (e < 0) return -1;
         fn.elems.push_back(FN::ELEM{c, r, e, nullptr});
         return 0;
@@ -2350,7 +2361,7 @@ double SCR_LEAN::call_vals(FR &f, const LX &x, FR &g)
                 s.scr_set_SCRERR("第 %d 引数がない", k + 1);
                 throw FAIL{};
             }
-            if ((x.fn->sized >> k & 1) && s.scr_ref_sizes_ok(ra[k]->gj_xs(), ra[k]->gj_ys(), x.fn->f->param[k], k) != 0)
+            if ((x.fn->sized >> k & 1) && s.scr_ref_sizes_ok(ra[k]->gj_xs(), ra[k]->gj_ys(), x.fn->f->param(k), k) != 0)
                 throw FAIL{};
         } else if (!(x.fn->pbox >> k & 1)) {
             g.v[k] = opnd(f, a);

@@ -94,7 +94,10 @@ private:
     int c_node(FN &fn, int xn, int nest);
     int c_slot(FN &fn, const char *name) const;
     int c_decls(FN &fn, const TN &block, int level);
-    int c_values(FN &fn, const char *&p, int slot, int level);
+    int c_values(FN &fn, const char *&p, int slot, int level, int d);
+    // The root of the initial value at p of declaration d (decls' index): the tree's (parsed at
+    // its build) when it keeps one, else parsed now; p past it.
+    int init_root(int d, const char *&p);
     static bool c_named(const FN &fn, const char *name);
     int c_lib(FN &fn, const SCR_XC::XN &n, int nest);
     struct LABELS {

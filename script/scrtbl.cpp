@@ -1,5 +1,6 @@
 // Symbol tables: variables and functions in plain lists, newest first, scoped by nest levels;
 // the interpreter context saved and restored by blocks; the three debugging views as data.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -411,8 +412,18 @@ int SCR_U::scr_put_ftbl(const char *name, const char *text, int type, int flags,
     f->type = type;
     f->flags = flags;
     f->varargs = varargs;
-    if (param) memcpy(f->param, param, sizeof f->param);
-    KOV_LOG("引数型:%d,%d,%d ...", f->param[0].type, f->param[1].type, f->param[2].type);
+    int n = 0;
+    while (param && n < SCR_MAXARG && param[n].type != 0) n++;
+    if (n) {
+        f->params.reset(new (std::nothrow) SCR_PARAM[n]);
+        if (!f->params) {
+            delete f;
+            return scr_err_nomem();
+        }
+        std::copy(param, param + n, f->params.get());
+        f->nparam = n;
+    }
+    KOV_LOG("引数型:%d,%d,%d ...", f->param(0).type, f->param(1).type, f->param(2).type);
     f->next = ftbl_top;
     ftbl_top = f;
     ft_index.put(f);
@@ -487,8 +498,8 @@ int SCR_U::scr_make_ftbl(SCR_VIEW &v)
     for (FTBL_U *f = ftbl_top; f; f = f->next, r++) {
         v.view_set(r, 0, scr_typ_string(f->type));
         v.view_set(r, 1, f->name);
-        for (int i = 0; i < SCR_MAXARG && f->param[i].type != 0; i++) {
-            const SCR_PARAM &p = f->param[i];
+        for (int i = 0; i < f->nparam; i++) {
+            const SCR_PARAM &p = f->param(i);
             v.view_set(r, i + 2, shape_text(p.type, p.dims, p.x, p.y).c_str());
         }
     }

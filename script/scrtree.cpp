@@ -671,14 +671,14 @@ int SCR_TREE::callee_of(const FTBL_U *f, TCALL &c)
     if (s.scr_idname(p, name, sizeof name) != 0 || s.scr_match_key(p, "(") != 0) return -1;
     const char *q = p;
     if (s.scr_match_key(p, ")") == 0 || (s.scr_match_key(q, "void") == 0 && s.scr_match_key(q, ")") == 0))
-        return f->param[0].type == 0 ? 0 : -1;
+        return f->nparam == 0 ? 0 : -1;
     for (;;) {
         if (s.scr_match_key(p, "...") == 0) {
             c.varargs = true;
             break;
         }
         if (c.np >= SCR_MAXARG) return -1;
-        const SCR_PARAM &d = f->param[c.np];
+        const SCR_PARAM &d = f->param(c.np);
         DECL_SPEC ps;
         if ((d.type != VT_VAR && !vt_is_gajet(d.type)) || (d.flags & (SF_CONST | SF_STATIC | SF_EXTERN)) ||
             s.scr_decl_specs(p, ps) != 0 || ps.type != d.type)
@@ -695,14 +695,12 @@ int SCR_TREE::callee_of(const FTBL_U *f, TCALL &c)
         if ((ref || dims) != ((d.flags & SF_REF) != 0)) return -1;
         if (d.type != VT_VAR ? !ref || dims : dims != d.dims) return -1;   // a part by reference only, no array of them
         if (ref || dims) c.refs |= 1u << c.np;
-        c.dims[c.np] = d.dims;   // a part's are its kind's (a grid's 2), as its arguments are checked
-        c.type[c.np] = d.type;
         c.np++;
         if (s.scr_match_key(p, ",") != 0) break;
     }
     if (s.scr_match_key(p, ")") != 0 || s.scr_skip_space(p) != '{') return -1;
-    for (int i = 0; i < c.np; i++) c.ranges |= scr_range_params(f->param, i);
-    return c.np == SCR_MAXARG || f->param[c.np].type == 0 ? 0 : -1;
+    for (int i = 0; i < c.np; i++) c.ranges |= scr_range_params(f->params.get(), f->nparam, i);
+    return c.np == f->nparam ? 0 : -1;
 }
 
 int SCR_TREE::call(const FTBL_U *f, const char *at, const char *paren, VTBL_U **argv, VAL_U &val)
@@ -874,6 +872,30 @@ SCR_TREE::XS SCR_TREE::roots_of(const TX &x, SCR_XC *xc)
     XS &st = xs[vx(x)];
     if (st.first == -2) x_compile(x, st);
     return st;
+}
+
+int SCR_TREE::init_root(int d, const char *at, const char *&end)
+{
+    int k = d >= 0 && d < (int)dplain.size() ? dplain[d] : -1;
+    if (k < 0 || !s.scr_xc) return 0;
+    auto root = [&](const TX &x) {
+        if (x.at != at || x.id < 0) return 0;
+        const XS st = roots_of(x, s.scr_xc);
+        if (st.first < 0 || st.n != 1) return 0;
+        end = x.end;
+        return xr[st.first].root;
+    };
+    const TDECL &td = tds[k];
+    for (int i = 0; i < td.n; i++) {
+        const TDX &x = dxs[td.first + i];
+        if (!x.nlist) {
+            if (int r = root(x.init)) return r;
+            continue;
+        }
+        for (int v = 0; v < x.nlist; v++)
+            if (int r = root(lvs[x.list + v].x)) return r;
+    }
+    return 0;
 }
 
 // Reading an enum in a function's head declares its enumerators: such heads are read only by

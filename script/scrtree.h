@@ -165,8 +165,6 @@ private:
         int np = 0;
         std::vector<std::array<char, SCR_NAMESIZE>> name;   // per parameter
         uint32_t refs = 0;          // the parameters by reference (the regular call binds them)
-        int dims[SCR_MAXARG] = {};  // theirs
-        int type[SCR_MAXARG] = {};  // theirs: var, or a part's type (PUSH &p: the caller's part)
         bool frame = false;   // runs with a frame (SCR_U::FRAME)
         bool varargs = false; // "..." ends the parameters: more arguments are evaluated, bound to nothing
         bool ranges = false;  // a grid by reference before four scalars: in a formula a cell range may stand for all five
@@ -231,6 +229,9 @@ private:
     void x_compile(const TX &x, XS &st);
     // The parsed roots of x (parsed at the first ask; first -1: the reader's). xc is s.scr_xc.
     XS roots_of(const TX &x, SCR_XC *xc);
+    // The parsed root of the initial value at `at` (past its blanks) of declaration d (decls'
+    // index) in this run's reading, and where it ends; 0 when the tree keeps none for it.
+    int init_root(int d, const char *at, const char *&end);
     void sync_roots(const SCR_XC &xc);
     // The roots of x in this run: a formula's callee reads a cell name as the cell.
     int vx(const TX &x) const { return x.id + (s.ctx.cel_x != SCR_NOCELL); }
