@@ -307,7 +307,10 @@ struct SCR_CTX {
 // A debugging view as data: rows and columns of texts (the window shows it later).
 struct SCR_VIEW {
     int rows = 0, cols = 0;
-    std::vector<std::string> cell;
+    // The cells by row, each as far as its last one set (the rest read empty): the function
+    // table's rows have twenty columns of parameters, mostly empty, and a script may have
+    // thousands of functions.
+    std::vector<std::vector<std::string>> cell;
     int open = 0, shown = 1;
     std::string title;
     int view_size(int r, int c);

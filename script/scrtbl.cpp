@@ -449,19 +449,26 @@ int SCR_VIEW::view_size(int r, int c)
     if (r < 0 || c < 0) return -1;
     rows = r;
     cols = c;
-    cell.assign((size_t)r * c, std::string());
+    cell.assign((size_t)r, {});
     return 0;
 }
 
 void SCR_VIEW::view_set(int r, int c, const char *text)
 {
-    if (r >= 0 && r < rows && c >= 0 && c < cols) cell[(size_t)r * cols + c] = text ? text : "";
+    if (r < 0 || r >= rows || c < 0 || c >= cols) return;
+    std::vector<std::string> &row = cell[(size_t)r];
+    if ((size_t)c >= row.size()) {
+        if (!text || !*text) return;
+        row.resize((size_t)c + 1);
+    }
+    row[(size_t)c] = text ? text : "";
 }
 
 const char *SCR_VIEW::view_get(int r, int c) const
 {
     if (r < 0 || r >= rows || c < 0 || c >= cols) return "";
-    return cell[(size_t)r * cols + c].c_str();
+    const std::vector<std::string> &row = cell[(size_t)r];
+    return (size_t)c < row.size() ? row[(size_t)c].c_str() : "";
 }
 
 // Type name with "[n]" per dimension ("[]" when open); rows first for two.

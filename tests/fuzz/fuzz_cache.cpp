@@ -291,7 +291,8 @@ std::string run(const std::string &text, int cache, int tree = 0)
             }
         scr.scr_prepare(PREP_SCRIPT_END);
         const SCR_VIEW &v = scr.view_vtbl;
-        for (int i = 0; i < v.rows * v.cols; i++) o += std::string("|") + v.cell[i];
+        for (int r = 0; r < v.rows; r++)
+            for (int c = 0; c < v.cols; c++) o += std::string("|") + v.view_get(r, c);
     }
     for (int y = 0; y < 16; y++)
         for (int x = 0; x < 8; x++) {
