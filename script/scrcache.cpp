@@ -393,9 +393,9 @@ int SCR_XC::cx_unary(const char *&pos, int d)
         if (!end) return -1;
         XN x{X_CALL};
         x.call = &calls.push_back(XCALL{});
-        x.deep = (int16_t)d;
-        x.at = pos;
-        x.end = end;
+        x.call->deep = d;
+        x.call->at = pos;
+        x.call->end = end;
         pos = end;
         return add(x);
     }
@@ -408,7 +408,7 @@ int SCR_XC::cx_unary(const char *&pos, int d)
     XN x;
     p = q;
     if (cx_name(p, name, d, x) != 0) return -1;
-    x.at = q;
+    x.var->at = q;
     for (;;) {
         int pc = s.scr_skip_space(p);
         if (pc != '+' && pc != '-') break;
@@ -455,8 +455,8 @@ int SCR_XC::cx_cell(const char *&pos)
     int c = s.scr_skip_space(m);
     if (c == '[' || c == '.' || (c == '-' && (m[1] == '>' || m[1] == '-')) || (c == '+' && m[1] == '+')) return -1;
     XN x{X_CELL};
-    x.at = pos;
-    x.end = m;   // where the reader's look for "++" leaves it
+    x.text = pos;
+    x.c = (int)(m - pos);   // where the reader's look for "++" leaves it
     x.a = ref.xoff;   // the cell at each formula's cell: an offset, or absolute (list, n)
     x.b = ref.yoff;
     x.list = ref.x;
@@ -522,8 +522,8 @@ int SCR_XC::read_cell(const XN &n, VAL_U &val)
         VTBL_U *my = s.my_var();
         return my && s.lv_bind(my, x, y, 2, lv) == 0 && s.lv_read(lv, val) == 0 ? 0 : -1;
     }
-    const char *p = n.at;
-    return s.scr_postfix_exp(p, val) == 0 && p == n.end ? 0 : -1;
+    const char *p = n.text;
+    return s.scr_postfix_exp(p, val) == 0 && p == n.text + n.c ? 0 : -1;
 }
 
 int SCR_XC::range_at(const char *&q, int bx, int by, CSV_RECT *rc)
@@ -872,7 +872,7 @@ int SCR_XC::parse_args(const char *&p, std::vector<CARG> &list)
 int SCR_XC::call_args(const XN &n)
 {
     n.call->args = -1;
-    const char *p = n.at;
+    const char *p = n.call->at;
     char name[SCR_NAMESIZE];
     if (s.scr_idname(p, name, sizeof name) != 0 || s.scr_match_key(p, "(") != 0) return -1;
     const FTBL_U *f = s.scr_get_ftbl(name);
@@ -883,7 +883,7 @@ int SCR_XC::call_args(const XN &n)
     std::vector<CARG> list;
     if (parse_args(p, list) != 0) return -1;
     int np = s.scr_tree->fast_params(f), nargs = (int)list.size();
-    if (p != n.end || nargs < np || nargs > (s.scr_tree->callee_varargs(f) ? SCR_MAXARG : np)) return -1;
+    if (p != n.call->end || nargs < np || nargs > (s.scr_tree->callee_varargs(f) ? SCR_MAXARG : np)) return -1;
     uint32_t refs = s.scr_tree->callee_refs(f);
     for (int k = 0; k < (int)list.size(); k++) {
         const ROOT &rt = roots[list[k].root - 1];
@@ -930,7 +930,7 @@ const FN_DEF *SCR_XC::lib_of(const XN &n)
         n.call->libtab = s.scr_fn_table;
         n.call->lib = nullptr;
         n.call->largs = -2;
-        const char *q = n.at;
+        const char *q = n.call->at;
         char name[SCR_NAMESIZE];
         if (s.scr_idname(q, name, sizeof name) == 0 && s.scr_skip_space(q) == '(') {
             n.call->lib = s.scr_fn_lookup(name);
@@ -959,7 +959,7 @@ void SCR_XC::lib_args(const XN &n)
 int SCR_XC::call_fast(const XN &n, VAL_U &val)
 {
     if (!n.call->fn && n.call->args == -2) {   // the callee, once: a call of a function without a tree is the reader's
-        const char *p = n.at;
+        const char *p = n.call->at;
         char name[SCR_NAMESIZE];
         if (s.scr_idname(p, name, sizeof name) != 0 || !(n.call->fn = s.scr_get_ftbl(name))) n.call->args = -1;
     }
@@ -1065,11 +1065,11 @@ int SCR_XC::call_bound(const XN &n, const FTBL_U *f, VAL_U &val)
     }
     if (lf && SCR_LEAN::takes_values(*lf) != boxes && unlean(n.call->nargs) != 0) return -1;   // made again meanwhile
     if (lf) {
-        int r = lean.call(*lf, n.at, n.call->paren, num, vals.get(), val);
+        int r = lean.call(*lf, n.call->at, n.call->paren, num, vals.get(), val);
         if (r <= 0) return r;
     }
     if (lf && unlean(n.call->nargs) != 0) return -1;
-    return s.scr_tree->call(f, n.at, n.call->paren, argv, val) == 0 ? 0 : -1;
+    return s.scr_tree->call(f, n.call->at, n.call->paren, argv, val) == 0 ? 0 : -1;
 }
 
 // The entry a name means now, and its element when a plain var scalar. In a body run with a
@@ -1137,7 +1137,7 @@ int SCR_XC::ev_var(const XN &n, VAL_U &val)
         KOV_LOG("enum:%s == %d", &names[n.name], vt->value);
         val.val_putd(vt->value);
         if (!n.dims && !n.npost && !n.memb) return 0;
-        stop_at = n.at;
+        stop_at = n.var->at;
         return 2;
     }
     if (!vt) return -1;
@@ -1276,10 +1276,10 @@ int SCR_XC::ev(int i, VAL_U &val)
             int &d, by;
             ADJ(int &d, int by) : d(d), by(by) { d += by; }
             ~ADJ() { d -= by; }
-        } adj(s.scr_deep, n.deep);
-        const char *p = n.at;
+        } adj(s.scr_deep, n.call->deep);
+        const char *p = n.call->at;
         // ranges of the arguments are read from this call's text
-        SCR_SET<const char *> site_lo(s.scr_site_lo, n.at), site_hi(s.scr_site_hi, n.end);
+        SCR_SET<const char *> site_lo(s.scr_site_lo, n.call->at), site_hi(s.scr_site_hi, n.call->end);
         // A name the table lacks is a script function's every time: not looked up again.
         int lib = n.call->nolib && n.call->nolib == s.scr_fn_table ? -1 : lib_call(n, p, val);
         if (lib == -1) n.call->nolib = s.scr_fn_table;
@@ -1289,7 +1289,7 @@ int SCR_XC::ev(int i, VAL_U &val)
         }
         int r = lib != -1 ? (lib == 0 ? 0 : -1) : s.scr_func_exec(p, val);
         if (r != 0) return -1;
-        if (p == n.end) return 0;
+        if (p == n.call->end) return 0;
         stop_at = p;
         return 2;
     }

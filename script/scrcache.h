@@ -124,6 +124,7 @@ private:
         // in a body run with a frame: the frame's slot the name meant (sfn's)
         int slot = 0;
         const FTBL_U *sfn = nullptr;
+        const char *at = nullptr;   // past the name (an enumerator with indices stops there)
     };
     // What a call's node keeps (calls are few among the nodes: a record of their own).
     struct XCALL {
@@ -140,11 +141,14 @@ private:
         const char *paren = nullptr;
         int args = -2, nargs = 0;
         bool byref = false;   // it binds parameters by reference: an argument there is a name alone
+        int deep = 0;         // the reader's nesting count there, from the expression's
+        const char *at = nullptr, *end = nullptr;   // where the call is read, past its ")"
     };
     struct XN;
     // A node as a number with nothing else done: 0 done, 1 not all numbers (nothing done).
     using NUMF = int (*)(SCR_XC &, const XN &, double &);
-    // (80 bytes: a tree holds one per operator and operand)
+    // (64 bytes: a tree holds one per operator and operand; what a name or a call keeps besides
+    // is in its record)
     struct XN {
         XN(KIND k = X_NUM) : k(k) {}
         KIND k;
@@ -155,19 +159,17 @@ private:
         uint8_t pure = 0;     // X_CHAIN, X_UN: numbers and plain names only (evd may take it)
         uint8_t numeric = 0;  // nf may give a number (it is no mere refusal)
         uint8_t memb = 0;     // X_VAR: members follow (read, of no effect; an enumerator stops before them)
-        int16_t deep = 0;     // X_CALL: the reader's nesting count there, from the expression's
         int a = -1, b = -1, c = -1;
         union {
             int list = 0;     // X_CHAIN, X_LOGIC, X_COMMA: items[list ...]; X_STR: strs[list]
             int name;         // X_VAR: offset in names
         };
         int n = 0;
-        const char *at = nullptr;    // X_CALL: where the call is read; X_VAR: past the name
-        const char *end = nullptr;   // X_CALL: past its ")"
         union {
             double num = 0;   // X_NUM
             XVAR *var;        // X_VAR: what its name meant
             XCALL *call;      // X_CALL: what its call keeps
+            const char *text; // X_CELL: the name (c: its length to where the reader's look for "++" ends)
         };
         NUMF nf = nullptr;
         const XN *fl = nullptr, *fr = nullptr;   // nf's operands

@@ -458,6 +458,10 @@ void SCR_LEAN::build_once(FN &fn, MASK want)
         return;
     }
     fn.pbox = fn.boxed & low(fn.np);
+    // a form lives as long as the link: no room left over from its making (nodes a quarter more)
+    fn.x.shrink_to_fit();
+    fn.st.shrink_to_fit();
+    fn.lists.shrink_to_fit();
     fn.link();
     fn.unset = unset_reads(fn);
     fn.setup = fn.boxed || fn.arrays || fn.nbody;
@@ -1197,7 +1201,7 @@ int SCR_LEAN::c_node(FN &fn, int i, int nest)
     case SCR_XC::X_CALL: {
         // a script function's call (a built-in's name would call the built-in) with its
         // arguments parsed, of a function that has a lean form itself
-        const char *p = n.at;
+        const char *p = n.call->at;
         char name[SCR_NAMESIZE];
         if (s.scr_idname(p, name, sizeof name) != 0) return -1;
         if (s.scr_fn_lookup(name)) {
@@ -1229,11 +1233,11 @@ int SCR_LEAN::c_node(FN &fn, int i, int nest)
         if ((o.list = c_list(fn, n.call->nargs, arg)) < 0) return -1;
         o.k = callee->whole_ret ? Q_CALLV : Q_CALL;
         o.fn = callee;
-        o.at = n.at;
+        o.at = n.call->at;
         o.paren = n.call->paren;
         o.nest = nest;
         o.n = n.call->nargs;
-        fn.deep = std::max(fn.deep, nest + 4 + n.deep);
+        fn.deep = std::max(fn.deep, nest + 4 + n.call->deep);
         break;
     }
     case SCR_XC::X_CELL: {   // read relative to the formula's cell, from my as the body's run finds it
@@ -1270,8 +1274,8 @@ int SCR_LEAN::c_lib(FN &fn, const SCR_XC::XN &n, int nest)
     }
     if (n.call->nlargs < fixed || n.call->nlargs > fixed + (tail ? 17 : 0)) return -1;
     const char *p = n.call->nlargs ? xc.cargs[n.call->largs + n.call->nlargs - 1].end : n.call->lparen;   // the parsed arguments are all
-    if (s.scr_match_key(p, ")") != 0 || p != n.end) return -1;
-    fn.deep = std::max(fn.deep, nest + 4 + n.deep);
+    if (s.scr_match_key(p, ")") != 0 || p != n.call->end) return -1;
+    fn.deep = std::max(fn.deep, nest + 4 + n.call->deep);
     return c_list(fn, n.call->nlargs, [&](int k) {
         const XC_ARG &a = xc.cargs[n.call->largs + k];
         return k < fixed && d->sig[1 + k] == 'g' ? c_gadget(fn, a) : c_root(fn, a.root, nest);
