@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <new>
 #include <optional>
+#include <type_traits>
 
 #include "base/kovlog.h"
 #include "script/gajet.h"
@@ -58,6 +60,54 @@ constexpr int SLOTS = 64;   // parameters and locals of a lean form (a bit each 
 // A goto's result: the blocks on the way out end (no rest replayed), the body is entered again
 // along the path to its label (FR::seek).
 constexpr int TR_JUMP = TR_RETURN + 1;
+
+// The nodes of a form, grown and trimmed by realloc: a big one grows in place (the heap's large
+// blocks are remapped, not copied), and a made form gives its spare room back without a copy.
+template <class T> class NODES {
+    static_assert(std::is_trivially_copyable_v<T> && std::is_trivially_destructible_v<T>);
+    T *p = nullptr;
+    size_t n = 0, cap = 0;
+    void room(size_t want)
+    {
+        void *q = realloc(p, want * sizeof(T));
+        if (!q) throw std::bad_alloc();
+        p = static_cast<T *>(q);
+        cap = want;
+    }
+
+public:
+    NODES() = default;
+    NODES(const NODES &) = delete;
+    NODES &operator=(const NODES &) = delete;
+    NODES &operator=(NODES &&o) noexcept
+    {
+        std::swap(p, o.p);
+        std::swap(n, o.n);
+        std::swap(cap, o.cap);
+        return *this;
+    }
+    ~NODES() { free(p); }
+    void push_back(const T &v)
+    {
+        if (n == cap) room(cap ? cap * 2 : 8);
+        new (p + n++) T(v);
+    }
+    void pop_back() { n--; }
+    void shrink_to_fit()
+    {
+        if (n && n < cap) room(n);
+    }
+    size_t size() const { return n; }
+    T &operator[](size_t i) { return p[i]; }
+    const T &operator[](size_t i) const { return p[i]; }
+    T &back() { return p[n - 1]; }
+    T *data() { return p; }
+    const T *data() const { return p; }
+    T *begin() { return p; }
+    T *end() { return p + n; }
+    const T *begin() const { return p; }
+    const T *end() const { return p + n; }
+};
 }   // namespace
 
 struct LX {
@@ -135,8 +185,8 @@ struct SCR_LEAN::FN {
         scr_name_cpy(name.emplace_back().data(), n);
         nslots++;
     }
-    std::vector<LX> x;
-    std::vector<LS> st;
+    NODES<LX> x;
+    NODES<LS> st;
     std::vector<int> lists;
     std::vector<int> init;   // per local: its initializer, -1 none
     std::vector<const char *> idecl;   // per local: where its declaration starts
