@@ -2,6 +2,10 @@
 // The scope rules are tested through whole scripts in run_test.
 #include <gtest/gtest.h>
 
+#include <map>
+#include <string>
+#include <vector>
+
 #include "scrtest.h"
 
 using namespace scrtest;
@@ -46,6 +50,36 @@ TEST_F(Tables, StackViewDuringARun)
     EXPECT_GT(call, 0);
     EXPECT_STREQ(v.view_get(1, 0), "SCR_U::scr_stat");   // innermost first: g's return
     EXPECT_STREQ(v.view_get(v.rows - 1, 0), "SCR_U::scr_translation_unit");
+}
+
+// The function table after a run: a row per function with its type, name and each parameter's
+// shape; the columns after its last parameter read empty, up to the twentieth.
+TEST_F(Tables, FunctionTableShowsEachParameter)
+{
+    ENV e;
+    std::string many = "h(";
+    for (int i = 0; i < 20; i++) many += (i ? ", var p" : "var p") + std::to_string(i);
+    many += "){ return p19; } ";
+    RUN r = e.run((many + "g(var a, var &b, var c[2][3], PUSH &d){ return 0; } main(){ return 1; }").c_str());
+    ASSERT_TRUE(r.ran) << r.err;
+    e.scr.scr_make_alltbl();
+    const SCR_VIEW &v = e.scr.view_ftbl;
+    ASSERT_EQ(v.rows, 4);
+    ASSERT_EQ(v.cols, 22);
+    EXPECT_STREQ(v.view_get(0, 1), "関数名");
+    EXPECT_STREQ(v.view_get(0, 21), "19");
+    std::map<std::string, std::vector<std::string>> rows;
+    for (int i = 1; i < v.rows; i++)
+        for (int c = 0; c < v.cols; c++) rows[v.view_get(i, 1)].push_back(v.view_get(i, c));
+    ASSERT_EQ(rows.size(), 3u);
+    const std::vector<std::string> &g = rows["g"];
+    EXPECT_EQ(std::vector<std::string>(g.begin() + 2, g.begin() + 7), (std::vector<std::string>{"VAR", "VAR", "VAR[2][3]", "PUSH", ""}));
+    for (int c = 2; c < 22; c++) {
+        EXPECT_EQ(rows["main"][c], "") << c;
+        EXPECT_EQ(rows["h"][c], "VAR") << c;
+    }
+    EXPECT_STREQ(v.view_get(1, 22), "");   // outside the view
+    EXPECT_STREQ(v.view_get(4, 0), "");
 }
 
 TEST_F(Tables, ResetLeavesNoLiveEntries)
