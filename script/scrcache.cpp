@@ -251,41 +251,47 @@ int SCR_XC::cx_chain(const char *&pos, int d, int level)
     if (left < 0) return -1;
     s.scr_skip_space(p);
     int at, i, n = scr_binop_at(p, level, at, i);
-    std::vector<ITEM> list;
+    // a level's items on a stack shared by the levels (inner chains leave it as they found it)
+    struct ROW {
+        std::vector<ITEM> &v;
+        const size_t base;
+        explicit ROW(std::vector<ITEM> &v) : v(v), base(v.size()) {}
+        ~ROW() { v.resize(base); }
+    } row(chain);
     while (n > 0) {
         const int cur = at;
-        list.clear();
+        chain.resize(row.base);
         do {
             KOV_LOG("KEY:%s", scr_binlevels[cur].ops[i]);
             p += n;
             int r = cur + 1 < SCR_BINLEVELS ? cx_chain(p, d, cur + 1) : cx_cast(p, d);
             if (r < 0) return -1;
-            list.push_back(ITEM{i, r});
+            chain.push_back(ITEM{i, r});
             s.scr_skip_space(p);
             n = scr_binop_at(p, level, at, i);
         } while (n > 0 && at == cur);
-        left = cx_row(cur, left, list);
+        left = cx_row(cur, left, &chain[row.base], chain.size() - row.base);
     }
     pos = p;
     return left;
 }
 
 // The chain first op list[0] op list[1] ... of one level.
-int SCR_XC::cx_row(int level, int first, const std::vector<ITEM> &list)
+int SCR_XC::cx_row(int level, int first, const ITEM *list, size_t count)
 {
     XN x{X_CHAIN};
     x.op = (uint8_t)level;
     x.a = first;
     x.list = (int)items.size();
-    x.n = (int)list.size();
+    x.n = (int)count;
     x.pure = pure(first);
-    for (const ITEM &it : list) {
-        items.push_back(it);
-        x.pure = x.pure && pure(it.node);
+    for (size_t k = 0; k < count; k++) {
+        items.push_back(list[k]);
+        x.pure = x.pure && pure(list[k].node);
     }
     // For numbers the chain is a left-leaning row of operators, the chain's node the last one.
     int left = first;
-    for (size_t k = 0; k + 1 < list.size(); k++) {
+    for (size_t k = 0; k + 1 < count; k++) {
         XN b{X_BIN};
         b.op = (uint8_t)level;
         b.post = (uint8_t)list[k].op;
@@ -293,8 +299,8 @@ int SCR_XC::cx_row(int level, int first, const std::vector<ITEM> &list)
         b.b = list[k].node;
         left = add(b);
     }
-    x.post = (uint8_t)list.back().op;
-    x.b = list.back().node;
+    x.post = (uint8_t)list[count - 1].op;
+    x.b = list[count - 1].node;
     x.c = left;
     return add(x);
 }
@@ -324,9 +330,12 @@ int SCR_XC::cx_type_name(const char *&p, DECL_SPEC &spec)
 {
     const char *q = p;
     if (s.scr_match_key(q, "(") != 0) return 0;
-    char w[8];
-    SCR_LEX::scr_peek_word(SCR_LEX::scr_past_blanks(q), w, sizeof w);
-    if (strcmp(w, "enum") == 0) return -1;
+    const char *r = q;
+    s.scr_skip_space(r);   // (as the reading of the first qualifier skips them)
+    int w = SCR_LEX::scr_word(r);
+    if (w == W_ENUM) return -1;
+    // most parentheses hold an expression: no word a type begins with
+    if (w != W_CONST && w != W_VOLATILE && w != W_VOID && w != W_VAR && !(w >= W_CHAR && w <= W_HSCROL)) return 0;
     if (s.scr_spec_qualifier_list(q, spec) != 0 || s.scr_match_key(q, ")") != 0) return 0;
     p = q;
     return 1;

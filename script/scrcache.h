@@ -257,7 +257,8 @@ private:
     int cx_cond(const char *&p, int d);
     int cx_logic(const char *&p, int d, int level);
     int cx_chain(const char *&p, int d, int level);
-    int cx_row(int level, int first, const std::vector<ITEM> &list);
+    int cx_row(int level, int first, const ITEM *list, size_t count);
+    std::vector<ITEM> chain;   // the items of the chains being parsed (cx_chain)
     // Gives back the literals from `from` on (counted against the text cap again as they go).
     void drop_strs(size_t from);
     int cx_cast(const char *&p, int d);
