@@ -1021,9 +1021,9 @@ int SCR_XC::call_bound(const XN &n, const FTBL_U *f, VAL_U &val)
     };
     double num[SCR_MAXARG];
     std::unique_ptr<VAL_U[]> vals;   // a parameter that takes values whole: its argument as it is
-    auto unlean = [&](int upto) {   // the entries of the arguments so far
+    auto unlean = [&](int upto) {   // the entries of the arguments so far (none after "...")
         lf = nullptr;
-        for (int k = 0; k < upto; k++) {
+        for (int k = 0; k < std::min(upto, np); k++) {
             if (boxes >> k & 1) {
                 if (make(k, vals[k]) != 0) return -1;
                 continue;

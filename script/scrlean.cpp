@@ -119,6 +119,8 @@ struct LX {
     int list = 0, n = 0;       // Q_AND, Q_OR, Q_COMMA, Q_CALL, Q_LIB(S): lists[list ..]; Q_POST, Q_GPOST: steps
     int post = 0;              // Q_POST, Q_GPOST: bit k set for "++"
     int nest = 0;              // Q_CALL, Q_LIB(S): the level of the statement it is in, from the body's
+    int extra = 0;             // Q_CALL(V): arguments after the parameters ("..."), after them in the
+                               // list: evaluated in turn, bound to nothing
     double num = 0;
     union {   // by kind (each reads its own only)
         const SCR_LEAN::FN *fn = nullptr;   // Q_CALL, Q_CALLV
@@ -264,12 +266,12 @@ void SCR_LEAN::FN::link()
     for (LX &o : x) {
         o.held = o.k == Q_VCMP && held(o.a) && held(o.b) && x[o.b].pure;
         if (o.k == Q_CALL || o.k == Q_CALLV) o.vals = o.fn->refs != 0;
-        for (int k = 1; (o.k == Q_CALL || o.k == Q_CALLV) && k < o.n; k++) o.vals |= !x[lists[o.list + k]].pure;
+        for (int k = 1; (o.k == Q_CALL || o.k == Q_CALLV) && k < o.n + o.extra; k++) o.vals |= !x[lists[o.list + k]].pure;
         o.ef = SCR_LEAN::evf[o.k];
         o.pa = px(o.a);
         o.pb = px(o.b);
         o.pc = px(o.c);
-        if (o.n && o.k != Q_POST && o.k != Q_GPOST && o.k != Q_BPOST) o.pl = &xl[o.list];
+        if ((o.n || o.extra) && o.k != Q_POST && o.k != Q_GPOST && o.k != Q_BPOST) o.pl = &xl[o.list];
     }
     for (LS &o : st) {
         o.sf = o.k == TN_BLOCK && o.dn ? &SCR_LEAN::scoped_st : SCR_LEAN::stf[o.k];
@@ -452,7 +454,7 @@ void SCR_LEAN::build_once(FN &fn, MASK want)
     built.push_back(&fn);
     if (!f->tfn || t.lean_callee(f) != 1) return;
     const auto &c = *static_cast<const SCR_TREE::TCALL *>(f->tcall);
-    if (c.np > SLOTS || c.varargs) return;
+    if (c.np > SLOTS) return;
     for (int i = 0; i < c.np; i++) {
         if (c_slot(fn, c.name[i].data()) >= 0) return;
         FN::SHAPE sh;
@@ -1278,7 +1280,8 @@ int SCR_LEAN::c_node(FN &fn, int i, int nest)
         auto arg = [&](int k) {
             int r = xc.cargs[n.call->args + k].root;
             // (read inside the call's block: a call there is one level deeper)
-            return callee->refs >> k & 1 ? c_ref(fn, r, callee->shape[k].dims, callee->shape[k].type) : c_root(fn, r, nest + 1);
+            return k < callee->np && (callee->refs >> k & 1) ? c_ref(fn, r, callee->shape[k].dims, callee->shape[k].type)
+                                                            : c_root(fn, r, nest + 1);
         };
         if ((o.list = c_list(fn, n.call->nargs, arg)) < 0) return -1;
         o.k = callee->whole_ret ? Q_CALLV : Q_CALL;
@@ -1286,7 +1289,8 @@ int SCR_LEAN::c_node(FN &fn, int i, int nest)
         o.at = n.call->at;
         o.paren = n.call->paren;
         o.nest = nest;
-        o.n = n.call->nargs;
+        o.n = std::min(n.call->nargs, callee->np);
+        o.extra = n.call->nargs - o.n;
         fn.deep = std::max(fn.deep, nest + 4 + n.call->deep);
         break;
     }
@@ -2380,6 +2384,7 @@ double SCR_LEAN::call_in(FR &f, const LX &x, VAL_U *rv)
     g.rv = rv;
     if (x.vals || x.fn->pbox) return call_vals(f, x, g);   // (a callee made again may come to take boxes)
     for (int k = 0; k < x.n; k++) g.v[k] = opnd(f, *x.pl[k]);
+    if (x.extra) extras(f, x);
     return enter(f, x, g);
 }
 
@@ -2426,9 +2431,26 @@ double SCR_LEAN::call_vals(FR &f, const LX &x, FR &g)
             g.pv[k].val_putd(opnd(f, a));
         }
     }
+    pending.p.n = x.n;
+    if (x.extra) extras(f, x);
     pending.entered = true;
     f.pend = pending.p.up;
     return enter(f, x, g);
+}
+
+// The arguments of call x after its callee's parameters: evaluated in turn, as the regular call
+// reads them, bound to nothing.
+void SCR_LEAN::extras(FR &f, const LX &x)
+{
+    for (int k = x.n; k < x.n + x.extra; k++) {
+        const LX &a = *x.pl[k];
+        if (whole(a.k)) {
+            VAL_U t;
+            vref(f, a, t);
+        } else {
+            opnd(f, a);
+        }
+    }
 }
 
 // The call itself, its arguments' values in g.

@@ -147,6 +147,7 @@ private:
     [[gnu::noinline]] double call_in(FR &f, const LX &x, VAL_U *rv);
     [[gnu::noinline]] double call_vals(FR &f, const LX &x, FR &g);
     double enter(FR &f, const LX &x, FR &g);
+    void extras(FR &f, const LX &x);
     int ret_whole(FR &f, const LS &n);
     [[gnu::noinline]] void lib_in(FR &f, const LX &x, VAL_U &val);
     [[gnu::noinline]] void hook(FR &f, int nest, const char *at);

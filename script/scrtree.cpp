@@ -70,7 +70,7 @@ SCR_TREE::~SCR_TREE() = default;
 int SCR_TREE::build_ahead(FTBL_U *f)
 {
     if (f->tfn) return 0;
-    if (f->runs < 0 || !f->text || f->varargs) return -1;
+    if (f->runs < 0 || !f->text) return -1;
     if (head_has_enum(f->text)) return -1;
     KEEP keep(s);
     SCR_U::BLOCK block(s);   // the definition's block: the parameters end with it

@@ -585,6 +585,20 @@ TEST(Lean, FailuresAndRefusalsAsTheTreeCalls)
         refused(t);
 }
 
+// Arguments after the parameters of a function ending in "...": evaluated in turn as the tree
+// call evaluates them (numbers, texts, calls whose hooks see the arguments bound so far, one
+// that fails) and bound to nothing; from lean callers and from tree calls.
+TEST(Lean, ArgumentsAfterTheParametersAsTheTreeCallsEvaluateThem)
+{
+    agree("var n; g(var a, ...){ n++; return a * 2; } h(...){ return n; } t(var x){ n += x; return x; } "
+          "main(){ var i, s = 0; for (i = 0; i < 3; i++) s += g(i, \"text\", t(i), i * 2) + h() + h(1, t(2)) + g(t(i)); return s * 100 + n; }");
+    agree("var a[2]; g(var x, ...){ return x; } main(){ var i, s = 0; for (i = 0; i < 4; i++) s += g(i, a[i]); return s; }");
+    agree("g(var n, ...){ if (n <= 0) return 0; return n + g(n - 1, n, tcat(\"a\", n)); } main(){ return g(20); }");
+    // a caller that keeps to tree calls (a goto into a block that hides a name) calling a lean one
+    agree("var n; g(var a, ...){ n++; return a; } t(var x){ n += x; return x; } f(var x){ var y = 1; goto in; { var y = 2; in: y = g(x, y, t(x)); } return y; } "
+          "main(){ var i, s = 0; for (i = 0; i < 3; i++) s += f(i) + g(i, i); return s * 10 + n; }");
+}
+
 // The views at every hook of tree calls (lean runs off) are the reader's: calls binding arrays
 // with sizes, arguments after "...", declarations of statics, constants and parts; calls by
 // reference in a formula's callee (a grid and four numbers, which a cell range may stand for,
