@@ -6,7 +6,9 @@
 #      load falls on all alike; every run must succeed (main returns true: status 1);
 #  (b) peak resident memory per byte of script for the 1 MB script and a ~50 MB one;
 #  (c) the 1 MB script with every function called twice (so each gets its tree and lean form),
-#      and with a static of one name in every function: median wall time and peak memory.
+#      with a static of one name in every function, with a loop in every function (called once:
+#      each gets its tree and lean form at its only run), and with one small loop at the top of
+#      main (main gets its tree and lean form): median wall time and peak memory.
 # Wall times include starting the program (and time, timeout: a few ms).
 # Runs are cut at 60 s and 8 GB of address space (ulimit -v, which bounds the resident memory).
 set -u
@@ -14,18 +16,19 @@ set -u
 . "$(dirname "$0")/kovcopy.sh"
 bench_kovash bigscript "${1:-build}"
 
-# gen BYTES NAME [CALLS [STATIC]]: about BYTES of script; half in functions, half in main's
-# straight-line code; main calls each function CALLS times (1); STATIC 1: each function counts
-# its calls in a static of one name.
+# gen BYTES NAME [CALLS [STATIC [LOOP]]]: about BYTES of script; half in functions, half in
+# main's straight-line code; main calls each function CALLS times (1); STATIC 1: each function
+# counts its calls in a static of one name; LOOP 1: each function's "if" is a "while", 2: main
+# begins with a loop of three rounds.
 gen() {
-    /usr/bin/python3 - "$1" "$2" "${3:-1}" "${4:-0}" <<'PY'
+    /usr/bin/python3 - "$1" "$2" "${3:-1}" "${4:-0}" "${5:-0}" <<'PY'
 import sys
-size, name, calls, static = int(sys.argv[1]), sys.argv[2], int(sys.argv[3]), int(sys.argv[4])
+size, name, calls, static, loop = int(sys.argv[1]), sys.argv[2], int(sys.argv[3]), int(sys.argv[4]), int(sys.argv[5])
 fns, body = [], []
 n = used = 0
 while used < size // 2:
-    f = 'f%d(var x) { %svar y = x * %d + 1; %sif (y > 1000) y = y %% 1000; return y; }\n' % (
-        n, 'static var c; ' if static else '', n % 89 + 2, 'c++; ' if static else '')
+    f = 'f%d(var x) { %svar y = x * %d + 1; %s%s (y > 1000) y = y %% 1000; return y; }\n' % (
+        n, 'static var c; ' if static else '', n % 89 + 2, 'c++; ' if static else '', 'while' if loop == 1 else 'if')
     fns.append(f)
     body.extend(['    s = (s + f%d(s)) %% 10007;\n' % n] * calls)
     used += len(f) + len(body[-1])
@@ -38,7 +41,9 @@ while used < size:
     k += 1
 with open(name, 'w') as out:
     out.writelines(fns)
-    out.write('main() {\n    var s = 1, a = 2, b = 3;\n')
+    out.write('main() {\n    var s = 1, a = 2, b = 3, i;\n')
+    if loop == 2:
+        out.write('    for (i = 0; i < 3; i++) s = s + i;\n')
     out.writelines(body)
     out.write('    return s >= 0;\n}\n')
 PY
@@ -46,6 +51,8 @@ PY
 gen $((1 << 20)) big1.scr
 gen $((1 << 20)) big1x2.scr 2
 gen $((1 << 20)) big1s.scr 2 1
+gen $((1 << 20)) big1l.scr 1 0 1
+gen $((1 << 20)) big1m.scr 1 0 2
 echo 'main() { return 1; }' > empty.scr
 
 # run ENV... -- SCRIPT: one run under the caps; prints "MS KB" (wall time, peak resident
@@ -92,10 +99,11 @@ for s in big1.scr big50.scr; do
         "$s ($bytes bytes)" "$kb" "$t" "$(bc -l <<<"$kb * 1024 / $bytes")" "$(bc -l <<<"($kb - $base) * 1024 / $bytes")"
 done
 
-for s in big1x2.scr big1s.scr; do
+declare -A what=([big1x2.scr]="each function called twice" [big1s.scr]="each function called twice, a static of one name in each"
+                 [big1l.scr]="a loop in each function" [big1m.scr]="a small loop at the top of main")
+for s in big1x2.scr big1s.scr big1l.scr big1m.scr; do
     r=()
     for _ in 1 2 3 4 5 6 7; do r+=("$(run -- $s)"); done
-    printf '%-10s (%s bytes: each function called twice%s), median of 7: %s ms, %s kB\n' $s "$(stat -c %s $s)" \
-        "$([ $s = big1s.scr ] && echo ', a static of one name in each')" \
+    printf '%-10s (%s bytes: %s), median of 7: %s ms, %s kB\n' $s "$(stat -c %s $s)" "${what[$s]}" \
         "$(printf '%s\n' "${r[@]}" | awk '{ print $1 }' | sort -n | sed -n 4p)" "$(printf '%s\n' "${r[@]}" | awk '{ print $2 }' | sort -n | sed -n 4p)"
 done

@@ -459,6 +459,7 @@ void SCR_VIEW::view_set(int r, int c, const char *text)
     std::vector<std::string> &row = cell[(size_t)r];
     if ((size_t)c >= row.size()) {
         if (!text || !*text) return;
+        if (row.empty()) row.reserve((size_t)std::min(cols, 4));   // most rows: a few cells
         row.resize((size_t)c + 1);
     }
     row[(size_t)c] = text ? text : "";
