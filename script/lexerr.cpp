@@ -19,20 +19,28 @@ void SCR_LEX::scr_clear_errors()
     err_prescr[0] = err_prefnc[0] = err_nowscr[0] = err_nowfnc[0] = 0;
 }
 
+// The texts as far as their ends: mostly empty, and every build of a tree keeps them.
+static void err_text_copy(char *to, const char *from)
+{
+    size_t n = strnlen(from, SCR_ERRSIZE - 1);
+    memcpy(to, from, n);
+    to[n] = 0;
+}
+
 void SCR_LEX::err_copy_out(char (&t)[4][SCR_ERRSIZE]) const
 {
-    memcpy(t[0], err_nowscr, SCR_ERRSIZE);
-    memcpy(t[1], err_nowfnc, SCR_ERRSIZE);
-    memcpy(t[2], err_prescr, SCR_ERRSIZE);
-    memcpy(t[3], err_prefnc, SCR_ERRSIZE);
+    err_text_copy(t[0], err_nowscr);
+    err_text_copy(t[1], err_nowfnc);
+    err_text_copy(t[2], err_prescr);
+    err_text_copy(t[3], err_prefnc);
 }
 
 void SCR_LEX::err_copy_in(const char (&t)[4][SCR_ERRSIZE])
 {
-    memcpy(err_nowscr, t[0], SCR_ERRSIZE);
-    memcpy(err_nowfnc, t[1], SCR_ERRSIZE);
-    memcpy(err_prescr, t[2], SCR_ERRSIZE);
-    memcpy(err_prefnc, t[3], SCR_ERRSIZE);
+    err_text_copy(err_nowscr, t[0]);
+    err_text_copy(err_nowfnc, t[1]);
+    err_text_copy(err_prescr, t[2]);
+    err_text_copy(err_prefnc, t[3]);
 }
 
 bool SCR_LEX::err_restore(ERR_SAVE &keep, ERR_SAVE *outer)
