@@ -510,7 +510,7 @@ void SCR_LEAN::build_once(FN &fn, MASK want)
         return;
     }
     fn.pbox = fn.boxed & low(fn.np);
-    // a form lives as long as the link: no room left over from its making (nodes a quarter more)
+    // a form lives as long as the link: the room its making left over goes back
     fn.x.shrink_to_fit();
     fn.st.shrink_to_fit();
     fn.lists.shrink_to_fit();
