@@ -334,8 +334,8 @@ int SCR_XC::cx_type_name(const char *&p, DECL_SPEC &spec)
     s.scr_skip_space(r);   // (as the reading of the first qualifier skips them)
     int w = SCR_LEX::scr_word(r);
     if (w == W_ENUM) return -1;
-    // most parentheses hold an expression: no word a type begins with
-    if (w != W_CONST && w != W_VOLATILE && w != W_VOID && w != W_VAR && !(w >= W_CHAR && w <= W_HSCROL)) return 0;
+    // most parentheses hold an expression: no qualifier or type word (const .. HSCROL) begins them
+    if (w < W_CONST || w > W_HSCROL) return 0;
     if (s.scr_spec_qualifier_list(q, spec) != 0 || s.scr_match_key(q, ")") != 0) return 0;
     p = q;
     return 1;
