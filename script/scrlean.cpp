@@ -110,44 +110,74 @@ public:
 };
 }   // namespace
 
+// A global's row as an element node found it: its values (len of them) while the entries'
+// generation gen stands (SCR_U::vt_valid).
+struct LROW {
+    VAL_U *row = nullptr;
+    int len = 0;
+    uint64_t gen = 0;
+};
+
+// (72 bytes: a form holds one per operator and operand, so fields of different kinds share room)
 struct LX {
     uint8_t k = Q_NUM;
     uint8_t lv = 0, i = 0;     // Q_BIN: level and operator; Q_SET, Q_GSET: assignment operator
     int8_t inc = 0;            // Q_PRE, Q_GPRE
-    int slot = 0;
-    int a = -1, b = -1, c = -1;
+    bool chk : 1 = false;      // a slot it reads may hold no value yet
+    bool vals : 1 = false;     // Q_CALL(V): made by call_vals: the callee takes references, or an
+                               // argument after the first may reach the host (whose views show the
+                               // entries of the arguments before it)
+    bool local : 1 = false;    // Q_GGET, Q_GSET, Q_GADGET: a local array's (its slot), not a global's
+    bool part : 1 = false;     // local: the slot holds a part (its own or by reference), not a var's storage
+    bool pure : 1 = false;     // it changes nothing (no store, no step, no call in it)
+    bool held : 1 = false;     // Q_VCMP: of two elements or boxes, the right one pure
+    int16_t slot = 0;
     int list = 0, n = 0;       // Q_AND, Q_OR, Q_COMMA, Q_CALL, Q_LIB(S): lists[list ..]; Q_POST, Q_GPOST: steps
-    int post = 0;              // Q_POST, Q_GPOST: bit k set for "++"
-    int nest = 0;              // Q_CALL, Q_LIB(S): the level of the statement it is in, from the body's
-    int extra = 0;             // Q_CALL(V): arguments after the parameters ("..."), after them in the
-                               // list: evaluated in turn, bound to nothing
-    double num = 0;
     union {   // by kind (each reads its own only)
+        double num = 0;        // Q_NUM
+        int post;              // Q_POST, Q_GPOST, Q_BPOST: bit k set for "++"
+        struct {
+            int16_t nest;      // Q_CALL, Q_LIB(S): the level of the statement it is in, from the body's
+                               // (within the nesting limit)
+            int16_t extra;     // Q_CALL(V): arguments after the parameters ("..."), after them in the
+                               // list: evaluated in turn, bound to nothing
+            int paren;         // Q_CALL(V): past its "(", from at
+        };
+    };
+    union {
         const SCR_LEAN::FN *fn = nullptr;   // Q_CALL, Q_CALLV
         const FN_DEF *lib;                  // Q_LIB, Q_LIBS
         VTBL_U *g;                          // Q_GGET, Q_GSET, Q_GPRE, Q_GPOST: the global (a: its index, or a its row and c its column); Q_GADGET
         const VAL_U *lit;                   // Q_STR: the text
         const void *cell;                   // Q_CELL: the parsed name (the parsed forms' node)
     };
-    const char *at = nullptr, *paren = nullptr;
-    bool chk = false;          // a slot it reads may hold no value yet
-    bool vals = false;         // Q_CALL(V): made by call_vals: the callee takes references, or an
-                               // argument after the first may reach the host (whose views show the
-                               // entries of the arguments before it)
-    bool local = false;        // Q_GGET, Q_GSET, Q_GADGET: a local array's (its slot), not a global's
-    bool part = false;         // local: the slot holds a part (its own or by reference), not a var's storage
-    bool pure = false;         // it changes nothing (no store, no step, no call in it)
-    bool held = false;         // Q_VCMP: of two elements or boxes, the right one pure
-    // Q_GGET, Q_GSET of a global var of one row: that row (row_len values) as it was found at
-    // generation gen of the entries (SCR_U::vt_valid)
-    mutable VAL_U *row = nullptr;
-    mutable int row_len = 0;
-    mutable uint64_t gen = 0;
+    union {   // once the form is made
+        const LX *const *pl = nullptr;      // a list's items
+        LROW *rc;                           // others: the row it keeps (a global's of one row), else none
+    };
     SCR_LEAN::EVF ef = nullptr;   // its kind's evaluation
-    // the operands and the list, once the form is made
-    const LX *pa = nullptr, *pb = nullptr, *pc = nullptr;
-    const LX *const *pl = nullptr;
+    // the operands: indices while the form is made (-1 none), then where they are
+    union {
+        int a = -1;
+        const LX *pa;
+    };
+    union {
+        int b = -1;
+        const LX *pb;
+    };
+    union {
+        int c = -1;
+        const LX *pc;
+        const char *at;   // Q_CALL(V), which have no third operand: where the call is read
+    };
+    static bool call(uint8_t k) { return k == Q_CALL || k == Q_CALLV; }
+    const char *paren_at() const { return at + paren; }
+    static bool listed(uint8_t k)
+    {
+        return k == Q_AND || k == Q_OR || k == Q_COMMA || k == Q_COMMAV || k == Q_CALL || k == Q_CALLV || k == Q_LIB || k == Q_LIBS;
+    }
 };
+static_assert(sizeof(LX) == 72);
 
 struct LS {
     uint8_t k = 0;      // TN_KIND
@@ -233,8 +263,11 @@ struct SCR_LEAN::FN {
     std::vector<const LS *> sl;
     std::vector<const LX *> pinit;
     const LS *proot = nullptr;
+    std::unique_ptr<LROW[]> rows;   // the rows its element nodes keep
+    static LROW no_row;             // (what a node that keeps none points at: always empty)
     void link();
 };
+LROW SCR_LEAN::FN::no_row;
 
 // Indices become pointers once every node is made (the vectors no longer move).
 void SCR_LEAN::FN::link()
@@ -256,22 +289,29 @@ void SCR_LEAN::FN::link()
     for (bool again = true; again;) {
         again = false;
         for (LX &o : x) {
-            bool p = o.pure && (o.a < 0 || x[o.a].pure) && (o.b < 0 || x[o.b].pure) && (o.c < 0 || x[o.c].pure);
-            for (int k = 0; p && o.n && o.k != Q_POST && o.k != Q_GPOST && o.k != Q_BPOST && k < o.n; k++)
+            bool p = o.pure && (o.a < 0 || x[o.a].pure) && (o.b < 0 || x[o.b].pure) && (LX::call(o.k) || o.c < 0 || x[o.c].pure);
+            for (int k = 0; p && LX::listed(o.k) && k < o.n; k++)
                 p = x[lists[o.list + k]].pure;
             if (p != o.pure) o.pure = p, again = true;
         }
     }
     auto held = [&](int i) { return x[i].k == Q_GGET || x[i].k == Q_BGET; };
-    for (LX &o : x) {
+    // a global's element of one index or none keeps the row it finds
+    auto keeps_row = [](const LX &o) { return (o.k == Q_GGET || o.k == Q_GSET) && !o.local && o.c < 0; };
+    size_t nrows = std::count_if(x.begin(), x.end(), keeps_row);
+    rows.reset(nrows ? new LROW[nrows] : nullptr);
+    nrows = 0;
+    for (size_t i = 0; i < x.size(); i++) {
+        LX &o = x[i];
         o.held = o.k == Q_VCMP && held(o.a) && held(o.b) && x[o.b].pure;
         if (o.k == Q_CALL || o.k == Q_CALLV) o.vals = o.fn->refs != 0;
         for (int k = 1; (o.k == Q_CALL || o.k == Q_CALLV) && k < o.n + o.extra; k++) o.vals |= !x[lists[o.list + k]].pure;
+        if (LX::listed(o.k)) o.pl = xl.data() + o.list;
+        else o.rc = keeps_row(o) ? &rows[nrows++] : &no_row;
+        const LX *pa = px(o.a), *pb = px(o.b);
+        o.pa = pa, o.pb = pb;
+        if (!LX::call(o.k)) o.pc = px(o.c);
         o.ef = SCR_LEAN::evf[o.k];
-        o.pa = px(o.a);
-        o.pb = px(o.b);
-        o.pc = px(o.c);
-        if ((o.n || o.extra) && o.k != Q_POST && o.k != Q_GPOST && o.k != Q_BPOST) o.pl = &xl[o.list];
     }
     for (LS &o : st) {
         o.sf = o.k == TN_BLOCK && o.dn ? &SCR_LEAN::scoped_st : SCR_LEAN::stf[o.k];
@@ -1287,7 +1327,7 @@ int SCR_LEAN::c_node(FN &fn, int i, int nest)
         o.k = callee->whole_ret ? Q_CALLV : Q_CALL;
         o.fn = callee;
         o.at = n.call->at;
-        o.paren = n.call->paren;
+        o.paren = (int)(n.call->paren - n.call->at);
         o.nest = nest;
         o.n = std::min(n.call->nargs, callee->np);
         o.extra = n.call->nargs - o.n;
@@ -2123,7 +2163,7 @@ const char *SCR_LEAN::name_of(FR &f, const LX &x)
 // Whether element i of x is in the row x keeps, and the row still where it was.
 [[gnu::always_inline]] inline bool SCR_LEAN::in_row(const LX &x, int i) const
 {
-    return (unsigned)i < (unsigned)x.row_len && s.vt_valid(x.gen);
+    return (unsigned)i < (unsigned)x.rc->len && s.vt_valid(x.rc->gen);
 }
 
 // An element (null: never stored, nothing).
@@ -2131,7 +2171,7 @@ const char *SCR_LEAN::name_of(FR &f, const LX &x)
 {
     if (x.pc) return peek2(f, x);
     int i = x.pa ? scr_trunc32(opnd(f, *x.pa)) : 0;   // the usual one: a scalar or a row
-    if (in_row(x, i)) return &x.row[i];   // (inside what was checked)
+    if (in_row(x, i)) return &x.rc->row[i];   // (inside what was checked)
     return peek_in(f, x, i);
 }
 
@@ -2147,9 +2187,9 @@ const VAL_U *SCR_LEAN::peek_in(FR &f, const LX &x, int i)
 // A global's row, where it is till its entries change.
 void SCR_LEAN::remember_row(const LX &x, VAR_GJ *v)
 {
-    if (x.local || !(x.row = v->gj_row(0))) return;
-    x.row_len = v->gj_xs();   // (declared shapes stay within the indices' limits)
-    x.gen = s.vt_now();
+    if (x.local || x.rc == &FN::no_row || !(x.rc->row = v->gj_row(0))) return;
+    x.rc->len = v->gj_xs();   // (declared shapes stay within the indices' limits)
+    x.rc->gen = s.vt_now();
 }
 
 const VAL_U *SCR_LEAN::peek2(FR &f, const LX &x)
@@ -2235,7 +2275,7 @@ void SCR_LEAN::gstore(FR &f, const LX &x, VAL_U &r)
         r.val_putd(opnd(f, *x.pb));
     }
     if (r.val_kind == VAL_NUM && in_row(x, i)) {   // (a row is kept only for nodes of one index)
-        x.row[i].val_putd(r.val_num);
+        x.rc->row[i].val_putd(r.val_num);
         return;
     }
     BASE_GJ *g = storage(f, x);
@@ -2457,7 +2497,7 @@ void SCR_LEAN::extras(FR &f, const LX &x)
 [[gnu::always_inline]] inline double SCR_LEAN::enter(FR &f, const LX &x, FR &g)
 {
     const FN &c = *x.fn;
-    SCR_U::MARK mark(s, x.at, x.paren);
+    SCR_U::MARK mark(s, x.at, x.paren_at());
     if (s.func_depth >= SCR_MAXCALL) {
         KOV_ATT("関数ネスト超過(%d)", s.func_depth);
         s.scr_set_SCRERR("関数ネスト超過(%d)", s.func_depth);
