@@ -179,25 +179,46 @@ struct LX {
 };
 static_assert(sizeof(LX) == 72);
 
+// (112 bytes: indices while the form is made give way to addresses in place; fields of
+// different kinds share room)
 struct LS {
     uint8_t k = 0;      // TN_KIND
-    const char *at = nullptr;
     int tn = 0;         // the tree's node (its replay)
-    int x[3] = {-1, -1, -1};
-    int a = -1, b = -1;
-    int list = 0, n = 0, tlist = 0;   // block: statements lists[list ..], the tree's kids[tlist ..]
+    const char *at = nullptr;
+    union {
+        int x[3] = {-1, -1, -1};
+        const LX *px[3];
+    };
+    union {
+        int a = -1;
+        const LS *pa;
+    };
+    union {
+        int b = -1;
+        const LS *pb;
+    };
+    union {
+        int to = -1;        // goto: its label's statement
+        const LS *pto;
+    };
+    const LS *up = nullptr;   // the statement this one is part of
+    union {
+        int list = 0;       // block, switch: statements lists[list ..]
+        const LS *const *kids;
+    };
+    int n = 0, tlist = 0;   // block: its statements, the tree's kids[tlist ..]
     int nest = 0;       // levels from the body's
-    int type = 0;       // return
-    int value = 0;      // case: its label's value
-    int d0 = 0, dn = 0;  // block: the slots its declarations make (an inner block's: they end with it)
-    int to = -1;        // goto: its label's statement
+    union {
+        int type = 0;   // return
+        int value;      // case: its label's value
+        struct {
+            int d0, dn;   // block: the slots its declarations make (an inner block's: they end with it)
+        };
+    };
     int kid = 0;        // its place among its block's statements
-    const LS *pa = nullptr, *pb = nullptr;
-    const LS *pto = nullptr, *up = nullptr;   // goto: its label; the statement this one is part of
-    const LS *const *kids = nullptr;
-    const LX *px[3] = {};
     SCR_LEAN::STF sf = nullptr;
 };
+static_assert(sizeof(LS) == 112);
 
 // The slots a block's declarations make.
 static MASK block_slots(const LS &n)
@@ -315,11 +336,12 @@ void SCR_LEAN::FN::link()
     }
     for (LS &o : st) {
         o.sf = o.k == TN_BLOCK && o.dn ? &SCR_LEAN::scoped_st : SCR_LEAN::stf[o.k];
-        o.pa = o.a >= 0 ? &st[o.a] : nullptr;
-        o.pb = o.b >= 0 ? &st[o.b] : nullptr;
-        o.pto = o.to >= 0 ? &st[o.to] : nullptr;
-        if ((o.k == TN_BLOCK || o.k == TN_SWITCH) && o.n) o.kids = &sl[o.list];
-        for (int k = 0; k < 3; k++) o.px[k] = px(o.x[k]);
+        const LS *pa = o.a >= 0 ? &st[o.a] : nullptr, *pb = o.b >= 0 ? &st[o.b] : nullptr;
+        const LS *pto = o.to >= 0 ? &st[o.to] : nullptr;
+        o.pa = pa, o.pb = pb, o.pto = pto;
+        if (o.k == TN_BLOCK || o.k == TN_SWITCH) o.kids = o.n ? sl.data() + o.list : nullptr;
+        const LX *e[3] = {px(o.x[0]), px(o.x[1]), px(o.x[2])};
+        std::copy(e, e + 3, o.px);
     }
     for (LS &o : st) {
         if (o.pa) const_cast<LS *>(o.pa)->up = &o;
@@ -672,7 +694,7 @@ struct DA {
             MASK fresh = 0;
             for (const LS *p = n.pto->up; p && p != fn.proot; p = p->up)
                 if (p->k == TN_BLOCK) fresh |= block_slots(*p);
-            fn.dalab[n.to] &= (a & ~fresh) | (fresh & (fn.boxed | fn.arrays));   // (boxes empty, arrays made afresh)
+            fn.dalab[n.pto - fn.st.data()] &= (a & ~fresh) | (fresh & (fn.boxed | fn.arrays));   // (boxes empty, arrays made afresh)
             a = ~MASK(0);   // what follows is reached only through its own labels
             return true;
         }
