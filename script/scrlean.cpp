@@ -208,14 +208,15 @@ struct LS {
     };
     int n = 0, tlist = 0;   // block: its statements, the tree's kids[tlist ..]
     int nest = 0;       // levels from the body's
+    int kid = 0;        // its place among its block's statements
     union {
-        int type = 0;   // return
-        int value;      // case: its label's value
+        uint64_t by_kind = 0;   // (all of the below zero till a kind sets its own)
         struct {
             int d0, dn;   // block: the slots its declarations make (an inner block's: they end with it)
         };
+        int type;       // return
+        int value;      // case: its label's value
     };
-    int kid = 0;        // its place among its block's statements
     SCR_LEAN::STF sf = nullptr;
 };
 static_assert(sizeof(LS) == 112);
