@@ -335,6 +335,16 @@ void SCR_LEAN::FN::link()
         if (!LX::call(o.k)) o.pc = px(o.c);
         o.ef = SCR_LEAN::evf[o.k];
     }
+    for (LX &o : x) {   // operands' kinds are final now
+        if (SCR_LEAN::EVF e = SCR_LEAN::leaf_ef(o)) {
+            o.ef = e;
+            if (o.k >= Q_ADD && o.k <= Q_NE) {   // its operands kept in it
+                o.slot = o.pa->slot;
+                if (o.pb->k == Q_SLOT) o.list = o.pb->slot;
+                else o.num = o.pb->num;
+            }
+        }
+    }
     for (LS &o : st) {
         o.sf = o.k == TN_BLOCK && o.dn ? &SCR_LEAN::scoped_st : SCR_LEAN::stf[o.k];
         const LS *pa = o.a >= 0 ? &st[o.a] : nullptr, *pb = o.b >= 0 ? &st[o.b] : nullptr;
@@ -1942,6 +1952,8 @@ int SCR_LEAN::loop(FR &f, const LS &n)
 int SCR_LEAN::loop_on(FR &f, const LS &n)
 {
     const LX *cond = n.k == TN_WHILE ? n.px[0] : n.k == TN_FOR ? n.px[1] : nullptr;
+    const LX *inc = n.k == TN_FOR ? n.px[2] : nullptr;   // (what after() does, known before the first pass)
+    const bool until = n.k == TN_DO;
     for (;;) {
         bool flag = !cond || opnd(f, *cond) != 0;
         int r = TR_NEXT;
@@ -1950,7 +1962,11 @@ int SCR_LEAN::loop_on(FR &f, const LS &n)
         static_assert(TR_JUMP > TR_RETURN && TR_RETURN > TR_BREAK, "the results that leave a loop");
         if (r >= TR_RETURN) return r;
         if (r == TR_BREAK || !flag) return TR_NEXT;
-        if (!after(f, n)) return TR_NEXT;
+        if (until) {
+            if (opnd(f, *n.px[0]) == 0) return TR_NEXT;
+        } else if (inc) {
+            ev(f, *inc);
+        }
     }
 }
 
@@ -1979,28 +1995,46 @@ int SCR_LEAN::loop_after(FR &f, const LS &n, int r)
     return scr_numop(x.lv, x.i, p, q);
 }
 
+// The arithmetic and comparison operators of numbers (Q_ADD .. Q_NE).
+template <int K> [[gnu::always_inline]] static inline double num_op(double a, double b)
+{
+    switch (K) {
+    case Q_ADD: return a + b;
+    case Q_SUB: return a - b;
+    case Q_MUL: return a * b;
+    case Q_DIV: return b == 0 ? 0 : a / b;
+    case Q_MOD: {
+        int64_t i = scr_trunc64(a), j = scr_trunc64(b);
+        return j == 0 || j == -1 ? 0 : (double)(i % j);
+    }
+    case Q_LE: return a <= b;
+    case Q_LT: return a < b;
+    case Q_GE: return a >= b;
+    case Q_GT: return a > b;
+    case Q_EQ: return a == b;
+    default: return a != b;   // Q_NE
+    }
+}
+
 template <int K> double SCR_LEAN::evk(SCR_LEAN &l, FR &f, const LX &x)
 {
     switch (K) {
     case Q_NUM: return x.num;
     case Q_SLOT: return f.v[x.slot];   // set: the form reads no local before it is
-    case Q_ADD: return l.opnd(f, *x.pa) + l.opnd(f, *x.pb);
-    case Q_SUB: return l.opnd(f, *x.pa) - l.opnd(f, *x.pb);
-    case Q_MUL: return l.opnd(f, *x.pa) * l.opnd(f, *x.pb);
-    case Q_DIV: {
-        double a = l.opnd(f, *x.pa), b = l.opnd(f, *x.pb);
-        return b == 0 ? 0 : a / b;
+    case Q_ADD:
+    case Q_SUB:
+    case Q_MUL:
+    case Q_DIV:
+    case Q_MOD:
+    case Q_LE:
+    case Q_LT:
+    case Q_GE:
+    case Q_GT:
+    case Q_EQ:
+    case Q_NE: {
+        double a = l.opnd(f, *x.pa);
+        return num_op<K>(a, l.opnd(f, *x.pb));
     }
-    case Q_MOD: {
-        int64_t a = scr_trunc64(l.opnd(f, *x.pa)), b = scr_trunc64(l.opnd(f, *x.pb));
-        return b == 0 || b == -1 ? 0 : (double)(a % b);
-    }
-    case Q_LE: return l.opnd(f, *x.pa) <= l.opnd(f, *x.pb);
-    case Q_LT: return l.opnd(f, *x.pa) < l.opnd(f, *x.pb);
-    case Q_GE: return l.opnd(f, *x.pa) >= l.opnd(f, *x.pb);
-    case Q_GT: return l.opnd(f, *x.pa) > l.opnd(f, *x.pb);
-    case Q_EQ: return l.opnd(f, *x.pa) == l.opnd(f, *x.pb);
-    case Q_NE: return l.opnd(f, *x.pa) != l.opnd(f, *x.pb);
     case Q_BIN: {
         double a = l.opnd(f, *x.pa);
         return scr_numop(x.lv, x.i, a, l.opnd(f, *x.pb));
@@ -2386,6 +2420,50 @@ void SCR_LEAN::bpost(FR &f, const LX &x, VAL_U &val)
 }
 
 // One small function per kind: each takes only the registers its own work needs.
+// Most arithmetic in loops is of locals and numbers: such an operator reads its operands from
+// itself (the left local's slot in slot, the right's in list, or the number in num), and so does
+// a store of one, without a call per operand.
+template <int K, int M> double SCR_LEAN::evb(SCR_LEAN &, FR &f, const LX &x)
+{
+    return num_op<K>(f.v[x.slot], M ? x.num : f.v[x.list]);
+}
+
+template <int K, int M> double SCR_LEAN::evs(SCR_LEAN &, FR &f, const LX &x)
+{
+    const LX &b = *x.pb;
+    double r = num_op<K>(f.v[b.slot], M ? b.num : f.v[b.list]);
+    if (x.chk) f.set |= MASK(1) << x.slot;
+    return f.v[x.slot] = r;
+}
+
+// "++" or "--" of a local, once.
+double SCR_LEAN::post1(SCR_LEAN &, FR &f, const LX &x)
+{
+    double d = f.v[x.slot];
+    f.v[x.slot] = d + ((x.post & 1) ? 1 : -1);
+    return d;
+}
+
+// The evaluation of a node whose operands are locals and numbers, kept in it; null for others.
+SCR_LEAN::EVF SCR_LEAN::leaf_ef(const LX &x)
+{
+#define KOV_LEAN_OPS(F, M) \
+    {&F<Q_ADD, M>, &F<Q_SUB, M>, &F<Q_MUL, M>, &F<Q_DIV, M>, &F<Q_MOD, M>, &F<Q_LE, M>, &F<Q_LT, M>, &F<Q_GE, M>, &F<Q_GT, M>, &F<Q_EQ, M>, &F<Q_NE, M>}
+    static const EVF bin[2][Q_NE - Q_ADD + 1] = {KOV_LEAN_OPS(evb, 0), KOV_LEAN_OPS(evb, 1)};
+    static const EVF set[2][Q_NE - Q_ADD + 1] = {KOV_LEAN_OPS(evs, 0), KOV_LEAN_OPS(evs, 1)};
+#undef KOV_LEAN_OPS
+    // the mode of an operator of leaves: 0 two locals, 1 a local and a number, -1 another
+    auto mode = [](const LX &o) {
+        if (o.k < Q_ADD || o.k > Q_NE || o.pa->k != Q_SLOT) return -1;
+        return o.pb->k == Q_SLOT ? 0 : o.pb->k == Q_NUM ? 1 : -1;
+    };
+    if (x.k == Q_POST && x.n == 1) return &post1;
+    if (int m = mode(x); m >= 0) return bin[m][x.k - Q_ADD];
+    if (x.k == Q_SET && !x.i)
+        if (int m = mode(*x.pb); m >= 0) return set[m][x.pb->k - Q_ADD];
+    return nullptr;
+}
+
 const SCR_LEAN::EVF SCR_LEAN::evf[] = {
     &evk<Q_NUM>, &evk<Q_SLOT>, &evk<Q_ADD>, &evk<Q_SUB>, &evk<Q_MUL>, &evk<Q_DIV>, &evk<Q_MOD>,
     &evk<Q_LE>, &evk<Q_LT>, &evk<Q_GE>, &evk<Q_GT>, &evk<Q_EQ>, &evk<Q_NE>, &evk<Q_BIN>,

@@ -138,6 +138,12 @@ private:
     double ev(FR &f, const LX &x);
     using EVF = double (*)(SCR_LEAN &, FR &, const LX &);
     template <int K> static double evk(SCR_LEAN &l, FR &f, const LX &x);
+    // An operator of two locals (M 0) or of a local and a number (M 1), its operands kept in
+    // the node; a store of such an operation into a local (evs)
+    template <int K, int M> static double evb(SCR_LEAN &l, FR &f, const LX &x);
+    template <int K, int M> static double evs(SCR_LEAN &l, FR &f, const LX &x);
+    static double post1(SCR_LEAN &l, FR &f, const LX &x);
+    static EVF leaf_ef(const LX &x);
     static const EVF evf[];
     using STF = int (*)(SCR_LEAN &, FR &, const LS &);
     template <int K> static int stk(SCR_LEAN &l, FR &f, const LS &n);

@@ -599,6 +599,21 @@ TEST(Lean, ArgumentsAfterTheParametersAsTheTreeCallsEvaluateThem)
           "main(){ var i, s = 0; for (i = 0; i < 3; i++) s += f(i) + g(i, i); return s * 10 + n; }");
 }
 
+// Operators of two locals or of a local and a number (read from the operator's own node), and
+// stores of them: each operator at divisors 0 and -1, fractions and negatives, a local set late
+// (empty in the views till then), "++" and "--" once.
+TEST(Lean, OperatorsOfLocalsAsTheTreeCallsEvaluateThem)
+{
+    agree("f(var a, var b){ var r = 0; r = r * 3 + (a + b); r = r * 3 + (a - b); r = r * 3 + (a * b); r = r * 3 + (a / b); "
+          "r = r * 3 + (a % b); r = r * 3 + (a <= b) + (a < b) * 2 + (a >= b) * 4 + (a > b) * 8 + (a == b) * 16 + (a != b) * 32; "
+          "return r; } "
+          "g(var a){ var r = 0; r = r * 3 + (a + 2); r = r * 3 + (a - 2); r = r * 3 + (a * -1.5); r = r * 3 + (a / 0); r = r * 3 + (a % -1); "
+          "r = r * 3 + (a % 0) + (a / -1); r = r * 3 + (a <= 0) + (a < 1) * 2 + (a >= 2.5) * 4 + (a > -3) * 8 + (a == 7) * 16 + (a != 7) * 32; "
+          "return r; } "
+          "main(){ var i, j, s = 0, t; for (i = -3; i < 4; i++) for (j = -2; j < 3; j++) { s = s + f(i * 1.5, j); t = i - j; s = s - t; } "
+          "for (i = 9; i > -9; i--) s = s % 100000 + g(i); s++; i--; return s; }");
+}
+
 // The views at every hook of tree calls (lean runs off) are the reader's: calls binding arrays
 // with sizes, arguments after "...", declarations of statics, constants and parts; calls by
 // reference in a formula's callee (a grid and four numbers, which a cell range may stand for,
