@@ -1995,6 +1995,13 @@ int SCR_LEAN::loop_after(FR &f, const LS &n, int r)
     return scr_numop(x.lv, x.i, p, q);
 }
 
+// r stored into the local of a store x.
+[[gnu::always_inline]] inline double SCR_LEAN::stored(FR &f, const LX &x, double r)
+{
+    if (x.chk) f.set |= MASK(1) << x.slot;   // what the variable view shows
+    return f.v[x.slot] = r;
+}
+
 // The arithmetic and comparison operators of numbers (Q_ADD .. Q_NE).
 template <int K> [[gnu::always_inline]] static inline double num_op(double a, double b)
 {
@@ -2065,8 +2072,7 @@ template <int K> double SCR_LEAN::evk(SCR_LEAN &l, FR &f, const LX &x)
     case Q_SET: {
         double r = l.opnd(f, *x.pb);
         if (x.i) r = scr_asg_num(x.i, f.v[x.slot], r);
-        if (x.chk) f.set |= MASK(1) << x.slot;   // what the variable view shows
-        return f.v[x.slot] = r;
+        return stored(f, x, r);
     }
     case Q_PRE: return f.v[x.slot] += x.inc;
     case Q_POST: {
@@ -2431,9 +2437,7 @@ template <int K, int M> double SCR_LEAN::evb(SCR_LEAN &, FR &f, const LX &x)
 template <int K, int M> double SCR_LEAN::evs(SCR_LEAN &, FR &f, const LX &x)
 {
     const LX &b = *x.pb;
-    double r = num_op<K>(f.v[b.slot], M ? b.num : f.v[b.list]);
-    if (x.chk) f.set |= MASK(1) << x.slot;
-    return f.v[x.slot] = r;
+    return stored(f, x, num_op<K>(f.v[b.slot], M ? b.num : f.v[b.list]));
 }
 
 // "++" or "--" of a local, once.

@@ -143,6 +143,7 @@ private:
     template <int K, int M> static double evb(SCR_LEAN &l, FR &f, const LX &x);
     template <int K, int M> static double evs(SCR_LEAN &l, FR &f, const LX &x);
     static double post1(SCR_LEAN &l, FR &f, const LX &x);
+    static double stored(FR &f, const LX &x, double r);
     static EVF leaf_ef(const LX &x);
     static const EVF evf[];
     using STF = int (*)(SCR_LEAN &, FR &, const LS &);
