@@ -48,15 +48,25 @@ constexpr uint64_t WHOLE = 1ull << Q_GGET | 1ull << Q_GSET | 1ull << Q_BGET | 1u
                            1ull << Q_COMMAV | 1ull << Q_JGET | 1ull << Q_CELL;
 bool whole(uint8_t k) { return WHOLE >> k & 1; }
 // The slots below n.
-MASK low(int n) { return n >= 64 ? ~MASK(0) : (MASK(1) << n) - 1; }
+MASK low(int n) { return n >= 128 ? ~MASK(0) : (MASK(1) << n) - 1; }
 // The highest slot of a mask that is not empty: the local declared last.
-int newest(MASK m) { return 63 - __builtin_clzll(m); }
+int newest(MASK m)
+{
+    uint64_t hi = (uint64_t)(m >> 64);
+    return hi ? 127 - __builtin_clzll(hi) : 63 - __builtin_clzll((uint64_t)m);
+}
+// The lowest slot of a mask that is not empty.
+int first(MASK m)
+{
+    uint64_t lo = (uint64_t)m;
+    return lo ? __builtin_ctzll(lo) : 64 + __builtin_ctzll((uint64_t)(m >> 64));
+}
 // Per call the tree call nests at most this many counts deeper, and takes at most this much of
 // the native stack (98 nested calls of a one-line recursion fit in a 256 KB budget and not in
 // 192 KB: 2 to 2.6 KB a call); a form whose statements or calls nest deeper is not made.
 constexpr int LEAN_DEEP = 100;
 constexpr long LEAN_STACK = 16 * 1024;
-constexpr int SLOTS = 64;   // parameters and locals of a lean form (a bit each in a MASK)
+constexpr int SLOTS = 128;   // parameters and locals of a lean form (a bit each in a MASK)
 // A goto's result: the blocks on the way out end (no rest replayed), the body is entered again
 // along the path to its label (FR::seek).
 constexpr int TR_JUMP = TR_RETURN + 1;
@@ -1598,15 +1608,15 @@ int SCR_LEAN::run(const FN &fn, FR &f, double &val)
     } arrays;
     f.held = &arrays.made;
     if (fn.setup) {   // (a function of numbers alone has none)
-        if (fn.boxed) f.box = boxes.upto(64 - __builtin_clzll(fn.boxed));
+        if (fn.boxed) f.box = boxes.upto(newest(fn.boxed) + 1);
         for (MASK m = fn.pbox; m; m &= m - 1) {   // the parameters' values, as their callers gave them
-            int k = __builtin_ctzll(m);
+            int k = first(m);
             if (f.pv) f.box[k] = std::move(f.pv[k]);
             else f.box[k].val_putd(f.v[k]);
         }
         if (fn.arrays) f.arr = arrays.g;
         for (MASK m = fn.refs; m; m &= m - 1) {   // held as a parameter's entry holds it
-            int k = __builtin_ctzll(m);
+            int k = first(m);
             BASE_GJ *v = f.ra[k];
             if (v->gj_count >= 0) v->gj_count++;
             arrays.g[k] = v;
@@ -1775,7 +1785,7 @@ void SCR_LEAN::undeclare(FR &f, MASK mask)
     for (VTBL_U **link = &s.vtbl_top; *link;) {
         VTBL_U *v = *link;
         bool mine = false;
-        for (MASK m = f.made & mask; m && !mine; m &= m - 1) mine = v == f.vt[__builtin_ctzll(m)];
+        for (MASK m = f.made & mask; m && !mine; m &= m - 1) mine = v == f.vt[first(m)];
         if (!mine) {
             link = &v->next;
             continue;
@@ -2678,7 +2688,7 @@ void SCR_LEAN::materialize()
         }
         s.ctx.set_func(fn.f->name, fn.f->seed);
         for (MASK m = f.live & ~f.made & ~fn.statics; m; m &= m - 1) {   // and the locals declared since the last view
-            int slot = __builtin_ctzll(m);
+            int slot = first(m);
             const FN::SHAPE &sh = fn.shape[slot];
             s.ctx.scr_nest = f.base + fn.lnest[slot - fn.np];
             if (!(f.vt[slot] = s.scr_put_var(fn.name[slot].data(), sh.x, sh.y, sh.dims, VT_VAR, sh.flags, 0))) break;
@@ -2687,7 +2697,7 @@ void SCR_LEAN::materialize()
             f.made |= MASK(1) << slot;
         }
         for (MASK m = low(fn.np) | f.made; m; m &= m - 1) {
-            int k2 = __builtin_ctzll(m);
+            int k2 = first(m);
             if (!(f.set >> k2 & 1) || (fn.arrays >> k2 & 1) || !listed(f.vt[k2])) continue;
             BASE_GJ *g = f.vt[k2]->vtb_gajet_pt;
             if (!g) continue;
@@ -2760,7 +2770,7 @@ void SCR_LEAN::unmake(FR &f)
         bool mine = false;
         for (int k = 0; k < np && !mine; k++) mine = v == f.vt[k];
         for (int k = 0; k < na && !mine; k++) mine = v == f.av[k];
-        for (MASK m = f.made; m && !mine; m &= m - 1) mine = v == f.vt[__builtin_ctzll(m)];
+        for (MASK m = f.made; m && !mine; m &= m - 1) mine = v == f.vt[first(m)];
         if (!mine) {
             link = &v->next;
             continue;

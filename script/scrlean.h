@@ -36,7 +36,7 @@ struct TX;
 
 class SCR_LEAN {
 public:
-    using MASK = uint64_t;   // a bit per slot: parameters, then locals
+    using MASK = unsigned __int128;   // a bit per slot: parameters, then locals
     SCR_LEAN(SCR_U &s, SCR_TREE &t);
     ~SCR_LEAN();
     SCR_LEAN(const SCR_LEAN &) = delete;

@@ -599,6 +599,30 @@ TEST(Lean, ArgumentsAfterTheParametersAsTheTreeCallsEvaluateThem)
           "main(){ var i, s = 0; for (i = 0; i < 3; i++) s += f(i) + g(i, i); return s * 10 + n; }");
 }
 
+// More than 64 parameters and locals: the slots past the 64th as arrays, cells passed by
+// reference, boxes (a text, a local set late) and an inner block's; past 128 the function keeps to
+// tree calls.
+TEST(Lean, ManySlotsAsTheTreeCallsMakeThem)
+{
+    auto script = [](int n) {
+        std::string t = "inc(var &a){ a++; return 0; } var g[2] = {\"ab\"}; f(var p0, var p1){ var ";
+        for (int k = 0; k < n; k++) t += (k ? ", v" : "v") + std::to_string(k);
+        t += "; var arr[3] = {p0, 2}, box = g[0], late, cell = p1; var i, s = 0; "
+             "for (i = 0; i < 3; i++) { var in = i * p0, w[2] = {in}; inc(cell); s += in + w[0] + arr[i] + cell; v" + std::to_string(n - 1) +
+             " += s; } if (s > 5) late = s; return s * 10 + strlen(tcat(box, late)) + v" + std::to_string(n - 1) + "; } "
+             "main(){ var k, t = 0; for (k = 0; k < 3; k++) t = t * 7 + f(k, k + 1); return t; }";
+        return t;
+    };
+    agree(script(70).c_str());
+    agree(script(110).c_str());
+    if (cache_env_off()) GTEST_SKIP() << "lean runs are made from the parsed forms (KOVASH_NOCACHE)";
+    std::string over = script(130);
+    SEEN a = look(over.c_str(), 1), b = look(over.c_str(), 0);
+    EXPECT_EQ(a.r.status, b.r.status);
+    EXPECT_EQ(a.seen, b.seen);
+    EXPECT_EQ(a.lean_runs, 0);   // f is a tree call, and so is main, which calls it
+}
+
 // Operators of two locals or of a local and a number (read from the operator's own node), and
 // stores of them: each operator at divisors 0 and -1, fractions and negatives, a local set late
 // (empty in the views till then), "++" and "--" once.
