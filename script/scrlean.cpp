@@ -344,9 +344,7 @@ void SCR_LEAN::FN::link()
         o.pa = pa, o.pb = pb;
         if (!LX::call(o.k)) o.pc = px(o.c);
         o.ef = SCR_LEAN::evf[o.k];
-    }
-    for (LX &o : x) {   // operands' kinds are final now
-        if (SCR_LEAN::EVF e = SCR_LEAN::leaf_ef(o)) {
+        if (SCR_LEAN::EVF e = SCR_LEAN::leaf_ef(o)) {   // (operands, made before, are final)
             o.ef = e;
             if (o.k >= Q_ADD && o.k <= Q_NE) {   // its operands kept in it
                 o.slot = o.pa->slot;
@@ -1952,6 +1950,20 @@ int SCR_LEAN::switched(FR &f, const LS &n, SW &w)
     return switched(f, *n.pa, w);
 }
 
+// What follows each run of a loop's body: do's condition, for's step (either may be none).
+struct SCR_LEAN::PASS {
+    const LX *until, *step;
+    explicit PASS(const LS &n) : until(n.k == TN_DO ? n.px[0] : nullptr), step(n.k == TN_FOR ? n.px[2] : nullptr) {}
+};
+
+// After a body's run: whether the loop goes on.
+[[gnu::always_inline]] inline bool SCR_LEAN::after(FR &f, const PASS &p)
+{
+    if (p.until) return opnd(f, *p.until) != 0;
+    if (p.step) ev(f, *p.step);
+    return true;
+}
+
 int SCR_LEAN::loop(FR &f, const LS &n)
 {
     if (n.k == TN_FOR && n.px[0]) ev(f, *n.px[0]);
@@ -1962,8 +1974,7 @@ int SCR_LEAN::loop(FR &f, const LS &n)
 int SCR_LEAN::loop_on(FR &f, const LS &n)
 {
     const LX *cond = n.k == TN_WHILE ? n.px[0] : n.k == TN_FOR ? n.px[1] : nullptr;
-    const LX *inc = n.k == TN_FOR ? n.px[2] : nullptr;   // (what after() does, known before the first pass)
-    const bool until = n.k == TN_DO;
+    const PASS pass(n);   // (known before the first pass)
     for (;;) {
         bool flag = !cond || opnd(f, *cond) != 0;
         int r = TR_NEXT;
@@ -1971,12 +1982,7 @@ int SCR_LEAN::loop_on(FR &f, const LS &n)
         else if (errs()) t.replay(n.pa->tn);
         static_assert(TR_JUMP > TR_RETURN && TR_RETURN > TR_BREAK, "the results that leave a loop");
         if (r >= TR_RETURN) return r;
-        if (r == TR_BREAK || !flag) return TR_NEXT;
-        if (until) {
-            if (opnd(f, *n.px[0]) == 0) return TR_NEXT;
-        } else if (inc) {
-            ev(f, *inc);
-        }
+        if (r == TR_BREAK || !flag || !after(f, pass)) return TR_NEXT;
     }
 }
 
@@ -1984,16 +1990,8 @@ int SCR_LEAN::loop_on(FR &f, const LS &n)
 int SCR_LEAN::loop_after(FR &f, const LS &n, int r)
 {
     if (r >= TR_RETURN) return r;
-    if (r == TR_BREAK || !after(f, n)) return TR_NEXT;
+    if (r == TR_BREAK || !after(f, PASS(n))) return TR_NEXT;
     return loop_on(f, n);
-}
-
-// After a body's run: do's condition, for's step. Whether the loop goes on.
-[[gnu::always_inline]] inline bool SCR_LEAN::after(FR &f, const LS &n)
-{
-    if (n.k == TN_DO) return opnd(f, *n.px[0]) != 0;
-    if (n.k == TN_FOR && n.px[2]) ev(f, *n.px[2]);
-    return true;
 }
 
 // Two values compared by x's operator: texts as texts, else their numbers (nothing is 0).

@@ -124,7 +124,8 @@ private:
     int loop(FR &f, const LS &n);
     int loop_on(FR &f, const LS &n);
     int loop_after(FR &f, const LS &n, int r);
-    bool after(FR &f, const LS &n);
+    struct PASS;
+    bool after(FR &f, const PASS &p);
     struct SW {
         int value = 0;
         bool matched = false, defaults = false, default_run = false, running = false;
