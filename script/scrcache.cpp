@@ -199,7 +199,7 @@ int SCR_XC::cx_assign(const char *&pos, int d)
 int SCR_XC::cx_cond(const char *&pos, int d)
 {
     const char *p = pos;
-    int a = cx_logic(p, d, 0);
+    int a = cx_chain(p, d, 0);
     if (a < 0) return -1;
     if (s.scr_skip_space(p) != '?' || s.scr_match_key(p, "?") != 0) {
         pos = p;
@@ -218,39 +218,27 @@ int SCR_XC::cx_cond(const char *&pos, int d)
     return add(x);
 }
 
-int SCR_XC::cx_logic(const char *&pos, int d, int level)
+// The operator at p of `level` or deeper (levels: 0 "||", 1 "&&", then the binary operators'
+// levels from 2): its length (0 none), its level and its index in the level.
+static int op_at(const char *p, int level, int &at, int &i)
 {
-    const char *op = level == 0 ? "||" : "&&";
-    auto next = [&](const char *&p) { return level == 0 ? cx_logic(p, d, 1) : cx_chain(p, d, 0); };
-    const char *p = pos;
-    int first = next(p);
-    if (first < 0) return -1;
-    std::vector<int> list;
-    while (s.scr_skip_space(p) == op[0] && s.scr_match_key(p, op) == 0) {
-        int n = next(p);
-        if (n < 0) return -1;
-        list.push_back(n);
-    }
-    pos = p;
-    if (list.empty()) return first;
-    XN x{X_LOGIC};
-    x.op = level == 0;
-    x.a = first;
-    x.list = (int)items.size();
-    x.n = (int)list.size();
-    for (int n : list) items.push_back(ITEM{0, n});
-    return add(x);
+    if (p[0] == '|' && p[1] == '|') return level == 0 ? (at = 0, i = 0, 2) : 0;
+    if (p[0] == '&' && p[1] == '&') return level <= 1 ? (at = 1, i = 0, 2) : 0;
+    int n = scr_binop_at(p, level < 2 ? 0 : level - 2, at, i);
+    if (n > 0) at += 2;
+    return n;
 }
 
-// The binary operators of `level` and deeper, each level's chain as the reader's scr_binary_exp
-// reads it: the next operator is looked up once, not asked of every level in turn.
+// The operators of `level` and deeper, each level's chain as the reader reads it (a "||" or
+// "&&" chain one node with its items, a binary level's a row): the next operator is looked up
+// once, not asked of every level in turn.
 int SCR_XC::cx_chain(const char *&pos, int d, int level)
 {
     const char *p = pos;
     int left = cx_cast(p, d);
     if (left < 0) return -1;
     s.scr_skip_space(p);
-    int at, i, n = scr_binop_at(p, level, at, i);
+    int at, i, n = op_at(p, level, at, i);
     // a level's items on a stack shared by the levels (inner chains leave it as they found it)
     struct ROW {
         std::vector<ITEM> &v;
@@ -262,15 +250,25 @@ int SCR_XC::cx_chain(const char *&pos, int d, int level)
         const int cur = at;
         chain.resize(row.base);
         do {
-            KOV_LOG("KEY:%s", scr_binlevels[cur].ops[i]);
+            KOV_LOG("KEY:%s", cur == 0 ? "||" : cur == 1 ? "&&" : scr_binlevels[cur - 2].ops[i]);
             p += n;
-            int r = cur + 1 < SCR_BINLEVELS ? cx_chain(p, d, cur + 1) : cx_cast(p, d);
+            int r = cur + 1 < SCR_BINLEVELS + 2 ? cx_chain(p, d, cur + 1) : cx_cast(p, d);
             if (r < 0) return -1;
-            chain.push_back(ITEM{i, r});
+            chain.push_back(ITEM{cur < 2 ? 0 : i, r});
             s.scr_skip_space(p);
-            n = scr_binop_at(p, level, at, i);
+            n = op_at(p, level, at, i);
         } while (n > 0 && at == cur);
-        left = cx_row(cur, left, &chain[row.base], chain.size() - row.base);
+        if (cur < 2) {
+            XN x{X_LOGIC};
+            x.op = cur == 0;
+            x.a = left;
+            x.list = (int)items.size();
+            x.n = (int)(chain.size() - row.base);
+            for (size_t k = row.base; k < chain.size(); k++) items.push_back(chain[k]);
+            left = add(x);
+        } else {
+            left = cx_row(cur - 2, left, &chain[row.base], chain.size() - row.base);
+        }
     }
     pos = p;
     return left;

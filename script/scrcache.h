@@ -255,7 +255,6 @@ private:
     int cx_assign(const char *&p, int d);
     int cx_exp(const char *&p, int d);
     int cx_cond(const char *&p, int d);
-    int cx_logic(const char *&p, int d, int level);
     int cx_chain(const char *&p, int d, int level);
     int cx_row(int level, int first, const ITEM *list, size_t count);
     std::vector<ITEM> chain;   // the items of the chains being parsed (cx_chain)
