@@ -4,7 +4,9 @@
 //         above in column 0 (100,000 + 99,990 formulas);
 //   wide: 100 rows x 1000 columns, each the cell above + 1;
 //   calls: 100,000 rows; column 0 as in tall, column 1 calls a script function of the cell
-//          beside it (lean runs, then again as tree calls: KOVASH_LEAN=0's way).
+//          beside it (lean runs, then again as tree calls: KOVASH_LEAN=0's way);
+//   ranges: 100,000 rows; column 0 as in tall, column 1 passes a range of three cells of column
+//          0 to a script function (the sheet and the range's column, row, width and height).
 // A pass whose results are wrong is reported instead of timed.
 #include <algorithm>
 #include <cstdio>
@@ -64,6 +66,19 @@ const char calls_script[] = "f(var x) { var y = x * 2; if (y > 10) return y - 1;
 
 bool calls_ok(const CSV_U &s) { return s.csv_get_num(1, 99999) == 199999; }
 
+std::string ranges_sheet()
+{
+    std::string t = "\x02" "FOP_VER\x03" "1.00\r\n\x02" "FOP_YSIZ\x03" "100000\r\n";
+    for (int y = 0; y < 100000; y++)
+        t += form(y == 0 ? "=1" : "=R[-1]C+1") + (y < 2 ? "" : "," + form("=span(R[-2]C[-1]:RC[-1])")) + "\r\n";
+    return t;
+}
+
+const char ranges_script[] = "span(ARRAY &g, var x, var y, var w, var h) { return g[y][x] + g[y + h - 1][x] + w; }\n"
+                             "main() { return 0; }\n";
+
+bool ranges_ok(const CSV_U &s) { return s.csv_get_num(1, 99999) == 99998 + 100000 + 1; }
+
 // Loads text through a file, as kovash --convert does, then times passes.
 void measure(const char *name, const std::string &text, bool (*ok)(const CSV_U &), const char *script = "", int lean = 1)
 {
@@ -105,5 +120,6 @@ int main()
     bench::in_child([] { measure("wide", wide_sheet(), wide_ok); });
     bench::in_child([] { measure("calls", calls_sheet(), calls_ok, calls_script); });
     bench::in_child([] { measure("calls0", calls_sheet(), calls_ok, calls_script, 0); });
+    bench::in_child([] { measure("ranges", ranges_sheet(), ranges_ok, ranges_script); });
     return 0;
 }

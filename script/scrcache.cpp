@@ -873,6 +873,32 @@ int SCR_XC::parse_args(const char *&p, std::vector<CARG> &list)
     return s.scr_match_key(p, ")") == 0 ? 0 : -1;
 }
 
+// The arguments of a call in a formula whose callee takes a grid by reference and four numbers
+// where a cell range may stand for all five: a range read at this cell where the reader would
+// take one (root 0, end past it: five parameters), else the argument parsed; count the
+// parameters bound.
+int SCR_XC::range_args(const char *&p, const FTBL_U *f, std::vector<CARG> &list, int &count)
+{
+    count = 0;
+    if (s.scr_match_key(p, ")") == 0) return 0;
+    for (;;) {
+        const char *at = p, *q = SCR_LEX::scr_past_blanks(p);
+        CSV_RECT rc;
+        if (scr_range_params(f->params.get(), f->nparam, count) && range_at(q, s.ctx.cel_x, s.ctx.cel_y, &rc) == 0) {
+            list.push_back(CARG{0, at, q});
+            count += 5;
+            p = q;
+        } else {
+            int r = compile_root(p);
+            if (r <= 0) return -1;
+            list.push_back(CARG{r, at, p});
+            count++;
+        }
+        if (s.scr_match_key(p, ",") != 0) break;
+    }
+    return s.scr_match_key(p, ")") == 0 ? 0 : -1;
+}
+
 // The arguments of call n parsed as roots, when the callee takes plain scalars and runs as a
 // tree: 0, or -1 when the call is the reader's. A callee with parameters by reference (byref)
 // takes a name alone for each (a lean caller takes them as its form says).
@@ -888,17 +914,23 @@ int SCR_XC::call_args(const XN &n)
     if (fast <= 0) return -1;
     n.call->paren = p;
     std::vector<CARG> list;
-    if (parse_args(p, list) != 0) return -1;
-    int np = s.scr_tree->fast_params(f), nargs = (int)list.size();
-    if (p != n.call->end || nargs < np || nargs > (s.scr_tree->callee_varargs(f) ? SCR_MAXARG : np)) return -1;
+    // (in a formula a cell range may stand for a grid by reference and its four numbers)
+    const bool cells = s.ctx.cel_x != SCR_NOCELL && s.scr_tree->callee_ranges(f);
+    int bound = 0;   // the parameters the arguments bind
+    if (cells ? range_args(p, f, list, bound) != 0 : parse_args(p, list) != 0) return -1;
+    if (!cells) bound = (int)list.size();
+    int np = s.scr_tree->fast_params(f);
+    if (p != n.call->end || bound < np || bound > (s.scr_tree->callee_varargs(f) ? SCR_MAXARG : np)) return -1;
     uint32_t refs = s.scr_tree->callee_refs(f);
-    for (int k = 0; k < (int)list.size(); k++) {
+    for (int k = 0, c = 0; k < (int)list.size(); c += list[k].root ? 1 : 5, k++) {
+        if (!list[k].root) continue;
         const ROOT &rt = roots[list[k].root - 1];
         const XN &v = nodes[rt.node];
-        if ((refs >> k & 1) && (!v.plain_name() || rt.end != list[k].end)) return -1;
+        if ((refs >> c & 1) && (!v.plain_name() || rt.end != list[k].end)) return -1;
     }
     n.call->fn = f;
     n.call->byref = refs != 0;
+    n.call->ranges = cells;
     n.call->args = (int)cargs.size();
     n.call->nargs = (int)list.size();
     cargs.insert(cargs.end(), list.begin(), list.end());
@@ -972,8 +1004,7 @@ int SCR_XC::call_fast(const XN &n, VAL_U &val)
     }
     if (n.call->args == -2 && !n.call->fn->tfn) return 1;
     if (n.call->args == -2 && call_args(n) != 0) return 1;
-    // (in a formula a cell range may stand for a grid by reference and its four numbers)
-    if (n.call->args < 0 || (n.call->byref && s.ctx.cel_x != SCR_NOCELL && s.scr_tree->callee_ranges(n.call->fn))) return 1;
+    if (n.call->args < 0) return 1;
     const FTBL_U *f = n.call->fn;
     // A call that changes nothing older than itself leaves the tables as they were: what the
     // caller's nodes remember stays right.
@@ -993,9 +1024,68 @@ int SCR_XC::call_fast(const XN &n, VAL_U &val)
             s.vt_same = gen;
         }
     } same(s);
-    int r = call_bound(n, f, val);
+    int r = n.call->ranges ? call_ranges(n, f, val) : call_bound(n, f, val);
     same.done = r == 0;
     return r;
+}
+
+// A call in a formula whose callee takes a grid by reference and four numbers where a cell range
+// may stand for all five (range_args): each argument bound as the reader's scr_func_arg binds it
+// at this cell, a range as the sheet's my and the range's column, row, width and height. 1: the
+// reader's call, where an argument is read otherwise at this cell than where it was parsed.
+int SCR_XC::call_ranges(const XN &n, const FTBL_U *f, VAL_U &val)
+{
+    const int nargs = n.call->nargs;
+    CSV_RECT rc[SCR_MAXARG];
+    for (int k = 0, c = 0; k < nargs; k++) {
+        const CARG &a = cargs[n.call->args + k];
+        const char *q = SCR_LEX::scr_past_blanks(a.at);
+        bool range = scr_range_params(f->params.get(), f->nparam, c) && range_at(q, s.ctx.cel_x, s.ctx.cel_y, &rc[k]) == 0;
+        if (range != (a.root == 0) || (range && q != a.end)) return 1;
+        c += range ? 5 : 1;
+    }
+    SCR_U::NEST block(s);   // the arguments' level: evaluating them leaves the context as it was
+    VTBL_U *argv[SCR_MAXARG] = {};
+    const int np = s.scr_tree->fast_params(f);
+    const uint32_t refs = s.scr_tree->callee_refs(f);
+    for (int k = 0, c = 0; k < nargs; k++) {
+        const CARG a = cargs[n.call->args + k];   // (an argument's run may parse calls: cargs moves)
+        if (!a.root) {
+            if (!(argv[c] = s.my_var())) return -1;
+            const double v4[4] = {(double)rc[k].x1, (double)rc[k].y1, (double)rc[k].x2 - rc[k].x1 + 1, (double)rc[k].y2 - rc[k].y1 + 1};
+            for (int i = 0; i < 4; i++) {
+                VAL_U v;
+                v.val_putd(v4[i]);
+                if (!(argv[c + 1 + i] = s.scr_make_argvar(v, c + 1 + i))) {
+                    s.scr_set_SCRERR("引数変数作成失敗");
+                    return -1;
+                }
+            }
+            c += 5;
+            continue;
+        }
+        if (refs >> c & 1) {   // a name: its entry, as scr_func_arg finds it
+            const char *name = &names[nodes[roots[a.root - 1].node].name];
+            VTBL_U *e = s.arg_named(name);
+            if (!e || s.scr_ref_arg_ok(e, name, f->param(c), c) != 0) return -1;
+            argv[c++] = e;
+            continue;
+        }
+        VAL_U t;
+        const char *p = a.at;
+        if (fast_root(a.root, p, t) != 0 && arg_value(a, p, t) != 0) return -1;
+        if (p != a.end) return s.err_paren(f->name);   // it stopped short: no "," or ")" there
+        if (c < np && !s.sup() && !(argv[c] = s.scr_make_argvar(t, c))) {
+            s.scr_set_SCRERR("引数作成失敗");
+            return -1;
+        }
+        c++;   // (after "...": evaluated, bound to nothing)
+    }
+    if (s.sup()) {
+        val.val_putd(0);
+        return 0;
+    }
+    return s.scr_tree->call(f, n.call->at, n.call->paren, argv, val) == 0 ? 0 : -1;
 }
 
 // call_fast's call after its callee was known: its block, the arguments, the body.

@@ -141,6 +141,7 @@ private:
         const char *paren = nullptr;
         int args = -2, nargs = 0;
         bool byref = false;   // it binds parameters by reference: an argument there is a name alone
+        bool ranges = false;  // in a formula, a cell range may stand for a grid and four numbers (a root 0)
         int deep = 0;         // the reader's nesting count there, from the expression's
         const char *at = nullptr, *end = nullptr;   // where the call is read, past its ")"
     };
@@ -279,6 +280,8 @@ private:
     int call_bound(const XN &n, const FTBL_U *f, VAL_U &val);
     int call_args(const XN &n);
     int parse_args(const char *&p, std::vector<CARG> &list);
+    int range_args(const char *&p, const FTBL_U *f, std::vector<CARG> &list, int &count);
+    int call_ranges(const XN &n, const FTBL_U *f, VAL_U &val);
     int lib_call(const XN &n, const char *&p, VAL_U &val);
     // The built-in a call names (null: none), its arguments parsed at the first ask.
     const FN_DEF *lib_of(const XN &n);

@@ -335,7 +335,8 @@ int SCR_U::scr_arg_range(const char *&pos, int &count, const FTBL_U *f, VTBL_U *
     VTBL_U *my = my_var();
     if (!my) return -2;
     argv[i] = my;
-    int vals[4] = {rc.x1, rc.y1, rc.x2 - rc.x1 + 1, rc.y2 - rc.y1 + 1};
+    // (a range from row 0 to the last row is 2^31 rows high: not an int)
+    const double vals[4] = {(double)rc.x1, (double)rc.y1, (double)rc.x2 - rc.x1 + 1, (double)rc.y2 - rc.y1 + 1};
     for (int k = 0; k < 4; k++) {
         VAL_U v;
         v.val_putd(vals[k]);

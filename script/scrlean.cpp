@@ -1352,6 +1352,8 @@ int SCR_LEAN::c_node(FN &fn, int i, int nest)
         if (n.call->args == -2) xc.call_args(n);
         if (n.call->args == -2) fn.later = true;
         if (n.call->args < 0 || n.call->fn != f) return -1;
+        for (int k = 0; n.call->ranges && k < n.call->nargs; k++)
+            if (!xc.cargs[n.call->args + k].root) return -1;   // a formula's cell range (no body holds one)
         const FN *callee = static_cast<const FN *>(f->lean[fn.cell]);
         if (!callee || (callee->ok < 0 && callee->later && f->lean_tries[fn.cell]++ < 3)) callee = make(f);
         if (callee->ok < 0) {

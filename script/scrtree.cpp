@@ -713,6 +713,7 @@ int SCR_TREE::call(const FTBL_U *f, const char *at, const char *paren, VTBL_U **
         return -1;
     }
     SCR_SET<int> depth(s.func_depth, s.func_depth + 1);
+    bound++;
     for (int i = 0; i < c.np; i++)
         if ((c.refs >> i & 1) && argv[i] && (argv[i]->flags & SF_CONST)) {   // the reader's call (see const_param)
             const char *t = f->text;

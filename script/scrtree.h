@@ -106,6 +106,7 @@ public:
     // its arguments: 0 with the function's value, -1 failed.
     int call(const FTBL_U *f, const char *at, const char *paren, VTBL_U **argv, VAL_U &val);
     long built = 0, refused = 0;   // functions
+    long bound = 0;                // calls bound by call (their arguments not read from the text)
     // Builds the tree of f ahead of its run (a caller running lean needs its callees' trees),
     // its parameters declared as its definition's link reading declares them. 0 built.
     int build_ahead(FTBL_U *f);

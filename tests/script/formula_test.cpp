@@ -171,6 +171,47 @@ TEST_F(Formula, CalleesRunLeanAsTheirTreeCalls)
     EXPECT_GE(lean_runs, 19) << kov::sj_to_utf8(got[1]);   // the formulas' calls after the first runs
 }
 
+// In a formula a cell range stands for a grid by reference and its four numbers: such calls
+// bind their arguments without the text as the reader binds them at each cell (a range, a name
+// or a number where a range may stand, two ranges, a range that stops short or reads past int at
+// some cells only, a callee with a loop), and fail as it fails.
+TEST_F(Formula, RangeCallsBindAsTheReaderBindsThem)
+{
+    RUN r = e.run("twice(var v){ return v * 2; } "
+                  "total(ARRAY &g, var x, var y, var w, var h){ return g[y][x] + w * 10 + h * 100; } "
+                  "rows(ARRAY &g, var x, var y, var w, var h){ var i, s = 0; for (i = 0; i < h; i++) s += g[y + i][x]; return s * w; } "
+                  "two(ARRAY &g, var x, var y, var w, var h, var k, ARRAY &m, var x2, var y2, var w2, var h2){ return (g[y][x] + w * 10 + h * 100) * k + h2; } "
+                  "main(){ return 0; }");
+    ASSERT_TRUE(r.ran) << kov::sj_to_utf8(r.err);
+    for (int y = 0; y < 6; y++) e.csv.csv_put_num(0, y, y * y + 1);
+    const char *forms[] = {"total(R0C1:R2C3)", "total(R[-1]C[-1]:RC) + twice(2)", "total(R0C0)", "total(my, 1, 1, 2, twice(3))",
+                           "rows(R0C0:R[2]C0)", "two(R0C0:R1C1, 3, R1C1:R2C2)", "total(R0C0:R[2147483646]C0)",
+                           "total(R0C0 + 1)", "total(R0C0:R1C1, 1)", "total(my, 1, 2)", "total(nosuch, 1, 2, 3, 4)",
+                           "rows(R0C0:R[-1]C0) + total(R0C0:R0C0)"};
+    for (const char *f : forms) {
+        std::string got[2];
+        long bound[2] = {};
+        for (int mode = 0; mode < 2; mode++) {
+            e.scr.scr_tree_mode = mode;
+            long before = e.scr.scr_tree ? e.scr.scr_tree->bound : 0;
+            for (int y = 1; y < 5; y++) {
+                int rc = calc(1 + y % 2, y, f);
+                got[mode] += std::to_string(rc) + ":" + (rc ? e.scr.scr_get_nowerr() : std::to_string(v.val_getd())) + ";";
+            }
+            bound[mode] = (e.scr.scr_tree ? e.scr.scr_tree->bound : 0) - before;
+        }
+        EXPECT_EQ(kov::sj_to_utf8(got[1]), kov::sj_to_utf8(got[0])) << f;
+        if (!cache_env_off() && (f == forms[0] || f == forms[4] || f == forms[5])) {
+            EXPECT_GE(bound[1], 2) << f;   // (the first two calls are the reader's: the second builds the tree)
+        }
+    }
+    e.scr.scr_tree_mode = 1;
+    ASSERT_EQ(calc(4, 4, "two(R0C0:R1C1, 3, R1C1:R2C2)"), 0) << kov::sj_to_utf8(e.scr.scr_get_nowerr());
+    EXPECT_EQ(v.val_getd(), (1 + 20 + 200) * 3 + 2);
+    ASSERT_EQ(calc(1, 1, "total(R0C0:R[2147483646]C0)"), 0);   // 2^31 rows high
+    EXPECT_EQ(v.val_getd(), 1 + 10 + 214748364800.0);
+}
+
 // A range argument of a parsed formula is read once and placed at each cell anew: a column of
 // the same text, a name past int at some cells only (first or second), a second name that does
 // not read.
