@@ -243,7 +243,8 @@ struct GEN {
         out += " return r; }\nh(var p[], var q) { p[q % 4] += q; p[1]++; ";
         stat(2);
         out += " return p[1]; }\nhs(var p[4], var q) { return p[q % 4] + q; }\ngv(var y, ...) { return y * 2; }\npk(PUSH &q, var y) { return cell(q, y % 3) + y; }\n"
-               "ga(ARRAY &g, var y) { var i; for (i = 0; i < 2; i++) { g[y % 3][i] = y; g[i][y % 4]++; } return g[y % 5][0] + y; }\nmain() { var i, k = 1, w[3] = {k, \"t\"};\n";
+               "ga(ARRAY &g, var y) { var i; for (i = 0; i < 2; i++) { g[y % 3][i] = y; g[i][y % 4]++; } return g[y % 5][0] + y; }\n"
+               "gr(ARRAY &g, var x, var y, var w, var h) { return g[y % 3][x % 3] + w * 10 + h * 100 + x; }\nmain() { var i, k = 1, w[3] = {k, \"t\"};\n";
         in_main = true;
         while (!in.empty() && out.size() < 4000) stat(0);
         out += "L: return a + n;\n}\n";
@@ -281,7 +282,7 @@ std::string run(const std::string &text, int cache, int tree = 0)
         stack_hit |= scr.scr_deep_err == 2;
         // formulas calling the script's functions, a few cells each (a callee's tree comes at
         // its second run)
-        for (const char *form : {"f(RC[-1] + 1)", "f(R[1]C0) + g(a, RC[-2])"})
+        for (const char *form : {"f(RC[-1] + 1)", "f(R[1]C0) + g(a, RC[-2])", "gr(R0C0:R[1]C1) + gr(RC[-3]:R2C2) * gr(my, a, b, 1, 2)"})
             for (int y = 0; y < 3 && !stack_hit; y++) {
                 VAL_U v;
                 int r = scr.scr_calc_onecel(3, y, form, &v);
