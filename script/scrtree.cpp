@@ -115,6 +115,8 @@ void SCR_TREE::clear()
     kids.clear();
     decls.clear();
     dplain.clear();
+    enums.clear();
+    evs.clear();
     tds.clear();
     dxs.clear();
     fxs.clear();
@@ -185,7 +187,7 @@ int SCR_TREE::build(FTBL_U *f, const char *body, int type)
     if (s.scr_deep > SCR_DEEP_MAX / 2 || used > s.scr_stack_room / 2) return -1;
     f->runs = -1;   // built now or never
     size_t n0 = nodes.size(), k0 = kids.size(), d0 = decls.size(), f0 = fxs.size(), x0 = xs.size();
-    size_t t0 = tds.size(), dx0 = dxs.size();
+    size_t t0 = tds.size(), dx0 = dxs.size(), e0 = enums.size(), ev0 = evs.size();
     if (s.scr_xc) sync_roots(*s.scr_xc);
     size_t r0 = xr.size();
     int root = -1;
@@ -216,6 +218,8 @@ int SCR_TREE::build(FTBL_U *f, const char *body, int type)
         kids.resize(k0);
         decls.resize(d0);
         dplain.resize(d0);
+        enums.resize(e0);
+        evs.resize(ev0);
         tds.resize(t0);
         dxs.resize(dx0);
         fxs.resize(f0);
@@ -289,6 +293,47 @@ int SCR_TREE::b_parse(const char *&p, TX &x, bool list)
 // sizes written as numbers) or of a part, perhaps static or const, each perhaps with an
 // initializer that is one expression or a list of initial values that fits: its index in tds,
 // else -1. Positions are where the reader's steps leave the text.
+// An enum declaration at `at` whose values are numbers written or none, recorded as r_enum
+// makes it (its index as dplain takes it); -1 the reader reads it (a value to compute, a tag
+// without a list, names declared with it).
+int SCR_TREE::b_enum(const char *at)
+{
+    const char *q = at;
+    s.scr_skip_space(q);
+    if (SCR_LEX::scr_word(q) != W_ENUM) return -1;
+    q += 4;
+    char name[SCR_NAMESIZE];
+    s.scr_idname(q, name, sizeof name);   // the tag, read and ignored
+    if (s.scr_match_key(q, "{") != 0) return -1;
+    const TENUM e{(int)evs.size(), 0, nullptr};
+    const size_t names0 = names.size();
+    auto refuse = [&] {
+        evs.resize(e.first);
+        names.resize(names0);
+        return -1;
+    };
+    int value = 0;
+    while (s.scr_match_key(q, "}") != 0) {
+        if (s.scr_idname(q, name, sizeof name) != 0) return refuse();
+        if (s.scr_match_key(q, "=") == 0) {
+            VAL_U v;
+            if (s.scr_const(q, v) != 0) return refuse();   // (a number that goes on is no "," or "}")
+            value = scr_trunc32(v.val_getd());
+        }
+        evs.push_back(TEV{(int)names.size(), value});
+        names.insert(names.end(), name, name + strlen(name) + 1);
+        if (s.scr_match_key(q, ",") == 0) {
+            value = (int)((unsigned)value + 1);   // wraps like the 32-bit counter it is
+            continue;
+        }
+        if (s.scr_match_key(q, "}") == 0) break;
+        return refuse();
+    }
+    if (s.scr_match_key(q, ";") != 0) return refuse();
+    enums.push_back(TENUM{e.first, (int)evs.size() - e.first, q});
+    return -2 - (int)(enums.size() - 1);
+}
+
 int SCR_TREE::b_decl(const char *at)
 {
     const char *q = at;
@@ -414,7 +459,7 @@ int SCR_TREE::b_block(const char *&p, const char *at)
         // A static was made by the link: read as a run reads it, it is found, not made again.
         SCR_SET<int> pass(s.ctx.scr_pass, spec.flags & SF_STATIC ? 2 : 1);
         if (s.scr_decl(p, 1) != 0) return -1;
-        dp.push_back(b_decl(ds.back()));
+        dp.push_back(w == W_ENUM ? b_enum(ds.back()) : b_decl(ds.back()));
         fx.push_back(FX_DECL);
     }
     dp.push_back(-1);
@@ -1057,7 +1102,11 @@ int SCR_TREE::r_decl_failed(const char *at)
 int SCR_TREE::r_decl(int d, const char *&p)
 {
     int k = dplain[d];
-    if (k < 0 || seeking() || s.sup() || s.ctx.scr_pass != 2) return s.scr_decl(p, 1);
+    if (k < 0 && k != -1 && !seeking() && !s.sup() && s.ctx.scr_pass == 2) return r_enum(-2 - k, p);
+    if (k < 0 || seeking() || s.sup() || s.ctx.scr_pass != 2) {
+        read_decls++;
+        return s.scr_decl(p, 1);
+    }
     // Copies: an initializer's run may build more trees, which moves tds and dxs.
     const TDECL td = tds[k];
     s.err_nowscr[0] = 0;
@@ -1086,6 +1135,24 @@ int SCR_TREE::r_decl(int d, const char *&p)
         return -1;
     }
     p = q;
+    return 0;
+}
+
+// An enum declaration as scr_decl reads it: each enumerator made with its value (a goto's
+// seeking, which may meet one again in its block, is the reader's).
+int SCR_TREE::r_enum(int k, const char *&p)
+{
+    const TENUM e = enums[k];
+    s.err_nowscr[0] = 0;
+    s.err_nowfnc[0] = 0;
+    for (int i = 0; i < e.n; i++) {
+        const TEV v = evs[e.first + i];
+        if (s.scr_put_enum(nullptr, &names[v.name], v.value) != 0) {
+            s.scr_set_SCRERR("scr_put_enum() 失敗");
+            return -1;
+        }
+    }
+    p = e.end;
     return 0;
 }
 

@@ -107,6 +107,7 @@ public:
     int call(const FTBL_U *f, const char *at, const char *paren, VTBL_U **argv, VAL_U &val);
     long built = 0, refused = 0;   // functions
     long bound = 0;                // calls bound by call (their arguments not read from the text)
+    long read_decls = 0;           // declarations a run left to the reader's reading
     // Builds the tree of f ahead of its run (a caller running lean needs its callees' trees),
     // its parameters declared as its definition's link reading declares them. 0 built.
     int build_ahead(FTBL_U *f);
@@ -139,6 +140,18 @@ private:
         TX x;
     };
     std::vector<TLV> lvs;
+    // An enum declaration ("enum E { A, B = 5 };", each value a number written or none): its
+    // enumerators evs[first ..] with their values; end past its ";". In dplain as -2 - index.
+    struct TENUM {
+        int first, n;
+        const char *end;
+    };
+    struct TEV {
+        int name;   // in names
+        int value;
+    };
+    std::vector<TENUM> enums;
+    std::vector<TEV> evs;
     struct TDECL {
         const char *specs;
         int first, n;
@@ -306,6 +319,8 @@ private:
         return TR_FAIL;
     }
     int b_decl(const char *at);
+    int b_enum(const char *at);
+    int r_enum(int k, const char *&p);
     int b_list(const char *&q, TDX &x);
     int b_init(const char *&q, TX &x);
     int r_list(const TDX &x, VTBL_U *vt);

@@ -223,6 +223,27 @@ TEST(Tree, RunsAsTheReaderDoes)
         }
 }
 
+// Enumerators a body declares with numbers written or none are made by the tree without reading
+// the declaration (a tag, a trailing comma, a character, values that wrap, an inner block made
+// afresh at each entry, a goto back over one); a value to compute is the reader's.
+TEST(Tree, EnumsOfABodyAsTheReaderMakesThem)
+{
+    struct { const char *t; bool read; } rows[] = {
+        {"f(var x){ enum E { A = 3, B, C = 'a', D = 4294967298, }; return x * B + A + C + D; } main(){ var i, t = 0; for (i = 0; i < 3; i++) t += f(i); return t; }", false},
+        {"f(var x){ var s = 0; while (x > 0) { enum { P = 0x7fffffff, Q, R }; s += (Q < 0) + R + x; x--; } return s; } main(){ return f(3); }", false},
+        {"var k; f(var n){ L: { enum { A = 1 }; k += A; } if (k < n) goto L; return k; } main(){ return f(2) + f(4); }", false},
+        {"f(){ enum {}; enum { Z }; return Z; } main(){ return f() + f(); }", false},
+        {"f(var x){ enum { A = 2, B = A * 3 }; return x + B; } main(){ return f(1) + f(2); }", true},
+        {"f(var x){ enum { A = 2, B = 2 + 1 }; return x + B; } main(){ return f(1) + f(2); }", true},
+    };
+    for (auto &r : rows) {
+        TENV e;
+        e.scr.scr_lean_on = 0;
+        EXPECT_EQ(e.diff(r.t), "") << r.t;
+        EXPECT_EQ(e.scr.scr_tree->read_decls > 0, r.read) << r.t;
+    }
+}
+
 // An expression is parsed once, at the build; where the reading of the text could fail there
 // though the link's did not, it is read too, and a failure leaves the body to the reader. Lean
 // runs off, so that the bodies are built at their first run, in the caller's binding.
