@@ -1035,6 +1035,7 @@ int SCR_XC::call_fast(const XN &n, VAL_U &val)
 // reader's call, where an argument is read otherwise at this cell than where it was parsed.
 int SCR_XC::call_ranges(const XN &n, const FTBL_U *f, VAL_U &val)
 {
+    if (s.ctx.cel_x == SCR_NOCELL) return 1;   // (parsed in a formula: no range outside one)
     const int nargs = n.call->nargs;
     CSV_RECT rc[SCR_MAXARG];
     for (int k = 0, c = 0; k < nargs; k++) {
