@@ -358,7 +358,8 @@ int SCR_TREE::b_decl(const char *at)
         const char *r = q;
         s.scr_skip_space(r);   // the look for a "*"
         if (s.scr_idname(r, name, sizeof name) != 0 || s.scr_skip_space(r) == '(') return refuse();
-        if (shape_of(r, x.x, x.y, x.dims) != 0 || (x.dims && spec.type != VT_VAR)) return refuse();
+        char enums[2][SCR_NAMESIZE];
+        if (shape_of(r, x.x, x.y, x.dims, enums) != 0 || (x.dims && spec.type != VT_VAR)) return refuse();
         x.past = q = r;
         if (s.scr_match_key(q, "=") == 0) {
             if (s.scr_skip_space(q) == '{') {   // (the run finds the initializer past the blanks)
@@ -368,6 +369,12 @@ int SCR_TREE::b_decl(const char *at)
             }
         }
         names.insert(names.end(), name, name + strlen(name) + 1);
+        for (int k = 0; k < x.dims; k++)
+            if (enums[k][0]) {
+                x.sname[k] = (int)names.size();
+                x.sval[k] = k + 1 < x.dims ? x.y : x.x;
+                names.insert(names.end(), enums[k], enums[k] + strlen(enums[k]) + 1);
+            }
         list.push_back(x);
         if (s.scr_match_key(q, ",") == 0) continue;
         if (s.scr_match_key(q, ";") == 0) break;
@@ -411,13 +418,19 @@ int SCR_TREE::b_init(const char *&q, TX &x)
     return 0;
 }
 
-int SCR_TREE::shape_of(const char *&p, int &x, int &y, int &dims)
+int SCR_TREE::shape_of(const char *&p, int &x, int &y, int &dims, char (*enums)[SCR_NAMESIZE])
 {
     int size[2];
     dims = 0;
     while (dims < 2 && s.scr_match_key(p, "[") == 0) {
         VAL_U v;
-        if (s.scr_const(p, v) != 0 || v.val_kind != VAL_NUM || s.scr_match_key(p, "]") != 0) return -1;
+        if (enums) enums[dims][0] = 0;
+        if (s.scr_const(p, v) != 0) {
+            const char *q = p;
+            if (!enums || s.scr_enum(p, v) != 0) return -1;
+            s.scr_idname(q, enums[dims], SCR_NAMESIZE);
+        }
+        if (v.val_kind != VAL_NUM || s.scr_match_key(p, "]") != 0) return -1;
         size[dims++] = scr_trunc32(v.val_num);
     }
     if (!dims) return 0;
@@ -1103,12 +1116,19 @@ int SCR_TREE::r_decl(int d, const char *&p)
 {
     int k = dplain[d];
     if (k < 0 && k != -1 && !seeking() && !s.sup() && s.ctx.scr_pass == 2) return r_enum(-2 - k, p);
-    if (k < 0 || seeking() || s.sup() || s.ctx.scr_pass != 2) {
+    auto read = [&] {
         read_decls++;
         return s.scr_decl(p, 1);
-    }
+    };
+    if (k < 0 || seeking() || s.sup() || s.ctx.scr_pass != 2) return read();
     // Copies: an initializer's run may build more trees, which moves tds and dxs.
     const TDECL td = tds[k];
+    for (int i = 0; i < td.n; i++)   // sizes written as enumerators: still the values they were
+        for (int j = 0; j < 2; j++)
+            if (const TDX &x = dxs[td.first + i]; x.sname[j] >= 0) {
+                const VTBL_U *e = s.scr_get_vtbl(&names[x.sname[j]]);
+                if (!e || e->type != VT_ENUM || e->value != x.sval[j]) return read();
+            }
     s.err_nowscr[0] = 0;
     s.err_nowfnc[0] = 0;
     const char *q = td.specs;

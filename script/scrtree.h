@@ -130,9 +130,12 @@ private:
         const char *at;     // where the declarator is read (past the specifiers or the ",")
         const char *past;   // past its name and the blanks after it
         int name;           // in names
-        int x, y, dims;     // its shape (sizes that are numbers)
+        int x, y, dims;     // its shape (sizes that are numbers or enumerators)
         TX init;            // its initializer (at null: none; a list: at its "{", end past it)
         int list = 0, nlist = 0;   // a list's values: lvs[list ..]
+        // A size written as an enumerator's name (in names, -1 none) and the value it had: a
+        // run where the name means otherwise (a caller's entry of that name) is the reader's.
+        int sname[2] = {-1, -1}, sval[2] = {0, 0};
     };
     // A value of a list of initial values: its element and its expression.
     struct TLV {
@@ -252,7 +255,9 @@ private:
     static bool head_has_enum(const char *text);
     // An array declarator's sizes written as numbers ("[x]" or "[y][x]", none: dims 0) at p:
     // 0 with the shape, -1 when they are not numbers or not a shape a declaration makes.
-    int shape_of(const char *&p, int &x, int &y, int &dims);
+    // The sizes at p written as numbers, or as enumerators where `enums` takes their names
+    // (else -1), of at most 1000 columns and 1000000 rows. 0 with the shape.
+    int shape_of(const char *&p, int &x, int &y, int &dims, char (*enums)[SCR_NAMESIZE] = nullptr);
     // A list of initial values at p ("{" next) for an array of dims (1 or 2) and sizes xs, ys,
     // laid out as the declaration lays it: value(c, r) reads the value for element (c, r) at p
     // (0, else -1). 0 with p past the list; -1 where the declaration would fail on the list's

@@ -244,6 +244,26 @@ TEST(Tree, EnumsOfABodyAsTheReaderMakesThem)
     }
 }
 
+// Array sizes written as enumerators are taken at the build; a run where the name means
+// otherwise (a recursion's enumerator of that name) reads the declaration as the reader.
+TEST(Tree, SizesWrittenAsEnumeratorsAsTheReaderReadsThem)
+{
+    struct { const char *t; bool read; } rows[] = {
+        {"enum { N = 3, M = 2 }; f(var k){ var a[N], m[M][N] = {1, 2, 3, 4}; a[k % N] = k; return a[k % N] * 100 + m[1][0] * 10 + m[0][N - 1]; } "
+         "main(){ var i, t = 0; for (i = 0; i < 4; i++) t += f(i); return t; }", false},
+        {"f(var k){ enum { N = 4 }; var a[N]; a[N - 1] = k; return a[3]; } main(){ return f(1) + f(2); }", false},
+        // a recursion meets its caller's enumerator declared after the array
+        {"enum { N = 3 }; f(var k){ var a[N]; enum { N = 4 }; if (k == 0) { a[3] = 7; return a[3]; } return f(k - 1); } main(){ return f(1) + f(0); }", true},
+        {"enum { N = 3 }; f(var k){ var a[N]; return k; } g(){ var N = 5; return f(1); } main(){ return f(1) + f(2) + g(); }", false},
+    };
+    for (auto &r : rows) {
+        TENV e;
+        e.scr.scr_lean_on = 0;
+        EXPECT_EQ(e.diff(r.t), "") << r.t;
+        EXPECT_EQ(e.scr.scr_tree->read_decls > 0, r.read) << r.t;
+    }
+}
+
 // An expression is parsed once, at the build; where the reading of the text could fail there
 // though the link's did not, it is read too, and a failure leaves the body to the reader. Lean
 // runs off, so that the bodies are built at their first run, in the caller's binding.
