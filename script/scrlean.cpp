@@ -659,7 +659,7 @@ struct DA {
         case Q_COMMAV:
         case Q_LIB:
         case Q_LIBS:
-            for (int k = 0; k < e.n; k++)
+            for (int k = 0; k < e.n + (LX::call(e.k) ? e.extra : 0); k++)   // (a call's arguments after "..." too)
                 if (!x(*e.pl[k], a)) return false;
             return true;
         default:   // operators

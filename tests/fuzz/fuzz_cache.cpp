@@ -200,7 +200,8 @@ struct GEN {
         case 3: out += "do "; body(d); out += " while ("; exp(); out += ");\n"; break;
         case 4:
             out += pick({"{ var t = (", "{ var t = (", "{ const var t = (", "{ var i = (", "{ static var t = (", "{ extern var t = (",
-                         "{ PUSH lp; var t = (", "{ ARRAY lz; var t = (", "{ enum { E1 = 7, E0 }; var t = (", "{ enum X { E0 = 'a', }; var t = ("});
+                         "{ PUSH lp; var t = (", "{ ARRAY lz; var t = (", "{ enum { E1 = 7, E0 }; var t = (", "{ enum X { E0 = 'a', }; var t = (",
+                         "{ var u[E1], t = (", "{ var u[E1][E1], t = ("});
             exp(); out += "); "; stat(d + 1); stat(d + 1); out += "}\n";
             break;
         case 5:

@@ -594,6 +594,8 @@ TEST(Lean, ArgumentsAfterTheParametersAsTheTreeCallsEvaluateThem)
           "main(){ var i, s = 0; for (i = 0; i < 3; i++) s += g(i, \"text\", t(i), i * 2) + h() + h(1, t(2)) + g(t(i)); return s * 100 + n; }");
     agree("var a[2]; g(var x, ...){ return x; } main(){ var i, s = 0; for (i = 0; i < 4; i++) s += g(i, a[i]); return s; }");
     agree("g(var n, ...){ if (n <= 0) return 0; return n + g(n - 1, n, tcat(\"a\", n)); } main(){ return g(20); }");
+    // a local not set yet read there: empty, not a number
+    agree("var n; g(var a, ...){ return a; } main(){ var i, u, s = 0; for (i = 0; i < 3; i++) s += g(i, u || n++, u ? n++ : 0, u && n++); return s * 10 + n; }");
     // a caller that keeps to tree calls (a goto into a block that hides a name) calling a lean one
     agree("var n; g(var a, ...){ n++; return a; } t(var x){ n += x; return x; } f(var x){ var y = 1; goto in; { var y = 2; in: y = g(x, y, t(x)); } return y; } "
           "main(){ var i, s = 0; for (i = 0; i < 3; i++) s += f(i) + g(i, i); return s * 10 + n; }");
