@@ -289,10 +289,6 @@ int SCR_TREE::b_parse(const char *&p, TX &x, bool list)
     return 0;
 }
 
-// The declaration at `at` (read once already) when it declares plain names of var (arrays of
-// sizes written as numbers) or of a part, perhaps static or const, each perhaps with an
-// initializer that is one expression or a list of initial values that fits: its index in tds,
-// else -1. Positions are where the reader's steps leave the text.
 // An enum declaration at `at` whose values are numbers written or none, recorded as r_enum
 // makes it (its index as dplain takes it); -1 the reader reads it (a value to compute, a tag
 // without a list, names declared with it).
@@ -334,6 +330,10 @@ int SCR_TREE::b_enum(const char *at)
     return -2 - (int)(enums.size() - 1);
 }
 
+// The declaration at `at` (read once already) when it declares plain names of var (arrays of
+// sizes written as numbers or enumerators) or of a part, perhaps static or const, each perhaps
+// with an initializer that is one expression or a list of initial values that fits: its index
+// in tds, else -1. Positions are where the reader's steps leave the text.
 int SCR_TREE::b_decl(const char *at)
 {
     const char *q = at;

@@ -134,7 +134,8 @@ private:
         TX init;            // its initializer (at null: none; a list: at its "{", end past it)
         int list = 0, nlist = 0;   // a list's values: lvs[list ..]
         // A size written as an enumerator's name (in names, -1 none) and the value it had: a
-        // run where the name means otherwise (a caller's entry of that name) is the reader's.
+        // run where the name means otherwise (a recursion meeting its caller's enumerator of
+        // that name, declared after the array) is the reader's.
         int sname[2] = {-1, -1}, sval[2] = {0, 0};
     };
     // A value of a list of initial values: its element and its expression.
