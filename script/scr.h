@@ -23,6 +23,7 @@ class CSV_U;
 class SCR_U;
 class SCR_XC;
 struct XC_ARG;
+struct KOV_RECT;
 struct TFN;
 class SCR_TREE;
 
@@ -756,6 +757,9 @@ protected:
     int label_stat(const char *&pos, const char *p);
     int jump_out(const char *&pos, const char *key, int allowed, const char *misplaced, int &flag);
     int scr_arg_range(const char *&pos, int &count, const FTBL_U *f, VTBL_U **argv);
+    // Argument entries i .. i + 4 of cell range rc: the sheet's my, then the range's column,
+    // row, width and height. 0, or -1 with the message.
+    int scr_range_argv(const KOV_RECT &rc, int i, VTBL_U **argv);
     int scr_fmt_gadget(const char *&p, const FN_DEF *fn, int &k, int argn, FN_CALL &call);
     int scr_link_check();
     int scr_stat_body(const char *&pos);

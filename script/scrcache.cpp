@@ -859,44 +859,46 @@ int SCR_XC::post_fast(const XN &n, VTBL_U *vt, VAL_U &val)
 // ---- calls of script functions with statement trees ----
 
 // The arguments of a call after its "(" parsed, as far as the parser takes them, into list: 0
-// when it took every one and ")" ends them (p past it).
-int SCR_XC::parse_args(const char *&p, std::vector<CARG> &list)
+// when it took every one and ")" ends them (p past it). With `ranges` (a formula's call of that
+// callee), a cell range where it stands for five parameters: root 0, its end past it.
+int SCR_XC::parse_args(const char *&p, std::vector<CARG> &list, const FTBL_U *ranges)
 {
     if (s.scr_match_key(p, ")") == 0) return 0;
-    for (;;) {
-        const char *at = p;
-        int r = compile_root(p);
-        if (r <= 0) return -1;
-        list.push_back(CARG{r, at, p});
-        if (s.scr_match_key(p, ",") != 0) break;
-    }
-    return s.scr_match_key(p, ")") == 0 ? 0 : -1;
-}
-
-// The arguments of a call in a formula whose callee takes a grid by reference and four numbers
-// where a cell range may stand for all five: a range read at this cell where the reader would
-// take one (root 0, end past it: five parameters), else the argument parsed; count the
-// parameters bound.
-int SCR_XC::range_args(const char *&p, const FTBL_U *f, std::vector<CARG> &list, int &count)
-{
-    count = 0;
-    if (s.scr_match_key(p, ")") == 0) return 0;
-    for (;;) {
-        const char *at = p, *q = SCR_LEX::scr_past_blanks(p);
+    for (int bound = 0;;) {   // (the parameters bound so far)
+        const char *at = p, *q = at;
         CSV_RECT rc;
-        if (scr_range_params(f->params.get(), f->nparam, count) && range_at(q, s.ctx.cel_x, s.ctx.cel_y, &rc) == 0) {
+        if (ranges && range_here(ranges, bound, q, rc)) {
             list.push_back(CARG{0, at, q});
-            count += 5;
+            bound += 5;
             p = q;
         } else {
             int r = compile_root(p);
             if (r <= 0) return -1;
             list.push_back(CARG{r, at, p});
-            count++;
+            bound++;
         }
         if (s.scr_match_key(p, ",") != 0) break;
     }
     return s.scr_match_key(p, ")") == 0 ? 0 : -1;
+}
+
+// Whether a cell range stands at q, read at the formula's cell, where parameter c of f begins
+// a grid by reference and four numbers (scr_arg_range's reading): q past it and rc.
+bool SCR_XC::range_here(const FTBL_U *f, int c, const char *&q, CSV_RECT &rc)
+{
+    const char *r = SCR_LEX::scr_past_blanks(q);
+    if (!scr_range_params(f->params.get(), f->nparam, c) || range_at(r, s.ctx.cel_x, s.ctx.cel_y, &rc) != 0) return false;
+    q = r;
+    return true;
+}
+
+// The entry of a by-reference argument a (a name alone) for parameter i of f, as scr_func_arg
+// finds it; null with the message.
+VTBL_U *SCR_XC::ref_arg(const CARG &a, const FTBL_U *f, int i)
+{
+    const char *name = &names[nodes[roots[a.root - 1].node].name];
+    VTBL_U *e = s.arg_named(name);
+    return e && s.scr_ref_arg_ok(e, name, f->param(i), i) == 0 ? e : nullptr;
 }
 
 // The arguments of call n parsed as roots, when the callee takes plain scalars and runs as a
@@ -914,11 +916,11 @@ int SCR_XC::call_args(const XN &n)
     if (fast <= 0) return -1;
     n.call->paren = p;
     std::vector<CARG> list;
-    // (in a formula a cell range may stand for a grid by reference and its four numbers)
+    // (in a formula a cell range may stand for a grid by reference and its four numbers: root 0)
     const bool cells = s.ctx.cel_x != SCR_NOCELL && s.scr_tree->callee_ranges(f);
+    if (parse_args(p, list, cells ? f : nullptr) != 0) return -1;
     int bound = 0;   // the parameters the arguments bind
-    if (cells ? range_args(p, f, list, bound) != 0 : parse_args(p, list) != 0) return -1;
-    if (!cells) bound = (int)list.size();
+    for (const CARG &a : list) bound += a.root ? 1 : 5;
     int np = s.scr_tree->fast_params(f);
     if (p != n.call->end || bound < np || bound > (s.scr_tree->callee_varargs(f) ? SCR_MAXARG : np)) return -1;
     uint32_t refs = s.scr_tree->callee_refs(f);
@@ -1040,8 +1042,8 @@ int SCR_XC::call_ranges(const XN &n, const FTBL_U *f, VAL_U &val)
     CSV_RECT rc[SCR_MAXARG];
     for (int k = 0, c = 0; k < nargs; k++) {
         const CARG &a = cargs[n.call->args + k];
-        const char *q = SCR_LEX::scr_past_blanks(a.at);
-        bool range = scr_range_params(f->params.get(), f->nparam, c) && range_at(q, s.ctx.cel_x, s.ctx.cel_y, &rc[k]) == 0;
+        const char *q = a.at;
+        bool range = range_here(f, c, q, rc[k]);
         if (range != (a.root == 0) || (range && q != a.end)) return 1;
         c += range ? 5 : 1;
     }
@@ -1052,24 +1054,13 @@ int SCR_XC::call_ranges(const XN &n, const FTBL_U *f, VAL_U &val)
     for (int k = 0, c = 0; k < nargs; k++) {
         const CARG a = cargs[n.call->args + k];   // (an argument's run may parse calls: cargs moves)
         if (!a.root) {
-            if (!(argv[c] = s.my_var())) return -1;
-            const double v4[4] = {(double)rc[k].x1, (double)rc[k].y1, (double)rc[k].x2 - rc[k].x1 + 1, (double)rc[k].y2 - rc[k].y1 + 1};
-            for (int i = 0; i < 4; i++) {
-                VAL_U v;
-                v.val_putd(v4[i]);
-                if (!(argv[c + 1 + i] = s.scr_make_argvar(v, c + 1 + i))) {
-                    s.scr_set_SCRERR("引数変数作成失敗");
-                    return -1;
-                }
-            }
+            if (s.scr_range_argv(rc[k], c, argv) != 0) return -1;
             c += 5;
             continue;
         }
-        if (refs >> c & 1) {   // a name: its entry, as scr_func_arg finds it
-            const char *name = &names[nodes[roots[a.root - 1].node].name];
-            VTBL_U *e = s.arg_named(name);
-            if (!e || s.scr_ref_arg_ok(e, name, f->param(c), c) != 0) return -1;
-            argv[c++] = e;
+        if (refs >> c & 1) {
+            if (!(argv[c] = ref_arg(a, f, c))) return -1;
+            c++;
             continue;
         }
         VAL_U t;
@@ -1125,11 +1116,8 @@ int SCR_XC::call_bound(const XN &n, const FTBL_U *f, VAL_U &val)
     };
     for (int i = 0; i < n.call->nargs; i++) {
         const CARG a = cargs[n.call->args + i];
-        if (refs >> i & 1) {   // a name: its entry, as scr_func_arg finds it
-            const char *name = &names[nodes[roots[a.root - 1].node].name];
-            VTBL_U *e = s.arg_named(name);
-            if (!e || s.scr_ref_arg_ok(e, name, f->param(i), i) != 0) return -1;
-            argv[i] = e;
+        if (refs >> i & 1) {
+            if (!(argv[i] = ref_arg(a, f, i))) return -1;
             continue;
         }
         VAL_U t;

@@ -279,8 +279,9 @@ private:
     int call_fast(const XN &n, VAL_U &val);
     int call_bound(const XN &n, const FTBL_U *f, VAL_U &val);
     int call_args(const XN &n);
-    int parse_args(const char *&p, std::vector<CARG> &list);
-    int range_args(const char *&p, const FTBL_U *f, std::vector<CARG> &list, int &count);
+    int parse_args(const char *&p, std::vector<CARG> &list, const FTBL_U *ranges = nullptr);
+    bool range_here(const FTBL_U *f, int c, const char *&q, CSV_RECT &rc);
+    VTBL_U *ref_arg(const CARG &a, const FTBL_U *f, int i);
     int call_ranges(const XN &n, const FTBL_U *f, VAL_U &val);
     int lib_call(const XN &n, const char *&p, VAL_U &val);
     // The built-in a call names (null: none), its arguments parsed at the first ask.

@@ -332,9 +332,15 @@ int SCR_U::scr_arg_range(const char *&pos, int &count, const FTBL_U *f, VTBL_U *
     scr_skip_space(p);
     CSV_RECT rc;
     if (csv_parse_range(p, ctx.cel_x, ctx.cel_y, &rc) != 0) return -1;
-    VTBL_U *my = my_var();
-    if (!my) return -2;
-    argv[i] = my;
+    if (scr_range_argv(rc, i, argv) != 0) return -2;
+    count += 5;
+    pos = p;
+    return 0;
+}
+
+int SCR_U::scr_range_argv(const KOV_RECT &rc, int i, VTBL_U **argv)
+{
+    if (!(argv[i] = my_var())) return -1;
     // (a range from row 0 to the last row is 2^31 rows high: not an int)
     const double vals[4] = {(double)rc.x1, (double)rc.y1, (double)rc.x2 - rc.x1 + 1, (double)rc.y2 - rc.y1 + 1};
     for (int k = 0; k < 4; k++) {
@@ -342,11 +348,9 @@ int SCR_U::scr_arg_range(const char *&pos, int &count, const FTBL_U *f, VTBL_U *
         v.val_putd(vals[k]);
         if (!(argv[i + 1 + k] = scr_make_argvar(v, i + 1 + k))) {
             scr_set_SCRERR("引数変数作成失敗");
-            return -2;
+            return -1;
         }
     }
-    count += 5;
-    pos = p;
     return 0;
 }
 
