@@ -39,13 +39,16 @@ enum LK : uint8_t {
     // its object: a copy, as it is; a cell name of a function a formula calls: the cell
     Q_JGET, Q_CELL,
     // sizeof a value: its operand run, the size of what it gives
-    Q_SIZE
+    Q_SIZE,
+    // a call of a function that had no tree when the form was made, outside the body's loops:
+    // the regular call, or the callee's lean form once it has one (call_r); its value whole
+    Q_CALLR
 };
-static_assert(Q_SIZE == 44, "one evaluation per kind (SCR_LEAN::evf)");
+static_assert(Q_CALLR == 45, "one evaluation per kind (SCR_LEAN::evf)");
 // A node whose value may be a text or nothing (where a value goes whole, it goes as it is).
 constexpr uint64_t WHOLE = 1ull << Q_GGET | 1ull << Q_GSET | 1ull << Q_BGET | 1ull << Q_BSET | 1ull << Q_STR |
                            1ull << Q_LIBS | 1ull << Q_CALLV | 1ull << Q_GPOST | 1ull << Q_BPOST | 1ull << Q_CONDV |
-                           1ull << Q_COMMAV | 1ull << Q_JGET | 1ull << Q_CELL;
+                           1ull << Q_COMMAV | 1ull << Q_JGET | 1ull << Q_CELL | 1ull << Q_CALLR;
 bool whole(uint8_t k) { return WHOLE >> k & 1; }
 // The slots below n.
 MASK low(int n) { return n >= 128 ? ~MASK(0) : (MASK(1) << n) - 1; }
@@ -156,6 +159,7 @@ struct LX {
     };
     union {
         const SCR_LEAN::FN *fn = nullptr;   // Q_CALL, Q_CALLV
+        const FTBL_U *rf;                   // Q_CALLR: the function
         const FN_DEF *lib;                  // Q_LIB, Q_LIBS
         VTBL_U *g;                          // Q_GGET, Q_GSET, Q_GPRE, Q_GPOST: the global (a: its index, or a its row and c its column); Q_GADGET
         const VAL_U *lit;                   // Q_STR: the text
@@ -180,11 +184,11 @@ struct LX {
         const LX *pc;
         const char *at;   // Q_CALL(V), which have no third operand: where the call is read
     };
-    static bool call(uint8_t k) { return k == Q_CALL || k == Q_CALLV; }
+    static bool call(uint8_t k) { return k == Q_CALL || k == Q_CALLV || k == Q_CALLR; }
     const char *paren_at() const { return at + paren; }
     static bool listed(uint8_t k)
     {
-        return k == Q_AND || k == Q_OR || k == Q_COMMA || k == Q_COMMAV || k == Q_CALL || k == Q_CALLV || k == Q_LIB || k == Q_LIBS;
+        return k == Q_AND || k == Q_OR || k == Q_COMMA || k == Q_COMMAV || call(k) || k == Q_LIB || k == Q_LIBS;
     }
 };
 static_assert(sizeof(LX) == 72);
@@ -272,6 +276,10 @@ struct SCR_LEAN::FN {
     MASK want_cells = 0;     // while made: local scalars found passed by reference
     MASK unset = 0;          // locals that may be read before they are set
     bool again = false;       // a callee was made again: made again itself
+    // While made: the loops around the node being made; calls made regular (Q_CALLR); none
+    // (a body with a label: a goto may run any statement again).
+    int in_loops = 0, regular = 0;
+    bool no_regular = false;
     bool setup = false;       // a call has boxes, storage or locals to set up
     MASK pbox = 0;           // the parameters among the boxes (their callers give them values whole)
     struct SHAPE {
@@ -316,7 +324,7 @@ void SCR_LEAN::FN::link()
         LX &o = x[i];
         o.pure = !(o.k == Q_SET || o.k == Q_GSET || o.k == Q_BSET || o.k == Q_PRE || o.k == Q_POST || o.k == Q_CALL ||
                    o.k == Q_CALLV || o.k == Q_LIB || o.k == Q_LIBS || o.k == Q_GPRE || o.k == Q_GPOST || o.k == Q_BPRE ||
-                   o.k == Q_BPOST);
+                   o.k == Q_BPOST || o.k == Q_CALLR);
     }
     for (bool again = true; again;) {
         again = false;
@@ -337,7 +345,7 @@ void SCR_LEAN::FN::link()
         LX &o = x[i];
         o.held = o.k == Q_VCMP && held(o.a) && held(o.b) && x[o.b].pure;
         if (o.k == Q_CALL || o.k == Q_CALLV) o.vals = o.fn->refs != 0;
-        for (int k = 1; (o.k == Q_CALL || o.k == Q_CALLV) && k < o.n + o.extra; k++) o.vals |= !x[lists[o.list + k]].pure;
+        for (int k = 1; LX::call(o.k) && k < o.n + o.extra; k++) o.vals |= !x[lists[o.list + k]].pure;
         if (LX::listed(o.k)) o.pl = xl.data() + o.list;
         else o.rc = keeps_row(o) ? &rows[nrows++] : &no_row;
         const LX *pa = px(o.a), *pb = px(o.b);
@@ -518,12 +526,19 @@ void SCR_LEAN::build(FN &fn, MASK want)
     // A local scalar passed by reference is found while made: made again with it a cell.
     // So is a local that may be read before it is set: a box then (it holds nothing till set);
     // and a function whose callee was made again to return values whole.
-    for (MASK cells = 0, boxes = 0, tries = 1;; tries++) {
+    // A body with labels has no call made regular: made again without.
+    for (MASK cells = 0, boxes = 0, tries = 1, plain = 0;; tries++) {
         fn.cells = cells;
+        fn.no_regular = plain;
         build_once(fn, want | boxes);
-        if (fn.ok > 0 || tries == 8 || !((fn.want_cells & ~cells) | (fn.unset & ~boxes & ~fn.arrays) | fn.again)) return;
+        const bool relabel = fn.regular && !fn.labels.empty();
+        if (relabel && fn.ok >= 0) fn.ok = -1;
+        if ((fn.ok > 0 && !relabel) || tries == 8 ||
+            !((fn.want_cells & ~cells) | (fn.unset & ~boxes & ~fn.arrays) | fn.again | relabel))
+            return;
         cells |= fn.want_cells;
         boxes |= fn.unset & ~fn.arrays;
+        plain |= relabel;
         reset(fn);
     }
 }
@@ -655,6 +670,7 @@ struct DA {
         }
         case Q_CALL:
         case Q_CALLV:
+        case Q_CALLR:
         case Q_COMMA:
         case Q_COMMAV:
         case Q_LIB:
@@ -1069,11 +1085,13 @@ int SCR_LEAN::c_stat(FN &fn, int i, int nest)
         break;
     case TN_WHILE:
     case TN_DO:
-    case TN_FOR:   // a loop's block: its head and body one level deeper
+    case TN_FOR: {   // a loop's block: its head and body one level deeper
+        SCR_SET<int> in(fn.in_loops, fn.in_loops + 1);
         for (int k = 0; k < 3; k++)
             if (n.x[k].at && (o.x[k] = c_exp(fn, n.x[k], nest + 1)) < 0) return -1;
         if ((n.k != TN_FOR && o.x[0] < 0) || (o.a = c_stat(fn, n.a, nest + 1)) < 0) return -1;
         break;
+    }
     case TN_BLOCK: {   // its names end with it
         MASK vis = fn.vis;
         o.d0 = fn.nslots;
@@ -1346,6 +1364,22 @@ int SCR_LEAN::c_node(FN &fn, int i, int nest)
             break;
         }
         FTBL_U *f = s.scr_get_ftbl(name);
+        if (f && !f->tfn) {
+            const char *paren;
+            int r = c_regular(fn, n, f, nest, paren);
+            if (r >= 0) {
+                o.k = Q_CALLR;
+                o.list = r;
+                o.rf = f;
+                o.at = n.call->at;
+                o.paren = (int)(paren - n.call->at);
+                o.nest = nest;
+                o.n = f->nparam;
+                fn.deep = std::max(fn.deep, nest + 4 + n.call->deep);
+                fn.regular++;
+                break;
+            }
+        }
         if (f && !f->tfn) t.build_ahead(f);   // its first run would have built it
         if (f && !f->tfn) fn.later = true;
         if (!f || !f->tfn) return -1;
@@ -1392,6 +1426,31 @@ int SCR_LEAN::c_node(FN &fn, int i, int nest)
     }
     fn.x.push_back(o);
     return (int)fn.x.size() - 1;
+}
+
+// The arguments of a call of f, a function without its tree yet, as a list when the call is
+// outside the body's loops (made once a run of the body at most, unless a goto runs it
+// again), each parameter takes a value and each argument is one; -1 otherwise. So a body
+// that runs once (main with a loop) leaves its callees to their regular first runs: their
+// trees and lean forms are not made ahead.
+int SCR_LEAN::c_regular(FN &fn, const SCR_XC::XN &n, const FTBL_U *f, int nest, const char *&paren)
+{
+    // (every tree built at its first run, KOVASH_TREE=2: every callee's form made too, as before)
+    if (fn.no_regular || fn.in_loops || fn.cell || s.scr_tree_mode == 2 || !f->text || f->nparam > SLOTS || f->runs < 0)
+        return -1;
+    for (int k = 0; k < f->nparam; k++)
+        if (f->param(k).type != VT_VAR || (f->param(k).flags & SF_REF)) return -1;
+    SCR_XC &xc = *s.scr_xc;
+    const char *p = n.call->at;
+    char name[SCR_NAMESIZE];
+    if (s.scr_idname(p, name, sizeof name) != 0 || s.scr_match_key(p, "(") != 0) return -1;
+    paren = p;
+    std::vector<XC_ARG> list;
+    if (xc.parse_args(p, list) != 0 || p != n.call->end || (int)list.size() != f->nparam) return -1;
+    for (const XC_ARG &a : list)
+        if (!a.root) return -1;
+    // (read inside the call's block: a call there is one level deeper)
+    return c_list(fn, (int)list.size(), [&](int k) { return c_root(fn, list[k].root, nest + 1); });
 }
 
 // The arguments of a built-in's call as a list, when every argument is parsed and each is a
@@ -2096,6 +2155,11 @@ template <int K> double SCR_LEAN::evk(SCR_LEAN &l, FR &f, const LX &x)
         l.call_in(f, x, &v);
         return v.val_getd();
     }
+    case Q_CALLR: {
+        VAL_U v;
+        l.call_r(f, x, v);
+        return v.val_getd();
+    }
     case Q_GPRE:
     case Q_GPOST: {
         VAL_U v;
@@ -2308,6 +2372,7 @@ const VAL_U *SCR_LEAN::vref(FR &f, const LX &x, VAL_U &tmp)
     case Q_BSET: bstore(f, x, tmp); return &f.box[x.slot];
     case Q_LIBS: lib_in(f, x, tmp); return &tmp;
     case Q_CALLV: call_in(f, x, &tmp); return &tmp;
+    case Q_CALLR: call_r(f, x, tmp); return &tmp;
     case Q_BPOST:
     case Q_GPOST:
     case Q_CONDV:
@@ -2486,7 +2551,7 @@ const SCR_LEAN::EVF SCR_LEAN::evf[] = {
     &evk<Q_BGET>, &evk<Q_BSET>, &evk<Q_VCMP>, &evk<Q_STR>, &evk<Q_LIB>, &evk<Q_LIBS>,
     &evk<Q_NUM>,   // a gadget argument is read only by its call
     &evk<Q_CALLV>, &evk<Q_GPRE>, &evk<Q_GPOST>, &evk<Q_BPRE>, &evk<Q_BPOST>, &evk<Q_CONDV>, &evk<Q_COMMAV>,
-    &evk<Q_JGET>, &evk<Q_CELL>, &evk<Q_SIZE>};
+    &evk<Q_JGET>, &evk<Q_CELL>, &evk<Q_SIZE>, &evk<Q_CALLR>};
 
 // A built-in's call: its arguments evaluated in order and converted as the regular call
 // converts them (texts copied, as the regular call holds its arguments' values), its result.
@@ -2540,7 +2605,7 @@ double SCR_LEAN::call_in(FR &f, const LX &x, VAL_U *rv)
     if (x.vals || x.fn->pbox) return call_vals(f, x, g);   // (a callee made again may come to take boxes)
     for (int k = 0; k < x.n; k++) g.v[k] = opnd(f, *x.pl[k]);
     if (x.extra) extras(f, x);
-    return enter(f, x, g);
+    return enter(f, x, g, *x.fn);
 }
 
 // A call of a form whose parameters take values whole or storage: its boxed ones evaluated as
@@ -2590,7 +2655,7 @@ double SCR_LEAN::call_vals(FR &f, const LX &x, FR &g)
     if (x.extra) extras(f, x);
     pending.entered = true;
     f.pend = pending.p.up;
-    return enter(f, x, g);
+    return enter(f, x, g, *x.fn);
 }
 
 // The arguments of call x after its callee's parameters: evaluated in turn, as the regular call
@@ -2608,10 +2673,71 @@ void SCR_LEAN::extras(FR &f, const LX &x)
     }
 }
 
-// The call itself, its arguments' values in g.
-[[gnu::always_inline]] inline double SCR_LEAN::enter(FR &f, const LX &x, FR &g)
+// A call made regular (Q_CALLR): the callee's lean form once it has one and the arguments'
+// values fit it (a number where its parameter is no box), else the regular call with the
+// arguments' entries. Arguments that may reach the host are evaluated with their entries made
+// as they go, as the regular call makes them (the host's views show them).
+void SCR_LEAN::call_r(FR &f, const LX &x, VAL_U &val)
 {
-    const FN &c = *x.fn;
+    const FN *c = x.rf->tfn && !x.vals ? form(x.rf) : nullptr;
+    if (!c || c->refs) return regular(f, x, val, nullptr);
+    SCR_U::VALS<SLOTS> av;
+    VAL_U *a = av.upto(x.n);
+    bool fit = true;
+    for (int k = 0; k < x.n; k++) {
+        const LX &e = *x.pl[k];
+        if (!whole(e.k)) a[k].val_putd(opnd(f, e));
+        else if (const VAL_U *v = vref(f, e, a[k]); v != &a[k]) a[k].val_copy(v);
+        fit &= (c->pbox >> k & 1) || a[k].val_kind == VAL_NUM;
+    }
+    if (!fit || c->ok <= 0) return regular(f, x, val, a);   // (made again meanwhile: refused)
+    FR g;
+    for (int k = 0; k < x.n; k++) g.v[k] = c->pbox >> k & 1 ? 0 : a[k].val_num;
+    if (c->pbox) g.pv = a;
+    if (c->whole_ret) g.rv = &val;
+    double v = enter(f, x, g, *c);
+    if (!c->whole_ret) val.val_putd(v);
+}
+
+// The regular call of x's function from this frame: the frames' entries made first, then
+// the arguments' (those evaluated already in done), the definition read or its tree run.
+void SCR_LEAN::regular(FR &f, const LX &x, VAL_U &val, const VAL_U *done)
+{
+    regulars++;
+    materialize();
+    AS_TREE as(s, f, x.nest);
+    SCR_U::BLOCK block(s);
+    VTBL_U *argv[SCR_MAXARG] = {};
+    for (int k = 0; k < x.n; k++) {
+        VAL_U t;
+        const VAL_U *v = done ? &done[k] : nullptr;
+        if (!v) {
+            const LX &e = *x.pl[k];
+            if (whole(e.k)) v = vref(f, e, t);
+            else t.val_putd(opnd(f, e)), v = &t;
+        }
+        if (!(argv[k] = s.scr_make_argvar(*v, k))) {
+            s.scr_set_SCRERR("引数作成失敗");
+            throw FAIL{};
+        }
+    }
+    SCR_U::MARK mark(s, x.at, x.paren_at());
+    if (s.func_depth >= SCR_MAXCALL) {
+        KOV_ATT("関数ネスト超過(%d)", s.func_depth);
+        s.scr_set_SCRERR("関数ネスト超過(%d)", s.func_depth);
+        throw FAIL{};
+    }
+    SCR_SET<int> depth(s.func_depth, s.func_depth + 1);
+    // the reader's nesting count there, counted from this frame's body (at least)
+    SCR_SET<int> deep(s.scr_deep, s.scr_deep + x.nest + 4);
+    const char *text = x.rf->text;
+    s.scr_callee = const_cast<FTBL_U *>(x.rf);
+    if (s.scr_function_definition(text, argv, &val) != 0) throw FAIL{};
+}
+
+// The call itself, its arguments' values in g.
+[[gnu::always_inline]] inline double SCR_LEAN::enter(FR &f, const LX &x, FR &g, const FN &c)
+{
     SCR_U::MARK mark(s, x.at, x.paren_at());
     if (s.func_depth >= SCR_MAXCALL) {
         KOV_ATT("関数ネスト超過(%d)", s.func_depth);

@@ -66,6 +66,7 @@ public:
     // the variable view): made at the first ask, brought up to date at every later one.
     void materialize();
     long runs = 0;
+    long regulars = 0;   // regular calls a lean run made (a callee without its lean form)
 
 private:
     friend class SCR_U;   // a fault's trap forgets the frames it abandoned (scr_lean_forget)
@@ -100,6 +101,7 @@ private:
     int init_root(int d, const char *&p);
     static bool c_named(const FN &fn, const char *name);
     int c_lib(FN &fn, const SCR_XC::XN &n, int nest);
+    int c_regular(FN &fn, const SCR_XC::XN &n, const FTBL_U *f, int nest, const char *&paren);
     struct LABELS {
         std::vector<int> cases;
         int defaults = 0;
@@ -154,7 +156,9 @@ private:
     friend struct LS;
     [[gnu::noinline]] double call_in(FR &f, const LX &x, VAL_U *rv);
     [[gnu::noinline]] double call_vals(FR &f, const LX &x, FR &g);
-    double enter(FR &f, const LX &x, FR &g);
+    double enter(FR &f, const LX &x, FR &g, const FN &c);
+    [[gnu::noinline]] void call_r(FR &f, const LX &x, VAL_U &val);
+    void regular(FR &f, const LX &x, VAL_U &val, const VAL_U *done);
     void extras(FR &f, const LX &x);
     int ret_whole(FR &f, const LS &n);
     [[gnu::noinline]] void lib_in(FR &f, const LX &x, VAL_U &val);

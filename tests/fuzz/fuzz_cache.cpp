@@ -318,12 +318,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         text.assign((const char *)data, size);
     }
     stack_hit = false;
-    std::string with = run(text, 1), without = run(text, 0), tree = run(text, 1, 2);
+    // (trees as a run makes them, and every tree at its first run)
+    std::string with = run(text, 1), without = run(text, 0), tree = run(text, 1, 2), tree1 = run(text, 1, 1);
     if (stack_hit) return 0;
-    if (((with != without || tree != with) && getenv("FUZZ_SHOW")) || getenv("FUZZ_PRINT"))
-        fprintf(stderr, "script:\n%s\ncached:\n%s\ntext:\n%s\ntree:\n%s\n", text.c_str(), with.c_str(), without.c_str(),
-                tree.c_str());
+    if (((with != without || tree != with || tree1 != with) && getenv("FUZZ_SHOW")) || getenv("FUZZ_PRINT"))
+        fprintf(stderr, "script:\n%s\ncached:\n%s\ntext:\n%s\ntree:\n%s\ntree as run:\n%s\n", text.c_str(), with.c_str(),
+                without.c_str(), tree.c_str(), tree1.c_str());
     FUZZ_CHECK(with == without);
     FUZZ_CHECK(tree == with);
+    FUZZ_CHECK(tree1 == with);
     return 0;
 }

@@ -30,9 +30,10 @@ std::string dump(const SCR_VIEW &v)
 struct LOOK : kovtest::TESTHOST {
     SCR_U *scr = nullptr;
     std::vector<std::string> seen;
+    intptr_t below = INTPTR_MAX;   // looks only at hooks before this place of the text
     long host_callback(int code, intptr_t arg) override
     {
-        if (code == SCRCB_ONESTEP && scr) {
+        if (code == SCRCB_ONESTEP && scr && (!arg || arg - (intptr_t)scr->scr_text < below)) {
             scr->scr_make_alltbl();
             std::string at = arg ? std::to_string(arg - (intptr_t)scr->scr_text) : "wait";   // a wait passes no position
             seen.push_back(at + "\n" + dump(scr->view_vtbl) + dump(scr->view_stbl));
@@ -45,11 +46,12 @@ struct SEEN {
     RUN r;
     std::vector<std::string> seen;
     long lean_runs = 0;
+    long regulars = 0;   // regular calls made by lean runs
     long entries = 0;   // entries alive after the run
 };
 
 // After the run, form (if given) is calculated at a few cells: its callees' hooks are looked at too.
-SEEN look(const char *text, int lean, long budget = 5000, const char *form = nullptr, int mode = 2)
+SEEN look(const char *text, int lean, long budget = 5000, const char *form = nullptr, int mode = 2, intptr_t below = INTPTR_MAX)
 {
     CSV_U csv;
     LOOK host;
@@ -64,6 +66,7 @@ SEEN look(const char *text, int lean, long budget = 5000, const char *form = nul
         scr.scr_lean_on = lean;
         host.scr = &scr;
         host.budget = budget;
+        host.below = below;
         host.host_ed_put(text);
         scr.scr_make_stbl(0);   // the stack history view from here, as the program's start sets it
         out.r.linked = scr.scr_prepare(PREP_SCRIPT_BEGIN) == 0;
@@ -81,6 +84,7 @@ SEEN look(const char *text, int lean, long budget = 5000, const char *form = nul
         }
         for (VTBL_U *v = scr.vtbl_top; v; v = v->next) out.entries++;
         out.lean_runs = scr.scr_tree ? scr.scr_tree->lean->runs : 0;
+        out.regulars = scr.scr_tree ? scr.scr_tree->lean->regulars : 0;
         host.scr = nullptr;
     }
     out.seen = host.seen;
@@ -583,6 +587,60 @@ TEST(Lean, FailuresAndRefusalsAsTheTreeCalls)
     if (cache_env_off()) GTEST_SKIP() << "lean runs are made from the parsed forms (KOVASH_NOCACHE)";
     for (const char *t : {"var b = 100; f(var n){ var a = b + n, b = n * 2; if (n > 0) return f(n - 1) * 10 + a + b; return a; } main(){ return f(3); }"})
         refused(t);
+}
+
+// Calls outside the loops of a body whose form is made at its first run (main with a loop), of
+// functions without a tree yet: regular calls (their first runs are the reader's), then the
+// callee's lean form once it has one. Each script runs as a run makes trees, without lean forms,
+// and with the reader alone: everything seen agrees (views at every hook included), and the
+// regular calls made are counted.
+TEST(Lean, CallsOutsideLoopsAreRegularTillTheCalleeIsLean)
+{
+    if (cache_env_off()) GTEST_SKIP() << "lean runs are made from the parsed forms (KOVASH_NOCACHE)";
+    struct CASE {
+        const char *text;
+        long regulars;
+    };
+    const CASE cases[] = {
+        {"f(var x){ var y = x * 2; return y + 1; } main(){ var i, s = 0; for (i = 0; i < 3; i++) s += i; s += f(s); return s + f(1); }", 2},
+        // texts in and out: a parameter taking a text, a value returned whole
+        {"f(var x){ return tcat(x, \"!\"); } main(){ var i, s = \"a\"; for (i = 0; i < 2; i++) s = tcat(s, i); s = f(s); return strlen(s) * 10 + strlen(f(1)); }", 2},
+        // called from a body run many times: regular at the callee's first two runs, lean after
+        {"h(var x){ return x * 3; } g(var n){ var i, s = 0; for (i = 0; i < 2; i++) s += i; return h(n) + s; } "
+         "main(){ var i, s = 0; for (i = 0; i < 6; i++) s += g(i); return s; }", 2},
+        // ... where a text goes to a parameter that takes numbers: the regular call each time
+        {"h(var x){ return x * 3; } g(var n){ var i, s = 0; for (i = 0; i < 2; i++) s += i; return h(n) + h(tcat(n, 1)) + s; } "
+         "main(){ var i, s = 0; for (i = 0; i < 6; i++) s += g(i); return s; }", 7},
+        // an argument that reaches the host: the entries of the arguments before it in its views
+        {"k(var x){ var y = x + 1; return y; } f(var a, var b){ return a * 10 + b; } main(){ var i; for (i = 0; i < 2; i++); return f(i, k(i)); }", 2},
+        // a failure in the callee: its text and position
+        {"var a[2]; f(var x){ var y = 1; return a[x] + y; } main(){ var i; for (i = 0; i < 2; i++); return f(5); }", 1},
+        // a label in the body: a goto may run the call again, so it is not made regular
+        {"f(var x){ return x + 1; } main(){ var i = 0, s = 0; for (; i < 1; i++); L: s = f(s); if (s < 3) goto L; return s; }", 0},
+        // recursion through the regular call; a callee with no parameters; a local of the caller's name
+        {"var s; r(var n){ if (n <= 0) return 0; return n + r(n - 1); } z(){ var i = 7; return i; } "
+         "main(){ var i; for (i = 0; i < 2; i++) s += i; return r(20) + z() + i; }", 2},
+    };
+    for (const CASE &c : cases) {
+        // (the views looked at first in a callee, which is defined first, then at every hook)
+        const char *body = strstr(c.text, "main");
+        for (intptr_t below : {intptr_t(body - c.text), INTPTR_MAX}) {
+            SEEN a = look(c.text, 1, 5000, nullptr, 1, below), b = look(c.text, 0, 5000, nullptr, 1, below),
+                 r = look(c.text, 0, 5000, nullptr, 0, below);
+            for (const SEEN *o : {&b, &r}) {
+                EXPECT_EQ(a.r.ran, o->r.ran) << c.text;
+                EXPECT_EQ(a.r.status, o->r.status) << c.text;
+                EXPECT_EQ(kov::sj_to_utf8(a.r.err), kov::sj_to_utf8(o->r.err)) << c.text;
+                EXPECT_EQ(a.r.col, o->r.col) << c.text;
+                EXPECT_EQ(a.entries, o->entries) << c.text;
+                ASSERT_EQ(a.seen.size(), o->seen.size()) << c.text;
+                for (size_t i = 0; i < a.seen.size(); i++)
+                    ASSERT_EQ(kov::sj_to_utf8(a.seen[i]), kov::sj_to_utf8(o->seen[i])) << c.text << "\nat hook " << i;
+            }
+            EXPECT_GT(a.lean_runs, 0) << c.text;
+            EXPECT_EQ(a.regulars, c.regulars) << c.text;
+        }
+    }
 }
 
 // Arguments after the parameters of a function ending in "...": evaluated in turn as the tree
