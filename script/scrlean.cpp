@@ -1364,22 +1364,21 @@ int SCR_LEAN::c_node(FN &fn, int i, int nest)
             break;
         }
         FTBL_U *f = s.scr_get_ftbl(name);
-        if (f && !f->tfn) {
+        // where it may be (a callee without its tree yet, or without a lean form), the regular call
+        auto regular = [&] {
             const char *paren;
-            int r = c_regular(fn, n, f, nest, paren);
-            if (r >= 0) {
-                o.k = Q_CALLR;
-                o.list = r;
-                o.rf = f;
-                o.at = n.call->at;
-                o.paren = (int)(paren - n.call->at);
-                o.nest = nest;
-                o.n = f->nparam;
-                fn.deep = std::max(fn.deep, nest + 4 + n.call->deep);
-                fn.regular++;
-                break;
-            }
-        }
+            if ((o.list = c_regular(fn, n, f, nest, paren)) < 0) return false;
+            o.k = Q_CALLR;
+            o.rf = f;
+            o.at = n.call->at;
+            o.paren = (int)(paren - n.call->at);
+            o.nest = nest;
+            o.n = f->nparam;
+            fn.deep = std::max(fn.deep, nest + 4 + n.call->deep);
+            fn.regular++;
+            return true;
+        };
+        if (f && !f->tfn && regular()) break;
         if (f && !f->tfn) t.build_ahead(f);   // its first run would have built it
         if (f && !f->tfn) fn.later = true;
         if (!f || !f->tfn) return -1;
@@ -1390,6 +1389,7 @@ int SCR_LEAN::c_node(FN &fn, int i, int nest)
             if (!xc.cargs[n.call->args + k].root) return -1;   // a formula's cell range (no body holds one)
         const FN *callee = static_cast<const FN *>(f->lean[fn.cell]);
         if (!callee || (callee->ok < 0 && callee->later && f->lean_tries[fn.cell]++ < 3)) callee = make(f);
+        if (callee->ok < 0 && regular()) break;
         if (callee->ok < 0) {
             fn.later |= callee->later;
             return -1;
@@ -1428,16 +1428,16 @@ int SCR_LEAN::c_node(FN &fn, int i, int nest)
     return (int)fn.x.size() - 1;
 }
 
-// The arguments of a call of f, a function without its tree yet, as a list when the call is
-// outside the body's loops (made once a run of the body at most, unless a goto runs it
-// again), each parameter takes a value and each argument is one; -1 otherwise. So a body
-// that runs once (main with a loop) leaves its callees to their regular first runs: their
-// trees and lean forms are not made ahead.
+// The arguments of a regular call of f (a function without its tree yet, or without a lean
+// form) as a list, when the call is outside the body's loops (made once a run of the body at
+// most, unless a goto runs it again), each parameter takes a value and each argument is one;
+// -1 otherwise. So a body that runs once (main with a loop) leaves its callees to their
+// regular first runs (their trees and lean forms are not made ahead), and a function that
+// cannot be lean keeps its caller from being lean only where it is called in a loop.
 int SCR_LEAN::c_regular(FN &fn, const SCR_XC::XN &n, const FTBL_U *f, int nest, const char *&paren)
 {
     // (every tree built at its first run, KOVASH_TREE=2: every callee's form made too, as before)
-    if (fn.no_regular || fn.in_loops || fn.cell || s.scr_tree_mode == 2 || !f->text || f->nparam > SLOTS || f->runs < 0)
-        return -1;
+    if (fn.no_regular || fn.in_loops || fn.cell || s.scr_tree_mode == 2 || !f->text || f->nparam > SLOTS) return -1;
     for (int k = 0; k < f->nparam; k++)
         if (f->param(k).type != VT_VAR || (f->param(k).flags & SF_REF)) return -1;
     SCR_XC &xc = *s.scr_xc;
@@ -2710,13 +2710,14 @@ void SCR_LEAN::regular(FR &f, const LX &x, VAL_U &val, const VAL_U *done)
     VTBL_U *argv[SCR_MAXARG] = {};
     for (int k = 0; k < x.n; k++) {
         VAL_U t;
-        const VAL_U *v = done ? &done[k] : nullptr;
-        if (!v) {
-            const LX &e = *x.pl[k];
-            if (whole(e.k)) v = vref(f, e, t);
-            else t.val_putd(opnd(f, e)), v = &t;
+        if (done) {
+            t.val_copy(done[k]);
+        } else if (const LX &e = *x.pl[k]; !whole(e.k)) {
+            t.val_putd(opnd(f, e));
+        } else if (const VAL_U *v = vref(f, e, t); v != &t) {
+            t.val_copy(v);   // (null: an element never stored, empty)
         }
-        if (!(argv[k] = s.scr_make_argvar(*v, k))) {
+        if (!(argv[k] = s.scr_make_argvar(t, k))) {
             s.scr_set_SCRERR("引数作成失敗");
             throw FAIL{};
         }

@@ -49,7 +49,7 @@ struct GEN {
     FUZZ_IN in;
     std::string out;
     int depth = 0, loops = 0, switches = 0;
-    bool in_main = false, in_f = false, labelled = false;
+    bool in_main = false, in_f = false, labelled = false, to_l = false;
 
     const char *pick(std::initializer_list<const char *> l) { return l.begin()[in.below((int)l.size())]; }
     // Faults (wrong dimensions, arity, names) are rare, so that most scripts link and run.
@@ -212,7 +212,8 @@ struct GEN {
             break;
         case 6:
             if (loops || rare()) out += pick({"break;\n", "continue;\n"});
-            else if (in_main) out += labelled && in.below(2) ? "if (k++ % 5) goto K;\n" : "goto L;\n";
+            else if (in_main && labelled && in.below(2)) out += "if (k++ % 5) goto K;\n";
+            else if (in_main && in.below(4) == 0) out += "goto L;\n", to_l = true;
             else if (in_f) out += "if (x-- > 0) goto M;\n";
             else out += ";\n";
             break;
@@ -247,8 +248,9 @@ struct GEN {
                "ga(ARRAY &g, var y) { var i; for (i = 0; i < 2; i++) { g[y % 3][i] = y; g[i][y % 4]++; } return g[y % 5][0] + y; }\n"
                "gr(ARRAY &g, var x, var y, var w, var h) { return g[y % 3][x % 3] + w * 10 + h * 100 + x; }\nmain() { var i, k = 1, w[3] = {k, \"t\"};\n";
         in_main = true;
+        if (in.below(2)) out += "for (i = 0; i < 2; i++) k++;\n";   // main's form made at its first run
         while (!in.empty() && out.size() < 4000) stat(0);
-        out += "L: return a + n;\n}\n";
+        out += to_l ? "L: return a + n;\n}\n" : "return a + n;\n}\n";   // (a body without labels calls regularly)
         return out;
     }
 };
