@@ -144,6 +144,7 @@ struct LX {
     bool part : 1 = false;     // local: the slot holds a part (its own or by reference), not a var's storage
     bool pure : 1 = false;     // it changes nothing (no store, no step, no call in it)
     bool held : 1 = false;     // Q_VCMP: of two elements or boxes, the right one pure
+    bool nums : 1 = false;     // Q_CALLR: every argument a number
     int16_t slot = 0;
     int list = 0, n = 0;       // Q_AND, Q_OR, Q_COMMA, Q_CALL, Q_LIB(S): lists[list ..]; Q_POST, Q_GPOST: steps
     union {   // by kind (each reads its own only)
@@ -346,6 +347,7 @@ void SCR_LEAN::FN::link()
         o.held = o.k == Q_VCMP && held(o.a) && held(o.b) && x[o.b].pure;
         if (o.k == Q_CALL || o.k == Q_CALLV) o.vals = o.fn->refs != 0;
         for (int k = 1; LX::call(o.k) && k < o.n + o.extra; k++) o.vals |= !x[lists[o.list + k]].pure;
+        o.nums = o.k == Q_CALLR && std::none_of(&lists[o.list], &lists[o.list] + o.n, [&](int a) { return whole(x[a].k); });
         if (LX::listed(o.k)) o.pl = xl.data() + o.list;
         else o.rc = keeps_row(o) ? &rows[nrows++] : &no_row;
         const LX *pa = px(o.a), *pb = px(o.b);
@@ -2682,6 +2684,19 @@ void SCR_LEAN::call_r(FR &f, const LX &x, VAL_U &val)
     const FN *c = x.rf->tfn && !x.vals ? form(x.rf) : nullptr;
     if (!c || c->refs) return regular(f, x, val, nullptr);
     SCR_U::VALS<SLOTS> av;
+    if (x.nums && !c->pbox) {   // numbers to numbers (the usual)
+        FR g;
+        for (int k = 0; k < x.n; k++) g.v[k] = opnd(f, *x.pl[k]);
+        if (c->ok <= 0) {   // (made again meanwhile: refused)
+            VAL_U *a = av.upto(x.n);
+            for (int k = 0; k < x.n; k++) a[k].val_putd(g.v[k]);
+            return regular(f, x, val, a);
+        }
+        if (c->whole_ret) g.rv = &val;
+        double v = enter(f, x, g, *c);
+        if (!c->whole_ret) val.val_putd(v);
+        return;
+    }
     VAL_U *a = av.upto(x.n);
     bool fit = true;
     for (int k = 0; k < x.n; k++) {
