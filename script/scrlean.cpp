@@ -1787,10 +1787,8 @@ void SCR_LEAN::declare(FR &f, int first, int n, bool values)
                 if (fn.pinit[k] && values) initial(f, *fn.pinit[k], 0, 0, slot);   // a cell's initial value
                 for (int e = sh.e0; values && e < sh.e0 + sh.en; e++) initial(f, *fn.elems[e].pe, fn.elems[e].x, fn.elems[e].y, slot);
             } else if (fn.boxed >> slot & 1) {
-                if (!fn.pinit[k] || !values) {
-                    f.box[slot].val_clear();
-                    continue;
-                }
+                f.box[slot].val_clear();   // (its initial value may read it: a new variable, empty)
+                if (!fn.pinit[k] || !values) continue;
                 VAL_U t;
                 const VAL_U *v = vref(f, *fn.pinit[k], t);
                 f.box[slot].val_copy(v);

@@ -357,6 +357,8 @@ TEST(Lean, BlockDeclarationsAsTheTreeCallsMakeThem)
         "main(){ var k, t = 0; for (k = 0; k < 3; k++) { var t = k; } for (k = 0; k < 3; k++) t = t * 7 + f(k); return t; }",
         "f(var x){ var t = 1; { var t = x + 2; { var t = t + 1; x += t; { var x = 4; t += x; } } x += t; } return x * 10 + t; } "
         "main(){ return f(1) * 100 + f(2); }",
+        // ... in a loop: at each entry the new name is empty again when its initializer reads it
+        "f(var n){ var i, s = 0; for (i = 0; i < n; i++) { var t = t + i + 1; s = s * 10 + t; } return s; } main(){ return f(3); }",
         // constants of the body and of inner blocks (their entries const in the views): a
         // number, a text, one without a value
         "var g[2] = {\"ab\"}; f(var n){ const var k = n * 2, t = g[0]; const var z; var s = 0, i; "
