@@ -185,11 +185,12 @@ struct LX {
         const LX *pc;
         const char *at;   // Q_CALL(V), which have no third operand: where the call is read
     };
-    static bool call(uint8_t k) { return k == Q_CALL || k == Q_CALLV || k == Q_CALLR; }
+    static bool call(uint8_t k) { return (1ull << Q_CALL | 1ull << Q_CALLV | 1ull << Q_CALLR) >> k & 1; }
     const char *paren_at() const { return at + paren; }
     static bool listed(uint8_t k)
     {
-        return k == Q_AND || k == Q_OR || k == Q_COMMA || k == Q_COMMAV || call(k) || k == Q_LIB || k == Q_LIBS;
+        return (1ull << Q_AND | 1ull << Q_OR | 1ull << Q_COMMA | 1ull << Q_COMMAV | 1ull << Q_CALL | 1ull << Q_CALLV |
+                1ull << Q_CALLR | 1ull << Q_LIB | 1ull << Q_LIBS) >> k & 1;
     }
 };
 static_assert(sizeof(LX) == 72);
@@ -323,9 +324,10 @@ void SCR_LEAN::FN::link()
     auto px = [&](int i) { return i >= 0 ? &x[i] : nullptr; };
     for (size_t i = x.size(); i-- > 0;) {   // operands are made before their nodes: pure from the leaves up
         LX &o = x[i];
-        o.pure = !(o.k == Q_SET || o.k == Q_GSET || o.k == Q_BSET || o.k == Q_PRE || o.k == Q_POST || o.k == Q_CALL ||
-                   o.k == Q_CALLV || o.k == Q_LIB || o.k == Q_LIBS || o.k == Q_GPRE || o.k == Q_GPOST || o.k == Q_BPRE ||
-                   o.k == Q_BPOST || o.k == Q_CALLR);
+        constexpr uint64_t EFFECTS = 1ull << Q_SET | 1ull << Q_GSET | 1ull << Q_BSET | 1ull << Q_PRE | 1ull << Q_POST |
+                                     1ull << Q_CALL | 1ull << Q_CALLV | 1ull << Q_CALLR | 1ull << Q_LIB | 1ull << Q_LIBS |
+                                     1ull << Q_GPRE | 1ull << Q_GPOST | 1ull << Q_BPRE | 1ull << Q_BPOST;
+        o.pure = !(EFFECTS >> o.k & 1);
     }
     for (bool again = true; again;) {
         again = false;
@@ -345,9 +347,11 @@ void SCR_LEAN::FN::link()
     for (size_t i = 0; i < x.size(); i++) {
         LX &o = x[i];
         o.held = o.k == Q_VCMP && held(o.a) && held(o.b) && x[o.b].pure;
-        if (o.k == Q_CALL || o.k == Q_CALLV) o.vals = o.fn->refs != 0;
-        for (int k = 1; LX::call(o.k) && k < o.n + o.extra; k++) o.vals |= !x[lists[o.list + k]].pure;
-        o.nums = o.k == Q_CALLR && std::none_of(&lists[o.list], &lists[o.list] + o.n, [&](int a) { return whole(x[a].k); });
+        if (LX::call(o.k)) {
+            o.vals = o.k != Q_CALLR && o.fn->refs != 0;
+            for (int k = 1; k < o.n + o.extra; k++) o.vals |= !x[lists[o.list + k]].pure;
+            o.nums = o.k == Q_CALLR && std::none_of(&lists[o.list], &lists[o.list] + o.n, [&](int a) { return whole(x[a].k); });
+        }
         if (LX::listed(o.k)) o.pl = xl.data() + o.list;
         else o.rc = keeps_row(o) ? &rows[nrows++] : &no_row;
         const LX *pa = px(o.a), *pb = px(o.b);
