@@ -2740,11 +2740,7 @@ void SCR_LEAN::regular(FR &f, const LX &x, VAL_U &val, const VAL_U *done)
         }
     }
     SCR_U::MARK mark(s, x.at, x.paren_at());
-    if (s.func_depth >= SCR_MAXCALL) {
-        KOV_ATT("関数ネスト超過(%d)", s.func_depth);
-        s.scr_set_SCRERR("関数ネスト超過(%d)", s.func_depth);
-        throw FAIL{};
-    }
+    if (s.func_depth >= SCR_MAXCALL) too_deep();
     SCR_SET<int> depth(s.func_depth, s.func_depth + 1);
     // the reader's nesting count there, counted from this frame's body (at least)
     SCR_SET<int> deep(s.scr_deep, s.scr_deep + x.nest + 4);
@@ -2753,15 +2749,19 @@ void SCR_LEAN::regular(FR &f, const LX &x, VAL_U &val, const VAL_U *done)
     if (s.scr_function_definition(text, argv, &val) != 0) throw FAIL{};
 }
 
+// A call past the call limit fails as the regular call fails.
+void SCR_LEAN::too_deep()
+{
+    KOV_ATT("関数ネスト超過(%d)", s.func_depth);
+    s.scr_set_SCRERR("関数ネスト超過(%d)", s.func_depth);
+    throw FAIL{};
+}
+
 // The call itself, its arguments' values in g.
 [[gnu::always_inline]] inline double SCR_LEAN::enter(FR &f, const LX &x, FR &g, const FN &c)
 {
     SCR_U::MARK mark(s, x.at, x.paren_at());
-    if (s.func_depth >= SCR_MAXCALL) {
-        KOV_ATT("関数ネスト超過(%d)", s.func_depth);
-        s.scr_set_SCRERR("関数ネスト超過(%d)", s.func_depth);
-        throw FAIL{};
-    }
+    if (s.func_depth >= SCR_MAXCALL) too_deep();
     SCR_SET<int> depth(s.func_depth, s.func_depth + 1);
     SCR_U::MARK def(s, "SCR_U::scr_function_definition", c.f->text);
     g.fn = &c;
