@@ -1702,6 +1702,16 @@ int SCR_LEAN::seek(FR &f, const LS &n)
 {
     SCR_U::MARK mark(s, "SCR_U::scr_stat", n.at);
     if (errs()) t.prologue();
+    try {
+        return seek_in(f, n);
+    } catch (FAIL) {
+        failed_at(n.at);   // a loop entered by the goto fails where it goes on (its condition, its step)
+        throw;
+    }
+}
+
+int SCR_LEAN::seek_in(FR &f, const LS &n)
+{
     switch (n.k) {
     case TN_BLOCK: return seek_block(f, n);
     case TN_LABEL:
@@ -1895,14 +1905,18 @@ int SCR_LEAN::block(FR &f, const LS &b)
             return TR_NEXT;
         }
         return n.sf(*this, f, n);
-    } catch (FAIL) {   // the innermost failing statement is where the error is
-        if (!s.scr_errpos) {
-            const char *p = n.at;
-            s.scr_skip_space(p);
-            s.scr_errpos = p;
-        }
+    } catch (FAIL) {
+        failed_at(n.at);
         throw;
     }
+}
+
+// The innermost failing statement is where the error is.
+void SCR_LEAN::failed_at(const char *at)
+{
+    if (s.scr_errpos) return;
+    s.scr_skip_space(at);
+    s.scr_errpos = at;
 }
 
 template <int K> int SCR_LEAN::stk(SCR_LEAN &l, FR &f, const LS &n)

@@ -117,6 +117,8 @@ private:
     void declare(FR &f, int first, int n, bool values = true);
     void initial(FR &f, const LX &e, int x, int y, int slot);
     int seek(FR &f, const LS &n);
+    int seek_in(FR &f, const LS &n);
+    [[gnu::cold]] void failed_at(const char *at);
     int seek_block(FR &f, const LS &n);
     static bool on_path(const FR &f, const LS &n);
     [[gnu::noinline]] int scoped(FR &f, const LS &n);

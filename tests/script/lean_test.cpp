@@ -413,6 +413,8 @@ TEST(Lean, GotoAsTheTreeCallsJump)
         // into a loop's body past a setting before it: its condition and what follows see it unset
         "f(var n){ var x, y = 0; if (n) goto L; x = 5; while (y < 1 + x - x) { L: y++; } return x + y; } "
         "main(){ var i, s = 0; for (i = 0; i < 3; i++) s = s * 100 + f(i); return s; }",
+        // ... whose condition then fails: the loop is where the error is
+        "var v[4], m[2][3], k; f(){ var i; for (i = 0; i < 2; i++); while (m[++v[0]][0]) K: k++;\nif (k < 5) goto K; return k; } main(){ return f(); }",
     };
     alike(texts, {});
 }
