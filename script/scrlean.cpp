@@ -2173,7 +2173,9 @@ template <int K> double SCR_LEAN::evk(SCR_LEAN &l, FR &f, const LX &x)
         l.call_in(f, x, &v);
         return v.val_getd();
     }
-    case Q_CALLR: {
+    case Q_CALLR: {   // (its callee's lean form taken as it is when there is one to take)
+        const FN *c = static_cast<const FN *>(x.rf->lean[0]);
+        if (c && c->ok > 0 && x.nums && !x.vals && !c->pbox && !c->refs) return l.call_rn(f, x, *c, nullptr);
         VAL_U v;
         l.call_r(f, x, v);
         return v.val_getd();
@@ -2699,20 +2701,11 @@ void SCR_LEAN::call_r(FR &f, const LX &x, VAL_U &val)
 {
     const FN *c = x.rf->tfn && !x.vals ? form(x.rf) : nullptr;
     if (!c || c->refs) return regular(f, x, val, nullptr);
-    SCR_U::VALS<SLOTS> av;
     if (x.nums && !c->pbox) {   // numbers to numbers (the usual)
-        FR g;
-        for (int k = 0; k < x.n; k++) g.v[k] = opnd(f, *x.pl[k]);
-        if (c->ok <= 0) {   // (made again meanwhile: refused)
-            VAL_U *a = av.upto(x.n);
-            for (int k = 0; k < x.n; k++) a[k].val_putd(g.v[k]);
-            return regular(f, x, val, a);
-        }
-        if (c->whole_ret) g.rv = &val;
-        double v = enter(f, x, g, *c);
-        if (!c->whole_ret) val.val_putd(v);
+        call_rn(f, x, *c, &val);
         return;
     }
+    SCR_U::VALS<SLOTS> av;
     VAL_U *a = av.upto(x.n);
     bool fit = true;
     for (int k = 0; k < x.n; k++) {
@@ -2728,6 +2721,31 @@ void SCR_LEAN::call_r(FR &f, const LX &x, VAL_U &val)
     if (c->whole_ret) g.rv = &val;
     double v = enter(f, x, g, *c);
     if (!c->whole_ret) val.val_putd(v);
+}
+
+// A regular call's lean call where every argument is a number and the callee takes numbers:
+// its value as a number, and in val (if given) as it is.
+double SCR_LEAN::call_rn(FR &f, const LX &x, const FN &c, VAL_U *val)
+{
+    FR g;
+    for (int k = 0; k < x.n; k++) g.v[k] = opnd(f, *x.pl[k]);
+    VAL_U t;
+    VAL_U &v = val ? *val : t;
+    if (c.ok <= 0) {   // (made again meanwhile: refused)
+        SCR_U::VALS<SLOTS> av;
+        VAL_U *a = av.upto(x.n);
+        for (int k = 0; k < x.n; k++) a[k].val_putd(g.v[k]);
+        regular(f, x, v, a);
+        return v.val_getd();
+    }
+    if (c.whole_ret) {
+        g.rv = &v;
+        enter(f, x, g, c);
+        return v.val_getd();
+    }
+    double r = enter(f, x, g, c);
+    if (val) val->val_putd(r);
+    return r;
 }
 
 // The regular call of x's function from this frame: the frames' entries made first, then

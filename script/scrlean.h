@@ -160,6 +160,7 @@ private:
     [[gnu::noinline]] double call_vals(FR &f, const LX &x, FR &g);
     double enter(FR &f, const LX &x, FR &g, const FN &c);
     [[gnu::noinline]] void call_r(FR &f, const LX &x, VAL_U &val);
+    [[gnu::noinline]] double call_rn(FR &f, const LX &x, const FN &c, VAL_U *val);
     [[noreturn, gnu::cold, gnu::noinline]] void too_deep();
     void regular(FR &f, const LX &x, VAL_U &val, const VAL_U *done);
     void extras(FR &f, const LX &x);
