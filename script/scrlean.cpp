@@ -50,6 +50,10 @@ constexpr uint64_t WHOLE = 1ull << Q_GGET | 1ull << Q_GSET | 1ull << Q_BGET | 1u
                            1ull << Q_LIBS | 1ull << Q_CALLV | 1ull << Q_GPOST | 1ull << Q_BPOST | 1ull << Q_CONDV |
                            1ull << Q_COMMAV | 1ull << Q_JGET | 1ull << Q_CELL | 1ull << Q_CALLR;
 bool whole(uint8_t k) { return WHOLE >> k & 1; }
+// A node that changes something (a store, a step, a call).
+constexpr uint64_t EFFECTS = 1ull << Q_SET | 1ull << Q_GSET | 1ull << Q_BSET | 1ull << Q_PRE | 1ull << Q_POST | 1ull << Q_CALL |
+                             1ull << Q_CALLV | 1ull << Q_CALLR | 1ull << Q_LIB | 1ull << Q_LIBS | 1ull << Q_GPRE | 1ull << Q_GPOST |
+                             1ull << Q_BPRE | 1ull << Q_BPOST;
 // The slots below n.
 MASK low(int n) { return n >= 128 ? ~MASK(0) : (MASK(1) << n) - 1; }
 // The highest slot of a mask that is not empty: the local declared last.
@@ -282,6 +286,7 @@ struct SCR_LEAN::FN {
     // (a body with a label: a goto may run any statement again).
     int in_loops = 0, regular = 0;
     bool no_regular = false;
+    std::vector<const char *> ahead;   // calls not made regular (taken_whole, box)
     bool setup = false;       // a call has boxes, storage or locals to set up
     MASK pbox = 0;           // the parameters among the boxes (their callers give them values whole)
     struct SHAPE {
@@ -324,9 +329,6 @@ void SCR_LEAN::FN::link()
     auto px = [&](int i) { return i >= 0 ? &x[i] : nullptr; };
     for (size_t i = x.size(); i-- > 0;) {   // operands are made before their nodes: pure from the leaves up
         LX &o = x[i];
-        constexpr uint64_t EFFECTS = 1ull << Q_SET | 1ull << Q_GSET | 1ull << Q_BSET | 1ull << Q_PRE | 1ull << Q_POST |
-                                     1ull << Q_CALL | 1ull << Q_CALLV | 1ull << Q_CALLR | 1ull << Q_LIB | 1ull << Q_LIBS |
-                                     1ull << Q_GPRE | 1ull << Q_GPOST | 1ull << Q_BPRE | 1ull << Q_BPOST;
         o.pure = !(EFFECTS >> o.k & 1);
     }
     for (bool again = true; again;) {
@@ -515,6 +517,22 @@ bool SCR_LEAN::rebox(FN &fn, MASK want)
     return fn.ok > 0;
 }
 
+// The regular calls of a made form whose value a local or a return takes as it is (so the
+// local is a box, the form's value whole): where they are. Made ahead, such a call takes the
+// callee's numbers as numbers, as before regular calls. (Those a lean call's parameter takes
+// are found by box(), before the callee is made again to take a box.)
+void SCR_LEAN::taken_whole(const FN &fn, std::vector<const char *> &at)
+{
+    auto note = [&](const LX *e) {
+        if (e && e->k == Q_CALLR) at.push_back(e->at);
+    };
+    for (const LX &o : fn.x)
+        if (o.k == Q_BSET) note(o.pb);
+    for (const LX *e : fn.pinit) note(e);
+    for (const LS &o : fn.st)
+        if (o.k == TN_RETURN) note(o.px[0]);
+}
+
 // fn as before it was made, for its function.
 void SCR_LEAN::reset(FN &fn)
 {
@@ -532,15 +550,22 @@ void SCR_LEAN::build(FN &fn, MASK want)
     // A local scalar passed by reference is found while made: made again with it a cell.
     // So is a local that may be read before it is set: a box then (it holds nothing till set);
     // and a function whose callee was made again to return values whole.
-    // A body with labels has no call made regular: made again without.
+    // A body with labels has no call made regular: made again without; so is one whose regular
+    // calls' values are taken as they are (made again with those calls made ahead).
+    std::vector<const char *> ahead;
     for (MASK cells = 0, boxes = 0, tries = 1, plain = 0;; tries++) {
         fn.cells = cells;
         fn.no_regular = plain;
+        fn.ahead = ahead;
         build_once(fn, want | boxes);
         const bool relabel = fn.regular && !fn.labels.empty();
-        if (relabel && fn.ok >= 0) fn.ok = -1;
-        if ((fn.ok > 0 && !relabel) || tries == 8 ||
-            !((fn.want_cells & ~cells) | (fn.unset & ~boxes & ~fn.arrays) | fn.again | relabel))
+        const size_t had = ahead.size();
+        ahead = fn.ahead;   // (with those box() found)
+        if (fn.ok > 0 && fn.regular && !relabel) taken_whole(fn, ahead);
+        const bool redo = relabel || ahead.size() != had;
+        if (redo && fn.ok >= 0) fn.ok = -1;
+        if ((fn.ok > 0 && !redo) || tries == 8 ||
+            !((fn.want_cells & ~cells) | (fn.unset & ~boxes & ~fn.arrays) | fn.again | redo))
             return;
         cells |= fn.want_cells;
         boxes |= fn.unset & ~fn.arrays;
@@ -828,6 +853,7 @@ const VTBL_U *SCR_LEAN::enumerator(FN &fn, const char *name)
 // values compared compare as texts when both are.
 int SCR_LEAN::box(FN &fn)
 {
+    const size_t ahead = fn.ahead.size();
     std::function<bool(int)> holds = [&](int i) {
         const LX &v = fn.x[i];
         if (v.k == Q_COND) return holds(v.b) || holds(v.c);
@@ -898,8 +924,12 @@ int SCR_LEAN::box(FN &fn)
         if (o.k == Q_COMMA && whole(fn.x[fn.lists[o.list + o.n - 1]].k)) o.k = Q_COMMAV;   // (the others' values go)
         if (o.k == Q_CALL || o.k == Q_CALLV) {   // a value passed whole to a parameter that is no box: made one
             MASK want = 0;
-            for (int k = 0; k < o.n; k++)
-                if (whole(fn.x[fn.lists[o.list + k]].k) && !((o.fn == &fn ? fn.boxed : o.fn->boxed) >> k & 1)) want |= MASK(1) << k;
+            for (int k = 0; k < o.n; k++) {
+                const LX &a = fn.x[fn.lists[o.list + k]];
+                if (!whole(a.k) || ((o.fn == &fn ? fn.boxed : o.fn->boxed) >> k & 1)) continue;
+                if (a.k == Q_CALLR) fn.ahead.push_back(a.at);   // made ahead instead (taken_whole), the callee as it is
+                else want |= MASK(1) << k;
+            }
             if (want && (o.fn == &fn || !rebox(const_cast<FN &>(*o.fn), want) || (o.fn->pbox & want) != want))
                 return -1;
             if (want && o.k == Q_CALL && o.fn->whole_ret) {   // it gives values whole now: its calls are made again so
@@ -910,7 +940,7 @@ int SCR_LEAN::box(FN &fn)
     }
     for (const LS &n : fn.st)
         if (n.k == TN_RETURN && n.x[0] >= 0 && whole(fn.x[n.x[0]].k) && !fn.whole_ret) return -1;
-    return 0;
+    return fn.ahead.size() > ahead ? -1 : 0;
 }
 
 int SCR_LEAN::c_slot(FN &fn, const char *name) const
@@ -1443,7 +1473,9 @@ int SCR_LEAN::c_node(FN &fn, int i, int nest)
 int SCR_LEAN::c_regular(FN &fn, const SCR_XC::XN &n, const FTBL_U *f, int nest, const char *&paren)
 {
     // (every tree built at its first run, KOVASH_TREE=2: every callee's form made too, as before)
-    if (fn.no_regular || fn.in_loops || fn.cell || s.scr_tree_mode == 2 || !f->text || f->nparam > SLOTS) return -1;
+    if (fn.no_regular || fn.in_loops || fn.cell || s.scr_tree_mode == 2 || !f->text || f->nparam > SLOTS ||
+        std::find(fn.ahead.begin(), fn.ahead.end(), n.call->at) != fn.ahead.end())
+        return -1;
     for (int k = 0; k < f->nparam; k++)
         if (f->param(k).type != VT_VAR || (f->param(k).flags & SF_REF)) return -1;
     SCR_XC &xc = *s.scr_xc;
@@ -1455,8 +1487,18 @@ int SCR_LEAN::c_regular(FN &fn, const SCR_XC::XN &n, const FTBL_U *f, int nest, 
     if (xc.parse_args(p, list) != 0 || p != n.call->end || (int)list.size() != f->nparam) return -1;
     for (const XC_ARG &a : list)
         if (!a.root) return -1;
-    // (read inside the call's block: a call there is one level deeper)
-    return c_list(fn, (int)list.size(), [&](int k) { return c_root(fn, list[k].root, nest + 1); });
+    // (read inside the call's block: a call there is one level deeper). An argument after the
+    // first that changes something may reach the host, whose views show the arguments before
+    // it as entries: such a call stays a lean call (call_vals), else it would be regular at
+    // every run.
+    bool effects = false;
+    int r = c_list(fn, (int)list.size(), [&](int k) {
+        const size_t from = fn.x.size();
+        int i = c_root(fn, list[k].root, nest + 1);
+        for (size_t j = from; k > 0 && j < fn.x.size(); j++) effects |= EFFECTS >> fn.x[j].k & 1;
+        return i;
+    });
+    return effects ? -1 : r;
 }
 
 // The arguments of a built-in's call as a list, when every argument is parsed and each is a
@@ -2173,13 +2215,7 @@ template <int K> double SCR_LEAN::evk(SCR_LEAN &l, FR &f, const LX &x)
         l.call_in(f, x, &v);
         return v.val_getd();
     }
-    case Q_CALLR: {   // (its callee's lean form taken as it is when there is one to take)
-        const FN *c = static_cast<const FN *>(x.rf->lean[0]);
-        if (c && c->ok > 0 && x.nums && !x.vals && !c->pbox && !c->refs) return l.call_rn(f, x, *c, nullptr);
-        VAL_U v;
-        l.call_r(f, x, v);
-        return v.val_getd();
-    }
+    case Q_CALLR: return l.call_rnum(f, x);
     case Q_GPRE:
     case Q_GPOST: {
         VAL_U v;
@@ -2721,6 +2757,17 @@ void SCR_LEAN::call_r(FR &f, const LX &x, VAL_U &val)
     if (c->whole_ret) g.rv = &val;
     double v = enter(f, x, g, *c);
     if (!c->whole_ret) val.val_putd(v);
+}
+
+// A regular call's value as a number (its callee's lean form taken as it is when there is one
+// to take).
+double SCR_LEAN::call_rnum(FR &f, const LX &x)
+{
+    const FN *c = static_cast<const FN *>(x.rf->lean[0]);
+    if (c && c->ok > 0 && x.nums && !x.vals && !c->pbox && !c->refs) return call_rn(f, x, *c, nullptr);
+    VAL_U v;
+    call_r(f, x, v);
+    return v.val_getd();
 }
 
 // A regular call's lean call where every argument is a number and the callee takes numbers:

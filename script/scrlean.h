@@ -89,6 +89,7 @@ private:
     void build_once(FN &fn, MASK want);
     bool rebox(FN &fn, MASK want);
     static void reset(FN &fn);
+    static void taken_whole(const FN &fn, std::vector<const char *> &at);
     int c_stat(FN &fn, int tn, int nest);
     int c_exp(FN &fn, const TX &x, int nest);
     int c_root(FN &fn, int root, int nest);
@@ -161,6 +162,7 @@ private:
     double enter(FR &f, const LX &x, FR &g, const FN &c);
     [[gnu::noinline]] void call_r(FR &f, const LX &x, VAL_U &val);
     [[gnu::noinline]] double call_rn(FR &f, const LX &x, const FN &c, VAL_U *val);
+    [[gnu::noinline]] double call_rnum(FR &f, const LX &x);
     [[noreturn, gnu::cold, gnu::noinline]] void too_deep();
     void regular(FR &f, const LX &x, VAL_U &val, const VAL_U *done);
     void extras(FR &f, const LX &x);
