@@ -1485,20 +1485,22 @@ int SCR_LEAN::c_regular(FN &fn, const SCR_XC::XN &n, const FTBL_U *f, int nest, 
     paren = p;
     std::vector<XC_ARG> list;
     if (xc.parse_args(p, list) != 0 || p != n.call->end || (int)list.size() != f->nparam) return -1;
-    for (const XC_ARG &a : list)
-        if (!a.root) return -1;
-    // (read inside the call's block: a call there is one level deeper). An argument after the
-    // first that changes something may reach the host, whose views show the arguments before
-    // it as entries: such a call stays a lean call (call_vals), else it would be regular at
-    // every run.
-    bool effects = false;
-    int r = c_list(fn, (int)list.size(), [&](int k) {
-        const size_t from = fn.x.size();
-        int i = c_root(fn, list[k].root, nest + 1);
-        for (size_t j = from; k > 0 && j < fn.x.size(); j++) effects |= EFFECTS >> fn.x[j].k & 1;
-        return i;
-    });
-    return effects ? -1 : r;
+    // An argument after the first that changes something (a store, a step, a call) may reach
+    // the host, whose views show the arguments before it as entries: such a call stays a lean
+    // call (call_vals), else it would be regular at every run. (Told from the parse, before
+    // anything is made: nested calls are not made twice.)
+    auto changes = [&](int r) {
+        const SCR_XC::ROOT &rt = xc.roots[r - 1];
+        for (int k = rt.first; k <= rt.node && !rt.calls; k++) {
+            const SCR_XC::XN &v = xc.nodes[k];
+            if (v.k == SCR_XC::X_ASG || v.k == SCR_XC::X_PRE || (v.k == SCR_XC::X_VAR && v.npost)) return true;
+        }
+        return rt.calls;
+    };
+    for (size_t k = 0; k < list.size(); k++)
+        if (!list[k].root || (k > 0 && changes(list[k].root))) return -1;
+    // (read inside the call's block: a call there is one level deeper)
+    return c_list(fn, (int)list.size(), [&](int k) { return c_root(fn, list[k].root, nest + 1); });
 }
 
 // The arguments of a built-in's call as a list, when every argument is parsed and each is a
