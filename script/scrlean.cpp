@@ -2733,12 +2733,12 @@ void SCR_LEAN::extras(FR &f, const LX &x)
 
 // A call made regular (Q_CALLR): the callee's lean form once it has one and the arguments'
 // values fit it (a number where its parameter is no box), else the regular call with the
-// arguments' entries. Arguments that may reach the host are evaluated with their entries made
-// as they go, as the regular call makes them (the host's views show them).
+// arguments' entries. (Its parameters take values, and no argument after the first reaches
+// the host: c_regular.)
 void SCR_LEAN::call_r(FR &f, const LX &x, VAL_U &val)
 {
-    const FN *c = x.rf->tfn && !x.vals ? form(x.rf) : nullptr;
-    if (!c || c->refs) return regular(f, x, val, nullptr);
+    const FN *c = x.rf->tfn ? form(x.rf) : nullptr;
+    if (!c) return regular(f, x, val, nullptr);
     if (x.nums && !c->pbox) {   // numbers to numbers (the usual)
         call_rn(f, x, *c, &val);
         return;
@@ -2766,7 +2766,7 @@ void SCR_LEAN::call_r(FR &f, const LX &x, VAL_U &val)
 double SCR_LEAN::call_rnum(FR &f, const LX &x)
 {
     const FN *c = static_cast<const FN *>(x.rf->lean[0]);
-    if (c && c->ok > 0 && x.nums && !x.vals && !c->pbox && !c->refs) return call_rn(f, x, *c, nullptr);
+    if (c && c->ok > 0 && x.nums && !c->pbox) return call_rn(f, x, *c, nullptr);
     VAL_U v;
     call_r(f, x, v);
     return v.val_getd();
