@@ -632,6 +632,34 @@ bool SCR_XC::pure(int i) const
     return n.k == X_NUM || n.k == X_CELL || ((n.k == X_CHAIN || n.k == X_UN) && n.pure);
 }
 
+bool SCR_XC::inert(int r, const char *end)
+{
+    const ROOT &rt = roots[r - 1];
+    if (rt.end != end || rt.calls || !room(rt.deep + 2)) return false;   // (the reader's nesting limits)
+    for (int i = rt.first; i <= rt.node; i++) {
+        const XN &n = nodes[i];
+        switch (n.k) {
+        case X_NUM:
+        case X_UN:
+        case X_BIN:
+        case X_CHAIN:
+        case X_COND:
+        case X_LOGIC: continue;
+        case X_STR:   // ("" and the like; a text in an operation may fail)
+            if (rt.first != rt.node) return false;
+            continue;
+        case X_VAR: {
+            if (!n.plain_name()) return false;
+            const VTBL_U *vt = look(n);
+            if (!vt || (vt->type != VT_ENUM && (!scalar(n, vt) || (vt->flags & SF_CONST)))) return false;
+            continue;
+        }
+        default: return false;
+        }
+    }
+    return true;
+}
+
 // The value a string literal or a plain scalar stands for, without a copy; null for others.
 const VAL_U *SCR_XC::peek(int i)
 {

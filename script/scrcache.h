@@ -106,6 +106,10 @@ public:
         return off < shapes.size() ? &shapes[off] : nullptr;
     }
     long bytes() const;
+    // Whether root r, taken up to `end`, is a text alone or reads only numbers, operators and
+    // names of var scalars that are no constants or of enumerators: read suppressed (as a goto
+    // seeking its label passes it), it does nothing and cannot fail.
+    bool inert(int r, const char *end);
 
 private:
     // X_BIN: one operator of a chain, for numbers only (the chain's left part and an item).

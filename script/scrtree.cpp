@@ -1120,7 +1120,10 @@ int SCR_TREE::r_decl(int d, const char *&p)
         read_decls++;
         return s.scr_decl(p, 1);
     };
-    if (k < 0 || seeking() || s.sup() || s.ctx.scr_pass != 2) return read();
+    // A goto seeking its label passes the declaration: its names made again where their block
+    // was left, its initializers read without effect.
+    const bool seek = seeking_goto();
+    if (k < 0 || s.ctx.scr_pass != 2 || (!seek && (seeking() || s.sup()))) return read();
     // Copies: an initializer's run may build more trees, which moves tds and dxs.
     const TDECL td = tds[k];
     for (int i = 0; i < td.n; i++)   // sizes written as enumerators: still the values they were
@@ -1129,19 +1132,22 @@ int SCR_TREE::r_decl(int d, const char *&p)
                 const VTBL_U *e = s.scr_get_vtbl(&names[x.sname[j]]);
                 if (!e || e->type != VT_ENUM || e->value != x.sval[j]) return read();
             }
+    if (seek && !passable(td)) return read();
     s.err_nowscr[0] = 0;
     s.err_nowfnc[0] = 0;
     const char *q = td.specs;
     for (int i = 0;; i++) {
         TDX dx;
         const TDX *x = i < td.n && q == dxs[td.first + i].at ? &(dx = dxs[td.first + i]) : nullptr;
-        VTBL_U *vt = x ? r_declarator(td, *x, q) : s.scr_direct_declarator_var(q, td.type, td.flags, 0);
+        VTBL_U *vt = !x ? s.scr_direct_declarator_var(q, td.type, td.flags, 0) : seek ? r_declarator_seek(td, *x, q) : r_declarator(td, *x, q);
         if (!vt) return -1;
         if (s.scr_match_key(q, "=") == 0) {
             const char *u = q;
             s.scr_skip_space(u);
             if (!x || u != x->init.at) {
                 if (s.scr_initializer(q, vt, nullptr, nullptr) != 0) return -1;
+            } else if (seek) {
+                q = x->init.end;
             } else if (x->nlist) {
                 if (r_list(*x, vt) != 0) return -1;
                 q = x->init.end;
@@ -1226,6 +1232,42 @@ VTBL_U *SCR_TREE::r_declarator(const TDECL &d, const TDX &x, const char *&p)
     }
     p = x.past;
     return vt;
+}
+
+// The same made while a goto seeks its label: a name of this block is bound again, one of a
+// block entered anew (its names are gone) is made afresh.
+VTBL_U *SCR_TREE::r_declarator_seek(const TDECL &d, const TDX &x, const char *&p)
+{
+    const char *name = &names[x.name];
+    VTBL_U *vt = s.scr_get_vtbl(name);
+    if (!vt || vt->nest != s.ctx.scr_nest) vt = s.scr_put_var(name, x.x, x.y, x.dims, d.type, d.flags, 0);
+    if (!vt) {
+        s.err_define(name);
+        return nullptr;
+    }
+    p = x.past;
+    return vt;
+}
+
+// Whether a goto's seeking may pass declaration d without reading it: var names, no
+// constants (their values are read), each initial value inert (see SCR_XC::inert).
+bool SCR_TREE::passable(const TDECL &d)
+{
+    SCR_XC *xc = s.scr_xc;
+    if (!xc || d.type != VT_VAR || (d.flags & SF_CONST)) return false;
+    auto inert = [&](const TX &x) {
+        if (x.id < 0) return false;
+        const XS st = roots_of(x, xc);
+        return st.first >= 0 && st.n == 1 && xc->inert(xr[st.first].root, x.end);
+    };
+    for (int i = 0; i < d.n; i++) {
+        const TDX &x = dxs[d.first + i];
+        if (!x.init.at) continue;
+        if (!x.nlist && !inert(x.init)) return false;
+        for (int v = 0; v < x.nlist; v++)
+            if (!inert(lvs[x.list + v].x)) return false;
+    }
+    return true;
 }
 
 int SCR_TREE::r_compound(const TN &n, SCR_U::FRAME *fr)

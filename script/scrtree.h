@@ -333,6 +333,8 @@ private:
     int r_init(const TX &x, const char *&u, VTBL_U *vt, int c, int r);
     int r_decl(int d, const char *&p);
     VTBL_U *r_declarator(const TDECL &d, const TDX &x, const char *&p);
+    VTBL_U *r_declarator_seek(const TDECL &d, const TDX &x, const char *&p);
+    bool passable(const TDECL &d);
     void frame_fill(SCR_U::FRAME &fr, uint64_t born);
     // The statement prologue: the current error texts become the previous ones.
     void prologue()

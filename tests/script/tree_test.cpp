@@ -235,6 +235,7 @@ template <size_t N> void agree_reading(const READ_ROW (&rows)[N])
         TENV e;
         e.scr.scr_lean_on = 0;
         EXPECT_EQ(e.diff(r.t), "") << r.t;
+        ASSERT_TRUE(e.scr.scr_tree) << r.t;
         EXPECT_EQ(e.scr.scr_tree->read_decls > 0, r.read) << r.t;
     }
 }
@@ -266,6 +267,28 @@ TEST(Tree, SizesWrittenAsEnumeratorsAsTheReaderReadsThem)
         // a recursion meets its caller's enumerator declared after the array
         {"enum { N = 3 }; f(var k){ var a[N]; enum { N = 4 }; if (k == 0) { a[3] = 7; return a[3]; } return f(k - 1); } main(){ return f(1) + f(0); }", true},
         {"enum { N = 3 }; f(var k){ var a[N]; return k; } g(){ var N = 5; return f(1); } main(){ return f(1) + f(2) + g(); }", false},
+    };
+    agree_reading(rows);
+}
+
+// A goto seeking its label passes a declaration without reading it: names of the block it stays
+// in bound again with their values, those of a block entered anew made afresh, initial values
+// not stored. What might fail or do something read suppressed is the reader's: calls, elements,
+// constants, a text in an operation, a name not there yet.
+TEST(Tree, GotoPassesDeclarationsAsTheReaderReadsThem)
+{
+    const READ_ROW rows[] = {
+        {"enum { K = 2 }; f(var n){ var steps = 0, k = -1, s = n * K + k, t = \"\", m[2] = {1, s}; again: if (n == 1) goto done; "
+         "if (n % 2) n = 3 * n + 1; else n = n / 2; steps++; goto again; done: return steps * 1000 + s * 10 + (t == \"\") + m[1]; } "
+         "main(){ return f(6) + f(7); }", false},
+        {"f(var n){ static var c = 5; var i = 0; L: c++; i++; if (i < n) goto L; return c * 10 + i; } main(){ return f(2) * 1000 + f(3); }", false},
+        {"main(){ var n = 0, s = 0; goto in; { var y = 2, z = 7; in: n++; s += y + z; } if (n < 3) goto in; return n * 100 + s; }", false},
+        {"main(){ var n = 0, s = 0; L: { var y = 2, z = y + n; s += z; n++; } if (n < 3) goto L; return s; }", false},
+        {"main(){ var n = 0, s = 0; goto in; { var y = 2, z = y + 1; in: n++; s += z; } if (n < 3) goto in; return s; }", true},
+        {"g(var k){ return k + 1; } main(){ var n = 0, t = g(1); L: n++; if (n < 3) goto L; return n + t; }", true},
+        {"var a[3]; main(){ var n = 0, t = a[1]; L: n++; if (n < 3) goto L; return n + t; }", true},
+        {"main(){ const var c = 4; var n = 0; L: n++; if (n < c) goto L; return n; }", true},
+        {"main(){ var n = 0, s = \"a\" & n; L: n++; if (n < 3) goto L; return n; }", true},
     };
     agree_reading(rows);
 }
