@@ -668,26 +668,26 @@ int SCR_TREE::run(const TFN &f, const char *&pos)
     int body_nest = s.ctx.scr_nest, base_st = s.ctx.st_noexect;
     s.ctx.sw_nest = s.ctx.loop_nest = s.ctx.brk_flag = s.ctx.cnt_flag = 0;
     for (;;) {
-        try {
-            // A tree call's frame is this body's; its declarations fill it, not read again seeking
-            int r = r_compound(*np[f.root], seeking() ? nullptr : s.scr_frame);
-            if (r == TR_FAIL) return -1;
-            if (seeking()) {
-                s.err_label(s.ctx.goto_label);
-                if (!s.scr_errpos) s.scr_errpos = s.scr_goto_pos;
-                return -1;
-            }
-            if (r == TR_RETURN) s.scr_ret_pending = 1;
-            pos = f.end;
-            return 0;
-        } catch (E_GOTO) {
+        // A tree call's frame is this body's; its declarations fill it, not read again seeking
+        int r = r_compound(*np[f.root], seeking() ? nullptr : s.scr_frame);
+        if (r == TR_GOTO) {
             mark_path(seek_to);
             strcpy(s.ctx.goto_label, s.scr_goto_to);   // seeking the label suppresses by itself
             s.ctx.st_noexect = base_st;
             s.ctx.scr_nest = body_nest;
             s.ctx.sw_nest = s.ctx.loop_nest = s.ctx.brk_flag = s.ctx.cnt_flag = 0;
             s.scr_del_vtbl(body_nest + 1);
+            continue;
         }
+        if (r == TR_FAIL) return -1;
+        if (seeking()) {
+            s.err_label(s.ctx.goto_label);
+            if (!s.scr_errpos) s.scr_errpos = s.scr_goto_pos;
+            return -1;
+        }
+        if (r == TR_RETURN) s.scr_ret_pending = 1;
+        pos = f.end;
+        return 0;
     }
 }
 
@@ -819,7 +819,7 @@ int SCR_TREE::r_goto(const TN &n)
     seek_to = n.to;
     strcpy(s.scr_goto_to, &names[n.name]);   // the blocks passed on the way out restore the context
     s.scr_goto_pos = at;
-    throw E_GOTO_LABEL;
+    return TR_GOTO;
 }
 
 // The nodes from the label up to the body, marked; with none (no such label) seeking reads
@@ -1070,14 +1070,14 @@ int SCR_TREE::r_body(const TN &n)
                 return r_stat(n.b);
             }
             int r = r_stat(n.a);
-            if (r == TR_FAIL || n.b < 0) return r;
+            if (r < 0 || n.b < 0) return r;
             if (seeking()) return r_stat(n.b);
             return replay(n.b) == TR_FAIL ? TR_FAIL : r;
         }
         if (r_exp(n.x[0], v) != 0) return TR_FAIL;
         if (v.val_getd() != 0) {
             int r = r_stat(n.a);
-            if (r != TR_FAIL && n.b >= 0 && replay(n.b) == TR_FAIL) return TR_FAIL;
+            if (r >= 0 && n.b >= 0 && replay(n.b) == TR_FAIL) return TR_FAIL;
             return r;
         }
         if (replay(n.a) == TR_FAIL) return TR_FAIL;
@@ -1292,7 +1292,7 @@ int SCR_TREE::r_compound(const TN &n, SCR_U::FRAME *fr)
     for (; k < n.n; k++) {
         int r = r_stat(kids[n.list + k]);
         if (r == TR_NEXT) continue;
-        if (r != TR_FAIL && replay_run(n.list + k + 1, n.n - k - 1) == TR_FAIL) return TR_FAIL;
+        if (r >= 0 && replay_run(n.list + k + 1, n.n - k - 1) == TR_FAIL) return TR_FAIL;
         return r;
     }
     return TR_NEXT;
@@ -1330,7 +1330,7 @@ int SCR_TREE::r_loop(const TN &n)
             s.ctx.loop_nest++;
             int r = r_stat(n.a);
             s.ctx.loop_nest--;
-            if (r == TR_FAIL || r == TR_RETURN) return r;
+            if (r < 0 || r == TR_RETURN) return r;
             if (r == TR_BREAK || seeking()) return TR_NEXT;
             int a = r_after(n, v);
             if (a <= 0) return a < 0 ? TR_FAIL : TR_NEXT;
@@ -1346,7 +1346,7 @@ int SCR_TREE::r_loop(const TN &n)
         if (flag) r = r_stat(n.a);
         else r = replay(n.a);
         s.ctx.loop_nest--;
-        if (r == TR_FAIL || r == TR_RETURN) return r;
+        if (r == TR_RETURN || r < 0) return r;
         if (r == TR_BREAK || !flag) return TR_NEXT;
         int a = r_after(n, v);
         if (a <= 0) return a < 0 ? TR_FAIL : TR_NEXT;
@@ -1407,12 +1407,13 @@ int SCR_TREE::r_switch(const TN &n)
             s.ctx.st_noexect += !sw.seek;
             sw.base = s.ctx.st_noexect;
         }
-        if (pass() != 0) return TR_FAIL;
-        if (!sw.seek && !sw.matched && sw.defaults) {
+        int e = pass();
+        if (e == 0 && !sw.seek && !sw.matched && sw.defaults) {
             sw.defaults = 0;
             sw.default_run = 1;
-            if (pass() != 0) return TR_FAIL;
+            e = pass();
         }
+        if (e != 0) return jump == TR_GOTO ? TR_GOTO : TR_FAIL;
     }
     return jump == TR_BREAK ? TR_NEXT : jump;
 }
@@ -1425,7 +1426,10 @@ int SCR_TREE::r_deep_switch(const TN &n, int &jump)
     for (int k = 0; k < n.n; k++) {
         int i = kids[n.list + k];
         int r = !s.sup() || seeking() ? r_stat(i) : replay(i);
-        if (r == TR_FAIL) return -1;
+        if (r < 0) {
+            jump = r;
+            return -1;
+        }
         if (r != TR_NEXT) {
             jump = r;
             s.ctx.st_noexect++;   // the context is the switch's own: its end gives it back
@@ -1468,7 +1472,10 @@ int SCR_TREE::r_switch_pass(const TN &n, SW &sw, int &jump)
     sw.running = sw.jumped = 0;
     for (int k = 0; k < n.n; k++) {
         int r = r_switch_stat(kids[n.list + k], sw);
-        if (r == TR_FAIL) return -1;
+        if (r < 0) {
+            jump = r;
+            return -1;
+        }
         if (r != TR_NEXT) {
             jump = r;
             sw.running = 0;

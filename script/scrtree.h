@@ -25,8 +25,9 @@
 enum TN_KIND : uint8_t { TN_EXP, TN_EMPTY, TN_BLOCK, TN_IF, TN_WHILE, TN_DO, TN_FOR, TN_BREAK, TN_CONTINUE, TN_RETURN,
                          TN_SWITCH, TN_CASE, TN_DEFAULT, TN_LABEL, TN_GOTO };
 // Results of the statement runner: what the reader carries in brk_flag, cnt_flag and
-// scr_ret_pending.
-enum TN_RES { TR_FAIL = -1, TR_NEXT = 0, TR_BREAK, TR_CONTINUE, TR_RETURN };
+// scr_ret_pending. TR_GOTO: a goto left for its label (the body's run seeks it); like a
+// failure, it ends every statement on the way out at once.
+enum TN_RES { TR_GOTO = -2, TR_FAIL = -1, TR_NEXT = 0, TR_BREAK, TR_CONTINUE, TR_RETURN };
 // What reading a statement without effect does to the error texts, in order: the statement
 // prologue (the current error becomes the previous one) and a declaration's clearing.
 enum TN_FX : uint8_t { FX_STAT, FX_DECL };

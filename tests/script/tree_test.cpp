@@ -145,6 +145,12 @@ TEST(Tree, RunsAsTheReaderDoes)
         "main(){ var s = 0, k = 0; L: s++; if (s < 3) goto L; { L: k++; } return s * 10 + k; }",
         "main(){ var i = 0, n = 0; top: n++; for (i = 0; i < 3; i++) { while (1) { if (n < 4) goto top; break; } } return n * 10 + i; }",
         "main(){ var n = 0; warn(); { n = 1; goto in; n = 2; } n = 3; in: n += 10; return n; }",
+        // a goto leaves every construct around it at once, also one entered seeking a label: no
+        // branch, loop or switch pass goes on
+        "main(){ var n = 0; goto in; B: n += 10; if (n > 100) return n; if (1) { in: n++; goto B; } else n = 1000; return -1; }",
+        "main(){ var i = 0, n = 0; goto in; for (i = 0; i < 5; i++) { in: n++; if (n == 3) goto out; } out: return n * 10 + i; }",
+        "main(){ var n = 0; L: switch (n) { case 0: case 1: n++; goto L; default: n += 10; } return n; }",
+        "main(){ var n = 0; L: switch (n) { case 0: { case 1: n++; goto L; } default: n += 10; } return n; }",
         // calls in loops: what the caller's names meant stays right after a call that changed
         // a global, ran a static of another function, or called itself
         "var g; f(var x){ g = g + x; return g; } main(){ var i, t = 0; for (i = 0; i < 4; i++) t += f(i) + g; return t; }",
