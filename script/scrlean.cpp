@@ -1665,13 +1665,31 @@ int SCR_LEAN::call(const FN &fn, const char *at, const char *paren, const double
 
 int SCR_LEAN::body(const FN &fn)
 {
-    if (fn.np) return 1;
+    if (fn.refs) return 1;
+    FR g;
+    SCR_U::VALS<SLOTS> pv;
+    if (fn.pbox) g.pv = pv.upto(newest(fn.pbox) + 1);
+    for (int a = 0; a < fn.np; a++) {
+        VTBL_U *e = s.scr_get_vtbl(fn.name[a].data());
+        const VAR_GJ *gv = e && e->nest == s.ctx.scr_nest && e->type == VT_VAR && !(e->flags & SF_CONST) ? e->vtb_vars() : nullptr;
+        if (!gv || gv->gj_dims() != 0) return 1;
+        const VAL_U *v = gv->gj_peek(0, 0);   // (null: never stored, empty)
+        if (fn.pbox >> a & 1) {
+            if (v) g.pv[a].val_copy(v);
+        } else if (v && v->val_kind == VAL_NUM) {
+            g.v[a] = v->val_num;
+        } else {
+            return 1;
+        }
+        g.vt[a] = e;
+        g.av[a] = nullptr;
+    }
+    g.mat = fn.np > 0;   // (its end ends the parameters' entries, as the call's block would next)
     LAST last(*this);
     bool failed = false;
     runs++;
     s.ctx.sw_nest = s.ctx.loop_nest = s.ctx.brk_flag = s.ctx.cnt_flag = 0;
     try {
-        FR g;
         g.fn = &fn;
         g.base = s.ctx.scr_nest;
         VAL_U rv;

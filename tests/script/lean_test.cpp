@@ -666,6 +666,51 @@ TEST(Lean, CallsOutsideLoopsAreRegularTillTheCalleeIsLean)
     }
 }
 
+// A function with parameters whose call the regular evaluator makes (its caller runs from the
+// text, or as a tree) runs lean from its parameters' entries, which stay the call's: stores into
+// a parameter seen by the views, texts and nothing as values, recursion, a failure's text and
+// position. A parameter by reference, or holding a
+// text where the form takes numbers, keeps the tree call.
+TEST(Lean, RegularCallsOfFunctionsWithParametersRunLean)
+{
+    if (cache_env_off()) GTEST_SKIP() << "lean runs are made from the parsed forms (KOVASH_NOCACHE)";
+    struct CASE {
+        const char *text;
+        bool lean;
+    };
+    const CASE cases[] = {
+        {"f(var n){ var i, s = 0; for (i = 0; i < n; i++) s = s + i % 7; n = s; return n; } main(){ return f(5) * 100 + f(3); }", true},
+        {"f(var t, var n){ var i; for (i = 0; i < n; i++) t = tcat(t, i); return strlen(t); } main(){ return f(\"ab\", 3); }", true},
+        {"var m[2]; f(var n){ var i; for (i = 0; i < 2; i++) n = tcat(n, i); return strlen(n); } main(){ return f(m[1]); }", true},
+        {"f(var n){ var i, s = 0; for (i = 0; i < 2; i++) s += i; if (n > 0) s += f(n - 1); return s + n; } main(){ return f(4); }", true},
+        {"var a[2]; f(var n){ var i; for (i = 0; i < 3; i++) a[i + n] = i; return 1; } main(){ return f(1); }", true},
+        {"f(var &r){ var i; for (i = 0; i < 3; i++) r += i; return r; } main(){ var x = 1; f(x); return x; }", false},
+        {"f(var n){ var i, s = 0; for (i = 0; i < 2; i++) s = s * 10 + n; return s; } main(){ return f(\"7\"); }", false},
+    };
+    for (const CASE &c : cases) {
+        const intptr_t callee = strstr(c.text, "main") - c.text;
+        for (long budget : {5000L, 7L}) {
+            for (intptr_t below : {INTPTR_MAX, callee}) {
+                SEEN a = look(c.text, 1, budget, nullptr, 1, below), b = look(c.text, 0, budget, nullptr, 1, below),
+                     r = look(c.text, 0, budget, nullptr, 0, below);
+                for (const SEEN *o : {&b, &r}) {
+                    EXPECT_EQ(a.r.ran, o->r.ran) << c.text;
+                    EXPECT_EQ(a.r.status, o->r.status) << c.text;
+                    EXPECT_EQ(kov::sj_to_utf8(a.r.err), kov::sj_to_utf8(o->r.err)) << c.text;
+                    EXPECT_EQ(a.r.col, o->r.col) << c.text;
+                    EXPECT_EQ(a.entries, o->entries) << c.text;
+                    ASSERT_EQ(a.seen.size(), o->seen.size()) << c.text;
+                    for (size_t i = 0; i < a.seen.size(); i++)
+                        ASSERT_EQ(kov::sj_to_utf8(a.seen[i]), kov::sj_to_utf8(o->seen[i])) << c.text << "\nat hook " << i;
+                }
+                if (budget == 5000) {
+                    EXPECT_EQ(a.lean_runs > 0, c.lean) << c.text;
+                }
+            }
+        }
+    }
+}
+
 // Arguments after the parameters of a function ending in "...": evaluated in turn as the tree
 // call evaluates them (numbers, texts, calls whose hooks see the arguments bound so far, one
 // that fails) and bound to nothing; from lean callers and from tree calls.
