@@ -1665,13 +1665,23 @@ int SCR_LEAN::call(const FN &fn, const char *at, const char *paren, const double
 
 int SCR_LEAN::body(const FN &fn)
 {
-    if (fn.refs) return 1;
     FR g;
     SCR_U::VALS<SLOTS> pv;
     if (fn.pbox) g.pv = pv.upto(newest(fn.pbox) + 1);
+    BASE_GJ *ra[SLOTS];
+    g.ra = ra;
     for (int a = 0; a < fn.np; a++) {
         VTBL_U *e = s.scr_get_vtbl(fn.name[a].data());
-        const VAR_GJ *gv = e && e->nest == s.ctx.scr_nest && e->type == VT_VAR && !(e->flags & SF_CONST) ? e->vtb_vars() : nullptr;
+        if (!e || e->nest != s.ctx.scr_nest) return 1;
+        g.vt[a] = e;
+        g.av[a] = nullptr;
+        if (fn.refs >> a & 1) {   // the storage its entry shares with the caller's variable
+            g.v[a] = 0;
+            BASE_GJ *st = e->vtb_gajet_pt;
+            if (!st || !(ra[a] = fn.parts >> a & 1 ? st : gj_vars_of(st))) return 1;
+            continue;
+        }
+        const VAR_GJ *gv = e->type == VT_VAR && !(e->flags & SF_CONST) ? e->vtb_vars() : nullptr;
         if (!gv || gv->gj_dims() != 0) return 1;
         const VAL_U *v = gv->gj_peek(0, 0);   // (null: never stored, empty)
         if (fn.pbox >> a & 1) {
@@ -1681,8 +1691,6 @@ int SCR_LEAN::body(const FN &fn)
         } else {
             return 1;
         }
-        g.vt[a] = e;
-        g.av[a] = nullptr;
     }
     g.mat = fn.np > 0;   // (its end ends the parameters' entries, as the call's block would next)
     LAST last(*this);

@@ -60,8 +60,8 @@ public:
     static uint32_t takes_values(const FN &fn);
     // The body of a function whose call the regular evaluator made (its context set, its
     // parameters bound), as SCR_TREE::run runs it: its parameters' values taken from their
-    // entries. 0 done, -1 failed (the error set), 1 not made (a
-    // parameter by reference, or one holding what its slot cannot).
+    // entries (a reference's: the storage its entry shares). 0 done, -1 failed (the error
+    // set), 1 not made (a parameter holding what its slot cannot).
     int body(const FN &fn);
     // The entries of the calls running lean, as the regular calls would hold them now (for
     // the variable view): made at the first ask, brought up to date at every later one.

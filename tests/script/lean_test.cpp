@@ -667,10 +667,10 @@ TEST(Lean, CallsOutsideLoopsAreRegularTillTheCalleeIsLean)
 }
 
 // A function with parameters whose call the regular evaluator makes (its caller runs from the
-// text, or as a tree) runs lean from its parameters' entries, which stay the call's: stores into
-// a parameter seen by the views, texts and nothing as values, recursion, a failure's text and
-// position. A parameter by reference, or holding a
-// text where the form takes numbers, keeps the tree call.
+// text, or as a tree) runs lean from its parameters' entries: stores into a parameter seen by
+// the views, texts and nothing as values, recursion, a failure's text and
+// position; references to a variable, an array (past its end: its message) and a grid. A
+// parameter holding a text where the form takes numbers keeps the tree call.
 TEST(Lean, RegularCallsOfFunctionsWithParametersRunLean)
 {
     if (cache_env_off()) GTEST_SKIP() << "lean runs are made from the parsed forms (KOVASH_NOCACHE)";
@@ -684,7 +684,10 @@ TEST(Lean, RegularCallsOfFunctionsWithParametersRunLean)
         {"var m[2]; f(var n){ var i; for (i = 0; i < 2; i++) n = tcat(n, i); return strlen(n); } main(){ return f(m[1]); }", true},
         {"f(var n){ var i, s = 0; for (i = 0; i < 2; i++) s += i; if (n > 0) s += f(n - 1); return s + n; } main(){ return f(4); }", true},
         {"var a[2]; f(var n){ var i; for (i = 0; i < 3; i++) a[i + n] = i; return 1; } main(){ return f(1); }", true},
-        {"f(var &r){ var i; for (i = 0; i < 3; i++) r += i; return r; } main(){ var x = 1; f(x); return x; }", false},
+        {"f(var &r){ var i; for (i = 0; i < 3; i++) r += i; return r; } main(){ var x = 1; f(x); return x; }", true},
+        {"var a[6]; s(var p[], var n){ var i, j, x; for (i = 1; i < n; i++) { x = p[i]; for (j = i - 1; j >= 0 && p[j] > x; j--) p[j + 1] = p[j]; p[j + 1] = x; } return p[n - 1]; } "
+         "main(){ var i; a[0] = 5; a[1] = 3; a[2] = 9; a[3] = 1; s(a, 4); return a[0] * 1000 + a[1] * 100 + a[2] * 10 + a[3] + s(a, 9); }", true},
+        {"f(var m[][], var c){ var r, t = 0; for (r = 0; r < 2; r++) t += m[r][c]; m[1][c] = t; return t; } main(){ var g[2][3] = {{1, 2, 3}, {4, 5, 6}}; return f(g, 1) * 10 + g[1][1]; }", true},
         {"f(var n){ var i, s = 0; for (i = 0; i < 2; i++) s = s * 10 + n; return s; } main(){ return f(\"7\"); }", false},
     };
     for (const CASE &c : cases) {
@@ -748,7 +751,7 @@ TEST(Lean, ManySlotsAsTheTreeCallsMakeThem)
     SEEN a = look(over.c_str(), 1), b = look(over.c_str(), 0);
     EXPECT_EQ(a.r.status, b.r.status);
     EXPECT_EQ(a.seen, b.seen);
-    EXPECT_EQ(a.lean_runs, 0);   // f is a tree call, and so is main, which calls it
+    EXPECT_EQ(a.lean_runs, 1);   // f is a tree call, and so is main, which calls it (inc runs lean once, by the regular call)
 }
 
 // Operators of two locals or of a local and a number (read from the operator's own node), and
