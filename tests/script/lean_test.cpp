@@ -91,6 +91,27 @@ SEEN look(const char *text, int lean, long budget = 5000, const char *form = nul
     return out;
 }
 
+// The run lean, with trees (lean off) and with the reader alone: the same results, errors and
+// views at every hook before `below` in the text; the lean one.
+SEEN seen_alike(const char *text, long budget, intptr_t below)
+{
+    SEEN a = look(text, 1, budget, nullptr, 1, below), b = look(text, 0, budget, nullptr, 1, below), r = look(text, 0, budget, nullptr, 0, below);
+    for (const SEEN *o : {&b, &r}) {
+        EXPECT_EQ(a.r.ran, o->r.ran) << text;
+        EXPECT_EQ(a.r.status, o->r.status) << text;
+        EXPECT_EQ(kov::sj_to_utf8(a.r.err), kov::sj_to_utf8(o->r.err)) << text;
+        EXPECT_EQ(a.r.col, o->r.col) << text;
+        EXPECT_EQ(a.entries, o->entries) << text;
+        EXPECT_EQ(a.seen.size(), o->seen.size()) << text;
+        for (size_t i = 0; i < a.seen.size() && i < o->seen.size(); i++)
+            if (a.seen[i] != o->seen[i]) {
+                ADD_FAILURE() << text << "\nat hook " << i << ": " << kov::sj_to_utf8(a.seen[i]) << "\n  not " << kov::sj_to_utf8(o->seen[i]);
+                break;
+            }
+    }
+    return a;
+}
+
 void agree(const char *text, long budget = 5000, const char *form = nullptr)
 {
     if (cache_env_off()) GTEST_SKIP() << "lean runs are made from the parsed forms (KOVASH_NOCACHE)";
@@ -646,18 +667,7 @@ TEST(Lean, CallsOutsideLoopsAreRegularTillTheCalleeIsLean)
             intptr_t below;
         };
         for (WAY w : {WAY{5000, INTPTR_MAX}, WAY{5000, callee}, WAY{7, INTPTR_MAX}, WAY{7, callee}, WAY{12, callee}}) {
-            SEEN a = look(c.text, 1, w.budget, nullptr, 1, w.below), b = look(c.text, 0, w.budget, nullptr, 1, w.below),
-                 r = look(c.text, 0, w.budget, nullptr, 0, w.below);
-            for (const SEEN *o : {&b, &r}) {
-                EXPECT_EQ(a.r.ran, o->r.ran) << c.text;
-                EXPECT_EQ(a.r.status, o->r.status) << c.text;
-                EXPECT_EQ(kov::sj_to_utf8(a.r.err), kov::sj_to_utf8(o->r.err)) << c.text;
-                EXPECT_EQ(a.r.col, o->r.col) << c.text;
-                EXPECT_EQ(a.entries, o->entries) << c.text;
-                ASSERT_EQ(a.seen.size(), o->seen.size()) << c.text;
-                for (size_t i = 0; i < a.seen.size(); i++)
-                    ASSERT_EQ(kov::sj_to_utf8(a.seen[i]), kov::sj_to_utf8(o->seen[i])) << c.text << "\nat hook " << i;
-            }
+            SEEN a = seen_alike(c.text, w.budget, w.below);
             EXPECT_GT(a.lean_runs, 0) << c.text;
             if (w.budget == 5000) {   // (a run stopped early made fewer)
                 EXPECT_EQ(a.regulars, c.regulars) << c.text;
@@ -694,18 +704,7 @@ TEST(Lean, RegularCallsOfFunctionsWithParametersRunLean)
         const intptr_t callee = strstr(c.text, "main") - c.text;
         for (long budget : {5000L, 7L}) {
             for (intptr_t below : {INTPTR_MAX, callee}) {
-                SEEN a = look(c.text, 1, budget, nullptr, 1, below), b = look(c.text, 0, budget, nullptr, 1, below),
-                     r = look(c.text, 0, budget, nullptr, 0, below);
-                for (const SEEN *o : {&b, &r}) {
-                    EXPECT_EQ(a.r.ran, o->r.ran) << c.text;
-                    EXPECT_EQ(a.r.status, o->r.status) << c.text;
-                    EXPECT_EQ(kov::sj_to_utf8(a.r.err), kov::sj_to_utf8(o->r.err)) << c.text;
-                    EXPECT_EQ(a.r.col, o->r.col) << c.text;
-                    EXPECT_EQ(a.entries, o->entries) << c.text;
-                    ASSERT_EQ(a.seen.size(), o->seen.size()) << c.text;
-                    for (size_t i = 0; i < a.seen.size(); i++)
-                        ASSERT_EQ(kov::sj_to_utf8(a.seen[i]), kov::sj_to_utf8(o->seen[i])) << c.text << "\nat hook " << i;
-                }
+                SEEN a = seen_alike(c.text, budget, below);
                 if (budget == 5000) {
                     EXPECT_EQ(a.lean_runs > 0, c.lean) << c.text;
                 }
