@@ -804,7 +804,9 @@ int SCR_TREE::call(const FTBL_U *f, const char *at, const char *paren, VTBL_U **
         ~PENDING() { r = 0; }
     } pending(s.scr_ret_pending);
     const char *end;
-    if (run(*c.t, end) != 0) return -1;
+    const SCR_LEAN::FN *lf = s.ctx.cel_x == SCR_NOCELL && s.scr_lean_on && lean->may_start() ? lean->form(f) : nullptr;
+    int r = lf ? lean->body(*lf) : 1;   // (references keep a call from lean callers a tree call)
+    if (r < 0 || (r > 0 && run(*c.t, end) != 0)) return -1;
     if (!s.scr_ret_pending) val.val_putd(0);
     else val.val_copy(s.scr_retval);
     return 0;

@@ -687,6 +687,7 @@ TEST(Lean, RegularCallsOfFunctionsWithParametersRunLean)
     struct CASE {
         const char *text;
         bool lean;
+        long runs = 0;   // lean runs, where counted
     };
     const CASE cases[] = {
         {"f(var n){ var i, s = 0; for (i = 0; i < n; i++) s = s + i % 7; n = s; return n; } main(){ return f(5) * 100 + f(3); }", true},
@@ -699,6 +700,9 @@ TEST(Lean, RegularCallsOfFunctionsWithParametersRunLean)
          "main(){ var i; a[0] = 5; a[1] = 3; a[2] = 9; a[3] = 1; s(a, 4); return a[0] * 1000 + a[1] * 100 + a[2] * 10 + a[3] + s(a, 9); }", true},
         {"f(var m[][], var c){ var r, t = 0; for (r = 0; r < 2; r++) t += m[r][c]; m[1][c] = t; return t; } main(){ var g[2][3] = {{1, 2, 3}, {4, 5, 6}}; return f(g, 1) * 10 + g[1][1]; }", true},
         {"f(var n){ var i, s = 0; for (i = 0; i < 2; i++) s = s * 10 + n; return s; } main(){ return f(\"7\"); }", false},
+        // called by reference from a tree call (a switch with a label below its top keeps main
+        // one): lean at both its calls
+        {"f(var &r){ var k; for (k = 0; k < 2; k++) r += k; return r; } main(){ var x = 0, i; for (i = 0; i < 3; i++) switch (i) { case 0: { case 1: f(x); } } return x; }", true, 2},
     };
     for (const CASE &c : cases) {
         const intptr_t callee = strstr(c.text, "main") - c.text;
@@ -707,6 +711,9 @@ TEST(Lean, RegularCallsOfFunctionsWithParametersRunLean)
                 SEEN a = seen_alike(c.text, budget, below);
                 if (budget == 5000) {
                     EXPECT_EQ(a.lean_runs > 0, c.lean) << c.text;
+                    if (c.runs) {
+                        EXPECT_EQ(a.lean_runs, c.runs) << c.text;
+                    }
                 }
             }
         }
@@ -750,7 +757,7 @@ TEST(Lean, ManySlotsAsTheTreeCallsMakeThem)
     SEEN a = look(over.c_str(), 1), b = look(over.c_str(), 0);
     EXPECT_EQ(a.r.status, b.r.status);
     EXPECT_EQ(a.seen, b.seen);
-    EXPECT_EQ(a.lean_runs, 1);   // f is a tree call, and so is main, which calls it (inc runs lean once, by the regular call)
+    EXPECT_EQ(a.lean_runs, 9);   // f is a tree call, and so is main, which calls it; inc, which f calls, runs lean
 }
 
 // Operators of two locals or of a local and a number (read from the operator's own node), and
