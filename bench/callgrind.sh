@@ -5,6 +5,8 @@
 #   loop:  N iterations of s = s + i
 #   call:  N iterations of s = f(i), f returning its argument plus 1
 #   call-loop: the call's own cost (an add less, negligible)
+#   fnloop: the loop's N iterations inside a function given N, called once from a main without
+#           a loop (so that the function's own call, not main, starts it)
 #   builtin: N iterations of s = s + abs(i - 5), a built-in function of the language
 #   builtin-loop: the built-in call's own cost (a subtraction more, negligible)
 # Every twin keeps its variables local to a function: globals would cost Python a dictionary
@@ -38,6 +40,22 @@ def main():
     while i < $n:
         s = f(i); i += 1
 main()
+S
+    cat > fnloop$n.scr <<S
+f(var n) { var i, s = 0; for (i = 0; i < n; i++) s = s + i; return s; }
+main() { f($n); return 1; }
+S
+    cat > fnloop$n.py <<S
+def f(n):
+    i = 0; s = 0
+    while i < n:
+        s = s + i; i += 1
+    return s
+f($n)
+S
+    cat > fnloop$n.lua <<S
+local function f(n) local i, s = 0, 0; while i < n do s = s + i; i = i + 1 end; return s end
+f($n)
 S
     cat > builtin$n.scr <<S
 main() { var i, s = 0; for (i = 0; i < $n; i++) s = s + abs(i - 5); return 1; }
@@ -80,7 +98,7 @@ per() {
 }
 printf '%-12s %10s %10s %10s   (instructions per iteration, N = %d and %d)\n' workload kovash python3 lua5.4 $n1 $n2
 declare -A r
-for w in loop call builtin; do
+for w in loop call builtin fnloop; do
     r[k$w]=$(per 1 ./kovash scr $w)
     r[p$w]=$(per 0 /usr/bin/python3 py $w)
     r[l$w]=-
