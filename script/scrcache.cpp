@@ -660,6 +660,36 @@ bool SCR_XC::inert(int r, const char *end)
     return true;
 }
 
+// ("<<=" is no comparison)
+bool scr_may_store(const char *from, const char *end)
+{
+    for (const char *p = from; p + 1 < end; p++) {
+        const char c = p[0];
+        if ((c == '+' || c == '-') && p[1] == c) return true;
+        if (p[1] != '=' || (p + 2 < end && p[2] == '=')) continue;
+        bool compare = c == '=' || c == '!' || ((c == '<' || c == '>') && !(p > from && p[-1] == c));
+        if (!compare) return true;
+    }
+    return false;
+}
+
+bool SCR_XC::stores(int r, const char *end, std::string &out) const
+{
+    const ROOT &rt = roots[r - 1];
+    if (end && rt.end != end) return false;
+    for (int i = rt.first; i <= rt.node; i++) {
+        const XN &n = nodes[i];
+        const XN *target = n.k == X_ASG || n.k == X_PRE ? &nodes[n.a] : n.k == X_VAR && n.npost ? &n : nullptr;
+        if (target) {
+            if (target->k != X_VAR) return false;
+            out.append(&names[target->name]).push_back(0);
+        } else if (n.k == X_CALL && scr_may_store(n.call->at, n.call->end)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 // The value a string literal or a plain scalar stands for, without a copy; null for others.
 const VAL_U *SCR_XC::peek(int i)
 {

@@ -22,6 +22,8 @@ struct XC_ARG {
 
 // KOVASH_NOCACHE set (read once): no parsed forms, the text reader reads every expression.
 int cache_env_off();
+// Whether the text from `from` to end may store: an "=" that is no comparison, "++" or "--".
+bool scr_may_store(const char *from, const char *end);
 
 class SCR_XC {
     friend class SCR_LEAN;
@@ -110,6 +112,10 @@ public:
     // names of var scalars that are no constants or of enumerators: read suppressed (as a goto
     // seeking its label passes it), it does nothing and cannot fail.
     bool inert(int r, const char *end);
+    // The names root r may store into (its assignments and steps), NUL-separated onto out;
+    // false where that cannot be told: it stops before `end` (null: wherever it ends), or a
+    // call's arguments (parsed only when the call runs) might store.
+    bool stores(int r, const char *end, std::string &out) const;
 
 private:
     // X_BIN: one operator of a chain, for numbers only (the chain's left part and an item).

@@ -103,7 +103,7 @@ int SCR_U::scr_tree_body(const char *fn, const char *name, const char *&pos)
     if (scr_tree_mode && ctx.scr_pass == 2 && !kov::log_get_debug()) {
         if (!scr_tree) scr_tree = new (std::nothrow) SCR_TREE(*this);
         FTBL_U *f = callee && callee->text == fn ? callee : scr_get_ftbl(name);
-        if (scr_tree && f && !const_param()) {
+        if (scr_tree && f && (!const_param() || scr_tree->const_ok(f))) {
             const TFN *t = f->tfn;
             if (!t && scr_tree->due(f)) t = scr_tree_build(f, pos);
             if (t && ctx.cel_x == SCR_NOCELL && scr_lean_on && scr_tree->lean->may_start()) {
@@ -123,8 +123,8 @@ int SCR_U::scr_tree_body(const char *fn, const char *name, const char *&pos)
 }
 
 // Whether a parameter of the function being entered is bound to a constant by reference: the
-// reader's reading of the body checks each store into it, also one that does not run, which a
-// tree built in another binding does not.
+// reader's reading of the body checks each store into it, also one that does not run (a tree
+// runs only where its body stores into no such name: SCR_TREE::const_ok).
 bool SCR_U::const_param() const
 {
     for (const VTBL_U *e = vtbl_top; e && e->nest == ctx.scr_nest; e = e->next)

@@ -1678,7 +1678,7 @@ int SCR_LEAN::body(const FN &fn)
         if (fn.refs >> a & 1) {   // the storage its entry shares with the caller's variable
             g.v[a] = 0;
             BASE_GJ *st = e->vtb_gajet_pt;
-            if (!st || !(ra[a] = fn.parts >> a & 1 ? st : gj_vars_of(st))) return 1;
+            if (!st || (e->flags & SF_CONST) || !(ra[a] = fn.parts >> a & 1 ? st : gj_vars_of(st))) return 1;
             continue;
         }
         const VAR_GJ *gv = e->type == VT_VAR && !(e->flags & SF_CONST) ? e->vtb_vars() : nullptr;

@@ -229,7 +229,7 @@ int SCR_TREE::build(FTBL_U *f, const char *body, int type)
         return -1;
     }
     link_gotos(n0);
-    f->tfn = &(fns[fn] = TFN{root, end, inner_decls});
+    f->tfn = &(fns[fn] = TFN{root, end, inner_decls, 0, {}});
     built++;
     return 0;
 }
@@ -1270,6 +1270,58 @@ bool SCR_TREE::passable(const TDECL &d)
             if (!inert(lvs[x.list + v].x)) return false;
     }
     return true;
+}
+
+bool SCR_TREE::const_ok(const FTBL_U *f)
+{
+    const TFN *t = f->tfn;
+    if (!t || !s.scr_xc) return false;   // (a build would read the body in this binding)
+    if (!t->stores) t->stores = stores_of(t->root, t->stored) ? 1 : -1;
+    if (t->stores < 0) return false;
+    for (const VTBL_U *e = s.vtbl_top; e && e->nest == s.ctx.scr_nest; e = e->next)
+        if (e->flags & SF_CONST)
+            for (size_t k = 0; k < t->stored.size(); k += strlen(&t->stored[k]) + 1)
+                if (strcmp(&t->stored[k], e->name) == 0) return false;
+    const_runs++;
+    return true;
+}
+
+// The names statement i may store into, onto out; false where that cannot be told.
+bool SCR_TREE::stores_of(int i, std::string &out)
+{
+    SCR_XC &xc = *s.scr_xc;
+    auto exp = [&](const TX &x) {
+        if (!x.at) return true;
+        if (x.id < 0) return false;
+        const XS st = roots_of(x, &xc);
+        if (st.first < 0) return false;
+        for (int k = 0; k < st.n; k++)
+            if (!xc.stores(xr[st.first + k].root, k + 1 == st.n ? x.end : nullptr, out)) return false;
+        return true;
+    };
+    const TN n = *np[i];
+    for (int d = 0; d < n.ndecl; d++) {
+        int k = dplain[n.decl + d];
+        if (k == -1) return false;   // read by the reader
+        if (k < -1) continue;        // an enum
+        const TDECL td = tds[k];
+        for (int j = 0; j < td.n; j++) {
+            const TDX x = dxs[td.first + j];
+            if (!x.nlist && !exp(x.init)) return false;
+            for (int v = 0; v < x.nlist; v++)
+                if (!exp(lvs[x.list + v].x)) return false;
+        }
+    }
+    if (n.k == TN_CASE) {
+        if (scr_may_store(n.x[0].at, n.x[0].end)) return false;   // (read by the reader)
+    } else {
+        for (const TX &x : n.x)
+            if (!exp(x)) return false;
+    }
+    if (n.k == TN_BLOCK || n.k == TN_SWITCH)
+        for (int k = 0; k < n.n; k++)
+            if (!stores_of(kids[n.list + k], out)) return false;
+    return (n.a < 0 || stores_of(n.a, out)) && (n.b < 0 || stores_of(n.b, out));
 }
 
 int SCR_TREE::r_compound(const TN &n, SCR_U::FRAME *fr)

@@ -61,6 +61,10 @@ struct TFN {
     int root;          // a TN_BLOCK run without a statement of its own (the body's "{")
     const char *end;   // past the body's "}"
     bool inner_decls;  // a block inside the body declares names
+    // The names its statements may store into (NUL-separated), looked for at the first call
+    // that binds a constant: 0 not yet, 1 these, -1 not known.
+    mutable int stores = 0;
+    mutable std::string stored;
 };
 
 // The tree mode from KOVASH_TREE (read once): 1 unless it says 0 or 2.
@@ -109,6 +113,11 @@ public:
     long built = 0, refused = 0;   // functions
     long bound = 0;                // calls bound by call (their arguments not read from the text)
     long read_decls = 0;           // declarations a run left to the reader's reading
+    long const_runs = 0;           // runs of a tree while a constant was bound by reference
+    // Whether f's tree may run while a parameter is bound to a constant by reference: its body
+    // stores into no such name (the reader's reading checks each store into one, also one that
+    // does not run), as far as that can be told.
+    bool const_ok(const FTBL_U *f);
     // Builds the tree of f ahead of its run (a caller running lean needs its callees' trees),
     // its parameters declared as its definition's link reading declares them. 0 built.
     int build_ahead(FTBL_U *f);
@@ -336,6 +345,7 @@ private:
     VTBL_U *r_declarator(const TDECL &d, const TDX &x, const char *&p);
     VTBL_U *r_declarator_seek(const TDECL &d, const TDX &x, const char *&p);
     bool passable(const TDECL &d);
+    bool stores_of(int i, std::string &out);
     void frame_fill(SCR_U::FRAME &fr, uint64_t born);
     // The statement prologue: the current error texts become the previous ones.
     void prologue()

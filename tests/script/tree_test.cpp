@@ -301,6 +301,37 @@ TEST(Tree, GotoPassesDeclarationsAsTheReaderReadsThem)
     agree_reading(rows);
 }
 
+// A body given a constant by reference runs from its tree (built at an earlier call) where none
+// of its statements may store into that name; else the reader reads it, which fails on such a
+// store also where it does not run: a step, an assignment, also in a call's argument ("<<=",
+// not "<="). Stores into other names, and a constant never bound to a
+// name that is stored into, keep the tree.
+TEST(Tree, ConstantsByReferenceRunTheTreeWhereNothingStoresIntoThem)
+{
+    if (cache_env_off()) GTEST_SKIP() << "stores are looked for in the parsed forms (KOVASH_NOCACHE)";
+    struct ROW {
+        const char *t;
+        bool tree;   // a call binding the constant ran the tree
+    };
+    const ROW rows[] = {
+        {"f(var &a){ return a * 2; } main(){ var v = 1; const var k = 5; return f(v) + f(k) * 10; }", true},
+        {"f(var &a){ var t = 0, i; for (i = 0; i < 2; i++) if (0) t = a; return t + a; } main(){ var v = 1; const var k = 5; return f(v) + f(k) * 10 + f(k); }", true},
+        {"f(var &a, var &b){ if (0) b += 1; return a + b; } main(){ var v = 1, w = 2; const var k = 5; return f(v, w) + f(k, w) * 10; }", true},
+        {"f(var &a){ if (0) a++; return a; } main(){ var v = 1; const var k = 5; return f(v) + f(k); }", false},
+        {"g(var x){ return x; } f(var &a){ if (0) g(a <<= 1); return a; } main(){ var v = 1; const var k = 5; return f(v) + f(k); }", false},
+        {"g(var x){ return x; } f(var &a){ if (0) g(a = 1); return a; } main(){ var v = 1; const var k = 5; return f(v) + f(k); }", false},
+        {"g(var x){ return x; } f(var &a){ g(a <= 1); g(a == 2); g(a != 3); return a; } main(){ var v = 1; const var k = 5; return f(v) + f(k); }", true},
+        {"f(var &a, var &b){ if (0) a = 1; return a + b; } main(){ var v = 1; const var k = 5; return f(v, v) + f(v, k); }", true},
+    };
+    for (auto &r : rows) {
+        TENV e;
+        e.scr.scr_lean_on = 0;
+        EXPECT_EQ(e.diff(r.t), "") << r.t;
+        ASSERT_TRUE(e.scr.scr_tree) << r.t;
+        EXPECT_EQ(e.scr.scr_tree->const_runs > 0, r.tree) << r.t;
+    }
+}
+
 // An expression is parsed once, at the build; where the reading of the text could fail there
 // though the link's did not, it is read too, and a failure leaves the body to the reader. Lean
 // runs off, so that the bodies are built at their first run, in the caller's binding.
