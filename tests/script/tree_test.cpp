@@ -230,20 +230,21 @@ TEST(Tree, RunsAsTheReaderDoes)
         }
 }
 
-// Each script with trees (lean runs off) and on a twin without: everything seen agrees, and a run
-// left a declaration to the reader's reading where `read` says so.
+// Each script with trees (lean runs off) and on a twin without: everything seen agrees, and the
+// run counted in `count` (by default: left a declaration to the reader's reading) where `counted`
+// says so.
 struct READ_ROW {
     const char *t;
-    bool read;
+    bool counted;
 };
-template <size_t N> void agree_reading(const READ_ROW (&rows)[N])
+template <size_t N> void agree_reading(const READ_ROW (&rows)[N], long SCR_TREE::*count = &SCR_TREE::read_decls)
 {
     for (auto &r : rows) {
         TENV e;
         e.scr.scr_lean_on = 0;
         EXPECT_EQ(e.diff(r.t), "") << r.t;
         ASSERT_TRUE(e.scr.scr_tree) << r.t;
-        EXPECT_EQ(e.scr.scr_tree->read_decls > 0, r.read) << r.t;
+        EXPECT_EQ(e.scr.scr_tree->*count > 0, r.counted) << r.t;
     }
 }
 
@@ -309,11 +310,7 @@ TEST(Tree, GotoPassesDeclarationsAsTheReaderReadsThem)
 TEST(Tree, ConstantsByReferenceRunTheTreeWhereNothingStoresIntoThem)
 {
     if (cache_env_off()) GTEST_SKIP() << "stores are looked for in the parsed forms (KOVASH_NOCACHE)";
-    struct ROW {
-        const char *t;
-        bool tree;   // a call binding the constant ran the tree
-    };
-    const ROW rows[] = {
+    const READ_ROW rows[] = {   // counted: a call binding the constant ran the tree
         {"f(var &a){ return a * 2; } main(){ var v = 1; const var k = 5; return f(v) + f(k) * 10; }", true},
         {"f(var &a){ var t = 0, i; for (i = 0; i < 2; i++) if (0) t = a; return t + a; } main(){ var v = 1; const var k = 5; return f(v) + f(k) * 10 + f(k); }", true},
         {"f(var &a, var &b){ if (0) b += 1; return a + b; } main(){ var v = 1, w = 2; const var k = 5; return f(v, w) + f(k, w) * 10; }", true},
@@ -323,13 +320,7 @@ TEST(Tree, ConstantsByReferenceRunTheTreeWhereNothingStoresIntoThem)
         {"g(var x){ return x; } f(var &a){ g(a <= 1); g(a == 2); g(a != 3); return a; } main(){ var v = 1; const var k = 5; return f(v) + f(k); }", true},
         {"f(var &a, var &b){ if (0) a = 1; return a + b; } main(){ var v = 1; const var k = 5; return f(v, v) + f(v, k); }", true},
     };
-    for (auto &r : rows) {
-        TENV e;
-        e.scr.scr_lean_on = 0;
-        EXPECT_EQ(e.diff(r.t), "") << r.t;
-        ASSERT_TRUE(e.scr.scr_tree) << r.t;
-        EXPECT_EQ(e.scr.scr_tree->const_runs > 0, r.tree) << r.t;
-    }
+    agree_reading(rows, &SCR_TREE::const_runs);
 }
 
 // An expression is parsed once, at the build; where the reading of the text could fail there
