@@ -106,10 +106,8 @@ int SCR_U::scr_tree_body(const char *fn, const char *name, const char *&pos)
         if (scr_tree && f && (!const_param() || scr_tree->const_ok(f))) {
             const TFN *t = f->tfn;
             if (!t && scr_tree->due(f)) t = scr_tree_build(f, pos);
-            if (t && ctx.cel_x == SCR_NOCELL && scr_lean_on && scr_tree->lean->may_start()) {
-                // a function without parameters that runs lean (main, mostly)
-                const SCR_LEAN::FN *lf = scr_tree->lean->form(f);
-                int r = lf ? scr_tree->lean->body(*lf) : 1;
+            if (t) {
+                int r = scr_tree->lean->body_of(f);
                 if (r < 0) return -1;
                 if (r == 0) {
                     pos = t->end;

@@ -1663,6 +1663,13 @@ int SCR_LEAN::call(const FN &fn, const char *at, const char *paren, const double
     return failed ? -1 : 0;
 }
 
+int SCR_LEAN::body_of(const FTBL_U *f)
+{
+    if (s.ctx.cel_x != SCR_NOCELL || !may_start()) return 1;
+    const FN *fn = form(f);
+    return fn ? body(*fn) : 1;
+}
+
 int SCR_LEAN::body(const FN &fn)
 {
     FR g;

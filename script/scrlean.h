@@ -63,6 +63,9 @@ public:
     // entries (a reference's: the storage its entry shares). 0 done, -1 failed (the error
     // set), 1 not made (a parameter holding what its slot cannot).
     int body(const FN &fn);
+    // body() of f's lean form where a run may start here (not in a formula's reading); 1 when
+    // it is not run so.
+    int body_of(const FTBL_U *f);
     // The entries of the calls running lean, as the regular calls would hold them now (for
     // the variable view): made at the first ask, brought up to date at every later one.
     void materialize();

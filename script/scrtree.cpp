@@ -804,8 +804,7 @@ int SCR_TREE::call(const FTBL_U *f, const char *at, const char *paren, VTBL_U **
         ~PENDING() { r = 0; }
     } pending(s.scr_ret_pending);
     const char *end;
-    const SCR_LEAN::FN *lf = s.ctx.cel_x == SCR_NOCELL && s.scr_lean_on && lean->may_start() ? lean->form(f) : nullptr;
-    int r = lf ? lean->body(*lf) : 1;   // (references keep a call from lean callers a tree call)
+    int r = lean->body_of(f);   // (references keep a call from lean callers a tree call)
     if (r < 0 || (r > 0 && run(*c.t, end) != 0)) return -1;
     if (!s.scr_ret_pending) val.val_putd(0);
     else val.val_copy(s.scr_retval);
@@ -1299,14 +1298,14 @@ bool SCR_TREE::stores_of(int i, std::string &out)
             if (!xc.stores(xr[st.first + k].root, k + 1 == st.n ? x.end : nullptr, out)) return false;
         return true;
     };
-    const TN n = *np[i];
+    const TN &n = *np[i];   // (nothing here builds: the tables stay where they are)
     for (int d = 0; d < n.ndecl; d++) {
         int k = dplain[n.decl + d];
         if (k == -1) return false;   // read by the reader
         if (k < -1) continue;        // an enum
-        const TDECL td = tds[k];
+        const TDECL &td = tds[k];
         for (int j = 0; j < td.n; j++) {
-            const TDX x = dxs[td.first + j];
+            const TDX &x = dxs[td.first + j];
             if (!x.nlist && !exp(x.init)) return false;
             for (int v = 0; v < x.nlist; v++)
                 if (!exp(lvs[x.list + v].x)) return false;
