@@ -398,6 +398,7 @@ public:
     SCR_VIEW view_ftbl, view_vtbl, view_stbl;
     // Calls the link pass met before their function (name, position), checked at its end.
     std::vector<std::pair<std::string, const char *>> scr_fwd;
+    long scr_fwd_met = 0;   // calls the link met of functions not defined yet
     // Parsed forms of the script's expressions, made as each first runs (null until then). The
     // environment variable KOVASH_NOCACHE=1 or scr_cache_on = 0 runs everything from the text.
     SCR_XC *scr_xc = nullptr;

@@ -47,6 +47,19 @@ public:
             if (nodes[k].k == X_VAR && !ok(&names[nodes[k].name])) return false;
         return true;
     }
+    // Whether root r is numbers, texts and operators over names alone (no indices or members),
+    // each ok(name): nothing in it can fail a reading without effect (no call, cell or sizeof).
+    template <class OK> bool scalars_only(int r, OK ok) const
+    {
+        const ROOT &rt = roots[r - 1];
+        if (rt.calls) return false;
+        for (int k = rt.first; k <= rt.node; k++) {
+            const XN &n = nodes[k];
+            if (n.k == X_CELL || n.k == X_SIZE || n.k == X_CALL) return false;
+            if (n.k == X_VAR && (n.dims || n.memb || !ok(&names[n.name]))) return false;
+        }
+        return true;
+    }
     // A call's argument as scr_assignment_exp reads it (pos where the reader would end).
     int arg_value(const XC_ARG &a, const char *&pos, VAL_U &val);
     int run_root(int r, const char *&pos, VAL_U &val)

@@ -100,6 +100,23 @@ int SCR_U::scr_tree_body(const char *fn, const char *name, const char *&pos)
 {
     FTBL_U *callee = scr_callee;
     scr_callee = nullptr;
+    if (ctx.scr_pass == 1 && scr_tree && scr_xc && scr_xc->base() && !kov::log_get_debug() &&
+        (scr_tree_mode == 2 || scr_tree->loops_in(pos))) {
+        // A body with a loop gets its tree at its first run, so the link makes it (in tree mode
+        // 2 every body's), its reading the link's; one reading a caller's variable by
+        // reference is built at a run, where its reading checks it as bound.
+        FTBL_U *f = scr_get_ftbl(name);
+        bool refs = false;
+        for (int i = 0; f && i < f->nparam; i++) refs |= (f->param(i).flags & SF_REF) != 0;
+        if (f && f->text == fn && !f->tfn && !refs) {
+            int r = -1;
+            try {
+                r = scr_tree->build_link(f, pos, ctx.fn_spec.type);
+            } catch (const std::bad_alloc &) {
+            }
+            if (r == 0) return 0;
+        }
+    }
     if (scr_tree_mode && ctx.scr_pass == 2 && !kov::log_get_debug()) {
         if (!scr_tree) scr_tree = new (std::nothrow) SCR_TREE(*this);
         FTBL_U *f = callee && callee->text == fn ? callee : scr_get_ftbl(name);
@@ -429,6 +446,7 @@ int SCR_U::scr_ref_sizes_ok(int vx, int vy, const SCR_PARAM &d, int i)
 // may be a by-reference one) and remember the call; the end of the link checks it.
 int SCR_U::scr_jump_skip_args(const char *&pos, const char *name, const char *at)
 {
+    scr_fwd_met++;
     const char *p = pos;
     if (scr_match_key(p, ")") != 0) {
         for (;;) {
@@ -547,6 +565,11 @@ int SCR_U::scr_translation_unit(const char *text, int pass, int *result)
     if (pass == 1) {
         if (scr_xc) scr_xc->rebase(nullptr);
         if (scr_tree) scr_tree->clear();
+        if (scr_tree_mode && scr_cache_on) {   // the link builds trees: the forms are of this text
+            if (!scr_xc) scr_xc = new (std::nothrow) SCR_XC(*this);
+            if (!scr_tree) scr_tree = new (std::nothrow) SCR_TREE(*this);
+            if (scr_xc) scr_xc->rebase(text);
+        }
     } else if (!scr_xc || scr_xc->base() != text) {
         if (!scr_xc) scr_xc = new (std::nothrow) SCR_XC(*this);
         if (scr_xc) scr_xc->rebase(text);

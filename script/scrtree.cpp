@@ -6,6 +6,7 @@
 // (an untaken branch, the rest of a body after break, continue or return) is replayed from
 // the effects the builder recorded.
 #include "script/scrtree.h"
+#include "base/kovtext.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -178,6 +179,73 @@ bool SCR_TREE::due(FTBL_U *f)
     return ++f->runs >= 2 || s.scr_tree_mode == 2 || f->loops;
 }
 
+int SCR_TREE::build_link(FTBL_U *f, const char *&pos, int type)
+{
+    SCR_SET<bool> link(linking, true);
+    const int runs = f->runs;
+    if (build(f, pos, type) != 0) {
+        f->runs = runs;   // built at a run, as in the caller's binding
+        return -1;
+    }
+    // what reading the body without effect does to the error texts, as the link's reading did
+    const TN &root = *np[f->tfn->root];
+    replay_fx(root.fx, root.nfx);
+    pos = f->tfn->end;
+    if (!s.far_pos || std::less<const char *>()(s.far_pos, pos - 1)) s.far_pos = pos - 1;   // its "}"
+    return 0;
+}
+
+// Bytes loops_in must look at: the end, quotes, "/", braces, the first letters of the loop words (not
+// after a name's letter), the lead bytes of double-byte characters (their second byte may be
+// any of these).
+namespace {
+struct LOOK {
+    uint8_t at[256] = {};
+    constexpr LOOK()
+    {
+        for (int c : {'\0', '"', '\'', '/', '{', '}', 'w', 'f', 'd', 'g'}) at[c] = 1;
+        for (int c = 0x81; c <= 0x9F; c++) at[c] = 2;
+        for (int c = 0xE0; c <= 0xFC; c++) at[c] = 2;
+    }
+};
+constexpr LOOK look;
+bool word_at(const char *p, const char *w, size_t n) { return memcmp(p, w, n) == 0 && !scr_is_idc((unsigned char)p[n]); }
+}   // namespace
+
+bool SCR_TREE::loops_in(const char *p) const
+{
+    int depth = 0;
+    for (;;) {
+        while (!look.at[(uint8_t)*p]) p++;
+        if (!*p) return false;
+        char c = *p;
+        if (look.at[(uint8_t)c] == 2) {
+            p += p[1] ? 2 : 1;
+            continue;
+        }
+        if (c == '"' || c == '\'') {
+            if (!(p = s.scr_past_quoted(p))) return false;
+            continue;
+        }
+        if (c == '/') {
+            p = p[1] == '/' || p[1] == '*' ? SCR_LEX::scr_past_blanks(p) : p + 1;
+            continue;
+        }
+        if (c == '{' || c == '}') {
+            if (c == '}' && --depth == 0) return false;
+            depth += c == '{';
+            p++;
+            continue;
+        }
+        // a loop word where no name goes on before it (p is past the body's "{")
+        if (!scr_is_idc((unsigned char)p[-1]) &&
+            ((c == 'w' && word_at(p, "while", 5)) || (c == 'f' && word_at(p, "for", 3)) || (c == 'd' && word_at(p, "do", 2)) ||
+             (c == 'g' && word_at(p, "goto", 4))))
+            return true;
+        p++;
+    }
+}
+
 int SCR_TREE::build(FTBL_U *f, const char *body, int type)
 {
     const char *fn = f->text;
@@ -192,6 +260,8 @@ int SCR_TREE::build(FTBL_U *f, const char *body, int type)
     size_t r0 = xr.size();
     int root = -1;
     const char *end = nullptr;
+    const long met = s.scr_fwd_met;
+    const uint64_t born = s.vt_births;
     {
         KEEP keep(s);
         s.ctx.scr_pass = 1;   // read as the link reads it, also when a formula called it
@@ -211,6 +281,18 @@ int SCR_TREE::build(FTBL_U *f, const char *body, int type)
         }
         end = p;
         s.scr_del_vtbl(s.ctx.scr_nest);
+        // A call of a function defined later is checked against it where a run reads it: such
+        // a body is built at a run (so no call read here is left for the link's check).
+        if (linking && s.scr_fwd_met != met) root = -1;
+    }
+    if (root < 0 && linking) {
+        // what its reading made to last (an extern's global): the link's reading makes it again
+        while (s.vtbl_top && s.vtbl_top->born >= born) {
+            VTBL_U *v = s.vtbl_top;
+            s.vtbl_top = v->next;
+            v->next = nullptr;
+            delete v;
+        }
     }
     if (root < 0) {
         nodes.resize(n0);
@@ -264,6 +346,13 @@ int SCR_TREE::b_parse(const char *&p, TX &x, bool list)
         const VTBL_U *vt = s.scr_get_vtbl(name);
         return vt && (vt->nest == 0 || vt->nest >= body_nest);
     };
+    // At the link the reading this one stands for checks what it reads: only a plain var
+    // scalar (a global, a parameter by value, a local) is sure to read without failing.
+    auto scalar = [this](const char *name) {
+        const VTBL_U *vt = s.scr_get_vtbl(name);
+        return vt && vt->type == VT_VAR && !(vt->flags & (SF_CONST | SF_REF)) && vt->vtb_dims() == 0 &&
+               (vt->nest == 0 || vt->nest >= body_nest - 1);
+    };
     for (;;) {
         const char *at = q;
         int r = xc->compile_root(q);
@@ -272,7 +361,7 @@ int SCR_TREE::b_parse(const char *&p, TX &x, bool list)
             return -1;
         }
         xr.push_back(XR{r, at});
-        plain = plain && xc->names_only(r, own);
+        plain = plain && (linking ? xc->scalars_only(r, scalar) : xc->names_only(r, own));
         if (!list || s.scr_skip_space(q) != ',') break;
         s.scr_match_key(q, ",");
     }
@@ -470,6 +559,9 @@ int SCR_TREE::b_block(const char *&p, const char *at)
         if (w != W_ENUM && s.scr_decl_specs(q, spec) != 0) return -1;
         ds.push_back(p);
         // A static was made by the link: read as a run reads it, it is found, not made again.
+        // Whether a run finds it (a name of the body may hide it) the link cannot tell: a body
+        // with one is built at a run.
+        if (linking && (spec.flags & SF_STATIC)) return -1;
         SCR_SET<int> pass(s.ctx.scr_pass, spec.flags & SF_STATIC ? 2 : 1);
         if (s.scr_decl(p, 1) != 0) return -1;
         dp.push_back(w == W_ENUM ? b_enum(ds.back()) : b_decl(ds.back()));
@@ -499,6 +591,9 @@ int SCR_TREE::b_block(const char *&p, const char *at)
 
 int SCR_TREE::b_stat(const char *&p)
 {
+    // Statements nested deeper than any script needs are the reader's, which fails at its limit.
+    SCR_SET<int> deeper(stat_depth, stat_depth + 1);
+    if (stat_depth > 256) return -1;
     const char *at = p;
     int c = s.scr_skip_space(p);
     int top = label_ok;
@@ -618,6 +713,10 @@ int SCR_TREE::b_name(const char *&p, TN &n)
 int SCR_TREE::b_switch(const char *&p, TN &n)
 {
     n.k = TN_SWITCH;
+    // The link's reading of a switch selects by the value it reads (a constant one, or 0 for a
+    // name read without effect) and fails on a second label of that value or a second default:
+    // such a body is read by the link, built at a run.
+    if (linking) return -1;
     if (s.scr_match_key(p, "switch") != 0 || b_paren(p, n.x[0]) != 0 || s.scr_match_key(p, "{") != 0) return -1;
     struct IN {
         int &l;

@@ -88,6 +88,14 @@ public:
     // Builds the tree of the function defined at fn whose body's "{" is at body (after its
     // link read, still inside the function's block). 0 built, -1 left to the reader.
     int build(FTBL_U *f, const char *body, int type);
+    // At the link (tree mode 2): builds the tree of f, whose body's "{" is at pos, as the link's
+    // own reading of the body, which it then stands for: its statics made, its forward calls
+    // kept for the link's check, the error texts and far position as that reading leaves them.
+    // 0 built (pos past the body); -1 nothing shows (the link reads the body).
+    int build_link(FTBL_U *f, const char *&pos, int type);
+    // Whether the body whose "{" is at p has a loop or a goto (a word of one, outside texts and
+    // comments: a run builds its tree at its first run, so the link may as well).
+    bool loops_in(const char *p) const;
     const TFN *find(const char *fn) const
     {
         auto it = fns.find(fn);
@@ -211,6 +219,8 @@ private:
     void link_gotos(size_t n0);
     int loops = 0, fn_type = 0;
     int body_nest = 0;   // the nest level of the names the body being built declares
+    bool linking = false;   // the build is the link's reading (build_link)
+    int stat_depth = 0;     // statements around the one being built
     int switches = 0;    // switches around the statement being built
     int label_ok = 0;    // a case or default label may stand here: the top of a switch body
     int blocks = 0;      // blocks around the one being built

@@ -351,6 +351,66 @@ std::string slurp(const std::filesystem::path &p)
     return cut == std::string::npos ? s : s.substr(cut + 1);
 }
 
+// The link builds the tree of a body with a loop as it reads it (of every body in tree mode 2),
+// unless a run must read it in its caller's binding or the link's reading selects by values:
+// such bodies get their trees at a run. A link that fails in such a body fails as the reader's.
+TEST(Tree, TheLinkBuildsTreesAsItReads)
+{
+    struct CASE {
+        const char *text, *fn;
+        int at_link;
+    };
+    const CASE cases[] = {
+        {"f(){ var i; for (i = 0; i < 2; i++); return i; } g(){ return 1; } main(){ return f() + g(); }", "f", 1},
+        {"f(){ var i; for (i = 0; i < 2; i++); return i; } g(){ return 1; } main(){ return f() + g(); }", "g", 0},
+        {"g(){ /* while */ var xdo = 1, dow = 2; return \"for\" + xdo + dow; } main(){ return g(); }", "g", 0},
+        {"f(){ static var s; while (s < 2) s++; return s; } main(){ return f() + f(); }", "f", 0},
+        {"f(){ var n = 0; L: if (++n < 3) goto L; return n; } main(){ return f(); }", "f", 1},
+        // a static, a call of a function defined later, a switch, a parameter by reference: at
+        // the run
+        {"f(){ extern var e; while (e < 2) e += g(); return e; } g(){ return 1; } main(){ return f() + f(); }", "f", 0},
+        {"f(){ var i, n = 0; for (i = 0; i < 3; i++) switch (i) { case 1: n++; } return n; } main(){ return f(); }", "f", 0},
+        {"f(var &a){ while (a < 3) a++; return a; } main(){ var v = 0; return f(v); }", "f", 0},
+    };
+    for (const CASE &c : cases) {
+        TENV e;
+        e.scr.scr_tree_mode = 1;
+        e.host.host_ed_put(c.text);
+        ASSERT_EQ(e.scr.scr_prepare(PREP_SCRIPT_BEGIN), 0) << c.text;
+        EXPECT_EQ(e.has_tree(c.fn), c.at_link) << c.text;
+        TENV t;
+        EXPECT_EQ(t.diff(c.text), "") << c.text;
+        EXPECT_EQ(t.has_tree(c.fn), 1) << c.text;   // at its first run, if not at the link
+    }
+    std::string deep = "main(){ ";
+    for (int k = 0; k < 300; k++) deep += "while (0) ";
+    deep += "; return 1; }";
+    const char *failing[] = {
+        "main(){ while (0) x = 1; return 0; }",
+        "main(){ const var c = 1; while (0) c = 2; return 0; }",
+        "main(){ var a; while (0) a[1] = 2; return 0; }",
+        "g(var &r){ return r; } main(){ while (0) g(1 + 2); return 0; }",
+        "main(){ while (0) switch (2) { case 2: case 2: ; } return 0; }",
+        "main(){ static var s; while (0) later(); return s; }",
+        "f(){ var i; for (i = 0; i < 2; i++) warn(); return i; } main(){ return f() + x; }",
+    };
+    for (const char *t : failing) {
+        TENV e;
+        RUN r;
+        EXPECT_EQ(e.diff(t, &r), "") << t;
+        EXPECT_EQ(r.linked, 0) << t;
+    }
+    const char *agreeing[] = {
+        deep.c_str(),   // nested past what the build takes: the link reads it
+        // a static the link makes that a run does not find (a local of its name hides it)
+        "f(var x){ var t = 1; while (0); { static var t; } return x + t; } main(){ return f(1); }",
+    };
+    for (const char *t : agreeing) {
+        TENV e;
+        EXPECT_EQ(e.diff(t), "") << t;
+    }
+}
+
 // A goto among many labels, forward and back, in blocks of its function.
 TEST(Tree, GotoAmongManyLabels)
 {
