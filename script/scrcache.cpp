@@ -997,6 +997,22 @@ int SCR_XC::call_args(const XN &n)
     return 0;
 }
 
+bool SCR_XC::plain_call(int k, std::vector<int> &args)
+{
+    const XCALL *call = nodes[k].call;
+    const char *p = call->at;
+    char name[SCR_NAMESIZE];
+    if (s.scr_idname(p, name, sizeof name) != 0 || s.scr_match_key(p, "(") != 0 || s.scr_fn_lookup(name)) return false;
+    const FTBL_U *f = s.scr_get_ftbl(name);
+    if (!f || !f->text) return false;
+    for (int i = 0; i < f->nparam; i++)
+        if (f->param(i).type != VT_VAR || (f->param(i).flags & SF_REF)) return false;
+    std::vector<CARG> list;
+    if (parse_args(p, list) != 0 || p != call->end || (int)list.size() != f->nparam) return false;
+    for (const CARG &a : list) args.push_back(a.root);
+    return true;
+}
+
 int SCR_XC::arg_value(const XC_ARG &a, const char *&p, VAL_U &t)
 {
     if (fast_root(a.root, p, t) == 0) return 0;

@@ -48,18 +48,28 @@ public:
         return true;
     }
     // Whether root r is numbers, texts and operators over names alone (no indices or members),
-    // each ok(name): nothing in it can fail a reading without effect (no call, cell or sizeof).
-    template <class OK> bool scalars_only(int r, OK ok) const
+    // each ok(name), and plain calls of such (plain_call): nothing in it can fail a reading
+    // without effect (no cell, sizeof or other call).
+    template <class OK> bool scalars_only(int r, OK ok, int depth = 0)
     {
-        const ROOT &rt = roots[r - 1];
-        if (rt.calls) return false;
+        const ROOT rt = roots[r - 1];   // (a call's arguments parsed here add roots)
         for (int k = rt.first; k <= rt.node; k++) {
             const XN &n = nodes[k];
-            if (n.k == X_CELL || n.k == X_SIZE || n.k == X_CALL) return false;
+            if (n.k == X_CALL) {
+                std::vector<int> args;
+                if (depth >= 4 || !plain_call(k, args)) return false;
+                for (int a : args)
+                    if (!scalars_only(a, ok, depth + 1)) return false;
+                continue;
+            }
+            if (n.k == X_CELL || n.k == X_SIZE) return false;
             if (n.k == X_VAR && (n.dims || n.memb || !ok(&names[n.name]))) return false;
         }
         return true;
     }
+    // Whether the call of node k is of a script function known now (no built-in of its name)
+    // whose parameters are var scalars by value, given one argument each: args their roots.
+    bool plain_call(int k, std::vector<int> &args);
     // A call's argument as scr_assignment_exp reads it (pos where the reader would end).
     int arg_value(const XC_ARG &a, const char *&pos, VAL_U &val);
     int run_root(int r, const char *&pos, VAL_U &val)

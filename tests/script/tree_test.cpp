@@ -366,6 +366,8 @@ TEST(Tree, TheLinkBuildsTreesAsItReads)
         {"g(){ /* while */ var xdo = 1, dow = 2; return \"for\" + xdo + dow; } main(){ return g(); }", "g", 0},
         {"f(){ static var s; while (s < 2) s++; return s; } main(){ return f() + f(); }", "f", 0},
         {"f(){ var n = 0; L: if (++n < 3) goto L; return n; } main(){ return f(); }", "f", 1},
+        // calls of functions known to the link that take numbers
+        {"g(var a, var b){ return a * b; } main(){ var i, s = 1; for (i = 0; i < 3; i++) s += g(i, g(s, 2)); return s; }", "main", 1},
         // a static, a call of a function defined later, a switch, a parameter by reference: at
         // the run
         {"f(){ extern var e; while (e < 2) e += g(); return e; } g(){ return 1; } main(){ return f() + f(); }", "f", 0},
@@ -390,6 +392,9 @@ TEST(Tree, TheLinkBuildsTreesAsItReads)
         "main(){ const var c = 1; while (0) c = 2; return 0; }",
         "main(){ var a; while (0) a[1] = 2; return 0; }",
         "g(var &r){ return r; } main(){ while (0) g(1 + 2); return 0; }",
+        "g(var a){ return a; } main(){ while (0) g(1, 2); return 0; }",
+        "g(var a, var b){ return a; } main(){ while (0) g(1); return 0; }",
+        "g(var a){ return a; } main(){ const var c = 1; while (0) g(g(c = 2)); return 0; }",
         "main(){ while (0) switch (2) { case 2: case 2: ; } return 0; }",
         "main(){ static var s; while (0) later(); return s; }",
         "f(){ var i; for (i = 0; i < 2; i++) warn(); return i; } main(){ return f() + x; }",
@@ -404,6 +409,8 @@ TEST(Tree, TheLinkBuildsTreesAsItReads)
         deep.c_str(),   // nested past what the build takes: the link reads it
         // a static the link makes that a run does not find (a local of its name hides it)
         "f(var x){ var t = 1; while (0); { static var t; } return x + t; } main(){ return f(1); }",
+        // a built-in of a script function's name is the one called
+        "warn(var a, var b){ return a; } main(){ var i; for (i = 0; i < 2; i++) warn(i, 2); return errmsg(); }",
     };
     for (const char *t : agreeing) {
         TENV e;
