@@ -563,13 +563,12 @@ int SCR_U::scr_translation_unit(const char *text, int pass, int *result)
     KOV_LOG("PASS:%d", pass);
     // Parsed forms are the text's: a link reads a text that may be new at the same address.
     if (pass == 1) {
-        if (scr_xc) scr_xc->rebase(nullptr);
         if (scr_tree) scr_tree->clear();
         if (scr_tree_mode && scr_cache_on) {   // the link builds trees: the forms are of this text
             if (!scr_xc) scr_xc = new (std::nothrow) SCR_XC(*this);
             if (!scr_tree) scr_tree = new (std::nothrow) SCR_TREE(*this);
-            if (scr_xc) scr_xc->rebase(text);
         }
+        if (scr_xc) scr_xc->rebase(scr_tree_mode && scr_cache_on ? text : nullptr);
     } else if (!scr_xc || scr_xc->base() != text) {
         if (!scr_xc) scr_xc = new (std::nothrow) SCR_XC(*this);
         if (scr_xc) scr_xc->rebase(text);

@@ -190,14 +190,12 @@ int SCR_TREE::build_link(FTBL_U *f, const char *&pos, int type)
     // what reading the body without effect does to the error texts, as the link's reading did
     const TN &root = *np[f->tfn->root];
     replay_fx(root.fx, root.nfx);
-    pos = f->tfn->end;
-    if (!s.far_pos || std::less<const char *>()(s.far_pos, pos - 1)) s.far_pos = pos - 1;   // its "}"
+    pos = f->tfn->end;   // (the link's next look for blanks moves far_pos past it)
     return 0;
 }
 
-// Bytes loops_in must look at: the end, quotes, "/", braces, the first letters of the loop words (not
-// after a name's letter), the lead bytes of double-byte characters (their second byte may be
-// any of these).
+// Bytes loops_in must look at: the end, quotes, "/", braces, the first letters of the loop
+// words, the lead bytes of double-byte characters (their second byte may be any of these).
 namespace {
 struct LOOK {
     uint8_t at[256] = {};
@@ -261,7 +259,6 @@ int SCR_TREE::build(FTBL_U *f, const char *body, int type)
     int root = -1;
     const char *end = nullptr;
     const long met = s.scr_fwd_met;
-    const uint64_t born = s.vt_births;
     {
         KEEP keep(s);
         s.ctx.scr_pass = 1;   // read as the link reads it, also when a formula called it
@@ -284,15 +281,6 @@ int SCR_TREE::build(FTBL_U *f, const char *body, int type)
         // A call of a function defined later is checked against it where a run reads it: such
         // a body is built at a run (so no call read here is left for the link's check).
         if (linking && s.scr_fwd_met != met) root = -1;
-    }
-    if (root < 0 && linking) {
-        // what its reading made to last (an extern's global): the link's reading makes it again
-        while (s.vtbl_top && s.vtbl_top->born >= born) {
-            VTBL_U *v = s.vtbl_top;
-            s.vtbl_top = v->next;
-            v->next = nullptr;
-            delete v;
-        }
     }
     if (root < 0) {
         nodes.resize(n0);

@@ -88,10 +88,10 @@ public:
     // Builds the tree of the function defined at fn whose body's "{" is at body (after its
     // link read, still inside the function's block). 0 built, -1 left to the reader.
     int build(FTBL_U *f, const char *body, int type);
-    // At the link (tree mode 2): builds the tree of f, whose body's "{" is at pos, as the link's
-    // own reading of the body, which it then stands for: its statics made, its forward calls
-    // kept for the link's check, the error texts and far position as that reading leaves them.
-    // 0 built (pos past the body); -1 nothing shows (the link reads the body).
+    // At the link: builds the tree of f, whose body's "{" is at pos, as the link's own reading
+    // of the body, which it then stands for (the error texts as that reading leaves them).
+    // 0 built, pos past the body; -1 nothing shows, the link reads the body: its reading
+    // depends on a run (a call of a function defined later, a switch, a static) or failed.
     int build_link(FTBL_U *f, const char *&pos, int type);
     // Whether the body whose "{" is at p has a loop or a goto (a word of one, outside texts and
     // comments: a run builds its tree at its first run, so the link may as well).
