@@ -207,7 +207,8 @@ struct LOOK {
     }
 };
 constexpr LOOK look;
-bool word_at(const char *p, const char *w, size_t n) { return memcmp(p, w, n) == 0 && !scr_is_idc((unsigned char)p[n]); }
+// (strncmp stops at the text's end, which may come before n bytes)
+bool word_at(const char *p, const char *w, size_t n) { return strncmp(p, w, n) == 0 && !scr_is_idc((unsigned char)p[n]); }
 }   // namespace
 
 bool SCR_TREE::loops_in(const char *p) const

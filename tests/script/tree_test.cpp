@@ -398,6 +398,7 @@ TEST(Tree, TheLinkBuildsTreesAsItReads)
         "main(){ while (0) switch (2) { case 2: case 2: ; } return 0; }",
         "main(){ static var s; while (0) later(); return s; }",
         "f(){ var i; for (i = 0; i < 2; i++) warn(); return i; } main(){ return f() + x; }",
+        "main(){ return 0; } g(){ wh",   // the text ends in the look for loop words
     };
     for (const char *t : failing) {
         TENV e;
