@@ -3023,16 +3023,27 @@ bool SCR_LEAN::listed(const VTBL_U *v) const
 void SCR_LEAN::unmake(FR &f)
 {
     int np = f.mat ? f.fn->np : 0, na = f.mat ? f.fn->np : f.nav;   // (only arguments' entries before the call)
-    for (VTBL_U **link = &s.vtbl_top; *link;) {
+    // The entries to take out, each once: the walk ends with the last of them (below them lie
+    // the caller's, the globals and the statics, which may be many).
+    VTBL_U *want[3 * SLOTS];
+    int left = 0;
+    auto add = [&](VTBL_U *v) {
+        for (int k = 0; k < left; k++)
+            if (want[k] == v) return;
+        if (v) want[left++] = v;
+    };
+    for (int k = 0; k < np; k++) add(f.vt[k]);
+    for (int k = 0; k < na; k++) add(f.av[k]);
+    for (MASK m = f.made; m; m &= m - 1) add(f.vt[first(m)]);
+    for (VTBL_U **link = &s.vtbl_top; *link && left;) {
         VTBL_U *v = *link;
-        bool mine = false;
-        for (int k = 0; k < np && !mine; k++) mine = v == f.vt[k];
-        for (int k = 0; k < na && !mine; k++) mine = v == f.av[k];
-        for (MASK m = f.made; m && !mine; m &= m - 1) mine = v == f.vt[first(m)];
-        if (!mine) {
+        int k = 0;
+        while (k < left && want[k] != v) k++;
+        if (k == left) {
             link = &v->next;
             continue;
         }
+        want[k] = want[--left];
         *link = v->next;
         v->next = nullptr;
         delete v;
