@@ -641,6 +641,7 @@ int SCR_U::scr_link_scrpt()
     scr_text = new (std::nothrow) char[src.size() + 1];
     if (!scr_text) return -1;
     memcpy(scr_text, src.c_str(), src.size() + 1);
+    std::string().swap(src);   // one copy of a big text while the link makes its memos
     int st = scr_tstat;
     scr_tstat = TST_SCRPT_RUN;
     int r = scr_translation_unit(scr_text, 1, nullptr);
