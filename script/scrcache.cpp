@@ -997,20 +997,29 @@ int SCR_XC::call_args(const XN &n)
     return 0;
 }
 
-bool SCR_XC::plain_call(int k, std::vector<int> &args)
+int SCR_XC::plain_call(int k, char (&arg)[SCR_MAXARG][SCR_NAMESIZE]) const
 {
     const XCALL *call = nodes[k].call;
     const char *p = call->at;
     char name[SCR_NAMESIZE];
-    if (s.scr_idname(p, name, sizeof name) != 0 || s.scr_match_key(p, "(") != 0 || s.scr_fn_lookup(name)) return false;
+    if (s.scr_idname(p, name, sizeof name) != 0 || s.scr_match_key(p, "(") != 0 || s.scr_fn_lookup(name)) return -1;
     const FTBL_U *f = s.scr_get_ftbl(name);
-    if (!f || !f->text) return false;
+    if (!f || !f->text || f->nparam > SCR_MAXARG) return -1;
     for (int i = 0; i < f->nparam; i++)
-        if (f->param(i).type != VT_VAR || (f->param(i).flags & SF_REF)) return false;
-    std::vector<CARG> list;
-    if (parse_args(p, list) != 0 || p != call->end || (int)list.size() != f->nparam) return false;
-    for (const CARG &a : list) args.push_back(a.root);
-    return true;
+        if (f->param(i).type != VT_VAR || (f->param(i).flags & SF_REF)) return -1;
+    int n = 0;
+    if (s.scr_match_key(p, ")") != 0)
+        for (;; n++) {
+            if (n >= f->nparam) return -1;
+            VAL_U v;
+            arg[n][0] = 0;
+            if (s.scr_idname(p, arg[n], SCR_NAMESIZE) != 0 && s.scr_const(p, v) != 0) return -1;
+            if (s.scr_match_key(p, ",") == 0) continue;
+            if (s.scr_match_key(p, ")") != 0) return -1;
+            n++;
+            break;
+        }
+    return p == call->end && n == f->nparam ? n : -1;
 }
 
 int SCR_XC::arg_value(const XC_ARG &a, const char *&p, VAL_U &t)

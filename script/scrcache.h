@@ -48,18 +48,19 @@ public:
         return true;
     }
     // Whether root r is numbers, texts and operators over names alone (no indices or members),
-    // each ok(name), and plain calls of such (plain_call): nothing in it can fail a reading
-    // without effect (no cell, sizeof or other call).
-    template <class OK> bool scalars_only(int r, OK ok, int depth = 0)
+    // each ok(name), and plain calls (plain_call) whose arguments are names ok(name) or
+    // numbers: nothing in it can fail a reading without effect (no cell, sizeof or other call).
+    template <class OK> bool scalars_only(int r, OK ok) const
     {
-        const ROOT rt = roots[r - 1];   // (a call's arguments parsed here add roots)
+        const ROOT &rt = roots[r - 1];
         for (int k = rt.first; k <= rt.node; k++) {
             const XN &n = nodes[k];
             if (n.k == X_CALL) {
-                std::vector<int> args;
-                if (depth >= 4 || !plain_call(k, args)) return false;
-                for (int a : args)
-                    if (!scalars_only(a, ok, depth + 1)) return false;
+                char arg[SCR_MAXARG][SCR_NAMESIZE];
+                int na = plain_call(k, arg);
+                if (na < 0) return false;
+                for (int a = 0; a < na; a++)
+                    if (arg[a][0] && !ok(arg[a])) return false;
                 continue;
             }
             if (n.k == X_CELL || n.k == X_SIZE) return false;
@@ -67,9 +68,10 @@ public:
         }
         return true;
     }
-    // Whether the call of node k is of a script function known now (no built-in of its name)
-    // whose parameters are var scalars by value, given one argument each: args their roots.
-    bool plain_call(int k, std::vector<int> &args);
+    // The arguments of the call of node k when it calls a script function known now (no
+    // built-in of its name) whose parameters are var scalars by value, and each argument is a
+    // name (into arg) or a number ("" there), one a parameter: their count, else -1.
+    int plain_call(int k, char (&arg)[SCR_MAXARG][SCR_NAMESIZE]) const;
     // A call's argument as scr_assignment_exp reads it (pos where the reader would end).
     int arg_value(const XC_ARG &a, const char *&pos, VAL_U &val);
     int run_root(int r, const char *&pos, VAL_U &val)
