@@ -394,6 +394,8 @@ TEST(Tree, TheLinkBuildsTreesAsItReads)
         "g(var &r){ return r; } main(){ while (0) g(1 + 2); return 0; }",
         "g(var a){ return a; } main(){ while (0) g(1, 2); return 0; }",
         "g(var a, var b){ return a; } main(){ while (0) g(1); return 0; }",
+        "g(var a){ return a; } main(){ while (0) g(zz); return 0; }",
+        "g(var &r){ return r; } main(){ while (0) g(5); return 0; }",
         "g(var a){ return a; } main(){ const var c = 1; while (0) g(g(c = 2)); return 0; }",
         "main(){ while (0) switch (2) { case 2: case 2: ; } return 0; }",
         "main(){ static var s; while (0) later(); return s; }",
@@ -410,6 +412,7 @@ TEST(Tree, TheLinkBuildsTreesAsItReads)
         deep.c_str(),   // nested past what the build takes: the link reads it
         // a static the link makes that a run does not find (a local of its name hides it)
         "f(var x){ var t = 1; while (0); { static var t; } return x + t; } main(){ return f(1); }",
+        "var v[3]; g(var a){ return a; } main(){ var i; for (i = 0; i < 2; i++) g(v); return i; }",
         // a built-in of a script function's name is the one called
         "warn(var a, var b){ return a; } main(){ var i; for (i = 0; i < 2; i++) warn(i, 2); return errmsg(); }",
     };
