@@ -8,7 +8,7 @@
 namespace kov {
 
 // Lead byte of a double-byte character: 0x81..0x9F or 0xE0..0xFC.
-inline bool sj_is_lead(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+constexpr bool sj_is_lead(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
 
 // Bytes taken by the character at p: 2 for a lead byte followed by a trail byte, 1 otherwise
 // (a lead byte before the NUL stands alone), 0 at the NUL.

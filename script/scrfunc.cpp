@@ -563,12 +563,14 @@ int SCR_U::scr_translation_unit(const char *text, int pass, int *result)
     KOV_LOG("PASS:%d", pass);
     // Parsed forms are the text's: a link reads a text that may be new at the same address.
     if (pass == 1) {
+        // the link builds trees: the forms are of this text
+        const bool trees = scr_tree_mode && scr_cache_on;
         if (scr_tree) scr_tree->clear();
-        if (scr_tree_mode && scr_cache_on) {   // the link builds trees: the forms are of this text
+        if (trees) {
             if (!scr_xc) scr_xc = new (std::nothrow) SCR_XC(*this);
             if (!scr_tree) scr_tree = new (std::nothrow) SCR_TREE(*this);
         }
-        if (scr_xc) scr_xc->rebase(scr_tree_mode && scr_cache_on ? text : nullptr);
+        if (scr_xc) scr_xc->rebase(trees ? text : nullptr);
     } else if (!scr_xc || scr_xc->base() != text) {
         if (!scr_xc) scr_xc = new (std::nothrow) SCR_XC(*this);
         if (scr_xc) scr_xc->rebase(text);

@@ -202,8 +202,8 @@ struct LOOK {
     constexpr LOOK()
     {
         for (int c : {'\0', '"', '\'', '/', '{', '}', 'w', 'f', 'd', 'g'}) at[c] = 1;
-        for (int c = 0x81; c <= 0x9F; c++) at[c] = 2;
-        for (int c = 0xE0; c <= 0xFC; c++) at[c] = 2;
+        for (int c = 0x80; c < 256; c++)
+            if (kov::sj_is_lead((unsigned char)c)) at[c] = 2;
     }
 };
 constexpr LOOK look;
@@ -219,7 +219,7 @@ bool SCR_TREE::loops_in(const char *p) const
         if (!*p) return false;
         char c = *p;
         if (look.at[(uint8_t)c] == 2) {
-            p += p[1] ? 2 : 1;
+            p += kov::sj_step(p);
             continue;
         }
         if (c == '"' || c == '\'') {
