@@ -85,6 +85,7 @@ void SCR_XC::rebase(const char *t)
     nodes.clear();
     calls.clear();
     vars.clear();
+    cells.clear();
     items.clear();
     names.clear();
     drop_strs(0);
@@ -93,7 +94,7 @@ void SCR_XC::rebase(const char *t)
 
 long SCR_XC::bytes() const
 {
-    return (long)(blanks.capacity() + shapes.capacity() + roots.capacity() * sizeof(ROOT) + nodes.capacity() * sizeof(XN) + calls.capacity() * sizeof(XCALL) + vars.capacity() * sizeof(XVAR) +
+    return (long)(blanks.capacity() + shapes.capacity() + roots.capacity() * sizeof(ROOT) + nodes.capacity() * sizeof(XN) + calls.capacity() * sizeof(XCALL) + vars.capacity() * sizeof(XVAR) + cells.capacity() * sizeof(XCELL) +
                   items.capacity() * sizeof(ITEM) + names.capacity() + strs.capacity() * sizeof(VAL_U));
 }
 
@@ -102,8 +103,7 @@ long SCR_U::scr_cache_bytes() const { return scr_xc ? scr_xc->bytes() : 0; }
 int SCR_XC::add(const XN &n)
 {
     XN &x = nodes.push_back(n);
-    x.nf = numf_of(x, nodes);
-    x.numeric = x.nf != bail_fn();
+    x.nf = numf_of(x);
     return (int)nodes.size() - 1;
 }
 
@@ -125,7 +125,7 @@ int SCR_XC::compile(const char *pos)
 {
     SCR_U::ERR_SAVE keep, *outer = s.err_save;
     s.err_save = &keep;
-    size_t n0 = nodes.size(), i0 = items.size(), m0 = names.size(), s0 = strs.size(), c0 = calls.size(), v0 = vars.size();
+    size_t n0 = nodes.size(), i0 = items.size(), m0 = names.size(), s0 = strs.size(), c0 = calls.size(), v0 = vars.size(), e0 = cells.size();
     maxd = 0;
     const char *p = pos;
     int root;
@@ -140,6 +140,7 @@ int SCR_XC::compile(const char *pos)
         nodes.resize(n0);
         calls.resize(c0);
         vars.resize(v0);
+        cells.resize(e0);
         items.resize(i0);
         names.resize(m0);
         drop_strs(s0);
@@ -299,7 +300,7 @@ int SCR_XC::cx_row(int level, int first, const ITEM *list, size_t count)
     }
     x.post = (uint8_t)list[count - 1].op;
     x.b = list[count - 1].node;
-    x.c = left;
+    x.left = left;
     return add(x);
 }
 
@@ -462,12 +463,7 @@ int SCR_XC::cx_cell(const char *&pos)
     int c = s.scr_skip_space(m);
     if (c == '[' || c == '.' || (c == '-' && (m[1] == '>' || m[1] == '-')) || (c == '+' && m[1] == '+')) return -1;
     XN x{X_CELL};
-    x.text = pos;
-    x.c = (int)(m - pos);   // where the reader's look for "++" leaves it
-    x.a = ref.xoff;   // the cell at each formula's cell: an offset, or absolute (list, n)
-    x.b = ref.yoff;
-    x.list = ref.x;
-    x.n = ref.y;
+    x.cell = &cells.push_back(XCELL{pos, (int)(m - pos), ref});
     pos = q;
     return add(x);
 }
@@ -513,7 +509,7 @@ static bool corner(const CSV_REF &r, int bx, int by, CSV_REF &at)
 bool SCR_XC::cell_at(const XN &n, int &x, int &y) const
 {
     CSV_REF at;
-    if (!corner(CSV_REF{n.list, n.n, n.a, n.b}, s.ctx.cel_x, s.ctx.cel_y, at)) return false;
+    if (!corner(n.cell->ref, s.ctx.cel_x, s.ctx.cel_y, at)) return false;
     x = at.x;
     y = at.y;
     return true;
@@ -529,8 +525,8 @@ int SCR_XC::read_cell(const XN &n, VAL_U &val)
         VTBL_U *my = s.my_var();
         return my && s.lv_bind(my, x, y, 2, lv) == 0 && s.lv_read(lv, val) == 0 ? 0 : -1;
     }
-    const char *p = n.text;
-    return s.scr_postfix_exp(p, val) == 0 && p == n.text + n.c ? 0 : -1;
+    const char *p = n.cell->text;
+    return s.scr_postfix_exp(p, val) == 0 && p == n.cell->text + n.cell->len ? 0 : -1;
 }
 
 int SCR_XC::range_at(const char *&q, int bx, int by, CSV_RECT *rc)
@@ -748,7 +744,7 @@ struct SCR_XC::FAST {
     {
         VTBL_U *vt = xc.look(n);
         double a;
-        if (!vt || vt->type == VT_ENUM || n.fl->nf(xc, *n.fl, a)) return 1;   // an enumerator stops before "["
+        if (!vt || vt->type == VT_ENUM || xc.evd(n.a, a)) return 1;   // an enumerator stops before "["
         int x = scr_trunc32(a);
         if (n.var->row && x >= 0 && x < n.var->row_len) {
             const VAL_U &v = n.var->row[x];
@@ -771,13 +767,13 @@ struct SCR_XC::FAST {
     {
         VTBL_U *vt = xc.look(n);
         double a, b;
-        if (!vt || vt->type == VT_ENUM || n.fl->nf(xc, *n.fl, a) || n.fr->nf(xc, *n.fr, b)) return 1;
+        if (!vt || vt->type == VT_ENUM || xc.evd(n.a, a) || xc.evd(n.b, b)) return 1;
         return elem(xc, n, vt, scr_trunc32(b), scr_trunc32(a), d);
     }
     template <int OP> static int un(SCR_XC &xc, const XN &n, double &d)
     {
         double a;
-        if (n.fl->nf(xc, *n.fl, a)) return 1;
+        if (xc.evd(n.a, a)) return 1;
         KOV_LOG("%c %g", n.op, a);
         d = OP == '!' ? a == 0 : OP == '-' ? -a : OP == '+' ? a : (double)~scr_trunc64(a);
         return 0;
@@ -786,7 +782,7 @@ struct SCR_XC::FAST {
     template <int L, int I> static int bin(SCR_XC &xc, const XN &n, double &d)
     {
         double a, b;
-        if (n.fl->nf(xc, *n.fl, a) || n.fr->nf(xc, *n.fr, b)) return 1;
+        if (xc.evd(n.k == X_BIN ? n.a : n.left, a) || xc.evd(n.b, b)) return 1;
         if constexpr (L == 3) d = I == 0 ? a == b : a != b;
         else if constexpr (L == 4) d = I == 0 ? a <= b : I == 1 ? a < b : I == 2 ? a >= b : a > b;
         else if constexpr (L == 6) d = I ? a - b : a + b;   // parsed forms never run while tracing
@@ -797,54 +793,30 @@ struct SCR_XC::FAST {
         } else d = scr_numop(L, I, a, b);
         return 0;
     }
-    template <int L> static NUMF level(int i)
-    {
-        switch (i) {
-        case 0: return bin<L, 0>;
-        case 1: return bin<L, 1>;
-        case 2: return bin<L, 2>;
-        default: return bin<L, 3>;
-        }
-    }
 };
 
-SCR_XC::NUMF SCR_XC::bail_fn() { return FAST::bail; }
-
-SCR_XC::NUMF SCR_XC::numf_of(XN &n, STABLE<XN> &nodes)
+// By index: bail (0), num, var0, var1, var2, cell, the unary operators, then bin<L, I> at
+// NF_BIN + 4 L + I.
+#define KOV_BIN_LEVEL(L) FAST::bin<L, 0>, FAST::bin<L, 1>, FAST::bin<L, 2>, FAST::bin<L, 3>
+const SCR_XC::NUMF SCR_XC::numfs[] = {
+    FAST::bail, FAST::num, FAST::var0, FAST::var1, FAST::var2, FAST::cell,
+    FAST::un<'!'>, FAST::un<'-'>, FAST::un<'+'>, FAST::un<'~'>,
+    KOV_BIN_LEVEL(0), KOV_BIN_LEVEL(1), KOV_BIN_LEVEL(2), KOV_BIN_LEVEL(3),
+    KOV_BIN_LEVEL(4), KOV_BIN_LEVEL(5), KOV_BIN_LEVEL(6), KOV_BIN_LEVEL(7),
+};
+#undef KOV_BIN_LEVEL
+enum { NF_BAIL, NF_NUM, NF_VAR0, NF_CELL = 5, NF_UN, NF_BIN = 10 };
+uint8_t SCR_XC::numf_of(const XN &n)
 {
+    static_assert(std::size(numfs) == NF_BIN + 32);
     switch (n.k) {
-    case X_NUM: return FAST::num;
-    case X_VAR:
-        if (n.npost || n.memb) return FAST::bail;
-        if (n.dims >= 1) n.fl = &nodes[n.a];
-        if (n.dims == 2) n.fr = &nodes[n.b];
-        return n.dims == 0 ? FAST::var0 : n.dims == 1 ? FAST::var1 : FAST::var2;
-    case X_UN:
-        n.fl = &nodes[n.a];
-        switch (n.op) {
-        case '!': return FAST::un<'!'>;
-        case '-': return FAST::un<'-'>;
-        case '+': return FAST::un<'+'>;
-        default: return FAST::un<'~'>;
-        }
+    case X_NUM: return NF_NUM;
+    case X_VAR: return n.npost || n.memb ? NF_BAIL : NF_VAR0 + std::min<int>(n.dims, 2);
+    case X_UN: return NF_UN + (n.op == '!' ? 0 : n.op == '-' ? 1 : n.op == '+' ? 2 : 3);
     case X_CHAIN:
-    case X_BIN: {
-        n.fl = &nodes[n.k == X_BIN ? n.a : n.c];
-        n.fr = &nodes[n.b];
-        int i = n.post;
-        switch (n.op) {
-        case 0: return FAST::level<0>(i);
-        case 1: return FAST::level<1>(i);
-        case 2: return FAST::level<2>(i);
-        case 3: return FAST::level<3>(i);
-        case 4: return FAST::level<4>(i);
-        case 5: return FAST::level<5>(i);
-        case 6: return FAST::level<6>(i);
-        default: return FAST::level<7>(i);
-        }
-    }
-    case X_CELL: return FAST::cell;
-    default: return FAST::bail;
+    case X_BIN: return NF_BIN + 4 * std::min<int>(n.op, 7) + std::min<int>(n.post, 3);
+    case X_CELL: return NF_CELL;
+    default: return NF_BAIL;
     }
 }
 

@@ -92,13 +92,13 @@ public:
     {
         const ROOT &rt = roots[r - 1];
         const XN &n = nodes[rt.node];
-        if (!n.numeric && n.k != X_ASG && !(n.k == X_VAR && n.npost)) return 1;
+        if (!n.numeric() && n.k != X_ASG && !(n.k == X_VAR && n.npost)) return 1;
         if (!room(rt.deep + 2)) return 1;   // the statement expression's DEEP and run_root's look, in one
         if (n.k == X_ASG) {
             if (asg_fast(n, val) != 0 && (!unused || append_fast(n) != 0)) return 1;
-        } else if (n.numeric) {
+        } else if (n.numeric()) {
             double d;
-            if (n.nf(*this, n, d) != 0) return 1;
+            if (numfs[n.nf](*this, n, d) != 0) return 1;
             val.val_putd(d);
         } else if (step_fast(n, val) != 0) {   // i++, as ev_var takes it
             return 1;
@@ -180,11 +180,17 @@ private:
         int deep = 0;         // the reader's nesting count there, from the expression's
         const char *at = nullptr, *end = nullptr;   // where the call is read, past its ")"
     };
+    // A formula's cell name (a record of its own: cells are few among the nodes).
+    struct XCELL {
+        const char *text;   // the name
+        int len;            // to where the reader's look for "++" ends
+        CSV_REF ref;        // the cell at each formula's cell: offsets, or absolute
+    };
     struct XN;
     // A node as a number with nothing else done: 0 done, 1 not all numbers (nothing done).
     using NUMF = int (*)(SCR_XC &, const XN &, double &);
-    // (64 bytes: a tree holds one per operator and operand; what a name or a call keeps besides
-    // is in its record)
+    // (32 bytes: a tree holds one per operator and operand; what a name, a call or a cell keeps
+    // besides is in its record)
     struct XN {
         XN(KIND k = X_NUM) : k(k) {}
         KIND k;
@@ -193,25 +199,28 @@ private:
         uint8_t npost = 0;    // X_VAR: postfix steps, bit i of post set for "++"
         uint8_t post = 0;
         uint8_t pure = 0;     // X_CHAIN, X_UN: numbers and plain names only (evd may take it)
-        uint8_t numeric = 0;  // nf may give a number (it is no mere refusal)
         uint8_t memb = 0;     // X_VAR: members follow (read, of no effect; an enumerator stops before them)
-        int a = -1, b = -1, c = -1;
+        uint8_t nf = 0;       // its fast evaluator (numfs): the node as a number
+        int a = -1, b = -1;
         union {
             int list = 0;     // X_CHAIN, X_LOGIC, X_COMMA: items[list ...]; X_STR: strs[list]
             int name;         // X_VAR: offset in names
+            int c;            // X_COND: the value when false
         };
         int n = 0;
         union {
             double num = 0;   // X_NUM
             XVAR *var;        // X_VAR: what its name meant
             XCALL *call;      // X_CALL: what its call keeps
-            const char *text; // X_CELL: the name (c: its length to where the reader's look for "++" ends)
+            XCELL *cell;      // X_CELL
+            int left;         // X_CHAIN: for numbers, the row of operators before the last (b)
         };
-        NUMF nf = nullptr;
-        const XN *fl = nullptr, *fr = nullptr;   // nf's operands
+        // nf may give a number (it is no mere refusal)
+        bool numeric() const { return nf != 0; }
         // A name alone (no indices, steps or members): it may stand for the storage it names.
         bool plain_name() const { return k == X_VAR && !dims && !npost && !memb; }
     };
+    static_assert(sizeof(XN) == 32);
     using CARG = XC_ARG;
     bool cell_at(const XN &n, int &x, int &y) const;
     int read_cell(const XN &n, VAL_U &val);
@@ -265,6 +274,7 @@ private:
     STABLE<XN> nodes;
     STABLE<XCALL> calls;
     STABLE<XVAR> vars;
+    STABLE<XCELL> cells;
     STABLE<ITEM> items;
     std::vector<char> names;
     STABLE<VAL_U> strs;   // lean forms hold their texts by address
@@ -306,9 +316,13 @@ private:
     int may_stop(int i) const;
 
     int ev(int i, VAL_U &val);
-    int evd(int i, double &d) { return nodes[i].nf(*this, nodes[i], d); }
-    static NUMF numf_of(XN &n, STABLE<XN> &nodes);
-    static NUMF bail_fn();
+    int evd(int i, double &d)
+    {
+        const XN &n = nodes[i];
+        return numfs[n.nf](*this, n, d);
+    }
+    static const NUMF numfs[];
+    static uint8_t numf_of(const XN &n);
     int asg_fast(const XN &n, VAL_U &val);
     int append_fast(const XN &n);
     int call_fast(const XN &n, VAL_U &val);
