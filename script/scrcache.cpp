@@ -416,7 +416,6 @@ int SCR_XC::cx_unary(const char *&pos, int d)
     XN x;
     p = q;
     if (cx_name(p, name, d, x) != 0) return -1;
-    x.var->at = q;
     for (;;) {
         int pc = s.scr_skip_space(p);
         if (pc != '+' && pc != '-') break;
@@ -425,6 +424,10 @@ int SCR_XC::cx_unary(const char *&pos, int d)
         if (x.npost == XC_POST) return -1;
         if (inc > 0) x.post |= (uint8_t)(1u << x.npost);
         x.npost++;
+    }
+    if (x.dims || x.npost || x.memb) {   // an enumerator stops past its name: where that is
+        x.op = 1;
+        names.insert(names.end(), (const char *)&q, (const char *)&q + sizeof q);
     }
     pos = p;
     return add(x);
@@ -827,7 +830,7 @@ int SCR_XC::asg_fast(const XN &n, VAL_U &val)
     const XN &l = nodes[n.a];
     if (s.sup()) return 1;
     VTBL_U *vt = look(l);
-    if (l.var->cell && !(vt->flags & SF_CONST)) {   // a plain var scalar
+    if (!l.dims && l.var->cell && !(vt->flags & SF_CONST)) {   // a plain var scalar
         double r;
         if (evd(n.b, r)) return 1;
         double d = n.op == 0 ? r : scr_asg_num(n.op, l.var->cell->val_getd(), r);
@@ -848,7 +851,7 @@ int SCR_XC::asg_fast(const XN &n, VAL_U &val)
     }
     double r;
     if (evd(n.b, r)) return 1;
-    VAL_U *cell = l.var->row && x < l.var->row_len ? const_cast<VAL_U *>(l.var->row) + x : g->gj_cell(x, y);
+    VAL_U *cell = l.dims == 1 && l.var->row && x < l.var->row_len ? const_cast<VAL_U *>(l.var->row) + x : g->gj_cell(x, y);
     if (!cell) return 1;
     double d = n.op == 0 ? r : scr_asg_num(n.op, cell->val_getd(), r);
     cell->val_putd(d);
@@ -1231,7 +1234,6 @@ void SCR_XC::relook(const XN &n) const
     }
     n.var->gen = s.vt_now();
     n.var->cell = nullptr;
-    n.var->row = nullptr;
     const VTBL_U *vt = n.var->vt;
     VAR_GJ *g = vt && vt->type == VT_VAR ? gj_vars_of(vt->vtb_gajet_pt) : nullptr;
     if (g && !n.dims && g->gj_dims() == 0) n.var->cell = g->gj_cell(0, 0);
@@ -1278,7 +1280,9 @@ int SCR_XC::ev_var(const XN &n, VAL_U &val)
         KOV_LOG("enum:%s == %d", &names[n.name], vt->value);
         val.val_putd(vt->value);
         if (!n.dims && !n.npost && !n.memb) return 0;
-        stop_at = n.var->at;
+        const char *name = &names[n.name];
+        stop_at = nullptr;
+        if (n.op) memcpy(&stop_at, name + strlen(name) + 1, sizeof stop_at);
         return 2;
     }
     if (!vt) return -1;

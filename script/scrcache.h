@@ -149,18 +149,19 @@ private:
     // What a name's node learns of its name (a record of its own: most nodes are no names).
     struct XVAR {
         // the entry the name meant when vt_gen was gen, and its element when a plain var
-        // scalar (the storage keeps its place while vt_gen stands)
+        // scalar (the storage keeps its place while vt_gen stands), or, with one index into a
+        // one-row var array, its row when stored into (and its length)
         VTBL_U *vt = nullptr;
         uint64_t gen = 0;
-        VAL_U *cell = nullptr;
-        // one index into a one-row var array: its row when stored into, and its length
-        const VAL_U *row = nullptr;
-        int row_len = 0;
-        // in a body run with a frame: the frame's slot the name meant (sfn's)
+        union {
+            VAL_U *cell = nullptr;   // no indices
+            const VAL_U *row;        // one index
+        };
+        const FTBL_U *sfn = nullptr;   // in a body run with a frame: the frame's slot the name meant (sfn's)
         int slot = 0;
-        const FTBL_U *sfn = nullptr;
-        const char *at = nullptr;   // past the name (an enumerator with indices stops there)
+        int row_len = 0;
     };
+    static_assert(sizeof(XVAR) == 40);
     // What a call's node keeps (calls are few among the nodes: a record of their own).
     struct XCALL {
         // The built-in table that had no function of this name (null: not asked yet);
@@ -194,7 +195,8 @@ private:
     struct XN {
         XN(KIND k = X_NUM) : k(k) {}
         KIND k;
-        uint8_t op = 0;       // X_UN: the operator byte; X_CHAIN: level; X_LOGIC: 1 "||"; X_ASG, X_PRE
+        uint8_t op = 0;       // X_UN: the operator byte; X_CHAIN: level; X_LOGIC: 1 "||"; X_ASG, X_PRE;
+                              // X_VAR: 1 where its end is kept after its name (an operand with indices, steps or members)
         uint8_t dims = 0;     // X_VAR: indices a (and b)
         uint8_t npost = 0;    // X_VAR: postfix steps, bit i of post set for "++"
         uint8_t post = 0;
