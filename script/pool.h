@@ -1,10 +1,11 @@
-// Blocks of one size kept for reuse: every call of a script function makes and destroys a
+// Storage of the interpreter. Blocks of one size kept for reuse: every call of a script function makes and destroys a
 // variable entry and a storage object per parameter and argument. Plain data without a
 // destructor, so that objects destroyed late at exit can still give their blocks back.
 // The interpreter runs on one thread.
 #pragma once
 #include <cstddef>
 #include <new>
+#include <vector>
 
 // Under the address sanitizer nothing is kept, so that it still sees every use after free.
 #if defined(__SANITIZE_ADDRESS__)
@@ -42,3 +43,34 @@ template <size_t SIZE> struct SCR_POOL {
         if (n == sizeof(T)) SCR_POOL<sizeof(T)>::put(p);                                          \
         else ::operator delete(p);                                                                \
     }
+
+// A growing array whose elements stay where they are made (chunks of 2^SHIFT, never moved):
+// what is built while another element is in use leaves that one in place.
+template <class T, int SHIFT = 10> struct SCR_STABLE {
+    static constexpr size_t N = size_t(1) << SHIFT;
+    std::vector<T *> chunk;
+    size_t count = 0;
+    SCR_STABLE() = default;
+    SCR_STABLE(const SCR_STABLE &) = delete;
+    SCR_STABLE &operator=(const SCR_STABLE &) = delete;
+    ~SCR_STABLE() { clear(); }
+    T &operator[](size_t i) { return chunk[i >> SHIFT][i & (N - 1)]; }
+    const T &operator[](size_t i) const { return chunk[i >> SHIFT][i & (N - 1)]; }
+    size_t size() const { return count; }
+    size_t capacity() const { return chunk.size() * N; }
+    T &push_back(const T &v)
+    {
+        if (count == capacity()) {
+            chunk.reserve(chunk.size() + 1);
+            chunk.push_back(new T[N]);
+        }
+        return (*this)[count++] = v;
+    }
+    void resize(size_t n) { count = n < count ? n : count; }   // shrinks only
+    void clear()
+    {
+        for (T *c : chunk) delete[] c;
+        chunk.clear();
+        count = 0;
+    }
+};

@@ -11,6 +11,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "script/pool.h"
 #include "script/scr.h"
 #include "sheet/csv.h"
 
@@ -238,34 +239,7 @@ private:
     };
 
     // Nodes stay where they are made: a call run by a node may parse more of the text.
-    template <class T> struct STABLE {
-        static constexpr int SHIFT = 10, N = 1 << SHIFT;
-        std::vector<T *> chunk;
-        size_t count = 0;
-        STABLE() = default;
-        STABLE(const STABLE &) = delete;
-        STABLE &operator=(const STABLE &) = delete;
-        ~STABLE() { clear(); }
-        T &operator[](size_t i) { return chunk[i >> SHIFT][i & (N - 1)]; }
-        const T &operator[](size_t i) const { return chunk[i >> SHIFT][i & (N - 1)]; }
-        size_t size() const { return count; }
-        size_t capacity() const { return chunk.size() * N; }
-        T &push_back(const T &v)   // the element stays where it is
-        {
-            if (count == capacity()) {
-                chunk.reserve(chunk.size() + 1);
-                chunk.push_back(new T[N]);
-            }
-            return (*this)[count++] = v;
-        }
-        void resize(size_t n) { count = n < count ? n : count; }   // shrinks only
-        void clear()
-        {
-            for (T *c : chunk) delete[] c;
-            chunk.clear();
-            count = 0;
-        }
-    };
+    template <class T> using STABLE = SCR_STABLE<T>;
 
     SCR_U &s;
     const char *text = nullptr;

@@ -598,7 +598,7 @@ void SCR_LEAN::build_once(FN &fn, MASK want)
             fn.sized |= MASK(1) << i;
     fn.np = c.np;
     fn.ok = 0;   // being made: a call of itself takes it
-    const TN &root = *t.np[f->tfn->root];
+    const TN &root = t.nodes[f->tfn->root];
     if (c_decls(fn, root, 0) != 0) {
         fn.ok = -1;
         return;
@@ -618,7 +618,7 @@ void SCR_LEAN::build_once(FN &fn, MASK want)
     for (LS &o : fn.st) {   // a goto's label by its statement
         if (o.k != TN_GOTO) continue;
         // a jump into a block that hides a name would find the enclosing block's entry there
-        for (int p = o.to; p >= 0; p = t.np[p]->parent)
+        for (int p = o.to; p >= 0; p = t.nodes[p].parent)
             if (std::find(fn.shadows.begin(), fn.shadows.end(), p) != fn.shadows.end()) {
                 fn.ok = -1;
                 return;
@@ -1097,7 +1097,7 @@ template <class MAKE> int SCR_LEAN::c_list(FN &fn, int n, MAKE make)
 
 int SCR_LEAN::c_stat(FN &fn, int i, int nest)
 {
-    const TN &n = *t.np[i];
+    const TN &n = t.nodes[i];
     LS o;
     o.k = n.k;
     o.at = n.at;
@@ -1110,13 +1110,13 @@ int SCR_LEAN::c_stat(FN &fn, int i, int nest)
     case TN_BREAK:
     case TN_CONTINUE: break;
     case TN_EXP:
-        if ((o.x[0] = c_exp(fn, n.x[0], nest)) < 0) return -1;
+        if ((o.x[0] = c_exp(fn, n.x, nest)) < 0) return -1;
         break;
     case TN_RETURN:
-        if (n.type > VT_VOID && n.x[0].at && (o.x[0] = c_exp(fn, n.x[0], nest)) < 0) return -1;
+        if (n.type > VT_VOID && n.x.at && (o.x[0] = c_exp(fn, n.x, nest)) < 0) return -1;
         break;
     case TN_IF:
-        if ((o.x[0] = c_exp(fn, n.x[0], nest)) < 0 || (o.a = c_stat(fn, n.a, nest)) < 0) return -1;
+        if ((o.x[0] = c_exp(fn, n.x, nest)) < 0 || (o.a = c_stat(fn, n.a, nest)) < 0) return -1;
         if (n.b >= 0 && (o.b = c_stat(fn, n.b, nest)) < 0) return -1;
         break;
     case TN_WHILE:
@@ -1124,7 +1124,7 @@ int SCR_LEAN::c_stat(FN &fn, int i, int nest)
     case TN_FOR: {   // a loop's block: its head and body one level deeper
         SCR_SET<int> in(fn.in_loops, fn.in_loops + 1);
         for (int k = 0; k < 3; k++)
-            if (n.x[k].at && (o.x[k] = c_exp(fn, n.x[k], nest + 1)) < 0) return -1;
+            if (t.tx(n, k).at && (o.x[k] = c_exp(fn, t.tx(n, k), nest + 1)) < 0) return -1;
         if ((n.k != TN_FOR && o.x[0] < 0) || (o.a = c_stat(fn, n.a, nest + 1)) < 0) return -1;
         break;
     }
@@ -1140,7 +1140,7 @@ int SCR_LEAN::c_stat(FN &fn, int i, int nest)
         break;
     }
     case TN_SWITCH: {   // its block: its head and body one level deeper
-        if (n.ndecl || (o.x[0] = c_exp(fn, n.x[0], nest + 1)) < 0) return -1;
+        if (n.ndecl || (o.x[0] = c_exp(fn, n.x, nest + 1)) < 0) return -1;
         LABELS labels;
         if ((o.list = c_list(fn, n.n, [&](int k) { return c_switched(fn, t.kids[n.list + k], nest + 1, labels, 0); })) < 0)
             return -1;
@@ -1169,7 +1169,7 @@ int SCR_LEAN::c_stat(FN &fn, int i, int nest)
 // only when it gets there: it is not made here.
 int SCR_LEAN::c_switched(FN &fn, int i, int nest, LABELS &labels, int chain)
 {
-    const TN &n = *t.np[i];
+    const TN &n = t.nodes[i];
     if (n.k != TN_CASE && n.k != TN_DEFAULT) return c_stat(fn, i, nest);
     LS o;
     o.k = n.k;
@@ -1178,7 +1178,7 @@ int SCR_LEAN::c_switched(FN &fn, int i, int nest, LABELS &labels, int chain)
     o.nest = nest;
     fn.deep = std::max(fn.deep, nest + 4 + 2 * chain);
     if (n.k == TN_CASE) {
-        const char *p = n.x[0].at;
+        const char *p = n.x.at;
         s.scr_skip_space(p);
         bool neg = *p == '-';
         VAL_U v;
@@ -1194,7 +1194,7 @@ int SCR_LEAN::c_switched(FN &fn, int i, int nest, LABELS &labels, int chain)
             return -1;
         }
         s.scr_skip_space(p);
-        if (p != n.x[0].end) return -1;
+        if (p != n.x.end) return -1;
         o.value = scr_trunc32(neg ? -v.val_getd() : v.val_getd());
         for (int c : labels.cases)
             if (c == o.value) return -1;

@@ -104,7 +104,7 @@ void SCR_TREE::clear()
 {
     lean->clear();
     fns.clear();
-    np.clear();
+    fors.clear();
     for (FTBL_U *f = s.ftbl_top; f; f = f->next) {
         f->tfn = nullptr;
         f->tcall = nullptr;
@@ -135,7 +135,6 @@ int SCR_TREE::add(const TN &n)
     int i = (int)nodes.size();
     nodes.push_back(n);
     nodes[i].self = i;
-    np.push_back(&nodes[i]);
     TN &m = nodes[i];
     m.lab = m.k == TN_CASE || m.k == TN_DEFAULT;
     auto own = [&](int k) {
@@ -188,7 +187,7 @@ int SCR_TREE::build_link(FTBL_U *f, const char *&pos, int type)
         return -1;
     }
     // what reading the body without effect does to the error texts, as the link's reading did
-    const TN &root = *np[f->tfn->root];
+    const TN &root = nodes[f->tfn->root];
     replay_fx(root.fx, root.nfx);
     pos = f->tfn->end;   // (the link's next look for blanks moves far_pos past it)
     return 0;
@@ -254,7 +253,7 @@ int SCR_TREE::build(FTBL_U *f, const char *body, int type)
     if (s.scr_deep > SCR_DEEP_MAX / 2 || used > s.scr_stack_room / 2) return -1;
     f->runs = -1;   // built now or never
     size_t n0 = nodes.size(), k0 = kids.size(), d0 = decls.size(), f0 = fxs.size(), x0 = xs.size();
-    size_t t0 = tds.size(), dx0 = dxs.size(), e0 = enums.size(), ev0 = evs.size();
+    size_t t0 = tds.size(), dx0 = dxs.size(), e0 = enums.size(), ev0 = evs.size(), fo0 = fors.size();
     if (s.scr_xc) sync_roots(*s.scr_xc);
     size_t r0 = xr.size();
     int root = -1;
@@ -285,7 +284,7 @@ int SCR_TREE::build(FTBL_U *f, const char *body, int type)
     }
     if (root < 0) {
         nodes.resize(n0);
-        np.resize(n0);
+        fors.resize(fo0);
         kids.resize(k0);
         decls.resize(d0);
         dplain.resize(d0);
@@ -616,7 +615,7 @@ int SCR_TREE::b_body(const char *&p, TN &n)
     switch (w) {
     case W_IF:
         n.k = TN_IF;
-        if (s.scr_match_key(p, "if") != 0 || b_paren(p, n.x[0]) != 0 || (n.a = b_stat(p)) < 0) return -1;
+        if (s.scr_match_key(p, "if") != 0 || b_paren(p, n.x) != 0 || (n.a = b_stat(p)) < 0) return -1;
         if (s.scr_match_key(p, "else") == 0 && (n.b = b_stat(p)) < 0) return -1;
         return 0;
     case W_WHILE: case W_DO: case W_FOR:
@@ -646,7 +645,7 @@ int SCR_TREE::b_body(const char *&p, TN &n)
         return 0;
     }
     n.k = TN_EXP;
-    return b_exp(p, n.x[0]) == 0 && s.scr_match_key(p, ";") == 0 ? 0 : -1;
+    return b_exp(p, n.x) == 0 && s.scr_match_key(p, ";") == 0 ? 0 : -1;
 }
 
 int SCR_TREE::b_loop(const char *&p, TN &n)
@@ -659,20 +658,22 @@ int SCR_TREE::b_loop(const char *&p, TN &n)
     int w = SCR_LEX::scr_word(p);
     if (w == W_WHILE) {
         n.k = TN_WHILE;
-        return s.scr_match_key(p, "while") == 0 && b_paren(p, n.x[0]) == 0 && (n.a = b_stat(p)) >= 0 ? 0 : -1;
+        return s.scr_match_key(p, "while") == 0 && b_paren(p, n.x) == 0 && (n.a = b_stat(p)) >= 0 ? 0 : -1;
     }
     if (w == W_DO) {
         n.k = TN_DO;
         return s.scr_match_key(p, "do") == 0 && (n.a = b_stat(p)) >= 0 && s.scr_match_key(p, "while") == 0 &&
-                       b_paren(p, n.x[0]) == 0 && s.scr_match_key(p, ";") == 0
+                       b_paren(p, n.x) == 0 && s.scr_match_key(p, ";") == 0
                    ? 0
                    : -1;
     }
     n.k = TN_FOR;
     if (s.scr_match_key(p, "for") != 0 || s.scr_match_key(p, "(") != 0) return -1;
-    if (s.scr_match_key(p, ";") != 0 && (b_exp(p, n.x[0]) != 0 || s.scr_match_key(p, ";") != 0)) return -1;
-    if (s.scr_match_key(p, ";") != 0 && (b_exp(p, n.x[1]) != 0 || s.scr_match_key(p, ";") != 0)) return -1;
-    if (s.scr_match_key(p, ")") != 0 && (b_exp(p, n.x[2]) != 0 || s.scr_match_key(p, ")") != 0)) return -1;
+    if (s.scr_match_key(p, ";") != 0 && (b_exp(p, n.x) != 0 || s.scr_match_key(p, ";") != 0)) return -1;
+    n.list = (int)fors.size();
+    fors.emplace_back();
+    if (s.scr_match_key(p, ";") != 0 && (b_exp(p, fors[n.list][0]) != 0 || s.scr_match_key(p, ";") != 0)) return -1;
+    if (s.scr_match_key(p, ")") != 0 && (b_exp(p, fors[n.list][1]) != 0 || s.scr_match_key(p, ")") != 0)) return -1;
     return (n.a = b_stat(p)) >= 0 ? 0 : -1;
 }
 
@@ -683,7 +684,7 @@ int SCR_TREE::b_return(const char *&p, TN &n)
     n.k = TN_RETURN;
     n.type = fn_type;
     if (s.scr_match_key(p, "return") != 0 || fn_type < 0) return -1;
-    if (fn_type > VT_VOID && fn_type <= VT_ENUM && b_exp(p, n.x[0]) != 0) return -1;
+    if (fn_type > VT_VOID && fn_type <= VT_ENUM && b_exp(p, n.x) != 0) return -1;
     return s.scr_match_key(p, ";") == 0 ? 0 : -1;
 }
 
@@ -706,7 +707,7 @@ int SCR_TREE::b_switch(const char *&p, TN &n)
     // name read without effect) and fails on a second label of that value or a second default:
     // such a body is read by the link, built at a run.
     if (linking) return -1;
-    if (s.scr_match_key(p, "switch") != 0 || b_paren(p, n.x[0]) != 0 || s.scr_match_key(p, "{") != 0) return -1;
+    if (s.scr_match_key(p, "switch") != 0 || b_paren(p, n.x) != 0 || s.scr_match_key(p, "{") != 0) return -1;
     struct IN {
         int &l;
         explicit IN(int &l) : l(l) { l++; }
@@ -734,12 +735,12 @@ int SCR_TREE::b_label(const char *&p, TN &n, int w)
     if (!label_ok) deep_labels = 1;
     if (w == W_CASE) {
         n.k = TN_CASE;
-        n.x[0].at = nullptr;
+        n.x.at = nullptr;
         if (s.scr_match_key(p, "case") != 0) return -1;
-        n.x[0].at = p;
+        n.x.at = p;
         VAL_U v;
         if (s.scr_const_exp(p, v) != 0) return -1;
-        n.x[0].end = p;
+        n.x.end = p;
     } else {
         n.k = TN_DEFAULT;
         if (s.scr_match_key(p, "default") != 0) return -1;
@@ -757,7 +758,7 @@ int SCR_TREE::run(const TFN &f, const char *&pos)
     s.ctx.sw_nest = s.ctx.loop_nest = s.ctx.brk_flag = s.ctx.cnt_flag = 0;
     for (;;) {
         // A tree call's frame is this body's; its declarations fill it, not read again seeking
-        int r = r_compound(*np[f.root], seeking() ? nullptr : s.scr_frame);
+        int r = r_compound(nodes[f.root], seeking() ? nullptr : s.scr_frame);
         if (r == TR_GOTO) {
             mark_path(seek_to);
             strcpy(s.ctx.goto_label, s.scr_goto_to);   // seeking the label suppresses by itself
@@ -920,7 +921,7 @@ void SCR_TREE::mark_path(int label)
     seek_to = label;
     if (label < 0) return;
     if (on_path.size() < nodes.size()) on_path.resize(nodes.size(), 0);
-    for (int i = label; i >= 0; i = (*np[i]).parent) {
+    for (int i = label; i >= 0; i = nodes[i].parent) {
         on_path[i] = 1;
         path.push_back(i);
     }
@@ -931,15 +932,15 @@ void SCR_TREE::mark_path(int label)
 int SCR_TREE::path_kid(int block) const
 {
     for (size_t i = 1; i < path.size(); i++)
-        if (path[i] == block) return (*np[path[i - 1]]).pos;
-    return (*np[block]).n;
+        if (path[i] == block) return (nodes[path[i - 1]]).pos;
+    return nodes[block].n;
 }
 
 // Reading kids[first ..] without effect: two statements leave every error text empty.
 int SCR_TREE::replay_run(int first, int n)
 {
     bool labels = false;
-    for (int k = 0; cur_sw && cur_sw->deep && k < n && !labels; k++) labels = (*np[kids[first + k]]).lab;
+    for (int k = 0; cur_sw && cur_sw->deep && k < n && !labels; k++) labels = (nodes[kids[first + k]]).lab;
     if (n >= 2 && !labels) {
         s.scr_clear_errors();
         return TR_NEXT;
@@ -1075,7 +1076,7 @@ void SCR_TREE::x_compile(const TX &x, XS &st)
 
 int SCR_TREE::replay(int i)
 {
-    const TN &n = (*np[i]);
+    const TN &n = nodes[i];
     if (n.lab && cur_sw && cur_sw->deep) return replay_labels(n);
     replay_fx(n.fx, n.nfx);
     return TR_NEXT;
@@ -1107,7 +1108,7 @@ int SCR_TREE::replay_labels(const TN &n)
         nk = (n.a >= 0) + (n.b >= 0);
         if (n.a < 0) ks = &inner[1];
     }
-    for (int k = 0; k < nk; k++) kin += (*np[ks[k]]).nfx;
+    for (int k = 0; k < nk; k++) kin += (nodes[ks[k]]).nfx;
     replay_fx(n.fx, n.nfx - kin);   // its own come first
     if ((n.k == TN_CASE || n.k == TN_DEFAULT) && deep_label(n, *cur_sw) == TR_FAIL) {
         if (!s.scr_errpos) {
@@ -1124,7 +1125,7 @@ int SCR_TREE::replay_labels(const TN &n)
 
 int SCR_TREE::r_stat(int i)
 {
-    const TN &n = (*np[i]);
+    const TN &n = nodes[i];
     SCR_U::DEEP deep(s);
     if (!deep.ok) return TR_FAIL;
     SCR_U::MARK mark(s, "SCR_U::scr_stat", n.at);
@@ -1132,7 +1133,7 @@ int SCR_TREE::r_stat(int i)
     prologue();
     VAL_U v;
     // the usual statement, a number or a store of one, without the runner's layers
-    int f = n.k == TN_EXP && !seeking() ? fast_exp(n.x[0], v, true) : 1;
+    int f = n.k == TN_EXP && !seeking() ? fast_exp(n.x, v, true) : 1;
     int r = f == 1 ? r_body(n) : f == 0 ? TR_NEXT : TR_FAIL;
     if (r == TR_FAIL && !s.scr_errpos) {
         const char *p = n.at;
@@ -1151,7 +1152,7 @@ int SCR_TREE::r_body(const TN &n)
         return r_compound(n);
     }
     case TN_EMPTY: return TR_NEXT;
-    case TN_EXP: return seeking() || r_exp(n.x[0], v) == 0 ? TR_NEXT : TR_FAIL;
+    case TN_EXP: return seeking() || r_exp(n.x, v) == 0 ? TR_NEXT : TR_FAIL;
     case TN_IF: {
         if (seeking()) {   // either branch may hold the label; entered there, the else is read
             if (n.b >= 0 && off_path(n.a) && !off_path(n.b)) {
@@ -1163,7 +1164,7 @@ int SCR_TREE::r_body(const TN &n)
             if (seeking()) return r_stat(n.b);
             return replay(n.b) == TR_FAIL ? TR_FAIL : r;
         }
-        if (r_exp(n.x[0], v) != 0) return TR_FAIL;
+        if (r_exp(n.x, v) != 0) return TR_FAIL;
         if (v.val_getd() != 0) {
             int r = r_stat(n.a);
             if (r >= 0 && n.b >= 0 && replay(n.b) == TR_FAIL) return TR_FAIL;
@@ -1386,7 +1387,7 @@ bool SCR_TREE::stores_of(int i, std::string &out)
             if (!xc.stores(xr[st.first + k].root, k + 1 == st.n ? x.end : nullptr, out)) return false;
         return true;
     };
-    const TN &n = *np[i];   // (nothing here builds: the tables stay where they are)
+    const TN &n = nodes[i];   // (nothing here builds: the tables stay where they are)
     for (int d = 0; d < n.ndecl; d++) {
         int k = dplain[n.decl + d];
         if (k == -1) return false;   // read by the reader
@@ -1400,10 +1401,10 @@ bool SCR_TREE::stores_of(int i, std::string &out)
         }
     }
     if (n.k == TN_CASE) {
-        if (scr_may_store(n.x[0].at, n.x[0].end)) return false;   // (read by the reader)
+        if (scr_may_store(n.x.at, n.x.end)) return false;   // (read by the reader)
     } else {
-        for (const TX &x : n.x)
-            if (!exp(x)) return false;
+        for (int k = 0; k < 3; k++)
+            if (!exp(tx(n, k))) return false;
     }
     if (n.k == TN_BLOCK || n.k == TN_SWITCH)
         for (int k = 0; k < n.n; k++)
@@ -1464,7 +1465,7 @@ int SCR_TREE::r_loop(const TN &n)
     } lowered(*this);
     SCR_U::BLOCK block(s);
     VAL_U v;
-    if (n.k == TN_FOR && n.x[0].at && !seeking() && r_exp(n.x[0], v) != 0) return TR_FAIL;
+    if (n.k == TN_FOR && n.x.at && !seeking() && r_exp(n.x, v) != 0) return TR_FAIL;
     for (;;) {
         int flag = 1;
         if (seeking()) {   // the label may be in the body: entered without the condition
@@ -1477,9 +1478,9 @@ int SCR_TREE::r_loop(const TN &n)
             if (a <= 0) return a < 0 ? TR_FAIL : TR_NEXT;
             continue;
         }
-        if (n.k == TN_WHILE || (n.k == TN_FOR && n.x[1].at)) {
+        if (n.k == TN_WHILE || (n.k == TN_FOR && tx(n, 1).at)) {
             v.val_putd(1);
-            if (r_exp(n.x[n.k == TN_FOR], v) != 0) return TR_FAIL;
+            if (r_exp(tx(n, n.k == TN_FOR), v) != 0) return TR_FAIL;
             flag = v.val_getd() != 0;
         }
         s.ctx.loop_nest++;
@@ -1498,10 +1499,10 @@ int SCR_TREE::r_loop(const TN &n)
 int SCR_TREE::r_after(const TN &n, VAL_U &v)
 {
     if (n.k == TN_DO) {
-        if (r_exp(n.x[0], v) != 0) return -1;
+        if (r_exp(n.x, v) != 0) return -1;
         return v.val_getd() != 0;
     }
-    if (n.k == TN_FOR && n.x[2].at && r_exp(n.x[2], v) != 0) return -1;
+    if (n.k == TN_FOR && tx(n, 2).at && r_exp(tx(n, 2), v) != 0) return -1;
     return 1;
 }
 
@@ -1510,13 +1511,13 @@ int SCR_TREE::r_return(const TN &n)
     VAL_U v;
     if (n.type <= VT_VOID) {
         v.val_putd(0);
-    } else if (n.x[0].at) {
-        const char *p = n.x[0].at;
-        if (x_exp(n.x[0], p, v) != 0) {
+    } else if (n.x.at) {
+        const char *p = n.x.at;
+        if (x_exp(n.x, p, v) != 0) {
             s.scr_set_SCRERR("return に戻値がない");
             return TR_FAIL;
         }
-        if (p != n.x[0].end) {
+        if (p != n.x.end) {
             s.scr_set_SCRERR("; がない");
             return TR_FAIL;
         }
@@ -1538,7 +1539,7 @@ int SCR_TREE::r_switch(const TN &n)
         VAL_U v;
         SW sw;
         sw.seek = seeking();   // entered by a goto: labels do not select
-        if (!sw.seek && r_exp(n.x[0], v) != 0) return TR_FAIL;
+        if (!sw.seek && r_exp(n.x, v) != 0) return TR_FAIL;
         sw.value = scr_trunc32(v.val_getd());
         s.ctx.sw_nest++;
         SCR_SET<SW *> inner(cur_sw, &sw);
@@ -1586,8 +1587,8 @@ int SCR_TREE::deep_label(const TN &n, SW &sw)
 {
     if (n.k == TN_CASE) {
         VAL_U v;
-        const char *p = n.x[0].at;
-        if (s.scr_const_exp(p, v) != 0 || p != n.x[0].end) return TR_FAIL;
+        const char *p = n.x.at;
+        if (s.scr_const_exp(p, v) != 0 || p != n.x.end) return TR_FAIL;
         if (sw.seek || scr_trunc32(v.val_getd()) != sw.value || (sw.matched && sw.case_at == &n)) return TR_NEXT;
         if (++sw.matched > 1) {
             s.scr_set_SCRERR("複数の同一 case 文がある");
@@ -1629,7 +1630,7 @@ int SCR_TREE::r_switch_pass(const TN &n, SW &sw, int &jump)
 // A statement at the top of a switch body: run when the switch runs, else read.
 int SCR_TREE::r_switch_stat(int i, SW &sw)
 {
-    const TN &n = (*np[i]);
+    const TN &n = nodes[i];
     if (n.k != TN_CASE && n.k != TN_DEFAULT) {
         if (!sw.running && !seeking()) {
             replay(i);
@@ -1657,8 +1658,8 @@ int SCR_TREE::r_label(const TN &n, SW &sw)
 {
     if (n.k == TN_CASE) {
         VAL_U v;
-        const char *p = n.x[0].at;
-        if (s.scr_const_exp(p, v) != 0 || p != n.x[0].end) return TR_FAIL;
+        const char *p = n.x.at;
+        if (s.scr_const_exp(p, v) != 0 || p != n.x.end) return TR_FAIL;
         if (!sw.seek && scr_trunc32(v.val_getd()) == sw.value) {
             if (++sw.matched > 1) {
                 s.scr_set_SCRERR("複数の同一 case 文がある");

@@ -14,12 +14,12 @@
 #pragma once
 #include <array>
 #include <cstdint>
-#include <deque>
 #include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
+#include "script/pool.h"
 #include "script/scr.h"
 
 enum TN_KIND : uint8_t { TN_EXP, TN_EMPTY, TN_BLOCK, TN_IF, TN_WHILE, TN_DO, TN_FOR, TN_BREAK, TN_CONTINUE, TN_RETURN,
@@ -43,9 +43,9 @@ struct TN {
     uint8_t lab = 0;            // a case or default label of the innermost switch around stands in it
     uint8_t deep_labels = 0;    // switch: a label of it stands below the top of its body
     const char *at = nullptr;   // the reader's statement position (before blanks)
-    TX x[3];                    // cond (if, while, do); for: init, cond, inc; exp; return value
+    TX x;                       // cond (if, while, do, switch); for: init; exp; return value; a case's label
     int a = -1, b = -1;         // if: then, else; loops: body
-    int list = 0, n = 0;        // block: kids[list ..]
+    int list = 0, n = 0;        // block, switch: kids[list ..]; for: its cond and step, fors[list]
     int decl = 0, ndecl = 0;    // block: decls[decl ..] where each declaration starts, one more: their end
     int fx = 0, nfx = 0;        // fxs[fx ..]: the effects of reading it without effect
     int type = 0;               // return: the function's type
@@ -138,8 +138,14 @@ private:
     struct KEEP;
     SCR_U &s;
     std::unordered_map<const char *, TFN> fns;
-    std::deque<TN> nodes;   // a tree built while another runs leaves the running nodes in place
-    std::vector<TN *> np;   // the nodes by index, for the runner (a deque's index costs more)
+    SCR_STABLE<TN> nodes;   // a tree built while another runs leaves the running nodes in place
+    std::vector<std::array<TX, 2>> fors;
+    // Expression k of node n (a for's: 0 init, 1 cond, 2 step; others': 0, else none).
+    const TX &tx(const TN &n, int k) const
+    {
+        static const TX none;
+        return k == 0 ? n.x : n.k == TN_FOR ? fors[n.list][k - 1] : none;
+    }
     std::vector<int> kids;
     std::vector<const char *> decls;
     // A declaration of plain var names ("var a = e, b[8] = {1, 2};"): read past its specifiers at specs,
