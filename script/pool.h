@@ -1,5 +1,6 @@
-// Storage of the interpreter. Blocks of one size kept for reuse: every call of a script function makes and destroys a
-// variable entry and a storage object per parameter and argument. Plain data without a
+// Storage of the interpreter: blocks of one size kept for reuse, and arrays whose elements
+// stay in place. Every call of a script function makes and destroys a variable entry and a
+// storage object per parameter and argument: the pools keep those blocks. Plain data without a
 // destructor, so that objects destroyed late at exit can still give their blocks back.
 // The interpreter runs on one thread.
 #pragma once
