@@ -288,19 +288,8 @@ int SCR_XC::cx_row(int level, int first, const ITEM *list, size_t count)
         items.push_back(list[k]);
         x.pure = x.pure && pure(list[k].node);
     }
-    // For numbers the chain is a left-leaning row of operators, the chain's node the last one.
-    int left = first;
-    for (size_t k = 0; k + 1 < count; k++) {
-        XN b{X_BIN};
-        b.op = (uint8_t)level;
-        b.post = (uint8_t)list[k].op;
-        b.a = left;
-        b.b = list[k].node;
-        left = add(b);
-    }
     x.post = (uint8_t)list[count - 1].op;
-    x.b = list[count - 1].node;
-    x.left = left;
+    x.b = list[count - 1].node;   // (one operator: bin's right operand)
     return add(x);
 }
 
@@ -640,7 +629,6 @@ bool SCR_XC::inert(int r, const char *end)
         switch (n.k) {
         case X_NUM:
         case X_UN:
-        case X_BIN:
         case X_CHAIN:
         case X_COND:
         case X_LOGIC: continue;
@@ -782,33 +770,52 @@ struct SCR_XC::FAST {
         return 0;
     }
     // Operator i of level L (scr_numop's numbering); the common ones inline.
+    template <int L, int I> static double op(double a, double b)
+    {
+        if constexpr (L == 3) return I == 0 ? a == b : a != b;
+        else if constexpr (L == 4) return I == 0 ? a <= b : I == 1 ? a < b : I == 2 ? a >= b : a > b;
+        else if constexpr (L == 6) return I ? a - b : a + b;   // parsed forms never run while tracing
+        else if constexpr (L == 7 && I == 0) return a * b;
+        else if constexpr (L == 7 && I == 2) {
+            int64_t x = scr_trunc64(a), y = scr_trunc64(b);
+            return y == 0 || y == -1 ? 0 : (double)(x % y);
+        } else return scr_numop(L, I, a, b);
+    }
+    // A chain of one operator.
     template <int L, int I> static int bin(SCR_XC &xc, const XN &n, double &d)
     {
         double a, b;
-        if (xc.evd(n.k == X_BIN ? n.a : n.left, a) || xc.evd(n.b, b)) return 1;
-        if constexpr (L == 3) d = I == 0 ? a == b : a != b;
-        else if constexpr (L == 4) d = I == 0 ? a <= b : I == 1 ? a < b : I == 2 ? a >= b : a > b;
-        else if constexpr (L == 6) d = I ? a - b : a + b;   // parsed forms never run while tracing
-        else if constexpr (L == 7 && I == 0) d = a * b;
-        else if constexpr (L == 7 && I == 2) {
-            int64_t x = scr_trunc64(a), y = scr_trunc64(b);
-            d = y == 0 || y == -1 ? 0 : (double)(x % y);
-        } else d = scr_numop(L, I, a, b);
+        if (xc.evd(n.a, a) || xc.evd(n.b, b)) return 1;
+        d = op<L, I>(a, b);
+        return 0;
+    }
+    // A chain of several, left to right.
+    template <int L> static int row(SCR_XC &xc, const XN &n, double &d)
+    {
+        double a, b;
+        if (xc.evd(n.a, a)) return 1;
+        for (int k = 0; k < n.n; k++) {
+            const ITEM &it = xc.items[n.list + k];
+            if (xc.evd(it.node, b)) return 1;
+            a = it.op == 0 ? op<L, 0>(a, b) : it.op == 1 ? op<L, 1>(a, b) : it.op == 2 ? op<L, 2>(a, b) : op<L, 3>(a, b);
+        }
+        d = a;
         return 0;
     }
 };
 
-// By index: bail (0), num, var0, var1, var2, cell, the unary operators, then bin<L, I> at
-// NF_BIN + 4 L + I.
+// By index: bail (0), num, var0, var1, var2, cell, the unary operators, row<L> at NF_ROW + L,
+// then bin<L, I> at NF_BIN + 4 L + I.
 #define KOV_BIN_LEVEL(L) FAST::bin<L, 0>, FAST::bin<L, 1>, FAST::bin<L, 2>, FAST::bin<L, 3>
 const SCR_XC::NUMF SCR_XC::numfs[] = {
     FAST::bail, FAST::num, FAST::var0, FAST::var1, FAST::var2, FAST::cell,
     FAST::un<'!'>, FAST::un<'-'>, FAST::un<'+'>, FAST::un<'~'>,
+    FAST::row<0>, FAST::row<1>, FAST::row<2>, FAST::row<3>, FAST::row<4>, FAST::row<5>, FAST::row<6>, FAST::row<7>,
     KOV_BIN_LEVEL(0), KOV_BIN_LEVEL(1), KOV_BIN_LEVEL(2), KOV_BIN_LEVEL(3),
     KOV_BIN_LEVEL(4), KOV_BIN_LEVEL(5), KOV_BIN_LEVEL(6), KOV_BIN_LEVEL(7),
 };
 #undef KOV_BIN_LEVEL
-enum { NF_BAIL, NF_NUM, NF_VAR0, NF_CELL = 5, NF_UN, NF_BIN = 10 };
+enum { NF_BAIL, NF_NUM, NF_VAR0, NF_CELL = 5, NF_UN, NF_ROW = 10, NF_BIN = 18 };
 uint8_t SCR_XC::numf_of(const XN &n)
 {
     static_assert(std::size(numfs) == NF_BIN + 32);
@@ -817,7 +824,8 @@ uint8_t SCR_XC::numf_of(const XN &n)
     case X_VAR: return n.npost || n.memb ? NF_BAIL : NF_VAR0 + std::min<int>(n.dims, 2);
     case X_UN: return NF_UN + (n.op == '!' ? 0 : n.op == '-' ? 1 : n.op == '+' ? 2 : 3);
     case X_CHAIN:
-    case X_BIN: return NF_BIN + 4 * std::min<int>(n.op, 7) + std::min<int>(n.post, 3);
+        if (n.n > 1) return NF_ROW + std::min<int>(n.op, 7);
+        return NF_BIN + 4 * std::min<int>(n.op, 7) + std::min<int>(n.post, 3);
     case X_CELL: return NF_CELL;
     default: return NF_BAIL;
     }
@@ -1413,8 +1421,6 @@ int SCR_XC::ev(int i, VAL_U &val)
         val.val_putd(SCR_U::scr_sizeof_val(t));
         return r;
     }
-    case X_BIN:
-        return -1;   // reached through its chain only
     case X_CELL: return read_cell(n, val);
     case X_CALL: {
         struct ADJ {   // the reader's nesting count where it makes the call

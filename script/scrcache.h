@@ -144,9 +144,8 @@ public:
     bool stores(int r, const char *end, std::string &out) const;
 
 private:
-    // X_BIN: one operator of a chain, for numbers only (the chain's left part and an item).
     // X_CELL: a cell name of a formula (at .. end). X_SIZE: sizeof a value (a).
-    enum KIND : uint8_t { X_NUM, X_STR, X_VAR, X_PRE, X_UN, X_CHAIN, X_LOGIC, X_COND, X_ASG, X_COMMA, X_CALL, X_PAREN, X_BIN, X_CELL, X_SIZE };
+    enum KIND : uint8_t { X_NUM, X_STR, X_VAR, X_PRE, X_UN, X_CHAIN, X_LOGIC, X_COND, X_ASG, X_COMMA, X_CALL, X_PAREN, X_CELL, X_SIZE };
     // What a name's node learns of its name (a record of its own: most nodes are no names).
     struct XVAR {
         // the entry the name meant when vt_gen was gen, and its element when a plain var
@@ -216,7 +215,6 @@ private:
             XVAR *var;        // X_VAR: what its name meant
             XCALL *call;      // X_CALL: what its call keeps
             XCELL *cell;      // X_CELL
-            int left;         // X_CHAIN: for numbers, the row of operators before the last (b)
         };
         // nf may give a number (it is no mere refusal)
         bool numeric() const { return nf != 0; }
