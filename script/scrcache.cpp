@@ -86,6 +86,7 @@ void SCR_XC::rebase(const char *t)
     calls.clear();
     vars.clear();
     cells.clear();
+    ats.clear();
     items.clear();
     names.clear();
     drop_strs(0);
@@ -94,7 +95,7 @@ void SCR_XC::rebase(const char *t)
 
 long SCR_XC::bytes() const
 {
-    return (long)(blanks.capacity() + shapes.capacity() + roots.capacity() * sizeof(ROOT) + nodes.capacity() * sizeof(XN) + calls.capacity() * sizeof(XCALL) + vars.capacity() * sizeof(XVAR) + cells.capacity() * sizeof(XCELL) +
+    return (long)(blanks.capacity() + shapes.capacity() + roots.capacity() * sizeof(ROOT) + nodes.capacity() * sizeof(XN) + calls.capacity() * sizeof(XCALL) + vars.capacity() * sizeof(XVAR) + cells.capacity() * sizeof(XCELL) + ats.capacity() * sizeof(const char *) +
                   items.capacity() * sizeof(ITEM) + names.capacity() + strs.capacity() * sizeof(VAL_U));
 }
 
@@ -125,7 +126,7 @@ int SCR_XC::compile(const char *pos)
 {
     SCR_U::ERR_SAVE keep, *outer = s.err_save;
     s.err_save = &keep;
-    size_t n0 = nodes.size(), i0 = items.size(), m0 = names.size(), s0 = strs.size(), c0 = calls.size(), v0 = vars.size(), e0 = cells.size();
+    size_t n0 = nodes.size(), i0 = items.size(), m0 = names.size(), s0 = strs.size(), c0 = calls.size(), v0 = vars.size(), e0 = cells.size(), a0 = ats.size();
     maxd = 0;
     const char *p = pos;
     int root;
@@ -141,6 +142,7 @@ int SCR_XC::compile(const char *pos)
         calls.resize(c0);
         vars.resize(v0);
         cells.resize(e0);
+        ats.resize(a0);
         items.resize(i0);
         names.resize(m0);
         drop_strs(s0);
@@ -415,8 +417,8 @@ int SCR_XC::cx_unary(const char *&pos, int d)
         x.npost++;
     }
     if (x.dims || x.npost || x.memb) {   // an enumerator stops past its name: where that is
-        x.op = 1;
-        names.insert(names.end(), (const char *)&q, (const char *)&q + sizeof q);
+        ats.push_back(q);
+        x.n = (int)ats.size();
     }
     pos = p;
     return add(x);
@@ -1288,9 +1290,7 @@ int SCR_XC::ev_var(const XN &n, VAL_U &val)
         KOV_LOG("enum:%s == %d", &names[n.name], vt->value);
         val.val_putd(vt->value);
         if (!n.dims && !n.npost && !n.memb) return 0;
-        const char *name = &names[n.name];
-        stop_at = nullptr;
-        if (n.op) memcpy(&stop_at, name + strlen(name) + 1, sizeof stop_at);
+        stop_at = n.n ? ats[n.n - 1] : nullptr;
         return 2;
     }
     if (!vt) return -1;

@@ -195,8 +195,7 @@ private:
     struct XN {
         XN(KIND k = X_NUM) : k(k) {}
         KIND k;
-        uint8_t op = 0;       // X_UN: the operator byte; X_CHAIN: level; X_LOGIC: 1 "||"; X_ASG, X_PRE;
-                              // X_VAR: 1 where its end is kept after its name (an operand with indices, steps or members)
+        uint8_t op = 0;       // X_UN: the operator byte; X_CHAIN: level; X_LOGIC: 1 "||"; X_ASG, X_PRE
         uint8_t dims = 0;     // X_VAR: indices a (and b)
         uint8_t npost = 0;    // X_VAR: postfix steps, bit i of post set for "++"
         uint8_t post = 0;
@@ -209,7 +208,7 @@ private:
             int name;         // X_VAR: offset in names
             int c;            // X_COND: the value when false
         };
-        int n = 0;
+        int n = 0;            // X_VAR: an operand with indices, steps or members: ats[n - 1] is past its name
         union {
             double num = 0;   // X_NUM
             XVAR *var;        // X_VAR: what its name meant
@@ -249,6 +248,7 @@ private:
     STABLE<XCALL> calls;
     STABLE<XVAR> vars;
     STABLE<XCELL> cells;
+    std::vector<const char *> ats;
     STABLE<ITEM> items;
     std::vector<char> names;
     STABLE<VAL_U> strs;   // lean forms hold their texts by address
