@@ -141,6 +141,7 @@ int SCR_XC::compile(const char *pos)
         nodes.resize(n0);
         calls.resize(c0);
         vars.resize(v0);
+        std::erase_if(shared, [&](const auto &e) { return e.second.var >= (int)v0; });
         cells.resize(e0);
         ats.resize(a0);
         items.resize(i0);
@@ -569,12 +570,32 @@ int SCR_XC::cx_lvalue(const char *&pos, int d)
 int SCR_XC::cx_name(const char *&p, const char *name, int d, XN &x)
 {
     x = XN{X_VAR};
+    if (s.scr_skip_space(p) == '[' && cx_indices(p, d, x) != 0) return -1;
+    x.memb = s.scr_skip_members(p);
+    name_record(x, name);
+    return 0;
+}
+
+void SCR_XC::name_record(XN &x, const char *name)
+{
+    NAMED *had = nullptr;
+    if (sharing) {
+        char key[SCR_NAMESIZE + 1];
+        size_t len = strlen(name);
+        memcpy(key, name, len);
+        key[len] = (char)('0' + x.dims);   // (a record keeps what its number of indices reads)
+        std::string_view k(key, len + 1);
+        if (auto it = shared.find(k); it != shared.end()) {
+            x.var = &vars[it->second.var];
+            x.name = it->second.name;
+            return;
+        }
+        had = &shared.emplace(k, NAMED{-1, -1}).first->second;
+    }
     x.var = &vars.push_back(XVAR{});
     x.name = (int)names.size();
     names.insert(names.end(), name, name + strlen(name) + 1);
-    if (s.scr_skip_space(p) == '[' && cx_indices(p, d, x) != 0) return -1;
-    x.memb = s.scr_skip_members(p);
-    return 0;
+    if (had) *had = NAMED{(int)vars.size() - 1, x.name};
 }
 
 // sizeof at pos (p past the word; d the reader's nesting count in it): a type's size is a

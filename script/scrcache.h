@@ -134,6 +134,16 @@ public:
         return off < shapes.size() ? &shapes[off] : nullptr;
     }
     long bytes() const;
+    // While one stands (a body's build), the names of one spelling and number of indices share
+    // one record and one copy of the name: what a record learns (the entry, its slot in the
+    // body's frame) holds for every reading of the name in the body.
+    struct SHARE {
+        SCR_XC &xc;
+        explicit SHARE(SCR_XC &xc) : xc(xc) { xc.shared.clear(), xc.sharing++; }
+        ~SHARE() { xc.shared.clear(), xc.sharing--; }
+        SHARE(const SHARE &) = delete;
+        SHARE &operator=(const SHARE &) = delete;
+    };
     // Whether root r, taken up to `end`, is a text alone or reads only numbers, operators and
     // names of var scalars that are no constants or of enumerators: read suppressed (as a goto
     // seeking its label passes it), it does nothing and cannot fail.
@@ -257,6 +267,12 @@ private:
         using is_transparent = void;
         size_t operator()(std::string_view v) const { return std::hash<std::string_view>{}(v); }
     };
+    int sharing = 0;
+    struct NAMED {
+        int var, name;   // in vars, in names
+    };
+    std::unordered_map<std::string, NAMED, SVHASH, std::equal_to<>> shared;
+    void name_record(XN &x, const char *name);
     std::unordered_map<std::string, int, SVHASH, std::equal_to<>> forms;   // formula text -> root, -1 the reader's
     static constexpr unsigned RECENT = 4;
     const std::pair<const std::string, int> *recent[RECENT] = {};   // the last texts looked up

@@ -9,6 +9,7 @@
 #include "base/kovtext.h"
 
 #include <cstdlib>
+#include <optional>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -271,6 +272,8 @@ int SCR_TREE::build(FTBL_U *f, const char *body, int type)
         inner_decls = false;
         fn_type = type;
         const char *p = body;
+        std::optional<SCR_XC::SHARE> share;
+        if (s.scr_xc) share.emplace(*s.scr_xc);
         try {
             if (s.scr_match_key(p, "{") == 0) root = b_block(p, body);
         } catch (...) {
