@@ -141,7 +141,7 @@ int SCR_XC::compile(const char *pos)
         nodes.resize(n0);
         calls.resize(c0);
         vars.resize(v0);
-        std::erase_if(shared, [&](const auto &e) { return e.second.var >= (int)v0; });
+        std::erase_if(shared, [&](const auto &e) { return e.second >= (int)v0; });
         cells.resize(e0);
         ats.resize(a0);
         items.resize(i0);
@@ -291,9 +291,24 @@ int SCR_XC::cx_row(int level, int first, const ITEM *list, size_t count)
         items.push_back(list[k]);
         x.pure = x.pure && pure(list[k].node);
     }
+    // For numbers the operators before the last are a left-leaning row of nodes, the chain's
+    // node the last operator on them (b, or with one operator the first operand, a).
+    int left = first;
+    for (size_t k = 0; k + 1 < count; k++) {
+        XN o{X_BIN};
+        o.op = (uint8_t)level;
+        o.post = (uint8_t)list[k].op;
+        o.a = left;
+        o.b = list[k].node;
+        left = add(o);
+    }
     x.post = (uint8_t)list[count - 1].op;
-    x.b = list[count - 1].node;   // (one operator: bin's right operand)
-    return add(x);
+    x.b = count > 1 ? left : list[count - 1].node;
+    // The last item's root comes just before the row (a node is made after its operands):
+    // last() takes it from there. Where it does not, ev computes the chain.
+    int at = add(x);
+    if (count > 1 && list[count - 1].node != x.b - (int)count + 1) nodes[at].nf = 0;
+    return at;
 }
 
 // A cast passes its operand's value on: no node of its own.
@@ -578,7 +593,7 @@ int SCR_XC::cx_name(const char *&p, const char *name, int d, XN &x)
 
 void SCR_XC::name_record(XN &x, const char *name)
 {
-    NAMED *had = nullptr;
+    int *had = nullptr;
     if (sharing) {
         char key[SCR_NAMESIZE + 1];
         size_t len = strlen(name);
@@ -586,16 +601,17 @@ void SCR_XC::name_record(XN &x, const char *name)
         key[len] = (char)('0' + x.dims);   // (a record keeps what its number of indices reads)
         std::string_view k(key, len + 1);
         if (auto it = shared.find(k); it != shared.end()) {
-            x.var = &vars[it->second.var];
-            x.name = it->second.name;
+            x.vi = it->second;
             return;
         }
-        had = &shared.emplace(k, NAMED{-1, -1}).first->second;
+        had = &shared.emplace(k, -1).first->second;
     }
-    x.var = &vars.push_back(XVAR{});
-    x.name = (int)names.size();
+    XVAR v;
+    v.name = (int)names.size();
     names.insert(names.end(), name, name + strlen(name) + 1);
-    if (had) *had = NAMED{(int)vars.size() - 1, x.name};
+    vars.push_back(v);
+    x.vi = (int)vars.size() - 1;
+    if (had) *had = x.vi;
 }
 
 // sizeof at pos (p past the word; d the reader's nesting count in it): a type's size is a
@@ -652,6 +668,7 @@ bool SCR_XC::inert(int r, const char *end)
         switch (n.k) {
         case X_NUM:
         case X_UN:
+        case X_BIN:
         case X_CHAIN:
         case X_COND:
         case X_LOGIC: continue;
@@ -692,7 +709,7 @@ bool SCR_XC::stores(int r, const char *end, std::string &out) const
         const XN *target = n.k == X_ASG || n.k == X_PRE ? &nodes[n.a] : n.k == X_VAR && n.npost ? &n : nullptr;
         if (target) {
             if (target->k != X_VAR) return false;
-            out.append(&names[target->name]).push_back(0);
+            out.append(name_of(*target)).push_back(0);
         } else if (n.k == X_CALL && scr_may_store(n.call->at, n.call->end)) {
             return false;
         }
@@ -741,11 +758,16 @@ struct SCR_XC::FAST {
     }
     static int var0(SCR_XC &xc, const XN &n, double &d)
     {
-        if (n.var->cell && xc.s.vt_valid(n.var->gen)) {   // the element found before is still the name's
-            if (n.var->cell->val_kind != VAL_NUM) return 1;
-            d = xc.s.sup() && !(n.var->vt->flags & SF_CONST) ? 0 : n.var->cell->val_num;
+        const XVAR &v = xc.var(n);
+        if (v.cell && xc.s.vt_valid(v.gen)) {   // the element found before is still the name's
+            if (v.cell->val_kind != VAL_NUM) return 1;
+            d = xc.s.sup() && !(v.vt->flags & SF_CONST) ? 0 : v.cell->val_num;
             return 0;
         }
+        return var0_look(xc, n, d);
+    }
+    [[gnu::noinline]] static int var0_look(SCR_XC &xc, const XN &n, double &d)
+    {
         VTBL_U *vt = xc.look(n);
         if (!vt) return 1;
         if (vt->type == VT_ENUM) {
@@ -760,8 +782,8 @@ struct SCR_XC::FAST {
         double a;
         if (!vt || vt->type == VT_ENUM || xc.evd(n.a, a)) return 1;   // an enumerator stops before "["
         int x = scr_trunc32(a);
-        if (n.var->row && x >= 0 && x < n.var->row_len) {
-            const VAL_U &v = n.var->row[x];
+        if (const XVAR &r = xc.var(n); r.row && x >= 0 && x < r.row_len) {
+            const VAL_U &v = r.row[x];
             if (v.val_kind != VAL_NUM) return 1;
             d = xc.s.sup() && !(vt->flags & SF_CONST) ? 0 : v.val_num;
             return 0;
@@ -804,7 +826,7 @@ struct SCR_XC::FAST {
             return y == 0 || y == -1 ? 0 : (double)(x % y);
         } else return scr_numop(L, I, a, b);
     }
-    // A chain of one operator.
+    // An operator on a and b: a chain of one, or one of the row before a chain's last.
     template <int L, int I> static int bin(SCR_XC &xc, const XN &n, double &d)
     {
         double a, b;
@@ -812,43 +834,40 @@ struct SCR_XC::FAST {
         d = op<L, I>(a, b);
         return 0;
     }
-    // A chain of several, left to right.
-    template <int L> static int row(SCR_XC &xc, const XN &n, double &d)
+    // The last operator of a chain of several: on the row before it (b) and the last item,
+    // made just before the row.
+    template <int L, int I> static int last(SCR_XC &xc, const XN &n, double &d)
     {
         double a, b;
-        if (xc.evd(n.a, a)) return 1;
-        for (int k = 0; k < n.n; k++) {
-            const ITEM &it = xc.items[n.list + k];
-            if (xc.evd(it.node, b)) return 1;
-            a = it.op == 0 ? op<L, 0>(a, b) : it.op == 1 ? op<L, 1>(a, b) : it.op == 2 ? op<L, 2>(a, b) : op<L, 3>(a, b);
-        }
-        d = a;
+        if (xc.evd(n.b, a) || xc.evd(n.b - n.n + 1, b)) return 1;
+        d = op<L, I>(a, b);
         return 0;
     }
 };
 
-// By index: bail (0), num, var0, var1, var2, cell, the unary operators, row<L> at NF_ROW + L,
-// then bin<L, I> at NF_BIN + 4 L + I.
-#define KOV_BIN_LEVEL(L) FAST::bin<L, 0>, FAST::bin<L, 1>, FAST::bin<L, 2>, FAST::bin<L, 3>
+// By index: bail (0), num, var0, var1, var2, cell, the unary operators, then bin<L, I> at
+// NF_BIN + 4 L + I and last<L, I> at NF_LAST + 4 L + I.
+#define KOV_OP_LEVEL(F, L) FAST::F<L, 0>, FAST::F<L, 1>, FAST::F<L, 2>, FAST::F<L, 3>
+#define KOV_OP_LEVELS(F)                                                                       \
+    KOV_OP_LEVEL(F, 0), KOV_OP_LEVEL(F, 1), KOV_OP_LEVEL(F, 2), KOV_OP_LEVEL(F, 3), KOV_OP_LEVEL(F, 4), \
+        KOV_OP_LEVEL(F, 5), KOV_OP_LEVEL(F, 6), KOV_OP_LEVEL(F, 7)
 const SCR_XC::NUMF SCR_XC::numfs[] = {
     FAST::bail, FAST::num, FAST::var0, FAST::var1, FAST::var2, FAST::cell,
     FAST::un<'!'>, FAST::un<'-'>, FAST::un<'+'>, FAST::un<'~'>,
-    FAST::row<0>, FAST::row<1>, FAST::row<2>, FAST::row<3>, FAST::row<4>, FAST::row<5>, FAST::row<6>, FAST::row<7>,
-    KOV_BIN_LEVEL(0), KOV_BIN_LEVEL(1), KOV_BIN_LEVEL(2), KOV_BIN_LEVEL(3),
-    KOV_BIN_LEVEL(4), KOV_BIN_LEVEL(5), KOV_BIN_LEVEL(6), KOV_BIN_LEVEL(7),
+    KOV_OP_LEVELS(bin), KOV_OP_LEVELS(last),
 };
-#undef KOV_BIN_LEVEL
-enum { NF_BAIL, NF_NUM, NF_VAR0, NF_CELL = 5, NF_UN, NF_ROW = 10, NF_BIN = 18 };
+#undef KOV_OP_LEVELS
+#undef KOV_OP_LEVEL
+enum { NF_BAIL, NF_NUM, NF_VAR0, NF_CELL = 5, NF_UN, NF_BIN = 10, NF_LAST = NF_BIN + 32 };
 uint8_t SCR_XC::numf_of(const XN &n)
 {
-    static_assert(std::size(numfs) == NF_BIN + 32);
+    static_assert(std::size(numfs) == NF_LAST + 32);
     switch (n.k) {
     case X_NUM: return NF_NUM;
     case X_VAR: return n.npost || n.memb ? NF_BAIL : NF_VAR0 + std::min<int>(n.dims, 2);
     case X_UN: return NF_UN + (n.op == '!' ? 0 : n.op == '-' ? 1 : n.op == '+' ? 2 : 3);
     case X_CHAIN:
-        if (n.n > 1) return NF_ROW + std::min<int>(n.op, 7);
-        return NF_BIN + 4 * std::min<int>(n.op, 7) + std::min<int>(n.post, 3);
+    case X_BIN: return (n.k == X_CHAIN && n.n > 1 ? NF_LAST : NF_BIN) + 4 * std::min<int>(n.op, 7) + std::min<int>(n.post, 3);
     case X_CELL: return NF_CELL;
     default: return NF_BAIL;
     }
@@ -861,11 +880,12 @@ int SCR_XC::asg_fast(const XN &n, VAL_U &val)
     const XN &l = nodes[n.a];
     if (s.sup()) return 1;
     VTBL_U *vt = look(l);
-    if (!l.dims && l.var->cell && !(vt->flags & SF_CONST)) {   // a plain var scalar
+    XVAR &lr = var(l);
+    if (!l.dims && lr.cell && !(vt->flags & SF_CONST)) {   // a plain var scalar
         double r;
         if (evd(n.b, r)) return 1;
-        double d = n.op == 0 ? r : scr_asg_num(n.op, l.var->cell->val_getd(), r);
-        l.var->cell->val_putd(d);
+        double d = n.op == 0 ? r : scr_asg_num(n.op, lr.cell->val_getd(), r);
+        lr.cell->val_putd(d);
         val.val_putd(d);
         return 0;
     }
@@ -882,7 +902,7 @@ int SCR_XC::asg_fast(const XN &n, VAL_U &val)
     }
     double r;
     if (evd(n.b, r)) return 1;
-    VAL_U *cell = l.dims == 1 && l.var->row && x < l.var->row_len ? const_cast<VAL_U *>(l.var->row) + x : g->gj_cell(x, y);
+    VAL_U *cell = l.dims == 1 && lr.row && x < lr.row_len ? const_cast<VAL_U *>(lr.row) + x : g->gj_cell(x, y);
     if (!cell) return 1;
     double d = n.op == 0 ? r : scr_asg_num(n.op, cell->val_getd(), r);
     cell->val_putd(d);
@@ -960,7 +980,7 @@ bool SCR_XC::range_here(const FTBL_U *f, int c, const char *&q, CSV_RECT &rc)
 // finds it; null with the message.
 VTBL_U *SCR_XC::ref_arg(const CARG &a, const FTBL_U *f, int i)
 {
-    const char *name = &names[nodes[roots[a.root - 1].node].name];
+    const char *name = name_of(nodes[roots[a.root - 1].node]);
     VTBL_U *e = s.arg_named(name);
     return e && s.scr_ref_arg_ok(e, name, f->param(i), i) == 0 ? e : nullptr;
 }
@@ -1252,25 +1272,26 @@ int SCR_XC::call_bound(const XN &n, const FTBL_U *f, VAL_U &val)
 void SCR_XC::relook(const XN &n) const
 {
     const SCR_U::FRAME *fr = s.scr_frame;
-    if (fr && n.var->sfn == fr->fn && n.var->slot < fr->n) {
-        n.var->vt = fr->vt[n.var->slot];
+    XVAR &v = var(n);
+    if (fr && v.sfn == fr->fn && v.slot < fr->n) {
+        v.vt = fr->vt[v.slot];
     } else {
-        n.var->vt = s.scr_get_vtbl(&names[n.name]);
+        v.vt = s.scr_get_vtbl(name_of(n));
         for (int k = 0; fr && k < fr->n; k++)
-            if (fr->vt[k] == n.var->vt) {
-                n.var->sfn = fr->fn;
-                n.var->slot = k;
+            if (fr->vt[k] == v.vt) {
+                v.sfn = fr->fn;
+                v.slot = k;
                 break;
             }
     }
-    n.var->gen = s.vt_now();
-    n.var->cell = nullptr;
-    const VTBL_U *vt = n.var->vt;
+    v.gen = s.vt_now();
+    v.cell = nullptr;
+    const VTBL_U *vt = v.vt;
     VAR_GJ *g = vt && vt->type == VT_VAR ? gj_vars_of(vt->vtb_gajet_pt) : nullptr;
-    if (g && !n.dims && g->gj_dims() == 0) n.var->cell = g->gj_cell(0, 0);
+    if (g && !n.dims && g->gj_dims() == 0) v.cell = g->gj_cell(0, 0);
     if (g && n.dims == 1 && g->gj_dims() == 1 && g->gj_ys() == 1) {   // rows stay while the storage lives
-        n.var->row = g->gj_peek(0, 0);
-        n.var->row_len = g->gj_xs();
+        v.row = g->gj_peek(0, 0);
+        v.row_len = g->gj_xs();
     }
 }
 
@@ -1308,7 +1329,7 @@ int SCR_XC::ev_var(const XN &n, VAL_U &val)
 {
     VTBL_U *vt = look(n);
     if (vt && vt->type == VT_ENUM) {
-        KOV_LOG("enum:%s == %d", &names[n.name], vt->value);
+        KOV_LOG("enum:%s == %d", name_of(n), vt->value);
         val.val_putd(vt->value);
         if (!n.dims && !n.npost && !n.memb) return 0;
         stop_at = n.n ? ats[n.n - 1] : nullptr;
@@ -1442,6 +1463,8 @@ int SCR_XC::ev(int i, VAL_U &val)
         val.val_putd(SCR_U::scr_sizeof_val(t));
         return r;
     }
+    case X_BIN:
+        return -1;   // reached through its chain only
     case X_CELL: return read_cell(n, val);
     case X_CALL: {
         struct ADJ {   // the reader's nesting count where it makes the call

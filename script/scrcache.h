@@ -45,7 +45,7 @@ public:
         const ROOT &rt = roots[r - 1];
         if (rt.calls) return false;
         for (int k = rt.first; k <= rt.node; k++)
-            if (nodes[k].k == X_VAR && !ok(&names[nodes[k].name])) return false;
+            if (nodes[k].k == X_VAR && !ok(name_of(nodes[k]))) return false;
         return true;
     }
     // Whether root r is numbers, texts and operators over names alone (no indices or members),
@@ -65,7 +65,7 @@ public:
                 continue;
             }
             if (n.k == X_CELL || n.k == X_SIZE) return false;
-            if (n.k == X_VAR && (n.dims || n.memb || !ok(&names[n.name]))) return false;
+            if (n.k == X_VAR && (n.dims || n.memb || !ok(name_of(n)))) return false;
         }
         return true;
     }
@@ -154,8 +154,9 @@ public:
     bool stores(int r, const char *end, std::string &out) const;
 
 private:
-    // X_CELL: a cell name of a formula (at .. end). X_SIZE: sizeof a value (a).
-    enum KIND : uint8_t { X_NUM, X_STR, X_VAR, X_PRE, X_UN, X_CHAIN, X_LOGIC, X_COND, X_ASG, X_COMMA, X_CALL, X_PAREN, X_CELL, X_SIZE };
+    // X_BIN: one operator of a chain's row before its last, for numbers only (the row's left part
+    // and an item). X_CELL: a cell name of a formula (at .. end). X_SIZE: sizeof a value (a).
+    enum KIND : uint8_t { X_NUM, X_STR, X_VAR, X_PRE, X_UN, X_CHAIN, X_LOGIC, X_COND, X_ASG, X_COMMA, X_CALL, X_PAREN, X_BIN, X_CELL, X_SIZE };
     // What a name's node learns of its name (a record of its own: most nodes are no names).
     struct XVAR {
         // the entry the name meant when vt_gen was gen, and its element when a plain var
@@ -170,8 +171,9 @@ private:
         const FTBL_U *sfn = nullptr;   // in a body run with a frame: the frame's slot the name meant (sfn's)
         int slot = 0;
         int row_len = 0;
+        int name = 0;   // in names
     };
-    static_assert(sizeof(XVAR) == 40);
+    static_assert(sizeof(XVAR) == 48);
     // What a call's node keeps (calls are few among the nodes: a record of their own).
     struct XCALL {
         // The built-in table that had no function of this name (null: not asked yet);
@@ -200,7 +202,7 @@ private:
     struct XN;
     // A node as a number with nothing else done: 0 done, 1 not all numbers (nothing done).
     using NUMF = int (*)(SCR_XC &, const XN &, double &);
-    // (32 bytes: a tree holds one per operator and operand; what a name, a call or a cell keeps
+    // (24 bytes: a tree holds one per operator and operand; what a name, a call or a cell keeps
     // besides is in its record)
     struct XN {
         XN(KIND k = X_NUM) : k(k) {}
@@ -212,25 +214,26 @@ private:
         uint8_t pure = 0;     // X_CHAIN, X_UN: numbers and plain names only (evd may take it)
         uint8_t memb = 0;     // X_VAR: members follow (read, of no effect; an enumerator stops before them)
         uint8_t nf = 0;       // its fast evaluator (numfs): the node as a number
-        int a = -1, b = -1;
-        union {
-            int list = 0;     // X_CHAIN, X_LOGIC, X_COMMA: items[list ...]; X_STR: strs[list]
-            int name;         // X_VAR: offset in names
-            int c;            // X_COND: the value when false
-        };
-        int n = 0;            // X_VAR: an operand with indices, steps or members: ats[n - 1] is past its name
-        union {
-            double num = 0;   // X_NUM
-            XVAR *var;        // X_VAR: what its name meant
-            XCALL *call;      // X_CALL: what its call keeps
-            XCELL *cell;      // X_CELL
+        int a = -1, b = -1;   // X_CHAIN: the first operand, and the last (with several operators the row before it)
+        union {   // by kind
+            struct {
+                union {
+                    int list;   // X_CHAIN, X_LOGIC, X_COMMA: items[list ...]; X_STR: strs[list]
+                    int vi;     // X_VAR: its name's record, vars[vi]
+                    int c;      // X_COND: the value when false
+                };
+                int n;          // X_VAR: an operand with indices, steps or members: ats[n - 1] is past its name
+            };
+            double num = 0;     // X_NUM (0: list and n 0)
+            XCALL *call;        // X_CALL: what its call keeps
+            XCELL *cell;        // X_CELL
         };
         // nf may give a number (it is no mere refusal)
         bool numeric() const { return nf != 0; }
         // A name alone (no indices, steps or members): it may stand for the storage it names.
         bool plain_name() const { return k == X_VAR && !dims && !npost && !memb; }
     };
-    static_assert(sizeof(XN) == 32);
+    static_assert(sizeof(XN) == 24);
     using CARG = XC_ARG;
     bool cell_at(const XN &n, int &x, int &y) const;
     int read_cell(const XN &n, VAL_U &val);
@@ -256,7 +259,11 @@ private:
     std::vector<ROOT> roots;
     STABLE<XN> nodes;
     STABLE<XCALL> calls;
-    STABLE<XVAR> vars;
+    // (what a name's record learns is no change of the forms; a record is taken by index anew
+    // after anything that may parse: the table grows)
+    mutable std::vector<XVAR> vars;
+    XVAR &var(const XN &n) const { return vars[n.vi]; }
+    const char *name_of(const XN &n) const { return &names[vars[n.vi].name]; }
     STABLE<XCELL> cells;
     std::vector<const char *> ats;
     STABLE<ITEM> items;
@@ -268,10 +275,7 @@ private:
         size_t operator()(std::string_view v) const { return std::hash<std::string_view>{}(v); }
     };
     int sharing = 0;
-    struct NAMED {
-        int var, name;   // in vars, in names
-    };
-    std::unordered_map<std::string, NAMED, SVHASH, std::equal_to<>> shared;
+    std::unordered_map<std::string, int, SVHASH, std::equal_to<>> shared;   // spelling and indices -> vars
     void name_record(XN &x, const char *name);
     std::unordered_map<std::string, int, SVHASH, std::equal_to<>> forms;   // formula text -> root, -1 the reader's
     static constexpr unsigned RECENT = 4;
@@ -339,9 +343,10 @@ private:
     int ev_var(const XN &n, VAL_U &val);
     [[gnu::always_inline]] VTBL_U *look(const XN &n) const
     {
-        if (!s.vt_valid(n.var->gen)) relook(n);
-        return n.var->vt;
+        XVAR &v = var(n);
+        if (!s.vt_valid(v.gen)) relook(n);
+        return v.vt;
     }
-    void relook(const XN &n) const;
+    [[gnu::noinline]] void relook(const XN &n) const;
     int adrs(const XN &n, VTBL_U *vt, SCR_U::LVAL &lv);
 };

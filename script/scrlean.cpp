@@ -598,7 +598,7 @@ void SCR_LEAN::build_once(FN &fn, MASK want)
             fn.sized |= MASK(1) << i;
     fn.np = c.np;
     fn.ok = 0;   // being made: a call of itself takes it
-    const TN &root = t.nodes[f->tfn->root];
+    const TN &root = *t.np[f->tfn->root];
     if (c_decls(fn, root, 0) != 0) {
         fn.ok = -1;
         return;
@@ -618,7 +618,7 @@ void SCR_LEAN::build_once(FN &fn, MASK want)
     for (LS &o : fn.st) {   // a goto's label by its statement
         if (o.k != TN_GOTO) continue;
         // a jump into a block that hides a name would find the enclosing block's entry there
-        for (int p = o.to; p >= 0; p = t.nodes[p].parent)
+        for (int p = o.to; p >= 0; p = t.np[p]->parent)
             if (std::find(fn.shadows.begin(), fn.shadows.end(), p) != fn.shadows.end()) {
                 fn.ok = -1;
                 return;
@@ -827,7 +827,7 @@ VTBL_U *SCR_LEAN::global_of(FN &fn, const SCR_XC::XN &n)
 // The entry a name that is none of f's own finds in f's run.
 VTBL_U *SCR_LEAN::entry_of(FN &fn, const SCR_XC::XN &n)
 {
-    return entry_named(fn, &s.scr_xc->names[n.name]);
+    return entry_named(fn, s.scr_xc->name_of(n));
 }
 
 VTBL_U *SCR_LEAN::entry_named(FN &fn, const char *name)
@@ -1097,7 +1097,7 @@ template <class MAKE> int SCR_LEAN::c_list(FN &fn, int n, MAKE make)
 
 int SCR_LEAN::c_stat(FN &fn, int i, int nest)
 {
-    const TN &n = t.nodes[i];
+    const TN &n = *t.np[i];
     LS o;
     o.k = n.k;
     o.at = n.at;
@@ -1169,7 +1169,7 @@ int SCR_LEAN::c_stat(FN &fn, int i, int nest)
 // only when it gets there: it is not made here.
 int SCR_LEAN::c_switched(FN &fn, int i, int nest, LABELS &labels, int chain)
 {
-    const TN &n = t.nodes[i];
+    const TN &n = *t.np[i];
     if (n.k != TN_CASE && n.k != TN_DEFAULT) return c_stat(fn, i, nest);
     LS o;
     o.k = n.k;
@@ -1235,7 +1235,7 @@ int SCR_LEAN::c_node(FN &fn, int i, int nest)
     const SCR_XC::XN &n = xc.nodes[i];
     LX o;
     auto slot_of = [&](const SCR_XC::XN &v) {
-        int k = v.k == SCR_XC::X_VAR && !v.dims ? c_slot(fn, &xc.names[v.name]) : -1;
+        int k = v.k == SCR_XC::X_VAR && !v.dims ? c_slot(fn, xc.name_of(v)) : -1;
         if (k >= 0 && (fn.arrays >> k & 1)) return -2;   // an array as a whole: not a number
         // (an inner block's local entered by a goto is empty whatever its initializer)
         o.chk = k >= fn.np && (fn.in_init || fn.init[k - fn.np] < 0 || fn.lnest[k - fn.np]);
@@ -1243,7 +1243,7 @@ int SCR_LEAN::c_node(FN &fn, int i, int nest)
     };
     // an element of a local array or of a reference, with its indices: 1, 0 not one, -1 refused
     auto element = [&](const SCR_XC::XN &v) {
-        int k = v.k == SCR_XC::X_VAR ? c_slot(fn, &xc.names[v.name]) : -1;
+        int k = v.k == SCR_XC::X_VAR ? c_slot(fn, xc.name_of(v)) : -1;
         if (k < 0 || !(v.dims || ((fn.refs | fn.cells | fn.statics | fn.parts) >> k & 1))) return 0;
         if (fn.parts >> k & 1) {   // read and stored through the part: a grid's cells, another part as a whole
             if (v.dims != (fn.shape[k].type == VT_ARRAY ? 2 : 0)) return -1;
@@ -1277,7 +1277,7 @@ int SCR_LEAN::c_node(FN &fn, int i, int nest)
         }
         if (n.dims || (o.slot = slot_of(n)) < 0) {
             if (!n.dims && !n.npost && o.slot == -1) {   // an enumerator: its value
-                if (const VTBL_U *e = enumerator(fn, &xc.names[n.name])) {
+                if (const VTBL_U *e = enumerator(fn, xc.name_of(n))) {
                     o.k = Q_NUM;
                     o.num = e->value;
                     break;
@@ -1313,7 +1313,7 @@ int SCR_LEAN::c_node(FN &fn, int i, int nest)
             break;
         }
         o.slot = 0;   // a global's element
-        if (c_slot(fn, &xc.names[v.name]) >= 0 || !(o.g = global_of(fn, v)) || (o.g->flags & SF_CONST) ||
+        if (c_slot(fn, xc.name_of(v)) >= 0 || !(o.g = global_of(fn, v)) || (o.g->flags & SF_CONST) ||
             (v.dims && (o.a = c_node(fn, v.a, nest)) < 0) || (v.dims == 2 && (o.c = c_node(fn, v.b, nest)) < 0))
             return -1;
         o.k = Q_GPRE;
@@ -1537,7 +1537,7 @@ int SCR_LEAN::c_gadget(FN &fn, const XC_ARG &a)
     const char *p = a.at;   // the name the call reads
     char name[SCR_NAMESIZE];
     if (!v.plain_name() || s.scr_idname(p, name, sizeof name) != 0 ||
-        strcmp(name, &xc.names[v.name]) != 0)
+        strcmp(name, xc.name_of(v)) != 0)
         return -1;
     return c_storage(fn, v);
 }
@@ -1549,7 +1549,7 @@ int SCR_LEAN::c_storage(FN &fn, const SCR_XC::XN &v)
     if (!v.plain_name()) return -1;
     LX o;
     o.k = Q_GADGET;
-    if ((o.slot = c_slot(fn, &s.scr_xc->names[v.name])) >= 0) {
+    if ((o.slot = c_slot(fn, s.scr_xc->name_of(v))) >= 0) {
         if (!(fn.arrays >> o.slot & 1)) return -1;
         o.local = true;
     } else {
@@ -1568,7 +1568,7 @@ int SCR_LEAN::c_ref(FN &fn, int root, int dims, int type)
 {
     SCR_XC &xc = *s.scr_xc;
     const SCR_XC::XN &v = xc.nodes[xc.roots[root - 1].node];
-    int k = v.plain_name() ? c_slot(fn, &xc.names[v.name]) : -1;
+    int k = v.plain_name() ? c_slot(fn, xc.name_of(v)) : -1;
     if (k >= 0 && (fn.consts >> k & 1)) return -1;
     if (!dims && type == VT_VAR && k >= fn.np && !(fn.arrays >> k & 1)) fn.want_cells |= MASK(1) << k;   // a local scalar: its storage a cell then
     int i = c_storage(fn, v);

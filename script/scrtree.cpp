@@ -106,6 +106,7 @@ void SCR_TREE::clear()
     lean->clear();
     fns.clear();
     fors.clear();
+    np.clear();
     for (FTBL_U *f = s.ftbl_top; f; f = f->next) {
         f->tfn = nullptr;
         f->tcall = nullptr;
@@ -136,6 +137,7 @@ int SCR_TREE::add(const TN &n)
     int i = (int)nodes.size();
     nodes.push_back(n);
     nodes[i].self = i;
+    np.push_back(&nodes[i]);
     TN &m = nodes[i];
     m.lab = m.k == TN_CASE || m.k == TN_DEFAULT;
     auto own = [&](int k) {
@@ -188,7 +190,7 @@ int SCR_TREE::build_link(FTBL_U *f, const char *&pos, int type)
         return -1;
     }
     // what reading the body without effect does to the error texts, as the link's reading did
-    const TN &root = nodes[f->tfn->root];
+    const TN &root = (*np[f->tfn->root]);
     replay_fx(root.fx, root.nfx);
     pos = f->tfn->end;   // (the link's next look for blanks moves far_pos past it)
     return 0;
@@ -287,6 +289,7 @@ int SCR_TREE::build(FTBL_U *f, const char *body, int type)
     }
     if (root < 0) {
         nodes.resize(n0);
+        np.resize(n0);
         fors.resize(fo0);
         kids.resize(k0);
         decls.resize(d0);
@@ -924,7 +927,7 @@ void SCR_TREE::mark_path(int label)
     seek_to = label;
     if (label < 0) return;
     if (on_path.size() < nodes.size()) on_path.resize(nodes.size(), 0);
-    for (int i = label; i >= 0; i = nodes[i].parent) {
+    for (int i = label; i >= 0; i = (*np[i]).parent) {
         on_path[i] = 1;
         path.push_back(i);
     }
@@ -935,15 +938,15 @@ void SCR_TREE::mark_path(int label)
 int SCR_TREE::path_kid(int block) const
 {
     for (size_t i = 1; i < path.size(); i++)
-        if (path[i] == block) return (nodes[path[i - 1]]).pos;
-    return nodes[block].n;
+        if (path[i] == block) return (*np[path[i - 1]]).pos;
+    return (*np[block]).n;
 }
 
 // Reading kids[first ..] without effect: two statements leave every error text empty.
 int SCR_TREE::replay_run(int first, int n)
 {
     bool labels = false;
-    for (int k = 0; cur_sw && cur_sw->deep && k < n && !labels; k++) labels = (nodes[kids[first + k]]).lab;
+    for (int k = 0; cur_sw && cur_sw->deep && k < n && !labels; k++) labels = (*np[kids[first + k]]).lab;
     if (n >= 2 && !labels) {
         s.scr_clear_errors();
         return TR_NEXT;
@@ -1079,7 +1082,7 @@ void SCR_TREE::x_compile(const TX &x, XS &st)
 
 int SCR_TREE::replay(int i)
 {
-    const TN &n = nodes[i];
+    const TN &n = (*np[i]);
     if (n.lab && cur_sw && cur_sw->deep) return replay_labels(n);
     replay_fx(n.fx, n.nfx);
     return TR_NEXT;
@@ -1111,7 +1114,7 @@ int SCR_TREE::replay_labels(const TN &n)
         nk = (n.a >= 0) + (n.b >= 0);
         if (n.a < 0) ks = &inner[1];
     }
-    for (int k = 0; k < nk; k++) kin += (nodes[ks[k]]).nfx;
+    for (int k = 0; k < nk; k++) kin += (*np[ks[k]]).nfx;
     replay_fx(n.fx, n.nfx - kin);   // its own come first
     if ((n.k == TN_CASE || n.k == TN_DEFAULT) && deep_label(n, *cur_sw) == TR_FAIL) {
         if (!s.scr_errpos) {
@@ -1128,7 +1131,7 @@ int SCR_TREE::replay_labels(const TN &n)
 
 int SCR_TREE::r_stat(int i)
 {
-    const TN &n = nodes[i];
+    const TN &n = (*np[i]);
     SCR_U::DEEP deep(s);
     if (!deep.ok) return TR_FAIL;
     SCR_U::MARK mark(s, "SCR_U::scr_stat", n.at);
@@ -1390,7 +1393,7 @@ bool SCR_TREE::stores_of(int i, std::string &out)
             if (!xc.stores(xr[st.first + k].root, k + 1 == st.n ? x.end : nullptr, out)) return false;
         return true;
     };
-    const TN &n = nodes[i];   // (nothing here builds: the tables stay where they are)
+    const TN &n = (*np[i]);   // (nothing here builds: the tables stay where they are)
     for (int d = 0; d < n.ndecl; d++) {
         int k = dplain[n.decl + d];
         if (k == -1) return false;   // read by the reader
@@ -1633,7 +1636,7 @@ int SCR_TREE::r_switch_pass(const TN &n, SW &sw, int &jump)
 // A statement at the top of a switch body: run when the switch runs, else read.
 int SCR_TREE::r_switch_stat(int i, SW &sw)
 {
-    const TN &n = nodes[i];
+    const TN &n = (*np[i]);
     if (n.k != TN_CASE && n.k != TN_DEFAULT) {
         if (!sw.running && !seeking()) {
             replay(i);

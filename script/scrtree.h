@@ -139,6 +139,7 @@ private:
     SCR_U &s;
     std::unordered_map<const char *, TFN> fns;
     SCR_STABLE<TN> nodes;   // a tree built while another runs leaves the running nodes in place
+    std::vector<TN *> np;   // the nodes by index, for the runner (quicker than the chunks')
     std::vector<std::array<TX, 2>> fors;
     // Expression k of node n (a for's: 0 init, 1 cond, 2 step; others': 0, else none).
     const TX &tx(const TN &n, int k) const
