@@ -598,7 +598,7 @@ void SCR_XC::name_record(XN &x, const char *name)
         char key[SCR_NAMESIZE + 1];
         size_t len = strlen(name);
         memcpy(key, name, len);
-        key[len] = (char)('0' + x.dims);   // (a record keeps what its number of indices reads)
+        key[len] = (char)('0' + x.dims);   // (a record keeps a scalar's element or a row: by its indices)
         std::string_view k(key, len + 1);
         if (auto it = shared.find(k); it != shared.end()) {
             x.vi = it->second;

@@ -104,6 +104,8 @@ TEST(Tree, RunsAsTheReaderDoes)
         "var A[2]; f(var n){ var r; r = A[0] + 1; if (n) { enum { A = 7 }; r = f(0); } return r; } main(){ return f(1); }",
         "var A; f(var n){ var r; r = A++ + 1; if (n) { enum { A = 7 }; r = f(0); } return r; } main(){ return f(1); }",
         "var A[2], i; f(var n){ var r; r = A[i] + 1; if (n) { enum { A = 7 }; r = f(0); } return r; } main(){ return f(1); }",
+        // a name's readings in a body share what one learns; one the parser leaves shares nothing
+        "f(){ var y = 1, z = 0; y++ ++ ++ ++ ++ ++ ++ ++ ++ ++; z = 5; return y; } main(){ return f(); }",
         "main(){ while (1) ; }",   // the host's stop (the budget) inside a tree loop
         // switch: fall through, the default read a second time, break, continue and return inside
         "main(){ var i, s = 0; for (i = 0; i < 6; i++) switch (i) { case 1: s += 1; case 2: s += 10; break; default: s += 100; case 4: s += 1000; } return s; }",
