@@ -440,6 +440,10 @@ public:
     // text while scr_tree_mode is not 0 (KOVASH_TREE sets it at the start).
     SCR_TREE *scr_tree = nullptr;
     int scr_tree_mode = 0;          // 1: a tree when a function runs again, 2: at every first run
+    // In a script of up to this many bytes the link builds the tree of every body it may, else of
+    // the bodies with a loop (a tree takes about 24 bytes a byte of its body: 1 MB at most here;
+    // a bigger script's bodies without a loop are read at their first run, within less memory)
+    long scr_link_all = 40 * 1024;
     int scr_lean_on = 1;            // lean runs (SCR_LEAN) of the functions that allow them; KOVASH_LEAN=0 off
     // The reader runs a body whose tree is built at its next run: its expressions are not
     // marked for parsing (the tree parses them).

@@ -1198,7 +1198,7 @@ int SCR_XC::call_bound(const XN &n, const FTBL_U *f, VAL_U &val)
     // entries are made only if it is not run so (the arguments' evaluation sees no entry of the
     // call).
     SCR_LEAN &lean = *s.scr_tree->lean;
-    const SCR_LEAN::FN *lf = s.scr_lean_on && !s.sup() && !n.call->byref ? lean.form(f) : nullptr;
+    const SCR_LEAN::FN *lf = s.scr_lean_on && !s.sup() && !n.call->byref && s.scr_tree->ready(f) ? lean.form(f) : nullptr;
     const int np = s.scr_tree->fast_params(f);
     uint32_t refs = n.call->byref ? s.scr_tree->callee_refs(f) : 0;
     if (lf && !lean.may_start()) lf = nullptr;

@@ -126,6 +126,7 @@ public:
     void rebase(const char *text);
     uint32_t epoch = 0;   // bumped by every rebase: roots given out before are void
     const char *base() const { return text; }
+    size_t text_len() const { return len; }
     // A byte of memory for the statement reader at position p of the text (0 until it is
     // written), or null for positions outside it.
     uint8_t *shape_at(const char *p)

@@ -94,17 +94,18 @@ int SCR_U::scr_function_definition(const char *&pos, VTBL_U **argv, VAL_U *resul
 }
 
 // The body of the function defined at fn: its tree when it has one and the tree runs, else
-// its text. A tree is built when the function runs: at its first run when its body has a loop
-// or a goto, else at its second, so that text that runs once is only read.
+// its text. The link builds the trees of bodies with a loop or a goto, and in a small script of
+// the others; the rest get theirs when they run again, so that text that runs once is only read.
 int SCR_U::scr_tree_body(const char *fn, const char *name, const char *&pos)
 {
     FTBL_U *callee = scr_callee;
     scr_callee = nullptr;
     if (ctx.scr_pass == 1 && scr_tree && scr_xc && scr_xc->base() && !kov::log_get_debug() &&
-        (scr_tree_mode == 2 || scr_tree->loops_in(pos))) {
-        // A body with a loop gets its tree at its first run, so the link makes it (in tree mode
-        // 2 every body's), its reading the link's; one reading a caller's variable by
-        // reference is built at a run, where its reading checks it as bound.
+        (scr_tree_mode == 2 || scr_tree->link_all() || scr_tree->loops_in(pos))) {
+        // The link builds the tree as its reading of the body: every body's in a small script
+        // (in tree mode 2 always), else a body with a loop (it gets its tree at its first run
+        // anyway). One reading a caller's variable by reference is built at a run, where its
+        // reading checks it as bound.
         FTBL_U *f = scr_get_ftbl(name);
         bool refs = false;
         for (int i = 0; f && i < f->nparam; i++) refs |= (f->param(i).flags & SF_REF) != 0;
@@ -123,7 +124,8 @@ int SCR_U::scr_tree_body(const char *fn, const char *name, const char *&pos)
         if (scr_tree && f && (!const_param() || scr_tree->const_ok(f))) {
             const TFN *t = f->tfn;
             if (!t && scr_tree->due(f)) t = scr_tree_build(f, pos);
-            if (t) {
+            // A lean form is made at a body's first run when it has a loop, else at its second.
+            if (t && scr_tree->ready(f)) {
                 int r = scr_tree->lean->body_of(f);
                 if (r < 0) return -1;
                 if (r == 0) {

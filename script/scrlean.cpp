@@ -1414,7 +1414,7 @@ int SCR_LEAN::c_node(FN &fn, int i, int nest)
             fn.regular++;
             return true;
         };
-        if (f && !f->tfn && regular()) break;
+        if (f && !t.ready(f) && regular()) break;
         if (f && !f->tfn) t.build_ahead(f);   // its first run would have built it
         if (f && !f->tfn) fn.later = true;
         if (!f || !f->tfn) return -1;
@@ -2770,7 +2770,7 @@ void SCR_LEAN::extras(FR &f, const LX &x)
 // the host: c_regular.)
 void SCR_LEAN::call_r(FR &f, const LX &x, VAL_U &val)
 {
-    const FN *c = x.rf->tfn ? form(x.rf) : nullptr;
+    const FN *c = t.ready(x.rf) ? form(x.rf) : nullptr;
     if (!c) return regular(f, x, val, nullptr);
     if (x.nums && !c->pbox) {   // numbers to numbers (the usual)
         call_rn(f, x, *c, &val);

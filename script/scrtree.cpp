@@ -8,6 +8,7 @@
 #include "script/scrtree.h"
 #include "base/kovtext.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <optional>
 #include <cstring>
@@ -196,6 +197,8 @@ int SCR_TREE::build_link(FTBL_U *f, const char *&pos, int type)
     return 0;
 }
 
+bool SCR_TREE::link_all() const { return s.scr_xc && s.scr_xc->text_len() <= (size_t)s.scr_link_all; }
+
 // Bytes loops_in must look at: the end, quotes, "/", braces, the first letters of the loop
 // words, the lead bytes of double-byte characters (their second byte may be any of these).
 namespace {
@@ -305,7 +308,13 @@ int SCR_TREE::build(FTBL_U *f, const char *body, int type)
         return -1;
     }
     link_gotos(n0);
-    f->tfn = &(fns[fn] = TFN{root, end, inner_decls, 0, {}});
+    TFN &t = fns[fn] = TFN{root, end, inner_decls, 0, {}};
+    for (size_t i = n0; i < nodes.size() && !t.loops; i++) {
+        TN_KIND k = nodes[i].k;
+        t.loops = k == TN_WHILE || k == TN_DO || k == TN_FOR || k == TN_LABEL;
+    }
+    t.ran = !linking;
+    f->tfn = &t;
     built++;
     return 0;
 }
@@ -759,6 +768,7 @@ int SCR_TREE::b_label(const char *&p, TN &n, int w)
 
 int SCR_TREE::run(const TFN &f, const char *&pos)
 {
+    f.ran = true;
     SCR_SET<SW *> outer_sw(cur_sw, nullptr);   // a call's statements are in no switch of the caller's
     int body_nest = s.ctx.scr_nest, base_st = s.ctx.st_noexect;
     s.ctx.sw_nest = s.ctx.loop_nest = s.ctx.brk_flag = s.ctx.cnt_flag = 0;
@@ -899,7 +909,7 @@ int SCR_TREE::call(const FTBL_U *f, const char *at, const char *paren, VTBL_U **
         ~PENDING() { r = 0; }
     } pending(s.scr_ret_pending);
     const char *end;
-    int r = lean->body_of(f);   // (references keep a call from lean callers a tree call)
+    int r = ready(f) ? lean->body_of(f) : 1;   // (references keep a call from lean callers a tree call)
     if (r < 0 || (r > 0 && run(*c.t, end) != 0)) return -1;
     if (!s.scr_ret_pending) val.val_putd(0);
     else val.val_copy(s.scr_retval);

@@ -65,6 +65,8 @@ struct TFN {
     // that binds a constant: 0 not yet, 1 these, -1 not known.
     mutable int stores = 0;
     mutable std::string stored;
+    bool loops = false;         // it has a loop or a label
+    mutable bool ran = false;   // it ran before (a tree built at a run: the function did)
 };
 
 // The tree mode from KOVASH_TREE (read once): 1 unless it says 0 or 2.
@@ -96,6 +98,12 @@ public:
     // Whether the body whose "{" is at p has a loop or a goto (a word of one, outside texts and
     // comments: a run builds its tree at its first run, so the link may as well).
     bool loops_in(const char *p) const;
+    // Whether the link builds the tree of a body without a loop: in a small script
+    // (scr_link_all), where it saves reading the body's text again at its first run.
+    bool link_all() const;
+    // Whether a lean form may be made of f's tree now: it has a loop, or ran before (a body
+    // without a loop whose tree the link built runs from the tree once first), or tree mode 2.
+    bool ready(const FTBL_U *f) const { return f->tfn && (f->tfn->ran || f->tfn->loops || s.scr_tree_mode == 2); }
     const TFN *find(const char *fn) const
     {
         auto it = fns.find(fn);

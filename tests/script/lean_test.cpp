@@ -50,6 +50,9 @@ struct SEEN {
     long entries = 0;   // entries alive after the run
 };
 
+// The size of script in which the link builds every body's tree (scr_link_all; -1 as the program has it).
+long link_all = -1;
+
 // After the run, form (if given) is calculated at a few cells: its callees' hooks are looked at too.
 SEEN look(const char *text, int lean, long budget = 5000, const char *form = nullptr, int mode = 2, intptr_t below = INTPTR_MAX)
 {
@@ -64,6 +67,7 @@ SEEN look(const char *text, int lean, long budget = 5000, const char *form = nul
         install_builtins(scr);
         scr.scr_tree_mode = mode;
         scr.scr_lean_on = lean;
+        if (link_all >= 0) scr.scr_link_all = link_all;
         host.scr = &scr;
         host.budget = budget;
         host.below = below;
@@ -622,6 +626,7 @@ TEST(Lean, FailuresAndRefusalsAsTheTreeCalls)
 TEST(Lean, CallsOutsideLoopsAreRegularTillTheCalleeIsLean)
 {
     if (cache_env_off()) GTEST_SKIP() << "lean runs are made from the parsed forms (KOVASH_NOCACHE)";
+    SCR_SET<long> loops_only(link_all, 0);   // the link builds the trees of bodies with loops only
     struct CASE {
         const char *text;
         long regulars;

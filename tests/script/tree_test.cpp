@@ -9,6 +9,7 @@
 
 #include "scrtest.h"
 #include "script/scrcache.h"
+#include "script/scrlean.h"
 #include "script/scrtree.h"
 
 using namespace scrtest;
@@ -357,38 +358,69 @@ std::string slurp(const std::filesystem::path &p)
     return cut == std::string::npos ? s : s.substr(cut + 1);
 }
 
-// The link builds the tree of a body with a loop as it reads it (of every body in tree mode 2),
-// unless a run must read it in its caller's binding or the link's reading selects by values:
-// such bodies get their trees at a run. A link that fails in such a body fails as the reader's.
+// The link builds the tree of a body as it reads it: with a loop always, without one in a small
+// script (of every body in tree mode 2), unless a run must read it in its caller's
+// binding or the link's reading selects by values: such bodies get their trees at a run. A link
+// that fails in such a body fails as the reader's.
 TEST(Tree, TheLinkBuildsTreesAsItReads)
 {
     struct CASE {
         const char *text, *fn;
-        int at_link;
+        int with_loops, all;   // built at the link: loops only (scr_link_all 0), in a small script
     };
     const CASE cases[] = {
-        {"f(){ var i; for (i = 0; i < 2; i++); return i; } g(){ return 1; } main(){ return f() + g(); }", "f", 1},
-        {"f(){ var i; for (i = 0; i < 2; i++); return i; } g(){ return 1; } main(){ return f() + g(); }", "g", 0},
-        {"g(){ /* while */ var xdo = 1, dow = 2; return \"for\" + xdo + dow; } main(){ return g(); }", "g", 0},
-        {"f(){ static var s; while (s < 2) s++; return s; } main(){ return f() + f(); }", "f", 0},
-        {"f(){ var n = 0; L: if (++n < 3) goto L; return n; } main(){ return f(); }", "f", 1},
+        {"f(){ var i; for (i = 0; i < 2; i++); return i; } g(){ return 1; } main(){ return f() + g(); }", "f", 1, 1},
+        {"f(){ var i; for (i = 0; i < 2; i++); return i; } g(){ return 1; } main(){ return f() + g(); }", "g", 0, 1},
+        {"g(){ /* while */ var xdo = 1, dow = 2; return \"for\" + xdo + dow; } main(){ return g(); }", "g", 0, 1},
+        {"f(){ static var s; while (s < 2) s++; return s; } main(){ return f() + f(); }", "f", 0, 0},
+        {"f(){ var n = 0; L: if (++n < 3) goto L; return n; } main(){ return f(); }", "f", 1, 1},
         // calls of functions known to the link that take numbers
-        {"g(var a, var b){ return a * b; } main(){ var i, s = 1; for (i = 0; i < 3; i++) s += g(i, g(s, 2)); return s; }", "main", 1},
+        {"g(var a, var b){ return a * b; } main(){ var i, s = 1; for (i = 0; i < 3; i++) s += g(i, g(s, 2)); return s; }", "main", 1, 1},
         // a static, a call of a function defined later, a switch, a parameter by reference: at
         // the run
-        {"f(){ extern var e; while (e < 2) e += g(); return e; } g(){ return 1; } main(){ return f() + f(); }", "f", 0},
-        {"f(){ var i, n = 0; for (i = 0; i < 3; i++) switch (i) { case 1: n++; } return n; } main(){ return f(); }", "f", 0},
-        {"f(var &a){ while (a < 3) a++; return a; } main(){ var v = 0; return f(v); }", "f", 0},
+        {"f(){ extern var e; while (e < 2) e += g(); return e; } g(){ return 1; } main(){ return f() + f(); }", "f", 0, 0},
+        {"f(){ var i, n = 0; for (i = 0; i < 3; i++) switch (i) { case 1: n++; } return n; } main(){ return f(); }", "f", 0, 0},
+        {"f(var &a){ while (a < 3) a++; return a; } main(){ var v = 0; return f(v); }", "f", 0, 0},
     };
+    for (const CASE &c : cases)
+        for (int all : {0, 1}) {
+            TENV e;
+            e.scr.scr_tree_mode = 1;
+            if (!all) e.scr.scr_link_all = 0;
+            e.host.host_ed_put(c.text);
+            ASSERT_EQ(e.scr.scr_prepare(PREP_SCRIPT_BEGIN), 0) << c.text;
+            EXPECT_EQ(e.has_tree(c.fn), all ? c.all : c.with_loops) << c.text << " all " << all;
+        }
     for (const CASE &c : cases) {
-        TENV e;
-        e.scr.scr_tree_mode = 1;
-        e.host.host_ed_put(c.text);
-        ASSERT_EQ(e.scr.scr_prepare(PREP_SCRIPT_BEGIN), 0) << c.text;
-        EXPECT_EQ(e.has_tree(c.fn), c.at_link) << c.text;
         TENV t;
         EXPECT_EQ(t.diff(c.text), "") << c.text;
         EXPECT_EQ(t.has_tree(c.fn), 1) << c.text;   // at its first run, if not at the link
+    }
+    // A body without a loop whose tree the link built runs from it at its first run and lean
+    // from its second on: f's second call alone runs lean.
+    {
+        TENV e;
+        e.scr.scr_tree_mode = 1;
+        e.run("f(var x){ return x + 1; } main(){ return f(1) + f(2); }");
+        ASSERT_TRUE(e.scr.scr_tree);
+        EXPECT_EQ(e.scr.scr_tree->lean->runs, 1);
+        // so a lean form calls such a body outside its loops regularly till it ran
+        e.run("f(var x){ return x * 2; } main(){ var i, s = 0; for (i = 0; i < 3; i++) s += i; return s + f(s); }");
+        EXPECT_EQ(e.scr.scr_tree->lean->regulars, 1);
+    }
+    // A script past scr_link_all keeps its bodies without a loop to their runs.
+    std::string big;
+    for (int k = 0; big.size() <= 40 * 1024; k++)
+        big += "f" + std::to_string(k) + "(var x){ var y = x * " + std::to_string(k % 89 + 2) + " + 1; if (y > 1000) y = y % 1000; return y; }\n";
+    big += "main(){ var s = 1; s = f0(s) + f1(s); return s > 0; }";
+    for (long all : {40L * 1024, 64L * 1024}) {
+        TENV e;
+        e.scr.scr_tree_mode = 1;
+        e.scr.scr_link_all = all;
+        e.host.host_ed_put(big.c_str());
+        ASSERT_EQ(e.scr.scr_prepare(PREP_SCRIPT_BEGIN), 0);
+        EXPECT_EQ(e.has_tree("f0"), all > 40 * 1024);
+        EXPECT_EQ(e.has_tree("main"), all > 40 * 1024);
     }
     std::string deep = "main(){ ";
     for (int k = 0; k < 300; k++) deep += "while (0) ";
