@@ -158,7 +158,8 @@ private:
     // X_BIN: one operator of a chain's row before its last, for numbers only (the row's left part
     // and an item). X_CELL: a cell name of a formula (at .. end). X_SIZE: sizeof a value (a).
     enum KIND : uint8_t { X_NUM, X_STR, X_VAR, X_PRE, X_UN, X_CHAIN, X_LOGIC, X_COND, X_ASG, X_COMMA, X_CALL, X_PAREN, X_BIN, X_CELL, X_SIZE };
-    // What a name's node learns of its name (a record of its own: most nodes are no names).
+    // What a name learns (a record of its own, one per spelling and number of indices in a body
+    // built: most nodes are no names).
     struct XVAR {
         // the entry the name meant when vt_gen was gen, and its element when a plain var
         // scalar (the storage keeps its place while vt_gen stands), or, with one index into a

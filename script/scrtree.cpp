@@ -191,7 +191,7 @@ int SCR_TREE::build_link(FTBL_U *f, const char *&pos, int type)
         return -1;
     }
     // what reading the body without effect does to the error texts, as the link's reading did
-    const TN &root = (*np[f->tfn->root]);
+    const TN &root = *np[f->tfn->root];
     replay_fx(root.fx, root.nfx);
     pos = f->tfn->end;   // (the link's next look for blanks moves far_pos past it)
     return 0;
@@ -774,7 +774,7 @@ int SCR_TREE::run(const TFN &f, const char *&pos)
     s.ctx.sw_nest = s.ctx.loop_nest = s.ctx.brk_flag = s.ctx.cnt_flag = 0;
     for (;;) {
         // A tree call's frame is this body's; its declarations fill it, not read again seeking
-        int r = r_compound(nodes[f.root], seeking() ? nullptr : s.scr_frame);
+        int r = r_compound(*np[f.root], seeking() ? nullptr : s.scr_frame);
         if (r == TR_GOTO) {
             mark_path(seek_to);
             strcpy(s.ctx.goto_label, s.scr_goto_to);   // seeking the label suppresses by itself
@@ -1403,7 +1403,7 @@ bool SCR_TREE::stores_of(int i, std::string &out)
             if (!xc.stores(xr[st.first + k].root, k + 1 == st.n ? x.end : nullptr, out)) return false;
         return true;
     };
-    const TN &n = (*np[i]);   // (nothing here builds: the tables stay where they are)
+    const TN &n = *np[i];   // (nothing here builds: the tables stay where they are)
     for (int d = 0; d < n.ndecl; d++) {
         int k = dplain[n.decl + d];
         if (k == -1) return false;   // read by the reader
